@@ -1,0 +1,2 @@
+// Velko's entry point.
+int main() { return 0; }

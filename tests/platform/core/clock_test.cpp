@@ -1,0 +1,98 @@
+#include "platform/core/clock.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/core/errors.h"
+#include "platform/core/handles.h"
+
+namespace {
+
+class ManualClockTest : public ::testing::Test {
+ protected:
+  void SetUp() override { platform::UseManualClock(5'000'000); }
+  void TearDown() override { platform::UseRealClock(); }
+};
+
+TEST_F(ManualClockTest, StandsStillUntilAdvanced) {
+  EXPECT_EQ(GetTickCount(), 5000u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(GetTickCount(), 5000u);
+  platform::AdvanceClockMs(33);
+  EXPECT_EQ(GetTickCount(), 5033u);
+  LARGE_INTEGER count{}, freq{};
+  ASSERT_TRUE(QueryPerformanceCounter(&count));
+  ASSERT_TRUE(QueryPerformanceFrequency(&freq));
+  EXPECT_EQ(count.QuadPart, 5'033'000);
+  EXPECT_EQ(freq.QuadPart, 1'000'000);
+}
+
+TEST_F(ManualClockTest, SleepWakesOnlyWhenTheClockReachesTheDeadline) {
+  std::atomic<bool> woke{false};
+  std::thread sleeper([&] {
+    Sleep(100);
+    woke = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  platform::AdvanceClockMs(99);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(woke);
+  platform::AdvanceClockMs(1);
+  sleeper.join();
+  EXPECT_TRUE(woke);
+}
+
+TEST_F(ManualClockTest, ListenersRunAfterEachAdvanceUntilRemoved) {
+  int calls = 0;
+  int id = platform::AddClockListener([&] { ++calls; });
+  platform::AdvanceClockMs(1);
+  platform::AdvanceClockMs(1);
+  platform::RemoveClockListener(id);
+  platform::AdvanceClockMs(1);
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(RealClock, MovesForwardWithRealTime) {
+  DWORD before = GetTickCount();
+  Sleep(30);
+  DWORD elapsed = GetTickCount() - before;
+  EXPECT_GE(elapsed, 30u);
+  EXPECT_LT(elapsed, 5000u);
+}
+
+struct Dummy : platform::KernelObject {
+  bool* closed;
+  explicit Dummy(bool* c) : closed(c) {}
+  void OnHandleClosed() override { *closed = true; }
+};
+
+TEST(Handles, ClosedAndUnknownHandlesFailWithInvalidHandle) {
+  bool closed = false;
+  HANDLE h = platform::RegisterObject(std::make_shared<Dummy>(&closed));
+  ASSERT_NE(h, nullptr);
+  EXPECT_NE(platform::LookupObjectAs<Dummy>(h), nullptr);
+  EXPECT_TRUE(CloseHandle(h));
+  EXPECT_TRUE(closed);
+  SetLastError(0);
+  EXPECT_FALSE(CloseHandle(h));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(platform::LookupObject(h), nullptr);
+  EXPECT_FALSE(CloseHandle(nullptr));
+  EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+}
+
+TEST(Errors, LastErrorIsPerThread) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  std::thread other([] {
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+  });
+  other.join();
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(platform::ErrorMessageText(ERROR_FILE_NOT_FOUND),
+            "The system cannot find the file specified.");
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+#include "tests/support/temp_dir.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace velko_test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "velko-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::filesystem::path TempDir::WriteFile(const std::string& name,
+                                         const std::string& contents) const {
+  std::filesystem::path file = path_ / name;
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary);
+  out << contents;
+  return file;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream data;
+  data << in.rdbuf();
+  return data.str();
+}
+
+std::filesystem::path ProgramFolder() {
+  if (const char* dir = std::getenv("VELKO_BIN_DIR")) return dir;
+  // Test programs live in build*/tests; the program folder is its sibling.
+  std::error_code ec;
+  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return self.parent_path().parent_path() / "bin";
+}
+
+}  // namespace velko_test

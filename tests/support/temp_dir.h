@@ -1,0 +1,34 @@
+// A fresh folder under the system's temporary folder, removed with all its
+// contents when the object goes away.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace velko_test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Path of a file inside the folder.
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  // Writes `contents` to a file inside the folder (creating sub-folders) and
+  // returns its path.
+  std::filesystem::path WriteFile(const std::string& name, const std::string& contents) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Reads a whole file; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+
+// The folder the build puts the program and its libraries in (build/bin).
+std::filesystem::path ProgramFolder();
+
+}  // namespace velko_test
