@@ -137,3 +137,10 @@ constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<SHORT>(HIWORD(static_
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD MAX_PATH = 260;
+
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength = sizeof(SECURITY_ATTRIBUTES);
+  LPVOID lpSecurityDescriptor = nullptr;
+  BOOL bInheritHandle = FALSE;
+};
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;

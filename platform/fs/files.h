@@ -1,0 +1,91 @@
+// Files, folders, finding files and the drive table. Every path given to or
+// returned by these calls is a platform-style path ("C:\Music\song.mp3");
+// the drive table maps drive letters to Linux folders (see drives.h).
+#pragma once
+
+#include "platform/core/types.h"
+
+// CreateFile access, sharing and creation.
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+
+// File attributes.
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x2;
+constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x4;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_ATTRIBUTE_TEMPORARY = 0x100;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+constexpr DWORD FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000;
+
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
+
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
+
+HANDLE CreateFile(LPCSTR file_name, DWORD desired_access, DWORD share_mode,
+                  LPSECURITY_ATTRIBUTES security, DWORD creation_disposition,
+                  DWORD flags_and_attributes, HANDLE template_file);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes_to_read, LPDWORD bytes_read,
+              LPVOID overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes_to_write, LPDWORD bytes_written,
+               LPVOID overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD move_method);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* new_position,
+                      DWORD move_method);
+DWORD GetFileSize(HANDLE file, LPDWORD size_high);
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+BOOL SetEndOfFile(HANDLE file);
+BOOL FlushFileBuffers(HANDLE file);
+BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* last_access, FILETIME* last_write);
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* last_access,
+                 const FILETIME* last_write);
+
+DWORD GetFileAttributes(LPCSTR file_name);
+BOOL SetFileAttributes(LPCSTR file_name, DWORD attributes);
+BOOL DeleteFile(LPCSTR file_name);
+BOOL MoveFile(LPCSTR existing, LPCSTR new_name);
+BOOL MoveFileEx(LPCSTR existing, LPCSTR new_name, DWORD flags);
+BOOL CopyFile(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists);
+BOOL CreateDirectory(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL RemoveDirectory(LPCSTR path);
+
+DWORD GetCurrentDirectory(DWORD buffer_length, LPSTR buffer);
+BOOL SetCurrentDirectory(LPCSTR path);
+DWORD GetFullPathName(LPCSTR file_name, DWORD buffer_length, LPSTR buffer, LPSTR* file_part);
+DWORD GetTempPath(DWORD buffer_length, LPSTR buffer);
+UINT GetTempFileName(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR temp_file_name);
+UINT GetWindowsDirectory(LPSTR buffer, UINT size);
+UINT GetSystemDirectory(LPSTR buffer, UINT size);
+
+struct WIN32_FIND_DATA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[MAX_PATH];
+  CHAR cAlternateFileName[14];
+};
+using WIN32_FIND_DATAA = WIN32_FIND_DATA;
+
+HANDLE FindFirstFile(LPCSTR file_name, WIN32_FIND_DATA* find_data);
+BOOL FindNextFile(HANDLE find, WIN32_FIND_DATA* find_data);
+BOOL FindClose(HANDLE find);
