@@ -22,7 +22,9 @@
 
 #include "platform/core/types.h"
 
-using FARPROC = INT_PTR (*)();
+// A generic function pointer: cast it to the entry point's real type
+// (GCC accepts casts from void(*)() without a cast-function-type warning).
+using FARPROC = void (*)();
 
 constexpr DWORD DONT_RESOLVE_DLL_REFERENCES = 0x00000001;
 constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
