@@ -15,6 +15,7 @@ namespace {
 const char kHeader[] = "; Velko registry hive\n";
 
 const char kHexDigits[] = "0123456789abcdef";
+const char kUpperHexDigits[] = "0123456789ABCDEF";
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -30,8 +31,8 @@ std::string EscapeKeyName(const std::string& name) {
   for (unsigned char c : name) {
     if (c == '%' || c == ']' || c < 0x20 || c == 0x7f) {
       out += '%';
-      out += kHexDigits[c >> 4];
-      out += kHexDigits[c & 15];
+      out += kUpperHexDigits[c >> 4];
+      out += kUpperHexDigits[c & 15];
     } else {
       out += static_cast<char>(c);
     }
