@@ -138,6 +138,8 @@ TEST(Threads, PriorityIsKeptAndCheckedForValidValues) {
   DWORD code = 0;
   EXPECT_TRUE(GetExitCodeThread(GetCurrentThread(), &code));
   EXPECT_EQ(code, STILL_ACTIVE);
+  EXPECT_TRUE(CloseHandle(GetCurrentThread()));  // a pseudo handle: nothing to close
+  EXPECT_EQ(GetThreadId(GetCurrentThread()), GetCurrentThreadId());
 }
 
 TEST(Threads, BadHandlesAndArgumentsFail) {
