@@ -104,6 +104,20 @@ std::vector<std::string> Join(const std::vector<std::string>& a,
   return out;
 }
 
+// The key rights a requested access mask grants: the generic rights and
+// MAXIMUM_ALLOWED stand for the key rights they mean.
+DWORD KeyRights(DWORD sam) {
+  constexpr DWORD kMaximumAllowed = 0x02000000;
+  constexpr DWORD kGenericAll = 0x10000000;
+  constexpr DWORD kGenericWrite = 0x40000000;
+  constexpr DWORD kGenericRead = 0x80000000;
+  if (sam & (kMaximumAllowed | kGenericAll)) return KEY_ALL_ACCESS;
+  DWORD rights = sam;
+  if (sam & kGenericRead) rights |= KEY_READ;
+  if (sam & kGenericWrite) rights |= KEY_WRITE;
+  return rights;
+}
+
 HKEY NewHandle(KeyRef ref) {
   KeyTable& table = Keys();
   const std::uintptr_t value = table.next;
@@ -156,7 +170,7 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR sub_key, DWORD, DWORD sam, HKEY* result) {
   std::vector<std::string> parts;
   if (LONG error = SplitSubKey(sub_key, &parts)) return error;
   if (NodeOf(store, base) == nullptr) return ERROR_KEY_DELETED;
-  KeyRef target{base.hive, Join(base.path, Folded(parts)), sam, false};
+  KeyRef target{base.hive, Join(base.path, Folded(parts)), KeyRights(sam), false};
   if (NodeOf(store, target) == nullptr) return ERROR_FILE_NOT_FOUND;
   *result = NewHandle(std::move(target));
   return ERROR_SUCCESS;
@@ -172,7 +186,7 @@ LONG RegCreateKeyEx(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, DWORD sam,
   if (LONG error = Resolve(key, &base)) return error;
   std::vector<std::string> parts;
   if (LONG error = SplitSubKey(sub_key, &parts)) return error;
-  KeyRef target{base.hive, Join(base.path, Folded(parts)), sam, false};
+  KeyRef target{base.hive, Join(base.path, Folded(parts)), KeyRights(sam), false};
 
   if (NodeOf(store, target) == nullptr) {
     if ((base.access & KEY_CREATE_SUB_KEY) == 0) return ERROR_ACCESS_DENIED;

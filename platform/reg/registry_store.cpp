@@ -212,6 +212,12 @@ void RegistryStore::ReleaseWatches(std::uintptr_t key_handle) {
   watches_.erase(std::remove_if(watches_.begin(), watches_.end(), of_key), watches_.end());
 }
 
+void RegistryStore::RefreshLoadedHives() {
+  for (int hive = 0; hive < kHiveCount; ++hive) {
+    if (hives_[hive].root) Refresh(static_cast<HiveId>(hive));
+  }
+}
+
 void RegistryStore::StartWatcher() {
   if (watcher_running_) return;
   watcher_running_ = true;
@@ -241,6 +247,9 @@ void RegistryStore::WatcherLoop() {
       watch_descriptor = inotify_add_watch(
           fd, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE);
       watched_folder = folder;
+      // A change made before the watch was in place would go unseen.
+      std::lock_guard<std::mutex> lock(mutex_);
+      RefreshLoadedHives();
     }
     pollfd p{fd, POLLIN, 0};
     if (poll(&p, 1, kWatcherPollMs) <= 0) continue;
@@ -248,9 +257,7 @@ void RegistryStore::WatcherLoop() {
     while (read(fd, buffer, sizeof buffer) > 0) {
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    for (int hive = 0; hive < kHiveCount; ++hive) {
-      if (hives_[hive].root) Refresh(static_cast<HiveId>(hive));
-    }
+    RefreshLoadedHives();
   }
   if (fd >= 0) close(fd);
 }

@@ -68,6 +68,7 @@ class RegistryStore {
   void Refresh(HiveId hive);
   void Fire(HiveId hive, const std::vector<Change>& changes);
   bool HasWatches(HiveId hive) const;
+  void RefreshLoadedHives();
   void StartWatcher();
   void WatcherLoop();
 

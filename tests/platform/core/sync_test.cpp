@@ -196,6 +196,22 @@ TEST_F(ManualClockWaits, TimeOutFollowsTheManualClock) {
   EXPECT_EQ(result, WAIT_TIMEOUT);
 }
 
+TEST_F(ManualClockWaits, WaitAnyTimesOutOnlyWhenTheClockIsAdvanced) {
+  Handle a(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+  Handle b(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+  HANDLE both[2] = {a, b};
+  // A zero time-out answers at once, whatever the clock does.
+  EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_TIMEOUT);
+  std::atomic<DWORD> result{0xDEAD};
+  std::thread waiter([&] { result = WaitForMultipleObjects(2, both, FALSE, 40); });
+  std::this_thread::sleep_for(80ms);  // twice the time-out in real time
+  EXPECT_EQ(result, 0xDEADu);
+  platform::AdvanceClockMs(40);
+  waiter.join();
+  EXPECT_EQ(result, WAIT_TIMEOUT);
+  EXPECT_EQ(GetTickCount(), 1040u);
+}
+
 TEST_F(ManualClockWaits, SignalBeforeTheDeadlineWins) {
   Handle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
   std::atomic<DWORD> result{0xDEAD};

@@ -264,6 +264,16 @@ TEST_F(RegistryTest, AccessRightsOfTheHandleAreChecked) {
   DWORD size = 0;
   EXPECT_EQ(RegQueryValueEx(key, "x", nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
   RegCloseKey(key);
+  // MAXIMUM_ALLOWED and the generic rights stand for the key rights.
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\ReadOnly", 0, 0x02000000, &key),
+            ERROR_SUCCESS);
+  EXPECT_EQ(SetString(key, "x", "z"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\ReadOnly", 0, 0x80000000, &key),
+            ERROR_SUCCESS);
+  EXPECT_EQ(QueryString(key, "x"), "z");
+  EXPECT_EQ(SetString(key, "x", "w"), ERROR_ACCESS_DENIED);
+  RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, ArgumentsAreChecked) {
