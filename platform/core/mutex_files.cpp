@@ -39,6 +39,14 @@ bool MakeFolder(const std::string& folder) {
     const std::string level = folder.substr(0, pos);
     if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
+  // The default folder lies in /tmp when there is no runtime folder: a
+  // folder someone else made there (or a link to one) must not be used.
+  struct stat info;
+  if (::lstat(folder.c_str(), &info) != 0) return false;
+  if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+    errno = EACCES;
+    return false;
+  }
   return true;
 }
 
