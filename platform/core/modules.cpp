@@ -42,9 +42,9 @@ struct BuiltinModule {
 };
 
 struct Module {
-  void* library = nullptr;                          // dlopen handle; null for built-ins
-  std::shared_ptr<const BuiltinModule> builtin;     // set for built-ins
-  std::string native_path;                          // empty for built-ins
+  void* library = nullptr;                       // dlopen handle; null for built-ins
+  std::shared_ptr<const BuiltinModule> builtin;  // set for built-ins
+  std::string native_path;                       // empty for built-ins
   std::string platform_path;
   int references = 0;
 };
@@ -69,7 +69,9 @@ std::string Fold(std::string text) {
   return text;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 // The part after the last backslash, slash or colon.
 std::string FileNamePart(const std::string& path) {
@@ -142,7 +144,11 @@ std::optional<DWORD> CheckLibraryFile(const std::string& native_path) {
   unsigned char magic[4] = {};
   ssize_t got = ::read(fd, magic, sizeof magic);
   ::close(fd);
-  if (got != 4 || std::memcmp(magic, "\x7f" "ELF", 4) != 0) return ERROR_BAD_EXE_FORMAT;
+  if (got != 4 || std::memcmp(magic,
+                              "\x7f"
+                              "ELF",
+                              4) != 0)
+    return ERROR_BAD_EXE_FORMAT;
   return std::nullopt;
 }
 
@@ -196,8 +202,7 @@ std::optional<Located> Locate(const std::string& requested, DWORD* error) {
     *error = ERROR_MOD_NOT_FOUND;
     return std::nullopt;
   }
-  const std::string platform_path =
-      HasDrive(name) ? name : platform::ModulePlatformPath(*native);
+  const std::string platform_path = HasDrive(name) ? name : platform::ModulePlatformPath(*native);
   return Located{nullptr, *native, platform_path};
 }
 
@@ -225,11 +230,17 @@ void* ProgramLibrary() {
 
 }  // namespace
 
-UINT SetErrorMode(UINT mode) { return g_error_mode.exchange(mode); }
+UINT SetErrorMode(UINT mode) {
+  return g_error_mode.exchange(mode);
+}
 
-UINT GetErrorMode() { return g_error_mode.load(); }
+UINT GetErrorMode() {
+  return g_error_mode.load();
+}
 
-HMODULE LoadLibrary(LPCSTR file_name) { return LoadLibraryEx(file_name, nullptr, 0); }
+HMODULE LoadLibrary(LPCSTR file_name) {
+  return LoadLibraryEx(file_name, nullptr, 0);
+}
 
 HMODULE LoadLibraryEx(LPCSTR file_name, HANDLE file, DWORD) {
   if (file_name == nullptr || *file_name == '\0' || file != nullptr) {
@@ -406,7 +417,9 @@ std::string ProgramNativePath() {
   return real;
 }
 
-std::string ProgramNativeFolder() { return FolderOf(ProgramNativePath()); }
+std::string ProgramNativeFolder() {
+  return FolderOf(ProgramNativePath());
+}
 
 void RegisterBuiltinModule(const std::string& file_name,
                            const std::map<std::string, FARPROC>& exports) {

@@ -95,9 +95,8 @@ std::string MutexLockFiles::FileStem(const std::string& name) {
 }
 
 std::unique_ptr<MutexLockFiles> MutexLockFiles::Open(const std::string& folder,
-                                                     const std::string& name,
-                                                     bool only_if_existing, bool* existed,
-                                                     DWORD* error) {
+                                                     const std::string& name, bool only_if_existing,
+                                                     bool* existed, DWORD* error) {
   auto fail = [&](DWORD code) -> std::unique_ptr<MutexLockFiles> {
     *error = code;
     return nullptr;
@@ -143,9 +142,13 @@ MutexLockFiles::~MutexLockFiles() {
   ::close(open_fd_);
 }
 
-bool MutexLockFiles::TryLockOwnership() { return Flock(owner_fd_, LOCK_EX | LOCK_NB) == 0; }
+bool MutexLockFiles::TryLockOwnership() {
+  return Flock(owner_fd_, LOCK_EX | LOCK_NB) == 0;
+}
 
-void MutexLockFiles::UnlockOwnership() { Flock(owner_fd_, LOCK_UN); }
+void MutexLockFiles::UnlockOwnership() {
+  Flock(owner_fd_, LOCK_UN);
+}
 
 bool MutexLockFiles::ReadOwnedMark() {
   char mark = '0';

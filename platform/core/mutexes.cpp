@@ -122,7 +122,9 @@ class MutexObject : public platform::WaitableObject,
   bool holds_file_lock_ = false;
 };
 
-OwnedMutexes::~OwnedMutexes() { platform::AbandonMutexesOfCurrentThread(); }
+OwnedMutexes::~OwnedMutexes() {
+  platform::AbandonMutexesOfCurrentThread();
+}
 
 std::mutex& FolderMutex() {
   static auto* mutex = new std::mutex;

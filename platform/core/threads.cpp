@@ -14,10 +14,8 @@
 
 namespace {
 
-const HANDLE kCurrentThreadPseudoHandle =
-    reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2));
-const HANDLE kCurrentProcessPseudoHandle =
-    reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+const HANDLE kCurrentThreadPseudoHandle = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2));
+const HANDLE kCurrentProcessPseudoHandle = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
 // One thread, as seen through its handles. Every field but `priority` is
 // guarded by the dispatcher lock.
@@ -92,8 +90,10 @@ bool IsValidPriority(int priority) {
     case THREAD_PRIORITY_NORMAL:
     case THREAD_PRIORITY_ABOVE_NORMAL:
     case THREAD_PRIORITY_HIGHEST:
-    case THREAD_PRIORITY_TIME_CRITICAL: return true;
-    default: return false;
+    case THREAD_PRIORITY_TIME_CRITICAL:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -113,11 +113,17 @@ DWORD GetCurrentThreadId() {
   return id;
 }
 
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+DWORD GetCurrentProcessId() {
+  return static_cast<DWORD>(getpid());
+}
 
-HANDLE GetCurrentThread() { return kCurrentThreadPseudoHandle; }
+HANDLE GetCurrentThread() {
+  return kCurrentThreadPseudoHandle;
+}
 
-HANDLE GetCurrentProcess() { return kCurrentProcessPseudoHandle; }
+HANDLE GetCurrentProcess() {
+  return kCurrentProcessPseudoHandle;
+}
 
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stack_size, LPTHREAD_START_ROUTINE start,
                     LPVOID parameter, DWORD flags, LPDWORD thread_id) {

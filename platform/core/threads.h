@@ -33,9 +33,8 @@ HANDLE GetCurrentProcess();
 // Starts `start(parameter)` on a new thread. With CREATE_SUSPENDED in
 // `flags` the routine does not run until ResumeThread. `stack_size` 0 gives
 // the default; smaller requests than the default are rounded up.
-HANDLE CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack_size,
-                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
-                    LPDWORD thread_id);
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack_size, LPTHREAD_START_ROUTINE start,
+                    LPVOID parameter, DWORD flags, LPDWORD thread_id);
 // Returns the previous suspend count, or (DWORD)-1 on failure.
 DWORD ResumeThread(HANDLE thread);
 // Increments the suspend count and returns its previous value, or (DWORD)-1.

@@ -86,9 +86,13 @@ void NotifyWaiters() {
   dispatcher.changed.notify_all();
 }
 
-void NotifyWaitersLocked() { TheDispatcher().changed.notify_all(); }
+void NotifyWaitersLocked() {
+  TheDispatcher().changed.notify_all();
+}
 
-void WaitForChange(std::unique_lock<std::mutex>& lock) { TheDispatcher().changed.wait(lock); }
+void WaitForChange(std::unique_lock<std::mutex>& lock) {
+  TheDispatcher().changed.wait(lock);
+}
 
 DWORD WaitForObjects(const Objects& objects, bool wait_all, std::uint64_t deadline_micros) {
   EnsureClockListener();
@@ -111,8 +115,8 @@ DWORD WaitForObjects(const Objects& objects, bool wait_all, std::uint64_t deadli
     std::chrono::microseconds slice = manual ? kManualClockSlice : std::chrono::microseconds::max();
     if (polling) slice = std::min<std::chrono::microseconds>(slice, kPollSlice);
     if (!manual && deadline_micros != UINT64_MAX) {
-      slice = std::min<std::chrono::microseconds>(
-          slice, std::chrono::microseconds(deadline_micros - now));
+      slice = std::min<std::chrono::microseconds>(slice,
+                                                  std::chrono::microseconds(deadline_micros - now));
     }
     dispatcher.changed.wait_for(lock, slice);
   }

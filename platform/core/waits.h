@@ -22,8 +22,7 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 constexpr DWORD MAXIMUM_WAIT_OBJECTS = 64;
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all,
-                             DWORD milliseconds);
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, DWORD milliseconds);
 
 namespace platform {
 

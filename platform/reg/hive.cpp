@@ -44,11 +44,21 @@ std::string Quote(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20 || c == 0x7f) {
           out += "\\x";
@@ -114,7 +124,8 @@ std::string ValueText(const Value& value) {
     }
   } else if (value.type == REG_DWORD && value.data.size() == 4) {
     DWORD number = static_cast<DWORD>(value.data[0]) | static_cast<DWORD>(value.data[1]) << 8 |
-                   static_cast<DWORD>(value.data[2]) << 16 | static_cast<DWORD>(value.data[3]) << 24;
+                   static_cast<DWORD>(value.data[2]) << 16 |
+                   static_cast<DWORD>(value.data[3]) << 24;
     char text[20];
     std::snprintf(text, sizeof text, "dword:%08x", static_cast<unsigned>(number));
     return text;
@@ -130,8 +141,8 @@ void WriteKey(const Key& key, const std::string& path, bool is_root, std::string
   if (!is_root || !key.values.empty()) {
     out += '[' + path + "]\n";
     for (const Value& value : key.values) {
-      out += (value.name.empty() ? std::string("@") : Quote(value.name)) + '=' +
-             ValueText(value) + '\n';
+      out += (value.name.empty() ? std::string("@") : Quote(value.name)) + '=' + ValueText(value) +
+             '\n';
     }
   }
   for (const auto& [folded, sub] : key.subkeys) {
@@ -176,11 +187,21 @@ class LineReader {
       if (pos_ >= line_.size()) return std::nullopt;
       char e = line_[pos_++];
       switch (e) {
-        case '\\': out += '\\'; break;
-        case '"': out += '"'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '\\':
+          out += '\\';
+          break;
+        case '"':
+          out += '"';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
         case 'x': {
           if (pos_ + 2 > line_.size()) return std::nullopt;
           int hi = HexValue(line_[pos_]), lo = HexValue(line_[pos_ + 1]);
@@ -189,7 +210,8 @@ class LineReader {
           pos_ += 2;
           break;
         }
-        default: return std::nullopt;
+        default:
+          return std::nullopt;
       }
     }
     return std::nullopt;

@@ -50,11 +50,20 @@ std::optional<KeyRef> Predefined(HKEY key) {
       ref.hive = platform::reg::kLocalMachine;
       ref.path = {"software", "classes"};
       return ref;
-    case 0x80000001: ref.hive = platform::reg::kCurrentUser; return ref;
-    case 0x80000002: ref.hive = platform::reg::kLocalMachine; return ref;
-    case 0x80000003: ref.hive = platform::reg::kUsers; return ref;
-    case 0x80000005: ref.hive = platform::reg::kCurrentConfig; return ref;
-    default: return std::nullopt;
+    case 0x80000001:
+      ref.hive = platform::reg::kCurrentUser;
+      return ref;
+    case 0x80000002:
+      ref.hive = platform::reg::kLocalMachine;
+      return ref;
+    case 0x80000003:
+      ref.hive = platform::reg::kUsers;
+      return ref;
+    case 0x80000005:
+      ref.hive = platform::reg::kCurrentConfig;
+      return ref;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -176,8 +185,8 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR sub_key, DWORD, DWORD sam, HKEY* result) {
   return ERROR_SUCCESS;
 }
 
-LONG RegCreateKeyEx(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, DWORD sam,
-                    LPSECURITY_ATTRIBUTES, HKEY* result, LPDWORD disposition) {
+LONG RegCreateKeyEx(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, DWORD sam, LPSECURITY_ATTRIBUTES,
+                    HKEY* result, LPDWORD disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   RegistryStore& store = RegistryStore::Instance();
@@ -319,8 +328,8 @@ LONG RegDeleteKey(HKEY key, LPCSTR sub_key) {
   });
 }
 
-LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD name_length, LPDWORD,
-                  LPSTR class_name, LPDWORD class_length, FILETIME* last_write) {
+LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD name_length, LPDWORD, LPSTR class_name,
+                  LPDWORD class_length, FILETIME* last_write) {
   RegistryStore& store = RegistryStore::Instance();
   std::lock_guard<std::mutex> lock(store.mutex());
   KeyRef ref;
@@ -355,9 +364,9 @@ LONG RegEnumValue(HKEY key, DWORD index, LPSTR value_name, LPDWORD value_name_le
   return CopyData(value, type, data, data_size);
 }
 
-LONG RegQueryInfoKey(HKEY key, LPSTR class_name, LPDWORD class_length, LPDWORD,
-                     LPDWORD sub_keys, LPDWORD max_sub_key_length, LPDWORD max_class_length,
-                     LPDWORD values, LPDWORD max_value_name_length, LPDWORD max_value_length,
+LONG RegQueryInfoKey(HKEY key, LPSTR class_name, LPDWORD class_length, LPDWORD, LPDWORD sub_keys,
+                     LPDWORD max_sub_key_length, LPDWORD max_class_length, LPDWORD values,
+                     LPDWORD max_value_name_length, LPDWORD max_value_length,
                      LPDWORD security_descriptor, FILETIME* last_write) {
   RegistryStore& store = RegistryStore::Instance();
   std::lock_guard<std::mutex> lock(store.mutex());

@@ -54,8 +54,7 @@ constexpr DWORD REG_LEGAL_CHANGE_FILTER = 0xF;
 
 LONG RegOpenKeyEx(HKEY key, LPCSTR sub_key, DWORD options, DWORD sam, HKEY* result);
 LONG RegCreateKeyEx(HKEY key, LPCSTR sub_key, DWORD reserved, LPSTR class_name, DWORD options,
-                    DWORD sam, LPSECURITY_ATTRIBUTES security, HKEY* result,
-                    LPDWORD disposition);
+                    DWORD sam, LPSECURITY_ATTRIBUTES security, HKEY* result, LPDWORD disposition);
 LONG RegCloseKey(HKEY key);
 LONG RegFlushKey(HKEY key);
 LONG RegQueryValueEx(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type, LPBYTE data,

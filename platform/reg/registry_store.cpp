@@ -19,7 +19,7 @@ namespace platform::reg {
 namespace {
 
 const char* const kHiveFileStems[kHiveCount] = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                                 "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
+                                                "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
 
 // How often the file watcher looks whether it is still needed.
 constexpr int kWatcherPollMs = 100;
@@ -56,9 +56,12 @@ DWORD SaveError(int error) {
   switch (error) {
     case EACCES:
     case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case ENOSPC: return ERROR_DISK_FULL;
-    default: return ERROR_CANTWRITE;
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case ENOSPC:
+      return ERROR_DISK_FULL;
+    default:
+      return ERROR_CANTWRITE;
   }
 }
 

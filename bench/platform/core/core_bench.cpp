@@ -63,8 +63,8 @@ void BM_RegistryWriteThrough(benchmark::State& state) {
   HKEY key = nullptr;
   RegCreateKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\Calvane Technology\\Velko", 0, nullptr, 0,
                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  const char* names[] = {"Priority", "SwapSkin", "Shuffle", "Startup",
-                         "NavSwitch", "ShowBig", "Updates", "Hunter"};
+  const char* names[] = {"Priority",  "SwapSkin", "Shuffle", "Startup",
+                         "NavSwitch", "ShowBig",  "Updates", "Hunter"};
   int i = 0;
   for (auto _ : state) {
     const char* value = (i++ & 1) ? "1" : "0";

@@ -62,7 +62,8 @@ class ChildProcess {
 
   // The next line the child printed, without its line end; nothing when the
   // child ends or stays silent for `timeout`.
-  std::optional<std::string> ReadLine(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+  std::optional<std::string> ReadLine(
+      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
       auto end = buffer_.find('\n');

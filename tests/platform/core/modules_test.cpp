@@ -86,7 +86,9 @@ TEST_F(Modules, MissingFileFailsQuietly) {
 TEST_F(Modules, FileThatIsNotALibraryFailsWithBadFormat) {
   velko_test::TempDir dir;
   const fs::path text = dir.WriteFile("bass.dll", "this is not a library\n");
-  const fs::path fake_elf = dir.WriteFile("short.dll", std::string("\x7f" "ELF", 4));
+  const fs::path fake_elf = dir.WriteFile("short.dll", std::string("\x7f"
+                                                                   "ELF",
+                                                                   4));
   std::string output = CaptureStderr([&] {
     EXPECT_EQ(LoadLibrary(text.c_str()), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
@@ -134,7 +136,8 @@ TEST_F(Modules, BareNamesAreFoundInTheProgramFolderIgnoringCase) {
   EXPECT_NE(GetProcAddress(by_name, "TestAdd"), nullptr);
   char path[MAX_PATH];
   DWORD length = GetModuleFileName(by_name, path, MAX_PATH);
-  EXPECT_EQ(std::string(path, length), platform::ModulePlatformPath((dir / "bin" / "CDRIP3.DLL").string()));
+  EXPECT_EQ(std::string(path, length),
+            platform::ModulePlatformPath((dir / "bin" / "CDRIP3.DLL").string()));
 
   // The way the plug-in host builds its paths: program folder + "\Plugins\" + name.
   char program[MAX_PATH];
@@ -184,7 +187,8 @@ TEST_F(Modules, ProgramPathInPlatformFormWithTheBufferRules) {
 
   platform::SetProgramPath("");
   ASSERT_GT(GetModuleFileName(nullptr, buffer, MAX_PATH), 0u);
-  EXPECT_EQ(std::string(buffer), platform::ModulePlatformPath(fs::read_symlink("/proc/self/exe").string()));
+  EXPECT_EQ(std::string(buffer),
+            platform::ModulePlatformPath(fs::read_symlink("/proc/self/exe").string()));
 }
 
 TEST_F(Modules, PlatformPathsRoundTrip) {
@@ -200,7 +204,9 @@ TEST_F(Modules, PlatformPathsRoundTrip) {
   FreeLibrary(module);
 }
 
-int BuiltinAnswer() { return 17; }
+int BuiltinAnswer() {
+  return 17;
+}
 
 TEST_F(Modules, BuiltinModulesComeBeforeFiles) {
   platform::RegisterBuiltinModule("VELKOTEST.DLL",

@@ -30,8 +30,8 @@ class NamedMutexes : public ::testing::Test {
 
   // Starts a helper that creates `name` owned and keeps it.
   std::unique_ptr<ChildProcess> StartHolder(const std::string& name) {
-    auto child = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"mutex-hold", folder(), name});
+    auto child =
+        std::make_unique<ChildProcess>(std::vector<std::string>{"mutex-hold", folder(), name});
     EXPECT_TRUE(child->started());
     EXPECT_EQ(child->ReadLine(), "created 0");
     return child;

@@ -33,8 +33,7 @@ class RegistryTest : public ::testing::Test {
         << path;
     return key;
   }
-  static LONG SetString(HKEY key, const char* name, const std::string& text,
-                        DWORD type = REG_SZ) {
+  static LONG SetString(HKEY key, const char* name, const std::string& text, DWORD type = REG_SZ) {
     return RegSetValueEx(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                          static_cast<DWORD>(text.size() + 1));
   }

@@ -56,8 +56,7 @@ TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheCaseFirstWritten) {
   SetString(key, "shuffle", "0");  // replaces, keeps the first spelling
   char name[64];
   DWORD length = sizeof name;
-  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_STREQ(name, "Shuffle");
   EXPECT_EQ(QueryString(key, "Shuffle"), "0");
   RegCloseKey(key);
@@ -168,9 +167,9 @@ TEST_F(RegistryTest, ClassesRootIsTheMachinesSoftwareClasses) {
   HKEY key = Create(HKEY_CLASSES_ROOT, "AudioCD\\Shell");
   SetString(key, "", "play");
   RegCloseKey(key);
-  ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\CLASSES\\audiocd\\shell", 0, KEY_READ,
-                         &key),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\CLASSES\\audiocd\\shell", 0, KEY_READ, &key),
+      ERROR_SUCCESS);
   EXPECT_EQ(QueryString(key, nullptr), "play");
   RegCloseKey(key);
   EXPECT_NE(HiveText("HKEY_LOCAL_MACHINE").find("[Software\\Classes\\AudioCD\\Shell]"),
@@ -181,8 +180,7 @@ TEST_F(RegistryTest, ClassesRootIsTheMachinesSoftwareClasses) {
 TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubKeys) {
   HKEY run = Create(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
   SetString(run, "velko", "C:\\Velko\\velko");
-  EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows"),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RUN"),
             ERROR_SUCCESS);
   // The handle outlives its key.
@@ -291,8 +289,8 @@ TEST_F(RegistryTest, ManyThreadsWriteAtOnceWithoutLosingAValue) {
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([t] {
       HKEY key = nullptr;
-      RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Threads", 0, nullptr, 0, KEY_ALL_ACCESS,
-                     nullptr, &key, nullptr);
+      RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Threads", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                     &key, nullptr);
       for (int i = 0; i < 20; ++i) {
         const std::string name = "t" + std::to_string(t) + "v" + std::to_string(i);
         DWORD value = static_cast<DWORD>(t * 100 + i);
@@ -303,8 +301,7 @@ TEST_F(RegistryTest, ManyThreadsWriteAtOnceWithoutLosingAValue) {
   }
   for (auto& t : threads) t.join();
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Threads", 0, KEY_READ, &key),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Threads", 0, KEY_READ, &key), ERROR_SUCCESS);
   DWORD count = 0;
   RegQueryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
                   nullptr, nullptr, nullptr);

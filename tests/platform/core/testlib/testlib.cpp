@@ -11,7 +11,9 @@ extern "C" __attribute__((visibility("default"))) int TestAdd(int a, int b) {
   return a + b;
 }
 
-extern "C" __attribute__((visibility("default"))) int TestCalls() { return g_calls; }
+extern "C" __attribute__((visibility("default"))) int TestCalls() {
+  return g_calls;
+}
 
 // Refers to a C library function so that the library depends on libc; the
 // tests check that libc's names are not found through this library.
