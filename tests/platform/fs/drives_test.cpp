@@ -31,7 +31,17 @@ platform::CdDiscContents ThreeTrackDisc() {
 }
 
 TEST_F(DriveTest, DefaultTableHasHomeAsCAndRootAsZ) {
+  // C: follows HOME; point it at a folder of the test's own while the table is rebuilt.
+  const char* old_home = std::getenv("HOME");
+  const std::string saved_home = old_home != nullptr ? old_home : "";
+  MakeFolder("home");
+  setenv("HOME", Native("home").c_str(), 1);
   platform::ResetDriveTable();
+  if (old_home != nullptr) {
+    setenv("HOME", saved_home.c_str(), 1);
+  } else {
+    unsetenv("HOME");
+  }
   const DWORD mask = GetLogicalDrives();
   EXPECT_TRUE(mask & (1u << 2));
   EXPECT_TRUE(mask & (1u << 25));
@@ -39,9 +49,8 @@ TEST_F(DriveTest, DefaultTableHasHomeAsCAndRootAsZ) {
   EXPECT_EQ(GetDriveType("C:\\"), DRIVE_FIXED);
   EXPECT_EQ(GetDriveType("z:"), DRIVE_FIXED);
   EXPECT_EQ(platform::NativePath("Z:\\"), "/");
-  const char* home = std::getenv("HOME");
-  ASSERT_NE(home, nullptr);
-  EXPECT_EQ(platform::PlatformPath(home), "C:\\");
+  EXPECT_EQ(platform::PlatformPath(Native("home").string()), "C:\\");
+  EXPECT_EQ(platform::PlatformPath(Native("home/Music").string()), "C:\\Music");
   // Detected CD drives come right after C:.
   char letter = 'D';
   for (const auto& [drive, device] : platform::CdDrives()) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 #include <string>
 
 #include "platform/core/datetime.h"
@@ -362,6 +365,37 @@ TEST_F(DriveTest, SpecialFilesAreNotOpened) {
   EXPECT_EQ(Open("T:\\pipe", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(GetFileAttributes("T:\\pipe"), FILE_ATTRIBUTE_SYSTEM);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DriveTest, ThreadsOpeningOneFileLeaveNoClaimsBehind) {
+  Write("busy.txt", "shared by threads");
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&failures] {
+      for (int i = 0; i < 200; ++i) {
+        HANDLE file = Open("T:\\busy.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+        if (file == INVALID_HANDLE_VALUE || ReadText(file, 6) != "shared") ++failures;
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        WIN32_FIND_DATA data;
+        HANDLE find = FindFirstFile("T:\\*.txt", &data);
+        if (find == INVALID_HANDLE_VALUE) {
+          ++failures;
+        } else {
+          FindClose(find);
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  // Every claim was released: an exclusive open succeeds.
+  HandleCloser exclusive(Open("T:\\busy.txt", kReadWrite, 0, OPEN_EXISTING));
+  EXPECT_NE(exclusive.get(), INVALID_HANDLE_VALUE);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "platform/fs/drives.h"
@@ -124,6 +126,20 @@ TEST_F(DriveTest, RemappingALetterRedirectsItsPaths) {
   EXPECT_EQ(GetFileAttributes("T:\\only-here.txt"), FILE_ATTRIBUTE_ARCHIVE);
   platform::UnmapDrive('Z');
   EXPECT_FALSE(platform::PlatformPath("/usr"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DriveTest, CurrentDirectoryStartsAtTheProcessFolder) {
+  MakeFolder("Start/Here");
+  ASSERT_EQ(chdir(Native("Start/Here").c_str()), 0);
+  platform::ResetDriveTable();  // forgets the current directory
+  platform::MapDrive('T', dir_.path().string());
+  char buffer[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectory(MAX_PATH, buffer), 0u);
+  EXPECT_STREQ(buffer, "T:\\Start\\Here");
 }
 
 }  // namespace
