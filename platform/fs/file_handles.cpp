@@ -185,7 +185,7 @@ std::optional<std::uint64_t> CurrentPosition(const FileObject& file) {
 }
 
 // Moves the file pointer; the new position, or nothing with the last error set.
-std::optional<std::uint64_t> MovePointer(const FileObject& file, LONGLONG distance, DWORD move_method) {
+std::optional<std::uint64_t> MovePointer(FileObject& file, LONGLONG distance, DWORD move_method) {
   std::optional<std::uint64_t> base;
   switch (move_method) {
     case FILE_BEGIN: base = 0; break;
@@ -206,7 +206,7 @@ std::optional<std::uint64_t> MovePointer(const FileObject& file, LONGLONG distan
   }
   const auto target = static_cast<std::uint64_t>(start + distance);
   if (file.in_memory()) {
-    const_cast<FileObject&>(file).set_memory_position(target);
+    file.set_memory_position(target);
     return target;
   }
   if (lseek(file.fd(), static_cast<off_t>(target), SEEK_SET) < 0) {
