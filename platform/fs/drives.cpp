@@ -16,7 +16,6 @@
 #include "platform/core/errors.h"
 #include "platform/fs/cd_audio.h"
 #include "platform/fs/drive_table.h"
-#include "platform/fs/fs_errors.h"
 
 namespace {
 

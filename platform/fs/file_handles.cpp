@@ -14,7 +14,6 @@
 #include "platform/fs/cd_audio.h"
 #include "platform/fs/file_object.h"
 #include "platform/fs/files.h"
-#include "platform/fs/fs_errors.h"
 #include "platform/fs/path_resolver.h"
 #include "platform/fs/share_table.h"
 

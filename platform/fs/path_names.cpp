@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "platform/core/errors.h"
-#include "platform/fs/fs_errors.h"
 
 namespace platform::fs {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/errors.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
-#include "platform/fs/fs_errors.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/core/datetime.h"
+#include "platform/core/errors.h"
 #include "platform/fs/files.h"
-#include "platform/fs/fs_errors.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
