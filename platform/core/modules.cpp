@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -17,14 +16,7 @@
 #include <vector>
 
 #include "platform/core/errors.h"
-
-// The drive table of platform/fs translates paths when it is linked into
-// the library; these weak references are null until then, and the module
-// calls fall back to native paths and "Z:\" (Z: being "/").
-namespace platform {
-std::optional<std::string> NativePath(const std::string& platform_path) __attribute__((weak));
-std::optional<std::string> PlatformPath(const std::string& native_path) __attribute__((weak));
-}  // namespace platform
+#include "platform/fs/drives.h"
 
 namespace {
 
@@ -33,8 +25,6 @@ namespace {
 const std::uintptr_t kProgramHandle = 0x00400000;
 const std::uintptr_t kFirstLibraryHandle = 0x10000000;
 const std::uintptr_t kLibraryHandleStep = 0x10000;
-
-std::atomic<UINT> g_error_mode{0};
 
 struct BuiltinModule {
   std::string file_name;
@@ -125,12 +115,6 @@ std::optional<std::string> FindInFolder(const std::string& folder, const std::st
   return found;
 }
 
-std::string CurrentFolder() {
-  std::vector<char> buffer(4096);
-  return ::getcwd(buffer.data(), buffer.size()) != nullptr ? std::string(buffer.data())
-                                                           : std::string(".");
-}
-
 // Why a library file cannot be loaded, before dlopen is asked: nothing when
 // it looks like a shared object.
 std::optional<DWORD> CheckLibraryFile(const std::string& native_path) {
@@ -179,25 +163,20 @@ std::optional<Located> Locate(const std::string& requested, DWORD* error) {
       auto it = table.builtins.find(Fold(name));
       if (it != table.builtins.end()) return Located{it->second, std::string(), name};
     }
-    for (const std::string& folder : {platform::ProgramNativeFolder(), CurrentFolder()}) {
-      if (auto found = FindInFolder(folder, name)) {
-        return Located{nullptr, *found, platform::ModulePlatformPath(*found)};
-      }
+    if (auto found = FindInFolder(platform::ProgramNativeFolder(), name)) {
+      return Located{nullptr, *found, platform::ModulePlatformPath(*found)};
+    }
+    // Then the current folder (the drive table resolves relative names).
+    auto in_current = platform::ModuleNativePath(name);
+    struct stat info;
+    if (in_current && ::stat(in_current->c_str(), &info) == 0) {
+      return Located{nullptr, *in_current, platform::ModulePlatformPath(*in_current)};
     }
     *error = ERROR_MOD_NOT_FOUND;
     return std::nullopt;
   }
-  std::optional<std::string> native;
-  if (name[0] == '/') {
-    native = name;
-  } else if (HasDrive(name) || IsSeparator(name[0])) {
-    native = platform::ModuleNativePath(name);
-  } else {
-    // A relative path with folders: from the current folder.
-    std::string relative = name;
-    std::replace(relative.begin(), relative.end(), '\\', '/');
-    native = CurrentFolder() + "/" + relative;
-  }
+  // A drive, rooted or relative platform path, or a native absolute one.
+  std::optional<std::string> native = platform::ModuleNativePath(name);
   if (!native) {
     *error = ERROR_MOD_NOT_FOUND;
     return std::nullopt;
@@ -229,14 +208,6 @@ void* ProgramLibrary() {
 }
 
 }  // namespace
-
-UINT SetErrorMode(UINT mode) {
-  return g_error_mode.exchange(mode);
-}
-
-UINT GetErrorMode() {
-  return g_error_mode.load();
-}
 
 HMODULE LoadLibrary(LPCSTR file_name) {
   return LoadLibraryEx(file_name, nullptr, 0);
@@ -431,21 +402,12 @@ void RegisterBuiltinModule(const std::string& file_name,
 
 std::optional<std::string> ModuleNativePath(const std::string& platform_path) {
   if (!platform_path.empty() && platform_path[0] == '/') return platform_path;
-  if (platform::NativePath != nullptr) return platform::NativePath(platform_path);
-  // Without the drive table only Z: (the root) is known.
-  if (HasDrive(platform_path) && (platform_path[0] == 'Z' || platform_path[0] == 'z')) {
-    std::string rest = platform_path.substr(2);
-    std::replace(rest.begin(), rest.end(), '\\', '/');
-    if (rest.empty() || rest[0] != '/') rest.insert(rest.begin(), '/');
-    return rest;
-  }
-  return std::nullopt;
+  return NativePath(platform_path);
 }
 
 std::string ModulePlatformPath(const std::string& native_path) {
-  if (platform::PlatformPath != nullptr) {
-    if (auto path = platform::PlatformPath(native_path)) return *path;
-  }
+  if (auto path = PlatformPath(native_path)) return *path;
+  // Z: maps "/", so this is only reached when a test unmapped it.
   std::string path = "Z:" + native_path;
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;

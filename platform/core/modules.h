@@ -30,12 +30,8 @@ constexpr DWORD DONT_RESOLVE_DLL_REFERENCES = 0x00000001;
 constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
 constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x00000008;
 
-// The error-mode flags (SEM_FAILCRITICALERRORS and the others) are declared
-// with the drive calls in platform/fs/drives.h.
-// Stores the process's error mode and returns the previous one. No system
-// error box is ever shown on this platform, whatever the mode.
-UINT SetErrorMode(UINT mode);
-UINT GetErrorMode();
+// SetErrorMode, which the library bindings call around LoadLibrary, is with
+// the drive calls in platform/fs/drives.h.
 
 HMODULE LoadLibrary(LPCSTR file_name);
 // `file` must be null. The flags are accepted; every library is loaded

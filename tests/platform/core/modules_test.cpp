@@ -10,6 +10,8 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/modules.h"
+#include "platform/fs/drives.h"
+#include "platform/fs/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -204,6 +206,27 @@ TEST_F(Modules, PlatformPathsRoundTrip) {
   FreeLibrary(module);
 }
 
+TEST_F(Modules, RelativeNamesUseThePlatformsCurrentFolder) {
+  velko_test::TempDir dir;
+  fs::create_directories(dir / "sub");
+  fs::copy_file(TestLibrary(), dir / "Here.dll");
+  fs::copy_file(TestLibrary(), dir / "sub" / "there.dll");
+  char saved[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectory(MAX_PATH, saved), 0u);
+  ASSERT_TRUE(SetCurrentDirectory(platform::ModulePlatformPath(dir.path().string()).c_str()));
+
+  HMODULE here = LoadLibrary("here");  // bare, no extension, other case
+  EXPECT_NE(here, nullptr) << GetLastError();
+  HMODULE there = LoadLibrary("SUB\\There.DLL");
+  EXPECT_NE(there, nullptr) << GetLastError();
+  char path[MAX_PATH];
+  GetModuleFileName(there, path, MAX_PATH);
+  EXPECT_EQ(fs::path(*platform::ModuleNativePath(path)), dir / "sub" / "there.dll");
+  FreeLibrary(here);
+  FreeLibrary(there);
+  SetCurrentDirectory(saved);
+}
+
 int BuiltinAnswer() {
   return 17;
 }
@@ -223,12 +246,4 @@ TEST_F(Modules, BuiltinModulesComeBeforeFiles) {
   EXPECT_TRUE(FreeLibrary(module));
   EXPECT_FALSE(FreeLibrary(module));
 }
-
-TEST_F(Modules, ErrorModeIsStoredAndReturned) {
-  UINT original = SetErrorMode(1);
-  EXPECT_EQ(GetErrorMode(), 1u);
-  EXPECT_EQ(SetErrorMode(0x8001), 1u);
-  EXPECT_EQ(SetErrorMode(original), 0x8001u);
-}
-
 }  // namespace
