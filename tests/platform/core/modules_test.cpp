@@ -246,4 +246,5 @@ TEST_F(Modules, BuiltinModulesComeBeforeFiles) {
   EXPECT_TRUE(FreeLibrary(module));
   EXPECT_FALSE(FreeLibrary(module));
 }
+
 }  // namespace
