@@ -167,6 +167,43 @@ LONG CopyName(const std::string& name, LPSTR buffer, LPDWORD length) {
   return ERROR_SUCCESS;
 }
 
+// Keys have no class names: an empty one where the caller asks for it.
+void ClearClassName(LPSTR class_name, LPDWORD class_length) {
+  if (class_name != nullptr && class_length != nullptr && *class_length > 0) class_name[0] = '\0';
+  if (class_length != nullptr) *class_length = 0;
+}
+
+// Runs `read(node, ref)` on the key behind `key` once the handle, the
+// access `right` and the key's existence are checked, under the store's lock.
+template <class Read>
+LONG ReadKey(HKEY key, DWORD right, Read read) {
+  RegistryStore& store = RegistryStore::Instance();
+  std::lock_guard<std::mutex> lock(store.mutex());
+  KeyRef ref;
+  if (LONG error = Resolve(key, &ref)) return error;
+  if ((ref.access & right) == 0) return ERROR_ACCESS_DENIED;
+  Key* node = NodeOf(store, ref);
+  if (node == nullptr) return ERROR_KEY_DELETED;
+  return read(*node, ref);
+}
+
+// Runs `change(node, changes)` on the key behind `key` in a new version of
+// its hive (see RegistryStore::Mutate), after the same checks.
+template <class Change>
+LONG ChangeKey(HKEY key, DWORD right, Change change) {
+  RegistryStore& store = RegistryStore::Instance();
+  std::lock_guard<std::mutex> lock(store.mutex());
+  KeyRef ref;
+  if (LONG error = Resolve(key, &ref)) return error;
+  if ((ref.access & right) == 0) return ERROR_ACCESS_DENIED;
+  return store.Mutate(ref.hive,
+                      [&](Key& root, std::vector<platform::reg::Change>& changes) -> LONG {
+                        Key* node = root.Find(ref.path);
+                        if (node == nullptr) return ERROR_KEY_DELETED;
+                        return change(*node, ref.path, changes);
+                      });
+}
+
 }  // namespace
 
 LONG RegOpenKeyEx(HKEY key, LPCSTR sub_key, DWORD, DWORD sam, HKEY* result) {
@@ -244,16 +281,11 @@ LONG RegFlushKey(HKEY key) {
 
 LONG RegQueryValueEx(HKEY key, LPCSTR value_name, LPDWORD, LPDWORD type, LPBYTE data,
                      LPDWORD data_size) {
-  RegistryStore& store = RegistryStore::Instance();
-  std::lock_guard<std::mutex> lock(store.mutex());
-  KeyRef ref;
-  if (LONG error = Resolve(key, &ref)) return error;
-  if ((ref.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  Key* node = NodeOf(store, ref);
-  if (node == nullptr) return ERROR_KEY_DELETED;
-  const Value* value = node->FindValue(value_name != nullptr ? value_name : "");
-  if (value == nullptr) return ERROR_FILE_NOT_FOUND;
-  return CopyData(*value, type, data, data_size);
+  return ReadKey(key, KEY_QUERY_VALUE, [&](Key& node, const KeyRef&) -> LONG {
+    const Value* value = node.FindValue(value_name != nullptr ? value_name : "");
+    if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+    return CopyData(*value, type, data, data_size);
+  });
 }
 
 LONG RegSetValueEx(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYTE* data,
@@ -261,42 +293,27 @@ LONG RegSetValueEx(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYTE* d
   const std::string name = value_name != nullptr ? value_name : "";
   if (name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
   if (data == nullptr && data_size > 0) return ERROR_NOACCESS;
-  RegistryStore& store = RegistryStore::Instance();
-  std::lock_guard<std::mutex> lock(store.mutex());
-  KeyRef ref;
-  if (LONG error = Resolve(key, &ref)) return error;
-  if ((ref.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  return store.Mutate(ref.hive, [&](Key& root, std::vector<Change>& changes) -> LONG {
-    Key* node = root.Find(ref.path);
-    if (node == nullptr) return ERROR_KEY_DELETED;
-    Value value{name, type, std::vector<BYTE>(data, data + data_size)};
-    if (Value* existing = node->FindValue(name)) {
-      existing->type = value.type;
-      existing->data = std::move(value.data);
+  return ChangeKey(key, KEY_SET_VALUE, [&](Key& node, const auto& path, auto& changes) -> LONG {
+    std::vector<BYTE> bytes(data, data + data_size);
+    if (Value* existing = node.FindValue(name)) {
+      existing->type = type;
+      existing->data = std::move(bytes);
     } else {
-      node->values.push_back(std::move(value));
+      node.values.push_back(Value{name, type, std::move(bytes)});
     }
-    changes.push_back({ref.path, REG_NOTIFY_CHANGE_LAST_SET, false});
+    changes.push_back({path, REG_NOTIFY_CHANGE_LAST_SET, false});
     return ERROR_SUCCESS;
   });
 }
 
 LONG RegDeleteValue(HKEY key, LPCSTR value_name) {
-  const std::string name = value_name != nullptr ? value_name : "";
-  RegistryStore& store = RegistryStore::Instance();
-  std::lock_guard<std::mutex> lock(store.mutex());
-  KeyRef ref;
-  if (LONG error = Resolve(key, &ref)) return error;
-  if ((ref.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  return store.Mutate(ref.hive, [&](Key& root, std::vector<Change>& changes) -> LONG {
-    Key* node = root.Find(ref.path);
-    if (node == nullptr) return ERROR_KEY_DELETED;
-    const std::string folded = Fold(name);
-    auto it = std::find_if(node->values.begin(), node->values.end(),
+  const std::string folded = Fold(value_name != nullptr ? value_name : "");
+  return ChangeKey(key, KEY_SET_VALUE, [&](Key& node, const auto& path, auto& changes) -> LONG {
+    auto it = std::find_if(node.values.begin(), node.values.end(),
                            [&](const Value& v) { return Fold(v.name) == folded; });
-    if (it == node->values.end()) return ERROR_FILE_NOT_FOUND;
-    node->values.erase(it);
-    changes.push_back({ref.path, REG_NOTIFY_CHANGE_LAST_SET, false});
+    if (it == node.values.end()) return ERROR_FILE_NOT_FOUND;
+    node.values.erase(it);
+    changes.push_back({path, REG_NOTIFY_CHANGE_LAST_SET, false});
     return ERROR_SUCCESS;
   });
 }
@@ -330,71 +347,54 @@ LONG RegDeleteKey(HKEY key, LPCSTR sub_key) {
 
 LONG RegEnumKeyEx(HKEY key, DWORD index, LPSTR name, LPDWORD name_length, LPDWORD, LPSTR class_name,
                   LPDWORD class_length, FILETIME* last_write) {
-  RegistryStore& store = RegistryStore::Instance();
-  std::lock_guard<std::mutex> lock(store.mutex());
-  KeyRef ref;
-  if (LONG error = Resolve(key, &ref)) return error;
-  if ((ref.access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
-  Key* node = NodeOf(store, ref);
-  if (node == nullptr) return ERROR_KEY_DELETED;
-  if (name == nullptr || name_length == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= node->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  auto it = node->subkeys.begin();
-  std::advance(it, index);
-  if (LONG error = CopyName(it->second->name, name, name_length)) return error;
-  if (class_name != nullptr && class_length != nullptr && *class_length > 0) class_name[0] = '\0';
-  if (class_length != nullptr) *class_length = 0;
-  if (last_write != nullptr) *last_write = store.LastWriteTime(ref.hive);
-  return ERROR_SUCCESS;
+  return ReadKey(key, KEY_ENUMERATE_SUB_KEYS, [&](Key& node, const KeyRef& ref) -> LONG {
+    if (name == nullptr || name_length == nullptr) return ERROR_INVALID_PARAMETER;
+    if (index >= node.subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    auto it = node.subkeys.begin();
+    std::advance(it, index);
+    if (LONG error = CopyName(it->second->name, name, name_length)) return error;
+    ClearClassName(class_name, class_length);
+    if (last_write != nullptr) *last_write = RegistryStore::Instance().LastWriteTime(ref.hive);
+    return ERROR_SUCCESS;
+  });
 }
 
 LONG RegEnumValue(HKEY key, DWORD index, LPSTR value_name, LPDWORD value_name_length, LPDWORD,
                   LPDWORD type, LPBYTE data, LPDWORD data_size) {
-  RegistryStore& store = RegistryStore::Instance();
-  std::lock_guard<std::mutex> lock(store.mutex());
-  KeyRef ref;
-  if (LONG error = Resolve(key, &ref)) return error;
-  if ((ref.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  Key* node = NodeOf(store, ref);
-  if (node == nullptr) return ERROR_KEY_DELETED;
-  if (value_name == nullptr || value_name_length == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= node->values.size()) return ERROR_NO_MORE_ITEMS;
-  const Value& value = node->values[index];
-  if (LONG error = CopyName(value.name, value_name, value_name_length)) return error;
-  return CopyData(value, type, data, data_size);
+  return ReadKey(key, KEY_QUERY_VALUE, [&](Key& node, const KeyRef&) -> LONG {
+    if (value_name == nullptr || value_name_length == nullptr) return ERROR_INVALID_PARAMETER;
+    if (index >= node.values.size()) return ERROR_NO_MORE_ITEMS;
+    const Value& value = node.values[index];
+    if (LONG error = CopyName(value.name, value_name, value_name_length)) return error;
+    return CopyData(value, type, data, data_size);
+  });
 }
 
 LONG RegQueryInfoKey(HKEY key, LPSTR class_name, LPDWORD class_length, LPDWORD, LPDWORD sub_keys,
                      LPDWORD max_sub_key_length, LPDWORD max_class_length, LPDWORD values,
                      LPDWORD max_value_name_length, LPDWORD max_value_length,
                      LPDWORD security_descriptor, FILETIME* last_write) {
-  RegistryStore& store = RegistryStore::Instance();
-  std::lock_guard<std::mutex> lock(store.mutex());
-  KeyRef ref;
-  if (LONG error = Resolve(key, &ref)) return error;
-  if ((ref.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  Key* node = NodeOf(store, ref);
-  if (node == nullptr) return ERROR_KEY_DELETED;
-  if (class_name != nullptr && class_length != nullptr && *class_length > 0) class_name[0] = '\0';
-  if (class_length != nullptr) *class_length = 0;
-  if (sub_keys != nullptr) *sub_keys = static_cast<DWORD>(node->subkeys.size());
-  if (max_sub_key_length != nullptr) {
-    std::size_t longest = 0;
-    for (const auto& [folded, sub] : node->subkeys) longest = std::max(longest, sub->name.size());
-    *max_sub_key_length = static_cast<DWORD>(longest);
-  }
-  if (max_class_length != nullptr) *max_class_length = 0;
-  if (values != nullptr) *values = static_cast<DWORD>(node->values.size());
-  std::size_t longest_name = 0, longest_data = 0;
-  for (const Value& value : node->values) {
-    longest_name = std::max(longest_name, value.name.size());
-    longest_data = std::max(longest_data, value.data.size());
-  }
-  if (max_value_name_length != nullptr) *max_value_name_length = static_cast<DWORD>(longest_name);
-  if (max_value_length != nullptr) *max_value_length = static_cast<DWORD>(longest_data);
-  if (security_descriptor != nullptr) *security_descriptor = 0;
-  if (last_write != nullptr) *last_write = store.LastWriteTime(ref.hive);
-  return ERROR_SUCCESS;
+  return ReadKey(key, KEY_QUERY_VALUE, [&](Key& node, const KeyRef& ref) -> LONG {
+    ClearClassName(class_name, class_length);
+    if (sub_keys != nullptr) *sub_keys = static_cast<DWORD>(node.subkeys.size());
+    if (max_sub_key_length != nullptr) {
+      std::size_t longest = 0;
+      for (const auto& [folded, sub] : node.subkeys) longest = std::max(longest, sub->name.size());
+      *max_sub_key_length = static_cast<DWORD>(longest);
+    }
+    if (max_class_length != nullptr) *max_class_length = 0;
+    if (values != nullptr) *values = static_cast<DWORD>(node.values.size());
+    std::size_t longest_name = 0, longest_data = 0;
+    for (const Value& value : node.values) {
+      longest_name = std::max(longest_name, value.name.size());
+      longest_data = std::max(longest_data, value.data.size());
+    }
+    if (max_value_name_length != nullptr) *max_value_name_length = static_cast<DWORD>(longest_name);
+    if (max_value_length != nullptr) *max_value_length = static_cast<DWORD>(longest_data);
+    if (security_descriptor != nullptr) *security_descriptor = 0;
+    if (last_write != nullptr) *last_write = RegistryStore::Instance().LastWriteTime(ref.hive);
+    return ERROR_SUCCESS;
+  });
 }
 
 LONG RegNotifyChangeKeyValue(HKEY key, BOOL watch_subtree, DWORD notify_filter, HANDLE event,
@@ -411,17 +411,7 @@ LONG RegNotifyChangeKeyValue(HKEY key, BOOL watch_subtree, DWORD notify_filter, 
     own_event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     event_object = platform::LookupObject(own_event);
   }
-  {
-    RegistryStore& store = RegistryStore::Instance();
-    std::lock_guard<std::mutex> lock(store.mutex());
-    KeyRef ref;
-    LONG error = Resolve(key, &ref);
-    if (error == ERROR_SUCCESS && (ref.access & KEY_NOTIFY) == 0) error = ERROR_ACCESS_DENIED;
-    if (error == ERROR_SUCCESS && NodeOf(store, ref) == nullptr) error = ERROR_KEY_DELETED;
-    if (error != ERROR_SUCCESS) {
-      if (own_event != nullptr) CloseHandle(own_event);
-      return error;
-    }
+  const LONG error = ReadKey(key, KEY_NOTIFY, [&](Key&, const KeyRef& ref) -> LONG {
     platform::reg::Watch watch;
     watch.key_handle = reinterpret_cast<std::uintptr_t>(key);
     watch.hive = ref.hive;
@@ -429,7 +419,12 @@ LONG RegNotifyChangeKeyValue(HKEY key, BOOL watch_subtree, DWORD notify_filter, 
     watch.subtree = watch_subtree != FALSE;
     watch.filter = notify_filter;
     watch.event = event_object;
-    store.AddWatch(std::move(watch));
+    RegistryStore::Instance().AddWatch(std::move(watch));
+    return ERROR_SUCCESS;
+  });
+  if (error != ERROR_SUCCESS) {
+    if (own_event != nullptr) CloseHandle(own_event);
+    return error;
   }
   if (own_event != nullptr) {
     WaitForSingleObject(own_event, INFINITE);
