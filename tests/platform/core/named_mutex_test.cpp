@@ -162,13 +162,24 @@ TEST_F(NamedMutexes, TimedWaitOnAnotherProcessFollowsTheManualClock) {
   auto holder = StartHolder("manual-clock");
   HANDLE mutex = CreateMutex(nullptr, FALSE, "manual-clock");
   platform::UseManualClock(0);
+  std::atomic<bool> done{false};
   std::atomic<DWORD> result{0xDEAD};
-  std::thread waiter([&] { result = WaitForSingleObject(mutex, 200); });
+  std::atomic<DWORD> elapsed{0};
+  std::thread waiter([&] {
+    const DWORD start = GetTickCount();
+    result = WaitForSingleObject(mutex, 200);
+    elapsed = GetTickCount() - start;
+    done = true;
+  });
   std::this_thread::sleep_for(60ms);
-  EXPECT_EQ(result, 0xDEADu);
-  platform::AdvanceClockMs(200);
+  EXPECT_FALSE(done);
+  for (int i = 0; i < 20000 && !done; ++i) {
+    platform::AdvanceClockMs(1);
+    std::this_thread::sleep_for(100us);
+  }
   waiter.join();
   EXPECT_EQ(result, WAIT_TIMEOUT);
+  EXPECT_GE(elapsed, 200u);
   CloseHandle(mutex);
 }
 

@@ -51,7 +51,8 @@ TEST(Events, AutoResetReleasesExactlyOneWaiter) {
   }
   std::this_thread::sleep_for(50ms);
   SetEvent(event);
-  std::this_thread::sleep_for(100ms);
+  for (int i = 0; i < 2000 && woke < 1; ++i) std::this_thread::sleep_for(1ms);
+  std::this_thread::sleep_for(50ms);  // time for a wrong second wake-up to show
   EXPECT_EQ(woke, 1);
   // Setting an event that is still set changes nothing, so one at a time.
   SetEvent(event);
@@ -176,24 +177,49 @@ class ManualClockWaits : public ::testing::Test {
   void TearDown() override { platform::UseRealClock(); }
 };
 
+// Moves the manual clock a millisecond at a time until `done`.
+bool AdvanceUntil(const std::atomic<bool>& done) {
+  for (int i = 0; i < 20000 && !done; ++i) {
+    platform::AdvanceClockMs(1);
+    std::this_thread::sleep_for(100us);
+  }
+  return done;
+}
+
+// A wait run on its own thread, with the manual time it took.
+struct TimedWait {
+  std::atomic<bool> done{false};
+  std::atomic<DWORD> result{0};
+  std::atomic<DWORD> elapsed{0};
+  std::thread thread;
+  template <class Wait>
+  explicit TimedWait(Wait wait) {
+    thread = std::thread([this, wait] {
+      const DWORD start = GetTickCount();
+      result = wait();
+      elapsed = GetTickCount() - start;
+      done = true;
+    });
+  }
+  ~TimedWait() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
 TEST_F(ManualClockWaits, TimeOutFollowsTheManualClock) {
   Handle a(CreateEvent(nullptr, TRUE, FALSE, nullptr));
   Handle b(CreateEvent(nullptr, TRUE, FALSE, nullptr));
-  std::atomic<DWORD> result{0xDEAD};
-  std::thread waiter([&] {
-    HANDLE both[2] = {a, b};
-    result = WaitForMultipleObjects(2, both, TRUE, 500);
-  });
-  std::this_thread::sleep_for(30ms);
-  platform::AdvanceClockMs(499);
+  HANDLE both[2] = {a, b};
+  TimedWait wait([&] { return WaitForMultipleObjects(2, both, TRUE, 500); });
   std::this_thread::sleep_for(50ms);
-  EXPECT_EQ(result, 0xDEADu);  // real time passing does not end it
-  SetEvent(a);                 // half of a wait-all is not enough
+  EXPECT_FALSE(wait.done);  // real time passing does not end it
+  SetEvent(a);              // half of a wait-all is not enough
   std::this_thread::sleep_for(30ms);
-  EXPECT_EQ(result, 0xDEADu);
-  platform::AdvanceClockMs(1);
-  waiter.join();
-  EXPECT_EQ(result, WAIT_TIMEOUT);
+  EXPECT_FALSE(wait.done);
+  ASSERT_TRUE(AdvanceUntil(wait.done));
+  EXPECT_EQ(wait.result, WAIT_TIMEOUT);
+  EXPECT_GE(wait.elapsed, 500u);
+  EXPECT_LT(wait.elapsed, 700u);
 }
 
 TEST_F(ManualClockWaits, WaitAnyTimesOutOnlyWhenTheClockIsAdvanced) {
@@ -202,14 +228,13 @@ TEST_F(ManualClockWaits, WaitAnyTimesOutOnlyWhenTheClockIsAdvanced) {
   HANDLE both[2] = {a, b};
   // A zero time-out answers at once, whatever the clock does.
   EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_TIMEOUT);
-  std::atomic<DWORD> result{0xDEAD};
-  std::thread waiter([&] { result = WaitForMultipleObjects(2, both, FALSE, 40); });
+  TimedWait wait([&] { return WaitForMultipleObjects(2, both, FALSE, 40); });
   std::this_thread::sleep_for(80ms);  // twice the time-out in real time
-  EXPECT_EQ(result, 0xDEADu);
-  platform::AdvanceClockMs(40);
-  waiter.join();
-  EXPECT_EQ(result, WAIT_TIMEOUT);
-  EXPECT_EQ(GetTickCount(), 1040u);
+  EXPECT_FALSE(wait.done);
+  ASSERT_TRUE(AdvanceUntil(wait.done));
+  EXPECT_EQ(wait.result, WAIT_TIMEOUT);
+  EXPECT_GE(wait.elapsed, 40u);
+  EXPECT_LT(wait.elapsed, 240u);
 }
 
 TEST_F(ManualClockWaits, SignalBeforeTheDeadlineWins) {

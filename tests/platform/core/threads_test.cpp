@@ -92,7 +92,7 @@ TEST(Threads, SuspendedThreadStopsAtItsNextWait) {
   Ticker ticker;
   HANDLE thread = CreateThread(nullptr, 0, Tick, &ticker, 0, nullptr);
   ASSERT_NE(thread, nullptr);
-  std::this_thread::sleep_for(30ms);
+  for (int i = 0; i < 2000 && ticker.ticks == 0; ++i) std::this_thread::sleep_for(1ms);
   EXPECT_GT(ticker.ticks, 0);
   EXPECT_EQ(SuspendThread(thread), 0u);
   std::this_thread::sleep_for(30ms);
@@ -100,7 +100,7 @@ TEST(Threads, SuspendedThreadStopsAtItsNextWait) {
   std::this_thread::sleep_for(60ms);
   EXPECT_LE(ticker.ticks, frozen + 1);
   EXPECT_EQ(ResumeThread(thread), 1u);
-  std::this_thread::sleep_for(40ms);
+  for (int i = 0; i < 2000 && ticker.ticks <= frozen + 1; ++i) std::this_thread::sleep_for(1ms);
   EXPECT_GT(ticker.ticks, frozen + 1);
   ticker.stop = true;
   EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
