@@ -42,6 +42,7 @@ const std::unordered_map<DWORD, const char*>& MessageTable() {
       {ERROR_CANNOT_MAKE, "The directory or file cannot be created."},
       {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
       {ERROR_BROKEN_PIPE, "The pipe has been ended."},
+      {ERROR_BUFFER_OVERFLOW, "The file name is too long."},
       {ERROR_DISK_FULL, "There is not enough space on the disk."},
       {ERROR_CALL_NOT_IMPLEMENTED, "This function is not supported on this system."},
       {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small."},
@@ -51,6 +52,7 @@ const std::unordered_map<DWORD, const char*>& MessageTable() {
       {ERROR_DIR_NOT_EMPTY, "The directory is not empty."},
       {ERROR_BAD_PATHNAME, "The specified path is invalid."},
       {ERROR_BUSY, "The requested resource is in use."},
+      {ERROR_NO_DATA, "The pipe is being closed."},
       {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
       {ERROR_BAD_EXE_FORMAT, "%1 is not a valid Win32 application."},
       {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
@@ -82,6 +84,85 @@ const std::unordered_map<DWORD, const char*>& MessageTable() {
       {ERROR_INVALID_INDEX, "Invalid index."},
       {ERROR_INVALID_THREAD_ID, "Invalid thread identifier."},
       {ERROR_TIMEOUT, "This operation returned because the timeout period expired."},
+      {WSAEINTR, "A blocking operation was interrupted by a call to WSACancelBlockingCall."},
+      {WSAEBADF, "The file handle supplied is not valid."},
+      {WSAEACCES,
+       "An attempt was made to access a socket in a way forbidden by its access permissions."},
+      {WSAEFAULT,
+       "The system detected an invalid pointer address in attempting to use a pointer argument "
+       "in a call."},
+      {WSAEINVAL, "An invalid argument was supplied."},
+      {WSAEMFILE, "Too many open sockets."},
+      {WSAEWOULDBLOCK, "A non-blocking socket operation could not be completed immediately."},
+      {WSAEINPROGRESS, "A blocking operation is currently executing."},
+      {WSAEALREADY,
+       "An operation was attempted on a non-blocking socket that already had an operation in "
+       "progress."},
+      {WSAENOTSOCK, "An operation was attempted on something that is not a socket."},
+      {WSAEDESTADDRREQ, "A required address was omitted from an operation on a socket."},
+      {WSAEMSGSIZE,
+       "A message sent on a datagram socket was larger than the internal message buffer or some "
+       "other network limit, or the buffer used to receive a datagram into was smaller than the "
+       "datagram itself."},
+      {WSAEPROTOTYPE,
+       "A protocol was specified in the socket function call that does not support the semantics "
+       "of the socket type requested."},
+      {WSAENOPROTOOPT,
+       "An unknown, invalid, or unsupported option or level was specified in a getsockopt or "
+       "setsockopt call."},
+      {WSAEPROTONOSUPPORT,
+       "The requested protocol has not been configured into the system, or no implementation for "
+       "it exists."},
+      {WSAESOCKTNOSUPPORT,
+       "The support for the specified socket type does not exist in this address family."},
+      {WSAEOPNOTSUPP,
+       "The attempted operation is not supported for the type of object referenced."},
+      {WSAEPFNOSUPPORT,
+       "The protocol family has not been configured into the system or no implementation for it "
+       "exists."},
+      {WSAEAFNOSUPPORT, "An address incompatible with the requested protocol was used."},
+      {WSAEADDRINUSE,
+       "Only one usage of each socket address (protocol/network address/port) is normally "
+       "permitted."},
+      {WSAEADDRNOTAVAIL, "The requested address is not valid in its context."},
+      {WSAENETDOWN, "A socket operation encountered a dead network."},
+      {WSAENETUNREACH, "A socket operation was attempted to an unreachable network."},
+      {WSAENETRESET,
+       "The connection has been broken due to keep-alive activity detecting a failure while the "
+       "operation was in progress."},
+      {WSAECONNABORTED,
+       "An established connection was aborted by the software in your host machine."},
+      {WSAECONNRESET, "An existing connection was forcibly closed by the remote host."},
+      {WSAENOBUFS,
+       "An operation on a socket could not be performed because the system lacked sufficient "
+       "buffer space or because a queue was full."},
+      {WSAEISCONN, "A connect request was made on an already connected socket."},
+      {WSAENOTCONN,
+       "A request to send or receive data was disallowed because the socket is not connected and "
+       "(when sending on a datagram socket using a sendto call) no address was supplied."},
+      {WSAESHUTDOWN,
+       "A request to send or receive data was disallowed because the socket had already been "
+       "shut down in that direction with a previous shutdown call."},
+      {WSAETIMEDOUT,
+       "A connection attempt failed because the connected party did not properly respond after a "
+       "period of time, or established connection failed because connected host has failed to "
+       "respond."},
+      {WSAECONNREFUSED,
+       "No connection could be made because the target machine actively refused it."},
+      {WSAENAMETOOLONG, "A name component or a name was too long."},
+      {WSAEHOSTDOWN, "A socket operation failed because the destination host was down."},
+      {WSAEHOSTUNREACH, "A socket operation was attempted to an unreachable host."},
+      {WSASYSNOTREADY,
+       "WSAStartup cannot function at this time because the underlying system it uses to provide "
+       "network services is currently unavailable."},
+      {WSAVERNOTSUPPORTED, "The Windows Sockets version requested is not supported."},
+      {WSANOTINITIALISED, "Either the application has not called WSAStartup, or WSAStartup failed."},
+      {WSAHOST_NOT_FOUND, "No such host is known."},
+      {WSATRY_AGAIN,
+       "This is usually a temporary error during hostname resolution and means that the local "
+       "server did not receive a response from an authoritative server."},
+      {WSANO_RECOVERY, "A non-recoverable error occurred during a database lookup."},
+      {WSANO_DATA, "The requested name is valid, but no data of the requested type was found."},
   };
   return table;
 }

@@ -1,0 +1,135 @@
+// Byte order, dotted addresses, host look-ups and the error texts of the
+// Winsock layer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "platform/core/errors.h"
+#include "platform/net/winsock.h"
+
+namespace {
+
+using namespace winsock;
+
+TEST(ByteOrder, NetworkOrderIsBigEndian) {
+  winsock::u_short port = htons(6346);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&port);
+  EXPECT_EQ(bytes[0], 0x18);
+  EXPECT_EQ(bytes[1], 0xCA);
+  EXPECT_EQ(ntohs(port), 6346);
+  winsock::u_long value = htonl(0x01020304);
+  const auto* long_bytes = reinterpret_cast<const unsigned char*>(&value);
+  EXPECT_EQ(long_bytes[0], 1);
+  EXPECT_EQ(long_bytes[3], 4);
+  EXPECT_EQ(ntohl(value), 0x01020304u);
+}
+
+TEST(InetAddr, DottedQuadIsInNetworkOrder) {
+  winsock::u_long address = inet_addr("127.0.0.1");
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+  EXPECT_EQ(bytes[0], 127);
+  EXPECT_EQ(bytes[1], 0);
+  EXPECT_EQ(bytes[2], 0);
+  EXPECT_EQ(bytes[3], 1);
+}
+
+TEST(InetAddr, ShortFormsAndBases) {
+  EXPECT_EQ(inet_addr("127.1"), inet_addr("127.0.0.1"));
+  EXPECT_EQ(inet_addr("10.1.258"), inet_addr("10.1.1.2"));
+  EXPECT_EQ(inet_addr("0x7f.0.0.01"), inet_addr("127.0.0.1"));
+  EXPECT_EQ(inet_addr("2130706433"), inet_addr("127.0.0.1"));
+  // Blanks end the address; what follows them is ignored.
+  EXPECT_EQ(inet_addr("127.0.0.2 x"), inet_addr("127.0.0.2"));
+}
+
+TEST(InetAddr, RefusesWhatIsNotAnAddress) {
+  EXPECT_EQ(inet_addr("256.0.0.1"), INADDR_NONE);
+  EXPECT_EQ(inet_addr("1.2.3.4.5"), INADDR_NONE);
+  EXPECT_EQ(inet_addr("host.example"), INADDR_NONE);
+  EXPECT_EQ(inet_addr(""), INADDR_NONE);
+  EXPECT_EQ(inet_addr("1..2.3"), INADDR_NONE);
+  EXPECT_EQ(inet_addr(" 1.2.3.4"), INADDR_NONE);
+  EXPECT_EQ(inet_addr("08.1.1.1"), INADDR_NONE);  // 8 is no octal digit
+  EXPECT_EQ(inet_addr(nullptr), INADDR_NONE);
+  // The broadcast address is a valid text with the same value.
+  EXPECT_EQ(inet_addr("255.255.255.255"), INADDR_NONE);
+}
+
+TEST(InetNtoa, WritesDottedText) {
+  in_addr address;
+  address.s_addr = inet_addr("192.168.10.254");
+  EXPECT_STREQ(inet_ntoa(address), "192.168.10.254");
+  address.s_addr = 0;
+  EXPECT_STREQ(inet_ntoa(address), "0.0.0.0");
+}
+
+TEST(HostNames, OwnNameFitsOrReportsFault) {
+  char name[256] = {};
+  ASSERT_EQ(gethostname(name, sizeof name), 0);
+  EXPECT_GT(std::string(name).size(), 0u);
+  char tiny[1];
+  EXPECT_EQ(gethostname(tiny, 1), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSAEFAULT));
+}
+
+TEST(HostNames, OwnNameIsAnsweredFromTheInterfaces) {
+  char name[256] = {};
+  ASSERT_EQ(gethostname(name, sizeof name), 0);
+  hostent* entry = gethostbyname(name);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->h_addrtype, AF_INET);
+  EXPECT_EQ(entry->h_length, 4);
+  ASSERT_NE(entry->h_addr_list[0], nullptr);
+  std::set<std::string> seen;
+  for (char** a = entry->h_addr_list; *a != nullptr; ++a) {
+    in_addr address;
+    std::memcpy(&address.s_addr, *a, 4);
+    seen.insert(inet_ntoa(address));
+  }
+  // Loopback is listed only when the machine has nothing else.
+  if (seen.size() > 1) {
+    EXPECT_EQ(seen.count("127.0.0.1"), 0u);
+  }
+}
+
+TEST(HostNames, LocalhostAndDottedText) {
+  hostent* entry = gethostbyname("localhost");
+  ASSERT_NE(entry, nullptr);
+  in_addr address;
+  std::memcpy(&address.s_addr, entry->h_addr_list[0], 4);
+  EXPECT_STREQ(inet_ntoa(address), "127.0.0.1");
+  EXPECT_EQ(entry->h_addr_list[1], nullptr);
+  entry = gethostbyname("127.0.0.9");
+  ASSERT_NE(entry, nullptr);
+  std::memcpy(&address.s_addr, entry->h_addr_list[0], 4);
+  EXPECT_STREQ(inet_ntoa(address), "127.0.0.9");
+}
+
+TEST(StartUp, VersionsAndCounting) {
+  WSADATA data;
+  EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+  EXPECT_EQ(data.wVersion, MAKEWORD(1, 1));
+  EXPECT_EQ(WSAStartup(MAKEWORD(3, 0), &data), 0);
+  EXPECT_EQ(data.wVersion, MAKEWORD(2, 2));
+  EXPECT_EQ(WSAStartup(MAKEWORD(1, 0), &data), static_cast<int>(WSAVERNOTSUPPORTED));
+  EXPECT_EQ(WSACleanup(), 0);
+  EXPECT_EQ(WSACleanup(), 0);
+  EXPECT_EQ(WSACleanup(), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSANOTINITIALISED));
+}
+
+TEST(ErrorTexts, SocketErrorsHaveTheSystemTexts) {
+  EXPECT_EQ(platform::ErrorMessageText(WSAECONNREFUSED),
+            "No connection could be made because the target machine actively refused it.");
+  EXPECT_EQ(platform::ErrorMessageText(WSAEWOULDBLOCK),
+            "A non-blocking socket operation could not be completed immediately.");
+  for (DWORD code :
+       {WSAEADDRINUSE, WSAEADDRNOTAVAIL, WSAENETUNREACH, WSAECONNABORTED, WSAECONNRESET,
+        WSAENOTCONN, WSAETIMEDOUT, WSAEHOSTUNREACH, WSAENOTSOCK, WSAHOST_NOT_FOUND}) {
+    EXPECT_FALSE(platform::ErrorMessageText(code).empty()) << code;
+  }
+}
+
+}  // namespace
