@@ -38,6 +38,19 @@ TComponent::TComponent(TComponent* AOwner) {
   if (AOwner != nullptr) AOwner->InsertComponent(this);
 }
 
+void* TComponent::operator new(std::size_t size) { return ::operator new(size); }
+
+void TComponent::operator delete(void* memory) { ::operator delete(memory); }
+
+// Defined out of line on purpose: inlined into a class that has TComponent
+// as a later base, the compiler would see the offset pointer and warn.
+void TComponent::operator delete(TComponent* component, std::destroying_delete_t) {
+  component->Destroying();
+  void* whole = dynamic_cast<void*>(component);
+  component->~TComponent();
+  ::operator delete(whole);
+}
+
 TComponent::~TComponent() {
   Destroying();
   // Tell everyone who asked. Each one's Notification takes itself out of

@@ -8,15 +8,14 @@
 // with FreeNotification, and the owner and its other components when the
 // component leaves its owner on its own.
 //
-// Destruction order in C++: a derived class's destructor runs before
-// ~TComponent deletes the owned components, so by the time an owned
-// component is deleted its owner is only a TComponent. A derived class
-// whose components must see it whole while they go calls
-// DestroyComponents() at the start of its own destructor. ComponentState
-// holds csDestroying from the moment Destroying() is called: the owner
-// calls it on its whole tree before deleting anything, ~TComponent calls
-// it at the latest, and a derived destructor that may still raise events
-// calls it first.
+// Destruction order: deleting a component marks it and everything it owns
+// csDestroying first; then its destructors run, most derived first (as the
+// class library's destructors run their own part before "inherited");
+// ~TComponent then tells the components that asked for free notification,
+// deletes the owned components and leaves the owner. So by the time an
+// owned component is deleted its owner is only a TComponent: a derived
+// class whose components must see it whole while they go calls
+// DestroyComponents() at the start of its own destructor.
 //
 // Loading: the class library reads forms from stored definitions; here a
 // form's constructor builds its components in code between BeginLoad()
@@ -26,7 +25,9 @@
 // csLoading. csDesigning is never set at run time.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "classlib/Object.h"
@@ -64,8 +65,20 @@ using TComponentState = Set<TComponentStateItem>;
 
 class TComponent : public TPersistent {
  public:
+  // Inserts the component into AOwner (when given). The owner and its
+  // components hear of it (Notification with opInsert) from here, before
+  // the derived constructors have run: only the TComponent part of the new
+  // component may be used in that notification.
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
+
+  // Components are made with new. Deleting one calls Destroying() on it
+  // and its tree before any destructor runs (csDestroying is set for the
+  // whole of the destruction, as the class library has it), then destroys
+  // and frees it.
+  static void* operator new(std::size_t size);
+  static void operator delete(TComponent* component, std::destroying_delete_t);
+  static void operator delete(void* memory);
 
   TComponent* Owner() const { return owner_; }
   const String& Name() const { return name_; }
