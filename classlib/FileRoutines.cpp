@@ -1,6 +1,5 @@
 #include "classlib/FileRoutines.h"
 
-#include <time.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -9,6 +8,7 @@
 #include "classlib/Exceptions.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/Streams.h"
+#include "platform/core/datetime.h"
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
 #include "platform/fs/drives.h"
@@ -89,54 +89,19 @@ bool RenameFile(const String& OldName, const String& NewName) {
 // --- Dates and attributes ---
 
 TDateTime FileTimeToLocalDateTime(const FILETIME& ft) {
-  const std::uint64_t units = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  // 100 ns units since 1601 to seconds since 1970.
-  constexpr std::int64_t kEpochDifference = 11644473600LL;
-  const time_t seconds = static_cast<time_t>(static_cast<std::int64_t>(units / 10000000) - kEpochDifference);
-  const int msec = static_cast<int>((units % 10000000) / 10000);
-  tm local{};
-  if (localtime_r(&seconds, &local) == nullptr) return 0;
-  TDateTime date = 0, time = 0;
-  if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date)) return 0;
-  TryEncodeTime(local.tm_hour, local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec, msec, time);
-  return date >= 0 ? date + time : date - time;
+  FILETIME local{};
+  if (!FileTimeToLocalFileTime(&ft, &local)) return 0;
+  return FileTimeToDateTime(local);
 }
 
 namespace {
 
 // Local DOS date of a UTC file time, or -1 when it has no DOS form.
 std::int32_t LocalDosDate(const FILETIME& ft) {
-  const TDateTime local = FileTimeToLocalDateTime(ft);
-  int y, m, d;
-  DecodeDate(local, y, m, d);
-  if (y < 1980 || y > 2107) return -1;
-  return DateTimeToFileDate(local);
-}
-
-// The UTC file time of a local DOS date.
-bool DosDateToFileTime(std::int32_t age, FILETIME& ft) {
-  TDateTime local = 0;
-  try {
-    local = FileDateToDateTime(age);
-  } catch (const EConvertError&) {
-    return false;
-  }
-  int y, mo, d, h, mi, s, ms;
-  DecodeDateTime(local, y, mo, d, h, mi, s, ms);
-  tm fields{};
-  fields.tm_year = y - 1900;
-  fields.tm_mon = mo - 1;
-  fields.tm_mday = d;
-  fields.tm_hour = h;
-  fields.tm_min = mi;
-  fields.tm_sec = s;
-  fields.tm_isdst = -1;
-  const time_t seconds = mktime(&fields);
-  if (seconds == static_cast<time_t>(-1)) return false;
-  const std::uint64_t units = (static_cast<std::uint64_t>(seconds) + 11644473600ULL) * 10000000ULL;
-  ft.dwLowDateTime = static_cast<DWORD>(units & 0xFFFFFFFF);
-  ft.dwHighDateTime = static_cast<DWORD>(units >> 32);
-  return true;
+  FILETIME local{};
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&ft, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return -1;
+  return static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
 }
 
 }  // namespace
@@ -157,8 +122,12 @@ std::int32_t FileGetDate(HANDLE Handle) {
 }
 
 int FileSetDate(HANDLE Handle, std::int32_t Age) {
-  FILETIME ft{};
-  if (!DosDateToFileTime(Age, ft)) return static_cast<int>(ERROR_INVALID_PARAMETER);
+  const auto bits = static_cast<std::uint32_t>(Age);
+  FILETIME local{}, ft{};
+  if (!DosDateTimeToFileTime(static_cast<WORD>(bits >> 16), static_cast<WORD>(bits & 0xFFFF), &local) ||
+      !LocalFileTimeToFileTime(&local, &ft)) {
+    return static_cast<int>(ERROR_INVALID_PARAMETER);
+  }
   if (!SetFileTime(Handle, nullptr, nullptr, &ft)) return static_cast<int>(GetLastError());
   return 0;
 }
