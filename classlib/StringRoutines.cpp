@@ -172,6 +172,16 @@ template <class Fold>
 int CompareFolded(const String& a, const String& b, Fold fold) {
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
+    const auto ca_byte = static_cast<unsigned char>(a[i]);
+    const auto cb_byte = static_cast<unsigned char>(b[j]);
+    if (ca_byte < 0x80 && cb_byte < 0x80) {
+      // Plain ASCII needs no decoding.
+      const char32_t ca = fold(ca_byte), cb = fold(cb_byte);
+      if (ca != cb) return ca < cb ? -1 : 1;
+      ++i;
+      ++j;
+      continue;
+    }
     const char32_t ca = fold(classlib::DecodeUtf8(a, i));
     const char32_t cb = fold(classlib::DecodeUtf8(b, j));
     if (ca != cb) return ca < cb ? -1 : 1;
