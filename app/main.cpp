@@ -105,8 +105,8 @@ int main() {
   window_class.lpfnWndProc = HiddenWindowProc;
   window_class.lpszClassName = kHiddenWindowClass;
   if (!RegisterClass(&window_class)) return 1;
-  HWND hidden = CreateWindowEx(0, kHiddenWindowClass, "Velko", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                               nullptr, nullptr, nullptr);
+  HWND hidden = CreateWindowEx(0, kHiddenWindowClass, "Velko", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
   if (hidden == nullptr) return 1;
   signals.CloseWindowOnSignal(hidden);
 

@@ -47,7 +47,9 @@ void StoreCreationText(HWND hwnd, const CREATESTRUCT* cs) {
 
 // Until the non-client frame is drawn, a window's client area is the whole
 // window: the proposed rectangle stays as it is.
-LRESULT CalcClientArea() { return 0; }
+LRESULT CalcClientArea() {
+  return 0;
+}
 
 LRESULT HitTest(HWND hwnd, LPARAM lparam) {
   RECT window_rect;
@@ -70,10 +72,18 @@ LRESULT OnWindowPosChanged(HWND hwnd, const WINDOWPOS* pos) {
 
 LRESULT OnSysCommand(HWND hwnd, WPARAM command) {
   switch (command & 0xFFF0) {
-    case SC_CLOSE: SendMessage(hwnd, WM_CLOSE, 0, 0); return 0;
-    case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
-    case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
-    case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
+    case SC_CLOSE:
+      SendMessage(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case SC_MINIMIZE:
+      ShowWindow(hwnd, SW_MINIMIZE);
+      return 0;
+    case SC_MAXIMIZE:
+      ShowWindow(hwnd, SW_MAXIMIZE);
+      return 0;
+    case SC_RESTORE:
+      ShowWindow(hwnd, SW_RESTORE);
+      return 0;
   }
   return 0;
 }
@@ -85,22 +95,34 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_NCCREATE:
       StoreCreationText(hwnd, reinterpret_cast<const CREATESTRUCT*>(lparam));
       return TRUE;
-    case WM_NCCALCSIZE: return CalcClientArea();
-    case WM_NCHITTEST: return HitTest(hwnd, lparam);
-    case WM_NCACTIVATE: return TRUE;
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    case WM_SETTEXT: StoreText(hwnd, reinterpret_cast<LPCSTR>(lparam)); return TRUE;
-    case WM_GETTEXT: return CopyText(hwnd, wparam, reinterpret_cast<char*>(lparam));
-    case WM_GETTEXTLENGTH: return TextLength(hwnd);
+    case WM_NCCALCSIZE:
+      return CalcClientArea();
+    case WM_NCHITTEST:
+      return HitTest(hwnd, lparam);
+    case WM_NCACTIVATE:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_SETTEXT:
+      StoreText(hwnd, reinterpret_cast<LPCSTR>(lparam));
+      return TRUE;
+    case WM_GETTEXT:
+      return CopyText(hwnd, wparam, reinterpret_cast<char*>(lparam));
+    case WM_GETTEXTLENGTH:
+      return TextLength(hwnd);
     case WM_WINDOWPOSCHANGED:
       return OnWindowPosChanged(hwnd, reinterpret_cast<const WINDOWPOS*>(lparam));
-    case WM_SYSCOMMAND: return OnSysCommand(hwnd, wparam);
+    case WM_SYSCOMMAND:
+      return OnSysCommand(hwnd, wparam);
     case WM_QUERYENDSESSION:
     case WM_QUERYOPEN:
     case WM_DEVICECHANGE:
       return TRUE;
-    case WM_MOUSEACTIVATE: return MA_ACTIVATE;
-    case WM_NOTIFYFORMAT: return lparam == NF_QUERY ? NFR_ANSI : 0;
+    case WM_MOUSEACTIVATE:
+      return MA_ACTIVATE;
+    case WM_NOTIFYFORMAT:
+      return lparam == NF_QUERY ? NFR_ANSI : 0;
   }
   return 0;
 }

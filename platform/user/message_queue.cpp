@@ -108,8 +108,7 @@ bool AnswerSentMessages(std::unique_lock<std::mutex>& lock, ThreadQueue& queue) 
 void WaitForEvent(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, std::uint64_t seen,
                   std::uint64_t deadline_micros) {
   std::uint64_t deadline = std::min(deadline_micros, NextTimerDue(queue));
-  platform::WaitUntilClock(lock, queue.wake, deadline,
-                           [&] { return queue.wake_serial != seen; });
+  platform::WaitUntilClock(lock, queue.wake, deadline, [&] { return queue.wake_serial != seen; });
 }
 
 // Waits until `sent` is answered, or until `deadline_micros`. Meanwhile
@@ -147,8 +146,10 @@ bool TakePosted(ThreadQueue& queue, const MessageFilter& filter, bool remove, MS
   return true;
 }
 
-bool TakeQuit(ThreadQueue& queue, const MessageFilter& filter, bool remove, MSG* msg) {
-  if (!queue.quit_pending || !filter.MatchesNumber(WM_QUIT)) return false;
+// WM_QUIT is taken whatever the window and number filters say, so that a
+// filtered loop still ends.
+bool TakeQuit(ThreadQueue& queue, bool remove, MSG* msg) {
+  if (!queue.quit_pending) return false;
   *msg = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quit_code), 0);
   if (remove) queue.quit_pending = false;
   return true;
@@ -162,7 +163,7 @@ bool TakeMessage(std::unique_lock<std::mutex>& lock, ThreadQueue& queue,
   queue.change_bits = 0;
   bool taken = false;
   if (filter.Wants(QS_POSTMESSAGE)) {
-    taken = TakePosted(queue, filter, remove, msg) || TakeQuit(queue, filter, remove, msg);
+    taken = TakePosted(queue, filter, remove, msg) || TakeQuit(queue, remove, msg);
   }
   if (!taken && filter.Wants(QS_TIMER)) taken = TakeTimerMessage(queue, filter, remove, msg);
   if (taken) queue.last_message_time = msg->time;
@@ -256,8 +257,7 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     lock.unlock();
     return CallProcedure(proc, hwnd, message, wparam, lparam);
   }
-  auto sent =
-      QueueSentMessage(*window->queue, hwnd, message, wparam, lparam, CurrentQueueShared());
+  auto sent = QueueSentMessage(*window->queue, hwnd, message, wparam, lparam, CurrentQueueShared());
   WaitForAnswer(lock, CurrentQueue(), *sent, UINT64_MAX, true);
   return sent->result;
 }

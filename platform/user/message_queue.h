@@ -86,8 +86,9 @@ BOOL ReplyMessage(LRESULT result);
 
 // Taking messages. `hwnd` filters: null takes everything of the thread,
 // (HWND)-1 only thread messages, a window only its own and its children's
-// messages. `min`/`max` filter by number (0, 0: all). GetMessage returns 0
-// for WM_QUIT, -1 for a filter window that is not a window of this thread.
+// messages. `min`/`max` filter by number (0, 0: all). WM_QUIT passes every
+// filter. GetMessage returns 0 for WM_QUIT, -1 for a filter window that is
+// not a window of this thread.
 BOOL GetMessage(LPMSG msg, HWND hwnd, UINT min, UINT max);
 BOOL PeekMessage(LPMSG msg, HWND hwnd, UINT min, UINT max, UINT remove_flags);
 // Blocks until something new (since the thread last looked) is in the queue.

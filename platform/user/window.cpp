@@ -59,7 +59,9 @@ void AddImpliedStyles(Window& window) {
 
 // CW_USEDEFAULT leaves position and size to the system; until the display
 // stage chooses places on the screen they start at the origin, empty.
-int OrDefault(int value) { return value == CW_USEDEFAULT ? 0 : value; }
+int OrDefault(int value) {
+  return value == CW_USEDEFAULT ? 0 : value;
+}
 
 HWND MakeWindowRecord(const CREATESTRUCT& cs, const std::shared_ptr<WindowClass>& window_class,
                       const Placement& placement) {
@@ -226,10 +228,14 @@ HWND Sibling(Window* window, UINT command) {
   const auto& siblings = window->parent->children;
   auto it = std::find(siblings.begin(), siblings.end(), window);
   switch (command) {
-    case GW_HWNDFIRST: return siblings.front()->handle;
-    case GW_HWNDLAST: return siblings.back()->handle;
-    case GW_HWNDNEXT: return it + 1 == siblings.end() ? nullptr : (*(it + 1))->handle;
-    case GW_HWNDPREV: return it == siblings.begin() ? nullptr : (*(it - 1))->handle;
+    case GW_HWNDFIRST:
+      return siblings.front()->handle;
+    case GW_HWNDLAST:
+      return siblings.back()->handle;
+    case GW_HWNDNEXT:
+      return it + 1 == siblings.end() ? nullptr : (*(it + 1))->handle;
+    case GW_HWNDPREV:
+      return it == siblings.begin() ? nullptr : (*(it - 1))->handle;
   }
   return nullptr;
 }
@@ -362,8 +368,10 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
   Window* window = RequireWindow(hwnd);
   if (window == nullptr || window->kind != WindowKind::kOrdinary) return nullptr;
   switch (flags) {
-    case GA_PARENT: return window->parent->handle;
-    case GA_ROOT: return TopLevelOf(window)->handle;
+    case GA_PARENT:
+      return window->parent->handle;
+    case GA_ROOT:
+      return TopLevelOf(window)->handle;
     case GA_ROOTOWNER: {
       Window* root = TopLevelOf(window);
       while (root->owner != nullptr) root = TopLevelOf(root->owner);
@@ -384,8 +392,10 @@ HWND GetWindow(HWND hwnd, UINT command) {
     case GW_HWNDNEXT:
     case GW_HWNDPREV:
       return window->parent == nullptr ? nullptr : Sibling(window, command);
-    case GW_OWNER: return window->owner == nullptr ? nullptr : window->owner->handle;
-    case GW_CHILD: return window->children.empty() ? nullptr : window->children.front()->handle;
+    case GW_OWNER:
+      return window->owner == nullptr ? nullptr : window->owner->handle;
+    case GW_CHILD:
+      return window->children.empty() ? nullptr : window->children.front()->handle;
     case GW_ENABLEDPOPUP:
       for (Window* owned : window->owned) {
         if ((owned->style & WS_POPUP) && (owned->style & WS_VISIBLE) &&

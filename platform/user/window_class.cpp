@@ -113,18 +113,41 @@ bool ReadClassValue(const WindowClass& window_class, int index, std::size_t size
     return true;
   }
   switch (index) {
-    case GCLP_MENUNAME: *value = reinterpret_cast<ULONG_PTR>(MenuNameOf(window_class)); return true;
-    case GCLP_HBRBACKGROUND: *value = reinterpret_cast<ULONG_PTR>(window_class.background); return true;
-    case GCLP_HCURSOR: *value = reinterpret_cast<ULONG_PTR>(window_class.cursor); return true;
-    case GCLP_HICON: *value = reinterpret_cast<ULONG_PTR>(window_class.icon); return true;
-    case GCLP_HICONSM: *value = reinterpret_cast<ULONG_PTR>(window_class.small_icon); return true;
-    case GCLP_HMODULE: *value = reinterpret_cast<ULONG_PTR>(window_class.instance); return true;
-    case GCLP_WNDPROC: *value = reinterpret_cast<ULONG_PTR>(window_class.proc); return true;
-    case GCL_CBWNDEXTRA: *value = static_cast<ULONG_PTR>(window_class.window_extra); return true;
-    case GCL_CBCLSEXTRA: *value = window_class.class_extra.size(); return true;
-    case GCL_STYLE: *value = window_class.style; return true;
-    case GCW_ATOM: *value = window_class.atom; return true;
-    default: return false;
+    case GCLP_MENUNAME:
+      *value = reinterpret_cast<ULONG_PTR>(MenuNameOf(window_class));
+      return true;
+    case GCLP_HBRBACKGROUND:
+      *value = reinterpret_cast<ULONG_PTR>(window_class.background);
+      return true;
+    case GCLP_HCURSOR:
+      *value = reinterpret_cast<ULONG_PTR>(window_class.cursor);
+      return true;
+    case GCLP_HICON:
+      *value = reinterpret_cast<ULONG_PTR>(window_class.icon);
+      return true;
+    case GCLP_HICONSM:
+      *value = reinterpret_cast<ULONG_PTR>(window_class.small_icon);
+      return true;
+    case GCLP_HMODULE:
+      *value = reinterpret_cast<ULONG_PTR>(window_class.instance);
+      return true;
+    case GCLP_WNDPROC:
+      *value = reinterpret_cast<ULONG_PTR>(window_class.proc);
+      return true;
+    case GCL_CBWNDEXTRA:
+      *value = static_cast<ULONG_PTR>(window_class.window_extra);
+      return true;
+    case GCL_CBCLSEXTRA:
+      *value = window_class.class_extra.size();
+      return true;
+    case GCL_STYLE:
+      *value = window_class.style;
+      return true;
+    case GCW_ATOM:
+      *value = window_class.atom;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -136,14 +159,29 @@ bool WriteClassValue(WindowClass& window_class, int index, std::size_t size, LON
     return true;
   }
   switch (index) {
-    case GCLP_HBRBACKGROUND: window_class.background = reinterpret_cast<HBRUSH>(value); return true;
-    case GCLP_HCURSOR: window_class.cursor = reinterpret_cast<HCURSOR>(value); return true;
-    case GCLP_HICON: window_class.icon = reinterpret_cast<HICON>(value); return true;
-    case GCLP_HICONSM: window_class.small_icon = reinterpret_cast<HICON>(value); return true;
-    case GCLP_HMODULE: window_class.instance = reinterpret_cast<HINSTANCE>(value); return true;
-    case GCLP_WNDPROC: window_class.proc = reinterpret_cast<WNDPROC>(value); return true;
-    case GCL_STYLE: window_class.style = static_cast<UINT>(value); return true;
-    default: return false;
+    case GCLP_HBRBACKGROUND:
+      window_class.background = reinterpret_cast<HBRUSH>(value);
+      return true;
+    case GCLP_HCURSOR:
+      window_class.cursor = reinterpret_cast<HCURSOR>(value);
+      return true;
+    case GCLP_HICON:
+      window_class.icon = reinterpret_cast<HICON>(value);
+      return true;
+    case GCLP_HICONSM:
+      window_class.small_icon = reinterpret_cast<HICON>(value);
+      return true;
+    case GCLP_HMODULE:
+      window_class.instance = reinterpret_cast<HINSTANCE>(value);
+      return true;
+    case GCLP_WNDPROC:
+      window_class.proc = reinterpret_cast<WNDPROC>(value);
+      return true;
+    case GCL_STYLE:
+      window_class.style = static_cast<UINT>(value);
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -31,17 +31,29 @@ bool ReadValue(const Window& window, int index, std::size_t size, LONG_PTR* valu
     return true;
   }
   switch (index) {
-    case GWLP_WNDPROC: *value = reinterpret_cast<LONG_PTR>(window.proc); return true;
-    case GWLP_HINSTANCE: *value = reinterpret_cast<LONG_PTR>(window.instance); return true;
+    case GWLP_WNDPROC:
+      *value = reinterpret_cast<LONG_PTR>(window.proc);
+      return true;
+    case GWLP_HINSTANCE:
+      *value = reinterpret_cast<LONG_PTR>(window.instance);
+      return true;
     case GWLP_HWNDPARENT: {
       const Window* related = window.IsChild() ? window.parent : window.owner;
       *value = related == nullptr ? 0 : reinterpret_cast<LONG_PTR>(related->handle);
       return true;
     }
-    case GWLP_ID: *value = window.id; return true;
-    case GWLP_USERDATA: *value = window.user_data; return true;
-    case GWL_STYLE: *value = static_cast<LONG>(window.style); return true;
-    case GWL_EXSTYLE: *value = static_cast<LONG>(window.ex_style); return true;
+    case GWLP_ID:
+      *value = window.id;
+      return true;
+    case GWLP_USERDATA:
+      *value = window.user_data;
+      return true;
+    case GWL_STYLE:
+      *value = static_cast<LONG>(window.style);
+      return true;
+    case GWL_EXSTYLE:
+      *value = static_cast<LONG>(window.ex_style);
+      return true;
   }
   return false;
 }
@@ -58,10 +70,18 @@ bool WriteValue(Window& window, int index, std::size_t size, LONG_PTR value) {
     return true;
   }
   switch (index) {
-    case GWLP_WNDPROC: window.proc = reinterpret_cast<WNDPROC>(value); return true;
-    case GWLP_HINSTANCE: window.instance = reinterpret_cast<HINSTANCE>(value); return true;
-    case GWLP_ID: window.id = value; return true;
-    case GWLP_USERDATA: window.user_data = value; return true;
+    case GWLP_WNDPROC:
+      window.proc = reinterpret_cast<WNDPROC>(value);
+      return true;
+    case GWLP_HINSTANCE:
+      window.instance = reinterpret_cast<HINSTANCE>(value);
+      return true;
+    case GWLP_ID:
+      window.id = value;
+      return true;
+    case GWLP_USERDATA:
+      window.user_data = value;
+      return true;
     case GWLP_HWNDPARENT: {
       // Changes the owner of a top-level window; a child keeps its parent
       // (SetParent moves children).
@@ -103,8 +123,7 @@ LONG_PTR ChangeStyle(HWND hwnd, int index, DWORD new_style) {
     if (window == nullptr) return 0;
     (index == GWL_STYLE ? window->style : window->ex_style) = change.styleNew;
   }
-  SendMessage(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index),
-              reinterpret_cast<LPARAM>(&change));
+  SendMessage(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&change));
   return static_cast<LONG>(change.styleOld);
 }
 
@@ -144,7 +163,9 @@ std::string PropertyKey(LPCSTR name) {
 
 }  // namespace
 
-LONG_PTR GetWindowLongPtr(HWND hwnd, int index) { return GetValue(hwnd, index, sizeof(LONG_PTR)); }
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
+  return GetValue(hwnd, index, sizeof(LONG_PTR));
+}
 
 LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
   return SetValue(hwnd, index, sizeof(LONG_PTR), value);

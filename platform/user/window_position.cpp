@@ -10,8 +10,12 @@ using namespace platform::user;
 
 namespace {
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r) {
+  return r.right - r.left;
+}
+int Height(const RECT& r) {
+  return r.bottom - r.top;
+}
 
 RECT Offset(RECT r, POINT by) {
   r.left += by.x;
@@ -67,8 +71,7 @@ void PlaceInZOrder(Window* window, HWND insert_after) {
     siblings.push_back(window);
     return;
   }
-  if (insert_after != HWND_TOP && insert_after != HWND_TOPMOST &&
-      insert_after != HWND_NOTOPMOST) {
+  if (insert_after != HWND_TOP && insert_after != HWND_TOPMOST && insert_after != HWND_NOTOPMOST) {
     auto it = std::find_if(siblings.begin(), siblings.end(),
                            [&](const Window* w) { return w->handle == insert_after; });
     if (it != siblings.end()) {
@@ -87,14 +90,14 @@ void PlaceInZOrder(Window* window, HWND insert_after) {
 }
 
 bool IsSpecialInsertAfter(HWND insert_after) {
-  return insert_after == HWND_TOP || insert_after == HWND_BOTTOM ||
-         insert_after == HWND_TOPMOST || insert_after == HWND_NOTOPMOST;
+  return insert_after == HWND_TOP || insert_after == HWND_BOTTOM || insert_after == HWND_TOPMOST ||
+         insert_after == HWND_NOTOPMOST;
 }
 
 // The requested position, completed from the window where the flags keep
 // something as it is. False (error set) for a bad window.
-bool PrepareWindowPos(HWND hwnd, HWND insert_after, int x, int y, int width, int height,
-                      UINT flags, WINDOWPOS* pos, RECT* old_window, RECT* old_client) {
+bool PrepareWindowPos(HWND hwnd, HWND insert_after, int x, int y, int width, int height, UINT flags,
+                      WINDOWPOS* pos, RECT* old_window, RECT* old_client) {
   auto lock = Lock();
   Window* window = RequireWindow(hwnd);
   if (window == nullptr) return false;
@@ -308,9 +311,13 @@ BOOL IsWindowVisible(HWND hwnd) {
   return FALSE;
 }
 
-BOOL IsIconic(HWND hwnd) { return HasStyle(hwnd, WS_MINIMIZE) ? TRUE : FALSE; }
+BOOL IsIconic(HWND hwnd) {
+  return HasStyle(hwnd, WS_MINIMIZE) ? TRUE : FALSE;
+}
 
-BOOL IsZoomed(HWND hwnd) { return HasStyle(hwnd, WS_MAXIMIZE) ? TRUE : FALSE; }
+BOOL IsZoomed(HWND hwnd) {
+  return HasStyle(hwnd, WS_MAXIMIZE) ? TRUE : FALSE;
+}
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
   bool was_disabled = false;

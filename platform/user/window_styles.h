@@ -185,7 +185,9 @@ constexpr UINT SWP_ASYNCWINDOWPOS = 0x4000;
 // Special window handles
 // ---------------------------------------------------------------------------
 namespace platform::detail {
-inline HWND SpecialWindow(std::intptr_t value) { return reinterpret_cast<HWND>(value); }
+inline HWND SpecialWindow(std::intptr_t value) {
+  return reinterpret_cast<HWND>(value);
+}
 }  // namespace platform::detail
 
 inline const HWND HWND_DESKTOP = nullptr;

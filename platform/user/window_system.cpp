@@ -107,7 +107,9 @@ void RemoveOne(Window* window) {
 
 }  // namespace
 
-bool WindowClass::IsGlobal() const { return (style & CS_GLOBALCLASS) != 0; }
+bool WindowClass::IsGlobal() const {
+  return (style & CS_GLOBALCLASS) != 0;
+}
 
 void ThreadQueue::Wake(UINT qs_bits) {
   change_bits |= qs_bits;
@@ -120,7 +122,9 @@ WindowSystem& System() {
   return *system;
 }
 
-std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(System().mutex); }
+std::unique_lock<std::mutex> Lock() {
+  return std::unique_lock<std::mutex>(System().mutex);
+}
 
 Window* FindWindowRecord(HWND hwnd) {
   WindowSystem& system = System();
@@ -144,7 +148,9 @@ std::shared_ptr<ThreadQueue> CurrentQueueShared() {
   return t_queue.queue;
 }
 
-ThreadQueue& CurrentQueue() { return *CurrentQueueShared(); }
+ThreadQueue& CurrentQueue() {
+  return *CurrentQueueShared();
+}
 
 ThreadQueue* FindQueue(DWORD thread_id) {
   WindowSystem& system = System();
@@ -153,7 +159,9 @@ ThreadQueue* FindQueue(DWORD thread_id) {
   return it->second.get();
 }
 
-Window* AddWindow(std::shared_ptr<Window> window) { return AddWindowTo(System(), std::move(window)); }
+Window* AddWindow(std::shared_ptr<Window> window) {
+  return AddWindowTo(System(), std::move(window));
+}
 
 void RemoveWindowTree(Window* window) {
   while (!window->children.empty()) RemoveWindowTree(window->children.back());

@@ -175,10 +175,14 @@ WindowSystem& System();
 std::unique_lock<std::mutex> Lock();
 
 // Handle conversions.
-inline std::uintptr_t HandleValue(HWND hwnd) { return reinterpret_cast<std::uintptr_t>(hwnd); }
+inline std::uintptr_t HandleValue(HWND hwnd) {
+  return reinterpret_cast<std::uintptr_t>(hwnd);
+}
 // True for a pointer-sized value below 0x10000: an integer atom or resource
 // id in place of a string.
-inline bool IsIntegerAtom(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
+inline bool IsIntegerAtom(LPCSTR name) {
+  return reinterpret_cast<std::uintptr_t>(name) < 0x10000;
+}
 inline ATOM IntegerAtom(LPCSTR name) {
   return static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
 }

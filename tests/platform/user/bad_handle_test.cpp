@@ -96,13 +96,16 @@ std::vector<Call> CallsTakingAWindow() {
        }},
       {"CreateWindowEx with it as parent",
        [](HWND h) {
-         return CreateWindowEx(0, velko_test::kTestClass, nullptr, WS_CHILD, 0, 0, 0, 0, h,
-                               nullptr, nullptr, nullptr) == nullptr;
+         return CreateWindowEx(0, velko_test::kTestClass, nullptr, WS_CHILD, 0, 0, 0, 0, h, nullptr,
+                               nullptr, nullptr) == nullptr;
        }},
       {"FindWindowEx with it as parent",
        [](HWND h) { return FindWindowEx(h, nullptr, nullptr, nullptr) == nullptr; }},
       {"EnumChildWindows",
-       [](HWND h) { return !EnumChildWindows(h, [](HWND, LPARAM) { return TRUE; }, 0); }},
+       [](HWND h) {
+         return !EnumChildWindows(
+             h, [](HWND, LPARAM) { return TRUE; }, 0);
+       }},
   };
 }
 

@@ -67,8 +67,8 @@ TEST_F(CrossThreadTest, SendMessageToAnotherThreadReturnsItsAnswer) {
 }
 
 TEST_F(CrossThreadTest, TwoThreadsSendingToEachOtherDoNotDeadlock) {
-  constexpr UINT kPing = WM_APP + 10;     // answers wParam + 1
-  constexpr UINT kBounce = WM_APP + 11;   // sends kPing back to the window in lParam
+  constexpr UINT kPing = WM_APP + 10;    // answers wParam + 1
+  constexpr UINT kBounce = WM_APP + 11;  // sends kPing back to the window in lParam
   SetHandler([](HWND, UINT message, WPARAM wparam, LPARAM lparam) -> std::optional<LRESULT> {
     if (message == kPing) return static_cast<LRESULT>(wparam) + 1;
     if (message == kBounce) {

@@ -38,6 +38,9 @@ TEST_F(MessageQueueTest, PostedMessagesComeInOrderAndQuitComesLast) {
   ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
   EXPECT_EQ(msg.message, WM_APP + 3);
   EXPECT_EQ(msg.hwnd, nullptr);
+  // WM_QUIT comes through any filter.
+  ASSERT_TRUE(PeekMessage(&msg, hwnd, WM_APP, WM_APP, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, WM_QUIT);
   EXPECT_EQ(GetMessage(&msg, nullptr, 0, 0), FALSE);
   EXPECT_EQ(msg.message, WM_QUIT);
   EXPECT_EQ(msg.wParam, 7u);
@@ -176,7 +179,9 @@ TEST_F(MessageQueueTest, DispatchAndTranslate) {
 }
 
 int g_stray_calls = 0;
-void StrayTimerProc(HWND, UINT, UINT_PTR, DWORD) { ++g_stray_calls; }
+void StrayTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  ++g_stray_calls;
+}
 
 TEST_F(MessageQueueTest, DispatchNeverCallsAProcedureThatIsNoTimerOfThisThread) {
   HWND hwnd = Make(HWND_MESSAGE);
@@ -267,19 +272,31 @@ TEST_F(MessageQueueTest, WaitMessageReturnsForSomethingNew) {
 TEST_F(MessageQueueTest, MsgWaitForMultipleObjectsWaitsForTheQueueOnThePlatformClock) {
   platform::UseManualClock(1'000'000);
   MSG msg;
-  std::atomic<DWORD> result{1234};
+  std::atomic<std::uint64_t> started{0};
+  std::atomic<bool> done{false};
+  DWORD result = 1234;
   std::thread waiter([&] {
     MSG own;
     PeekMessage(&own, nullptr, 0, 0, PM_NOREMOVE);
+    started = platform::ClockMicros();
     result = MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    done = true;
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  platform::AdvanceClockMs(99);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(result, 1234u);
-  platform::AdvanceClockMs(1);
+  ASSERT_TRUE(WaitFor([&] { return started != 0; }));
+  // The clock moves a millisecond at a time; the wait must last exactly
+  // until 100 ms have passed on it.
+  std::uint64_t waited_ms = 0;
+  while (!done && waited_ms < 1000) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_FALSE(done && waited_ms < 100) << "returned after " << waited_ms << " ms";
+    if (!done) {
+      platform::AdvanceClockMs(1);
+      ++waited_ms;
+    }
+  }
   waiter.join();
   EXPECT_EQ(result, WAIT_TIMEOUT);
+  EXPECT_GE(waited_ms, 100u);
 
   // A message posted meanwhile ends the wait with WAIT_OBJECT_0 + count.
   HWND hwnd = Make(HWND_MESSAGE);

@@ -73,8 +73,12 @@ void ExpectCleanExitOn(int signal_number) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-TEST(StubProgram, EndsCleanlyOnSigterm) { ExpectCleanExitOn(SIGTERM); }
+TEST(StubProgram, EndsCleanlyOnSigterm) {
+  ExpectCleanExitOn(SIGTERM);
+}
 
-TEST(StubProgram, EndsCleanlyOnSigint) { ExpectCleanExitOn(SIGINT); }
+TEST(StubProgram, EndsCleanlyOnSigint) {
+  ExpectCleanExitOn(SIGINT);
+}
 
 }  // namespace

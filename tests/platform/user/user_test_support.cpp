@@ -96,8 +96,8 @@ void UserTest::TearDown() {
   EXPECT_EQ(platform::LiveWindowCount(), windows_before_) << "a test left windows behind";
 }
 
-HWND UserTest::Make(HWND parent, DWORD style, LPCSTR text, DWORD ex_style, int x, int y,
-                    int width, int height, HMENU menu) {
+HWND UserTest::Make(HWND parent, DWORD style, LPCSTR text, DWORD ex_style, int x, int y, int width,
+                    int height, HMENU menu) {
   HWND hwnd = CreateWindowEx(ex_style, kTestClass, text, style, x, y, width, height, parent, menu,
                              nullptr, nullptr);
   EXPECT_NE(hwnd, nullptr);
@@ -139,7 +139,9 @@ WindowThread::WindowThread(bool pump) : pump_(pump) {
   while (!ready) std::this_thread::yield();
 }
 
-WindowThread::~WindowThread() { Stop(); }
+WindowThread::~WindowThread() {
+  Stop();
+}
 
 void WindowThread::Stop() {
   if (!thread_.joinable()) return;

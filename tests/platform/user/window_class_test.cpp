@@ -15,7 +15,9 @@ LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProc(hwnd, message, wparam, lparam);
 }
 
-HINSTANCE Instance(std::uintptr_t value) { return reinterpret_cast<HINSTANCE>(value); }
+HINSTANCE Instance(std::uintptr_t value) {
+  return reinterpret_cast<HINSTANCE>(value);
+}
 
 WNDCLASS ClassNamed(const char* name, HINSTANCE instance = nullptr, UINT style = 0) {
   WNDCLASS info;

@@ -37,7 +37,8 @@ TEST_F(WindowPositionTest, MoveWindowSendsPositionSizeAndMove) {
   EXPECT_TRUE(MoveWindow(hwnd, 10, 20, 100, 50, TRUE));
   EXPECT_EQ(MessagesOf(hwnd), (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_NCCALCSIZE,
                                                  WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}));
-  EXPECT_EQ(LastParams(hwnd, WM_SIZE), (std::pair<WPARAM, LPARAM>{SIZE_RESTORED, MAKELPARAM(100, 50)}));
+  EXPECT_EQ(LastParams(hwnd, WM_SIZE),
+            (std::pair<WPARAM, LPARAM>{SIZE_RESTORED, MAKELPARAM(100, 50)}));
   EXPECT_EQ(LastParams(hwnd, WM_MOVE).second, MAKELPARAM(10, 20));
   RECT rect;
   ASSERT_TRUE(GetWindowRect(hwnd, &rect));

@@ -34,8 +34,8 @@ TEST_F(WindowTest, CreationSendsItsMessagesInOrder) {
   HWND hwnd = CreateWindowEx(WS_EX_TOOLWINDOW, kTestClass, "Caption", WS_POPUP, 10, 20, 300, 200,
                              nullptr, nullptr, nullptr, &marker);
   ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(MessagesOf(hwnd), (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE,
-                                                 WM_MOVE}));
+  EXPECT_EQ(MessagesOf(hwnd),
+            (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}));
   EXPECT_EQ(seen.lpCreateParams, &marker);
   EXPECT_STREQ(seen.lpszName, "Caption");
   EXPECT_EQ(seen.x, 10);
@@ -88,8 +88,8 @@ TEST_F(WindowTest, MinusOneFromCreateDestroysTheWindow) {
                            nullptr),
             nullptr);
   ASSERT_NE(refused, nullptr);
-  EXPECT_EQ(MessagesOf(refused), (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE,
-                                                    WM_DESTROY, WM_NCDESTROY}));
+  EXPECT_EQ(MessagesOf(refused),
+            (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
   EXPECT_FALSE(IsWindow(refused));
 }
 
@@ -113,9 +113,9 @@ TEST_F(WindowTest, DestroyWindowTakesOwnedWindowsAndChildrenInThePlatformsOrder)
   });
   EXPECT_TRUE(DestroyWindow(parent));
   std::vector<std::pair<HWND, UINT>> expected = {
-      {owned, WM_DESTROY},       {owned, WM_NCDESTROY},  {parent, WM_DESTROY},
-      {child1, WM_DESTROY},      {grandchild, WM_DESTROY}, {child2, WM_DESTROY},
-      {grandchild, WM_NCDESTROY}, {child1, WM_NCDESTROY},  {child2, WM_NCDESTROY},
+      {owned, WM_DESTROY},        {owned, WM_NCDESTROY},    {parent, WM_DESTROY},
+      {child1, WM_DESTROY},       {grandchild, WM_DESTROY}, {child2, WM_DESTROY},
+      {grandchild, WM_NCDESTROY}, {child1, WM_NCDESTROY},   {child2, WM_NCDESTROY},
       {parent, WM_NCDESTROY}};
   EXPECT_EQ(order, expected);
   EXPECT_TRUE(alive_during_ncdestroy);
@@ -212,8 +212,8 @@ TEST_F(WindowTest, ParentsOwnersAndAncestors) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
   SetLastError(0);
-  EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, WS_CHILD, 0, 0, 0, 0, nullptr, nullptr,
-                           nullptr, nullptr),
+  EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, WS_CHILD, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                           nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
 }
