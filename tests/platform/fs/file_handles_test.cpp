@@ -1,0 +1,401 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+#include <vector>
+#include <string>
+
+#include "platform/core/datetime.h"
+#include "platform/core/errors.h"
+#include "platform/fs/files.h"
+#include "tests/platform/fs/fs_fixture.h"
+
+namespace {
+
+using velko_test::DriveTest;
+using velko_test::HandleCloser;
+
+HANDLE Open(const char* name, DWORD access, DWORD share, DWORD disposition, DWORD attributes = 0) {
+  return CreateFile(name, access, share, nullptr, disposition, attributes, nullptr);
+}
+
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool WriteText(HANDLE file, const std::string& text) {
+  DWORD written = 0;
+  return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
+
+std::string ReadText(HANDLE file, DWORD count) {
+  std::string buffer(count, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file, buffer.data(), count, &read, nullptr)) return "<failed>";
+  buffer.resize(read);
+  return buffer;
+}
+
+TEST_F(DriveTest, CreateNewRefusesAnExistingFile) {
+  HandleCloser created(Open("T:\\new.txt", GENERIC_WRITE, 0, CREATE_NEW));
+  ASSERT_NE(created.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  EXPECT_TRUE(std::filesystem::exists(Native("new.txt")));
+  EXPECT_EQ(Open("T:\\NEW.TXT", GENERIC_WRITE, kShareAll, CREATE_NEW), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+}
+
+TEST_F(DriveTest, CreateAlwaysTruncatesAndReportsAnExistingFile) {
+  Write("song.mp3", "old contents");
+  {
+    HandleCloser file(Open("T:\\song.mp3", GENERIC_WRITE, 0, CREATE_ALWAYS));
+    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(GetFileSize(file.get(), nullptr), 0u);
+    EXPECT_TRUE(WriteText(file.get(), "new"));
+  }
+  EXPECT_EQ(Contents("song.mp3"), "new");
+  HandleCloser fresh(Open("T:\\fresh.mp3", GENERIC_WRITE, 0, CREATE_ALWAYS));
+  ASSERT_NE(fresh.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+}
+
+TEST_F(DriveTest, OpenAlwaysKeepsContentsAndReportsAnExistingFile) {
+  Write("list.csv", "a,b");
+  {
+    HandleCloser file(Open("T:\\list.csv", kReadWrite, 0, OPEN_ALWAYS));
+    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(ReadText(file.get(), 10), "a,b");
+  }
+  HandleCloser made(Open("T:\\other.csv", kReadWrite, 0, OPEN_ALWAYS));
+  ASSERT_NE(made.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  EXPECT_TRUE(std::filesystem::exists(Native("other.csv")));
+}
+
+TEST_F(DriveTest, OpenExistingAndTruncateExistingNeedTheFile) {
+  EXPECT_EQ(Open("T:\\missing.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Open("T:\\nowhere\\missing.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(Open("T:\\nowhere\\new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(Open("T:\\missing.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(std::filesystem::exists(Native("missing.txt")));
+
+  Write("full.txt", "0123456789");
+  {
+    HandleCloser file(Open("T:\\full.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING));
+    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+  }
+  EXPECT_EQ(Contents("full.txt"), "");
+  // Truncating without write access is a bad request.
+  EXPECT_EQ(Open("T:\\full.txt", GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Open("T:\\full.txt", GENERIC_READ, 0, 0), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Open("T:\\full.txt", GENERIC_READ, 0, 6), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Open(nullptr, GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Open("", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(DriveTest, FoldersCannotBeOpenedAsFiles) {
+  MakeFolder("Music");
+  for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
+    EXPECT_EQ(Open("T:\\Music", GENERIC_WRITE, 0, disposition), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << disposition;
+  }
+  EXPECT_EQ(Open("T:\\Music", GENERIC_READ, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  EXPECT_EQ(Open("T:\\", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(std::filesystem::is_directory(Native("Music")));
+}
+
+TEST_F(DriveTest, ReadOnlyFilesRefuseWritingEvenToTheSuperuser) {
+  Write("locked.txt", "keep");
+  ASSERT_TRUE(SetFileAttributes("T:\\locked.txt", FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(GetFileAttributes("T:\\locked.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(Open("T:\\locked.txt", GENERIC_WRITE, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Open("T:\\locked.txt", GENERIC_READ, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  HandleCloser reader(Open("T:\\locked.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+  ASSERT_NE(reader.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ReadText(reader.get(), 10), "keep");
+  EXPECT_EQ(Contents("locked.txt"), "keep");
+
+  // A file created read-only is still writable through the handle that made it.
+  HandleCloser made(Open("T:\\made.txt", GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_READONLY));
+  ASSERT_NE(made.get(), INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(WriteText(made.get(), "once"));
+  EXPECT_TRUE(GetFileAttributes("T:\\made.txt") & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(DriveTest, SharingModesAreEnforcedBetweenHandles) {
+  Write("shared.bin", "data");
+  HandleCloser reader(Open("T:\\shared.bin", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+  ASSERT_NE(reader.get(), INVALID_HANDLE_VALUE);
+  // Another reader that lets others read is fine.
+  HandleCloser second(Open("T:\\SHARED.BIN", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+  EXPECT_NE(second.get(), INVALID_HANDLE_VALUE);
+  // A writer clashes with the reader's share mode.
+  EXPECT_EQ(Open("T:\\shared.bin", GENERIC_WRITE, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  // A reader that denies reading clashes with the open readers.
+  EXPECT_EQ(Open("T:\\shared.bin", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  // Truncating is writing.
+  EXPECT_EQ(Open("T:\\shared.bin", GENERIC_WRITE, kShareAll, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(Contents("shared.bin"), "data");
+  // Deleting needs every open to share deletion.
+  EXPECT_FALSE(DeleteFile("T:\\shared.bin"));
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(MoveFile("T:\\shared.bin", "T:\\moved.bin"));
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+}
+
+TEST_F(DriveTest, ClosingAHandleEndsItsClaim) {
+  Write("log.txt", "x");
+  HANDLE writer = Open("T:\\log.txt", GENERIC_WRITE, 0, OPEN_EXISTING);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Open("T:\\log.txt", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  ASSERT_TRUE(CloseHandle(writer));
+  HandleCloser reader(Open("T:\\log.txt", GENERIC_READ, 0, OPEN_EXISTING));
+  EXPECT_NE(reader.get(), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(DriveTest, WritersSharingWithReadersAllowReaders) {
+  HandleCloser writer(Open("T:\\growing.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS));
+  ASSERT_NE(writer.get(), INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(WriteText(writer.get(), "line"));
+  HandleCloser reader(Open("T:\\growing.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+  ASSERT_NE(reader.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ReadText(reader.get(), 10), "line");
+  // A reader that would not let the writer go on is refused.
+  EXPECT_EQ(Open("T:\\growing.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+}
+
+TEST_F(DriveTest, ReadsAndWritesNeedTheMatchingAccess) {
+  Write("a.txt", "abc");
+  HandleCloser reader(Open("T:\\a.txt", GENERIC_READ, kShareAll, OPEN_EXISTING));
+  DWORD count = 99;
+  EXPECT_FALSE(WriteFile(reader.get(), "x", 1, &count, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(count, 0u);
+  EXPECT_FALSE(SetEndOfFile(reader.get()));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  HandleCloser writer(Open("T:\\a.txt", GENERIC_WRITE, kShareAll, OPEN_EXISTING));
+  char buffer[4];
+  EXPECT_FALSE(ReadFile(writer.get(), buffer, 3, &count, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  // Bad arguments and handles fail cleanly.
+  EXPECT_FALSE(ReadFile(reader.get(), nullptr, 3, &count, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_NOACCESS);
+  EXPECT_FALSE(ReadFile(reader.get(), buffer, 3, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, buffer, 3, &count, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_FALSE(ReadFile(nullptr, buffer, 3, &count, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(GetFileSize(reinterpret_cast<HANDLE>(0x7777), nullptr), INVALID_FILE_SIZE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  // A find handle is not a file handle.
+  WIN32_FIND_DATA data;
+  HANDLE find = FindFirstFile("T:\\*", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(ReadFile(find, buffer, 3, &count, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  FindClose(find);
+  // A zero-byte read at the end succeeds with nothing.
+  EXPECT_EQ(ReadText(reader.get(), 3), "abc");
+  EXPECT_EQ(ReadText(reader.get(), 3), "");
+}
+
+TEST_F(DriveTest, FilePointerRulesWithAndWithoutTheHighPart) {
+  HandleCloser file(Open("T:\\seek.bin", kReadWrite, 0, CREATE_ALWAYS));
+  ASSERT_TRUE(WriteText(file.get(), "0123456789"));
+  EXPECT_EQ(SetFilePointer(file.get(), 2, nullptr, FILE_BEGIN), 2u);
+  EXPECT_EQ(ReadText(file.get(), 3), "234");
+  EXPECT_EQ(SetFilePointer(file.get(), -2, nullptr, FILE_CURRENT), 3u);
+  EXPECT_EQ(SetFilePointer(file.get(), -1, nullptr, FILE_END), 9u);
+  EXPECT_EQ(ReadText(file.get(), 5), "9");
+  // Before the start: refused, the pointer stays.
+  SetLastError(0);
+  EXPECT_EQ(SetFilePointer(file.get(), -20, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+  EXPECT_EQ(SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT), 10u);
+  EXPECT_EQ(SetFilePointer(file.get(), 0, nullptr, 7), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  // Past the end is allowed; reading there gives nothing.
+  EXPECT_EQ(SetFilePointer(file.get(), 100, nullptr, FILE_BEGIN), 100u);
+  EXPECT_EQ(ReadText(file.get(), 4), "");
+  EXPECT_EQ(GetFileSize(file.get(), nullptr), 10u);
+
+  LARGE_INTEGER to{}, at{};
+  to.QuadPart = 5;
+  ASSERT_TRUE(SetFilePointerEx(file.get(), to, &at, FILE_BEGIN));
+  EXPECT_EQ(at.QuadPart, 5);
+  to.QuadPart = -6;
+  EXPECT_FALSE(SetFilePointerEx(file.get(), to, &at, FILE_CURRENT));
+  EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+}
+
+TEST_F(DriveTest, SparseFileBeyondFourGigabytes) {
+  HandleCloser file(Open("T:\\big.bin", kReadWrite, 0, CREATE_ALWAYS));
+  ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+  // Move to 5 GiB + 16 with the high part: 5 GiB = 0x1'4000'0000.
+  LONG high = 1;
+  const DWORD low = SetFilePointer(file.get(), 0x40000010, &high, FILE_BEGIN);
+  EXPECT_EQ(low, 0x40000010u);
+  EXPECT_EQ(high, 1);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteText(file.get(), "far away"));
+
+  DWORD size_high = 0;
+  EXPECT_EQ(GetFileSize(file.get(), &size_high), 0x40000018u);
+  EXPECT_EQ(size_high, 1u);
+  LARGE_INTEGER size{};
+  ASSERT_TRUE(GetFileSizeEx(file.get(), &size));
+  EXPECT_EQ(size.QuadPart, 0x140000018LL);
+
+  // Back 8 bytes from the end with a negative 64-bit distance.
+  high = -1;
+  EXPECT_EQ(SetFilePointer(file.get(), -8, &high, FILE_END), 0x40000010u);
+  EXPECT_EQ(high, 1);
+  EXPECT_EQ(ReadText(file.get(), 8), "far away");
+
+  // Without the high part a position past 32 bits is refused and the pointer stays.
+  EXPECT_EQ(SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  high = 0;
+  EXPECT_EQ(SetFilePointer(file.get(), 0, &high, FILE_CURRENT), 0x40000018u);
+  EXPECT_EQ(high, 1);
+
+  // A low part of all ones is a real position: the last error tells it apart.
+  high = 0;
+  SetLastError(ERROR_GEN_FAILURE);
+  EXPECT_EQ(SetFilePointer(file.get(), -1, &high, FILE_BEGIN), 0xFFFFFFFFu);
+  EXPECT_EQ(high, 0);
+  EXPECT_EQ(GetLastError(), NO_ERROR);
+
+  // Cut the file back to 4 GiB + 1 at the pointer.
+  high = 1;
+  EXPECT_EQ(SetFilePointer(file.get(), 1, &high, FILE_BEGIN), 1u);
+  ASSERT_TRUE(SetEndOfFile(file.get()));
+  EXPECT_EQ(GetFileSize(file.get(), &size_high), 1u);
+  EXPECT_EQ(size_high, 1u);
+  struct stat st {};
+  ASSERT_EQ(stat(Native("big.bin").c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, 0x100000001LL);
+  EXPECT_LT(st.st_blocks * 512, 1 << 20);  // still sparse
+}
+
+TEST_F(DriveTest, SetEndOfFileGrowsAndShrinks) {
+  HandleCloser file(Open("T:\\cut.txt", kReadWrite, 0, CREATE_ALWAYS));
+  ASSERT_TRUE(WriteText(file.get(), "0123456789"));
+  EXPECT_EQ(SetFilePointer(file.get(), 4, nullptr, FILE_BEGIN), 4u);
+  ASSERT_TRUE(SetEndOfFile(file.get()));
+  EXPECT_EQ(GetFileSize(file.get(), nullptr), 4u);
+  EXPECT_EQ(SetFilePointer(file.get(), 8, nullptr, FILE_BEGIN), 8u);
+  ASSERT_TRUE(SetEndOfFile(file.get()));
+  EXPECT_TRUE(FlushFileBuffers(file.get()));
+  EXPECT_EQ(Contents("cut.txt"), std::string("0123") + std::string(4, '\0'));
+}
+
+TEST_F(DriveTest, FileTimesRoundTrip) {
+  HandleCloser file(Open("T:\\timed.txt", kReadWrite, FILE_SHARE_READ, CREATE_ALWAYS));
+  ASSERT_TRUE(WriteText(file.get(), "x"));
+  FILETIME creation, access, write;
+  ASSERT_TRUE(GetFileTime(file.get(), &creation, &access, &write));
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const double age_seconds =
+      (static_cast<double>(platform::FileTimeToTicks(now)) - static_cast<double>(platform::FileTimeToTicks(write))) / 1e7;
+  EXPECT_GE(age_seconds, -2.0);
+  EXPECT_LT(age_seconds, 60.0);
+  EXPECT_LE(platform::FileTimeToTicks(creation), platform::FileTimeToTicks(write));
+
+  SYSTEMTIME st{};
+  st.wYear = 2004;
+  st.wMonth = 7;
+  st.wDay = 1;
+  st.wHour = 8;
+  st.wMilliseconds = 250;
+  FILETIME when;
+  ASSERT_TRUE(SystemTimeToFileTime(&st, &when));
+  when.dwLowDateTime += 1234;  // 123.4 microseconds: kept to the 100 ns
+  ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &when));
+  FILETIME read_back, access_after;
+  ASSERT_TRUE(GetFileTime(file.get(), nullptr, &access_after, &read_back));
+  EXPECT_EQ(platform::FileTimeToTicks(read_back), platform::FileTimeToTicks(when));
+  EXPECT_EQ(platform::FileTimeToTicks(access_after), platform::FileTimeToTicks(access));  // untouched
+
+  // A zero time leaves that time alone.
+  const FILETIME zero{};
+  ASSERT_TRUE(SetFileTime(file.get(), &zero, &when, &zero));
+  ASSERT_TRUE(GetFileTime(file.get(), nullptr, &access_after, &read_back));
+  EXPECT_EQ(platform::FileTimeToTicks(access_after), platform::FileTimeToTicks(when));
+  EXPECT_EQ(platform::FileTimeToTicks(read_back), platform::FileTimeToTicks(when));
+
+  // The Linux file agrees.
+  const auto linux_time = std::filesystem::last_write_time(Native("timed.txt"));
+  const auto since_epoch = std::chrono::duration_cast<std::chrono::seconds>(
+      std::chrono::file_clock::to_sys(linux_time).time_since_epoch());
+  EXPECT_EQ(since_epoch.count(), 1088668800);  // 2004-07-01 08:00:00 UTC
+
+  HandleCloser reader(Open("T:\\timed.txt", GENERIC_READ, kShareAll, OPEN_EXISTING));
+  EXPECT_FALSE(SetFileTime(reader.get(), nullptr, nullptr, &when));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(DriveTest, SpecialFilesAreNotOpened) {
+  ASSERT_EQ(mkfifo(Native("pipe").c_str(), 0666), 0);
+  // Opening a pipe would wait for a writer forever: it is refused at once.
+  EXPECT_EQ(Open("T:\\pipe", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(GetFileAttributes("T:\\pipe"), FILE_ATTRIBUTE_SYSTEM);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DriveTest, ThreadsOpeningOneFileLeaveNoClaimsBehind) {
+  Write("busy.txt", "shared by threads");
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&failures] {
+      for (int i = 0; i < 200; ++i) {
+        HANDLE file = Open("T:\\busy.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+        if (file == INVALID_HANDLE_VALUE || ReadText(file, 6) != "shared") ++failures;
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        WIN32_FIND_DATA data;
+        HANDLE find = FindFirstFile("T:\\*.txt", &data);
+        if (find == INVALID_HANDLE_VALUE) {
+          ++failures;
+        } else {
+          FindClose(find);
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  // Every claim was released: an exclusive open succeeds.
+  HandleCloser exclusive(Open("T:\\busy.txt", kReadWrite, 0, OPEN_EXISTING));
+  EXPECT_NE(exclusive.get(), INVALID_HANDLE_VALUE);
+}
+
+}  // namespace
