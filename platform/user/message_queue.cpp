@@ -5,6 +5,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "platform/core/waits.h"
 #include "platform/user/window.h"
 #include "platform/user/window_system.h"
 
@@ -30,10 +31,6 @@ bool MessageFilter::MatchesWindow(HWND target) const {
 using namespace platform::user;
 
 namespace {
-
-// Results of the wait calls (the kernel-object waits use the same values).
-constexpr DWORD kWaitObject0 = 0;
-constexpr DWORD kWaitFailed = 0xFFFFFFFF;
 
 const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
 
@@ -188,6 +185,25 @@ bool MakeFilter(HWND hwnd, UINT min, UINT max, UINT flags, MessageFilter* filter
     return false;
   }
   filter->hwnd = hwnd;
+  return true;
+}
+
+// The kernel objects of a MsgWaitForMultipleObjects call; false (error
+// set) for a bad list or handle. One slot is kept for the queue.
+bool CollectWaitables(DWORD count, const HANDLE* handles,
+                      std::vector<std::shared_ptr<platform::WaitableObject>>* objects) {
+  if (count >= MAXIMUM_WAIT_OBJECTS || (count > 0 && handles == nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  for (DWORD i = 0; i < count; ++i) {
+    auto object = platform::LookupObjectAs<platform::WaitableObject>(handles[i]);
+    if (!object) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return false;
+    }
+    objects->push_back(std::move(object));
+  }
   return true;
 }
 
@@ -396,21 +412,31 @@ BOOL WaitMessage() {
 
 DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,
                                   DWORD wake_mask, DWORD flags) {
-  (void)handles;
-  if (count != 0) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return kWaitFailed;
-  }
+  std::vector<std::shared_ptr<platform::WaitableObject>> objects;
+  if (!CollectWaitables(count, handles, &objects)) return WAIT_FAILED;
+  auto queue_object = std::make_shared<QueueWaitable>(wake_mask);
+  objects.push_back(queue_object);  // index `count`: WAIT_OBJECT_0 + count means input
+  const bool wait_all = (flags & MWMO_WAITALL) != 0;
   const std::uint64_t deadline = platform::DeadlineAfterMs(milliseconds);
-  auto lock = Lock();
-  ThreadQueue& queue = CurrentQueue();
   for (;;) {
-    std::uint64_t seen = queue.wake_serial;
-    UpdateTimers(queue, platform::ClockMicros());
-    UINT kinds = (flags & MWMO_INPUTAVAILABLE) ? PresentKinds(queue) : queue.change_bits;
-    if (kinds & wake_mask) return kWaitObject0 + count;
-    if (platform::ClockMicros() >= deadline) return WAIT_TIMEOUT;
-    WaitForEvent(lock, queue, seen, deadline);
+    std::uint64_t next_timer = UINT64_MAX;
+    {
+      auto lock = Lock();
+      ThreadQueue& queue = CurrentQueue();
+      UpdateTimers(queue, platform::ClockMicros());
+      UINT kinds = queue.change_bits;
+      if (flags & MWMO_INPUTAVAILABLE) kinds |= PresentKinds(queue);
+      queue_object->SetReady((kinds & wake_mask) != 0);
+      queue.message_wait = queue_object;
+      if (wake_mask & QS_TIMER) next_timer = NextTimerDue(queue);
+    }
+    DWORD result = platform::WaitForObjects(objects, wait_all, std::min(deadline, next_timer));
+    {
+      auto lock = Lock();
+      CurrentQueue().message_wait.reset();
+    }
+    if (result != WAIT_TIMEOUT || platform::ClockMicros() >= deadline) return result;
+    // A timer fell due: look at the queue again.
   }
 }
 

@@ -12,6 +12,7 @@
 #include <cstddef>
 
 #include "platform/core/types.h"
+#include "platform/core/waits.h"
 #include "platform/user/messages.h"
 #include "platform/user/user_types.h"
 
@@ -93,10 +94,12 @@ BOOL GetMessage(LPMSG msg, HWND hwnd, UINT min, UINT max);
 BOOL PeekMessage(LPMSG msg, HWND hwnd, UINT min, UINT max, UINT remove_flags);
 // Blocks until something new (since the thread last looked) is in the queue.
 BOOL WaitMessage();
-// Waits for the queue (input of `wake_mask` arrived since the thread last
-// looked) and for kernel objects. Only the queue is supported yet: `count`
-// must be 0 (other calls fail with ERROR_CALL_NOT_IMPLEMENTED). Returns
-// WAIT_OBJECT_0 + count (= 0) for the queue, or WAIT_TIMEOUT.
+// Waits for kernel objects (events, mutexes, threads...) and for the queue:
+// input of `wake_mask` that arrived since the thread last looked (with
+// MWMO_INPUTAVAILABLE: any such input in the queue). Returns WAIT_OBJECT_0
+// + i for object i, WAIT_OBJECT_0 + count for the queue, WAIT_ABANDONED_0 +
+// i, WAIT_TIMEOUT, or WAIT_FAILED (bad handle: ERROR_INVALID_HANDLE). With
+// `wait_all` (MWMO_WAITALL) all objects and the queue must be ready.
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all,
                                 DWORD milliseconds, DWORD wake_mask);
 DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds,

@@ -115,6 +115,10 @@ void ThreadQueue::Wake(UINT qs_bits) {
   change_bits |= qs_bits;
   ++wake_serial;
   wake.notify_all();
+  if (message_wait && (qs_bits & message_wait->wake_mask())) {
+    message_wait->SetReady(true);
+    platform::NotifyWaiters();
+  }
 }
 
 WindowSystem& System() {

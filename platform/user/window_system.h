@@ -8,6 +8,7 @@
 // its window up again by handle afterwards (the record may be gone by then).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "platform/core/types.h"
+#include "platform/core/waits.h"
 #include "platform/user/user_types.h"
 
 namespace platform::user {
@@ -128,6 +130,22 @@ struct Timer {
   std::uint64_t serial = 0;  // creation order, to break ties
 };
 
+// The queue's side of MsgWaitForMultipleObjects: a waitable object that the
+// kernel-object wait checks next to the handles. It is ready once input of
+// the wanted kinds is there; the readiness is a flag, so the dispatcher
+// never needs the window system's lock.
+class QueueWaitable : public platform::WaitableObject {
+ public:
+  explicit QueueWaitable(UINT wake_mask) : wake_mask_(wake_mask) {}
+  bool IsReadyFor(DWORD) override { return ready_.load(); }
+  UINT wake_mask() const { return wake_mask_; }
+  void SetReady(bool ready) { ready_ = ready; }
+
+ private:
+  const UINT wake_mask_;
+  std::atomic<bool> ready_{false};
+};
+
 // The message queue of one thread.
 struct ThreadQueue {
   DWORD thread_id = 0;
@@ -150,6 +168,9 @@ struct ThreadQueue {
   std::vector<Timer> timers;
 
   DWORD last_message_time = 0;
+
+  // Set while the thread waits in MsgWaitForMultipleObjects.
+  std::shared_ptr<QueueWaitable> message_wait;
 
   // Records that something arrived and wakes the thread.
   void Wake(UINT qs_bits);

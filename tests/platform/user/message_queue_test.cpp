@@ -7,7 +7,10 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
+#include "platform/core/events.h"
+#include "platform/core/handles.h"
 #include "platform/core/threads.h"
+#include "platform/core/waits.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
@@ -311,6 +314,76 @@ TEST_F(MessageQueueTest, MsgWaitForMultipleObjectsWaitsForTheQueueOnThePlatformC
   PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
   EXPECT_EQ(MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_POSTMESSAGE, 0), WAIT_TIMEOUT);
   EXPECT_EQ(MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_POSTMESSAGE, MWMO_INPUTAVAILABLE), 0u);
+}
+
+TEST_F(MessageQueueTest, MsgWaitForMultipleObjectsWaitsForKernelObjectsAndTheQueueTogether) {
+  HWND hwnd = Make(HWND_MESSAGE);
+  HANDLE events[2] = {CreateEvent(nullptr, FALSE, FALSE, nullptr),
+                      CreateEvent(nullptr, TRUE, FALSE, nullptr)};
+  MSG msg;
+  PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+
+  // Nothing ready: times out.
+  EXPECT_EQ(MsgWaitForMultipleObjects(2, events, FALSE, 0, QS_ALLINPUT), WAIT_TIMEOUT);
+
+  // An event set by another thread ends the wait with its index.
+  std::thread setter([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    SetEvent(events[1]);
+  });
+  EXPECT_EQ(MsgWaitForMultipleObjects(2, events, FALSE, 10000, QS_ALLINPUT), WAIT_OBJECT_0 + 1);
+  setter.join();
+  ResetEvent(events[1]);
+
+  // A message posted by another thread ends it with WAIT_OBJECT_0 + count.
+  std::thread poster([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PostMessage(hwnd, WM_APP, 0, 0);
+  });
+  EXPECT_EQ(MsgWaitForMultipleObjects(2, events, FALSE, 10000, QS_POSTMESSAGE), WAIT_OBJECT_0 + 2);
+  poster.join();
+
+  // When an object and the queue are both ready, the object comes first
+  // (and an auto-reset event is taken by the wait).
+  SetEvent(events[0]);
+  EXPECT_EQ(MsgWaitForMultipleObjects(2, events, FALSE, 0, QS_POSTMESSAGE), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(events[0], 0), WAIT_TIMEOUT);
+
+  // Waiting for all: the objects and the queue.
+  PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);
+  SetEvent(events[0]);
+  SetEvent(events[1]);
+  EXPECT_EQ(MsgWaitForMultipleObjects(2, events, TRUE, 0, QS_POSTMESSAGE), WAIT_TIMEOUT);
+  PostMessage(hwnd, WM_APP, 0, 0);
+  EXPECT_EQ(MsgWaitForMultipleObjects(2, events, TRUE, 0, QS_POSTMESSAGE), WAIT_OBJECT_0);
+
+  SetLastError(0);
+  HANDLE closed = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+  CloseHandle(closed);
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  for (HANDLE event : events) CloseHandle(event);
+}
+
+TEST_F(MessageQueueTest, MsgWaitForMultipleObjectsWakesForADueTimer) {
+  platform::UseManualClock(3'000'000);
+  std::atomic<DWORD> result{1234};
+  std::atomic<bool> timer_set{false};
+  std::thread waiter([&] {
+    SetTimer(nullptr, 0, 50, nullptr);
+    MSG own;
+    PeekMessage(&own, nullptr, 0, 0, PM_NOREMOVE);
+    timer_set = true;
+    result = MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_TIMER);
+  });
+  ASSERT_TRUE(WaitFor([&] { return timer_set.load(); }));
+  platform::AdvanceClockMs(49);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(result, 1234u);
+  platform::AdvanceClockMs(1);
+  EXPECT_TRUE(WaitFor([&] { return result != 1234u; }));
+  waiter.join();
+  EXPECT_EQ(result, WAIT_OBJECT_0);
 }
 
 }  // namespace
