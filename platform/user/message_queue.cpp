@@ -152,16 +152,16 @@ bool TakeQuit(ThreadQueue& queue, bool remove, MSG* msg) {
   return true;
 }
 
-// One look at the queue in the platform's order: sent, posted, quit, timer.
+// One look at the queue in the platform's order: sent messages (answered
+// here), posted messages, then (with the input stage) mouse and keyboard
+// input, WM_QUIT, then (with the drawing stage) WM_PAINT, and WM_TIMER last.
 bool TakeMessage(std::unique_lock<std::mutex>& lock, ThreadQueue& queue,
                  const MessageFilter& filter, bool remove, MSG* msg) {
   AnswerSentMessages(lock, queue);
   UpdateTimers(queue, platform::ClockMicros());
   queue.change_bits = 0;
-  bool taken = false;
-  if (filter.Wants(QS_POSTMESSAGE)) {
-    taken = TakePosted(queue, filter, remove, msg) || TakeQuit(queue, remove, msg);
-  }
+  bool taken = filter.Wants(QS_POSTMESSAGE) && TakePosted(queue, filter, remove, msg);
+  if (!taken && filter.Wants(QS_POSTMESSAGE)) taken = TakeQuit(queue, remove, msg);
   if (!taken && filter.Wants(QS_TIMER)) taken = TakeTimerMessage(queue, filter, remove, msg);
   if (taken) queue.last_message_time = msg->time;
   return taken;

@@ -69,7 +69,8 @@ void PostQuitMessage(int exit_code);
 // thread's queue and the caller blocks until it is answered, still
 // answering messages sent to itself meanwhile (two threads sending to each
 // other do not deadlock). When the window is destroyed or its thread ends
-// before answering, the result is 0.
+// before answering, the result is 0. HWND_BROADCAST sends to every
+// top-level window in turn (waiting for each one's thread) and returns 0.
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 // As SendMessage, giving up after `timeout_ms` on the platform clock
 // (ERROR_TIMEOUT). SMTO_BLOCK: answer nothing while waiting. Returns
