@@ -5,10 +5,9 @@
 
 #include <cstdint>
 
+#include "platform/core/errors.h"
 #include "platform/core/types.h"
 
-// "Cannot find window class." (CreateWindowEx with an unknown class name).
-constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
 
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR timer_id, DWORD tick_count);
