@@ -227,11 +227,12 @@ int DrawTextCore(HDC handle, LPCSTR text, int length, RECT* rect, UINT format, i
   }
 
   const Region& base = dc.Clip();
-  Region clip = base;
+  Region clipped;
   if (!(format & DT_NOCLIP)) {
     RECT r{dc.SurfaceX(box.left), dc.SurfaceY(rect->top), dc.SurfaceX(box.right), dc.SurfaceY(rect->bottom)};
-    clip = base.Intersected(r);
+    clipped = base.Intersected(r);
   }
+  const Region& clip = (format & DT_NOCLIP) ? base : clipped;
   bool opaque = dc.state.bkMode == OPAQUE;
   LONG y = top;
   for (const MarkedText& text : lines) {

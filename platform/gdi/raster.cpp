@@ -482,7 +482,26 @@ bool Blit(DeviceContext& dest, int x, int y, int width, int height, const BlitSo
 
   const bool sameStore = needsSource && src->store.top == dst.top;
   const bool bottomUp = sameStore && dy0 > srcY;
-  std::vector<std::uint32_t> out(static_cast<std::size_t>(width));
+
+  // A plain copy between stores of one format: whole row pieces at once.
+  const int bytesPerPixel = BitsPerPixel(dst.format) / 8;
+  if (needsSource && foreOp == 0xCC && !mask && !transparentKey && !scaled && !mirrorX && !mirrorY &&
+      convert->identity() && src->store.format == dst.format && bytesPerPixel >= 1) {
+    const LONG shift = dx0 - srcX;  // destination x of source x 0
+    const LONG left = std::max<LONG>(visible.left, shift);
+    const LONG right = std::min<LONG>(visible.right, shift + src->store.width);
+    for (int n = 0; n < height; ++n) {
+      int j = bottomUp ? height - 1 - n : n;
+      LONG ty = dy0 + j, sy = srcY + j;
+      if (ty < visible.top || ty >= visible.bottom || sy < 0 || sy >= src->store.height) continue;
+      clip.ForEachSpanInRow(ty, left, right, [&](LONG x0, LONG x1) {
+        std::memmove(dst.Row(ty) + static_cast<std::ptrdiff_t>(x0) * bytesPerPixel,
+                     src->store.Row(sy) + static_cast<std::ptrdiff_t>(x0 - shift) * bytesPerPixel,
+                     static_cast<std::size_t>(x1 - x0) * bytesPerPixel);
+      });
+    }
+    return true;
+  }
 
   for (int n = 0; n < height; ++n) {
     int j = bottomUp ? height - 1 - n : n;

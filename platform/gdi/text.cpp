@@ -219,11 +219,12 @@ BOOL TextOutCore(HDC handle, int x, int y, UINT options, const RECT* rect, LPCST
     y = s.position.y;
   }
   const Region& base = dc.Clip();
-  Region clip = base;
+  Region clipped;
   if (rect && (options & ETO_CLIPPED)) {
     RECT r{dc.SurfaceX(rect->left), dc.SurfaceY(rect->top), dc.SurfaceX(rect->right), dc.SurfaceY(rect->bottom)};
-    clip = base.Intersected(r);
+    clipped = base.Intersected(r);
   }
+  const Region& clip = (rect && (options & ETO_CLIPPED)) ? clipped : base;
   if (rect && (options & ETO_OPAQUE)) {
     RECT r{dc.SurfaceX(rect->left), dc.SurfaceY(rect->top), dc.SurfaceX(rect->right), dc.SurfaceY(rect->bottom)};
     FillRect(c.store, base, r, SolidPaint(c.store, s.bkColor), Mix{});
@@ -255,6 +256,15 @@ BOOL TextOutCore(HDC handle, int x, int y, UINT options, const RECT* rect, LPCST
     return TRUE;
   }
 
+  // A line wholly above or below what may be drawn costs nothing more (a
+  // window repainting a long list clips most of its rows away).
+  if (!updateCp) {
+    LONG baselineGuess = vertical == TA_TOP ? y + m.tmAscent : vertical == TA_BOTTOM ? y - m.tmDescent : y;
+    LONG top = dc.SurfaceY(baselineGuess) - m.tmAscent - m.tmHeight;
+    LONG bottom = dc.SurfaceY(baselineGuess) + m.tmDescent + m.tmHeight;
+    RECT bounds = clip.Bounds();
+    if (clip.IsEmpty() || bottom <= bounds.top || top >= bounds.bottom) return TRUE;
+  }
   PlacedLine line;
   if (dx) {
     line.chars = chars;
