@@ -102,6 +102,8 @@ BOOL RestoreDC(HDC handle, int level) {
     dc.saved.resize(static_cast<std::size_t>(index));
     std::shared_ptr<BitmapObject> bitmap = restored.bitmap;
     HGDIOBJ bitmapHandle = restored.bitmapHandle;
+    // Give up the bitmap selected now before taking back the saved one.
+    dc.AttachBitmap(nullptr, nullptr);
     dc.state = std::move(restored);
     dc.state.bitmap = nullptr;
     dc.AttachBitmap(bitmap, bitmapHandle);

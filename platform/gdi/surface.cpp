@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <new>

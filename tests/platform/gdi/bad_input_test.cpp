@@ -245,3 +245,23 @@ TEST(BadInput, WindowDcsAreNotDeletedByDeleteDC) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BadInput, RestoreDCGivesBackTheBitmapSelectedSinceTheSave) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP first = CreateCompatibleBitmap(nullptr, 2, 2);
+  HBITMAP second = CreateCompatibleBitmap(nullptr, 2, 2);
+  HGDIOBJ original = SelectObject(dc, first);
+  SaveDC(dc);
+  SelectObject(dc, second);
+  ASSERT_TRUE(RestoreDC(dc, -1));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), first);
+  EXPECT_TRUE(DeleteObject(second));  // no longer selected anywhere
+  EXPECT_FALSE(DeleteObject(first));  // still selected
+  SelectObject(dc, original);
+  EXPECT_TRUE(DeleteObject(first));
+  DeleteDC(dc);
+}
+
+}  // namespace
