@@ -13,6 +13,8 @@
 //   adds an empty string. A list of one empty string is written as two
 //   quote characters.
 // - CommaText: DelimitedText with "," and '"'.
+// Text set through Text, DelimitedText, CommaText or loaded from a file
+// ends at its first NUL character, as a zero-terminated text does.
 #pragma once
 
 #include <functional>
