@@ -59,7 +59,8 @@ namespace {
 // The NUL-terminated text at `at`, read no further than `end`; false when
 // no NUL comes before `end`. `at` moves past the NUL.
 bool ReadText(const BYTE*& at, const BYTE* end, std::string* text) {
-  const BYTE* nul = static_cast<const BYTE*>(std::memchr(at, 0, static_cast<std::size_t>(end - at)));
+  const BYTE* nul =
+      static_cast<const BYTE*>(std::memchr(at, 0, static_cast<std::size_t>(end - at)));
   if (nul == nullptr) return false;
   text->assign(reinterpret_cast<const char*>(at), static_cast<std::size_t>(nul - at));
   at = nul + 1;

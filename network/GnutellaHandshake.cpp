@@ -150,8 +150,7 @@ std::optional<int> ParseDecimal(std::string_view text) {
 // Client side
 // ---------------------------------------------------------------------------
 
-TClientHandshakeReply ReadClientReply04(std::string_view unread,
-                                        const std::string& protocol_word) {
+TClientHandshakeReply ReadClientReply04(std::string_view unread, const std::string& protocol_word) {
   TClientHandshakeReply reply;
   const std::string ok = protocol_word + " OK\n\n";
   if (StartsWith(unread, ok)) {
@@ -164,8 +163,7 @@ TClientHandshakeReply ReadClientReply04(std::string_view unread,
   return reply;
 }
 
-TClientHandshakeReply ReadClientReply06(std::string_view unread,
-                                        const std::string& protocol_word) {
+TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::string& protocol_word) {
   TClientHandshakeReply reply;
   std::size_t end = BlockEnd(unread);
   if (end == kNotFound) {
@@ -228,11 +226,11 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread,
       leaf_max = value;
     }
   }
-  reply.Info = "X-Query-Routing=" + query_routing + "\r\nGGEP=" + ggep + "\r\nListen-IP=" +
-               listen_ip + "\r\nX-Ultrapeer-Needed=" + ultrapeer_needed + "\r\nX-Ultrapeer=" +
-               ultrapeer + "\r\nRemoteIP=" + remote_ip + "\r\nX-Live-Since=" + live_since +
-               "\r\nPong-Caching=" + pong_caching + "\r\nUptime=" + uptime + "\r\nX-Leaf-Max=" +
-               leaf_max + "\r\n\r\n";
+  reply.Info = "X-Query-Routing=" + query_routing + "\r\nGGEP=" + ggep +
+               "\r\nListen-IP=" + listen_ip + "\r\nX-Ultrapeer-Needed=" + ultrapeer_needed +
+               "\r\nX-Ultrapeer=" + ultrapeer + "\r\nRemoteIP=" + remote_ip +
+               "\r\nX-Live-Since=" + live_since + "\r\nPong-Caching=" + pong_caching +
+               "\r\nUptime=" + uptime + "\r\nX-Leaf-Max=" + leaf_max + "\r\n\r\n";
   return reply;
 }
 

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+bool SameGuid(const GUID& a, const GUID& b) {
+  return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
 
 GUID GuidOf(const std::string& text) {
   GUID guid;
@@ -72,8 +74,8 @@ long TGnutellaRouteList::IndexOfPaired(const std::string& paired) const {
 }
 
 void TGnutellaMessages::Route(BYTE PayloadType, const GUID& DescriptorGUID,
-                              TGnutellaRouteResult& Result, int Direction,
-                              const std::string& Key, const GUID& LinkGUID) {
+                              TGnutellaRouteResult& Result, int Direction, const std::string& Key,
+                              const GUID& LinkGUID) {
   if (Direction == grdReceived) {
     Received(PayloadType, DescriptorGUID, Result, Key, LinkGUID);
   } else if (Direction == grdSent) {
@@ -85,12 +87,23 @@ void TGnutellaMessages::Received(BYTE PayloadType, const GUID& Descriptor,
                                  TGnutellaRouteResult& Result, const std::string& Key,
                                  const GUID& Link) {
   switch (PayloadType) {
-    case gdPing: ReceivedPing(Descriptor, Result, Link); break;
-    case gdPong: ReceivedPong(Descriptor, Result, Key, Link); break;
-    case gdQuery: ReceivedQuery(Descriptor, Result, Key, Link); break;
-    case gdQueryHit: ReceivedQueryHit(Descriptor, Result, Key, Link); break;
-    case gdPush: ReceivedPush(Descriptor, Result, Key); break;
-    default: break;
+    case gdPing:
+      ReceivedPing(Descriptor, Result, Link);
+      break;
+    case gdPong:
+      ReceivedPong(Descriptor, Result, Key, Link);
+      break;
+    case gdQuery:
+      ReceivedQuery(Descriptor, Result, Key, Link);
+      break;
+    case gdQueryHit:
+      ReceivedQueryHit(Descriptor, Result, Key, Link);
+      break;
+    case gdPush:
+      ReceivedPush(Descriptor, Result, Key);
+      break;
+    default:
+      break;
   }
 }
 
@@ -231,6 +244,7 @@ void TGnutellaMessages::Sent(BYTE PayloadType, const GUID& Descriptor, const std
       PushKeys.Trim(Window());
       PushKeys.Add(Descriptor, link);
       break;
-    default: break;
+    default:
+      break;
   }
 }

@@ -101,8 +101,8 @@ class TGnutellaMessages {
   void ReceivedPing(const GUID& Descriptor, TGnutellaRouteResult& Result, const GUID& Link);
   void ReceivedPong(const GUID& Descriptor, TGnutellaRouteResult& Result, const std::string& Key,
                     const GUID& Link);
-  void ReceivedQuery(const GUID& Descriptor, TGnutellaRouteResult& Result,
-                     const std::string& Key, const GUID& Link);
+  void ReceivedQuery(const GUID& Descriptor, TGnutellaRouteResult& Result, const std::string& Key,
+                     const GUID& Link);
   void ReceivedQueryHit(const GUID& Descriptor, TGnutellaRouteResult& Result,
                         const std::string& Key, const GUID& Link);
   void ReceivedPush(const GUID& Descriptor, TGnutellaRouteResult& Result, const std::string& Key);

@@ -10,6 +10,7 @@
 
 #include "platform/net/native_sockets.h"
 #include "platform/net/winsock.h"
+#include "platform/user/message_queue.h"
 
 namespace platform::net {
 
@@ -209,7 +210,11 @@ void SocketTable::Watch() {
     Poster poster = CurrentPoster();
     for (const Notification& n : due) {
       LPARAM lparam = winsock::WSAMAKESELECTREPLY(n.event, n.error);
-      if (poster) poster(n.window, n.message, static_cast<WPARAM>(n.socket), lparam);
+      if (poster) {
+        poster(n.window, n.message, static_cast<WPARAM>(n.socket), lparam);
+      } else {
+        PostMessage(n.window, n.message, static_cast<WPARAM>(n.socket), lparam);
+      }
     }
   }
 }

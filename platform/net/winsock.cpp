@@ -166,6 +166,7 @@ SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen) {
     if (result != 0) return result;
     accepted.fd = fd;
     accepted.phase = Phase::Connected;
+    accepted.bound = true;
     accepted.selection = entry.selection;  // an accepted socket inherits the selection
     accepted.write_armed = true;
     return 0;

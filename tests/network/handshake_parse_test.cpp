@@ -133,8 +133,7 @@ TEST(ServerStep, Connect06AtEveryCutWithBothSpellings) {
 }
 
 TEST(ServerStep, Connect06XTryWithABadPortIsABadNumber) {
-  auto step =
-      ReadServerStep("GNUTELLA CONNECT/0.6\r\nX-Try: 127.0.0.2:port\r\n\r\n", true, kWord);
+  auto step = ReadServerStep("GNUTELLA CONNECT/0.6\r\nX-Try: 127.0.0.2:port\r\n\r\n", true, kWord);
   EXPECT_EQ(step.Status, hsRefused);
   EXPECT_EQ(step.Step, ssBadNumber);
 }
@@ -181,11 +180,11 @@ TEST(ServerStep, UploadRangeWithEndAndWithout) {
 }
 
 TEST(ServerStep, UploadNumbersThatDoNotParseAreBadNumbers) {
-  for (const char* request : {"GET /get/x/a HTTP/1.0\r\n\r\n",
-                              "GET /get/1/a HTTP/1.0\r\nRange: bytes=a-\r\n\r\n",
-                              "GET /get/1/a HTTP/1.0\r\nRange: bytes=-500\r\n\r\n",
-                              "GET /get/1/a HTTP/1.0\r\nRange: bytes=1-z\r\n\r\n",
-                              "GET /get/99999999999/a HTTP/1.0\r\n\r\n"}) {
+  for (const char* request :
+       {"GET /get/x/a HTTP/1.0\r\n\r\n", "GET /get/1/a HTTP/1.0\r\nRange: bytes=a-\r\n\r\n",
+        "GET /get/1/a HTTP/1.0\r\nRange: bytes=-500\r\n\r\n",
+        "GET /get/1/a HTTP/1.0\r\nRange: bytes=1-z\r\n\r\n",
+        "GET /get/99999999999/a HTTP/1.0\r\n\r\n"}) {
     auto step = ReadServerStep(request, true, kWord);
     EXPECT_EQ(step.Status, hsRefused) << request;
     EXPECT_EQ(step.Step, ssBadNumber) << request;

@@ -15,9 +15,13 @@ GUID NewGuid() {
   return guid;
 }
 
-std::string Text(const GUID& guid) { return platform::GuidToText(guid); }
+std::string Text(const GUID& guid) {
+  return platform::GuidToText(guid);
+}
 
-bool Same(const GUID& a, const GUID& b) { return IsEqualGUID(a, b); }
+bool Same(const GUID& a, const GUID& b) {
+  return IsEqualGUID(a, b);
+}
 
 class RoutingTest : public ::testing::Test {
  protected:

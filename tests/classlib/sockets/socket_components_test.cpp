@@ -1,0 +1,333 @@
+// The asynchronous socket components on 127.0.0.1, driven by the calling
+// thread's message loop as the program drives them.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "classlib/ScktComp.h"
+#include "platform/user/message_queue.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Dispatches this thread's messages until `done` holds or five seconds
+// pass.
+bool PumpUntil(const std::function<bool()>& done) {
+  auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    MSG msg;
+    bool any = false;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      any = true;
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+      if (done()) return true;
+    }
+    if (!any) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
+}
+
+// Dispatches for a while, to show that nothing more happens.
+void PumpFor(std::chrono::milliseconds during) {
+  auto until = std::chrono::steady_clock::now() + during;
+  PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+}
+
+struct Recorded {
+  std::vector<TSocketEvent> events;
+  std::vector<std::pair<TErrorEvent, int>> errors;
+  int Count(TSocketEvent e) const {
+    int n = 0;
+    for (auto x : events) n += x == e;
+    return n;
+  }
+};
+
+// Hooks a socket object's raw handlers to a record.
+void Hook(TCustomWinSocket* socket, Recorded& record, bool clear_errors = true) {
+  socket->OnSocketEvent = [&record](TObject*, TCustomWinSocket*, TSocketEvent e) {
+    record.events.push_back(e);
+  };
+  socket->OnErrorEvent = [&record, clear_errors](TObject*, TCustomWinSocket*, TErrorEvent e,
+                                                 int& code) {
+    record.errors.push_back({e, code});
+    if (clear_errors) code = 0;
+  };
+}
+
+class SocketComponentsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_proc_ = SocketErrorProc;
+    server_ = std::make_unique<TServerSocket>(nullptr);
+    server_->Address = "127.0.0.1";
+    server_->Port = 0;
+    server_->OnClientConnect = [this](TObject*, TCustomWinSocket* socket) {
+      accepted_.push_back(socket);
+    };
+    server_->Open();
+    ASSERT_TRUE(server_->Socket()->Listening());
+    port_ = server_->Socket()->LocalPort();
+    ASSERT_NE(port_, 0);
+  }
+  void TearDown() override {
+    client_.reset();
+    server_.reset();
+    SocketErrorProc = saved_proc_;
+  }
+
+  // A client dialling the server; waits until both ends are connected.
+  void Dial() {
+    client_ = std::make_unique<TClientSocket>(nullptr);
+    client_->Address = "127.0.0.1";
+    client_->Port = port_;
+    client_->OnConnect = [this](TObject*, TCustomWinSocket*) { client_connected_ = true; };
+    client_->Open();
+    ASSERT_TRUE(PumpUntil([&] { return client_connected_ && !accepted_.empty(); }));
+  }
+
+  std::unique_ptr<TServerSocket> server_;
+  std::unique_ptr<TClientSocket> client_;
+  std::vector<TCustomWinSocket*> accepted_;
+  bool client_connected_ = false;
+  int port_ = 0;
+  std::function<void(int)> saved_proc_;
+};
+
+TEST_F(SocketComponentsTest, ConnectAcceptAndEchoText) {
+  std::string server_got;
+  server_->OnClientRead = [&](TObject*, TCustomWinSocket* socket) {
+    std::string text = socket->ReceiveText();
+    server_got += text;
+    socket->SendText(text);
+  };
+  std::string client_got;
+  Dial();
+  client_->OnRead = [&](TObject*, TCustomWinSocket* socket) {
+    client_got += socket->ReceiveText();
+  };
+  EXPECT_TRUE(client_->Socket()->Connected());
+  EXPECT_EQ(client_->Socket()->RemoteAddress(), "127.0.0.1");
+  EXPECT_EQ(client_->Socket()->RemotePort(), port_);
+  EXPECT_EQ(accepted_[0]->RemotePort(), client_->Socket()->LocalPort());
+  EXPECT_EQ(accepted_[0]->LocalAddress(), "127.0.0.1");
+  EXPECT_EQ(client_->Socket()->SendText("ping pong"), 9);
+  ASSERT_TRUE(PumpUntil([&] { return client_got.size() == 9; }));
+  EXPECT_EQ(server_got, "ping pong");
+  EXPECT_EQ(client_got, "ping pong");
+}
+
+TEST_F(SocketComponentsTest, WriteComesAfterConnectAndAgainWhenReArmed) {
+  Dial();
+  Recorded record;
+  Hook(client_->Socket(), record);
+  PumpFor(100ms);
+  int writes = record.Count(seWrite);
+  EXPECT_LE(writes, 1);  // the first seWrite may have come before the hook
+  TAsyncStyles styles = client_->Socket()->ASyncStyles();
+  client_->Socket()->SetASyncStyles(styles - TAsyncStyles{asWrite});
+  client_->Socket()->SetASyncStyles(styles);
+  ASSERT_TRUE(PumpUntil([&] { return record.Count(seWrite) == writes + 1; }));
+  PumpFor(100ms);
+  EXPECT_EQ(record.Count(seWrite), writes + 1);
+}
+
+TEST_F(SocketComponentsTest, SendThatWouldBlockAnswersMinusOneAndLosesNothing) {
+  Dial();
+  TCustomWinSocket* server_side = accepted_[0];
+  Recorded record;
+  Hook(client_->Socket(), record, /*clear_errors=*/false);
+  SocketErrorProc = [](int code) { FAIL() << "socket error " << code; };
+  // Fill the connection while the peer reads nothing.
+  std::string sent;
+  std::string block(8192, '\0');
+  int result = 0;
+  while (result != -1) {
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      block[i] = static_cast<char>((sent.size() + i) % 253);
+    }
+    result = client_->Socket()->SendBuf(block.data(), static_cast<int>(block.size()));
+    if (result > 0) sent.append(block, 0, static_cast<std::size_t>(result));
+  }
+  EXPECT_TRUE(record.errors.empty());
+  EXPECT_TRUE(client_->Socket()->Connected());
+  int writes_before = record.Count(seWrite);
+  // The peer reads everything; the writer then hears it may go on.
+  std::string received;
+  server_side->OnSocketEvent = [&](TObject*, TCustomWinSocket* socket, TSocketEvent e) {
+    if (e != seRead) return;
+    std::vector<char> buffer(static_cast<std::size_t>(socket->ReceiveLength()));
+    int n = socket->ReceiveBuf(buffer.data(), static_cast<int>(buffer.size()));
+    if (n > 0) received.append(buffer.data(), static_cast<std::size_t>(n));
+  };
+  ASSERT_TRUE(PumpUntil(
+      [&] { return received.size() == sent.size() && record.Count(seWrite) > writes_before; }));
+  EXPECT_EQ(received, sent);
+}
+
+TEST_F(SocketComponentsTest, PeerCloseIsADisconnectAfterItsLastBytes) {
+  Dial();
+  TCustomWinSocket* server_side = accepted_[0];
+  std::string received;
+  std::vector<TSocketEvent> order;
+  server_side->OnSocketEvent = [&](TObject*, TCustomWinSocket* socket, TSocketEvent e) {
+    order.push_back(e);
+    if (e == seRead) received += socket->ReceiveText();
+  };
+  client_->Socket()->SendText("last words");
+  client_.reset();  // closes without telling its own handlers
+  ASSERT_TRUE(PumpUntil([&] { return !order.empty() && order.back() == seDisconnect; }));
+  EXPECT_EQ(received, "last words");
+  EXPECT_FALSE(server_side->Connected());
+  EXPECT_EQ(server_side->SocketHandle(), winsock::INVALID_SOCKET);
+}
+
+TEST_F(SocketComponentsTest, CloseRaisesDisconnectAtOnceAndOnlyOnce) {
+  Dial();
+  Recorded record;
+  int closes_inside = 0;
+  client_->Socket()->OnSocketEvent = [&](TObject*, TCustomWinSocket* socket, TSocketEvent e) {
+    record.events.push_back(e);
+    if (e == seDisconnect && closes_inside++ == 0) socket->Close();  // again, from inside
+  };
+  client_->Socket()->Close();
+  EXPECT_EQ(record.Count(seDisconnect), 1);
+  EXPECT_FALSE(client_->Socket()->Connected());
+  client_->Socket()->Close();
+  PumpFor(100ms);
+  EXPECT_EQ(record.Count(seDisconnect), 1);
+}
+
+TEST_F(SocketComponentsTest, RefusedConnectIsAConnectError) {
+  server_.reset();  // nobody listens on the port now
+  auto client = std::make_unique<TClientSocket>(nullptr);
+  client->Address = "127.0.0.1";
+  client->Port = port_;
+  std::vector<std::pair<TErrorEvent, int>> errors;
+  client->OnError = [&](TObject*, TCustomWinSocket*, TErrorEvent e, int& code) {
+    errors.push_back({e, code});
+    code = 0;
+  };
+  client->Open();
+  EXPECT_EQ(winsock::WSAGetLastError(), static_cast<int>(WSAEWOULDBLOCK));
+  ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+  EXPECT_EQ(errors[0].first, eeConnect);
+  EXPECT_EQ(errors[0].second, static_cast<int>(WSAECONNREFUSED));
+  EXPECT_FALSE(client->Socket()->Connected());
+}
+
+TEST_F(SocketComponentsTest, AnErrorLeftInPlaceGoesToTheErrorHook) {
+  server_.reset();
+  std::vector<int> hooked;
+  SocketErrorProc = [&](int code) { hooked.push_back(code); };
+  auto client = std::make_unique<TClientSocket>(nullptr);
+  client->Address = "127.0.0.1";
+  client->Port = port_;
+  client->Open();
+  ASSERT_TRUE(PumpUntil([&] { return !hooked.empty(); }));
+  EXPECT_EQ(hooked[0], static_cast<int>(WSAECONNREFUSED));
+}
+
+TEST_F(SocketComponentsTest, TheDefaultErrorHookRaisesASocketError) {
+  try {
+    saved_proc_(static_cast<int>(WSAECONNREFUSED));
+    FAIL() << "no exception";
+  } catch (const ESocketError& error) {
+    EXPECT_EQ(error.Message,
+              "Windows socket error: " + SysErrorMessage(WSAECONNREFUSED) + " (10061)");
+  }
+}
+
+TEST_F(SocketComponentsTest, CallFailureOfOpenIsReportedAtOnce) {
+  auto client = std::make_unique<TClientSocket>(nullptr);
+  client->Address = "0.0.0.0";
+  client->Port = port_;
+  std::vector<int> codes;
+  client->OnError = [&](TObject*, TCustomWinSocket*, TErrorEvent e, int& code) {
+    EXPECT_EQ(e, eeConnect);
+    codes.push_back(code);
+    code = 0;
+  };
+  client->Open();
+  EXPECT_EQ(winsock::WSAGetLastError(), static_cast<int>(WSAEADDRNOTAVAIL));
+  ASSERT_EQ(codes.size(), 1u);
+  EXPECT_EQ(codes[0], static_cast<int>(WSAEADDRNOTAVAIL));
+  EXPECT_FALSE(client->Active());
+}
+
+TEST_F(SocketComponentsTest, HandedOverSocketBelongsToItsNewOwner) {
+  Dial();
+  TCustomWinSocket* taken = accepted_[0];
+  EXPECT_EQ(server_->Socket()->ActiveConnections(), 1);
+  ASSERT_TRUE(server_->Socket()->Release(taken));
+  EXPECT_EQ(server_->Socket()->ActiveConnections(), 0);
+  EXPECT_FALSE(server_->Socket()->Release(taken));
+  std::unique_ptr<TCustomWinSocket> owned(taken);
+  Recorded record;
+  Hook(taken, record);
+  std::string got;
+  taken->OnSocketEvent = [&](TObject*, TCustomWinSocket* socket, TSocketEvent e) {
+    record.events.push_back(e);
+    if (e == seRead) got += socket->ReceiveText();
+  };
+  client_->Socket()->SendText("for the new owner");
+  ASSERT_TRUE(PumpUntil([&] { return got == "for the new owner"; }));
+  // The server goes; the handed-over socket stays usable.
+  server_.reset();
+  EXPECT_EQ(static_cast<TServerClientWinSocket*>(taken)->ServerWinSocket(), nullptr);
+  EXPECT_EQ(taken->SendText("still here"), 10);
+  std::string back;
+  client_->OnRead = [&](TObject*, TCustomWinSocket* socket) { back += socket->ReceiveText(); };
+  ASSERT_TRUE(PumpUntil([&] { return back == "still here"; }));
+  // Its peer closes: the new owner hears it, nobody frees it behind its back.
+  client_->Close();
+  ASSERT_TRUE(PumpUntil([&] { return record.Count(seDisconnect) == 1; }));
+  PumpFor(50ms);
+  EXPECT_FALSE(taken->Connected());
+}
+
+TEST_F(SocketComponentsTest, ServerFreesTheAcceptedSocketsItStillOwnsOnceTheyClose) {
+  int disconnects = 0;
+  server_->OnClientDisconnect = [&](TObject*, TCustomWinSocket*) { ++disconnects; };
+  Dial();
+  EXPECT_EQ(server_->Socket()->ActiveConnections(), 1);
+  client_->Close();
+  ASSERT_TRUE(PumpUntil([&] { return server_->Socket()->ActiveConnections() == 0; }));
+  EXPECT_EQ(disconnects, 1);
+}
+
+TEST_F(SocketComponentsTest, DestructionTellsNoHandler) {
+  Dial();
+  Recorded record;
+  Hook(client_->Socket(), record);
+  record.events.clear();
+  client_.reset();
+  PumpFor(50ms);
+  EXPECT_TRUE(record.events.empty());
+}
+
+TEST_F(SocketComponentsTest, ListeningOnAPortInUseIsAnError) {
+  auto second = std::make_unique<TServerSocket>(nullptr);
+  second->Address = "127.0.0.1";
+  second->Port = port_;
+  std::vector<int> codes;
+  second->OnError = [&](TObject*, TCustomWinSocket*, TErrorEvent, int& code) {
+    codes.push_back(code);
+    code = 0;
+  };
+  second->Open();
+  EXPECT_FALSE(second->Active());
+  EXPECT_FALSE(second->Socket()->Listening());
+  ASSERT_EQ(codes.size(), 1u);
+  EXPECT_EQ(codes[0], static_cast<int>(WSAEADDRINUSE));
+}
+
+}  // namespace
