@@ -1,0 +1,34 @@
+#include "network/IPManager.h"
+
+#include "classlib/FileRoutines.h"
+#include "classlib/PathRoutines.h"
+#include "platform/fs/files.h"
+
+String TIPManager::GetHost() {
+  if (Hosts.Count() == 0) return String();
+  String host = Hosts.Strings(0);
+  Hosts.Delete(0);
+  return host;
+}
+
+void TIPManager::AddHost(const String& Line) {
+  if (Hosts.IndexOf(Line) < 0) Hosts.Add(Line);
+}
+
+void TIPManager::InsertHost(const String& Line) {
+  if (Hosts.IndexOf(Line) < 0) Hosts.Insert(0, Line);
+}
+
+void TIPManager::LoadFromFile() {
+  if (!FileName.empty() && FileExists(FileName)) Hosts.LoadFromFile(FileName);
+}
+
+void TIPManager::SaveToFile() {
+  if (!FileName.empty()) Hosts.SaveToFile(FileName);
+}
+
+String DefaultHostFileName() {
+  char folder[MAX_PATH] = {};
+  GetWindowsDirectory(folder, MAX_PATH);
+  return IncludeTrailingBackslash(folder) + "TGNU.ips";
+}

@@ -1,0 +1,230 @@
+#include "tests/network/network_fixture.h"
+
+#include <cstring>
+#include <thread>
+
+#include "platform/core/clock.h"
+#include "platform/fs/drives.h"
+#include "platform/user/message_queue.h"
+
+namespace velko_test {
+
+using namespace std::chrono_literals;
+using namespace winsock;
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+      if (done()) return true;
+    }
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+}
+
+void PumpFor(std::chrono::milliseconds during) {
+  auto until = std::chrono::steady_clock::now() + during;
+  PumpUntil([&] { return std::chrono::steady_clock::now() > until; }, during + 1s);
+}
+
+namespace {
+
+sockaddr_in AddressOf(const std::string& address, int port) {
+  sockaddr_in at;
+  at.sin_family = AF_INET;
+  at.sin_port = htons(static_cast<winsock::u_short>(port));
+  at.sin_addr.s_addr = inet_addr(address.c_str());
+  return at;
+}
+
+}  // namespace
+
+int FreeLoopbackPort(const std::vector<std::string>& addresses) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in at = AddressOf(addresses.front(), 0);
+    bind(probe, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    int length = sizeof at;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&at), &length);
+    int port = ntohs(at.sin_port);
+    closesocket(probe);
+    bool free_everywhere = true;
+    for (const std::string& address : addresses) {
+      SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+      sockaddr_in there = AddressOf(address, port);
+      free_everywhere &= bind(s, reinterpret_cast<sockaddr*>(&there), sizeof there) == 0;
+      closesocket(s);
+    }
+    if (free_everywhere) return port;
+  }
+  return 0;
+}
+
+// --- RawPeer ----------------------------------------------------------------
+
+RawPeer::~RawPeer() { Close(); }
+
+void RawPeer::Close() {
+  if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  socket_ = INVALID_SOCKET;
+}
+
+bool RawPeer::Connect(const std::string& address, int port) {
+  socket_ = winsock::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in to = AddressOf(address, port);
+  connect(socket_, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  return PumpUntil([&] {
+    sockaddr_in peer;
+    int length = sizeof peer;
+    return getpeername(socket_, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+  });
+}
+
+void RawPeer::Send(const std::string& bytes) {
+  std::size_t done = 0;
+  PumpUntil([&] {
+    while (done < bytes.size()) {
+      int n = send(socket_, bytes.data() + done, static_cast<int>(bytes.size() - done), 0);
+      if (n == SOCKET_ERROR) return false;
+      done += static_cast<std::size_t>(n);
+    }
+    return true;
+  });
+}
+
+void RawPeer::Drain() {
+  char buffer[65536];
+  for (;;) {
+    int n = recv(socket_, buffer, sizeof buffer, 0);
+    if (n > 0) {
+      received.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n == 0 || WSAGetLastError() != static_cast<int>(WSAEWOULDBLOCK)) closed_ = true;
+    return;
+  }
+}
+
+bool RawPeer::ReadUntil(const std::function<bool(const std::string&)>& done,
+                        std::chrono::milliseconds limit) {
+  return PumpUntil(
+      [&] {
+        Drain();
+        return done(received);
+      },
+      limit);
+}
+
+bool RawPeer::WaitClosed(std::chrono::milliseconds limit) {
+  return PumpUntil(
+      [&] {
+        Drain();
+        return closed_;
+      },
+      limit);
+}
+
+// --- RawListener ------------------------------------------------------------
+
+RawListener::RawListener(const std::string& address) {
+  socket_ = winsock::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in at = AddressOf(address, 0);
+  bind(socket_, reinterpret_cast<sockaddr*>(&at), sizeof at);
+  listen(socket_, SOMAXCONN);
+  int length = sizeof at;
+  getsockname(socket_, reinterpret_cast<sockaddr*>(&at), &length);
+  port_ = ntohs(at.sin_port);
+}
+
+RawListener::~RawListener() { closesocket(socket_); }
+
+std::unique_ptr<RawPeer> RawListener::Accept(std::chrono::milliseconds limit) {
+  SOCKET accepted = INVALID_SOCKET;
+  PumpUntil(
+      [&] {
+        accepted = accept(socket_, nullptr, nullptr);
+        return accepted != INVALID_SOCKET;
+      },
+      limit);
+  if (accepted == INVALID_SOCKET) return nullptr;
+  return std::make_unique<RawPeer>(accepted);
+}
+
+// --- Descriptors ------------------------------------------------------------
+
+std::string Bytes(const std::vector<BYTE>& bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::string PingBytes(const GUID& id, BYTE ttl, BYTE hops) {
+  TGnutellaHeader header;
+  header.DescriptorID = id;
+  header.PayloadType = gdPing;
+  header.TTL = ttl;
+  header.Hops = hops;
+  return Bytes(BuildDescriptor(header, nullptr, 0));
+}
+
+std::string QueryBytes(const GUID& id, BYTE ttl, const std::string& text) {
+  return Bytes(BuildQuery(id, ttl, 0, text));
+}
+
+GUID NewGuid() {
+  GUID guid;
+  CoCreateGuid(&guid);
+  return guid;
+}
+
+// --- ServentTest ------------------------------------------------------------
+
+void ServentTest::SetUp() {
+  windows_ = std::make_unique<TempDir>();
+  platform::SetWindowsFolder(windows_->path().string());
+  port_ = FreeLoopbackPort({"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"});
+  ASSERT_NE(port_, 0);
+}
+
+void ServentTest::TearDown() {
+  servents_.clear();
+  platform::UseRealClock();
+  PumpFor(10ms);
+}
+
+TGnutella* ServentTest::MakeServent(const std::string& address) {
+  auto servent = std::make_unique<TGnutella>(nullptr);
+  servent->ServerSocket->Address = address;
+  servent->AutoConnect = false;
+  servent->AutoPing = false;
+  servent->MinConnections = 1;
+  servent->SetMaxConnections(8);
+  // The listen port is one value of all servents (the handshake options);
+  // each servent's creation sets it back to its own default.
+  for (auto& other : servents_) other->StopListening();
+  servent->SetListenPort(static_cast<WORD>(port_));
+  servents_.push_back(std::move(servent));
+  for (auto& each : servents_) each->StartListening();
+  return servents_.back().get();
+}
+
+bool ServentTest::Link(TGnutella* from, TGnutella* to, const std::string& to_address) {
+  int from_before = from->GetLoggedInCount();
+  int to_before = to->GetLoggedInCount();
+  from->ConnectTo(to_address, port_);
+  return PumpUntil([&] {
+    return from->GetLoggedInCount() == from_before + 1 && to->GetLoggedInCount() == to_before + 1;
+  });
+}
+
+TGnutellaClient* ServentTest::LinkTo(TGnutella* servent, const std::string& host) {
+  for (const auto& link : servent->Clients) {
+    if (link->Host == host) return link.get();
+  }
+  return nullptr;
+}
+
+}  // namespace velko_test
