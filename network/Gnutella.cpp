@@ -490,13 +490,14 @@ void TGnutella::Forward(const TGnutellaHeader& Header, const BYTE* Payload, cons
 
 void TGnutella::ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header) {
   ++PingsReceived;
-  TGnutellaClientOptions& options = GnutellaClientOptions();
   if (AutoPong) {
     // Answered before the duplicate check: every link that asks gets one.
+    // It is recorded under the address it carries, so that it is known
+    // again should it come back.
     link->SendPong(Header.DescriptorID, static_cast<DWORD>(SharedFiles->Count()),
                    SharedFiles->TotalKilobytes());
     TGnutellaRouteResult unused;
-    Messages->Route(gdPong, Header.DescriptorID, unused, grdSent, options.RemoteIP,
+    Messages->Route(gdPong, Header.DescriptorID, unused, grdSent, Dotted(link->LocalIP),
                     link->ClientGUID);
     ++PongsSent;
   }

@@ -16,7 +16,11 @@ String Cut(const String& text) { return text.substr(0, kShortStringLength); }
 
 }  // namespace
 
-String SharedName(const String& FileName) { return Cut(ExtractFileName(FileName)); }
+String SharedName(const String& FileName) {
+  // The last part after any folder separator, so no folder ever shows.
+  std::size_t cut = FileName.find_last_of("\\/:");
+  return Cut(cut == String::npos ? FileName : FileName.substr(cut + 1));
+}
 
 bool TGnutellaSharedFiles::AddFile(const String& FileName, const String& Extra) {
   if (!FileExists(FileName)) return false;

@@ -198,6 +198,8 @@ void ServentTest::TearDown() {
 TGnutella* ServentTest::MakeServent(const std::string& address) {
   auto servent = std::make_unique<TGnutella>(nullptr);
   servent->ServerSocket->Address = address;
+  servent->UseForceIP = true;  // each servent announces its own address
+  servent->ForceIP = address;
   servent->AutoConnect = false;
   servent->AutoPing = false;
   servent->MinConnections = 1;

@@ -1,0 +1,269 @@
+// Servents on loopback routing descriptors: searches across three
+// servents, pings and their pongs, duplicates, pushes and the counters.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fs/drives.h"
+#include "tests/network/network_fixture.h"
+
+namespace velko_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Result {
+  String ip;
+  String file_ip;
+  int port;
+  DWORD speed;
+  GUID servent;
+  DWORD index;
+  DWORD size;
+  String name;
+  String extra;
+};
+
+class RoutingScenarioTest : public ServentTest {
+ protected:
+  // A - B - C, with C sharing files from a folder of its own.
+  void BuildChain() {
+    a_ = MakeServent("127.0.0.2");
+    b_ = MakeServent("127.0.0.3");
+    c_ = MakeServent("127.0.0.4");
+    ASSERT_TRUE(Link(a_, b_, "127.0.0.3"));
+    ASSERT_TRUE(Link(b_, c_, "127.0.0.4"));
+    a_->OnSearchResult = [this](TObject*, const String& ip, const GUID&, const String& file_ip,
+                                int port, DWORD speed, const GUID& servent, DWORD index,
+                                DWORD size, const String& name, const String& extra) {
+      results_.push_back({ip, file_ip, port, speed, servent, index, size, name, extra});
+    };
+  }
+  String Share(TGnutella* servent, const std::string& name, std::size_t size) {
+    auto path = files_.WriteFile(name, std::string(size, 'x'));
+    // The program shares platform paths ("Z:\\tmp\\...").
+    String file = platform::PlatformPath(path.string()).value_or(path.string());
+    servent->AddShare(file);
+    return file;
+  }
+
+  TempDir files_;
+  TGnutella* a_ = nullptr;
+  TGnutella* b_ = nullptr;
+  TGnutella* c_ = nullptr;
+  std::vector<Result> results_;
+};
+
+TEST_F(RoutingScenarioTest, QueryReachesTheFarServentAndItsHitComesBack) {
+  BuildChain();
+  Share(c_, "other.txt", 10);
+  Share(c_, "Beat It.mp3", 1234);
+  Share(b_, "nothing here.ogg", 5);
+  c_->LineSpeed = 300;
+  GnutellaClientOptions().RemoteIP = "127.0.0.4";
+  a_->Search("beat");
+  ASSERT_TRUE(PumpUntil([&] { return !results_.empty(); }));
+  PumpFor(50ms);
+  ASSERT_EQ(results_.size(), 1u);
+  const Result& hit = results_[0];
+  EXPECT_EQ(hit.index, 1u);  // the second file C added
+  EXPECT_EQ(hit.size, 1234u);
+  EXPECT_EQ(hit.name, "Beat It.mp3");  // the name only, never C's folder
+  EXPECT_EQ(hit.extra, "");
+  EXPECT_TRUE(IsEqualGUID(hit.servent, c_->ServentGUID));
+  EXPECT_EQ(hit.file_ip, "127.0.0.4");
+  EXPECT_EQ(hit.port, port_);
+  EXPECT_EQ(hit.speed, 300u);
+  // The index leads C back to the full path.
+  EXPECT_EQ(c_->GetSharedFileName(hit.index),
+            platform::PlatformPath((files_ / "Beat It.mp3").string()).value_or(""));
+
+  EXPECT_EQ(a_->QueriesSent, 1u);
+  EXPECT_EQ(a_->QueryHitsReceived, 1u);
+  EXPECT_EQ(a_->QueryHitsDropped, 0u);
+  EXPECT_EQ(b_->QueriesReceived, 1u);
+  EXPECT_EQ(b_->QueriesForwarded, 1u);
+  EXPECT_EQ(b_->QueryHitsReceived, 1u);
+  EXPECT_EQ(b_->QueryHitsRouted, 1u);
+  EXPECT_EQ(b_->QueryHitsSent, 0u);
+  EXPECT_EQ(c_->QueriesReceived, 1u);
+  EXPECT_EQ(c_->QueriesForwarded, 1u);
+  EXPECT_EQ(c_->QueryHitsSent, 1u);
+}
+
+TEST_F(RoutingScenarioTest, QueryIsSeenAsAnEventOnTheWay) {
+  BuildChain();
+  std::vector<String> seen;
+  c_->OnQuery = [&](TObject*, const String&, const GUID&, int min_speed, const String& text) {
+    EXPECT_EQ(min_speed, 56);
+    seen.push_back(text);
+  };
+  a_->MinSpeed = 56;
+  a_->Search("some words");
+  ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
+  EXPECT_EQ(seen[0], "some words");
+}
+
+TEST_F(RoutingScenarioTest, BlockedLocalResultsAreCountedAsDropped) {
+  BuildChain();
+  Share(c_, "beat.mp3", 10);
+  a_->BlockLocalSearchResults = true;
+  GnutellaClientOptions().RemoteIP = "127.0.0.4";
+  a_->Search("beat");
+  ASSERT_TRUE(PumpUntil([&] { return a_->QueryHitsDropped == 1; }));
+  EXPECT_TRUE(results_.empty());
+}
+
+TEST_F(RoutingScenarioTest, PingWithTtlOneIsAnsweredButNotForwarded) {
+  BuildChain();
+  a_->TTL = 1;
+  std::vector<String> pongs;
+  a_->OnPong = [&](TObject*, const String&, const GUID&, const String& ip, int port,
+                   DWORD files, DWORD kilobytes) {
+    EXPECT_EQ(port, port_);
+    EXPECT_EQ(files, 0u);
+    EXPECT_EQ(kilobytes, 0u);
+    pongs.push_back(ip);
+  };
+  a_->SendPing();
+  ASSERT_TRUE(PumpUntil([&] { return pongs.size() == 1; }));
+  PumpFor(50ms);
+  EXPECT_EQ(pongs.size(), 1u);
+  EXPECT_EQ(a_->PingsSent, 1u);
+  EXPECT_EQ(a_->PongsReceived, 1u);
+  EXPECT_EQ(b_->PingsReceived, 1u);
+  EXPECT_EQ(b_->PongsSent, 1u);
+  EXPECT_EQ(b_->PingsForwarded, 1u);  // accepted, but its TTL ends here
+  EXPECT_EQ(c_->PingsReceived, 0u);
+}
+
+TEST_F(RoutingScenarioTest, PongsOfTheFarServentAreRoutedBack) {
+  BuildChain();
+  Share(c_, "a.bin", 4096);
+  Share(c_, "b.bin", 2048);
+  int pongs = 0;
+  a_->OnPong = [&](TObject*, const String&, const GUID&, const String&, int, DWORD files,
+                   DWORD kilobytes) {
+    // B shares nothing; C shares two files of 6 KiB together.
+    if (files == 2) {
+      EXPECT_EQ(kilobytes, 6u);
+    }
+    ++pongs;
+  };
+  a_->SendPing();
+  ASSERT_TRUE(PumpUntil([&] { return pongs == 2; }));
+  EXPECT_EQ(b_->PingsForwarded, 1u);
+  EXPECT_EQ(b_->PongsRouted, 1u);
+  EXPECT_EQ(c_->PingsReceived, 1u);
+  EXPECT_EQ(c_->PongsSent, 1u);
+}
+
+TEST_F(RoutingScenarioTest, DuplicatePingsAreAnsweredPerLinkAndForwardedOnce) {
+  TGnutella* b = MakeServent("127.0.0.3");
+  TGnutella* c = MakeServent("127.0.0.4");
+  ASSERT_TRUE(Link(b, c, "127.0.0.4"));
+  RawPeer first, second;
+  for (RawPeer* peer : {&first, &second}) {
+    ASSERT_TRUE(peer->Connect("127.0.0.3", port_));
+    peer->Send("GNUTELLA CONNECT/0.4\n\n");
+    ASSERT_TRUE(peer->ReadContaining("GNUTELLA OK\n\n"));
+    peer->received.clear();
+  }
+  GUID ping = NewGuid();
+  first.Send(PingBytes(ping, 5));
+  ASSERT_TRUE(first.ReadAtLeast(37));
+  second.Send(PingBytes(ping, 5));
+  ASSERT_TRUE(second.ReadAtLeast(37));
+  ASSERT_TRUE(PumpUntil([&] { return c->PingsReceived == 1; }));
+  PumpFor(50ms);
+  EXPECT_EQ(c->PingsReceived, 1u);
+  EXPECT_EQ(b->PingsReceived, 2u);
+  EXPECT_EQ(b->PongsSent, 2u);
+  EXPECT_EQ(b->PingsForwarded, 1u);
+  EXPECT_EQ(b->PingsDropped, 1u);
+  // Each asker got B's pong with its ping's GUID; C's pong to the
+  // forwarded ping goes back to the first asker only.
+  ASSERT_TRUE(PumpUntil([&] { return b->PongsRouted == 1; }));
+  PumpFor(50ms);
+  first.Drain();
+  second.Drain();
+  auto pongs_in = [&](const std::string& stream) {
+    int pongs = 0;
+    for (std::size_t at = 0; at + 23 <= stream.size();) {
+      TGnutellaHeader header =
+          TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(stream.data() + at));
+      if (header.PayloadType == gdPong) {
+        EXPECT_TRUE(IsEqualGUID(header.DescriptorID, ping));
+        ++pongs;
+      }
+      at += 23 + header.PayloadLength;
+    }
+    return pongs;
+  };
+  EXPECT_EQ(pongs_in(first.received), 2);
+  EXPECT_EQ(pongs_in(second.received), 1);
+}
+
+TEST_F(RoutingScenarioTest, PushForOwnFileIsRaisedOnceOverTwoPaths) {
+  TGnutella* servent = MakeServent("127.0.0.3");
+  String shared = Share(servent, "song.mp3", 100);
+  RawPeer first, second;
+  for (RawPeer* peer : {&first, &second}) {
+    ASSERT_TRUE(peer->Connect("127.0.0.3", port_));
+    peer->Send("GNUTELLA CONNECT/0.4\n\n");
+    ASSERT_TRUE(peer->ReadContaining("GNUTELLA OK\n\n"));
+    peer->received.clear();
+  }
+  // A search from the first peer makes the servent send a hit with its GUID.
+  first.Send(QueryBytes(NewGuid(), 3, "song"));
+  ASSERT_TRUE(PumpUntil([&] { return servent->QueryHitsSent == 1; }));
+  std::vector<std::tuple<String, int, String, DWORD>> pushes;
+  servent->OnPush = [&](TObject*, const String&, const GUID&, const String& ip, int port,
+                        const String& name, DWORD index, const GUID& id) {
+    EXPECT_TRUE(IsEqualGUID(id, servent->ServentGUID));
+    pushes.push_back({ip, port, name, index});
+  };
+  TPushFields fields;
+  fields.ServentID = servent->ServentGUID;
+  fields.FileIndex = 0;
+  fields.Address = winsock::inet_addr("127.0.0.7");
+  fields.Port = 6999;
+  std::string push = Bytes(BuildPush(NewGuid(), 3, fields));
+  first.Send(push);
+  second.Send(push);
+  ASSERT_TRUE(PumpUntil([&] { return servent->PushesReceived == 2; }));
+  ASSERT_EQ(pushes.size(), 1u);
+  EXPECT_EQ(std::get<0>(pushes[0]), "127.0.0.7");
+  EXPECT_EQ(std::get<1>(pushes[0]), 6999);
+  EXPECT_EQ(std::get<2>(pushes[0]), shared);
+  EXPECT_EQ(std::get<3>(pushes[0]), 0u);
+  EXPECT_EQ(servent->PushesDropped, 1u);
+}
+
+TEST_F(RoutingScenarioTest, QueryHitPayloadNeverPassesTheLimit) {
+  TGnutella* servent = MakeServent("127.0.0.3");
+  // 300 files with long names: more than one hit may hold.
+  for (int i = 0; i < 300; ++i) {
+    Share(servent, "match " + std::to_string(i) + std::string(240, 'n') + ".mp3", 1);
+  }
+  RawPeer peer;
+  ASSERT_TRUE(peer.Connect("127.0.0.3", port_));
+  peer.Send("GNUTELLA CONNECT/0.4\n\n");
+  ASSERT_TRUE(peer.ReadContaining("GNUTELLA OK\n\n"));
+  peer.received.clear();
+  peer.Send(QueryBytes(NewGuid(), 3, "MATCH"));
+  ASSERT_TRUE(peer.ReadAtLeast(23));
+  TGnutellaHeader header = TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(peer.received.data()));
+  EXPECT_EQ(header.PayloadType, gdQueryHit);
+  EXPECT_LE(header.PayloadLength, kMaxPayloadLength);
+  ASSERT_TRUE(peer.ReadAtLeast(23 + header.PayloadLength));
+  TQueryHitFields hit;
+  ASSERT_TRUE(ReadQueryHit(reinterpret_cast<const BYTE*>(peer.received.data()) + 23,
+                           header.PayloadLength, &hit));
+  EXPECT_GT(hit.Results.size(), 200u);
+  EXPECT_LT(hit.Results.size(), 255u);
+}
+
+}  // namespace
+}  // namespace velko_test
