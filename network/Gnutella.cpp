@@ -17,9 +17,13 @@ String Dotted(DWORD address) {
   return winsock::inet_ntoa(in);
 }
 
-String GuidText(const GUID& guid) { return platform::GuidToText(guid); }
+String GuidText(const GUID& guid) {
+  return platform::GuidToText(guid);
+}
 
-bool SameGuid(const GUID& a, const GUID& b) { return IsEqualGUID(a, b); }
+bool SameGuid(const GUID& a, const GUID& b) {
+  return IsEqualGUID(a, b);
+}
 
 struct ConnectionPreset {
   int min_connections;
@@ -32,11 +36,11 @@ struct ConnectionPreset {
 
 // Rows for ct14Modem to ctT3.
 constexpr ConnectionPreset kPresets[] = {
-    {2, 5, false, true, false, 14},       {3, 6, false, true, false, 28},
-    {4, 7, false, true, false, 33},       {5, 10, false, true, false, 56},
-    {6, 11, false, true, false, 64},      {7, 12, false, true, false, 128},
-    {8, 20, false, true, false, 300},     {8, 20, false, true, false, 128},
-    {15, 50, true, true, true, 1000},     {15, 50, true, true, true, 10000},
+    {2, 5, false, true, false, 14},   {3, 6, false, true, false, 28},
+    {4, 7, false, true, false, 33},   {5, 10, false, true, false, 56},
+    {6, 11, false, true, false, 64},  {7, 12, false, true, false, 128},
+    {8, 20, false, true, false, 300}, {8, 20, false, true, false, 128},
+    {15, 50, true, true, true, 1000}, {15, 50, true, true, true, 10000},
 };
 
 // "a.b.c.d:port" with a valid address and port, as the host list keeps it.
@@ -108,7 +112,9 @@ bool IsDottedAddress(const String& Host) {
 // ---------------------------------------------------------------------------
 
 TFileShareGnu::TFileShareGnu(TComponent* AOwner)
-    : TComponent(AOwner), ServerSocket(new TServerSocket(this)), ClientSocket(new TClientSocket(this)) {
+    : TComponent(AOwner),
+      ServerSocket(new TServerSocket(this)),
+      ClientSocket(new TClientSocket(this)) {
   ClientSocket->OnConnect = [this](TObject*, TCustomWinSocket*) {
     connected_ = true;
     if (TFileShareGnu::OnConnect) TFileShareGnu::OnConnect(this);
@@ -135,7 +141,9 @@ void TFileShareGnu::SetFirewall(bool Value) {
   if (Value) SetListenPort(0);
 }
 
-void TFileShareGnu::SetConnected(bool) { Disconnect(); }
+void TFileShareGnu::SetConnected(bool) {
+  Disconnect();
+}
 
 // ---------------------------------------------------------------------------
 // TGnutella: life cycle
@@ -217,8 +225,7 @@ void TGnutella::ConnectTo(const String& AHost, int APort) {
   OpenClient(AHost, APort, true, Version == gnu0_6);
 }
 
-void TGnutella::OpenClient(const String& AHost, int APort, bool CheckDuplicate,
-                           bool UseVersion06) {
+void TGnutella::OpenClient(const String& AHost, int APort, bool CheckDuplicate, bool UseVersion06) {
   StartListening();
   if (!IsDottedAddress(AHost)) return;  // host names are not dialled
   if (CheckDuplicate) {
@@ -309,7 +316,9 @@ void TGnutella::StopListening() {
   if (ServerSocket->Active()) ServerSocket->Close();
 }
 
-bool TGnutella::IsListening() const { return ServerSocket->Active(); }
+bool TGnutella::IsListening() const {
+  return ServerSocket->Active();
+}
 
 void TGnutella::SetIsListening(bool Value) {
   if (Value == IsListening()) return;
@@ -536,7 +545,9 @@ void TGnutella::ClientPong(TGnutellaClient* link, const TGnutellaHeader& Header,
                pong.SharedKilobytes);
       }
       break;
-    default: ++PongsDropped; break;
+    default:
+      ++PongsDropped;
+      break;
   }
 }
 
@@ -560,9 +571,9 @@ void TGnutella::ClientQuery(TGnutellaClient* link, const TGnutellaHeader& Header
   TGnutellaSearchStats stats;
   if (!SharedFiles->Search(SearchText, results, stats)) return;
   const TGnutellaClientOptions& options = GnutellaClientOptions();
-  std::vector<BYTE> hit = BuildQueryHit(
-      Header.DescriptorID, TTL, static_cast<BYTE>(stats.Count), options.ListenPort,
-      winsock::inet_addr(options.RemoteIP.c_str()), LineSpeed, results, ServentGUID);
+  std::vector<BYTE> hit =
+      BuildQueryHit(Header.DescriptorID, TTL, static_cast<BYTE>(stats.Count), options.ListenPort,
+                    winsock::inet_addr(options.RemoteIP.c_str()), LineSpeed, results, ServentGUID);
   link->SendDescriptor(hit.data(), hit.size());
   TGnutellaRouteResult unused;
   Messages->Route(gdQueryHit, Header.DescriptorID, unused, grdSent, GuidText(ServentGUID),
@@ -597,7 +608,9 @@ void TGnutella::ClientQueryHit(TGnutellaClient* link, const TGnutellaHeader& Hea
       }
       break;
     }
-    default: ++QueryHitsDropped; break;
+    default:
+      ++QueryHitsDropped;
+      break;
   }
 }
 
@@ -620,7 +633,9 @@ void TGnutella::ClientPush(TGnutellaClient* link, const TGnutellaHeader& Header,
                GetSharedFileName(push.FileIndex), push.FileIndex, push.ServentID);
       }
       break;
-    default: ++PushesDropped; break;
+    default:
+      ++PushesDropped;
+      break;
   }
 }
 
@@ -643,7 +658,8 @@ void TGnutella::ClientMalformed(TGnutellaClient*, const TGnutellaHeader& Header)
       ++PushesReceived;
       ++PushesDropped;
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -669,17 +685,25 @@ void TGnutella::SendPing() {
   Messages->Route(gdPing, header.DescriptorID, unused, grdSent, String(), ServentGUID);
 }
 
-void TGnutella::AddShare(const String& FileName) { SharedFiles->AddFile(FileName, ""); }
+void TGnutella::AddShare(const String& FileName) {
+  SharedFiles->AddFile(FileName, "");
+}
 
-void TGnutella::RemoveShare(const String& FileName) { SharedFiles->RemoveFile(FileName); }
+void TGnutella::RemoveShare(const String& FileName) {
+  SharedFiles->RemoveFile(FileName);
+}
 
-String TGnutella::GetSharedFileName(DWORD Index) const { return SharedFiles->GetFileName(Index); }
+String TGnutella::GetSharedFileName(DWORD Index) const {
+  return SharedFiles->GetFileName(Index);
+}
 
 // ---------------------------------------------------------------------------
 // Settings
 // ---------------------------------------------------------------------------
 
-WORD TGnutella::ListenPort() const { return GnutellaClientOptions().ListenPort; }
+WORD TGnutella::ListenPort() const {
+  return GnutellaClientOptions().ListenPort;
+}
 
 void TGnutella::SetListenPort(WORD Value) {
   GnutellaClientOptions().ListenPort = Value;
@@ -720,13 +744,27 @@ double TGnutella::CurrentDownSpeed() const {
   return sum;
 }
 
-String TGnutella::UserAgent() const { return GnutellaClientOptions().UserAgent; }
-void TGnutella::SetUserAgent(const String& Value) { GnutellaClientOptions().UserAgent = Value; }
-bool TGnutella::Ultrapeer() const { return GnutellaClientOptions().Ultrapeer; }
-void TGnutella::SetUltrapeer(bool Value) { GnutellaClientOptions().Ultrapeer = Value; }
-bool TGnutella::UltrapeerNeeded() const { return GnutellaClientOptions().UltrapeerNeeded; }
-void TGnutella::SetUltrapeerNeeded(bool Value) { GnutellaClientOptions().UltrapeerNeeded = Value; }
-TGnutellaPongCaching TGnutella::PongCaching() const { return GnutellaClientOptions().PongCaching; }
+String TGnutella::UserAgent() const {
+  return GnutellaClientOptions().UserAgent;
+}
+void TGnutella::SetUserAgent(const String& Value) {
+  GnutellaClientOptions().UserAgent = Value;
+}
+bool TGnutella::Ultrapeer() const {
+  return GnutellaClientOptions().Ultrapeer;
+}
+void TGnutella::SetUltrapeer(bool Value) {
+  GnutellaClientOptions().Ultrapeer = Value;
+}
+bool TGnutella::UltrapeerNeeded() const {
+  return GnutellaClientOptions().UltrapeerNeeded;
+}
+void TGnutella::SetUltrapeerNeeded(bool Value) {
+  GnutellaClientOptions().UltrapeerNeeded = Value;
+}
+TGnutellaPongCaching TGnutella::PongCaching() const {
+  return GnutellaClientOptions().PongCaching;
+}
 void TGnutella::SetPongCaching(TGnutellaPongCaching Value) {
   GnutellaClientOptions().PongCaching = Value;
 }
@@ -736,21 +774,45 @@ TGnutellaQueryRouting TGnutella::QueryRouting() const {
 void TGnutella::SetQueryRouting(TGnutellaQueryRouting Value) {
   GnutellaClientOptions().QueryRouting = Value;
 }
-TGnutellaGGEP TGnutella::GGEP() const { return GnutellaClientOptions().GGEP; }
-void TGnutella::SetGGEP(TGnutellaGGEP Value) { GnutellaClientOptions().GGEP = Value; }
-String TGnutella::Machine() const { return GnutellaClientOptions().Machine; }
-void TGnutella::SetMachine(const String& Value) { GnutellaClientOptions().Machine = Value; }
-String TGnutella::ListenIP() const { return GnutellaClientOptions().ListenIP; }
-void TGnutella::SetListenIP(const String& Value) { GnutellaClientOptions().ListenIP = Value; }
-String TGnutella::RemoteIP() const { return GnutellaClientOptions().RemoteIP; }
+TGnutellaGGEP TGnutella::GGEP() const {
+  return GnutellaClientOptions().GGEP;
+}
+void TGnutella::SetGGEP(TGnutellaGGEP Value) {
+  GnutellaClientOptions().GGEP = Value;
+}
+String TGnutella::Machine() const {
+  return GnutellaClientOptions().Machine;
+}
+void TGnutella::SetMachine(const String& Value) {
+  GnutellaClientOptions().Machine = Value;
+}
+String TGnutella::ListenIP() const {
+  return GnutellaClientOptions().ListenIP;
+}
+void TGnutella::SetListenIP(const String& Value) {
+  GnutellaClientOptions().ListenIP = Value;
+}
+String TGnutella::RemoteIP() const {
+  return GnutellaClientOptions().RemoteIP;
+}
 void TGnutella::SetRemoteIP(const String& Value) {
   if (Value != "0.0.0.0") GnutellaClientOptions().RemoteIP = Value;
 }
-String TGnutella::FPAuthChallenge() const { return GnutellaClientOptions().FPAuthChallenge; }
+String TGnutella::FPAuthChallenge() const {
+  return GnutellaClientOptions().FPAuthChallenge;
+}
 void TGnutella::SetFPAuthChallenge(const String& Value) {
   GnutellaClientOptions().FPAuthChallenge = Value;
 }
-String TGnutella::LiveSince() const { return GnutellaClientOptions().LiveSince; }
-void TGnutella::SetLiveSince(const String& Value) { GnutellaClientOptions().LiveSince = Value; }
-String TGnutella::Uptime() const { return GnutellaClientOptions().GetUptime(); }
-void TGnutella::SetUptime(const String& Value) { GnutellaClientOptions().Uptime = Value; }
+String TGnutella::LiveSince() const {
+  return GnutellaClientOptions().LiveSince;
+}
+void TGnutella::SetLiveSince(const String& Value) {
+  GnutellaClientOptions().LiveSince = Value;
+}
+String TGnutella::Uptime() const {
+  return GnutellaClientOptions().GetUptime();
+}
+void TGnutella::SetUptime(const String& Value) {
+  GnutellaClientOptions().Uptime = Value;
+}

@@ -87,14 +87,14 @@ enum TConnectionType {
 enum TSocksVersion { svSocks4, svSocks4A, svSocks5 };
 
 // Events. IP and ID are the link's Host and ClientGUID.
-using TGnutellaConnectEvent = std::function<void(TObject* Sender, const String& IP, const GUID& ID)>;
+using TGnutellaConnectEvent =
+    std::function<void(TObject* Sender, const String& IP, const GUID& ID)>;
 using TGnutellaErrorEvent =
     std::function<void(TObject* Sender, const String& IP, const GUID& ID, int ErrorType,
                        int ErrorCode, const String& ErrorMsg)>;
-using TGnutellaLoginEvent =
-    std::function<void(TObject* Sender, const String& IP, const GUID& ID,
-                       TGnutellaClientVersion Version, const String& UserAgent,
-                       const String& Info)>;
+using TGnutellaLoginEvent = std::function<void(TObject* Sender, const String& IP, const GUID& ID,
+                                               TGnutellaClientVersion Version,
+                                               const String& UserAgent, const String& Info)>;
 using TGnutellaIncommingConnectionEvent =
     std::function<void(TObject* Sender, const String& IP, bool& Accept)>;
 using TGnutellaPingEvent = TGnutellaConnectEvent;
@@ -104,10 +104,10 @@ using TGnutellaPongEvent =
                        int Port, DWORD NumFiles, DWORD TotalSize)>;
 using TGnutellaQueryEvent = std::function<void(TObject* Sender, const String& IP, const GUID& ID,
                                                int MinSpeed, const String& SearchText)>;
-using TGnutellaSearchResultEvent = std::function<void(
-    TObject* Sender, const String& IP, const GUID& ID, const String& FileIP, int Port,
-    DWORD Speed, const GUID& ServerntID, DWORD FileIndex, DWORD FileSize,
-    const String& Filename, const String& Data)>;
+using TGnutellaSearchResultEvent =
+    std::function<void(TObject* Sender, const String& IP, const GUID& ID, const String& FileIP,
+                       int Port, DWORD Speed, const GUID& ServerntID, DWORD FileIndex,
+                       DWORD FileSize, const String& Filename, const String& Data)>;
 using TGnutellaPushEvent =
     std::function<void(TObject* Sender, const String& IP, const GUID& ID, const String& PushIP,
                        int Port, const String& Filename, DWORD FileIndex, const GUID& ServentID)>;

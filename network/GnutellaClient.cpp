@@ -22,12 +22,18 @@ String Dotted(DWORD address) {
 // The socket-error texts by error kind.
 String SocketErrorText(TErrorEvent event) {
   switch (event) {
-    case eeSend: return "Send Socket Error";
-    case eeReceive: return "Receive Socket Error";
-    case eeConnect: return "Connect Socket Error";
-    case eeDisconnect: return "Disconnect Socket Error";
-    case eeAccept: return "Accept Socket Error";
-    default: return "General Socket Error";
+    case eeSend:
+      return "Send Socket Error";
+    case eeReceive:
+      return "Receive Socket Error";
+    case eeConnect:
+      return "Connect Socket Error";
+    case eeDisconnect:
+      return "Disconnect Socket Error";
+    case eeAccept:
+      return "Accept Socket Error";
+    default:
+      return "General Socket Error";
   }
 }
 
@@ -262,11 +268,20 @@ void TGnutellaClient::RaiseError(int kind, int code, const String& text) {
 
 void TGnutellaClient::SocketEvent(TSocketEvent event) {
   switch (event) {
-    case seConnect: SocketConnected(); break;
-    case seDisconnect: SocketDisconnected(); break;
-    case seWrite: Flush(); break;
-    case seRead: SocketRead(); break;
-    default: break;
+    case seConnect:
+      SocketConnected();
+      break;
+    case seDisconnect:
+      SocketDisconnected();
+      break;
+    case seWrite:
+      Flush();
+      break;
+    case seRead:
+      SocketRead();
+      break;
+    default:
+      break;
   }
 }
 
@@ -504,13 +519,16 @@ void TGnutellaClient::ServerHandshake() {
       case ssConnect06: {
         AwaitingHandshake = false;
         ApplyHeaders(step.Headers);
-        String answer = ProtocolWord + "/0.6 200 OK\r\nUser-Agent: " +
-                        GnutellaClientOptions().UserAgent + "\r\n\r\n";
+        String answer = ProtocolWord +
+                        "/0.6 200 OK\r\nUser-Agent: " + GnutellaClientOptions().UserAgent +
+                        "\r\n\r\n";
         Queue(answer.data(), answer.size());
         if (ReceiveBuffer.UnreadSize() == 0) return;
         break;  // the peer's final answer came with it
       }
-      case ssFinalOk: LogIn(2, RemoteUserAgent, ""); return;
+      case ssFinalOk:
+        LogIn(2, RemoteUserAgent, "");
+        return;
       case ssUpload: {
         const TUploadRequest& request = step.Upload;
         TCustomWinSocket* socket = HandOver();
@@ -534,7 +552,8 @@ void TGnutellaClient::ServerHandshake() {
         if (OnHandedOver) OnHandedOver(this);
         return;
       }
-      default: return;
+      default:
+        return;
     }
   }
 }
@@ -605,7 +624,8 @@ void TGnutellaClient::Dispatch(const TFrame& frame) {
       well_formed = ReadPush(payload, length, &push);
       break;
     }
-    default: break;
+    default:
+      break;
   }
   if (!well_formed) {
     if (OnMalformed) OnMalformed(this, header);

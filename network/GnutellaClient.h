@@ -43,13 +43,13 @@ class TGnutellaClientOptions {
   String UserAgent = "TGnutella 1.0";
   TGnutellaPongCaching PongCaching = gpcNo;
   TGnutellaQueryRouting QueryRouting = gqrNo;
-  String LiveSince;                // the start date in the short date format
-  String Uptime = "0D 0H 0M";      // stored only; the header computes its own
+  String LiveSince;            // the start date in the short date format
+  String Uptime = "0D 0H 0M";  // stored only; the header computes its own
   bool Ultrapeer = false;
   bool UltrapeerNeeded = true;
   String Machine;
-  String ListenIP;                 // own address + ":" + port
-  String RemoteIP;                 // own address
+  String ListenIP;  // own address + ":" + port
+  String RemoteIP;  // own address
   TGnutellaGGEP GGEP = gGGEPNo;
   String FPAuthChallenge;
   int LeafMax = 0;
@@ -93,9 +93,8 @@ using TGnutellaClientError =
     std::function<void(TGnutellaClient* Sender, int Kind, int Code, const String& Text)>;
 using TGnutellaClientLogin = std::function<void(TGnutellaClient* Sender, BYTE Version,
                                                 const String& UserAgent, const String& Info)>;
-using TGnutellaClientFilter = std::function<void(TGnutellaClient* Sender,
-                                                 const TGnutellaHeader& Header,
-                                                 const String& Text, bool& Accept)>;
+using TGnutellaClientFilter = std::function<void(
+    TGnutellaClient* Sender, const TGnutellaHeader& Header, const String& Text, bool& Accept)>;
 using TGnutellaClientHeaderEvent =
     std::function<void(TGnutellaClient* Sender, const TGnutellaHeader& Header)>;
 // `Payload` holds Header.PayloadLength bytes; valid only during the call.
@@ -106,8 +105,8 @@ using TGnutellaClientQueryEvent =
                        const String& SearchText)>;
 // The receiver of the socket becomes its owner.
 using TGnutellaClientUploadEvent = std::function<void(
-    TGnutellaClient* Sender, const String& FileName, int FileIndex, int StartOffset,
-    int StopOffset, const String& UserAgent, TCustomWinSocket* Socket)>;
+    TGnutellaClient* Sender, const String& FileName, int FileIndex, int StartOffset, int StopOffset,
+    const String& UserAgent, TCustomWinSocket* Socket)>;
 using TGnutellaClientReceiveEvent =
     std::function<void(TGnutellaClient* Sender, const String& FileName, int FileIndex,
                        const String& ServentID, TCustomWinSocket* Socket)>;
@@ -190,8 +189,8 @@ class TGnutellaClient {
   String RemoteListenIP;
   String RemoteMachine;
   BYTE RemoteHopsFlow = 0;
-  TCustomWinSocket* ServerSocket = nullptr;         // incoming: the accepted socket
-  std::unique_ptr<TClientSocket> ClientSocket;      // outgoing: the dialling socket
+  TCustomWinSocket* ServerSocket = nullptr;     // incoming: the accepted socket
+  std::unique_ptr<TClientSocket> ClientSocket;  // outgoing: the dialling socket
   GUID ClientGUID;
   std::unique_ptr<TTimer> Timer;
   DWORD SecondsSinceConnect = 0;

@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::size_t kShortStringLength = 255;
 
-String Cut(const String& text) { return text.substr(0, kShortStringLength); }
+String Cut(const String& text) {
+  return text.substr(0, kShortStringLength);
+}
 
 }  // namespace
 

@@ -67,7 +67,9 @@ int FreeLoopbackPort(const std::vector<std::string>& addresses) {
 
 // --- RawPeer ----------------------------------------------------------------
 
-RawPeer::~RawPeer() { Close(); }
+RawPeer::~RawPeer() {
+  Close();
+}
 
 void RawPeer::Close() {
   if (socket_ != INVALID_SOCKET) closesocket(socket_);
@@ -141,7 +143,9 @@ RawListener::RawListener(const std::string& address) {
   port_ = ntohs(at.sin_port);
 }
 
-RawListener::~RawListener() { closesocket(socket_); }
+RawListener::~RawListener() {
+  closesocket(socket_);
+}
 
 std::unique_ptr<RawPeer> RawListener::Accept(std::chrono::milliseconds limit) {
   SOCKET accepted = INVALID_SOCKET;
@@ -205,11 +209,12 @@ TGnutella* ServentTest::MakeServent(const std::string& address) {
   servent->MinConnections = 1;
   servent->SetMaxConnections(8);
   // The listen port is one value of all servents (the handshake options);
-  // each servent's creation sets it back to its own default.
-  for (auto& other : servents_) other->StopListening();
+  // each servent's creation sets it back to its own default, which does not
+  // move the sockets the others listen on already.
   servent->SetListenPort(static_cast<WORD>(port_));
+  servent->StartListening();
+  EXPECT_TRUE(servent->IsListening()) << address << ":" << port_;
   servents_.push_back(std::move(servent));
-  for (auto& each : servents_) each->StartListening();
   return servents_.back().get();
 }
 

@@ -121,7 +121,8 @@ TEST_F(HandshakeTest, ServerSide06AtEveryCut) {
     peer.received.clear();
     send_split(final_ok + ping, j);
     ASSERT_TRUE(peer.ReadAtLeast(37));  // the pong
-    TGnutellaHeader pong = TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(peer.received.data()));
+    TGnutellaHeader pong =
+        TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(peer.received.data()));
     EXPECT_EQ(pong.PayloadType, gdPong);
     peer.Close();
     ASSERT_TRUE(PumpUntil([&] { return servent->Clients.empty(); }));
@@ -224,7 +225,9 @@ TEST_F(HandshakeTest, BusyIsRefusedButItsHostsAreLearned) {
   RawListener listener("127.0.0.6");
   std::vector<std::tuple<int, int, String>> errors;
   servent->OnError = [&](TObject*, const String&, const GUID&, int kind, int code,
-                         const String& text) { errors.push_back({kind, code, text}); };
+                         const String& text) {
+    errors.push_back({kind, code, text});
+  };
   servent->ConnectTo("127.0.0.6", listener.port());
   std::unique_ptr<RawPeer> peer = listener.Accept();
   ASSERT_TRUE(peer->ReadContaining("\r\n\r\n"));
@@ -244,8 +247,7 @@ TEST_F(HandshakeTest, AnythingElseOnA04LinkIsNotAccepted) {
   servent->Version = gnu0_4;
   RawListener listener("127.0.0.6");
   std::vector<String> texts;
-  servent->OnError = [&](TObject*, const String&, const GUID&, int kind, int,
-                         const String& text) {
+  servent->OnError = [&](TObject*, const String&, const GUID&, int kind, int, const String& text) {
     EXPECT_EQ(kind, 2);
     texts.push_back(text);
   };

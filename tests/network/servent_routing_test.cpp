@@ -35,8 +35,8 @@ class RoutingScenarioTest : public ServentTest {
     ASSERT_TRUE(Link(a_, b_, "127.0.0.3"));
     ASSERT_TRUE(Link(b_, c_, "127.0.0.4"));
     a_->OnSearchResult = [this](TObject*, const String& ip, const GUID&, const String& file_ip,
-                                int port, DWORD speed, const GUID& servent, DWORD index,
-                                DWORD size, const String& name, const String& extra) {
+                                int port, DWORD speed, const GUID& servent, DWORD index, DWORD size,
+                                const String& name, const String& extra) {
       results_.push_back({ip, file_ip, port, speed, servent, index, size, name, extra});
     };
   }
@@ -119,8 +119,8 @@ TEST_F(RoutingScenarioTest, PingWithTtlOneIsAnsweredButNotForwarded) {
   BuildChain();
   a_->TTL = 1;
   std::vector<String> pongs;
-  a_->OnPong = [&](TObject*, const String&, const GUID&, const String& ip, int port,
-                   DWORD files, DWORD kilobytes) {
+  a_->OnPong = [&](TObject*, const String&, const GUID&, const String& ip, int port, DWORD files,
+                   DWORD kilobytes) {
     EXPECT_EQ(port, port_);
     EXPECT_EQ(files, 0u);
     EXPECT_EQ(kilobytes, 0u);
@@ -254,7 +254,8 @@ TEST_F(RoutingScenarioTest, QueryHitPayloadNeverPassesTheLimit) {
   peer.received.clear();
   peer.Send(QueryBytes(NewGuid(), 3, "MATCH"));
   ASSERT_TRUE(peer.ReadAtLeast(23));
-  TGnutellaHeader header = TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(peer.received.data()));
+  TGnutellaHeader header =
+      TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(peer.received.data()));
   EXPECT_EQ(header.PayloadType, gdQueryHit);
   EXPECT_LE(header.PayloadLength, kMaxPayloadLength);
   ASSERT_TRUE(peer.ReadAtLeast(23 + header.PayloadLength));
