@@ -41,6 +41,23 @@ std::uint64_t g_next_link_serial = 1;
 
 }  // namespace
 
+int TGnutellaClient::hold_depth_ = 0;
+std::vector<TGnutellaClient*> TGnutellaClient::held_;
+
+void TGnutellaClient::BeginHold() {
+  ++hold_depth_;
+}
+
+void TGnutellaClient::EndHold() {
+  if (--hold_depth_ > 0) return;
+  std::vector<TGnutellaClient*> links;
+  links.swap(held_);
+  for (TGnutellaClient* link : links) {
+    link->held_flush_ = false;
+    link->Flush();
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Options
 // ---------------------------------------------------------------------------
@@ -197,6 +214,7 @@ TGnutellaClient::TGnutellaClient(TCustomWinSocket* Socket, DWORD ALocalIP)
 }
 
 TGnutellaClient::~TGnutellaClient() {
+  if (held_flush_) held_.erase(std::remove(held_.begin(), held_.end(), this), held_.end());
   if (Timer) Timer->SetEnabled(false);
   Timer.reset();
   if (ServerSocket != nullptr) {
@@ -350,6 +368,13 @@ void TGnutellaClient::SocketRead() {
 
 void TGnutellaClient::Queue(const void* data, std::size_t length) {
   SendBuffer.Append(data, length);
+  if (hold_depth_ > 0) {
+    if (!held_flush_) {
+      held_flush_ = true;
+      held_.push_back(this);
+    }
+    return;
+  }
   Flush();
 }
 
@@ -574,6 +599,17 @@ TCustomWinSocket* TGnutellaClient::HandOver() {
 // --- Descriptors ------------------------------------------------------------
 
 void TGnutellaClient::ParseDescriptors() {
+  BeginHold();
+  try {
+    ParseHeld();
+  } catch (...) {
+    EndHold();  // an event handler failed: what was sent still goes out
+    throw;
+  }
+  EndHold();
+}
+
+void TGnutellaClient::ParseHeld() {
   while (LoggedIn) {
     TFrame frame = ReadFrame(ReceiveBuffer.Unread(), ReceiveBuffer.UnreadSize());
     if (frame.Status == TFrameStatus::fsNeedMore) return;

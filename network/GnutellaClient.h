@@ -13,9 +13,10 @@
 // Sending goes through SendBuffer: each write sends at most 8192 bytes and
 // advances by what the socket took; when the socket would block, nothing
 // more is sent until it says it can take data again, so no byte is lost or
-// sent twice. Reading appends to ReceiveBuffer; every handshake step waits
-// for its whole line or header block and leaves what follows it for the
-// descriptor parser.
+// sent twice. Descriptors sent while a link dispatches what it read are
+// gathered and written once that read is done. Reading appends to ReceiveBuffer; every handshake
+// step waits for its whole line or header block and leaves what follows it for the descriptor
+// parser.
 #pragma once
 
 #include <cstdint>
@@ -243,6 +244,7 @@ class TGnutellaClient {
   void Queue(const void* data, std::size_t length);
   void RearmWrite();
   void ParseDescriptors();
+  void ParseHeld();
   void Dispatch(const TFrame& frame);
   void ClientHandshake();
   void ServerHandshake();
@@ -252,6 +254,15 @@ class TGnutellaClient {
   // Gives the socket away to a file transfer.
   TCustomWinSocket* HandOver();
   void RaiseError(int kind, int code, const String& text);
+
+  // Sending is held back while the descriptors of one read are dispatched:
+  // what they pass on to a link goes out together once the read is done,
+  // one piece per link rather than one send per descriptor.
+  static void BeginHold();
+  static void EndHold();
+  static int hold_depth_;
+  static std::vector<TGnutellaClient*> held_;
+  bool held_flush_ = false;
 
   std::uint64_t serial_;
   bool opening_ = false;  // a failure inside Open() is reported by Open

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "classlib/Exceptions.h"
+#include "classlib/MessageHandling.h"
 #include "tests/network/network_fixture.h"
 
 namespace velko_test {
@@ -228,6 +230,70 @@ TEST_F(LinkFramingTest, SendingBeforeLoginDropsTheDescriptor) {
   PumpFor(30ms);
   other.Drain();
   EXPECT_TRUE(other.received.empty());
+}
+
+}  // namespace
+}  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+// What one read brings is dispatched first and passed on after, together.
+class HeldSendingTest : public ServentTest {
+ protected:
+  void SetUp() override {
+    ServentTest::SetUp();
+    servent_ = MakeServent("127.0.0.2");
+    servent_->AutoPong = false;
+    for (RawPeer* peer : {&from_, &to_}) {
+      ASSERT_TRUE(peer->Connect("127.0.0.2", port_));
+      peer->Send("GNUTELLA CONNECT/0.4\n\n");
+      ASSERT_TRUE(peer->ReadContaining("GNUTELLA OK\n\n"));
+      peer->received.clear();
+    }
+  }
+  TGnutella* servent_ = nullptr;
+  RawPeer from_, to_;
+};
+
+TEST_F(HeldSendingTest, ManyDescriptorsOfOneReadArriveInOrder) {
+  std::string burst, expected;
+  for (int i = 0; i < 500; ++i) {
+    GUID id = NewGuid();
+    burst += QueryBytes(id, 2, "burst " + std::to_string(i));
+    expected += QueryBytes(id, 1, "burst " + std::to_string(i));
+  }
+  // The forwarded copies differ only in TTL and hops.
+  for (std::size_t at = 0; at < expected.size();) {
+    TGnutellaHeader header = TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(&expected[at]));
+    expected[at + 18] = 1;  // hops
+    at += 23 + header.PayloadLength;
+  }
+  from_.Send(burst);
+  ASSERT_TRUE(to_.ReadAtLeast(expected.size()));
+  EXPECT_TRUE(to_.received == expected);
+  EXPECT_EQ(servent_->QueriesForwarded, 500u);
+}
+
+TEST_F(HeldSendingTest, AFailingHandlerDoesNotHoldLaterSendsBack) {
+  std::vector<String> caught;
+  auto saved = ApplicationHandleException;
+  ApplicationHandleException = [&](TObject*) {
+    try {
+      throw;
+    } catch (const Exception& e) {
+      caught.push_back(e.Message);
+    }
+  };
+  servent_->OnQuery = [](TObject*, const String&, const GUID&, int, const String& text) {
+    if (text == "fail") throw Exception("handler failed");
+  };
+  from_.Send(QueryBytes(NewGuid(), 2, "fail"));
+  ASSERT_TRUE(PumpUntil([&] { return !caught.empty(); }));
+  from_.Send(QueryBytes(NewGuid(), 2, "after"));
+  ASSERT_TRUE(to_.ReadContaining("after"));
+  ApplicationHandleException = saved;
+  EXPECT_EQ(caught[0], "handler failed");
 }
 
 }  // namespace

@@ -62,8 +62,7 @@ TEST(ClientOptions, ListenIpLineCarriesTheCurrentPort) {
   EXPECT_NE(options.GetHandshakeHeaders().find("Listen-IP: 0.0.0.0:6347\r\n"), std::string::npos);
   options.ListenIP = "192.0.2.9:6346";
   options.ListenPort = 9999;
-  EXPECT_NE(options.GetHandshakeHeaders().find("Listen-IP: 192.0.2.9:9999\r\n"),
-            std::string::npos);
+  EXPECT_NE(options.GetHandshakeHeaders().find("Listen-IP: 192.0.2.9:9999\r\n"), std::string::npos);
 }
 
 TEST(ClientOptions, UptimeInDaysHoursMinutes) {
