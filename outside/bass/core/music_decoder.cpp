@@ -1,0 +1,89 @@
+#include "outside/bass/core/music_decoder.h"
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "outside/bass/bass_api.h"
+
+namespace audio {
+
+namespace {
+// Tracker files are small; anything larger is not one we will load.
+constexpr std::uint64_t kMaxMusicBytes = 64ull * 1024 * 1024;
+}  // namespace
+
+bool LooksLikeTrackerMusic(const ByteSource& source) {
+  std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(
+      source.size(), openmpt_probe_file_header_get_recommended_size())));
+  head.resize(source.ReadAt(0, head.data(), head.size()));
+  int result = openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, head.data(),
+                                         head.size(), source.size(), openmpt_log_func_silent,
+                                         nullptr, openmpt_error_func_ignore, nullptr, nullptr,
+                                         nullptr);
+  return result == OPENMPT_PROBE_FILE_HEADER_RESULT_SUCCESS;
+}
+
+std::unique_ptr<MusicDecoder> MusicDecoder::Open(const ByteSource& source, std::uint32_t rate,
+                                                 DWORD* error) {
+  if (source.size() == 0 || source.size() > kMaxMusicBytes) {
+    *error = BASS_ERROR_FILEFORM;
+    return nullptr;
+  }
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(source.size()));
+  if (source.ReadAt(0, data.data(), data.size()) != data.size()) {
+    *error = BASS_ERROR_FILEOPEN;
+    return nullptr;
+  }
+  openmpt_module* module = openmpt_module_create_from_memory2(
+      data.data(), data.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+      nullptr, nullptr, nullptr, nullptr);
+  if (module == nullptr) {
+    *error = BASS_ERROR_FILEFORM;
+    return nullptr;
+  }
+  std::unique_ptr<MusicDecoder> decoder(new MusicDecoder());
+  decoder->module_ = module;
+  decoder->format_.rate = rate;
+  decoder->format_.channels = 2;
+  decoder->format_.bits = 16;
+  openmpt_module_set_repeat_count(module, 0);
+  const double seconds = openmpt_module_get_duration_seconds(module);
+  if (!(seconds > 0.0) || seconds > 24.0 * 3600.0) {
+    *error = BASS_ERROR_FILEFORM;
+    return nullptr;
+  }
+  decoder->length_ = static_cast<std::uint64_t>(std::llround(seconds * rate));
+  return decoder;
+}
+
+MusicDecoder::~MusicDecoder() {
+  if (module_ != nullptr) openmpt_module_destroy(module_);
+}
+
+std::size_t MusicDecoder::Read(std::uint8_t* out, std::size_t frames) {
+  std::size_t filled = 0;
+  auto* samples = reinterpret_cast<std::int16_t*>(out);
+  while (filled < frames && !at_end_) {
+    std::size_t got = openmpt_module_read_interleaved_stereo(
+        module_, static_cast<std::int32_t>(format_.rate), frames - filled, samples + filled * 2);
+    if (got == 0) at_end_ = true;
+    filled += got;
+  }
+  return filled;
+}
+
+bool MusicDecoder::Seek(std::uint64_t frame) {
+  if (frame != 0) return false;
+  openmpt_module_set_position_seconds(module_, 0.0);
+  at_end_ = false;
+  return true;
+}
+
+std::uint32_t MusicDecoder::OrderCount() const {
+  return static_cast<std::uint32_t>(openmpt_module_get_num_orders(module_));
+}
+
+}  // namespace audio
