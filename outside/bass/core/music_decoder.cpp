@@ -50,6 +50,8 @@ std::unique_ptr<MusicDecoder> MusicDecoder::Open(const ByteSource& source, std::
   decoder->format_.channels = 2;
   decoder->format_.bits = 16;
   openmpt_module_set_repeat_count(module, 0);
+  // End exactly where the song ends (its length), without a fade-out tail.
+  openmpt_module_ctl_set_text(module, "play.at_end", "stop");
   const double seconds = openmpt_module_get_duration_seconds(module);
   if (!(seconds > 0.0) || seconds > 24.0 * 3600.0) {
     *error = BASS_ERROR_FILEFORM;
