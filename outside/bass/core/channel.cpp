@@ -292,6 +292,9 @@ bool Channel::Render(float* mix, std::size_t frames, float gain) {
   }
   pending_read_ += take * 2;
   played_ += take;
+  // When this block used up everything buffered, find out now whether that
+  // was the source's last frame, so the end is reported with this block.
+  if (!source_done_ && buffered_frames() == 0) Fill(1);
   if (source_done_ && buffered_frames() == 0) {
     state_ = State::kStopped;
     ended_ = true;
