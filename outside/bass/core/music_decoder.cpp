@@ -3,7 +3,9 @@
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "outside/bass/bass_api.h"
@@ -13,6 +15,34 @@ namespace audio {
 namespace {
 // Tracker files are small; anything larger is not one we will load.
 constexpr std::uint64_t kMaxMusicBytes = 64ull * 1024 * 1024;
+// ProTracker-style MODs name their channel count at offset 1080. Returns 0
+// for other files.
+int ModChannels(const std::uint8_t* tag) {
+  const std::string id(reinterpret_cast<const char*>(tag), 4);
+  if (id == "M.K." || id == "M!K!" || id == "FLT4" || id == "4CHN") return 4;
+  if (id == "6CHN") return 6;
+  if (id == "8CHN" || id == "FLT8" || id == "OCTA" || id == "CD81") return 8;
+  if (std::isdigit(tag[0]) && std::isdigit(tag[1]) && (id.substr(2) == "CH" || id.substr(2) == "CN")) {
+    return (tag[0] - '0') * 10 + (tag[1] - '0');
+  }
+  return 0;
+}
+
+// A MOD whose order list names more patterns than the file holds is broken
+// (or hostile): refuse it rather than play silence in their place.
+bool ModPatternsMissing(const std::vector<std::uint8_t>& data) {
+  constexpr std::size_t kHeaderBytes = 1084;
+  if (data.size() < kHeaderBytes) return false;
+  const int channels = ModChannels(data.data() + 1080);
+  if (channels == 0) return false;
+  const std::size_t song_length = std::clamp<std::size_t>(data[950], 1, 128);
+  std::size_t patterns = 0;
+  for (std::size_t i = 0; i < song_length; ++i) {
+    patterns = std::max<std::size_t>(patterns, data[952 + i] + 1u);
+  }
+  return data.size() < kHeaderBytes + patterns * 64 * channels * 4;
+}
+
 }  // namespace
 
 bool LooksLikeTrackerMusic(const ByteSource& source) {
@@ -35,6 +65,10 @@ std::unique_ptr<MusicDecoder> MusicDecoder::Open(const ByteSource& source, std::
   std::vector<std::uint8_t> data(static_cast<std::size_t>(source.size()));
   if (source.ReadAt(0, data.data(), data.size()) != data.size()) {
     *error = BASS_ERROR_FILEOPEN;
+    return nullptr;
+  }
+  if (ModPatternsMissing(data)) {
+    *error = BASS_ERROR_FILEFORM;
     return nullptr;
   }
   openmpt_module* module = openmpt_module_create_from_memory2(
