@@ -27,6 +27,9 @@ namespace {
 constexpr DWORD kDefaultRate = 44100;
 // How long a test's AdvanceClock waits for the syncs it caused.
 constexpr DWORD kAdvanceSyncWaitMs = 5000;
+// BASS_Free waits this long for user-stream callbacks still running; the
+// player's own callback gives up waiting for data after at most 13 s.
+constexpr DWORD kFreeCallbackWaitMs = 15000;
 // Test capture keeps at most a minute of output.
 constexpr std::size_t kMaxCapturedSamples = 44100 * 2 * 60;
 
@@ -146,6 +149,9 @@ BOOL Core::Free() {
   device.reset();
   channels.clear();
   notifier->Shutdown();
+  // At shut-down the caller frees what its stream callbacks use right after
+  // this returns: let a call still running (a plug-in waiting for data) end.
+  UserFeed::WaitForCallsToReturn(kFreeCallbackWaitMs);
   return Succeed();
 }
 

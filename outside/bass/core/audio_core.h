@@ -11,7 +11,9 @@
 //    channels and handle tables; the mixer holds it while rendering a block,
 //    so a DSP removed by another thread is not running once removal returns.
 //  - Sync callbacks run on the notifier thread without `mutex_`; user-stream
-//    callbacks on each stream's feeder thread without it.
+//    callbacks on each stream's feeder thread without it. Freeing a stream
+//    never waits for its callback; BASS_Free waits for callbacks still
+//    running, so none runs after it returns.
 #pragma once
 
 #include <atomic>

@@ -1,9 +1,40 @@
 #include "outside/bass/core/user_feed.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace audio {
+
+namespace {
+
+// Stream callbacks running right now, over every user stream.
+std::mutex g_calls_mutex;
+std::condition_variable g_calls_returned;
+int g_calls_running = 0;
+thread_local bool t_in_stream_call = false;
+
+void CallStarted() {
+  std::lock_guard<std::mutex> lock(g_calls_mutex);
+  ++g_calls_running;
+  t_in_stream_call = true;
+}
+
+void CallReturned() {
+  std::lock_guard<std::mutex> lock(g_calls_mutex);
+  --g_calls_running;
+  t_in_stream_call = false;
+  g_calls_returned.notify_all();
+}
+
+}  // namespace
+
+bool UserFeed::WaitForCallsToReturn(std::uint32_t timeout_ms) {
+  std::unique_lock<std::mutex> lock(g_calls_mutex);
+  const int own = t_in_stream_call ? 1 : 0;
+  return g_calls_returned.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                   [own] { return g_calls_running <= own; });
+}
 
 struct UserFeed::Shared {
   std::mutex mutex;
@@ -67,9 +98,11 @@ void UserFeed::FeederMain(std::shared_ptr<Shared> shared) {
     length -= length % shared->frame_bytes;
     const std::uint64_t generation = shared->generation;
     shared->in_call = true;
+    CallStarted();
     lock.unlock();
     DWORD got = shared->proc(shared->handle, buffer.data(), static_cast<DWORD>(length),
                              shared->user);
+    CallReturned();
     lock.lock();
     shared->in_call = false;
     shared->wake.notify_all();

@@ -41,6 +41,11 @@ class UserFeed : public Decoder {
   // ended or feeding is off, and no call is running.
   bool Idle() const;
 
+  // Waits (real time) until no stream callback of any user stream is running,
+  // apart from one the calling thread is inside. Freed streams start no new
+  // calls, so after freeing every stream this means none will run again.
+  static bool WaitForCallsToReturn(std::uint32_t timeout_ms);
+
  private:
   struct Shared;
   static void FeederMain(std::shared_ptr<Shared> shared);

@@ -34,6 +34,9 @@ struct CountingSource {
 
 class UserStreams : public BassTest {
  protected:
+  // Outlives the streams: TearDown's BASS_Free stops their callbacks first.
+  CountingSource source;
+
   // Advances in steps small enough for the feeder to keep the buffer filled.
   void PlayFedMs(int ms) {
     for (int t = 0; t < ms; t += 10) {
@@ -51,7 +54,6 @@ struct EndFlag {
 };
 
 TEST_F(UserStreams, ShortReturnEndsTheStreamOnceItsDataHasPlayed) {
-  CountingSource source;
   source.total = 13230 * 4;  // 300 ms
   HSTREAM h = BASS_StreamCreate(44100, 0, &CountingSource::Proc, reinterpret_cast<std::uintptr_t>(&source));
   ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
@@ -77,7 +79,6 @@ TEST_F(UserStreams, ShortReturnEndsTheStreamOnceItsDataHasPlayed) {
 }
 
 TEST_F(UserStreams, StopDropsTheBufferAndRestartsAtPositionZero) {
-  CountingSource source;
   source.total = 44100 * 4 * 10;
   HSTREAM h = BASS_StreamCreate(44100, 0, &CountingSource::Proc, reinterpret_cast<std::uintptr_t>(&source));
   ASSERT_TRUE(BASS_StreamPlay(h, FALSE, 0));
@@ -107,7 +108,6 @@ TEST_F(UserStreams, StopDropsTheBufferAndRestartsAtPositionZero) {
 }
 
 TEST_F(UserStreams, EightBitMonoStreamsAreFlaggedAndRequestedInTheirFormat) {
-  CountingSource source;
   source.total = 1000000;
   HSTREAM h = BASS_StreamCreate(11025, BASS_SAMPLE_8BITS | BASS_SAMPLE_MONO, &CountingSource::Proc,
                                 reinterpret_cast<std::uintptr_t>(&source));
@@ -123,10 +123,12 @@ TEST_F(UserStreams, EightBitMonoStreamsAreFlaggedAndRequestedInTheirFormat) {
 
 // A callback that blocks for two seconds, as a plug-in waiting for data does.
 std::atomic<int> g_blocked_calls{0};
+std::atomic<int> g_blocked_returns{0};
 DWORD BlockTwoSeconds(HSTREAM, void* buffer, DWORD length, std::uintptr_t) {
   ++g_blocked_calls;
   std::this_thread::sleep_for(std::chrono::seconds(2));
   std::memset(buffer, 0, length);
+  ++g_blocked_returns;
   return length;
 }
 
@@ -154,8 +156,12 @@ TEST(UserStreamsRealClock, BlockingCallbackStallsNeitherOtherChannelsNorStopOrFr
   EXPECT_TRUE(BASS_ChannelPause(blocked));
   EXPECT_TRUE(BASS_ChannelStop(blocked));
   EXPECT_TRUE(BASS_StreamFree(blocked));
-  EXPECT_TRUE(BASS_Free());
   EXPECT_LT(std::chrono::steady_clock::now() - calls_start, std::chrono::milliseconds(500));
+  EXPECT_EQ(g_blocked_returns, 0);
+  // Shut-down lets the running call end, so nothing calls into the player
+  // after BASS_Free returns.
+  EXPECT_TRUE(BASS_Free());
+  EXPECT_EQ(g_blocked_returns, g_blocked_calls);
 }
 
 }  // namespace
