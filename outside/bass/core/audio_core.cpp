@@ -299,6 +299,7 @@ BOOL Core::Play(DWORD handle, bool restart, bool music) {
   std::shared_ptr<Channel> channel = Find(handle);
   if (!channel || channel->is_stream() == music) return Fail(BASS_ERROR_HANDLE, FALSE);
   channel->Play(restart);
+  if (device_) device_->Kick();
   return Succeed();
 }
 
@@ -315,6 +316,7 @@ BOOL Core::ChannelResume(DWORD handle) {
   std::shared_ptr<Channel> channel = Find(handle);
   if (!channel) return Fail(BASS_ERROR_HANDLE, FALSE);
   if (!channel->Resume()) return Fail(BASS_ERROR_NOPAUSE, FALSE);
+  if (device_) device_->Kick();
   return Succeed();
 }
 
@@ -568,7 +570,7 @@ void Core::Render(std::int16_t* out, std::size_t frames) {
   }
   for (std::size_t i = 0; i < frames * 2; ++i) {
     const float scaled = std::clamp(mix_[i] * 32768.0f, -32768.0f, 32767.0f);
-    out[i] = static_cast<std::int16_t>(std::lrint(scaled));
+    out[i] = static_cast<std::int16_t>(scaled + (scaled >= 0.0f ? 0.5f : -0.5f));
   }
   if (capture_) {
     captured_.insert(captured_.end(), out, out + frames * 2);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -93,7 +94,19 @@ std::shared_ptr<ByteSource> OpenCallerSource(BOOL mem, const void* file, DWORD o
 
 std::int64_t ByteCursor::Read(void* out, std::size_t n) {
   if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) return -1;
-  std::size_t got = source_->ReadAt(pos_, out, n);
+  if (n >= kBlockBytes) {
+    const std::size_t got = source_->ReadAt(pos_, out, n);
+    pos_ += got;
+    return static_cast<std::int64_t>(got);
+  }
+  if (pos_ < block_start_ || pos_ + n > block_start_ + block_.size()) {
+    block_.resize(kBlockBytes);
+    block_start_ = pos_;
+    block_.resize(source_->ReadAt(pos_, block_.data(), kBlockBytes));
+  }
+  const std::size_t offset = static_cast<std::size_t>(pos_ - block_start_);
+  const std::size_t got = std::min(n, block_.size() - offset);
+  std::memcpy(out, block_.data() + offset, got);
   pos_ += got;
   return static_cast<std::int64_t>(got);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/core/types.h"
 
@@ -50,7 +51,8 @@ std::shared_ptr<ByteSource> OpenCallerSource(BOOL mem, const void* file, DWORD o
                                              DWORD length, DWORD* error);
 
 // A sequential reader over a source, the shape decoder libraries ask for.
-// Reads fail once `cancel` (when given) is set.
+// It reads ahead in blocks, since decoders ask for a few hundred bytes at a
+// time. Reads fail once `cancel` (when given) is set.
 class ByteCursor {
  public:
   explicit ByteCursor(std::shared_ptr<ByteSource> source,
@@ -66,9 +68,14 @@ class ByteCursor {
   const std::shared_ptr<ByteSource>& source() const { return source_; }
 
  private:
+  static constexpr std::size_t kBlockBytes = 64 * 1024;
+
   std::shared_ptr<ByteSource> source_;
   const std::atomic<bool>* cancel_;
   std::uint64_t pos_ = 0;
+  // The block read ahead: bytes [block_start_, block_start_ + block_.size()).
+  std::vector<std::uint8_t> block_;
+  std::uint64_t block_start_ = 0;
 };
 
 }  // namespace audio

@@ -38,10 +38,13 @@ void Echo::Process(float* samples, std::size_t frames, int channels, std::uint32
       static_cast<std::size_t>(std::lround(params_.fLeftDelay * rate / 1000.0f)),
       static_cast<std::size_t>(std::lround(params_.fRightDelay * rate / 1000.0f))};
   const bool cross = params_.lPanDelay && channels == 2;
+  std::size_t read[2] = {(write_ + length - delay[0]) % length,
+                         (write_ + length - delay[1]) % length};
   for (std::size_t i = 0; i < frames; ++i) {
     float delayed[2] = {0.0f, 0.0f};
     for (int c = 0; c < channels; ++c) {
-      delayed[c] = lines_[c][(write_ + length - delay[c]) % length];
+      delayed[c] = lines_[c][read[c]];
+      if (++read[c] == length) read[c] = 0;
     }
     for (int c = 0; c < channels; ++c) {
       float& s = samples[i * channels + c];
@@ -49,7 +52,7 @@ void Echo::Process(float* samples, std::size_t frames, int channels, std::uint32
       lines_[c][write_] = s + feedback * back;
       s = dry * s + wet * delayed[c];
     }
-    write_ = (write_ + 1) % length;
+    if (++write_ == length) write_ = 0;
   }
 }
 

@@ -23,6 +23,9 @@ class OutputDevice {
   // Output latency in ms (what has been rendered but not yet heard).
   virtual std::uint32_t latency_ms() const = 0;
   virtual bool OnMixerThread() const = 0;
+  // A channel started: render what is due now rather than at the next tick.
+  // Safe to call with the core's lock held.
+  virtual void Kick() {}
 };
 
 // The sound card through SDL2 audio; null when no device opens.

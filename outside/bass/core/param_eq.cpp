@@ -46,20 +46,29 @@ void ParamEq::Process(float* samples, std::size_t frames, int channels, std::uin
     z1_[0] = z1_[1] = z2_[0] = z2_[1] = 0.0;
     return;
   }
-  for (int c = 0; c < channels; ++c) {
-    double z1 = z1_[c];
-    double z2 = z2_[c];
-    float* s = samples + c;
-    for (std::size_t i = 0; i < frames; ++i, s += channels) {
-      const double x = *s;
-      const double y = b0_ * x + z1;
-      z1 = b1_ * x - a1_ * y + z2;
-      z2 = b2_ * x - a2_ * y;
-      *s = static_cast<float>(y);
+  // Both channels in one pass: two independent filter chains that the
+  // processor can run side by side.
+  double l1 = z1_[0], l2 = z2_[0], r1 = z1_[1], r2 = z2_[1];
+  const double b0 = b0_, b1 = b1_, b2 = b2_, a1 = a1_, a2 = a2_;
+  for (std::size_t i = 0; i < frames; ++i) {
+    float* s = samples + i * channels;
+    const double xl = s[0];
+    const double yl = b0 * xl + l1;
+    l1 = b1 * xl - a1 * yl + l2;
+    l2 = b2 * xl - a2 * yl;
+    s[0] = static_cast<float>(yl);
+    if (channels == 2) {
+      const double xr = s[1];
+      const double yr = b0 * xr + r1;
+      r1 = b1 * xr - a1 * yr + r2;
+      r2 = b2 * xr - a2 * yr;
+      s[1] = static_cast<float>(yr);
     }
-    z1_[c] = z1;
-    z2_[c] = z2;
   }
+  z1_[0] = l1;
+  z2_[0] = l2;
+  z1_[1] = r1;
+  z2_[1] = r2;
 }
 
 }  // namespace audio

@@ -73,36 +73,63 @@ void Reverb::Tune() {
   dirty_ = false;
 }
 
-float Reverb::Run(ChannelState& state, float input) {
-  float sum = 0.0f;
-  const float comb_in = input * kCombInputGain;
-  for (auto& comb : state.combs) {
-    const float out = comb.line[comb.pos];
-    comb.low = out * (1.0f - damping_) + comb.low * damping_;
-    comb.line[comb.pos] = comb_in + comb.low * comb.feedback;
-    comb.pos = comb.pos + 1 == comb.line.size() ? 0 : comb.pos + 1;
-    sum += out;
+void Reverb::Run(ChannelState& state, float* samples, std::size_t frames, int stride) {
+  // The filter state in locals for the whole block, so it stays in registers.
+  struct CombView {
+    float* line;
+    std::size_t size;
+    std::size_t pos;
+    float feedback;
+    float low;
+  };
+  struct AllPassView {
+    float* line;
+    std::size_t size;
+    std::size_t pos;
+  };
+  CombView combs[kCombs];
+  AllPassView allpasses[kAllPasses];
+  for (int k = 0; k < kCombs; ++k) {
+    Comb& comb = state.combs[k];
+    combs[k] = {comb.line.data(), comb.line.size(), comb.pos, comb.feedback, comb.low};
   }
-  for (auto& allpass : state.allpasses) {
-    const float buffered = allpass.line[allpass.pos];
-    const float out = buffered - sum;
-    allpass.line[allpass.pos] = sum + buffered * kAllPassFeedback;
-    allpass.pos = allpass.pos + 1 == allpass.line.size() ? 0 : allpass.pos + 1;
-    sum = out;
+  for (int k = 0; k < kAllPasses; ++k) {
+    AllPass& allpass = state.allpasses[k];
+    allpasses[k] = {allpass.line.data(), allpass.line.size(), allpass.pos};
   }
-  return sum;
+  const float damping = damping_;
+  const float keep = 1.0f - damping_;
+  for (std::size_t i = 0; i < frames; ++i) {
+    float& s = samples[i * stride];
+    const float input = s * in_gain_;
+    const float comb_in = input * kCombInputGain;
+    float sum = 0.0f;
+    for (CombView& comb : combs) {
+      const float out = comb.line[comb.pos];
+      comb.low = out * keep + comb.low * damping;
+      comb.line[comb.pos] = comb_in + comb.low * comb.feedback;
+      if (++comb.pos == comb.size) comb.pos = 0;
+      sum += out;
+    }
+    for (AllPassView& allpass : allpasses) {
+      const float buffered = allpass.line[allpass.pos];
+      allpass.line[allpass.pos] = sum + buffered * kAllPassFeedback;
+      if (++allpass.pos == allpass.size) allpass.pos = 0;
+      sum = buffered - sum;
+    }
+    s = input + mix_gain_ * sum;
+  }
+  for (int k = 0; k < kCombs; ++k) {
+    state.combs[k].pos = combs[k].pos;
+    state.combs[k].low = combs[k].low;
+  }
+  for (int k = 0; k < kAllPasses; ++k) state.allpasses[k].pos = allpasses[k].pos;
 }
 
 void Reverb::Process(float* samples, std::size_t frames, int channels, std::uint32_t rate) {
   if (rate != rate_) Build(rate);
   if (dirty_) Tune();
-  for (std::size_t i = 0; i < frames; ++i) {
-    for (int c = 0; c < channels; ++c) {
-      float& s = samples[i * channels + c];
-      const float input = s * in_gain_;
-      s = input + mix_gain_ * Run(channels_[c], input);
-    }
-  }
+  for (int c = 0; c < channels; ++c) Run(channels_[c], samples + c, frames, channels);
 }
 
 }  // namespace audio

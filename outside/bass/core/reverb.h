@@ -40,7 +40,8 @@ class Reverb : public Effect {
 
   void Build(std::uint32_t rate);
   void Tune();
-  float Run(ChannelState& state, float input);
+  // Processes one channel of a block (every `stride`-th sample).
+  void Run(ChannelState& state, float* samples, std::size_t frames, int stride);
 
   BASS_FXREVERB params_;
   std::uint32_t rate_ = 0;

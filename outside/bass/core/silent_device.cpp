@@ -14,8 +14,9 @@ namespace audio {
 
 namespace {
 constexpr std::size_t kBlockFrames = 1024;
-// Real-clock pace of the device thread.
-constexpr auto kRealClockTick = std::chrono::milliseconds(5);
+// Real-clock pace of the device thread: about a sound card's buffer. Fewer,
+// larger blocks keep the thread's share of a core low.
+constexpr auto kRealClockTick = std::chrono::milliseconds(20);
 // On the real clock, a stall longer than this (a suspended process) is
 // skipped rather than rendered all at once.
 constexpr std::uint64_t kMaxCatchUpMicros = 1'000'000;
@@ -91,6 +92,11 @@ void SilentDevice::Start() {
   if (state_->running) return;
   state_->running = true;
   state_->Rebase();
+  state_->wake.notify_all();
+}
+
+void SilentDevice::Kick() {
+  std::lock_guard<std::mutex> lock(state_->mutex);
   state_->wake.notify_all();
 }
 

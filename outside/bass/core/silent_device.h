@@ -23,6 +23,7 @@ class SilentDevice : public OutputDevice {
   bool silent() const override { return true; }
   std::uint32_t latency_ms() const override { return 0; }
   bool OnMixerThread() const override;
+  void Kick() override;
 
  private:
   // Shared with the device thread and the clock listener, which may run a
