@@ -549,10 +549,11 @@ BOOL Core::FxGetParameters(HFX fx, void* params) {
 
 void Core::Render(std::int16_t* out, std::size_t frames) {
   EnableFlushToZero();
-  // Declared before the lock: a channel freed meanwhile is destroyed here,
-  // after the lock is released.
-  std::vector<std::shared_ptr<Channel>> playing;
   std::lock_guard<std::recursive_mutex> lock(mutex_);
+  // Released before the lock: a channel freed meanwhile (by a DSP callback)
+  // is gone when the block ends, so the freeing call's caller may release
+  // what the channel read from.
+  std::vector<std::shared_ptr<Channel>> playing;
   mix_.assign(frames * 2, 0.0f);
   if (initialized_) {
     for (auto& [handle, channel] : channels_) {
