@@ -83,14 +83,14 @@ std::string WavBytes(const Pcm& pcm, int bits) {
   return s;
 }
 
-std::string Mp3Bytes(const Pcm& pcm, int kbps) {
+std::string Mp3Bytes(const Pcm& pcm, int kbps, bool info_tag) {
   lame_global_flags* lame = lame_init();
   lame_set_in_samplerate(lame, pcm.rate);
   lame_set_out_samplerate(lame, pcm.rate);
   lame_set_num_channels(lame, pcm.channels);
   lame_set_mode(lame, pcm.channels == 1 ? MONO : JOINT_STEREO);
   lame_set_brate(lame, kbps);
-  lame_set_bWriteVbrTag(lame, 1);
+  lame_set_bWriteVbrTag(lame, info_tag ? 1 : 0);
   if (lame_init_params(lame) < 0) throw std::runtime_error("lame_init_params failed");
   std::string out;
   std::vector<unsigned char> buffer(pcm.frames() * 5 / 4 + 7200 + 16384);
@@ -109,7 +109,7 @@ std::string Mp3Bytes(const Pcm& pcm, int kbps) {
   n = lame_encode_flush(lame, buffer.data(), static_cast<int>(buffer.size()));
   out.append(reinterpret_cast<char*>(buffer.data()), static_cast<std::size_t>(n));
   // The Info frame at the start carries the exact sample count.
-  std::size_t tag = lame_get_lametag_frame(lame, buffer.data(), buffer.size());
+  std::size_t tag = info_tag ? lame_get_lametag_frame(lame, buffer.data(), buffer.size()) : 0;
   if (tag > 0 && tag <= out.size()) std::memcpy(out.data(), buffer.data(), tag);
   lame_close(lame);
   return out;

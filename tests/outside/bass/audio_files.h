@@ -27,7 +27,9 @@ Pcm FrameCounter(std::size_t frames, int rate = 44100, int channels = 2);
 // RIFF WAVE with 16-bit samples, or 8-bit (the samples' high bytes) when
 // `bits` is 8.
 std::string WavBytes(const Pcm& pcm, int bits = 16);
-std::string Mp3Bytes(const Pcm& pcm, int kbps = 128);
+// With `info_tag` the first frame carries the exact sample count (LAME's
+// Info tag); without it only a scan of every frame tells the length.
+std::string Mp3Bytes(const Pcm& pcm, int kbps = 128, bool info_tag = true);
 std::string OggBytes(const Pcm& pcm, float quality = 0.4f);
 // An ASF file with WMA version 2 audio, written to `path`.
 void WriteWma(const Pcm& pcm, const std::filesystem::path& path);

@@ -85,6 +85,19 @@ TEST_F(Formats, Mp3HasItsExactLengthAndSeeksToTheFrame) {
   EXPECT_LE(MaxDifference(after_seek, reference, 30000 * 2, 2000), 4);
 }
 
+TEST_F(Formats, Mp3WithoutInfoTagGetsItsLengthFromTheScan) {
+  const Pcm pcm = Sine(440, 1.0);
+  HSTREAM h = OpenStream(Write("plain.mp3", Mp3Bytes(pcm, 128, false)));
+  ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+  const QWORD length = BASS_StreamGetLength(h);
+  // Without the tag the encoder's delay and padding stay in: whole frames.
+  EXPECT_GE(length, pcm.frames() * kStereo16);
+  EXPECT_EQ(length % (1152 * kStereo16), 0u);
+  ASSERT_TRUE(BASS_StreamPlay(h, FALSE, 0));
+  EXPECT_EQ(DecodeAll(h).size() * 2, length) << "the length is what decoding gives";
+  EXPECT_EQ(BASS_ChannelGetPosition(h), length);
+}
+
 TEST_F(Formats, MonoMp3IsFlaggedMono) {
   const Pcm pcm = Sine(440, 1.0, 44100, 1);
   HSTREAM h = OpenStream(Write("mono.mp3", Mp3Bytes(pcm, 64)));
