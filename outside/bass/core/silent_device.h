@@ -1,6 +1,7 @@
 // The silent device: consumes audio in step with the platform clock, so that
 // positions, ends and syncs behave as with a sound card. On the real clock a
-// thread of its own renders what is due every few milliseconds. On the
+// thread of its own renders what is due every 20 ms (at once when a channel
+// starts, which then joins the block due since the last tick). On the
 // manual clock nothing is consumed until a test advances the clock; the clock
 // listener then has the device thread render exactly the frames that became
 // due, waits for it, and runs `after_advance` (the core waits there for the
