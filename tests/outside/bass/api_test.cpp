@@ -80,6 +80,37 @@ TEST_F(Api, TransportStatesFollowTheCalls) {
   EXPECT_EQ(pan, 0);
 }
 
+TEST_F(Api, FrequencyAttributeChangesThePlaybackRate) {
+  HSTREAM h = OpenStream(Write("count.wav", WavBytes(FrameCounter(44100))));
+  ASSERT_TRUE(BASS_ChannelSetAttributes(h, 22050, -1, -1));
+  DWORD freq = 0;
+  ASSERT_TRUE(BASS_ChannelGetAttributes(h, &freq, nullptr, nullptr));
+  EXPECT_EQ(freq, 22050u);
+  ASSERT_TRUE(BASS_StreamPlay(h, FALSE, 0));
+  PlayMs(100);
+  EXPECT_EQ(BASS_ChannelGetPosition(h), 2205u * 4) << "half speed";
+  ASSERT_TRUE(BASS_ChannelSetAttributes(h, 0, -1, -1));  // back to the file's own rate
+  PlayMs(100);
+  EXPECT_EQ(BASS_ChannelGetPosition(h), (2205u + 4410u) * 4);
+}
+
+TEST_F(Api, MusicReplaysFromTheStartAfterItsEnd) {
+  HMUSIC h = BASS_MusicLoad(FALSE, Write("t.mod", ModBytes(2)).c_str(), 0, 0, 0);
+  ASSERT_NE(h, 0u);
+  std::atomic<int> ends{0};
+  ASSERT_TRUE(BASS_MusicPlay(h));
+  BASS_ChannelSetSync(h, BASS_SYNC_END, 0, [](HSYNC, DWORD, DWORD, std::uintptr_t user) {
+    ++*reinterpret_cast<std::atomic<int>*>(user);
+  }, reinterpret_cast<std::uintptr_t>(&ends));
+  PlayMs(300);
+  EXPECT_EQ(ends, 1);
+  ASSERT_TRUE(BASS_MusicPlay(h));
+  PlayMs(100);
+  EXPECT_EQ(BASS_ChannelGetPosition(h), 4410u * 4);
+  PlayMs(200);
+  EXPECT_EQ(ends, 2);
+}
+
 TEST_F(Api, CallsTheEngineNeverMakesAreNotAvailable) {
   EXPECT_EQ(BASS_SampleLoad(FALSE, "x.wav", 0, 0, 1, 0), 0u);
   EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
