@@ -1,0 +1,63 @@
+// The file access of the tag and header readers: an audio file opened for
+// reading, which others may read but not write while it is open.
+//
+// The readers make many small reads (frame headers, lengths, short texts);
+// TagFile serves them from a read-ahead buffer, so a typical header costs
+// one or two reads of the file. Reads at the end of the file come back
+// short, never as errors, so the readers can treat a short file like one
+// padded with zeros.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/core/types.h"
+
+namespace tags {
+
+class TagFile {
+ public:
+  TagFile() = default;
+  ~TagFile();
+  TagFile(const TagFile&) = delete;
+  TagFile& operator=(const TagFile&) = delete;
+
+  // Opens a platform path ("C:\Music\song.mp3"). False when the file cannot
+  // be opened (missing, a folder, no access, open elsewhere for writing).
+  bool Open(const std::string& file_name);
+  void Close();
+
+  // The size when the file was opened.
+  std::int64_t Size() const { return size_; }
+  std::int64_t Position() const { return position_; }
+  // Moves to an absolute position; false for a negative one. Positions
+  // past the end are allowed (reads there return nothing).
+  bool Seek(std::int64_t position);
+
+  // Reads up to `count` bytes at the current position and moves past them.
+  // Returns the number read (short at the end of the file), or -1 on an
+  // I/O error.
+  int Read(void* buffer, int count);
+  // Reads `count` bytes at `position` and moves past them; whatever lies
+  // beyond the end of the file is filled with zeros. Returns the number of
+  // bytes that came from the file, or -1 on an I/O error or a negative
+  // position.
+  int ReadAt(std::int64_t position, void* buffer, int count);
+
+ private:
+  // Reads straight from the file at `position`.
+  int ReadFromFile(std::int64_t position, void* buffer, int count);
+
+  static constexpr int kBufferSize = 8192;
+
+  HANDLE handle_ = nullptr;
+  std::int64_t size_ = 0;
+  std::int64_t position_ = 0;
+  // The read-ahead buffer holds the file's bytes from buffer_start_ on.
+  std::array<std::uint8_t, kBufferSize> buffer_;
+  std::int64_t buffer_start_ = 0;
+  int buffer_length_ = 0;
+};
+
+}  // namespace tags
