@@ -53,7 +53,7 @@ struct OggSpec {
   int sample_rate = 44100;
   int channels = 2;
   double seconds = 2.0;
-  std::vector<std::pair<std::string, std::string>> comments;
+  std::vector<std::pair<std::string, std::string>> comments = {};
 };
 // An encoded tone with the comments given.
 std::string EncodeOgg(const OggSpec& spec);
