@@ -37,7 +37,7 @@ function(velko_add_test_program name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_link_libraries(${name} PRIVATE velko_options ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  target_link_libraries(${name} PRIVATE velko_options ${ARG_LIBS} velko_test_main GTest::gtest Threads::Threads)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     PROPERTIES ENVIRONMENT "VELKO_BIN_DIR=${VELKO_BIN_DIR};VELKO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"

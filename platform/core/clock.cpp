@@ -5,6 +5,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core/waits.h"
+
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -87,7 +89,9 @@ DWORD GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
 
 DWORD timeGetTime() { return GetTickCount(); }
 
-void Sleep(DWORD milliseconds) {
+namespace {
+
+void SleepOnClock(DWORD milliseconds) {
   if (milliseconds == 0) {
     std::this_thread::yield();
     return;
@@ -101,6 +105,15 @@ void Sleep(DWORD milliseconds) {
   std::unique_lock<std::mutex> lock(m);
   platform::WaitUntilClock(lock, cv, platform::DeadlineAfterMs(milliseconds),
                            [] { return false; });
+}
+
+}  // namespace
+
+void Sleep(DWORD milliseconds) {
+  SleepOnClock(milliseconds);
+  // A thread suspended by another thread stops here (see SuspendThread).
+  auto lock = platform::LockDispatcher();
+  platform::ParkWhileSuspended(lock);
 }
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {

@@ -60,6 +60,8 @@ std::size_t OpenHandleCount() {
 }  // namespace platform
 
 BOOL CloseHandle(HANDLE handle) {
+  // The calling thread's pseudo handle (GetCurrentThread) needs no closing.
+  if (handle == reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2))) return TRUE;
   std::shared_ptr<platform::KernelObject> object;
   {
     HandleTable& table = Table();

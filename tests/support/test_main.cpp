@@ -1,0 +1,24 @@
+// The main program of every test program. Before any test runs, it points
+// everything the platform would keep in the user's own folders (registry
+// hives, mutex lock files, the Windows folder, the temporary folder) at a
+// fresh folder of this run, so no test can touch the user's real settings.
+#include <gtest/gtest.h>
+
+#include "platform/core/mutexes.h"
+#include "platform/fs/drives.h"
+#include "platform/reg/registry.h"
+#include "tests/support/temp_dir.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  velko_test::TempDir sandbox;
+  std::filesystem::create_directories(sandbox / "registry");
+  std::filesystem::create_directories(sandbox / "mutexes");
+  std::filesystem::create_directories(sandbox / "Windows");
+  std::filesystem::create_directories(sandbox / "Temp");
+  platform::SetRegistryFolder((sandbox / "registry").string());
+  platform::SetMutexFolder((sandbox / "mutexes").string());
+  platform::SetWindowsFolder((sandbox / "Windows").string());
+  platform::SetTempFolder((sandbox / "Temp").string());
+  return RUN_ALL_TESTS();
+}
