@@ -46,13 +46,15 @@ std::uint32_t BigEndian(const std::uint8_t* b, int count) {
 std::string DecodeFrameText(std::string_view text) {
   if (text.empty()) return std::string();
   if (static_cast<std::uint8_t>(text[0]) != kUtf16) {
-    // The encoding byte and the zero padding are blanks and trim away.
-    return std::string(tags::TrimBlanks(tags::Latin1ToUtf8(text)));
+    // The encoding byte and the zero padding are blanks and trim away
+    // (blanks are the same bytes in Latin-1 and UTF-8).
+    return tags::Latin1ToUtf8(tags::TrimBlanks(text));
   }
   std::u16string units;
-  for (std::size_t i = 1; i + 1 < text.size(); i += 2) {
-    const char16_t unit = static_cast<char16_t>(static_cast<std::uint8_t>(text[i]) |
-                                                (static_cast<std::uint8_t>(text[i + 1]) << 8));
+  for (std::size_t i = 1; i < text.size(); i += 2) {
+    // An odd last byte pairs with the zero that follows the frame's text.
+    const std::uint8_t high = i + 1 < text.size() ? static_cast<std::uint8_t>(text[i + 1]) : 0;
+    const char16_t unit = static_cast<char16_t>(static_cast<std::uint8_t>(text[i]) | (high << 8));
     if (unit == 0) break;
     if (i == 1 && unit == 0xFEFF) continue;  // the byte-order mark FF FE
     units += unit;
@@ -149,10 +151,11 @@ bool TID3v2::ReadFrames(tags::TagFile& file, FrameTexts& frames) const {
     const std::int64_t data = position + frame_header_size;
     // Compressed frames (second flag byte 0x80) are not used.
     const bool usable = old_layout || (header[9] & 0x80) == 0;
-    std::string text(kFrameTextSize, '\0');
-    const int wanted = static_cast<int>(std::min<std::uint32_t>(size, kFrameTextSize));
-    if (usable && file.ReadAt(data, text.data(), wanted) < 0) return false;
-    const std::uint8_t encoding = static_cast<std::uint8_t>(text[0]);
+    // The text is the frame's first 500 bytes; a frame cut short by the end
+    // of the file reads as if zeros followed.
+    std::string text(std::min<std::uint32_t>(size, kFrameTextSize), '\0');
+    if (usable && file.ReadAt(data, text.data(), static_cast<int>(text.size())) < 0) return false;
+    const std::uint8_t encoding = text.empty() ? kLatin1 : static_cast<std::uint8_t>(text[0]);
     if (usable && (encoding == kLatin1 || encoding == kUtf16)) {
       const std::string_view id(reinterpret_cast<const char*>(header), id_size);
       for (std::size_t slot = 0; slot < ID3v2FrameIDs.size(); ++slot) {

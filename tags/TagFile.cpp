@@ -30,8 +30,7 @@ void TagFile::Close() {
   handle_ = nullptr;
   size_ = 0;
   position_ = 0;
-  buffer_start_ = 0;
-  buffer_length_ = 0;
+  for (Buffer& buffer : buffers_) buffer.length = 0;
 }
 
 bool TagFile::Seek(std::int64_t position) {
@@ -43,26 +42,39 @@ bool TagFile::Seek(std::int64_t position) {
 int TagFile::Read(void* buffer, int count) {
   if (handle_ == nullptr || count < 0) return -1;
   int done = 0;
-  if (position_ >= size_) {
+  if (position_ >= size_ || count == 0) {
     done = 0;  // nothing lies beyond the end
   } else if (count > kBufferSize) {
-    done = ReadFromFile(position_, buffer, count);
+    done = ReadFromFile(position_, buffer, static_cast<int>(std::min<std::int64_t>(count, size_ - position_)));
   } else {
-    const std::int64_t buffer_end = buffer_start_ + buffer_length_;
-    const bool in_buffer = position_ >= buffer_start_ && position_ < buffer_end &&
-                           (position_ + count <= buffer_end || buffer_end >= size_);
-    if (!in_buffer) {
-      buffer_length_ = std::max(0, ReadFromFile(position_, buffer_.data(), kBufferSize));
-      buffer_start_ = position_;
-      if (buffer_length_ == 0) return -1;  // the file holds bytes here, yet none came
-    }
-    const auto offset = static_cast<int>(position_ - buffer_start_);
-    done = std::min(count, buffer_length_ - offset);
-    std::memcpy(buffer, buffer_.data() + offset, static_cast<std::size_t>(done));
+    const Buffer* source = BufferFor(position_, count);
+    if (source == nullptr) return -1;
+    const auto offset = static_cast<int>(position_ - source->start);
+    done = std::min(count, source->length - offset);
+    std::memcpy(buffer, source->bytes.data() + offset, static_cast<std::size_t>(done));
   }
   if (done < 0) return -1;
   position_ += done;
   return done;
+}
+
+const TagFile::Buffer* TagFile::BufferFor(std::int64_t position, int count) {
+  const std::int64_t wanted_end = std::min(position + count, size_);
+  for (const Buffer& buffer : buffers_) {
+    if (position >= buffer.start && wanted_end <= buffer.start + buffer.length) return &buffer;
+  }
+  // Fill the buffer used least recently. Near the end of the file the
+  // buffer ends at the end, so that it also holds what lies just before.
+  last_filled_ = 1 - last_filled_;
+  Buffer& buffer = buffers_[last_filled_];
+  buffer.start = position + kBufferSize <= size_ ? position : std::max<std::int64_t>(0, size_ - kBufferSize);
+  buffer.length = 0;
+  const auto length = static_cast<int>(std::min<std::int64_t>(kBufferSize, size_ - buffer.start));
+  const int got = ReadFromFile(buffer.start, buffer.bytes.data(), length);
+  // The file holds these bytes, yet fewer came: it shrank or failed.
+  if (got < length) return nullptr;
+  buffer.length = got;
+  return &buffer;
 }
 
 int TagFile::ReadAt(std::int64_t position, void* buffer, int count) {

@@ -1,9 +1,11 @@
 // The file access of the tag and header readers: an audio file opened for
 // reading, which others may read but not write while it is open.
 //
-// The readers make many small reads (frame headers, lengths, short texts);
-// TagFile serves them from a read-ahead buffer, so a typical header costs
-// one or two reads of the file. Reads at the end of the file come back
+// The readers make many small reads (frame headers, lengths, short texts),
+// mostly near the start and near the end of a file. TagFile serves them
+// from two read-ahead buffers, one of which usually holds the start and the
+// other the end, so reading a typical file's header and tags costs two
+// reads of the file. Reads at the end of the file come back
 // short, never as errors, so the readers can treat a short file like one
 // padded with zeros.
 #pragma once
@@ -46,18 +48,27 @@ class TagFile {
   int ReadAt(std::int64_t position, void* buffer, int count);
 
  private:
+  static constexpr int kBufferSize = 8192;
+
+  // A buffer holds `length` bytes of the file from `start` on.
+  struct Buffer {
+    std::int64_t start = 0;
+    int length = 0;
+    std::array<std::uint8_t, kBufferSize> bytes;
+  };
+
+  // The buffer that holds `count` bytes at `position` (or all there is of
+  // them before the end of the file), filled when none does; null on an
+  // I/O error.
+  const Buffer* BufferFor(std::int64_t position, int count);
   // Reads straight from the file at `position`.
   int ReadFromFile(std::int64_t position, void* buffer, int count);
-
-  static constexpr int kBufferSize = 8192;
 
   HANDLE handle_ = nullptr;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
-  // The read-ahead buffer holds the file's bytes from buffer_start_ on.
-  std::array<std::uint8_t, kBufferSize> buffer_;
-  std::int64_t buffer_start_ = 0;
-  int buffer_length_ = 0;
+  Buffer buffers_[2];
+  int last_filled_ = 1;
 };
 
 }  // namespace tags

@@ -111,8 +111,16 @@ std::string Utf8ToWindows1252(std::string_view text) {
 
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string out;
-  out.reserve(bytes.size());
-  for (char b : bytes) AppendUtf8(out, static_cast<unsigned char>(b));
+  out.reserve(bytes.size() * 2);
+  for (char b : bytes) {
+    const auto c = static_cast<unsigned char>(b);
+    if (c < 0x80) {
+      out += b;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
   return out;
 }
 

@@ -126,8 +126,11 @@ TEST_F(WMAfileTest, NotASFIsReadButNotValid) {
 TEST_F(WMAfileTest, AnObjectSizeBelowItsOwnHeaderEndsTheWalk) {
   std::string zero_sized = AsfObject("11111111-2222-3333-4444-555555555555", "");
   zero_sized.replace(16, 8, LE64(0));
-  // Without the check the walk would read this object for ever.
-  ASSERT_TRUE(Read(AsfFile({AsfFileProperties(128000), zero_sized, AsfStreamProperties(2, 44100, 16000)})));
+  std::string wma = AsfFile({AsfFileProperties(128000), zero_sized, AsfStreamProperties(2, 44100, 16000)});
+  // With a size of 0 and this count the walk would read the same object
+  // four billion times.
+  wma.replace(24, 4, LE32(0xFFFFFFFF));
+  ASSERT_TRUE(Read(wma));
   EXPECT_FALSE(reader_.Valid);
 }
 
