@@ -75,6 +75,7 @@ const std::unordered_map<DWORD, const char*>& MessageTable() {
       {ERROR_NOT_FOUND, "Element not found."},
       {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
       {ERROR_INVALID_MENU_HANDLE, "Invalid menu handle."},
+      {ERROR_CANNOT_FIND_WND_CLASS, "Cannot find window class."},
       {ERROR_WINDOW_OF_OTHER_THREAD, "Invalid window; it belongs to other thread."},
       {ERROR_CLASS_ALREADY_EXISTS, "Class already exists."},
       {ERROR_CLASS_DOES_NOT_EXIST, "Class does not exist."},

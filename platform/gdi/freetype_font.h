@@ -1,0 +1,16 @@
+// Faces of installed fonts: fontconfig finds the file for a family, weight
+// and slant; FreeType renders it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/gdi/font.h"
+
+namespace platform::gdi {
+
+// The face for the logical font with `family` already mapped; null when no
+// scalable font can be found or opened.
+std::shared_ptr<FontFace> MakeFreeTypeFont(const LOGFONT& font, const std::string& family);
+
+}  // namespace platform::gdi

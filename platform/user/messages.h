@@ -1,0 +1,357 @@
+// Window message numbers and the codes carried in their parameters, with
+// the platform's documented values. One header holds them all so that every
+// part of the program agrees on the numbers.
+#pragma once
+
+#include "platform/core/types.h"
+
+// ---------------------------------------------------------------------------
+// Window messages
+// ---------------------------------------------------------------------------
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ACTIVATE = 0x0006;
+constexpr UINT WM_SETFOCUS = 0x0007;
+constexpr UINT WM_KILLFOCUS = 0x0008;
+constexpr UINT WM_ENABLE = 0x000A;
+constexpr UINT WM_SETREDRAW = 0x000B;
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_GETTEXT = 0x000D;
+constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUERYENDSESSION = 0x0011;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_QUERYOPEN = 0x0013;
+constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_SYSCOLORCHANGE = 0x0015;
+constexpr UINT WM_ENDSESSION = 0x0016;
+constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_WININICHANGE = 0x001A;
+constexpr UINT WM_SETTINGCHANGE = WM_WININICHANGE;
+constexpr UINT WM_DEVMODECHANGE = 0x001B;
+constexpr UINT WM_ACTIVATEAPP = 0x001C;
+constexpr UINT WM_FONTCHANGE = 0x001D;
+constexpr UINT WM_TIMECHANGE = 0x001E;
+constexpr UINT WM_CANCELMODE = 0x001F;
+constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_MOUSEACTIVATE = 0x0021;
+constexpr UINT WM_CHILDACTIVATE = 0x0022;
+constexpr UINT WM_QUEUESYNC = 0x0023;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+constexpr UINT WM_PAINTICON = 0x0026;
+constexpr UINT WM_ICONERASEBKGND = 0x0027;
+constexpr UINT WM_NEXTDLGCTL = 0x0028;
+constexpr UINT WM_SPOOLERSTATUS = 0x002A;
+constexpr UINT WM_DRAWITEM = 0x002B;
+constexpr UINT WM_MEASUREITEM = 0x002C;
+constexpr UINT WM_DELETEITEM = 0x002D;
+constexpr UINT WM_VKEYTOITEM = 0x002E;
+constexpr UINT WM_CHARTOITEM = 0x002F;
+constexpr UINT WM_SETFONT = 0x0030;
+constexpr UINT WM_GETFONT = 0x0031;
+constexpr UINT WM_SETHOTKEY = 0x0032;
+constexpr UINT WM_GETHOTKEY = 0x0033;
+constexpr UINT WM_QUERYDRAGICON = 0x0037;
+constexpr UINT WM_COMPAREITEM = 0x0039;
+constexpr UINT WM_GETOBJECT = 0x003D;
+constexpr UINT WM_COMPACTING = 0x0041;
+constexpr UINT WM_COMMNOTIFY = 0x0044;
+constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
+constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
+constexpr UINT WM_POWER = 0x0048;
+constexpr UINT WM_COPYDATA = 0x004A;
+constexpr UINT WM_CANCELJOURNAL = 0x004B;
+constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_INPUTLANGCHANGEREQUEST = 0x0050;
+constexpr UINT WM_INPUTLANGCHANGE = 0x0051;
+constexpr UINT WM_TCARD = 0x0052;
+constexpr UINT WM_HELP = 0x0053;
+constexpr UINT WM_USERCHANGED = 0x0054;
+constexpr UINT WM_NOTIFYFORMAT = 0x0055;
+constexpr UINT WM_CONTEXTMENU = 0x007B;
+constexpr UINT WM_STYLECHANGING = 0x007C;
+constexpr UINT WM_STYLECHANGED = 0x007D;
+constexpr UINT WM_DISPLAYCHANGE = 0x007E;
+constexpr UINT WM_GETICON = 0x007F;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_NCCREATE = 0x0081;
+constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_NCCALCSIZE = 0x0083;
+constexpr UINT WM_NCHITTEST = 0x0084;
+constexpr UINT WM_NCPAINT = 0x0085;
+constexpr UINT WM_NCACTIVATE = 0x0086;
+constexpr UINT WM_GETDLGCODE = 0x0087;
+constexpr UINT WM_SYNCPAINT = 0x0088;
+constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
+constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+constexpr UINT WM_NCLBUTTONUP = 0x00A2;
+constexpr UINT WM_NCLBUTTONDBLCLK = 0x00A3;
+constexpr UINT WM_NCRBUTTONDOWN = 0x00A4;
+constexpr UINT WM_NCRBUTTONUP = 0x00A5;
+constexpr UINT WM_NCRBUTTONDBLCLK = 0x00A6;
+constexpr UINT WM_NCMBUTTONDOWN = 0x00A7;
+constexpr UINT WM_NCMBUTTONUP = 0x00A8;
+constexpr UINT WM_NCMBUTTONDBLCLK = 0x00A9;
+constexpr UINT WM_NCXBUTTONDOWN = 0x00AB;
+constexpr UINT WM_NCXBUTTONUP = 0x00AC;
+constexpr UINT WM_NCXBUTTONDBLCLK = 0x00AD;
+
+constexpr UINT WM_KEYFIRST = 0x0100;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_DEADCHAR = 0x0103;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;
+constexpr UINT WM_SYSKEYUP = 0x0105;
+constexpr UINT WM_SYSCHAR = 0x0106;
+constexpr UINT WM_SYSDEADCHAR = 0x0107;
+constexpr UINT WM_UNICHAR = 0x0109;
+constexpr UINT WM_KEYLAST = 0x0109;
+constexpr UINT WM_IME_STARTCOMPOSITION = 0x010D;
+constexpr UINT WM_IME_ENDCOMPOSITION = 0x010E;
+constexpr UINT WM_IME_COMPOSITION = 0x010F;
+constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_VSCROLL = 0x0115;
+constexpr UINT WM_INITMENU = 0x0116;
+constexpr UINT WM_INITMENUPOPUP = 0x0117;
+constexpr UINT WM_MENUSELECT = 0x011F;
+constexpr UINT WM_MENUCHAR = 0x0120;
+constexpr UINT WM_ENTERIDLE = 0x0121;
+constexpr UINT WM_MENURBUTTONUP = 0x0122;
+constexpr UINT WM_UNINITMENUPOPUP = 0x0125;
+constexpr UINT WM_CHANGEUISTATE = 0x0127;
+constexpr UINT WM_UPDATEUISTATE = 0x0128;
+constexpr UINT WM_QUERYUISTATE = 0x0129;
+constexpr UINT WM_CTLCOLORMSGBOX = 0x0132;
+constexpr UINT WM_CTLCOLOREDIT = 0x0133;
+constexpr UINT WM_CTLCOLORLISTBOX = 0x0134;
+constexpr UINT WM_CTLCOLORBTN = 0x0135;
+constexpr UINT WM_CTLCOLORDLG = 0x0136;
+constexpr UINT WM_CTLCOLORSCROLLBAR = 0x0137;
+constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
+
+constexpr UINT WM_MOUSEFIRST = 0x0200;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
+constexpr UINT WM_MBUTTONUP = 0x0208;
+constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_XBUTTONDOWN = 0x020B;
+constexpr UINT WM_XBUTTONUP = 0x020C;
+constexpr UINT WM_XBUTTONDBLCLK = 0x020D;
+constexpr UINT WM_MOUSEHWHEEL = 0x020E;
+constexpr UINT WM_MOUSELAST = 0x020E;
+constexpr UINT WM_PARENTNOTIFY = 0x0210;
+constexpr UINT WM_ENTERMENULOOP = 0x0211;
+constexpr UINT WM_EXITMENULOOP = 0x0212;
+constexpr UINT WM_NEXTMENU = 0x0213;
+constexpr UINT WM_SIZING = 0x0214;
+constexpr UINT WM_CAPTURECHANGED = 0x0215;
+constexpr UINT WM_MOVING = 0x0216;
+constexpr UINT WM_POWERBROADCAST = 0x0218;
+constexpr UINT WM_DEVICECHANGE = 0x0219;
+constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
+constexpr UINT WM_EXITSIZEMOVE = 0x0232;
+constexpr UINT WM_DROPFILES = 0x0233;
+constexpr UINT WM_NCMOUSEHOVER = 0x02A0;
+constexpr UINT WM_MOUSEHOVER = 0x02A1;
+constexpr UINT WM_NCMOUSELEAVE = 0x02A2;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
+constexpr UINT WM_CUT = 0x0300;
+constexpr UINT WM_COPY = 0x0301;
+constexpr UINT WM_PASTE = 0x0302;
+constexpr UINT WM_CLEAR = 0x0303;
+constexpr UINT WM_UNDO = 0x0304;
+constexpr UINT WM_RENDERFORMAT = 0x0305;
+constexpr UINT WM_RENDERALLFORMATS = 0x0306;
+constexpr UINT WM_DESTROYCLIPBOARD = 0x0307;
+constexpr UINT WM_DRAWCLIPBOARD = 0x0308;
+constexpr UINT WM_PAINTCLIPBOARD = 0x0309;
+constexpr UINT WM_VSCROLLCLIPBOARD = 0x030A;
+constexpr UINT WM_SIZECLIPBOARD = 0x030B;
+constexpr UINT WM_ASKCBFORMATNAME = 0x030C;
+constexpr UINT WM_CHANGECBCHAIN = 0x030D;
+constexpr UINT WM_HSCROLLCLIPBOARD = 0x030E;
+constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
+constexpr UINT WM_PALETTEISCHANGING = 0x0310;
+constexpr UINT WM_PALETTECHANGED = 0x0311;
+constexpr UINT WM_HOTKEY = 0x0312;
+constexpr UINT WM_PRINT = 0x0317;
+constexpr UINT WM_PRINTCLIENT = 0x0318;
+constexpr UINT WM_APPCOMMAND = 0x0319;
+constexpr UINT WM_THEMECHANGED = 0x031A;
+
+// Private messages of window classes start here; WM_APP and up are private
+// to the program.
+constexpr UINT WM_USER = 0x0400;
+constexpr UINT WM_APP = 0x8000;
+
+// ---------------------------------------------------------------------------
+// Parameter codes
+// ---------------------------------------------------------------------------
+
+// WM_ACTIVATE, low word of wParam.
+constexpr WORD WA_INACTIVE = 0;
+constexpr WORD WA_ACTIVE = 1;
+constexpr WORD WA_CLICKACTIVE = 2;
+
+// WM_SIZE, wParam.
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
+constexpr WPARAM SIZE_MAXSHOW = 3;
+constexpr WPARAM SIZE_MAXHIDE = 4;
+
+// WM_SHOWWINDOW, lParam (0 when ShowWindow was called).
+constexpr LPARAM SW_PARENTCLOSING = 1;
+constexpr LPARAM SW_OTHERZOOM = 2;
+constexpr LPARAM SW_PARENTOPENING = 3;
+constexpr LPARAM SW_OTHERUNZOOM = 4;
+
+// WM_SIZING and WM_MOVING, wParam: the edge being dragged.
+constexpr WPARAM WMSZ_LEFT = 1;
+constexpr WPARAM WMSZ_RIGHT = 2;
+constexpr WPARAM WMSZ_TOP = 3;
+constexpr WPARAM WMSZ_TOPLEFT = 4;
+constexpr WPARAM WMSZ_TOPRIGHT = 5;
+constexpr WPARAM WMSZ_BOTTOM = 6;
+constexpr WPARAM WMSZ_BOTTOMLEFT = 7;
+constexpr WPARAM WMSZ_BOTTOMRIGHT = 8;
+
+// WM_NCHITTEST results.
+constexpr LRESULT HTERROR = -2;
+constexpr LRESULT HTTRANSPARENT = -1;
+constexpr LRESULT HTNOWHERE = 0;
+constexpr LRESULT HTCLIENT = 1;
+constexpr LRESULT HTCAPTION = 2;
+constexpr LRESULT HTSYSMENU = 3;
+constexpr LRESULT HTGROWBOX = 4;
+constexpr LRESULT HTSIZE = HTGROWBOX;
+constexpr LRESULT HTMENU = 5;
+constexpr LRESULT HTHSCROLL = 6;
+constexpr LRESULT HTVSCROLL = 7;
+constexpr LRESULT HTMINBUTTON = 8;
+constexpr LRESULT HTREDUCE = HTMINBUTTON;
+constexpr LRESULT HTMAXBUTTON = 9;
+constexpr LRESULT HTZOOM = HTMAXBUTTON;
+constexpr LRESULT HTLEFT = 10;
+constexpr LRESULT HTRIGHT = 11;
+constexpr LRESULT HTTOP = 12;
+constexpr LRESULT HTTOPLEFT = 13;
+constexpr LRESULT HTTOPRIGHT = 14;
+constexpr LRESULT HTBOTTOM = 15;
+constexpr LRESULT HTBOTTOMLEFT = 16;
+constexpr LRESULT HTBOTTOMRIGHT = 17;
+constexpr LRESULT HTBORDER = 18;
+constexpr LRESULT HTOBJECT = 19;
+constexpr LRESULT HTCLOSE = 20;
+constexpr LRESULT HTHELP = 21;
+
+// WM_SYSCOMMAND, wParam (the low four bits are the system's own).
+constexpr WPARAM SC_SIZE = 0xF000;
+constexpr WPARAM SC_SEPARATOR = 0xF00F;
+constexpr WPARAM SC_MOVE = 0xF010;
+constexpr WPARAM SC_MINIMIZE = 0xF020;
+constexpr WPARAM SC_ICON = SC_MINIMIZE;
+constexpr WPARAM SC_MAXIMIZE = 0xF030;
+constexpr WPARAM SC_ZOOM = SC_MAXIMIZE;
+constexpr WPARAM SC_NEXTWINDOW = 0xF040;
+constexpr WPARAM SC_PREVWINDOW = 0xF050;
+constexpr WPARAM SC_CLOSE = 0xF060;
+constexpr WPARAM SC_VSCROLL = 0xF070;
+constexpr WPARAM SC_HSCROLL = 0xF080;
+constexpr WPARAM SC_MOUSEMENU = 0xF090;
+constexpr WPARAM SC_KEYMENU = 0xF100;
+constexpr WPARAM SC_ARRANGE = 0xF110;
+constexpr WPARAM SC_RESTORE = 0xF120;
+constexpr WPARAM SC_TASKLIST = 0xF130;
+constexpr WPARAM SC_SCREENSAVE = 0xF140;
+constexpr WPARAM SC_HOTKEY = 0xF150;
+constexpr WPARAM SC_DEFAULT = 0xF160;
+constexpr WPARAM SC_MONITORPOWER = 0xF170;
+constexpr WPARAM SC_CONTEXTHELP = 0xF180;
+
+// Mouse messages, wParam: keys and buttons held down.
+constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr WPARAM MK_RBUTTON = 0x0002;
+constexpr WPARAM MK_SHIFT = 0x0004;
+constexpr WPARAM MK_CONTROL = 0x0008;
+constexpr WPARAM MK_MBUTTON = 0x0010;
+constexpr WPARAM MK_XBUTTON1 = 0x0020;
+constexpr WPARAM MK_XBUTTON2 = 0x0040;
+
+// WM_MOUSEACTIVATE results.
+constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LRESULT MA_ACTIVATEANDEAT = 2;
+constexpr LRESULT MA_NOACTIVATE = 3;
+constexpr LRESULT MA_NOACTIVATEANDEAT = 4;
+
+// WM_NCCALCSIZE results when wParam is TRUE.
+constexpr LRESULT WVR_ALIGNTOP = 0x0010;
+constexpr LRESULT WVR_ALIGNLEFT = 0x0020;
+constexpr LRESULT WVR_ALIGNBOTTOM = 0x0040;
+constexpr LRESULT WVR_ALIGNRIGHT = 0x0080;
+constexpr LRESULT WVR_HREDRAW = 0x0100;
+constexpr LRESULT WVR_VREDRAW = 0x0200;
+constexpr LRESULT WVR_REDRAW = WVR_HREDRAW | WVR_VREDRAW;
+constexpr LRESULT WVR_VALIDRECTS = 0x0400;
+
+// WM_GETDLGCODE results.
+constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+constexpr LRESULT DLGC_WANTTAB = 0x0002;
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
+constexpr LRESULT DLGC_HASSETSEL = 0x0008;
+constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
+constexpr LRESULT DLGC_WANTCHARS = 0x0080;
+constexpr LRESULT DLGC_STATIC = 0x0100;
+constexpr LRESULT DLGC_BUTTON = 0x2000;
+
+// WM_NOTIFYFORMAT.
+constexpr LPARAM NF_QUERY = 3;
+constexpr LPARAM NF_REQUERY = 4;
+constexpr LRESULT NFR_ANSI = 1;
+constexpr LRESULT NFR_UNICODE = 2;
+
+// WM_GETICON / WM_SETICON, wParam.
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+
+// WM_CHANGEUISTATE / WM_UPDATEUISTATE.
+constexpr WORD UIS_SET = 1;
+constexpr WORD UIS_CLEAR = 2;
+constexpr WORD UIS_INITIALIZE = 3;
+constexpr WORD UISF_HIDEFOCUS = 0x1;
+constexpr WORD UISF_HIDEACCEL = 0x2;
+
+// WM_ENDSESSION / WM_QUERYENDSESSION, lParam.
+constexpr LPARAM ENDSESSION_CLOSEAPP = 0x00000001;
+constexpr LPARAM ENDSESSION_CRITICAL = 0x40000000;
+constexpr LPARAM ENDSESSION_LOGOFF = static_cast<LPARAM>(0x80000000u);
+
+// WM_DEVICECHANGE, wParam.
+constexpr WPARAM DBT_DEVNODES_CHANGED = 0x0007;
+constexpr WPARAM DBT_QUERYCHANGECONFIG = 0x0017;
+constexpr WPARAM DBT_CONFIGCHANGED = 0x0018;
+constexpr WPARAM DBT_DEVICEARRIVAL = 0x8000;
+constexpr WPARAM DBT_DEVICEQUERYREMOVE = 0x8001;
+constexpr WPARAM DBT_DEVICEQUERYREMOVEFAILED = 0x8002;
+constexpr WPARAM DBT_DEVICEREMOVEPENDING = 0x8003;
+constexpr WPARAM DBT_DEVICEREMOVECOMPLETE = 0x8004;
+constexpr WPARAM DBT_DEVICETYPESPECIFIC = 0x8005;

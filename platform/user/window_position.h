@@ -1,0 +1,45 @@
+// Window geometry, visibility and the enabled state.
+//
+// Each window keeps its window rectangle and client rectangle. The client
+// rectangle comes from WM_NCCALCSIZE (the default procedure gives the whole
+// window until the non-client frame is drawn). Changes go through
+// SetWindowPos: WM_WINDOWPOSCHANGING (which may amend the WINDOWPOS),
+// WM_NCCALCSIZE when the window moved or changed size, then
+// WM_WINDOWPOSCHANGED, whose default handling sends WM_MOVE and WM_SIZE
+// when the client area moved or changed size.
+#pragma once
+
+#include "platform/core/types.h"
+#include "platform/user/messages.h"
+#include "platform/user/user_types.h"
+#include "platform/user/window_styles.h"
+
+// Returns whether the window was visible before. Sends WM_SHOWWINDOW when
+// the visibility changes. Minimizing and maximizing set WS_MINIMIZE /
+// WS_MAXIMIZE and send WM_SIZE with SIZE_MINIMIZED / SIZE_MAXIMIZED; the
+// window keeps its rectangle (screen placement comes with the display).
+BOOL ShowWindow(HWND hwnd, int command);
+// True when the window and all its ancestors have WS_VISIBLE.
+BOOL IsWindowVisible(HWND hwnd);
+BOOL IsIconic(HWND hwnd);
+BOOL IsZoomed(HWND hwnd);
+// Returns whether the window was disabled before; sends WM_ENABLE when the
+// state changes.
+BOOL EnableWindow(HWND hwnd, BOOL enable);
+BOOL IsWindowEnabled(HWND hwnd);
+
+// Coordinates are relative to the parent's client area (screen coordinates
+// for top-level windows). `insert_after` places the window in its siblings'
+// z-order: HWND_TOP, HWND_BOTTOM, HWND_TOPMOST, HWND_NOTOPMOST or a sibling.
+BOOL SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int width, int height, UINT flags);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+// Window rectangle in screen coordinates.
+BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+// Client rectangle: (0, 0, client width, client height).
+BOOL GetClientRect(HWND hwnd, LPRECT rect);
+BOOL ClientToScreen(HWND hwnd, LPPOINT point);
+BOOL ScreenToClient(HWND hwnd, LPPOINT point);
+// Maps points from one window's client coordinates to another's (null:
+// screen). Returns the offset: horizontal in the low word, vertical in the
+// high word.
+int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count);

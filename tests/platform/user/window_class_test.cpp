@@ -1,0 +1,179 @@
+#include "platform/user/window_class.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/core/errors.h"
+#include "tests/platform/user/user_test_support.h"
+
+namespace {
+
+using velko_test::UserTest;
+
+LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProc(hwnd, message, wparam, lparam);
+}
+
+HINSTANCE Instance(std::uintptr_t value) {
+  return reinterpret_cast<HINSTANCE>(value);
+}
+
+WNDCLASS ClassNamed(const char* name, HINSTANCE instance = nullptr, UINT style = 0) {
+  WNDCLASS info;
+  info.style = style;
+  info.lpfnWndProc = PlainProc;
+  info.hInstance = instance;
+  info.lpszClassName = name;
+  return info;
+}
+
+class WindowClassTest : public UserTest {};
+
+TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
+  WNDCLASS info = ClassNamed("Velko.Sample");
+  info.cbWndExtra = 24;
+  info.style = CS_DBLCLKS;
+  info.hbrBackground = reinterpret_cast<HBRUSH>(7);
+  info.lpszMenuName = "MainMenu";
+  ATOM atom = RegisterClass(&info);
+  ASSERT_GE(atom, 0xC000);
+
+  WNDCLASS again = ClassNamed("VELKO.sample");
+  SetLastError(0);
+  EXPECT_EQ(RegisterClass(&again), 0);
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
+
+  WNDCLASS found;
+  ASSERT_TRUE(GetClassInfo(nullptr, "velko.SAMPLE", &found));
+  EXPECT_EQ(found.lpfnWndProc, &PlainProc);
+  EXPECT_EQ(found.cbWndExtra, 24);
+  EXPECT_EQ(found.style, CS_DBLCLKS);
+  EXPECT_EQ(found.hbrBackground, reinterpret_cast<HBRUSH>(7));
+  EXPECT_STREQ(found.lpszMenuName, "MainMenu");
+
+  EXPECT_TRUE(UnregisterClass("VELKO.SAMPLE", nullptr));
+  SetLastError(0);
+  EXPECT_FALSE(GetClassInfo(nullptr, "Velko.Sample", &found));
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
+  SetLastError(0);
+  EXPECT_FALSE(UnregisterClass("Velko.Sample", nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
+}
+
+TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
+  WNDCLASS info = ClassNamed("Velko.Busy");
+  ASSERT_TRUE(RegisterClass(&info));
+  HWND hwnd = CreateWindowEx(0, "velko.busy", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  SetLastError(0);
+  EXPECT_FALSE(UnregisterClass("Velko.Busy", nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_HAS_WINDOWS);
+  EXPECT_TRUE(DestroyWindow(hwnd));
+  EXPECT_TRUE(UnregisterClass("Velko.Busy", nullptr));
+}
+
+TEST_F(WindowClassTest, UnknownClassCannotMakeWindows) {
+  SetLastError(0);
+  EXPECT_EQ(CreateWindowEx(0, "No.Such.Class", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                           nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
+}
+
+TEST_F(WindowClassTest, LocalClassesServeTheirInstanceAndGlobalClassesEveryone) {
+  WNDCLASS local = ClassNamed("Velko.Local", Instance(0x1000));
+  WNDCLASS global = ClassNamed("Velko.Global", Instance(0x1000), CS_GLOBALCLASS);
+  ASSERT_TRUE(RegisterClass(&local));
+  ASSERT_TRUE(RegisterClass(&global));
+  // The same name for another instance is another class.
+  WNDCLASS other_local = ClassNamed("Velko.Local", Instance(0x2000));
+  EXPECT_TRUE(RegisterClass(&other_local));
+
+  SetLastError(0);
+  EXPECT_EQ(CreateWindowEx(0, "Velko.Local", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           Instance(0x3000), nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
+  HWND own = CreateWindowEx(0, "Velko.Local", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            Instance(0x1000), nullptr);
+  HWND shared = CreateWindowEx(0, "Velko.Global", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               Instance(0x3000), nullptr);
+  EXPECT_NE(own, nullptr);
+  EXPECT_NE(shared, nullptr);
+  EXPECT_EQ(GetClassLongPtr(own, GCLP_HMODULE), 0x1000u);
+  DestroyWindow(own);
+  DestroyWindow(shared);
+  EXPECT_TRUE(UnregisterClass("Velko.Local", Instance(0x1000)));
+  EXPECT_TRUE(UnregisterClass("Velko.Local", Instance(0x2000)));
+  EXPECT_TRUE(UnregisterClass("Velko.Global", Instance(0x1000)));
+}
+
+TEST_F(WindowClassTest, AnAtomStandsForTheClassName) {
+  WNDCLASSEX info;
+  info.lpfnWndProc = PlainProc;
+  info.lpszClassName = "Velko.ByAtom";
+  ATOM atom = RegisterClassEx(&info);
+  ASSERT_NE(atom, 0);
+  HWND hwnd = CreateWindowEx(0, MAKEINTATOM(atom), nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  char name[64];
+  EXPECT_EQ(GetClassName(hwnd, name, sizeof name), 12);
+  EXPECT_STREQ(name, "Velko.ByAtom");
+  // A short buffer gets what fits.
+  EXPECT_EQ(GetClassName(hwnd, name, 6), 5);
+  EXPECT_STREQ(name, "Velko");
+  EXPECT_EQ(GetClassLongPtr(hwnd, GCW_ATOM), atom);
+  WNDCLASSEX found;
+  EXPECT_EQ(GetClassInfoEx(nullptr, MAKEINTATOM(atom), &found), atom);
+  DestroyWindow(hwnd);
+  EXPECT_TRUE(UnregisterClass("Velko.ByAtom", nullptr));
+
+  WNDCLASSEX wrong_size;
+  wrong_size.cbSize = sizeof(WNDCLASS);
+  wrong_size.lpszClassName = "Velko.WrongSize";
+  SetLastError(0);
+  EXPECT_EQ(RegisterClassEx(&wrong_size), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
+  WNDCLASS info = ClassNamed("Velko.Extra");
+  info.cbClsExtra = 16;
+  info.cbWndExtra = 8;
+  ASSERT_TRUE(RegisterClass(&info));
+  HWND hwnd = CreateWindowEx(0, "Velko.Extra", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(GetClassLongPtr(hwnd, GCL_CBCLSEXTRA), 16u);
+  EXPECT_EQ(GetClassLongPtr(hwnd, GCL_CBWNDEXTRA), 8u);
+  EXPECT_EQ(SetClassLongPtr(hwnd, 8, 0x1234567890), 0u);
+  EXPECT_EQ(GetClassLongPtr(hwnd, 8), 0x1234567890u);
+  EXPECT_EQ(SetClassLong(hwnd, 0, 77), 0u);
+  EXPECT_EQ(GetClassLong(hwnd, 0), 77u);
+  EXPECT_EQ(SetClassLongPtr(hwnd, GCLP_HCURSOR, 42), 0u);
+  EXPECT_EQ(GetClassLongPtr(hwnd, GCLP_HCURSOR), 42u);
+  SetLastError(0);
+  EXPECT_EQ(GetClassLongPtr(hwnd, 9), 0u);  // 9 + 8 bytes is past the end
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  SetLastError(0);
+  EXPECT_EQ(SetClassLongPtr(hwnd, GCW_ATOM, 5), 0u);  // read-only
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  DestroyWindow(hwnd);
+  EXPECT_TRUE(UnregisterClass("Velko.Extra", nullptr));
+}
+
+TEST_F(WindowClassTest, RegisteredMessagesAreSharedByName) {
+  UINT first = RegisterWindowMessage("TaskbarCreated");
+  EXPECT_GE(first, 0xC000u);
+  EXPECT_LE(first, 0xFFFFu);
+  EXPECT_EQ(RegisterWindowMessage("TASKBARCREATED"), first);
+  EXPECT_NE(RegisterWindowMessage("Velko.OtherMessage"), first);
+  SetLastError(0);
+  EXPECT_EQ(RegisterWindowMessage(""), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
