@@ -52,7 +52,7 @@ void TID3v1::ResetData() {
   GenreID = 255;
 }
 
-bool TID3v1::ReadFromFile(const std::string& FileName) {
+bool TID3v1::ReadFromFile(const String& FileName) {
   ResetData();
   tags::TagFile file;
   return file.Open(FileName) && ReadFromFile(file);
@@ -79,6 +79,6 @@ bool TID3v1::ReadFromFile(tags::TagFile& file) {
   return true;
 }
 
-std::string TID3v1::GetGenre() const {
+String TID3v1::GetGenre() const {
   return GenreID < ID3v1Genres.size() ? ID3v1Genres[GenreID] : std::string();
 }

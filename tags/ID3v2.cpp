@@ -111,7 +111,7 @@ void TID3v2::ResetData() {
   }
 }
 
-bool TID3v2::ReadFromFile(const std::string& FileName) {
+bool TID3v2::ReadFromFile(const String& FileName) {
   ResetData();
   tags::TagFile file;
   return file.Open(FileName) && ReadFromFile(file);

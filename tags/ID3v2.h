@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "classlib/Object.h"
+
 namespace tags {
 class TagFile;
 
@@ -22,7 +24,7 @@ std::int32_t ID3v2SizeFromHeader(const std::uint8_t* header, std::int64_t file_s
 // [slot][1] the one in ID3v2.2.
 extern const std::array<std::array<const char*, 2>, 16> ID3v2FrameIDs;
 
-class TID3v2 {
+class TID3v2 : public TObject {
  public:
   TID3v2() { ResetData(); }
 
@@ -31,18 +33,18 @@ class TID3v2 {
   // The whole tag with its 10-byte header (and footer); 0 when it claims
   // more than the file holds.
   std::int32_t Size = 0;
-  std::string Title, Artist, Album;
+  String Title, Artist, Album;
   std::int32_t Track = 0;
-  std::string TrackString, Year, Genre, Comment, Composer, Encoder, Rights, Language, Link;
+  String TrackString, Year, Genre, Comment, Composer, Encoder, Rights, Language, Link;
 
   void ResetData();
   // False only when the file cannot be opened or holds fewer than 10 bytes.
-  bool ReadFromFile(const std::string& FileName);
+  bool ReadFromFile(const String& FileName);
   // The same over a file another reader has open.
   bool ReadFromFile(tags::TagFile& file);
 
  private:
-  using FrameTexts = std::array<std::string, 16>;
+  using FrameTexts = std::array<String, 16>;
   bool ReadFrames(tags::TagFile& file, FrameTexts& frames) const;
   void SetFields(const FrameTexts& frames);
 };

@@ -184,7 +184,7 @@ void TMPEGaudio::ResetData() {
   ID3v2.ResetData();
 }
 
-bool TMPEGaudio::ReadFromFile(const std::string& FileName) {
+bool TMPEGaudio::ReadFromFile(const String& FileName) {
   ResetData();
   tags::TagFile file;
   const bool read = file.Open(FileName) && ID3v2.ReadFromFile(file) && ID3v1.ReadFromFile(file) &&
@@ -227,7 +227,7 @@ std::uint16_t TMPEGaudio::GetBitRate() const {
   return TableBitRate(Frame);
 }
 
-std::string TMPEGaudio::GetChannelMode() const { return kModeNames[std::min<int>(Frame.ModeID, 4)]; }
+String TMPEGaudio::GetChannelMode() const { return kModeNames[std::min<int>(Frame.ModeID, 4)]; }
 
 double TMPEGaudio::GetDuration() const {
   if (!Frame.Found) return 0;

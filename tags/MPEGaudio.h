@@ -7,17 +7,19 @@
 #include <cstdint>
 #include <string>
 
+#include "classlib/Object.h"
+
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
 
 // A variable-bit-rate header in the first frame.
 struct TVBRInfo {
   bool Found = false;
-  std::string ID;  // "Xing" or "VBRI"
+  String ID;  // "Xing" or "VBRI"
   std::int32_t Frames = 0;
   std::int32_t Bytes = 0;
   std::uint8_t Scale = 0;
-  std::string VendorID;  // the eight bytes where a Xing header keeps the encoder
+  String VendorID;  // the eight bytes where a Xing header keeps the encoder
 };
 
 // The first frame header found.
@@ -49,12 +51,12 @@ inline constexpr std::uint8_t MPEG_LAYER_II = 2;
 inline constexpr std::uint8_t MPEG_LAYER_I = 3;
 inline constexpr std::uint8_t MPEG_CM_MONO = 3;
 
-class TMPEGaudio {
+class TMPEGaudio : public TObject {
  public:
   TMPEGaudio() { ResetData(); }
 
   std::int32_t FileLength = 0;
-  std::string VendorID;  // "LAME" and the four characters after it, "GOGO", or empty
+  String VendorID;  // "LAME" and the four characters after it, "GOGO", or empty
   TVBRInfo VBR;
   TFrameInfo Frame;
   TID3v1 ID3v1;
@@ -62,11 +64,11 @@ class TMPEGaudio {
 
   void ResetData();
   // True when the file could be read, whether or not it holds MPEG audio.
-  bool ReadFromFile(const std::string& FileName);
+  bool ReadFromFile(const String& FileName);
 
   std::uint16_t GetSampleRate() const;  // Hz of the first frame
   std::uint16_t GetBitRate() const;     // kbit/s
-  std::string GetChannelMode() const;
+  String GetChannelMode() const;
   double GetDuration() const;  // seconds
   bool GetValid() const;
 

@@ -98,7 +98,7 @@ void TOggVorbis::ResetData() {
   }
 }
 
-bool TOggVorbis::ReadFromFile(const std::string& FileName) {
+bool TOggVorbis::ReadFromFile(const String& FileName) {
   ResetData();
   tags::TagFile file;
   if (!file.Open(FileName)) return false;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "classlib/Object.h"
+
 namespace tags {
 class TagFile;
 }
@@ -13,7 +15,7 @@ class TagFile;
 // The comments read, in slot order.
 extern const std::array<const char*, 9> VorbisFieldNames;
 
-class TOggVorbis {
+class TOggVorbis : public TObject {
  public:
   TOggVorbis() { ResetData(); }
 
@@ -23,20 +25,20 @@ class TOggVorbis {
   std::uint16_t BitRateNominal = 0;  // kbit/s, from the identification header
   std::int32_t Samples = 0;         // low 32 bits of the last granule position
   std::int32_t ID3v2Size = 0;       // an ID3v2 tag in front of the first page
-  std::string Title, Artist, Album;
+  String Title, Artist, Album;
   std::uint16_t Track = 0;  // low 8 bits of the track number
-  std::string Date, Genre, Comment, Vendor;
+  String Date, Genre, Comment, Vendor;
 
   void ResetData();
   // False when the file cannot be opened or read, or does not start (after
   // an ID3v2 tag) with a Vorbis identification header.
-  bool ReadFromFile(const std::string& FileName);
+  bool ReadFromFile(const String& FileName);
   double GetDuration() const;         // seconds
   std::uint16_t GetBitRate() const;   // kbit/s, from the file size and duration
   bool GetValid() const;
 
  private:
-  using CommentTexts = std::array<std::string, 9>;
-  bool ReadComments(tags::TagFile& file, CommentTexts& comments, std::string& vendor) const;
+  using CommentTexts = std::array<String, 9>;
+  bool ReadComments(tags::TagFile& file, CommentTexts& comments, String& vendor) const;
   static bool LastGranule(tags::TagFile& file, std::int32_t& samples);
 };

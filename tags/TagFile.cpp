@@ -3,44 +3,46 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/core/handles.h"
+#include "classlib/Exceptions.h"
+#include "classlib/Streams.h"
 #include "platform/fs/files.h"
 
 namespace tags {
+
+TagFile::TagFile() = default;
 
 TagFile::~TagFile() { Close(); }
 
 bool TagFile::Open(const std::string& file_name) {
   Close();
-  HANDLE handle = CreateFile(file_name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(handle, &size)) {
-    CloseHandle(handle);
+  std::unique_ptr<TFileStream> stream;
+  try {
+    stream = std::make_unique<TFileStream>(file_name, fmOpenRead | fmShareDenyWrite);
+  } catch (const EFOpenError&) {
     return false;
   }
-  handle_ = handle;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(stream->Handle(), &size)) return false;
+  stream_ = std::move(stream);
   size_ = size.QuadPart;
   return true;
 }
 
 void TagFile::Close() {
-  if (handle_ != nullptr) CloseHandle(handle_);
-  handle_ = nullptr;
+  stream_.reset();
   size_ = 0;
   position_ = 0;
   for (Buffer& buffer : buffers_) buffer.length = 0;
 }
 
 bool TagFile::Seek(std::int64_t position) {
-  if (handle_ == nullptr || position < 0) return false;
+  if (!stream_ || position < 0) return false;
   position_ = position;
   return true;
 }
 
 int TagFile::Read(void* buffer, int count) {
-  if (handle_ == nullptr || count < 0) return -1;
+  if (!stream_ || count < 0) return -1;
   int done = 0;
   if (position_ >= size_ || count == 0) {
     done = 0;  // nothing lies beyond the end
@@ -86,14 +88,8 @@ int TagFile::ReadAt(std::int64_t position, void* buffer, int count) {
 }
 
 int TagFile::ReadFromFile(std::int64_t position, void* buffer, int count) {
-  LARGE_INTEGER distance{};
-  distance.QuadPart = position;
-  DWORD done = 0;
-  if (!SetFilePointerEx(handle_, distance, nullptr, FILE_BEGIN) ||
-      !ReadFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr)) {
-    return -1;
-  }
-  return static_cast<int>(done);
+  if (stream_->Seek(position, soBeginning) != position) return -1;
+  return stream_->Read(buffer, count);
 }
 
 }  // namespace tags

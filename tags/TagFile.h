@@ -1,5 +1,6 @@
-// The file access of the tag and header readers: an audio file opened for
-// reading, which others may read but not write while it is open.
+// The file access of the tag and header readers: an audio file opened as a
+// read-only file stream, which others may read but not write while it is
+// open. Opening never raises: a file that cannot be opened is a false result.
 //
 // The readers make many small reads (frame headers, lengths, short texts),
 // mostly near the start and near the end of a file. TagFile serves them
@@ -12,15 +13,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "platform/core/types.h"
+class TFileStream;
 
 namespace tags {
 
 class TagFile {
  public:
-  TagFile() = default;
+  TagFile();
   ~TagFile();
   TagFile(const TagFile&) = delete;
   TagFile& operator=(const TagFile&) = delete;
@@ -64,7 +66,7 @@ class TagFile {
   // Reads straight from the file at `position`.
   int ReadFromFile(std::int64_t position, void* buffer, int count);
 
-  HANDLE handle_ = nullptr;
+  std::unique_ptr<TFileStream> stream_;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
   Buffer buffers_[2];

@@ -27,7 +27,7 @@ void TWAVfile::ResetData() {
   FileSize = 0;
 }
 
-bool TWAVfile::ReadFromFile(const std::string& FileName) {
+bool TWAVfile::ReadFromFile(const String& FileName) {
   ResetData();
   tags::TagFile file;
   std::uint8_t header[kHeaderSize];

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 
-class TWAVfile {
+#include "classlib/Object.h"
+
+class TWAVfile : public TObject {
  public:
   TWAVfile() { ResetData(); }
 
@@ -18,7 +20,7 @@ class TWAVfile {
 
   void ResetData();
   // False when the file cannot be opened or holds fewer than 44 bytes.
-  bool ReadFromFile(const std::string& FileName);
+  bool ReadFromFile(const String& FileName);
   // Seconds of audio after the 44-byte header; 0 when not valid.
   double GetDuration() const;
 };

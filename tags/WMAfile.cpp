@@ -187,7 +187,7 @@ void TWMAfile::ResetData() {
   for (std::string* text : {&Title, &Artist, &Album, &Year, &Genre, &Comment}) text->clear();
 }
 
-bool TWMAfile::ReadFromFile(const std::string& FileName) {
+bool TWMAfile::ReadFromFile(const String& FileName) {
   ResetData();
   tags::TagFile file;
   if (!file.Open(FileName)) return false;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "classlib/Object.h"
+
 namespace tags {
 class TagFile;
 }
@@ -22,7 +24,7 @@ extern const TASFGuid WMA_STREAM_PROPERTIES_ID;
 extern const TASFGuid WMA_CONTENT_DESCRIPTION_ID;
 extern const TASFGuid WMA_EXTENDED_CONTENT_DESCRIPTION_ID;
 
-class TWMAfile {
+class TWMAfile : public TObject {
  public:
   TWMAfile() { ResetData(); }
 
@@ -32,12 +34,12 @@ class TWMAfile {
   std::int32_t SampleRate = 0;     // Hz
   double Duration = 0;             // seconds
   std::int32_t BitRate = 0;        // kbit/s
-  std::string Title, Artist, Album;
+  String Title, Artist, Album;
   std::int32_t Track = 0;
-  std::string Year, Genre, Comment;
+  String Year, Genre, Comment;
 
   void ResetData();
   // False only when the file cannot be opened or read; a file that is not
   // ASF gives true and stays not valid.
-  bool ReadFromFile(const std::string& FileName);
+  bool ReadFromFile(const String& FileName);
 };
