@@ -65,7 +65,7 @@ const TagFile::Buffer* TagFile::BufferFor(std::int64_t position, int count) {
   for (const Buffer& buffer : buffers_) {
     if (position >= buffer.start && wanted_end <= buffer.start + buffer.length) return &buffer;
   }
-  // Fill the buffer used least recently. Near the end of the file the
+  // Refill the buffer filled longer ago. Near the end of the file the
   // buffer ends at the end, so that it also holds what lies just before.
   last_filled_ = 1 - last_filled_;
   Buffer& buffer = buffers_[last_filled_];
