@@ -138,6 +138,23 @@ TEST_F(OggVorbisTest, TheLastPageHeaderIsTheOneNearestTheEnd) {
   EXPECT_EQ(reader_.GetBitRate(), std::nearbyint(reader_.FileSize / 2.0 / 125));
 }
 
+TEST_F(OggVorbisTest, TheLastPageIsLookedForFrom10To12060BytesBeforeTheEnd) {
+  const std::string headers = HandMadeVorbisHeaders(2, 44100, 128000, VorbisCommentBody("v", {}));
+  // A page header starting `distance` bytes before the end of the file.
+  auto samples_with_page_at = [&](std::size_t distance) {
+    std::string page = std::string("OggS\0\0", 6) + LE64(44100) + std::string(20, '\0');
+    page.resize(std::min(page.size(), distance));
+    const std::string file = headers + std::string(20000, '\x22') + page +
+                             std::string(distance - page.size(), '\x22');
+    EXPECT_TRUE(Read(file));
+    return reader_.Samples;
+  };
+  EXPECT_EQ(samples_with_page_at(10), 44100);
+  EXPECT_EQ(samples_with_page_at(9), 0);
+  EXPECT_EQ(samples_with_page_at(12060), 44100);
+  EXPECT_EQ(samples_with_page_at(12061), 0);
+}
+
 TEST_F(OggVorbisTest, AFileShorterThanTheLastPageWindowsStillOpens) {
   const std::string ogg = EncodeOgg(OggSpec{.seconds = 0.5});
   ASSERT_LT(ogg.size(), 12060u);
