@@ -44,9 +44,9 @@ class AudioFolder {
                                            Id3v2Frame(3, "COMM", Latin1Comment("", "A comment"))},
                                        1024);
     const std::string id3v1 = Id3v1Tag("A song", "An artist", "An album", "2004", "A comment", 7, 17);
-    Write("cbr", ".mp3", id3v2 + EncodeMp3(Mp3Spec{.seconds = 10}) + id3v1);
-    Write("vbr", ".mp3", id3v2 + EncodeMp3(Mp3Spec{.seconds = 10, .vbr = true, .vbr_tag = true}) + id3v1);
-    Write("song", ".ogg", EncodeOgg(OggSpec{.seconds = 10,
+    Write("cbr", ".mp3", id3v2 + EncodeMp3(Mp3Options{.seconds = 10}) + id3v1);
+    Write("vbr", ".mp3", id3v2 + EncodeMp3(Mp3Options{.seconds = 10, .vbr = true, .vbr_tag = true}) + id3v1);
+    Write("song", ".ogg", EncodeOgg(OggOptions{.seconds = 10,
                                             .comments = {{"TITLE", "A song"}, {"ARTIST", "An artist"},
                                                          {"ALBUM", "An album"}, {"TRACKNUMBER", "7"},
                                                          {"DATE", "2004"}, {"GENRE", "Rock"}}}));

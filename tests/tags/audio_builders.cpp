@@ -46,25 +46,25 @@ std::vector<float> Tone(int sample_rate, int channels, std::int64_t frames) {
 
 }  // namespace
 
-std::string EncodeMp3(const Mp3Spec& spec) {
+std::string EncodeMp3(const Mp3Options& options) {
   lame_global_flags* lame = lame_init();
-  lame_set_in_samplerate(lame, spec.sample_rate);
-  lame_set_out_samplerate(lame, spec.sample_rate);
-  lame_set_num_channels(lame, spec.channels);
-  lame_set_mode(lame, spec.channels == 1 ? MONO : JOINT_STEREO);
-  if (spec.vbr) {
+  lame_set_in_samplerate(lame, options.sample_rate);
+  lame_set_out_samplerate(lame, options.sample_rate);
+  lame_set_num_channels(lame, options.channels);
+  lame_set_mode(lame, options.channels == 1 ? MONO : JOINT_STEREO);
+  if (options.vbr) {
     lame_set_VBR(lame, vbr_default);
     lame_set_VBR_quality(lame, 4);
   } else {
     lame_set_VBR(lame, vbr_off);
-    lame_set_brate(lame, spec.bit_rate);
+    lame_set_brate(lame, options.bit_rate);
   }
-  lame_set_bWriteVbrTag(lame, spec.vbr_tag ? 1 : 0);
+  lame_set_bWriteVbrTag(lame, options.vbr_tag ? 1 : 0);
   lame_set_quality(lame, 7);
   if (lame_init_params(lame) < 0) throw std::runtime_error("lame_init_params failed");
 
-  const auto frames = static_cast<std::int64_t>(spec.seconds * spec.sample_rate);
-  const std::vector<float> tone = Tone(spec.sample_rate, spec.channels, frames);
+  const auto frames = static_cast<std::int64_t>(options.seconds * options.sample_rate);
+  const std::vector<float> tone = Tone(options.sample_rate, options.channels, frames);
   std::vector<short> pcm(tone.size());
   for (std::size_t i = 0; i < tone.size(); ++i) pcm[i] = static_cast<short>(tone[i] * 30000);
 
@@ -74,7 +74,7 @@ std::string EncodeMp3(const Mp3Spec& spec) {
   for (std::int64_t done = 0; done < frames; done += kChunk) {
     const int n = static_cast<int>(std::min<std::int64_t>(kChunk, frames - done));
     int bytes;
-    if (spec.channels == 1) {
+    if (options.channels == 1) {
       bytes = lame_encode_buffer(lame, pcm.data() + done, nullptr, n, buffer.data(),
                                  static_cast<int>(buffer.size()));
     } else {
@@ -87,7 +87,7 @@ std::string EncodeMp3(const Mp3Spec& spec) {
   const int tail = lame_encode_flush(lame, buffer.data(), static_cast<int>(buffer.size()));
   if (tail < 0) throw std::runtime_error("lame_encode_flush failed");
   out.append(reinterpret_cast<char*>(buffer.data()), tail);
-  if (spec.vbr_tag) {
+  if (options.vbr_tag) {
     // The encoder left room for the tag frame at the start; fill it in.
     const std::size_t tag = lame_get_lametag_frame(lame, buffer.data(), buffer.size());
     if (tag == 0 || tag > out.size()) throw std::runtime_error("no LAME tag frame");
@@ -152,19 +152,19 @@ std::string Utf16Comment(const std::u16string& description, const std::u16string
          "\xFF\xFE" + Utf16LE(text) + std::string(2, '\0');
 }
 
-std::int64_t OggSamples(const OggSpec& spec) {
-  return static_cast<std::int64_t>(spec.seconds * spec.sample_rate);
+std::int64_t OggSamples(const OggOptions& options) {
+  return static_cast<std::int64_t>(options.seconds * options.sample_rate);
 }
 
-std::string EncodeOgg(const OggSpec& spec) {
+std::string EncodeOgg(const OggOptions& options) {
   vorbis_info info;
   vorbis_info_init(&info);
-  if (vorbis_encode_init_vbr(&info, spec.channels, spec.sample_rate, 0.2f) != 0) {
+  if (vorbis_encode_init_vbr(&info, options.channels, options.sample_rate, 0.2f) != 0) {
     throw std::runtime_error("vorbis_encode_init_vbr failed");
   }
   vorbis_comment comment;
   vorbis_comment_init(&comment);
-  for (const auto& [name, value] : spec.comments) vorbis_comment_add_tag(&comment, name.c_str(), value.c_str());
+  for (const auto& [name, value] : options.comments) vorbis_comment_add_tag(&comment, name.c_str(), value.c_str());
   vorbis_dsp_state dsp;
   vorbis_block block;
   vorbis_analysis_init(&dsp, &info);
@@ -185,8 +185,8 @@ std::string EncodeOgg(const OggSpec& spec) {
   ogg_stream_packetin(&stream, &header_code);
   while (ogg_stream_flush(&stream, &page) != 0) write_page();
 
-  const std::int64_t frames = OggSamples(spec);
-  const std::vector<float> tone = Tone(spec.sample_rate, spec.channels, frames);
+  const std::int64_t frames = OggSamples(options);
+  const std::vector<float> tone = Tone(options.sample_rate, options.channels, frames);
   constexpr int kChunk = 1024;
   std::int64_t done = 0;
   bool end = false;
@@ -195,7 +195,7 @@ std::string EncodeOgg(const OggSpec& spec) {
     if (n > 0) {
       float** buffer = vorbis_analysis_buffer(&dsp, n);
       for (int i = 0; i < n; ++i) {
-        for (int c = 0; c < spec.channels; ++c) buffer[c][i] = tone[(done + i) * spec.channels + c];
+        for (int c = 0; c < options.channels; ++c) buffer[c][i] = tone[(done + i) * options.channels + c];
       }
       vorbis_analysis_wrote(&dsp, n);
       done += n;

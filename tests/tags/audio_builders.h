@@ -20,7 +20,7 @@ std::string SyncSafe32(std::uint32_t v);
 std::string Utf16LE(const std::u16string& text);
 
 // ---- MP3 ----
-struct Mp3Spec {
+struct Mp3Options {
   int sample_rate = 44100;
   int channels = 2;
   double seconds = 2.0;
@@ -29,7 +29,7 @@ struct Mp3Spec {
   bool vbr_tag = false;  // write the Xing/Info frame with the LAME tag
 };
 // The frames of an encoded tone, without tags.
-std::string EncodeMp3(const Mp3Spec& spec);
+std::string EncodeMp3(const Mp3Options& options);
 
 // ---- ID3 ----
 // The 128-byte ID3v1 tag; a track number above 0 makes it ID3v1.1.
@@ -49,16 +49,16 @@ std::string Latin1Comment(const std::string& description, const std::string& tex
 std::string Utf16Comment(const std::u16string& description, const std::u16string& text);
 
 // ---- Ogg Vorbis ----
-struct OggSpec {
+struct OggOptions {
   int sample_rate = 44100;
   int channels = 2;
   double seconds = 2.0;
   std::vector<std::pair<std::string, std::string>> comments = {};
 };
 // An encoded tone with the comments given.
-std::string EncodeOgg(const OggSpec& spec);
+std::string EncodeOgg(const OggOptions& options);
 // The total number of samples of a file EncodeOgg makes.
-std::int64_t OggSamples(const OggSpec& spec);
+std::int64_t OggSamples(const OggOptions& options);
 
 // An Ogg page header ("OggS" ... segment table) for a packet of the given
 // size; the checksum is left zero (the reader does not check it).

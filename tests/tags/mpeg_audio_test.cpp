@@ -12,11 +12,11 @@ namespace {
 
 // Encoded once for all tests.
 const std::string& LameCbr() {
-  static const std::string mp3 = EncodeMp3(Mp3Spec{});
+  static const std::string mp3 = EncodeMp3(Mp3Options{});
   return mp3;
 }
 const std::string& LameVbrWithXing() {
-  static const std::string mp3 = EncodeMp3(Mp3Spec{.vbr = true, .vbr_tag = true});
+  static const std::string mp3 = EncodeMp3(Mp3Options{.vbr = true, .vbr_tag = true});
   return mp3;
 }
 
@@ -83,7 +83,7 @@ TEST_F(MPEGaudioTest, XingHeaderGivesTheVariableBitRateDuration) {
 }
 
 TEST_F(MPEGaudioTest, MonoMpeg2XingHeaderSitsCloserToTheFrameStart) {
-  ASSERT_TRUE(Read(EncodeMp3(Mp3Spec{.sample_rate = 22050, .channels = 1, .vbr = true, .vbr_tag = true})));
+  ASSERT_TRUE(Read(EncodeMp3(Mp3Options{.sample_rate = 22050, .channels = 1, .vbr = true, .vbr_tag = true})));
   ASSERT_TRUE(reader_.VBR.Found);
   EXPECT_EQ(reader_.Frame.VersionID, MPEG_VERSION_2);
   EXPECT_EQ(reader_.GetSampleRate(), 22050);
@@ -237,7 +237,7 @@ TEST_F(MPEGaudioTest, AFrameLongerThanTheBufferDoesNotConfirm) {
 
 TEST_F(MPEGaudioTest, AFileShorterThanTheScanWindowsStillOpens) {
   // 0.3 s at 32 kbit/s: about 1.3 KB, less than one scan buffer.
-  const std::string mp3 = EncodeMp3(Mp3Spec{.sample_rate = 48000, .channels = 1, .seconds = 0.3, .bit_rate = 32});
+  const std::string mp3 = EncodeMp3(Mp3Options{.sample_rate = 48000, .channels = 1, .seconds = 0.3, .bit_rate = 32});
   ASSERT_LT(mp3.size(), 3458u);
   ASSERT_TRUE(Read(mp3));
   EXPECT_TRUE(reader_.GetValid());

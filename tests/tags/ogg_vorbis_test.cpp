@@ -10,19 +10,19 @@
 namespace velko_test {
 namespace {
 
-const OggSpec& TaggedSpec() {
-  static const OggSpec spec{.comments = {{"TITLE", "Title"},
+const OggOptions& TaggedOptions() {
+  static const OggOptions options{.comments = {{"TITLE", "Title"},
                                          {"ARTIST", "Artist"},
                                          {"ALBUM", "Album"},
                                          {"TRACKNUMBER", "3/12"},
                                          {"DATE", "2001"},
                                          {"GENRE", "Ambient"},
                                          {"COMMENT", "Encoded for a test"}}};
-  return spec;
+  return options;
 }
 
 const std::string& TaggedOgg() {
-  static const std::string ogg = EncodeOgg(TaggedSpec());
+  static const std::string ogg = EncodeOgg(TaggedOptions());
   return ogg;
 }
 
@@ -47,7 +47,7 @@ TEST_F(OggVorbisTest, ReadsAnEncodedFile) {
   EXPECT_EQ(reader_.ChannelModeID, 2);
   EXPECT_EQ(reader_.SampleRate, 44100u);
   EXPECT_GT(reader_.BitRateNominal, 0);
-  EXPECT_EQ(reader_.Samples, OggSamples(TaggedSpec()));
+  EXPECT_EQ(reader_.Samples, OggSamples(TaggedOptions()));
   EXPECT_DOUBLE_EQ(reader_.GetDuration(), 2.0);
   EXPECT_EQ(reader_.GetBitRate(), std::nearbyint(TaggedOgg().size() / 2.0 / 125));
   EXPECT_EQ(reader_.Title, "Title");
@@ -62,7 +62,7 @@ TEST_F(OggVorbisTest, ReadsAnEncodedFile) {
 }
 
 TEST_F(OggVorbisTest, PerformerAndDescriptionStandInForArtistAndComment) {
-  ASSERT_TRUE(Read(EncodeOgg(OggSpec{.seconds = 0.5,
+  ASSERT_TRUE(Read(EncodeOgg(OggOptions{.seconds = 0.5,
                                      .comments = {{"PERFORMER", "Performer"},
                                                   {"DESCRIPTION", "Description"},
                                                   {"TRACKNUMBER", "x"}}})));
@@ -109,15 +109,15 @@ TEST_F(OggVorbisTest, AnID3v2TagInFrontIsSkipped) {
 }
 
 TEST_F(OggVorbisTest, MoreThanTwoChannelsIsReadButNotValid) {
-  ASSERT_TRUE(Read(EncodeOgg(OggSpec{.channels = 3, .seconds = 0.5})));
+  ASSERT_TRUE(Read(EncodeOgg(OggOptions{.channels = 3, .seconds = 0.5})));
   EXPECT_EQ(reader_.ChannelModeID, 3);
   EXPECT_GT(reader_.GetDuration(), 0.4);
   EXPECT_FALSE(reader_.GetValid());
 }
 
 TEST_F(OggVorbisTest, A96kHzFileKeepsItsSampleRate) {
-  const OggSpec spec{.sample_rate = 96000, .seconds = 1.0};
-  ASSERT_TRUE(Read(EncodeOgg(spec)));
+  const OggOptions options{.sample_rate = 96000, .seconds = 1.0};
+  ASSERT_TRUE(Read(EncodeOgg(options)));
   EXPECT_EQ(reader_.SampleRate, 96000u);
   EXPECT_DOUBLE_EQ(reader_.GetDuration(), 1.0);
   EXPECT_TRUE(reader_.GetValid());
@@ -156,7 +156,7 @@ TEST_F(OggVorbisTest, TheLastPageIsLookedForFrom10To12060BytesBeforeTheEnd) {
 }
 
 TEST_F(OggVorbisTest, AFileShorterThanTheLastPageWindowsStillOpens) {
-  const std::string ogg = EncodeOgg(OggSpec{.seconds = 0.5});
+  const std::string ogg = EncodeOgg(OggOptions{.seconds = 0.5});
   ASSERT_LT(ogg.size(), 12060u);
   ASSERT_TRUE(Read(ogg));
   EXPECT_EQ(reader_.Samples, 22050);
