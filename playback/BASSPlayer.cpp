@@ -161,7 +161,8 @@ TBASSPlayer::~TBASSPlayer() {
   }
   if (WMAReady) Unload_BASSWMADLL();
   DeallocateHWnd(player_window_);
-  delete config_form_;
+  // The dialog exists only when the player became ready.
+  if (config_form_ != nullptr) delete config_form_;
 }
 
 void TBASSPlayer::ShowError(const String& Message) const {

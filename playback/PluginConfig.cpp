@@ -30,6 +30,36 @@ const std::array<const char*, 5> TPluginConfigForm::ButtonCaptions = {"Load", "U
 
 TPluginConfigForm::TPluginConfigForm(TComponent* AOwner) : TComponent(AOwner) {}
 
+String LoadResultText(int Result) {
+  switch (Result) {
+    case PLUGIN_OUTPUT_NOT_READY:
+      return "Load denied : Output plug-in is not ready";
+    case PLUGIN_ALREADY_LOADED:
+      return "Load denied : Already loaded before";
+    case PLUGIN_NO_FREE_SLOT:
+      return "Load denied : No space to load";
+    case PLUGIN_CANNOT_LOAD:
+      return "Load denied : Unknown Error";
+    case PLUGIN_NOT_WINAMP2:
+      return "Load denied : Not valid Winamp 2 input plug-in";
+    default:
+      return "";
+  }
+}
+
+String UnloadResultText(int Result) {
+  switch (Result) {
+    case PLUGIN_CANNOT_FREE:
+      return "Cannot unload : Unknown Error";
+    case PLUGIN_NOT_LOADED:
+      return "Cannot unload : Plug-in is not loaded";
+    case PLUGIN_IN_USE:
+      return "Cannot unload : Plug-in is in use";
+    default:
+      return "";
+  }
+}
+
 void SetConfigPlayerWindow(HWND Window) { ConfigPlayerWindow = Window; }
 
 TPluginConfigModalHook SetPluginConfigModalHook(TPluginConfigModalHook Hook) {
@@ -104,49 +134,33 @@ void TPluginConfigForm::btnLoadClick(TObject*) {
     return Confirm("Select plug-in to load first");
   }
   const String name = PluginList.Items.Get(PluginList.ItemIndex);
-  switch (LoadWinampPlugin(name)) {
-    case PLUGIN_LOADED:
-      ++loaded_count_;
-      ShowRow(loaded_count_, FindPluginByName(name));
-      return;
-    case PLUGIN_OUTPUT_NOT_READY:
-      return Confirm("Load denied : Output plug-in is not ready");
-    case PLUGIN_ALREADY_LOADED:
-      return Confirm("Load denied : Already loaded before");
-    case PLUGIN_NO_FREE_SLOT:
-      return Confirm("Load denied : No space to load");
-    case PLUGIN_CANNOT_LOAD:
-      return Confirm("Load denied : Unknown Error");
-    case PLUGIN_NOT_WINAMP2:
-      return Confirm("Load denied : Not valid Winamp 2 input plug-in");
-    default:
-      return;
+  const int result = LoadWinampPlugin(name);
+  if (result == PLUGIN_LOADED) {
+    ++loaded_count_;
+    ShowRow(loaded_count_, FindPluginByName(name));
+    return;
   }
+  const String text = LoadResultText(result);
+  if (!text.empty()) Confirm(text);
 }
 
 void TPluginConfigForm::btnUnloadClick(TObject*) {
   if (loaded_count_ == 0) return Confirm("No plug-ins are loaded");
   const String name = SelectedName();
   if (name.empty()) return Confirm("Select plug-in to unload first");
-  switch (UnloadWinampPlugin(name)) {
-    case PLUGIN_UNLOADED:
-      if (PluginGrid.Row == loaded_count_) {
-        ClearRow(loaded_count_);
-        --loaded_count_;
-      } else {
-        // Rebuild, so that no gap is left.
-        ClearPluginGrid();
-        FillPluginGrid();
-      }
-      return;
-    case PLUGIN_CANNOT_FREE:
-      return Confirm("Cannot unload : Unknown Error");
-    case PLUGIN_NOT_LOADED:
-      return Confirm("Cannot unload : Plug-in is not loaded");
-    case PLUGIN_IN_USE:
-      return Confirm("Cannot unload : Plug-in is in use");
-    default:
-      return;
+  const int result = UnloadWinampPlugin(name);
+  if (result != PLUGIN_UNLOADED) {
+    const String text = UnloadResultText(result);
+    if (!text.empty()) Confirm(text);
+    return;
+  }
+  if (PluginGrid.Row == loaded_count_) {
+    ClearRow(loaded_count_);
+    --loaded_count_;
+  } else {
+    // Rebuild, so that no gap is left.
+    ClearPluginGrid();
+    FillPluginGrid();
   }
 }
 

@@ -94,6 +94,11 @@ class TPluginConfigForm : public TComponent {
   HWND handle_ = nullptr;
 };
 
+// What the dialog tells the user about a load or unload result (the
+// PLUGIN_* codes of PluginCtrl); empty for success.
+String LoadResultText(int Result);
+String UnloadResultText(int Result);
+
 // The player's window, told about the check box.
 void SetConfigPlayerWindow(HWND Window);
 

@@ -13,6 +13,8 @@
 //                    silent: open the output and never write
 //                    endnow: open the output and end the input at once
 //                    nocanwrite: write without asking CanWrite
+//                    noclose: as normal, but Stop leaves the output open
+//                             (it is closed when the plug-in quits)
 //
 // Like any input plug-in it decodes on a thread of its own, writes blocks
 // while the output module's CanWrite allows, flushes the output on a seek,
@@ -36,13 +38,14 @@
 #include "outside/winamp/winamp_api.h"
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
+#include "platform/dlg/message_box.h"
 #include "platform/user/message_queue.h"
 
 #define PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-enum class Mode { kNormal, kSilent, kEndNow, kNoCanWrite };
+enum class Mode { kNormal, kSilent, kEndNow, kNoCanWrite, kNoClose };
 
 // What one file plays.
 struct Source {
@@ -135,6 +138,7 @@ bool ParseTone(const std::string& text, Source& source) {
       if (mode == "silent") source.mode = Mode::kSilent;
       if (mode == "endnow") source.mode = Mode::kEndNow;
       if (mode == "nocanwrite") source.mode = Mode::kNoCanWrite;
+      if (mode == "noclose") source.mode = Mode::kNoClose;
     } else {
       return false;
     }
@@ -187,7 +191,18 @@ class Player {
     }
     wake_.notify_all();
     thread_.join();
-    g_module.outMod->Close();
+    if (source_.mode == Mode::kNoClose) {
+      output_left_open_ = true;
+    } else {
+      g_module.outMod->Close();
+    }
+  }
+
+  // Quitting: an output left open by Stop is closed now.
+  void Quit() {
+    Stop();
+    if (output_left_open_) g_module.outMod->Close();
+    output_left_open_ = false;
   }
 
   void SetPaused(bool paused) {
@@ -287,15 +302,17 @@ class Player {
   bool stop_ = false;
   std::atomic<bool> paused_{false};
   std::atomic<int> seek_to_{-1};
+  bool output_left_open_ = false;
 };
 
 Player* g_player = nullptr;
 
-void Config(HWND) {}
-void About(HWND) {}
+void Config(HWND parent) { MessageBox(parent, "Nothing to configure.", "Velko test tone player", MB_OK); }
+void About(HWND parent) { MessageBox(parent, g_module.description, "About", MB_OK); }
 void Init() { g_player = new Player; }
 void Quit() {
-  delete g_player;  // stops a song still playing
+  g_player->Quit();
+  delete g_player;
   g_player = nullptr;
 }
 
