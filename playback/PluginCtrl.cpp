@@ -408,6 +408,13 @@ bool InitPluginCtrl() {
     PluginInfos[i] = TPluginInfo{};
   }
   OutputReady = false;
+  ResetRing();
+  ReaderBusy = false;
+  WriterBusy = false;
+  StartPending = false;
+  InputEnded = false;
+  SeekRequested = false;
+  ResumeWait = false;
   FillOutModule();
   ActivePlugin = -1;
   return OutputReady;
