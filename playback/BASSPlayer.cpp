@@ -445,6 +445,7 @@ void TBASSPlayer::Play() {
   SetEndSync();
   PlayerMode = pmPlaying;
   if (channel_type_ != ctPlugin) EnableFFTTimer();
+  EndPluginSongIfItEndedWhileStarting();
 }
 
 void TBASSPlayer::Restart() {
@@ -453,6 +454,13 @@ void TBASSPlayer::Restart() {
   if (!StartChannel()) return;
   PlayerMode = pmPlaying;
   if (channel_type_ != ctPlugin) EnableFFTTimer();
+  EndPluginSongIfItEndedWhileStarting();
+}
+
+void TBASSPlayer::EndPluginSongIfItEndedWhileStarting() {
+  if (channel_type_ != ctPlugin || !plugin_ended_) return;
+  plugin_ended_ = false;
+  PluginEnded(channel_handle_);
 }
 
 bool TBASSPlayer::StartChannel() {
@@ -484,6 +492,7 @@ bool TBASSPlayer::StartPlugin() {
   start_wait_ = true;
   output_started_ = false;
   plugin_ended_ = false;
+  starting_ = true;
   // Stop, Open and Destroy see an active plug-in before its stream arrives.
   channel_handle_ = 1;
   const String file = opened_file_;
@@ -496,15 +505,28 @@ bool TBASSPlayer::StartPlugin() {
       break;
     }
     if (ProcessPendingMessages()) break;
-    // Stopped, replaced or ended while the messages were handled.
-    if (channel_type_ != ctPlugin || channel_handle_ == 0 || plugin_ended_) break;
+    // Stopped or replaced while the messages were handled.
+    if (channel_type_ != ctPlugin || channel_handle_ == 0) break;
+    // The whole song was shorter than a start takes: it counts as started
+    // when its output did.
+    if (plugin_ended_) {
+      started = output_started_;
+      break;
+    }
     Sleep(kPluginStartSleepMs);
   }
+  starting_ = false;
   start_wait_ = false;
+  if (started || channel_type_ != ctPlugin || channel_handle_ == 0) return started;
   // A plug-in that did not get going is stopped now, so that its late
   // output cannot start a song nobody is waiting for.
-  if (!started && channel_type_ == ctPlugin && channel_handle_ != 0) StopPlugin();
-  return started;
+  StopPlugin();
+  if (plugin_ended_) {
+    // Its input ended without a sound: that is the end of its song.
+    plugin_ended_ = false;
+    if (OnPlayEnd) OnPlayEnd(this);
+  }
+  return false;
 }
 
 void TBASSPlayer::StopPlugin() {
@@ -688,8 +710,12 @@ void TBASSPlayer::WndProc(TMessage& Message) {
 void TBASSPlayer::PluginEnded(DWORD Stream) {
   // The end of a stream this player no longer plays is old news.
   if (channel_type_ != ctPlugin || Stream == 0 || Stream != channel_handle_) return;
+  // While the plug-in starts, its end waits until the start is over.
+  if (starting_) {
+    plugin_ended_ = true;
+    return;
+  }
   start_wait_ = false;
-  plugin_ended_ = true;
   if (output_started_) {
     // Let what is buffered play out, but not for ever.
     const std::uint64_t deadline =

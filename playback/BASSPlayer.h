@@ -190,6 +190,7 @@ class TBASSPlayer : public TComponent {
   bool StartChannel();
   bool StartPlugin();
   void StopPlugin();
+  void EndPluginSongIfItEndedWhileStarting();
   void SetEndSync();
   void EnableFFTTimer();
   bool SeekPlugin(std::uint32_t Position);
@@ -221,6 +222,8 @@ class TBASSPlayer : public TComponent {
   In_Module* current_module_ = nullptr;
   bool start_wait_ = false;
   bool output_started_ = false;
+  // A plug-in is starting (StartPlugin runs).
+  bool starting_ = false;
   // The plug-in's end of input came in while it was starting.
   bool plugin_ended_ = false;
   bool bass_loaded_ = false;

@@ -208,6 +208,12 @@ int OutOpen(int samplerate, int numchannels, int bitspersamp, int, int) {
 
 void OutClose() { CloseUserStream(); }
 
+void FillStartRecord() {
+  StartRecord.BitsPerSample = static_cast<std::uint16_t>(FormatBitsPerSample.load());
+  StartRecord.SampleRate = static_cast<std::uint32_t>(FormatSampleRate.load());
+  StartRecord.NumChannels = static_cast<std::uint16_t>(FormatNumChannels.load());
+}
+
 // Output starts once 0.4 s is buffered, or earlier when the ring is nearly
 // full.
 void StartOutputWhenBuffered() {
@@ -219,10 +225,15 @@ void StartOutputWhenBuffered() {
   const HSTREAM stream = UserStream;
   HWND host = HostWindow;
   if (stream == 0 || host == nullptr) return;
-  StartRecord.BitsPerSample = static_cast<std::uint16_t>(FormatBitsPerSample.load());
-  StartRecord.SampleRate = static_cast<std::uint32_t>(FormatSampleRate.load());
-  StartRecord.NumChannels = static_cast<std::uint16_t>(FormatNumChannels.load());
+  FillStartRecord();
   PostMessage(host, WM_PLUGIN_START_PLAY, 0, reinterpret_cast<LPARAM>(&StartRecord));
+}
+
+// On the host window: starts the user stream and tells the player.
+void StartOutput(HWND target, WPARAM wparam, LPARAM lparam) {
+  if (HSTREAM stream = UserStream) RT_BASS::BASS_StreamPlay(stream, FALSE, 0);
+  ResumeWait = false;
+  if (target != nullptr) PostMessage(target, WM_PLUGIN_START_PLAY, wparam, lparam);
 }
 
 int OutWrite(char* buf, int len) {
@@ -376,14 +387,18 @@ void TMsgHandler::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_WA_PLUGIN_END:
       InputEnded = true;
+      // A song shorter than the start threshold starts now, so that what
+      // was buffered is heard.
+      if (UserStream != 0 && RingUsed() > 0 && StartPending.exchange(false)) {
+        FillStartRecord();
+        StartOutput(target, 0, reinterpret_cast<LPARAM>(&StartRecord));
+      }
       // The stream that was playing goes with the relay, so that the player
       // can tell an end that belongs to a channel it no longer plays.
       if (target != nullptr) PostMessage(target, WM_WA_PLUGIN_END, UserStream.load(), 0);
       return;
     case WM_PLUGIN_START_PLAY:
-      if (HSTREAM stream = UserStream) RT_BASS::BASS_StreamPlay(stream, FALSE, 0);
-      ResumeWait = false;
-      if (target != nullptr) PostMessage(target, WM_PLUGIN_START_PLAY, Message.WParam, Message.LParam);
+      StartOutput(target, Message.WParam, Message.LParam);
       return;
     case WM_PLUGIN_RELEASE:
       ActivePlugin = -1;
