@@ -162,7 +162,10 @@ TBASSPlayer::~TBASSPlayer() {
   if (WMAReady) Unload_BASSWMADLL();
   DeallocateHWnd(player_window_);
   // The dialog exists only when the player became ready.
-  if (config_form_ != nullptr) delete config_form_;
+  if (config_form_ != nullptr) {
+    SetConfigPlayerWindow(nullptr);
+    delete config_form_;
+  }
 }
 
 void TBASSPlayer::ShowError(const String& Message) const {
