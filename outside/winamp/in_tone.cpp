@@ -15,6 +15,8 @@
 //                    nocanwrite: write without asking CanWrite
 //                    noclose: as normal, but Stop leaves the output open
 //                             (it is closed when the plug-in quits)
+//                    earlyend: reports the end of its input after one
+//                             second, then goes on writing to the end
 //
 // Like any input plug-in it decodes on a thread of its own, writes blocks
 // while the output module's CanWrite allows, flushes the output on a seek,
@@ -45,7 +47,7 @@
 
 namespace {
 
-enum class Mode { kNormal, kSilent, kEndNow, kNoCanWrite, kNoClose };
+enum class Mode { kNormal, kSilent, kEndNow, kNoCanWrite, kNoClose, kEarlyEnd };
 
 // What one file plays.
 struct Source {
@@ -139,6 +141,7 @@ bool ParseTone(const std::string& text, Source& source) {
       if (mode == "endnow") source.mode = Mode::kEndNow;
       if (mode == "nocanwrite") source.mode = Mode::kNoCanWrite;
       if (mode == "noclose") source.mode = Mode::kNoClose;
+      if (mode == "earlyend") source.mode = Mode::kEarlyEnd;
     } else {
       return false;
     }
@@ -258,6 +261,7 @@ class Player {
     const std::int64_t total = source_.total_frames();
     std::int64_t position = 0;
     bool ended = false;
+    bool early_end_sent = false;
     std::vector<char> block;
     if (source_.mode == Mode::kEndNow) {
       EndOfInput();
@@ -292,6 +296,10 @@ class Player {
         continue;
       }
       position += frames;
+      if (source_.mode == Mode::kEarlyEnd && !early_end_sent && position >= source_.rate) {
+        EndOfInput();
+        early_end_sent = true;
+      }
     }
   }
 

@@ -193,6 +193,24 @@ TEST_F(PluginPlayer, PausedAndResumedSongEndsWithoutStalling) {
   EXPECT_EQ(play_ends_, 1);
 }
 
+// A plug-in that reports its end early and goes on writing keeps its stream
+// playing: the play-out wait gives up after what was buffered plus 2 s.
+TEST_F(PluginPlayer, PlayOutWaitIsBounded) {
+  TBASSPlayer& player = Setup();
+  ASSERT_TRUE(player.Open(Tone("liar.ton", "seconds 20\nmode earlyend\n")));
+  const std::uint64_t start = Now();
+  WithClock([&] { player.Play(); });
+  ASSERT_EQ(player.PlayerMode, pmPlaying);
+  ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > 0; }));
+  // The end came after about 0.5 s of output; then at most the ring's half
+  // second and 2 s more.
+  EXPECT_LT(Now() - start, 4000u);
+  EXPECT_GT(Now() - start, 2000u);
+  EXPECT_EQ(play_ends_, 1);
+  EXPECT_EQ(player.PlayerMode, pmStopped);
+  EXPECT_EQ(player.ChannelHandle(), 0u);
+}
+
 TEST_F(PluginPlayer, StartThatTimesOutStopsThePlugin) {
   TBASSPlayer& player = Setup();
   ASSERT_TRUE(player.Open(Tone("mute.ton", "seconds 5\nmode silent\n")));
