@@ -187,6 +187,11 @@ void TBitmapCanvas::FreeContext() {
   old_bitmap_ = nullptr;
 }
 
+void TBitmapCanvas::Changed() {
+  TCanvas::Changed();
+  bitmap_->Changed();
+}
+
 void TBitmapCanvas::CreateHandle() {
   HDC dc = CreateCompatibleDC(nullptr);
   if (dc == nullptr) return;
@@ -220,7 +225,6 @@ void TBitmap::ReplaceImage(const TBitmapImage& image) {
 TCanvas* TBitmap::Canvas() {
   if (!canvas_) {
     canvas_ = std::make_unique<TBitmapCanvas>(this);
-    canvas_->OnChange = [this](TObject*) { Changed(); };
   }
   return canvas_.get();
 }

@@ -54,6 +54,10 @@ class TBitmapCanvas : public TCanvas {
   // Deletes the DC (the tools are selected again into the next one).
   void FreeContext();
 
+  // Drawing on the canvas changes the bitmap: after OnChange, the bitmap
+  // raises its own OnChange.
+  void Changed() override;
+
  protected:
   void CreateHandle() override;
 
@@ -137,6 +141,8 @@ class TBitmap : public TGraphic {
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
 
  private:
+  friend class TBitmapCanvas;
+
   // Puts `image` in place of the current one, which is deleted; the
   // canvas gives up its DC first.
   void ReplaceImage(const TBitmapImage& image);
