@@ -28,10 +28,13 @@ struct ErrorManager {
   std::longjmp(errors->jump, 1);
 }
 
-// Warnings are ignored, except a file that ends before its picture does:
-// libjpeg would fill the rest with grey, and a cut-off file is an error.
+// Warnings are ignored, except data that ends before the picture does (the
+// file is cut off, or a marker interrupts the compressed data): libjpeg
+// would fill the rest with grey, and a picture with a missing part is an
+// error.
 void EmitMessage(j_common_ptr cinfo, int level) {
-  if (level == -1 && cinfo->err->msg_code == JWRN_JPEG_EOF) ErrorExit(cinfo);
+  const int code = cinfo->err->msg_code;
+  if (level == -1 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) ErrorExit(cinfo);
 }
 
 void OutputMessage(j_common_ptr) {}

@@ -4,7 +4,9 @@
 // Loading decodes the whole picture at once into a 24-bit bitmap (colour,
 // greyscale and CMYK files), so that a damaged or cut-off file fails at
 // LoadFromFile with EJPEG "JPEG error #<libjpeg message number>" and never
-// later at drawing. Drawing stretches that bitmap into the rectangle.
+// later at drawing. Compressed data that stops before the picture is
+// complete (a cut-off file, a marker in the middle of the data) is such an
+// error too; libjpeg's other warnings are not. Drawing stretches that bitmap into the rectangle.
 // Saving writes the file as it was loaded; a picture assigned from a
 // bitmap is compressed at CompressionQuality. The size follows the data
 // and cannot be set.
