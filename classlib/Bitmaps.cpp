@@ -164,6 +164,25 @@ TBitmapImage ImageOfHandle(HBITMAP handle) {
   return image;
 }
 
+// What PatBlt with WHITENESS does to a DIB section (every bit of every
+// pixel set; the unused bits of 16- and 32-bit pixels stay 0), done
+// directly on the memory: new bitmaps are filled this way.
+void FillWhite(const TBitmapImage& image) {
+  const std::size_t rowBytes = bmp::DibRowBytes(image.width, BitsOf(image.format));
+  for (int y = 0; y < image.height; ++y) {
+    std::uint8_t* row = image.top + image.stride * y;
+    if (BitsOf(image.format) == 32) {
+      const std::uint32_t white = 0x00FFFFFF;
+      for (int x = 0; x < image.width; ++x) std::memcpy(row + 4 * x, &white, 4);
+    } else if (BitsOf(image.format) == 16) {
+      const std::uint16_t white = 0x7FFF;
+      for (int x = 0; x < image.width; ++x) std::memcpy(row + 2 * x, &white, 2);
+    } else {
+      std::memset(row, 0xFF, rowBytes);
+    }
+  }
+}
+
 // An image holding a decoded BMP.
 TBitmapImage ImageOfDib(const bmp::Dib& dib) {
   TBitmapImage image = CreateImage(dib.width, dib.height, FormatOfBits(dib.bitCount), false, dib.colors);
@@ -263,6 +282,8 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
     const RECT all{0, 0, AWidth, AHeight};
     if (canvas_) {
       ::FillRect(to.get(), &all, canvas_->Brush()->Handle());
+    } else if (next.top != nullptr) {
+      FillWhite(next);
     } else {
       PatBlt(to.get(), 0, 0, AWidth, AHeight, WHITENESS);
     }

@@ -214,13 +214,18 @@ void TJPEGImage::LoadFromStream(TStream* Stream) {
   Decoded decoded;
   const int code = Decode(data.data(), data.size(), &decoded);
   if (code != 0) RaiseJpegError(code);
+  // The pixels go straight into a DIB section that the bitmap takes over
+  // (sizing a bitmap would first fill it).
+  BITMAPINFO info;
+  info.bmiHeader.biWidth = decoded.width;
+  info.bmiHeader.biHeight = -decoded.height;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib == nullptr) throw EOutOfResources("Out of system resources");
+  std::memcpy(bits, decoded.pixels.data(), decoded.pixels.size());
   auto bitmap = std::make_unique<TBitmap>();
-  bitmap->SetPixelFormat(pf24bit);
-  bitmap->SetSize(decoded.width, decoded.height);
-  const std::size_t rowBytes = bmp::DibRowBytes(decoded.width, 24);
-  for (int y = 0; y < decoded.height; ++y) {
-    std::memcpy(bitmap->ScanLine(y), decoded.pixels.data() + rowBytes * static_cast<std::size_t>(y), rowBytes);
-  }
+  bitmap->SetHandle(dib);
   bitmap_ = std::move(bitmap);
   data_ = std::move(data);
   Changed();

@@ -45,6 +45,26 @@ TEST(Bitmap, NewPixelsAreWhiteOrTheCanvasBrushAndOldOnesStay) {
   EXPECT_TRUE(b.Empty());
 }
 
+TEST(Bitmap, NewBitmapsOfEveryFormatAreWhite) {
+  struct Case {
+    TPixelFormat format;
+    int bits;
+    std::uint32_t white;  // every bit of the pixel set
+  };
+  for (const Case& c : {Case{pf1bit, 1, 1}, Case{pf4bit, 4, 15}, Case{pf8bit, 8, 255}, Case{pf15bit, 16, 0x7FFF},
+                        Case{pf24bit, 24, 0xFFFFFF}, Case{pf32bit, 32, 0x00FFFFFF}}) {
+    TBitmap b;
+    b.SetPixelFormat(c.format);
+    b.SetSize(5, 2);
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 5; ++x) {
+        EXPECT_EQ(RawPixel(b, x, y, c.bits), c.white) << c.bits;
+        EXPECT_EQ(b.Canvas()->Pixels(x, y), clWhite) << c.bits;
+      }
+    }
+  }
+}
+
 TEST(Bitmap, ChangesRaiseOnChangeOnce) {
   TBitmap b;
   int changes = 0;
