@@ -166,18 +166,25 @@ Header ReadHeader(Source& src, bool icon) {
   return h;
 }
 
-std::vector<RGBQUAD> ReadColorTable(Source& src, const Header& h) {
+// The colour table; `room` is how many bytes lie before the pixels (no
+// limit when the pixels simply follow the table). A table the file has no
+// room for is cut to the entries that fit, as some writers leave out the
+// unused ones.
+std::vector<RGBQUAD> ReadColorTable(Source& src, const Header& h, std::uint64_t room) {
   std::vector<RGBQUAD> colors;
   if (!h.Indexed()) {
-    // An optional table (a display hint) that the pixels do not use.
+    // An optional table (a display hint) that the pixels do not use; when
+    // the pixels' offset is known it is simply passed over.
     if (!h.core && h.colorsUsed > 256) Invalid();
-    if (!h.core) src.Skip(std::uint64_t{h.colorsUsed} * 4);
+    if (!h.core && room == UINT64_MAX) src.Skip(std::uint64_t{h.colorsUsed} * 4);
     return colors;
   }
   const std::uint32_t full = 1u << h.bitCount;
-  const std::uint32_t count = (h.core || h.colorsUsed == 0) ? full : h.colorsUsed;
+  std::uint32_t count = (h.core || h.colorsUsed == 0) ? full : h.colorsUsed;
   if (count > full) Invalid();
   const std::size_t entry = h.core ? 3 : 4;
+  if (std::uint64_t{count} * entry > room) count = static_cast<std::uint32_t>(room / entry);
+  if (count == 0) Invalid();
   const std::vector<std::uint8_t> table = src.Take(std::uint64_t{count} * entry);
   colors.resize(count);
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -295,11 +302,13 @@ Dib ReadBody(Source& src, const Header& h, std::int64_t pixelOffset, Dib* iconMa
   Dib out;
   out.width = h.width;
   out.height = h.height;
-  out.colors = ReadColorTable(src, h);
+  std::uint64_t room = UINT64_MAX;
   if (pixelOffset >= 0) {
-    if (static_cast<std::uint64_t>(pixelOffset) < src.consumed()) Invalid();
-    src.Skip(static_cast<std::uint64_t>(pixelOffset) - src.consumed());
+    if (static_cast<std::uint64_t>(pixelOffset) < src.consumed()) Invalid();  // inside the headers
+    room = static_cast<std::uint64_t>(pixelOffset) - src.consumed();
   }
+  out.colors = ReadColorTable(src, h, room);
+  if (pixelOffset >= 0) src.Skip(static_cast<std::uint64_t>(pixelOffset) - src.consumed());
 
   const std::uint64_t srcRowBytes = DibRowBytes(h.width, h.bitCount);
   std::uint64_t dataBytes = srcRowBytes * static_cast<std::uint64_t>(h.height);

@@ -18,6 +18,10 @@
 //
 // Every drawing method raises OnChanging before and OnChange after it
 // draws. Lock/Unlock serialise drawing from several threads.
+//
+// A canvas class that makes or borrows its DC gives it up in its own
+// destructor (SetHandle(nullptr), then deletes or releases the DC), as
+// TCanvas's destructor runs after the DC is gone.
 #pragma once
 
 #include <atomic>

@@ -181,7 +181,11 @@ TEST(BmpFile, LargerHeadersGapsAndAMissingOffset) {
   // An offset of 0: the pixels follow the colour table.
   std::string zero = MakeBmp(5, 2, 8, false, colors, pixel);
   PutLE(zero, field::kOffBits, 0, 4);
-  for (const std::string& f : {v5, gap, zero}) {
+  // A table shorter than the depth allows, with no count: the offset says
+  // where it ends.
+  std::string shortTable = MakeBmp(5, 2, 8, false, colors, pixel);
+  PutLE(shortTable, field::kClrUsed, 0, 4);
+  for (const std::string& f : {v5, gap, zero, shortTable}) {
     TBitmap b;
     b.LoadFromStream(StreamOf(f).get());
     for (int y = 0; y < 2; ++y)
