@@ -101,7 +101,8 @@ void TPicture::Assign(TPersistent* Source) {
 
 void TPicture::AssignTo(TPersistent* Dest) {
   auto* graphic = dynamic_cast<TGraphic*>(Dest);
-  if (graphic_ && graphic != nullptr && typeid(*graphic) == typeid(*graphic_)) {
+  const TGraphic* own = graphic_.get();
+  if (own != nullptr && graphic != nullptr && typeid(*graphic) == typeid(*own)) {
     graphic->Assign(graphic_.get());
     return;
   }

@@ -59,7 +59,8 @@ struct DepthCase {
 class BmpDepths : public ::testing::TestWithParam<std::tuple<DepthCase, bool>> {};
 
 TEST_P(BmpDepths, LoadAndSaveWithoutLoss) {
-  const auto [depth, topDown] = GetParam();
+  const DepthCase depth = std::get<0>(GetParam());
+  const bool topDown = std::get<1>(GetParam());
   const int w = 13, h = 5;  // rows that need padding
   const std::vector<RGBQUAD> colors = Palette(depth.colors);
   auto pixel = [&](int x, int y) { return Value(depth.bits, depth.colors, x, y); };
