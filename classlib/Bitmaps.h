@@ -138,6 +138,9 @@ class TBitmap : public TGraphic {
   // The colour table of a 1-, 4- or 8-bit bitmap (empty for the others).
   std::vector<RGBQUAD> Colors() const;
 
+  // Stretches the bitmap into Rect with the canvas's CopyMode (dropping
+  // rows and columns when it shrinks); a transparent bitmap leaves out the
+  // pixels of its TransparentColor instead.
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
 
  private:
