@@ -11,6 +11,7 @@
 #include "platform/core/datetime.h"
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
+#include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 
 // --- Handles ---
@@ -229,12 +230,13 @@ std::vector<String> CommandLine() {
   return args;
 }
 
+// The program's own path as the platform reports it (tests may place the
+// program elsewhere through the platform's program-path seam).
 String ProgramPath() {
   std::vector<char> buffer(4096);
-  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return String();
-  const String native(buffer.data(), static_cast<std::size_t>(n));
-  return platform::PlatformPath(native).value_or(String());
+  const DWORD n = GetModuleFileName(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return String();
+  return String(buffer.data(), n);
 }
 
 }  // namespace

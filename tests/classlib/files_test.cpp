@@ -1,5 +1,6 @@
 // Streams over files, string list files and the file routines, on a test
 // drive T: of the test's own.
+#include "platform/core/modules.h"
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -203,6 +204,13 @@ TEST_F(FilesTest, FullNamesCurrentFolderAndTheProgramPath) {
   EXPECT_TRUE(FileExists(program));
   EXPECT_GE(ParamCount(), 0);
   EXPECT_EQ(ParamStr(ParamCount() + 1), "");
+
+  // Tests that place the program in another folder move ParamStr(0) too.
+  MakeFolder("bin");
+  platform::SetProgramPath(Native("bin/velko").string());
+  EXPECT_EQ(ParamStr(0), "T:\\bin\\velko");
+  platform::SetProgramPath(std::string());
+  EXPECT_EQ(ParamStr(0), program);
 }
 
 }  // namespace
