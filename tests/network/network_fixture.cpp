@@ -5,6 +5,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/fs/drives.h"
+#include "platform/fs/files.h"
 #include "platform/user/message_queue.h"
 
 namespace velko_test {
@@ -187,6 +188,9 @@ GUID NewGuid() {
 // --- ServentTest ------------------------------------------------------------
 
 void ServentTest::SetUp() {
+  char folder[MAX_PATH] = {};
+  GetWindowsDirectory(folder, MAX_PATH);
+  saved_windows_ = platform::NativePath(folder).value_or("");
   windows_ = std::make_unique<TempDir>();
   platform::SetWindowsFolder(windows_->path().string());
   port_ = FreeLoopbackPort({"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"});
@@ -197,6 +201,7 @@ void ServentTest::TearDown() {
   servents_.clear();
   platform::UseRealClock();
   PumpFor(10ms);
+  if (!saved_windows_.empty()) platform::SetWindowsFolder(saved_windows_);
 }
 
 TGnutella* ServentTest::MakeServent(const std::string& address) {

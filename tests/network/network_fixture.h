@@ -98,6 +98,7 @@ class ServentTest : public ::testing::Test {
   static TGnutellaClient* LinkTo(TGnutella* servent, const std::string& host);
 
   std::unique_ptr<TempDir> windows_;
+  std::string saved_windows_;
   int port_ = 0;
   std::vector<std::unique_ptr<TGnutella>> servents_;
 };
