@@ -400,10 +400,10 @@ void DeliverRawInput(const RawInput& raw) {
   if (target != nullptr) Push(*target, input);
 }
 
-void CookInput(std::unique_lock<std::mutex>& lock, ThreadQueue& queue) {
-  if (queue.cooking) return;
+bool CookInput(std::unique_lock<std::mutex>& lock, ThreadQueue& queue) {
+  if (queue.cooking || queue.raw_input.empty()) return false;
   CookingGuard guard(queue);
-  while (!queue.raw_input.empty()) {
+  {
     RawInput in = queue.raw_input.front();
     queue.raw_input.pop_front();
     switch (in.kind) {
@@ -426,6 +426,7 @@ void CookInput(std::unique_lock<std::mutex>& lock, ThreadQueue& queue) {
         break;
     }
   }
+  return true;
 }
 
 bool TakeInputMessage(ThreadQueue& queue, const MessageFilter& filter, bool remove, MSG* msg) {
@@ -686,6 +687,23 @@ void InjectText(const std::string& text) {
     input.kind = RawInput::Kind::kChar;
     input.ch = static_cast<BYTE>(c);
     DeliverRawInput(input);
+  }
+}
+
+void ResetInput() {
+  auto lock = Lock();
+  WindowSystem& system = System();
+  std::fill(std::begin(system.async_keys), std::end(system.async_keys), 0);
+  system.capture = nullptr;
+  system.has_cursor_clip = false;
+  for (auto& [id, queue] : system.queues) {
+    std::fill(std::begin(queue->key_state), std::end(queue->key_state), 0);
+    queue->raw_input.clear();
+    queue->input.clear();
+    queue->last_click_hwnd = nullptr;
+    queue->track_hwnd = nullptr;
+    queue->track_flags = 0;
+    queue->hover_due_micros = UINT64_MAX;
   }
 }
 

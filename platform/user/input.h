@@ -136,6 +136,9 @@ void InjectKey(UINT vk, bool down, bool text_follows = false);
 void InjectKeyPress(UINT vk);
 // Typed text (UTF-8): WM_CHAR to the focus window, one per byte.
 void InjectText(const std::string& text);
+// Forgets every key and button held, waiting raw input, the capture and the
+// cursor clip (tests start from a calm keyboard and mouse).
+void ResetInput();
 // Activation from outside (the display's focus events): the window becomes
 // the active window; null: none of ours is.
 void InjectActivation(HWND hwnd);

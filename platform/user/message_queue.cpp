@@ -191,9 +191,11 @@ bool TakeMessage(std::unique_lock<std::mutex>& lock, ThreadQueue& queue,
   queue.change_bits = 0;
   bool taken = filter.Wants(QS_POSTMESSAGE) && TakePosted(queue, filter, remove, msg);
   if (!taken && filter.Wants(QS_INPUT)) {
-    CookInput(lock, queue);
-    AnswerSentMessages(lock, queue);
     taken = TakeInputMessage(queue, filter, remove, msg);
+    while (!taken && CookInput(lock, queue)) {
+      AnswerSentMessages(lock, queue);
+      taken = TakeInputMessage(queue, filter, remove, msg);
+    }
     // Cooking may have posted (WM_CHAR from a nested TranslateMessage...).
     if (!taken && filter.Wants(QS_POSTMESSAGE)) taken = TakePosted(queue, filter, remove, msg);
   }

@@ -188,6 +188,7 @@ struct FrameSnapshot {
   HMENU menu = nullptr;
   int width = 0, height = 0;
   RECT screen{};
+  RECT client{};  // the client area as the window has it, window coordinates
 };
 
 bool Snapshot(HWND hwnd, FrameSnapshot* snap) {
@@ -204,6 +205,7 @@ bool Snapshot(HWND hwnd, FrameSnapshot* snap) {
   snap->width = window->Width();
   snap->height = window->Height();
   snap->screen = WindowRectOnScreen(window);
+  snap->client = ClientRectInWindow(window);
   return true;
 }
 
@@ -338,7 +340,7 @@ void DrawScrollBarFrame(HDC dc, const RECT& bar, bool vertical) {
 void PaintFrame(HWND hwnd, HDC dc, const FrameSnapshot& s, LRESULT pressed) {
   const platform::FrameLayout& f = s.layout;
   // The client area is the window's own to paint.
-  ExcludeClipRect(dc, f.client.left, f.client.top, f.client.right, f.client.bottom);
+  ExcludeClipRect(dc, s.client.left, s.client.top, s.client.right, s.client.bottom);
   DrawOuterFrame(dc, s);
   if (f.has_caption) DrawCaption(dc, s, pressed);
   if (f.has_menu) {
@@ -410,7 +412,7 @@ LRESULT DefNcHitTest(HWND hwnd, LPARAM lparam) {
   }
   POINT p{screen.x - s.screen.left, screen.y - s.screen.top};
   const platform::FrameLayout& f = s.layout;
-  if (Inside(f.client, p)) return HTCLIENT;
+  if (Inside(s.client, p)) return HTCLIENT;
   if (f.has_vscroll && Inside(f.vscroll, p)) return HTVSCROLL;
   if (f.has_hscroll && Inside(f.hscroll, p)) return HTHSCROLL;
   if (f.has_vscroll && f.has_hscroll && p.x >= f.vscroll.left && p.y >= f.hscroll.top &&

@@ -72,14 +72,15 @@ LRESULT TrackCaptionButton(HWND hwnd, LRESULT hit) {
   SetCapture(hwnd);
   MSG msg;
   while (GetCapture() == hwnd && NextLoopMessage(&msg)) {
-    if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP) {
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP ||
+        msg.message == WM_NCMOUSEMOVE || msg.message == WM_NCLBUTTONUP) {
       at = msg.pt;
       bool now_over = Inside(button, msg.pt);
       if (now_over != over) {
         over = now_over;
         PaintCaptionButton(hwnd, over ? hit : 0);
       }
-      if (msg.message == WM_LBUTTONUP) {
+      if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) {
         released = true;
         break;
       }
@@ -135,12 +136,13 @@ LRESULT MoveOrSizeLoop(HWND hwnd, WPARAM command) {
   GetCursorPos(&start);
   const RECT original = RectInParent(hwnd);
   const MINMAXINFO limits = QueryMinMaxInfo(hwnd);
-  SendMessage(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   SetCapture(hwnd);
+  SendMessage(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   RECT current = original;
   MSG msg;
   while (GetCapture() == hwnd && NextLoopMessage(&msg)) {
-    if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP) {
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP ||
+        msg.message == WM_NCMOUSEMOVE || msg.message == WM_NCLBUTTONUP) {
       const int dx = msg.pt.x - start.x, dy = msg.pt.y - start.y;
       RECT next = original;
       if (moving) {
@@ -156,7 +158,7 @@ LRESULT MoveOrSizeLoop(HWND hwnd, WPARAM command) {
                      SWP_NOZORDER | SWP_NOACTIVATE | (moving ? SWP_NOSIZE : 0u));
         current = next;
       }
-      if (msg.message == WM_LBUTTONUP) break;
+      if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) break;
       continue;
     }
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
@@ -242,6 +244,14 @@ LRESULT DefNcLButtonDown(HWND hwnd, WPARAM hit, LPARAM lparam) {
 }
 
 LRESULT DefNcLButtonDblClk(HWND hwnd, WPARAM hit, LPARAM lparam) {
+  switch (static_cast<LRESULT>(hit)) {
+    case HTCLOSE:
+    case HTMINBUTTON:
+    case HTMAXBUTTON:
+    case HTHELP:
+      // A quick second press on a caption button is a press like any other.
+      return TrackCaptionButton(hwnd, static_cast<LRESULT>(hit));
+  }
   if (static_cast<LRESULT>(hit) == HTSYSMENU) {
     SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lparam);
   } else if (static_cast<LRESULT>(hit) == HTCAPTION && (StyleOf(hwnd) & WS_MAXIMIZEBOX)) {

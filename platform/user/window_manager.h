@@ -88,9 +88,11 @@ void WindowDisabled(HWND hwnd);
 
 // Hands a raw event to the thread whose window it concerns.
 void DeliverRawInput(const RawInput& input);
-// Turns the thread's raw input into messages (the lock is released while
-// hit tests and other messages are sent).
-void CookInput(std::unique_lock<std::mutex>& lock, ThreadQueue& queue);
+// Turns the thread's next raw input event into messages (the lock is
+// released while hit tests and other messages are sent); false when none
+// waits. One at a time, so that what a message's handling changes (the
+// capture, the focus) already counts for the next event.
+bool CookInput(std::unique_lock<std::mutex>& lock, ThreadQueue& queue);
 // Takes the first input message that passes the filter.
 bool TakeInputMessage(ThreadQueue& queue, const MessageFilter& filter, bool remove, MSG* msg);
 // Posts WM_MOUSEHOVER when the mouse rested long enough; the next time
