@@ -316,7 +316,10 @@ void CookKey(ThreadQueue& queue, const RawInput& in) {
   ApplyKeyTransition(state, in.vk, in.down);
   if (target == nullptr) return;
   if ((target->style & WS_DISABLED) || (TopLevelOf(target)->style & WS_DISABLED)) return;
-  const bool sys = (alt && !ctrl) || in.vk == VK_F10 || focus == nullptr;
+  bool sys = (alt && !ctrl) || in.vk == VK_F10 || focus == nullptr;
+  if (in.vk == VK_MENU && in.down && !was_down) queue.alt_combined = false;
+  if (in.vk != VK_MENU && in.down && alt) queue.alt_combined = true;
+  if (in.vk == VK_MENU && !in.down && queue.alt_combined && focus != nullptr) sys = false;
   UINT message = in.down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
   LPARAM lparam = KeyMessageFlags(in.vk, in.down, was_down, alt && in.vk != VK_MENU ? true : alt,
                                   in.text_follows);

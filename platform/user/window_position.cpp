@@ -410,8 +410,10 @@ BOOL ShowWindow(HWND hwnd, int command) {
   const bool activate = top_level && !DoesNotActivate(command);
   switch (StateForCommand(command)) {
     case SizeState::kMinimized:
-      ChangeSizeState(hwnd, SizeState::kMinimized, activate);
-      if (!activate) WindowLeaving(hwnd, false);
+      // Only SW_SHOWMINIMIZED keeps the window active; the others hand
+      // activation on to the next window.
+      ChangeSizeState(hwnd, SizeState::kMinimized, activate && command == SW_SHOWMINIMIZED);
+      if (command != SW_SHOWMINIMIZED) WindowLeaving(hwnd, false);
       break;
     case SizeState::kMaximized:
       ChangeSizeState(hwnd, SizeState::kMaximized, activate);

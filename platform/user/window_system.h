@@ -247,6 +247,9 @@ struct ThreadQueue {
 
   // The thread's keyboard state as its messages saw it (GetKeyState).
   BYTE key_state[256] = {};
+  // Another key went down while Alt was held (Alt's release is then a
+  // plain WM_KEYUP, which opens no menu).
+  bool alt_combined = false;
 
   // Double-click detection: the last button press.
   HWND last_click_hwnd = nullptr;
