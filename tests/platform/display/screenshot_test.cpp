@@ -51,9 +51,7 @@ LRESULT PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 std::filesystem::path ExpectedPath() {
-  const char* source = std::getenv("VELKO_SOURCE_DIR");
-  return std::filesystem::path(source != nullptr ? source : ".") / "tests/platform/display/expected" /
-         "framed_window.png";
+  return std::filesystem::path(VELKO_DISPLAY_EXPECTED_DIR) / "framed_window.png";
 }
 
 // RGB pixels of a PNG file, or empty when it cannot be read.
