@@ -26,6 +26,7 @@
 #include "platform/gdi/system_metrics.h"
 #include "platform/gdi/user_draw.h"
 #include "platform/user/user.h"
+#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -208,6 +209,55 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
   UnregisterClass(kClass, nullptr);
   platform::UseHeadlessDisplay();
   EXPECT_EQ(platform::CurrentDisplay(), platform::DisplayKind::kHeadless);
+}
+
+// The program itself on an X server: it shows its framed main window
+// (640 x 480, centred) and ends when its close box is clicked.
+TEST(ProgramOnXvfb, ShowsAFramedMainWindowThatClosesOnItsCloseBox) {
+  KeepXLibrariesLoaded();
+  Xvfb x;
+  ASSERT_TRUE(x.Start());
+  std::string program = (velko_test::ProgramFolder() / "velko").string();
+  ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
+  unsetenv("VELKO_DISPLAY");
+  // The program's own leak check is the headless stub test's business;
+  // here SDL's libraries would only add noise.
+  setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+  char* argv[] = {program.data(), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
+
+  const int left = (800 - 640) / 2, top = (600 - 480) / 2;
+  auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  bool shown = false;
+  while (!shown && std::chrono::steady_clock::now() < give_up) {
+    shown = x.Pixel(left + 300, top + 10) == GetSysColor(COLOR_ACTIVECAPTION) &&
+            x.Pixel(left + 320, top + 240) == GetSysColor(COLOR_BTNFACE) &&
+            x.Pixel(left, top + 240) == GetSysColor(COLOR_3DLIGHT);
+    if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(shown) << "no framed window at (" << left << ", " << top << ")";
+
+  Display* d = x.display();
+  const int close_x = left + 640 - 4 - 2 - 8, close_y = top + 4 + 2 + 7;
+  XTestFakeMotionEvent(d, -1, close_x, close_y, CurrentTime);
+  XTestFakeButtonEvent(d, 1, True, CurrentTime);
+  XTestFakeButtonEvent(d, 1, False, CurrentTime);
+  XFlush(d);
+  int status = 0;
+  bool ended = false;
+  give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!ended && std::chrono::steady_clock::now() < give_up) {
+    ended = waitpid(pid, &status, WNOHANG) == pid;
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    FAIL() << "the program did not end on its close box";
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
