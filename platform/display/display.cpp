@@ -123,7 +123,12 @@ std::shared_ptr<Surface> ComposeScreen() {
 
 void ComposeScreenForReading() {
   auto screen = ScreenSurface();
-  if (!screen) return;
+  SIZE size = ScreenSize();
+  if (!screen || screen->width() != size.cx || screen->height() != size.cy) {
+    screen = Surface::Create(size.cx, size.cy);
+    if (!screen) return;
+    SetScreenSurface(screen);
+  }
   auto lock = platform::user::Lock();
   ComposeOnto(*screen);
 }
@@ -156,14 +161,15 @@ namespace platform::user {
 
 void PresentToDisplay() {
   WindowSystem& system = System();
+  platform::display::Backend& backend = platform::display::CurrentBackend();
+  if (backend.kind() == DisplayKind::kHeadless) {
+    // The headless screen reads the windows' images when asked.
+    for (Window* top : system.desktop->children) top->dirty.Clear();
+    return;
+  }
   // Whatever window DCs are still out may have drawn since.
   for (auto& [dc, entry] : system.window_dcs) {
     if (entry.hwnd != nullptr) MarkDCDirty(entry);
-  }
-  platform::display::Backend& backend = platform::display::CurrentBackend();
-  if (backend.kind() == DisplayKind::kHeadless) {
-    for (Window* top : system.desktop->children) top->dirty.Clear();
-    return;
   }
   std::vector<platform::display::WindowView> views;
   for (Window* top : system.desktop->children) {

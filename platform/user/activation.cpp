@@ -1,6 +1,8 @@
 // Activation and keyboard focus.
 #include "platform/user/activation.h"
 
+#include <vector>
+
 #include "platform/core/errors.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -43,6 +45,28 @@ HWND NextActiveWindow(const Window* leaving) {
   return nullptr;
 }
 
+DWORD ThreadOf(HWND hwnd) {
+  if (hwnd == nullptr) return 0;
+  return GetWindowThreadProcessId(hwnd, nullptr);
+}
+
+// WM_ACTIVATEAPP to every top-level window of a thread: the thread's
+// windows become active (wParam TRUE) or stop being so; lParam is the
+// thread on the other side.
+void TellThreadWindows(DWORD thread_id, BOOL active, DWORD other_thread) {
+  if (thread_id == 0) return;
+  std::vector<HWND> windows;
+  {
+    auto lock = Lock();
+    for (Window* top : System().desktop->children) {
+      if (top->queue && top->queue->thread_id == thread_id) windows.push_back(top->handle);
+    }
+  }
+  for (HWND hwnd : windows) {
+    if (IsWindow(hwnd)) SendMessage(hwnd, WM_ACTIVATEAPP, active, static_cast<LPARAM>(other_thread));
+  }
+}
+
 WPARAM ActivateParam(WORD how, HWND hwnd) {
   return MAKEWPARAM(how, IsIconic(hwnd) ? 1 : 0);
 }
@@ -76,6 +100,12 @@ void ActivateWindow(HWND hwnd, WORD how) {
     auto lock = Lock();
     if (hwnd != nullptr && FindWindowRecord(hwnd) == nullptr) hwnd = nullptr;
     System().foreground = hwnd;
+  }
+  const DWORD old_thread = old != nullptr && IsWindow(old) ? ThreadOf(old) : 0;
+  const DWORD new_thread = ThreadOf(hwnd);
+  if (old_thread != new_thread) {
+    TellThreadWindows(old_thread, FALSE, new_thread);
+    TellThreadWindows(new_thread, TRUE, old_thread);
   }
   if (hwnd != nullptr) {
     SendMessage(hwnd, WM_NCACTIVATE, TRUE, 0);
@@ -122,7 +152,6 @@ void WindowLeaving(HWND leaving, bool destroying) {
   if (lost_capture != nullptr) SendMessage(lost_capture, WM_CAPTURECHANGED, 0, 0);
   if (was_active) {
     ActivateWindow(next_active, WA_ACTIVE);
-    if (next_active == nullptr) ActivateWindow(nullptr, WA_INACTIVE);
   }
   if (focus_inside && !was_active) {
     // Only if the focus is still in there (activation may have moved it).

@@ -218,6 +218,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_SETTEXT:
       StoreText(hwnd, reinterpret_cast<LPCSTR>(lparam));
+      // The caption shows the new text (through WM_NCPAINT, so that a
+      // window painting its own frame paints it).
+      if ((GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION && IsWindowVisible(hwnd)) {
+        SendMessage(hwnd, WM_NCPAINT, 1, 0);
+      }
       return TRUE;
     case WM_GETTEXT:
       return CopyText(hwnd, wparam, reinterpret_cast<char*>(lparam));

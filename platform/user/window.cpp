@@ -381,8 +381,20 @@ HWND SetParent(HWND hwnd, HWND new_parent) {
     return nullptr;
   }
   HWND previous = window->parent->handle;
+  if (window->IsChild()) {
+    Window* old_parent = window->parent;
+    RECT r = window->window_rect;
+    RECT client = ClientRectInWindow(old_parent);
+    Invalidate(old_parent,
+               platform::Region(RECT{r.left + client.left, r.top + client.top,
+                                     r.right + client.left, r.bottom + client.top}),
+               true, false, true);
+  }
   UnlinkFromParent(window);
   LinkIntoParent(window, parent);
+  if (!window->IsTopLevel()) window->surface.reset();
+  InvalidateAll(window);
+  RefreshWindowDCs();
   return previous;
 }
 

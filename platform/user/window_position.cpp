@@ -572,3 +572,53 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
   }
   return static_cast<int>(MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy)));
 }
+
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
+  if (placement == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  auto lock = Lock();
+  Window* window = RequireWindow(hwnd);
+  if (window == nullptr) return FALSE;
+  placement->length = sizeof(WINDOWPLACEMENT);
+  placement->flags = window->restore_to_maximized ? WPF_RESTORETOMAXIMIZED : 0;
+  if (!(window->style & WS_VISIBLE)) {
+    placement->showCmd = SW_HIDE;
+  } else if (window->style & WS_MINIMIZE) {
+    placement->showCmd = SW_SHOWMINIMIZED;
+  } else if (window->style & WS_MAXIMIZE) {
+    placement->showCmd = SW_SHOWMAXIMIZED;
+  } else {
+    placement->showCmd = SW_SHOWNORMAL;
+  }
+  placement->ptMinPosition = POINT{-1, -1};
+  placement->ptMaxPosition = POINT{-1, -1};
+  placement->rcNormalPosition = window->has_normal_rect ? window->normal_rect : window->window_rect;
+  return TRUE;
+}
+
+BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement) {
+  if (placement == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  bool normal_now = false;
+  {
+    auto lock = Lock();
+    Window* window = RequireWindow(hwnd);
+    if (window == nullptr) return FALSE;
+    normal_now = !(window->style & (WS_MINIMIZE | WS_MAXIMIZE));
+    if (!normal_now) {
+      window->normal_rect = placement->rcNormalPosition;
+      window->has_normal_rect = true;
+    }
+  }
+  if (normal_now) {
+    const RECT& r = placement->rcNormalPosition;
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(hwnd, static_cast<int>(placement->showCmd));
+  return TRUE;
+}

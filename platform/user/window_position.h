@@ -43,3 +43,18 @@ BOOL ScreenToClient(HWND hwnd, LPPOINT point);
 // screen). Returns the offset: horizontal in the low word, vertical in the
 // high word.
 int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count);
+
+// Where a window is when it is not minimized or maximized, and its state.
+constexpr UINT WPF_SETMINPOSITION = 0x0001;
+constexpr UINT WPF_RESTORETOMAXIMIZED = 0x0002;
+struct WINDOWPLACEMENT {
+  UINT length = sizeof(WINDOWPLACEMENT);
+  UINT flags = 0;
+  UINT showCmd = 0;  // SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED (SW_HIDE when hidden)
+  POINT ptMinPosition{};
+  POINT ptMaxPosition{};
+  RECT rcNormalPosition{};  // parent coordinates (screen for top-level windows)
+};
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
+// Sets the normal rectangle, then shows the window with showCmd.
+BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);

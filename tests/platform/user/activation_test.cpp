@@ -216,5 +216,37 @@ TEST_F(ActivationTest, FindWindowAndEnumWindowsSeeTheTopLevelWindows) {
   EXPECT_NE(std::find(seen.begin(), seen.end(), b), seen.end());
 }
 
+TEST_F(ActivationTest, TheApplicationHearsWhenItBecomesActiveAndWhenItStops) {
+  HWND a = Make(nullptr, WS_OVERLAPPEDWINDOW, "A", 0, 10, 10, 100, 100);
+  HWND b = Make(nullptr, WS_OVERLAPPEDWINDOW, "B", 0, 10, 10, 100, 100);
+  ClearMessageLog();
+  ShowWindow(a, SW_SHOW);
+  // Every top-level window of the thread hears it, before the activation.
+  EXPECT_EQ(MessagesOf(a, {WM_ACTIVATEAPP, WM_ACTIVATE}), (std::vector<UINT>{WM_ACTIVATEAPP, WM_ACTIVATE}));
+  EXPECT_EQ(CountOf(b, WM_ACTIVATEAPP), 1);
+  ClearMessageLog();
+  ShowWindow(b, SW_SHOW);  // within the application: no news
+  EXPECT_EQ(CountOf(a, WM_ACTIVATEAPP), 0);
+  ClearMessageLog();
+  SetActiveWindow(nullptr);
+  auto apps = MessagesOf(b, {WM_ACTIVATEAPP});
+  ASSERT_EQ(apps.size(), 1u);
+  for (const LoggedMessage& m : MessageLog()) {
+    if (m.message == WM_ACTIVATEAPP) {
+      EXPECT_EQ(m.wparam, static_cast<WPARAM>(FALSE));
+    }
+  }
+}
+
+TEST_F(ActivationTest, AChildMovedToAnotherParentDrawsThere) {
+  HWND first = Make(nullptr, WS_POPUP | WS_VISIBLE, nullptr, 0, 10, 10, 100, 100);
+  HWND second = Make(nullptr, WS_POPUP | WS_VISIBLE, nullptr, 0, 200, 10, 100, 100);
+  HWND child = Make(first, WS_CHILD | WS_VISIBLE, nullptr, 0, 10, 10, 20, 20);
+  EXPECT_EQ(SetParent(child, second), first);
+  EXPECT_EQ(WindowFromPoint(POINT{215, 25}), child);
+  EXPECT_EQ(WindowFromPoint(POINT{25, 25}), first);
+  EXPECT_TRUE(GetUpdateRect(child, nullptr, FALSE));
+}
+
 }  // namespace
 }  // namespace velko_test

@@ -342,5 +342,34 @@ TEST_F(FrameTest, SystemCommandsCloseMinimiseAndAltF4) {
   EXPECT_FALSE(IsWindow(hwnd));
 }
 
+TEST_F(FrameTest, PlacementKeepsTheNormalRectangleWhileMaximised) {
+  HWND hwnd = MakeFramed();
+  ShowWindow(hwnd, SW_MAXIMIZE);
+  WINDOWPLACEMENT placement;
+  ASSERT_TRUE(GetWindowPlacement(hwnd, &placement));
+  EXPECT_EQ(placement.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
+  EXPECT_EQ(placement.rcNormalPosition.left, 100);
+  EXPECT_EQ(placement.rcNormalPosition.right, 400);
+  placement.rcNormalPosition = RECT{50, 60, 250, 210};
+  placement.showCmd = SW_SHOWNORMAL;
+  ASSERT_TRUE(SetWindowPlacement(hwnd, &placement));
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.left, 50);
+  EXPECT_EQ(r.bottom, 210);
+  EXPECT_FALSE(IsZoomed(hwnd));
+}
+
+TEST_F(FrameTest, NewTextRepaintsTheCaption) {
+  HWND hwnd = MakeFramed();
+  ClearMessageLog();
+  SetWindowText(hwnd, "Another caption");
+  EXPECT_EQ(CountOf(hwnd, WM_NCPAINT), 1);
+  HWND popup = Make(nullptr, WS_POPUP | WS_VISIBLE, "No caption", 0, 0, 0, 10, 10);
+  ClearMessageLog();
+  SetWindowText(popup, "Still none");
+  EXPECT_EQ(CountOf(popup, WM_NCPAINT), 0);
+}
+
 }  // namespace
 }  // namespace velko_test
