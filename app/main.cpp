@@ -1,8 +1,8 @@
 // Velko's entry point.
 //
 // The program shows its main window (an empty, framed window for now) on
-// the display: SDL2 when one is present, the headless screen otherwise
-// (VELKO_DISPLAY=headless or =sdl chooses). Closing the window (its close
+// the display: SDL2 when one is present, the headless screen otherwise.
+// Closing the window (its close
 // box, Alt+F4, WM_CLOSE) destroys it, its WM_DESTROY posts WM_QUIT, and the
 // loop ends the program with the quit code. SIGINT and SIGTERM close the
 // window the same way.
@@ -14,8 +14,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 #include <thread>
 
 #include "platform/display/display.h"
@@ -104,18 +102,6 @@ int RunMessageLoop() {
 }
 
 
-void ChooseDisplay() {
-  const char* wanted = std::getenv("VELKO_DISPLAY");
-  std::string choice = wanted != nullptr ? wanted : "";
-  if (choice == "headless") {
-    platform::UseHeadlessDisplay();
-  } else if (choice == "sdl") {
-    platform::UseSdlDisplay();
-  } else {
-    platform::ChooseDisplay();
-  }
-}
-
 // The main window, centred on the screen.
 HWND CreateMainWindow() {
   WNDCLASS window_class;
@@ -136,7 +122,7 @@ HWND CreateMainWindow() {
 int main() {
   TerminationSignals signals;
   if (!signals.ok()) return 1;
-  ChooseDisplay();
+  platform::ChooseDisplay();
 
   HWND main_window = CreateMainWindow();
   if (main_window == nullptr) return 1;

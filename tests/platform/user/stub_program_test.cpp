@@ -48,7 +48,8 @@ void ExpectCleanExitOn(int signal_number) {
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
   char* argv[] = {program.data(), nullptr};
   // On the headless screen, whatever display the test run has.
-  setenv("VELKO_DISPLAY", "headless", 1);
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
 
