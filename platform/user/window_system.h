@@ -57,9 +57,9 @@ enum class WindowKind {
   kMessageRoot,  // root of the message-only windows (HWND_MESSAGE)
 };
 
-// One window. Everything the platform knows about a window lives here; the
-// drawing and display stage adds its own state (update region, window
-// region) next to the geometry below.
+// One window. Everything the platform knows about a window lives here:
+// its tree, values, geometry, painting state and (for top-level windows)
+// the image it draws on.
 struct Window {
   HWND handle = nullptr;
   WindowKind kind = WindowKind::kOrdinary;
