@@ -101,7 +101,6 @@ int RunMessageLoop() {
   }
 }
 
-
 // The main window, centred on the screen.
 HWND CreateMainWindow() {
   WNDCLASS window_class;

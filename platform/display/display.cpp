@@ -92,12 +92,11 @@ void DrawWindowOn(Surface& screen, const Window* top) {
                     r.top);
     return;
   }
-  top->shape.ForEachRectIn(RECT{0, 0, top->surface->width(), top->surface->height()},
-                           [&](const RECT& piece) {
-                             screen.CopyFrom(*top->surface, piece.left, piece.top,
-                                             piece.right - piece.left, piece.bottom - piece.top,
-                                             r.left + piece.left, r.top + piece.top);
-                           });
+  top->shape.ForEachRectIn(
+      RECT{0, 0, top->surface->width(), top->surface->height()}, [&](const RECT& piece) {
+        screen.CopyFrom(*top->surface, piece.left, piece.top, piece.right - piece.left,
+                        piece.bottom - piece.top, r.left + piece.left, r.top + piece.top);
+      });
 }
 
 void ComposeOnto(Surface& screen) {

@@ -56,50 +56,97 @@ UINT KeyFromSdl(SDL_Keycode key) {
   if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<UINT>(key - SDLK_F1);
   if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return VK_NUMPAD1 + static_cast<UINT>(key - SDLK_KP_1);
   switch (key) {
-    case SDLK_KP_0: return VK_NUMPAD0;
-    case SDLK_RETURN: return VK_RETURN;
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_END: return VK_END;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-    case SDLK_LGUI: return VK_LWIN;
-    case SDLK_RGUI: return VK_RWIN;
-    case SDLK_APPLICATION: return VK_APPS;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
-    case SDLK_SCROLLLOCK: return VK_SCROLL;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_PRINTSCREEN: return VK_SNAPSHOT;
-    case SDLK_MINUS: return VK_OEM_MINUS;
-    case SDLK_EQUALS: return VK_OEM_PLUS;
-    case SDLK_LEFTBRACKET: return VK_OEM_4;
-    case SDLK_RIGHTBRACKET: return VK_OEM_6;
-    case SDLK_BACKSLASH: return VK_OEM_5;
-    case SDLK_SEMICOLON: return VK_OEM_1;
-    case SDLK_QUOTE: return VK_OEM_7;
-    case SDLK_BACKQUOTE: return VK_OEM_3;
-    case SDLK_COMMA: return VK_OEM_COMMA;
-    case SDLK_PERIOD: return VK_OEM_PERIOD;
-    case SDLK_SLASH: return VK_OEM_2;
-    case SDLK_KP_PLUS: return VK_ADD;
-    case SDLK_KP_MINUS: return VK_SUBTRACT;
-    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDLK_KP_DIVIDE: return VK_DIVIDE;
-    case SDLK_KP_PERIOD: return VK_DECIMAL;
+    case SDLK_KP_0:
+      return VK_NUMPAD0;
+    case SDLK_RETURN:
+      return VK_RETURN;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+      return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_LGUI:
+      return VK_LWIN;
+    case SDLK_RGUI:
+      return VK_RWIN;
+    case SDLK_APPLICATION:
+      return VK_APPS;
+    case SDLK_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDLK_NUMLOCKCLEAR:
+      return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK:
+      return VK_SCROLL;
+    case SDLK_PAUSE:
+      return VK_PAUSE;
+    case SDLK_PRINTSCREEN:
+      return VK_SNAPSHOT;
+    case SDLK_MINUS:
+      return VK_OEM_MINUS;
+    case SDLK_EQUALS:
+      return VK_OEM_PLUS;
+    case SDLK_LEFTBRACKET:
+      return VK_OEM_4;
+    case SDLK_RIGHTBRACKET:
+      return VK_OEM_6;
+    case SDLK_BACKSLASH:
+      return VK_OEM_5;
+    case SDLK_SEMICOLON:
+      return VK_OEM_1;
+    case SDLK_QUOTE:
+      return VK_OEM_7;
+    case SDLK_BACKQUOTE:
+      return VK_OEM_3;
+    case SDLK_COMMA:
+      return VK_OEM_COMMA;
+    case SDLK_PERIOD:
+      return VK_OEM_PERIOD;
+    case SDLK_SLASH:
+      return VK_OEM_2;
+    case SDLK_KP_PLUS:
+      return VK_ADD;
+    case SDLK_KP_MINUS:
+      return VK_SUBTRACT;
+    case SDLK_KP_MULTIPLY:
+      return VK_MULTIPLY;
+    case SDLK_KP_DIVIDE:
+      return VK_DIVIDE;
+    case SDLK_KP_PERIOD:
+      return VK_DECIMAL;
   }
   return 0;
 }
@@ -114,18 +161,29 @@ bool MakesText(UINT vk, Uint16 mods) {
 
 SDL_SystemCursor SystemCursorFor(int id) {
   switch (id) {
-    case 32513: return SDL_SYSTEM_CURSOR_IBEAM;
-    case 32514: return SDL_SYSTEM_CURSOR_WAIT;
-    case 32515: return SDL_SYSTEM_CURSOR_CROSSHAIR;
-    case 32642: return SDL_SYSTEM_CURSOR_SIZENWSE;
-    case 32643: return SDL_SYSTEM_CURSOR_SIZENESW;
-    case 32644: return SDL_SYSTEM_CURSOR_SIZEWE;
-    case 32645: return SDL_SYSTEM_CURSOR_SIZENS;
+    case 32513:
+      return SDL_SYSTEM_CURSOR_IBEAM;
+    case 32514:
+      return SDL_SYSTEM_CURSOR_WAIT;
+    case 32515:
+      return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case 32642:
+      return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case 32643:
+      return SDL_SYSTEM_CURSOR_SIZENESW;
+    case 32644:
+      return SDL_SYSTEM_CURSOR_SIZEWE;
+    case 32645:
+      return SDL_SYSTEM_CURSOR_SIZENS;
     case 32640:
-    case 32646: return SDL_SYSTEM_CURSOR_SIZEALL;
-    case 32648: return SDL_SYSTEM_CURSOR_NO;
-    case 32649: return SDL_SYSTEM_CURSOR_HAND;
-    case 32650: return SDL_SYSTEM_CURSOR_WAITARROW;
+    case 32646:
+      return SDL_SYSTEM_CURSOR_SIZEALL;
+    case 32648:
+      return SDL_SYSTEM_CURSOR_NO;
+    case 32649:
+      return SDL_SYSTEM_CURSOR_HAND;
+    case 32650:
+      return SDL_SYSTEM_CURSOR_WAITARROW;
   }
   return SDL_SYSTEM_CURSOR_ARROW;
 }
@@ -210,11 +268,13 @@ class SdlBackend : public Backend {
     dirty.ForEachRectIn(RECT{0, 0, shown.width, shown.height}, [&](const RECT& piece) {
       for (LONG y = piece.top; y < piece.bottom; ++y) {
         const std::uint32_t* from = surface.Row(y) + piece.left;
-        std::uint32_t* to = shown.pixels.data() + static_cast<std::size_t>(y) * shown.width + piece.left;
+        std::uint32_t* to =
+            shown.pixels.data() + static_cast<std::size_t>(y) * shown.width + piece.left;
         std::copy(from, from + (piece.right - piece.left), to);
         if (view.has_shape) {
           for (LONG x = piece.left; x < piece.right; ++x) {
-            if (!view.shape.Contains(x, y)) shown.pixels[static_cast<std::size_t>(y) * shown.width + x] = 0;
+            if (!view.shape.Contains(x, y))
+              shown.pixels[static_cast<std::size_t>(y) * shown.width + x] = 0;
           }
         }
       }
@@ -290,11 +350,21 @@ class SdlBackend : public Backend {
         const bool down = event.type == SDL_MOUSEBUTTONDOWN;
         MouseAction action;
         switch (event.button.button) {
-          case SDL_BUTTON_LEFT: action = down ? MouseAction::kLeftDown : MouseAction::kLeftUp; break;
-          case SDL_BUTTON_RIGHT: action = down ? MouseAction::kRightDown : MouseAction::kRightUp; break;
-          case SDL_BUTTON_MIDDLE: action = down ? MouseAction::kMiddleDown : MouseAction::kMiddleUp; break;
-          case SDL_BUTTON_X1: action = down ? MouseAction::kX1Down : MouseAction::kX1Up; break;
-          default: action = down ? MouseAction::kX2Down : MouseAction::kX2Up; break;
+          case SDL_BUTTON_LEFT:
+            action = down ? MouseAction::kLeftDown : MouseAction::kLeftUp;
+            break;
+          case SDL_BUTTON_RIGHT:
+            action = down ? MouseAction::kRightDown : MouseAction::kRightUp;
+            break;
+          case SDL_BUTTON_MIDDLE:
+            action = down ? MouseAction::kMiddleDown : MouseAction::kMiddleUp;
+            break;
+          case SDL_BUTTON_X1:
+            action = down ? MouseAction::kX1Down : MouseAction::kX1Up;
+            break;
+          default:
+            action = down ? MouseAction::kX2Down : MouseAction::kX2Up;
+            break;
         }
         buttons_down_ += down ? 1 : -1;
         if (buttons_down_ < 0) buttons_down_ = 0;
@@ -379,8 +449,8 @@ class SdlBackend : public Backend {
           shown.pixels.data() + static_cast<std::size_t>(piece.top) * shown.width + piece.left;
       auto* to = static_cast<std::uint8_t*>(target->pixels) + piece.top * target->pitch +
                  piece.left * target->format->BytesPerPixel;
-      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, from, shown.width * 4,
-                        target->format->format, to, target->pitch);
+      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, from, shown.width * 4, target->format->format,
+                        to, target->pitch);
       rects.push_back(SDL_Rect{piece.left, piece.top, w, h});
     });
     SDL_UpdateWindowSurfaceRects(shown.window, rects.data(), static_cast<int>(rects.size()));
@@ -390,9 +460,9 @@ class SdlBackend : public Backend {
   void Place(Shown& shown) {
     const RECT& r = shown.normal_rect;
     if (shown.window == nullptr) {
-      shown.window = SDL_CreateWindow(shown.title.c_str(), r.left, r.top, std::max(1, shown.width),
-                                      std::max(1, shown.height),
-                                      SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+      shown.window =
+          SDL_CreateWindow(shown.title.c_str(), r.left, r.top, std::max(1, shown.width),
+                           std::max(1, shown.height), SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
       if (shown.window == nullptr) return;
       shown.id = SDL_GetWindowID(shown.window);
       shown.sdl_rect = r;
@@ -436,9 +506,9 @@ class SdlBackend : public Backend {
     if (image.standard_id != 0) {
       made = SDL_CreateSystemCursor(SystemCursorFor(image.standard_id));
     } else {
-      SDL_Surface* pixels = SDL_CreateRGBSurfaceWithFormatFrom(
-          image.argb.data(), image.width, image.height, 32, image.width * 4,
-          SDL_PIXELFORMAT_ARGB8888);
+      SDL_Surface* pixels =
+          SDL_CreateRGBSurfaceWithFormatFrom(image.argb.data(), image.width, image.height, 32,
+                                             image.width * 4, SDL_PIXELFORMAT_ARGB8888);
       if (pixels != nullptr) {
         made = SDL_CreateColorCursor(pixels, image.hotspot.x, image.hotspot.y);
         SDL_FreeSurface(pixels);

@@ -63,7 +63,8 @@ void TellThreadWindows(DWORD thread_id, BOOL active, DWORD other_thread) {
     }
   }
   for (HWND hwnd : windows) {
-    if (IsWindow(hwnd)) SendMessage(hwnd, WM_ACTIVATEAPP, active, static_cast<LPARAM>(other_thread));
+    if (IsWindow(hwnd))
+      SendMessage(hwnd, WM_ACTIVATEAPP, active, static_cast<LPARAM>(other_thread));
   }
 }
 

@@ -63,7 +63,8 @@ platform::CursorImage StandardImage(int id, bool icon) {
   image.standard_id = id;
   image.argb.assign(32 * 32, 0);
   auto put = [&](int x, int y, std::uint32_t argb) {
-    if (x >= 0 && y >= 0 && x < 32 && y < 32) image.argb[static_cast<std::size_t>(y * 32 + x)] = argb;
+    if (x >= 0 && y >= 0 && x < 32 && y < 32)
+      image.argb[static_cast<std::size_t>(y * 32 + x)] = argb;
   };
   if (icon) {
     // A window picture: frame, caption bar, white body.
@@ -154,8 +155,8 @@ HICON LoadIcon(HINSTANCE instance, LPCSTR name) {
   return Load(instance, name, true);
 }
 
-HCURSOR CreateCursor(HINSTANCE, int hot_x, int hot_y, int width, int height,
-                     const void* and_plane, const void* xor_plane) {
+HCURSOR CreateCursor(HINSTANCE, int hot_x, int hot_y, int width, int height, const void* and_plane,
+                     const void* xor_plane) {
   if (width <= 0 || height <= 0 || width > 256 || height > 256 || and_plane == nullptr ||
       xor_plane == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -175,8 +176,10 @@ HCURSOR CreateCursor(HINSTANCE, int hot_x, int hot_y, int width, int height,
     for (int x = 0; x < width; ++x) {
       int a = bit(and_plane, x, y), b = bit(xor_plane, x, y);
       std::uint32_t pixel = 0;
-      if (a == 0) pixel = b ? 0xFFFFFFFF : 0xFF000000;
-      else if (b) pixel = 0xFF000000;  // inverted pixels show black
+      if (a == 0)
+        pixel = b ? 0xFFFFFFFF : 0xFF000000;
+      else if (b)
+        pixel = 0xFF000000;  // inverted pixels show black
       image.argb[static_cast<std::size_t>(y * width + x)] = pixel;
     }
   }

@@ -113,15 +113,17 @@ void LimitSize(HWND hwnd, WINDOWPOS* pos) {
     if (window->style & (WS_MINIMIZE | WS_MAXIMIZE)) return;
   }
   MINMAXINFO info = QueryMinMaxInfo(hwnd);
-  pos->cx = std::clamp<int>(pos->cx, info.ptMinTrackSize.x, std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
-  pos->cy = std::clamp<int>(pos->cy, info.ptMinTrackSize.y, std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
+  pos->cx = std::clamp<int>(pos->cx, info.ptMinTrackSize.x,
+                            std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
+  pos->cy = std::clamp<int>(pos->cy, info.ptMinTrackSize.y,
+                            std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
 }
 
 LRESULT ControlColor(UINT message, HDC dc) {
   const bool window_colored = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-  const int background = window_colored ? COLOR_WINDOW
+  const int background = window_colored                    ? COLOR_WINDOW
                          : message == WM_CTLCOLORSCROLLBAR ? COLOR_SCROLLBAR
-                                                             : COLOR_3DFACE;
+                                                           : COLOR_3DFACE;
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   SetBkColor(dc, GetSysColor(background));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
@@ -203,7 +205,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SYSKEYDOWN:
       return SysKeyDown(hwnd, wparam, lparam);
     case WM_SYSCHAR:
-      if (lparam & (LPARAM{1} << 29)) SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wparam));
+      if (lparam & (LPARAM{1} << 29))
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wparam));
       return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:

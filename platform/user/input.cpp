@@ -39,10 +39,14 @@ WORD CurrentMouseKeys(const BYTE* keys) {
 
 UINT ButtonMessage(UINT button, bool down) {
   switch (button) {
-    case VK_LBUTTON: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case VK_RBUTTON: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    case VK_MBUTTON: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    default: return down ? WM_XBUTTONDOWN : WM_XBUTTONUP;
+    case VK_LBUTTON:
+      return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case VK_RBUTTON:
+      return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case VK_MBUTTON:
+      return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default:
+      return down ? WM_XBUTTONDOWN : WM_XBUTTONUP;
   }
 }
 
@@ -78,8 +82,8 @@ void Push(ThreadQueue& queue, const RawInput& input) {
   }
   queue.raw_input.push_back(input);
   UINT bits = input.kind == RawInput::Kind::kMouseMove ? QS_MOUSEMOVE
-              : IsMouseKind(input.kind)               ? QS_MOUSEBUTTON
-                                                      : QS_KEY;
+              : IsMouseKind(input.kind)                ? QS_MOUSEBUTTON
+                                                       : QS_KEY;
   queue.Wake(bits);
 }
 
@@ -96,8 +100,8 @@ POINT ClipToCursorClip(POINT pt) {
   return pt;
 }
 
-void PostInput(ThreadQueue& queue, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-               POINT pt, DWORD time) {
+void PostInput(ThreadQueue& queue, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, POINT pt,
+               DWORD time) {
   MSG msg;
   msg.hwnd = hwnd;
   msg.message = message;
@@ -202,7 +206,8 @@ void CookMouse(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, const Raw
   const POINT pt = in.pt;
   if (in.kind == RawInput::Kind::kWheel) {
     Window* target = FindWindowRecord(system.focus);
-    if (target == nullptr || target->queue.get() != &queue) target = FindWindowRecord(system.foreground);
+    if (target == nullptr || target->queue.get() != &queue)
+      target = FindWindowRecord(system.foreground);
     if (target == nullptr || target->queue.get() != &queue || (target->style & WS_DISABLED)) return;
     UINT message = in.horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL;
     PostInput(queue, target->handle, message,
@@ -396,10 +401,10 @@ void DeliverRawInput(const RawInput& raw) {
   if (input.kind == RawInput::Kind::kKey) {
     ApplyKeyTransition(system.async_keys, input.vk, input.down);
   }
-  ThreadQueue* target = input.kind == RawInput::Kind::kActivate
-                            ? (input.hwnd != nullptr ? QueueOf(input.hwnd)
-                                                     : QueueOf(system.foreground))
-                            : KeyboardQueue();
+  ThreadQueue* target =
+      input.kind == RawInput::Kind::kActivate
+          ? (input.hwnd != nullptr ? QueueOf(input.hwnd) : QueueOf(system.foreground))
+          : KeyboardQueue();
   if (target != nullptr) Push(*target, input);
 }
 
@@ -413,7 +418,8 @@ bool CookInput(std::unique_lock<std::mutex>& lock, ThreadQueue& queue) {
       case RawInput::Kind::kMouseMove:
       case RawInput::Kind::kButton:
       case RawInput::Kind::kWheel:
-        if (in.kind == RawInput::Kind::kButton) ApplyKeyTransition(queue.key_state, in.button, in.down);
+        if (in.kind == RawInput::Kind::kButton)
+          ApplyKeyTransition(queue.key_state, in.button, in.down);
         CookMouse(lock, queue, in);
         break;
       case RawInput::Kind::kKey:
@@ -451,7 +457,8 @@ void UpdateInputTimers(ThreadQueue& queue, std::uint64_t now_micros) {
   const bool nonclient = (queue.track_flags & TME_NONCLIENT) != 0;
   POINT pt = System().cursor_pos;
   if (nonclient) {
-    PostInput(queue, window->handle, WM_NCMOUSEHOVER, HTCAPTION, PointParam(pt), pt, GetTickCount());
+    PostInput(queue, window->handle, WM_NCMOUSEHOVER, HTCAPTION, PointParam(pt), pt,
+              GetTickCount());
   } else {
     PostInput(queue, window->handle, WM_MOUSEHOVER, CurrentMouseKeys(queue.key_state),
               PointParam(ClientPoint(window, pt)), pt, GetTickCount());
@@ -566,7 +573,8 @@ HWND ChildWindowFromPointEx(HWND parent, POINT pt, UINT flags) {
   Window* window = RequireWindow(parent);
   if (window == nullptr) return nullptr;
   RECT client = ClientRectInWindow(window);
-  if (pt.x < 0 || pt.y < 0 || pt.x >= client.right - client.left || pt.y >= client.bottom - client.top) {
+  if (pt.x < 0 || pt.y < 0 || pt.x >= client.right - client.left ||
+      pt.y >= client.bottom - client.top) {
     return nullptr;
   }
   POINT origin = WindowOriginOnScreen(window);
@@ -640,17 +648,38 @@ void InjectMouse(MouseAction action, int x, int y, int wheel_delta) {
     Deliver(move);
   }
   switch (action) {
-    case MouseAction::kMove: break;
-    case MouseAction::kLeftDown: Button(VK_LBUTTON, true, x, y); break;
-    case MouseAction::kLeftUp: Button(VK_LBUTTON, false, x, y); break;
-    case MouseAction::kRightDown: Button(VK_RBUTTON, true, x, y); break;
-    case MouseAction::kRightUp: Button(VK_RBUTTON, false, x, y); break;
-    case MouseAction::kMiddleDown: Button(VK_MBUTTON, true, x, y); break;
-    case MouseAction::kMiddleUp: Button(VK_MBUTTON, false, x, y); break;
-    case MouseAction::kX1Down: Button(VK_XBUTTON1, true, x, y); break;
-    case MouseAction::kX1Up: Button(VK_XBUTTON1, false, x, y); break;
-    case MouseAction::kX2Down: Button(VK_XBUTTON2, true, x, y); break;
-    case MouseAction::kX2Up: Button(VK_XBUTTON2, false, x, y); break;
+    case MouseAction::kMove:
+      break;
+    case MouseAction::kLeftDown:
+      Button(VK_LBUTTON, true, x, y);
+      break;
+    case MouseAction::kLeftUp:
+      Button(VK_LBUTTON, false, x, y);
+      break;
+    case MouseAction::kRightDown:
+      Button(VK_RBUTTON, true, x, y);
+      break;
+    case MouseAction::kRightUp:
+      Button(VK_RBUTTON, false, x, y);
+      break;
+    case MouseAction::kMiddleDown:
+      Button(VK_MBUTTON, true, x, y);
+      break;
+    case MouseAction::kMiddleUp:
+      Button(VK_MBUTTON, false, x, y);
+      break;
+    case MouseAction::kX1Down:
+      Button(VK_XBUTTON1, true, x, y);
+      break;
+    case MouseAction::kX1Up:
+      Button(VK_XBUTTON1, false, x, y);
+      break;
+    case MouseAction::kX2Down:
+      Button(VK_XBUTTON2, true, x, y);
+      break;
+    case MouseAction::kX2Up:
+      Button(VK_XBUTTON2, false, x, y);
+      break;
     case MouseAction::kWheel:
     case MouseAction::kHWheel: {
       RawInput wheel;

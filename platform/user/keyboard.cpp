@@ -21,43 +21,111 @@ struct KeyInfo {
 
 // PC keyboard (scan code set 1) with a US layout.
 constexpr KeyInfo kKeys[] = {
-    {VK_ESCAPE, 0x01, 27, 27},   {'1', 0x02, '1', '!'},       {'2', 0x03, '2', '@'},
-    {'3', 0x04, '3', '#'},       {'4', 0x05, '4', '$'},       {'5', 0x06, '5', '%'},
-    {'6', 0x07, '6', '^'},       {'7', 0x08, '7', '&'},       {'8', 0x09, '8', '*'},
-    {'9', 0x0A, '9', '('},       {'0', 0x0B, '0', ')'},       {VK_OEM_MINUS, 0x0C, '-', '_'},
-    {VK_OEM_PLUS, 0x0D, '=', '+'}, {VK_BACK, 0x0E, 8, 8},     {VK_TAB, 0x0F, '\t', '\t'},
-    {'Q', 0x10, 'q', 'Q'},       {'W', 0x11, 'w', 'W'},       {'E', 0x12, 'e', 'E'},
-    {'R', 0x13, 'r', 'R'},       {'T', 0x14, 't', 'T'},       {'Y', 0x15, 'y', 'Y'},
-    {'U', 0x16, 'u', 'U'},       {'I', 0x17, 'i', 'I'},       {'O', 0x18, 'o', 'O'},
-    {'P', 0x19, 'p', 'P'},       {VK_OEM_4, 0x1A, '[', '{'},  {VK_OEM_6, 0x1B, ']', '}'},
-    {VK_RETURN, 0x1C, '\r', '\r'}, {VK_CONTROL, 0x1D, 0, 0},  {'A', 0x1E, 'a', 'A'},
-    {'S', 0x1F, 's', 'S'},       {'D', 0x20, 'd', 'D'},       {'F', 0x21, 'f', 'F'},
-    {'G', 0x22, 'g', 'G'},       {'H', 0x23, 'h', 'H'},       {'J', 0x24, 'j', 'J'},
-    {'K', 0x25, 'k', 'K'},       {'L', 0x26, 'l', 'L'},       {VK_OEM_1, 0x27, ';', ':'},
-    {VK_OEM_7, 0x28, '\'', '"'}, {VK_OEM_3, 0x29, '`', '~'},  {VK_SHIFT, 0x2A, 0, 0},
-    {VK_OEM_5, 0x2B, '\\', '|'}, {'Z', 0x2C, 'z', 'Z'},       {'X', 0x2D, 'x', 'X'},
-    {'C', 0x2E, 'c', 'C'},       {'V', 0x2F, 'v', 'V'},       {'B', 0x30, 'b', 'B'},
-    {'N', 0x31, 'n', 'N'},       {'M', 0x32, 'm', 'M'},       {VK_OEM_COMMA, 0x33, ',', '<'},
-    {VK_OEM_PERIOD, 0x34, '.', '>'}, {VK_OEM_2, 0x35, '/', '?'}, {VK_RSHIFT, 0x36, 0, 0},
-    {VK_MULTIPLY, 0x37, '*', '*'}, {VK_MENU, 0x38, 0, 0},     {VK_SPACE, 0x39, ' ', ' '},
-    {VK_CAPITAL, 0x3A, 0, 0},    {VK_F1, 0x3B, 0, 0},         {VK_F2, 0x3C, 0, 0},
-    {VK_F3, 0x3D, 0, 0},         {VK_F4, 0x3E, 0, 0},         {VK_F5, 0x3F, 0, 0},
-    {VK_F6, 0x40, 0, 0},         {VK_F7, 0x41, 0, 0},         {VK_F8, 0x42, 0, 0},
-    {VK_F9, 0x43, 0, 0},         {VK_F10, 0x44, 0, 0},        {VK_NUMLOCK, 0x45, 0, 0},
-    {VK_SCROLL, 0x46, 0, 0},     {VK_NUMPAD7, 0x47, '7', '7'}, {VK_NUMPAD8, 0x48, '8', '8'},
-    {VK_NUMPAD9, 0x49, '9', '9'}, {VK_SUBTRACT, 0x4A, '-', '-'}, {VK_NUMPAD4, 0x4B, '4', '4'},
-    {VK_NUMPAD5, 0x4C, '5', '5'}, {VK_NUMPAD6, 0x4D, '6', '6'}, {VK_ADD, 0x4E, '+', '+'},
-    {VK_NUMPAD1, 0x4F, '1', '1'}, {VK_NUMPAD2, 0x50, '2', '2'}, {VK_NUMPAD3, 0x51, '3', '3'},
-    {VK_NUMPAD0, 0x52, '0', '0'}, {VK_DECIMAL, 0x53, '.', '.'}, {VK_F11, 0x57, 0, 0},
+    {VK_ESCAPE, 0x01, 27, 27},
+    {'1', 0x02, '1', '!'},
+    {'2', 0x03, '2', '@'},
+    {'3', 0x04, '3', '#'},
+    {'4', 0x05, '4', '$'},
+    {'5', 0x06, '5', '%'},
+    {'6', 0x07, '6', '^'},
+    {'7', 0x08, '7', '&'},
+    {'8', 0x09, '8', '*'},
+    {'9', 0x0A, '9', '('},
+    {'0', 0x0B, '0', ')'},
+    {VK_OEM_MINUS, 0x0C, '-', '_'},
+    {VK_OEM_PLUS, 0x0D, '=', '+'},
+    {VK_BACK, 0x0E, 8, 8},
+    {VK_TAB, 0x0F, '\t', '\t'},
+    {'Q', 0x10, 'q', 'Q'},
+    {'W', 0x11, 'w', 'W'},
+    {'E', 0x12, 'e', 'E'},
+    {'R', 0x13, 'r', 'R'},
+    {'T', 0x14, 't', 'T'},
+    {'Y', 0x15, 'y', 'Y'},
+    {'U', 0x16, 'u', 'U'},
+    {'I', 0x17, 'i', 'I'},
+    {'O', 0x18, 'o', 'O'},
+    {'P', 0x19, 'p', 'P'},
+    {VK_OEM_4, 0x1A, '[', '{'},
+    {VK_OEM_6, 0x1B, ']', '}'},
+    {VK_RETURN, 0x1C, '\r', '\r'},
+    {VK_CONTROL, 0x1D, 0, 0},
+    {'A', 0x1E, 'a', 'A'},
+    {'S', 0x1F, 's', 'S'},
+    {'D', 0x20, 'd', 'D'},
+    {'F', 0x21, 'f', 'F'},
+    {'G', 0x22, 'g', 'G'},
+    {'H', 0x23, 'h', 'H'},
+    {'J', 0x24, 'j', 'J'},
+    {'K', 0x25, 'k', 'K'},
+    {'L', 0x26, 'l', 'L'},
+    {VK_OEM_1, 0x27, ';', ':'},
+    {VK_OEM_7, 0x28, '\'', '"'},
+    {VK_OEM_3, 0x29, '`', '~'},
+    {VK_SHIFT, 0x2A, 0, 0},
+    {VK_OEM_5, 0x2B, '\\', '|'},
+    {'Z', 0x2C, 'z', 'Z'},
+    {'X', 0x2D, 'x', 'X'},
+    {'C', 0x2E, 'c', 'C'},
+    {'V', 0x2F, 'v', 'V'},
+    {'B', 0x30, 'b', 'B'},
+    {'N', 0x31, 'n', 'N'},
+    {'M', 0x32, 'm', 'M'},
+    {VK_OEM_COMMA, 0x33, ',', '<'},
+    {VK_OEM_PERIOD, 0x34, '.', '>'},
+    {VK_OEM_2, 0x35, '/', '?'},
+    {VK_RSHIFT, 0x36, 0, 0},
+    {VK_MULTIPLY, 0x37, '*', '*'},
+    {VK_MENU, 0x38, 0, 0},
+    {VK_SPACE, 0x39, ' ', ' '},
+    {VK_CAPITAL, 0x3A, 0, 0},
+    {VK_F1, 0x3B, 0, 0},
+    {VK_F2, 0x3C, 0, 0},
+    {VK_F3, 0x3D, 0, 0},
+    {VK_F4, 0x3E, 0, 0},
+    {VK_F5, 0x3F, 0, 0},
+    {VK_F6, 0x40, 0, 0},
+    {VK_F7, 0x41, 0, 0},
+    {VK_F8, 0x42, 0, 0},
+    {VK_F9, 0x43, 0, 0},
+    {VK_F10, 0x44, 0, 0},
+    {VK_NUMLOCK, 0x45, 0, 0},
+    {VK_SCROLL, 0x46, 0, 0},
+    {VK_NUMPAD7, 0x47, '7', '7'},
+    {VK_NUMPAD8, 0x48, '8', '8'},
+    {VK_NUMPAD9, 0x49, '9', '9'},
+    {VK_SUBTRACT, 0x4A, '-', '-'},
+    {VK_NUMPAD4, 0x4B, '4', '4'},
+    {VK_NUMPAD5, 0x4C, '5', '5'},
+    {VK_NUMPAD6, 0x4D, '6', '6'},
+    {VK_ADD, 0x4E, '+', '+'},
+    {VK_NUMPAD1, 0x4F, '1', '1'},
+    {VK_NUMPAD2, 0x50, '2', '2'},
+    {VK_NUMPAD3, 0x51, '3', '3'},
+    {VK_NUMPAD0, 0x52, '0', '0'},
+    {VK_DECIMAL, 0x53, '.', '.'},
+    {VK_F11, 0x57, 0, 0},
     {VK_F12, 0x58, 0, 0},
     // Keys of the navigation block share scan codes with the number pad
     // and are told apart by the extended-key flag.
-    {VK_HOME, 0x47, 0, 0},       {VK_UP, 0x48, 0, 0},         {VK_PRIOR, 0x49, 0, 0},
-    {VK_LEFT, 0x4B, 0, 0},       {VK_RIGHT, 0x4D, 0, 0},      {VK_END, 0x4F, 0, 0},
-    {VK_DOWN, 0x50, 0, 0},       {VK_NEXT, 0x51, 0, 0},       {VK_INSERT, 0x52, 0, 0},
-    {VK_DELETE, 0x53, 0, 0},     {VK_DIVIDE, 0x35, '/', '/'}, {VK_LWIN, 0x5B, 0, 0},
-    {VK_RWIN, 0x5C, 0, 0},       {VK_APPS, 0x5D, 0, 0},       {VK_LSHIFT, 0x2A, 0, 0},
-    {VK_LCONTROL, 0x1D, 0, 0},   {VK_RCONTROL, 0x1D, 0, 0},   {VK_LMENU, 0x38, 0, 0},
+    {VK_HOME, 0x47, 0, 0},
+    {VK_UP, 0x48, 0, 0},
+    {VK_PRIOR, 0x49, 0, 0},
+    {VK_LEFT, 0x4B, 0, 0},
+    {VK_RIGHT, 0x4D, 0, 0},
+    {VK_END, 0x4F, 0, 0},
+    {VK_DOWN, 0x50, 0, 0},
+    {VK_NEXT, 0x51, 0, 0},
+    {VK_INSERT, 0x52, 0, 0},
+    {VK_DELETE, 0x53, 0, 0},
+    {VK_DIVIDE, 0x35, '/', '/'},
+    {VK_LWIN, 0x5B, 0, 0},
+    {VK_RWIN, 0x5C, 0, 0},
+    {VK_APPS, 0x5D, 0, 0},
+    {VK_LSHIFT, 0x2A, 0, 0},
+    {VK_LCONTROL, 0x1D, 0, 0},
+    {VK_RCONTROL, 0x1D, 0, 0},
+    {VK_LMENU, 0x38, 0, 0},
     {VK_RMENU, 0x38, 0, 0},
 };
 
@@ -86,13 +154,20 @@ int CharOf(UINT vk, const BYTE* state) {
   }
   if (ctrl) {
     switch (vk) {
-      case VK_OEM_4: return 0x1B;
-      case VK_OEM_5: return 0x1C;
-      case VK_OEM_6: return 0x1D;
-      case VK_RETURN: return '\n';
-      case VK_BACK: return 0x7F;
-      case VK_SPACE: return ' ';
-      case VK_ESCAPE: return 0x1B;
+      case VK_OEM_4:
+        return 0x1B;
+      case VK_OEM_5:
+        return 0x1C;
+      case VK_OEM_6:
+        return 0x1D;
+      case VK_RETURN:
+        return '\n';
+      case VK_BACK:
+        return 0x7F;
+      case VK_SPACE:
+        return ' ';
+      case VK_ESCAPE:
+        return 0x1B;
     }
     return -1;
   }
@@ -103,9 +178,22 @@ int CharOf(UINT vk, const BYTE* state) {
 
 bool IsExtended(UINT vk) {
   switch (vk) {
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT: case VK_UP: case VK_DOWN:
-    case VK_LEFT: case VK_RIGHT: case VK_INSERT: case VK_DELETE: case VK_DIVIDE:
-    case VK_RCONTROL: case VK_RMENU: case VK_LWIN: case VK_RWIN: case VK_APPS:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_DIVIDE:
+    case VK_RCONTROL:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
       return true;
   }
   return false;
@@ -142,12 +230,27 @@ void ApplyKeyTransition(BYTE* state, UINT vk, bool down) {
   set(vk);
   // The left/right keys also move the generic one, and back.
   switch (vk) {
-    case VK_LSHIFT: case VK_RSHIFT: set(VK_SHIFT); break;
-    case VK_LCONTROL: case VK_RCONTROL: set(VK_CONTROL); break;
-    case VK_LMENU: case VK_RMENU: set(VK_MENU); break;
-    case VK_SHIFT: set(VK_LSHIFT); break;
-    case VK_CONTROL: set(VK_LCONTROL); break;
-    case VK_MENU: set(VK_LMENU); break;
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      set(VK_SHIFT);
+      break;
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      set(VK_CONTROL);
+      break;
+    case VK_LMENU:
+    case VK_RMENU:
+      set(VK_MENU);
+      break;
+    case VK_SHIFT:
+      set(VK_LSHIFT);
+      break;
+    case VK_CONTROL:
+      set(VK_LCONTROL);
+      break;
+    case VK_MENU:
+      set(VK_LMENU);
+      break;
   }
 }
 

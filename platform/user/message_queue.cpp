@@ -108,8 +108,8 @@ void WaitForEvent(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, std::u
                   std::uint64_t deadline_micros) {
   // The thread is idle: the display gets what was drawn.
   PresentToDisplay();
-  std::uint64_t deadline = std::min({deadline_micros, NextTimerDue(queue),
-                                     NextInputTimerDue(queue), NextCaretBlink(queue)});
+  std::uint64_t deadline = std::min(
+      {deadline_micros, NextTimerDue(queue), NextInputTimerDue(queue), NextCaretBlink(queue)});
   platform::WaitUntilClock(lock, queue.wake, deadline, [&] { return queue.wake_serial != seen; });
 }
 
@@ -137,13 +137,14 @@ UINT PresentKinds(const ThreadQueue& queue) {
   if (HasReadyTimer(queue)) kinds |= QS_TIMER;
   for (const RawInput& raw : queue.raw_input) {
     kinds |= raw.kind == RawInput::Kind::kMouseMove ? QS_MOUSEMOVE
-             : (raw.kind == RawInput::Kind::kKey || raw.kind == RawInput::Kind::kChar) ? QS_KEY
-                                                                                      : QS_MOUSEBUTTON;
+             : (raw.kind == RawInput::Kind::kKey || raw.kind == RawInput::Kind::kChar)
+                 ? QS_KEY
+                 : QS_MOUSEBUTTON;
   }
   for (const MSG& input : queue.input) {
-    kinds |= input.message == WM_MOUSEMOVE ? QS_MOUSEMOVE
+    kinds |= input.message == WM_MOUSEMOVE                                   ? QS_MOUSEMOVE
              : (input.message >= WM_KEYFIRST && input.message <= WM_KEYLAST) ? QS_KEY
-                                                                            : QS_MOUSEBUTTON;
+                                                                             : QS_MOUSEBUTTON;
   }
   if (queue.maybe_paint) kinds |= QS_PAINT;
   return kinds;

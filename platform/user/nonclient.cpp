@@ -110,8 +110,8 @@ FrameLayout ComputeFrameLayout(DWORD style, DWORD ex_style, UINT class_style, in
   f.edge = EdgeWidth(ex_style);
   if (f.edge > 0) {
     f.edge_outer = inner;
-    inner = Rect(inner.left + f.edge, inner.top + f.edge, inner.right - f.edge,
-                 inner.bottom - f.edge);
+    inner =
+        Rect(inner.left + f.edge, inner.top + f.edge, inner.right - f.edge, inner.bottom - f.edge);
   }
   if (style & WS_VSCROLL) {
     f.has_vscroll = true;
@@ -145,8 +145,8 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style) {
   // each edge.
   constexpr int kProbe = 1000;
   style &= ~WS_MINIMIZE;
-  platform::FrameLayout f = platform::ComputeFrameLayout(
-      style, ex_style, 0, kProbe, kProbe, menu ? GetSystemMetrics(SM_CYMENU) : 0);
+  platform::FrameLayout f = platform::ComputeFrameLayout(style, ex_style, 0, kProbe, kProbe,
+                                                         menu ? GetSystemMetrics(SM_CYMENU) : 0);
   rect->left -= f.client.left;
   rect->top -= f.client.top;
   rect->right += kProbe - f.client.right;
@@ -302,9 +302,9 @@ void DrawCaption(HDC dc, const FrameSnapshot& s, LRESULT pressed) {
   }
   if (f.has_close) {
     RECT r = f.close;
-    DrawFrameControl(dc, &r, DFC_CAPTION,
-                     DFCS_CAPTIONCLOSE |
-                         ButtonState(pressed == HTCLOSE, (s.class_style & CS_NOCLOSE) != 0));
+    DrawFrameControl(
+        dc, &r, DFC_CAPTION,
+        DFCS_CAPTIONCLOSE | ButtonState(pressed == HTCLOSE, (s.class_style & CS_NOCLOSE) != 0));
   }
   if (f.has_minmax) {
     RECT r = f.maximize;
@@ -457,11 +457,16 @@ bool CaptionButtonRect(HWND hwnd, LRESULT hit, RECT* screen_rect) {
   if (!Snapshot(hwnd, &s)) return false;
   const platform::FrameLayout& f = s.layout;
   RECT r{};
-  if (hit == HTCLOSE && f.has_close) r = f.close;
-  else if (hit == HTMAXBUTTON && f.has_minmax) r = f.maximize;
-  else if (hit == HTMINBUTTON && f.has_minmax) r = f.minimize;
-  else if (hit == HTHELP && f.has_help) r = f.help;
-  else return false;
+  if (hit == HTCLOSE && f.has_close)
+    r = f.close;
+  else if (hit == HTMAXBUTTON && f.has_minmax)
+    r = f.maximize;
+  else if (hit == HTMINBUTTON && f.has_minmax)
+    r = f.minimize;
+  else if (hit == HTHELP && f.has_help)
+    r = f.help;
+  else
+    return false;
   *screen_rect = RECT{r.left + s.screen.left, r.top + s.screen.top, r.right + s.screen.left,
                       r.bottom + s.screen.top};
   return true;

@@ -26,20 +26,20 @@ namespace platform {
 // Where the parts of a window's classic frame lie, in window coordinates
 // (0, 0 is the window rectangle's top-left).
 struct FrameLayout {
-  RECT client{};        // the client area
-  int border = 0;       // width of the outer frame on each side
+  RECT client{};   // the client area
+  int border = 0;  // width of the outer frame on each side
   bool has_caption = false;
-  RECT caption{};       // the caption bar (without the line under it)
+  RECT caption{};  // the caption bar (without the line under it)
   bool has_icon = false;
-  RECT icon{};          // the system-menu icon
+  RECT icon{};  // the system-menu icon
   bool has_close = false, has_minmax = false, has_help = false;
   RECT close{}, maximize{}, minimize{}, help{};
   bool has_menu = false;
-  RECT menu{};          // the menu bar
+  RECT menu{};  // the menu bar
   bool has_vscroll = false, has_hscroll = false;
   RECT vscroll{}, hscroll{};
-  RECT edge_outer{};    // the client edge, when the window has one
-  int edge = 0;         // its width (2 client edge, 1 static edge)
+  RECT edge_outer{};  // the client edge, when the window has one
+  int edge = 0;       // its width (2 client edge, 1 static edge)
 };
 
 // The classic frame of a window of this size and these styles. `menu_height`

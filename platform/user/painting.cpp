@@ -295,7 +295,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
   }
   paint->hdc = dc;
   if (erase && dc != nullptr) {
-    paint->fErase = SendMessage(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+    paint->fErase =
+        SendMessage(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
   }
   return dc;
 }
@@ -326,9 +327,9 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
 }
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
-  return RedrawWindow(hwnd, hwnd == nullptr ? nullptr : rect, nullptr,
-                      RDW_INVALIDATE | (erase ? RDW_ERASE : 0u) |
-                          (hwnd == nullptr ? RDW_FRAME : 0u));
+  return RedrawWindow(
+      hwnd, hwnd == nullptr ? nullptr : rect, nullptr,
+      RDW_INVALIDATE | (erase ? RDW_ERASE : 0u) | (hwnd == nullptr ? RDW_FRAME : 0u));
 }
 
 BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase) {
@@ -386,8 +387,8 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
     platform::ComposeScreenForReading();
     auto screen = platform::ScreenSurface();
     auto lock = Lock();
-    HDC dc = platform::CreateSurfaceDC(
-        screen, POINT{0, 0}, Region(RECT{0, 0, screen->width(), screen->height()}));
+    HDC dc = platform::CreateSurfaceDC(screen, POINT{0, 0},
+                                       Region(RECT{0, 0, screen->width(), screen->height()}));
     if (dc != nullptr) System().window_dcs[dc] = WindowDC{};
     return dc;
   }
@@ -487,7 +488,8 @@ namespace {
 
 // Moves the pixels of `area` (surface coordinates) by (dx, dy), only where
 // both the source and the destination are in `allowed`.
-void MovePixels(platform::Surface& surface, const Region& allowed, const RECT& area, int dx, int dy) {
+void MovePixels(platform::Surface& surface, const Region& allowed, const RECT& area, int dx,
+                int dy) {
   Region source = allowed.Intersected(area);
   Region moved = source;
   moved.Offset(dx, dy);
@@ -527,8 +529,9 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
       POINT at = OffsetInTopLevel(window);
       Region visible = VisibleRegion(window, false);
       RECT on_surface = region.Bounds();
-      on_surface = RECT{on_surface.left + at.x + client.left, on_surface.top + at.y + client.top,
-                        on_surface.right + at.x + client.left, on_surface.bottom + at.y + client.top};
+      on_surface =
+          RECT{on_surface.left + at.x + client.left, on_surface.top + at.y + client.top,
+               on_surface.right + at.x + client.left, on_surface.bottom + at.y + client.top};
       MovePixels(*top->surface, visible, on_surface, dx, dy);
       top->dirty = Region::Combine(top->dirty, Region(on_surface), Region::Op::Or);
     }
@@ -567,5 +570,6 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
 
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip) {
   UINT flags = SW_INVALIDATE | SW_ERASE | (scroll == nullptr ? SW_SCROLLCHILDREN : 0u);
-  return ScrollWindowEx(hwnd, dx, dy, scroll, clip, nullptr, nullptr, flags) != ERROR ? TRUE : FALSE;
+  return ScrollWindowEx(hwnd, dx, dy, scroll, clip, nullptr, nullptr, flags) != ERROR ? TRUE
+                                                                                      : FALSE;
 }

@@ -44,10 +44,14 @@ bool NextLoopMessage(MSG* msg) {
 
 WPARAM ButtonCommand(HWND hwnd, LRESULT hit) {
   switch (hit) {
-    case HTCLOSE: return SC_CLOSE;
-    case HTMINBUTTON: return SC_MINIMIZE;
-    case HTMAXBUTTON: return IsZoomed(hwnd) || IsIconic(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
-    case HTHELP: return SC_CONTEXTHELP;
+    case HTCLOSE:
+      return SC_CLOSE;
+    case HTMINBUTTON:
+      return SC_MINIMIZE;
+    case HTMAXBUTTON:
+      return IsZoomed(hwnd) || IsIconic(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
+    case HTHELP:
+      return SC_CONTEXTHELP;
   }
   return 0;
 }
@@ -116,11 +120,21 @@ RECT SizedRect(const RECT& start, WPARAM edge, int dx, int dy, const MINMAXINFO&
   const bool right = edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
   const bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
   const bool bottom = edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT;
-  auto clamp = [](LONG size, LONG low, LONG high) { return std::clamp(size, low, std::max(low, high)); };
-  if (left) r.left = r.right - clamp(r.right - (r.left + dx), limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
-  if (right) r.right = r.left + clamp(r.right + dx - r.left, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
-  if (top) r.top = r.bottom - clamp(r.bottom - (r.top + dy), limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
-  if (bottom) r.bottom = r.top + clamp(r.bottom + dy - r.top, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
+  auto clamp = [](LONG size, LONG low, LONG high) {
+    return std::clamp(size, low, std::max(low, high));
+  };
+  if (left)
+    r.left =
+        r.right - clamp(r.right - (r.left + dx), limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
+  if (right)
+    r.right =
+        r.left + clamp(r.right + dx - r.left, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
+  if (top)
+    r.top =
+        r.bottom - clamp(r.bottom - (r.top + dy), limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
+  if (bottom)
+    r.bottom =
+        r.top + clamp(r.bottom + dy - r.top, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
   return r;
 }
 
@@ -178,13 +192,17 @@ LRESULT MoveOrSizeLoop(HWND hwnd, WPARAM command) {
 LPCSTR CursorForHit(LRESULT hit) {
   switch (hit) {
     case HTLEFT:
-    case HTRIGHT: return IDC_SIZEWE;
+    case HTRIGHT:
+      return IDC_SIZEWE;
     case HTTOP:
-    case HTBOTTOM: return IDC_SIZENS;
+    case HTBOTTOM:
+      return IDC_SIZENS;
     case HTTOPLEFT:
-    case HTBOTTOMRIGHT: return IDC_SIZENWSE;
+    case HTBOTTOMRIGHT:
+      return IDC_SIZENWSE;
     case HTTOPRIGHT:
-    case HTBOTTOMLEFT: return IDC_SIZENESW;
+    case HTBOTTOMLEFT:
+      return IDC_SIZENESW;
   }
   return IDC_ARROW;
 }

@@ -5,8 +5,8 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
-#include "platform/user/message_queue.h"
 #include "platform/gdi/system_metrics.h"
+#include "platform/user/message_queue.h"
 #include "platform/user/window_manager.h"
 #include "platform/user/window_position.h"
 #include "platform/user/window_system.h"

@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/display/display.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
-#include "platform/display/display.h"
 #include "platform/user/nonclient.h"
 #include "platform/user/window_system.h"
 

@@ -285,7 +285,8 @@ void ChangeSizeState(HWND hwnd, SizeState state, bool activate) {
     client_after = window->client_rect;
   }
   // The kind of size changed even where the size did not.
-  if (Width(client_after) == Width(client_before) && Height(client_after) == Height(client_before)) {
+  if (Width(client_after) == Width(client_before) &&
+      Height(client_after) == Height(client_before)) {
     SendSize(hwnd);
   }
 }
@@ -450,7 +451,8 @@ MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
     if (window == nullptr) return info;
     platform::FrameLayout frame = LayoutOf(window);
     RECT area = platform::WorkArea();
-    if (window->IsChild()) area = RECT{0, 0, Width(window->parent->client_rect), Height(window->parent->client_rect)};
+    if (window->IsChild())
+      area = RECT{0, 0, Width(window->parent->client_rect), Height(window->parent->client_rect)};
     const int b = frame.border;
     info.ptMaxSize = POINT{Width(area) + 2 * b, Height(area) + 2 * b};
     info.ptMaxPosition = POINT{area.left - b, area.top - b};

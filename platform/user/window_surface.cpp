@@ -159,8 +159,8 @@ Region VisibleRegion(const Window* window, bool whole_window) {
       visible = Region::Combine(visible, CoveredOnSurface(child), Region::Op::Diff);
     }
   }
-  visible = Region::Combine(visible, Region(RECT{0, 0, top->surface->width(), top->surface->height()}),
-                            Region::Op::And);
+  visible = Region::Combine(
+      visible, Region(RECT{0, 0, top->surface->width(), top->surface->height()}), Region::Op::And);
   return visible;
 }
 

@@ -137,16 +137,16 @@ struct Window {
 struct RawInput {
   enum class Kind { kMouseMove, kButton, kWheel, kKey, kChar, kActivate };
   Kind kind = Kind::kMouseMove;
-  POINT pt{};          // screen point of the mouse (mouse kinds)
-  UINT button = 0;     // VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1/2
-  bool down = false;   // button or key pressed
+  POINT pt{};         // screen point of the mouse (mouse kinds)
+  UINT button = 0;    // VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1/2
+  bool down = false;  // button or key pressed
   int wheel_delta = 0;
   bool horizontal = false;
-  UINT vk = 0;         // virtual key (kKey)
+  UINT vk = 0;                // virtual key (kKey)
   bool text_follows = false;  // the key's characters come as kChar input
-  BYTE ch = 0;         // one byte of text (kChar)
-  HWND hwnd = nullptr; // the window to activate (kActivate)
-  WORD mk = 0;         // MK_* buttons and keys held (mouse kinds)
+  BYTE ch = 0;                // one byte of text (kChar)
+  HWND hwnd = nullptr;        // the window to activate (kActivate)
+  WORD mk = 0;                // MK_* buttons and keys held (mouse kinds)
   // Only for the mouse-leave check of a thread whose tracked window the
   // mouse left for another thread's window or the desktop.
   bool probe_only = false;
@@ -157,9 +157,9 @@ struct RawInput {
 // own DC), kept so that it follows the window when it moves.
 struct WindowDC {
   HWND hwnd = nullptr;
-  bool whole_window = false;  // GetWindowDC: origin at the window's top-left
-  bool own = false;           // the window's CS_OWNDC DC
-  bool paint = false;         // from BeginPaint: clipped to `paint_clip`
+  bool whole_window = false;    // GetWindowDC: origin at the window's top-left
+  bool own = false;             // the window's CS_OWNDC DC
+  bool paint = false;           // from BeginPaint: clipped to `paint_clip`
   platform::Region paint_clip;  // window coordinates
   bool has_extra_clip = false;  // GetDCEx with DCX_INTERSECTRGN / DCX_EXCLUDERGN
   bool exclude_extra = false;
@@ -278,10 +278,10 @@ struct Caret {
   int width = 1;
   int height = 1;
   bool gray = false;
-  POINT pos{};          // client coordinates
-  int hide_count = 1;   // shown when 0; a new caret starts hidden
-  bool drawn = false;   // inverted on the surface now
-  RECT drawn_rect{};    // where, on the top-level surface
+  POINT pos{};         // client coordinates
+  int hide_count = 1;  // shown when 0; a new caret starts hidden
+  bool drawn = false;  // inverted on the surface now
+  RECT drawn_rect{};   // where, on the top-level surface
   std::uint64_t next_blink_micros = UINT64_MAX;
 };
 

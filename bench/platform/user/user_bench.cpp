@@ -77,8 +77,8 @@ void BM_MouseInputToMessages(benchmark::State& state) {
     platform::InjectClick(100 + x, 120);
     messages += Pump();
   }
-  state.counters["messages"] = benchmark::Counter(static_cast<double>(messages),
-                                                  benchmark::Counter::kAvgIterations);
+  state.counters["messages"] =
+      benchmark::Counter(static_cast<double>(messages), benchmark::Counter::kAvgIterations);
   DestroyWindow(top);
 }
 BENCHMARK(BM_MouseInputToMessages);

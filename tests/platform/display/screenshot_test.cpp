@@ -98,16 +98,17 @@ TEST_F(ScreenshotTest, AFramedWindowWithDrawingMatchesItsPicture) {
 
   // What the classic look says, pixel by pixel.
   EXPECT_EQ(screen->Pixel(5, 5), GetSysColor(COLOR_DESKTOP));
-  EXPECT_EQ(screen->Pixel(40, 100), GetSysColor(COLOR_3DLIGHT));       // outer edge, left
-  EXPECT_EQ(screen->Pixel(41, 100), GetSysColor(COLOR_3DHIGHLIGHT));   // inner edge, left
-  EXPECT_EQ(screen->Pixel(339, 100), GetSysColor(COLOR_3DDKSHADOW));   // outer edge, right
-  EXPECT_EQ(screen->Pixel(338, 100), GetSysColor(COLOR_3DSHADOW));     // inner edge, right
-  EXPECT_EQ(screen->Pixel(42, 100), GetSysColor(COLOR_ACTIVEBORDER));  // the sizing border
+  EXPECT_EQ(screen->Pixel(40, 100), GetSysColor(COLOR_3DLIGHT));        // outer edge, left
+  EXPECT_EQ(screen->Pixel(41, 100), GetSysColor(COLOR_3DHIGHLIGHT));    // inner edge, left
+  EXPECT_EQ(screen->Pixel(339, 100), GetSysColor(COLOR_3DDKSHADOW));    // outer edge, right
+  EXPECT_EQ(screen->Pixel(338, 100), GetSysColor(COLOR_3DSHADOW));      // inner edge, right
+  EXPECT_EQ(screen->Pixel(42, 100), GetSysColor(COLOR_ACTIVEBORDER));   // the sizing border
   EXPECT_EQ(screen->Pixel(250, 34), GetSysColor(COLOR_ACTIVECAPTION));  // the caption bar
   EXPECT_EQ(screen->Pixel(250, 52), GetSysColor(COLOR_3DFACE));         // the line under it
   int caption_text = 0;
   for (int y = 34; y < 52; ++y) {
-    for (int x = 63; x < 110; ++x) caption_text += screen->Pixel(x, y) == GetSysColor(COLOR_CAPTIONTEXT);
+    for (int x = 63; x < 110; ++x)
+      caption_text += screen->Pixel(x, y) == GetSysColor(COLOR_CAPTIONTEXT);
   }
   EXPECT_GT(caption_text, 20);  // "Velko" in the caption
   // The close box: a raised button face with a black cross in it.
@@ -120,12 +121,12 @@ TEST_F(ScreenshotTest, AFramedWindowWithDrawingMatchesItsPicture) {
   // The client area starts at (44, 53): white, with the drawing on it.
   const int cx = 44, cy = 53;
   EXPECT_EQ(screen->Pixel(cx + 2, cy + 2), GetSysColor(COLOR_WINDOW));
-  EXPECT_EQ(screen->Pixel(cx + 10, cy + 10), 0u);          // rectangle outline
+  EXPECT_EQ(screen->Pixel(cx + 10, cy + 10), 0u);  // rectangle outline
   EXPECT_EQ(screen->Pixel(cx + 109, cy + 59), 0u);
   EXPECT_EQ(screen->Pixel(cx + 110, cy + 59), GetSysColor(COLOR_WINDOW));  // right edge exclusive
   EXPECT_EQ(screen->Pixel(cx + 50, cy + 30), kRed);
-  EXPECT_EQ(screen->Pixel(cx + 10, cy + 80), kBlue);       // the line's first point
-  EXPECT_EQ(screen->Pixel(cx + 130, cy + 20), 0u);         // a box of the test font
+  EXPECT_EQ(screen->Pixel(cx + 10, cy + 80), kBlue);  // the line's first point
+  EXPECT_EQ(screen->Pixel(cx + 130, cy + 20), 0u);    // a box of the test font
   EXPECT_EQ(screen->Pixel(cx + 2, cy + 140), GetSysColor(COLOR_WINDOW));
 
   // And the whole picture as it was last looked at.

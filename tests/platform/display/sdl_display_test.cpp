@@ -3,11 +3,11 @@
 // clicks its close box through the X test extension.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <dlfcn.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -50,7 +50,8 @@ class Xvfb {
       std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
       if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) continue;
       std::string display = ":" + std::to_string(number);
-      std::vector<std::string> args{"Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp"};
+      std::vector<std::string> args{"Xvfb",       display,     "-screen", "0",
+                                    "800x600x24", "-nolisten", "tcp"};
       std::vector<char*> argv;
       for (auto& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -89,7 +90,8 @@ class Xvfb {
 
   // The colour of a screen pixel as a COLORREF.
   COLORREF Pixel(int x, int y) {
-    XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr) return CLR_INVALID;
     unsigned long p = XGetPixel(image, 0, 0);
     XDestroyImage(image);
@@ -179,7 +181,8 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
     return x.Pixel(150, 65) == GetSysColor(COLOR_ACTIVECAPTION) &&
            x.Pixel(client_x + 50, client_y + 50) == RGB(255, 0, 0) &&
            x.Pixel(client_x + 5, client_y + 5) == RGB(255, 255, 255);
-  })) << "caption " << std::hex << x.Pixel(150, 65) << " client " << x.Pixel(client_x + 50, client_y + 50);
+  })) << "caption "
+      << std::hex << x.Pixel(150, 65) << " client " << x.Pixel(client_x + 50, client_y + 50);
 
   // A key typed on the X server arrives as WM_KEYDOWN and WM_CHAR.
   Display* d = x.display();

@@ -54,12 +54,9 @@ TEST_F(ActivationTest, TheLoserHearsFirstThenTheWinnerThenTheFocus) {
   ClearMessageLog();
   ShowWindow(b, SW_SHOW);
   std::vector<Event> expected{
-      {a, WM_NCACTIVATE, FALSE, 0},
-      {a, WM_ACTIVATE, WA_INACTIVE, L(b)},
-      {b, WM_NCACTIVATE, TRUE, 0},
-      {b, WM_ACTIVATE, WA_ACTIVE, L(a)},
-      {a, WM_KILLFOCUS, H(b), 0},
-      {b, WM_SETFOCUS, H(a), 0},
+      {a, WM_NCACTIVATE, FALSE, 0}, {a, WM_ACTIVATE, WA_INACTIVE, L(b)},
+      {b, WM_NCACTIVATE, TRUE, 0},  {b, WM_ACTIVATE, WA_ACTIVE, L(a)},
+      {a, WM_KILLFOCUS, H(b), 0},   {b, WM_SETFOCUS, H(a), 0},
   };
   EXPECT_EQ(FocusEvents(), expected);
   EXPECT_EQ(GetActiveWindow(), b);
@@ -141,7 +138,8 @@ TEST_F(ActivationTest, ClosingAModalWindowReturnsToItsOwner) {
   HWND other = MakeTop(500, 10);
   SetActiveWindow(main_window);
   // The modal loop's steps: disable the owner, show the modal window.
-  HWND modal = Make(main_window, WS_POPUP | WS_CAPTION | WS_SYSMENU, "Modal", 0, 100, 100, 150, 100);
+  HWND modal =
+      Make(main_window, WS_POPUP | WS_CAPTION | WS_SYSMENU, "Modal", 0, 100, 100, 150, 100);
   EnableWindow(main_window, FALSE);
   ShowWindow(modal, SW_SHOW);
   EXPECT_EQ(GetActiveWindow(), modal);
@@ -208,10 +206,12 @@ TEST_F(ActivationTest, FindWindowAndEnumWindowsSeeTheTopLevelWindows) {
   EXPECT_EQ(FindWindow("NoSuchClass", nullptr), nullptr);
   static std::vector<HWND> seen;
   seen.clear();
-  EnumWindows([](HWND hwnd, LPARAM) -> BOOL {
-    seen.push_back(hwnd);
-    return TRUE;
-  }, 0);
+  EnumWindows(
+      [](HWND hwnd, LPARAM) -> BOOL {
+        seen.push_back(hwnd);
+        return TRUE;
+      },
+      0);
   EXPECT_NE(std::find(seen.begin(), seen.end(), a), seen.end());
   EXPECT_NE(std::find(seen.begin(), seen.end(), b), seen.end());
 }
@@ -222,7 +222,8 @@ TEST_F(ActivationTest, TheApplicationHearsWhenItBecomesActiveAndWhenItStops) {
   ClearMessageLog();
   ShowWindow(a, SW_SHOW);
   // Every top-level window of the thread hears it, before the activation.
-  EXPECT_EQ(MessagesOf(a, {WM_ACTIVATEAPP, WM_ACTIVATE}), (std::vector<UINT>{WM_ACTIVATEAPP, WM_ACTIVATE}));
+  EXPECT_EQ(MessagesOf(a, {WM_ACTIVATEAPP, WM_ACTIVATE}),
+            (std::vector<UINT>{WM_ACTIVATEAPP, WM_ACTIVATE}));
   EXPECT_EQ(CountOf(b, WM_ACTIVATEAPP), 1);
   ClearMessageLog();
   ShowWindow(b, SW_SHOW);  // within the application: no news

@@ -18,7 +18,8 @@ class FrameTest : public UserTest {
   }
 
   static LRESULT HitAt(HWND hwnd, int x, int y) {
-    return SendMessage(hwnd, WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+    return SendMessage(hwnd, WM_NCHITTEST, 0,
+                       MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
   }
 };
 
@@ -85,8 +86,8 @@ TEST_F(FrameTest, DefaultHitTestsNameThePartsOfTheFrame) {
   EXPECT_EQ(HitAt(hwnd, 50, 50), HTNOWHERE);
 
   // A dialog frame cannot be dragged to a new size.
-  HWND dialog = Make(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, "D", 0, 500, 500,
-                     100, 80);
+  HWND dialog =
+      Make(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, "D", 0, 500, 500, 100, 80);
   EXPECT_EQ(HitAt(dialog, 501, 540), HTBORDER);
 }
 

@@ -109,8 +109,8 @@ TEST_F(InputTest, TwoQuickClicksCloseTogetherMakeADoubleClick) {
   platform::InjectClick(50, 50);
   platform::InjectClick(50, 50);
   Pump();
-  expected = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN,
-              WM_LBUTTONUP};
+  expected = {WM_LBUTTONDOWN, WM_LBUTTONUP,   WM_LBUTTONDBLCLK,
+              WM_LBUTTONUP,   WM_LBUTTONDOWN, WM_LBUTTONUP};
   EXPECT_EQ(MessagesOf(hwnd, kButtons), expected);
 }
 
@@ -135,7 +135,8 @@ TEST_F(InputTest, ADisabledWindowGetsNoInput) {
   platform::InjectMouse(platform::MouseAction::kWheel, 50, 50, 120);
   Pump();
   EXPECT_EQ(MessagesOf(hwnd, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_KEYDOWN, WM_KEYUP,
-                              WM_SYSKEYDOWN, WM_CHAR, WM_MOUSEWHEEL}).size(),
+                              WM_SYSKEYDOWN, WM_CHAR, WM_MOUSEWHEEL})
+                .size(),
             0u);
   // It is told the mouse is not welcome.
   bool error_cursor = false;
@@ -275,7 +276,8 @@ TEST_F(InputTest, AltMakesSystemKeysAndCharacters) {
   platform::InjectKeyPress('X');
   platform::InjectKey(VK_MENU, false);
   Pump();
-  auto messages = MessagesOf(hwnd, {WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSCHAR, WM_CHAR});
+  auto messages =
+      MessagesOf(hwnd, {WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSCHAR, WM_CHAR});
   std::vector<UINT> expected{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCHAR, WM_SYSKEYUP, WM_KEYUP};
   EXPECT_EQ(messages, expected);
   auto syschars = Of(hwnd, WM_SYSCHAR);
@@ -373,9 +375,9 @@ TEST_F(InputTest, CursorPositionClipAndCustomCursors) {
   ASSERT_NE(custom, nullptr);
   platform::CursorImage image;
   ASSERT_TRUE(platform::GetCursorImage(custom, &image));
-  EXPECT_EQ(image.argb[0], 0xFFFFFFFFu);  // AND 0, XOR 1: white
+  EXPECT_EQ(image.argb[0], 0xFFFFFFFFu);       // AND 0, XOR 1: white
   EXPECT_EQ(image.argb[16 + 0], 0xFF000000u);  // row 1: AND 0, XOR 0: black
-  EXPECT_EQ(image.argb[4], 0u);  // AND 1, XOR 0: transparent
+  EXPECT_EQ(image.argb[4], 0u);                // AND 1, XOR 0: transparent
   HCURSOR old = SetCursor(custom);
   EXPECT_EQ(GetCursor(), custom);
   SetCursor(old);

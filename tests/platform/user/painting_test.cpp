@@ -26,7 +26,8 @@ class PaintingTest : public UserTest {
   // A shown popup without a frame at (x, y): window and client coincide.
   HWND MakePlain(int x, int y, int width, int height, DWORD style = 0, HWND parent = nullptr) {
     DWORD kind = parent != nullptr ? WS_CHILD : WS_POPUP;
-    HWND hwnd = MakeOf(kWhiteClass, parent, kind | WS_VISIBLE | style, nullptr, 0, x, y, width, height);
+    HWND hwnd =
+        MakeOf(kWhiteClass, parent, kind | WS_VISIBLE | style, nullptr, 0, x, y, width, height);
     Pump();
     return hwnd;
   }
@@ -63,7 +64,8 @@ TEST_F(PaintingTest, PaintComesAfterPostedMessagesAndInputAndBeforeTimers) {
     if (msg.message == WM_TIMER) break;
   }
   KillTimer(hwnd, 1);
-  std::vector<UINT> expected{WM_APP, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_PAINT, WM_TIMER};
+  std::vector<UINT> expected{WM_APP,       WM_MOUSEMOVE, WM_LBUTTONDOWN,
+                             WM_LBUTTONUP, WM_PAINT,     WM_TIMER};
   EXPECT_EQ(order, expected);
 }
 
@@ -86,7 +88,8 @@ TEST_F(PaintingTest, BeginPaintErasesWithTheClassBrushAndValidates) {
   });
   ClearMessageLog();
   Pump();
-  EXPECT_EQ(MessagesOf(hwnd, {WM_PAINT, WM_ERASEBKGND}), (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
+  EXPECT_EQ(MessagesOf(hwnd, {WM_PAINT, WM_ERASEBKGND}),
+            (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
   EXPECT_EQ(painted.left, 20);
   EXPECT_EQ(painted.top, 10);
   EXPECT_EQ(painted.right, 40);

@@ -123,8 +123,8 @@ HWND UserTest::Make(HWND parent, DWORD style, LPCSTR text, DWORD ex_style, int x
   return hwnd;
 }
 
-HWND UserTest::MakeOf(const char* class_name, HWND parent, DWORD style, LPCSTR text,
-                      DWORD ex_style, int x, int y, int width, int height) {
+HWND UserTest::MakeOf(const char* class_name, HWND parent, DWORD style, LPCSTR text, DWORD ex_style,
+                      int x, int y, int width, int height) {
   HWND hwnd = CreateWindowEx(ex_style, class_name, text, style, x, y, width, height, parent,
                              nullptr, nullptr, nullptr);
   EXPECT_NE(hwnd, nullptr);
