@@ -179,6 +179,8 @@ void PresentToDisplay() {
     view.minimized = (top->style & WS_MINIMIZE) != 0;
     view.topmost = (top->ex_style & WS_EX_TOPMOST) != 0;
     view.active = top->handle == system.foreground;
+    view.app_window = (top->style & WS_CAPTION) == WS_CAPTION &&
+                      !(top->ex_style & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE));
     view.title = top->text;
     view.surface = top->surface;
     view.dirty = top->dirty;

@@ -62,6 +62,10 @@ struct WindowView {
   bool minimized = false;
   bool topmost = false;
   bool active = false;
+  // An application window (a caption, not a tool window): on the taskbar
+  // and activated when the display gives it the focus. Others (menus,
+  // hints, tool windows) are shown as popups.
+  bool app_window = true;
   std::string title;
   std::shared_ptr<Surface> surface;  // may be null for an empty window
   Region dirty;                      // surface coordinates

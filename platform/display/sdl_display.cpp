@@ -35,6 +35,7 @@ struct Shown {
   RECT normal_rect{};  // where it is when not minimized
   bool minimized = false;
   bool topmost = false;
+  bool app_window = true;
   std::string title;
   int width = 0;
   int height = 0;
@@ -251,6 +252,7 @@ class SdlBackend : public Backend {
     shown.minimized = view.minimized;
     if (!view.minimized) shown.normal_rect = view.rect;
     shown.topmost = view.topmost;
+    shown.app_window = view.app_window;
     shown.title = view.title;
     if (!view.surface) {
       shown.width = shown.height = 0;
@@ -324,12 +326,13 @@ class SdlBackend : public Backend {
   }
 
   // The window of an SDL window id and its place on the screen.
-  bool Lookup(Uint32 id, HWND* hwnd, RECT* rect) {
+  bool Lookup(Uint32 id, HWND* hwnd, RECT* rect, bool* app_window = nullptr) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto& [handle, shown] : shown_) {
       if (shown.window != nullptr && shown.id == id) {
         *hwnd = handle;
         *rect = shown.sdl_rect;
+        if (app_window != nullptr) *app_window = shown.app_window;
         return true;
       }
     }
@@ -400,15 +403,17 @@ class SdlBackend : public Backend {
   void HandleWindowEvent(const SDL_WindowEvent& event) {
     HWND hwnd = nullptr;
     RECT rect{};
-    if (!Lookup(event.windowID, &hwnd, &rect)) return;
+    bool app_window = true;
+    if (!Lookup(event.windowID, &hwnd, &rect, &app_window)) return;
     switch (event.event) {
       case SDL_WINDOWEVENT_CLOSE:
         PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
         // Our own raising of the active window comes back as focus: only
-        // focus given from outside changes activation.
-        if (hwnd != raised_) InjectActivation(hwnd);
+        // focus given from outside changes activation, and only for
+        // application windows (a hint or menu shown does not take it).
+        if (hwnd != raised_ && app_window) InjectActivation(hwnd);
         raised_ = hwnd;
         return;
       case SDL_WINDOWEVENT_EXPOSED: {
