@@ -1,6 +1,7 @@
 #include "platform/user/window_position.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/core/errors.h"
 #include "platform/gdi/system_metrics.h"
@@ -218,6 +219,28 @@ SizeState StateForCommand(int command) {
   return SizeState::kKeep;
 }
 
+// Owned windows go when their owner is minimized and come back with it.
+void ShowOwnedWindows(HWND owner, bool show) {
+  std::vector<HWND> owned;
+  {
+    auto lock = Lock();
+    Window* window = FindWindowRecord(owner);
+    if (window == nullptr) return;
+    for (Window* w : window->owned) {
+      const bool visible = (w->style & WS_VISIBLE) != 0;
+      if (show ? w->hidden_with_owner : visible) owned.push_back(w->handle);
+      w->hidden_with_owner = !show && visible;
+    }
+  }
+  for (HWND hwnd : owned) {
+    SendMessage(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE,
+                show ? SW_PARENTOPENING : SW_PARENTCLOSING);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                     (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  }
+}
+
 // Where minimized windows go: off the screen, as the platform keeps them.
 constexpr int kMinimizedPosition = -32000;
 
@@ -256,11 +279,13 @@ void ChangeSizeState(HWND hwnd, SizeState state, bool activate) {
                   info.ptMaxPosition.y + height};
   }
   RECT client_before{};
+  bool was_minimized = false;
   {
     auto lock = Lock();
     Window* window = FindWindowRecord(hwnd);
     if (window == nullptr) return;
     client_before = window->client_rect;
+    was_minimized = (window->style & WS_MINIMIZE) != 0;
     window->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
     if (state == SizeState::kMinimized) {
       window->style |= WS_MINIMIZE;
@@ -274,6 +299,7 @@ void ChangeSizeState(HWND hwnd, SizeState state, bool activate) {
       window->has_normal_rect = false;
     }
   }
+  if (state == SizeState::kMinimized && !was_minimized) ShowOwnedWindows(hwnd, false);
   if (!was_visible) SendMessage(hwnd, WM_SHOWWINDOW, TRUE, 0);
   UINT flags = SWP_FRAMECHANGED | SWP_SHOWWINDOW | (activate ? 0u : SWP_NOACTIVATE | SWP_NOZORDER);
   SetWindowPos(hwnd, HWND_TOP, target.left, target.top, Width(target), Height(target), flags);
@@ -289,6 +315,7 @@ void ChangeSizeState(HWND hwnd, SizeState state, bool activate) {
       Height(client_after) == Height(client_before)) {
     SendSize(hwnd);
   }
+  if (state != SizeState::kMinimized && was_minimized) ShowOwnedWindows(hwnd, true);
 }
 
 bool DoesNotActivate(int command) {

@@ -98,6 +98,8 @@ struct Window {
   bool has_normal_rect = false;
   // A minimized window that was maximized before is maximized on restore.
   bool restore_to_maximized = false;
+  // Hidden because its owner was minimized; shown again on the restore.
+  bool hidden_with_owner = false;
 
   // Painting. `update` is the part of the window that needs painting, in
   // window coordinates (relative to the window rectangle's top-left).

@@ -372,5 +372,23 @@ TEST_F(FrameTest, NewTextRepaintsTheCaption) {
   EXPECT_EQ(CountOf(popup, WM_NCPAINT), 0);
 }
 
+TEST_F(FrameTest, OwnedWindowsHideWithTheirMinimisedOwnerAndComeBack) {
+  HWND owner = MakeFramed();
+  HWND owned = Make(owner, WS_POPUP | WS_CAPTION | WS_VISIBLE, "Owned", 0, 150, 150, 100, 80);
+  HWND hidden = Make(owner, WS_POPUP | WS_CAPTION, "Hidden", 0, 150, 150, 100, 80);
+  ClearMessageLog();
+  ShowWindow(owner, SW_MINIMIZE);
+  EXPECT_FALSE(IsWindowVisible(owned));
+  bool closing = false;
+  for (const LoggedMessage& m : MessageLog()) {
+    if (m.hwnd == owned && m.message == WM_SHOWWINDOW && m.lparam == SW_PARENTCLOSING)
+      closing = true;
+  }
+  EXPECT_TRUE(closing);
+  ShowWindow(owner, SW_RESTORE);
+  EXPECT_TRUE(IsWindowVisible(owned));
+  EXPECT_FALSE(IsWindowVisible(hidden));  // it was hidden before: it stays so
+}
+
 }  // namespace
 }  // namespace velko_test
