@@ -204,6 +204,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_SYSKEYDOWN:
       return SysKeyDown(hwnd, wparam, lparam);
+    case WM_SYSKEYUP:
+      // Alt pressed and released alone, or F10: the menu bar.
+      if (wparam == VK_MENU || wparam == VK_F10) SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
     case WM_SYSCHAR:
       if (lparam & (LPARAM{1} << 29))
         SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wparam));

@@ -134,6 +134,10 @@ void SetMenuBarHandler(const MenuBarHandler* handler) {
   g_menu_bar.store(handler);
 }
 
+const MenuBarHandler* CurrentMenuBarHandler() {
+  return g_menu_bar.load();
+}
+
 }  // namespace platform
 
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style) {

@@ -49,13 +49,20 @@ FrameLayout ComputeFrameLayout(DWORD style, DWORD ex_style, UINT class_style, in
                                int menu_height);
 
 // A menu bar for top-level windows with a menu. The menu stage installs
-// one; without it windows have no menu bar.
+// one; without it windows have no menu bar and DefWindowProc does nothing
+// for SC_MOUSEMENU and SC_KEYMENU.
 struct MenuBarHandler {
   // Height of the bar for `menu` at this window width; 0 for no bar.
   int (*height)(HWND hwnd, HMENU menu, int width) = nullptr;
   // Paints the bar into `dc` (a window DC) at `rect` (window coordinates).
   void (*paint)(HWND hwnd, HMENU menu, HDC dc, const RECT& rect) = nullptr;
+  // WM_SYSCOMMAND SC_MOUSEMENU (a press on the menu bar or the system-menu
+  // icon; the low bits of `command` hold the hit-test code) or SC_KEYMENU
+  // (lParam: the character typed with Alt, ' ' for the system menu, 0 for
+  // Alt alone or F10).
+  void (*track)(HWND hwnd, HMENU menu, WPARAM command, LPARAM lparam) = nullptr;
 };
+const MenuBarHandler* CurrentMenuBarHandler();
 void SetMenuBarHandler(const MenuBarHandler* handler);
 
 }  // namespace platform

@@ -25,6 +25,12 @@ DWORD StyleOf(HWND hwnd) {
   return static_cast<DWORD>(GetWindowLongPtr(hwnd, GWL_STYLE));
 }
 
+HMENU GetMenuOf(HWND hwnd) {
+  auto lock = Lock();
+  Window* window = FindWindowRecord(hwnd);
+  return window == nullptr || window->IsChild() ? nullptr : window->menu;
+}
+
 UINT ClassStyleOf(HWND hwnd) {
   auto lock = Lock();
   Window* window = FindWindowRecord(hwnd);
@@ -211,7 +217,7 @@ LPCSTR CursorForHit(LRESULT hit) {
 
 namespace platform::user {
 
-LRESULT DefSysCommand(HWND hwnd, WPARAM command, LPARAM) {
+LRESULT DefSysCommand(HWND hwnd, WPARAM command, LPARAM lparam) {
   switch (command & 0xFFF0) {
     case SC_CLOSE:
       if (!(ClassStyleOf(hwnd) & CS_NOCLOSE)) SendMessage(hwnd, WM_CLOSE, 0, 0);
@@ -228,8 +234,16 @@ LRESULT DefSysCommand(HWND hwnd, WPARAM command, LPARAM) {
     case SC_MOVE:
     case SC_SIZE:
       return MoveOrSizeLoop(hwnd, command);
+    case SC_KEYMENU:
+    case SC_MOUSEMENU: {
+      // Menus belong to the menu stage.
+      const platform::MenuBarHandler* handler = platform::CurrentMenuBarHandler();
+      if (handler != nullptr && handler->track != nullptr) {
+        handler->track(hwnd, GetMenuOf(hwnd), command, lparam);
+      }
+      return 0;
+    }
   }
-  // SC_KEYMENU, SC_MOUSEMENU and the rest need menus: nothing happens here.
   return 0;
 }
 

@@ -390,5 +390,38 @@ TEST_F(FrameTest, OwnedWindowsHideWithTheirMinimisedOwnerAndComeBack) {
   EXPECT_FALSE(IsWindowVisible(hidden));  // it was hidden before: it stays so
 }
 
+// What a menu stage would see through the menu-bar seam.
+struct MenuSeen {
+  int paints = 0;
+  std::vector<std::pair<WPARAM, LPARAM>> tracks;
+};
+MenuSeen g_menu_seen;
+
+TEST_F(FrameTest, TheMenuBarSeamReservesPaintsAndTracksTheBar) {
+  static const platform::MenuBarHandler handler{
+      [](HWND, HMENU, int) { return 19; },
+      [](HWND, HMENU, HDC, const RECT&) { ++g_menu_seen.paints; },
+      [](HWND, HMENU, WPARAM command, LPARAM lparam) {
+        g_menu_seen.tracks.push_back({command, lparam});
+      }};
+  g_menu_seen = MenuSeen{};
+  platform::SetMenuBarHandler(&handler);
+  HMENU menu = reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(0x1234));
+  HWND hwnd = Make(nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Menu", 0, 100, 100, 300, 200, menu);
+  Pump();
+  RECT client = ClientOnScreen(hwnd);
+  EXPECT_EQ(client.top, 123 + 19);
+  EXPECT_GE(g_menu_seen.paints, 1);
+  EXPECT_EQ(HitAt(hwnd, 200, 130), HTMENU);
+  platform::InjectClick(200, 130);
+  platform::InjectKeyPress(VK_MENU);
+  Pump();
+  platform::SetMenuBarHandler(nullptr);
+  ASSERT_EQ(g_menu_seen.tracks.size(), 2u);
+  EXPECT_EQ(g_menu_seen.tracks[0].first, SC_MOUSEMENU + HTMENU);
+  EXPECT_EQ(g_menu_seen.tracks[1].first, SC_KEYMENU);
+  EXPECT_EQ(g_menu_seen.tracks[1].second, 0);
+}
+
 }  // namespace
 }  // namespace velko_test
