@@ -82,7 +82,6 @@ class LinePen {
   std::vector<int> dashes_;  // on, off, on, off ... lengths; empty: solid
   int dashIndex_ = 0;
   int dashLeft_ = 0;
-  const Region::Band* band_ = nullptr;  // cache for the clip test
 };
 
 // The blit engine: copies (scaling with nearest pixels, mirroring for

@@ -11,7 +11,6 @@ namespace platform::gdi {
 
 namespace {
 
-inline LONG FloorDiv64(std::int64_t v) { return static_cast<LONG>(v >= 0 ? v >> 6 : -((-v + 63) >> 6)); }
 
 // Blends one glyph whose top-left lies at (ox, oy) on the surface.
 void BlendGlyph(const PixelStore& store, const Region& clip, const Glyph& g, LONG ox, LONG oy,

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/fs/drives.h"
+
 namespace velko_test {
 
 TempDir::TempDir() {
@@ -34,6 +36,19 @@ std::string ReadFile(const std::filesystem::path& path) {
   std::ostringstream data;
   data << in.rdbuf();
   return data.str();
+}
+
+namespace {
+std::filesystem::path g_sandbox;
+}  // namespace
+
+const std::filesystem::path& SandboxFolder() { return g_sandbox; }
+
+void SetSandboxFolder(const std::filesystem::path& folder) { g_sandbox = folder; }
+
+void RestoreSandboxFolders() {
+  platform::SetWindowsFolder((g_sandbox / "Windows").string());
+  platform::SetTempFolder((g_sandbox / "Temp").string());
 }
 
 std::filesystem::path ProgramFolder() {

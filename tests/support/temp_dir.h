@@ -28,6 +28,13 @@ class TempDir {
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
 
+// The run's own folder that stands in for the user's folders (registry,
+// mutexes, Windows and temporary folders); set up by the tests' main.
+const std::filesystem::path& SandboxFolder();
+void SetSandboxFolder(const std::filesystem::path& folder);
+// Points the platform's Windows and temporary folders back at the sandbox.
+void RestoreSandboxFolders();
+
 // The folder the build puts the program and its libraries in (build/bin).
 std::filesystem::path ProgramFolder();
 

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(sandbox / "Temp");
   platform::SetRegistryFolder((sandbox / "registry").string());
   platform::SetMutexFolder((sandbox / "mutexes").string());
-  platform::SetWindowsFolder((sandbox / "Windows").string());
-  platform::SetTempFolder((sandbox / "Temp").string());
+  velko_test::SetSandboxFolder(sandbox.path());
+  velko_test::RestoreSandboxFolders();
   return RUN_ALL_TESTS();
 }

@@ -24,7 +24,7 @@ class NamedMutexes : public ::testing::Test {
   void SetUp() override { platform::SetMutexFolder(folder_.path().string()); }
   void TearDown() override {
     platform::UseRealClock();
-    platform::SetMutexFolder("");
+    platform::SetMutexFolder((velko_test::SandboxFolder() / "mutexes").string());
   }
   std::string folder() const { return folder_.path().string(); }
 

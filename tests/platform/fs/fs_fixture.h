@@ -32,8 +32,7 @@ class DriveTest : public ::testing::Test {
 
   void TearDown() override {
     EXPECT_EQ(platform::OpenHandleCount(), handles_before_) << "a test left handles open";
-    platform::SetWindowsFolder("");
-    platform::SetTempFolder("");
+    velko_test::RestoreSandboxFolders();
     platform::ResetDriveTable();
     [[maybe_unused]] const int moved = chdir("/");
   }

@@ -1,0 +1,5 @@
+#include "classlib/GraphicsObject.h"
+
+void TGraphicsObject::Changed() {
+  if (OnChange) OnChange(this);
+}

@@ -1,0 +1,33 @@
+// Streaming sample-rate conversion of interleaved stereo float with libsoxr.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+struct soxr;
+
+namespace audio {
+
+class Resampler {
+ public:
+  Resampler(double in_rate, double out_rate);
+  ~Resampler();
+  Resampler(const Resampler&) = delete;
+  Resampler& operator=(const Resampler&) = delete;
+
+  bool ok() const { return soxr_ != nullptr; }
+  // Converts `frames` input frames, appending the output to `out`.
+  void Process(const float* in, std::size_t frames, std::vector<float>& out);
+  // Appends what the filter still holds after the last input.
+  void Flush(std::vector<float>& out);
+  // Forgets all history (after a seek).
+  void Clear();
+
+ private:
+  void Run(const float* in, std::size_t frames, std::vector<float>& out);
+
+  soxr* soxr_ = nullptr;
+  double ratio_;
+};
+
+}  // namespace audio

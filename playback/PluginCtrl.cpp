@@ -1,0 +1,637 @@
+#include "playback/PluginCtrl.h"
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <memory>
+
+#include "classlib/MathRoutines.h"
+#include "classlib/MessageHandling.h"
+#include "classlib/StringRoutines.h"
+#include "platform/core/clock.h"
+#include "platform/core/modules.h"
+#include "platform/dlg/message_box.h"
+#include "platform/user/user.h"
+#include "playback/RT_BASS.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Program-wide state of the host
+// ---------------------------------------------------------------------------
+
+// The hidden window that the plug-ins take for Winamp's main window.
+class TMsgHandler : public TObject {
+ public:
+  TMsgHandler() : window_(AllocateHWnd([this](TMessage& m) { WndProc(m); })) {}
+  ~TMsgHandler() override { DeallocateHWnd(window_); }
+  HWND Handle() const { return window_; }
+
+ private:
+  void WndProc(TMessage& Message);
+  HWND window_;
+};
+
+In_Module* PluginSlots[MaxPluginNum] = {};
+TPluginInfo PluginInfos[MaxPluginNum];
+int ActivePlugin = -1;
+
+Out_Module OutModule = {};
+std::atomic<bool> OutputReady{false};
+std::unique_ptr<TMsgHandler> MsgHandler;
+std::atomic<HWND> HostWindow{nullptr};
+std::atomic<HWND> PlayerTargetWindow{nullptr};
+std::atomic<HWND> AppWindow{nullptr};
+
+// The ring lives as long as the process: a stream callback that is still
+// returning while the host quits never reads freed memory.
+std::array<std::uint8_t, RingBufferSize> RingBuffer;
+std::atomic<std::uint32_t> ReadPos{0};
+std::atomic<std::uint32_t> WritePos{0};
+std::atomic<std::int64_t> TotalWritten{0};
+
+std::atomic<std::int32_t> FormatSampleRate{0};
+std::atomic<std::int32_t> FormatBitsPerSample{0};
+std::atomic<std::int32_t> FormatNumChannels{0};
+std::atomic<std::uint32_t> StartThreshold{0};
+std::atomic<std::int32_t> OutputTimeOffset{0};
+std::atomic<HSTREAM> UserStream{0};
+
+// The busy flags keep the ring's reader and writer apart (see ClaimRing).
+std::atomic<bool> ReaderBusy{false};
+std::atomic<bool> WriterBusy{false};
+// Output starts (WM_PLUGIN_START_PLAY) once enough is buffered.
+std::atomic<bool> StartPending{false};
+// The plug-in's input has ended: the reader no longer waits for data.
+std::atomic<bool> InputEnded{false};
+// The player is seeking: a Flush while paused is honoured.
+std::atomic<bool> SeekRequested{false};
+// The plug-in was resumed: the reader gives its writer time to catch up.
+std::atomic<bool> ResumeWait{false};
+
+TStartRecord StartRecord;
+
+constexpr DWORD kWriterWaitMs = 20;
+constexpr DWORD kDataWaitMs = 50;
+constexpr int kDataWaitPasses = 60;
+constexpr DWORD kResumeWaitMs = 200;
+constexpr int kResumeWaitPasses = 50;
+// The ring counts as nearly full with this little room left.
+constexpr std::uint32_t kNearlyFull = 8192;
+
+// ---------------------------------------------------------------------------
+// Ring arithmetic
+// ---------------------------------------------------------------------------
+
+std::uint32_t UsedBetween(std::uint32_t read, std::uint32_t write) {
+  return write >= read ? write - read : write + RingBufferSize - read;
+}
+
+std::uint32_t FreeBetween(std::uint32_t read, std::uint32_t write) {
+  return write >= read ? RingBufferSize - write + read : read - write;
+}
+
+// Claims the ring for one side. Each side sets its own flag and then looks
+// at the other's; with both flags sequentially consistent at most one side
+// can pass, and a side that finds the other busy drops its flag and waits.
+// False when the wait was given up (the thread's WM_QUIT, or the output
+// module going away).
+bool ClaimRing(std::atomic<bool>& own, const std::atomic<bool>& other) {
+  for (;;) {
+    if (!other.load()) {
+      own.store(true);
+      if (!other.load()) return true;
+      own.store(false);
+    }
+    if (ProcessPendingMessages() || !OutputReady.load()) return false;
+    Sleep(kWriterWaitMs);
+  }
+}
+
+// Copies into the ring at `pos`, continuing at its start; returns the new
+// position.
+std::uint32_t CopyIntoRing(std::uint32_t pos, const std::uint8_t* data, std::uint32_t length) {
+  const std::uint32_t first = std::min(length, RingBufferSize - pos);
+  std::memcpy(RingBuffer.data() + pos, data, first);
+  std::memcpy(RingBuffer.data(), data + first, length - first);
+  return (pos + length) % RingBufferSize;
+}
+
+std::uint32_t CopyOutOfRing(std::uint32_t pos, std::uint8_t* out, std::uint32_t length) {
+  const std::uint32_t first = std::min(length, RingBufferSize - pos);
+  std::memcpy(out, RingBuffer.data() + pos, first);
+  std::memcpy(out + first, RingBuffer.data(), length - first);
+  return (pos + length) % RingBufferSize;
+}
+
+void ResetRing() {
+  ReadPos = 0;
+  WritePos = 0;
+  TotalWritten = 0;
+}
+
+// Ms that `bytes` of the open format last; 0 when no format is open.
+int BytesToMs(std::int64_t bytes) {
+  const std::int64_t per_second = std::int64_t{FormatBitsPerSample.load() / 8} *
+                                  FormatSampleRate.load() * FormatNumChannels.load();
+  if (per_second <= 0) return 0;
+  return static_cast<int>(Round(static_cast<double>(bytes) * 1000.0 / static_cast<double>(per_second)));
+}
+
+// ---------------------------------------------------------------------------
+// The emulated output module
+// ---------------------------------------------------------------------------
+
+void OutConfig(HWND) { ApplicationMessageBox("No configuration is needed.", "Confirm", MB_OK); }
+
+void OutAbout(HWND) {
+  ApplicationMessageBox("This is a Winamp output plug-in emulator using BASS", "Confirm", MB_OK);
+}
+
+void OutInit() {
+  if (!OutputReady) {
+    MsgHandler = std::make_unique<TMsgHandler>();
+    HostWindow = MsgHandler->Handle();
+  }
+  OutputReady = true;
+}
+
+void OutQuit() {
+  OutputReady = false;
+  HostWindow = nullptr;
+  MsgHandler.reset();
+}
+
+void CloseUserStream() {
+  const HSTREAM stream = UserStream.exchange(0);
+  if (stream == 0) return;
+  if (RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING) RT_BASS::BASS_ChannelStop(stream);
+  RT_BASS::BASS_StreamFree(stream);
+}
+
+int OutOpen(int samplerate, int numchannels, int bitspersamp, int, int) {
+  if (!OutputReady) return -1;
+  // The user stream plays 8- or 16-bit PCM, mono or stereo, and nothing else.
+  if ((bitspersamp != 8 && bitspersamp != 16) || (numchannels != 1 && numchannels != 2) ||
+      samplerate <= 0) {
+    return -1;
+  }
+  // A plug-in that opens again without closing gets a fresh stream.
+  CloseUserStream();
+
+  ResetRing();
+  ReaderBusy = false;
+  WriterBusy = false;
+  SeekRequested = false;
+  InputEnded = false;
+  StartPending = true;
+
+  DWORD flags = 0;
+  if (bitspersamp == 8) flags |= BASS_SAMPLE_8BITS;
+  if (numchannels == 1) flags |= BASS_SAMPLE_MONO;
+  const HSTREAM stream =
+      RT_BASS::BASS_StreamCreate(static_cast<DWORD>(samplerate), flags, &StreamProc, 0);
+  if (stream == 0) return -1;
+
+  FormatSampleRate = samplerate;
+  FormatBitsPerSample = bitspersamp;
+  FormatNumChannels = numchannels;
+  // Bytes in 0.2 s.
+  StartThreshold = static_cast<std::uint32_t>((bitspersamp / 8) * samplerate * numchannels * 2 / 10);
+  OutputTimeOffset = 0;
+  UserStream = stream;
+  if (HWND target = PlayerTargetWindow.load()) {
+    PostMessage(target, WM_PLUGIN_CHANNEL, static_cast<WPARAM>(stream), 0);
+  }
+  return 0;
+}
+
+void OutClose() { CloseUserStream(); }
+
+void FillStartRecord() {
+  StartRecord.BitsPerSample = static_cast<std::uint16_t>(FormatBitsPerSample.load());
+  StartRecord.SampleRate = static_cast<std::uint32_t>(FormatSampleRate.load());
+  StartRecord.NumChannels = static_cast<std::uint16_t>(FormatNumChannels.load());
+}
+
+// Output starts once 0.4 s is buffered, or earlier when the ring is nearly
+// full.
+void StartOutputWhenBuffered() {
+  if (!StartPending.load()) return;
+  const std::uint32_t read = ReadPos;
+  const std::uint32_t write = WritePos;
+  if (FreeBetween(read, write) > kNearlyFull && UsedBetween(read, write) < 2 * StartThreshold) return;
+  if (!StartPending.exchange(false)) return;
+  const HSTREAM stream = UserStream;
+  HWND host = HostWindow;
+  if (stream == 0 || host == nullptr) return;
+  FillStartRecord();
+  PostMessage(host, WM_PLUGIN_START_PLAY, 0, reinterpret_cast<LPARAM>(&StartRecord));
+}
+
+// On the host window: starts the user stream and tells the player.
+void StartOutput(HWND target, WPARAM wparam, LPARAM lparam) {
+  if (HSTREAM stream = UserStream) RT_BASS::BASS_StreamPlay(stream, FALSE, 0);
+  ResumeWait = false;
+  if (target != nullptr) PostMessage(target, WM_PLUGIN_START_PLAY, wparam, lparam);
+}
+
+int OutWrite(char* buf, int len) {
+  if (len < 0 || (len > 0 && buf == nullptr)) return 1;
+  if (!ClaimRing(WriterBusy, ReaderBusy)) return 1;
+  const std::uint32_t read = ReadPos;
+  const std::uint32_t write = WritePos;
+  // Never fill the ring completely: equal positions mean empty.
+  if (static_cast<std::uint32_t>(len) >= FreeBetween(read, write)) {
+    WriterBusy = false;
+    ApplicationMessageBox("Write error : No Space", "Error", MB_OKCANCEL);
+    StartOutputWhenBuffered();
+    return 1;
+  }
+  WritePos = CopyIntoRing(write, reinterpret_cast<const std::uint8_t*>(buf),
+                          static_cast<std::uint32_t>(len));
+  TotalWritten += len;
+  WriterBusy = false;
+  StartOutputWhenBuffered();
+  return 0;
+}
+
+int OutCanWrite() {
+  if (ReaderBusy) return 0;
+  return static_cast<int>(RingFree()) - 1;
+}
+
+int OutIsPlaying() {
+  const HSTREAM stream = UserStream;
+  if (stream == 0) return 0;
+  return RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING ? 1 : 0;
+}
+
+int OutPause(int pause) {
+  const HSTREAM stream = UserStream;
+  if (stream == 0) return 0;
+  const bool was_paused = RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PAUSED;
+  if (pause == 0) {
+    ResumeWait = true;
+    if (was_paused) {
+      RT_BASS::BASS_ChannelResume(stream);
+    } else {
+      RT_BASS::BASS_StreamPlay(stream, TRUE, 0);
+    }
+  } else if (!was_paused) {
+    RT_BASS::BASS_ChannelPause(stream);
+  }
+  return was_paused ? 1 : 0;
+}
+
+void OutSetVolume(int volume) {
+  // The whole output's volume, not only the user stream's.
+  int v = static_cast<int>(Round(volume * 100.0 / 255.0));
+  if (v < 0) v = 99;
+  RT_BASS::BASS_SetGlobalVolumes(v, v, v);
+}
+
+void OutSetPan(int pan) {
+  const HSTREAM stream = UserStream;
+  if (stream == 0) return;
+  RT_BASS::BASS_ChannelSetAttributes(stream, -1, -1, static_cast<int>(Round(pan * 0.78125)));
+}
+
+void OutFlush(int t) {
+  const HSTREAM stream = UserStream;
+  const DWORD state = stream == 0 ? BASS_ACTIVE_STOPPED : RT_BASS::BASS_ChannelIsActive(stream);
+  const bool restart = state != BASS_ACTIVE_STOPPED && state != BASS_ACTIVE_PAUSED;
+  // Paused, a flush is honoured only for the player's own seek; output then
+  // restarts when the plug-in resumes.
+  if (state == BASS_ACTIVE_PAUSED && !SeekRequested) return;
+  // Hold the writer's side so that no read starts while the ring is reset.
+  if (!ClaimRing(WriterBusy, ReaderBusy)) return;
+  if (stream != 0) RT_BASS::BASS_ChannelStop(stream);
+  if (restart) StartPending = true;
+  OutputTimeOffset = t;
+  ResetRing();
+  SeekRequested = false;
+  WriterBusy = false;
+}
+
+int OutGetOutputTime() {
+  const HSTREAM stream = UserStream;
+  QWORD position = stream == 0 ? 0 : RT_BASS::BASS_ChannelGetPosition(stream);
+  if (position == ~QWORD{0}) position = 0;
+  return BytesToMs(static_cast<std::int64_t>(position)) + OutputTimeOffset;
+}
+
+int OutGetWrittenTime() { return BytesToMs(TotalWritten) + OutputTimeOffset; }
+
+void FillOutModule() {
+  OutModule.version = OUT_VER;
+  OutModule.description = "BASS Winamp output plug-in emulator";
+  OutModule.id = 65537;
+  OutModule.hMainWindow = ApplicationWindow();
+  OutModule.hDllInstance = nullptr;
+  OutModule.Config = OutConfig;
+  OutModule.About = OutAbout;
+  OutModule.Init = OutInit;
+  OutModule.Quit = OutQuit;
+  OutModule.Open = OutOpen;
+  OutModule.Close = OutClose;
+  OutModule.Write = OutWrite;
+  OutModule.CanWrite = OutCanWrite;
+  OutModule.IsPlaying = OutIsPlaying;
+  OutModule.Pause = OutPause;
+  OutModule.SetVolume = OutSetVolume;
+  OutModule.SetPan = OutSetPan;
+  OutModule.Flush = OutFlush;
+  OutModule.GetOutputTime = OutGetOutputTime;
+  OutModule.GetWrittenTime = OutGetWrittenTime;
+  OutModule.Init();
+}
+
+// ---------------------------------------------------------------------------
+// The hooks a plug-in gets for the player's visualisation and DSP: the host
+// has neither.
+// ---------------------------------------------------------------------------
+
+void NoSAVSAInit(int, int) {}
+void NoSAVSADeInit() {}
+void NoSAAddPCMData(void*, int, int, int) {}
+int NoSAGetMode() { return 0; }
+void NoSAAdd(void*, int, int) {}
+void NoVSAAddPCMData(void*, int, int, int) {}
+int NoVSAGetMode(int*, int*) { return 0; }
+void NoVSAAdd(void*, int) {}
+void NoVSASetInfo(int, int) {}
+int NoDspIsActive() { return 0; }
+int NoDspDoSamples(short*, int numsamples, int, int, int) { return numsamples; }
+void NoSetInfo(int, int, int, int) {}
+
+void ReplaceHooks(In_Module* module) {
+  module->SAVSAInit = NoSAVSAInit;
+  module->SAVSADeInit = NoSAVSADeInit;
+  module->SAAddPCMData = NoSAAddPCMData;
+  module->SAGetMode = NoSAGetMode;
+  module->SAAdd = NoSAAdd;
+  module->VSAAddPCMData = NoVSAAddPCMData;
+  module->VSAGetMode = NoVSAGetMode;
+  module->VSAAdd = NoVSAAdd;
+  module->VSASetInfo = NoVSASetInfo;
+  module->dsp_isactive = NoDspIsActive;
+  module->dsp_dosamples = NoDspDoSamples;
+  module->SetInfo = NoSetInfo;
+}
+
+bool ValidSlot(int slot) { return slot >= 0 && slot < MaxPluginNum && PluginSlots[slot] != nullptr; }
+
+void TMsgHandler::WndProc(TMessage& Message) {
+  HWND target = PlayerTargetWindow;
+  switch (Message.Msg) {
+    case WM_WA_PLUGIN_END:
+      InputEnded = true;
+      // A song shorter than the start threshold starts now, so that what
+      // was buffered is heard.
+      if (UserStream != 0 && RingUsed() > 0 && StartPending.exchange(false)) {
+        FillStartRecord();
+        StartOutput(target, 0, reinterpret_cast<LPARAM>(&StartRecord));
+      }
+      // The stream that was playing goes with the relay, so that the player
+      // can tell an end that belongs to a channel it no longer plays.
+      if (target != nullptr) PostMessage(target, WM_WA_PLUGIN_END, UserStream.load(), 0);
+      return;
+    case WM_PLUGIN_START_PLAY:
+      StartOutput(target, Message.WParam, Message.LParam);
+      return;
+    case WM_PLUGIN_RELEASE:
+      ActivePlugin = -1;
+      return;
+    case WM_QUERYENDSESSION:
+      Message.Result = 1;
+      return;
+    default:
+      Message.Result = DefWindowProc(window_, Message.Msg, Message.WParam, Message.LParam);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Host routines
+// ---------------------------------------------------------------------------
+
+bool InitPluginCtrl() {
+  for (int i = 0; i < MaxPluginNum; ++i) {
+    PluginSlots[i] = nullptr;
+    PluginInfos[i] = TPluginInfo{};
+  }
+  OutputReady = false;
+  ResetRing();
+  ReaderBusy = false;
+  WriterBusy = false;
+  StartPending = false;
+  InputEnded = false;
+  SeekRequested = false;
+  ResumeWait = false;
+  FillOutModule();
+  ActivePlugin = -1;
+  return OutputReady;
+}
+
+void QuitPluginCtrl() {
+  for (int i = 0; i < MaxPluginNum; ++i) {
+    if (PluginSlots[i] == nullptr) continue;
+    PluginSlots[i]->Quit();
+    FreeLibrary(PluginInfos[i].DLLHandle);
+    // The module lived in the library just freed.
+    PluginSlots[i] = nullptr;
+    PluginInfos[i] = TPluginInfo{};
+  }
+  ActivePlugin = -1;
+  if (OutputReady) {
+    CloseUserStream();
+    OutModule.Quit();
+  }
+}
+
+int LoadWinampPlugin(const String& Name) {
+  if (!OutputReady) return PLUGIN_OUTPUT_NOT_READY;
+  if (FindPluginByName(Name) >= 0) return PLUGIN_ALREADY_LOADED;
+  int slot = -1;
+  for (int i = 0; i < MaxPluginNum && slot < 0; ++i) {
+    if (PluginSlots[i] == nullptr) slot = i;
+  }
+  if (slot < 0) return PLUGIN_NO_FREE_SLOT;
+
+  HMODULE library = LoadLibrary((GetProgramDir() + "\\Plugins\\" + Name).c_str());
+  if (library == nullptr) return PLUGIN_CANNOT_LOAD;
+  auto get_module = reinterpret_cast<winampGetInModule2Proc>(GetProcAddress(library, kWinampGetInModule2));
+  if (get_module == nullptr || get_module() == nullptr) {
+    FreeLibrary(library);
+    return PLUGIN_NOT_WINAMP2;
+  }
+  In_Module* module = get_module();
+  module->hMainWindow = HostWindow;
+  module->hDllInstance = library;
+  module->outMod = &OutModule;
+  module->Init();
+  ReplaceHooks(module);
+
+  PluginSlots[slot] = module;
+  TPluginInfo& info = PluginInfos[slot];
+  info.Name = Name;
+  info.Version = module->version;
+  info.Description = module->description != nullptr ? module->description : "";
+  info.FileExtensions = module->FileExtensions != nullptr ? module->FileExtensions : "";
+  info.Seekable = module->is_seekable;
+  info.DLLHandle = library;
+  return PLUGIN_LOADED;
+}
+
+int UnloadWinampPlugin(const String& Name) {
+  const int slot = FindPluginByName(Name);
+  if (slot < 0) return PLUGIN_NOT_LOADED;
+  // A plug-in stays active after its song until another one is chosen.
+  if (slot == ActivePlugin) return PLUGIN_IN_USE;
+  PluginSlots[slot]->Quit();
+  if (!FreeLibrary(PluginInfos[slot].DLLHandle)) return PLUGIN_CANNOT_FREE;
+  PluginSlots[slot] = nullptr;
+  PluginInfos[slot] = TPluginInfo{};
+  return PLUGIN_UNLOADED;
+}
+
+int FindPluginByName(const String& Name) {
+  for (int i = 0; i < MaxPluginNum; ++i) {
+    if (PluginSlots[i] != nullptr && PluginInfos[i].Name == Name) return i;
+  }
+  return -1;
+}
+
+In_Module* GetPluginModule(int Slot) { return ValidSlot(Slot) ? PluginSlots[Slot] : nullptr; }
+
+void GetPluginInfo(int Slot, TPluginInfo& Info) {
+  Info = ValidSlot(Slot) ? PluginInfos[Slot] : TPluginInfo{};
+}
+
+int SetCurrentPlugin(int Slot) {
+  if (!ValidSlot(Slot)) return -1;
+  ActivePlugin = Slot;
+  return 0;
+}
+
+int GetCurrentPlugin() { return ActivePlugin; }
+
+int GetPluginOutputTime(bool FromOutput) {
+  if (FromOutput) return OutGetOutputTime();
+  In_Module* module = GetPluginModule(ActivePlugin);
+  return module != nullptr ? module->GetOutputTime() : 0;
+}
+
+int GetPluginBufferedTime() {
+  if (UserStream == 0) return 0;
+  return std::max(0, OutGetWrittenTime() - OutGetOutputTime());
+}
+
+void SetSeekRequested() { SeekRequested = true; }
+
+void SetPlayerTargetWindow(HWND Window) { PlayerTargetWindow = Window; }
+
+bool IsOutputReady() { return OutputReady; }
+
+HWND GetHostWindow() { return HostWindow; }
+
+String PluginFileTypes() {
+  String types;
+  for (int i = 0; i < MaxPluginNum; ++i) {
+    if (PluginSlots[i] == nullptr) continue;
+    const char* extensions = PluginSlots[i]->FileExtensions;
+    types += ExtensionsToFilter(extensions != nullptr ? extensions : "") + ";";
+  }
+  return types;
+}
+
+String ExtensionsToFilter(const String& Exts) {
+  if (Exts.empty()) return "";
+  String filter = "*.";
+  for (std::size_t i = 0; i < Exts.size(); ++i) {
+    filter += Exts[i];
+    if (Exts[i] == ';' && i + 1 < Exts.size()) filter += "*.";
+  }
+  return filter;
+}
+
+String GetProgramDir() {
+  // The program's path as the module calls report it (tests may stand the
+  // program in another folder).
+  char buffer[4096];
+  const DWORD length = GetModuleFileName(nullptr, buffer, sizeof buffer);
+  const String path(buffer, std::min<DWORD>(length, sizeof buffer - 1));
+  const std::size_t slash = path.rfind('\\');
+  return slash == String::npos ? String() : path.substr(0, slash);
+}
+
+// ---------------------------------------------------------------------------
+// The ring's reader
+// ---------------------------------------------------------------------------
+
+Out_Module* GetOutModule() { return &OutModule; }
+
+std::uint32_t RingUsed() { return UsedBetween(ReadPos, WritePos); }
+
+std::uint32_t RingFree() { return FreeBetween(ReadPos, WritePos); }
+
+HSTREAM GetUserStream() { return UserStream; }
+
+DWORD StreamProc(HSTREAM, void* Buffer, DWORD Length, std::uintptr_t) {
+  if (!OutputReady || Buffer == nullptr) return 0;
+  // Short of data: give the plug-in up to 3 s to catch up.
+  if (!InputEnded && Length > RingUsed()) {
+    for (int pass = 0; pass < kDataWaitPasses && RingUsed() < Length && !InputEnded; ++pass) {
+      if (ProcessPendingMessages() || !OutputReady) break;
+      Sleep(kDataWaitMs);
+    }
+    ResumeWait = false;
+  }
+
+  if (!ClaimRing(ReaderBusy, WriterBusy)) return 0;
+  const std::uint32_t count = std::min<std::uint32_t>(Length, RingUsed());
+  ReadPos = CopyOutOfRing(ReadPos, static_cast<std::uint8_t*>(Buffer), count);
+  // Free the ring before any further wait: the writer must be able to write
+  // while this side waits for it.
+  ReaderBusy = false;
+
+  // Just resumed and little left: let the plug-in's writer get going again.
+  if (ResumeWait && Length > RingUsed() && !InputEnded) {
+    const std::int64_t written_before = TotalWritten;
+    for (int pass = 0; pass < kResumeWaitPasses; ++pass) {
+      if (WriterBusy || TotalWritten != written_before || InputEnded || !OutputReady) break;
+      if (ProcessPendingMessages()) break;
+      Sleep(kResumeWaitMs);
+    }
+    ResumeWait = false;
+  }
+  return count;
+}
+
+// ---------------------------------------------------------------------------
+// Shared by the playback engine
+// ---------------------------------------------------------------------------
+
+bool ProcessPendingMessages() {
+  MSG msg;
+  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit for the program's own loop.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+  }
+  return false;
+}
+
+void SetApplicationWindow(HWND Window) { AppWindow = Window; }
+
+HWND ApplicationWindow() { return AppWindow; }
+
+int ApplicationMessageBox(const String& Text, const String& Caption, UINT Flags) {
+  return MessageBox(AppWindow, Text.c_str(), Caption.c_str(), Flags);
+}

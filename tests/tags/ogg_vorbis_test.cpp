@@ -1,0 +1,209 @@
+#include "tags/OggVorbis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/tags/audio_builders.h"
+#include "tests/tags/tag_test_fixture.h"
+
+namespace velko_test {
+namespace {
+
+const OggOptions& TaggedOptions() {
+  static const OggOptions options{.comments = {{"TITLE", "Title"},
+                                         {"ARTIST", "Artist"},
+                                         {"ALBUM", "Album"},
+                                         {"TRACKNUMBER", "3/12"},
+                                         {"DATE", "2001"},
+                                         {"GENRE", "Ambient"},
+                                         {"COMMENT", "Encoded for a test"}}};
+  return options;
+}
+
+const std::string& TaggedOgg() {
+  static const std::string ogg = EncodeOgg(TaggedOptions());
+  return ogg;
+}
+
+// A final page header that ends the stream at `granule` samples.
+std::string LastPage(std::uint64_t granule) { return OggPageHeader(granule, 5, 100) + std::string(100, '\x33'); }
+
+class OggVorbisTest : public TagTest {
+ protected:
+  bool Read(const std::string& bytes) { return reader_.ReadFromFile(Put("song.ogg", bytes)); }
+  // Hand-made headers with these comments, some "audio" and a last page.
+  bool ReadComments(const std::string& comment_body) {
+    return Read(HandMadeVorbisHeaders(2, 44100, 128000, comment_body) + std::string(3000, '\x22') +
+                LastPage(88200));
+  }
+  TOggVorbis reader_;
+};
+
+TEST_F(OggVorbisTest, ReadsAnEncodedFile) {
+  ASSERT_TRUE(Read(TaggedOgg()));
+  EXPECT_TRUE(reader_.GetValid());
+  EXPECT_EQ(reader_.FileSize, static_cast<std::int32_t>(TaggedOgg().size()));
+  EXPECT_EQ(reader_.ChannelModeID, 2);
+  EXPECT_EQ(reader_.SampleRate, 44100u);
+  EXPECT_GT(reader_.BitRateNominal, 0);
+  EXPECT_EQ(reader_.Samples, OggSamples(TaggedOptions()));
+  EXPECT_DOUBLE_EQ(reader_.GetDuration(), 2.0);
+  EXPECT_EQ(reader_.GetBitRate(), std::nearbyint(TaggedOgg().size() / 2.0 / 125));
+  EXPECT_EQ(reader_.Title, "Title");
+  EXPECT_EQ(reader_.Artist, "Artist");
+  EXPECT_EQ(reader_.Album, "Album");
+  EXPECT_EQ(reader_.Track, 3);
+  EXPECT_EQ(reader_.Date, "2001");
+  EXPECT_EQ(reader_.Genre, "Ambient");
+  EXPECT_EQ(reader_.Comment, "Encoded for a test");
+  EXPECT_EQ(reader_.Vendor.substr(0, 8), "Xiph.Org");
+  EXPECT_EQ(reader_.ID3v2Size, 0);
+}
+
+TEST_F(OggVorbisTest, PerformerAndDescriptionStandInForArtistAndComment) {
+  ASSERT_TRUE(Read(EncodeOgg(OggOptions{.seconds = 0.5,
+                                     .comments = {{"PERFORMER", "Performer"},
+                                                  {"DESCRIPTION", "Description"},
+                                                  {"TRACKNUMBER", "x"}}})));
+  EXPECT_EQ(reader_.Artist, "Performer");
+  EXPECT_EQ(reader_.Comment, "Description");
+  EXPECT_EQ(reader_.Track, 0);
+}
+
+TEST_F(OggVorbisTest, ArtistAndCommentWinOverTheirStandIns) {
+  ASSERT_TRUE(ReadComments(VorbisCommentBody(
+      "vendor", {"PERFORMER=Performer", "artist=Artist", "DESCRIPTION=Description", "Comment=Comment"})));
+  EXPECT_EQ(reader_.Artist, "Artist");
+  EXPECT_EQ(reader_.Comment, "Comment");
+}
+
+TEST_F(OggVorbisTest, CommentValuesAreTrimmedAndALaterOneWins) {
+  ASSERT_TRUE(ReadComments(VorbisCommentBody("vendor", {"TITLE=First", "TITLE=  Second  ", "GENRE==x"})));
+  EXPECT_EQ(reader_.Title, "Second");
+  EXPECT_EQ(reader_.Genre, "=x");
+  EXPECT_EQ(reader_.Vendor, "vendor");
+}
+
+TEST_F(OggVorbisTest, TrackNumbersKeepTheirLowEightBits) {
+  ASSERT_TRUE(ReadComments(VorbisCommentBody("v", {"TRACKNUMBER=260"})));
+  EXPECT_EQ(reader_.Track, 4);
+}
+
+TEST_F(OggVorbisTest, Utf8TextIsDecodedByTheReadersOwnRules) {
+  ASSERT_TRUE(ReadComments(VorbisCommentBody("v", {"TITLE=Caf\xC3\xA9 \xE2\x82\xAC", "ALBUM=ab\xC3(cd",
+                                                   "ARTIST=x\xE2\x82"})));
+  EXPECT_EQ(reader_.Title, "Café €");
+  // Decoding stops at the first broken sequence and keeps what came before.
+  EXPECT_EQ(reader_.Album, "ab");
+  EXPECT_EQ(reader_.Artist, "x");
+}
+
+TEST_F(OggVorbisTest, AnID3v2TagInFrontIsSkipped) {
+  const std::string tag = Id3v2Tag(3, {Id3v2Frame(3, "TIT2", Latin1Text("ignored"))}, 200);
+  ASSERT_TRUE(Read(tag + TaggedOgg()));
+  EXPECT_EQ(reader_.ID3v2Size, static_cast<std::int32_t>(tag.size()));
+  EXPECT_EQ(reader_.Title, "Title");
+  EXPECT_TRUE(reader_.GetValid());
+  EXPECT_EQ(reader_.GetBitRate(), std::nearbyint(TaggedOgg().size() / 2.0 / 125));
+}
+
+TEST_F(OggVorbisTest, MoreThanTwoChannelsIsReadButNotValid) {
+  ASSERT_TRUE(Read(EncodeOgg(OggOptions{.channels = 3, .seconds = 0.5})));
+  EXPECT_EQ(reader_.ChannelModeID, 3);
+  EXPECT_GT(reader_.GetDuration(), 0.4);
+  EXPECT_FALSE(reader_.GetValid());
+}
+
+TEST_F(OggVorbisTest, A96kHzFileKeepsItsSampleRate) {
+  const OggOptions options{.sample_rate = 96000, .seconds = 1.0};
+  ASSERT_TRUE(Read(EncodeOgg(options)));
+  EXPECT_EQ(reader_.SampleRate, 96000u);
+  EXPECT_DOUBLE_EQ(reader_.GetDuration(), 1.0);
+  EXPECT_TRUE(reader_.GetValid());
+}
+
+TEST_F(OggVorbisTest, ALongTrailingBlockFallsBackToTheNominalBitRate) {
+  const std::string ogg = TaggedOgg() + std::string(13000, '\0');
+  ASSERT_TRUE(Read(ogg));
+  EXPECT_EQ(reader_.Samples, 0);
+  const double expected = static_cast<double>(ogg.size()) / reader_.BitRateNominal / 2 / 125 * 2;
+  EXPECT_DOUBLE_EQ(reader_.GetDuration(), expected);
+}
+
+TEST_F(OggVorbisTest, TheLastPageHeaderIsTheOneNearestTheEnd) {
+  ASSERT_TRUE(ReadComments(VorbisCommentBody("v", {})));
+  EXPECT_EQ(reader_.Samples, 88200);
+  EXPECT_DOUBLE_EQ(reader_.GetDuration(), 2.0);
+  EXPECT_EQ(reader_.GetBitRate(), std::nearbyint(reader_.FileSize / 2.0 / 125));
+}
+
+TEST_F(OggVorbisTest, TheLastPageIsLookedForFrom10To12060BytesBeforeTheEnd) {
+  const std::string headers = HandMadeVorbisHeaders(2, 44100, 128000, VorbisCommentBody("v", {}));
+  // A page header starting `distance` bytes before the end of the file.
+  auto samples_with_page_at = [&](std::size_t distance) {
+    std::string page = std::string("OggS\0\0", 6) + LE64(44100) + std::string(20, '\0');
+    page.resize(std::min(page.size(), distance));
+    const std::string file = headers + std::string(20000, '\x22') + page +
+                             std::string(distance - page.size(), '\x22');
+    EXPECT_TRUE(Read(file));
+    return reader_.Samples;
+  };
+  EXPECT_EQ(samples_with_page_at(10), 44100);
+  EXPECT_EQ(samples_with_page_at(9), 0);
+  EXPECT_EQ(samples_with_page_at(12060), 44100);
+  EXPECT_EQ(samples_with_page_at(12061), 0);
+}
+
+TEST_F(OggVorbisTest, AFileShorterThanTheLastPageWindowsStillOpens) {
+  const std::string ogg = EncodeOgg(OggOptions{.seconds = 0.5});
+  ASSERT_LT(ogg.size(), 12060u);
+  ASSERT_TRUE(Read(ogg));
+  EXPECT_EQ(reader_.Samples, 22050);
+  EXPECT_TRUE(reader_.GetValid());
+}
+
+TEST_F(OggVorbisTest, NotOggIsNotRead) {
+  EXPECT_FALSE(Read(std::string(5000, 'x')));
+  EXPECT_FALSE(reader_.GetValid());
+  // An Ogg stream of another codec.
+  std::string other = TaggedOgg();
+  other.replace(28, 7, "\x7F" "FLAC\x01\x00");
+  EXPECT_FALSE(Read(other));
+  EXPECT_EQ(reader_.Title, "");
+  EXPECT_FALSE(reader_.ReadFromFile("T:\\missing.ogg"));
+}
+
+// ---- hostile comment headers ----
+
+TEST_F(OggVorbisTest, ACommentCountBeyondTheDataStopsAtTheEnd) {
+  std::string body = VorbisCommentBody("v", {"TITLE=Only one"});
+  body.replace(5, 4, LE32(0xFFFFFFFF));  // the count after the 1-byte vendor
+  ASSERT_TRUE(Read(HandMadeVorbisHeaders(2, 44100, 128000, body)));
+  EXPECT_EQ(reader_.Title, "Only one");
+}
+
+TEST_F(OggVorbisTest, ACommentLengthBeyondTheFileEndsTheComments) {
+  std::string body = VorbisCommentBody("v", {"TITLE=Kept", "ARTIST=Cut"});
+  body.replace(9 + 4 + 10, 4, LE32(0xFFFFFFF0));
+  ASSERT_TRUE(ReadComments(body));
+  EXPECT_EQ(reader_.Title, "Kept");
+  EXPECT_EQ(reader_.Artist, "");
+  EXPECT_TRUE(reader_.GetValid()) << "the last page is still found";
+}
+
+TEST_F(OggVorbisTest, AVendorLengthBeyondTheFileLeavesNoComments) {
+  ASSERT_TRUE(ReadComments(LE32(0x7FFFFFFF) + "vendor"));
+  EXPECT_EQ(reader_.Vendor, "");
+  EXPECT_EQ(reader_.Samples, 88200);
+}
+
+TEST_F(OggVorbisTest, LongCommentsAreCutAt250Bytes) {
+  const std::string long_title(400, 't');
+  ASSERT_TRUE(ReadComments(VorbisCommentBody("v", {"TITLE=" + long_title, "ALBUM=After"})));
+  EXPECT_EQ(reader_.Title, long_title.substr(0, 244));
+  EXPECT_EQ(reader_.Album, "After");
+}
+
+}  // namespace
+}  // namespace velko_test
