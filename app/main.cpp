@@ -1,9 +1,11 @@
 // Velko's entry point.
 //
-// The program runs one hidden message-only window and the main thread's
-// message loop. Closing the window (WM_CLOSE) destroys it, its WM_DESTROY
-// posts WM_QUIT, and the loop ends the program with the quit code. SIGINT
-// and SIGTERM close the window the same way.
+// The program shows its main window (an empty, framed window for now) on
+// the display: SDL2 when one is present, the headless screen otherwise.
+// Closing the window (its close
+// box, Alt+F4, WM_CLOSE) destroys it, its WM_DESTROY posts WM_QUIT, and the
+// loop ends the program with the quit code. SIGINT and SIGTERM close the
+// window the same way.
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
@@ -14,11 +16,15 @@
 #include <cstdint>
 #include <thread>
 
+#include "platform/display/display.h"
+#include "platform/gdi/system_metrics.h"
 #include "platform/user/user.h"
 
 namespace {
 
-constexpr char kHiddenWindowClass[] = "VelkoHiddenWindow";
+constexpr char kMainWindowClass[] = "VelkoMainWindow";
+constexpr int kMainWidth = 640;
+constexpr int kMainHeight = 480;
 
 // Turns SIGINT and SIGTERM into WM_CLOSE for a window. The signals are
 // blocked in every thread (the constructor runs before any thread starts)
@@ -75,7 +81,7 @@ class TerminationSignals {
   std::thread watcher_;
 };
 
-LRESULT HiddenWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
@@ -95,22 +101,36 @@ int RunMessageLoop() {
   }
 }
 
+// The main window, centred on the screen.
+HWND CreateMainWindow() {
+  WNDCLASS window_class;
+  window_class.lpfnWndProc = MainWindowProc;
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  window_class.lpszClassName = kMainWindowClass;
+  if (!RegisterClass(&window_class)) return nullptr;
+  SIZE screen = platform::ScreenSize();
+  int x = (screen.cx - kMainWidth) / 2;
+  int y = (screen.cy - kMainHeight) / 2;
+  return CreateWindowEx(0, kMainWindowClass, "Velko", WS_OVERLAPPEDWINDOW, x < 0 ? 0 : x,
+                        y < 0 ? 0 : y, kMainWidth, kMainHeight, nullptr, nullptr, nullptr, nullptr);
+}
+
 }  // namespace
 
 int main() {
   TerminationSignals signals;
   if (!signals.ok()) return 1;
+  platform::ChooseDisplay();
 
-  WNDCLASS window_class;
-  window_class.lpfnWndProc = HiddenWindowProc;
-  window_class.lpszClassName = kHiddenWindowClass;
-  if (!RegisterClass(&window_class)) return 1;
-  HWND hidden = CreateWindowEx(0, kHiddenWindowClass, "Velko", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               nullptr, nullptr);
-  if (hidden == nullptr) return 1;
-  signals.CloseWindowOnSignal(hidden);
+  HWND main_window = CreateMainWindow();
+  if (main_window == nullptr) return 1;
+  signals.CloseWindowOnSignal(main_window);
+  ShowWindow(main_window, SW_SHOWNORMAL);
+  UpdateWindow(main_window);
 
   int exit_code = RunMessageLoop();
-  UnregisterClass(kHiddenWindowClass, nullptr);
+  UnregisterClass(kMainWindowClass, nullptr);
+  platform::UseHeadlessDisplay();
   return exit_code;
 }

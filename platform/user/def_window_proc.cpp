@@ -3,8 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/system_metrics.h"
+#include "platform/gdi/user_draw.h"
+#include "platform/user/activation.h"
+#include "platform/user/cursor.h"
+#include "platform/user/input.h"
 #include "platform/user/message_queue.h"
+#include "platform/user/painting.h"
 #include "platform/user/window.h"
+#include "platform/user/window_manager.h"
 #include "platform/user/window_position.h"
 #include "platform/user/window_system.h"
 
@@ -45,20 +53,99 @@ void StoreCreationText(HWND hwnd, const CREATESTRUCT* cs) {
   StoreText(hwnd, cs->lpszName);
 }
 
-// Until the non-client frame is drawn, a window's client area is the whole
-// window: the proposed rectangle stays as it is.
-LRESULT CalcClientArea() {
+HBRUSH ClassBrush(HWND hwnd) {
+  auto lock = Lock();
+  Window* window = FindWindowRecord(hwnd);
+  return window == nullptr || !window->window_class ? nullptr : window->window_class->background;
+}
+
+LRESULT EraseBackground(HWND hwnd, HDC dc) {
+  HBRUSH brush = ClassBrush(hwnd);
+  if (brush == nullptr || dc == nullptr) return 0;
+  RECT area;
+  if (GetClipBox(dc, &area) == ERROR) GetClientRect(hwnd, &area);
+  FillRect(dc, &area, brush);
+  return 1;
+}
+
+LRESULT PaintDefault(HWND hwnd) {
+  PAINTSTRUCT paint;
+  BeginPaint(hwnd, &paint);
+  EndPaint(hwnd, &paint);
   return 0;
 }
 
-LRESULT HitTest(HWND hwnd, LPARAM lparam) {
-  RECT window_rect;
-  if (!GetWindowRect(hwnd, &window_rect)) return HTNOWHERE;
-  int x = GET_X_LPARAM(lparam);
-  int y = GET_Y_LPARAM(lparam);
-  bool inside = x >= window_rect.left && x < window_rect.right && y >= window_rect.top &&
-                y < window_rect.bottom;
-  return inside ? HTCLIENT : HTNOWHERE;
+void SetRedraw(HWND hwnd, bool on) {
+  auto lock = Lock();
+  Window* window = FindWindowRecord(hwnd);
+  if (window == nullptr) return;
+  window->redraw_off = !on;
+  if (on && window->queue) {
+    window->queue->maybe_paint = true;
+    window->queue->Wake(QS_PAINT);
+  }
+  RefreshWindowDCs();
+}
+
+HWND ParentOf(HWND hwnd) {
+  auto lock = Lock();
+  Window* window = FindWindowRecord(hwnd);
+  return window != nullptr && window->IsChild() ? window->parent->handle : nullptr;
+}
+
+LRESULT MouseActivate(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  if (HWND parent = ParentOf(hwnd)) {
+    LRESULT answer = SendMessage(parent, WM_MOUSEACTIVATE, wparam, lparam);
+    if (answer != 0) return answer;
+  }
+  return MA_ACTIVATE;
+}
+
+// Sizes of resizable top-level windows stay within WM_GETMINMAXINFO's
+// tracking limits.
+void LimitSize(HWND hwnd, WINDOWPOS* pos) {
+  if (pos == nullptr || (pos->flags & SWP_NOSIZE)) return;
+  {
+    auto lock = Lock();
+    Window* window = FindWindowRecord(hwnd);
+    if (window == nullptr || !window->IsTopLevel()) return;
+    if (!(window->style & (WS_THICKFRAME | WS_DLGFRAME))) return;
+    if (window->style & (WS_MINIMIZE | WS_MAXIMIZE)) return;
+  }
+  MINMAXINFO info = QueryMinMaxInfo(hwnd);
+  pos->cx = std::clamp<int>(pos->cx, info.ptMinTrackSize.x,
+                            std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
+  pos->cy = std::clamp<int>(pos->cy, info.ptMinTrackSize.y,
+                            std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
+}
+
+LRESULT ControlColor(UINT message, HDC dc) {
+  const bool window_colored = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+  const int background = window_colored                    ? COLOR_WINDOW
+                         : message == WM_CTLCOLORSCROLLBAR ? COLOR_SCROLLBAR
+                                                           : COLOR_3DFACE;
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(background));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+}
+
+LRESULT SysKeyDown(HWND hwnd, WPARAM vk, LPARAM lparam) {
+  const bool alt = (lparam & (LPARAM{1} << 29)) != 0;
+  if (vk == VK_F4 && alt) SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return 0;
+}
+
+LRESULT ContextMenu(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  if (HWND parent = ParentOf(hwnd)) SendMessage(parent, WM_CONTEXTMENU, wparam, lparam);
+  return 0;
+}
+
+LRESULT RightButtonUp(HWND hwnd, LPARAM lparam) {
+  POINT pt{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+  ClientToScreen(hwnd, &pt);
+  SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
+              MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
+  return 0;
 }
 
 // The default handling of WM_WINDOWPOSCHANGED tells the window that its
@@ -70,24 +157,6 @@ LRESULT OnWindowPosChanged(HWND hwnd, const WINDOWPOS* pos) {
   return 0;
 }
 
-LRESULT OnSysCommand(HWND hwnd, WPARAM command) {
-  switch (command & 0xFFF0) {
-    case SC_CLOSE:
-      SendMessage(hwnd, WM_CLOSE, 0, 0);
-      return 0;
-    case SC_MINIMIZE:
-      ShowWindow(hwnd, SW_MINIMIZE);
-      return 0;
-    case SC_MAXIMIZE:
-      ShowWindow(hwnd, SW_MAXIMIZE);
-      return 0;
-    case SC_RESTORE:
-      ShowWindow(hwnd, SW_RESTORE);
-      return 0;
-  }
-  return 0;
-}
-
 }  // namespace
 
 LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -96,16 +165,71 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       StoreCreationText(hwnd, reinterpret_cast<const CREATESTRUCT*>(lparam));
       return TRUE;
     case WM_NCCALCSIZE:
-      return CalcClientArea();
+      return DefNcCalcSize(hwnd, wparam, lparam);
     case WM_NCHITTEST:
-      return HitTest(hwnd, lparam);
+      return DefNcHitTest(hwnd, lparam);
     case WM_NCACTIVATE:
-      return TRUE;
+      return DefNcActivate(hwnd, wparam, lparam);
+    case WM_NCPAINT:
+      DefNcPaint(hwnd, reinterpret_cast<HRGN>(wparam));
+      return 0;
+    case WM_NCLBUTTONDOWN:
+      return DefNcLButtonDown(hwnd, wparam, lparam);
+    case WM_NCLBUTTONDBLCLK:
+      return DefNcLButtonDblClk(hwnd, wparam, lparam);
+    case WM_NCRBUTTONUP:
+      SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lparam);
+      return 0;
+    case WM_RBUTTONUP:
+      return RightButtonUp(hwnd, lparam);
+    case WM_CONTEXTMENU:
+      return ContextMenu(hwnd, wparam, lparam);
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE && HIWORD(wparam) == 0) SetFocus(hwnd);
+      return 0;
+    case WM_PAINT:
+      return PaintDefault(hwnd);
+    case WM_ERASEBKGND:
+      return EraseBackground(hwnd, reinterpret_cast<HDC>(wparam));
+    case WM_SETREDRAW:
+      SetRedraw(hwnd, wparam != 0);
+      return 0;
+    case WM_SETCURSOR:
+      return DefSetCursor(hwnd, wparam, lparam);
+    case WM_CANCELMODE:
+      if (GetCapture() == hwnd) ReleaseCapture();
+      return 0;
+    case WM_WINDOWPOSCHANGING:
+      LimitSize(hwnd, reinterpret_cast<WINDOWPOS*>(lparam));
+      return 0;
+    case WM_SYSKEYDOWN:
+      return SysKeyDown(hwnd, wparam, lparam);
+    case WM_SYSKEYUP:
+      // Alt pressed and released alone, or F10: the menu bar.
+      if (wparam == VK_MENU || wparam == VK_F10) SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    case WM_SYSCHAR:
+      if (lparam & (LPARAM{1} << 29))
+        SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wparam));
+      return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return ControlColor(message, reinterpret_cast<HDC>(wparam));
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return 0;
     case WM_SETTEXT:
       StoreText(hwnd, reinterpret_cast<LPCSTR>(lparam));
+      // The caption shows the new text (through WM_NCPAINT, so that a
+      // window painting its own frame paints it).
+      if ((GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION && IsWindowVisible(hwnd)) {
+        SendMessage(hwnd, WM_NCPAINT, 1, 0);
+      }
       return TRUE;
     case WM_GETTEXT:
       return CopyText(hwnd, wparam, reinterpret_cast<char*>(lparam));
@@ -114,13 +238,13 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_WINDOWPOSCHANGED:
       return OnWindowPosChanged(hwnd, reinterpret_cast<const WINDOWPOS*>(lparam));
     case WM_SYSCOMMAND:
-      return OnSysCommand(hwnd, wparam);
+      return DefSysCommand(hwnd, wparam, lparam);
     case WM_QUERYENDSESSION:
     case WM_QUERYOPEN:
     case WM_DEVICECHANGE:
       return TRUE;
     case WM_MOUSEACTIVATE:
-      return MA_ACTIVATE;
+      return MouseActivate(hwnd, wparam, lparam);
     case WM_NOTIFYFORMAT:
       return lparam == NF_QUERY ? NFR_ANSI : 0;
   }

@@ -7,6 +7,7 @@
 #include "platform/core/threads.h"
 #include "platform/core/waits.h"
 #include "platform/user/window.h"
+#include "platform/user/window_manager.h"
 #include "platform/user/window_system.h"
 
 namespace platform::user {
@@ -41,6 +42,7 @@ MSG MakeMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   msg.wParam = wparam;
   msg.lParam = lparam;
   msg.time = GetTickCount();
+  msg.pt = System().cursor_pos;
   return msg;
 }
 
@@ -104,7 +106,10 @@ bool AnswerSentMessages(std::unique_lock<std::mutex>& lock, ThreadQueue& queue) 
 // `deadline_micros`.
 void WaitForEvent(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, std::uint64_t seen,
                   std::uint64_t deadline_micros) {
-  std::uint64_t deadline = std::min(deadline_micros, NextTimerDue(queue));
+  // The thread is idle: the display gets what was drawn.
+  PresentToDisplay();
+  std::uint64_t deadline = std::min(
+      {deadline_micros, NextTimerDue(queue), NextInputTimerDue(queue), NextCaretBlink(queue)});
   platform::WaitUntilClock(lock, queue.wake, deadline, [&] { return queue.wake_serial != seen; });
 }
 
@@ -130,6 +135,18 @@ UINT PresentKinds(const ThreadQueue& queue) {
   if (queue.quit_pending) kinds |= QS_POSTMESSAGE;
   if (!queue.incoming.empty()) kinds |= QS_SENDMESSAGE;
   if (HasReadyTimer(queue)) kinds |= QS_TIMER;
+  for (const RawInput& raw : queue.raw_input) {
+    kinds |= raw.kind == RawInput::Kind::kMouseMove ? QS_MOUSEMOVE
+             : (raw.kind == RawInput::Kind::kKey || raw.kind == RawInput::Kind::kChar)
+                 ? QS_KEY
+                 : QS_MOUSEBUTTON;
+  }
+  for (const MSG& input : queue.input) {
+    kinds |= input.message == WM_MOUSEMOVE                                   ? QS_MOUSEMOVE
+             : (input.message >= WM_KEYFIRST && input.message <= WM_KEYLAST) ? QS_KEY
+                                                                             : QS_MOUSEBUTTON;
+  }
+  if (queue.maybe_paint) kinds |= QS_PAINT;
   return kinds;
 }
 
@@ -152,18 +169,44 @@ bool TakeQuit(ThreadQueue& queue, bool remove, MSG* msg) {
   return true;
 }
 
+// The WM_PAINT of the first window of the thread that needs painting.
+bool TakePaint(ThreadQueue& queue, const MessageFilter& filter, bool remove, MSG* msg) {
+  if (!filter.MatchesNumber(WM_PAINT)) return false;
+  Window* window = FindWindowToPaint(queue, filter);
+  if (window == nullptr) return false;
+  *msg = MakeMessage(window->handle, WM_PAINT, 0, 0);
+  if (remove) window->internal_paint = false;
+  return true;
+}
+
 // One look at the queue in the platform's order: sent messages (answered
-// here), posted messages, then (with the input stage) mouse and keyboard
-// input, WM_QUIT, then (with the drawing stage) WM_PAINT, and WM_TIMER last.
+// here), posted messages, mouse and keyboard input, WM_QUIT, WM_PAINT, and
+// WM_TIMER last.
 bool TakeMessage(std::unique_lock<std::mutex>& lock, ThreadQueue& queue,
                  const MessageFilter& filter, bool remove, MSG* msg) {
   AnswerSentMessages(lock, queue);
-  UpdateTimers(queue, platform::ClockMicros());
+  const std::uint64_t now = platform::ClockMicros();
+  UpdateTimers(queue, now);
+  UpdateInputTimers(queue, now);
+  UpdateCaret(queue, now);
   queue.change_bits = 0;
   bool taken = filter.Wants(QS_POSTMESSAGE) && TakePosted(queue, filter, remove, msg);
+  if (!taken && filter.Wants(QS_INPUT)) {
+    taken = TakeInputMessage(queue, filter, remove, msg);
+    while (!taken && CookInput(lock, queue)) {
+      AnswerSentMessages(lock, queue);
+      taken = TakeInputMessage(queue, filter, remove, msg);
+    }
+    // Cooking may have posted (WM_CHAR from a nested TranslateMessage...).
+    if (!taken && filter.Wants(QS_POSTMESSAGE)) taken = TakePosted(queue, filter, remove, msg);
+  }
   if (!taken && filter.Wants(QS_POSTMESSAGE)) taken = TakeQuit(queue, remove, msg);
+  if (!taken && filter.Wants(QS_PAINT)) taken = TakePaint(queue, filter, remove, msg);
   if (!taken && filter.Wants(QS_TIMER)) taken = TakeTimerMessage(queue, filter, remove, msg);
-  if (taken) queue.last_message_time = msg->time;
+  if (taken) {
+    queue.last_message_time = msg->time;
+    queue.last_message_pos = msg->pt;
+  }
   return taken;
 }
 
@@ -395,7 +438,9 @@ BOOL PeekMessage(LPMSG msg, HWND hwnd, UINT min, UINT max, UINT remove_flags) {
   ThreadQueue& queue = CurrentQueue();
   MessageFilter filter;
   if (!MakeFilter(hwnd, min, max, remove_flags, &filter)) return FALSE;
-  return TakeMessage(lock, queue, filter, (remove_flags & PM_REMOVE) != 0, msg) ? TRUE : FALSE;
+  if (TakeMessage(lock, queue, filter, (remove_flags & PM_REMOVE) != 0, msg)) return TRUE;
+  PresentToDisplay();
+  return FALSE;
 }
 
 BOOL WaitMessage() {
@@ -405,6 +450,8 @@ BOOL WaitMessage() {
     std::uint64_t seen = queue.wake_serial;
     if (AnswerSentMessages(lock, queue)) return TRUE;
     UpdateTimers(queue, platform::ClockMicros());
+    UpdateInputTimers(queue, platform::ClockMicros());
+    UpdateCaret(queue, platform::ClockMicros());
     if (queue.change_bits & QS_ALLINPUT) return TRUE;
     WaitForEvent(lock, queue, seen, UINT64_MAX);
   }
@@ -464,18 +511,6 @@ BOOL GetInputState() {
 LONG GetMessageTime() {
   auto lock = Lock();
   return static_cast<LONG>(CurrentQueue().last_message_time);
-}
-
-BOOL TranslateMessage(const MSG* msg) {
-  if (msg == nullptr) return FALSE;
-  switch (msg->message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-      return TRUE;
-  }
-  return FALSE;
 }
 
 LRESULT DispatchMessage(const MSG* msg) {

@@ -5,8 +5,10 @@
 // threads (answered inside GetMessage/PeekMessage/WaitMessage and while it
 // waits for its own SendMessage to another thread), posted messages in the
 // order they were posted, WM_QUIT once PostQuitMessage was called and no
-// posted message is left, and last WM_TIMER for timers that are due (so a
-// timer never overtakes a posted message).
+// posted message is left, WM_PAINT for a window that needs painting, and
+// last WM_TIMER for timers that are due (so a timer never overtakes a
+// posted message). Mouse and keyboard input (platform/user/input.h) comes
+// between the posted messages and WM_QUIT.
 #pragma once
 
 #include <cstddef>
@@ -113,8 +115,9 @@ BOOL GetInputState();
 // Time (GetTickCount) of the last message taken.
 LONG GetMessageTime();
 
-// Key messages will produce WM_CHAR with the keyboard stage; until then it
-// only reports whether the message was a key message.
+// For WM_KEYDOWN / WM_SYSKEYDOWN of a key that makes a character, puts
+// WM_CHAR / WM_SYSCHAR in front of the thread's posted messages (see
+// platform/user/input.h). TRUE for every key message.
 BOOL TranslateMessage(const MSG* msg);
 // Calls the window's procedure. WM_TIMER whose lParam is a timer procedure
 // of this thread calls that procedure instead.

@@ -1,9 +1,16 @@
-// The window system in one include: windows, classes, messages, queues and
-// timers.
+// The window system in one include: windows, classes, messages, queues,
+// timers, painting, the non-client frame, activation and focus, input,
+// cursors and carets.
 #pragma once
 
+#include "platform/user/activation.h"
+#include "platform/user/caret.h"
+#include "platform/user/cursor.h"
+#include "platform/user/input.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/messages.h"
+#include "platform/user/nonclient.h"
+#include "platform/user/painting.h"
 #include "platform/user/timer.h"
 #include "platform/user/user_types.h"
 #include "platform/user/virtual_keys.h"

@@ -8,7 +8,6 @@
 #include "platform/core/errors.h"
 #include "platform/core/types.h"
 
-
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR timer_id, DWORD tick_count);
 using WNDENUMPROC = BOOL (*)(HWND window, LPARAM lparam);

@@ -5,7 +5,9 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "platform/gdi/system_metrics.h"
 #include "platform/user/message_queue.h"
+#include "platform/user/window_manager.h"
 #include "platform/user/window_position.h"
 #include "platform/user/window_system.h"
 
@@ -57,10 +59,32 @@ void AddImpliedStyles(Window& window) {
   }
 }
 
-// CW_USEDEFAULT leaves position and size to the system; until the display
-// stage chooses places on the screen they start at the origin, empty.
+// CW_USEDEFAULT leaves position and size to the system: overlapped windows
+// cascade down the screen at three quarters of its size; other windows
+// start at the origin, empty.
 int OrDefault(int value) {
   return value == CW_USEDEFAULT ? 0 : value;
+}
+
+void DefaultPlacement(const CREATESTRUCT& cs, bool overlapped, RECT* rect) {
+  static int cascade = 0;
+  int x = OrDefault(cs.x);
+  int y = cs.x == CW_USEDEFAULT ? 0 : cs.y;
+  int width = std::max(0, OrDefault(cs.cx));
+  int height = std::max(0, cs.cx == CW_USEDEFAULT ? 0 : cs.cy);
+  if (overlapped) {
+    SIZE screen = platform::ScreenSize();
+    if (cs.x == CW_USEDEFAULT) {
+      int step = 26 * (cascade++ % 8);
+      x = step;
+      y = step;
+    }
+    if (cs.cx == CW_USEDEFAULT) {
+      width = screen.cx * 3 / 4;
+      height = screen.cy * 3 / 4;
+    }
+  }
+  *rect = RECT{x, y, x + width, y + height};
 }
 
 HWND MakeWindowRecord(const CREATESTRUCT& cs, const std::shared_ptr<WindowClass>& window_class,
@@ -80,11 +104,9 @@ HWND MakeWindowRecord(const CREATESTRUCT& cs, const std::shared_ptr<WindowClass>
     window->menu = cs.hMenu;
   }
   AddImpliedStyles(*window);
-  int x = OrDefault(cs.x);
-  int y = cs.x == CW_USEDEFAULT ? 0 : cs.y;
-  int width = std::max(0, OrDefault(cs.cx));
-  int height = std::max(0, cs.cx == CW_USEDEFAULT ? 0 : cs.cy);
-  window->window_rect = RECT{x, y, x + width, y + height};
+  const bool overlapped = placement.parent->kind == WindowKind::kDesktop &&
+                          (window->style & (WS_POPUP | WS_CHILD)) == 0;
+  DefaultPlacement(cs, overlapped, &window->window_rect);
   window->client_rect = window->window_rect;
   Window* record = AddWindow(std::move(window));
   LinkIntoParent(record, placement.parent);
@@ -315,6 +337,7 @@ BOOL DestroyWindow(HWND hwnd) {
   NotifyParents(hwnd, static_cast<WORD>(WM_DESTROY));
   DestroyOwnedWindows(hwnd);
   HideForDestruction(hwnd);
+  WindowLeaving(hwnd, true);
   SendDestroyMessages(hwnd);
   FreeWindowTree(hwnd);
   return TRUE;
@@ -358,8 +381,20 @@ HWND SetParent(HWND hwnd, HWND new_parent) {
     return nullptr;
   }
   HWND previous = window->parent->handle;
+  if (window->IsChild()) {
+    Window* old_parent = window->parent;
+    RECT r = window->window_rect;
+    RECT client = ClientRectInWindow(old_parent);
+    Invalidate(old_parent,
+               platform::Region(RECT{r.left + client.left, r.top + client.top,
+                                     r.right + client.left, r.bottom + client.top}),
+               true, false, true);
+  }
   UnlinkFromParent(window);
   LinkIntoParent(window, parent);
+  if (!window->IsTopLevel()) window->surface.reset();
+  InvalidateAll(window);
+  RefreshWindowDCs();
   return previous;
 }
 

@@ -1,14 +1,19 @@
 #include "platform/user/window_position.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/core/errors.h"
+#include "platform/gdi/system_metrics.h"
 #include "platform/user/message_queue.h"
+#include "platform/user/window_manager.h"
 #include "platform/user/window_system.h"
 
 using namespace platform::user;
 
 namespace {
+
+using platform::Region;
 
 int Width(const RECT& r) {
   return r.right - r.left;
@@ -59,6 +64,8 @@ WPARAM SizeType(DWORD style) {
   return SIZE_RESTORED;
 }
 
+void PlaceInZOrder(Window* window, HWND insert_after);
+
 void PlaceInZOrder(Window* window, HWND insert_after) {
   auto& siblings = window->parent->children;
   if (insert_after == HWND_TOPMOST) {
@@ -87,6 +94,12 @@ void PlaceInZOrder(Window* window, HWND insert_after) {
     });
   }
   siblings.insert(position, window);
+  // Owned top-level windows stay above their owner.
+  if (window->IsTopLevel()) {
+    for (Window* owned : window->owned) {
+      if (owned->parent == window->parent && owned->IsTopLevel()) PlaceInZOrder(owned, HWND_TOP);
+    }
+  }
 }
 
 bool IsSpecialInsertAfter(HWND insert_after) {
@@ -139,15 +152,51 @@ RECT RectOf(const WINDOWPOS& pos, const RECT& old_window) {
   return r;
 }
 
-bool ApplyWindowPos(const WINDOWPOS& pos, const RECT& window_rect, const RECT& client_rect) {
+// What a position change did to a window, for what follows it.
+struct Applied {
+  bool shown = false;
+  bool hidden = false;
+  bool top_level = false;
+};
+
+// The parent's client area where a child window was (window coordinates of
+// the parent), to repaint what it uncovers.
+Region AreaInParent(const Window* child, const RECT& rect) {
+  RECT client = ClientRectInWindow(child->parent);
+  return Region(RECT{rect.left + client.left, rect.top + client.top, rect.right + client.left,
+                     rect.bottom + client.top});
+}
+
+bool ApplyWindowPos(const WINDOWPOS& pos, const RECT& window_rect, const RECT& client_rect,
+                    Applied* applied) {
   auto lock = Lock();
   Window* window = FindWindowRecord(pos.hwnd);
   if (window == nullptr) return false;
+  const RECT old_rect = window->window_rect;
+  const bool was_visible = (window->style & WS_VISIBLE) != 0;
   window->window_rect = window_rect;
   window->client_rect = client_rect;
-  if (!(pos.flags & SWP_NOZORDER)) PlaceInZOrder(window, pos.hwndInsertAfter);
+  const bool z_changed = !(pos.flags & SWP_NOZORDER);
+  if (z_changed) PlaceInZOrder(window, pos.hwndInsertAfter);
   if (pos.flags & SWP_SHOWWINDOW) window->style |= WS_VISIBLE;
   if (pos.flags & SWP_HIDEWINDOW) window->style &= ~WS_VISIBLE;
+  const bool visible = (window->style & WS_VISIBLE) != 0;
+  applied->shown = visible && !was_visible;
+  applied->hidden = was_visible && !visible;
+  applied->top_level = window->IsTopLevel();
+  const bool moved = !(pos.flags & SWP_NOMOVE);
+  const bool sized = !(pos.flags & SWP_NOSIZE) || (pos.flags & SWP_FRAMECHANGED);
+  if (applied->top_level && visible) EnsureSurface(window);
+  const bool redraw = !(pos.flags & SWP_NOREDRAW);
+  if (redraw) {
+    if (window->IsChild() && was_visible && (applied->hidden || moved || sized)) {
+      Invalidate(window->parent, AreaInParent(window, old_rect), true, false, true);
+    }
+    if (visible && (applied->shown || sized || (window->IsChild() && (moved || z_changed)))) {
+      InvalidateAll(window);
+    }
+  }
+  RefreshWindowDCs();
   return true;
 }
 
@@ -170,18 +219,103 @@ SizeState StateForCommand(int command) {
   return SizeState::kKeep;
 }
 
-// Sets WS_MINIMIZE/WS_MAXIMIZE for a show command; true when they changed.
-bool ApplySizeState(HWND hwnd, int command) {
-  SizeState state = StateForCommand(command);
-  if (state == SizeState::kKeep) return false;
-  auto lock = Lock();
-  Window* window = FindWindowRecord(hwnd);
-  if (window == nullptr) return false;
-  DWORD before = window->style;
-  window->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
-  if (state == SizeState::kMinimized) window->style |= WS_MINIMIZE;
-  if (state == SizeState::kMaximized) window->style |= WS_MAXIMIZE;
-  return window->style != before;
+// Owned windows go when their owner is minimized and come back with it.
+void ShowOwnedWindows(HWND owner, bool show) {
+  std::vector<HWND> owned;
+  {
+    auto lock = Lock();
+    Window* window = FindWindowRecord(owner);
+    if (window == nullptr) return;
+    for (Window* w : window->owned) {
+      const bool visible = (w->style & WS_VISIBLE) != 0;
+      if (show ? w->hidden_with_owner : visible) owned.push_back(w->handle);
+      w->hidden_with_owner = !show && visible;
+    }
+  }
+  for (HWND hwnd : owned) {
+    SendMessage(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE,
+                show ? SW_PARENTOPENING : SW_PARENTCLOSING);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                     (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  }
+}
+
+// Where minimized windows go: off the screen, as the platform keeps them.
+constexpr int kMinimizedPosition = -32000;
+
+// Moves a window into the minimized, maximized or normal state: the style
+// bits, the rectangle (saving the normal one), WM_SIZE with the new kind.
+void ChangeSizeState(HWND hwnd, SizeState state, bool activate) {
+  RECT target{};
+  bool was_visible = false;
+  {
+    auto lock = Lock();
+    Window* window = FindWindowRecord(hwnd);
+    if (window == nullptr) return;
+    if (state == SizeState::kNormal && (window->style & WS_MINIMIZE) &&
+        window->restore_to_maximized) {
+      // A window minimized from maximized goes back to maximized.
+      window->restore_to_maximized = false;
+      lock.unlock();
+      ChangeSizeState(hwnd, SizeState::kMaximized, activate);
+      return;
+    }
+    was_visible = (window->style & WS_VISIBLE) != 0;
+    const bool normal_now = !(window->style & (WS_MINIMIZE | WS_MAXIMIZE));
+    if (normal_now && state != SizeState::kNormal) {
+      window->normal_rect = window->window_rect;
+      window->has_normal_rect = true;
+    }
+    if (state == SizeState::kMinimized) {
+      window->restore_to_maximized = (window->style & WS_MAXIMIZE) != 0;
+    }
+  }
+  if (state == SizeState::kMaximized) {
+    MINMAXINFO info = platform::user::QueryMinMaxInfo(hwnd);
+    LONG width = std::min(info.ptMaxSize.x, info.ptMaxTrackSize.x);
+    LONG height = std::min(info.ptMaxSize.y, info.ptMaxTrackSize.y);
+    target = RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + width,
+                  info.ptMaxPosition.y + height};
+  }
+  RECT client_before{};
+  bool was_minimized = false;
+  {
+    auto lock = Lock();
+    Window* window = FindWindowRecord(hwnd);
+    if (window == nullptr) return;
+    client_before = window->client_rect;
+    was_minimized = (window->style & WS_MINIMIZE) != 0;
+    window->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
+    if (state == SizeState::kMinimized) {
+      window->style |= WS_MINIMIZE;
+      target = RECT{kMinimizedPosition, kMinimizedPosition,
+                    kMinimizedPosition + GetSystemMetrics(SM_CXMINIMIZED),
+                    kMinimizedPosition + GetSystemMetrics(SM_CYMINIMIZED)};
+    } else if (state == SizeState::kMaximized) {
+      window->style |= WS_MAXIMIZE;
+    } else if (state == SizeState::kNormal) {
+      target = window->has_normal_rect ? window->normal_rect : window->window_rect;
+      window->has_normal_rect = false;
+    }
+  }
+  if (state == SizeState::kMinimized && !was_minimized) ShowOwnedWindows(hwnd, false);
+  if (!was_visible) SendMessage(hwnd, WM_SHOWWINDOW, TRUE, 0);
+  UINT flags = SWP_FRAMECHANGED | SWP_SHOWWINDOW | (activate ? 0u : SWP_NOACTIVATE | SWP_NOZORDER);
+  SetWindowPos(hwnd, HWND_TOP, target.left, target.top, Width(target), Height(target), flags);
+  RECT client_after{};
+  {
+    auto lock = Lock();
+    Window* window = FindWindowRecord(hwnd);
+    if (window == nullptr) return;
+    client_after = window->client_rect;
+  }
+  // The kind of size changed even where the size did not.
+  if (Width(client_after) == Width(client_before) &&
+      Height(client_after) == Height(client_before)) {
+    SendSize(hwnd);
+  }
+  if (state != SizeState::kMinimized && was_minimized) ShowOwnedWindows(hwnd, true);
 }
 
 bool DoesNotActivate(int command) {
@@ -260,7 +394,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int width, int hei
     SendMessage(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
     new_client = params.rgrc[0];
   }
-  if (!ApplyWindowPos(pos, new_window, new_client)) {
+  Applied applied;
+  if (!ApplyWindowPos(pos, new_window, new_client, &applied)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
@@ -271,6 +406,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int width, int hei
     pos.flags |= SWP_NOCLIENTMOVE;
   }
   SendMessage(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+  if (applied.hidden) WindowLeaving(hwnd, false);
+  if (applied.top_level && !(pos.flags & (SWP_NOACTIVATE | SWP_HIDEWINDOW)) &&
+      (applied.shown || !(pos.flags & SWP_NOZORDER)) && IsWindowVisible(hwnd)) {
+    ActivateWindow(hwnd, WA_ACTIVE);
+  }
   return TRUE;
 }
 
@@ -285,22 +425,72 @@ BOOL ShowWindow(HWND hwnd, int command) {
     return FALSE;
   }
   bool was_visible = false;
+  DWORD style = 0;
+  bool top_level = false;
   {
     auto lock = Lock();
     Window* window = RequireWindow(hwnd);
     if (window == nullptr) return FALSE;
     was_visible = (window->style & WS_VISIBLE) != 0;
+    style = window->style;
+    top_level = window->IsTopLevel();
   }
-  const bool show = command != SW_HIDE;
-  if (show != was_visible) {
-    SendMessage(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
-    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
-    if (DoesNotActivate(command)) flags |= SWP_NOACTIVATE;
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+  const bool activate = top_level && !DoesNotActivate(command);
+  switch (StateForCommand(command)) {
+    case SizeState::kMinimized:
+      // Only SW_SHOWMINIMIZED keeps the window active; the others hand
+      // activation on to the next window.
+      ChangeSizeState(hwnd, SizeState::kMinimized, activate && command == SW_SHOWMINIMIZED);
+      if (command != SW_SHOWMINIMIZED) WindowLeaving(hwnd, false);
+      break;
+    case SizeState::kMaximized:
+      ChangeSizeState(hwnd, SizeState::kMaximized, activate);
+      break;
+    case SizeState::kNormal:
+      if (style & (WS_MINIMIZE | WS_MAXIMIZE)) {
+        ChangeSizeState(hwnd, SizeState::kNormal, activate);
+        break;
+      }
+      [[fallthrough]];
+    case SizeState::kKeep: {
+      const bool show = command != SW_HIDE;
+      if (show == was_visible) {
+        if (show && activate) ActivateWindow(hwnd, WA_ACTIVE);
+        break;
+      }
+      SendMessage(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+      UINT flags = SWP_NOMOVE | SWP_NOSIZE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+      if (!activate) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
+      SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags);
+      break;
+    }
   }
-  if (ApplySizeState(hwnd, command)) SendSizeAndMove(hwnd);
   return was_visible ? TRUE : FALSE;
 }
+
+namespace platform::user {
+
+MINMAXINFO QueryMinMaxInfo(HWND hwnd) {
+  MINMAXINFO info;
+  {
+    auto lock = Lock();
+    Window* window = FindWindowRecord(hwnd);
+    if (window == nullptr) return info;
+    platform::FrameLayout frame = LayoutOf(window);
+    RECT area = platform::WorkArea();
+    if (window->IsChild())
+      area = RECT{0, 0, Width(window->parent->client_rect), Height(window->parent->client_rect)};
+    const int b = frame.border;
+    info.ptMaxSize = POINT{Width(area) + 2 * b, Height(area) + 2 * b};
+    info.ptMaxPosition = POINT{area.left - b, area.top - b};
+    info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  }
+  SendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  return info;
+}
+
+}  // namespace platform::user
 
 BOOL IsWindowVisible(HWND hwnd) {
   auto lock = Lock();
@@ -332,6 +522,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
       window->style |= WS_DISABLED;
     }
   }
+  if (!enable && !was_disabled) WindowDisabled(hwnd);
   if (was_disabled == (enable != FALSE)) SendMessage(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
   return was_disabled ? TRUE : FALSE;
 }
@@ -409,4 +600,54 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
     points[i].y += dy;
   }
   return static_cast<int>(MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy)));
+}
+
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
+  if (placement == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  auto lock = Lock();
+  Window* window = RequireWindow(hwnd);
+  if (window == nullptr) return FALSE;
+  placement->length = sizeof(WINDOWPLACEMENT);
+  placement->flags = window->restore_to_maximized ? WPF_RESTORETOMAXIMIZED : 0;
+  if (!(window->style & WS_VISIBLE)) {
+    placement->showCmd = SW_HIDE;
+  } else if (window->style & WS_MINIMIZE) {
+    placement->showCmd = SW_SHOWMINIMIZED;
+  } else if (window->style & WS_MAXIMIZE) {
+    placement->showCmd = SW_SHOWMAXIMIZED;
+  } else {
+    placement->showCmd = SW_SHOWNORMAL;
+  }
+  placement->ptMinPosition = POINT{-1, -1};
+  placement->ptMaxPosition = POINT{-1, -1};
+  placement->rcNormalPosition = window->has_normal_rect ? window->normal_rect : window->window_rect;
+  return TRUE;
+}
+
+BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement) {
+  if (placement == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  bool normal_now = false;
+  {
+    auto lock = Lock();
+    Window* window = RequireWindow(hwnd);
+    if (window == nullptr) return FALSE;
+    normal_now = !(window->style & (WS_MINIMIZE | WS_MAXIMIZE));
+    if (!normal_now) {
+      window->normal_rect = placement->rcNormalPosition;
+      window->has_normal_rect = true;
+    }
+  }
+  if (normal_now) {
+    const RECT& r = placement->rcNormalPosition;
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(hwnd, static_cast<int>(placement->showCmd));
+  return TRUE;
 }

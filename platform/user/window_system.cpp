@@ -4,6 +4,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "platform/user/window_manager.h"
 #include "platform/user/window_styles.h"
 
 namespace platform::user {
@@ -85,8 +86,29 @@ struct QueueHolder {
 
 thread_local QueueHolder t_queue;
 
+// Everything else that names the window lets go of it.
+void ForgetReferences(Window* window) {
+  WindowSystem& system = System();
+  HWND hwnd = window->handle;
+  if (system.capture == hwnd) system.capture = nullptr;
+  if (system.focus == hwnd) system.focus = nullptr;
+  if (system.foreground == hwnd) system.foreground = nullptr;
+  for (auto& [id, queue] : system.queues) {
+    if (queue->track_hwnd == hwnd) {
+      queue->track_hwnd = nullptr;
+      queue->track_flags = 0;
+      queue->hover_due_micros = UINT64_MAX;
+    }
+    if (queue->last_click_hwnd == hwnd) queue->last_click_hwnd = nullptr;
+    std::erase_if(queue->input, [hwnd](const MSG& msg) { return msg.hwnd == hwnd; });
+  }
+  ForgetWindowDrawing(window);
+  DestroyCaretOf(hwnd);
+}
+
 void RemoveOne(Window* window) {
   WindowSystem& system = System();
+  ForgetReferences(window);
   UnlinkFromParent(window);
   SetOwner(window, nullptr);
   for (Window* owned : window->owned) owned->owner = nullptr;

@@ -21,6 +21,8 @@
 
 #include "platform/core/types.h"
 #include "platform/core/waits.h"
+#include "platform/gdi/region.h"
+#include "platform/gdi/surface.h"
 #include "platform/user/user_types.h"
 
 namespace platform::user {
@@ -55,9 +57,9 @@ enum class WindowKind {
   kMessageRoot,  // root of the message-only windows (HWND_MESSAGE)
 };
 
-// One window. Everything the platform knows about a window lives here; the
-// drawing and display stage adds its own state (update region, window
-// region) next to the geometry below.
+// One window. Everything the platform knows about a window lives here:
+// its tree, values, geometry, painting state and (for top-level windows)
+// the image it draws on.
 struct Window {
   HWND handle = nullptr;
   WindowKind kind = WindowKind::kOrdinary;
@@ -90,6 +92,36 @@ struct Window {
   RECT window_rect;
   RECT client_rect;
 
+  // The window rectangle a minimized or maximized window goes back to
+  // (parent coordinates); valid while `has_normal_rect`.
+  RECT normal_rect{};
+  bool has_normal_rect = false;
+  // A minimized window that was maximized before is maximized on restore.
+  bool restore_to_maximized = false;
+  // Hidden because its owner was minimized; shown again on the restore.
+  bool hidden_with_owner = false;
+
+  // Painting. `update` is the part of the window that needs painting, in
+  // window coordinates (relative to the window rectangle's top-left).
+  platform::Region update;
+  bool erase_pending = false;   // WM_ERASEBKGND is owed at the next BeginPaint
+  bool frame_pending = false;   // WM_NCPAINT is owed at the next BeginPaint
+  bool internal_paint = false;  // RDW_INTERNALPAINT: WM_PAINT even without an update region
+  bool redraw_off = false;      // WM_SETREDRAW FALSE: no painting until turned on again
+  // The window region (SetWindowRgn), window coordinates; none: rectangular.
+  bool has_shape = false;
+  platform::Region shape;
+  // The caption is drawn active (last WM_NCACTIVATE).
+  bool nc_active = false;
+  // The window's own DC (CS_OWNDC / CS_CLASSDC), made on first GetDC.
+  HDC own_dc = nullptr;
+
+  // Top-level windows only: the image of the whole window that every DC of
+  // the window and its children draws on, and what changed on it since the
+  // display last showed it (surface coordinates).
+  std::shared_ptr<platform::Surface> surface;
+  platform::Region dirty;
+
   // Destruction: set for the whole tree when DestroyWindow starts, so that
   // a second DestroyWindow from a handler does nothing.
   bool destroying = false;
@@ -97,6 +129,43 @@ struct Window {
   bool destroy_sent = false;
 
   bool IsChild() const { return parent != nullptr && parent->kind == WindowKind::kOrdinary; }
+  bool IsTopLevel() const { return parent != nullptr && parent->kind == WindowKind::kDesktop; }
+  int Width() const { return window_rect.right - window_rect.left; }
+  int Height() const { return window_rect.bottom - window_rect.top; }
+};
+
+// Mouse and keyboard input as it comes from the display (or a test), before
+// it is turned into window messages by the thread that takes it.
+struct RawInput {
+  enum class Kind { kMouseMove, kButton, kWheel, kKey, kChar, kActivate };
+  Kind kind = Kind::kMouseMove;
+  POINT pt{};         // screen point of the mouse (mouse kinds)
+  UINT button = 0;    // VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1/2
+  bool down = false;  // button or key pressed
+  int wheel_delta = 0;
+  bool horizontal = false;
+  UINT vk = 0;                // virtual key (kKey)
+  bool text_follows = false;  // the key's characters come as kChar input
+  BYTE ch = 0;                // one byte of text (kChar)
+  HWND hwnd = nullptr;        // the window to activate (kActivate)
+  WORD mk = 0;                // MK_* buttons and keys held (mouse kinds)
+  // Only for the mouse-leave check of a thread whose tracked window the
+  // mouse left for another thread's window or the desktop.
+  bool probe_only = false;
+  DWORD time = 0;
+};
+
+// A window DC handed out by GetDC, GetWindowDC or BeginPaint (or a window's
+// own DC), kept so that it follows the window when it moves.
+struct WindowDC {
+  HWND hwnd = nullptr;
+  bool whole_window = false;    // GetWindowDC: origin at the window's top-left
+  bool own = false;             // the window's CS_OWNDC DC
+  bool paint = false;           // from BeginPaint: clipped to `paint_clip`
+  platform::Region paint_clip;  // window coordinates
+  bool has_extra_clip = false;  // GetDCEx with DCX_INTERSECTRGN / DCX_EXCLUDERGN
+  bool exclude_extra = false;
+  platform::Region extra_clip;  // screen coordinates
 };
 
 // A message sent to a window of another thread, waiting in that thread's
@@ -168,12 +237,54 @@ struct ThreadQueue {
   std::vector<Timer> timers;
 
   DWORD last_message_time = 0;
+  POINT last_message_pos{};
+
+  // Input: raw events waiting to be turned into messages, and the mouse and
+  // keyboard messages made from them, in order.
+  std::deque<RawInput> raw_input;
+  std::deque<MSG> input;
+  bool cooking = false;  // input is being turned into messages now
+  // A window of this thread may need WM_PAINT (cleared when none does).
+  bool maybe_paint = false;
+
+  // The thread's keyboard state as its messages saw it (GetKeyState).
+  BYTE key_state[256] = {};
+  // Another key went down while Alt was held (Alt's release is then a
+  // plain WM_KEYUP, which opens no menu).
+  bool alt_combined = false;
+
+  // Double-click detection: the last button press.
+  HWND last_click_hwnd = nullptr;
+  UINT last_click_message = 0;
+  DWORD last_click_time = 0;
+  POINT last_click_pt{};
+
+  // TrackMouseEvent.
+  HWND track_hwnd = nullptr;
+  DWORD track_flags = 0;
+  DWORD hover_time = 0;
+  std::uint64_t hover_due_micros = UINT64_MAX;
+  POINT hover_pt{};
 
   // Set while the thread waits in MsgWaitForMultipleObjects.
   std::shared_ptr<QueueWaitable> message_wait;
 
   // Records that something arrived and wakes the thread.
   void Wake(UINT qs_bits);
+};
+
+// The caret of a thread: a block drawn inverted on a window's client area,
+// blinking on the platform clock.
+struct Caret {
+  HWND hwnd = nullptr;
+  int width = 1;
+  int height = 1;
+  bool gray = false;
+  POINT pos{};         // client coordinates
+  int hide_count = 1;  // shown when 0; a new caret starts hidden
+  bool drawn = false;  // inverted on the surface now
+  RECT drawn_rect{};   // where, on the top-level surface
+  std::uint64_t next_blink_micros = UINT64_MAX;
 };
 
 struct WindowSystem {
@@ -188,6 +299,27 @@ struct WindowSystem {
   Window* message_root = nullptr;
   UINT_PTR next_thread_timer_id = 0;
   std::uint64_t next_timer_serial = 0;
+
+  // Window DCs handed out, by handle.
+  std::unordered_map<HDC, WindowDC> window_dcs;
+  // The window with the mouse capture, the foreground window.
+  HWND capture = nullptr;
+  HWND foreground = nullptr;  // the active window
+  HWND focus = nullptr;       // the keyboard focus
+  UINT double_click_ms = 500;
+  // The mouse: where it is on the screen and the clip rectangle.
+  POINT cursor_pos{};
+  bool has_cursor_clip = false;
+  RECT cursor_clip{};
+  // The cursor shown (SetCursor) and ShowCursor's count.
+  HCURSOR cursor = nullptr;
+  int cursor_show_count = 0;
+  // Carets, one per thread that made one (by thread id).
+  std::map<DWORD, struct Caret> carets;
+  UINT caret_blink_ms = 530;
+  // Keys and buttons down right now (GetAsyncKeyState): bit 0x80 down,
+  // bit 0x01 pressed since the last query.
+  BYTE async_keys[256] = {};
 };
 
 // The process's window system (created on first use, never destroyed, so it

@@ -47,6 +47,9 @@ void ExpectCleanExitOn(int signal_number) {
   std::string program = (velko_test::ProgramFolder() / "velko").string();
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
   char* argv[] = {program.data(), nullptr};
+  // On the headless screen, whatever display the test run has.
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
 

@@ -45,6 +45,22 @@ void RegisterTestClass() {
 
 }  // namespace
 
+WNDPROC TestProcedure() {
+  return TestWindowProc;
+}
+
+void RegisterTestClassEx(const char* name, UINT style, HBRUSH background, HCURSOR cursor) {
+  WNDCLASS window_class;
+  if (GetClassInfo(nullptr, name, &window_class)) return;
+  window_class = WNDCLASS{};
+  window_class.style = style;
+  window_class.lpfnWndProc = TestWindowProc;
+  window_class.hbrBackground = background;
+  window_class.hCursor = cursor;
+  window_class.lpszClassName = name;
+  ASSERT_NE(RegisterClass(&window_class), 0);
+}
+
 void SetHandler(Handler handler) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_handler = std::make_shared<Handler>(std::move(handler));
@@ -79,6 +95,7 @@ int CountOf(HWND hwnd, UINT message) {
 
 void UserTest::SetUp() {
   RegisterTestClass();
+  platform::ResetInput();
   SetHandler(nullptr);
   ClearMessageLog();
   windows_before_ = platform::LiveWindowCount();
@@ -93,6 +110,7 @@ void UserTest::TearDown() {
   while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
   }
   platform::UseRealClock();
+  platform::ResetInput();
   EXPECT_EQ(platform::LiveWindowCount(), windows_before_) << "a test left windows behind";
 }
 
@@ -100,6 +118,15 @@ HWND UserTest::Make(HWND parent, DWORD style, LPCSTR text, DWORD ex_style, int x
                     int height, HMENU menu) {
   HWND hwnd = CreateWindowEx(ex_style, kTestClass, text, style, x, y, width, height, parent, menu,
                              nullptr, nullptr);
+  EXPECT_NE(hwnd, nullptr);
+  made_.push_back(hwnd);
+  return hwnd;
+}
+
+HWND UserTest::MakeOf(const char* class_name, HWND parent, DWORD style, LPCSTR text, DWORD ex_style,
+                      int x, int y, int width, int height) {
+  HWND hwnd = CreateWindowEx(ex_style, class_name, text, style, x, y, width, height, parent,
+                             nullptr, nullptr, nullptr);
   EXPECT_NE(hwnd, nullptr);
   made_.push_back(hwnd);
   return hwnd;

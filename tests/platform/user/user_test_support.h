@@ -27,6 +27,11 @@ struct LoggedMessage {
   DWORD thread_id;
 };
 
+// The test window procedure (logs the message, asks the handler, else
+// DefWindowProc) and a class of it with other settings (registered once).
+WNDPROC TestProcedure();
+void RegisterTestClassEx(const char* name, UINT style, HBRUSH background, HCURSOR cursor);
+
 // Answers a message of a test window; nullopt passes it to DefWindowProc.
 // Called on the window's thread, so it must be thread-safe when windows of
 // several threads are in play.
@@ -52,6 +57,9 @@ class UserTest : public ::testing::Test {
   // alive) at the end of the test.
   HWND Make(HWND parent = nullptr, DWORD style = 0, LPCSTR text = nullptr, DWORD ex_style = 0,
             int x = 0, int y = 0, int width = 0, int height = 0, HMENU menu = nullptr);
+  // A window of another registered class, destroyed at the end of the test.
+  HWND MakeOf(const char* class_name, HWND parent, DWORD style, LPCSTR text, DWORD ex_style, int x,
+              int y, int width, int height);
   // Takes and dispatches every waiting message; returns how many.
   int Pump();
 

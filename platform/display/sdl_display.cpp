@@ -1,0 +1,588 @@
+// The SDL2 display: each top-level window is a borderless SDL window of its
+// own. One thread of ours owns SDL's video side: it makes, moves and
+// repaints the SDL windows from what the window system presents, and turns
+// SDL's events into input for the window system.
+//
+// Locks: the window system's lock is taken before `mutex_` (Present is
+// called with it held), so the SDL thread never injects input while it
+// holds `mutex_`.
+#include <SDL.h>
+
+#include <atomic>
+#include <future>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/display/display.h"
+#include "platform/gdi/system_metrics.h"
+#include "platform/user/cursor.h"
+#include "platform/user/input.h"
+#include "platform/user/message_queue.h"
+#include "platform/user/messages.h"
+#include "platform/user/virtual_keys.h"
+
+namespace platform::display {
+
+namespace {
+
+// What the window system wants shown for one window (written by Present),
+// and what the SDL thread has made of it.
+struct Shown {
+  // Wanted.
+  RECT rect{};
+  RECT normal_rect{};  // where it is when not minimized
+  bool minimized = false;
+  bool topmost = false;
+  bool app_window = true;
+  std::string title;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
+  Region dirty;
+  bool present = false;
+  // Made (SDL thread only).
+  SDL_Window* window = nullptr;
+  Uint32 id = 0;
+  RECT sdl_rect{};
+  bool sdl_minimized = false;
+  bool sdl_topmost = false;
+  std::string sdl_title;
+};
+
+UINT KeyFromSdl(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<UINT>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<UINT>('0' + (key - SDLK_0));
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<UINT>(key - SDLK_F1);
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return VK_NUMPAD1 + static_cast<UINT>(key - SDLK_KP_1);
+  switch (key) {
+    case SDLK_KP_0:
+      return VK_NUMPAD0;
+    case SDLK_RETURN:
+      return VK_RETURN;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+      return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_LGUI:
+      return VK_LWIN;
+    case SDLK_RGUI:
+      return VK_RWIN;
+    case SDLK_APPLICATION:
+      return VK_APPS;
+    case SDLK_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDLK_NUMLOCKCLEAR:
+      return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK:
+      return VK_SCROLL;
+    case SDLK_PAUSE:
+      return VK_PAUSE;
+    case SDLK_PRINTSCREEN:
+      return VK_SNAPSHOT;
+    case SDLK_MINUS:
+      return VK_OEM_MINUS;
+    case SDLK_EQUALS:
+      return VK_OEM_PLUS;
+    case SDLK_LEFTBRACKET:
+      return VK_OEM_4;
+    case SDLK_RIGHTBRACKET:
+      return VK_OEM_6;
+    case SDLK_BACKSLASH:
+      return VK_OEM_5;
+    case SDLK_SEMICOLON:
+      return VK_OEM_1;
+    case SDLK_QUOTE:
+      return VK_OEM_7;
+    case SDLK_BACKQUOTE:
+      return VK_OEM_3;
+    case SDLK_COMMA:
+      return VK_OEM_COMMA;
+    case SDLK_PERIOD:
+      return VK_OEM_PERIOD;
+    case SDLK_SLASH:
+      return VK_OEM_2;
+    case SDLK_KP_PLUS:
+      return VK_ADD;
+    case SDLK_KP_MINUS:
+      return VK_SUBTRACT;
+    case SDLK_KP_MULTIPLY:
+      return VK_MULTIPLY;
+    case SDLK_KP_DIVIDE:
+      return VK_DIVIDE;
+    case SDLK_KP_PERIOD:
+      return VK_DECIMAL;
+  }
+  return 0;
+}
+
+// Keys whose characters SDL reports as text input.
+bool MakesText(UINT vk, Uint16 mods) {
+  if (mods & (KMOD_CTRL | KMOD_ALT)) return false;
+  return (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z') || vk == VK_SPACE ||
+         (vk >= VK_OEM_1 && vk <= VK_OEM_3) || (vk >= VK_OEM_4 && vk <= VK_OEM_7) ||
+         (vk >= VK_NUMPAD0 && vk <= VK_DIVIDE && vk != VK_SEPARATOR);
+}
+
+SDL_SystemCursor SystemCursorFor(int id) {
+  switch (id) {
+    case 32513:
+      return SDL_SYSTEM_CURSOR_IBEAM;
+    case 32514:
+      return SDL_SYSTEM_CURSOR_WAIT;
+    case 32515:
+      return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case 32642:
+      return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case 32643:
+      return SDL_SYSTEM_CURSOR_SIZENESW;
+    case 32644:
+      return SDL_SYSTEM_CURSOR_SIZEWE;
+    case 32645:
+      return SDL_SYSTEM_CURSOR_SIZENS;
+    case 32640:
+    case 32646:
+      return SDL_SYSTEM_CURSOR_SIZEALL;
+    case 32648:
+      return SDL_SYSTEM_CURSOR_NO;
+    case 32649:
+      return SDL_SYSTEM_CURSOR_HAND;
+    case 32650:
+      return SDL_SYSTEM_CURSOR_WAITARROW;
+  }
+  return SDL_SYSTEM_CURSOR_ARROW;
+}
+
+class SdlBackend : public Backend {
+ public:
+  ~SdlBackend() override {
+    stop_ = true;
+    Wake();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  // Starts the SDL thread; false when SDL video does not start.
+  bool Start(SIZE* screen) {
+    std::promise<bool> started;
+    auto result = started.get_future();
+    thread_ = std::thread([this, &started] { Run(&started); });
+    if (!result.get()) {
+      thread_.join();
+      return false;
+    }
+    *screen = screen_;
+    return true;
+  }
+
+  DisplayKind kind() const override { return DisplayKind::kSdl; }
+
+  void Present(const std::vector<WindowView>& views) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (auto& [hwnd, shown] : shown_) shown.present = false;
+      for (const WindowView& view : views) Take(view);
+      active_ = nullptr;
+      for (const WindowView& view : views) {
+        if (view.active) active_ = view.hwnd;
+      }
+    }
+    Wake();
+  }
+
+  void SetCursorShape(HCURSOR cursor) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      cursor_ = cursor;
+      cursor_changed_ = true;
+    }
+    Wake();
+  }
+
+  void WarpMouse(POINT pt) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      warp_ = pt;
+      warp_pending_ = true;
+    }
+    Wake();
+  }
+
+ private:
+  // Copies what changed of a window into its buffer. mutex_ held.
+  void Take(const WindowView& view) {
+    Shown& shown = shown_[view.hwnd];
+    shown.present = true;
+    shown.rect = view.rect;
+    shown.minimized = view.minimized;
+    if (!view.minimized) shown.normal_rect = view.rect;
+    shown.topmost = view.topmost;
+    shown.app_window = view.app_window;
+    shown.title = view.title;
+    if (!view.surface) {
+      shown.width = shown.height = 0;
+      shown.pixels.clear();
+      return;
+    }
+    const Surface& surface = *view.surface;
+    Region dirty = view.dirty;
+    if (shown.width != surface.width() || shown.height != surface.height()) {
+      shown.width = surface.width();
+      shown.height = surface.height();
+      shown.pixels.assign(static_cast<std::size_t>(shown.width) * shown.height, 0);
+      dirty = Region(RECT{0, 0, shown.width, shown.height});
+    }
+    dirty.ForEachRectIn(RECT{0, 0, shown.width, shown.height}, [&](const RECT& piece) {
+      for (LONG y = piece.top; y < piece.bottom; ++y) {
+        const std::uint32_t* from = surface.Row(y) + piece.left;
+        std::uint32_t* to =
+            shown.pixels.data() + static_cast<std::size_t>(y) * shown.width + piece.left;
+        std::copy(from, from + (piece.right - piece.left), to);
+        if (view.has_shape) {
+          for (LONG x = piece.left; x < piece.right; ++x) {
+            if (!view.shape.Contains(x, y))
+              shown.pixels[static_cast<std::size_t>(y) * shown.width + x] = 0;
+          }
+        }
+      }
+    });
+    shown.dirty = Region::Combine(shown.dirty, dirty, Region::Op::Or);
+  }
+
+  void Wake() {
+    Uint32 type = wake_event_.load();
+    if (type == 0) return;
+    SDL_Event event{};
+    event.type = type;
+    SDL_PushEvent(&event);
+  }
+
+  void Run(std::promise<bool>* started) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Window surfaces go straight to X: no OpenGL driver is loaded for them.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      started->set_value(false);
+      return;
+    }
+    SDL_DisplayMode mode;
+    screen_ = SIZE{1024, 768};
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) screen_ = SIZE{mode.w, mode.h};
+    wake_event_ = SDL_RegisterEvents(1);
+    SDL_StartTextInput();
+    started->set_value(true);
+    while (!stop_) {
+      SDL_Event event;
+      if (SDL_WaitEventTimeout(&event, 50)) {
+        do {
+          Handle(event);
+        } while (SDL_PollEvent(&event));
+      }
+      Sync();
+    }
+    for (auto& [hwnd, shown] : shown_) {
+      if (shown.window != nullptr) SDL_DestroyWindow(shown.window);
+    }
+    if (sdl_cursor_ != nullptr) SDL_FreeCursor(sdl_cursor_);
+    SDL_StopTextInput();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  // The window of an SDL window id and its place on the screen.
+  bool Lookup(Uint32 id, HWND* hwnd, RECT* rect, bool* app_window = nullptr) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [handle, shown] : shown_) {
+      if (shown.window != nullptr && shown.id == id) {
+        *hwnd = handle;
+        *rect = shown.sdl_rect;
+        if (app_window != nullptr) *app_window = shown.app_window;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void Handle(const SDL_Event& event) {
+    HWND hwnd = nullptr;
+    RECT rect{};
+    switch (event.type) {
+      case SDL_MOUSEMOTION:
+        if (!Lookup(event.motion.windowID, &hwnd, &rect)) return;
+        InjectMouse(MouseAction::kMove, rect.left + event.motion.x, rect.top + event.motion.y);
+        return;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        if (!Lookup(event.button.windowID, &hwnd, &rect)) return;
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        MouseAction action;
+        switch (event.button.button) {
+          case SDL_BUTTON_LEFT:
+            action = down ? MouseAction::kLeftDown : MouseAction::kLeftUp;
+            break;
+          case SDL_BUTTON_RIGHT:
+            action = down ? MouseAction::kRightDown : MouseAction::kRightUp;
+            break;
+          case SDL_BUTTON_MIDDLE:
+            action = down ? MouseAction::kMiddleDown : MouseAction::kMiddleUp;
+            break;
+          case SDL_BUTTON_X1:
+            action = down ? MouseAction::kX1Down : MouseAction::kX1Up;
+            break;
+          default:
+            action = down ? MouseAction::kX2Down : MouseAction::kX2Up;
+            break;
+        }
+        buttons_down_ += down ? 1 : -1;
+        if (buttons_down_ < 0) buttons_down_ = 0;
+        SDL_CaptureMouse(buttons_down_ > 0 ? SDL_TRUE : SDL_FALSE);
+        InjectMouse(action, rect.left + event.button.x, rect.top + event.button.y);
+        return;
+      }
+      case SDL_MOUSEWHEEL: {
+        POINT pt{};
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        pt = POINT{x, y};
+        if (event.wheel.y != 0) InjectMouse(MouseAction::kWheel, pt.x, pt.y, event.wheel.y * 120);
+        if (event.wheel.x != 0) InjectMouse(MouseAction::kHWheel, pt.x, pt.y, event.wheel.x * 120);
+        return;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        UINT vk = KeyFromSdl(event.key.keysym.sym);
+        if (vk == 0) return;
+        InjectKey(vk, event.type == SDL_KEYDOWN, MakesText(vk, event.key.keysym.mod));
+        return;
+      }
+      case SDL_TEXTINPUT:
+        InjectText(event.text.text);
+        return;
+      case SDL_WINDOWEVENT:
+        HandleWindowEvent(event.window);
+        return;
+    }
+  }
+
+  void HandleWindowEvent(const SDL_WindowEvent& event) {
+    HWND hwnd = nullptr;
+    RECT rect{};
+    bool app_window = true;
+    if (!Lookup(event.windowID, &hwnd, &rect, &app_window)) return;
+    switch (event.event) {
+      case SDL_WINDOWEVENT_CLOSE:
+        PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return;
+      case SDL_WINDOWEVENT_FOCUS_GAINED:
+        // Our own raising of the active window comes back as focus: only
+        // focus given from outside changes activation, and only for
+        // application windows (a hint or menu shown does not take it).
+        if (hwnd != raised_ && app_window) InjectActivation(hwnd);
+        raised_ = hwnd;
+        return;
+      case SDL_WINDOWEVENT_EXPOSED: {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Shown& shown = shown_[hwnd];
+        shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
+        return;
+      }
+      case SDL_WINDOWEVENT_MINIMIZED: {
+        bool ours = false;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          ours = shown_[hwnd].minimized;
+        }
+        if (!ours) PostMessage(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+      }
+      case SDL_WINDOWEVENT_RESTORED: {
+        bool ours = true;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          ours = !shown_[hwnd].minimized;
+        }
+        if (!ours) PostMessage(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        return;
+      }
+    }
+  }
+
+  void Upload(Shown& shown) {
+    if (shown.dirty.IsEmpty() || shown.width == 0) return;
+    SDL_Surface* target = SDL_GetWindowSurface(shown.window);
+    if (target == nullptr || target->w < shown.width || target->h < shown.height) return;
+    std::vector<SDL_Rect> rects;
+    shown.dirty.ForEachRectIn(RECT{0, 0, shown.width, shown.height}, [&](const RECT& piece) {
+      const int w = piece.right - piece.left, h = piece.bottom - piece.top;
+      const std::uint32_t* from =
+          shown.pixels.data() + static_cast<std::size_t>(piece.top) * shown.width + piece.left;
+      auto* to = static_cast<std::uint8_t*>(target->pixels) + piece.top * target->pitch +
+                 piece.left * target->format->BytesPerPixel;
+      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, from, shown.width * 4, target->format->format,
+                        to, target->pitch);
+      rects.push_back(SDL_Rect{piece.left, piece.top, w, h});
+    });
+    SDL_UpdateWindowSurfaceRects(shown.window, rects.data(), static_cast<int>(rects.size()));
+    shown.dirty.Clear();
+  }
+
+  void Place(Shown& shown) {
+    const RECT& r = shown.normal_rect;
+    if (shown.window == nullptr) {
+      shown.window =
+          SDL_CreateWindow(shown.title.c_str(), r.left, r.top, std::max(1, shown.width),
+                           std::max(1, shown.height), SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+      if (shown.window == nullptr) return;
+      shown.id = SDL_GetWindowID(shown.window);
+      shown.sdl_rect = r;
+      shown.sdl_title = shown.title;
+      SDL_ShowWindow(shown.window);
+      shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
+    }
+    if (r.left != shown.sdl_rect.left || r.top != shown.sdl_rect.top) {
+      SDL_SetWindowPosition(shown.window, r.left, r.top);
+    }
+    if (r.right - r.left != shown.sdl_rect.right - shown.sdl_rect.left ||
+        r.bottom - r.top != shown.sdl_rect.bottom - shown.sdl_rect.top) {
+      SDL_SetWindowSize(shown.window, std::max(1, shown.width), std::max(1, shown.height));
+      shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
+    }
+    shown.sdl_rect = r;
+    if (shown.minimized != shown.sdl_minimized) {
+      if (shown.minimized) {
+        SDL_MinimizeWindow(shown.window);
+      } else {
+        SDL_RestoreWindow(shown.window);
+      }
+      shown.sdl_minimized = shown.minimized;
+    }
+    if (shown.topmost != shown.sdl_topmost) {
+      SDL_SetWindowAlwaysOnTop(shown.window, shown.topmost ? SDL_TRUE : SDL_FALSE);
+      shown.sdl_topmost = shown.topmost;
+    }
+    if (shown.title != shown.sdl_title) {
+      SDL_SetWindowTitle(shown.window, shown.title.c_str());
+      shown.sdl_title = shown.title;
+    }
+  }
+
+  void UpdateCursor() {
+    platform::CursorImage image;
+    bool visible = cursor_ != nullptr && platform::GetCursorImage(cursor_, &image);
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    if (!visible) return;
+    SDL_Cursor* made = nullptr;
+    if (image.standard_id != 0) {
+      made = SDL_CreateSystemCursor(SystemCursorFor(image.standard_id));
+    } else {
+      SDL_Surface* pixels =
+          SDL_CreateRGBSurfaceWithFormatFrom(image.argb.data(), image.width, image.height, 32,
+                                             image.width * 4, SDL_PIXELFORMAT_ARGB8888);
+      if (pixels != nullptr) {
+        made = SDL_CreateColorCursor(pixels, image.hotspot.x, image.hotspot.y);
+        SDL_FreeSurface(pixels);
+      }
+    }
+    if (made == nullptr) return;
+    SDL_SetCursor(made);
+    if (sdl_cursor_ != nullptr) SDL_FreeCursor(sdl_cursor_);
+    sdl_cursor_ = made;
+  }
+
+  // Makes the SDL windows what the window system wants.
+  void Sync() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = shown_.begin(); it != shown_.end();) {
+      Shown& shown = it->second;
+      if (!shown.present) {
+        if (shown.window != nullptr) SDL_DestroyWindow(shown.window);
+        if (raised_ == it->first) raised_ = nullptr;
+        it = shown_.erase(it);
+        continue;
+      }
+      if (shown.width > 0) {
+        Place(shown);
+        if (shown.window != nullptr && !shown.minimized) Upload(shown);
+      }
+      ++it;
+    }
+    if (active_ != nullptr && active_ != raised_) {
+      auto it = shown_.find(active_);
+      if (it != shown_.end() && it->second.window != nullptr && !it->second.minimized) {
+        raised_ = active_;
+        SDL_RaiseWindow(it->second.window);
+      }
+    }
+    if (cursor_changed_) {
+      cursor_changed_ = false;
+      UpdateCursor();
+    }
+    if (warp_pending_) {
+      warp_pending_ = false;
+      SDL_WarpMouseGlobal(warp_.x, warp_.y);
+    }
+  }
+
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<Uint32> wake_event_{0};
+  SIZE screen_{};
+  std::mutex mutex_;
+  std::map<HWND, Shown> shown_;
+  HWND active_ = nullptr;
+  HWND raised_ = nullptr;  // SDL thread only
+  HCURSOR cursor_ = nullptr;
+  bool cursor_changed_ = false;
+  POINT warp_{};
+  bool warp_pending_ = false;
+  SDL_Cursor* sdl_cursor_ = nullptr;  // SDL thread only
+  int buttons_down_ = 0;              // SDL thread only
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> StartSdlBackend() {
+  auto backend = std::make_unique<SdlBackend>();
+  SIZE screen{};
+  if (!backend->Start(&screen)) return nullptr;
+  platform::SetScreenSize(screen.cx, screen.cy);
+  return backend;
+}
+
+}  // namespace platform::display
