@@ -40,6 +40,6 @@ function(velko_add_test_program name)
   target_link_libraries(${name} PRIVATE velko_options ${ARG_LIBS} velko_test_main GTest::gtest Threads::Threads)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "VELKO_BIN_DIR=${VELKO_BIN_DIR};VELKO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT "VELKO_BIN_DIR=${VELKO_BIN_DIR}\\;VELKO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()

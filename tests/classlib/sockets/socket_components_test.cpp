@@ -41,6 +41,26 @@ void PumpFor(std::chrono::milliseconds during) {
   PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
 }
 
+// A loopback port where connects are refused: a bound socket that does not
+// listen, which also keeps the port from being taken by anybody else while
+// the test runs (a port merely closed can be reused by a parallel test).
+struct RefusingPort {
+  winsock::SOCKET socket = winsock::socket(winsock::AF_INET, winsock::SOCK_STREAM, winsock::IPPROTO_TCP);
+  int port = 0;
+
+  RefusingPort() {
+    winsock::sockaddr_in address;
+    address.sin_family = winsock::AF_INET;
+    address.sin_addr.s_addr = winsock::inet_addr("127.0.0.1");
+    auto* raw = reinterpret_cast<winsock::sockaddr*>(&address);
+    EXPECT_EQ(winsock::bind(socket, raw, sizeof address), 0);
+    int length = sizeof address;
+    EXPECT_EQ(winsock::getsockname(socket, raw, &length), 0);
+    port = winsock::ntohs(address.sin_port);
+  }
+  ~RefusingPort() { winsock::closesocket(socket); }
+};
+
 struct Recorded {
   std::vector<TSocketEvent> events;
   std::vector<std::pair<TErrorEvent, int>> errors;
@@ -207,10 +227,10 @@ TEST_F(SocketComponentsTest, CloseRaisesDisconnectAtOnceAndOnlyOnce) {
 }
 
 TEST_F(SocketComponentsTest, RefusedConnectIsAConnectError) {
-  server_.reset();  // nobody listens on the port now
+  RefusingPort refusing;
   auto client = std::make_unique<TClientSocket>(nullptr);
   client->Address = "127.0.0.1";
-  client->Port = port_;
+  client->Port = refusing.port;
   std::vector<std::pair<TErrorEvent, int>> errors;
   client->OnError = [&](TObject*, TCustomWinSocket*, TErrorEvent e, int& code) {
     errors.push_back({e, code});
@@ -225,12 +245,12 @@ TEST_F(SocketComponentsTest, RefusedConnectIsAConnectError) {
 }
 
 TEST_F(SocketComponentsTest, AnErrorLeftInPlaceGoesToTheErrorHook) {
-  server_.reset();
+  RefusingPort refusing;
   std::vector<int> hooked;
   SocketErrorProc = [&](int code) { hooked.push_back(code); };
   auto client = std::make_unique<TClientSocket>(nullptr);
   client->Address = "127.0.0.1";
-  client->Port = port_;
+  client->Port = refusing.port;
   client->Open();
   ASSERT_TRUE(PumpUntil([&] { return !hooked.empty(); }));
   EXPECT_EQ(hooked[0], static_cast<int>(WSAECONNREFUSED));

@@ -96,17 +96,24 @@ const sockaddr* AsAddress(const sockaddr_in& in) {
 }
 
 // A listening socket on a free port of 127.0.0.1.
-SOCKET ListenOnLoopback(winsock::u_short* port) {
+// A socket bound to a fresh loopback port; it listens when asked. A bound
+// socket that does not listen keeps the port from other programs while
+// connects to it are refused.
+SOCKET BindOnLoopback(winsock::u_short* port, bool listening) {
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in address = Loopback(0);
   EXPECT_EQ(bind(s, AsAddress(address), sizeof address), 0);
-  EXPECT_EQ(listen(s, SOMAXCONN), 0);
+  if (listening) {
+    EXPECT_EQ(listen(s, SOMAXCONN), 0);
+  }
   sockaddr_in bound;
   int length = sizeof bound;
   EXPECT_EQ(getsockname(s, reinterpret_cast<sockaddr*>(&bound), &length), 0);
   *port = ntohs(bound.sin_port);
   return s;
 }
+
+SOCKET ListenOnLoopback(winsock::u_short* port) { return BindOnLoopback(port, true); }
 
 // Repeats `attempt` until it returns true or five seconds pass.
 bool Eventually(const std::function<bool()>& attempt) {
@@ -223,8 +230,7 @@ TEST(Sockets, PeerThatStopsReadingMakesSendWouldBlockAndLosesNothing) {
 TEST(Sockets, RefusedConnectIsReportedThroughTheConnectNotification) {
   Recorder recorder;
   winsock::u_short port = 0;
-  SOCKET unused = ListenOnLoopback(&port);
-  closesocket(unused);  // nobody listens there now
+  SOCKET unused = BindOnLoopback(&port, false);  // nobody listens there
   SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
   ASSERT_EQ(WSAAsyncSelect(s, kWindow, kMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE), 0);
   sockaddr_in to = Loopback(port);
@@ -241,6 +247,7 @@ TEST(Sockets, RefusedConnectIsReportedThroughTheConnectNotification) {
   ASSERT_EQ(getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &length), 0);
   EXPECT_EQ(code, static_cast<int>(WSAECONNREFUSED));
   closesocket(s);
+  closesocket(unused);
 }
 
 TEST(Sockets, AddressInUseAndBadCalls) {
