@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/core/errors.h"
+#include "platform/user/builtin_classes.h"
 #include "platform/core/threads.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/message_queue.h"
@@ -267,6 +268,7 @@ HWND Sibling(Window* window, UINT command) {
 HWND CreateWindowEx(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                     LPVOID param) {
+  platform::EnsureBuiltinClass(class_name);
   CREATESTRUCT cs;
   cs.lpCreateParams = param;
   cs.hInstance = instance;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/core/errors.h"
+#include "platform/user/builtin_classes.h"
 #include "platform/user/window_system.h"
 
 namespace platform::user {
@@ -248,6 +249,7 @@ BOOL GetClassInfoEx(HINSTANCE instance, LPCSTR class_name, WNDCLASSEX* window_cl
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  platform::EnsureBuiltinClass(class_name);
   auto lock = Lock();
   auto found = ClassOrError(class_name, instance);
   if (!found) return FALSE;
