@@ -50,7 +50,7 @@ TCanvas::~TCanvas() { SetHandle(nullptr); }
 // --- the DC and the selected tools ---
 
 HDC TCanvas::Handle() {
-  RequiredState({csHandleValid});
+  RequiredState({csHandleValid, csFontValid, csPenValid, csBrushValid});
   return handle_;
 }
 

@@ -66,7 +66,9 @@ class TCanvas : public TPersistent {
   ~TCanvas() override;
 
   // --- the DC ---
-  // Creates the handle when there is none (see the header comment).
+  // Creates the handle when there is none (see the header comment) and
+  // selects the font, pen and brush into it, so that platform drawing
+  // calls made on it draw with the canvas's tools.
   HDC Handle();
   // Uses `Value` from now on (null: none). The canvas does not own it.
   void SetHandle(HDC Value);

@@ -46,6 +46,7 @@ void TComponent::operator delete(void* memory) { ::operator delete(memory); }
 // as a later base, the compiler would see the offset pointer and warn.
 void TComponent::operator delete(TComponent* component, std::destroying_delete_t) {
   component->Destroying();
+  component->BeforeDestruction();
   void* whole = dynamic_cast<void*>(component);
   component->~TComponent();
   ::operator delete(whole);

@@ -109,6 +109,10 @@ class TComponent : public TPersistent {
   void DestroyComponents();
   // Marks this component and everything it owns as being destroyed.
   void Destroying();
+  // Runs when the component is deleted, after Destroying() and before any
+  // of its destructors: the object is still whole (a form raises OnDestroy
+  // here). Overrides call the inherited version.
+  virtual void BeforeDestruction() {}
 
   // Building a component tree in code (see the header comment).
   void BeginLoad();

@@ -1,0 +1,53 @@
+#include "tests/classlib/forms/forms_test_support.h"
+
+#include "platform/core/clock.h"
+
+namespace velko_test {
+
+void FormsTest::SetUp() {
+  platform::ResetInput();
+  delete Application;
+  Application = new TApplication(nullptr);
+  windows_before_ = platform::LiveWindowCount();
+  platform::SetMessageBoxHook([this](const platform::MessageBoxRequest& request) {
+    boxes.push_back(request);
+    return request.DefaultButton();
+  });
+}
+
+void FormsTest::TearDown() {
+  delete Application;
+  Application = new TApplication(nullptr);
+  platform::SetMessageBoxHook({});
+  platform::UseRealClock();
+  platform::ResetInput();
+  EXPECT_LE(platform::LiveWindowCount(), windows_before_) << "a window outlived the test";
+}
+
+void FormsTest::Pump() { Application->ProcessMessages(); }
+
+void FormsTest::Click(TControl* control, int x, int y) {
+  const TPoint p = control->ClientToScreen(Point(x, y));
+  platform::InjectClick(p.x, p.y);
+  Pump();
+}
+
+void FormsTest::MoveMouse(TControl* control, int x, int y) {
+  const TPoint p = control->ClientToScreen(Point(x, y));
+  platform::InjectMouse(platform::MouseAction::kMove, p.x, p.y);
+  Pump();
+}
+
+void FormsTest::Press(UINT vk) {
+  platform::InjectKeyPress(vk);
+  Pump();
+}
+
+void FormsTest::Advance(int ms) {
+  for (int i = 0; i < ms; i += 10) {
+    platform::AdvanceClockMs(10);
+    Pump();
+  }
+}
+
+}  // namespace velko_test

@@ -1,0 +1,39 @@
+// Shared pieces of the form tests: a fixture that gives each test a fresh
+// application object, records the message boxes shown (answering each
+// with its default button) and checks that no window outlives the test;
+// and helpers that put mouse and keys into a form the way a person would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "classlib/Forms.h"
+#include "platform/dlg/message_box.h"
+#include "platform/user/user.h"
+
+namespace velko_test {
+
+class FormsTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Handles every waiting message (the application's own loop step).
+  void Pump();
+  // Moves the mouse to (x, y) of the control's client area and clicks.
+  void Click(TControl* control, int x, int y);
+  void MoveMouse(TControl* control, int x, int y);
+  // A key pressed and released, with its characters.
+  void Press(UINT vk);
+  // Advances the manual clock in 10 ms steps, pumping after each.
+  void Advance(int ms);
+
+  std::vector<platform::MessageBoxRequest> boxes;
+
+ private:
+  std::size_t windows_before_ = 0;
+};
+
+}  // namespace velko_test
