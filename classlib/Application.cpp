@@ -340,8 +340,9 @@ void TApplication::Restore() {
   HWND window = Handle();
   if (!IsIconic(window)) return;
   // The application window only stands for the program while it is
-  // minimised; the forms come back with it.
-  ShowWindow(window, SW_SHOWNOACTIVATE);
+  // minimised; the forms come back with it, in their order, and the one
+  // on top takes the activation when it hides again.
+  ShowWindow(window, SW_RESTORE);
   ShowWindow(window, SW_HIDE);
   TCustomForm* active = Screen != nullptr ? Screen->ActiveCustomForm() : main_form_;
   if (active == nullptr) active = main_form_;

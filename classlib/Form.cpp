@@ -134,10 +134,15 @@ void TCustomForm::CreateWnd() {
 void TCustomForm::SetClientSize(int AWidth, int AHeight) {
   client_width_ = AWidth;
   client_height_ = AHeight;
-  // The real frame is known once there is a window: the size is given
-  // again then.
-  client_size_pending_ = !HandleAllocated();
   TWinControl::SetClientSize(AWidth, AHeight);
+  // The real frame is known once there is a window: the size is given
+  // again then (unless another size is set before).
+  client_size_pending_ = !HandleAllocated();
+}
+
+void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (AWidth != Width() || AHeight != Height()) client_size_pending_ = false;
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {

@@ -105,6 +105,7 @@ class TCustomForm : public TWinControl {
   TMainMenu* Menu() const { return menu_; }
   void SetMenu(TMainMenu* Value);
   void SetClientSize(int AWidth, int AHeight) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
   // Key messages reach the form's key events before the focused control's.
   bool KeyPreview = false;
