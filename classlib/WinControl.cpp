@@ -682,6 +682,40 @@ void TWinControl::PaintWindow(HDC DC) {
   DefaultHandler(message);
 }
 
+namespace {
+
+// Restores a DC's saved state when the drawing in between ends, also by an
+// exception.
+class SavedDC {
+ public:
+  explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~SavedDC() { RestoreDC(dc_, saved_); }
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
+// BeginPaint and, whatever happens, EndPaint (so that a paint handler that
+// fails leaves the window validated).
+class PaintSession {
+ public:
+  explicit PaintSession(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &paint_); }
+  ~PaintSession() { EndPaint(hwnd_, &paint_); }
+  PaintSession(const PaintSession&) = delete;
+  PaintSession& operator=(const PaintSession&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT paint_;
+  HDC dc_ = nullptr;
+};
+
+}  // namespace
+
 void TWinControl::PaintControls(HDC DC, TControl* First) {
   auto it = controls_.begin();
   if (First != nullptr) it = std::find(controls_.begin(), controls_.end(), First);
@@ -690,36 +724,37 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     if (dynamic_cast<TWinControl*>(control) != nullptr || !control->Visible()) continue;
     const RECT bounds = control->BoundsRect();
     if (!RectVisible(DC, &bounds)) continue;
-    const int saved = SaveDC(DC);
+    SavedDC saved(DC);
     POINT origin{};
     GetViewportOrgEx(DC, &origin);
     SetViewportOrgEx(DC, origin.x + bounds.left, origin.y + bounds.top, nullptr);
     IntersectClipRect(DC, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
     control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-    RestoreDC(DC, saved);
   }
 }
 
 void TWinControl::PaintHandler(TMessage& Message) {
-  PAINTSTRUCT paint;
+  std::unique_ptr<PaintSession> session;
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  const bool own_dc = dc == nullptr;
-  if (own_dc) dc = BeginPaint(handle_, &paint);
-  // Opaque windowless children cover their part of the window.
-  const int saved = SaveDC(dc);
-  int clip = SIMPLEREGION;
-  for (TControl* control : controls_) {
-    if (dynamic_cast<TWinControl*>(control) != nullptr) continue;
-    if (control->Visible() && control->ControlStyle.Contains(csOpaque)) {
-      const TRect r = control->BoundsRect();
-      clip = ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
-      if (clip == NULLREGION) break;
-    }
+  if (dc == nullptr) {
+    session = std::make_unique<PaintSession>(handle_);
+    dc = session->dc();
   }
-  if (clip != NULLREGION) PaintWindow(dc);
-  RestoreDC(dc, saved);
+  {
+    // Opaque windowless children cover their part of the window.
+    SavedDC saved(dc);
+    int clip = SIMPLEREGION;
+    for (TControl* control : controls_) {
+      if (dynamic_cast<TWinControl*>(control) != nullptr) continue;
+      if (control->Visible() && control->ControlStyle.Contains(csOpaque)) {
+        const TRect r = control->BoundsRect();
+        clip = ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+        if (clip == NULLREGION) break;
+      }
+    }
+    if (clip != NULLREGION) PaintWindow(dc);
+  }
   PaintControls(dc, nullptr);
-  if (own_dc) EndPaint(handle_, &paint);
 }
 
 // --- messages ---

@@ -144,5 +144,35 @@ TEST_F(FormBasicsTest, ShowingMakesTheWindowsAndPaintsBothKindsOfControl) {
   EXPECT_EQ(screen->Pixel(face.x, face.y), GetSysColor(COLOR_BTNFACE));
 }
 
+// Fails to paint the first time.
+class TFailingBox : public TCustomControl {
+ public:
+  explicit TFailingBox(TComponent* AOwner) : TCustomControl(AOwner) {}
+  int paints = 0;
+
+ protected:
+  void Paint() override {
+    if (++paints == 1) throw Exception("The picture cannot be drawn");
+  }
+};
+
+TEST_F(FormBasicsTest, AFailedPaintIsShownOnceAndLeavesTheWindowPainted) {
+  TBoxForm* form = nullptr;
+  Application->CreateForm(form);
+  auto* failing = new TFailingBox(form);
+  failing->SetParent(form);
+  failing->SetBounds(10, 60, 50, 30);
+  form->Show();
+  Pump();
+  Pump();
+  EXPECT_EQ(failing->paints, 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "The picture cannot be drawn.");
+  failing->Invalidate();
+  Pump();
+  EXPECT_EQ(failing->paints, 2);
+  EXPECT_EQ(boxes.size(), 1u);
+}
+
 }  // namespace
 }  // namespace velko_test
