@@ -1,5 +1,6 @@
 #include "tests/classlib/forms/forms_test_support.h"
 
+#include "classlib/Threads.h"
 #include "platform/core/clock.h"
 
 namespace velko_test {
@@ -8,6 +9,9 @@ void FormsTest::SetUp() {
   platform::ResetInput();
   delete Application;
   Application = new TApplication(nullptr);
+  // The window that runs threads' synchronised calls lives as long as the
+  // program: make it now, so it counts as there before the test.
+  CheckSynchronize();
   windows_before_ = platform::LiveWindowCount();
   platform::SetMessageBoxHook([this](const platform::MessageBoxRequest& request) {
     boxes.push_back(request);

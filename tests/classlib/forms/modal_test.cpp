@@ -7,6 +7,9 @@
 
 #include "classlib/Buttons.h"
 #include "classlib/Exceptions.h"
+#include "classlib/Threads.h"
+#include "platform/core/clock.h"
+#include "platform/core/threads.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
 namespace velko_test {
@@ -210,6 +213,38 @@ TEST_F(ModalTest, CaFreeDeletesANonModalFormAfterItsMessages) {
   Pump();
   EXPECT_TRUE(destroyed);
   EXPECT_EQ(Application->ComponentCount(), 1);
+}
+
+// A worker that, after a while, ends the modal form through a call
+// synchronised into the main thread.
+class TCloser : public TThread {
+ public:
+  explicit TCloser(TCustomForm* form) : TThread(true), form_(form) {}
+
+ protected:
+  void Execute() override {
+    Sleep(50);
+    Synchronize([this] {
+      on_main_thread = GetCurrentThreadId() == MainThreadID;
+      form_->ModalResult = mrAbort;
+    });
+  }
+
+ public:
+  bool on_main_thread = false;
+
+ private:
+  TCustomForm* form_;
+};
+
+TEST_F(ModalTest, TheModalLoopWaitsForAndRunsAThreadsSynchronisedCall) {
+  auto* dialog = new TTwoButtonForm(Application, "Dialog");
+  auto* closer = new TCloser(dialog);
+  dialog->WhenActivated = [&] { closer->Start(); };
+  EXPECT_EQ(dialog->ShowModal(), mrAbort);
+  EXPECT_TRUE(closer->on_main_thread);
+  closer->WaitFor();
+  delete closer;
 }
 
 }  // namespace
