@@ -1,5 +1,6 @@
 #include "classlib/Application.h"
 
+#include <cstdio>
 #include <exception>
 #include <mutex>
 
@@ -107,7 +108,17 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   title_ = ChangeFileExt(ExtractFileName(ExeName()), "");
   show_hint_ = true;
   ApplicationHandleException = [](TObject* Sender) {
-    if (Application != nullptr) Application->HandleException(Sender);
+    if (Application != nullptr) {
+      Application->HandleException(Sender);
+      return;
+    }
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "Exception: %s\n", e.what());
+    } catch (...) {
+      std::fprintf(stderr, "Exception of an unknown kind\n");
+    }
   };
 }
 
@@ -124,8 +135,13 @@ TApplication::~TApplication() {
 void TApplication::DoneApplication() {
   SetShowHint(false);
   StopHintTimers();
+  // The forms go without passing the activation around (and so without
+  // OnActivate running for each one left).
+  finishing_ = true;
+  if (Screen != nullptr) Screen->SetActiveForm(nullptr);
   DestroyComponents();
   main_form_ = nullptr;
+  finishing_ = false;
 }
 
 void TApplication::Initialize() {

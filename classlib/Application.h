@@ -103,6 +103,8 @@ class TApplication : public TComponent {
   String ExeName() const;
 
   TCustomForm* MainForm() const { return main_form_; }
+  // True while the application deletes its forms at its end.
+  bool Finishing() const { return finishing_; }
   bool ShowMainForm = true;
 
   // --- help: requests are recorded (the program has no help engine) ---
@@ -191,6 +193,7 @@ class TApplication : public TComponent {
   HWND handle_ = nullptr;
   String title_;
   bool terminated_ = false;
+  bool finishing_ = false;
   bool active_ = false;
   TCustomForm* main_form_ = nullptr;
   std::vector<THelpRequest> help_requests_;

@@ -440,7 +440,7 @@ void TCustomForm::HandleActivate(TMessage& Message) {
   const bool activating = LOWORD(Message.WParam) != WA_INACTIVE;
   active_ = activating;
   Message.Result = 0;
-  if (!activating) return;
+  if (!activating || (Application != nullptr && Application->Finishing())) return;
   if (Screen != nullptr) Screen->SetActiveForm(this);
   if (HIWORD(Message.WParam) == 0 && HandleAllocated() && !IsIconic(Handle())) SetWindowFocus();
 }

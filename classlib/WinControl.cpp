@@ -173,8 +173,8 @@ void TWinControl::CreateHandle() {
     for (auto it = self + 1; it != siblings.end(); ++it) {
       auto* above = dynamic_cast<TWinControl*>(*it);
       if (above != nullptr && above->handle_ != nullptr) {
-        after = GetWindow(above->handle_, GW_HWNDPREV);
-        if (after == nullptr) after = HWND_TOP;
+        // Just below the first later sibling that has a window.
+        after = above->handle_;
         break;
       }
     }

@@ -186,6 +186,21 @@ TEST_F(ModalTest, RunShowsTheMainFormUntilItClosesThenDeletesTheForms) {
   EXPECT_EQ(Application->MainForm(), nullptr);
 }
 
+TEST_F(ModalTest, TheFormsGoAtTheEndWithoutActivatingEachOther) {
+  TTwoButtonForm* main = nullptr;
+  Application->CreateForm(main);
+  TOtherForm* other = nullptr;
+  Application->CreateForm(other);
+  main->WhenActivated = [&] {
+    if (main->activations == 1) other->Show();
+  };
+  other->WhenActivated = [&] { Application->Terminate(); };
+  int main_activations = -1;
+  main->WhenDestroyed = [&] { main_activations = main->activations; };
+  Application->Run();
+  EXPECT_EQ(main_activations, 1);
+}
+
 TEST_F(ModalTest, TerminatingBeforeRunEndsItWithoutShowingTheMainForm) {
   TTwoButtonForm* main = nullptr;
   Application->CreateForm(main);
