@@ -442,6 +442,8 @@ void TCustomForm::HandleActivate(TMessage& Message) {
   Message.Result = 0;
   if (!activating || (Application != nullptr && Application->Finishing())) return;
   if (Screen != nullptr) Screen->SetActiveForm(this);
+  // OnActivate may have activated another window meanwhile.
+  if (!active_) return;
   if (HIWORD(Message.WParam) == 0 && HandleAllocated() && !IsIconic(Handle())) SetWindowFocus();
 }
 
