@@ -885,6 +885,9 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
+    case CM_FOCUSCHANGED:
+      // Offered to every child (CM_FOCUSCHANGED lets buttons show which
+      // one Enter would press).
       Broadcast(Message);
       return;
     case CM_CHILDKEY:
