@@ -45,6 +45,8 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+// Which scroll bars a control shows.
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 enum TControlStyleItem {
   csAcceptsControls,

@@ -40,7 +40,6 @@ enum TGridOption {
 using TGridOptions = Set<TGridOption>;
 enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
 using TGridDrawState = Set<TGridDrawStateItem>;
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 struct TGridRect {
   int Left = 0;
