@@ -1,0 +1,5 @@
+// The built-in controls in one include: their classes, messages, styles and
+// notifications, and what the common controls share.
+#pragma once
+
+#include "platform/ctl/common_controls.h"
