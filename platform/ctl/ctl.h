@@ -2,4 +2,7 @@
 // notifications, and what the common controls share.
 #pragma once
 
+#include "platform/ctl/button.h"
 #include "platform/ctl/common_controls.h"
+#include "platform/ctl/scroll_bar.h"
+#include "platform/ctl/static_control.h"
