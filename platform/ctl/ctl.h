@@ -4,5 +4,6 @@
 
 #include "platform/ctl/button.h"
 #include "platform/ctl/common_controls.h"
+#include "platform/ctl/edit.h"
 #include "platform/ctl/scroll_bar.h"
 #include "platform/ctl/static_control.h"
