@@ -3,7 +3,6 @@
 
 #include "platform/ctl/control_base.h"
 #include "platform/user/builtin_classes.h"
-#include "platform/user/owner_draw.h"
 
 namespace platform::ctl {
 namespace {

@@ -15,7 +15,6 @@
 #include "platform/ctl/ctl.h"
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
-#include "platform/user/owner_draw.h"
 #include "platform/user/user.h"
 
 namespace ctl_test {
