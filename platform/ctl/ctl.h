@@ -3,7 +3,9 @@
 #pragma once
 
 #include "platform/ctl/button.h"
+#include "platform/ctl/combo_box.h"
 #include "platform/ctl/common_controls.h"
 #include "platform/ctl/edit.h"
+#include "platform/ctl/list_box.h"
 #include "platform/ctl/scroll_bar.h"
 #include "platform/ctl/static_control.h"
