@@ -293,19 +293,17 @@ void RestoreFocus(HWND dialog) {
 }
 
 void SetDefaultId(HWND dialog, int id) {
-  const auto old = static_cast<int>(GetWindowLongPtr(dialog, kDefIdSlot)) - 1;
   SetWindowLongPtr(dialog, kDefIdSlot, id + 1);
-  if (old >= 0 && old != id) {
-    HWND previous = FindDescendant(dialog, old);
-    if (previous != nullptr && IsButton(previous)) SetButtonType(previous, BS_PUSHBUTTON);
-  }
   HWND button = FindDescendant(dialog, id);
-  // A focused push button keeps being the default one until it loses the focus.
+  // A focused push button stays the default one until it loses the focus.
   HWND focused = DialogControlOf(dialog, GetFocus());
-  const bool other_push_focused =
-      focused != nullptr && focused != button &&
-      (DialogCode(focused) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON));
-  if (button != nullptr && IsButton(button) && !other_push_focused) {
+  const bool push_focused =
+      focused != nullptr && (DialogCode(focused) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON));
+  for (HWND other : ControlsOf(dialog)) {
+    if (other == button || !IsButton(other) || (push_focused && other == focused)) continue;
+    if ((StyleOf(other) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) SetButtonType(other, BS_PUSHBUTTON);
+  }
+  if (button != nullptr && IsButton(button) && (!push_focused || focused == button)) {
     SetButtonType(button, BS_DEFPUSHBUTTON);
   }
 }
