@@ -30,8 +30,13 @@ LRESULT ControlTest::HostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
       note.from = header->hwndFrom;
       note.id = static_cast<int>(header->idFrom);
       note.code = header->code;
+      // The record's own fields, for the notifications that have more
+      // than the header.
+      std::size_t more = 0;
+      if (header->code == UDN_DELTAPOS) more = sizeof(NMUPDOWN) - sizeof(NMHDR);
+      if (header->code == TCN_KEYDOWN) more = sizeof(NMTCKEYDOWN) - sizeof(NMHDR);
       const BYTE* after = reinterpret_cast<const BYTE*>(header + 1);
-      note.detail.assign(after, after + 16);
+      note.detail.assign(after, after + more);
       test->notes_.push_back(note);
       break;
     }
