@@ -606,6 +606,14 @@ LRESULT ComboBox::DroppedRect(RECT* rect) const {
 
 LRESULT ComboBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_NCCREATE: {
+      // Scroll bars asked for belong to the list, not to the field.
+      const DWORD style = Style();
+      if (style & (WS_VSCROLL | WS_HSCROLL)) {
+        SetWindowLongPtr(hwnd(), GWL_STYLE, static_cast<LONG_PTR>(style & ~(WS_VSCROLL | WS_HSCROLL)));
+      }
+      break;
+    }
     case WM_CREATE:
       MakeParts(reinterpret_cast<const CREATESTRUCT*>(lparam));
       return 0;
