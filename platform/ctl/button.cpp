@@ -421,7 +421,7 @@ class Button : public Control {
         box.top = client.top + (client.bottom - client.top - kCheckBoxSize) / 2;
     }
     box.bottom = box.top + kCheckBoxSize;
-    UINT kind = IsRadioType(type) ? DFCS_BUTTONRADIO
+    UINT kind = IsRadioType(type)                                     ? DFCS_BUTTONRADIO
                 : (IsThreeState(type) && check_ == BST_INDETERMINATE) ? DFCS_BUTTON3STATE
                                                                       : DFCS_BUTTONCHECK;
     DrawFrameControl(dc, &box, DFC_BUTTON,
@@ -446,8 +446,8 @@ class Button : public Control {
                    : (format & DT_CENTER) ? text.left + (text.right - text.left - width) / 2
                                           : text.left;
       focus.right = focus.left + width;
-      focus.top = (format & DT_VCENTER) ? text.top + (text.bottom - text.top - height) / 2
-                                        : text.top;
+      focus.top =
+          (format & DT_VCENTER) ? text.top + (text.bottom - text.top - height) / 2 : text.top;
       focus.bottom = focus.top + height;
       InflateRect(&focus, 1, 1);
       IntersectRect(&focus, &focus, &client);

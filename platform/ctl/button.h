@@ -54,13 +54,13 @@ constexpr LRESULT BST_PUSHED = 0x0004;
 constexpr LRESULT BST_FOCUS = 0x0008;
 
 constexpr UINT BM_GETCHECK = 0x00F0;
-constexpr UINT BM_SETCHECK = 0x00F1;   // wParam BST_*
+constexpr UINT BM_SETCHECK = 0x00F1;  // wParam BST_*
 constexpr UINT BM_GETSTATE = 0x00F2;
-constexpr UINT BM_SETSTATE = 0x00F3;   // wParam TRUE: drawn pushed
-constexpr UINT BM_SETSTYLE = 0x00F4;   // wParam style, lParam redraw
+constexpr UINT BM_SETSTATE = 0x00F3;  // wParam TRUE: drawn pushed
+constexpr UINT BM_SETSTYLE = 0x00F4;  // wParam style, lParam redraw
 constexpr UINT BM_CLICK = 0x00F5;
-constexpr UINT BM_GETIMAGE = 0x00F6;   // wParam IMAGE_BITMAP / IMAGE_ICON
-constexpr UINT BM_SETIMAGE = 0x00F7;   // wParam IMAGE_*, lParam the image; returns the old one
+constexpr UINT BM_GETIMAGE = 0x00F6;  // wParam IMAGE_BITMAP / IMAGE_ICON
+constexpr UINT BM_SETIMAGE = 0x00F7;  // wParam IMAGE_*, lParam the image; returns the old one
 constexpr UINT BM_SETDONTCLICK = 0x00F8;
 
 // Notifications (high word of WM_COMMAND's wParam).

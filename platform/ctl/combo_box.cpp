@@ -122,7 +122,8 @@ LRESULT ComboEditProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
         if (combo->ComboKey(static_cast<UINT>(wparam), false)) return 0;
         break;
       case WM_SYSKEYDOWN:
-        if ((wparam == VK_DOWN || wparam == VK_UP) && combo->ComboKey(static_cast<UINT>(wparam), true))
+        if ((wparam == VK_DOWN || wparam == VK_UP) &&
+            combo->ComboKey(static_cast<UINT>(wparam), true))
           return 0;
         break;
       case WM_CHAR:
@@ -141,7 +142,8 @@ LRESULT ComboEditProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
       }
       case WM_KILLFOCUS: {
         LRESULT result = CallWindowProc(g_edit_proc, edit, message, wparam, lparam);
-        if (ComboBox* again = ComboOf(GetParent(edit))) again->FocusOut(reinterpret_cast<HWND>(wparam));
+        if (ComboBox* again = ComboOf(GetParent(edit)))
+          again->FocusOut(reinterpret_cast<HWND>(wparam));
         return result;
       }
     }
@@ -312,9 +314,9 @@ void ComboBox::MakeParts(const CREATESTRUCT* cs) {
   }
   full_height_ = cs->cy;
   if (IsSimple()) {
-    list_ = CreateWindowEx(WS_EX_CLIENTEDGE, "ComboLBox", "",
-                           WS_CHILD | WS_VISIBLE | list_style, 0, FieldHeight(), cs->cx,
-                           std::max(0, cs->cy - FieldHeight()), hwnd(), nullptr, nullptr, hwnd());
+    list_ = CreateWindowEx(WS_EX_CLIENTEDGE, "ComboLBox", "", WS_CHILD | WS_VISIBLE | list_style, 0,
+                           FieldHeight(), cs->cx, std::max(0, cs->cy - FieldHeight()), hwnd(),
+                           nullptr, nullptr, hwnd());
   } else {
     list_ = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, "ComboLBox", "",
                            WS_POPUP | WS_BORDER | list_style, 0, 0, cs->cx, 10, hwnd(), nullptr,
@@ -325,10 +327,9 @@ void ComboBox::MakeParts(const CREATESTRUCT* cs) {
     if (style & CBS_AUTOHSCROLL) edit_style |= ES_AUTOHSCROLL;
     if (style & CBS_UPPERCASE) edit_style |= ES_UPPERCASE;
     if (style & CBS_LOWERCASE) edit_style |= ES_LOWERCASE;
-    edit_ = CreateWindowEx(0, "EDIT", cs->lpszName != nullptr ? cs->lpszName : "", edit_style, 0,
-                           0, 10, 10, hwnd(),
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboEditId)), nullptr,
-                           nullptr);
+    edit_ = CreateWindowEx(
+        0, "EDIT", cs->lpszName != nullptr ? cs->lpszName : "", edit_style, 0, 0, 10, 10, hwnd(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboEditId)), nullptr, nullptr);
     if (edit_ != nullptr) {
       if (g_edit_proc == nullptr) {
         g_edit_proc = reinterpret_cast<WNDPROC>(GetWindowLongPtr(edit_, GWLP_WNDPROC));
@@ -470,7 +471,9 @@ bool ComboBox::ComboKey(UINT vk, bool alt) {
   const int page = std::max(1, list->VisibleRows() - 1);
   int target = current;
   switch (vk) {
-    case VK_UP: target = current < 0 ? 0 : current - 1; break;
+    case VK_UP:
+      target = current < 0 ? 0 : current - 1;
+      break;
     case VK_DOWN:
       if (!dropped_ && extended_ui_) {
         Drop();
@@ -478,8 +481,12 @@ bool ComboBox::ComboKey(UINT vk, bool alt) {
       }
       target = current + 1;
       break;
-    case VK_PRIOR: target = current - page; break;
-    case VK_NEXT: target = current + page; break;
+    case VK_PRIOR:
+      target = current - page;
+      break;
+    case VK_NEXT:
+      target = current + page;
+      break;
     case VK_HOME:
     case VK_END:
       // In an edit field these belong to the text.
@@ -573,8 +580,8 @@ void ComboBox::Paint() {
   HBRUSH face = ControlColor(dc, WM_CTLCOLORSTATIC);
   FillRect(dc, &client, face);
   RECT field{client.left, client.top, client.right, FieldHeight()};
-  HBRUSH paper = ControlColor(dc, (Enabled() && HasEdit()) || !HasEdit() ? WM_CTLCOLOREDIT
-                                                                         : WM_CTLCOLORSTATIC);
+  HBRUSH paper = ControlColor(
+      dc, (Enabled() && HasEdit()) || !HasEdit() ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC);
   RECT inside = field;
   InflateRect(&inside, -kEdge, -kEdge);
   FillRect(dc, &inside, paper);
@@ -610,7 +617,8 @@ LRESULT ComboBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // Scroll bars asked for belong to the list, not to the field.
       const DWORD style = Style();
       if (style & (WS_VSCROLL | WS_HSCROLL)) {
-        SetWindowLongPtr(hwnd(), GWL_STYLE, static_cast<LONG_PTR>(style & ~(WS_VSCROLL | WS_HSCROLL)));
+        SetWindowLongPtr(hwnd(), GWL_STYLE,
+                         static_cast<LONG_PTR>(style & ~(WS_VSCROLL | WS_HSCROLL)));
       }
       break;
     }
@@ -870,8 +878,8 @@ LRESULT ComboBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (info == nullptr) return FALSE;
       info->rcItem = TextRect();
       info->rcButton = ButtonRect();
-      info->stateButton = IsSimple() ? STATE_SYSTEM_INVISIBLE
-                                     : (button_pressed_ ? STATE_SYSTEM_PRESSED : 0u);
+      info->stateButton =
+          IsSimple() ? STATE_SYSTEM_INVISIBLE : (button_pressed_ ? STATE_SYSTEM_PRESSED : 0u);
       info->hwndCombo = hwnd();
       info->hwndItem = edit_ != nullptr ? edit_ : hwnd();
       info->hwndList = list_;
@@ -898,5 +906,6 @@ const platform::BuiltinClass kComboListClass("ComboLBox", &RegisterComboListClas
 }  // namespace platform::ctl
 
 BOOL GetComboBoxInfo(HWND combo, COMBOBOXINFO* info) {
-  return static_cast<BOOL>(SendMessage(combo, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(info)));
+  return static_cast<BOOL>(
+      SendMessage(combo, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(info)));
 }

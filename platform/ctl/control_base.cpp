@@ -99,8 +99,8 @@ HBRUSH Control::ControlColor(HDC dc, UINT message) {
                                                  reinterpret_cast<LPARAM>(hwnd_)));
   }
   if (brush == nullptr) {
-    brush = reinterpret_cast<HBRUSH>(DefWindowProc(
-        hwnd_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd_)));
+    brush = reinterpret_cast<HBRUSH>(DefWindowProc(hwnd_, message, reinterpret_cast<WPARAM>(dc),
+                                                   reinterpret_cast<LPARAM>(hwnd_)));
   }
   return brush;
 }

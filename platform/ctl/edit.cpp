@@ -291,10 +291,9 @@ void Edit::Relayout() {
       widest_line_ = std::max(widest_line_, Prefix(measure.dc(), l.start, l.end).back());
     }
   }
-  const std::size_t last_first =
-      lines_.size() > static_cast<std::size_t>(VisibleLines())
-          ? lines_.size() - static_cast<std::size_t>(VisibleLines())
-          : 0;
+  const std::size_t last_first = lines_.size() > static_cast<std::size_t>(VisibleLines())
+                                     ? lines_.size() - static_cast<std::size_t>(VisibleLines())
+                                     : 0;
   first_line_ = std::min(first_line_, last_first);
   if (Wraps()) x_offset_ = 0;
   UpdateScrollBars();
@@ -676,8 +675,8 @@ void Edit::VerticalMove(int lines, bool extend) {
   }
   const std::size_t line = LineOfPosition(lines_, caret_);
   if (desired_x_ < 0) desired_x_ = XInLine(line, caret_);
-  const long target = std::clamp<long>(static_cast<long>(line) + lines, 0,
-                                       static_cast<long>(lines_.size()) - 1);
+  const long target =
+      std::clamp<long>(static_cast<long>(line) + lines, 0, static_cast<long>(lines_.size()) - 1);
   if (static_cast<std::size_t>(target) == line) return;
   const int column = desired_x_;
   MoveCaret(ClosestInLine(static_cast<std::size_t>(target), column), extend, true);
@@ -731,7 +730,8 @@ LRESULT Edit::KeyDown(UINT vk) {
       const EditLine& l = lines_[line];
       std::size_t end = l.end;
       // The end of a line wrapped after a blank is before that blank.
-      if (l.soft() && end > l.start && line + 1 < lines_.size()) end = PreviousCharacter(text_, end);
+      if (l.soft() && end > l.start && line + 1 < lines_.size())
+        end = PreviousCharacter(text_, end);
       MoveCaret(end, shift);
       return 0;
     }
@@ -831,14 +831,28 @@ void Edit::OnScroll(bool vertical, WORD code, int pos) {
     const int page = VisibleLines();
     bool moved = false;
     switch (code) {
-      case SB_LINEUP: moved = ScrollLines(-1); break;
-      case SB_LINEDOWN: moved = ScrollLines(1); break;
-      case SB_PAGEUP: moved = ScrollLines(-page); break;
-      case SB_PAGEDOWN: moved = ScrollLines(page); break;
-      case SB_TOP: moved = ScrollTo(0); break;
-      case SB_BOTTOM: moved = ScrollTo(lines_.size()); break;
+      case SB_LINEUP:
+        moved = ScrollLines(-1);
+        break;
+      case SB_LINEDOWN:
+        moved = ScrollLines(1);
+        break;
+      case SB_PAGEUP:
+        moved = ScrollLines(-page);
+        break;
+      case SB_PAGEDOWN:
+        moved = ScrollLines(page);
+        break;
+      case SB_TOP:
+        moved = ScrollTo(0);
+        break;
+      case SB_BOTTOM:
+        moved = ScrollTo(lines_.size());
+        break;
       case SB_THUMBTRACK:
-      case SB_THUMBPOSITION: moved = ScrollTo(static_cast<std::size_t>(std::max(0, pos))); break;
+      case SB_THUMBPOSITION:
+        moved = ScrollTo(static_cast<std::size_t>(std::max(0, pos)));
+        break;
     }
     if (moved) NotifyCommand(EN_VSCROLL);
     return;
@@ -847,14 +861,28 @@ void Edit::OnScroll(bool vertical, WORD code, int pos) {
   const int page = std::max(1, static_cast<int>(r.right - r.left));
   const int old = x_offset_;
   switch (code) {
-    case SB_LINELEFT: ScrollHorizontally(x_offset_ - AverageCharWidth()); break;
-    case SB_LINERIGHT: ScrollHorizontally(x_offset_ + AverageCharWidth()); break;
-    case SB_PAGELEFT: ScrollHorizontally(x_offset_ - page); break;
-    case SB_PAGERIGHT: ScrollHorizontally(x_offset_ + page); break;
-    case SB_LEFT: ScrollHorizontally(0); break;
-    case SB_RIGHT: ScrollHorizontally(std::max(0, widest_line_ - page)); break;
+    case SB_LINELEFT:
+      ScrollHorizontally(x_offset_ - AverageCharWidth());
+      break;
+    case SB_LINERIGHT:
+      ScrollHorizontally(x_offset_ + AverageCharWidth());
+      break;
+    case SB_PAGELEFT:
+      ScrollHorizontally(x_offset_ - page);
+      break;
+    case SB_PAGERIGHT:
+      ScrollHorizontally(x_offset_ + page);
+      break;
+    case SB_LEFT:
+      ScrollHorizontally(0);
+      break;
+    case SB_RIGHT:
+      ScrollHorizontally(std::max(0, widest_line_ - page));
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: ScrollHorizontally(pos); break;
+    case SB_THUMBPOSITION:
+      ScrollHorizontally(pos);
+      break;
   }
   if (x_offset_ != old) NotifyCommand(EN_HSCROLL);
 }
@@ -979,7 +1007,8 @@ LRESULT Edit::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
           ScrollLines(1);
         }
         if (!Wraps() && drag_point_.x < r.left) ScrollHorizontally(x_offset_ - AverageCharWidth());
-        if (!Wraps() && drag_point_.x >= r.right) ScrollHorizontally(x_offset_ + AverageCharWidth());
+        if (!Wraps() && drag_point_.x >= r.right)
+          ScrollHorizontally(x_offset_ + AverageCharWidth());
         MoveCaret(PositionAt(drag_point_), true);
       }
       return 0;
@@ -1063,7 +1092,8 @@ LRESULT Edit::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         // The unselected characters on the lines the selection touches.
         const EditLine& first = lines_[LineOfPosition(lines_, SelStart())];
         const EditLine& last = lines_[LineOfPosition(lines_, SelEnd())];
-        return static_cast<LRESULT>((SelStart() - first.start) + (last.end - std::min(SelEnd(), last.end)));
+        return static_cast<LRESULT>((SelStart() - first.start) +
+                                    (last.end - std::min(SelEnd(), last.end)));
       }
       const std::size_t at = pos < 0 ? caret_ : std::min<std::size_t>(pos, text_.size());
       const EditLine& l = lines_[LineOfPosition(lines_, at)];
@@ -1084,8 +1114,8 @@ LRESULT Edit::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (!Multiline()) return FALSE;
       const std::size_t before = first_line_;
       OnScroll(true, static_cast<WORD>(wparam), 0);
-      return MAKELRESULT(static_cast<WORD>(static_cast<int>(first_line_) - static_cast<int>(before)),
-                         TRUE);
+      return MAKELRESULT(
+          static_cast<WORD>(static_cast<int>(first_line_) - static_cast<int>(before)), TRUE);
     }
     case EM_LINESCROLL:
       if (!Wraps()) ScrollHorizontally(x_offset_ + static_cast<int>(wparam) * AverageCharWidth());
@@ -1144,7 +1174,7 @@ LRESULT Edit::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case EM_SETTABSTOPS:
       tab_stop_ = wparam == 0 || lparam == 0 ? kDefaultTabStop
-                                              : std::max(1, *reinterpret_cast<const int*>(lparam));
+                                             : std::max(1, *reinterpret_cast<const int*>(lparam));
       Relayout();
       Invalidate(false);
       return TRUE;

@@ -138,7 +138,8 @@ LRESULT ListBox::CopyText(int index, LPARAM buffer) const {
     if (buffer != 0) std::memcpy(reinterpret_cast<void*>(buffer), &item.data, sizeof(item.data));
     return sizeof(item.data);
   }
-  if (buffer != 0) std::memcpy(reinterpret_cast<char*>(buffer), item.text.c_str(), item.text.size() + 1);
+  if (buffer != 0)
+    std::memcpy(reinterpret_cast<char*>(buffer), item.text.c_str(), item.text.size() + 1);
   return static_cast<LRESULT>(item.text.size());
 }
 
@@ -338,9 +339,9 @@ void ListBox::MeasureOwnerDrawn() {
 }
 
 void ListBox::PaintItem(HDC dc, int index, const RECT& rect) {
-  const bool selected = !(Style() & LBS_NOSEL) &&
-                        (IsMulti() ? items_[static_cast<std::size_t>(index)].selected
-                                   : index == selected_);
+  const bool selected =
+      !(Style() & LBS_NOSEL) &&
+      (IsMulti() ? items_[static_cast<std::size_t>(index)].selected : index == selected_);
   const bool focus = Focused() && index == caret_;
   if (IsOwnerDrawn()) {
     HWND target = OwnerDrawTarget();
@@ -350,8 +351,8 @@ void ListBox::PaintItem(HDC dc, int index, const RECT& rect) {
     draw.CtlID = static_cast<UINT>(OwnerDrawId());
     draw.itemID = static_cast<UINT>(index);
     draw.itemAction = ODA_DRAWENTIRE;
-    draw.itemState = (selected ? ODS_SELECTED : 0u) | (focus ? ODS_FOCUS : 0u) |
-                     (Enabled() ? 0u : ODS_DISABLED);
+    draw.itemState =
+        (selected ? ODS_SELECTED : 0u) | (focus ? ODS_FOCUS : 0u) | (Enabled() ? 0u : ODS_DISABLED);
     draw.hwndItem = OwnerDrawItemWindow();
     draw.hDC = dc;
     draw.rcItem = rect;
@@ -423,14 +424,28 @@ void ListBox::Paint() {
 void ListBox::Scroll(WORD code, int pos) {
   const int page = std::max(1, VisibleRows() - 1);
   switch (code) {
-    case SB_LINEUP: SetTop(top_ - 1); break;
-    case SB_LINEDOWN: SetTop(top_ + 1); break;
-    case SB_PAGEUP: SetTop(top_ - page); break;
-    case SB_PAGEDOWN: SetTop(top_ + page); break;
-    case SB_TOP: SetTop(0); break;
-    case SB_BOTTOM: SetTop(Count()); break;
+    case SB_LINEUP:
+      SetTop(top_ - 1);
+      break;
+    case SB_LINEDOWN:
+      SetTop(top_ + 1);
+      break;
+    case SB_PAGEUP:
+      SetTop(top_ - page);
+      break;
+    case SB_PAGEDOWN:
+      SetTop(top_ + page);
+      break;
+    case SB_TOP:
+      SetTop(0);
+      break;
+    case SB_BOTTOM:
+      SetTop(Count());
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: SetTop(pos); break;
+    case SB_THUMBPOSITION:
+      SetTop(pos);
+      break;
   }
 }
 
@@ -466,7 +481,8 @@ void ListBox::MouseMove(POINT pt) {
   track_point_ = pt;
   RECT client = Client();
   if (pt.y < client.top || pt.y >= client.bottom) return;  // the timer scrolls
-  const int index = std::min(top_ + std::max(0, static_cast<int>(pt.y)) / ItemHeight(), Count() - 1);
+  const int index =
+      std::min(top_ + std::max(0, static_cast<int>(pt.y)) / ItemHeight(), Count() - 1);
   if (!IsMulti()) {
     if (index != selected_) UserSelect(index, false, false, false);
   } else if (IsExtended() && index != caret_) {
@@ -491,8 +507,8 @@ LRESULT ListBox::KeyDown(UINT vk) {
     HWND parent = Parent();
     LRESULT answer = parent == nullptr
                          ? -1
-                         : SendMessage(parent, WM_VKEYTOITEM, MAKEWPARAM(static_cast<WORD>(vk),
-                                                                         static_cast<WORD>(caret_)),
+                         : SendMessage(parent, WM_VKEYTOITEM,
+                                       MAKEWPARAM(static_cast<WORD>(vk), static_cast<WORD>(caret_)),
                                        reinterpret_cast<LPARAM>(hwnd()));
     if (!alive() || answer == -2) return 0;
     if (answer >= 0) {
@@ -509,13 +525,25 @@ LRESULT ListBox::KeyDown(UINT vk) {
   int target = from;
   switch (vk) {
     case VK_UP:
-    case VK_LEFT: target = from - step; break;
+    case VK_LEFT:
+      target = from - step;
+      break;
     case VK_DOWN:
-    case VK_RIGHT: target = from + step; break;
-    case VK_PRIOR: target = from - page; break;
-    case VK_NEXT: target = from + page; break;
-    case VK_HOME: target = 0; break;
-    case VK_END: target = Count() - 1; break;
+    case VK_RIGHT:
+      target = from + step;
+      break;
+    case VK_PRIOR:
+      target = from - page;
+      break;
+    case VK_NEXT:
+      target = from + page;
+      break;
+    case VK_HOME:
+      target = 0;
+      break;
+    case VK_END:
+      target = Count() - 1;
+      break;
     case VK_SPACE:
       if (IsMulti() && (!IsExtended() || ctrl)) UserSelect(caret_, false, true, true);
       return 0;
@@ -643,12 +671,22 @@ LRESULT ListBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       const int page = std::max(1, static_cast<int>(r.right - r.left));
       int x = x_offset_;
       switch (LOWORD(wparam)) {
-        case SB_LINELEFT: x -= AverageCharWidth(); break;
-        case SB_LINERIGHT: x += AverageCharWidth(); break;
-        case SB_PAGELEFT: x -= page; break;
-        case SB_PAGERIGHT: x += page; break;
+        case SB_LINELEFT:
+          x -= AverageCharWidth();
+          break;
+        case SB_LINERIGHT:
+          x += AverageCharWidth();
+          break;
+        case SB_PAGELEFT:
+          x -= page;
+          break;
+        case SB_PAGERIGHT:
+          x += page;
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: x = static_cast<SHORT>(HIWORD(wparam)); break;
+        case SB_THUMBPOSITION:
+          x = static_cast<SHORT>(HIWORD(wparam));
+          break;
       }
       x = std::clamp(x, 0, std::max(0, horizontal_extent_ - page));
       if (x != x_offset_) {

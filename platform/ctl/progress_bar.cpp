@@ -105,8 +105,8 @@ class ProgressBar : public Control {
     RECT client = Client();
     RECT frame = client;
     DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-    HBRUSH back = back_color_ == CLR_DEFAULT ? GetSysColorBrush(COLOR_3DFACE)
-                                              : CreateSolidBrush(back_color_);
+    HBRUSH back =
+        back_color_ == CLR_DEFAULT ? GetSysColorBrush(COLOR_3DFACE) : CreateSolidBrush(back_color_);
     FillRect(dc, &frame, back);
     if (back_color_ != CLR_DEFAULT) DeleteObject(back);
     RECT inner = frame;
@@ -124,8 +124,9 @@ class ProgressBar : public Control {
     const int block = (Style() & PBS_SMOOTH) ? length : std::max(2, thickness * 2 / 3);
     for (int start = 0; start < filled; start += block + kBlockGap) {
       const int end = std::min(start + block, (Style() & PBS_SMOOTH) ? filled : length);
-      RECT piece = vertical ? RECT{inner.left, inner.bottom - end, inner.right, inner.bottom - start}
-                            : RECT{inner.left + start, inner.top, inner.left + end, inner.bottom};
+      RECT piece = vertical
+                       ? RECT{inner.left, inner.bottom - end, inner.right, inner.bottom - start}
+                       : RECT{inner.left + start, inner.top, inner.left + end, inner.bottom};
       FillRect(dc, &piece, brush);
     }
     DeleteObject(brush);

@@ -11,13 +11,13 @@ constexpr DWORD PBS_VERTICAL = 0x04;
 constexpr DWORD PBS_MARQUEE = 0x08;
 
 // The range starts 0..100, the step 10.
-constexpr UINT PBM_SETRANGE = WM_USER + 1;     // lParam MAKELPARAM(low, high); the old range
-constexpr UINT PBM_SETPOS = WM_USER + 2;       // wParam position; the old position
-constexpr UINT PBM_DELTAPOS = WM_USER + 3;     // wParam increment; the old position
-constexpr UINT PBM_SETSTEP = WM_USER + 4;      // wParam step; the old step
-constexpr UINT PBM_STEPIT = WM_USER + 5;       // past the high end starts again at the low end
-constexpr UINT PBM_SETRANGE32 = WM_USER + 6;   // wParam low, lParam high
-constexpr UINT PBM_GETRANGE = WM_USER + 7;     // wParam TRUE: low; lParam PBRANGE* or null
+constexpr UINT PBM_SETRANGE = WM_USER + 1;    // lParam MAKELPARAM(low, high); the old range
+constexpr UINT PBM_SETPOS = WM_USER + 2;      // wParam position; the old position
+constexpr UINT PBM_DELTAPOS = WM_USER + 3;    // wParam increment; the old position
+constexpr UINT PBM_SETSTEP = WM_USER + 4;     // wParam step; the old step
+constexpr UINT PBM_STEPIT = WM_USER + 5;      // past the high end starts again at the low end
+constexpr UINT PBM_SETRANGE32 = WM_USER + 6;  // wParam low, lParam high
+constexpr UINT PBM_GETRANGE = WM_USER + 7;    // wParam TRUE: low; lParam PBRANGE* or null
 constexpr UINT PBM_GETPOS = WM_USER + 8;
 constexpr UINT PBM_SETBARCOLOR = WM_USER + 9;  // lParam COLORREF (CLR_DEFAULT: the highlight)
 constexpr UINT PBM_SETBKCOLOR = CCM_SETBKCOLOR;

@@ -143,8 +143,8 @@ void TrackWindowBar(HWND hwnd, bool vertical, POINT screen_pt) {
   };
   site.enabled = [hwnd] { return IsWindowEnabled(hwnd) != FALSE; };
   site.send = [hwnd, vertical](WORD code, int pos) {
-    SendMessage(hwnd, vertical ? WM_VSCROLL : WM_HSCROLL,
-                MAKEWPARAM(code, static_cast<WORD>(pos)), 0);
+    SendMessage(hwnd, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, static_cast<WORD>(pos)),
+                0);
   };
   site.set_tracking = [hwnd, bar](bool tracking, int pos) {
     ScrollValues v = WindowBar(hwnd, bar);
@@ -333,7 +333,8 @@ class ScrollBarControl : public Control {
     RECT client = Client();
     if (IsGrip()) {
       FillRect(paint.dc(), &client, GetSysColorBrush(COLOR_3DFACE));
-      if (Style() & SBS_SIZEGRIP) DrawFrameControl(paint.dc(), &client, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+      if (Style() & SBS_SIZEGRIP)
+        DrawFrameControl(paint.dc(), &client, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
       return;
     }
     ScrollLayout layout = LayoutScrollBar(client, Vertical(), values_, Enabled());
@@ -441,7 +442,8 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
 BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
   if (info == nullptr || !ValidBar(hwnd, bar)) return FALSE;
   if (bar == SB_CTL) {
-    return static_cast<BOOL>(SendMessage(hwnd, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)));
+    return static_cast<BOOL>(
+        SendMessage(hwnd, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)));
   }
   WindowBar(hwnd, bar).Fill(info);
   return TRUE;
@@ -449,7 +451,8 @@ BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
 
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
   if (!ValidBar(hwnd, bar)) return 0;
-  if (bar == SB_CTL) return static_cast<int>(SendMessage(hwnd, SBM_SETPOS, static_cast<WPARAM>(pos), redraw));
+  if (bar == SB_CTL)
+    return static_cast<int>(SendMessage(hwnd, SBM_SETPOS, static_cast<WPARAM>(pos), redraw));
   ScrollValues values = WindowBar(hwnd, bar);
   const int old = values.pos;
   values.pos = values.Clamp(pos);

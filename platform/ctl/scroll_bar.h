@@ -83,14 +83,14 @@ constexpr DWORD SBS_SIZEBOX = 0x0008;
 constexpr DWORD SBS_SIZEGRIP = 0x0010;
 
 // Scroll-bar control messages.
-constexpr UINT SBM_SETPOS = 0x00E0;          // wParam pos, lParam redraw; old pos
+constexpr UINT SBM_SETPOS = 0x00E0;  // wParam pos, lParam redraw; old pos
 constexpr UINT SBM_GETPOS = 0x00E1;
-constexpr UINT SBM_SETRANGE = 0x00E2;        // wParam min, lParam max
+constexpr UINT SBM_SETRANGE = 0x00E2;  // wParam min, lParam max
 constexpr UINT SBM_SETRANGEREDRAW = 0x00E6;
-constexpr UINT SBM_GETRANGE = 0x00E3;        // wParam int* min, lParam int* max
-constexpr UINT SBM_ENABLE_ARROWS = 0x00E4;   // wParam ESB_*
-constexpr UINT SBM_SETSCROLLINFO = 0x00E9;   // wParam redraw, lParam LPSCROLLINFO; new pos
-constexpr UINT SBM_GETSCROLLINFO = 0x00EA;   // lParam LPSCROLLINFO
+constexpr UINT SBM_GETRANGE = 0x00E3;       // wParam int* min, lParam int* max
+constexpr UINT SBM_ENABLE_ARROWS = 0x00E4;  // wParam ESB_*
+constexpr UINT SBM_SETSCROLLINFO = 0x00E9;  // wParam redraw, lParam LPSCROLLINFO; new pos
+constexpr UINT SBM_GETSCROLLINFO = 0x00EA;  // lParam LPSCROLLINFO
 
 // Returns the new position. With SIF_RANGE or SIF_PAGE a window's own bar
 // is hidden when there is nothing to scroll (range smaller than the page)

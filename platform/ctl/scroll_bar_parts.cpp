@@ -191,8 +191,7 @@ bool ScrollTrack::Begin(const ScrollSite& site, POINT pt) {
   over_ = true;
   last_ = pt;
   if (part == ScrollPart::kThumb) {
-    grab_ = Along(site.vertical, pt) -
-            (site.vertical ? layout.thumb.top : layout.thumb.left);
+    grab_ = Along(site.vertical, pt) - (site.vertical ? layout.thumb.top : layout.thumb.left);
     track_pos_ = values.pos;
     site.set_tracking(true, track_pos_);
     site.redraw(pressed());

@@ -147,7 +147,7 @@ class Static : public Control {
         FillRect(dc, &client, background);
         RECT edge = client;
         DrawEdge(dc, &edge, EDGE_ETCHED,
-                 type == SS_ETCHEDHORZ  ? BF_TOP
+                 type == SS_ETCHEDHORZ   ? BF_TOP
                  : type == SS_ETCHEDVERT ? BF_LEFT
                                          : BF_RECT);
         return;

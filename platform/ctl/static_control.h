@@ -45,7 +45,7 @@ constexpr DWORD SS_PATHELLIPSIS = 0x00008000;
 constexpr DWORD SS_WORDELLIPSIS = 0x0000C000;
 constexpr DWORD SS_ELLIPSISMASK = 0x0000C000;
 
-constexpr UINT STM_SETICON = 0x0170;   // wParam HICON; returns the old one
+constexpr UINT STM_SETICON = 0x0170;  // wParam HICON; returns the old one
 constexpr UINT STM_GETICON = 0x0171;
 constexpr UINT STM_SETIMAGE = 0x0172;  // wParam IMAGE_BITMAP / IMAGE_ICON, lParam the image
 constexpr UINT STM_GETIMAGE = 0x0173;

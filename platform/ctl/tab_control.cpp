@@ -12,10 +12,10 @@
 namespace platform::ctl {
 namespace {
 
-constexpr int kTabsInset = 2;     // room left and above the tabs for the selected one's rise
-constexpr int kFrame = 2;         // the display area's raised edge
-constexpr int kMargin = 2;        // between the edge and the display area
-constexpr int kButtonGap = 3;     // between buttons
+constexpr int kTabsInset = 2;  // room left and above the tabs for the selected one's rise
+constexpr int kFrame = 2;      // the display area's raised edge
+constexpr int kMargin = 2;     // between the edge and the display area
+constexpr int kButtonGap = 3;  // between buttons
 
 class TabControl : public Control {
  public:
@@ -126,7 +126,8 @@ void TabControl::Layout() {
     for (int i : row) total += widths[static_cast<std::size_t>(i)];
     // Several rows are stretched to the full width.
     const bool stretch = rows_ > 1 && !(Style() & TCS_RAGGEDRIGHT);
-    const int extra = stretch ? std::max(0, room - total - gap * (static_cast<int>(row.size()) - 1)) : 0;
+    const int extra =
+        stretch ? std::max(0, room - total - gap * (static_cast<int>(row.size()) - 1)) : 0;
     int x = left;
     for (std::size_t k = 0; k < row.size(); ++k) {
       const int i = row[k];
@@ -411,8 +412,10 @@ LRESULT TabControl::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case TCM_GETROWCOUNT:
       return rows_;
     case TCM_SETITEMSIZE: {
-      const LRESULT old = MAKELRESULT(static_cast<WORD>(tabs_.empty() ? item_size_.cx : tabs_[0].rect.right - tabs_[0].rect.left),
-                                      static_cast<WORD>(TabHeight()));
+      const LRESULT old =
+          MAKELRESULT(static_cast<WORD>(tabs_.empty() ? item_size_.cx
+                                                      : tabs_[0].rect.right - tabs_[0].rect.left),
+                      static_cast<WORD>(TabHeight()));
       item_size_ = SIZE{LOWORD(lparam), HIWORD(lparam)};
       Layout();
       return old;

@@ -99,8 +99,9 @@ TrackBar::Geometry TrackBar::Layout() const {
 int TrackBar::CoordOf(const Geometry& g, int pos) const {
   const std::int64_t span = static_cast<std::int64_t>(max_) - min_;
   if (span <= 0) return g.travel_start;
-  return g.travel_start + static_cast<int>((static_cast<std::int64_t>(std::clamp(pos, min_, max_)) - min_) *
-                                               g.travel / span);
+  return g.travel_start +
+         static_cast<int>((static_cast<std::int64_t>(std::clamp(pos, min_, max_)) - min_) *
+                          g.travel / span);
 }
 
 int TrackBar::PosAt(const Geometry& g, int leading_edge) const {
@@ -114,9 +115,11 @@ std::vector<int> TrackBar::Ticks() const {
   if (Style() & TBS_NOTICKS) return {};
   std::set<int> positions{min_, max_};
   // (A range of more ticks than any screen has pixels shows only its ends.)
-  const std::int64_t count = (static_cast<std::int64_t>(max_) - min_) / std::max(1, tick_frequency_);
+  const std::int64_t count =
+      (static_cast<std::int64_t>(max_) - min_) / std::max(1, tick_frequency_);
   if ((Style() & TBS_AUTOTICKS) && tick_frequency_ > 0 && count <= 8192) {
-    for (std::int64_t p = min_; p <= max_; p += tick_frequency_) positions.insert(static_cast<int>(p));
+    for (std::int64_t p = min_; p <= max_; p += tick_frequency_)
+      positions.insert(static_cast<int>(p));
   }
   for (int t : ticks_) {
     if (t >= min_ && t <= max_) positions.insert(t);

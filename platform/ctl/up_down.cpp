@@ -70,7 +70,8 @@ LRESULT BuddyProc(HWND buddy, UINT message, WPARAM wparam, LPARAM lparam) {
   auto owner = static_cast<HWND>(GetProp(buddy, kBuddyOwner));
   if (auto* updown = static_cast<UpDown*>(ControlOf(owner))) {
     if (message == WM_KEYDOWN && updown->Key(static_cast<UINT>(wparam))) return 0;
-    if (message == WM_KEYUP && (wparam == VK_UP || wparam == VK_DOWN)) updown->KeyUp(static_cast<UINT>(wparam));
+    if (message == WM_KEYUP && (wparam == VK_UP || wparam == VK_DOWN))
+      updown->KeyUp(static_cast<UINT>(wparam));
   }
   return old != nullptr ? CallWindowProc(old, buddy, message, wparam, lparam)
                         : DefWindowProc(buddy, message, wparam, lparam);
@@ -133,7 +134,8 @@ bool UpDown::ReadBuddy(int* pos) const {
   if (buddy_ == nullptr || !IsWindow(buddy_)) return false;
   int length = GetWindowTextLength(buddy_);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(static_cast<std::size_t>(std::max(0, GetWindowText(buddy_, text.data(), length + 1))));
+  text.resize(
+      static_cast<std::size_t>(std::max(0, GetWindowText(buddy_, text.data(), length + 1))));
   std::string digits;
   for (char c : text) {
     if (c == ',' || c == ' ') continue;
@@ -181,7 +183,8 @@ void UpDown::SetBuddy(HWND buddy) {
                    SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
       SetWindowPos(buddy_, nullptr, buddy_rect.left + width, buddy_rect.top,
-                   buddy_rect.right - buddy_rect.left - width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+                   buddy_rect.right - buddy_rect.left - width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       SetWindowPos(hwnd(), nullptr, buddy_rect.left, buddy_rect.top, width, height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -207,7 +210,8 @@ void UpDown::KeyUp(UINT) {
   key_down_ = false;
   if (HWND parent = Parent()) {
     SendMessage(parent, Horizontal() ? WM_HSCROLL : WM_VSCROLL,
-                MAKEWPARAM(SB_ENDSCROLL, static_cast<WORD>(pos_)), reinterpret_cast<LPARAM>(hwnd()));
+                MAKEWPARAM(SB_ENDSCROLL, static_cast<WORD>(pos_)),
+                reinterpret_cast<LPARAM>(hwnd()));
   }
 }
 
@@ -226,7 +230,8 @@ void UpDown::Release() {
   Invalidate(false);
   if (HWND parent = Parent()) {
     SendMessage(parent, Horizontal() ? WM_HSCROLL : WM_VSCROLL,
-                MAKEWPARAM(SB_ENDSCROLL, static_cast<WORD>(pos_)), reinterpret_cast<LPARAM>(hwnd()));
+                MAKEWPARAM(SB_ENDSCROLL, static_cast<WORD>(pos_)),
+                reinterpret_cast<LPARAM>(hwnd()));
   }
 }
 
@@ -282,7 +287,8 @@ LRESULT UpDown::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       SetCapture(hwnd());
       Invalidate(false);
       Step(arrow);
-      if (alive() && pressed_ != Arrow::kNone) SetTimer(hwnd(), kRepeatTimer, kFirstRepeatMs, nullptr);
+      if (alive() && pressed_ != Arrow::kNone)
+        SetTimer(hwnd(), kRepeatTimer, kFirstRepeatMs, nullptr);
       return 0;
     }
     case WM_MOUSEMOVE:

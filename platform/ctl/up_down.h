@@ -30,20 +30,20 @@ constexpr int UD_MAXVAL = 0x7FFF;
 constexpr int UD_MINVAL = -UD_MAXVAL;
 
 // The range starts as 100 (lower) to 0 (upper).
-constexpr UINT UDM_SETRANGE = WM_USER + 101;    // lParam MAKELONG(upper, lower)
-constexpr UINT UDM_GETRANGE = WM_USER + 102;    // MAKELONG(upper, lower)
-constexpr UINT UDM_SETPOS = WM_USER + 103;      // lParam position; the old one
-constexpr UINT UDM_GETPOS = WM_USER + 104;      // MAKELONG(position, error)
-constexpr UINT UDM_SETBUDDY = WM_USER + 105;    // wParam the buddy; the old one
+constexpr UINT UDM_SETRANGE = WM_USER + 101;  // lParam MAKELONG(upper, lower)
+constexpr UINT UDM_GETRANGE = WM_USER + 102;  // MAKELONG(upper, lower)
+constexpr UINT UDM_SETPOS = WM_USER + 103;    // lParam position; the old one
+constexpr UINT UDM_GETPOS = WM_USER + 104;    // MAKELONG(position, error)
+constexpr UINT UDM_SETBUDDY = WM_USER + 105;  // wParam the buddy; the old one
 constexpr UINT UDM_GETBUDDY = WM_USER + 106;
-constexpr UINT UDM_SETACCEL = WM_USER + 107;    // wParam count, lParam UDACCEL*
+constexpr UINT UDM_SETACCEL = WM_USER + 107;  // wParam count, lParam UDACCEL*
 constexpr UINT UDM_GETACCEL = WM_USER + 108;
-constexpr UINT UDM_SETBASE = WM_USER + 109;     // wParam 10 or 16
+constexpr UINT UDM_SETBASE = WM_USER + 109;  // wParam 10 or 16
 constexpr UINT UDM_GETBASE = WM_USER + 110;
 constexpr UINT UDM_SETRANGE32 = WM_USER + 111;  // wParam lower, lParam upper
 constexpr UINT UDM_GETRANGE32 = WM_USER + 112;  // wParam int* lower, lParam int* upper
 constexpr UINT UDM_SETPOS32 = WM_USER + 113;
-constexpr UINT UDM_GETPOS32 = WM_USER + 114;    // lParam BOOL* error
+constexpr UINT UDM_GETPOS32 = WM_USER + 114;  // lParam BOOL* error
 
 constexpr UINT UDN_DELTAPOS = UDN_FIRST - 1;
 

@@ -116,7 +116,8 @@ int DefaultId(HWND dialog) {
       break;
     }
   }
-  SetProp(dialog, kOriginalDefault, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(id >= 0 ? id + 1 : -1)));
+  SetProp(dialog, kOriginalDefault,
+          reinterpret_cast<HANDLE>(static_cast<INT_PTR>(id >= 0 ? id + 1 : -1)));
   return id;
 }
 
@@ -514,7 +515,8 @@ UINT GetDlgItemText(HWND dialog, int id, LPSTR buffer, int buffer_size) {
 }
 
 BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL is_signed) {
-  const std::string text = is_signed ? std::to_string(static_cast<int>(value)) : std::to_string(value);
+  const std::string text =
+      is_signed ? std::to_string(static_cast<int>(value)) : std::to_string(value);
   return SetDlgItemText(dialog, id, text.c_str());
 }
 

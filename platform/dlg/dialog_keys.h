@@ -24,8 +24,8 @@
 #include "platform/user/user_types.h"
 
 // Dialog messages.
-constexpr UINT DM_GETDEFID = WM_USER + 0;    // MAKELRESULT(id, DC_HASDEFID), or 0
-constexpr UINT DM_SETDEFID = WM_USER + 1;    // wParam id
+constexpr UINT DM_GETDEFID = WM_USER + 0;  // MAKELRESULT(id, DC_HASDEFID), or 0
+constexpr UINT DM_SETDEFID = WM_USER + 1;  // wParam id
 constexpr UINT DM_REPOSITION = WM_USER + 2;
 constexpr WORD DC_HASDEFID = 0x534B;
 

@@ -110,8 +110,7 @@ std::string Utf16ToUtf8(const char16_t* in, std::size_t count) {
   std::string out;
   for (std::size_t i = 0; i < count; ++i) {
     char32_t cp = in[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && in[i + 1] >= 0xDC00 &&
-        in[i + 1] < 0xE000) {
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
       ++i;
     }

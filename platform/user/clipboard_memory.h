@@ -42,10 +42,18 @@ UINT GlobalFlags(HGLOBAL block);
 HGLOBAL GlobalHandle(LPCVOID memory);
 
 // The clipboard hands out HANDLE values; these take them as they come.
-inline LPVOID GlobalLock(HANDLE block) { return GlobalLock(static_cast<HGLOBAL>(block)); }
-inline BOOL GlobalUnlock(HANDLE block) { return GlobalUnlock(static_cast<HGLOBAL>(block)); }
-inline SIZE_T GlobalSize(HANDLE block) { return GlobalSize(static_cast<HGLOBAL>(block)); }
-inline HGLOBAL GlobalFree(HANDLE block) { return GlobalFree(static_cast<HGLOBAL>(block)); }
+inline LPVOID GlobalLock(HANDLE block) {
+  return GlobalLock(static_cast<HGLOBAL>(block));
+}
+inline BOOL GlobalUnlock(HANDLE block) {
+  return GlobalUnlock(static_cast<HGLOBAL>(block));
+}
+inline SIZE_T GlobalSize(HANDLE block) {
+  return GlobalSize(static_cast<HGLOBAL>(block));
+}
+inline HGLOBAL GlobalFree(HANDLE block) {
+  return GlobalFree(static_cast<HGLOBAL>(block));
+}
 
 namespace platform {
 

@@ -200,7 +200,7 @@ TEST_F(ButtonTest, StaticTextIsPlacedAsItsStyleSays) {
   EXPECT_EQ(PixelAt(left, 17, 8), face);
   EXPECT_EQ(PixelAt(right, 97, 8), ink);
   EXPECT_EQ(PixelAt(right, 83, 8), face);
-  EXPECT_EQ(PixelAt(centre, 50, 20), ink);   // centred both ways
+  EXPECT_EQ(PixelAt(centre, 50, 20), ink);  // centred both ways
   EXPECT_EQ(PixelAt(centre, 50, 5), face);
   EXPECT_EQ(PixelAt(centre, 33, 20), face);
   // "&&A" shows as "&A": two characters.

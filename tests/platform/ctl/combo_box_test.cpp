@@ -10,7 +10,8 @@ class ComboBoxTest : public ControlTest {
  protected:
   HWND MakeCombo(DWORD style, std::initializer_list<const char*> items, int height = 200) {
     HWND combo = Make("COMBOBOX", "", style | WS_TABSTOP | WS_VSCROLL, 10, 10, 160, height, 400);
-    for (const char* item : items) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const char* item : items)
+      SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     Pump();
     notes_.clear();
     return combo;
@@ -152,8 +153,8 @@ TEST_F(ComboBoxTest, DropDownWithAnEditField) {
   notes_.clear();
   Type("gr");
   EXPECT_EQ(TextOf(combo), "gr");
-  EXPECT_EQ(ComboCodes(combo), (std::vector<UINT>{CBN_EDITUPDATE, CBN_EDITCHANGE, CBN_EDITUPDATE,
-                                                  CBN_EDITCHANGE}));
+  EXPECT_EQ(ComboCodes(combo),
+            (std::vector<UINT>{CBN_EDITUPDATE, CBN_EDITCHANGE, CBN_EDITUPDATE, CBN_EDITCHANGE}));
   // The arrows choose items and the field shows them, selected.
   notes_.clear();
   Press(VK_DOWN);
@@ -182,9 +183,14 @@ TEST_F(ComboBoxTest, SortedItemsFindingAndSelectingByMessages) {
   SendMessage(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "apple");
   EXPECT_EQ(SendMessage(combo, CB_GETLBTEXTLEN, 2, 0), 4);
-  EXPECT_EQ(SendMessage(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("F")), 1);
-  EXPECT_EQ(SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("pe")), CB_ERR);
-  EXPECT_EQ(SendMessage(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("pe")), 2);
+  EXPECT_EQ(
+      SendMessage(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("F")), 1);
+  EXPECT_EQ(SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>("pe")),
+            CB_ERR);
+  EXPECT_EQ(
+      SendMessage(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("pe")),
+      2);
   EXPECT_EQ(TextOf(combo), "pear");
   EXPECT_EQ(SendMessage(combo, CB_SETCURSEL, 7, 0), CB_ERR);
   EXPECT_EQ(CurSel(combo), -1);
@@ -199,7 +205,8 @@ TEST_F(ComboBoxTest, SortedItemsFindingAndSelectingByMessages) {
 
 TEST_F(ComboBoxTest, DroppedWidthAndHeightFollowTheSettings) {
   HWND combo = MakeCombo(CBS_DROPDOWNLIST, {}, 24 + 3 * 16 + 2);
-  for (int i = 0; i < 10; ++i) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("item"));
+  for (int i = 0; i < 10; ++i)
+    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("item"));
   EXPECT_EQ(SendMessage(combo, CB_SETDROPPEDWIDTH, 250, 0), 250);
   EXPECT_EQ(SendMessage(combo, CB_GETDROPPEDWIDTH, 0, 0), 250);
   SendMessage(combo, CB_SHOWDROPDOWN, TRUE, 0);
@@ -213,8 +220,7 @@ TEST_F(ComboBoxTest, DroppedWidthAndHeightFollowTheSettings) {
   SendMessage(combo, CB_SHOWDROPDOWN, FALSE, 0);
   EXPECT_FALSE(Dropped(combo));
   // Near the bottom of the screen the list drops upwards.
-  SetWindowPos(host_, nullptr, 40, platform::ScreenSize().cy - 60, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(host_, nullptr, 40, platform::ScreenSize().cy - 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   SendMessage(combo, CB_SHOWDROPDOWN, TRUE, 0);
   RECT field;
   GetWindowRect(combo, &field);
@@ -232,14 +238,15 @@ TEST_F(ComboBoxTest, DroppedWidthAndHeightFollowTheSettings) {
 
 TEST_F(ComboBoxTest, OwnerDrawnComboAsksForHeightsAndDrawings) {
   measure_height_ = 22;
-  HWND combo = Make("COMBOBOX", "", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 10,
-                    10, 160, 200, 401);
+  HWND combo = Make("COMBOBOX", "", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 10, 10,
+                    160, 200, 401);
   std::vector<Note> measures = NotesOf(WM_MEASUREITEM, static_cast<UINT>(-1));
   EXPECT_EQ(measures.size(), 1u);
   EXPECT_EQ(NotesOf(WM_MEASUREITEM, 0).size(), 1u);
   EXPECT_EQ(SendMessage(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 22);
   EXPECT_EQ(SendMessage(combo, CB_GETITEMHEIGHT, 0, 0), 22);
-  for (const char* item : {"x", "y"}) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  for (const char* item : {"x", "y"})
+    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   SendMessage(combo, CB_SETCURSEL, 1, 0);
   SetFocus(combo);
   notes_.clear();

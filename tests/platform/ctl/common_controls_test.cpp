@@ -24,8 +24,8 @@ NMUPDOWN UpDownDetail(const Note& note) {
 
 TEST_F(CommonControlsTest, UpDownAsksStepsAndWritesItsBuddy) {
   HWND buddy = Make("EDIT", "", ES_AUTOHSCROLL, 10, 10, 80, 24, 1);
-  HWND spin = Make("msctls_updown32", "", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 0, 0, 16,
-                   24, 2);
+  HWND spin = Make("msctls_updown32", "", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 0, 0,
+                   16, 24, 2);
   EXPECT_EQ(reinterpret_cast<HWND>(SendMessage(spin, UDM_GETBUDDY, 0, 0)), buddy);
   // It sits at the buddy's right edge, which gave up the room.
   RECT spin_rect, buddy_rect;
@@ -141,9 +141,8 @@ TEST_F(CommonControlsTest, TrackBarKeysMoveAndNotify) {
       EXPECT_EQ(n.from, track);
     }
   }
-  EXPECT_EQ(codes, (std::vector<UINT>{TB_LINEDOWN, TB_ENDTRACK, TB_PAGEDOWN, TB_ENDTRACK,
-                                      TB_BOTTOM, TB_ENDTRACK, TB_LINEUP, TB_ENDTRACK, TB_TOP,
-                                      TB_ENDTRACK}));
+  EXPECT_EQ(codes, (std::vector<UINT>{TB_LINEDOWN, TB_ENDTRACK, TB_PAGEDOWN, TB_ENDTRACK, TB_BOTTOM,
+                                      TB_ENDTRACK, TB_LINEUP, TB_ENDTRACK, TB_TOP, TB_ENDTRACK}));
   EXPECT_EQ(SendMessage(track, TBM_GETPOS, 0, 0), 0);
   SendMessage(track, TBM_SETPOS, TRUE, 37);
   EXPECT_EQ(SendMessage(track, TBM_GETPOS, 0, 0), 37);
@@ -236,7 +235,8 @@ TEST_F(CommonControlsTest, ProgressBarKeepsItsRangeAndWrapsWhenStepping) {
   Pump();
   EXPECT_EQ(PixelAt(bar, 50, 10), RGB(0, 200, 0));
   EXPECT_EQ(PixelAt(bar, 150, 10), RGB(255, 255, 0));
-  EXPECT_EQ(SendMessage(bar, PBM_SETBARCOLOR, 0, CLR_DEFAULT), static_cast<LRESULT>(RGB(0, 200, 0)));
+  EXPECT_EQ(SendMessage(bar, PBM_SETBARCOLOR, 0, CLR_DEFAULT),
+            static_cast<LRESULT>(RGB(0, 200, 0)));
   Pump();
   EXPECT_EQ(PixelAt(bar, 50, 10), GetSysColor(COLOR_HIGHLIGHT));
 }
@@ -264,7 +264,8 @@ class TabTest : public ControlTest {
       item.mask = TCIF_TEXT | TCIF_PARAM;
       item.pszText = const_cast<char*>(label);
       item.lParam = 100 + index;
-      SendMessage(tabs, TCM_INSERTITEM, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&item));
+      SendMessage(tabs, TCM_INSERTITEM, static_cast<WPARAM>(index++),
+                  reinterpret_cast<LPARAM>(&item));
     }
     Pump();
     notes_.clear();
@@ -298,7 +299,8 @@ TEST_F(TabTest, ClickingATabAsksThenTellsTheParent) {
   EXPECT_EQ(NotesOf(WM_NOTIFY, TCN_SELCHANGE)[0].id, 8);
   // The parent can keep the selection where it is.
   handler_ = [](HWND, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
-    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == TCN_SELCHANGING) return TRUE;
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == TCN_SELCHANGING)
+      return TRUE;
     return std::nullopt;
   };
   notes_.clear();
@@ -314,7 +316,8 @@ TEST_F(TabTest, ClickingATabAsksThenTellsTheParent) {
   EXPECT_EQ(SendMessage(tabs, TCM_GETCURSEL, 0, 0), 2);
   Press(VK_RIGHT);  // no further
   EXPECT_EQ(SendMessage(tabs, TCM_GETCURSEL, 0, 0), 2);
-  EXPECT_EQ(TabCodes(), (std::vector<UINT>{TCN_KEYDOWN, TCN_SELCHANGING, TCN_SELCHANGE, TCN_KEYDOWN}));
+  EXPECT_EQ(TabCodes(),
+            (std::vector<UINT>{TCN_KEYDOWN, TCN_SELCHANGING, TCN_SELCHANGE, TCN_KEYDOWN}));
   // TCM_SETCURSEL tells nobody.
   notes_.clear();
   EXPECT_EQ(SendMessage(tabs, TCM_SETCURSEL, 0, 0), 2);
@@ -368,9 +371,8 @@ TEST_F(TabTest, ButtonsAndSeveralRows) {
   DestroyWindow(buttons);
   // Six tabs of 76 pixels in 200: three rows of two; the selected row lies
   // next to the display area.
-  HWND rows = MakeTabs(TCS_MULTILINE, {"12345678", "12345678", "12345678", "12345678",
-                                       "12345678", "12345678"},
-                       200);
+  HWND rows = MakeTabs(
+      TCS_MULTILINE, {"12345678", "12345678", "12345678", "12345678", "12345678", "12345678"}, 200);
   EXPECT_EQ(SendMessage(rows, TCM_GETROWCOUNT, 0, 0), 3);
   RECT selected = ItemRect(rows, 0);
   RECT later = ItemRect(rows, 5);

@@ -75,8 +75,8 @@ LRESULT ControlTest::HostProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     case WM_DRAWITEM: {
       // Owner-drawn items: red when selected, white otherwise.
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
-      HBRUSH brush = CreateSolidBrush((item->itemState & ODS_SELECTED) ? RGB(255, 0, 0)
-                                                                        : RGB(255, 255, 255));
+      HBRUSH brush =
+          CreateSolidBrush((item->itemState & ODS_SELECTED) ? RGB(255, 0, 0) : RGB(255, 255, 255));
       FillRect(item->hDC, &item->rcItem, brush);
       DeleteObject(brush);
       return TRUE;
@@ -118,9 +118,9 @@ void ControlTest::TearDown() {
 
 HWND ControlTest::Make(const char* class_name, const char* text, DWORD style, int x, int y,
                        int width, int height, int id, DWORD ex_style) {
-  HWND hwnd = CreateWindowEx(ex_style, class_name, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                             height, host_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             nullptr, nullptr);
+  HWND hwnd =
+      CreateWindowEx(ex_style, class_name, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                     host_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   EXPECT_NE(hwnd, nullptr) << class_name;
   if (hwnd != nullptr) SendMessage(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   Pump();

@@ -13,8 +13,8 @@
 
 #include "platform/core/clock.h"
 #include "platform/ctl/ctl.h"
-#include "platform/dlg/dialog_keys.h"
 #include "platform/display/display.h"
+#include "platform/dlg/dialog_keys.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
 

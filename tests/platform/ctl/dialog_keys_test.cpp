@@ -36,9 +36,10 @@ class DialogKeysTest : public ControlTest {
 
   HWND Add(const char* class_name, const char* text, DWORD style, int id, HWND parent = nullptr) {
     const int y = 10 + 26 * static_cast<int>(added_++);
-    HWND control = CreateWindowEx(0, class_name, text, WS_CHILD | WS_VISIBLE | style, 10, y, 150, 22,
-                                  parent != nullptr ? parent : dialog_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    HWND control =
+        CreateWindowEx(0, class_name, text, WS_CHILD | WS_VISIBLE | style, 10, y, 150, 22,
+                       parent != nullptr ? parent : dialog_,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     EXPECT_NE(control, nullptr);
     SendMessage(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
@@ -261,7 +262,8 @@ TEST_F(DialogKeysTest, ItemCallsReachControlsById) {
   EXPECT_STREQ(buffer, "abcdefg");
   EXPECT_TRUE(CheckDlgButton(dialog_, 8, BST_INDETERMINATE));
   EXPECT_EQ(IsDlgButtonChecked(dialog_, 8), static_cast<UINT>(BST_INDETERMINATE));
-  EXPECT_EQ(SendDlgItemMessage(dialog_, 8, BM_GETCHECK, 0, 0), static_cast<LRESULT>(BST_INDETERMINATE));
+  EXPECT_EQ(SendDlgItemMessage(dialog_, 8, BM_GETCHECK, 0, 0),
+            static_cast<LRESULT>(BST_INDETERMINATE));
 }
 
 TEST_F(DialogKeysTest, TheDialogKeepsItsFocusOverDeactivation) {

@@ -222,7 +222,8 @@ TEST_F(EditTest, TheLimitCutsInsertionsShortAndSaysSo) {
 TEST_F(EditTest, ReadOnlyFieldsSelectAndCopyButNeverChange) {
   std::vector<UINT> colour_messages;
   handler_ = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) colour_messages.push_back(message);
+    if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC)
+      colour_messages.push_back(message);
     return std::nullopt;
   };
   HWND edit = MakeEdit(ES_AUTOHSCROLL | ES_READONLY, "fixed");
@@ -295,8 +296,8 @@ TEST_F(EditTest, MultiLineFieldsKeepLinesAndMoveBetweenThem) {
 
 TEST_F(EditTest, LongLinesWrapAtWordsWithoutHorizontalScrolling) {
   // 21 characters fit in 170 pixels (168 + margins).
-  HWND edit = Make("EDIT", "the quick brown fox jumps over the lazy dog", ES_MULTILINE, 10, 10,
-                   170, 100, 200);
+  HWND edit = Make("EDIT", "the quick brown fox jumps over the lazy dog", ES_MULTILINE, 10, 10, 170,
+                   100, 200);
   EXPECT_EQ(SendMessage(edit, EM_GETLINECOUNT, 0, 0), 3);
   EXPECT_EQ(SendMessage(edit, EM_LINEINDEX, 1, 0), 20);  // "jumps..."
   EXPECT_EQ(SendMessage(edit, EM_LINEINDEX, 2, 0), 40);  // "dog"

@@ -9,7 +9,8 @@ class ListBoxTest : public ControlTest {
  protected:
   HWND MakeList(DWORD style, std::initializer_list<const char*> items, int height = 160) {
     HWND list = Make("LISTBOX", "", style | LBS_NOTIFY | WS_TABSTOP, 10, 10, 150, height, 300);
-    for (const char* item : items) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const char* item : items)
+      SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     Pump();
     notes_.clear();
     return list;
@@ -28,7 +29,8 @@ class ListBoxTest : public ControlTest {
   static std::vector<int> Selected(HWND list) {
     int count = static_cast<int>(SendMessage(list, LB_GETSELCOUNT, 0, 0));
     std::vector<int> items(static_cast<std::size_t>(std::max(count, 0)));
-    if (count > 0) SendMessage(list, LB_GETSELITEMS, items.size(), reinterpret_cast<LPARAM>(items.data()));
+    if (count > 0)
+      SendMessage(list, LB_GETSELITEMS, items.size(), reinterpret_cast<LPARAM>(items.data()));
     return items;
   }
 
@@ -47,12 +49,19 @@ TEST_F(ListBoxTest, SortedItemsAndFinding) {
   EXPECT_EQ(ItemText(list, 3), "pear");
   EXPECT_EQ(SendMessage(list, LB_GETTEXTLEN, 2, 0), 6);
   EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("cherry")), 3);
-  EXPECT_EQ(SendMessage(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("AP")), 0);
+  EXPECT_EQ(
+      SendMessage(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("AP")), 0);
   EXPECT_EQ(SendMessage(list, LB_FINDSTRING, 0, reinterpret_cast<LPARAM>("ap")), 1);
   EXPECT_EQ(SendMessage(list, LB_FINDSTRING, 1, reinterpret_cast<LPARAM>("ap")), 0);  // wraps
-  EXPECT_EQ(SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ap")), LB_ERR);
-  EXPECT_EQ(SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("BANANA")), 2);
-  EXPECT_EQ(SendMessage(list, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ch")), 3);
+  EXPECT_EQ(SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>("ap")),
+            LB_ERR);
+  EXPECT_EQ(SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>("BANANA")),
+            2);
+  EXPECT_EQ(
+      SendMessage(list, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ch")),
+      3);
   EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 3);
   // Inserting at a place does not sort.
   EXPECT_EQ(SendMessage(list, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("zebra")), 0);
@@ -165,7 +174,8 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndTypingFindsItems) {
 }
 
 TEST_F(ListBoxTest, LongListsScrollWithKeysBarAndWheel) {
-  HWND list = Make("LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, 10, 10, 150, 160, 300);
+  HWND list =
+      Make("LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, 10, 10, 150, 160, 300);
   for (int i = 0; i < 30; ++i) {
     std::string text = "item " + std::to_string(i);
     SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -202,13 +212,14 @@ TEST_F(ListBoxTest, LongListsScrollWithKeysBarAndWheel) {
 
 TEST_F(ListBoxTest, OwnerDrawnItemsAreMeasuredOnceAndDrawnByTheParent) {
   measure_height_ = 24;
-  HWND list = Make("LISTBOX", "", LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY, 10, 10, 150,
-                   120, 301);
+  HWND list =
+      Make("LISTBOX", "", LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY, 10, 10, 150, 120, 301);
   std::vector<Note> measures = NotesOf(WM_MEASUREITEM, 0);
   ASSERT_EQ(measures.size(), 1u);
   EXPECT_EQ(measures[0].id, 301);
   EXPECT_EQ(SendMessage(list, LB_GETITEMHEIGHT, 0, 0), 24);
-  for (const char* item : {"a", "b", "c"}) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  for (const char* item : {"a", "b", "c"})
+    SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   SendMessage(list, LB_SETCURSEL, 1, 0);
   notes_.clear();
   InvalidateRect(list, nullptr, TRUE);
@@ -231,7 +242,8 @@ TEST_F(ListBoxTest, OwnerDrawnItemsAreMeasuredOnceAndDrawnByTheParent) {
 TEST_F(ListBoxTest, RemovedItemsWithDataAreReported) {
   std::vector<ULONG_PTR> deleted;
   handler_ = [&](HWND, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
-    if (message == WM_DELETEITEM) deleted.push_back(reinterpret_cast<DELETEITEMSTRUCT*>(lparam)->itemData);
+    if (message == WM_DELETEITEM)
+      deleted.push_back(reinterpret_cast<DELETEITEMSTRUCT*>(lparam)->itemData);
     return std::nullopt;
   };
   HWND list = MakeList(0, {"a", "b", "c"});

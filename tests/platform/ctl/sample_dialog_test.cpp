@@ -56,7 +56,8 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   EXPECT_EQ(ScreenPixel(*screen, s.ok, 0, 12), GetSysColor(COLOR_WINDOWFRAME));  // default frame
   EXPECT_EQ(ScreenPixel(*screen, s.list, 100, 2 * 13 + 6), GetSysColor(COLOR_HIGHLIGHT));
   int ticked = 0;  // the check mark inside the box
-  for (int x = 3; x < 10; ++x) ticked += ScreenPixel(*screen, s.check, x, 9) == GetSysColor(COLOR_WINDOWTEXT);
+  for (int x = 3; x < 10; ++x)
+    ticked += ScreenPixel(*screen, s.check, x, 9) == GetSysColor(COLOR_WINDOWTEXT);
   EXPECT_GT(ticked, 0);
   EXPECT_EQ(SendMessage(s.spin, UDM_GETPOS32, 0, 0), 15);
   char buddy[8] = {};
@@ -71,7 +72,8 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   ASSERT_TRUE(platform::SavePng(*screen, "screenshots/sample_dialog_dropped.png"));
   RECT dropped;
   SendMessage(s.combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
-  EXPECT_EQ(screen->Pixel(dropped.left + 60, dropped.top + 1 + 13 + 6), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(screen->Pixel(dropped.left + 60, dropped.top + 1 + 13 + 6),
+            GetSysColor(COLOR_HIGHLIGHT));
   SendMessage(s.combo, CB_SHOWDROPDOWN, FALSE, 0);
 
   DestroyWindow(s.dialog);

@@ -26,12 +26,22 @@ class ScrollBarTest : public ControlTest {
       if (message != WM_VSCROLL || reinterpret_cast<HWND>(lparam) != bar) return std::nullopt;
       int pos = GetScrollPos(bar, SB_CTL);
       switch (LOWORD(wparam)) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= page; break;
-        case SB_PAGEDOWN: pos += page; break;
+        case SB_LINEUP:
+          pos -= line;
+          break;
+        case SB_LINEDOWN:
+          pos += line;
+          break;
+        case SB_PAGEUP:
+          pos -= page;
+          break;
+        case SB_PAGEDOWN:
+          pos += page;
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: pos = static_cast<SHORT>(HIWORD(wparam)); break;
+        case SB_THUMBPOSITION:
+          pos = static_cast<SHORT>(HIWORD(wparam));
+          break;
       }
       SetScrollPos(bar, SB_CTL, pos, TRUE);
       return 0;

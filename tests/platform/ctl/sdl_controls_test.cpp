@@ -49,7 +49,8 @@ class Xvfb {
       const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
       if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) continue;
       const std::string display = ":" + std::to_string(number);
-      std::vector<std::string> args{"Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp"};
+      std::vector<std::string> args{"Xvfb",       display,     "-screen", "0",
+                                    "800x600x24", "-nolisten", "tcp"};
       std::vector<char*> argv;
       for (auto& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -87,7 +88,8 @@ class Xvfb {
   Display* display() const { return display_; }
 
   COLORREF Pixel(int x, int y) {
-    XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr) return CLR_INVALID;
     const unsigned long p = XGetPixel(image, 0, 0);
     XDestroyImage(image);
@@ -154,26 +156,28 @@ std::string ReadXClipboard(Display* d) {
   XFlush(d);
   std::string text;
   bool answered = false;
-  PumpUntil([&] {
-    while (XPending(d) > 0) {
-      XEvent event;
-      XNextEvent(d, &event);
-      if (event.type != SelectionNotify) continue;
-      answered = true;
-      if (event.xselection.property == None) return true;
-      Atom type = None;
-      int format = 0;
-      unsigned long count = 0, left = 0;
-      unsigned char* data = nullptr;
-      XGetWindowProperty(d, window, property, 0, 1 << 16, True, AnyPropertyType, &type, &format,
-                         &count, &left, &data);
-      if (data != nullptr) {
-        text.assign(reinterpret_cast<char*>(data), count);
-        XFree(data);
-      }
-    }
-    return answered;
-  }, 10);
+  PumpUntil(
+      [&] {
+        while (XPending(d) > 0) {
+          XEvent event;
+          XNextEvent(d, &event);
+          if (event.type != SelectionNotify) continue;
+          answered = true;
+          if (event.xselection.property == None) return true;
+          Atom type = None;
+          int format = 0;
+          unsigned long count = 0, left = 0;
+          unsigned char* data = nullptr;
+          XGetWindowProperty(d, window, property, 0, 1 << 16, True, AnyPropertyType, &type, &format,
+                             &count, &left, &data);
+          if (data != nullptr) {
+            text.assign(reinterpret_cast<char*>(data), count);
+            XFree(data);
+          }
+        }
+        return answered;
+      },
+      10);
   XDestroyWindow(d, window);
   return text;
 }
@@ -252,7 +256,8 @@ TEST(SdlControlsTest, TheSampleDialogWorksOnARealXServer) {
   EXPECT_TRUE(PumpUntil([&] {
     return x.Pixel(bar.x, bar.y) == GetSysColor(COLOR_HIGHLIGHT) &&
            x.Pixel(frame.x, frame.y) == GetSysColor(COLOR_WINDOWFRAME);
-  })) << std::hex << x.Pixel(bar.x, bar.y);
+  })) << std::hex
+      << x.Pixel(bar.x, bar.y);
 
   // A click on the check box clears it.
   const POINT box = OnScreen(s.check, 6, 9);
