@@ -160,13 +160,10 @@ ComboBox* ComboList::Combo() const {
 }
 
 HBRUSH ComboList::Background(HDC dc) {
-  HWND parent = GetParent(combo_);
-  HBRUSH brush = nullptr;
-  if (parent != nullptr) {
-    brush = reinterpret_cast<HBRUSH>(SendMessage(parent, WM_CTLCOLORLISTBOX,
-                                                 reinterpret_cast<WPARAM>(dc),
-                                                 reinterpret_cast<LPARAM>(hwnd())));
-  }
+  // The combo box is asked (and asks its parent), with the list as lParam.
+  auto brush = reinterpret_cast<HBRUSH>(SendMessage(combo_, WM_CTLCOLORLISTBOX,
+                                                    reinterpret_cast<WPARAM>(dc),
+                                                    reinterpret_cast<LPARAM>(hwnd())));
   if (brush == nullptr) {
     brush = reinterpret_cast<HBRUSH>(DefWindowProc(hwnd(), WM_CTLCOLORLISTBOX,
                                                    reinterpret_cast<WPARAM>(dc),

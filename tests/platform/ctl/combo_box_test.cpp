@@ -285,6 +285,22 @@ TEST_F(ComboBoxTest, SimpleComboShowsItsListAlways) {
   EXPECT_FALSE(Dropped(combo));
 }
 
+TEST_F(ComboBoxTest, TheDroppedListAsksForItsColoursThroughTheComboBox) {
+  HWND asked_with = nullptr;
+  handler_ = [&](HWND, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
+    if (message != WM_CTLCOLORLISTBOX) return std::nullopt;
+    asked_with = reinterpret_cast<HWND>(lparam);
+    static HBRUSH yellow = CreateSolidBrush(RGB(255, 255, 0));
+    return reinterpret_cast<LRESULT>(yellow);
+  };
+  HWND combo = MakeCombo(CBS_DROPDOWNLIST, {"a"});
+  SendMessage(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  Pump();
+  EXPECT_EQ(asked_with, ListOf(combo));
+  EXPECT_EQ(PixelAt(ListOf(combo), 100, 5), RGB(255, 255, 0));
+  SendMessage(combo, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 TEST_F(ComboBoxTest, LosingTheFocusClosesTheListAndIsReported) {
   HWND combo = MakeCombo(CBS_DROPDOWNLIST, {"a", "b"});
   HWND other = Make("BUTTON", "x", BS_PUSHBUTTON, 300, 10, 40, 20, 3);
