@@ -320,6 +320,9 @@ void TCustomForm::ShowingChanged() {
       if (form_style_ == fsStayOnTop) ApplyStayOnTop();
     } else {
       DoHide();
+      // A hidden form is no longer the application's active form: whichever
+      // form is activated next (this one too, shown again) hears of it.
+      if (Screen != nullptr && Screen->ActiveCustomForm() == this) Screen->SetActiveForm(nullptr);
       ShowWindow(Handle(), SW_HIDE);
     }
   } catch (...) {
