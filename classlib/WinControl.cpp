@@ -147,7 +147,9 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.Y = Top();
   Params.Width = Width();
   Params.Height = Height();
-  Params.WndParent = parent_ != nullptr ? parent_->Handle() : parent_window_;
+  // The parent's window as far as it exists: reading the styles (for the
+  // client area, say) makes no windows; CreateWnd makes the parent's.
+  Params.WndParent = parent_ != nullptr ? parent_->handle_ : parent_window_;
   Params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   Params.WindowClass.lpfnWndProc = DefWindowProc;
   Params.WindowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -185,6 +187,7 @@ void TWinControl::CreateHandle() {
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
+  if (parent_ != nullptr) params.WndParent = parent_->Handle();
   if ((params.Style & WS_CHILD) && params.WndParent == nullptr) {
     throw EInvalidOperation(Format(ControlsConst::SParentRequired, Name()));
   }
@@ -811,13 +814,19 @@ void TWinControl::ReflectToChild(HWND Child, TMessage& Message) {
 
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_PAINT:
-      if (!ControlState.Contains(csCustomPaint) && controls_.empty()) {
+    case WM_PAINT: {
+      // The window procedure paints a control alone; windowless children
+      // (and controls that paint themselves) need the paint handler.
+      const bool windowless_children = std::any_of(controls_.begin(), controls_.end(), [](TControl* c) {
+        return dynamic_cast<TWinControl*>(c) == nullptr;
+      });
+      if (!ControlState.Contains(csCustomPaint) && !windowless_children) {
         DefaultHandler(Message);
       } else {
         PaintHandler(Message);
       }
       return;
+    }
     case WM_ERASEBKGND: {
       RECT client{};
       GetClientRect(handle_, &client);
