@@ -21,8 +21,8 @@ TEST_F(AllControlsTest, EveryControlShowsOnTheHeadlessDisplay) {
   form->Show();
   Pump();
   // Aligned panels fill the top and bottom of the client area.
-  EXPECT_EQ(form->TopPanel->BoundsRect(), Rect(0, 0, 600, 36));
-  EXPECT_EQ(form->BottomPanel->BoundsRect(), Rect(0, 420 - 24, 600, 420));
+  EXPECT_EQ(form->TopPanel->BoundsRect(), Rect(0, 0, 760, 36));
+  EXPECT_EQ(form->BottomPanel->BoundsRect(), Rect(0, 520 - 24, 760, 520));
   auto screen = platform::ComposeScreen();
   std::filesystem::create_directories("screenshots");
   EXPECT_TRUE(platform::SaveScreenshot("screenshots/all_controls_headless.png"));
@@ -37,6 +37,24 @@ TEST_F(AllControlsTest, EveryControlShowsOnTheHeadlessDisplay) {
   EXPECT_EQ(at(form->BottomPanel, 300, 12), GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(at(form->BottomPanel, 0, 0), GetSysColor(COLOR_BTNSHADOW));  // lowered
   EXPECT_EQ(at(form->TopPanel, 0, 0), GetSysColor(COLOR_BTNHIGHLIGHT));  // raised
+  EXPECT_EQ(at(form->Progress, 4, 8), GetSysColor(COLOR_HIGHLIGHT));
+  const TRect chosen = form->Songs->ItemRect(1);
+  EXPECT_EQ(at(form->Songs, chosen.left + 100, chosen.top + 2), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(at(form->NameEdit, 150, 10), GetSysColor(COLOR_WINDOW));
+  // The windowed controls answer the mouse and keys.
+  Click(form->Fast, 8, 10);
+  EXPECT_TRUE(form->Fast->Checked());
+  EXPECT_FALSE(form->Normal->Checked());
+  Click(form->Shuffle, 8, 10);
+  EXPECT_FALSE(form->Shuffle->Checked());
+  Click(form->NameEdit, 170, 10);
+  platform::InjectText("!");
+  Pump();
+  EXPECT_EQ(form->NameEdit->Text(), "Velko user!");
+  Click(form->Pages, 60, 10);  // the "Other" tab
+  EXPECT_EQ(form->Pages->ActivePage(), form->OtherPage);
+  EXPECT_FALSE(IsWindowVisible(form->FileList->Handle()));
+  EXPECT_TRUE(form->OtherPage->Showing());
   // The menu's shortcut works from anywhere on the form.
   int quits = 0;
   form->MainMenu->Items()->Items(0)->Items(0)->OnClick = [&](TObject*) { ++quits; };

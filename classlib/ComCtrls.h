@@ -1,0 +1,9 @@
+// The class library's common controls in one include: TProgressBar,
+// TTrackBar, TUpDown, TPageControl with TTabSheet (and TSpinEdit, in
+// Spin.h).
+#pragma once
+
+#include "classlib/PageControl.h"
+#include "classlib/ProgressBar.h"
+#include "classlib/TrackBar.h"
+#include "classlib/UpDown.h"
