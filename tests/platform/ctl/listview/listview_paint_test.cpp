@@ -1,0 +1,134 @@
+// What the list view shows: custom draw colouring one cell, selection
+// colours, check boxes and grid lines, read back from the headless display.
+#include "platform/display/display.h"
+#include "tests/platform/ctl/listview/listview_fixture.h"
+
+namespace velko_test {
+namespace {
+
+class ListViewPaintTest : public ListViewTest {
+ protected:
+  COLORREF PixelAt(int x, int y) {
+    Pump();
+    std::shared_ptr<platform::Surface> image = platform::CaptureWindow(list_);
+    EXPECT_NE(image, nullptr);
+    return image != nullptr ? image->Pixel(x, y) : CLR_INVALID;
+  }
+};
+
+TEST_F(ListViewPaintTest, CustomDrawColoursOneCell) {
+  constexpr COLORREF kRed = RGB(255, 0, 0);
+  constexpr COLORREF kBlue = RGB(0, 0, 255);
+  int sub_item_stages = 0;
+  answer_ = [&](NMHDR* hdr) -> std::optional<LRESULT> {
+    if (hdr->code != NM_CUSTOMDRAW || hdr->hwndFrom != list_) return std::nullopt;
+    auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
+    switch (cd->nmcd.dwDrawStage) {
+      case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+      case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+      case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        ++sub_item_stages;
+        if (cd->nmcd.dwItemSpec == 1 && cd->iSubItem == 1) {
+          cd->clrTextBk = kRed;
+          cd->clrText = kBlue;
+        }
+        return CDRF_DODEFAULT;
+      default:
+        return CDRF_DODEFAULT;
+    }
+  };
+  MakeList(LVS_REPORT);
+  AddRow("first", "10");
+  AddRow("second", "20");
+  AddRow("third", "30");
+  UpdateWindow(list_);
+  EXPECT_GE(sub_item_stages, 6);  // two cells in each of three rows
+
+  RECT cell = SubItemRect(1, 1);
+  int mid = (cell.top + cell.bottom) / 2;
+  EXPECT_EQ(PixelAt(cell.left + 3, mid), kRed);
+  // The right-aligned "20" ends 6 pixels from the right edge, in boxes of
+  // the test font.
+  EXPECT_EQ(PixelAt(cell.right - 8, mid), kBlue);
+  // The same column of the row above keeps the list's colours.
+  RECT above = SubItemRect(0, 1);
+  int above_mid = (above.top + above.bottom) / 2;
+  EXPECT_EQ(PixelAt(above.left + 3, above_mid), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(PixelAt(above.right - 8, above_mid), GetSysColor(COLOR_WINDOWTEXT));
+  // And the caption of the coloured row too.
+  RECT caption = ItemRect(1, LVIR_LABEL);
+  EXPECT_EQ(PixelAt(caption.right - 3, mid), GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(ListViewPaintTest, SkipDefaultLeavesTheRowToTheParent) {
+  answer_ = [&](NMHDR* hdr) -> std::optional<LRESULT> {
+    if (hdr->code != NM_CUSTOMDRAW || hdr->hwndFrom != list_) return std::nullopt;
+    auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
+    if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.dwItemSpec == 0) {
+      HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+      FillRect(cd->nmcd.hdc, &cd->nmcd.rc, green);
+      DeleteObject(green);
+      return CDRF_SKIPDEFAULT;
+    }
+    return CDRF_DODEFAULT;
+  };
+  MakeList(LVS_REPORT);
+  AddRow("drawn by the parent", "1");
+  AddRow("drawn by the list", "2");
+  RECT row = ItemRect(0);
+  EXPECT_EQ(PixelAt(row.left + 1, row.top + 1), RGB(0, 255, 0));
+  EXPECT_EQ(PixelAt(row.right - 2, row.top + 1), RGB(0, 255, 0));
+  RECT next = ItemRect(1);
+  EXPECT_EQ(PixelAt(next.right - 2, next.top + 1), GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(ListViewPaintTest, SelectedRowsShowTheHighlight) {
+  MakeList(LVS_REPORT | LVS_SHOWSELALWAYS, LVS_EX_FULLROWSELECT);
+  AddRow("one", "1");
+  AddRow("two", "2");
+  SetFocus(list_);
+  ListView_SetItemState(list_, 1, LVIS_SELECTED, LVIS_SELECTED);
+  RECT row = ItemRect(1);
+  int mid = (row.top + row.bottom) / 2;
+  EXPECT_EQ(PixelAt(row.right - 2, mid), GetSysColor(COLOR_HIGHLIGHT));
+  RECT other = ItemRect(0);
+  EXPECT_EQ(PixelAt(other.right - 2, (other.top + other.bottom) / 2), GetSysColor(COLOR_WINDOW));
+  // Without the focus, LVS_SHOWSELALWAYS keeps a quieter mark.
+  SetFocus(parent_);
+  EXPECT_EQ(PixelAt(row.right - 2, mid), GetSysColor(COLOR_BTNFACE));
+  // A new background colour fills what the rows leave free.
+  ListView_SetBkColor(list_, RGB(1, 2, 3));
+  EXPECT_EQ(PixelAt(kListWidth - 5, kListHeight - 5), RGB(1, 2, 3));
+}
+
+TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {
+  MakeList(LVS_REPORT | LVS_SHOWSELALWAYS, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  SendMessage(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  HWND header = ListView_GetHeader(list_);
+  HDITEM sort;
+  sort.mask = HDI_FORMAT;
+  sort.fmt = HDF_STRING | HDF_SORTUP;
+  Header_SetItem(header, 0, &sort);
+  const char* songs[] = {"Blue Monday.mp3", "Crystal.ogg", "Dreams.wav", "Echoes.wma", "Flight.mp3"};
+  for (int i = 0; i < 5; ++i) AddRow(songs[i], std::to_string((i + 2) * 713) + " KB");
+  ListView_SetCheckState(list_, 1, TRUE);
+  ListView_SetItemState(list_, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SetFocus(list_);
+  Pump();
+  RECT row = ItemRect(2);
+  EXPECT_EQ(PixelAt(row.right - 3, row.top + 1), GetSysColor(COLOR_HIGHLIGHT));
+  // Grid lines separate the rows.
+  RECT first = ItemRect(0);
+  EXPECT_EQ(PixelAt(first.right - 20, first.bottom - 1), GetSysColor(COLOR_BTNFACE));
+  // The check box of row 1 is drawn: its frame is darker than the window.
+  RECT box = ItemRect(1);
+  COLORREF frame = PixelAt(box.left + 2, (box.top + box.bottom) / 2);
+  EXPECT_NE(frame, GetSysColor(COLOR_WINDOW));
+  EXPECT_TRUE(platform::SaveScreenshot("listview_sample.png"));
+}
+
+}  // namespace
+}  // namespace velko_test
