@@ -105,7 +105,6 @@ struct HDHITTESTINFO {
 };
 
 // Notifications (WM_NOTIFY to the parent).
-constexpr UINT HDN_FIRST = 0U - 300U;
 constexpr UINT HDN_ITEMCHANGINGA = HDN_FIRST - 0;
 constexpr UINT HDN_ITEMCHANGING = HDN_ITEMCHANGINGA;
 constexpr UINT HDN_ITEMCHANGEDA = HDN_FIRST - 1;
@@ -124,7 +123,6 @@ constexpr UINT HDN_TRACKA = HDN_FIRST - 8;
 constexpr UINT HDN_TRACK = HDN_TRACKA;
 constexpr UINT HDN_BEGINDRAG = HDN_FIRST - 10;
 constexpr UINT HDN_ENDDRAG = HDN_FIRST - 11;
-constexpr UINT HDN_LAST = HDN_FIRST - 99;
 
 // lParam of the HDN_* notifications. iButton: 0 left, 1 right, 2 middle.
 // pitem (may be null) describes the change; for the track notifications

@@ -152,10 +152,8 @@ constexpr UINT LVIS_STATEIMAGEMASK = 0xF000;
 // State image 1 is an unchecked box, 2 a checked one (LVS_EX_CHECKBOXES).
 constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) { return index << 12; }
 
-// Text and image asked from the parent with LVN_GETDISPINFO.
-inline const LPSTR LPSTR_TEXTCALLBACK = reinterpret_cast<LPSTR>(static_cast<std::intptr_t>(-1));
-constexpr int I_IMAGECALLBACK = -1;
-constexpr int I_IMAGENONE = -2;
+// Text and image asked from the parent with LVN_GETDISPINFO: LPSTR_TEXTCALLBACK,
+// I_IMAGECALLBACK (common_controls.h).
 
 struct LVITEM {
   UINT mask = 0;
@@ -269,7 +267,6 @@ constexpr LPARAM LVSICF_NOSCROLL = 0x00000002;
 using PFNLVCOMPARE = int (*)(LPARAM first, LPARAM second, LPARAM sort_param);
 
 // Notifications (WM_NOTIFY to the parent).
-constexpr UINT LVN_FIRST = 0U - 100U;
 constexpr UINT LVN_ITEMCHANGING = LVN_FIRST - 0;
 constexpr UINT LVN_ITEMCHANGED = LVN_FIRST - 1;
 constexpr UINT LVN_INSERTITEM = LVN_FIRST - 2;
@@ -293,7 +290,6 @@ constexpr UINT LVN_SETDISPINFO = LVN_SETDISPINFOA;
 constexpr UINT LVN_ODFINDITEMA = LVN_FIRST - 52;
 constexpr UINT LVN_ODFINDITEM = LVN_ODFINDITEMA;
 constexpr UINT LVN_KEYDOWN = LVN_FIRST - 55;
-constexpr UINT LVN_LAST = LVN_FIRST - 99;
 
 // LVN_ITEMCHANGING / ITEMCHANGED / INSERTITEM / DELETEITEM / DELETEALLITEMS /
 // COLUMNCLICK / BEGINDRAG / HOTTRACK. uChanged holds the LVIF_* bits that
