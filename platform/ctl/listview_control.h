@@ -166,6 +166,7 @@ class ListView {
   bool press_collapses_ = false;  // the press fell on a selected row of several
   bool press_may_edit_ = false;   // the press fell on the label of the focused row
   bool right_pressed_ = false;
+  bool dragged_ = false;  // the last press became LVN_BEGINDRAG: its release is no click
   bool tracking_mouse_ = false;
 
   // Type-ahead search.

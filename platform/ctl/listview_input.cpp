@@ -29,6 +29,7 @@ UINT ListView::KeyFlags() const {
 
 void ListView::OnLeftDown(POINT pt, WPARAM keys, bool double_click) {
   KillTimer(hwnd_, kEditTimer);
+  dragged_ = false;
   bool had_focus = GetFocus() == hwnd_;
   if (edit_ != nullptr) EndEdit(true);
   if (!had_focus) SetFocus(hwnd_);
@@ -87,6 +88,10 @@ void ListView::OnLeftDown(POINT pt, WPARAM keys, bool double_click) {
 }
 
 void ListView::OnLeftUp(POINT pt) {
+  if (dragged_) {
+    dragged_ = false;
+    return;
+  }
   bool pressed = pressed_item_ >= 0;
   int index = pressed_item_;
   pressed_item_ = -1;
@@ -154,6 +159,7 @@ void ListView::OnMouseMove(POINT pt, WPARAM keys) {
       pressed_item_ = -1;
       press_collapses_ = false;
       press_may_edit_ = false;
+      dragged_ = true;
       ReleaseCapture();
       NMLISTVIEW nm;
       nm.iItem = index;
