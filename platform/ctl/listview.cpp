@@ -236,7 +236,7 @@ bool ListView::DeleteAllItems() {
   return true;
 }
 
-void ListView::AskDisplayInfo(int index, const ListItem& item, LVITEM* asked) {
+void ListView::AskDisplayInfo(int index, ListItem& item, LVITEM* asked) {
   NMLVDISPINFO info;
   info.item = *asked;
   info.item.iItem = index;
@@ -250,9 +250,28 @@ void ListView::AskDisplayInfo(int index, const ListItem& item, LVITEM* asked) {
     }
   }
   if (asked->mask & LVIF_IMAGE) asked->iImage = info.item.iImage;
+  // LVIF_DI_SETITEM: the list keeps what the parent gave and asks no more.
+  if (info.item.mask & LVIF_DI_SETITEM) {
+    bool text = (asked->mask & LVIF_TEXT) && asked->pszText != nullptr;
+    bool image = (asked->mask & LVIF_IMAGE) != 0;
+    if (asked->iSubItem == 0) {
+      if (text) {
+        item.text = asked->pszText;
+        item.text_callback = false;
+      }
+      if (image) item.image = asked->iImage;
+    } else if (static_cast<std::size_t>(asked->iSubItem) <= item.subs.size()) {
+      SubItem& sub = item.subs[static_cast<std::size_t>(asked->iSubItem - 1)];
+      if (text) {
+        sub.text = asked->pszText;
+        sub.text_callback = false;
+      }
+      if (image) sub.image = asked->iImage;
+    }
+  }
 }
 
-std::string ListView::TextOf(int index, const ListItem& item, int sub_item) {
+std::string ListView::TextOf(int index, ListItem& item, int sub_item) {
   bool callback = sub_item == 0 ? item.text_callback
                                 : (static_cast<std::size_t>(sub_item) <= item.subs.size() &&
                                    item.subs[static_cast<std::size_t>(sub_item - 1)].text_callback);
@@ -273,7 +292,7 @@ std::string ListView::TextOf(int index, const ListItem& item, int sub_item) {
   return buffer;
 }
 
-int ListView::ImageOf(int index, const ListItem& item, int sub_item) {
+int ListView::ImageOf(int index, ListItem& item, int sub_item) {
   int image = sub_item == 0 ? item.image
               : static_cast<std::size_t>(sub_item) <= item.subs.size()
                   ? item.subs[static_cast<std::size_t>(sub_item - 1)].image

@@ -52,9 +52,9 @@ class ListView {
   bool GetItem(LVITEM* item);
   bool SetItem(const LVITEM* item);
   int GetItemText(int index, LVITEM* item);
-  std::string TextOf(int index, const ListItem& item, int sub_item);
-  int ImageOf(int index, const ListItem& item, int sub_item);
-  void AskDisplayInfo(int index, const ListItem& item, LVITEM* asked);
+  std::string TextOf(int index, ListItem& item, int sub_item);
+  int ImageOf(int index, ListItem& item, int sub_item);
+  void AskDisplayInfo(int index, ListItem& item, LVITEM* asked);
 
   // Changes the state bits in `mask` of one row to `state`, asking the
   // parent first; false when it refused.

@@ -112,6 +112,20 @@ TEST_F(ListViewTest, TextCallbackAsksTheParent) {
   ListView_SetItemText(list_, 1, 1, LPSTR_TEXTCALLBACK);
   EXPECT_EQ(TextOf(0), "row 0 col 0");
   EXPECT_EQ(TextOf(1, 1), "row 1 col 1");
+
+  // A parent that adds LVIF_DI_SETITEM is asked once; the list keeps the text.
+  int asked = 0;
+  answer_ = [&asked](NMHDR* hdr) -> std::optional<LRESULT> {
+    if (hdr->code != LVN_GETDISPINFO) return std::nullopt;
+    auto* info = reinterpret_cast<NMLVDISPINFO*>(hdr);
+    ++asked;
+    info->item.pszText = const_cast<LPSTR>("kept");
+    info->item.mask |= LVIF_DI_SETITEM;
+    return 0;
+  };
+  EXPECT_EQ(TextOf(0), "kept");
+  EXPECT_EQ(TextOf(0), "kept");
+  EXPECT_EQ(asked, 1);
 }
 
 TEST_F(ListViewTest, DeletingTellsTheParentAboutEveryRow) {
