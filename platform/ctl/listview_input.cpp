@@ -412,6 +412,8 @@ void ListView::EndEdit(bool commit) {
       SetItem(&change);
     }
   }
+  // The edit control's own procedure sees its destruction.
+  SetWindowLongPtr(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_previous_proc_));
   RemoveProp(edit, kViewProperty);
   DestroyWindow(edit);
   if (had_focus) SetFocus(hwnd_);
