@@ -1004,6 +1004,13 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       hover_time_ = static_cast<DWORD>(lparam);
       return static_cast<LRESULT>(old);
     }
+    case LVM_GETTOOLTIPS:
+      return reinterpret_cast<LRESULT>(tooltips_);
+    case LVM_SETTOOLTIPS: {
+      HWND old = tooltips_;
+      tooltips_ = reinterpret_cast<HWND>(wparam);
+      return reinterpret_cast<LRESULT>(old);
+    }
     case LVM_EDITLABEL:
       return reinterpret_cast<LRESULT>(EditLabel(static_cast<int>(static_cast<INT_PTR>(static_cast<int>(wparam)))));
     case LVM_GETEDITCONTROL:
@@ -1021,7 +1028,7 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (LOWORD(lparam) != 0) InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(font_);
+      return reinterpret_cast<LRESULT>(font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT));
     case WM_SIZE:
       Layout();
       return 0;

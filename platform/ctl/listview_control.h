@@ -147,6 +147,7 @@ class ListView {
   int hot_ = -1;
   UINT callback_mask_ = 0;
   DWORD hover_time_ = HOVER_DEFAULT;
+  HWND tooltips_ = nullptr;  // kept for LVM_GETTOOLTIPS; the list shows no tips of its own
 
   HIMAGELIST images_[3] = {nullptr, nullptr, nullptr};  // normal, small, state
   HIMAGELIST check_images_ = nullptr;                     // made for LVS_EX_CHECKBOXES
