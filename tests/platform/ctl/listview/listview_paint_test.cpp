@@ -1,5 +1,6 @@
 // What the list view shows: custom draw colouring one cell, selection
 // colours, check boxes and grid lines, read back from the headless display.
+#include "platform/ctl/imagelist.h"
 #include "platform/display/display.h"
 #include "tests/platform/ctl/listview/listview_fixture.h"
 
@@ -102,6 +103,68 @@ TEST_F(ListViewPaintTest, SelectedRowsShowTheHighlight) {
   // A new background colour fills what the rows leave free.
   ListView_SetBkColor(list_, RGB(1, 2, 3));
   EXPECT_EQ(PixelAt(kListWidth - 5, kListHeight - 5), RGB(1, 2, 3));
+}
+
+// A list of 16 x 16 images of one colour each.
+HIMAGELIST SolidImages(std::initializer_list<COLORREF> colors) {
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
+  for (COLORREF color : colors) {
+    BITMAPINFO info{};
+    info.bmiHeader.biWidth = 16;
+    info.bmiHeader.biHeight = -16;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 16, 16};
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ImageList_Add(list, bitmap, nullptr);
+    DeleteObject(bitmap);
+  }
+  return list;
+}
+
+TEST_F(ListViewPaintTest, SmallImagesStandBeforeTheCaptionAndInSubItems) {
+  MakeList(LVS_REPORT | LVS_SHAREIMAGELISTS, LVS_EX_SUBITEMIMAGES);
+  HIMAGELIST images = SolidImages({RGB(255, 0, 0), RGB(0, 128, 0)});
+  ListView_SetImageList(list_, images, LVSIL_SMALL);
+  AddRow("with image", "sub");
+  AddRow("without image", "sub");
+  LVITEM item;
+  item.mask = LVIF_IMAGE;
+  item.iItem = 0;
+  item.iImage = 0;
+  ListView_SetItem(list_, &item);
+  item.iSubItem = 1;
+  item.iImage = 1;
+  ListView_SetItem(list_, &item);
+  RECT icon = ItemRect(0, LVIR_ICON);
+  EXPECT_EQ(icon.right - icon.left, 16);
+  EXPECT_GE(ItemRect(0).bottom - ItemRect(0).top, 17);  // rows make room for the images
+  EXPECT_EQ(ItemRect(0, LVIR_LABEL).left, icon.right);
+  EXPECT_EQ(PixelAt(icon.left + 8, icon.top + 8), RGB(255, 0, 0));
+  RECT sub_icon = SubItemRect(0, 1, LVIR_ICON);
+  EXPECT_EQ(PixelAt(sub_icon.left + 8, sub_icon.top + 8), RGB(0, 128, 0));
+  RECT no_icon = ItemRect(1, LVIR_ICON);
+  EXPECT_EQ(PixelAt(no_icon.left + 8, no_icon.top + 8), GetSysColor(COLOR_WINDOW));
+  DestroyWindow(list_);
+  list_ = nullptr;
+  // LVS_SHAREIMAGELISTS: the list is the caller's to destroy.
+  EXPECT_TRUE(ImageList_Destroy(images));
+
+  // Without it the list view destroys its image lists with itself.
+  std::size_t before = platform::LiveImageListCount();
+  MakeList(LVS_REPORT);
+  ListView_SetImageList(list_, SolidImages({RGB(1, 1, 1)}), LVSIL_SMALL);
+  EXPECT_EQ(platform::LiveImageListCount(), before + 1);
+  DestroyWindow(list_);
+  list_ = nullptr;
+  EXPECT_EQ(platform::LiveImageListCount(), before);
 }
 
 TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {
