@@ -1116,6 +1116,14 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       InvalidateRect(hwnd_, nullptr, FALSE);
       return 0;
     }
+    case WM_SETCURSOR:
+      // Rows that activate on a click show the hand over the hot row.
+      if (LOWORD(lparam) == HTCLIENT && hot_ >= 0 &&
+          (ex_style_ & (LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE))) {
+        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
     case WM_ENABLE:
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
