@@ -94,6 +94,23 @@ TEST_F(ListViewScrollTest, HotTrackingSelectsTheRowTheMouseRestsOn) {
   EXPECT_EQ(SendMessage(list_, LVM_GETHOTITEM, 0, 0), -1);
 }
 
+TEST_F(ListViewScrollTest, OneClickActivationShowsTheHandAndActivatesOnAClick) {
+  MakeList(LVS_REPORT, LVS_EX_ONECLICKACTIVATE);
+  Fill(4);
+  RECT row = ItemRect(1, LVIR_LABEL);
+  POINT p = ScreenOf(POINT{row.left + 4, row.top + 2});
+  platform::InjectMouse(platform::MouseAction::kMove, p.x, p.y);
+  Pump();
+  platform::InjectMouse(platform::MouseAction::kMove, p.x + 1, p.y);
+  Pump();
+  EXPECT_EQ(SendMessage(list_, LVM_GETHOTITEM, 0, 0), 1);
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
+  Click(row.left + 5, row.top + 2);
+  auto activated = NotificationsOf(LVN_ITEMACTIVATE);
+  ASSERT_EQ(activated.size(), 1u);
+  EXPECT_EQ(activated[0].item, 1);
+}
+
 TEST_F(ListViewScrollTest, PressingAndMovingARowBeginsADrag) {
   MakeList(LVS_REPORT);
   Fill(5);
