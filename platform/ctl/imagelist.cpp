@@ -102,6 +102,23 @@ class ImageList {
     Changed();
   }
 
+  // Copies image `from` over image `to`, or exchanges them.
+  void CopyImage(int from, int to, bool swap) {
+    for (int y = 0; y < cy_; ++y) {
+      for (int x = 0; x < cx_; ++x) {
+        std::size_t a = Offset(from, x, y, count_), b = Offset(to, x, y, count_);
+        if (swap) {
+          std::swap(pixels_[a], pixels_[b]);
+          std::swap(mask_[a], mask_[b]);
+        } else {
+          pixels_[b] = pixels_[a];
+          mask_[b] = mask_[a];
+        }
+      }
+    }
+    Changed();
+  }
+
   std::uint32_t PixelAt(int index, int x, int y) const { return pixels_[Offset(index, x, y, count_)]; }
   bool TransparentAt(int index, int x, int y) const { return mask_[Offset(index, x, y, count_)] != 0; }
 
@@ -539,6 +556,19 @@ BOOL ImageList_GetImageInfo(HIMAGELIST handle, int index, IMAGEINFO* info) {
   info->hbmImage = list->ImageBitmap();
   info->hbmMask = list->MaskBitmap();
   info->rcImage = RECT{index * list->cx(), 0, (index + 1) * list->cx(), list->cy()};
+  return TRUE;
+}
+
+BOOL ImageList_Copy(HIMAGELIST dest_list, int dest, HIMAGELIST source_list, int source, UINT flags) {
+  ImageList* list = Find(dest_list);
+  if (list == nullptr) return FALSE;
+  // Only copies within one list are offered, as on the platform.
+  if (source_list != dest_list || dest < 0 || source < 0 || dest >= list->count() ||
+      source >= list->count()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  list->CopyImage(source, dest, (flags & ILCF_SWAP) != 0);
   return TRUE;
 }
 

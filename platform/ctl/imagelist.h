@@ -87,6 +87,12 @@ COLORREF ImageList_GetBkColor(HIMAGELIST list);
 BOOL ImageList_SetOverlayImage(HIMAGELIST list, int image, int overlay);
 BOOL ImageList_GetImageInfo(HIMAGELIST list, int index, IMAGEINFO* info);
 
+// ImageList_Copy within one list: ILCF_MOVE copies image `source` over
+// `dest`, ILCF_SWAP exchanges the two.
+constexpr UINT ILCF_MOVE = 0x00000000;
+constexpr UINT ILCF_SWAP = 0x00000001;
+BOOL ImageList_Copy(HIMAGELIST dest_list, int dest, HIMAGELIST source_list, int source, UINT flags);
+
 // Draws image `index` at (x, y). ILD_TRANSPARENT uses the mask,
 // ILD_NORMAL the background colour (or the mask when it is CLR_NONE),
 // ILD_MASK draws the mask alone, ILD_BLEND25 / ILD_BLEND50 mix the image

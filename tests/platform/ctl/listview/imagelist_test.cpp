@@ -145,6 +145,22 @@ TEST_F(ImageListTest, ReplaceRemoveAndMasksFromABitmap) {
   EXPECT_EQ(At(6, 5), kGreen);
   EXPECT_FALSE(ImageList_Draw(list, 2, canvas_dc_, 0, 0, ILD_NORMAL));
   EXPECT_FALSE(ImageList_Remove(list, 5));
+  // Exchanging the two images left (the masked green one and the red one),
+  // then copying one over the other.
+  ASSERT_TRUE(ImageList_Copy(list, 0, list, 1, ILCF_SWAP));
+  Clear(RGB(255, 255, 255));
+  ImageList_Draw(list, 0, canvas_dc_, 0, 0, ILD_TRANSPARENT);
+  ImageList_Draw(list, 1, canvas_dc_, 10, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(At(1, 5), kRed);
+  EXPECT_EQ(At(11, 5), RGB(255, 255, 255));
+  EXPECT_EQ(At(16, 5), kGreen);
+  ASSERT_TRUE(ImageList_Copy(list, 0, list, 1, ILCF_MOVE));
+  Clear(RGB(255, 255, 255));
+  ImageList_Draw(list, 0, canvas_dc_, 0, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(At(1, 5), RGB(255, 255, 255));
+  EXPECT_EQ(At(6, 5), kGreen);
+  EXPECT_FALSE(ImageList_Copy(list, 0, list, 7, ILCF_MOVE));
+
   ASSERT_TRUE(ImageList_Remove(list, -1));
   EXPECT_EQ(ImageList_GetImageCount(list), 0);
 
