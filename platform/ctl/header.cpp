@@ -69,9 +69,9 @@ class Header {
   int bitmap_margin_ = 6;
 
   // Mouse state.
-  int pressed_ = -1;       // item held down as a button
+  int pressed_ = -1;  // item held down as a button
   bool pressed_in_ = false;
-  int tracking_ = -1;      // item whose divider is dragged
+  int tracking_ = -1;  // item whose divider is dragged
   int track_start_x_ = 0;
   int track_start_width_ = 0;
   int drag_candidate_ = -1;  // item pressed with HDS_DRAGDROP, not yet dragged
@@ -80,7 +80,9 @@ class Header {
   int hot_ = -1;
 };
 
-Header* Of(HWND hwnd) { return reinterpret_cast<Header*>(GetWindowLongPtr(hwnd, 0)); }
+Header* Of(HWND hwnd) {
+  return reinterpret_cast<Header*>(GetWindowLongPtr(hwnd, 0));
+}
 
 RECT Header::ItemRect(int index) const {
   RECT client;
@@ -119,14 +121,15 @@ UINT Header::HitTest(POINT pt, int* item) const {
   int left_of_divider = -1, right_of_divider = -1;
   for (int index : order_) {
     int right = x + items_[static_cast<std::size_t>(index)].width;
-    if (left_of_divider < 0 && pt.x >= right - kDividerZone && pt.x < right) left_of_divider = index;
+    if (left_of_divider < 0 && pt.x >= right - kDividerZone && pt.x < right)
+      left_of_divider = index;
     if (pt.x >= right && pt.x < right + kDividerZone) right_of_divider = index;
     x = right;
   }
   if (right_of_divider >= 0) {
     *item = right_of_divider;
     return items_[static_cast<std::size_t>(right_of_divider)].width == 0 ? HHT_ONDIVOPEN
-                                                                          : HHT_ONDIVIDER;
+                                                                         : HHT_ONDIVIDER;
   }
   if (left_of_divider >= 0) {
     *item = left_of_divider;
@@ -209,7 +212,8 @@ bool Header::SetItem(int index, const HDITEM* item) {
   if (item->mask & HDI_IMAGE) it.image = item->iImage;
   if (item->mask & HDI_ORDER) {
     order_.erase(order_.begin() + PositionOf(index));
-    order_.insert(order_.begin() + std::clamp(item->iOrder, 0, static_cast<int>(order_.size())), index);
+    order_.insert(order_.begin() + std::clamp(item->iOrder, 0, static_cast<int>(order_.size())),
+                  index);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
   change = *item;
@@ -542,7 +546,9 @@ void Header::EndTracking(bool notify) {
   }
 }
 
-POINT PointOf(LPARAM lparam) { return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}; }
+POINT PointOf(LPARAM lparam) {
+  return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+}
 
 LRESULT Header::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {

@@ -141,8 +141,8 @@ inline int Header_GetItemCount(HWND hwnd) {
   return static_cast<int>(SendMessage(hwnd, HDM_GETITEMCOUNT, 0, 0));
 }
 inline int Header_InsertItem(HWND hwnd, int index, const HDITEM* item) {
-  return static_cast<int>(
-      SendMessage(hwnd, HDM_INSERTITEM, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)));
+  return static_cast<int>(SendMessage(hwnd, HDM_INSERTITEM, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(item)));
 }
 inline BOOL Header_DeleteItem(HWND hwnd, int index) {
   return static_cast<BOOL>(SendMessage(hwnd, HDM_DELETEITEM, static_cast<WPARAM>(index), 0));
@@ -156,8 +156,8 @@ inline BOOL Header_SetItem(HWND hwnd, int index, const HDITEM* item) {
       SendMessage(hwnd, HDM_SETITEM, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)));
 }
 inline BOOL Header_GetItemRect(HWND hwnd, int index, RECT* rect) {
-  return static_cast<BOOL>(
-      SendMessage(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)));
+  return static_cast<BOOL>(SendMessage(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index),
+                                       reinterpret_cast<LPARAM>(rect)));
 }
 inline BOOL Header_Layout(HWND hwnd, HDLAYOUT* layout) {
   return static_cast<BOOL>(SendMessage(hwnd, HDM_LAYOUT, 0, reinterpret_cast<LPARAM>(layout)));

@@ -119,8 +119,12 @@ class ImageList {
     Changed();
   }
 
-  std::uint32_t PixelAt(int index, int x, int y) const { return pixels_[Offset(index, x, y, count_)]; }
-  bool TransparentAt(int index, int x, int y) const { return mask_[Offset(index, x, y, count_)] != 0; }
+  std::uint32_t PixelAt(int index, int x, int y) const {
+    return pixels_[Offset(index, x, y, count_)];
+  }
+  bool TransparentAt(int index, int x, int y) const {
+    return mask_[Offset(index, x, y, count_)] != 0;
+  }
 
   bool SetOverlay(int image, int overlay) {
     if (overlay < 1 || overlay > 15) return false;
@@ -174,7 +178,8 @@ class ImageList {
     for (int y = 0; y < cy_ && count_ > 0; ++y) {
       for (int x = 0; x < count_ * cx_; ++x) {
         if (mask_[static_cast<std::size_t>(y) * count_ * cx_ + x] != 0) {
-          mono[static_cast<std::size_t>(y) * row_bytes + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+          mono[static_cast<std::size_t>(y) * row_bytes + x / 8] |=
+              static_cast<BYTE>(0x80 >> (x % 8));
         }
       }
     }
@@ -324,8 +329,8 @@ BOOL DrawImage(ImageList* list, int index, HDC dc, int x, int y, int dx, int dy,
   COLORREF blend = fg == CLR_DEFAULT ? GetSysColor(COLOR_HIGHLIGHT) : fg;
   if (fg == CLR_NONE) percent = 0;
   bool mask_only = (style & ILD_MASK) != 0;
-  bool transparent = list->has_mask() && !mask_only &&
-                     ((style & ILD_TRANSPARENT) != 0 || background == CLR_NONE);
+  bool transparent =
+      list->has_mask() && !mask_only && ((style & ILD_TRANSPARENT) != 0 || background == CLR_NONE);
 
   HBITMAP cell = MakeCell(*list, index, w, h, blend, percent, mask_only);
   if (cell == nullptr) return FALSE;
@@ -351,7 +356,8 @@ BOOL DrawImage(ImageList* list, int index, HDC dc, int x, int y, int dx, int dy,
 
   int overlay = list->Overlay(static_cast<int>((style & ILD_OVERLAYMASK) >> 8));
   if (overlay >= 0 && overlay < list->count() && overlay != index) {
-    DrawImage(list, overlay, dc, x, y, dx, dy, CLR_NONE, fg, (style & ~ILD_OVERLAYMASK) | ILD_TRANSPARENT);
+    DrawImage(list, overlay, dc, x, y, dx, dy, CLR_NONE, fg,
+              (style & ~ILD_OVERLAYMASK) | ILD_TRANSPARENT);
   }
   return TRUE;
 }
@@ -449,8 +455,9 @@ int ImageList_ReplaceIcon(HIMAGELIST handle, int index, HICON icon) {
   std::vector<std::uint8_t> transparent(pixels.size(), 1);
   for (int y = 0; y < cy && picture.width > 0 && picture.height > 0; ++y) {
     for (int x = 0; x < cx; ++x) {
-      std::uint32_t argb = picture.argb[static_cast<std::size_t>(y * picture.height / cy) * picture.width +
-                                        x * picture.width / cx];
+      std::uint32_t argb =
+          picture.argb[static_cast<std::size_t>(y * picture.height / cy) * picture.width +
+                       x * picture.width / cx];
       bool opaque = (argb >> 24) >= 0x80;
       pixels[static_cast<std::size_t>(y) * cx + x] = opaque ? (argb & 0x00FFFFFF) : 0;
       transparent[static_cast<std::size_t>(y) * cx + x] = opaque ? 0 : 1;
@@ -464,7 +471,9 @@ int ImageList_ReplaceIcon(HIMAGELIST handle, int index, HICON icon) {
   return index;
 }
 
-int ImageList_AddIcon(HIMAGELIST handle, HICON icon) { return ImageList_ReplaceIcon(handle, -1, icon); }
+int ImageList_AddIcon(HIMAGELIST handle, HICON icon) {
+  return ImageList_ReplaceIcon(handle, -1, icon);
+}
 
 HICON ImageList_GetIcon(HIMAGELIST handle, int index, UINT flags) {
   (void)flags;
@@ -503,7 +512,9 @@ BOOL ImageList_Remove(HIMAGELIST handle, int index) {
   return TRUE;
 }
 
-BOOL ImageList_RemoveAll(HIMAGELIST handle) { return ImageList_Remove(handle, -1); }
+BOOL ImageList_RemoveAll(HIMAGELIST handle) {
+  return ImageList_Remove(handle, -1);
+}
 
 BOOL ImageList_GetIconSize(HIMAGELIST handle, int* cx, int* cy) {
   ImageList* list = Find(handle);
@@ -559,7 +570,8 @@ BOOL ImageList_GetImageInfo(HIMAGELIST handle, int index, IMAGEINFO* info) {
   return TRUE;
 }
 
-BOOL ImageList_Copy(HIMAGELIST dest_list, int dest, HIMAGELIST source_list, int source, UINT flags) {
+BOOL ImageList_Copy(HIMAGELIST dest_list, int dest, HIMAGELIST source_list, int source,
+                    UINT flags) {
   ImageList* list = Find(dest_list);
   if (list == nullptr) return FALSE;
   // Only copies within one list are offered, as on the platform.

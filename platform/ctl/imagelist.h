@@ -35,7 +35,9 @@ constexpr UINT ILD_MASK = 0x00000010;
 constexpr UINT ILD_IMAGE = 0x00000020;
 constexpr UINT ILD_ROP = 0x00000040;
 constexpr UINT ILD_OVERLAYMASK = 0x00000F00;
-constexpr UINT INDEXTOOVERLAYMASK(UINT overlay) { return overlay << 8; }
+constexpr UINT INDEXTOOVERLAYMASK(UINT overlay) {
+  return overlay << 8;
+}
 
 // Colour meaning "the system highlight colour" (foreground of a blend) or
 // "the list's background colour" (background).

@@ -50,7 +50,9 @@ int HeaderFormat(int list_fmt) {
 
 ListView::~ListView() = default;
 
-DWORD ListView::Style() const { return static_cast<DWORD>(GetWindowLongPtr(hwnd_, GWL_STYLE)); }
+DWORD ListView::Style() const {
+  return static_cast<DWORD>(GetWindowLongPtr(hwnd_, GWL_STYLE));
+}
 
 // ------------------------------------------------------------ notifications
 
@@ -95,8 +97,8 @@ void ListView::OnCreate() {
   bk_color_ = GetSysColor(COLOR_WINDOW);
   text_color_ = GetSysColor(COLOR_WINDOWTEXT);
   text_bk_color_ = GetSysColor(COLOR_WINDOW);
-  header_ = CreateWindowEx(0, WC_HEADER, nullptr, WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr, nullptr,
-                           nullptr);
+  header_ =
+      CreateWindowEx(0, WC_HEADER, nullptr, WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr, nullptr, nullptr);
   UpdateHeaderStyle();
   UpdateMetrics();
   Layout();
@@ -306,13 +308,16 @@ int ListView::ImageOf(int index, ListItem& item, int sub_item) {
   return asked.iImage;
 }
 
-UINT ListView::StateOf(const ListItem& item) const { return item.state; }
+UINT ListView::StateOf(const ListItem& item) const {
+  return item.state;
+}
 
 bool ListView::GetItem(LVITEM* out) {
   if (out == nullptr) return false;
   ListItem* item = items_.At(out->iItem);
   if (item == nullptr || out->iSubItem < 0) return false;
-  if (out->mask & LVIF_TEXT) CopyText(TextOf(out->iItem, *item, out->iSubItem), out->pszText, out->cchTextMax);
+  if (out->mask & LVIF_TEXT)
+    CopyText(TextOf(out->iItem, *item, out->iSubItem), out->pszText, out->cchTextMax);
   if (out->mask & LVIF_IMAGE) out->iImage = ImageOf(out->iItem, *item, out->iSubItem);
   if (out->iSubItem == 0) {
     if (out->mask & LVIF_PARAM) out->lParam = item->lparam;
@@ -341,13 +346,14 @@ bool ListView::SetItem(const LVITEM* in) {
   }
   UINT changed = in->mask & (LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_INDENT);
   if (changed != 0) {
-    if (NotifyListView(LVN_ITEMCHANGING, index, 0, changed, item->state, item->state, item->lparam) !=
-        0) {
+    if (NotifyListView(LVN_ITEMCHANGING, index, 0, changed, item->state, item->state,
+                       item->lparam) != 0) {
       return false;
     }
     if (in->mask & LVIF_TEXT) {
       item->text_callback = in->pszText == LPSTR_TEXTCALLBACK;
-      item->text = item->text_callback || in->pszText == nullptr ? std::string() : std::string(in->pszText);
+      item->text =
+          item->text_callback || in->pszText == nullptr ? std::string() : std::string(in->pszText);
     }
     if (in->mask & LVIF_IMAGE) item->image = in->iImage;
     if (in->mask & LVIF_PARAM) item->lparam = in->lParam;
@@ -361,7 +367,8 @@ bool ListView::SetItem(const LVITEM* in) {
 
 int ListView::GetItemText(int index, LVITEM* out) {
   ListItem* item = items_.At(index);
-  if (item == nullptr || out == nullptr || out->pszText == nullptr || out->cchTextMax <= 0) return 0;
+  if (item == nullptr || out == nullptr || out->pszText == nullptr || out->cchTextMax <= 0)
+    return 0;
   CopyText(TextOf(index, *item, out->iSubItem), out->pszText, out->cchTextMax);
   return static_cast<int>(std::strlen(out->pszText));
 }
@@ -381,7 +388,8 @@ bool ListView::ChangeState(int index, ListItem* item, UINT state, UINT mask) {
     if (!ChangeState(previous_index, previous, 0, LVIS_FOCUSED)) return false;
   }
   if (new_state == old_state) return true;
-  if (NotifyListView(LVN_ITEMCHANGING, index, 0, LVIF_STATE, new_state, old_state, item->lparam) != 0) {
+  if (NotifyListView(LVN_ITEMCHANGING, index, 0, LVIF_STATE, new_state, old_state, item->lparam) !=
+      0) {
     return false;
   }
   // The handler may have deleted the row.
@@ -465,7 +473,6 @@ void ListView::SetFocusItem(int index) {
 }
 
 int ListView::GetNextItem(int start, UINT flags) const {
-  int count = items_.size();
   if (flags & LVNI_ABOVE) {
     for (int i = start - 1; i >= 0; --i) {
       UINT s = items_.At(i)->state;
@@ -500,7 +507,6 @@ int ListView::GetNextItem(int start, UINT flags) const {
     }
     return true;
   });
-  (void)count;
   return found;
 }
 
@@ -508,12 +514,14 @@ int ListView::FindItem(int start, const LVFINDINFO* find) {
   if (find == nullptr) return -1;
   int count = items_.size();
   if (count == 0) return -1;
-  std::string wanted = (find->flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_SUBSTRING)) && find->psz != nullptr
-                           ? std::string(find->psz)
-                           : std::string();
+  std::string wanted =
+      (find->flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_SUBSTRING)) && find->psz != nullptr
+          ? std::string(find->psz)
+          : std::string();
   auto matches = [&](int index, ListItem* item) {
     if (find->flags & LVFI_PARAM) return item->lparam == find->lParam;
-    if (find->flags & (LVFI_PARTIAL | LVFI_SUBSTRING)) return StartsWithNoCase(TextOf(index, *item, 0), wanted);
+    if (find->flags & (LVFI_PARTIAL | LVFI_SUBSTRING))
+      return StartsWithNoCase(TextOf(index, *item, 0), wanted);
     if (find->flags & LVFI_STRING) return CompareNoCase(TextOf(index, *item, 0), wanted) == 0;
     return false;
   };
@@ -548,7 +556,8 @@ bool ListView::SortItems(PFNLVCOMPARE compare, LPARAM param, bool by_index) {
   std::vector<std::unique_ptr<ListItem>> all = items_.TakeAll();
   std::vector<std::pair<int, ListItem*>> keyed;
   keyed.reserve(all.size());
-  for (std::size_t i = 0; i < all.size(); ++i) keyed.emplace_back(static_cast<int>(i), all[i].get());
+  for (std::size_t i = 0; i < all.size(); ++i)
+    keyed.emplace_back(static_cast<int>(i), all[i].get());
   std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
     LPARAM first = by_index ? a.first : a.second->lparam;
     LPARAM second = by_index ? b.first : b.second->lparam;
@@ -556,7 +565,8 @@ bool ListView::SortItems(PFNLVCOMPARE compare, LPARAM param, bool by_index) {
   });
   std::vector<std::unique_ptr<ListItem>> sorted;
   sorted.reserve(all.size());
-  for (auto& [original, item] : keyed) sorted.push_back(std::move(all[static_cast<std::size_t>(original)]));
+  for (auto& [original, item] : keyed)
+    sorted.push_back(std::move(all[static_cast<std::size_t>(original)]));
   items_.Assign(std::move(sorted));
   hot_ = -1;
   InvalidateRect(hwnd_, nullptr, TRUE);
@@ -714,7 +724,8 @@ bool ListView::SetColumnWidth(int index, int width) {
 
 void ListView::UpdateCheckBoxImages() {
   if (check_images_ == nullptr) {
-    check_images_ = ImageList_Create(kCheckImageSize, kCheckImageSize, ILC_COLOR32 | ILC_MASK, 2, 2);
+    check_images_ =
+        ImageList_Create(kCheckImageSize, kCheckImageSize, ILC_COLOR32 | ILC_MASK, 2, 2);
     for (int checked = 0; checked < 2; ++checked) {
       BITMAPINFO info{};
       info.bmiHeader.biWidth = kCheckImageSize;
@@ -762,7 +773,8 @@ DWORD ListView::SetExtendedStyle(DWORD mask, DWORD style) {
     UpdateMetrics();
   }
   if (changed & LVS_EX_HEADERDRAGDROP) UpdateHeaderStyle();
-  if (changed & (LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE)) SetHot(-1);
+  if (changed & (LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE))
+    SetHot(-1);
   InvalidateRect(hwnd_, nullptr, TRUE);
   UpdateScrollBars();
   return old;
@@ -861,8 +873,7 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case LVM_SETITEMSTATE: {
       const auto* in = reinterpret_cast<const LVITEM*>(lparam);
       if (in == nullptr) return FALSE;
-      return SetItemState(static_cast<int>(static_cast<INT_PTR>(static_cast<int>(wparam))), in->state,
-                          in->stateMask);
+      return SetItemState(static_cast<int>(wparam), in->state, in->stateMask);
     }
     case LVM_SETITEMCOUNT:
       return TRUE;  // rows are made as they come
@@ -905,7 +916,8 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case LVM_SETCOLUMNWIDTH:
       return SetColumnWidth(static_cast<int>(wparam), static_cast<SHORT>(LOWORD(lparam)));
     case LVM_GETCOLUMNORDERARRAY:
-      return Header_GetOrderArray(header_, static_cast<int>(wparam), reinterpret_cast<int*>(lparam));
+      return Header_GetOrderArray(header_, static_cast<int>(wparam),
+                                  reinterpret_cast<int*>(lparam));
     case LVM_SETCOLUMNORDERARRAY: {
       BOOL done = Header_SetOrderArray(header_, static_cast<int>(wparam),
                                        reinterpret_cast<const int*>(lparam));
@@ -1012,7 +1024,7 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return reinterpret_cast<LRESULT>(old);
     }
     case LVM_EDITLABEL:
-      return reinterpret_cast<LRESULT>(EditLabel(static_cast<int>(static_cast<INT_PTR>(static_cast<int>(wparam)))));
+      return reinterpret_cast<LRESULT>(EditLabel(static_cast<int>(wparam)));
     case LVM_GETEDITCONTROL:
       return reinterpret_cast<LRESULT>(edit_);
     case WM_NOTIFY: {

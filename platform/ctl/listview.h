@@ -152,7 +152,9 @@ constexpr UINT LVIS_ACTIVATING = 0x0020;
 constexpr UINT LVIS_OVERLAYMASK = 0x0F00;
 constexpr UINT LVIS_STATEIMAGEMASK = 0xF000;
 // State image 1 is an unchecked box, 2 a checked one (LVS_EX_CHECKBOXES).
-constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) { return index << 12; }
+constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) {
+  return index << 12;
+}
 
 // Text and image asked from the parent with LVN_GETDISPINFO: LPSTR_TEXTCALLBACK,
 // I_IMAGECALLBACK (common_controls.h).
@@ -411,8 +413,8 @@ inline int ListView_GetItemText(HWND hwnd, int index, int sub_item, LPSTR buffer
   item.iSubItem = sub_item;
   item.pszText = buffer;
   item.cchTextMax = size;
-  return static_cast<int>(
-      SendMessage(hwnd, LVM_GETITEMTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+  return static_cast<int>(SendMessage(hwnd, LVM_GETITEMTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(&item)));
 }
 inline void ListView_SetItemState(HWND hwnd, int index, UINT state, UINT mask) {
   LVITEM item;
@@ -421,8 +423,8 @@ inline void ListView_SetItemState(HWND hwnd, int index, UINT state, UINT mask) {
   SendMessage(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 inline UINT ListView_GetItemState(HWND hwnd, int index, UINT mask) {
-  return static_cast<UINT>(SendMessage(hwnd, LVM_GETITEMSTATE, static_cast<WPARAM>(index),
-                                       static_cast<LPARAM>(mask)));
+  return static_cast<UINT>(
+      SendMessage(hwnd, LVM_GETITEMSTATE, static_cast<WPARAM>(index), static_cast<LPARAM>(mask)));
 }
 inline void ListView_SetCheckState(HWND hwnd, int index, BOOL checked) {
   ListView_SetItemState(hwnd, index, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
@@ -431,8 +433,8 @@ inline BOOL ListView_GetCheckState(HWND hwnd, int index) {
   return ((ListView_GetItemState(hwnd, index, LVIS_STATEIMAGEMASK) >> 12) - 1) == 1;
 }
 inline int ListView_GetNextItem(HWND hwnd, int start, UINT flags) {
-  return static_cast<int>(SendMessage(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(start),
-                                      static_cast<LPARAM>(flags)));
+  return static_cast<int>(
+      SendMessage(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(start), static_cast<LPARAM>(flags)));
 }
 inline int ListView_GetSelectedCount(HWND hwnd) {
   return static_cast<int>(SendMessage(hwnd, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -504,8 +506,8 @@ inline BOOL ListView_SortItemsEx(HWND hwnd, PFNLVCOMPARE compare, LPARAM sort_pa
                                        reinterpret_cast<LPARAM>(compare)));
 }
 inline int ListView_FindItem(HWND hwnd, int start, const LVFINDINFO* find) {
-  return static_cast<int>(SendMessage(hwnd, LVM_FINDITEM, static_cast<WPARAM>(start),
-                                      reinterpret_cast<LPARAM>(find)));
+  return static_cast<int>(
+      SendMessage(hwnd, LVM_FINDITEM, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(find)));
 }
 inline DWORD ListView_SetExtendedListViewStyle(HWND hwnd, DWORD style) {
   return static_cast<DWORD>(

@@ -150,7 +150,7 @@ class ListView {
   HWND tooltips_ = nullptr;  // kept for LVM_GETTOOLTIPS; the list shows no tips of its own
 
   HIMAGELIST images_[3] = {nullptr, nullptr, nullptr};  // normal, small, state
-  HIMAGELIST check_images_ = nullptr;                     // made for LVS_EX_CHECKBOXES
+  HIMAGELIST check_images_ = nullptr;                   // made for LVS_EX_CHECKBOXES
   COLORREF bk_color_ = 0;
   COLORREF text_color_ = 0;
   COLORREF text_bk_color_ = 0;

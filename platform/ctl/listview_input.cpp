@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/ctl/listview_control.h"
 #include "platform/core/clock.h"
+#include "platform/ctl/listview_control.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
 
@@ -16,7 +16,9 @@ constexpr DWORD kEditStyle = 0x0080;        // ES_AUTOHSCROLL
 constexpr DWORD kSearchPauseMs = 1000;      // a pause this long starts a new type-ahead search
 constexpr char kViewProperty[] = "VelkoListViewOfEdit";
 
-bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+bool Down(int vk) {
+  return (GetKeyState(vk) & 0x8000) != 0;
+}
 
 }  // namespace
 
@@ -42,8 +44,10 @@ void ListView::OnLeftDown(POINT pt, WPARAM keys, bool double_click) {
 
   if (double_click) {
     NotifyActivate(NM_DBLCLK, index, sub.iSubItem, pt);
-    if (index >= 0 && hit.flags != LVHT_ONITEMSTATEICON) NotifyActivate(LVN_ITEMACTIVATE, index, sub.iSubItem, pt);
-    if (index >= 0 && hit.flags == LVHT_ONITEMSTATEICON && (ex_style_ & LVS_EX_CHECKBOXES)) ToggleCheck(index);
+    if (index >= 0 && hit.flags != LVHT_ONITEMSTATEICON)
+      NotifyActivate(LVN_ITEMACTIVATE, index, sub.iSubItem, pt);
+    if (index >= 0 && hit.flags == LVHT_ONITEMSTATEICON && (ex_style_ & LVS_EX_CHECKBOXES))
+      ToggleCheck(index);
     return;
   }
   bool ctrl = (keys & MK_CONTROL) != 0;
@@ -169,7 +173,8 @@ void ListView::OnMouseMove(POINT pt, WPARAM keys) {
     }
     return;
   }
-  bool hot_tracking = ex_style_ & (LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE);
+  bool hot_tracking =
+      ex_style_ & (LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE);
   if (!hot_tracking) return;
   LVHITTESTINFO hit;
   hit.pt = pt;
@@ -289,7 +294,8 @@ void ListView::OnKeyDown(WPARAM vk) {
       if (ex_style_ & LVS_EX_CHECKBOXES) {
         ToggleCheck(focus);
       } else if (ctrl && MultiSelect()) {
-        ChangeState(focus, focused_, (focused_->state & LVIS_SELECTED) ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+        ChangeState(focus, focused_, (focused_->state & LVIS_SELECTED) ? 0 : LVIS_SELECTED,
+                    LVIS_SELECTED);
         anchor_ = focused_;
       } else if (!(focused_->state & LVIS_SELECTED)) {
         ChangeState(focus, focused_, LVIS_SELECTED, LVIS_SELECTED);
@@ -365,15 +371,18 @@ HWND ListView::EditLabel(int index) {
   GetClientRect(hwnd_, &client);
   r.right = std::max(std::min(static_cast<int>(r.right), static_cast<int>(client.right)),
                      static_cast<int>(r.left) + 40);
-  HWND edit = CreateWindowEx(0, "EDIT", text.c_str(), WS_CHILD | WS_BORDER | kEditStyle, r.left,
-                             r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr, nullptr, nullptr);
+  HWND edit =
+      CreateWindowEx(0, "EDIT", text.c_str(), WS_CHILD | WS_BORDER | kEditStyle, r.left, r.top,
+                     r.right - r.left, r.bottom - r.top, hwnd_, nullptr, nullptr, nullptr);
   if (edit == nullptr) return nullptr;
   edit_ = edit;
   edit_item_ = item;
   SetProp(edit, kViewProperty, reinterpret_cast<HANDLE>(this));
   edit_previous_proc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtr(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListView::EditProc)));
-  SendMessage(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT)), 0);
+  SendMessage(edit, WM_SETFONT,
+              reinterpret_cast<WPARAM>(font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT)),
+              0);
   SendMessage(edit, kEditSetSelection, 0, -1);
   ShowWindow(edit, SW_SHOW);
   SetFocus(edit);

@@ -6,8 +6,9 @@ namespace platform::ctl {
 
 std::size_t ItemStore::BlockOf(int index) const {
   // The last block starting at or before `index`.
-  auto it = std::upper_bound(blocks_.begin(), blocks_.end(), index,
-                             [](int i, const std::unique_ptr<ItemBlock>& b) { return i < b->start; });
+  auto it =
+      std::upper_bound(blocks_.begin(), blocks_.end(), index,
+                       [](int i, const std::unique_ptr<ItemBlock>& b) { return i < b->start; });
   return static_cast<std::size_t>(it - blocks_.begin()) - 1;
 }
 

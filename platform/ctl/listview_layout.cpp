@@ -124,10 +124,12 @@ RowParts ListView::PartsOf(int index) const {
   int x = left;
   const ListItem* item = items_.At(index);
   int small_cx = 0, small_cy = 0;
-  if (images_[LVSIL_SMALL] != nullptr) ImageList_GetIconSize(images_[LVSIL_SMALL], &small_cx, &small_cy);
+  if (images_[LVSIL_SMALL] != nullptr)
+    ImageList_GetIconSize(images_[LVSIL_SMALL], &small_cx, &small_cy);
   if (item != nullptr) x += item->indent * small_cx;
   int state_cx = 0, state_cy = 0;
-  if (images_[LVSIL_STATE] != nullptr) ImageList_GetIconSize(images_[LVSIL_STATE], &state_cx, &state_cy);
+  if (images_[LVSIL_STATE] != nullptr)
+    ImageList_GetIconSize(images_[LVSIL_STATE], &state_cx, &state_cy);
   auto clip = [right](int v) { return std::min(v, right); };
   parts.state_icon = RECT{clip(x), parts.bounds.top, clip(x + state_cx), parts.bounds.bottom};
   x += state_cx;
@@ -323,30 +325,60 @@ void ListView::OnScroll(bool vertical, WPARAM wparam) {
   if (vertical) {
     int page = PageRows();
     switch (request) {
-      case kLineUp: ScrollRows(-1); break;
-      case kLineDown: ScrollRows(1); break;
-      case kPageUp: ScrollRows(-page); break;
-      case kPageDown: ScrollRows(page); break;
+      case kLineUp:
+        ScrollRows(-1);
+        break;
+      case kLineDown:
+        ScrollRows(1);
+        break;
+      case kPageUp:
+        ScrollRows(-page);
+        break;
+      case kPageDown:
+        ScrollRows(page);
+        break;
       case kThumbPosition:
-      case kThumbTrack: ScrollTo(position, scroll_x_); break;
-      case kTop: ScrollTo(0, scroll_x_); break;
-      case kBottom: ScrollTo(items_.size(), scroll_x_); break;
-      default: break;
+      case kThumbTrack:
+        ScrollTo(position, scroll_x_);
+        break;
+      case kTop:
+        ScrollTo(0, scroll_x_);
+        break;
+      case kBottom:
+        ScrollTo(items_.size(), scroll_x_);
+        break;
+      default:
+        break;
     }
     return;
   }
   RECT client;
   GetClientRect(hwnd_, &client);
   switch (request) {
-    case kLineUp: ScrollTo(top_, scroll_x_ - kHorizontalLine); break;
-    case kLineDown: ScrollTo(top_, scroll_x_ + kHorizontalLine); break;
-    case kPageUp: ScrollTo(top_, scroll_x_ - client.right); break;
-    case kPageDown: ScrollTo(top_, scroll_x_ + client.right); break;
+    case kLineUp:
+      ScrollTo(top_, scroll_x_ - kHorizontalLine);
+      break;
+    case kLineDown:
+      ScrollTo(top_, scroll_x_ + kHorizontalLine);
+      break;
+    case kPageUp:
+      ScrollTo(top_, scroll_x_ - client.right);
+      break;
+    case kPageDown:
+      ScrollTo(top_, scroll_x_ + client.right);
+      break;
     case kThumbPosition:
-    case kThumbTrack: ScrollTo(top_, position); break;
-    case kTop: ScrollTo(top_, 0); break;
-    case kBottom: ScrollTo(top_, TotalWidth()); break;
-    default: break;
+    case kThumbTrack:
+      ScrollTo(top_, position);
+      break;
+    case kTop:
+      ScrollTo(top_, 0);
+      break;
+    case kBottom:
+      ScrollTo(top_, TotalWidth());
+      break;
+    default:
+      break;
   }
 }
 

@@ -42,7 +42,8 @@ void ListView::Paint(HDC dc, const RECT& area) {
   }
 
   int first = std::max(top_, top_ + (static_cast<int>(area.top) - ItemAreaTop()) / row_height_);
-  int last = std::min(items_.size() - 1, top_ + (static_cast<int>(area.bottom) - ItemAreaTop()) / row_height_);
+  int last = std::min(items_.size() - 1,
+                      top_ + (static_cast<int>(area.bottom) - ItemAreaTop()) / row_height_);
   for (int index = first; index <= last; ++index) {
     SelectObject(dc, font);
     PaintRow(dc, index, items_.At(index), whole, &cd);
@@ -50,11 +51,13 @@ void ListView::Paint(HDC dc, const RECT& area) {
   // Below the last row, and right of the last column, is background.
   int rows_bottom = ItemAreaTop() + std::max(0, items_.size() - top_) * row_height_;
   if (bk_color_ != CLR_NONE) {
-    RECT below{area.left, std::max(static_cast<int>(area.top), rows_bottom), area.right, area.bottom};
+    RECT below{area.left, std::max(static_cast<int>(area.top), rows_bottom), area.right,
+               area.bottom};
     Fill(dc, below, bk_color_);
     int right = TotalWidth() - scroll_x_;
-    RECT beside{std::max(static_cast<int>(area.left), right), std::max(static_cast<int>(area.top), ItemAreaTop()),
-                area.right, std::min(static_cast<int>(area.bottom), rows_bottom)};
+    RECT beside{std::max(static_cast<int>(area.left), right),
+                std::max(static_cast<int>(area.top), ItemAreaTop()), area.right,
+                std::min(static_cast<int>(area.bottom), rows_bottom)};
     Fill(dc, beside, bk_color_);
   }
   if (ex_style_ & LVS_EX_GRIDLINES) PaintGridLines(dc, area);
@@ -72,7 +75,8 @@ void ListView::Paint(HDC dc, const RECT& area) {
 void ListView::PaintRow(HDC dc, int index, ListItem* item, LRESULT whole, NMLVCUSTOMDRAW* cd) {
   bool focused_window = GetFocus() == hwnd_;
   bool show_selection = focused_window || (Style() & LVS_SHOWSELALWAYS);
-  bool hot_tracking = ex_style_ & (LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE);
+  bool hot_tracking =
+      ex_style_ & (LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE);
   RECT row = RowRect(index);
   UINT item_state = 0;
   if ((item->state & LVIS_SELECTED) && show_selection) item_state |= CDIS_SELECTED;
@@ -181,8 +185,9 @@ void ListView::PaintCell(HDC dc, int index, ListItem& item, int column, const RE
     if (images_[LVSIL_STATE] != nullptr && state_image > 0) {
       int cx = 0, cy = 0;
       ImageList_GetIconSize(images_[LVSIL_STATE], &cx, &cy);
-      ImageList_Draw(images_[LVSIL_STATE], static_cast<int>(state_image) - 1, dc, parts.state_icon.left,
-                     cell.top + (cell.bottom - cell.top - cy) / 2, ILD_TRANSPARENT);
+      ImageList_Draw(images_[LVSIL_STATE], static_cast<int>(state_image) - 1, dc,
+                     parts.state_icon.left, cell.top + (cell.bottom - cell.top - cy) / 2,
+                     ILD_TRANSPARENT);
     }
     int image = ImageOf(index, item, 0);
     if (images_[LVSIL_SMALL] != nullptr && image >= 0) {
@@ -198,10 +203,11 @@ void ListView::PaintCell(HDC dc, int index, ListItem& item, int column, const RE
     int image = ImageOf(index, item, sub_item);
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images_[LVSIL_SMALL], &cx, &cy);
-    Fill(dc, RECT{cell.left, cell.top, std::min(cell.left + cx, cell.right), cell.bottom}, cell_back);
+    Fill(dc, RECT{cell.left, cell.top, std::min(cell.left + cx, cell.right), cell.bottom},
+         cell_back);
     if (image >= 0) {
-      ImageList_Draw(images_[LVSIL_SMALL], image, dc, cell.left, cell.top + (cell.bottom - cell.top - cy) / 2,
-                     ILD_TRANSPARENT);
+      ImageList_Draw(images_[LVSIL_SMALL], image, dc, cell.left,
+                     cell.top + (cell.bottom - cell.top - cy) / 2, ILD_TRANSPARENT);
     }
     text_rect.left = std::min(cell.left + cx, cell.right);
   }
@@ -214,7 +220,8 @@ void ListView::PaintCell(HDC dc, int index, ListItem& item, int column, const RE
     SIZE size{};
     GetTextExtentPoint32(dc, label.c_str(), static_cast<int>(label.size()), &size);
     RECT mark{text_rect.left, text_rect.top,
-              std::min(static_cast<int>(text_rect.right), static_cast<int>(inner.left + size.cx + padding)),
+              std::min(static_cast<int>(text_rect.right),
+                       static_cast<int>(inner.left + size.cx + padding)),
               text_rect.bottom};
     Fill(dc, RECT{mark.right, text_rect.top, text_rect.right, text_rect.bottom}, cell_back);
     Fill(dc, mark, select_back);
@@ -224,8 +231,10 @@ void ListView::PaintCell(HDC dc, int index, ListItem& item, int column, const RE
   if (!label.empty() && inner.right > inner.left) {
     SetBkMode(dc, TRANSPARENT);
     COLORREF color = highlight_cell ? select_text : text;
-    bool underline = (hot && (ex_style_ & (LVS_EX_UNDERLINEHOT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE))) ||
-                     (!hot && (ex_style_ & LVS_EX_UNDERLINECOLD));
+    bool underline =
+        (hot &&
+         (ex_style_ & (LVS_EX_UNDERLINEHOT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE))) ||
+        (!hot && (ex_style_ & LVS_EX_UNDERLINECOLD));
     if (hot && !highlight_cell) color = GetSysColor(COLOR_HOTLIGHT);
     HFONT underlined = nullptr;
     HGDIOBJ previous_font = nullptr;

@@ -49,8 +49,9 @@ struct Window {
   explicit Window(DWORD style) {
     top = CreateWindowEx(0, "STATIC_BENCH_PARENT", "Bench", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480,
                          nullptr, nullptr, nullptr, nullptr);
-    list = CreateWindowEx(0, WC_LISTVIEW, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | style,
-                          10, 10, 600, 440, top, nullptr, nullptr, nullptr);
+    list = CreateWindowEx(0, WC_LISTVIEW, nullptr,
+                          WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | style, 10, 10,
+                          600, 440, top, nullptr, nullptr, nullptr);
     LVCOLUMN column;
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<LPSTR>("Song");
@@ -101,8 +102,9 @@ void BM_InsertAtSortedPositions(benchmark::State& state) {
     sorted.reserve(kRows);
     for (int i = 0; i < kRows; ++i) {
       const std::string& name = names[static_cast<std::size_t>(i)];
-      auto at = std::upper_bound(sorted.begin(), sorted.end(), &name,
-                                 [](const std::string* a, const std::string* b) { return *a < *b; });
+      auto at =
+          std::upper_bound(sorted.begin(), sorted.end(), &name,
+                           [](const std::string* a, const std::string* b) { return *a < *b; });
       int index = static_cast<int>(at - sorted.begin());
       sorted.insert(at, &name);
       InsertRow(window->list, index, name, i);
@@ -122,7 +124,8 @@ void BM_InsertIntoSortedStyle(benchmark::State& state) {
   const auto& names = Names();
   for (auto _ : state) {
     auto window = std::make_unique<Window>(LVS_SORTASCENDING);
-    for (int i = 0; i < kRows; ++i) InsertRow(window->list, 0, names[static_cast<std::size_t>(i)], i);
+    for (int i = 0; i < kRows; ++i)
+      InsertRow(window->list, 0, names[static_cast<std::size_t>(i)], i);
     benchmark::DoNotOptimize(ListView_GetItemCount(window->list));
     state.PauseTiming();
     window.reset();
@@ -134,7 +137,8 @@ BENCHMARK(BM_InsertIntoSortedStyle)->Unit(benchmark::kMillisecond)->Iterations(3
 
 struct FullList {
   FullList() : window(LVS_SORTASCENDING) {
-    for (int i = 0; i < kRows; ++i) InsertRow(window.list, 0, Names()[static_cast<std::size_t>(i)], i);
+    for (int i = 0; i < kRows; ++i)
+      InsertRow(window.list, 0, Names()[static_cast<std::size_t>(i)], i);
     Pump();
   }
   Window window;

@@ -10,8 +10,8 @@ namespace {
 class HeaderTest : public ListViewTest {
  protected:
   HWND MakeHeader(DWORD style) {
-    header_ = CreateWindowEx(0, WC_HEADER, nullptr, WS_CHILD | WS_VISIBLE | style, 0, 0, 300, 20, parent_,
-                             reinterpret_cast<HMENU>(9), nullptr, nullptr);
+    header_ = CreateWindowEx(0, WC_HEADER, nullptr, WS_CHILD | WS_VISIBLE | style, 0, 0, 300, 20,
+                             parent_, reinterpret_cast<HMENU>(9), nullptr, nullptr);
     EXPECT_NE(header_, nullptr);
     return header_;
   }

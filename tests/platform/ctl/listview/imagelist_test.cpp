@@ -111,7 +111,8 @@ TEST_F(ImageListTest, AddMaskedSplitsABitmapIntoImages) {
 
   // Selected images are mixed with the highlight colour.
   Clear(RGB(255, 255, 255));
-  ImageList_DrawEx(list, 0, canvas_dc_, 0, 0, 0, 0, CLR_NONE, RGB(0, 0, 200), ILD_TRANSPARENT | ILD_BLEND50);
+  ImageList_DrawEx(list, 0, canvas_dc_, 0, 0, 0, 0, CLR_NONE, RGB(0, 0, 200),
+                   ILD_TRANSPARENT | ILD_BLEND50);
   EXPECT_EQ(At(4, 4), RGB(100, 0, 100));
 
   DeleteObject(strip);

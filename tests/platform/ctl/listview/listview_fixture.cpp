@@ -104,7 +104,8 @@ void ListViewTest::TearDown() {
 HWND ListViewTest::MakeList(DWORD style, DWORD ex_style) {
   if (list_ != nullptr) DestroyWindow(list_);
   list_ = CreateWindowEx(0, WC_LISTVIEW, nullptr, WS_CHILD | WS_VISIBLE | style, kListX, kListY,
-                         kListWidth, kListHeight, parent_, reinterpret_cast<HMENU>(7), nullptr, nullptr);
+                         kListWidth, kListHeight, parent_, reinterpret_cast<HMENU>(7), nullptr,
+                         nullptr);
   EXPECT_NE(list_, nullptr);
   SendMessage(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   if (ex_style != 0) ListView_SetExtendedListViewStyle(list_, ex_style);
@@ -123,7 +124,8 @@ HWND ListViewTest::MakeList(DWORD style, DWORD ex_style) {
   return list_;
 }
 
-int ListViewTest::AddRow(const std::string& text, const std::string& sub, LPARAM lparam, int index) {
+int ListViewTest::AddRow(const std::string& text, const std::string& sub, LPARAM lparam,
+                         int index) {
   LVITEM item;
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = index < 0 ? ListView_GetItemCount(list_) : index;

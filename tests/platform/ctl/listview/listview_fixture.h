@@ -19,13 +19,13 @@ namespace velko_test {
 struct Notification {
   HWND from = nullptr;
   UINT code = 0;
-  int item = -1;      // iItem of NMLISTVIEW / NMITEMACTIVATE / NMHEADER
-  int sub_item = 0;   // iSubItem (list view) or 0
-  UINT changed = 0;   // uChanged
+  int item = -1;     // iItem of NMLISTVIEW / NMITEMACTIVATE / NMHEADER
+  int sub_item = 0;  // iSubItem (list view) or 0
+  UINT changed = 0;  // uChanged
   UINT new_state = 0;
   UINT old_state = 0;
-  int width = -1;     // the new width of header notifications that carry one
-  std::string text;   // the text of LVN_ENDLABELEDIT (empty when none)
+  int width = -1;    // the new width of header notifications that carry one
+  std::string text;  // the text of LVN_ENDLABELEDIT (empty when none)
   bool has_text = false;
 };
 
@@ -42,7 +42,8 @@ class ListViewTest : public ::testing::Test {
   // A fresh list view (the old one is destroyed) with these styles and
   // two columns "Name" (100) and "Size" (80), in the test font.
   HWND MakeList(DWORD style, DWORD ex_style = 0);
-  int AddRow(const std::string& text, const std::string& sub = "", LPARAM lparam = 0, int index = -1);
+  int AddRow(const std::string& text, const std::string& sub = "", LPARAM lparam = 0,
+             int index = -1);
   std::string TextOf(int index, int sub_item = 0);
   std::vector<int> Selected();
   int Pump();

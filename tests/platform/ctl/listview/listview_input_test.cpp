@@ -8,11 +8,11 @@
 namespace velko_test {
 namespace {
 
-
 class ListViewInputTest : public ListViewTest {
  protected:
   void Fill(int count) {
-    for (int i = 0; i < count; ++i) AddRow("row" + std::to_string(i), std::to_string(i * 10), 500 + i);
+    for (int i = 0; i < count; ++i)
+      AddRow("row" + std::to_string(i), std::to_string(i * 10), 500 + i);
   }
   // A point inside a row's caption and inside its second column.
   POINT OnCaption(int index) {

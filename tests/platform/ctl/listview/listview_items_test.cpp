@@ -36,7 +36,8 @@ TEST_F(ListViewTest, SortedStyleInsertsAtTheSortedPositionIgnoringCase) {
   }
   std::vector<std::string> rows;
   for (int i = 0; i < ListView_GetItemCount(list_); ++i) rows.push_back(TextOf(i));
-  EXPECT_EQ(rows, (std::vector<std::string>{"Alpha", "ALPHA2", "bravo", "charlie", "delta", "echo"}));
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{"Alpha", "ALPHA2", "bravo", "charlie", "delta", "echo"}));
 
   MakeList(LVS_REPORT | LVS_SORTDESCENDING);
   for (const char* name : {"b", "c", "a"}) AddRow(name);
@@ -96,9 +97,11 @@ TEST_F(ListViewTest, TextCallbackAsksTheParent) {
   answer_ = [](NMHDR* hdr) -> std::optional<LRESULT> {
     if (hdr->code != LVN_GETDISPINFO) return std::nullopt;
     auto* info = reinterpret_cast<NMLVDISPINFO*>(hdr);
-    std::string text = "row " + std::to_string(info->item.iItem) + " col " + std::to_string(info->item.iSubItem);
+    std::string text =
+        "row " + std::to_string(info->item.iItem) + " col " + std::to_string(info->item.iSubItem);
     if (info->item.mask & LVIF_TEXT) {
-      std::snprintf(info->item.pszText, static_cast<std::size_t>(info->item.cchTextMax), "%s", text.c_str());
+      std::snprintf(info->item.pszText, static_cast<std::size_t>(info->item.cchTextMax), "%s",
+                    text.c_str());
     }
     return 0;
   };
@@ -161,7 +164,9 @@ int CALLBACK_ByParamDescending(LPARAM a, LPARAM b, LPARAM sign) {
   return static_cast<int>(sign * (a < b ? -1 : a > b ? 1 : 0));
 }
 
-int AlwaysGreater(LPARAM, LPARAM, LPARAM) { return 1; }
+int AlwaysGreater(LPARAM, LPARAM, LPARAM) {
+  return 1;
+}
 
 std::vector<LPARAM> g_seen_indexes;
 int ByIndexReversed(LPARAM a, LPARAM b, LPARAM) {
@@ -173,7 +178,8 @@ TEST_F(ListViewTest, SortItemsOrdersByTheCallback) {
   MakeList(LVS_REPORT);
   const int values[] = {5, 3, 9, 1, 7};
   for (int v : values) AddRow("v" + std::to_string(v), "", v);
-  ListView_SetItemState(list_, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);  // v9
+  ListView_SetItemState(list_, 2, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);  // v9
   ASSERT_TRUE(ListView_SortItems(list_, CALLBACK_ByParamDescending, -1));
   std::vector<std::string> rows;
   for (int i = 0; i < 5; ++i) rows.push_back(TextOf(i));
@@ -239,7 +245,8 @@ TEST_F(ListViewTest, HundredThousandRowsStayInOrderAndReachable) {
   std::mt19937 random(7);
   std::vector<std::string> names;
   names.reserve(kRows);
-  for (int i = 0; i < kRows; ++i) names.push_back("song" + std::to_string(random() % 10'000'000) + ".mp3");
+  for (int i = 0; i < kRows; ++i)
+    names.push_back("song" + std::to_string(random() % 10'000'000) + ".mp3");
   for (int i = 0; i < kRows; ++i) {
     LVITEM item;
     item.mask = LVIF_TEXT | LVIF_PARAM;
@@ -255,11 +262,13 @@ TEST_F(ListViewTest, HundredThousandRowsStayInOrderAndReachable) {
   ASSERT_EQ(ListView_GetItemCount(list_), kRows);
   std::vector<std::string> sorted = names;
   std::sort(sorted.begin(), sorted.end());
-  for (int i = 0; i < kRows; i += 997) EXPECT_EQ(TextOf(i), sorted[static_cast<std::size_t>(i)]) << i;
+  for (int i = 0; i < kRows; i += 997)
+    EXPECT_EQ(TextOf(i), sorted[static_cast<std::size_t>(i)]) << i;
   EXPECT_EQ(TextOf(kRows - 1), sorted.back());
 
   // Selecting the last row and showing it scrolls to the end.
-  ListView_SetItemState(list_, kRows - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(list_, kRows - 1, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);
   ASSERT_TRUE(ListView_EnsureVisible(list_, kRows - 1, FALSE));
   EXPECT_EQ(ListView_GetTopIndex(list_), kRows - ListView_GetCountPerPage(list_));
   EXPECT_EQ(ListView_GetNextItem(list_, -1, LVNI_SELECTED), kRows - 1);

@@ -168,14 +168,16 @@ TEST_F(ListViewPaintTest, SmallImagesStandBeforeTheCaptionAndInSubItems) {
 }
 
 TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {
-  MakeList(LVS_REPORT | LVS_SHOWSELALWAYS, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  MakeList(LVS_REPORT | LVS_SHOWSELALWAYS,
+           LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   SendMessage(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
   HWND header = ListView_GetHeader(list_);
   HDITEM sort;
   sort.mask = HDI_FORMAT;
   sort.fmt = HDF_STRING | HDF_SORTUP;
   Header_SetItem(header, 0, &sort);
-  const char* songs[] = {"Blue Monday.mp3", "Crystal.ogg", "Dreams.wav", "Echoes.wma", "Flight.mp3"};
+  const char* songs[] = {"Blue Monday.mp3", "Crystal.ogg", "Dreams.wav", "Echoes.wma",
+                         "Flight.mp3"};
   for (int i = 0; i < 5; ++i) AddRow(songs[i], std::to_string((i + 2) * 713) + " KB");
   ListView_SetCheckState(list_, 1, TRUE);
   ListView_SetItemState(list_, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
