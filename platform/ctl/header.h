@@ -11,6 +11,9 @@
 
 inline constexpr char WC_HEADER[] = "SysHeader32";
 
+// Owner-drawn header items (HDF_OWNERDRAW): DRAWITEMSTRUCT::CtlType.
+constexpr UINT ODT_HEADER = 100;
+
 // Styles.
 constexpr DWORD HDS_HORZ = 0x0000;
 constexpr DWORD HDS_BUTTONS = 0x0002;  // items are buttons: clicks notify

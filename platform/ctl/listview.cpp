@@ -1042,6 +1042,12 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT));
     case WM_SIZE:
+      // Owner-drawn rows are measured again when the window changes size.
+      if (Style() & LVS_OWNERDRAWFIXED) {
+        int old_height = row_height_;
+        UpdateMetrics();
+        if (row_height_ != old_height) InvalidateRect(hwnd_, nullptr, TRUE);
+      }
       Layout();
       return 0;
     case WM_STYLECHANGED:
@@ -1052,6 +1058,9 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         InvalidateRect(hwnd_, nullptr, TRUE);
       }
       return 0;
+    case WM_NCPAINT:
+      frame_stale_ = false;
+      break;
     case WM_ERASEBKGND:
       if (bk_color_ == CLR_NONE) break;
       return 1;  // WM_PAINT fills what rows do not cover

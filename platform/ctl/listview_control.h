@@ -9,6 +9,7 @@
 
 #include "platform/ctl/listview.h"
 #include "platform/ctl/listview_items.h"
+#include "platform/ctl/scroll_bar.h"
 #include "platform/user/input.h"
 
 namespace platform::ctl {
@@ -118,6 +119,7 @@ class ListView {
   void PaintCell(HDC dc, int index, ListItem& item, int column, const RECT& cell, bool selected,
                  bool hot, COLORREF text, COLORREF back, bool full_row);
   void PaintGridLines(HDC dc, const RECT& area);
+  void PaintOwnerDrawnRow(HDC dc, int index, ListItem* item);
 
   // ---- listview_input.cpp: mouse, keys, label editing ----
   void OnLeftDown(POINT pt, WPARAM keys, bool double_click);
@@ -158,8 +160,12 @@ class ListView {
 
   int row_height_ = 16;
   int header_height_ = 0;
-  int top_ = 0;       // first row shown
-  int scroll_x_ = 0;  // pixels scrolled to the left
+  int top_ = 0;  // first row shown
+  // What the scroll bars were last given (set again only when it changes).
+  SCROLLINFO shown_vertical_{sizeof(SCROLLINFO), 0, 0, -1, 0, 0, 0};
+  SCROLLINFO shown_horizontal_{sizeof(SCROLLINFO), 0, 0, -1, 0, 0, 0};
+  bool frame_stale_ = false;  // the frame (with the bars) waits for WM_NCPAINT
+  int scroll_x_ = 0;          // pixels scrolled to the left
 
   // Mouse.
   int pressed_item_ = -1;  // a left press on this row may still become a drag

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/core/clock.h"
+#include "platform/ctl/edit.h"
 #include "platform/ctl/listview_control.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
@@ -11,9 +12,7 @@
 namespace platform::ctl {
 namespace {
 
-constexpr UINT kEditSetSelection = 0x00B1;  // EM_SETSEL
-constexpr DWORD kEditStyle = 0x0080;        // ES_AUTOHSCROLL
-constexpr DWORD kSearchPauseMs = 1000;      // a pause this long starts a new type-ahead search
+constexpr DWORD kSearchPauseMs = 1000;  // a pause this long starts a new type-ahead search
 constexpr char kViewProperty[] = "VelkoListViewOfEdit";
 
 bool Down(int vk) {
@@ -372,7 +371,7 @@ HWND ListView::EditLabel(int index) {
   r.right = std::max(std::min(static_cast<int>(r.right), static_cast<int>(client.right)),
                      static_cast<int>(r.left) + 40);
   HWND edit =
-      CreateWindowEx(0, "EDIT", text.c_str(), WS_CHILD | WS_BORDER | kEditStyle, r.left, r.top,
+      CreateWindowEx(0, "EDIT", text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left, r.top,
                      r.right - r.left, r.bottom - r.top, hwnd_, nullptr, nullptr, nullptr);
   if (edit == nullptr) return nullptr;
   edit_ = edit;
@@ -383,7 +382,7 @@ HWND ListView::EditLabel(int index) {
   SendMessage(edit, WM_SETFONT,
               reinterpret_cast<WPARAM>(font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT)),
               0);
-  SendMessage(edit, kEditSetSelection, 0, -1);
+  SendMessage(edit, EM_SETSEL, 0, -1);
   ShowWindow(edit, SW_SHOW);
   SetFocus(edit);
   return edit;

@@ -3,21 +3,16 @@
 #include <algorithm>
 
 #include "platform/ctl/listview_control.h"
+#include "platform/ctl/scroll_bar.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
 
 namespace platform::ctl {
 namespace {
 
-// Scroll-bar request codes of WM_VSCROLL / WM_HSCROLL (low word of wParam).
-constexpr WORD kLineUp = 0;
-constexpr WORD kLineDown = 1;
-constexpr WORD kPageUp = 2;
-constexpr WORD kPageDown = 3;
-constexpr WORD kThumbPosition = 4;
-constexpr WORD kThumbTrack = 5;
-constexpr WORD kTop = 6;
-constexpr WORD kBottom = 7;
+bool SameBar(const SCROLLINFO& a, const SCROLLINFO& b) {
+  return a.nMin == b.nMin && a.nMax == b.nMax && a.nPage == b.nPage && a.nPos == b.nPos;
+}
 
 constexpr int kHorizontalLine = 8;  // pixels per horizontal scroll step
 
@@ -38,6 +33,17 @@ void ListView::UpdateMetrics() {
     }
   }
   if (ex_style_ & LVS_EX_GRIDLINES) ++height;
+  if (Style() & LVS_OWNERDRAWFIXED) {
+    // The parent says how high its rows are.
+    MEASUREITEMSTRUCT measure;
+    measure.CtlType = ODT_LISTVIEW;
+    measure.CtlID = static_cast<UINT>(GetWindowLongPtr(hwnd_, GWLP_ID));
+    measure.itemHeight = static_cast<UINT>(height);
+    if (HWND parent = GetParent(hwnd_)) {
+      SendMessage(parent, WM_MEASUREITEM, measure.CtlID, reinterpret_cast<LPARAM>(&measure));
+    }
+    height = static_cast<int>(measure.itemHeight);
+  }
   row_height_ = std::max(1, height);
 }
 
@@ -292,59 +298,80 @@ bool ListView::EnsureVisible(int index, bool partial_ok) {
   return true;
 }
 
-// Shows the scroll bars the content needs. The window's scroll bars are
-// part of its frame; changing them changes the client area, so the check
-// runs again until it settles.
+// Gives the window's scroll bars the rows and the width; SetScrollInfo shows
+// a bar when there is something to scroll and hides it otherwise. A bar
+// coming or going changes the client area, so this runs until it settles.
 void ListView::UpdateScrollBars() {
   if (Style() & LVS_NOSCROLL) return;
   for (int round = 0; round < 3; ++round) {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    DWORD style = Style();
-    bool vertical = style & WS_VSCROLL;
-    bool horizontal = style & WS_HSCROLL;
-    int width = client.right + (vertical ? GetSystemMetrics(SM_CXVSCROLL) : 0);
-    int height = client.bottom + (horizontal ? GetSystemMetrics(SM_CYHSCROLL) : 0);
-    int rows_height = height - ItemAreaTop();
-    bool need_h = TotalWidth() > width;
-    if (need_h) rows_height -= GetSystemMetrics(SM_CYHSCROLL);
-    bool need_v = items_.size() * row_height_ > rows_height;
-    if (need_v && !need_h) need_h = TotalWidth() > width - GetSystemMetrics(SM_CXVSCROLL);
-    if (need_v == vertical && need_h == horizontal) return;
-    DWORD new_style = (style & ~(WS_VSCROLL | WS_HSCROLL)) | (need_v ? WS_VSCROLL : 0) |
-                      (need_h ? WS_HSCROLL : 0);
-    SetWindowLongPtr(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(new_style));
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    RECT before;
+    GetClientRect(hwnd_, &before);
+    SCROLLINFO vertical;
+    vertical.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    vertical.nMax = std::max(0, items_.size() - 1);
+    vertical.nPage = static_cast<UINT>(PageRows());
+    vertical.nPos = top_;
+    SCROLLINFO horizontal;
+    horizontal.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    horizontal.nMax = std::max(0, TotalWidth() - 1);
+    horizontal.nPage = static_cast<UINT>(std::max(1, static_cast<int>(before.right)));
+    horizontal.nPos = scroll_x_;
+    // The bars are drawn with the next frame paint rather than at once, so
+    // that inserting many rows does not draw them once per row.
+    bool changed = false;
+    if (!SameBar(vertical, shown_vertical_)) {
+      shown_vertical_ = vertical;
+      SetScrollInfo(hwnd_, SB_VERT, &vertical, FALSE);
+      changed = true;
+    }
+    if (!SameBar(horizontal, shown_horizontal_)) {
+      shown_horizontal_ = horizontal;
+      SetScrollInfo(hwnd_, SB_HORZ, &horizontal, FALSE);
+      changed = true;
+    }
+    if (changed && !frame_stale_) {
+      frame_stale_ = true;
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+    }
+    RECT after;
+    GetClientRect(hwnd_, &after);
+    if (after.right == before.right && after.bottom == before.bottom) return;
+    Layout();
   }
 }
 
 void ListView::OnScroll(bool vertical, WPARAM wparam) {
   WORD request = LOWORD(wparam);
   int position = HIWORD(wparam);
+  if (request == SB_THUMBTRACK || request == SB_THUMBPOSITION) {
+    // The 16-bit position of the message is too small for long lists.
+    SCROLLINFO info;
+    info.fMask = SIF_TRACKPOS;
+    if (GetScrollInfo(hwnd_, vertical ? SB_VERT : SB_HORZ, &info)) position = info.nTrackPos;
+  }
   if (vertical) {
     int page = PageRows();
     switch (request) {
-      case kLineUp:
+      case SB_LINEUP:
         ScrollRows(-1);
         break;
-      case kLineDown:
+      case SB_LINEDOWN:
         ScrollRows(1);
         break;
-      case kPageUp:
+      case SB_PAGEUP:
         ScrollRows(-page);
         break;
-      case kPageDown:
+      case SB_PAGEDOWN:
         ScrollRows(page);
         break;
-      case kThumbPosition:
-      case kThumbTrack:
+      case SB_THUMBPOSITION:
+      case SB_THUMBTRACK:
         ScrollTo(position, scroll_x_);
         break;
-      case kTop:
+      case SB_TOP:
         ScrollTo(0, scroll_x_);
         break;
-      case kBottom:
+      case SB_BOTTOM:
         ScrollTo(items_.size(), scroll_x_);
         break;
       default:
@@ -355,26 +382,26 @@ void ListView::OnScroll(bool vertical, WPARAM wparam) {
   RECT client;
   GetClientRect(hwnd_, &client);
   switch (request) {
-    case kLineUp:
+    case SB_LINEUP:
       ScrollTo(top_, scroll_x_ - kHorizontalLine);
       break;
-    case kLineDown:
+    case SB_LINEDOWN:
       ScrollTo(top_, scroll_x_ + kHorizontalLine);
       break;
-    case kPageUp:
+    case SB_PAGEUP:
       ScrollTo(top_, scroll_x_ - client.right);
       break;
-    case kPageDown:
+    case SB_PAGEDOWN:
       ScrollTo(top_, scroll_x_ + client.right);
       break;
-    case kThumbPosition:
-    case kThumbTrack:
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
       ScrollTo(top_, position);
       break;
-    case kTop:
+    case SB_TOP:
       ScrollTo(top_, 0);
       break;
-    case kBottom:
+    case SB_BOTTOM:
       ScrollTo(top_, TotalWidth());
       break;
     default:

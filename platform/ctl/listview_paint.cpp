@@ -72,7 +72,32 @@ void ListView::Paint(HDC dc, const RECT& area) {
   SelectObject(dc, old_font);
 }
 
+// LVS_OWNERDRAWFIXED: the parent draws each row (WM_DRAWITEM).
+void ListView::PaintOwnerDrawnRow(HDC dc, int index, ListItem* item) {
+  bool focused_window = GetFocus() == hwnd_;
+  bool show_selection = focused_window || (Style() & LVS_SHOWSELALWAYS);
+  DRAWITEMSTRUCT draw;
+  draw.CtlType = ODT_LISTVIEW;
+  draw.CtlID = static_cast<UINT>(GetWindowLongPtr(hwnd_, GWLP_ID));
+  draw.itemID = static_cast<UINT>(index);
+  draw.itemAction = ODA_DRAWENTIRE;
+  if ((item->state & LVIS_SELECTED) && show_selection) draw.itemState |= ODS_SELECTED;
+  if ((item->state & LVIS_FOCUSED) && focused_window) draw.itemState |= ODS_FOCUS;
+  if (!IsWindowEnabled(hwnd_)) draw.itemState |= ODS_DISABLED;
+  draw.hwndItem = hwnd_;
+  draw.hDC = dc;
+  draw.rcItem = RowRect(index);
+  draw.itemData = static_cast<ULONG_PTR>(item->lparam);
+  if (HWND parent = GetParent(hwnd_)) {
+    SendMessage(parent, WM_DRAWITEM, draw.CtlID, reinterpret_cast<LPARAM>(&draw));
+  }
+}
+
 void ListView::PaintRow(HDC dc, int index, ListItem* item, LRESULT whole, NMLVCUSTOMDRAW* cd) {
+  if (Style() & LVS_OWNERDRAWFIXED) {
+    PaintOwnerDrawnRow(dc, index, item);
+    return;
+  }
   bool focused_window = GetFocus() == hwnd_;
   bool show_selection = focused_window || (Style() & LVS_SHOWSELALWAYS);
   bool hot_tracking =

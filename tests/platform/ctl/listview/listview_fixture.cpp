@@ -68,6 +68,10 @@ LRESULT ListViewTest::ParentProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     }
     return 0;
   }
+  if (current_ != nullptr && current_->on_message_) {
+    if (std::optional<LRESULT> answer = current_->on_message_(message, wparam, lparam))
+      return *answer;
+  }
   return DefWindowProc(hwnd, message, wparam, lparam);
 }
 

@@ -65,6 +65,8 @@ class ListViewTest : public ::testing::Test {
   std::vector<Notification> notifications_;
   // Answers WM_NOTIFY; nullopt: 0.
   std::function<std::optional<LRESULT>(NMHDR*)> answer_;
+  // Answers the parent's other messages (WM_DRAWITEM, ...); nullopt: default.
+  std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)> on_message_;
 
  private:
   static LRESULT ParentProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

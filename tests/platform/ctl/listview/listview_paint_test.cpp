@@ -1,5 +1,7 @@
 // What the list view shows: custom draw colouring one cell, selection
 // colours, check boxes and grid lines, read back from the headless display.
+#include <algorithm>
+
 #include "platform/ctl/imagelist.h"
 #include "platform/display/display.h"
 #include "tests/platform/ctl/listview/listview_fixture.h"
@@ -165,6 +167,50 @@ TEST_F(ListViewPaintTest, SmallImagesStandBeforeTheCaptionAndInSubItems) {
   DestroyWindow(list_);
   list_ = nullptr;
   EXPECT_EQ(platform::LiveImageListCount(), before);
+}
+
+TEST_F(ListViewPaintTest, OwnerDrawnRowsAreMeasuredAndDrawnByTheParent) {
+  std::vector<UINT> drawn;
+  UINT selected_state = 0;
+  int row_height = 20;
+  on_message_ = [&](UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
+    if (message == WM_MEASUREITEM) {
+      auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+      if (measure->CtlType != ODT_LISTVIEW) return std::nullopt;
+      measure->itemHeight = static_cast<UINT>(row_height);
+      return TRUE;
+    }
+    if (message == WM_DRAWITEM) {
+      auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+      if (draw->CtlType != ODT_LISTVIEW) return std::nullopt;
+      drawn.push_back(draw->itemID);
+      if (draw->itemID == 1) selected_state = draw->itemState;
+      HBRUSH brush = CreateSolidBrush(draw->itemData == 7 ? RGB(0, 0, 255) : RGB(255, 255, 0));
+      FillRect(draw->hDC, &draw->rcItem, brush);
+      DeleteObject(brush);
+      return TRUE;
+    }
+    return std::nullopt;
+  };
+  MakeList(LVS_REPORT | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS);
+  AddRow("plain", "1", 3);
+  AddRow("blue", "2", 7);
+  ListView_SetItemState(list_, 1, LVIS_SELECTED, LVIS_SELECTED);
+  RECT second = ItemRect(1);
+  EXPECT_EQ(second.bottom - second.top, 20);
+  EXPECT_EQ(PixelAt(second.left + 3, second.top + 3), RGB(0, 0, 255));
+  RECT first = ItemRect(0);
+  EXPECT_EQ(PixelAt(first.right - 3, first.bottom - 2), RGB(255, 255, 0));
+  EXPECT_TRUE(selected_state & ODS_SELECTED);
+  EXPECT_NE(std::find(drawn.begin(), drawn.end(), 0u), drawn.end());
+
+  // Changing the window's size measures the rows again (how a new row
+  // height is taken).
+  row_height = 25;
+  SetWindowPos(list_, nullptr, 0, 0, kListWidth, kListHeight + 1, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(list_, nullptr, 0, 0, kListWidth, kListHeight, SWP_NOMOVE | SWP_NOZORDER);
+  second = ItemRect(1);
+  EXPECT_EQ(second.bottom - second.top, 25);
 }
 
 TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {

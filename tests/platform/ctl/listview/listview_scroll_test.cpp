@@ -1,5 +1,6 @@
 // Scrolling, hot tracking, dragging rows out and the header-less list.
 #include "platform/core/clock.h"
+#include "platform/ctl/scroll_bar.h"
 #include "tests/platform/ctl/listview/listview_fixture.h"
 
 namespace velko_test {
@@ -49,6 +50,24 @@ TEST_F(ListViewScrollTest, ScrollBarsComeWithTheRowsAndTheWheelScrolls) {
   LVHITTESTINFO hit;
   hit.pt = POINT{10, first.top + 1};
   EXPECT_EQ(ListView_HitTest(list_, &hit), 5);
+
+  // The arrows of the window's scroll bar scroll a row at a time.
+  RECT window;
+  GetWindowRect(list_, &window);
+  platform::AdvanceClockMs(1000);
+  platform::InjectClick(window.right - 8, window.bottom - 8);
+  Pump();
+  EXPECT_EQ(ListView_GetTopIndex(list_), 6);
+  platform::AdvanceClockMs(1000);
+  platform::InjectClick(window.right - 8, window.top + 8);
+  Pump();
+  EXPECT_EQ(ListView_GetTopIndex(list_), 5);
+  SCROLLINFO info;
+  info.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(list_, SB_VERT, &info));
+  EXPECT_EQ(info.nPos, 5);
+  EXPECT_EQ(info.nMax, 62);
+  EXPECT_EQ(static_cast<int>(info.nPage), page);
 
   // Deleting rows brings the end of the list back into view.
   for (int i = 62; i >= 10; --i) ListView_DeleteItem(list_, i);
