@@ -225,6 +225,7 @@ TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {
   const char* songs[] = {"Blue Monday.mp3", "Crystal.ogg", "Dreams.wav", "Echoes.wma",
                          "Flight.mp3"};
   for (int i = 0; i < 5; ++i) AddRow(songs[i], std::to_string((i + 2) * 713) + " KB");
+  for (int i = 0; i < 20; ++i) AddRow("Track " + std::to_string(i + 1) + ".cda", "");
   ListView_SetCheckState(list_, 1, TRUE);
   ListView_SetItemState(list_, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   SetFocus(list_);
@@ -238,6 +239,7 @@ TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {
   RECT box = ItemRect(1);
   COLORREF frame = PixelAt(box.left + 2, (box.top + box.bottom) / 2);
   EXPECT_NE(frame, GetSysColor(COLOR_WINDOW));
+  EXPECT_TRUE(GetWindowLongPtr(list_, GWL_STYLE) & WS_VSCROLL);
   EXPECT_TRUE(platform::SaveScreenshot("listview_sample.png"));
 }
 
