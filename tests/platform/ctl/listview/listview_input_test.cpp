@@ -2,7 +2,6 @@
 // selection by click, shift-click and ctrl-click, keys, check boxes, the
 // header (column click, dragging a divider) and editing a caption.
 #include "platform/core/clock.h"
-#include "platform/user/builtin_classes.h"
 #include "tests/platform/ctl/listview/listview_fixture.h"
 
 namespace velko_test {
@@ -374,9 +373,6 @@ TEST_F(ListViewInputTest, ColumnsCanBeReorderedAndResized) {
 }
 
 TEST_F(ListViewInputTest, CaptionIsEditedInPlace) {
-  WNDCLASS info;
-  platform::EnsureBuiltinClass("EDIT");
-  if (!GetClassInfo(nullptr, "EDIT", &info)) GTEST_SKIP() << "no EDIT window class yet";
   MakeList(LVS_REPORT | LVS_EDITLABELS);
   Fill(3);
   ClickRow(1);
@@ -409,6 +405,26 @@ TEST_F(ListViewInputTest, CaptionIsEditedInPlace) {
   ASSERT_EQ(ended.size(), 1u);
   EXPECT_FALSE(ended[0].has_text);
   EXPECT_EQ(TextOf(2), "row2");
+
+  // A second, slow click on the caption of the selected row starts an edit;
+  // a click elsewhere ends it and keeps the text.
+  ClickRow(0);
+  ClearNotifications();
+  ClickRow(0);
+  EXPECT_EQ(ListView_GetEditControl(list_), nullptr);  // not before the double-click time
+  platform::AdvanceClockMs(GetDoubleClickTime() + 10);
+  Pump();
+  edit = ListView_GetEditControl(list_);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(NotificationsOf(LVN_BEGINLABELEDIT).size(), 1u);
+  SetWindowText(edit, "clicked away");
+  ClickRow(2);
+  ended = NotificationsOf(LVN_ENDLABELEDIT);
+  ASSERT_EQ(ended.size(), 1u);
+  EXPECT_EQ(ended[0].text, "clicked away");
+  EXPECT_EQ(TextOf(0), "clicked away");
+  EXPECT_EQ(ListView_GetEditControl(list_), nullptr);
+  EXPECT_EQ(Selected(), std::vector<int>{2});
 
   // A parent that refuses the start gets no edit control.
   answer_ = [](NMHDR* hdr) -> std::optional<LRESULT> {
