@@ -108,3 +108,76 @@ struct STYLESTRUCT {
   DWORD styleOld = 0;
   DWORD styleNew = 0;
 };
+
+// ---------------------------------------------------------------------------
+// Owner-drawn menu items and controls: WM_MEASUREITEM, WM_DRAWITEM,
+// WM_DELETEITEM and WM_COMPAREITEM point to these.
+// ---------------------------------------------------------------------------
+constexpr UINT ODT_MENU = 1;
+constexpr UINT ODT_LISTBOX = 2;
+constexpr UINT ODT_COMBOBOX = 3;
+constexpr UINT ODT_BUTTON = 4;
+constexpr UINT ODT_STATIC = 5;
+
+// DRAWITEMSTRUCT::itemAction.
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+
+// DRAWITEMSTRUCT::itemState.
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_CHECKED = 0x0008;
+constexpr UINT ODS_FOCUS = 0x0010;
+constexpr UINT ODS_DEFAULT = 0x0020;
+constexpr UINT ODS_HOTLIGHT = 0x0040;
+constexpr UINT ODS_INACTIVE = 0x0080;
+constexpr UINT ODS_NOACCEL = 0x0100;
+constexpr UINT ODS_NOFOCUSRECT = 0x0200;
+constexpr UINT ODS_COMBOBOXEDIT = 0x1000;
+
+struct MEASUREITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  UINT itemWidth = 0;
+  UINT itemHeight = 0;
+  ULONG_PTR itemData = 0;
+};
+using LPMEASUREITEMSTRUCT = MEASUREITEMSTRUCT*;
+
+// For a menu item, hwndItem holds the menu's handle.
+struct DRAWITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  UINT itemAction = 0;
+  UINT itemState = 0;
+  HWND hwndItem = nullptr;
+  HDC hDC = nullptr;
+  RECT rcItem{};
+  ULONG_PTR itemData = 0;
+};
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
+struct DELETEITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  HWND hwndItem = nullptr;
+  ULONG_PTR itemData = 0;
+};
+using LPDELETEITEMSTRUCT = DELETEITEMSTRUCT*;
+
+struct COMPAREITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  HWND hwndItem = nullptr;
+  UINT itemID1 = 0;
+  ULONG_PTR itemData1 = 0;
+  UINT itemID2 = 0;
+  ULONG_PTR itemData2 = 0;
+  DWORD dwLocaleId = 0;
+};
+using LPCOMPAREITEMSTRUCT = COMPAREITEMSTRUCT*;
