@@ -257,6 +257,46 @@ TEST_F(MenuBarTest, TheOpenItemIsDrawnPressedIn) {
   SetMenu(hwnd, nullptr);
 }
 
+TEST_F(MenuBarTest, OwnerDrawnBarItemsAreMeasuredAndDrawnByTheWindow) {
+  HMENU bar = Keep(CreateMenu());
+  AppendMenu(bar, MF_OWNERDRAW, 70, reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(5)));
+  AppendMenu(bar, MF_STRING, 71, "&Next");
+  int measured = 0, drawn = 0;
+  SetHandler([&](HWND, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
+    if (message == WM_MEASUREITEM) {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+      EXPECT_EQ(mis->CtlType, ODT_MENU);
+      EXPECT_EQ(mis->itemData, 5u);
+      mis->itemWidth = 90;
+      mis->itemHeight = 15;
+      ++measured;
+      return TRUE;
+    }
+    if (message == WM_DRAWITEM) {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+      EXPECT_EQ(dis->itemID, 70u);
+      EXPECT_EQ(dis->hwndItem, reinterpret_cast<HWND>(bar));
+      FillRect(dis->hDC, &dis->rcItem, GetSysColorBrush(COLOR_HIGHLIGHT));
+      ++drawn;
+      return TRUE;
+    }
+    return std::nullopt;
+  });
+  HWND hwnd = MakeOwner();
+  ASSERT_TRUE(SetMenu(hwnd, bar));
+  Pump();
+  EXPECT_GE(measured, 1);
+  EXPECT_GE(drawn, 1);
+  RECT first = ItemRect(hwnd, bar, 0);
+  EXPECT_EQ(first.right - first.left, 90);
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  EXPECT_EQ(platform::CaptureWindow(hwnd)->Pixel(first.left + 3 - window.left,
+                                                 first.top + 3 - window.top),
+            GetSysColor(COLOR_HIGHLIGHT));
+  SetMenu(hwnd, nullptr);
+}
+
 TEST_F(MenuBarTest, HiliteMenuItemMarksABarItem) {
   HWND hwnd = MakeOwner(MakeBar());
   HMENU bar = GetMenu(hwnd);

@@ -345,6 +345,68 @@ TEST_F(PopupMenuTest, NoNotifySendsTheOwnerNothing) {
   EXPECT_TRUE(Commands(owner).empty());
 }
 
+TEST_F(PopupMenuTest, AMenuFilledWhileItOpensShowsTheNewItems) {
+  HWND owner = MakeOwner();
+  HMENU menu = Keep(CreatePopupMenu());
+  Script({[&] { platform::InjectKeyPress(VK_DOWN); platform::InjectKeyPress(VK_RETURN); }},
+         [&](HWND, UINT message, WPARAM wparam, LPARAM) -> std::optional<LRESULT> {
+           if (message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(wparam) == menu &&
+               GetMenuItemCount(menu) == 0) {
+             AppendMenu(menu, MF_STRING, 501, "&Fresh");
+           }
+           return std::nullopt;
+         });
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 501);
+}
+
+TEST_F(PopupMenuTest, AnEmptyMenuReturnsAtOnce) {
+  HWND owner = MakeOwner();
+  HMENU menu = Keep(CreatePopupMenu());
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
+  EXPECT_EQ(CountOf(owner, WM_EXITMENULOOP), 1);
+  EXPECT_EQ(PopupWindow(), nullptr);
+}
+
+TEST_F(PopupMenuTest, TheLoopEndsWhenTheOwnerIsDestroyed) {
+  HWND owner = MakeOwner();
+  HMENU menu = FileMenu();
+  Script({[&] { DestroyWindow(owner); }});
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
+  EXPECT_EQ(PopupWindow(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(PopupMenuTest, AContextMenuFromARightClickIsChosenWithTheLeftButton) {
+  HWND owner = MakeOwner();
+  HMENU menu = FileMenu();
+  UINT chosen = 0;
+  Script({[&] {
+            RECT save{};
+            GetMenuItemRect(owner, menu, 2, &save);
+            ClickAt(Centre(save));
+          }},
+         [&](HWND hwnd, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
+           if (message != WM_CONTEXTMENU) return std::nullopt;
+           chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                     GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam),
+                                                     0, hwnd, nullptr));
+           return 0;
+         });
+  platform::InjectMouse(platform::MouseAction::kRightDown, 180, 180);
+  platform::InjectMouse(platform::MouseAction::kRightUp, 180, 180);
+  Pump();
+  EXPECT_EQ(chosen, 102u);
+}
+
+TEST_F(PopupMenuTest, EndMenuEndsTheLoop) {
+  HWND owner = MakeOwner();
+  HMENU menu = FileMenu();
+  BOOL ended = FALSE;
+  Script({[&] { ended = EndMenu(); }});
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
+  EXPECT_TRUE(ended);
+}
+
 TEST_F(PopupMenuTest, BadArgumentsFail) {
   HWND owner = MakeOwner();
   HMENU menu = FileMenu();
