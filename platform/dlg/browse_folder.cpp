@@ -169,25 +169,28 @@ std::vector<std::pair<std::string, int>> BrowseSession::Entries() const {
       request_.root.empty() ? DriveRoots() : std::vector<std::string>{request_.root};
   for (const std::string& top : tops) {
     entries.emplace_back(top, 0);
-    if (selection_.empty() || !InsideRootOf(top)) continue;
-    // The folders from this top down to the selection, then its children.
-    std::string path = top;
-    int depth = 1;
-    std::size_t i = top.size();
-    while (i < selection_.size()) {
-      if (selection_[i] == '\\') ++i;
-      std::size_t end = selection_.find('\\', i);
-      if (end == std::string::npos) end = selection_.size();
-      if (end > i) {
-        path = JoinPath(path, selection_.substr(i, end - i));
-        entries.emplace_back(path, depth++);
-      }
-      i = end;
-    }
-    for (const std::string& name : SubFolders(selection_))
-      entries.emplace_back(JoinPath(selection_, name), depth);
+    if (!selection_.empty() && InsideRootOf(top)) Expand(top, 1, &entries);
   }
   return entries;
+}
+
+// Lists the sub-folders of `folder`; the one on the way to the selection is
+// opened in turn (like a tree with only that branch open), and so is the
+// selection itself.
+void BrowseSession::Expand(const std::string& folder, int depth,
+                           std::vector<std::pair<std::string, int>>* entries) const {
+  for (const std::string& name : SubFolders(folder)) {
+    const std::string path = JoinPath(folder, name);
+    entries->emplace_back(path, depth);
+    if (IsOnTheWayTo(path)) Expand(path, depth + 1, entries);
+  }
+}
+
+bool BrowseSession::IsOnTheWayTo(const std::string& folder) const {
+  if (selection_.size() < folder.size()) return false;
+  if (!platform::fs::NamesEqualIgnoringCase(selection_.substr(0, folder.size()), folder))
+    return false;
+  return selection_.size() == folder.size() || selection_[folder.size()] == '\\';
 }
 
 bool BrowseSession::InsideRootOf(const std::string& top) const {

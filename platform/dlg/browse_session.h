@@ -31,8 +31,9 @@ class BrowseSession {
   // dialog; true when `message` was one of them.
   bool HandleMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
-  // The list: the drives (or the root), the folders down to the
-  // selection, and the selection's sub-folders, each with its depth.
+  // The list: the drives (or the root), and under the one holding the
+  // selection a tree with the branch down to the selection open (the
+  // selection's own sub-folders too), each entry with its depth.
   std::vector<std::pair<std::string, int>> Entries() const;
 
   // Writes the display name and makes the item id list of `chosen`; null
@@ -43,6 +44,10 @@ class BrowseSession {
   bool InsideRoot(const std::string& folder) const;
   // The selection lies under this drive or root.
   bool InsideRootOf(const std::string& top) const;
+  void Expand(const std::string& folder, int depth,
+              std::vector<std::pair<std::string, int>>* entries) const;
+  // `folder` is the selection or one of its parents.
+  bool IsOnTheWayTo(const std::string& folder) const;
   void Notify(HWND dialog, UINT message, LPARAM lparam);
 
   BROWSEINFO info_;
