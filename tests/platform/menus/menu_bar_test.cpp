@@ -156,6 +156,28 @@ TEST_F(MenuBarTest, LeftAndRightMoveAnOpenDropDownAlongTheBar) {
   SetMenu(hwnd, nullptr);
 }
 
+TEST_F(MenuBarTest, LeftFromTheFirstItemReachesTheSystemMenu) {
+  HWND hwnd = MakeOwner(MakeBar());
+  SetHandler([](HWND, UINT message, WPARAM wparam, LPARAM) -> std::optional<LRESULT> {
+    if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_MAXIMIZE) return 0;
+    return std::nullopt;
+  });
+  platform::InjectKeyPress(VK_F10);
+  platform::InjectKeyPress(VK_DOWN);  // File opens
+  platform::InjectKeyPress(VK_LEFT);  // the system menu opens in its place
+  platform::InjectKeyPress('X');      // Maximize
+  Pump();
+  std::vector<LoggedMessage> popups = Logged(hwnd, WM_INITMENUPOPUP);
+  ASSERT_EQ(popups.size(), 2u);
+  EXPECT_EQ(popups[1].wparam, reinterpret_cast<WPARAM>(GetSystemMenu(hwnd, FALSE)));
+  EXPECT_EQ(HIWORD(popups[1].lparam), TRUE);
+  std::vector<LoggedMessage> commands = Logged(hwnd, WM_SYSCOMMAND);
+  ASSERT_FALSE(commands.empty());
+  EXPECT_EQ(commands.back().wparam & 0xFFF0, SC_MAXIMIZE);
+  EXPECT_TRUE(Commands(hwnd).empty());
+  SetMenu(hwnd, nullptr);
+}
+
 TEST_F(MenuBarTest, AltWithALetterOpensThatItem) {
   HWND hwnd = MakeOwner(MakeBar());
   platform::InjectKey(VK_MENU, true);
