@@ -1,13 +1,16 @@
-// Menus on the SDL2 display of a real X server (a test-started Xvfb): the
-// bar's drop-down shows as a window of its own on the X screen and a click
-// there, made through the X test extension, chooses the item.
+// Menus and the message box on the SDL2 display of a real X server (a
+// test-started Xvfb): the bar's drop-down and the box show as windows of
+// their own on the X screen, and a click or a key made there through the X
+// test extension chooses the item or answers the box.
 #include "platform/core/clock.h"
+#include "platform/dlg/message_box.h"
 #include "tests/platform/menus/menu_fixture.h"
 
 // After gtest: the X headers define macros that collide with its names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <dlfcn.h>
 #include <signal.h>
 #include <spawn.h>
@@ -84,6 +87,12 @@ class Xvfb {
     unsigned long p = XGetPixel(image, 0, 0);
     XDestroyImage(image);
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+
+  void Key(KeySym key) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), True, CurrentTime);
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), False, CurrentTime);
+    XFlush(display_);
   }
 
   void Click(POINT p) {
@@ -178,6 +187,52 @@ TEST_F(MenusOnSdlTest, ADropDownShowsOnTheXScreenAndAClickThereChooses) {
   SetHandler(nullptr);
   SetMenu(hwnd, nullptr);
   DestroyWindow(hwnd);
+  platform::UseHeadlessDisplay();
+}
+
+TEST_F(MenusOnSdlTest, AMessageBoxShowsOnTheXScreenAndAnswersAKeyTypedThere) {
+  KeepXLibrariesLoaded();
+  Xvfb x;
+  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
+  ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
+  HWND owner = Make(nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Owner", 0, 60, 60, 400, 300);
+  ASSERT_TRUE(PumpUntil([&] { return x.Pixel(200, 65) == GetSysColor(COLOR_ACTIVECAPTION); }));
+
+  // Once the box is up, a timer waits for it on the X screen (its face in
+  // the button colour where the owner's client area is black), then types
+  // Escape there.
+  bool shown_on_x = false;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  SetHandler([&](HWND window, UINT message, WPARAM wparam, LPARAM lparam) -> std::optional<LRESULT> {
+    if (message == WM_ENTERIDLE && wparam == MSGF_DIALOGBOX && !shown_on_x) {
+      SetTimer(window, 1, 20, nullptr);
+      SetProp(window, "box", reinterpret_cast<HANDLE>(lparam));
+      return 0;
+    }
+    if (message == WM_TIMER && wparam == 1) {
+      HWND box = reinterpret_cast<HWND>(GetProp(window, "box"));
+      RECT client;
+      GetClientRect(box, &client);
+      POINT face{2, client.bottom - 2};
+      ClientToScreen(box, &face);
+      if (x.Pixel(face.x, face.y) == GetSysColor(COLOR_3DFACE)) {
+        KillTimer(window, 1);
+        shown_on_x = true;
+        x.Key(XK_Escape);
+      } else if (std::chrono::steady_clock::now() > deadline) {
+        KillTimer(window, 1);
+        DestroyWindow(box);
+      }
+      return 0;
+    }
+    return std::nullopt;
+  });
+  EXPECT_EQ(MessageBox(owner, "Go on?", "Question", MB_OKCANCEL | MB_ICONQUESTION), IDCANCEL);
+  EXPECT_TRUE(shown_on_x);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  RemoveProp(owner, "box");
+  SetHandler(nullptr);
+  DestroyWindow(owner);
   platform::UseHeadlessDisplay();
 }
 
