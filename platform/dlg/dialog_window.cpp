@@ -104,8 +104,8 @@ namespace {
 // on Space and on BM_CLICK, and answers WM_GETDLGCODE like a push button.
 // ---------------------------------------------------------------------------
 struct ButtonState {
-  bool pressed = false;    // drawn pushed in
-  bool tracking = false;   // the mouse went down on it
+  bool pressed = false;   // drawn pushed in
+  bool tracking = false;  // the mouse went down on it
   bool is_default = false;
   HFONT font = nullptr;
 };
@@ -364,9 +364,9 @@ int DialogWindow::RunModal(HWND owner, const std::string& caption, SIZE client, 
   const POINT at = CentredOrigin(owner_top, size);
   ended_ = false;
   result_ = cancel_result;
-  hwnd_ = CreateWindowEx(ex_style, CanCancel() ? kDialogClass : kNoCloseDialogClass,
-                         caption.c_str(), style, at.x, at.y, size.cx, size.cy, owner_top, nullptr,
-                         nullptr, this);
+  hwnd_ =
+      CreateWindowEx(ex_style, CanCancel() ? kDialogClass : kNoCloseDialogClass, caption.c_str(),
+                     style, at.x, at.y, size.cx, size.cy, owner_top, nullptr, nullptr, this);
   if (hwnd_ != nullptr) {
     OnCreate();
     ShowWindow(hwnd_, SW_SHOW);
@@ -421,20 +421,20 @@ void DialogWindow::End(int result) {
   ended_ = true;
 }
 
-HWND DialogWindow::AddControl(const char* class_name, const char* text, DWORD style,
-                              DWORD ex_style, const RECT& rect, int id) {
-  HWND control = CreateWindowEx(ex_style, class_name, text, style | WS_CHILD | WS_VISIBLE,
-                                rect.left, rect.top, rect.right - rect.left,
-                                rect.bottom - rect.top, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), nullptr,
-                                nullptr);
+HWND DialogWindow::AddControl(const char* class_name, const char* text, DWORD style, DWORD ex_style,
+                              const RECT& rect, int id) {
+  HWND control =
+      CreateWindowEx(ex_style, class_name, text, style | WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+                     rect.right - rect.left, rect.bottom - rect.top, hwnd_,
+                     reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), nullptr, nullptr);
   if (control != nullptr) SendMessage(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
   return control;
 }
 
 HWND DialogWindow::AddButton(int id, const char* text, const RECT& rect, bool is_default) {
   return AddControl(ButtonClass(), text,
-                    WS_TABSTOP | (is_default ? kDefPushButtonStyle : kPushButtonStyle), 0, rect, id);
+                    WS_TABSTOP | (is_default ? kDefPushButtonStyle : kPushButtonStyle), 0, rect,
+                    id);
 }
 
 LRESULT DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {

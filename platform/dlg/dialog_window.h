@@ -24,11 +24,11 @@ namespace platform::dlg {
 
 // Push-button values of the platform (the BUTTON class's documented
 // numbers), used to talk to buttons.
-constexpr DWORD kPushButtonStyle = 0x00000000;         // BS_PUSHBUTTON
-constexpr DWORD kDefPushButtonStyle = 0x00000001;      // BS_DEFPUSHBUTTON
-constexpr UINT kButtonSetStyle = 0x00F4;               // BM_SETSTYLE
-constexpr UINT kButtonClick = 0x00F5;                  // BM_CLICK
-constexpr WORD kButtonClicked = 0;                     // BN_CLICKED
+constexpr DWORD kPushButtonStyle = 0x00000000;     // BS_PUSHBUTTON
+constexpr DWORD kDefPushButtonStyle = 0x00000001;  // BS_DEFPUSHBUTTON
+constexpr UINT kButtonSetStyle = 0x00F4;           // BM_SETSTYLE
+constexpr UINT kButtonClick = 0x00F5;              // BM_CLICK
+constexpr WORD kButtonClicked = 0;                 // BN_CLICKED
 
 class DialogWindow {
  public:
@@ -42,8 +42,8 @@ class DialogWindow {
   // End. `task_modal`: with no owner, every enabled top-level window of the
   // thread is disabled instead. Returns End's value, or `cancel_result`
   // when the loop stops for WM_QUIT or the window is destroyed.
-  int RunModal(HWND owner, const std::string& caption, SIZE client, bool topmost,
-               bool task_modal, int cancel_result);
+  int RunModal(HWND owner, const std::string& caption, SIZE client, bool topmost, bool task_modal,
+               int cancel_result);
   void End(int result);
   HWND hwnd() const { return hwnd_; }
   // The dialog font (the platform's message font).

@@ -126,9 +126,9 @@ struct FileDialogRequest {
   HWND owner = nullptr;
   std::string title;  // as shown ("Open" / "Save As" when none was given)
   std::vector<std::pair<std::string, std::string>> filters;  // description, patterns
-  int filter_index = 1;       // 1-based, the filter the dialog starts with
-  std::string folder;         // the folder the dialog opens in
-  std::string file_name;      // what the name box starts with
+  int filter_index = 1;   // 1-based, the filter the dialog starts with
+  std::string folder;     // the folder the dialog opens in
+  std::string file_name;  // what the name box starts with
   std::string default_extension;
   DWORD flags = 0;
 };

@@ -228,8 +228,8 @@ FileDialogSession::FileDialogSession(OPENFILENAME* ofn, bool save) : ofn_(ofn), 
 }
 
 bool FileDialogSession::SetFolder(const std::string& folder) {
-  const std::string normal = Normalize(folder.size() >= 2 && folder[1] == ':' ? folder
-                                                                              : Resolve(folder));
+  const std::string normal =
+      Normalize(folder.size() >= 2 && folder[1] == ':' ? folder : Resolve(folder));
   if (!IsFolder(normal)) return false;
   folder_ = normal;
   return true;
@@ -309,7 +309,8 @@ std::string FileDialogSession::Resolve(const std::string& name) const {
   if (name.empty()) return folder_;
   if (name.size() >= 2 && name[1] == ':') {
     if (name.size() == 2) return name + "\\";
-    if (name[2] != '\\' && name[2] != '/') return Normalize(name.substr(0, 2) + "\\" + name.substr(2));
+    if (name[2] != '\\' && name[2] != '/')
+      return Normalize(name.substr(0, 2) + "\\" + name.substr(2));
     return Normalize(name);
   }
   if (name.rfind("\\\\", 0) == 0) return Normalize(name);
@@ -386,8 +387,7 @@ bool FileDialogSession::Check(const std::vector<std::string>& paths, HWND box_ow
       }
     }
     if (save_ && !exists && (flags & OFN_CREATEPROMPT)) {
-      const std::string question =
-          path + "\nThis file does not exist.\nDo you want to create it?";
+      const std::string question = path + "\nThis file does not exist.\nDo you want to create it?";
       if (MessageBox(box_owner, question.c_str(), title, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     }

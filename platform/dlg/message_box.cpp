@@ -20,8 +20,12 @@ Installed& TheInstalled() {
 // The buttons of each set, in the order they stand in the box.
 int NthButton(UINT buttons, int n) {
   static const int kSets[][3] = {
-      {IDOK, 0, 0},           {IDOK, IDCANCEL, 0},    {IDABORT, IDRETRY, IDIGNORE},
-      {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO, 0},       {IDRETRY, IDCANCEL, 0},
+      {IDOK, 0, 0},
+      {IDOK, IDCANCEL, 0},
+      {IDABORT, IDRETRY, IDIGNORE},
+      {IDYES, IDNO, IDCANCEL},
+      {IDYES, IDNO, 0},
+      {IDRETRY, IDCANCEL, 0},
   };
   if (buttons > MB_RETRYCANCEL) buttons = MB_OK;
   int id = kSets[buttons][n];

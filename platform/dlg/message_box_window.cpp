@@ -147,8 +147,8 @@ class MessageBoxDialog : public DialogWindow {
     HFONT bold = CreateFontIndirect(&caption_font);
     const int caption = TextExtent(bold, request_.caption, 10000, DT_SINGLELINE | DT_NOPREFIX).cx;
     DeleteObject(bold);
-    const int width = std::max({text_rect_.right + kMargin, row + 2 * kMargin,
-                                caption + kCaptionExtra});
+    const int width =
+        std::max({text_rect_.right + kMargin, row + 2 * kMargin, caption + kCaptionExtra});
     buttons_top_ = std::max<int>(text_rect_.bottom, kMargin + icon) + kTextToButtons;
     buttons_left_ = (width - row) / 2;
     client_ = SIZE{width, buttons_top_ + kButtonHeight + kMargin};

@@ -42,8 +42,8 @@ class ShapeTools {
 
 // A bold glyph ("?", "!", "i") centred in the icon.
 void DrawGlyph(HDC dc, int x, int y, const char* glyph, COLORREF color, int top_shift) {
-  HFONT font = CreateFont(-24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
-                          "Arial");
+  HFONT font =
+      CreateFont(-24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
   HGDIOBJ old_font = SelectObject(dc, font);
   int old_mode = SetBkMode(dc, TRANSPARENT);
   COLORREF old_color = SetTextColor(dc, color);

@@ -48,10 +48,10 @@ struct MenuItem {
 
 struct Menu {
   HMENU handle = nullptr;
-  bool popup = false;       // made by CreatePopupMenu
-  bool system = false;      // a window's copy of the system menu
-  HWND window = nullptr;    // the "#32768" window showing it now
-  int open_item = -1;       // the item whose sub-menu is shown now
+  bool popup = false;     // made by CreatePopupMenu
+  bool system = false;    // a window's copy of the system menu
+  HWND window = nullptr;  // the "#32768" window showing it now
+  int open_item = -1;     // the item whose sub-menu is shown now
   std::vector<MenuItem> items;
 };
 

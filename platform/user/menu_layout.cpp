@@ -234,7 +234,8 @@ PopupGeometry ComputePopup(const MenuView& view) {
   g.rects.assign(count, RECT{});
   g.accel_x.assign(count, 0);
   std::vector<ItemSize> sizes(count);
-  for (std::size_t i = 0; i < count; ++i) sizes[i] = MeasurePopupItem(measuring.get(), view.items[i]);
+  for (std::size_t i = 0; i < count; ++i)
+    sizes[i] = MeasurePopupItem(measuring.get(), view.items[i]);
 
   int x = kPopupFrame;
   int tallest = 0;
@@ -399,8 +400,8 @@ void PaintBarItem(HWND owner, const MenuView& view, std::size_t index, HDC dc, c
     DrawBitmapCentred(dc, item.bitmap, r);
     return;
   }
-  DrawItemText(dc, LabelOf(item.text), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE,
-               item.IsDefault(), item.IsGrayed(), false, GetSysColor(COLOR_MENUTEXT));
+  DrawItemText(dc, LabelOf(item.text), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, item.IsDefault(),
+               item.IsGrayed(), false, GetSysColor(COLOR_MENUTEXT));
 }
 
 }  // namespace

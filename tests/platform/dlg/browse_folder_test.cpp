@@ -135,10 +135,8 @@ TEST_F(BrowseFolderTest, TheListShowsDrivesTheWayDownAndTheSubFolders) {
     if (entry.second == 0) in_t = entry.first == "T:\\";
     if (in_t) under_t.push_back(entry);
   }
-  EXPECT_EQ(under_t, (std::vector<std::pair<std::string, int>>{{"T:\\", 0},
-                                                                {"T:\\music", 1},
-                                                                {"T:\\music\\rock", 2},
-                                                                {"T:\\other", 1}}));
+  EXPECT_EQ(under_t, (std::vector<std::pair<std::string, int>>{
+                         {"T:\\", 0}, {"T:\\music", 1}, {"T:\\music\\rock", 2}, {"T:\\other", 1}}));
   EXPECT_FALSE(session.Select("T:\\music\\one.wav", nullptr));  // not a folder
   EXPECT_EQ(platform::dlg::FolderDisplayName("T:\\"), "TESTDRIVE (T:)");
 }

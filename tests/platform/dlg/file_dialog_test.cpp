@@ -79,8 +79,9 @@ TEST_F(FileDialogTest, NoChangeDirKeepsTheCurrentDirectory) {
   Dialog d;
   d.ofn.lpstrInitialDir = "T:\\music";
   d.ofn.Flags = OFN_NOCHANGEDIR;
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("one.wav"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("one.wav");
+  });
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(CurrentDirectory(), before);
 }
@@ -105,14 +106,16 @@ TEST_F(FileDialogTest, TheDefaultExtensionIsAddedToANameWithoutOne) {
   Dialog d(Filter("MP3 files (*.mp3)|*.mp3"));
   d.ofn.lpstrInitialDir = "T:\\other";
   d.ofn.lpstrDefExt = "*.mp3";  // as a caller may give it: the extension is "mp3"
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("Track 1"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("Track 1");
+  });
   ASSERT_TRUE(GetSaveFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\other\\Track 1.mp3");
   EXPECT_FALSE(d.ofn.Flags & OFN_EXTENSIONDIFFERENT);
 
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("notes.txt"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("notes.txt");
+  });
   ASSERT_TRUE(GetSaveFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\other\\notes.txt");
   EXPECT_TRUE(d.ofn.Flags & OFN_EXTENSIONDIFFERENT);
@@ -124,12 +127,14 @@ TEST_F(FileDialogTest, FileMustExistRefusesAMissingFileWithAMessage) {
   d.ofn.lpstrTitle = "Open a song";
   d.ofn.Flags = OFN_FILEMUSTEXIST;
   AnswerBoxes(IDOK);
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("none.wav"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("none.wav");
+  });
   EXPECT_FALSE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(CommDlgExtendedError(), 0u);
   ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text, "none.wav\nFile not found.\nPlease verify the correct file name was given.");
+  EXPECT_EQ(boxes_[0].text,
+            "none.wav\nFile not found.\nPlease verify the correct file name was given.");
   EXPECT_EQ(boxes_[0].caption, "Open a song");
   EXPECT_EQ(boxes_[0].icon(), MB_ICONEXCLAMATION);
 
@@ -146,8 +151,9 @@ TEST_F(FileDialogTest, TheSaveDialogAsksBeforeReplacingAFile) {
   Dialog d;
   d.ofn.lpstrInitialDir = "T:\\music";
   d.ofn.Flags = OFN_OVERWRITEPROMPT;
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("one.wav"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("one.wav");
+  });
   AnswerBoxes(IDNO);
   EXPECT_FALSE(GetSaveFileName(&d.ofn));
   ASSERT_EQ(boxes_.size(), 1u);
@@ -161,8 +167,9 @@ TEST_F(FileDialogTest, TheSaveDialogAsksBeforeReplacingAFile) {
 
   // A new file needs no question.
   boxes_.clear();
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("new.wav"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("new.wav");
+  });
   ASSERT_TRUE(GetSaveFileName(&d.ofn));
   EXPECT_TRUE(boxes_.empty());
 }
@@ -182,8 +189,9 @@ TEST_F(FileDialogTest, SeveralFilesComeBackAsTheFolderAndTheirNames) {
   EXPECT_EQ(d.ofn.nFileOffset, 9);
 
   // One file of a multi-select dialog is an ordinary path.
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("one.wav"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("one.wav");
+  });
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\music\\one.wav");
 
@@ -202,8 +210,9 @@ TEST_F(FileDialogTest, ABufferTooSmallTellsTheSizeNeeded) {
   Dialog d;
   d.ofn.lpstrInitialDir = "T:\\music";
   d.ofn.nMaxFile = 10;
-  platform::SetFileDialogHook(
-      [](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Choose("one.wav"); });
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
+    return platform::FileDialogAnswer::Choose("one.wav");
+  });
   EXPECT_FALSE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(CommDlgExtendedError(), FNERR_BUFFERTOOSMALL);
   WORD needed = 0;

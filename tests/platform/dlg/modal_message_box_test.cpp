@@ -54,21 +54,21 @@ class ModalMessageBoxTest : public UserTest {
   // box is closed with Esc / Enter afterwards if `act` leaves it open.
   void OnFirstIdle(std::function<void(HWND box)> act) {
     auto done = std::make_shared<bool>(false);
-    SetHandler([act, done](HWND, UINT message, WPARAM wparam,
-                           LPARAM lparam) -> std::optional<LRESULT> {
-      if (message == WM_ENTERIDLE && wparam == MSGF_DIALOGBOX) {
-        HWND box = reinterpret_cast<HWND>(lparam);
-        if (!*done) {
-          *done = true;
-          act(box);
-        } else {
-          // A test that left the box open: close it so nothing hangs.
-          DestroyWindow(box);
-        }
-        return 0;
-      }
-      return std::nullopt;
-    });
+    SetHandler(
+        [act, done](HWND, UINT message, WPARAM wparam, LPARAM lparam) -> std::optional<LRESULT> {
+          if (message == WM_ENTERIDLE && wparam == MSGF_DIALOGBOX) {
+            HWND box = reinterpret_cast<HWND>(lparam);
+            if (!*done) {
+              *done = true;
+              act(box);
+            } else {
+              // A test that left the box open: close it so nothing hangs.
+              DestroyWindow(box);
+            }
+            return 0;
+          }
+          return std::nullopt;
+        });
   }
 };
 

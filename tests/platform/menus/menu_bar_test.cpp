@@ -220,12 +220,12 @@ TEST_F(MenuBarTest, AClickOnTheBarOpensTheDropDownAndAClickChooses) {
   HMENU bar = GetMenu(hwnd);
   RECT edit_item = ItemRect(hwnd, bar, 1);
   Script({[&] {
-            // The drop-down hangs below its bar item.
-            RECT copy = ItemRect(hwnd, edit_, 1);
-            EXPECT_GE(copy.top, edit_item.bottom);
-            EXPECT_NEAR(copy.left, edit_item.left, 8);
-            ClickAt(Centre(copy));
-          }});
+    // The drop-down hangs below its bar item.
+    RECT copy = ItemRect(hwnd, edit_, 1);
+    EXPECT_GE(copy.top, edit_item.bottom);
+    EXPECT_NEAR(copy.left, edit_item.left, 8);
+    ClickAt(Centre(copy));
+  }});
   ClickAt(Centre(edit_item));
   Pump();
   EXPECT_EQ(Commands(hwnd), std::vector<WORD>{22});
@@ -271,8 +271,8 @@ TEST_F(MenuBarTest, TheOpenItemIsDrawnPressedIn) {
   platform::InjectKeyPress(VK_MENU);
   platform::InjectKeyPress(VK_DOWN);
   Pump();
-  top_left_closed =
-      platform::CaptureWindow(hwnd)->Pixel(file_item.left - window.left, file_item.top - window.top);
+  top_left_closed = platform::CaptureWindow(hwnd)->Pixel(file_item.left - window.left,
+                                                         file_item.top - window.top);
   // Sunken: shadow on the top-left edge while open; plain menu colour after.
   EXPECT_EQ(top_left_open, GetSysColor(COLOR_3DSHADOW));
   EXPECT_EQ(top_left_closed, GetSysColor(COLOR_MENU));

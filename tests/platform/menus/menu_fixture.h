@@ -82,7 +82,9 @@ class MenuTest : public UserTest {
     return ids;
   }
 
-  static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+  static POINT Centre(const RECT& r) {
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
 
   static void ClickAt(POINT p) { platform::InjectClick(p.x, p.y); }
 

@@ -30,7 +30,7 @@ TEST_F(MenuItemsTest, AppendedItemsAreReadBackByPositionAndByCommand) {
   // By command the search goes into sub-menus.
   EXPECT_EQ(StringOf(bar, 11, MF_BYCOMMAND), "&Save");
   EXPECT_EQ(GetMenuItemID(file, 0), 10u);
-  EXPECT_EQ(GetMenuItemID(file, 1), 0u);  // a separator
+  EXPECT_EQ(GetMenuItemID(file, 1), 0u);                    // a separator
   EXPECT_EQ(GetMenuItemID(bar, 0), static_cast<UINT>(-1));  // a popup item
   EXPECT_EQ(GetMenuItemID(file, 7), static_cast<UINT>(-1));
   EXPECT_EQ(GetSubMenu(bar, 0), file);

@@ -151,9 +151,8 @@ TEST_F(MenusOnSdlTest, ADropDownShowsOnTheXScreenAndAClickThereChooses) {
   RECT file_item{};
   ASSERT_TRUE(GetMenuItemRect(hwnd, bar, 0, &file_item));
   // The frame and its bar reach the X server.
-  ASSERT_TRUE(PumpUntil([&] {
-    return x.Pixel(file_item.right + 20, file_item.top + 5) == GetSysColor(COLOR_MENU);
-  }));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return x.Pixel(file_item.right + 20, file_item.top + 5) == GetSysColor(COLOR_MENU); }));
 
   // Once the drop-down is up, a timer looks at the X screen until it shows
   // there, then clicks "Exit".
@@ -171,7 +170,8 @@ TEST_F(MenusOnSdlTest, ADropDownShowsOnTheXScreenAndAClickThereChooses) {
       if (x.Pixel(inside.x, inside.y) == GetSysColor(COLOR_MENU)) {
         KillTimer(window, 1);
         shown_on_x = true;
-        x.Click(POINT{(exit_item.left + exit_item.right) / 2, (exit_item.top + exit_item.bottom) / 2});
+        x.Click(
+            POINT{(exit_item.left + exit_item.right) / 2, (exit_item.top + exit_item.bottom) / 2});
       } else if (std::chrono::steady_clock::now() > deadline) {
         KillTimer(window, 1);
         EndMenu();
@@ -203,30 +203,31 @@ TEST_F(MenusOnSdlTest, AMessageBoxShowsOnTheXScreenAndAnswersAKeyTypedThere) {
   // Escape there.
   bool shown_on_x = false;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  SetHandler([&](HWND window, UINT message, WPARAM wparam, LPARAM lparam) -> std::optional<LRESULT> {
-    if (message == WM_ENTERIDLE && wparam == MSGF_DIALOGBOX && !shown_on_x) {
-      SetTimer(window, 1, 20, nullptr);
-      SetProp(window, "box", reinterpret_cast<HANDLE>(lparam));
-      return 0;
-    }
-    if (message == WM_TIMER && wparam == 1) {
-      HWND box = reinterpret_cast<HWND>(GetProp(window, "box"));
-      RECT client;
-      GetClientRect(box, &client);
-      POINT face{2, client.bottom - 2};
-      ClientToScreen(box, &face);
-      if (x.Pixel(face.x, face.y) == GetSysColor(COLOR_3DFACE)) {
-        KillTimer(window, 1);
-        shown_on_x = true;
-        x.Key(XK_Escape);
-      } else if (std::chrono::steady_clock::now() > deadline) {
-        KillTimer(window, 1);
-        DestroyWindow(box);
-      }
-      return 0;
-    }
-    return std::nullopt;
-  });
+  SetHandler(
+      [&](HWND window, UINT message, WPARAM wparam, LPARAM lparam) -> std::optional<LRESULT> {
+        if (message == WM_ENTERIDLE && wparam == MSGF_DIALOGBOX && !shown_on_x) {
+          SetTimer(window, 1, 20, nullptr);
+          SetProp(window, "box", reinterpret_cast<HANDLE>(lparam));
+          return 0;
+        }
+        if (message == WM_TIMER && wparam == 1) {
+          HWND box = reinterpret_cast<HWND>(GetProp(window, "box"));
+          RECT client;
+          GetClientRect(box, &client);
+          POINT face{2, client.bottom - 2};
+          ClientToScreen(box, &face);
+          if (x.Pixel(face.x, face.y) == GetSysColor(COLOR_3DFACE)) {
+            KillTimer(window, 1);
+            shown_on_x = true;
+            x.Key(XK_Escape);
+          } else if (std::chrono::steady_clock::now() > deadline) {
+            KillTimer(window, 1);
+            DestroyWindow(box);
+          }
+          return 0;
+        }
+        return std::nullopt;
+      });
   EXPECT_EQ(MessageBox(owner, "Go on?", "Question", MB_OKCANCEL | MB_ICONQUESTION), IDCANCEL);
   EXPECT_TRUE(shown_on_x);
   EXPECT_TRUE(IsWindowEnabled(owner));

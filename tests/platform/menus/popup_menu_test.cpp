@@ -263,39 +263,38 @@ TEST_F(PopupMenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
   std::vector<DRAWITEMSTRUCT> drawn;
   RECT item{};
   COLORREF inside = 0;
-  Script(
-      {[&] {
-         item = ItemRect(owner, menu, 1);
-         platform::InjectKeyPress(VK_DOWN);
-         platform::InjectKeyPress(VK_DOWN);  // the owner-drawn item, selected
-       },
-       [&] {
-         std::shared_ptr<platform::Surface> image = platform::CaptureWindow(PopupWindow());
-         ASSERT_NE(image, nullptr);
-         RECT popup;
-         GetWindowRect(PopupWindow(), &popup);
-         inside = image->Pixel(item.left - popup.left + 5, item.top - popup.top + 5);
-         platform::InjectKeyPress(VK_RETURN);
-       }},
-      [&](HWND, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
-        if (message == WM_MEASUREITEM) {
-          auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
-          measured.push_back(*mis);
-          mis->itemWidth = 80;
-          mis->itemHeight = 30;
-          return TRUE;
-        }
-        if (message == WM_DRAWITEM) {
-          auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
-          drawn.push_back(*dis);
-          HBRUSH brush = CreateSolidBrush(
-              (dis->itemState & ODS_SELECTED) ? RGB(0, 0, 255) : RGB(255, 0, 0));
-          FillRect(dis->hDC, &dis->rcItem, brush);
-          DeleteObject(brush);
-          return TRUE;
-        }
-        return std::nullopt;
-      });
+  Script({[&] {
+            item = ItemRect(owner, menu, 1);
+            platform::InjectKeyPress(VK_DOWN);
+            platform::InjectKeyPress(VK_DOWN);  // the owner-drawn item, selected
+          },
+          [&] {
+            std::shared_ptr<platform::Surface> image = platform::CaptureWindow(PopupWindow());
+            ASSERT_NE(image, nullptr);
+            RECT popup;
+            GetWindowRect(PopupWindow(), &popup);
+            inside = image->Pixel(item.left - popup.left + 5, item.top - popup.top + 5);
+            platform::InjectKeyPress(VK_RETURN);
+          }},
+         [&](HWND, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
+           if (message == WM_MEASUREITEM) {
+             auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+             measured.push_back(*mis);
+             mis->itemWidth = 80;
+             mis->itemHeight = 30;
+             return TRUE;
+           }
+           if (message == WM_DRAWITEM) {
+             auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+             drawn.push_back(*dis);
+             HBRUSH brush = CreateSolidBrush((dis->itemState & ODS_SELECTED) ? RGB(0, 0, 255)
+                                                                             : RGB(255, 0, 0));
+             FillRect(dis->hDC, &dis->rcItem, brush);
+             DeleteObject(brush);
+             return TRUE;
+           }
+           return std::nullopt;
+         });
   EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 401);
 
   ASSERT_EQ(measured.size(), 1u);
@@ -348,7 +347,10 @@ TEST_F(PopupMenuTest, NoNotifySendsTheOwnerNothing) {
 TEST_F(PopupMenuTest, AMenuFilledWhileItOpensShowsTheNewItems) {
   HWND owner = MakeOwner();
   HMENU menu = Keep(CreatePopupMenu());
-  Script({[&] { platform::InjectKeyPress(VK_DOWN); platform::InjectKeyPress(VK_RETURN); }},
+  Script({[&] {
+           platform::InjectKeyPress(VK_DOWN);
+           platform::InjectKeyPress(VK_RETURN);
+         }},
          [&](HWND, UINT message, WPARAM wparam, LPARAM) -> std::optional<LRESULT> {
            if (message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(wparam) == menu &&
                GetMenuItemCount(menu) == 0) {
@@ -381,15 +383,15 @@ TEST_F(PopupMenuTest, AContextMenuFromARightClickIsChosenWithTheLeftButton) {
   HMENU menu = FileMenu();
   UINT chosen = 0;
   Script({[&] {
-            RECT save{};
-            GetMenuItemRect(owner, menu, 2, &save);
-            ClickAt(Centre(save));
-          }},
+           RECT save{};
+           GetMenuItemRect(owner, menu, 2, &save);
+           ClickAt(Centre(save));
+         }},
          [&](HWND hwnd, UINT message, WPARAM, LPARAM lparam) -> std::optional<LRESULT> {
            if (message != WM_CONTEXTMENU) return std::nullopt;
            chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                                     GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam),
-                                                     0, hwnd, nullptr));
+                                                     GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), 0,
+                                                     hwnd, nullptr));
            return 0;
          });
   platform::InjectMouse(platform::MouseAction::kRightDown, 180, 180);
