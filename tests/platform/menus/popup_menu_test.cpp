@@ -254,6 +254,30 @@ TEST_F(PopupMenuTest, AlignmentFlagsPlaceTheMenuAroundThePoint) {
   EXPECT_EQ(placed.bottom, 300);
 }
 
+TEST_F(PopupMenuTest, TheMenuKeepsOutOfTheExcludedRectangle) {
+  HWND owner = MakeOwner();
+  HMENU menu = FileMenu();
+  RECT placed{};
+  Script({[&] {
+    GetWindowRect(PopupWindow(), &placed);
+    platform::InjectKeyPress(VK_ESCAPE);
+  }});
+  TPMPARAMS params;
+  params.rcExclude = RECT{180, 180, 260, 220};
+  TrackPopupMenuEx(menu, 0, 200, 200, owner, &params);
+  EXPECT_EQ(placed.left, 260);  // beside the rectangle, not over it
+  EXPECT_EQ(placed.top, 200);
+
+  params.rcExclude = RECT{180, 180, 260, 220};
+  Script({[&] {
+    GetWindowRect(PopupWindow(), &placed);
+    platform::InjectKeyPress(VK_ESCAPE);
+  }});
+  TrackPopupMenuEx(menu, TPM_VERTICAL, 200, 200, owner, &params);
+  EXPECT_EQ(placed.left, 200);
+  EXPECT_EQ(placed.top, 220);  // below it
+}
+
 TEST_F(PopupMenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
   HWND owner = MakeOwner();
   HMENU menu = Keep(CreatePopupMenu());
