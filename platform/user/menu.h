@@ -145,11 +145,6 @@ constexpr WORD MNC_CLOSE = 1;
 constexpr WORD MNC_EXECUTE = 2;
 constexpr WORD MNC_SELECT = 3;
 
-// WM_ENTERIDLE, wParam: what kind of modal loop waits.
-constexpr WPARAM MSGF_DIALOGBOX = 0;
-constexpr WPARAM MSGF_MESSAGEBOX = 1;
-constexpr WPARAM MSGF_MENU = 2;
-
 // Messages a "#32768" popup window answers.
 constexpr UINT MN_GETHMENU = 0x01E1;
 
