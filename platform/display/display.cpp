@@ -2,6 +2,7 @@
 #include "platform/display/display.h"
 
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/core/errors.h"
 #include "platform/gdi/device.h"
@@ -27,9 +28,18 @@ std::unique_ptr<Backend>& Holder() {
   return *holder;
 }
 
+// Held while a backend is used outside the window system's lock (the
+// clipboard), so that it is not shut down meanwhile. Taken before the
+// window system's lock.
+std::mutex& BackendUseMutex() {
+  static auto* mutex = new std::mutex;
+  return *mutex;
+}
+
 // Installs a backend; the old one is shut down after the lock is released
 // (its thread may be waiting for the lock).
 void Install(std::unique_ptr<Backend> backend) {
+  std::lock_guard<std::mutex> in_use(BackendUseMutex());
   std::unique_ptr<Backend> old;
   {
     auto lock = platform::user::Lock();
@@ -56,6 +66,26 @@ namespace platform {
 DisplayKind CurrentDisplay() {
   auto lock = platform::user::Lock();
   return display::CurrentBackend().kind();
+}
+
+bool SetDesktopClipboardText(const std::string& text) {
+  std::lock_guard<std::mutex> in_use(display::BackendUseMutex());
+  display::Backend* backend = nullptr;
+  {
+    auto lock = platform::user::Lock();
+    backend = &display::CurrentBackend();
+  }
+  return backend->SetClipboardText(text);
+}
+
+bool GetDesktopClipboardText(std::string* text) {
+  std::lock_guard<std::mutex> in_use(display::BackendUseMutex());
+  display::Backend* backend = nullptr;
+  {
+    auto lock = platform::user::Lock();
+    backend = &display::CurrentBackend();
+  }
+  return backend->GetClipboardText(text);
 }
 
 bool UseSdlDisplay() {

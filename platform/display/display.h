@@ -52,6 +52,12 @@ std::shared_ptr<Surface> CaptureWindow(HWND hwnd);
 // from the windows (called by GetDC(0)).
 void ComposeScreenForReading();
 
+// The desktop's clipboard text, where the display has one (SDL2); false
+// when it has none (headless) or the desktop did not answer. Called without
+// any window-system lock held.
+bool SetDesktopClipboardText(const std::string& text);
+bool GetDesktopClipboardText(std::string* text);
+
 namespace display {
 
 // What a backend is told about one top-level window when the window system
@@ -86,6 +92,10 @@ class Backend {
   // the program (SetCursorPos).
   virtual void SetCursorShape(HCURSOR) {}
   virtual void WarpMouse(POINT) {}
+  // The desktop's clipboard text (see SetDesktopClipboardText). Called
+  // without the window system's lock; may wait for the backend's thread.
+  virtual bool SetClipboardText(const std::string&) { return false; }
+  virtual bool GetClipboardText(std::string*) { return false; }
 };
 
 // The backend in use (never null: headless by default).

@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
@@ -234,6 +235,26 @@ class SdlBackend : public Backend {
     Wake();
   }
 
+  bool SetClipboardText(const std::string& text) override {
+    bool done = false;
+    RunOnSdlThread([&] { done = SDL_SetClipboardText(text.c_str()) == 0; });
+    return done;
+  }
+
+  bool GetClipboardText(std::string* text) override {
+    bool done = false;
+    RunOnSdlThread([&] {
+      // SDL answers an empty text both for an empty clipboard and for a
+      // failure; either way the desktop offers no text.
+      char* got = SDL_GetClipboardText();
+      if (got == nullptr) return;
+      *text = got;
+      SDL_free(got);
+      done = true;
+    });
+    return done;
+  }
+
   void WarpMouse(POINT pt) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -284,6 +305,29 @@ class SdlBackend : public Backend {
     shown.dirty = Region::Combine(shown.dirty, dirty, Region::Op::Or);
   }
 
+  // SDL's clipboard belongs to the thread that runs its video side: the
+  // work is handed to that thread and waited for.
+  void RunOnSdlThread(std::function<void()> work) {
+    std::packaged_task<void()> task(std::move(work));
+    std::future<void> finished = task.get_future();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (stop_) return;
+      tasks_.push_back(std::move(task));
+    }
+    Wake();
+    finished.wait();
+  }
+
+  void RunTasks() {
+    std::vector<std::packaged_task<void()>> tasks;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      tasks.swap(tasks_);
+    }
+    for (auto& task : tasks) task();
+  }
+
   void Wake() {
     Uint32 type = wake_event_.load();
     if (type == 0) return;
@@ -315,7 +359,14 @@ class SdlBackend : public Backend {
           Handle(event);
         } while (SDL_PollEvent(&event));
       }
+      RunTasks();
       Sync();
+    }
+    {
+      // Nobody waits for work that will not run.
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (auto& task : tasks_) task();
+      tasks_.clear();
     }
     for (auto& [hwnd, shown] : shown_) {
       if (shown.window != nullptr) SDL_DestroyWindow(shown.window);
@@ -573,6 +624,7 @@ class SdlBackend : public Backend {
   bool warp_pending_ = false;
   SDL_Cursor* sdl_cursor_ = nullptr;  // SDL thread only
   int buttons_down_ = 0;              // SDL thread only
+  std::vector<std::packaged_task<void()>> tasks_;  // work for the SDL thread
 };
 
 }  // namespace

@@ -38,8 +38,19 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name)
   return best;
 }
 
-// Walks the names below `root`, correcting their case where needed.
+// Walks the names below `root`, correcting their case where needed. The
+// exact spelling is tried first as a whole: when it exists, every folder on
+// the way does too, and one system call replaces a check per name.
 void WalkNative(const std::string& root, const std::vector<std::string>& names, ResolvedPath* out) {
+  if (!names.empty()) {
+    std::string exact = root;
+    for (const std::string& name : names) exact = JoinNative(exact, name);
+    if (Exists(exact)) {
+      out->native = std::move(exact);
+      out->parent_exists = true;
+      return;
+    }
+  }
   std::string current = root;
   bool folders_exist = IsDirectory(root);
   for (std::size_t i = 0; i < names.size(); ++i) {

@@ -20,6 +20,7 @@ using namespace platform::user;
 namespace {
 
 std::atomic<const platform::MenuBarHandler*> g_menu_bar{nullptr};
+std::atomic<const platform::ScrollBarHandler*> g_scroll_bars{nullptr};
 
 constexpr int kCaptionBar = 18;       // caption bar height (SM_CYCAPTION without its line)
 constexpr int kToolCaptionBar = 14;   // tool windows (SM_CYSMCAPTION without its line)
@@ -136,6 +137,24 @@ void SetMenuBarHandler(const MenuBarHandler* handler) {
 
 const MenuBarHandler* CurrentMenuBarHandler() {
   return g_menu_bar.load();
+}
+
+void SetScrollBarHandler(const ScrollBarHandler* handler) {
+  g_scroll_bars.store(handler);
+}
+
+const ScrollBarHandler* CurrentScrollBarHandler() {
+  return g_scroll_bars.load();
+}
+
+bool GetWindowScrollBarRect(HWND hwnd, bool vertical, RECT* rect) {
+  auto lock = platform::user::Lock();
+  platform::user::Window* window = platform::user::FindWindowRecord(hwnd);
+  if (window == nullptr || rect == nullptr) return false;
+  FrameLayout f = platform::user::LayoutOf(window);
+  if (vertical ? !f.has_vscroll : !f.has_hscroll) return false;
+  *rect = vertical ? f.vscroll : f.hscroll;
+  return true;
 }
 
 }  // namespace platform
@@ -365,8 +384,14 @@ void PaintFrame(HWND hwnd, HDC dc, const FrameSnapshot& s, LRESULT pressed) {
     RECT r = f.edge_outer;
     DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
   }
-  if (f.has_vscroll) DrawScrollBarFrame(dc, f.vscroll, true);
-  if (f.has_hscroll) DrawScrollBarFrame(dc, f.hscroll, false);
+  const platform::ScrollBarHandler* bars = g_scroll_bars.load();
+  if (bars != nullptr && bars->paint != nullptr) {
+    if (f.has_vscroll) bars->paint(hwnd, dc, f.vscroll, true);
+    if (f.has_hscroll) bars->paint(hwnd, dc, f.hscroll, false);
+  } else {
+    if (f.has_vscroll) DrawScrollBarFrame(dc, f.vscroll, true);
+    if (f.has_hscroll) DrawScrollBarFrame(dc, f.hscroll, false);
+  }
   if (f.has_vscroll && f.has_hscroll) {
     RECT corner{f.vscroll.left, f.hscroll.top, f.vscroll.right, f.hscroll.bottom};
     FillRect(dc, &corner, GetSysColorBrush(COLOR_3DFACE));

@@ -67,4 +67,20 @@ struct MenuBarHandler {
 const MenuBarHandler* CurrentMenuBarHandler();
 void SetMenuBarHandler(const MenuBarHandler* handler);
 
+// The scroll bars of WS_HSCROLL / WS_VSCROLL windows. The controls stage
+// installs a handler that draws them from their scroll information and
+// tracks presses on them; without it they are drawn plain and do nothing.
+struct ScrollBarHandler {
+  // Paints a bar into `dc` (a window DC) at `bar` (window coordinates).
+  void (*paint)(HWND hwnd, HDC dc, const RECT& bar, bool vertical) = nullptr;
+  // A press of the left button on a bar (screen point); returns when the
+  // button is released.
+  void (*track)(HWND hwnd, bool vertical, POINT screen_pt) = nullptr;
+};
+const ScrollBarHandler* CurrentScrollBarHandler();
+void SetScrollBarHandler(const ScrollBarHandler* handler);
+// Where a window's scroll bar lies, in window coordinates; false when the
+// window has no such bar.
+bool GetWindowScrollBarRect(HWND hwnd, bool vertical, RECT* rect);
+
 }  // namespace platform

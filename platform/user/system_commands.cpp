@@ -247,8 +247,21 @@ LRESULT DefSysCommand(HWND hwnd, WPARAM command, LPARAM lparam) {
   return 0;
 }
 
+// A press on a window's own scroll bar: the controls stage tracks it.
+LRESULT TrackWindowScrollBar(HWND hwnd, bool vertical, LPARAM lparam) {
+  const platform::ScrollBarHandler* handler = platform::CurrentScrollBarHandler();
+  if (handler != nullptr && handler->track != nullptr) {
+    handler->track(hwnd, vertical, POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+  }
+  return 0;
+}
+
 LRESULT DefNcLButtonDown(HWND hwnd, WPARAM hit, LPARAM lparam) {
   switch (static_cast<LRESULT>(hit)) {
+    case HTVSCROLL:
+      return TrackWindowScrollBar(hwnd, true, lparam);
+    case HTHSCROLL:
+      return TrackWindowScrollBar(hwnd, false, lparam);
     case HTCAPTION:
       SendMessage(hwnd, WM_SYSCOMMAND, SC_MOVE + HTCAPTION, lparam);
       return 0;
@@ -277,6 +290,10 @@ LRESULT DefNcLButtonDown(HWND hwnd, WPARAM hit, LPARAM lparam) {
 
 LRESULT DefNcLButtonDblClk(HWND hwnd, WPARAM hit, LPARAM lparam) {
   switch (static_cast<LRESULT>(hit)) {
+    case HTVSCROLL:
+    case HTHSCROLL:
+      // A quick second press on a scroll bar scrolls again.
+      return DefNcLButtonDown(hwnd, hit, lparam);
     case HTCLOSE:
     case HTMINBUTTON:
     case HTMAXBUTTON:

@@ -1,0 +1,180 @@
+#include "platform/user/clipboard_memory.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+#include "platform/core/errors.h"
+
+namespace {
+
+struct Block {
+  std::unique_ptr<char[]> memory;
+  SIZE_T size = 0;
+  bool fixed = false;
+  int locks = 0;
+};
+
+struct Blocks {
+  std::mutex mutex;
+  std::unordered_map<std::uintptr_t, Block> by_handle;
+  // Moveable handles are odd numbers, so they never meet the (aligned)
+  // addresses that stand for fixed blocks.
+  std::uintptr_t next_moveable = 0x10001;
+};
+
+Blocks& TheBlocks() {
+  static auto* blocks = new Blocks;
+  return *blocks;
+}
+
+std::unique_ptr<char[]> NewMemory(SIZE_T bytes, bool zero) {
+  // At least one byte, so that every block has an address of its own.
+  std::unique_ptr<char[]> memory(new (std::nothrow) char[bytes == 0 ? 1 : bytes]);
+  if (memory && zero) std::memset(memory.get(), 0, bytes == 0 ? 1 : bytes);
+  return memory;
+}
+
+Block* Find(Blocks& blocks, HGLOBAL handle) {
+  auto it = blocks.by_handle.find(reinterpret_cast<std::uintptr_t>(handle));
+  return it == blocks.by_handle.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
+  Block block;
+  block.memory = NewMemory(bytes, (flags & GMEM_ZEROINIT) != 0);
+  if (!block.memory) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  block.size = bytes;
+  block.fixed = (flags & GMEM_MOVEABLE) == 0;
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  std::uintptr_t handle = 0;
+  if (block.fixed) {
+    handle = reinterpret_cast<std::uintptr_t>(block.memory.get());
+  } else {
+    handle = blocks.next_moveable;
+    blocks.next_moveable += 2;
+  }
+  blocks.by_handle.emplace(handle, std::move(block));
+  return reinterpret_cast<HGLOBAL>(handle);
+}
+
+LPVOID GlobalLock(HGLOBAL handle) {
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  Block* block = Find(blocks, handle);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (!block->fixed && block->locks < static_cast<int>(GMEM_LOCKCOUNT)) ++block->locks;
+  return block->memory.get();
+}
+
+BOOL GlobalUnlock(HGLOBAL handle) {
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  Block* block = Find(blocks, handle);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (block->locks == 0) {
+    SetLastError(ERROR_NOT_LOCKED);
+    return FALSE;
+  }
+  if (--block->locks > 0) return TRUE;
+  SetLastError(NO_ERROR);
+  return FALSE;
+}
+
+HGLOBAL GlobalFree(HGLOBAL handle) {
+  if (handle == nullptr) return nullptr;
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  if (blocks.by_handle.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return handle;
+  }
+  return nullptr;
+}
+
+SIZE_T GlobalSize(HGLOBAL handle) {
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  Block* block = Find(blocks, handle);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  return block->size;
+}
+
+HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags) {
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  Block* block = Find(blocks, handle);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (flags & GMEM_MODIFY) return handle;  // only attributes change; none are kept
+  std::unique_ptr<char[]> memory = NewMemory(bytes, (flags & GMEM_ZEROINIT) != 0);
+  if (!memory) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  std::memcpy(memory.get(), block->memory.get(), std::min(bytes, block->size));
+  if (!block->fixed) {
+    block->memory = std::move(memory);
+    block->size = bytes;
+    return handle;
+  }
+  Block moved;
+  moved.memory = std::move(memory);
+  moved.size = bytes;
+  moved.fixed = true;
+  auto new_handle = reinterpret_cast<std::uintptr_t>(moved.memory.get());
+  blocks.by_handle.erase(reinterpret_cast<std::uintptr_t>(handle));
+  blocks.by_handle.emplace(new_handle, std::move(moved));
+  return reinterpret_cast<HGLOBAL>(new_handle);
+}
+
+UINT GlobalFlags(HGLOBAL handle) {
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  Block* block = Find(blocks, handle);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return GMEM_INVALID_HANDLE;
+  }
+  return static_cast<UINT>(block->locks);
+}
+
+HGLOBAL GlobalHandle(LPCVOID memory) {
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  for (const auto& [handle, block] : blocks.by_handle) {
+    if (block.memory.get() == memory) return reinterpret_cast<HGLOBAL>(handle);
+  }
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
+}
+
+namespace platform {
+
+std::size_t LiveGlobalBlocks() {
+  Blocks& blocks = TheBlocks();
+  std::lock_guard<std::mutex> lock(blocks.mutex);
+  return blocks.by_handle.size();
+}
+
+}  // namespace platform
