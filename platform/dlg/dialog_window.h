@@ -10,8 +10,8 @@
 // Shift+Tab move among WS_TABSTOP controls, the arrows among the controls
 // of a group, Enter presses the focused push button or the default one, Esc
 // is IDCANCEL, and a control's "&" letter (with Alt, or alone when the
-// focused control takes no characters) presses or focuses it. A control
-// that asks for keys with WM_GETDLGCODE gets them.
+// focused control takes no characters) presses or focuses it; a control
+// that asks for keys with WM_GETDLGCODE gets them (IsDialogMessage).
 #pragma once
 
 #include <string>
@@ -21,14 +21,6 @@
 #include "platform/user/user.h"
 
 namespace platform::dlg {
-
-// Push-button values of the platform (the BUTTON class's documented
-// numbers), used to talk to buttons.
-constexpr DWORD kPushButtonStyle = 0x00000000;     // BS_PUSHBUTTON
-constexpr DWORD kDefPushButtonStyle = 0x00000001;  // BS_DEFPUSHBUTTON
-constexpr UINT kButtonSetStyle = 0x00F4;           // BM_SETSTYLE
-constexpr UINT kButtonClick = 0x00F5;              // BM_CLICK
-constexpr WORD kButtonClicked = 0;                 // BN_CLICKED
 
 class DialogWindow {
  public:
@@ -65,7 +57,7 @@ class DialogWindow {
   // The id Enter presses when the focus is not on a push button.
   virtual int DefaultId() const { return IDOK; }
 
-  // A push button (the BUTTON class) with the dialog font.
+  // A push button with the dialog font.
   HWND AddButton(int id, const char* text, const RECT& rect, bool is_default);
   // A child control of any class with the dialog font.
   HWND AddControl(const char* class_name, const char* text, DWORD style, DWORD ex_style,
@@ -74,17 +66,11 @@ class DialogWindow {
  private:
   friend LRESULT DialogProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  bool HandleKey(const MSG& msg);
-  void MoveFocus(HWND to);
-  void PressButton(int id);
 
   HWND hwnd_ = nullptr;
   bool ended_ = false;
   int result_ = 0;
   HWND saved_focus_ = nullptr;
 };
-
-// A control's "&" letter, upper case; 0 for none.
-char MnemonicOfText(const std::string& text);
 
 }  // namespace platform::dlg
