@@ -128,6 +128,18 @@ TEST_F(SystemMenuTest, CloseFromTheSystemMenuClosesTheWindow) {
   EXPECT_FALSE(IsWindow(hwnd));
 }
 
+TEST_F(SystemMenuTest, AltF4InAChildWindowClosesItsTopLevelWindow) {
+  HWND hwnd = MakeOwner();
+  HWND child = Make(hwnd, WS_CHILD | WS_VISIBLE, "child", 0, 10, 10, 50, 20);
+  SetFocus(child);
+  platform::InjectKey(VK_MENU, true);
+  platform::InjectKeyPress(VK_F4);
+  platform::InjectKey(VK_MENU, false);
+  Pump();
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(CountOf(child, WM_CLOSE), 0);
+}
+
 TEST_F(SystemMenuTest, AClickOnTheIconOpensItBelowTheIcon) {
   HWND hwnd = MakeOwner();
   RECT window;
