@@ -7,6 +7,7 @@
 #include "platform/ctl/common_controls.h"
 #include "platform/ctl/edit.h"
 #include "platform/ctl/list_box.h"
+#include "platform/ctl/listview.h"
 #include "platform/ctl/progress_bar.h"
 #include "platform/ctl/scroll_bar.h"
 #include "platform/ctl/static_control.h"

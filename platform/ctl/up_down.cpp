@@ -124,10 +124,13 @@ std::string UpDown::Format(int pos) const {
     return text;
   }
   std::string digits = std::to_string(pos < 0 ? -static_cast<std::int64_t>(pos) : pos);
-  if (!(Style() & UDS_NOTHOUSANDS)) {
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
+  std::string text = pos < 0 ? "-" : "";
+  const bool group = !(Style() & UDS_NOTHOUSANDS);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (group && i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
   }
-  return (pos < 0 ? "-" : "") + digits;
+  return text;
 }
 
 bool UpDown::ReadBuddy(int* pos) const {

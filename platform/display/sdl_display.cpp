@@ -465,7 +465,7 @@ class SdlBackend : public Backend {
         // focus given from outside changes activation, and only for
         // application windows (a hint or menu shown does not take it).
         if (hwnd != raised_ && app_window) InjectActivation(hwnd);
-        raised_ = hwnd;
+        if (app_window) raised_ = hwnd;
         return;
       case SDL_WINDOWEVENT_EXPOSED: {
         std::lock_guard<std::mutex> lock(mutex_);

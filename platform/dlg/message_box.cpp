@@ -4,15 +4,28 @@
 
 namespace {
 
-std::mutex g_mutex;
-platform::MessageBoxHook g_hook;
-platform::MessageBoxPresenter g_presenter;
+// The hook and the presenter. Made on first use: the presenter is
+// installed by another source's static initialiser.
+struct Installed {
+  std::mutex mutex;
+  platform::MessageBoxHook hook;
+  platform::MessageBoxPresenter presenter;
+};
+
+Installed& TheInstalled() {
+  static Installed* installed = new Installed;
+  return *installed;
+}
 
 // The buttons of each set, in the order they stand in the box.
 int NthButton(UINT buttons, int n) {
   static const int kSets[][3] = {
-      {IDOK, 0, 0},           {IDOK, IDCANCEL, 0},    {IDABORT, IDRETRY, IDIGNORE},
-      {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO, 0},       {IDRETRY, IDCANCEL, 0},
+      {IDOK, 0, 0},
+      {IDOK, IDCANCEL, 0},
+      {IDABORT, IDRETRY, IDIGNORE},
+      {IDYES, IDNO, IDCANCEL},
+      {IDYES, IDNO, 0},
+      {IDRETRY, IDCANCEL, 0},
   };
   if (buttons > MB_RETRYCANCEL) buttons = MB_OK;
   int id = kSets[buttons][n];
@@ -29,15 +42,19 @@ int MessageBoxRequest::DefaultButton() const {
 }
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  MessageBoxHook previous = std::move(g_hook);
-  g_hook = std::move(hook);
+  Installed& installed = TheInstalled();
+  std::lock_guard<std::mutex> lock(installed.mutex);
+  MessageBoxHook previous = std::move(installed.hook);
+  installed.hook = std::move(hook);
   return previous;
 }
 
-void SetMessageBoxPresenter(MessageBoxPresenter presenter) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_presenter = std::move(presenter);
+MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
+  Installed& installed = TheInstalled();
+  std::lock_guard<std::mutex> lock(installed.mutex);
+  MessageBoxPresenter previous = std::move(installed.presenter);
+  installed.presenter = std::move(presenter);
+  return previous;
 }
 
 }  // namespace platform
@@ -52,9 +69,10 @@ int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   platform::MessageBoxHook hook;
   platform::MessageBoxPresenter presenter;
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    hook = g_hook;
-    presenter = g_presenter;
+    Installed& installed = TheInstalled();
+    std::lock_guard<std::mutex> lock(installed.mutex);
+    hook = installed.hook;
+    presenter = installed.presenter;
   }
   if (hook) return hook(request);
   if (presenter) return presenter(request);

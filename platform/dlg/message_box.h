@@ -70,9 +70,23 @@ struct MessageBoxRequest {
 using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
-// The modal box itself, installed by the dialog layer once windows can be
-// shown; without it a box answers with its default button.
+// What shows a box when no hook is installed. The platform's modal box
+// window (ShowModalMessageBox) is installed when the library loads; without
+// a presenter a box answers with its default button. Returns the previous
+// presenter.
 using MessageBoxPresenter = std::function<int(const MessageBoxRequest&)>;
-void SetMessageBoxPresenter(MessageBoxPresenter presenter);
+MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
+
+// The modal message box window: a dialog frame with the caption, the icon,
+// the text wrapped to a sensible width and the set's buttons ("OK",
+// "Cancel", "&Abort", "&Retry", "&Ignore", "&Yes", "&No"), centred on its
+// owner. The owner's top-level window is disabled while the box runs (with
+// no owner and MB_TASKMODAL, every top-level window of the thread is) and
+// activated again after it. Enter presses the focused button (the default
+// one at first), Esc and the close box answer IDCANCEL when the set has
+// Cancel and IDOK for a lone OK (the close box is gray otherwise), a
+// button's letter presses it, Tab and the arrows move between the buttons.
+// MB_TOPMOST and MB_SYSTEMMODAL keep it above other windows.
+int ShowModalMessageBox(const MessageBoxRequest& request);
 
 }  // namespace platform

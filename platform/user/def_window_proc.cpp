@@ -131,7 +131,12 @@ LRESULT ControlColor(UINT message, HDC dc) {
 
 LRESULT SysKeyDown(HWND hwnd, WPARAM vk, LPARAM lparam) {
   const bool alt = (lparam & (LPARAM{1} << 29)) != 0;
-  if (vk == VK_F4 && alt) SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  // Alt+F4 closes the top-level window, whichever of its children has the
+  // focus.
+  if (vk == VK_F4 && alt) {
+    HWND top = GetAncestor(hwnd, GA_ROOT);
+    SendMessage(top != nullptr ? top : hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
   return 0;
 }
 

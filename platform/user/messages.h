@@ -323,6 +323,11 @@ constexpr LRESULT DLGC_WANTCHARS = 0x0080;
 constexpr LRESULT DLGC_STATIC = 0x0100;
 constexpr LRESULT DLGC_BUTTON = 0x2000;
 
+// WM_ENTERIDLE, wParam: what kind of modal loop waits (lParam: its window).
+constexpr WPARAM MSGF_DIALOGBOX = 0;
+constexpr WPARAM MSGF_MESSAGEBOX = 1;
+constexpr WPARAM MSGF_MENU = 2;
+
 // WM_NOTIFYFORMAT.
 constexpr LPARAM NF_QUERY = 3;
 constexpr LPARAM NF_REQUERY = 4;

@@ -189,7 +189,9 @@ int MenuBarHeight(const Window* window, int width) {
       window->IsChild()) {
     return 0;
   }
-  return handler->height(window->handle, window->menu, width);
+  // The bar spans the window between the frame's sides.
+  const int bar_width = width - 2 * BorderWidth(window->style, window->ex_style);
+  return handler->height(window->handle, window->menu, std::max(0, bar_width));
 }
 
 platform::FrameLayout LayoutOf(const Window* window) {

@@ -52,7 +52,9 @@ FrameLayout ComputeFrameLayout(DWORD style, DWORD ex_style, UINT class_style, in
 // one; without it windows have no menu bar and DefWindowProc does nothing
 // for SC_MOUSEMENU and SC_KEYMENU.
 struct MenuBarHandler {
-  // Height of the bar for `menu` at this window width; 0 for no bar.
+  // Height of the bar for `menu` when the bar is `width` pixels wide (the
+  // window's width less its frame on both sides); 0 for no bar. Called
+  // with the window system's lock held: it must not call into it.
   int (*height)(HWND hwnd, HMENU menu, int width) = nullptr;
   // Paints the bar into `dc` (a window DC) at `rect` (window coordinates).
   void (*paint)(HWND hwnd, HMENU menu, HDC dc, const RECT& rect) = nullptr;

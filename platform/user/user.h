@@ -1,12 +1,13 @@
 // The window system in one include: windows, classes, messages, queues,
 // timers, painting, the non-client frame, activation and focus, input,
-// cursors and carets.
+// cursors, carets and menus.
 #pragma once
 
 #include "platform/user/activation.h"
 #include "platform/user/caret.h"
 #include "platform/user/cursor.h"
 #include "platform/user/input.h"
+#include "platform/user/menu.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/messages.h"
 #include "platform/user/nonclient.h"

@@ -26,11 +26,14 @@ TEST_F(MessageBoxTest, TheHookSeesTheRequestAndChoosesTheButton) {
 }
 
 TEST_F(MessageBoxTest, WithoutHookOrPresenterTheDefaultButtonAnswers) {
+  platform::MessageBoxPresenter modal = platform::SetMessageBoxPresenter({});
+  ASSERT_TRUE(modal);  // the modal box is installed when the library loads
   EXPECT_EQ(MessageBox(nullptr, "x", "y", MB_OK), IDOK);
   EXPECT_EQ(MessageBox(nullptr, "x", "y", MB_YESNO | MB_DEFBUTTON2), IDNO);
   EXPECT_EQ(MessageBox(nullptr, "x", "y", MB_ABORTRETRYIGNORE | MB_DEFBUTTON3), IDIGNORE);
   // A default beyond the set's buttons falls back to the first.
   EXPECT_EQ(MessageBox(nullptr, "x", "y", MB_OKCANCEL | MB_DEFBUTTON3), IDOK);
+  platform::SetMessageBoxPresenter(modal);
 }
 
 TEST_F(MessageBoxTest, NullTextsAreEmptyTextAndTheErrorCaption) {

@@ -1,0 +1,269 @@
+// The real modal message box on the headless display, answered by injected
+// keys and clicks: its owner is disabled while it runs and active again
+// after, its buttons and their answers, the keyboard, and its layout.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/display/display.h"
+#include "platform/dlg/message_box.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/system_metrics.h"
+#include "platform/user/menu.h"
+#include "tests/platform/user/user_test_support.h"
+
+namespace velko_test {
+namespace {
+
+std::string TextOf(HWND hwnd) {
+  char buffer[256] = {};
+  GetWindowText(hwnd, buffer, sizeof(buffer));
+  return buffer;
+}
+
+std::vector<HWND> ChildrenOf(HWND hwnd) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(hwnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+    children.push_back(c);
+  return children;
+}
+
+HWND ButtonNamed(HWND box, const std::string& text) {
+  for (HWND child : ChildrenOf(box)) {
+    if (TextOf(child) == text) return child;
+  }
+  return nullptr;
+}
+
+POINT CentreOf(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+class ModalMessageBoxTest : public UserTest {
+ protected:
+  // A shown, active owner window.
+  HWND MakeOwner() {
+    HWND hwnd = Make(nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Owner", 0, 100, 100, 400, 300);
+    Pump();
+    return hwnd;
+  }
+
+  // Runs `act` with the box the first time the box waits for input; the
+  // box is closed with Esc / Enter afterwards if `act` leaves it open.
+  void OnFirstIdle(std::function<void(HWND box)> act) {
+    auto done = std::make_shared<bool>(false);
+    SetHandler(
+        [act, done](HWND, UINT message, WPARAM wparam, LPARAM lparam) -> std::optional<LRESULT> {
+          if (message == WM_ENTERIDLE && wparam == MSGF_DIALOGBOX) {
+            HWND box = reinterpret_cast<HWND>(lparam);
+            if (!*done) {
+              *done = true;
+              act(box);
+            } else {
+              // A test that left the box open: close it so nothing hangs.
+              DestroyWindow(box);
+            }
+            return 0;
+          }
+          return std::nullopt;
+        });
+  }
+};
+
+TEST_F(ModalMessageBoxTest, EnterAnswersWithTheDefaultButtonAndTheOwnerComesBack) {
+  HWND owner = MakeOwner();
+  bool owner_enabled_during = true;
+  std::string caption;
+  std::vector<std::string> buttons;
+  HWND box_seen = nullptr;
+  std::string focus_during;
+  OnFirstIdle([&](HWND box) {
+    box_seen = box;
+    owner_enabled_during = IsWindowEnabled(owner) != FALSE;
+    caption = TextOf(box);
+    for (HWND child : ChildrenOf(box)) buttons.push_back(TextOf(child));
+    focus_during = TextOf(GetFocus());
+    EXPECT_EQ(GetActiveWindow(), box);
+    // Centred on the owner.
+    RECT window, owner_rect;
+    GetWindowRect(box, &window);
+    GetWindowRect(owner, &owner_rect);
+    EXPECT_NEAR((window.left + window.right) / 2, (owner_rect.left + owner_rect.right) / 2, 1);
+    EXPECT_NEAR((window.top + window.bottom) / 2, (owner_rect.top + owner_rect.bottom) / 2, 1);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), owner);
+    platform::InjectKeyPress(VK_RETURN);
+  });
+  int answer = MessageBox(owner, "Save the changes?", "Confirm",
+                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+  EXPECT_EQ(answer, IDNO);
+  EXPECT_FALSE(owner_enabled_during);
+  EXPECT_EQ(caption, "Confirm");
+  EXPECT_EQ(buttons, (std::vector<std::string>{"&Yes", "&No", "Cancel"}));
+  EXPECT_EQ(focus_during, "&No");
+  // Afterwards the owner is enabled and active again, the box gone.
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(GetActiveWindow(), owner);
+  EXPECT_FALSE(IsWindow(box_seen));
+}
+
+TEST_F(ModalMessageBoxTest, EscapeIsCancelOrTheLoneOk) {
+  HWND owner = MakeOwner();
+  OnFirstIdle([](HWND) { platform::InjectKeyPress(VK_ESCAPE); });
+  EXPECT_EQ(MessageBox(owner, "Go on?", "Question", MB_OKCANCEL), IDCANCEL);
+  OnFirstIdle([](HWND) { platform::InjectKeyPress(VK_ESCAPE); });
+  EXPECT_EQ(MessageBox(owner, "Done.", "Info", MB_OK), IDOK);
+  OnFirstIdle([](HWND) { platform::InjectKeyPress(VK_ESCAPE); });
+  EXPECT_EQ(MessageBox(owner, "Again?", "Retry", MB_RETRYCANCEL), IDCANCEL);
+}
+
+TEST_F(ModalMessageBoxTest, YesNoHasNoEscapeButItsLettersAnswer) {
+  HWND owner = MakeOwner();
+  bool still_open_after_escape = false;
+  auto step = std::make_shared<int>(0);
+  SetHandler([&, step](HWND, UINT message, WPARAM wparam, LPARAM lparam) -> std::optional<LRESULT> {
+    if (message != WM_ENTERIDLE || wparam != MSGF_DIALOGBOX) return std::nullopt;
+    HWND box = reinterpret_cast<HWND>(lparam);
+    switch ((*step)++) {
+      case 0:
+        platform::InjectKeyPress(VK_ESCAPE);
+        break;
+      case 1:
+        still_open_after_escape = IsWindow(box) != FALSE;
+        // The close box is gray too.
+        EXPECT_TRUE(GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+        platform::InjectKeyPress('N');
+        break;
+      default:
+        DestroyWindow(box);
+    }
+    return 0;
+  });
+  EXPECT_EQ(MessageBox(owner, "Delete it?", "Confirm", MB_YESNO), IDNO);
+  EXPECT_TRUE(still_open_after_escape);
+}
+
+TEST_F(ModalMessageBoxTest, AltWithALetterPressesThatButton) {
+  HWND owner = MakeOwner();
+  OnFirstIdle([](HWND) {
+    platform::InjectKey(VK_MENU, true);
+    platform::InjectKeyPress('I');
+    platform::InjectKey(VK_MENU, false);
+  });
+  EXPECT_EQ(MessageBox(owner, "Disk error", "Error", MB_ABORTRETRYIGNORE | MB_ICONERROR), IDIGNORE);
+}
+
+TEST_F(ModalMessageBoxTest, AClickOnAButtonAnswersWithIt) {
+  HWND owner = MakeOwner();
+  OnFirstIdle([](HWND box) {
+    HWND cancel = ButtonNamed(box, "Cancel");
+    ASSERT_NE(cancel, nullptr);
+    POINT p = CentreOf(cancel);
+    platform::InjectClick(p.x, p.y);
+  });
+  EXPECT_EQ(MessageBox(owner, "Overwrite?", "Warning", MB_OKCANCEL | MB_ICONWARNING), IDCANCEL);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+TEST_F(ModalMessageBoxTest, TabAndTheArrowsMoveBetweenTheButtons) {
+  HWND owner = MakeOwner();
+  OnFirstIdle([](HWND) {
+    platform::InjectKeyPress(VK_TAB);  // OK -> Cancel
+    platform::InjectKeyPress(VK_RETURN);
+  });
+  EXPECT_EQ(MessageBox(owner, "Go on?", "Question", MB_OKCANCEL), IDCANCEL);
+
+  OnFirstIdle([](HWND) {
+    platform::InjectKeyPress(VK_LEFT);   // Cancel (the default) -> No
+    platform::InjectKeyPress(VK_RIGHT);  // No -> Cancel
+    platform::InjectKeyPress(VK_RIGHT);  // round to Yes
+    platform::InjectKeyPress(VK_SPACE);  // Space presses the focused button
+  });
+  EXPECT_EQ(MessageBox(owner, "Save?", "Question", MB_YESNOCANCEL | MB_DEFBUTTON3), IDYES);
+}
+
+TEST_F(ModalMessageBoxTest, TheBoxShowsItsIconTextAndButtonsInPlace) {
+  HWND owner = MakeOwner();
+  const std::string long_text =
+      "The file could not be written because the disk is full or the folder is read-only. "
+      "Free some space or choose another folder, then try again. The partial file was kept.";
+  OnFirstIdle([&](HWND box) {
+    RECT window, client;
+    GetWindowRect(box, &window);
+    GetClientRect(box, &client);
+    // Wrapped: no wider than five eighths of the screen and the margins.
+    EXPECT_LE(client.right, platform::ScreenSize().cx * 5 / 8 + 12 + 32 + 12 + 12);
+    EXPECT_GT(client.bottom, 3 * 13);
+    // Wider than its owner, but kept on the screen.
+    EXPECT_GE(window.left, 0);
+    EXPECT_LE(window.right, platform::ScreenSize().cx);
+    // The error icon at the top left of the client area, red.
+    POINT icon{12 + 16, 12 + 8};
+    ClientToScreen(box, &icon);
+    std::shared_ptr<platform::Surface> image = platform::CaptureWindow(box);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Pixel(icon.x - window.left, icon.y - window.top), RGB(255, 0, 0));
+    // One button, centred under the text.
+    HWND ok = ButtonNamed(box, "OK");
+    ASSERT_NE(ok, nullptr);
+    RECT button;
+    GetWindowRect(ok, &button);
+    POINT client_origin{0, 0};
+    ClientToScreen(box, &client_origin);
+    EXPECT_NEAR((button.left + button.right) / 2 - client_origin.x, client.right / 2, 1);
+    EXPECT_EQ(button.right - button.left, 75);
+    EXPECT_EQ(button.bottom - button.top, 23);
+    std::filesystem::create_directories("screenshots");
+    EXPECT_TRUE(platform::SaveScreenshot("screenshots/message_box.png"));
+    platform::InjectKeyPress(VK_RETURN);
+  });
+  EXPECT_EQ(MessageBox(owner, long_text.c_str(), "Error", MB_OK | MB_ICONERROR), IDOK);
+}
+
+TEST_F(ModalMessageBoxTest, ATaskModalBoxWithoutOwnerDisablesTheThreadsWindows) {
+  HWND first = MakeOwner();
+  HWND second = Make(nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Second", 0, 500, 100, 200, 100);
+  Pump();
+  bool first_enabled = true, second_enabled = true;
+  // Without an owner nobody hears WM_ENTERIDLE; a timer looks instead.
+  SetHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message != WM_TIMER) return std::nullopt;
+    KillTimer(hwnd, 1);
+    first_enabled = IsWindowEnabled(first) != FALSE;
+    second_enabled = IsWindowEnabled(second) != FALSE;
+    platform::InjectKeyPress(VK_RETURN);
+    return 0;
+  });
+  SetTimer(first, 1, 1, nullptr);
+  EXPECT_EQ(MessageBox(nullptr, "Busy", "Velko", MB_OK | MB_TASKMODAL), IDOK);
+  EXPECT_FALSE(first_enabled);
+  EXPECT_FALSE(second_enabled);
+  EXPECT_TRUE(IsWindowEnabled(first));
+  EXPECT_TRUE(IsWindowEnabled(second));
+}
+
+TEST_F(ModalMessageBoxTest, AnOwnerThatWasDisabledStaysDisabled) {
+  HWND owner = MakeOwner();
+  EnableWindow(owner, FALSE);
+  OnFirstIdle([](HWND) { platform::InjectKeyPress(VK_RETURN); });
+  EXPECT_EQ(MessageBox(owner, "x", "y", MB_OK), IDOK);
+  EXPECT_FALSE(IsWindowEnabled(owner));
+  EnableWindow(owner, TRUE);
+}
+
+TEST_F(ModalMessageBoxTest, TheHookStillAnswersFirst) {
+  HWND owner = MakeOwner();
+  int shown = 0;
+  platform::SetMessageBoxHook([&](const platform::MessageBoxRequest&) {
+    ++shown;
+    return IDRETRY;
+  });
+  EXPECT_EQ(MessageBox(owner, "x", "y", MB_RETRYCANCEL), IDRETRY);
+  platform::SetMessageBoxHook({});
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(CountOf(owner, WM_ENTERIDLE), 0);
+}
+
+}  // namespace
+}  // namespace velko_test
