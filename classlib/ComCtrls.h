@@ -1,8 +1,9 @@
 // The class library's common controls in one include: TProgressBar,
-// TTrackBar, TUpDown, TPageControl with TTabSheet (and TSpinEdit, in
+// TTrackBar, TUpDown, TPageControl with TTabSheet, TListView (and TSpinEdit, in
 // Spin.h).
 #pragma once
 
+#include "classlib/ListView.h"
 #include "classlib/PageControl.h"
 #include "classlib/ProgressBar.h"
 #include "classlib/TrackBar.h"
