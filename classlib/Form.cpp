@@ -6,6 +6,7 @@
 #include "classlib/Exceptions.h"
 #include "classlib/Menus.h"
 #include "classlib/Screen.h"
+#include "platform/user/menu.h"
 
 TCustomForm::TCustomForm(TComponent* AOwner)
     : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>()) {
@@ -125,6 +126,8 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
+  // The menu bar before the client size, which it takes from.
+  if (menu_ != nullptr) menu_->SetWindowHandle(Handle());
   if (client_size_pending_) {
     client_size_pending_ = false;
     TWinControl::SetClientSize(client_width_, client_height_);
@@ -181,8 +184,15 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 
 void TCustomForm::SetMenu(TMainMenu* Value) {
   if (menu_ == Value) return;
+  if (menu_ != nullptr) menu_->SetWindowHandle(nullptr);
   menu_ = Value;
   if (Value != nullptr) Value->FreeNotification(this);
+  if (!HandleAllocated() || ComponentState().Contains(csLoading)) return;
+  if (Value != nullptr) {
+    Value->SetWindowHandle(Handle());
+  } else {
+    ::SetMenu(Handle(), nullptr);
+  }
 }
 
 // --- focus ---
@@ -514,6 +524,24 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case CM_RELEASE:
       delete this;
       return;
+    case WM_COMMAND:
+      // A command of the menu bar (no control sends it).
+      if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && menu_ != nullptr &&
+          menu_->DispatchCommand(LOWORD(Message.WParam))) {
+        return;
+      }
+      break;
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+      if (HandleMenuMessage(menu_, Message.Msg, Message.WParam, Message.LParam, Message.Result)) return;
+      break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (Message.WParam == 0 &&
+          HandleMenuMessage(menu_, Message.Msg, Message.WParam, Message.LParam, Message.Result)) {
+        return;
+      }
+      break;
     case CM_ISSHORTCUT:
       if (menu_ != nullptr && menu_->IsShortCut(ShortCut(static_cast<WORD>(Message.WParam),
                                                          KeyDataToShiftState(Message.LParam)))) {

@@ -973,6 +973,19 @@ void TWinControl::Dispatch(TMessage& Message) {
         return;
       }
       break;
+    case WM_CONTEXTMENU: {
+      // A windowless child under the point may have a menu of its own.
+      if (Message.Result == 0 && Message.LParam != -1 && handle_ != nullptr) {
+        POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+        ::ScreenToClient(handle_, &p);
+        TControl* child = ControlAtPos(TPoint{p.x, p.y}, false);
+        if (child != nullptr && dynamic_cast<TWinControl*>(child) == nullptr) {
+          child->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+          if (child->PopupMenu() != nullptr && child->PopupMenu()->AutoPopup) return;
+        }
+      }
+      break;
+    }
     case WM_NOTIFY: {
       // The notification header starts with the sending window.
       HWND from = nullptr;

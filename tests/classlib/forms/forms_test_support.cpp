@@ -1,5 +1,6 @@
 #include "tests/classlib/forms/forms_test_support.h"
 
+#include "classlib/Menus.h"
 #include "classlib/Threads.h"
 #include "platform/core/clock.h"
 
@@ -9,9 +10,11 @@ void FormsTest::SetUp() {
   platform::ResetInput();
   delete Application;
   Application = new TApplication(nullptr);
-  // The window that runs threads' synchronised calls lives as long as the
-  // program: make it now, so it counts as there before the test.
+  // The windows that run threads' synchronised calls and own open popup
+  // menus live as long as the program: make them now, so they count as
+  // there before the test.
   CheckSynchronize();
+  PopupListWindow();
   windows_before_ = platform::LiveWindowCount();
   platform::SetMessageBoxHook([this](const platform::MessageBoxRequest& request) {
     boxes.push_back(request);
