@@ -1,0 +1,125 @@
+// The open and save dialogs as components: what they ask the platform's
+// file dialog (title, filters, folder, options), what they give back (the
+// file, several files, the filter), cancelling, and a real dialog answered
+// with typed keys.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "classlib/Dialogs.h"
+#include "platform/dlg/file_dialog.h"
+#include "platform/fs/drives.h"
+#include "platform/fs/files.h"
+#include "tests/classlib/forms/forms_test_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace velko_test {
+namespace {
+
+class DialogsTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    platform::ResetDriveTable();
+    platform::MapDrive('T', dir_.path().string(), DRIVE_FIXED, "TESTDRIVE");
+    ASSERT_TRUE(SetCurrentDirectory("T:\\"));
+    dir_.WriteFile("Music/one.mp3", "1");
+    dir_.WriteFile("Music/two.mp3", "2");
+  }
+  void TearDown() override {
+    platform::SetFileDialogHook({});
+    FormsTest::TearDown();
+    platform::ResetDriveTable();
+    [[maybe_unused]] const int moved = chdir("/");
+  }
+  TempDir dir_;
+};
+
+TEST_F(DialogsTest, AnOpenDialogAsksWithItsSettingsAndGivesTheChosenFile) {
+  platform::FileDialogRequest asked;
+  platform::SetFileDialogHook([&](const platform::FileDialogRequest& request) {
+    asked = request;
+    platform::FileDialogAnswer answer = platform::FileDialogAnswer::Choose("two.mp3");
+    answer.filter_index = 2;
+    return answer;
+  });
+  TOpenDialog dialog(nullptr);
+  dialog.Title = "Open a song";
+  dialog.Filter = "MP3 files (*.mp3)|*.mp3|All files|*.*";
+  dialog.InitialDir = "T:\\Music";
+  dialog.Options.Include(ofFileMustExist);
+  int shown = 0;
+  int closed = 0;
+  dialog.OnShow = [&](TObject*) { ++shown; };
+  dialog.OnClose = [&](TObject*) { ++closed; };
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_FALSE(asked.save);
+  EXPECT_EQ(asked.title, "Open a song");
+  ASSERT_EQ(asked.filters.size(), 2u);
+  EXPECT_EQ(asked.filters[0].first, "MP3 files (*.mp3)");
+  EXPECT_EQ(asked.filters[0].second, "*.mp3");
+  EXPECT_EQ(asked.folder, "T:\\Music");
+  EXPECT_TRUE(asked.flags & OFN_FILEMUSTEXIST);
+  EXPECT_EQ(asked.owner, Application->Handle());
+  EXPECT_EQ(dialog.FileName, "T:\\Music\\two.mp3");
+  EXPECT_EQ(dialog.Files()->Count(), 1);
+  EXPECT_EQ(dialog.FilterIndex, 2);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(closed, 1);
+}
+
+TEST_F(DialogsTest, SeveralFilesWithMultiSelectAndNothingWhenCancelled) {
+  platform::SetFileDialogHook([&](const platform::FileDialogRequest&) {
+    platform::FileDialogAnswer answer;
+    answer.names = {"one.mp3", "two.mp3"};
+    answer.folder = "T:\\Music";
+    return answer;
+  });
+  TOpenDialog dialog(nullptr);
+  dialog.Options.Include(ofAllowMultiSelect);
+  ASSERT_TRUE(dialog.Execute());
+  ASSERT_EQ(dialog.Files()->Count(), 2);
+  EXPECT_EQ(dialog.Files()->Strings(0), "T:\\Music\\one.mp3");
+  EXPECT_EQ(dialog.Files()->Strings(1), "T:\\Music\\two.mp3");
+  EXPECT_EQ(dialog.FileName, "T:\\Music\\one.mp3");
+  platform::SetFileDialogHook([](const platform::FileDialogRequest&) { return platform::FileDialogAnswer::Cancel(); });
+  dialog.FileName = "kept";
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName, "kept");
+}
+
+TEST_F(DialogsTest, ASaveDialogAddsTheDefaultExtension) {
+  platform::FileDialogRequest asked;
+  platform::SetFileDialogHook([&](const platform::FileDialogRequest& request) {
+    asked = request;
+    return platform::FileDialogAnswer::Choose("list");
+  });
+  TSaveDialog dialog(nullptr);
+  dialog.DefaultExt = "m3u";
+  dialog.InitialDir = "T:\\Music";
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_TRUE(asked.save);
+  EXPECT_EQ(dialog.FileName, "T:\\Music\\list.m3u");
+}
+
+TEST_F(DialogsTest, ARealDialogAnsweredWithTypedKeys) {
+  TForm* owner = nullptr;
+  Application->CreateForm(owner);
+  owner->Show();
+  Pump();
+  TOpenDialog dialog(nullptr);
+  dialog.InitialDir = "T:\\Music";
+  platform::InjectText("one.mp3");
+  platform::InjectKeyPress(VK_RETURN);
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName, "T:\\Music\\one.mp3");
+  // The application's windows work again afterwards.
+  EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), owner->Handle());
+}
+
+}  // namespace
+}  // namespace velko_test
