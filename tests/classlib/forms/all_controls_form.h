@@ -219,6 +219,29 @@ class TAllControlsForm : public TForm {
     FileList->SetMultiSelect(true);
     Folders->SetFileList(FileList);
 
+    Songs2 = new TListView(this);
+    Songs2->SetName("SongList");
+    Songs2->SetParent(FilesPage);
+    Songs2->SetBounds(500, 4, 232, 172);
+    Songs2->SetViewStyle(vsReport);
+    Songs2->SetRowSelect(true);
+    Songs2->SetSortType(stText);
+    Songs2->SetHideSelection(false);
+    TListColumn* song = Songs2->Columns()->Add();
+    song->SetCaption("Song");
+    song->SetWidth(120);
+    TListColumn* where = Songs2->Columns()->Add();
+    where->SetCaption("Location");
+    where->SetAutoSize(true);
+    const char* const songs[][2] = {
+        {"Yellow.mp3", "C:\\Music\\"}, {"Blue.mp3", "C:\\Music\\"}, {"Green.ogg", "D:\\Rips\\"}};
+    for (const auto& row : songs) {
+      TListItem* item = Songs2->Items()->Add();
+      item->SetCaption(row[0]);
+      item->SubItems()->Add(row[1]);
+    }
+    Songs2->Items()->Item(1)->SetSelected(true);
+
     OtherLabel = new TLabel(this);
     OtherLabel->SetName("OtherLabel");
     OtherLabel->SetParent(OtherPage);
@@ -263,6 +286,7 @@ class TAllControlsForm : public TForm {
   TTabSheet* OtherPage;
   TDirectoryListBox* Folders;
   TFileListBox* FileList;
+  TListView* Songs2;
   TLabel* OtherLabel;
   TPanel* BottomPanel;
 };

@@ -7,6 +7,7 @@
 
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/menu.h"
 #include "tests/classlib/forms/all_controls_form.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
@@ -41,6 +42,14 @@ TEST_F(AllControlsTest, EveryControlShowsOnTheHeadlessDisplay) {
   const TRect chosen = form->Songs->ItemRect(1);
   EXPECT_EQ(at(form->Songs, chosen.left + 100, chosen.top + 2), GetSysColor(COLOR_HIGHLIGHT));
   EXPECT_EQ(at(form->NameEdit, 150, 10), GetSysColor(COLOR_WINDOW));
+  // The list view keeps its rows sorted; the chosen row shows (in the
+  // face colour while the list has no focus).
+  EXPECT_EQ(form->Songs2->Items()->Item(0)->Caption(), "Blue.mp3");
+  EXPECT_EQ(form->Songs2->Selected()->Caption(), "Green.ogg");
+  const TRect row = form->Songs2->Selected()->DisplayRect(drBounds);
+  EXPECT_EQ(at(form->Songs2, row.left + 60, row.top + 2), GetSysColor(COLOR_BTNFACE));
+  // The menu bar is there.
+  EXPECT_EQ(GetMenu(form->Handle()), form->MainMenu->Handle());
   // The windowed controls answer the mouse and keys.
   Click(form->Fast, 8, 10);
   EXPECT_TRUE(form->Fast->Checked());
