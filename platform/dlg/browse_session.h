@@ -55,7 +55,6 @@ class BrowseSession {
   std::string selection_;
   std::string status_;
   bool ok_enabled_ = true;
-  bool initialising_ = false;
 };
 
 // The display name of a folder: its last name, or "Label (C:)" for a drive.
