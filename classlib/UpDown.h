@@ -43,6 +43,7 @@ class TCustomUpDown : public TWinControl {
   void DestroyWnd() override;
   // Asks OnChanging whether the position may move by Delta.
   virtual bool CanChange(int NewValue, int Delta);
+  using TWinControl::Click;
   virtual void Click(TUDBtnType Button);
 
  private:

@@ -29,7 +29,7 @@ struct Start {
 
 class PluginPlayer : public PlaybackTest {
  protected:
-  TBASSPlayer& Setup(const std::string& plugin = "in_tone.dll") {
+  TBASSPlayer& MakePluginPlayer(const std::string& plugin = "in_tone.dll") {
     Folder({.plugins = {{plugin, ""}}});
     TBASSPlayer& player = MakePlayer();
     EXPECT_EQ(LoadWinampPlugin(plugin), PLUGIN_LOADED);
@@ -57,7 +57,7 @@ class PluginPlayer : public PlaybackTest {
 };
 
 TEST_F(PluginPlayer, StartPauseSeekStopAndRestart) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   player.SetEffects({efFlanger, efEqualizer, efEcho, efReverb});
   ASSERT_TRUE(player.Open(Tone("five.ton", "tone 1000\nseconds 5\n")));
   EXPECT_EQ(player.ChannelType(), ctPlugin);
@@ -119,7 +119,7 @@ TEST_F(PluginPlayer, StartPauseSeekStopAndRestart) {
 }
 
 TEST_F(PluginPlayer, SongEndsOnceAfterItsBufferPlayedOut) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("one.ton", "tone 1000\nseconds 1\n")));
   bass_.CaptureOutput(TRUE);
   WithClock([&] { player.Play(); });
@@ -145,7 +145,7 @@ TEST_F(PluginPlayer, SongEndsOnceAfterItsBufferPlayedOut) {
 
 // A song shorter than the 0.4 s the output waits for before it starts.
 TEST_F(PluginPlayer, ShortSongIsHeardAndEndsOnce) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("blip.ton", "tone 1000\nseconds 0.25\n")));
   bass_.CaptureOutput(TRUE);
   WithClock([&] { player.Play(); });
@@ -167,7 +167,7 @@ TEST_F(PluginPlayer, ShortSongIsHeardAndEndsOnce) {
 
 // All of this song fits in the ring: its end arrives while it starts.
 TEST_F(PluginPlayer, SongThatFitsInTheRingEndsOnceAfterItsStart) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("small.ton", "tone 800\nseconds 2\nrate 22050\nchannels 1\nbits 8\n")));
   WithClock([&] { player.Play(); });
   ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > 0; }));
@@ -179,7 +179,7 @@ TEST_F(PluginPlayer, SongThatFitsInTheRingEndsOnceAfterItsStart) {
 }
 
 TEST_F(PluginPlayer, PausedAndResumedSongEndsWithoutStalling) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("two.ton", "tone 500\nseconds 2\n")));
   WithClock([&] { player.Play(); });
   PlayMs(300);
@@ -196,7 +196,7 @@ TEST_F(PluginPlayer, PausedAndResumedSongEndsWithoutStalling) {
 // A plug-in that reports its end early and goes on writing keeps its stream
 // playing: the play-out wait gives up after what was buffered plus 2 s.
 TEST_F(PluginPlayer, PlayOutWaitIsBounded) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("liar.ton", "seconds 20\nmode earlyend\n")));
   const std::uint64_t start = Now();
   WithClock([&] { player.Play(); });
@@ -212,7 +212,7 @@ TEST_F(PluginPlayer, PlayOutWaitIsBounded) {
 }
 
 TEST_F(PluginPlayer, StartThatTimesOutStopsThePlugin) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("mute.ton", "seconds 5\nmode silent\n")));
   const std::uint64_t start = Now();
   WithClock([&] { player.Play(); });
@@ -226,7 +226,7 @@ TEST_F(PluginPlayer, StartThatTimesOutStopsThePlugin) {
 }
 
 TEST_F(PluginPlayer, InputThatEndsAtOnceEndsTheStart) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("empty.ton", "seconds 5\nmode endnow\n")));
   const std::uint64_t start = Now();
   WithClock([&] { player.Play(); });
@@ -238,7 +238,7 @@ TEST_F(PluginPlayer, InputThatEndsAtOnceEndsTheStart) {
 }
 
 TEST_F(PluginPlayer, WritingWithoutAskingGetsTheNoSpaceBox) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("pushy.ton", "seconds 5\nmode nocanwrite\n")));
   WithClock([&] { player.Play(); });
   EXPECT_EQ(player.PlayerMode, pmPlaying);
@@ -254,7 +254,7 @@ TEST_F(PluginPlayer, WritingWithoutAskingGetsTheNoSpaceBox) {
 }
 
 TEST_F(PluginPlayer, EightBitMonoStreamGetsNoFlanger) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   player.SetEffects({efFlanger, efEcho});
   // Longer than the ring holds (4 s of this format).
   ASSERT_TRUE(player.Open(Tone("small.ton", "tone 800\nseconds 10\nrate 22050\nchannels 1\nbits 8\n")));
@@ -272,7 +272,7 @@ TEST_F(PluginPlayer, EightBitMonoStreamGetsNoFlanger) {
 }
 
 TEST_F(PluginPlayer, EndOfAStreamNoLongerPlayingIsIgnored) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("five.ton", "seconds 5\n")));
   WithClock([&] { player.Play(); });
   const DWORD stream = player.ChannelHandle();
@@ -295,7 +295,7 @@ TEST_F(PluginPlayer, EndOfAStreamNoLongerPlayingIsIgnored) {
 }
 
 TEST_F(PluginPlayer, PluginOfTheLastSongStaysInUse) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("five.ton", "seconds 5\n")));
   WithClock([&] { player.Play(); });
   ASSERT_TRUE(player.Open(folder_->WriteFile("next.wav", bass_test::WavBytes(bass_test::Sine(440, 1.0)))));
@@ -305,7 +305,7 @@ TEST_F(PluginPlayer, PluginOfTheLastSongStaysInUse) {
 }
 
 TEST_F(PluginPlayer, FailedOpenAfterStoppingThePluginLeavesNothingToStop) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("five.ton", "seconds 5\n")));
   WithClock([&] { player.Play(); });
   TakeBoxes();
@@ -320,7 +320,7 @@ TEST_F(PluginPlayer, FailedOpenAfterStoppingThePluginLeavesNothingToStop) {
 }
 
 TEST_F(PluginPlayer, OutputLeftOpenIsClosedWhileTheLibraryIsStillBound) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("lazy.ton", "seconds 5\nmode noclose\n")));
   WithClock([&] { player.Play(); });
   ASSERT_EQ(player.PlayerMode, pmPlaying);
@@ -331,7 +331,7 @@ TEST_F(PluginPlayer, OutputLeftOpenIsClosedWhileTheLibraryIsStillBound) {
 }
 
 TEST_F(PluginPlayer, QuitDuringTheStartEndsTheWait) {
-  TBASSPlayer& player = Setup();
+  TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("mute.ton", "seconds 5\nmode silent\n")));
   PostQuitMessage(3);
   const std::uint64_t start = Now();
