@@ -910,7 +910,7 @@ void TBASSPlayer::ShowPluginConfig() {
   }
   // Ticking the box in code tells the window stored so far (none before the
   // first opening) through its click.
-  config_form_->SetPluginFirstChecked(PluginFirst);
+  config_form_->PluginFirst->SetChecked(PluginFirst);
   config_form_->ListPluginFiles();
   config_form_->SetGridHeader();
   config_form_->ClearPluginGrid();

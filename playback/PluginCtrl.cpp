@@ -5,11 +5,14 @@
 #include <cstring>
 #include <memory>
 
+#include "classlib/Application.h"
 #include "classlib/MathRoutines.h"
 #include "classlib/MessageHandling.h"
 #include "classlib/StringRoutines.h"
+#include "classlib/Threads.h"
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
+#include "platform/core/threads.h"
 #include "platform/dlg/message_box.h"
 #include "platform/user/user.h"
 #include "playback/RT_BASS.h"
@@ -628,10 +631,17 @@ bool ProcessPendingMessages() {
   return false;
 }
 
-void SetApplicationWindow(HWND Window) { AppWindow = Window; }
-
-HWND ApplicationWindow() { return AppWindow; }
+HWND ApplicationWindow() {
+  if (GetCurrentThreadId() == MainThreadID && Application != nullptr) AppWindow = Application->Handle();
+  return AppWindow;
+}
 
 int ApplicationMessageBox(const String& Text, const String& Caption, UINT Flags) {
-  return MessageBox(AppWindow, Text.c_str(), Caption.c_str(), Flags);
+  // The emulated output's Write runs on a plug-in's decoding thread, and the
+  // forms the application's message box disables belong to the main thread:
+  // from any other thread the box is only owned by the application's window.
+  if (GetCurrentThreadId() != MainThreadID || Application == nullptr) {
+    return MessageBox(AppWindow, Text.c_str(), Caption.c_str(), Flags);
+  }
+  return Application->MessageBox(Text, Caption, Flags);
 }

@@ -145,9 +145,9 @@ HSTREAM GetUserStream();
 bool ProcessPendingMessages();
 
 // The application's window: the owner of the engine's message boxes and
-// the main window the plug-ins and the audio library are given. The program
-// sets it before it creates the player.
-void SetApplicationWindow(HWND Window);
+// the main window the plug-ins and the audio library are given. Asked on
+// the main thread it is the application object's window (made on demand);
+// elsewhere, the one last asked for there.
 HWND ApplicationWindow();
-// A message box owned by the application's window.
+// The application's message box (see ApplicationWindow for other threads).
 int ApplicationMessageBox(const String& Text, const String& Caption, UINT Flags);
