@@ -26,63 +26,24 @@ LRESULT ComboEditProcedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
 // --- TComboBoxStrings ---
 
-HWND TComboBoxStrings::Window() const { return combo_box_->Handle(); }
+namespace {
 
-int TComboBoxStrings::Count() const { return static_cast<int>(SendMessage(Window(), CB_GETCOUNT, 0, 0)); }
+const TItemListMessages kComboBoxMessages = {
+    CB_GETCOUNT,     CB_GETLBTEXTLEN, CB_GETLBTEXT,    CB_GETITEMDATA,     CB_SETITEMDATA, CB_ADDSTRING,
+    CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_FINDSTRINGEXACT, CB_ERR,
+    "Insufficient space for the combo box items"};
 
-String TComboBoxStrings::Get(int Index) const {
-  const LRESULT length = SendMessage(Window(), CB_GETLBTEXTLEN, static_cast<WPARAM>(Index), 0);
-  if (Index < 0 || length == CB_ERR) Error(SysConst::SListIndexError, Index);
-  std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-  SendMessage(Window(), CB_GETLBTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(text.data()));
-  return String(text.data(), static_cast<std::size_t>(length));
-}
+}  // namespace
 
-TObject* TComboBoxStrings::GetObject(int Index) const {
-  if (Index < 0 || Index >= Count()) Error(SysConst::SListIndexError, Index);
-  return reinterpret_cast<TObject*>(SendMessage(Window(), CB_GETITEMDATA, static_cast<WPARAM>(Index), 0));
-}
-
-void TComboBoxStrings::PutObject(int Index, TObject* AObject) {
-  if (Index < 0 || Index >= Count()) Error(SysConst::SListIndexError, Index);
-  SendMessage(Window(), CB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(AObject));
-}
-
-int TComboBoxStrings::Add(const String& S) {
-  const LRESULT index = SendMessage(Window(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
-  if (index < 0) throw EOutOfResources("Insufficient space for the combo box items");
-  return static_cast<int>(index);
-}
-
-void TComboBoxStrings::Insert(int Index, const String& S) {
-  if (Index < 0 || Index > Count()) Error(SysConst::SListIndexError, Index);
-  if (SendMessage(Window(), CB_INSERTSTRING, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(S.c_str())) < 0) {
-    throw EOutOfResources("Insufficient space for the combo box items");
-  }
-}
-
-void TComboBoxStrings::Delete(int Index) {
-  if (Index < 0 || Index >= Count()) Error(SysConst::SListIndexError, Index);
-  SendMessage(Window(), CB_DELETESTRING, static_cast<WPARAM>(Index), 0);
-}
+TComboBoxStrings::TComboBoxStrings(TCustomComboBox* ComboBox)
+    : TItemListStrings(ComboBox, kComboBoxMessages), combo_box_(ComboBox) {}
 
 void TComboBoxStrings::Clear() {
   const String text = combo_box_->Text();
-  SendMessage(Window(), CB_RESETCONTENT, 0, 0);
+  TItemListStrings::Clear();
   // The edit part keeps what was typed.
   combo_box_->SetText(text);
   combo_box_->Update();
-}
-
-int TComboBoxStrings::IndexOf(const String& S) const {
-  return static_cast<int>(SendMessage(Window(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                      reinterpret_cast<LPARAM>(S.c_str())));
-}
-
-void TComboBoxStrings::SetUpdateState(bool Updating) {
-  if (!combo_box_->HandleAllocated()) return;
-  SendMessage(Window(), WM_SETREDRAW, Updating ? FALSE : TRUE, 0);
-  if (!Updating) combo_box_->Refresh();
 }
 
 // --- TCustomComboBox ---
@@ -331,30 +292,8 @@ void TCustomComboBox::MeasureItem(int Index, int& Height) {
 }
 
 void TCustomComboBox::DrawItemMessage(TMessage& Message) {
-  auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  const TOwnerDrawState state = OwnerDrawStateOf(draw->itemState);
-  canvas_->FreeHandle();
-  canvas_->SetHandle(draw->hDC);
-  canvas_->SetFont(Font());
-  canvas_->SetBrush(Brush());
-  const bool item = static_cast<int>(draw->itemID) >= 0;
-  if (item && state.Contains(odSelected)) {
-    canvas_->Brush()->SetColor(clHighlight);
-    canvas_->Font()->SetColor(clHighlightText);
-  }
-  try {
-    if (item) {
-      DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state);
-    } else {
-      canvas_->FillRect(draw->rcItem);
-    }
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    throw;
-  }
-  if (state.Contains(odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
-  canvas_->SetHandle(nullptr);
-  Message.Result = TRUE;
+  DrawOwnerDrawnItem(*canvas_, *this, Message,
+                     [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
 }
 
 void TCustomComboBox::Dispatch(TMessage& Message) {

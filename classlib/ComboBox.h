@@ -19,25 +19,13 @@ enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, cs
 class TCustomComboBox;
 
 // A combo box's items as a string list.
-class TComboBoxStrings : public TStrings {
+class TComboBoxStrings : public TItemListStrings {
  public:
-  explicit TComboBoxStrings(TCustomComboBox* ComboBox) : combo_box_(ComboBox) {}
-
-  int Count() const override;
-  String Get(int Index) const override;
-  TObject* GetObject(int Index) const override;
-  void PutObject(int Index, TObject* AObject) override;
-  int Add(const String& S) override;
-  void Insert(int Index, const String& S) override;
-  void Delete(int Index) override;
+  explicit TComboBoxStrings(TCustomComboBox* ComboBox);
+  // Empties the list but keeps the text of the edit part.
   void Clear() override;
-  int IndexOf(const String& S) const override;
-
- protected:
-  void SetUpdateState(bool Updating) override;
 
  private:
-  HWND Window() const;
   TCustomComboBox* combo_box_;
 };
 

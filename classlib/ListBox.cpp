@@ -7,66 +7,18 @@
 #include "platform/ctl/list_box.h"
 #include "platform/gdi/gdi.h"
 
-TOwnerDrawState OwnerDrawStateOf(UINT ItemState) {
-  // The platform's ODS_* bits stand where the class library's states are.
-  return TOwnerDrawState::FromBits(ItemState & 0x13FFu);
-}
-
 // --- TListBoxStrings ---
 
-HWND TListBoxStrings::Window() const { return list_box_->Handle(); }
+namespace {
 
-int TListBoxStrings::Count() const { return static_cast<int>(SendMessage(Window(), LB_GETCOUNT, 0, 0)); }
+const TItemListMessages kListBoxMessages = {
+    LB_GETCOUNT,    LB_GETTEXTLEN,    LB_GETTEXT,     LB_GETITEMDATA,    LB_SETITEMDATA, LB_ADDSTRING,
+    LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_FINDSTRINGEXACT, LB_ERR,
+    "Insufficient space for the list box items"};
 
-String TListBoxStrings::Get(int Index) const {
-  const LRESULT length = SendMessage(Window(), LB_GETTEXTLEN, static_cast<WPARAM>(Index), 0);
-  if (Index < 0 || length == LB_ERR) Error(SysConst::SListIndexError, Index);
-  std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-  SendMessage(Window(), LB_GETTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(text.data()));
-  return String(text.data(), static_cast<std::size_t>(length));
-}
+}  // namespace
 
-TObject* TListBoxStrings::GetObject(int Index) const {
-  const LRESULT data = SendMessage(Window(), LB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
-  if (Index < 0 || Index >= Count()) Error(SysConst::SListIndexError, Index);
-  return reinterpret_cast<TObject*>(data);
-}
-
-void TListBoxStrings::PutObject(int Index, TObject* AObject) {
-  if (Index < 0 || Index >= Count()) Error(SysConst::SListIndexError, Index);
-  SendMessage(Window(), LB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(AObject));
-}
-
-int TListBoxStrings::Add(const String& S) {
-  const LRESULT index = SendMessage(Window(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
-  if (index < 0) throw EOutOfResources("Insufficient space for the list box items");
-  return static_cast<int>(index);
-}
-
-void TListBoxStrings::Insert(int Index, const String& S) {
-  if (Index < 0 || Index > Count()) Error(SysConst::SListIndexError, Index);
-  if (SendMessage(Window(), LB_INSERTSTRING, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(S.c_str())) < 0) {
-    throw EOutOfResources("Insufficient space for the list box items");
-  }
-}
-
-void TListBoxStrings::Delete(int Index) {
-  if (Index < 0 || Index >= Count()) Error(SysConst::SListIndexError, Index);
-  SendMessage(Window(), LB_DELETESTRING, static_cast<WPARAM>(Index), 0);
-}
-
-void TListBoxStrings::Clear() { SendMessage(Window(), LB_RESETCONTENT, 0, 0); }
-
-int TListBoxStrings::IndexOf(const String& S) const {
-  return static_cast<int>(SendMessage(Window(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                      reinterpret_cast<LPARAM>(S.c_str())));
-}
-
-void TListBoxStrings::SetUpdateState(bool Updating) {
-  if (!list_box_->HandleAllocated()) return;
-  SendMessage(Window(), WM_SETREDRAW, Updating ? FALSE : TRUE, 0);
-  if (!Updating) list_box_->Refresh();
-}
+TListBoxStrings::TListBoxStrings(TCustomListBox* ListBox) : TItemListStrings(ListBox, kListBoxMessages) {}
 
 // --- TCustomListBox ---
 
@@ -257,30 +209,8 @@ void TCustomListBox::MeasureItem(int Index, int& Height) {
 }
 
 void TCustomListBox::DrawItemMessage(TMessage& Message) {
-  auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  const TOwnerDrawState state = OwnerDrawStateOf(draw->itemState);
-  canvas_->FreeHandle();
-  canvas_->SetHandle(draw->hDC);
-  canvas_->SetFont(Font());
-  canvas_->SetBrush(Brush());
-  const bool item = static_cast<int>(draw->itemID) >= 0;
-  if (item && state.Contains(odSelected)) {
-    canvas_->Brush()->SetColor(clHighlight);
-    canvas_->Font()->SetColor(clHighlightText);
-  }
-  try {
-    if (item) {
-      DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state);
-    } else {
-      canvas_->FillRect(draw->rcItem);
-    }
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    throw;
-  }
-  if (state.Contains(odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
-  canvas_->SetHandle(nullptr);
-  Message.Result = TRUE;
+  DrawOwnerDrawnItem(*canvas_, *this, Message,
+                     [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
 }
 
 void TCustomListBox::Dispatch(TMessage& Message) {

@@ -9,31 +9,11 @@
 
 #include "classlib/Canvas.h"
 #include "classlib/Form.h"
+#include "classlib/ItemListStrings.h"
 #include "classlib/Strings.h"
 #include "classlib/WinControl.h"
 
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
-
-// The state of an item being drawn by its owner.
-enum TOwnerDrawStateItem {
-  odSelected,
-  odGrayed,
-  odDisabled,
-  odChecked,
-  odFocused,
-  odDefault,
-  odHotLight,
-  odInactive,
-  odNoAccel,
-  odNoFocusRect,
-  odReserved1,
-  odReserved2,
-  odComboBoxEdit
-};
-using TOwnerDrawState = Set<TOwnerDrawStateItem>;
-// The state bits of a platform owner-draw record as the class library
-// names them.
-TOwnerDrawState OwnerDrawStateOf(UINT ItemState);
 
 using TDrawItemEvent =
     std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
@@ -42,26 +22,9 @@ using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, in
 class TCustomListBox;
 
 // A list box's items as a string list.
-class TListBoxStrings : public TStrings {
+class TListBoxStrings : public TItemListStrings {
  public:
-  explicit TListBoxStrings(TCustomListBox* ListBox) : list_box_(ListBox) {}
-
-  int Count() const override;
-  String Get(int Index) const override;
-  TObject* GetObject(int Index) const override;
-  void PutObject(int Index, TObject* AObject) override;
-  int Add(const String& S) override;
-  void Insert(int Index, const String& S) override;
-  void Delete(int Index) override;
-  void Clear() override;
-  int IndexOf(const String& S) const override;
-
- protected:
-  void SetUpdateState(bool Updating) override;
-
- private:
-  HWND Window() const;
-  TCustomListBox* list_box_;
+  explicit TListBoxStrings(TCustomListBox* ListBox);
 };
 
 class TCustomListBox : public TWinControl {
