@@ -150,14 +150,20 @@ std::shared_ptr<Surface> ComposeScreen() {
   return screen;
 }
 
-void ComposeScreenForReading() {
+std::shared_ptr<Surface> ScreenSurfaceOfScreenSize() {
   auto screen = ScreenSurface();
   SIZE size = ScreenSize();
   if (!screen || screen->width() != size.cx || screen->height() != size.cy) {
     screen = Surface::Create(size.cx, size.cy);
-    if (!screen) return;
+    if (!screen) return nullptr;
     SetScreenSurface(screen);
   }
+  return screen;
+}
+
+void ComposeScreenForReading() {
+  auto screen = ScreenSurfaceOfScreenSize();
+  if (!screen) return;
   auto lock = platform::user::Lock();
   ComposeOnto(*screen);
 }

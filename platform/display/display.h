@@ -48,8 +48,11 @@ bool SaveScreenshot(const std::string& path);
 // The image of one window (its part of its top-level window's image), or
 // null for a window that is not shown.
 std::shared_ptr<Surface> CaptureWindow(HWND hwnd);
-// Refreshes the screen surface that GetDC(0) and CreateDC("DISPLAY") read
-// from the windows (called by GetDC(0)).
+// The surface GetDC(0) and CreateDC("DISPLAY") draw on, made anew when the
+// screen's size changed.
+std::shared_ptr<Surface> ScreenSurfaceOfScreenSize();
+// Refreshes that surface from the windows' images (a screen DC does it
+// before its pixels are first read).
 void ComposeScreenForReading();
 
 // The desktop's clipboard text, where the display has one (SDL2); false

@@ -11,7 +11,7 @@ namespace {
 bool SourceOf(HDC handle, BlitSource* source) {
   std::shared_ptr<DeviceContext> dc = LookupDC(handle);
   if (!dc) return false;
-  if (!dc->Target(&source->store)) {
+  if (!dc->Pixels(&source->store)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }

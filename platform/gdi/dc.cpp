@@ -413,6 +413,13 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, const Region
   return static_cast<HDC>(gdi::Register(dc));
 }
 
+BOOL SetSurfaceDCPreparePixels(HDC handle, std::function<void()> prepare) {
+  std::shared_ptr<DeviceContext> dc = LookupDC(handle);
+  if (!dc || dc->kind != DeviceContext::Kind::Surface) return FALSE;
+  dc->preparePixels = std::move(prepare);
+  return TRUE;
+}
+
 BOOL SetSurfaceDCArea(HDC handle, POINT origin, const Region& visible) {
   std::shared_ptr<DeviceContext> dc = LookupDC(handle);
   if (!dc || dc->kind != DeviceContext::Kind::Surface) return FALSE;

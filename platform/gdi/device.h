@@ -19,6 +19,7 @@
 // GetPixel on a DC.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/core/types.h"
@@ -40,6 +41,10 @@ BOOL SetSurfaceDCSurface(HDC dc, std::shared_ptr<Surface> surface);
 // states (what ReleaseDC does to a common DC).
 BOOL ResetSurfaceDC(HDC dc);
 BOOL DestroySurfaceDC(HDC dc);
+// Runs `prepare` once, just before the DC's pixels are first drawn on or
+// read (not when text is only measured): how the screen DC composes the
+// windows' images only when somebody uses them.
+BOOL SetSurfaceDCPreparePixels(HDC dc, std::function<void()> prepare);
 std::shared_ptr<Surface> SurfaceOfDC(HDC dc);
 // Where device (0, 0) lies on the DC's surface (zero for memory DCs).
 POINT DeviceOriginOfDC(HDC dc);

@@ -166,6 +166,7 @@ int DrawTextCore(HDC handle, LPCSTR text, int length, RECT* rect, UINT format, i
     return 0;
   }
   if (length < 0) length = text ? static_cast<int>(std::strlen(text)) : 0;
+  if (!(format & DT_CALCRECT)) PreparePixels(handle);
   TextCanvas c;
   if (!OpenText(handle, &c)) return 0;
   DeviceContext& dc = *c.dc;

@@ -156,6 +156,13 @@ std::shared_ptr<DeviceContext> LookupDC(HDC dc) {
   return LookupAs<DeviceContext>(reinterpret_cast<HGDIOBJ>(dc));
 }
 
+void PreparePixels(HDC handle) {
+  std::shared_ptr<DeviceContext> dc = LookupDC(handle);
+  if (!dc) return;
+  PixelStore store;
+  dc->Pixels(&store);
+}
+
 bool Unregister(HGDIOBJ handle) {
   std::shared_ptr<GdiObject> object;  // released outside the lock
   Table& table = GetTable();
@@ -215,6 +222,15 @@ bool DeviceContext::Target(PixelStore* store) const {
   if (!state.bitmap || !state.bitmap->store.valid()) return false;
   *store = state.bitmap->store;
   return true;
+}
+
+bool DeviceContext::Pixels(PixelStore* store) {
+  if (preparePixels) {
+    std::function<void()> prepare = std::move(preparePixels);
+    preparePixels = nullptr;
+    prepare();
+  }
+  return Target(store);
 }
 
 SIZE DeviceContext::DeviceSize() const {

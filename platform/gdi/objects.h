@@ -6,6 +6,7 @@
 // deleted (as on the original platform).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -140,9 +141,14 @@ class DeviceContext : public GdiObject {
   POINT origin;
   std::optional<Region> visible;
   bool windowSystemDC = false;  // made by CreateSurfaceDC: not for DeleteDC
+  // Runs before the pixels are first drawn on or read (see Pixels).
+  std::function<void()> preparePixels;
 
   // The pixels drawn on; false when there are none.
   bool Target(PixelStore* store) const;
+  // The same, for drawing on them or reading them: runs preparePixels first
+  // (once).
+  bool Pixels(PixelStore* store);
   // Everything that may be drawn on, in surface coordinates.
   const Region& Clip();
   void ClipChanged() { clipValid_ = false; }
@@ -173,6 +179,9 @@ std::shared_ptr<T> LookupAs(HGDIOBJ handle) {
   return object;
 }
 std::shared_ptr<DeviceContext> LookupDC(HDC dc);
+// Runs the DC's preparePixels step, if it still has one (for the text calls,
+// which open the DC for measuring as well as for drawing).
+void PreparePixels(HDC dc);
 bool Unregister(HGDIOBJ handle);
 std::size_t ObjectCount();
 

@@ -382,7 +382,7 @@ bool Blit(DeviceContext& dest, int x, int y, int width, int height, const BlitSo
           int srcY, int srcWidth, int srcHeight, DWORD rop, const BlitMask* mask,
           std::optional<COLORREF> transparentKey) {
   PixelStore dst;
-  if (!dest.Target(&dst)) {
+  if (!dest.Pixels(&dst)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }

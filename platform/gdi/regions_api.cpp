@@ -204,7 +204,7 @@ BOOL PaintRegionWith(HDC dcHandle, HRGN regionHandle, const std::shared_ptr<Brus
   std::shared_ptr<RegionObject> region = LookupAs<RegionObject>(regionHandle);
   if (!dc || !region || (!brush && !invert)) return FALSE;
   PixelStore store;
-  if (!dc->Target(&store)) return FALSE;
+  if (!dc->Pixels(&store)) return FALSE;
   Region shape = region->region;
   if (!shape.Offset(dc->SurfaceX(0), dc->SurfaceY(0))) return FALSE;
   Paint paint = invert ? Paint{} : RealizeBrush(*dc, *brush, store);

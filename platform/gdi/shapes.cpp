@@ -26,7 +26,7 @@ struct Canvas {
 bool Open(HDC handle, Canvas* canvas) {
   canvas->dc = LookupDC(handle);
   if (!canvas->dc) return false;
-  if (!canvas->dc->Target(&canvas->store)) {
+  if (!canvas->dc->Pixels(&canvas->store)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }

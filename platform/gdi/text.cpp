@@ -192,6 +192,7 @@ BOOL TextOutCore(HDC handle, int x, int y, UINT options, const RECT* rect, LPCST
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  PreparePixels(handle);
   TextCanvas c;
   if (!OpenText(handle, &c)) return FALSE;
   DeviceContext& dc = *c.dc;

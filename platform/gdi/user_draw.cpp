@@ -18,7 +18,7 @@ class Painter {
   bool Open(HDC handle) {
     dc_ = LookupDC(handle);
     if (!dc_) return false;
-    if (!dc_->Target(&store_)) {
+    if (!dc_->Pixels(&store_)) {
       SetLastError(ERROR_INVALID_HANDLE);
       return false;
     }

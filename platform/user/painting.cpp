@@ -384,12 +384,16 @@ int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase) {
 
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   if (hwnd == nullptr) {
-    platform::ComposeScreenForReading();
-    auto screen = platform::ScreenSurface();
+    auto screen = platform::ScreenSurfaceOfScreenSize();
+    if (!screen) return nullptr;
     auto lock = Lock();
     HDC dc = platform::CreateSurfaceDC(screen, POINT{0, 0},
                                        Region(RECT{0, 0, screen->width(), screen->height()}));
-    if (dc != nullptr) System().window_dcs[dc] = WindowDC{};
+    if (dc == nullptr) return nullptr;
+    // Measuring text on the screen DC is common; composing the windows'
+    // images for it is not needed until somebody reads its pixels.
+    platform::SetSurfaceDCPreparePixels(dc, [] { platform::ComposeScreenForReading(); });
+    System().window_dcs[dc] = WindowDC{};
     return dc;
   }
   auto lock = Lock();

@@ -14,6 +14,7 @@ namespace {
 
 constexpr char kWhiteClass[] = "VelkoWhitePaintTest";
 constexpr COLORREF kRed = 0x0000FF;
+constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kWhite = 0xFFFFFF;
 
 class PaintingTest : public UserTest {
@@ -255,6 +256,23 @@ TEST_F(PaintingTest, TheScreenDcReadsTheComposedScreen) {
   HDC screen = GetDC(nullptr);
   EXPECT_EQ(GetPixel(screen, 210, 310), kRed);
   EXPECT_EQ(GetPixel(screen, 5, 5), GetSysColor(COLOR_DESKTOP));
+  ReleaseDC(nullptr, screen);
+}
+
+TEST_F(PaintingTest, TheScreenDcTakesTheWindowsImagesWhenFirstUsedAndKeepsWhatIsDrawnOnIt) {
+  HWND hwnd = MakePlain(200, 300, 40, 40);
+  FillClient(hwnd, kRed);
+  HDC screen = GetDC(nullptr);
+  // Measuring text does not use the pixels: the window painted after it
+  // is still seen by the first read.
+  SIZE extent{};
+  EXPECT_TRUE(GetTextExtentPoint32(screen, "Song", 4, &extent));
+  EXPECT_GT(extent.cx, 0);
+  FillClient(hwnd, kBlue);
+  EXPECT_EQ(GetPixel(screen, 210, 310), kBlue);
+  // Drawing on it and reading back keeps the drawing.
+  EXPECT_NE(SetPixel(screen, 5, 5, kRed), CLR_INVALID);
+  EXPECT_EQ(GetPixel(screen, 5, 5), kRed);
   ReleaseDC(nullptr, screen);
 }
 
