@@ -12,14 +12,7 @@
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "tests/classlib/forms/all_controls_form.h"
-#include "tests/classlib/forms_display/x_server.h"
-
-// The X and SDL libraries keep some memory until the process ends.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libX11\nleak:libSDL2\nleak:libxcb\nleak:libdbus\nleak:libXi\nleak:libXext\n"
-         "leak:libXcursor\nleak:libXrandr\nleak:libXfixes\nleak:libXss\nleak:libxkbcommon\n"
-         "leak:libXinerama\n";
-}
+#include "tests/support/x_server.h"
 
 namespace velko_test {
 namespace {

@@ -3,11 +3,7 @@
 // clicks its close box through the X test extension.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <dlfcn.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,8 +11,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,82 +20,17 @@
 #include "platform/gdi/system_metrics.h"
 #include "platform/gdi/user_draw.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_server.h"
 
 extern char** environ;
 
-// The X and SDL libraries keep some memory until the process ends.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libX11\nleak:libSDL2\nleak:libxcb\nleak:libdbus\nleak:libXi\nleak:libXext\n"
-         "leak:libXcursor\nleak:libXrandr\nleak:libXfixes\nleak:libXss\nleak:libxkbcommon\n"
-         "leak:libXinerama\n";
-}
-
 namespace {
 
-// An X server of the test's own on a free display number.
-class Xvfb {
- public:
-  ~Xvfb() { Stop(); }
-
-  bool Start() {
-    for (int number = 91; number < 160; ++number) {
-      std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-      std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-      if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) continue;
-      std::string display = ":" + std::to_string(number);
-      std::vector<std::string> args{"Xvfb",       display,     "-screen", "0",
-                                    "800x600x24", "-nolisten", "tcp"};
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv.data(), environ) != 0) return false;
-      auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-      while (std::chrono::steady_clock::now() < give_up) {
-        if (std::filesystem::exists(socket)) {
-          setenv("DISPLAY", display.c_str(), 1);
-          display_ = XOpenDisplay(display.c_str());
-          if (display_ != nullptr) return true;
-        }
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {  // lost the race for the number
-          pid_ = 0;
-          break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-      Stop();
-    }
-    return false;
-  }
-
-  void Stop() {
-    if (display_ != nullptr) XCloseDisplay(display_);
-    display_ = nullptr;
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      int status = 0;
-      waitpid(pid_, &status, 0);
-    }
-    pid_ = 0;
-  }
-
-  Display* display() const { return display_; }
-
-  // The colour of a screen pixel as a COLORREF.
-  COLORREF Pixel(int x, int y) {
-    XImage* image =
-        XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return CLR_INVALID;
-    unsigned long p = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-
- private:
-  pid_t pid_ = 0;
-  Display* display_ = nullptr;
-};
+using velko_test::KeepXLibrariesLoaded;
+using velko_test::PumpMessagesUntil;
+using velko_test::XServer;
 
 constexpr char kClass[] = "VelkoSdlSmokeWindow";
 std::vector<UINT> g_keys;
@@ -133,35 +62,9 @@ LRESULT SmokeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProc(hwnd, message, wparam, lparam);
 }
 
-// Pumps messages until `done` or `seconds` have passed.
-bool PumpUntil(const std::function<bool()>& done, double seconds = 20) {
-  auto give_up = std::chrono::steady_clock::now() +
-                 std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-  while (std::chrono::steady_clock::now() < give_up) {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessage(&msg);
-    }
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
-
-// SDL loads the X libraries itself and unloads them when it stops, which
-// leaves the leak checker unable to name them: keep them loaded.
-void KeepXLibrariesLoaded() {
-  for (const char* name : {"libX11.so.6", "libXext.so.6", "libXcursor.so.1", "libXi.so.6",
-                           "libXrandr.so.2", "libXss.so.1", "libXfixes.so.3", "libXinerama.so.1",
-                           "libxkbcommon.so.0", "libdbus-1.so.3", "libX11-xcb.so.1"}) {
-    dlopen(name, RTLD_NOW | RTLD_NODELETE);
-  }
-}
-
 TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
   KeepXLibrariesLoaded();
-  Xvfb x;
+  XServer x;
   ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
   ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
@@ -177,7 +80,7 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
 
   // Opened and drawn: the frame and the drawing reach the X server.
   const int client_x = 50 + 4, client_y = 60 + 23;
-  EXPECT_TRUE(PumpUntil([&] {
+  EXPECT_TRUE(PumpMessagesUntil([&] {
     return x.Pixel(150, 65) == GetSysColor(COLOR_ACTIVECAPTION) &&
            x.Pixel(client_x + 50, client_y + 50) == RGB(255, 0, 0) &&
            x.Pixel(client_x + 5, client_y + 5) == RGB(255, 255, 255);
@@ -185,14 +88,10 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
       << std::hex << x.Pixel(150, 65) << " client " << x.Pixel(client_x + 50, client_y + 50);
 
   // A key typed on the X server arrives as WM_KEYDOWN and WM_CHAR.
-  Display* d = x.display();
-  XTestFakeMotionEvent(d, -1, client_x + 60, client_y + 60, CurrentTime);
-  XFlush(d);
-  PumpUntil([] { return false; }, 0.3);  // lets the motion through
-  XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_a), True, CurrentTime);
-  XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_a), False, CurrentTime);
-  XFlush(d);
-  EXPECT_TRUE(PumpUntil([] { return !g_keys.empty() && !g_chars.empty(); }));
+  x.MovePointer(client_x + 60, client_y + 60);
+  PumpMessagesUntil([] { return false; }, 0.3);  // lets the motion through
+  x.Key(XK_a);
+  EXPECT_TRUE(PumpMessagesUntil([] { return !g_keys.empty() && !g_chars.empty(); }));
   ASSERT_FALSE(g_keys.empty());
   EXPECT_EQ(g_keys[0], static_cast<UINT>('A'));
   ASSERT_FALSE(g_chars.empty());
@@ -202,11 +101,8 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
   RECT r;
   GetWindowRect(hwnd, &r);
   const int close_x = r.right - 4 - 2 - 8, close_y = r.top + 4 + 2 + 7;
-  XTestFakeMotionEvent(d, -1, close_x, close_y, CurrentTime);
-  XTestFakeButtonEvent(d, 1, True, CurrentTime);
-  XTestFakeButtonEvent(d, 1, False, CurrentTime);
-  XFlush(d);
-  EXPECT_TRUE(PumpUntil([] { return g_destroyed; }));
+  x.Click(close_x, close_y);
+  EXPECT_TRUE(PumpMessagesUntil([] { return g_destroyed; }));
   EXPECT_FALSE(IsWindow(hwnd));
   if (IsWindow(hwnd)) DestroyWindow(hwnd);
   UnregisterClass(kClass, nullptr);
@@ -218,7 +114,7 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
 // (640 x 480, centred) and ends when its close box is clicked.
 TEST(ProgramOnXvfb, ShowsAFramedMainWindowThatClosesOnItsCloseBox) {
   KeepXLibrariesLoaded();
-  Xvfb x;
+  XServer x;
   ASSERT_TRUE(x.Start());
   std::string program = (velko_test::ProgramFolder() / "velko").string();
   ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
@@ -240,12 +136,8 @@ TEST(ProgramOnXvfb, ShowsAFramedMainWindowThatClosesOnItsCloseBox) {
   }
   EXPECT_TRUE(shown) << "no framed window at (" << left << ", " << top << ")";
 
-  Display* d = x.display();
   const int close_x = left + 640 - 4 - 2 - 8, close_y = top + 4 + 2 + 7;
-  XTestFakeMotionEvent(d, -1, close_x, close_y, CurrentTime);
-  XTestFakeButtonEvent(d, 1, True, CurrentTime);
-  XTestFakeButtonEvent(d, 1, False, CurrentTime);
-  XFlush(d);
+  x.Click(close_x, close_y);
   int status = 0;
   bool ended = false;
   give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);

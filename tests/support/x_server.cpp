@@ -1,0 +1,160 @@
+#include "tests/support/x_server.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+
+extern char** environ;
+
+// The X and SDL libraries keep some memory until the process ends. Every
+// test program that starts an X server links this file, and none defines
+// its own list.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libX11\nleak:libSDL2\nleak:libxcb\nleak:libdbus\nleak:libXi\nleak:libXext\n"
+         "leak:libXcursor\nleak:libXrandr\nleak:libXfixes\nleak:libXss\nleak:libxkbcommon\n"
+         "leak:libXinerama\n";
+}
+
+namespace velko_test {
+namespace {
+
+static_assert(std::is_same_v<KeySym, unsigned long>, "XServer::Key takes an X key symbol");
+
+constexpr auto kStartTime = std::chrono::seconds(20);
+
+// Reads from `fd` until a newline comes, the writer closes it or the time
+// is up; whatever came.
+std::string ReadLine(int fd, std::chrono::steady_clock::time_point give_up) {
+  std::string line;
+  while (line.find('\n') == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        give_up - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd ready{fd, POLLIN, 0};
+    const int polled = poll(&ready, 1, static_cast<int>(left.count()));
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled <= 0) break;
+    char buffer[32];
+    const ssize_t got = read(fd, buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    line.append(buffer, static_cast<size_t>(got));
+  }
+  return line;
+}
+
+// Starts Xvfb into `pid` and returns the display number it serves. Xvfb
+// picks the first free number itself (-displayfd) and writes it to a pipe
+// once it takes connections, so test programs run side by side never end up
+// on one server.
+std::optional<int> SpawnXvfb(pid_t& pid) {
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return std::nullopt;
+  const int read_end = pipe_ends[0], write_end = pipe_ends[1];
+  fcntl(read_end, F_SETFD, FD_CLOEXEC);  // Xvfb inherits only the end it writes to
+  std::vector<std::string> args{"Xvfb",      "-displayfd", std::to_string(write_end),
+                                "-screen",   "0",          "800x600x24",
+                                "-nolisten", "tcp"};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const bool spawned = posix_spawnp(&pid, "Xvfb", nullptr, nullptr, argv.data(), environ) == 0;
+  close(write_end);  // from now on, end of file means Xvfb stopped
+  if (!spawned) pid = 0;
+  const std::string line =
+      spawned ? ReadLine(read_end, std::chrono::steady_clock::now() + kStartTime) : "";
+  close(read_end);
+  int number = 0;
+  const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), number);
+  if (error != std::errc() || end == line.data() + line.size() || *end != '\n') return std::nullopt;
+  return number;
+}
+
+}  // namespace
+
+XServer::~XServer() {
+  Stop();
+}
+
+bool XServer::Start() {
+  Stop();
+  const std::optional<int> number = SpawnXvfb(pid_);
+  if (!number) {
+    Stop();
+    return false;
+  }
+  const std::string name = ":" + std::to_string(*number);
+  display_ = XOpenDisplay(name.c_str());
+  if (display_ == nullptr) {
+    Stop();
+    return false;
+  }
+  setenv("DISPLAY", name.c_str(), 1);
+  return true;
+}
+
+void XServer::Stop() {
+  if (display_ != nullptr) XCloseDisplay(display_);
+  display_ = nullptr;
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+  pid_ = 0;
+}
+
+COLORREF XServer::Pixel(int x, int y) {
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (image == nullptr) return CLR_INVALID;
+  const unsigned long p = XGetPixel(image, 0, 0);
+  XDestroyImage(image);
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+void XServer::MovePointer(int x, int y) {
+  XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+  XFlush(display_);
+}
+
+void XServer::Click(int x, int y) {
+  XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+  XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+  XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+  XFlush(display_);
+}
+
+void XServer::Key(unsigned long keysym) {
+  const KeyCode code = XKeysymToKeycode(display_, keysym);
+  XTestFakeKeyEvent(display_, code, True, CurrentTime);
+  XTestFakeKeyEvent(display_, code, False, CurrentTime);
+  XFlush(display_);
+}
+
+void KeepXLibrariesLoaded() {
+  for (const char* name : {"libX11.so.6", "libXext.so.6", "libXcursor.so.1", "libXi.so.6",
+                           "libXrandr.so.2", "libXss.so.1", "libXfixes.so.3", "libXinerama.so.1",
+                           "libxkbcommon.so.0", "libdbus-1.so.3", "libX11-xcb.so.1"}) {
+    dlopen(name, RTLD_NOW | RTLD_NODELETE);
+  }
+}
+
+}  // namespace velko_test
