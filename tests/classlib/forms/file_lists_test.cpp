@@ -99,7 +99,7 @@ TEST_F(FileListsTest, SelectionGivesTheFileNameAndUpdateReadsTheFolderAgain) {
   files->SetSelected(1, true);
   files->SetSelected(3, true);
   EXPECT_EQ(files->SelCount(), 2);
-  // The way Part 7.107 deletes: the first selected entry, then re-read.
+  // The way the incoming-files list deletes: the first selected entry, then re-read.
   for (int i = 0; i < files->Items()->Count(); ++i) {
     if (!files->Selected(i)) continue;
     const String path = IncludeTrailingBackslash(files->Directory()) + files->Items()->Strings(i);
