@@ -33,6 +33,7 @@ class Source {
   std::vector<std::uint8_t> Take(std::uint64_t n) {
     if (n > remaining_) Short();
     std::vector<std::uint8_t> out(static_cast<std::size_t>(n));
+    if (n == 0) return out;  // an empty vector has no buffer to fetch into
     Fetch(out.data(), static_cast<std::size_t>(n));
     Advance(n);
     return out;

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "classlib/BmpFormat.h"
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
 #include "tests/platform/fs/fs_fixture.h"
@@ -228,6 +229,19 @@ TEST(BmpFile, RunLengthEncodedPixels) {
   const std::string wild = std::string("\x00\x02\xff\xff" "\xff\x01" "\x00\xff\x01\x02", 10);
   b.LoadFromStream(StreamOf(withData(8, BI_RLE8, wild)).get());
   EXPECT_EQ(b.Width(), 6);
+}
+
+TEST(BmpFile, ARunLengthResourceWithNoPixelDataIsBlank) {
+  // A packed DIB (a bitmap resource): the file without its 14-byte header.
+  std::string f = MakeBmp(6, 3, 8, false, Palette(16), [](int, int) { return 5u; });
+  PutLE(f, field::kCompression, BI_RLE8, 4);
+  PutLE(f, field::kSizeImage, 0, 4);
+  const std::string packed = f.substr(14, 40 + 16 * 4);
+  const bmp::Dib dib = bmp::ReadPackedDib(reinterpret_cast<const std::uint8_t*>(packed.data()), packed.size());
+  EXPECT_EQ(dib.width, 6);
+  EXPECT_EQ(dib.height, 3);
+  ASSERT_FALSE(dib.bits.empty());
+  for (std::uint8_t byte : dib.bits) EXPECT_EQ(byte, 0);
 }
 
 TEST(BmpFile, ImagesFollowEachOtherInOneStream) {
