@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "classlib/MathRoutines.h"
@@ -225,7 +226,9 @@ bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStr
   if (Ext == ".WAV") {
     TWAVfile& wav = readers_->WAVReader;
     if (!wav.ReadFromFile(FileName) || !wav.Valid) return false;
-    Info.FileSize = static_cast<std::int32_t>(wav.FileSize);
+    // A streamed file gives 0xFFFFFFFF + 8: clamp, never wrap.
+    Info.FileSize = static_cast<std::int32_t>(
+        std::min<std::int64_t>(wav.FileSize, std::numeric_limits<std::int32_t>::max()));
     Info.SampleRate = static_cast<std::int32_t>(wav.SampleRate);
     Info.Channels = wav.ChannelModeID;
     Info.Duration = SecondsToMs(wav.GetDuration());
