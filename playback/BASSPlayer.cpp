@@ -466,7 +466,7 @@ void TBASSPlayer::Restart() {
 void TBASSPlayer::EndPluginSongIfItEndedWhileStarting() {
   if (channel_type_ != ctPlugin || !plugin_ended_) return;
   plugin_ended_ = false;
-  PluginEnded(channel_handle_);
+  PluginEnded(plugin_song_);
 }
 
 bool TBASSPlayer::StartChannel() {
@@ -501,6 +501,7 @@ bool TBASSPlayer::StartPlugin() {
   starting_ = true;
   // Stop, Open and Destroy see an active plug-in before its stream arrives.
   channel_handle_ = 1;
+  plugin_song_ = BeginPluginSong();
   const String file = opened_file_;
   current_module_->Play(file.c_str());
 
@@ -690,7 +691,7 @@ void TBASSPlayer::WndProc(TMessage& Message) {
       Message.Result = 1;
       return;
     case WM_WA_PLUGIN_END:
-      PluginEnded(static_cast<DWORD>(Message.WParam));
+      PluginEnded(static_cast<std::uint32_t>(Message.WParam));
       return;
     case WM_PLUGIN_START_PLAY:
       PluginOutputStarted(reinterpret_cast<const void*>(Message.LParam));
@@ -713,26 +714,29 @@ void TBASSPlayer::WndProc(TMessage& Message) {
   }
 }
 
-void TBASSPlayer::PluginEnded(DWORD Stream) {
-  // The end of a stream this player no longer plays is old news.
-  if (channel_type_ != ctPlugin || Stream == 0 || Stream != channel_handle_) return;
+void TBASSPlayer::PluginEnded(std::uint32_t Song) {
+  // The end of a song this player no longer plays is old news.
+  if (channel_type_ != ctPlugin || channel_handle_ == 0 || Song != plugin_song_) return;
   // While the plug-in starts, its end waits until the start is over.
   if (starting_) {
     plugin_ended_ = true;
     return;
   }
   start_wait_ = false;
+  // The plug-in may have closed its output already: then there is nothing
+  // left to play out.
+  const DWORD stream = channel_handle_;
   if (output_started_) {
     // Let what is buffered play out, but not for ever.
     const std::uint64_t deadline =
         GetTickCount64() + static_cast<std::uint64_t>(GetPluginBufferedTime()) + kPlayOutSlackMs;
-    while (channel_handle_ == Stream && RT_BASS::BASS_ChannelIsActive(Stream) == BASS_ACTIVE_PLAYING &&
+    while (channel_handle_ == stream && RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING &&
            GetTickCount64() < deadline) {
       if (ProcessPendingMessages()) break;
       Sleep(kPlayOutSleepMs);
     }
     // Something else took the channel over while the messages were handled.
-    if (channel_handle_ != Stream) return;
+    if (channel_handle_ != stream) return;
   }
   Stop();
   if (OnPlayEnd) OnPlayEnd(this);

@@ -73,6 +73,8 @@ std::atomic<bool> SeekRequested{false};
 std::atomic<bool> ResumeWait{false};
 
 TStartRecord StartRecord;
+// The plug-in song now playing; its end of input is relayed with it.
+std::uint32_t PluginSongSerial = 0;
 
 constexpr DWORD kWriterWaitMs = 20;
 constexpr DWORD kDataWaitMs = 50;
@@ -396,9 +398,10 @@ void TMsgHandler::WndProc(TMessage& Message) {
         FillStartRecord();
         StartOutput(target, 0, reinterpret_cast<LPARAM>(&StartRecord));
       }
-      // The stream that was playing goes with the relay, so that the player
-      // can tell an end that belongs to a channel it no longer plays.
-      if (target != nullptr) PostMessage(target, WM_WA_PLUGIN_END, UserStream.load(), 0);
+      // The song's serial goes with the relay, so that the player can tell
+      // the end of a song it no longer plays, whether or not the plug-in
+      // still has its output open.
+      if (target != nullptr) PostMessage(target, WM_WA_PLUGIN_END, PluginSongSerial, 0);
       return;
     case WM_PLUGIN_START_PLAY:
       StartOutput(target, Message.WParam, Message.LParam);
@@ -530,6 +533,21 @@ int GetPluginOutputTime(bool FromOutput) {
 int GetPluginBufferedTime() {
   if (UserStream == 0) return 0;
   return std::max(0, OutGetWrittenTime() - OutGetOutputTime());
+}
+
+std::uint32_t BeginPluginSong() {
+  MSG stale;
+  if (HWND host = HostWindow) {
+    while (PeekMessage(&stale, host, WM_WA_PLUGIN_END, WM_WA_PLUGIN_END, PM_REMOVE)) {
+      // A quit passes every filter: leave it for the program's loop.
+      if (stale.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(stale.wParam));
+        break;
+      }
+    }
+  }
+  if (++PluginSongSerial == 0) PluginSongSerial = 1;
+  return PluginSongSerial;
 }
 
 void SetSeekRequested() { SeekRequested = true; }

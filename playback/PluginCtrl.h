@@ -31,7 +31,7 @@
 // ---------------------------------------------------------------------------
 
 // A plug-in's end of input (to the host window), relayed to the player with
-// the user stream that was playing in WParam.
+// the serial of the plug-in song it ends (see BeginPluginSong) in WParam.
 constexpr UINT WM_WA_PLUGIN_END = WM_WA_MPEG_EOF;  // 1026
 // Enough output is buffered: the host starts the user stream and relays the
 // message to the player; LParam points to the TStartRecord.
@@ -103,6 +103,11 @@ int GetCurrentPlugin();
 int GetPluginOutputTime(bool FromOutput);
 // Ms of audio written but not heard yet (0 when no output is open).
 int GetPluginBufferedTime();
+// A plug-in song is about to start: returns its serial (never 0), which the
+// relayed end of input carries. An end of input still waiting in the host
+// window's queue belonged to the song before (its plug-in has been stopped)
+// and is dropped. Main thread only.
+std::uint32_t BeginPluginSong();
 // The player is about to seek: a Flush while paused must then be honoured.
 void SetSeekRequested();
 // Where relayed messages go; null for nowhere.
