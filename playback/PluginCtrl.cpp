@@ -242,7 +242,9 @@ void StartOutput(HWND target, WPARAM wparam, LPARAM lparam) {
 }
 
 int OutWrite(char* buf, int len) {
-  if (len < 0 || (len > 0 && buf == nullptr)) return 1;
+  // Nothing to write is not "no space": answering 1 would make a plug-in
+  // that retries on 1 spin for ever.
+  if (len < 0 || (len > 0 && buf == nullptr)) return 0;
   if (!ClaimRing(WriterBusy, ReaderBusy)) return 1;
   const std::uint32_t read = ReadPos;
   const std::uint32_t write = WritePos;

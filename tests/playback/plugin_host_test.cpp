@@ -232,9 +232,12 @@ TEST_F(PluginHost, WritesThatDoNotFitAreRefused) {
   EXPECT_EQ(RingFree(), RingBufferSize);
 
   std::vector<char> nothing(16);
-  EXPECT_EQ(out_->Write(nothing.data(), -5), 1) << "a negative length";
+  // Nothing to write is answered 0 ("taken"), never 1 ("retry").
+  EXPECT_EQ(out_->Write(nothing.data(), -5), 0) << "a negative length";
+  EXPECT_EQ(out_->Write(nullptr, 4), 0) << "no buffer";
   EXPECT_EQ(RingUsed(), 0u);
   EXPECT_EQ(out_->GetWrittenTime(), 0);
+  EXPECT_TRUE(TakeBoxes().empty());
 
   ASSERT_EQ(WriteBytes(50000), 0);
   EXPECT_EQ(out_->CanWrite(), static_cast<int>(RingFree()) - 1);
