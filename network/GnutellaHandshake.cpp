@@ -189,6 +189,8 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
     }
     HeaderLine header = SplitHeader(line);
     const std::string value(header.value);
+    // Servents write "True" as well as "true".
+    const bool value_true = Lower(value) == "true";
     if (header.name == "user-agent") {
       headers.UserAgent = value;
     } else if (header.name == "ggep") {
@@ -198,7 +200,7 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
       headers.QueryRouting = value == "0.1" ? gqr0_1 : gqrHigher;
       query_routing = value;
     } else if (header.name == "x-ultrapeer-needed") {
-      headers.UltrapeerNeeded = value == "true";
+      headers.UltrapeerNeeded = value_true;
       ultrapeer_needed = value;
     } else if (header.name == "x-try") {
       ReadTryList(header.value, &headers.TryHosts);
@@ -212,7 +214,7 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
       headers.LiveSince = value;
       live_since = value;
     } else if (header.name == "x-ultrapeer") {
-      headers.Ultrapeer = value == "true";
+      headers.Ultrapeer = value_true;
       ultrapeer = value;
     } else if (header.name == "pong-caching") {
       headers.PongCaching = value == "0.1" ? gpc0_1 : gpcHigher;

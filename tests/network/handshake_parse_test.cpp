@@ -138,6 +138,27 @@ TEST(ServerStep, Connect06XTryWithABadPortIsABadNumber) {
   EXPECT_EQ(step.Step, ssBadNumber);
 }
 
+// Servents write "True" as the protocol's own examples do; either side
+// reads any case.
+TEST(Handshake, UltrapeerValuesIgnoreCase) {
+  struct Case {
+    const char* value;
+    bool expected;
+  };
+  for (const Case& c : {Case{"True", true}, Case{"TRUE", true}, Case{"true", true},
+                        Case{"False", false}, Case{"yes", false}}) {
+    SCOPED_TRACE(c.value);
+    const std::string headers = std::string("X-Ultrapeer: ") + c.value + "\r\nX-Ultrapeer-Needed: " +
+                                c.value + "\r\n\r\n";
+    auto reply = ReadClientReply06("GNUTELLA/0.6 200 OK\r\n" + headers, kWord);
+    EXPECT_EQ(reply.Headers.Ultrapeer.value_or(!c.expected), c.expected);
+    EXPECT_EQ(reply.Headers.UltrapeerNeeded.value_or(!c.expected), c.expected);
+    auto step = ReadServerStep("GNUTELLA CONNECT/0.6\r\n" + headers, true, kWord);
+    EXPECT_EQ(step.Headers.Ultrapeer.value_or(!c.expected), c.expected);
+    EXPECT_EQ(step.Headers.UltrapeerNeeded.value_or(!c.expected), c.expected);
+  }
+}
+
 TEST(ServerStep, FinalOkOnlyAfterTheFirstStep) {
   std::string final_ok = "GNUTELLA/0.6 200 OK\r\n\r\n";
   for (std::size_t cut = 0; cut < final_ok.size(); ++cut) {
