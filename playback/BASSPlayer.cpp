@@ -221,6 +221,28 @@ bool TBASSPlayer::GetStreamInfo(const String& FileName, TStreamInfo& Info, int& 
   return result;
 }
 
+namespace {
+
+// The texts and track number a reader found, in the shape every reader
+// hands them over.
+struct TReaderTags {
+  String Title, Artist, Album, Year, Genre, Comment;
+  std::int64_t Track = 0;
+};
+
+void CopyTags(TStreamInfo& Info, const TReaderTags& Tags) {
+  Info.Title = Tags.Title;
+  Info.Artist = Tags.Artist;
+  Info.Album = Tags.Album;
+  Info.Year = Tags.Year;
+  Info.Genre = Tags.Genre;
+  Info.Comment = Tags.Comment;
+  // The record keeps the low 8 bits of the reader's number.
+  Info.Track = static_cast<std::uint8_t>(Tags.Track & 0xFF);
+}
+
+}  // namespace
+
 bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStreamInfo& Info,
                                  TSupportedBy& SupportedBy) {
   if (Ext == ".WAV") {
@@ -240,22 +262,12 @@ bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStr
     Info.BitRate = mpeg.GetBitRate();
     Info.Duration = SecondsToMs(mpeg.GetDuration());
     if (mpeg.ID3v1.Exists) {
-      Info.Title = mpeg.ID3v1.Title;
-      Info.Artist = mpeg.ID3v1.Artist;
-      Info.Album = mpeg.ID3v1.Album;
-      Info.Year = mpeg.ID3v1.Year;
-      Info.Comment = mpeg.ID3v1.Comment;
-      Info.Genre = mpeg.ID3v1.GetGenre();
-      Info.GenreID = mpeg.ID3v1.GenreID;
-      Info.Track = mpeg.ID3v1.Track;
+      const TID3v1& tag = mpeg.ID3v1;
+      CopyTags(Info, {tag.Title, tag.Artist, tag.Album, tag.Year, tag.GetGenre(), tag.Comment, tag.Track});
+      Info.GenreID = tag.GenreID;
     } else if (mpeg.ID3v2.Exists) {
-      Info.Title = mpeg.ID3v2.Title;
-      Info.Artist = mpeg.ID3v2.Artist;
-      Info.Album = mpeg.ID3v2.Album;
-      Info.Year = mpeg.ID3v2.Year;
-      Info.Genre = mpeg.ID3v2.Genre;
-      Info.Comment = mpeg.ID3v2.Comment;
-      Info.Track = static_cast<std::uint8_t>(mpeg.ID3v2.Track & 0xFF);
+      const TID3v2& tag = mpeg.ID3v2;
+      CopyTags(Info, {tag.Title, tag.Artist, tag.Album, tag.Year, tag.Genre, tag.Comment, tag.Track});
     }
     Info.Channels = mpeg.GetChannelMode() == "Mono" ? 1 : 2;
   } else if (Ext == ".OGG") {
@@ -265,13 +277,7 @@ bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStr
     Info.SampleRate = static_cast<std::int32_t>(ogg.SampleRate);
     Info.BitRate = ogg.GetBitRate();
     Info.Duration = SecondsToMs(ogg.GetDuration());
-    Info.Title = ogg.Title;
-    Info.Artist = ogg.Artist;
-    Info.Album = ogg.Album;
-    Info.Year = ogg.Date;
-    Info.Genre = ogg.Genre;
-    Info.Comment = ogg.Comment;
-    Info.Track = static_cast<std::uint8_t>(ogg.Track & 0xFF);
+    CopyTags(Info, {ogg.Title, ogg.Artist, ogg.Album, ogg.Date, ogg.Genre, ogg.Comment, ogg.Track});
     Info.Channels = ogg.ChannelModeID;
   } else if (Ext == ".WMA") {
     TWMAfile& wma = readers_->WMAReader;
@@ -281,13 +287,7 @@ bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStr
     Info.BitRate = wma.BitRate;
     Info.Channels = wma.ChannelModeID;
     Info.Duration = SecondsToMs(wma.Duration);
-    Info.Title = wma.Title;
-    Info.Artist = wma.Artist;
-    Info.Album = wma.Album;
-    Info.Year = wma.Year;
-    Info.Genre = wma.Genre;
-    Info.Comment = wma.Comment;
-    Info.Track = static_cast<std::uint8_t>(wma.Track & 0xFF);
+    CopyTags(Info, {wma.Title, wma.Artist, wma.Album, wma.Year, wma.Genre, wma.Comment, wma.Track});
     if (WMAReady) SupportedBy = sbNative;
     return true;
   } else {
