@@ -76,6 +76,12 @@ constexpr int PLUGIN_CANNOT_FREE = 6;
 constexpr int PLUGIN_NOT_LOADED = 7;
 constexpr int PLUGIN_IN_USE = 8;
 
+// The host's state (slots, output module, ring, flags) is one object per
+// process. This makes a new, empty one the process's host; the one before
+// must have been quit (QuitPluginCtrl) and is kept, never freed. Tests use it
+// to start from a fresh host.
+void MakeFreshPluginHost();
+
 // Empties the slots, allocates the ring and initialises the output module.
 // Returns whether the output module is ready.
 bool InitPluginCtrl();
