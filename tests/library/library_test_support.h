@@ -20,10 +20,17 @@ class DriveTest : public ::testing::Test {
   }
   void TearDown() override { platform::ResetDriveTable(); }
 
-  // Writes a file of the test drive; returns its platform path.
+  // Writes a file of the test drive (a platform-style name: "Pop\\a.mp3");
+  // returns its platform path.
   std::string Put(const std::string& name, const std::string& bytes) const {
-    dir_.WriteFile(name, bytes);
+    dir_.WriteFile(Native(name), bytes);
     return Path(name);
+  }
+  static std::string Native(std::string name) {
+    for (char& c : name) {
+      if (c == '\\') c = '/';
+    }
+    return name;
   }
   static std::string Path(const std::string& name) { return "T:\\" + name; }
   std::string Contents(const std::string& name) const { return ReadFile(dir_ / name); }
