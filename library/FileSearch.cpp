@@ -27,11 +27,36 @@ double DayOf(const SYSTEMTIME& st) {
   return date;
 }
 
-bool MatchesAny(const std::vector<std::unique_ptr<TMask>>& masks, const String& name) {
-  for (const auto& mask : masks) {
-    if (mask->Matches(name)) return true;
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsAscii(const String& s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
-  return false;
+  return true;
+}
+
+// "*" any run (also none), "?" one character, anything else itself; both in
+// upper case (the mask) or compared in upper case (the name).
+bool GlobMatch(const char* m, const char* me, const char* n, const char* ne) {
+  const char* star = nullptr;
+  const char* resume = nullptr;
+  while (n < ne) {
+    if (m < me && *m == '*') {
+      star = ++m;
+      resume = n;
+    } else if (m < me && (*m == '?' || *m == UpperAscii(*n))) {
+      ++m;
+      ++n;
+    } else if (star != nullptr) {
+      m = star;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (m < me && *m == '*') ++m;
+  return m == me;
 }
 
 // A listing of one folder through the platform's find.
@@ -65,7 +90,31 @@ class Listing {
   bool first_ = true;
 };
 
+template <class Masks>
+bool MatchesAny(const Masks& masks, const String& name) {
+  for (const auto& mask : masks) {
+    if (mask.Matches(name)) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+TFileSearch::PreparedMask::PreparedMask(const String& mask) {
+  if (IsAscii(mask) && mask.find('[') == String::npos) {
+    for (char c : mask) upper_ += UpperAscii(c);
+  } else {
+    mask_ = std::make_unique<TMask>(mask);
+  }
+}
+
+bool TFileSearch::PreparedMask::Matches(const String& name) const {
+  if (mask_ == nullptr && IsAscii(name)) {
+    return GlobMatch(upper_.data(), upper_.data() + upper_.size(), name.data(), name.data() + name.size());
+  }
+  if (mask_ == nullptr) return TMask(upper_).Matches(name);
+  return mask_->Matches(name);
+}
 
 TFileSearch::TFileSearch()
     : FileNames(std::make_unique<TStringList>()), ExcludedFiles(std::make_unique<TStringList>()) {
@@ -77,10 +126,10 @@ TFileSearch::~TFileSearch() = default;
 TFileSearch::PreparedMasks TFileSearch::PrepareMasks() const {
   PreparedMasks masks;
   for (int i = 0; i < FileNames->Count(); ++i) {
-    masks.names.push_back(std::make_unique<TMask>(FileNames->Strings(i)));
+    masks.names.emplace_back(FileNames->Strings(i));
     if (FileNames->Strings(i) == "*.*") masks.any_folder = true;
   }
-  for (int i = 0; i < ExcludedFiles->Count(); ++i) masks.excluded.push_back(std::make_unique<TMask>(ExcludedFiles->Strings(i)));
+  for (int i = 0; i < ExcludedFiles->Count(); ++i) masks.excluded.emplace_back(ExcludedFiles->Strings(i));
   return masks;
 }
 
@@ -148,35 +197,29 @@ bool TFileSearch::Search() {
     root = false;
     bool found_here = false;
     while (const WIN32_FIND_DATA* entry = listing.Next()) {
-      const String name = entry->cFileName;
-      if (name == "." || name == "..") continue;
+      const char* raw = entry->cFileName;
+      if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0))) continue;
+      const String name = raw;
       const DWORD attributes = entry->dwFileAttributes;
       const bool is_folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       if (is_folder && IncludeSubfolder && (attributes & kReparsePoint) == 0) queue.push_back(folder + name);
+
+      if ((attributes & mask_bits) == 0 && !(LookForAnyFile && !is_folder)) continue;
+      const std::int64_t size = static_cast<std::int64_t>(
+          (static_cast<std::uint64_t>(entry->nFileSizeHigh) << 32) | entry->nFileSizeLow);
+      if (FilterOnSize && !SizePasses(size)) continue;
+      if (MatchesAny(masks.excluded, name)) continue;
+      if (!MatchesAny(masks.names, name) && !(is_folder && masks.any_folder)) continue;
 
       TFileInformations info;
       info.Name = name;
       info.Path = folder;
       info.Attributes = attributes;
-      info.Size = static_cast<std::int64_t>((static_cast<std::uint64_t>(entry->nFileSizeHigh) << 32) |
-                                            entry->nFileSizeLow);
-
-      bool ok = (attributes & mask_bits) != 0 || (LookForAnyFile && !is_folder);
-      if (ok && FilterOnDate) {
-        info.CreationTime = LocalSystemTime(entry->ftCreationTime);
-        info.LastAccessTime = LocalSystemTime(entry->ftLastAccessTime);
-        info.LastWriteTime = LocalSystemTime(entry->ftLastWriteTime);
-        ok = DatePasses(info);
-      }
-      if (ok && FilterOnSize) ok = SizePasses(info.Size);
-      if (ok) ok = !MatchesAny(masks.excluded, name);
-      if (ok) ok = MatchesAny(masks.names, name) || (is_folder && masks.any_folder);
-      if (!ok) continue;
-      if (!FilterOnDate) {
-        info.CreationTime = LocalSystemTime(entry->ftCreationTime);
-        info.LastAccessTime = LocalSystemTime(entry->ftLastAccessTime);
-        info.LastWriteTime = LocalSystemTime(entry->ftLastWriteTime);
-      }
+      info.Size = size;
+      info.CreationTime = LocalSystemTime(entry->ftCreationTime);
+      info.LastAccessTime = LocalSystemTime(entry->ftLastAccessTime);
+      info.LastWriteTime = LocalSystemTime(entry->ftLastWriteTime);
+      if (FilterOnDate && !DatePasses(info)) continue;
       const bool accept = OnAcceptFile ? OnAcceptFile(info) : true;
       if (!accept) continue;
       if (is_folder) {

@@ -100,10 +100,21 @@ class TFileSearch : public TObject {
   TOnStatistics OnStatistics;
 
  private:
-  // The masks of one search, made once.
+  // One name mask, made once per search: plain ASCII masks ("*", "?" and
+  // letters) are matched directly, others through TMask.
+  class PreparedMask {
+   public:
+    explicit PreparedMask(const String& mask);
+    bool Matches(const String& name) const;
+
+   private:
+    String upper_;  // the mask in upper case, when plain
+    std::unique_ptr<TMask> mask_;
+  };
+  // The masks of one search.
   struct PreparedMasks {
-    std::vector<std::unique_ptr<TMask>> names;
-    std::vector<std::unique_ptr<TMask>> excluded;
+    std::vector<PreparedMask> names;
+    std::vector<PreparedMask> excluded;
     bool any_folder = false;  // FileNames holds the line "*.*"
   };
   PreparedMasks PrepareMasks() const;
