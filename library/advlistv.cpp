@@ -145,6 +145,7 @@ void TAdvListView::Loaded() {
 void TAdvListView::CreateWnd() {
   TListView::CreateWnd();
   ApplyHeaderFont();
+  ApplyFilterBar();
   // The list keeps no tooltip window of its own.
   if (HWND tips = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETTOOLTIPS, 0, 0))) {
     SendMessage(Handle(), LVM_SETTOOLTIPS, 0, 0);
@@ -1113,4 +1114,93 @@ void TAdvListView::KeyDown(Word& Key, TShiftState Shift) {
     }
   }
   if (Key != 0) TListView::KeyDown(Key, Shift);
+}
+
+// --- Header extras ---
+
+HWND TAdvListView::HeaderWindow() const {
+  if (!HandleAllocated()) return nullptr;
+  return reinterpret_cast<HWND>(SendMessage(const_cast<TAdvListView*>(this)->Handle(), LVM_GETHEADER, 0, 0));
+}
+
+void TAdvListView::ApplyFilterBar() {
+  HWND header = HeaderWindow();
+  if (header == nullptr) return;
+  LONG_PTR style = GetWindowLongPtr(header, GWL_STYLE);
+  style = filter_bar_ ? (style | HDS_FILTERBAR) : (style & ~static_cast<LONG_PTR>(HDS_FILTERBAR));
+  SetWindowLongPtr(header, GWL_STYLE, style);
+  SendMessage(header, HDM_SETFILTERCHANGETIMEOUT, 0, filter_time_out_);
+  // The list lays its header and rows out again.
+  SetHeight(Height() + 1);
+  SetHeight(Height() - 1);
+  InvalidateRect(header, nullptr, TRUE);
+}
+
+void TAdvListView::SetFilterBar(bool Value) {
+  filter_bar_ = Value;
+  ApplyFilterBar();
+}
+
+void TAdvListView::SetFilterTimeOut(int Value) {
+  filter_time_out_ = Value;
+  if (HWND header = HeaderWindow()) SendMessage(header, HDM_SETFILTERCHANGETIMEOUT, 0, Value);
+}
+
+String TAdvListView::FilterText(int Column) const {
+  HWND header = HeaderWindow();
+  if (header == nullptr) return String();
+  char buffer[1024] = {};
+  HDTEXTFILTER filter;
+  filter.pszText = buffer;
+  filter.cchTextMax = sizeof buffer;
+  HDITEM item;
+  item.mask = HDI_FILTER;
+  item.type = HDFT_ISSTRING;
+  item.pvFilter = &filter;
+  if (!SendMessage(header, HDM_GETITEM, static_cast<WPARAM>(Column), reinterpret_cast<LPARAM>(&item))) return String();
+  return String(buffer);
+}
+
+void TAdvListView::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_NOTIFY && HandleAllocated()) {
+    auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+    if (hdr != nullptr && hdr->hwndFrom == HeaderWindow()) {
+      const int column = reinterpret_cast<NMHEADER*>(hdr)->iItem;
+      switch (hdr->code) {
+        case HDN_FILTERCHANGE:
+          if (OnFilterChange) OnFilterChange(this, column);
+          break;
+        case HDN_FILTERBTNCLICK:
+          if (OnFilterBtnClick) OnFilterBtnClick(this, reinterpret_cast<NMHDFILTERBTNCLICK*>(hdr)->iItem);
+          break;
+        case HDN_BEGINTRACK: {
+          bool allow = true;
+          if (OnStartColumnTrack) OnStartColumnTrack(this, column, allow);
+          if (!allow) {
+            Message.Result = 1;
+            return;
+          }
+          break;
+        }
+        case HDN_ENDTRACK:
+          TListView::Dispatch(Message);
+          if (OnEndColumnTrack) OnEndColumnTrack(this, column);
+          if (OnColumnSized) OnColumnSized(this, column);
+          return;
+        case NM_RCLICK: {
+          POINT p{};
+          GetCursorPos(&p);
+          ::ScreenToClient(hdr->hwndFrom, &p);
+          HDHITTESTINFO hit;
+          hit.pt = p;
+          SendMessage(hdr->hwndFrom, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+          if (hit.iItem >= 0 && OnColumnRClick) OnColumnRClick(this, hit.iItem);
+          break;
+        }
+        default:
+          break;
+      }
+    }
+  }
+  TListView::Dispatch(Message);
 }

@@ -258,8 +258,14 @@ class TAdvListView : public TListView {
   bool ReArrangeItems = false;
   bool SubItemEdit = false;
   bool SubItemSelect = false;
-  bool FilterBar = false;
-  int FilterTimeOut = 500;
+  // The header's row of filter boxes (OnFilterChange, OnFilterBtnClick).
+  bool FilterBar() const { return filter_bar_; }
+  void SetFilterBar(bool Value);
+  // Milliseconds from a filter edit to OnFilterChange.
+  int FilterTimeOut() const { return filter_time_out_; }
+  void SetFilterTimeOut(int Value);
+  // The text of a column's filter box.
+  String FilterText(int Column) const;
   bool HeaderHotTrack = false;
   bool HeaderDragDrop = false;
   bool HeaderFlatStyle = false;
@@ -306,6 +312,7 @@ class TAdvListView : public TListView {
 
  protected:
   void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
   void ColClick(TListColumn* Column) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -339,6 +346,10 @@ class TAdvListView : public TListView {
   TSortDirection sort_direction_ = sdAscending;
   int sort_column_ = -1;
   String last_anchor_;
+  bool filter_bar_ = false;
+  int filter_time_out_ = 500;
+  HWND HeaderWindow() const;
+  void ApplyFilterBar();
   int item_height_ = 13;
   TNotifyEvent previous_form_resize_;
   bool had_previous_form_resize_ = false;

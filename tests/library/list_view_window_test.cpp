@@ -7,7 +7,11 @@
 
 #include "classlib/Forms.h"
 #include "library/advlistv.h"
+#include "classlib/StringRoutines.h"
+#include "platform/core/clock.h"
+#include "platform/ctl/listview.h"
 #include "platform/display/display.h"
+#include "platform/user/input.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
 namespace velko_test {
@@ -91,6 +95,41 @@ TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
   MoveMouse(list, r.left + 5, (r.top + r.bottom) / 2);
   Click(list, anchor_x, (r.top + r.bottom) / 2);
   EXPECT_EQ(events, (std::vector<String>{"enter song:7", "exit song:7", "enter song:7", "click song:7"}));
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
+  platform::UseManualClock();
+  form->Show();
+  Pump();
+  HWND header = ListView_GetHeader(list->Handle());
+  RECT plain{};
+  GetWindowRect(header, &plain);
+  list->SetFilterBar(true);
+  Pump();
+  RECT filtered{};
+  GetWindowRect(header, &filtered);
+  EXPECT_EQ(filtered.bottom - filtered.top, 2 * (plain.bottom - plain.top));
+
+  std::vector<String> events;
+  list->OnFilterChange = [&](TObject*, int column) { events.push_back("change " + std::to_string(column)); };
+  list->OnFilterBtnClick = [&](TObject*, int column) { events.push_back("button " + std::to_string(column)); };
+  // Into the filter box of the first column, and type.
+  const int y = filtered.top + (filtered.bottom - filtered.top) * 3 / 4;
+  platform::InjectClick(filtered.left + 20, y);
+  Pump();
+  Press('A');
+  Press('B');
+  Advance(400);
+  EXPECT_TRUE(events.empty());  // the time-out (500 ms) has not passed
+  Advance(200);
+  EXPECT_EQ(events, (std::vector<String>{"change 0"}));
+  EXPECT_EQ(UpperCase(list->FilterText(0)), "AB");
+  // The second column's button.
+  platform::InjectClick(filtered.left + 250 + 50 - 5, y);
+  Pump();
+  EXPECT_EQ(events.back(), "button 1");
   form->Close();
   Pump();
 }
