@@ -441,7 +441,7 @@ void TGnutella::ClientLogin(TGnutellaClient* link, BYTE LinkVersion, const Strin
 }
 
 void TGnutella::ClientUploadFile(TGnutellaClient*, const String& FileName, int FileIndex,
-                                 int StartOffset, int StopOffset, const String& AgentText,
+                                 std::int64_t StartOffset, std::int64_t StopOffset, const String& AgentText,
                                  TCustomWinSocket* Socket) {
   if (OnUploadFile) {
     OnUploadFile(this, FileName, FileIndex, StartOffset, StopOffset, AgentText, Socket);

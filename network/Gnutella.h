@@ -22,6 +22,7 @@
 #include "network/GnutellaMessages.h"
 #include "network/IPManager.h"
 #include "network/SharedFiles.h"
+#include "network/Socksify.h"
 
 constexpr UINT WM_FREECLIENT = 0x600;
 
@@ -84,8 +85,6 @@ enum TConnectionType {
   ctUserDefined
 };
 
-enum TSocksVersion { svSocks4, svSocks4A, svSocks5 };
-
 // Events. IP and ID are the link's Host and ClientGUID.
 using TGnutellaConnectEvent =
     std::function<void(TObject* Sender, const String& IP, const GUID& ID)>;
@@ -113,8 +112,8 @@ using TGnutellaPushEvent =
                        int Port, const String& Filename, DWORD FileIndex, const GUID& ServentID)>;
 // The receiver of the socket becomes its owner.
 using TGnutellaClientUploadFile =
-    std::function<void(TObject* Sender, const String& Filename, int FileIndex, int StartOffset,
-                       int StopOffset, const String& UserAgent, TCustomWinSocket* Socket)>;
+    std::function<void(TObject* Sender, const String& Filename, int FileIndex,
+                       std::int64_t StartOffset, std::int64_t StopOffset, const String& UserAgent, TCustomWinSocket* Socket)>;
 using TGnutellaClientReceiveFile =
     std::function<void(TObject* Sender, const String& Filename, int FileIndex,
                        const String& ServentID, TCustomWinSocket* Socket)>;
@@ -292,7 +291,7 @@ class TGnutella : public TFileShareGnu {
   void ClientPush(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload);
   void ClientMalformed(TGnutellaClient* link, const TGnutellaHeader& Header);
   void ClientUploadFile(TGnutellaClient* link, const String& FileName, int FileIndex,
-                        int StartOffset, int StopOffset, const String& AgentText,
+                        std::int64_t StartOffset, std::int64_t StopOffset, const String& AgentText,
                         TCustomWinSocket* Socket);
   void ClientReceiveFile(TGnutellaClient* link, const String& FileName, int FileIndex,
                          const String& ServentID, TCustomWinSocket* Socket);

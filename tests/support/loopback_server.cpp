@@ -98,6 +98,12 @@ bool LoopbackConnection::WaitForClose(double seconds) {
   return Clock::now() < deadline;
 }
 
+std::string LoopbackConnection::TakeAvailable() {
+  while (ReadSome(&pending_, 0)) {
+  }
+  return std::exchange(pending_, {});
+}
+
 bool LoopbackConnection::Write(const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -107,6 +113,15 @@ bool LoopbackConnection::Write(const std::string& bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+void LoopbackConnection::SetNoDelay() {
+  int on = 1;
+  ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+void LoopbackConnection::SetReceiveBuffer(int bytes) {
+  ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
 void LoopbackConnection::ShutdownWrite() {

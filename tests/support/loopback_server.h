@@ -35,8 +35,14 @@ class LoopbackConnection {
   std::string ReadToClose(double seconds = 10);
   // Whether the peer closed within the time (bytes on the way are dropped).
   bool WaitForClose(double seconds = 10);
+  // Whatever has arrived, without waiting.
+  std::string TakeAvailable();
   bool Write(const std::string& bytes);
   void ShutdownWrite();
+  // Sends small writes at once (no coalescing), so pieces stay pieces.
+  void SetNoDelay();
+  // Shrinks the socket's receive buffer (a slow reader).
+  void SetReceiveBuffer(int bytes);
   void Close();
   int fd() const { return fd_; }
 
