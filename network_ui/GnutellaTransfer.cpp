@@ -130,8 +130,11 @@ void TGnutellaFileTransfer::SpeedTimer(TObject*) {
 }
 
 bool TGnutellaFileTransfer::RangeComplete() const {
-  if (!header_done_ || StopOffset < 0) return false;
-  return serving_ ? BytesDone == StopOffset - StartOffset + 1 : BytesDone == StopOffset - StartOffset;
+  if (!header_done_) return false;
+  // The serving side fixed its (inclusive) range when it answered; an empty
+  // file has the range 0 to -1.
+  if (serving_) return BytesDone == StopOffset - StartOffset + 1;
+  return StopOffset >= 0 && BytesDone == StopOffset - StartOffset;
 }
 
 void TGnutellaFileTransfer::DoEvent(int Kind) {
