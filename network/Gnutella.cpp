@@ -350,6 +350,62 @@ void TGnutella::HostFound(const String& IP, int APort) {
   if (GetClientCount() > max_connections_ || GetLoggedInCount() > MinConnections) StopWebCache();
 }
 
+// ---------------------------------------------------------------------------
+// SOCKS settings
+// ---------------------------------------------------------------------------
+
+void TGnutella::ApplySocksOptions() {
+  if (!socks_active_ && !socks_active_file_transfer_) return;
+  SetSocksOptions(socks_server_, socks_port_, socks_version_,
+                  [this](TObject* Sender, TCustomWinSocket* Socket, int& Code, const String& Text) {
+                    SocksError(Sender, Socket, Code, Text);
+                  },
+                  socks_username_, socks_password_);
+}
+
+void TGnutella::SetSocksServer(const String& Value) {
+  socks_server_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksPort(WORD Value) {
+  socks_port_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksUsername(const String& Value) {
+  socks_username_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksPassword(const String& Value) {
+  socks_password_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksVersion(TSocksVersion Value) {
+  socks_version_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksActive(bool Value) {
+  socks_active_ = Value;
+  SetSocksForPeers(Value);
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksActiveFileTransfer(bool Value) {
+  socks_active_file_transfer_ = Value;
+  SetSocksForTransfers(Value);
+  ApplySocksOptions();
+}
+
+void TGnutella::SocksError(TObject*, TCustomWinSocket*, int& Code, const String& Text) {
+  if (!OnError) return;
+  OnError(this, "", GUID{}, gekSocks, Code, Text);
+  Code = 0;
+}
+
 void TGnutella::StartWebCache() {
   if (WebCache != nullptr) WebCache->Start();
 }

@@ -219,13 +219,26 @@ class TGnutella : public TFileShareGnu {
   bool UseForceIP = false;
   bool AllowGnutella0_4 = true;
   bool BlockLocalSearchResults = false;
-  String SocksServer;
-  WORD SocksPort = 1080;
-  String SocksUsername;
-  String SocksPassword;
-  TSocksVersion SocksVersion = svSocks5;
-  bool SocksActive = false;
-  bool SocksActiveFileTransfer = false;
+  // SOCKS settings: stored; while SocksActive or SocksActiveFileTransfer
+  // is on, every change is applied to the program-wide SOCKS client.
+  const String& SocksServer() const { return socks_server_; }
+  void SetSocksServer(const String& Value);
+  WORD SocksPort() const { return socks_port_; }
+  void SetSocksPort(WORD Value);
+  const String& SocksUsername() const { return socks_username_; }
+  void SetSocksUsername(const String& Value);
+  const String& SocksPassword() const { return socks_password_; }
+  void SetSocksPassword(const String& Value);
+  TSocksVersion SocksVersion() const { return socks_version_; }
+  void SetSocksVersion(TSocksVersion Value);
+  bool SocksActive() const { return socks_active_; }
+  void SetSocksActive(bool Value);
+  bool SocksActiveFileTransfer() const { return socks_active_file_transfer_; }
+  void SetSocksActiveFileTransfer(bool Value);
+  // The SOCKS client's error handler: OnError with kind 6 and the zero
+  // GUID, the code then cleared; without OnError the code stays (and the
+  // SOCKS client raises its exception).
+  void SocksError(TObject* Sender, TCustomWinSocket* Socket, int& Code, const String& Text);
 
   // The twenty message counters, never reset.
   DWORD PingsReceived = 0;
@@ -299,6 +312,15 @@ class TGnutella : public TFileShareGnu {
   void Forward(const TGnutellaHeader& Header, const BYTE* Payload, const GUID* only_to,
                const GUID* all_but);
 
+  void ApplySocksOptions();
+
+  String socks_server_;
+  WORD socks_port_ = 1080;
+  String socks_username_;
+  String socks_password_;
+  TSocksVersion socks_version_ = svSocks5;
+  bool socks_active_ = false;
+  bool socks_active_file_transfer_ = false;
   int ping_interval_ = 30000;
   int max_connections_ = 50;
   int num_clients_ = 0;
