@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "classlib/StringRoutines.h"
+#include "network/GWebCache.h"
 #include "platform/net/winsock.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -167,6 +168,9 @@ TGnutella::TGnutella(TComponent* AOwner) : TFileShareGnu(AOwner) {
   IPManager->FileName = DefaultHostFileName();
   IPManager->LoadFromFile();
   CoCreateGuid(&ServentGUID);
+  auto* web_cache = new TGWebCache(this);
+  web_cache->OnVerifiedHost = [this](TObject*, const String& IP, int APort) { HostFound(IP, APort); };
+  WebCache = web_cache;
   PingTimer->SetEnabled(false);
   PingTimer->SetInterval(static_cast<UINT>(ping_interval_));
   PingTimer->SetOnTimer([this](TObject*) {
@@ -176,6 +180,9 @@ TGnutella::TGnutella(TComponent* AOwner) : TFileShareGnu(AOwner) {
 
 TGnutella::~TGnutella() {
   Disconnect();
+  // Its requests end and its list is saved while the servent is whole.
+  delete static_cast<TGWebCache*>(WebCache);
+  WebCache = nullptr;
   PingTimer->SetEnabled(false);
   // Links still waiting for their free message go now; none of them
   // tells anyone any more.
