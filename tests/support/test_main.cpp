@@ -1,16 +1,20 @@
 // The main program of every test program. Before any test runs, it points
 // everything the platform would keep in the user's own folders (registry
 // hives, mutex lock files, the Windows folder, the temporary folder) at a
-// fresh folder of this run, so no test can touch the user's real settings.
+// fresh folder of this run, so no test can touch the user's real settings,
+// and keeps every socket and HTTP request on 127.0.0.0/8 with host names
+// answered only from the tests' own table.
 #include <gtest/gtest.h>
 
 #include "platform/core/mutexes.h"
 #include "platform/fs/drives.h"
+#include "platform/net/loopback_guard.h"
 #include "platform/reg/registry.h"
 #include "tests/support/temp_dir.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  platform::net::SetLoopbackOnly(true);
   velko_test::TempDir sandbox;
   std::filesystem::create_directories(sandbox / "registry");
   std::filesystem::create_directories(sandbox / "mutexes");
