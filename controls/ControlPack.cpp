@@ -4,6 +4,7 @@
 #include "classlib/Screen.h"
 #include "controls/VrControls.h"
 #include "controls/kavoclass.h"
+#include "controls/slider.h"
 
 
 namespace {

@@ -6,12 +6,16 @@
 #include "platform/display/display.h"
 #include "platform/gdi/surface.h"
 #include "platform/user/input.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
 
 void ControlsTest::SetUp() {
   FormsTest::SetUp();
   platform::UseManualClock(1'000'000);
+  // The generated artwork of the program folder.
+  static const bool registered = RegisterResourceFolder((ProgramFolder() / "Resources").string()) > 0;
+  ASSERT_TRUE(registered) << "no artwork in " << (ProgramFolder() / "Resources");
   ResetControlPack();
 }
 
