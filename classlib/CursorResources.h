@@ -8,9 +8,9 @@
 #include "classlib/Object.h"
 #include "platform/core/types.h"
 
-// A cursor made from a cursor file image: its first image, with the
-// hot spot the file gives. Null when the data is not a cursor file the
-// reader understands (every size and offset is checked against the data).
+// A cursor made from a cursor file image (the platform's icon and cursor
+// file reader): its first image, with the hot spot the file gives. Null
+// when the data is not a file the reader understands.
 HCURSOR CreateCursorFromFileData(const std::uint8_t* Data, std::size_t Size);
 // The program's cursor resource of that name ("AD_HAND", or "#16548" for a
 // number); null when there is none or it cannot be read. The caller owns

@@ -6,7 +6,6 @@
 #include "controls/kavoclass.h"
 #include "controls/slider.h"
 
-
 namespace {
 bool started = false;
 }
@@ -21,7 +20,7 @@ void ControlPackStartup() {
   started = true;
   KavoClassStartup();
   VrControlsStartup();
-
+  SliderStartup();
 }
 
 void ResetControlPack() {

@@ -15,6 +15,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
 #include "platform/fs/files.h"
+#include "platform/sys/user_name.h"
 #include "platform/user/user.h"
 
 TKavoApplication* KavoApplication = nullptr;
@@ -229,6 +230,12 @@ void TKavoIniCtrl::SetIniFile(const String& Value) {
   if (!IsBlank(Value) && IsBlank(ExtractFileExt(Value))) ini_file_ += ".INI";
 }
 
+void TKavoIniCtrl::SetNetUser(bool Value) {
+  if (Value == net_user_) return;
+  net_user_ = Value;
+  if (Value) User = GetCurrentUserName();
+}
+
 void TKavoIniCtrl::SetMaxEntries(std::uint8_t Value) {
   if (Value > 26 && alpha_counter_) return;
   max_entries_ = Value;
@@ -402,6 +409,13 @@ int MinOf(const int* Values, int High) {
   int m = Values[0];
   for (int i = 1; i <= High; ++i) m = std::min(m, Values[i]);
   return m;
+}
+
+String GetCurrentUserName() {
+  char buffer[64] = {};
+  DWORD size = 63;
+  if (!GetUserNameA(buffer, &size)) return KavoConst::SUnknownUser;
+  return String(buffer);
 }
 
 int Average(int A, int B) { return static_cast<int>((static_cast<std::int64_t>(A) + B) / 2); }

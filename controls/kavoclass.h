@@ -235,3 +235,6 @@ void RotatedBounds(TRect& R, int Angle);
 int MaxOf(const int* Values, int High);
 int MinOf(const int* Values, int High);
 int Average(int A, int B);
+// The effective user's logon name (read into 63 characters), "(Unknown)"
+// when it cannot be read.
+String GetCurrentUserName();

@@ -3,6 +3,7 @@
 
 #include "classlib/Exceptions.h"
 #include "controls/ControlPack.h"
+#include "classlib/Screen.h"
 #include "controls/kavoclass.h"
 #include "platform/core/clock.h"
 #include "tests/controls/controls_fixture.h"
@@ -208,6 +209,11 @@ TEST(KavoIniCtrl, WriteRules) {
   EXPECT_EQ(ini.IniFile(), "settings.INI");
   ini.SetIniFile("settings.cfg");
   EXPECT_EQ(ini.IniFile(), "settings.cfg");
+  EXPECT_EQ(ini.User, "");
+  ini.SetNetUser(true);
+  EXPECT_FALSE(ini.User.empty());
+  EXPECT_EQ(ini.User, GetCurrentUserName());
+  EXPECT_NE(ini.User, "(Unknown)");
 }
 
 TEST(KavoErrors, OneInstanceTexts) {
@@ -215,6 +221,25 @@ TEST(KavoErrors, OneInstanceTexts) {
                "TKavoShapeHint:\rInvalid owner (<>TForm) or second instance on a form");
   EXPECT_STREQ(KavoEOneInstError("TKavoShapeHint", 1).what(),
                "TKavoShapeHint:\rAlready one TKavoShapeHint control in this project!");
+}
+
+}  // namespace
+
+namespace {
+
+class PackStartupTest : public velko_test::ControlsTest {};
+
+TEST_F(PackStartupTest, CursorsAndTheApplicationObjectComeOnce) {
+  EXPECT_EQ(KavoApplication, nullptr);  // nothing runs before the first control
+  ControlPackStartup();
+  TKavoApplication* first = KavoApplication;
+  ASSERT_NE(first, nullptr);
+  ControlPackStartup();
+  EXPECT_EQ(KavoApplication, first);
+  const HCURSOR arrow = Screen->Cursors(12345);  // nothing installed there
+  for (int index : {14000, 99, -255}) EXPECT_NE(Screen->Cursors(index), arrow) << index;
+  ResetControlPack();
+  EXPECT_EQ(KavoApplication, nullptr);
 }
 
 }  // namespace
