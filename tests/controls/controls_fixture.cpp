@@ -22,6 +22,7 @@ void ControlsTest::SetUp() {
 void ControlsTest::TearDown() {
   delete form_;
   form_ = nullptr;
+  HintWindowClass = HintWindowClassOf<THintWindow>();
   ResetControlPack();
   FormsTest::TearDown();
 }
