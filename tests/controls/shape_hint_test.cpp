@@ -327,3 +327,37 @@ TEST_F(Draw3DTextTest, PassesInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ShapeHintTest, DottedShadowLetsTheScreenShowBetweenItsSquares) {
+  hint->Style = hsRect;
+  hint->Shadow()->SetStyle(hssTracing);
+  hint->Shadow()->SetColor(clRed);
+  RestOnButton();
+  ASSERT_TRUE(Showing());
+  TKavoShapeHintWindow* w = Window();
+  TBitmap* image = w->Image();
+  const int W = image->Width(), H = image->Height();
+  // Along the shadow's bottom strip (below the body): red on the squares
+  // of one parity, the screen (the form's face) on the others.
+  int red = 0, face = 0;
+  for (int x = 10; x < W - 2; ++x) {
+    const TColor c = image->Canvas()->Pixels(x, H - 2);
+    if (c == clRed) ++red;
+    if (c == Rgb(clBtnFace)) ++face;
+    const TColor next = image->Canvas()->Pixels(x + 1, H - 2);
+    EXPECT_NE(c, next) << x;  // alternating
+  }
+  EXPECT_GT(red, 10);
+  EXPECT_GT(face, 10);
+  // A solid shadow is all red there.
+  Application->CancelHint();
+  MoveMouse(form_, 5, 5);
+  hint->Shadow()->SetStyle(hssSolid);
+  RestOnButton();
+  image = Window()->Image();
+  for (int x = 10; x < W - 2; ++x) EXPECT_EQ(image->Canvas()->Pixels(x, H - 2), clRed) << x;
+}
+
+}  // namespace

@@ -282,3 +282,33 @@ TEST_F(TrackBarTest, DegenerateRangesPutTheThumbAtTheOrigin) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Vr control base: repaint requests held by updates and loading, and
+// the four event slots.
+TEST_F(TrackBarTest, UpdateRulesAndEventSlots) {
+  TVrTrackBar* k = Knob(0, 100, 50);
+  RECT r{};
+  ASSERT_FALSE(GetUpdateRect(k->Handle(), &r, FALSE));
+  k->BeginUpdate();
+  k->SetPosition(20);
+  EXPECT_FALSE(GetUpdateRect(k->Handle(), &r, FALSE));  // held
+  k->EndUpdate();
+  EXPECT_TRUE(GetUpdateRect(k->Handle(), &r, FALSE));
+  Pump();
+  EXPECT_EQ(k->Version, "3.72");
+
+  std::vector<std::string> events;
+  k->OnMouseEnter = [&](TObject*) { events.push_back("enter"); };
+  k->OnMouseLeave = [&](TObject*) { events.push_back("leave"); };
+  k->OnFontChanged = [&](TObject*) { events.push_back("font"); };
+  k->OnTextChanged = [&](TObject*) { events.push_back("text"); };
+  MoveMouse(k, 7, 30);
+  MoveMouse(form_, 250, 150);
+  k->Font()->SetSize(12);
+  k->SetCaption("knob");
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave", "font", "text"}));
+}
+
+}  // namespace
