@@ -88,3 +88,14 @@ void DrawFrame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomCol
 void DrawFrame3DTopCorner(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
   Frame3D(Canvas, Rect, TopColor, BottomColor, Width, true);
 }
+
+void DrawTransparentBitmap(TCanvas* Canvas, const TRect& Dest, TBitmap* Bitmap, const TRect& Source, TColor Transparent) {
+  if (!Bitmap || Bitmap->Empty()) return;
+  const int w = Dest.right - Dest.left, h = Dest.bottom - Dest.top;
+  if (w <= 0 || h <= 0) return;
+  Canvas->Changing();
+  TransparentBlt(Canvas->Handle(), Dest.left, Dest.top, w, h, Bitmap->Canvas()->Handle(), Source.left, Source.top,
+                 Source.right - Source.left, Source.bottom - Source.top,
+                 static_cast<UINT>(ColorToRGB(Transparent)));
+  Canvas->Changed();
+}

@@ -3,6 +3,7 @@
 // 3-D frames.
 #pragma once
 
+#include "classlib/Bitmaps.h"
 #include "classlib/Canvas.h"
 #include "classlib/Colors.h"
 #include "classlib/Types.h"
@@ -25,5 +26,8 @@ void DrawGradient(TCanvas* Canvas, const TRect& Rect, TColor StartColor, TColor 
 // colour on the right and bottom; Rect comes back shrunk by Width. The
 // bottom-left corner pixel takes the bottom colour.
 void DrawFrame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);
+// Copies Source of the bitmap to Dest of the canvas at the same size,
+// leaving out the pixels of colour Transparent (the canvas shows there).
+void DrawTransparentBitmap(TCanvas* Canvas, const TRect& Dest, TBitmap* Bitmap, const TRect& Source, TColor Transparent);
 // As DrawFrame3D, but the bottom-left corner pixel keeps the top colour.
 void DrawFrame3DTopCorner(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);

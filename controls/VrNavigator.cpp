@@ -169,9 +169,7 @@ void TVrNavigator::DrawButton(int Index, TCanvas* Canvas) {
       ++x;
       ++y;
     }
-    c->Brush()->SetStyle(bsClear);
-    c->BrushCopy(Bounds(x, y, gw, gh), strip, Bounds(Index * gw, 0, gw, gh), VrGlyphTransparentColor);
-    c->Brush()->SetStyle(bsSolid);
+    DrawTransparentBitmap(c, Bounds(x, y, gw, gh), strip, Bounds(Index * gw, 0, gw, gh), VrGlyphTransparentColor);
   }
   c->Brush()->SetColor(has_focus_ && Index == focus_index_ ? focus_color_ : border_color_);
   c->FrameRect(Rect(0, 0, cw, ch));
@@ -200,6 +198,8 @@ void TVrNavigator::SetFocusIndex(int Index) {
 
 void TVrNavigator::Loaded() {
   TVrCustomImageControl::Loaded();
+  // The width trim at once, so the form's layout sees the final size.
+  CalcCellSizes();
   for (int i = 0; i < 10; ++i) {
     if (IsVisible(i)) {
       focus_index_ = pressed_index_ = static_cast<std::uint8_t>(i);

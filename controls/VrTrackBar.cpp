@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "classlib/Screen.h"
+#include "controls/VrFunctions.h"
 #include "platform/user/user.h"
 
 TVrTrackBar::TVrTrackBar(TComponent* AOwner)
@@ -304,12 +305,14 @@ void TVrTrackBar::Paint() {
   if (!thumb_bitmap_->Empty() && thumb_width_ > 0) {
     int image = dragging_ ? 2 : hot_ ? 3 : !Enabled() ? 1 : 0;
     if (image > thumb_states_ - 1) image = 0;
-    const TColor transparent = thumb_bitmap_->TransparentColor();
-    c->Brush()->SetColor(transparent);
-    c->Brush()->SetStyle(options_.Contains(toThumbOpaque) ? bsSolid : bsClear);
-    c->BrushCopy(thumb_rect_, thumb_bitmap_.get(),
-                 Bounds(image * thumb_width_, 0, thumb_width_, thumb_height_), transparent);
-    c->Brush()->SetStyle(bsSolid);
+    const TRect source = Bounds(image * thumb_width_, 0, thumb_width_, thumb_height_);
+    if (options_.Contains(toThumbOpaque)) {
+      // The transparent colour's pixels get the brush of that same colour:
+      // a plain copy.
+      c->CopyRect(thumb_rect_, thumb_bitmap_->Canvas(), source);
+    } else {
+      DrawTransparentBitmap(c, thumb_rect_, thumb_bitmap_.get(), source, thumb_bitmap_->TransparentColor());
+    }
   }
   UseControlCanvas();
   TVrCustomImageControl::Paint();

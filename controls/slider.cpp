@@ -6,6 +6,7 @@
 #include "classlib/CursorResources.h"
 #include "classlib/Screen.h"
 #include "controls/ControlPack.h"
+#include "controls/VrFunctions.h"
 #include "platform/user/user.h"
 
 namespace {
@@ -14,11 +15,8 @@ const char* const kResourceNames[4] = {"W95_HTB", "W95_HRL", "W95_VTB", "W95_VRL
 constexpr UINT_PTR kRepeatTimer = 1;
 constexpr UINT kRepeatMs = 400;
 
-// Copies Source of the bitmap to the canvas with `transparent` left out.
 void DrawTransparent(TCanvas* Canvas, const TRect& Dest, TBitmap* Bitmap, const TRect& Source, TColor transparent) {
-  Canvas->Brush()->SetStyle(bsClear);
-  Canvas->BrushCopy(Dest, Bitmap, Source, transparent);
-  Canvas->Brush()->SetStyle(bsSolid);
+  DrawTransparentBitmap(Canvas, Dest, Bitmap, Source, transparent);
 }
 
 }  // namespace
