@@ -244,3 +244,19 @@ TEST_F(NavigatorTest, NoVisibleButtonAndVerticalBars) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NavigatorTest, SameSetStillRepaintsAndTheTrimComesWithLoading) {
+  TVrNavigator* nav = Bar(kMainButtons, 182, 20);
+  EXPECT_EQ(nav->Width(), 180);
+  RECT r{};
+  ASSERT_FALSE(GetUpdateRect(nav->Handle(), &r, FALSE));
+  nav->SetVisibleButtons(kMainButtons);
+  EXPECT_TRUE(GetUpdateRect(nav->Handle(), &r, FALSE));
+  Pump();
+  nav->SetSpacing(1);  // unchanged: no repaint
+  EXPECT_FALSE(GetUpdateRect(nav->Handle(), &r, FALSE));
+}
+
+}  // namespace

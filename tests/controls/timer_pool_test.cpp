@@ -147,6 +147,8 @@ TEST_F(TimerPoolTest, EnablingAnItemStartsAStoppedPool) {
 TEST_F(TimerPoolTest, ApplicationObjectDefaults) {
   EXPECT_EQ(app->About, "#tdl");
   EXPECT_EQ(app->TimerPool()->MinInterval(), 50);
+  app->TimerPool()->SetMinInterval(100);  // only while loading or designing
+  EXPECT_EQ(app->TimerPool()->MinInterval(), 50);
   EXPECT_EQ(app->LogPrefix, ppProgram);
   EXPECT_TRUE(app->LogName().ends_with(".LOG"));
   EXPECT_GT(app->CounterFrequency(), 0);
