@@ -1,11 +1,13 @@
 // The main program of every test program. Before any test runs, it points
 // everything the platform would keep in the user's own folders (registry
 // hives, mutex lock files, the Windows folder, the temporary folder) at a
-// fresh folder of this run, so no test can touch the user's real settings.
+// fresh folder of this run, so no test can touch the user's real settings,
+// and puts recording stand-ins in place of the sound card.
 #include <gtest/gtest.h>
 
 #include "platform/core/mutexes.h"
 #include "platform/fs/drives.h"
+#include "platform/mm/sound.h"
 #include "platform/reg/registry.h"
 #include "tests/support/temp_dir.h"
 
@@ -20,5 +22,6 @@ int main(int argc, char** argv) {
   platform::SetMutexFolder((sandbox / "mutexes").string());
   velko_test::SetSandboxFolder(sandbox.path());
   velko_test::RestoreSandboxFolders();
+  platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
   return RUN_ALL_TESTS();
 }
