@@ -9,6 +9,7 @@
 #include "platform/fs/drives.h"
 #include "platform/mm/sound.h"
 #include "platform/reg/registry.h"
+#include "platform/shell/file_operation.h"
 #include "tests/support/temp_dir.h"
 
 int main(int argc, char** argv) {
@@ -18,10 +19,12 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(sandbox / "mutexes");
   std::filesystem::create_directories(sandbox / "Windows");
   std::filesystem::create_directories(sandbox / "Temp");
+  std::filesystem::create_directories(sandbox / "Trash");
   platform::SetRegistryFolder((sandbox / "registry").string());
   platform::SetMutexFolder((sandbox / "mutexes").string());
   velko_test::SetSandboxFolder(sandbox.path());
   velko_test::RestoreSandboxFolders();
+  platform::SetTrashFolder((sandbox / "Trash").string());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
   return RUN_ALL_TESTS();
 }
