@@ -1,0 +1,5 @@
+// The desktop component pack: one header per component, gathered here.
+#pragma once
+
+#include "desktop/zelComponent.h"
+#include "desktop/zelFileOperation.h"
