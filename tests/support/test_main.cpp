@@ -2,7 +2,8 @@
 // everything the platform would keep in the user's own folders (registry
 // hives, mutex lock files, the Windows folder, the temporary folder) at a
 // fresh folder of this run, so no test can touch the user's real settings,
-// and puts recording stand-ins in place of the sound card.
+// and puts recording stand-ins in place of the sound card and of program
+// starts (URLs opened included).
 #include <gtest/gtest.h>
 
 #include "platform/core/mutexes.h"
@@ -10,6 +11,7 @@
 #include "platform/mm/sound.h"
 #include "platform/reg/registry.h"
 #include "platform/shell/file_operation.h"
+#include "platform/sys/process.h"
 #include "tests/support/temp_dir.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
   velko_test::SetSandboxFolder(sandbox.path());
   velko_test::RestoreSandboxFolders();
   platform::SetTrashFolder((sandbox / "Trash").string());
+  platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
   return RUN_ALL_TESTS();
 }
