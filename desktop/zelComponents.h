@@ -3,3 +3,4 @@
 
 #include "desktop/zelComponent.h"
 #include "desktop/zelFileOperation.h"
+#include "desktop/zelOneInstance.h"

@@ -12,6 +12,7 @@
 #include "platform/reg/registry.h"
 #include "platform/shell/file_operation.h"
 #include "platform/sys/process.h"
+#include "platform/user/remote_windows.h"
 #include "tests/support/temp_dir.h"
 
 int main(int argc, char** argv) {
@@ -22,10 +23,12 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(sandbox / "Windows");
   std::filesystem::create_directories(sandbox / "Temp");
   std::filesystem::create_directories(sandbox / "Trash");
+  std::filesystem::create_directories(sandbox / "windows");
   platform::SetRegistryFolder((sandbox / "registry").string());
   platform::SetMutexFolder((sandbox / "mutexes").string());
   velko_test::SetSandboxFolder(sandbox.path());
   velko_test::RestoreSandboxFolders();
+  platform::SetWindowDirectoryFolder((sandbox / "windows").string());
   platform::SetTrashFolder((sandbox / "Trash").string());
   platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
