@@ -24,12 +24,12 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(sandbox / "Temp");
   std::filesystem::create_directories(sandbox / "Trash");
   std::filesystem::create_directories(sandbox / "windows");
+  std::filesystem::create_directories(sandbox / "autostart");
   platform::SetRegistryFolder((sandbox / "registry").string());
   platform::SetMutexFolder((sandbox / "mutexes").string());
   velko_test::SetSandboxFolder(sandbox.path());
   velko_test::RestoreSandboxFolders();
   platform::SetWindowDirectoryFolder((sandbox / "windows").string());
-  platform::SetTrashFolder((sandbox / "Trash").string());
   platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
   return RUN_ALL_TESTS();

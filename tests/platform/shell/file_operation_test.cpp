@@ -49,6 +49,7 @@ class FileOperationTest : public ::testing::Test {
     platform::SetMessageBoxHook(nullptr);
     platform::SetFileOperationProgressHook(nullptr);
     platform::UnmapDrive('T');
+    velko_test::RestoreSandboxFolders();
   }
 
   int Run(UINT function, const std::string& from, const std::string& to, FILEOP_FLAGS flags,
