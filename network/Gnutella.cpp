@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "classlib/StringRoutines.h"
+#include "network/GWebCache.h"
 #include "platform/net/winsock.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -167,6 +168,9 @@ TGnutella::TGnutella(TComponent* AOwner) : TFileShareGnu(AOwner) {
   IPManager->FileName = DefaultHostFileName();
   IPManager->LoadFromFile();
   CoCreateGuid(&ServentGUID);
+  auto* web_cache = new TGWebCache(this);
+  web_cache->OnVerifiedHost = [this](TObject*, const String& IP, int APort) { HostFound(IP, APort); };
+  WebCache = web_cache;
   PingTimer->SetEnabled(false);
   PingTimer->SetInterval(static_cast<UINT>(ping_interval_));
   PingTimer->SetOnTimer([this](TObject*) {
@@ -176,6 +180,9 @@ TGnutella::TGnutella(TComponent* AOwner) : TFileShareGnu(AOwner) {
 
 TGnutella::~TGnutella() {
   Disconnect();
+  // Its requests end and its list is saved while the servent is whole.
+  delete static_cast<TGWebCache*>(WebCache);
+  WebCache = nullptr;
   PingTimer->SetEnabled(false);
   // Links still waiting for their free message go now; none of them
   // tells anyone any more.
@@ -350,6 +357,62 @@ void TGnutella::HostFound(const String& IP, int APort) {
   if (GetClientCount() > max_connections_ || GetLoggedInCount() > MinConnections) StopWebCache();
 }
 
+// ---------------------------------------------------------------------------
+// SOCKS settings
+// ---------------------------------------------------------------------------
+
+void TGnutella::ApplySocksOptions() {
+  if (!socks_active_ && !socks_active_file_transfer_) return;
+  SetSocksOptions(socks_server_, socks_port_, socks_version_,
+                  [this](TObject* Sender, TCustomWinSocket* Socket, int& Code, const String& Text) {
+                    SocksError(Sender, Socket, Code, Text);
+                  },
+                  socks_username_, socks_password_);
+}
+
+void TGnutella::SetSocksServer(const String& Value) {
+  socks_server_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksPort(WORD Value) {
+  socks_port_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksUsername(const String& Value) {
+  socks_username_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksPassword(const String& Value) {
+  socks_password_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksVersion(TSocksVersion Value) {
+  socks_version_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksActive(bool Value) {
+  socks_active_ = Value;
+  SetSocksForPeers(Value);
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksActiveFileTransfer(bool Value) {
+  socks_active_file_transfer_ = Value;
+  SetSocksForTransfers(Value);
+  ApplySocksOptions();
+}
+
+void TGnutella::SocksError(TObject*, TCustomWinSocket*, int& Code, const String& Text) {
+  if (!OnError) return;
+  OnError(this, "", GUID{}, gekSocks, Code, Text);
+  Code = 0;
+}
+
 void TGnutella::StartWebCache() {
   if (WebCache != nullptr) WebCache->Start();
 }
@@ -441,7 +504,7 @@ void TGnutella::ClientLogin(TGnutellaClient* link, BYTE LinkVersion, const Strin
 }
 
 void TGnutella::ClientUploadFile(TGnutellaClient*, const String& FileName, int FileIndex,
-                                 int StartOffset, int StopOffset, const String& AgentText,
+                                 std::int64_t StartOffset, std::int64_t StopOffset, const String& AgentText,
                                  TCustomWinSocket* Socket) {
   if (OnUploadFile) {
     OnUploadFile(this, FileName, FileIndex, StartOffset, StopOffset, AgentText, Socket);

@@ -124,6 +124,17 @@ int CompareVersionText(const std::string& value, const std::string& reference) {
   return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
+std::optional<std::int64_t> ParseOffsetDecimal(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    if (value > (std::numeric_limits<std::int64_t>::max() - (c - '0')) / 10) return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
 std::optional<int> ParseDecimal(std::string_view text) {
   if (text.empty()) return std::nullopt;
   bool negative = false;
@@ -305,14 +316,14 @@ bool ReadUploadRequest(std::string_view block, TUploadRequest* request) {
       std::string_view range = lines[i].substr(13);
       std::size_t dash = range.find('-');
       if (dash == kNotFound) return false;
-      std::optional<int> start = ParseDecimal(TrimBlanks(range.substr(0, dash)));
+      std::optional<std::int64_t> start = ParseOffsetDecimal(TrimBlanks(range.substr(0, dash)));
       if (!start) return false;
       request->StartOffset = *start;
       std::string_view stop_text = TrimBlanks(range.substr(dash + 1));
       if (stop_text.empty()) {
         request->StopOffset = -1;
       } else {
-        std::optional<int> stop = ParseDecimal(stop_text);
+        std::optional<std::int64_t> stop = ParseOffsetDecimal(stop_text);
         if (!stop) return false;
         request->StopOffset = *stop;
       }

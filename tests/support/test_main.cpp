@@ -2,13 +2,15 @@
 // everything the platform would keep in the user's own folders (registry
 // hives, mutex lock files, the Windows folder, the temporary folder) at a
 // fresh folder of this run, so no test can touch the user's real settings,
-// and puts recording stand-ins in place of the sound card and of program
-// starts (URLs opened included).
+// keeps every socket and HTTP request on 127.0.0.0/8 with host names
+// answered only from the tests' own table, and puts recording stand-ins in
+// place of the sound card and of program starts (URLs opened included).
 #include <gtest/gtest.h>
 
 #include "platform/core/mutexes.h"
 #include "platform/fs/drives.h"
 #include "platform/mm/sound.h"
+#include "platform/net/loopback_guard.h"
 #include "platform/reg/registry.h"
 #include "platform/shell/file_operation.h"
 #include "platform/sys/process.h"
@@ -17,6 +19,7 @@
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  platform::net::SetLoopbackOnly(true);
   velko_test::TempDir sandbox;
   std::filesystem::create_directories(sandbox / "registry");
   std::filesystem::create_directories(sandbox / "mutexes");
