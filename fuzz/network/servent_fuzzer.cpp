@@ -69,15 +69,16 @@ class Peer {
     socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in at = At(kServentAddress, port);
     connect(socket_, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    // Set-up waits are generous: a loaded machine must not fail them.
     const bool connected = PumpUntil([&] {
       sockaddr_in peer;
       int length = sizeof peer;
       return getpeername(socket_, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
-    });
+    }, 10s);
     if (!connected) return false;
     const int before = servent.GetLoggedInCount();
     Send("GNUTELLA CONNECT/0.4\n\n", 22);
-    if (!PumpUntil([&] { return servent.GetLoggedInCount() > before; })) return false;
+    if (!PumpUntil([&] { return servent.GetLoggedInCount() > before; }, 10s)) return false;
     serial_ = servent.Clients.back()->Serial();
     Drain();
     return true;
