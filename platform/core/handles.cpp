@@ -1,9 +1,9 @@
 #include "platform/core/handles.h"
 
 #include <mutex>
-#include <unordered_map>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 
 namespace {
 
@@ -12,14 +12,13 @@ namespace {
 constexpr std::uintptr_t kFirstHandle = 0x1000;
 constexpr std::uintptr_t kHandleStep = 4;
 
-struct HandleTable {
+struct KernelTable {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<platform::KernelObject>> objects;
-  std::uintptr_t next = kFirstHandle;
+  platform::HandleTable<HANDLE, std::shared_ptr<platform::KernelObject>> objects{kFirstHandle, kHandleStep};
 };
 
-HandleTable& Table() {
-  static HandleTable* table = new HandleTable;  // never destroyed: used during exit
+KernelTable& Table() {
+  static KernelTable* table = new KernelTable;  // never destroyed: used during exit
   return *table;
 }
 
@@ -32,27 +31,24 @@ HANDLE RegisterObject(std::shared_ptr<KernelObject> object) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  HandleTable& table = Table();
+  KernelTable& table = Table();
   std::lock_guard<std::mutex> lock(table.mutex);
-  std::uintptr_t value = table.next;
-  table.next += kHandleStep;
-  table.objects.emplace(value, std::move(object));
-  return reinterpret_cast<HANDLE>(value);
+  return table.objects.Add(std::move(object));
 }
 
 std::shared_ptr<KernelObject> LookupObject(HANDLE handle) {
-  HandleTable& table = Table();
+  KernelTable& table = Table();
   std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == table.objects.end()) {
+  const auto* object = table.objects.Find(handle);
+  if (object == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  return it->second;
+  return *object;
 }
 
 std::size_t OpenHandleCount() {
-  HandleTable& table = Table();
+  KernelTable& table = Table();
   std::lock_guard<std::mutex> lock(table.mutex);
   return table.objects.size();
 }
@@ -64,15 +60,14 @@ BOOL CloseHandle(HANDLE handle) {
   if (handle == reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2))) return TRUE;
   std::shared_ptr<platform::KernelObject> object;
   {
-    HandleTable& table = Table();
+    KernelTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == table.objects.end()) {
+    auto taken = table.objects.Take(handle);
+    if (!taken) {
       SetLastError(ERROR_INVALID_HANDLE);
       return FALSE;
     }
-    object = std::move(it->second);
-    table.objects.erase(it);
+    object = std::move(*taken);
   }
   object->OnHandleClosed();
   return TRUE;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <unordered_map>
 #include <utility>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 #include "platform/gdi/dib.h"
 
 namespace platform::gdi {
@@ -20,8 +20,7 @@ constexpr std::uintptr_t kGdiHandleStep = 4;
 
 struct Table {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
-  std::uintptr_t next = kFirstGdiHandle;
+  HandleTable<HGDIOBJ, std::shared_ptr<GdiObject>> objects{kFirstGdiHandle, kGdiHandleStep};
 };
 
 Table& GetTable() {
@@ -135,21 +134,18 @@ void BitmapObject::BindPalette() {
 HGDIOBJ Register(std::shared_ptr<GdiObject> object) {
   Table& table = GetTable();
   std::lock_guard<std::mutex> lock(table.mutex);
-  std::uintptr_t value = table.next;
-  table.next += kGdiHandleStep;
-  table.objects.emplace(value, std::move(object));
-  return reinterpret_cast<HGDIOBJ>(value);
+  return table.objects.Add(std::move(object));
 }
 
 std::shared_ptr<GdiObject> Lookup(HGDIOBJ handle) {
   Table& table = GetTable();
   std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == table.objects.end()) {
+  const auto* object = table.objects.Find(handle);
+  if (object == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  return it->second;
+  return *object;
 }
 
 std::shared_ptr<DeviceContext> LookupDC(HDC dc) {
@@ -164,14 +160,11 @@ void PreparePixels(HDC handle) {
 }
 
 bool Unregister(HGDIOBJ handle) {
-  std::shared_ptr<GdiObject> object;  // released outside the lock
+  std::optional<std::shared_ptr<GdiObject>> object;  // released outside the lock
   Table& table = GetTable();
   std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == table.objects.end()) return false;
-  object = std::move(it->second);
-  table.objects.erase(it);
-  return true;
+  object = table.objects.Take(handle);
+  return object.has_value();
 }
 
 std::size_t ObjectCount() {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <unordered_map>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 
 namespace {
 
@@ -20,10 +20,9 @@ struct Block {
 
 struct Blocks {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, Block> by_handle;
   // Moveable handles are odd numbers, so they never meet the (aligned)
   // addresses that stand for fixed blocks.
-  std::uintptr_t next_moveable = 0x10001;
+  platform::HandleTable<HGLOBAL, Block> by_handle{0x10001, 2};
 };
 
 Blocks& TheBlocks() {
@@ -39,8 +38,7 @@ std::unique_ptr<char[]> NewMemory(SIZE_T bytes, bool zero) {
 }
 
 Block* Find(Blocks& blocks, HGLOBAL handle) {
-  auto it = blocks.by_handle.find(reinterpret_cast<std::uintptr_t>(handle));
-  return it == blocks.by_handle.end() ? nullptr : &it->second;
+  return blocks.by_handle.Find(handle);
 }
 
 }  // namespace
@@ -56,15 +54,11 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   block.fixed = (flags & GMEM_MOVEABLE) == 0;
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
-  std::uintptr_t handle = 0;
   if (block.fixed) {
-    handle = reinterpret_cast<std::uintptr_t>(block.memory.get());
-  } else {
-    handle = blocks.next_moveable;
-    blocks.next_moveable += 2;
+    const auto address = reinterpret_cast<std::uintptr_t>(block.memory.get());
+    return blocks.by_handle.AddAt(address, std::move(block));
   }
-  blocks.by_handle.emplace(handle, std::move(block));
-  return reinterpret_cast<HGLOBAL>(handle);
+  return blocks.by_handle.Add(std::move(block));
 }
 
 LPVOID GlobalLock(HGLOBAL handle) {
@@ -100,7 +94,7 @@ HGLOBAL GlobalFree(HGLOBAL handle) {
   if (handle == nullptr) return nullptr;
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
-  if (blocks.by_handle.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0) {
+  if (!blocks.by_handle.Remove(handle)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return handle;
   }
@@ -142,10 +136,9 @@ HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags) {
   moved.memory = std::move(memory);
   moved.size = bytes;
   moved.fixed = true;
-  auto new_handle = reinterpret_cast<std::uintptr_t>(moved.memory.get());
-  blocks.by_handle.erase(reinterpret_cast<std::uintptr_t>(handle));
-  blocks.by_handle.emplace(new_handle, std::move(moved));
-  return reinterpret_cast<HGLOBAL>(new_handle);
+  const auto address = reinterpret_cast<std::uintptr_t>(moved.memory.get());
+  blocks.by_handle.Remove(handle);
+  return blocks.by_handle.AddAt(address, std::move(moved));
 }
 
 UINT GlobalFlags(HGLOBAL handle) {
@@ -162,7 +155,7 @@ UINT GlobalFlags(HGLOBAL handle) {
 HGLOBAL GlobalHandle(LPCVOID memory) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
-  for (const auto& [handle, block] : blocks.by_handle) {
+  for (const auto& [handle, block] : blocks.by_handle.entries()) {
     if (block.memory.get() == memory) return reinterpret_cast<HGLOBAL>(handle);
   }
   SetLastError(ERROR_INVALID_HANDLE);
