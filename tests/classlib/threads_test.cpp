@@ -12,6 +12,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/threads.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -19,16 +20,7 @@ namespace {
 // true; fails the test after ten seconds.
 template <class Done>
 void PumpUntil(Done done) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessage(&msg);
-    }
-    ASSERT_LT(GetTickCount() - start, 10000u) << "gave up waiting";
-    Sleep(1);
-  }
+  ASSERT_TRUE(velko_test::PumpMessagesUntil(done, 10)) << "gave up waiting";
 }
 
 // A worker that reports each step to the main thread.

@@ -9,16 +9,11 @@
 #include "classlib/MessageHandling.h"
 #include "platform/core/clock.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
-void PumpWaiting() {
-  MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-}
+void PumpWaiting() { velko_test::PumpWaitingMessages(); }
 
 class TimerTest : public ::testing::Test {
  protected:

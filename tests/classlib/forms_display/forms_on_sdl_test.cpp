@@ -1,7 +1,7 @@
 // A form built in code with every standard control, shown through the SDL2
 // display on an X server of the test's own, read back from the X server
 // and clicked through the X test extension. The composed screen is kept as
-// screenshots/all_controls_sdl.png beside the tests.
+// build*/screenshots/all_controls_sdl.png.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +13,7 @@
 #include "platform/gdi/gdi.h"
 #include "tests/classlib/forms/all_controls_form.h"
 #include "tests/support/x_server.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
 namespace {
@@ -60,8 +61,7 @@ TEST(FormsOnSdlTest, AFormWithEveryControlShowsUnderSdl2AndAnswersAClick) {
   x.Click(play.x, play.y);
   EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
 
-  std::filesystem::create_directories("screenshots");
-  EXPECT_TRUE(platform::SaveScreenshot("screenshots/all_controls_sdl.png"));
+  EXPECT_TRUE(platform::SaveScreenshot(velko_test::ScreenshotPath("all_controls_sdl.png")));
 
   delete Application;
   Application = new TApplication(nullptr);

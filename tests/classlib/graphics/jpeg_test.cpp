@@ -6,10 +6,9 @@
 #include <cstdlib>
 #include <functional>
 
-#include <jpeglib.h>
-
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
+#include "tests/support/jpeg_writer.h"
 
 using velko_test::BytesOf;
 using velko_test::StreamOf;
@@ -23,32 +22,8 @@ struct Rgb {
 
 // A JPEG file of the picture `pixel(x, y)`, written with libjpeg.
 std::string WriteJpeg(int width, int height, J_COLOR_SPACE space, int components,
-                      const std::function<void(int, int, JSAMPLE*)>& pixel, int quality = 95) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr errors;
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = components;
-  cinfo.in_color_space = space;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width * components));
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x) pixel(x, static_cast<int>(cinfo.next_scanline), &row[static_cast<std::size_t>(x * components)]);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::string out(reinterpret_cast<char*>(buffer), size);
-  std::free(buffer);
-  return out;
+                      const std::function<void(int, int, JSAMPLE*)>& pixel) {
+  return velko_test::WriteJpeg(width, height, space, components, pixel, 95);
 }
 
 // Four quadrants: red, green / blue, white.

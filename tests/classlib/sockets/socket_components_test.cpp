@@ -11,6 +11,7 @@
 
 #include "classlib/ScktComp.h"
 #include "platform/user/message_queue.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -18,27 +19,11 @@ using namespace std::chrono_literals;
 
 // Dispatches this thread's messages until `done` holds or five seconds
 // pass.
-bool PumpUntil(const std::function<bool()>& done) {
-  auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MSG msg;
-    bool any = false;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      any = true;
-      TranslateMessage(&msg);
-      DispatchMessage(&msg);
-      if (done()) return true;
-    }
-    if (!any) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
+bool PumpUntil(const std::function<bool()>& done) { return velko_test::PumpMessagesUntil(done, 5); }
 
 // Dispatches for a while, to show that nothing more happens.
 void PumpFor(std::chrono::milliseconds during) {
-  auto until = std::chrono::steady_clock::now() + during;
-  PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+  velko_test::PumpMessagesFor(std::chrono::duration<double>(during).count());
 }
 
 // A loopback port where connects are refused: a bound socket that does not

@@ -39,6 +39,8 @@ const DecodeCase kCases[] = {
     {"largest_character", "\xF4\x8F\xBF\xBF", U"\U0010FFFF", U"\U0010FFFF", U"\U0010FFFF"},
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
 class Utf8Decode : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Utf8Decode, EachBadByteRule) {

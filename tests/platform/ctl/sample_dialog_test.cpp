@@ -1,5 +1,5 @@
 // A dialog with one of each control on the headless screen, saved as
-// pictures under the build folder (tests/screenshots/sample_dialog*.png)
+// pictures under the build folder (build*/screenshots/sample_dialog*.png)
 // for people to look at.
 #include <gtest/gtest.h>
 
@@ -9,17 +9,13 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/surface.h"
 #include "tests/platform/ctl/sample_dialog.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/temp_dir.h"
 
 namespace ctl_test {
 namespace {
 
-void Pump() {
-  MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-}
+void Pump() { velko_test::PumpWaitingMessages(); }
 
 // A control's client point on the composed screen.
 COLORREF ScreenPixel(const platform::Surface& screen, HWND hwnd, int x, int y) {
@@ -33,7 +29,6 @@ class SampleDialogTest : public ::testing::Test {
   void SetUp() override {
     platform::ResetInput();
     platform::SetScreenSize(640, 480);
-    std::filesystem::create_directories("screenshots");
   }
   void TearDown() override {
     platform::SetScreenSize(1024, 768);
@@ -48,7 +43,7 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   Pump();
   auto screen = platform::ComposeScreen();
   ASSERT_TRUE(screen);
-  ASSERT_TRUE(platform::SavePng(*screen, "screenshots/sample_dialog.png"));
+  ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("sample_dialog.png")));
 
   // A few things a person would see.
   EXPECT_EQ(ScreenPixel(*screen, s.progress, 4, 9), GetSysColor(COLOR_HIGHLIGHT));
@@ -69,7 +64,7 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   SendMessage(s.combo, CB_SHOWDROPDOWN, TRUE, 0);
   Pump();
   screen = platform::ComposeScreen();
-  ASSERT_TRUE(platform::SavePng(*screen, "screenshots/sample_dialog_dropped.png"));
+  ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("sample_dialog_dropped.png")));
   RECT dropped;
   SendMessage(s.combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
   EXPECT_EQ(screen->Pixel(dropped.left + 60, dropped.top + 1 + 13 + 6),

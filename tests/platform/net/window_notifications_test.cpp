@@ -7,6 +7,7 @@
 
 #include "platform/net/winsock.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -30,16 +31,7 @@ LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProc(hwnd, message, wparam, lparam);
 }
 
-bool PumpUntil(const std::function<bool()>& done) {
-  auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
-    if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
+bool PumpUntil(const std::function<bool()>& done) { return velko_test::PumpMessagesUntil(done, 5); }
 
 bool SawEvent(winsock::SOCKET s, WORD event) {
   for (const Seen& seen : g_seen) {
