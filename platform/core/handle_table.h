@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <type_traits>
 #include <unordered_map>
@@ -87,6 +89,41 @@ class HandleTable {
   Map entries_;
   std::uintptr_t next_;
   std::uintptr_t step_;
+};
+
+// A table of shared objects with a lock of its own, for the kinds whose
+// table guards nothing else. Objects handed out stay alive while a caller
+// holds them, even when their handle is closed meanwhile.
+template <class Handle, class Object>
+class SharedHandleTable {
+ public:
+  SharedHandleTable(std::uintptr_t first, std::uintptr_t step) : table_(first, step) {}
+
+  Handle Add(std::shared_ptr<Object> object) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return table_.Add(std::move(object));
+  }
+  // The object behind a handle, or null when the handle is unknown or closed.
+  std::shared_ptr<Object> Find(Handle handle) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto* object = table_.Find(handle);
+    return object == nullptr ? nullptr : *object;
+  }
+  // Takes the object out (null when the handle is unknown); the caller
+  // releases it outside the lock.
+  std::shared_ptr<Object> Take(Handle handle) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto object = table_.Take(handle);
+    return object ? std::move(*object) : nullptr;
+  }
+  std::size_t size() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return table_.size();
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  HandleTable<Handle, std::shared_ptr<Object>> table_;
 };
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/core/handles.h"
 
-#include <mutex>
-
 #include "platform/core/errors.h"
 #include "platform/core/handle_table.h"
 
@@ -12,13 +10,10 @@ namespace {
 constexpr std::uintptr_t kFirstHandle = 0x1000;
 constexpr std::uintptr_t kHandleStep = 4;
 
-struct KernelTable {
-  std::mutex mutex;
-  platform::HandleTable<HANDLE, std::shared_ptr<platform::KernelObject>> objects{kFirstHandle, kHandleStep};
-};
+using KernelTable = platform::SharedHandleTable<HANDLE, platform::KernelObject>;
 
 KernelTable& Table() {
-  static KernelTable* table = new KernelTable;  // never destroyed: used during exit
+  static KernelTable* table = new KernelTable(kFirstHandle, kHandleStep);  // never destroyed: used during exit
   return *table;
 }
 
@@ -31,43 +26,26 @@ HANDLE RegisterObject(std::shared_ptr<KernelObject> object) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  KernelTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  return table.objects.Add(std::move(object));
+  return Table().Add(std::move(object));
 }
 
 std::shared_ptr<KernelObject> LookupObject(HANDLE handle) {
-  KernelTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  const auto* object = table.objects.Find(handle);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  return *object;
+  std::shared_ptr<KernelObject> object = Table().Find(handle);
+  if (!object) SetLastError(ERROR_INVALID_HANDLE);
+  return object;
 }
 
-std::size_t OpenHandleCount() {
-  KernelTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  return table.objects.size();
-}
+std::size_t OpenHandleCount() { return Table().size(); }
 
 }  // namespace platform
 
 BOOL CloseHandle(HANDLE handle) {
   // The calling thread's pseudo handle (GetCurrentThread) needs no closing.
   if (handle == reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2))) return TRUE;
-  std::shared_ptr<platform::KernelObject> object;
-  {
-    KernelTable& table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto taken = table.objects.Take(handle);
-    if (!taken) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
-    object = std::move(*taken);
+  std::shared_ptr<platform::KernelObject> object = Table().Take(handle);
+  if (!object) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
   }
   object->OnHandleClosed();
   return TRUE;

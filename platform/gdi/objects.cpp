@@ -18,13 +18,10 @@ namespace {
 constexpr std::uintptr_t kFirstGdiHandle = 0x40000000;
 constexpr std::uintptr_t kGdiHandleStep = 4;
 
-struct Table {
-  std::mutex mutex;
-  HandleTable<HGDIOBJ, std::shared_ptr<GdiObject>> objects{kFirstGdiHandle, kGdiHandleStep};
-};
+using Table = SharedHandleTable<HGDIOBJ, GdiObject>;
 
 Table& GetTable() {
-  static Table* table = new Table;  // never destroyed: used during exit
+  static Table* table = new Table(kFirstGdiHandle, kGdiHandleStep);  // never destroyed: used during exit
   return *table;
 }
 
@@ -132,20 +129,13 @@ void BitmapObject::BindPalette() {
 }
 
 HGDIOBJ Register(std::shared_ptr<GdiObject> object) {
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  return table.objects.Add(std::move(object));
+  return GetTable().Add(std::move(object));
 }
 
 std::shared_ptr<GdiObject> Lookup(HGDIOBJ handle) {
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  const auto* object = table.objects.Find(handle);
-  if (object == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  return *object;
+  std::shared_ptr<GdiObject> object = GetTable().Find(handle);
+  if (!object) SetLastError(ERROR_INVALID_HANDLE);
+  return object;
 }
 
 std::shared_ptr<DeviceContext> LookupDC(HDC dc) {
@@ -160,17 +150,11 @@ void PreparePixels(HDC handle) {
 }
 
 bool Unregister(HGDIOBJ handle) {
-  std::optional<std::shared_ptr<GdiObject>> object;  // released outside the lock
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  object = table.objects.Take(handle);
-  return object.has_value();
+  return GetTable().Take(handle) != nullptr;  // released outside the table's lock
 }
 
 std::size_t ObjectCount() {
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  return table.objects.size();
+  return GetTable().size();
 }
 
 HGDIOBJ StockObject(int index) {

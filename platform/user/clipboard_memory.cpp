@@ -37,8 +37,11 @@ std::unique_ptr<char[]> NewMemory(SIZE_T bytes, bool zero) {
   return memory;
 }
 
+// The block behind a handle, or null with ERROR_INVALID_HANDLE set.
 Block* Find(Blocks& blocks, HGLOBAL handle) {
-  return blocks.by_handle.Find(handle);
+  Block* block = blocks.by_handle.Find(handle);
+  if (block == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+  return block;
 }
 
 }  // namespace
@@ -65,10 +68,7 @@ LPVOID GlobalLock(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (block == nullptr) return nullptr;
   if (!block->fixed && block->locks < static_cast<int>(GMEM_LOCKCOUNT)) ++block->locks;
   return block->memory.get();
 }
@@ -77,10 +77,7 @@ BOOL GlobalUnlock(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (block == nullptr) return FALSE;
   if (block->locks == 0) {
     SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
@@ -105,10 +102,7 @@ SIZE_T GlobalSize(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
+  if (block == nullptr) return 0;
   return block->size;
 }
 
@@ -116,10 +110,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (block == nullptr) return nullptr;
   if (flags & GMEM_MODIFY) return handle;  // only attributes change; none are kept
   std::unique_ptr<char[]> memory = NewMemory(bytes, (flags & GMEM_ZEROINIT) != 0);
   if (!memory) {
@@ -145,10 +136,7 @@ UINT GlobalFlags(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return GMEM_INVALID_HANDLE;
-  }
+  if (block == nullptr) return GMEM_INVALID_HANDLE;
   return static_cast<UINT>(block->locks);
 }
 

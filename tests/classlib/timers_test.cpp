@@ -13,8 +13,6 @@
 
 namespace {
 
-void PumpWaiting() { velko_test::PumpWaitingMessages(); }
-
 class TimerTest : public ::testing::Test {
  protected:
   void SetUp() override { platform::UseManualClock(1'000'000); }
@@ -26,7 +24,7 @@ class TimerTest : public ::testing::Test {
   void Advance(int ms) {
     for (int i = 0; i < ms; i += 10) {
       platform::AdvanceClockMs(10);
-      PumpWaiting();
+      velko_test::PumpWaitingMessages();
     }
   }
 };
@@ -106,7 +104,7 @@ TEST_F(TimerTest, UtilityWindowsReceiveTheirMessages) {
   ASSERT_NE(hwnd, nullptr);
   EXPECT_EQ(SendMessage(hwnd, WM_USER + 1, 0, 0), 77);
   PostMessage(hwnd, WM_USER + 2, 0, 0);
-  PumpWaiting();
+  velko_test::PumpWaitingMessages();
   EXPECT_NE(std::find(seen.begin(), seen.end(), WM_USER + 2), seen.end());
   DeallocateHWnd(hwnd);
   EXPECT_FALSE(IsWindow(hwnd));

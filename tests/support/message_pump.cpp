@@ -18,12 +18,13 @@ int PumpWaitingMessages() {
   return count;
 }
 
-bool PumpMessagesUntil(const std::function<bool()>& done, double seconds) {
+bool PumpMessagesUntil(const std::function<bool()>& done, double seconds, const std::function<void()>& pump) {
   const auto give_up = std::chrono::steady_clock::now() +
                        std::chrono::milliseconds(static_cast<int>(seconds * 1000));
   for (;;) {
     MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (pump) pump();
+    while (!pump && PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessage(&msg);
       if (done()) return true;

@@ -4,29 +4,22 @@
 // build*/screenshots/all_controls_sdl.png.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "tests/classlib/forms/all_controls_form.h"
 #include "tests/support/x_server.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/message_pump.h"
 
 namespace velko_test {
 namespace {
 
 // Runs the application's loop until `done` or `seconds` have passed.
 bool PumpUntil(const std::function<bool()>& done, double seconds = 20) {
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-  while (std::chrono::steady_clock::now() < give_up) {
-    Application->ProcessMessages();
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
+  return PumpMessagesUntil(done, seconds, [] { Application->ProcessMessages(); });
 }
 
 TEST(FormsOnSdlTest, AFormWithEveryControlShowsUnderSdl2AndAnswersAClick) {

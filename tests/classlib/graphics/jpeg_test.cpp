@@ -13,18 +13,13 @@
 using velko_test::BytesOf;
 using velko_test::StreamOf;
 using velko_test::Surface;
+using velko_test::WriteJpeg;
 
 namespace {
 
 struct Rgb {
   int r, g, b;
 };
-
-// A JPEG file of the picture `pixel(x, y)`, written with libjpeg.
-std::string WriteJpeg(int width, int height, J_COLOR_SPACE space, int components,
-                      const std::function<void(int, int, JSAMPLE*)>& pixel) {
-  return velko_test::WriteJpeg(width, height, space, components, pixel, 95);
-}
 
 // Four quadrants: red, green / blue, white.
 Rgb Quadrant(int x, int y, int size) {
@@ -40,7 +35,7 @@ std::string QuadrantJpeg(int size) {
     p[0] = static_cast<JSAMPLE>(c.r);
     p[1] = static_cast<JSAMPLE>(c.g);
     p[2] = static_cast<JSAMPLE>(c.b);
-  });
+  }, 95);
 }
 
 // Within JPEG's tolerance of the expected colour.
@@ -89,7 +84,7 @@ TEST(JPEG, GreyAndCmykPictures) {
   TJPEGImage grey;
   grey.LoadFromStream(StreamOf(WriteJpeg(16, 8, JCS_GRAYSCALE, 1, [](int x, int, JSAMPLE* p) {
                                  *p = static_cast<JSAMPLE>(x < 8 ? 40 : 200);
-                               })).get());
+                               }, 95)).get());
   TBitmap b;
   b.Assign(&grey);
   ExpectNear(b.Canvas()->Pixels(2, 4), {40, 40, 40}, "dark");
@@ -103,7 +98,7 @@ TEST(JPEG, GreyAndCmykPictures) {
                                  p[1] = 0;    // full magenta
                                  p[2] = 0;    // full yellow
                                  p[3] = 255;  // no black
-                               })).get());
+                               }, 95)).get());
   b.Assign(&cmyk);
   ExpectNear(b.Canvas()->Pixels(4, 4), {255, 0, 0}, "cmyk red");
 }

@@ -61,19 +61,4 @@ TEST(Utf8, StartsGiveEachCharactersFirstByte) {
   EXPECT_EQ(starts, (std::vector<std::size_t>{0, 1, 3, 5, 6}));
 }
 
-TEST(Utf8, EncodesCharactersAndMarksTheRest) {
-  const struct {
-    char32_t c;
-    std::string bytes;
-  } cases[] = {
-      {U'A', "A"},           {0xE9, "\xC3\xA9"},     {0x20AC, "\xE2\x82\xAC"}, {0x1F3B5, "\xF0\x9F\x8E\xB5"},
-      {0xD800, "?"},         {0xDFFF, "?"},          {0x110000, "?"},
-  };
-  for (const auto& c : cases) {
-    std::string out;
-    platform::AppendUtf8(out, c.c);
-    EXPECT_EQ(out, c.bytes) << std::hex << static_cast<unsigned>(c.c);
-  }
-}
-
 }  // namespace

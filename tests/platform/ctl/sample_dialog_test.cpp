@@ -15,8 +15,6 @@
 namespace ctl_test {
 namespace {
 
-void Pump() { velko_test::PumpWaitingMessages(); }
-
 // A control's client point on the composed screen.
 COLORREF ScreenPixel(const platform::Surface& screen, HWND hwnd, int x, int y) {
   POINT pt{x, y};
@@ -40,7 +38,7 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   const std::size_t windows_before = platform::LiveWindowCount();
   SampleDialog s = MakeSampleDialog(40, 30);
   ASSERT_NE(s.dialog, nullptr);
-  Pump();
+  velko_test::PumpWaitingMessages();
   auto screen = platform::ComposeScreen();
   ASSERT_TRUE(screen);
   ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("sample_dialog.png")));
@@ -62,7 +60,7 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
 
   // The combo box's list dropped down over the dialog.
   SendMessage(s.combo, CB_SHOWDROPDOWN, TRUE, 0);
-  Pump();
+  velko_test::PumpWaitingMessages();
   screen = platform::ComposeScreen();
   ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("sample_dialog_dropped.png")));
   RECT dropped;
@@ -72,7 +70,7 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   SendMessage(s.combo, CB_SHOWDROPDOWN, FALSE, 0);
 
   DestroyWindow(s.dialog);
-  Pump();
+  velko_test::PumpWaitingMessages();
   EXPECT_EQ(platform::LiveWindowCount(), windows_before);
 }
 

@@ -83,14 +83,13 @@ class ScreenshotTest : public ::testing::Test {
     UnregisterClass(kClass, nullptr);
     platform::SetScreenSize(1024, 768);
   }
-  static void Pump() { velko_test::PumpWaitingMessages(); }
 };
 
 TEST_F(ScreenshotTest, AFramedWindowWithDrawingMatchesItsPicture) {
   HWND hwnd = CreateWindowEx(0, kClass, "Velko", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30, 300, 200,
                              nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
-  Pump();
+  velko_test::PumpWaitingMessages();
   auto screen = platform::ComposeScreen();
   ASSERT_TRUE(screen);
   ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("framed_window.png")));
@@ -157,7 +156,7 @@ TEST_F(ScreenshotTest, AnInactiveWindowHasAGrayCaptionAndATopmostOneCoversIt) {
   SetActiveWindow(below);
   HWND other = CreateWindowEx(0, kClass, "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 250, 200, 100,
                               80, nullptr, nullptr, nullptr, nullptr);
-  Pump();
+  velko_test::PumpWaitingMessages();
   auto screen = platform::ComposeScreen();
   ASSERT_TRUE(screen);
   platform::SavePng(*screen, velko_test::ScreenshotPath("two_windows.png"));

@@ -31,8 +31,6 @@ LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProc(hwnd, message, wparam, lparam);
 }
 
-bool PumpUntil(const std::function<bool()>& done) { return velko_test::PumpMessagesUntil(done, 5); }
-
 bool SawEvent(winsock::SOCKET s, WORD event) {
   for (const Seen& seen : g_seen) {
     if (seen.socket == s && seen.event == event) return true;
@@ -65,7 +63,7 @@ TEST(WindowNotifications, ConnectAcceptAndReadArriveAsWindowMessages) {
   ASSERT_EQ(WSAAsyncSelect(client, window, kSocketMessage, FD_CONNECT | FD_WRITE), 0);
   connect(client, reinterpret_cast<sockaddr*>(&at), sizeof at);
   ASSERT_TRUE(
-      PumpUntil([&] { return SawEvent(listener, FD_ACCEPT) && SawEvent(client, FD_WRITE); }));
+      velko_test::PumpMessagesUntil([&] { return SawEvent(listener, FD_ACCEPT) && SawEvent(client, FD_WRITE); }));
   EXPECT_TRUE(SawEvent(client, FD_CONNECT));
 
   sockaddr_in peer;
@@ -78,7 +76,7 @@ TEST(WindowNotifications, ConnectAcceptAndReadArriveAsWindowMessages) {
   EXPECT_EQ(local.sin_port, at.sin_port);
   ASSERT_EQ(WSAAsyncSelect(server, window, kSocketMessage, FD_READ | FD_CLOSE), 0);
   ASSERT_EQ(send(client, "x", 1, 0), 1);
-  ASSERT_TRUE(PumpUntil([&] { return SawEvent(server, FD_READ); }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return SawEvent(server, FD_READ); }));
 
   closesocket(client);
   closesocket(server);
