@@ -361,3 +361,38 @@ TEST_F(ShapeHintTest, DottedShadowLetsTheScreenShowBetweenItsSquares) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Draw3DTextTest, RotationAndTracing) {
+  TFont font;
+  font.SetName("Arial");
+  font.SetHeight(-16);
+  TKavoFxCaption fx;
+  TRect flat = Rect(0, 0, 300, 0);
+  MeasureText("Velko", &fx, flat, DT_SINGLELINE, &font);
+  fx.SetAngle(90);
+  TRect turned = Rect(0, 0, 300, 0);
+  MeasureText("Velko", &fx, turned, DT_SINGLELINE, &font);
+  EXPECT_NEAR(turned.right, flat.bottom, 1);
+  EXPECT_NEAR(turned.bottom, flat.right, 1);
+
+  fx.SetAngle(0);
+  fx.SetTracing(3);
+  TRect spaced = Rect(0, 0, 300, 0);
+  MeasureText("Velko", &fx, spaced, DT_SINGLELINE, &font);
+  EXPECT_GE(spaced.right - flat.right, 12);  // 3 more pixels per character
+
+  // Turned text runs upwards from its point.
+  fx.SetTracing(0);
+  fx.SetAngle(90);
+  auto b = Blank();
+  Draw3DText(b->Canvas(), "Hb", &fx, TRect{}, {}, DT_NOPREFIX, Rect(5, 28, 75, 30));
+  int ink_above = 0;
+  for (int y = 0; y < 28; ++y) {
+    for (int x = 0; x < 30; ++x) ink_above += b->Canvas()->Pixels(x, y) == clNavy ? 1 : 0;
+  }
+  EXPECT_GT(ink_above, 10);
+}
+
+}  // namespace
