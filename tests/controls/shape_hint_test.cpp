@@ -309,6 +309,24 @@ TEST_F(Draw3DTextTest, PassesInOrder) {
     auto plain = Blank();
     EXPECT_GT(Differences(got.get(), plain.get()), 20);  // it drew something
   }
+  // Outline: the characters' outlines stroked in the text colour; no
+  // solid glyph fill inside the thick stems.
+  caption.SetStyle(tdOutline);
+  caption.SetShadowDepth(1);
+  auto outline = Blank();
+  Draw3DText(outline->Canvas(), "Hb", &caption, TRect{}, {}, DT_NOPREFIX, Rect(5, 5, 75, 25));
+  auto filled = Blank();
+  Plain(filled.get(), 0, 0, clNavy, 0);
+  int ink = 0, fill_only = 0;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      const bool o = outline->Canvas()->Pixels(x, y) == clNavy;
+      ink += o ? 1 : 0;
+      fill_only += (!o && filled->Canvas()->Pixels(x, y) == clNavy) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(ink, 20);
+  EXPECT_GT(fill_only, 5);  // the inside of the bold stems stays white
   // Without a caption the text is drawn plainly.
   auto got = Blank();
   Draw3DText(got->Canvas(), "Hb", nullptr, TRect{}, {}, DT_NOPREFIX, Rect(5, 5, 75, 25));
@@ -320,6 +338,7 @@ TEST_F(Draw3DTextTest, PassesInOrder) {
   TRect plain_r = Rect(0, 0, 200, 0), styled_r = plain_r;
   MeasureText("Hb", nullptr, plain_r, 0, &font);
   caption.SetStyle(tdSunkenShadow);
+  caption.SetShadowDepth(2);
   MeasureText("Hb", &caption, styled_r, 0, &font);
   EXPECT_EQ(styled_r.right, plain_r.right + 3);
   EXPECT_EQ(styled_r.bottom, plain_r.bottom + 3);
