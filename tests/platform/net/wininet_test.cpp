@@ -13,6 +13,7 @@
 #include "platform/core/errors.h"
 #include "platform/net/loopback_guard.h"
 #include "platform/net/wininet.h"
+#include "platform/net/wininet_internal.h"
 #include "tests/support/loopback_server.h"
 
 namespace {
@@ -68,6 +69,12 @@ TEST_F(WinInetTest, ErrorStatusesAreOpenedAndRead) {
   });
   HINTERNET request = InternetOpenUrl(session_, server.Url("/x").c_str(), nullptr, 0, 0, 0);
   ASSERT_NE(request, nullptr);
+  // Further calls see the answer's status and header lines.
+  auto object = std::dynamic_pointer_cast<platform::net::wininet_detail::Request>(
+      platform::net::wininet_detail::FindHandle(request));
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->status, 404);
+  EXPECT_EQ(object->header_text, "HTTP/1.0 404 Not Found\r\n\r\n");
   std::string got;
   ASSERT_TRUE(ReadAll(request, &got));
   EXPECT_EQ(got, "<html>gone</html>");
