@@ -403,8 +403,6 @@ void TGnutellaPopFile::Start() {
     SocketError(S, Event, Code);
   };
   Socket->SendText(PopRequest(FileIndex, Filename, StartOffset, LocalUserAgent));
-  // Bytes may already wait (the answer can be quick); the socket tells.
-  ReArmWrite(Socket);
 }
 
 void TGnutellaPopFile::Close() {
