@@ -1,7 +1,6 @@
 #include "network_ui/GnutellaTransfer.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "classlib/FileRoutines.h"
 #include "classlib/Streams.h"

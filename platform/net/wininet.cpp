@@ -1,4 +1,5 @@
 #include "platform/net/wininet.h"
+#include "platform/net/wininet_http.h"
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -295,8 +296,16 @@ HINTERNET AddHandle(std::shared_ptr<InternetObject> object) {
 }
 
 std::shared_ptr<InternetObject> FindHandle(HINTERNET handle) {
+  {
+    std::lock_guard<std::mutex> hold(table_lock);
+    auto it = Table().find(reinterpret_cast<std::uintptr_t>(handle));
+    if (it != Table().end()) return it->second;
+  }
+  // A request of HttpOpenRequest stands for the URL request it sent.
+  HINTERNET sent = platform::net::SentRequestHandle(handle);
+  if (sent == nullptr) return nullptr;
   std::lock_guard<std::mutex> hold(table_lock);
-  auto it = Table().find(reinterpret_cast<std::uintptr_t>(handle));
+  auto it = Table().find(reinterpret_cast<std::uintptr_t>(sent));
   return it == Table().end() ? nullptr : it->second;
 }
 
@@ -402,6 +411,7 @@ BOOL InternetReadFile(HINTERNET handle, LPVOID buffer, DWORD bytes_to_read, LPDW
 
 BOOL InternetCloseHandle(HINTERNET handle) {
   auto object = TakeHandle(handle);
+  if (object == nullptr && platform::net::CloseConnectionHandle(handle)) return TRUE;
   if (object == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
@@ -434,6 +444,11 @@ BOOL InternetCloseHandle(HINTERNET handle) {
 }
 
 namespace platform::net {
+
+void* RequestCurlHandle(HINTERNET handle) {
+  auto request = std::dynamic_pointer_cast<Request>(FindHandle(handle));
+  return request == nullptr ? nullptr : request->easy;
+}
 
 void SetInternetTimeouts(DWORD connect_ms, DWORD request_ms) {
   connect_limit_ms = connect_ms == 0 ? kDefaultConnectMs : connect_ms;

@@ -89,6 +89,7 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   auto hit = Hit(b_, "long");
   ASSERT_GE(hit.size(), 7u);
   a_.process->Send("limit 200000");
+  ASSERT_NE(a_.process->WaitFor("limit 200000"), "");
   b_.process->Send("download 127.0.0.2 " + hit[2] + " " + hit[3] + " long.bin");
   std::string cut = b_.process->WaitFor("download disconnect");
   ASSERT_NE(cut, "");
@@ -98,8 +99,10 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   EXPECT_EQ(ReadFile(b_.download / "long.bin"), data.substr(0, partial));
   a_.process->WaitFor("upload disconnect");
   a_.process->Send("limit 0");
+  ASSERT_NE(a_.process->WaitFor("limit 0"), "");
   b_.process->Send("download 127.0.0.2 " + hit[2] + " " + hit[3] + " long.bin");
-  ASSERT_NE(b_.process->WaitFor("download transfered"), "");
+  ASSERT_NE(b_.process->WaitFor("download transfered"), "") << ::testing::PrintToString(b_.process->Lines())
+                                                             << ::testing::PrintToString(a_.process->Lines());
   auto served = Words(a_.process->WaitFor("upload disconnect"));
   ASSERT_GE(served.size(), 3u);
   EXPECT_EQ(served[2], std::to_string(data.size() - partial));  // only the rest was sent

@@ -1,0 +1,138 @@
+// TAdvListView in a window on the headless display: an owner-drawn mark-up
+// cell on screen, its anchor under the mouse, and a list file loaded into
+// the shown list.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "classlib/Forms.h"
+#include "library/advlistv.h"
+#include "classlib/StringRoutines.h"
+#include "platform/core/clock.h"
+#include "platform/ctl/listview.h"
+#include "platform/display/display.h"
+#include "platform/user/input.h"
+#include "tests/classlib/forms/forms_test_support.h"
+
+namespace velko_test {
+namespace {
+
+class TListForm : public TForm {
+ public:
+  explicit TListForm(TComponent* AOwner) : TForm(AOwner) {
+    BeginLoad();
+    SetName("ListForm");
+    SetClientSize(420, 200);
+    List = new TAdvListView(this);
+    List->SetName("List");
+    List->SetParent(this);
+    List->SetBounds(10, 10, 400, 180);
+    List->SetViewStyle(vsIcon);  // made a report by Loaded
+    TListColumn* song = List->Columns()->Add();
+    song->SetCaption("Song");
+    song->SetWidth(250);
+    List->Columns()->Add()->SetCaption("Folder");
+    EndLoad();
+  }
+  TAdvListView* List;
+};
+
+class ListViewWindowTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    Application->CreateForm(form);
+    list = form->List;
+  }
+  // Counts the screen pixels of a colour inside a row's cell of column 0.
+  int CountInCell(int row, COLORREF colour) {
+    Pump();
+    auto screen = platform::ComposeScreen();
+    const TRect r = list->Items()->Item(row)->DisplayRect(drBounds);
+    int count = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.left + 240; ++x) {
+        const TPoint p = list->ClientToScreen(Point(x, y));
+        if (screen->Pixel(p.x, p.y) == colour) ++count;
+      }
+    }
+    return count;
+  }
+  TListForm* form = nullptr;
+  TAdvListView* list = nullptr;
+};
+
+TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
+  EXPECT_EQ(list->ViewStyle(), vsReport);
+  list->SetOwnerDraw(true);
+  form->Show();
+  TListItem* plain = list->Items()->Add();
+  plain->SetCaption("plain text");
+  TListItem* marked = list->Items()->Add();
+  marked->SetCaption("<font color=\"clred\">REDREDRED</font> <a href=\"song:7\">anchor</a>");
+  list->Repaint();
+  EXPECT_EQ(CountInCell(0, RGB(255, 0, 0)), 0);
+  EXPECT_GT(CountInCell(1, RGB(255, 0, 0)), 20);
+  EXPECT_GT(CountInCell(1, RGB(0, 0, 255)), 10);  // the anchor in URLColor
+
+  std::vector<String> events;
+  list->OnAnchorEnter = [&](TObject*, const String& a) { events.push_back("enter " + a); };
+  list->OnAnchorExit = [&](TObject*, const String& a) { events.push_back("exit " + a); };
+  list->OnAnchorClick = [&](TObject*, const String& a) { events.push_back("click " + a); };
+  // Find the anchor by laying the cell out as it was drawn.
+  const TRect r = marked->DisplayRect(drBounds);
+  int anchor_x = -1;
+  for (int x = r.left; x < r.left + 240 && anchor_x < 0; ++x) {
+    String anchor;
+    const TPoint point{x, (r.top + r.bottom) / 2};
+    list->Canvas()->Font()->Assign(list->Font());
+    list->DrawMarkup(list->Canvas(), TRect{r.left + 2, r.top, r.left + 248, r.bottom}, marked->Caption(), false,
+                     &point, &anchor);
+    if (anchor == "song:7") anchor_x = x + 3;
+  }
+  ASSERT_GT(anchor_x, 0);
+  MoveMouse(list, anchor_x, (r.top + r.bottom) / 2);
+  MoveMouse(list, r.left + 5, (r.top + r.bottom) / 2);
+  Click(list, anchor_x, (r.top + r.bottom) / 2);
+  EXPECT_EQ(events, (std::vector<String>{"enter song:7", "exit song:7", "enter song:7", "click song:7"}));
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
+  platform::UseManualClock();
+  form->Show();
+  Pump();
+  HWND header = ListView_GetHeader(list->Handle());
+  RECT plain{};
+  GetWindowRect(header, &plain);
+  list->SetFilterBar(true);
+  Pump();
+  RECT filtered{};
+  GetWindowRect(header, &filtered);
+  EXPECT_EQ(filtered.bottom - filtered.top, 2 * (plain.bottom - plain.top));
+
+  std::vector<String> events;
+  list->OnFilterChange = [&](TObject*, int column) { events.push_back("change " + std::to_string(column)); };
+  list->OnFilterBtnClick = [&](TObject*, int column) { events.push_back("button " + std::to_string(column)); };
+  // Into the filter box of the first column, and type.
+  const int y = filtered.top + (filtered.bottom - filtered.top) * 3 / 4;
+  platform::InjectClick(filtered.left + 20, y);
+  Pump();
+  Press('A');
+  Press('B');
+  Advance(400);
+  EXPECT_TRUE(events.empty());  // the time-out (500 ms) has not passed
+  Advance(200);
+  EXPECT_EQ(events, (std::vector<String>{"change 0"}));
+  EXPECT_EQ(UpperCase(list->FilterText(0)), "AB");
+  // The second column's button.
+  platform::InjectClick(filtered.left + 250 + 50 - 5, y);
+  Pump();
+  EXPECT_EQ(events.back(), "button 1");
+  form->Close();
+  Pump();
+}
+
+}  // namespace
+}  // namespace velko_test
