@@ -32,6 +32,7 @@ class DriveComboTest : public velko_test::ControlsTest {
  protected:
   void SetUp() override {
     ControlsTest::SetUp();
+    cwd_ = std::filesystem::current_path();
     platform::ResetDriveTable();
     for (char c = 'A'; c <= 'Z'; ++c) platform::UnmapDrive(c);
     for (const char* d : {"a", "c", "d", "x"}) std::filesystem::create_directories(dir_ / d);
@@ -44,6 +45,7 @@ class DriveComboTest : public velko_test::ControlsTest {
   void TearDown() override {
     ControlsTest::TearDown();
     platform::ResetDriveTable();
+    std::filesystem::current_path(cwd_);  // the test's drive folders go away
   }
 
   template <class T = TKavoDriveComboBox>
@@ -73,6 +75,7 @@ class DriveComboTest : public velko_test::ControlsTest {
   }
 
   velko_test::TempDir dir_;
+  std::filesystem::path cwd_;
   int changes = 0;
   int clicks = 0;
 };
