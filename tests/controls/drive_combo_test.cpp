@@ -11,6 +11,7 @@
 #include "classlib/Edit.h"
 #include "controls/KavoDriveComboBox.h"
 #include "platform/ctl/combo_box.h"
+#include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
 #include "platform/gdi/system_metrics.h"
@@ -33,6 +34,8 @@ class DriveComboTest : public velko_test::ControlsTest {
   void SetUp() override {
     ControlsTest::SetUp();
     cwd_ = std::filesystem::current_path();
+    // The shell's drive icons are read from the program folder.
+    platform::SetProgramPath((velko_test::ProgramFolder() / "velko").string());
     platform::ResetDriveTable();
     for (char c = 'A'; c <= 'Z'; ++c) platform::UnmapDrive(c);
     for (const char* d : {"a", "c", "d", "x"}) std::filesystem::create_directories(dir_ / d);
@@ -46,6 +49,7 @@ class DriveComboTest : public velko_test::ControlsTest {
     ControlsTest::TearDown();
     platform::ResetDriveTable();
     std::filesystem::current_path(cwd_);  // the test's drive folders go away
+    platform::SetProgramPath("");
   }
 
   template <class T = TKavoDriveComboBox>
@@ -175,6 +179,69 @@ TEST_F(DriveComboTest, HistoryThroughTheSubclass) {
   c->SetHistory(false);
   EXPECT_EQ(c->Items()->Count(), 4);
   EXPECT_EQ(selects.size(), 3u);
+}
+
+}  // namespace
+
+namespace {
+
+// Type-ahead is off in the published classes; this subclass switches it on.
+class TTypeAheadCombo : public TKavoCustomComboBox {
+ public:
+  explicit TTypeAheadCombo(TComponent* AOwner) : TKavoCustomComboBox(AOwner) { SetTypeAhead(true); }
+  using TKavoCustomComboBox::TypeAheadTimer;
+};
+
+TEST_F(DriveComboTest, TypeAheadCompletesAfterTheDelay) {
+  MakeForm(300, 200);
+  auto* c = new TTypeAheadCombo(form_);
+  c->SetParent(form_);
+  c->SetBounds(20, 20, 160, 21);
+  form_->Show();
+  Pump();
+  for (const char* s : {"alpha", "beta", "bravo", "Bx"}) c->Items()->Add(s);
+  c->SetFocus();
+  Press('B');
+  ASSERT_NE(c->TypeAheadTimer(), 0);
+  EXPECT_EQ(c->Text(), "b");
+  Advance(1000);
+  EXPECT_EQ(c->ItemIndex(), -1) << "not before the delay";
+  Advance(600);
+  EXPECT_EQ(c->ItemIndex(), 1) << "the first item starting with the text, case and all";
+  EXPECT_EQ(c->Text(), "beta");
+  EXPECT_EQ(c->SelStart(), 1);
+  EXPECT_EQ(c->SelLength(), 3);
+  EXPECT_EQ(c->TypeAheadTimer(), 0) << "the one-shot item is removed";
+  Advance(2000);
+  EXPECT_EQ(c->ItemIndex(), 1);
+}
+
+TEST_F(DriveComboTest, IconAndTextOfAnEntry) {
+  TKavoDriveComboBox* c = Combo();
+  c->SetColor(clWhite);
+  c->Font()->SetColor(clBlack);
+  Pump();
+  const int h = c->ItemHeight();
+  ASSERT_GT(h, 4);
+  // The field shows the selected entry: its icon in an h x h square at the
+  // left, the text from h + 6 on, nothing in between.
+  RECT r{};
+  GetWindowRect(c->Handle(), &r);
+  HDC dc = GetDC(nullptr);
+  int icon_pixels = 0, text_pixels = 0, gap_pixels = 0;
+  for (int y = r.top + 3; y < r.top + 3 + h; ++y)
+    for (int x = r.left + 3; x < r.left + 3 + h + 40; ++x) {
+      const COLORREF p = GetPixel(dc, x, y);
+      const bool ink = p != GetSysColor(COLOR_HIGHLIGHT) && p != RGB(255, 255, 255);
+      const int dx = x - (r.left + 3);
+      if (dx < h) icon_pixels += ink;
+      else if (dx >= h + 2 && dx < h + 5) gap_pixels += ink;
+      else if (dx >= h + 6) text_pixels += ink;
+    }
+  ReleaseDC(nullptr, dc);
+  EXPECT_GT(icon_pixels, 10);
+  EXPECT_EQ(gap_pixels, 0);
+  EXPECT_GT(text_pixels, 10);
 }
 
 }  // namespace
