@@ -8,7 +8,12 @@
 #include "platform/gdi/user_draw.h"
 #include "platform/user/painting.h"
 
-TKavoCustomComboBox::TKavoCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) { ControlPackStartup(); }
+TKavoCustomComboBox::TKavoCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {
+  ControlPackStartup();
+  // The dropped list holds the mouse while it is open; the box must not
+  // take the capture from it on the press that opened it.
+  ControlStyle.Exclude(csCaptureMouse);
+}
 
 TKavoCustomComboBox::~TKavoCustomComboBox() { StopTypeAhead(); }
 

@@ -245,3 +245,21 @@ TEST_F(DriveComboTest, IconAndTextOfAnEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DriveComboTest, ChoosingByMouse) {
+  TKavoDriveComboBox* c = Combo();
+  changes = 0;
+  Click(c, c->Width() - 6, c->Height() / 2);  // the drop-down button
+  ASSERT_TRUE(c->DroppedDown());
+  const int h = c->ItemHeight();
+  MoveMouse(c, 20, c->Height() + 2 * h + h / 2);
+  Click(c, 20, c->Height() + 2 * h + h / 2);  // the third entry
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(c->Drive(), 'd');
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
