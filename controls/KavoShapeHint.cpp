@@ -8,6 +8,7 @@
 #include "classlib/Screen.h"
 #include "controls/ControlPack.h"
 #include "controls/VrFunctions.h"
+#include "platform/gdi/paths.h"
 #include "platform/user/user.h"
 
 TKavoCustomShapeHint* ActiveShapeHint = nullptr;
@@ -216,13 +217,26 @@ void Draw3DText(TCanvas* Canvas, const String& Text, TKavo3DCaption* Caption, co
       passes.push_back({{0, 0}, text_color});
       break;
     }
-    case tdOutline:
+    case tdOutline:  // drawn as a stroked path below
     case tdNone:
     default:
       passes = {{{0, 0}, text_color}};
       break;
   }
   R.bottom -= shrink;
+  if (style == tdOutline) {
+    // The text's outlines as a path at (S div 2, S div 2), stroked with a
+    // pen of width S in the text colour.
+    HPEN pen = CreatePen(PS_SOLID, s, static_cast<COLORREF>(ColorToRGB(text_color)));
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    BeginPath(dc);
+    DrawTextAt(dc, Text, R, TPoint{s / 2, s / 2}, Format, Caption, rotated);
+    EndPath(dc);
+    StrokePath(dc);
+    SelectObject(dc, old_pen);
+    DeleteObject(pen);
+    passes.clear();
+  }
   TPoint at{0, 0};
   for (const Pass& p : passes) {
     at.x += p.step.x;
