@@ -129,6 +129,14 @@ TEST_F(DriveComboTest, StartDriveAndEntryTexts) {
   EXPECT_EQ(probe.Drive(), 'C');  // the current directory's letter as it stands
   EXPECT_EQ(DriveEntryText('q'), "") << "unmapped letters are left out";
   EXPECT_EQ(DriveEntryText('X'), "x: \\\\srv\\share");
+  // A connection name longer than a path buffer is read whole; a remote
+  // drive without one takes the label form.
+  std::filesystem::create_directories(dir_ / "y");
+  const std::string long_name = "\\\\srv\\" + std::string(300, 'A');
+  platform::MapDrive('Y', (dir_ / "y").string(), DRIVE_REMOTE, "", long_name);
+  EXPECT_EQ(DriveEntryText('y'), "y: \\\\srv\\" + std::string(300, 'a'));
+  platform::MapDrive('W', (dir_ / "y").string(), DRIVE_REMOTE, "NETLBL", "");
+  EXPECT_EQ(DriveEntryText('w'), "w: [netlbl]");
 }
 
 TEST_F(DriveComboTest, FlatAndRaisedBorders) {
