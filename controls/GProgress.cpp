@@ -78,7 +78,7 @@ void TGProgress::DrawBlocks(TCanvas* Canvas) {
   for (int i = 0; i <= last; ++i) {
     const int x = i == 0 ? 2 : (solid_ ? 10 * i : 10 * i + 2);
     Canvas->Brush()->SetColor(gradient_bar_ ? BlockColor(i) : Color());
-    Canvas->FillRect(TRect(x, 2, x + (solid_ ? 10 : 8), h - 2));
+    Canvas->FillRect(Rect(x, 2, x + (solid_ ? 10 : 8), h - 2));
     Canvas->Pen()->SetColor(frame_color2_);
     Canvas->MoveTo(w - 1, 1);
     Canvas->LineTo(w - 1, h - 1);
@@ -91,15 +91,15 @@ void TGProgress::Paint() {
   if (!transparent_) {
     canvas->Brush()->SetStyle(bsSolid);
     canvas->Brush()->SetColor(background_color_);
-    canvas->FillRect(TRect(1, 1, w - 1, h - 1));
+    canvas->FillRect(Rect(1, 1, w - 1, h - 1));
   }
   DrawBlocks(canvas);
   canvas->Pen()->SetStyle(psSolid);
   canvas->Pen()->SetWidth(1);
   canvas->Pen()->SetColor(frame_color1_);
-  canvas->Polyline({TPoint(0, h), TPoint(0, 0), TPoint(w, 0)});
+  canvas->Polyline({Point(0, h), Point(0, 0), Point(w, 0)});
   canvas->Pen()->SetColor(frame_color2_);
-  canvas->Polyline({TPoint(w - 1, 1), TPoint(w - 1, h - 1), TPoint(0, h - 1)});
+  canvas->Polyline({Point(w - 1, 1), Point(w - 1, h - 1), Point(0, h - 1)});
   incremental_ = false;
 }
 
