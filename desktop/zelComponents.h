@@ -4,3 +4,4 @@
 #include "desktop/zelComponent.h"
 #include "desktop/zelFileOperation.h"
 #include "desktop/zelOneInstance.h"
+#include "desktop/zelMonitors.h"
