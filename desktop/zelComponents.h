@@ -5,3 +5,5 @@
 #include "desktop/zelFileOperation.h"
 #include "desktop/zelOneInstance.h"
 #include "desktop/zelMonitors.h"
+#include "desktop/zelTimer.h"
+#include "desktop/zelFileStorage.h"
