@@ -7,3 +7,4 @@
 #include "desktop/zelMonitors.h"
 #include "desktop/zelTimer.h"
 #include "desktop/zelFileStorage.h"
+#include "desktop/zelThreads.h"
