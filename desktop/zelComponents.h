@@ -8,3 +8,4 @@
 #include "desktop/zelTimer.h"
 #include "desktop/zelFileStorage.h"
 #include "desktop/zelThreads.h"
+#include "desktop/zelWndProcHook.h"
