@@ -9,3 +9,4 @@
 #include "desktop/zelFileStorage.h"
 #include "desktop/zelThreads.h"
 #include "desktop/zelWndProcHook.h"
+#include "desktop/zelShutdown.h"
