@@ -102,6 +102,8 @@ constexpr DWORD ERROR_INVALID_STATE = 5023;
 constexpr DWORD ERROR_INVALID_HANDLE_STATE = 1609;
 constexpr DWORD ERROR_ABANDONED_WAIT_0 = 735;
 constexpr DWORD ERROR_CANCELLED = 1223;
+constexpr DWORD ERROR_NOT_ALL_ASSIGNED = 1300;
+constexpr DWORD ERROR_NO_SUCH_PRIVILEGE = 1313;
 
 // Windows Sockets error numbers (WSAGetLastError; the same numbers as the
 // last error).
