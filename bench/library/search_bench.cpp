@@ -133,7 +133,8 @@ void BM_PlatformListingOfTheTree(benchmark::State& state) {
 }
 BENCHMARK(BM_PlatformListingOfTheTree)->Unit(benchmark::kMillisecond);
 
-BENCHMARK(BM_HuntOneHundredThousandFiles)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+// The walk lists folders on helper threads: wall time is what counts.
+BENCHMARK(BM_HuntOneHundredThousandFiles)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 }  // namespace
 
