@@ -124,6 +124,13 @@ std::string Latin1ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::string Utf8FromFile(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) AppendUtf8(out, NextUtf8Character(bytes, i));
+  return out;
+}
+
 std::string Utf16ToUtf8(std::u16string_view units) {
   std::string out;
   out.reserve(units.size());

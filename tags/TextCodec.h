@@ -30,6 +30,10 @@ std::string Utf8ToWindows1252(std::string_view text);
 // Latin-1 (ISO 8859-1) bytes to UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 
+// UTF-8 bytes from a file to well-formed UTF-8: a byte that is not part of
+// a well-formed sequence is taken as the Latin-1 character of its own value.
+std::string Utf8FromFile(std::string_view bytes);
+
 // UTF-16 code units to UTF-8. Surrogate pairs are joined; a lone surrogate
 // becomes "?". Zero units are kept (callers stop at them where they must).
 std::string Utf16ToUtf8(std::u16string_view units);

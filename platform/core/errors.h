@@ -100,6 +100,7 @@ constexpr DWORD ERROR_NOT_CONNECTED = 2250;
 constexpr DWORD ERROR_INVALID_STATE = 5023;
 constexpr DWORD ERROR_INVALID_HANDLE_STATE = 1609;
 constexpr DWORD ERROR_ABANDONED_WAIT_0 = 735;
+constexpr DWORD ERROR_CANCELLED = 1223;
 
 // Windows Sockets error numbers (WSAGetLastError; the same numbers as the
 // last error).

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/core/errors.h"
 #include "platform/core/events.h"
 #include "platform/core/handles.h"
 #include "platform/core/waits.h"
+#include "platform/reg/autostart.h"
 #include "platform/reg/registry_store.h"
 
 namespace {
@@ -184,7 +186,28 @@ LONG ReadKey(HKEY key, DWORD right, Read read) {
   if ((ref.access & right) == 0) return ERROR_ACCESS_DENIED;
   Key* node = NodeOf(store, ref);
   if (node == nullptr) return ERROR_KEY_DELETED;
+  if (platform::reg::IsAutostartKey(ref.hive, ref.path)) {
+    // The Run keys' values are the autostart folder's entries.
+    std::unique_ptr<Key> served = node->Clone();
+    served->values = platform::reg::AutostartValues(ref.hive);
+    return read(*served, ref);
+  }
   return read(*node, ref);
+}
+
+// For a handle to one of the Run keys: its hive (after the handle and
+// access checks, with *error set when they fail); nothing for other keys.
+std::optional<HiveId> AutostartHive(HKEY key, DWORD right, LONG* error) {
+  RegistryStore& store = RegistryStore::Instance();
+  std::lock_guard<std::mutex> lock(store.mutex());
+  KeyRef ref;
+  *error = Resolve(key, &ref);
+  if (*error != ERROR_SUCCESS || !platform::reg::IsAutostartKey(ref.hive, ref.path)) {
+    return std::nullopt;
+  }
+  if ((ref.access & right) == 0) *error = ERROR_ACCESS_DENIED;
+  if (NodeOf(store, ref) == nullptr) *error = ERROR_KEY_DELETED;
+  return ref.hive;
 }
 
 // Runs `change(node, changes)` on the key behind `key` in a new version of
@@ -217,7 +240,26 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR sub_key, DWORD, DWORD sam, HKEY* result) {
   if (LONG error = SplitSubKey(sub_key, &parts)) return error;
   if (NodeOf(store, base) == nullptr) return ERROR_KEY_DELETED;
   KeyRef target{base.hive, Join(base.path, Folded(parts)), KeyRights(sam), false};
-  if (NodeOf(store, target) == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (NodeOf(store, target) == nullptr) {
+    if (!platform::reg::IsAutostartKey(target.hive, target.path)) return ERROR_FILE_NOT_FOUND;
+    // The Run keys always exist: their values live in the autostart folder.
+    LONG error = store.Mutate(target.hive, [&](Key& root, std::vector<Change>& changes) -> LONG {
+      Key* node = &root;
+      std::vector<std::string> path;
+      for (const char* name : {"Software", "Microsoft", "Windows", "CurrentVersion", "Run"}) {
+        auto& slot = node->subkeys[Fold(name)];
+        if (!slot) {
+          slot = std::make_unique<Key>();
+          slot->name = name;
+          changes.push_back({path, REG_NOTIFY_CHANGE_NAME, false});
+        }
+        path.push_back(Fold(name));
+        node = slot.get();
+      }
+      return ERROR_SUCCESS;
+    });
+    if (error != ERROR_SUCCESS) return error;
+  }
   *result = NewHandle(std::move(target));
   return ERROR_SUCCESS;
 }
@@ -293,6 +335,12 @@ LONG RegSetValueEx(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYTE* d
   const std::string name = value_name != nullptr ? value_name : "";
   if (name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
   if (data == nullptr && data_size > 0) return ERROR_NOACCESS;
+  LONG error = ERROR_SUCCESS;
+  if (auto hive = AutostartHive(key, KEY_SET_VALUE, &error); hive || error != ERROR_SUCCESS) {
+    if (error != ERROR_SUCCESS) return error;
+    return platform::reg::WriteAutostartValue(
+        *hive, Value{name, type, std::vector<BYTE>(data, data + data_size)});
+  }
   return ChangeKey(key, KEY_SET_VALUE, [&](Key& node, const auto& path, auto& changes) -> LONG {
     std::vector<BYTE> bytes(data, data + data_size);
     if (Value* existing = node.FindValue(name)) {
@@ -308,6 +356,11 @@ LONG RegSetValueEx(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYTE* d
 
 LONG RegDeleteValue(HKEY key, LPCSTR value_name) {
   const std::string folded = Fold(value_name != nullptr ? value_name : "");
+  LONG error = ERROR_SUCCESS;
+  if (auto hive = AutostartHive(key, KEY_SET_VALUE, &error); hive || error != ERROR_SUCCESS) {
+    if (error != ERROR_SUCCESS) return error;
+    return platform::reg::DeleteAutostartValue(*hive, value_name != nullptr ? value_name : "");
+  }
   return ChangeKey(key, KEY_SET_VALUE, [&](Key& node, const auto& path, auto& changes) -> LONG {
     auto it = std::find_if(node.values.begin(), node.values.end(),
                            [&](const Value& v) { return Fold(v.name) == folded; });

@@ -271,27 +271,56 @@ TEST_F(PluginPlayer, EightBitMonoStreamGetsNoFlanger) {
   EXPECT_NEAR(player.GetPosition(), before + 200, 30);
 }
 
-TEST_F(PluginPlayer, EndOfAStreamNoLongerPlayingIsIgnored) {
+// The plug-in closes its output and only then reports the end of its input:
+// the end still belongs to its song, long or shorter than the start.
+TEST_F(PluginPlayer, OutputClosedBeforeTheEndOfInputStillEndsTheSong) {
   TBASSPlayer& player = MakePluginPlayer();
-  ASSERT_TRUE(player.Open(Tone("five.ton", "seconds 5\n")));
+  for (const char* seconds : {"1", "0.25"}) {
+    SCOPED_TRACE(seconds);
+    const int ends = play_ends_;
+    ASSERT_TRUE(player.Open(Tone("closing.ton", std::string("mode closefirst\nseconds ") + seconds + "\n")));
+    WithClock([&] { player.Play(); });
+    ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > ends; }));
+    EXPECT_EQ(GetUserStream(), 0u);
+    EXPECT_NE(player.PlayerMode, pmPlaying);
+    PlayMs(300);
+    ProcessPendingMessages();
+    EXPECT_EQ(play_ends_, ends + 1) << "exactly once";
+  }
+}
+
+TEST_F(PluginPlayer, LateEndOfAnEarlierSongIsIgnored) {
+  TBASSPlayer& player = MakePluginPlayer();
+  ASSERT_TRUE(player.Open(Tone("first.ton", "seconds 5\n")));
   WithClock([&] { player.Play(); });
-  const DWORD stream = player.ChannelHandle();
-  PostMessage(player.PlayerWindow(), WM_WA_PLUGIN_END, stream + 1000, 0);
-  PostMessage(player.PlayerWindow(), WM_WA_PLUGIN_END, 0, 0);
+  // The first song's end reaches the host and is relayed, but the player
+  // has not taken the relay yet ...
+  PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, GetHostWindow(), WM_WA_MPEG_EOF, WM_WA_MPEG_EOF, PM_REMOVE));
+  DispatchMessage(&msg);
+  // ... and another one is still on its way to the host as the next song
+  // of the same plug-in starts.
+  PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
+  ASSERT_TRUE(player.Open(Tone("second.ton", "seconds 5\n")));
+  WithClock([&] { player.Play(); });
   ProcessPendingMessages();
+  PlayMs(200);
   EXPECT_EQ(play_ends_, 0);
   EXPECT_EQ(player.PlayerMode, pmPlaying);
 
-  // The plug-in's end arrives at the host just as another song is opened:
-  // by the time it is relayed its stream is gone.
+  // An end on its way as a song of the audio library opens.
   PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
   ASSERT_TRUE(player.Open(folder_->WriteFile("next.wav", bass_test::WavBytes(bass_test::Sine(440, 1.0)))));
   player.Play();
   PlayMs(100);
   EXPECT_EQ(play_ends_, 0);
   EXPECT_EQ(player.PlayerMode, pmPlaying);
-  EXPECT_EQ(player.ChannelType(), ctStream);
-  EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(stream), BASS_ACTIVE_STOPPED);
+  EXPECT_EQ(player.GetPosition(), 100u);
+
+  // The current song's own end still counts.
+  PlayMs(950);
+  EXPECT_EQ(play_ends_, 1);
 }
 
 TEST_F(PluginPlayer, PluginOfTheLastSongStaysInUse) {

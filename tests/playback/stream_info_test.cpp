@@ -54,6 +54,17 @@ TEST_F(StreamInfo, WavIsReadByTheWavReaderAlone) {
   EXPECT_EQ(r.info.Title, "");
 }
 
+TEST_F(StreamInfo, StreamedWavSizeIsClampedNotWrapped) {
+  Folder();
+  MakePlayer();
+  std::string bytes = WavBytes(Sine(440, 0.5, 22050, 1));
+  bytes.replace(4, 4, std::string(4, '\xFF'));
+  Result r = Read(folder_->WriteFile("Live.wav", bytes));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.info.FileSize, 0x7FFFFFFF) << "0xFFFFFFFF + 8 does not fit";
+  EXPECT_GT(r.info.Duration, 0);
+}
+
 TEST_F(StreamInfo, Mp3TakesTheId3v1TagBeforeTheId3v2Tag) {
   Folder();
   MakePlayer();
