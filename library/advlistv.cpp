@@ -17,6 +17,7 @@
 #include "platform/core/errors.h"
 #include "platform/ctl/header.h"
 #include "platform/ctl/listview.h"
+#include "platform/shell/shell_execute.h"
 #include "platform/user/user.h"
 #include "platform/user/clipboard.h"
 #include "platform/user/virtual_keys.h"
@@ -728,6 +729,37 @@ void TAdvListView::DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawS
   TRect inner = Rect;
   inner.left += 2;
   inner.right -= 2;
+  if (Column == 0 && Checkboxes()) {
+    // A flat check box in front of the caption.
+    const int size = 11;
+    const int top = (Rect.top + Rect.bottom - size) / 2;
+    const TRect box{Rect.left + 2, top, Rect.left + 2 + size, top + size};
+    const TColor pen = canvas->Pen()->Color();
+    canvas->Pen()->SetColor(clBtnShadow);
+    canvas->Brush()->SetColor(clWindow);
+    canvas->Rectangle(box);
+    if (Items()->Item(Item)->Checked()) {
+      canvas->Pen()->SetColor(clWindowText);
+      for (int d = 0; d < 2; ++d) {
+        canvas->MoveTo(box.left + 2, box.top + 4 + d);
+        canvas->LineTo(box.left + 4, box.top + 6 + d);
+        canvas->LineTo(box.left + 9, box.top + 1 + d);
+      }
+    }
+    canvas->Pen()->SetColor(pen);
+    canvas->Brush()->SetColor(selected ? SelectionColor : Color());
+    inner.left = Rect.left + 15;
+  }
+  if (text.size() >= 2 && text[0] == '{' && text[1] == '\\') {
+    // Rich text: there is no rich-edit renderer, so its plain text shows.
+    const String plain = RtfPlainText(text);
+    canvas->Brush()->SetStyle(bsClear);
+    if (selected && !SelectionRTFKeep) canvas->Font()->SetColor(SelectionTextColor);
+    RECT r{inner.left, inner.top, inner.right, inner.bottom};
+    DrawText(canvas->Handle(), plain.c_str(), static_cast<int>(plain.size()), &r,
+             DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+    return;
+  }
   if (text.find("</") != String::npos) {
     DrawMarkup(canvas, inner, text, true);
     return;
@@ -788,8 +820,20 @@ void TAdvListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
   int sub = 0, item = 0;
   if (CellAt(X, Y, sub, item)) {
     if (Button == mbLeft) {
+      const String text = CellText(sub, item);
       const String anchor = AnchorAt(X, Y);
-      if (!anchor.empty() && OnAnchorClick) OnAnchorClick(this, anchor);
+      if (!anchor.empty()) {
+        // Web addresses open in the desktop's browser; other anchors are
+        // the program's.
+        if (anchor.find("://") != String::npos) {
+          ShellExecute(Handle(), "open", anchor.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        } else if (OnAnchorClick) {
+          OnAnchorClick(this, anchor);
+        }
+      } else if (URLShow && text.find("</") == String::npos &&
+                 (text.find("://") != String::npos || text.find("mailto:") != String::npos)) {
+        ShellExecute(Handle(), "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      }
       LeftClickCell(item, sub);
     } else if (Button == mbRight) {
       RightClickCell(item, sub);
@@ -823,6 +867,66 @@ void TAdvListView::MoveItem(int From, int To) {
   moved->SetFocused(true);
   SetCheckboxes(checkboxes);
   SetItemHeight(13);
+}
+
+String RtfPlainText(const String& Rtf) {
+  String plain;
+  int depth = 0;
+  // Groups that hold no text of the document.
+  int skip_depth = -1;
+  const std::size_t n = Rtf.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = Rtf[i];
+    if (c == '{') {
+      ++depth;
+      continue;
+    }
+    if (c == '}') {
+      if (depth == skip_depth) skip_depth = -1;
+      --depth;
+      continue;
+    }
+    if (c == '\\') {
+      if (i + 1 >= n) break;
+      const char next = Rtf[i + 1];
+      if (next == '\\' || next == '{' || next == '}') {
+        if (skip_depth < 0) plain += next;
+        ++i;
+        continue;
+      }
+      if (next == '*') {
+        skip_depth = depth;
+        ++i;
+        continue;
+      }
+      if (next == '\'' && i + 3 < n) {
+        if (skip_depth < 0) plain += static_cast<char>(std::strtol(Rtf.substr(i + 2, 2).c_str(), nullptr, 16));
+        i += 3;
+        continue;
+      }
+      // A control word, its number and one blank.
+      std::size_t j = i + 1;
+      while (j < n && std::isalpha(static_cast<unsigned char>(Rtf[j]))) ++j;
+      const String word = Rtf.substr(i + 1, j - i - 1);
+      if (j < n && (Rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(Rtf[j])))) {
+        ++j;
+        while (j < n && std::isdigit(static_cast<unsigned char>(Rtf[j]))) ++j;
+      }
+      if (j < n && Rtf[j] == ' ') ++j;
+      if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" || word == "pict") {
+        skip_depth = depth;
+      } else if ((word == "par" || word == "line") && skip_depth < 0) {
+        plain += ' ';
+      } else if (word == "tab" && skip_depth < 0) {
+        plain += '\t';
+      }
+      i = j - 1;
+      continue;
+    }
+    if (c == '\r' || c == '\n') continue;
+    if (skip_depth < 0) plain += c;
+  }
+  return plain;
 }
 
 // --- Sorting ---

@@ -138,6 +138,9 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
 TDateTime ParseDateUS(const String& Text);
 TDateTime ParseDateEU(const String& Text);
 
+// The text of a rich-text (RTF) cell without its mark-up.
+String RtfPlainText(const String& Rtf);
+
 class TAdvListView;
 
 using TDrawItemPropEvent = std::function<void(TObject* Sender, int itemindex, int subitemindex,

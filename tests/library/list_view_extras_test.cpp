@@ -69,6 +69,14 @@ TEST(ListViewMarkup, TagsBecomeStyledPiecesAndAnchors) {
   EXPECT_EQ(ParseMarkup("<font size=\"12\">x", clBlack, clBlue).back().size, 12);
 }
 
+TEST(ListViewRichText, PlainTextOfRtf) {
+  EXPECT_EQ(RtfPlainText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+                         "\\f0\\cf1 Red\\cf0  and \\b bold\\b0\\par next \\{x\\} caf\\'e9}"),
+            "Red and bold next {x} caf\xe9");
+  EXPECT_EQ(RtfPlainText("{\\rtf1{\\*\\generator Writer;}text}"), "text");
+  EXPECT_EQ(RtfPlainText("{\\"), "");
+}
+
 TEST(ListViewDates, UsAndEuNotations) {
   EXPECT_EQ(ParseDateEU("01-02-03"), EncodeDate(2003, 2, 1));
   EXPECT_EQ(ParseDateUS("01-02-03"), EncodeDate(2003, 1, 2));

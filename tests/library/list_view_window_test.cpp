@@ -11,6 +11,7 @@
 #include "platform/core/clock.h"
 #include "platform/ctl/listview.h"
 #include "platform/display/display.h"
+#include "platform/sys/process.h"
 #include "platform/user/input.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
@@ -95,6 +96,41 @@ TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
   MoveMouse(list, r.left + 5, (r.top + r.bottom) / 2);
   Click(list, anchor_x, (r.top + r.bottom) / 2);
   EXPECT_EQ(events, (std::vector<String>{"enter song:7", "exit song:7", "enter song:7", "click song:7"}));
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, WebAnchorsAndLinkCellsOpenInTheBrowserAndCheckBoxesToggle) {
+  auto starter = std::make_shared<platform::RecordingProcessStarter>();
+  platform::SetProcessStarter(starter);
+  list->SetOwnerDraw(true);
+  list->SetCheckboxes(true);
+  list->URLShow = true;
+  form->Show();
+  TListItem* web = list->Items()->Add();
+  web->SetCaption("<a href=\"http://songs.example/a?b=1\">web page of the song</a>");
+  TListItem* link = list->Items()->Add();
+  link->SetCaption("mailto:fan@example.org");
+  TListItem* rich = list->Items()->Add();
+  rich->SetCaption("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\b Rich\\b0  words}");
+  Pump();
+  bool other = false;
+  list->OnAnchorClick = [&](TObject*, const String&) { other = true; };
+  const TRect w = web->DisplayRect(drBounds);
+  Click(list, w.left + 40, (w.top + w.bottom) / 2);
+  const TRect l = link->DisplayRect(drBounds);
+  Click(list, l.left + 40, (l.top + l.bottom) / 2);
+  const auto launches = starter->Launches();
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[0].arguments, (std::vector<std::string>{"xdg-open", "http://songs.example/a?b=1"}));
+  EXPECT_EQ(launches[1].arguments, (std::vector<std::string>{"xdg-open", "mailto:fan@example.org"}));
+  EXPECT_FALSE(other);
+  // The check box in front of the caption.
+  const TRect r = rich->DisplayRect(drBounds);
+  EXPECT_FALSE(rich->Checked());
+  Click(list, r.left + 6, (r.top + r.bottom) / 2);
+  EXPECT_TRUE(rich->Checked());
+  platform::SetProcessStarter(nullptr);
   form->Close();
   Pump();
 }
