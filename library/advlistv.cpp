@@ -146,6 +146,7 @@ void TAdvListView::Loaded() {
 void TAdvListView::CreateWnd() {
   TListView::CreateWnd();
   ApplyHeaderFont();
+  ApplyHeaderStyles();
   ApplyFilterBar();
   // The list keeps no tooltip window of its own.
   if (HWND tips = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETTOOLTIPS, 0, 0))) {
@@ -1307,4 +1308,40 @@ void TAdvListView::Dispatch(TMessage& Message) {
     }
   }
   TListView::Dispatch(Message);
+}
+
+void TAdvListView::ApplyHeaderStyles() {
+  if (!HandleAllocated()) return;
+  ListView_SetExtendedListViewStyleEx(Handle(), LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES,
+                                     (header_drag_drop_ ? LVS_EX_HEADERDRAGDROP : 0) |
+                                         (sub_images_ ? LVS_EX_SUBITEMIMAGES : 0));
+  if (HWND header = HeaderWindow()) {
+    LONG_PTR style = GetWindowLongPtr(header, GWL_STYLE);
+    style = header_hot_track_ ? (style | HDS_HOTTRACK) : (style & ~static_cast<LONG_PTR>(HDS_HOTTRACK));
+    style = header_flat_style_ ? (style & ~static_cast<LONG_PTR>(HDS_BUTTONS)) : (style | HDS_BUTTONS);
+    // The list may have set the header's styles from its own.
+    style = filter_bar_ ? (style | HDS_FILTERBAR) : (style & ~static_cast<LONG_PTR>(HDS_FILTERBAR));
+    SetWindowLongPtr(header, GWL_STYLE, style);
+    InvalidateRect(header, nullptr, TRUE);
+  }
+}
+
+void TAdvListView::SetHeaderHotTrack(bool Value) {
+  header_hot_track_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetHeaderFlatStyle(bool Value) {
+  header_flat_style_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetHeaderDragDrop(bool Value) {
+  header_drag_drop_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetSubImages(bool Value) {
+  sub_images_ = Value;
+  ApplyHeaderStyles();
 }

@@ -269,10 +269,16 @@ class TAdvListView : public TListView {
   void SetFilterTimeOut(int Value);
   // The text of a column's filter box.
   String FilterText(int Column) const;
-  bool HeaderHotTrack = false;
-  bool HeaderDragDrop = false;
-  bool HeaderFlatStyle = false;
-  bool SubImages = false;
+  // Header styles: hot tracking, flat (not buttons), columns dragged to
+  // another place; sub-items with images.
+  bool HeaderHotTrack() const { return header_hot_track_; }
+  void SetHeaderHotTrack(bool Value);
+  bool HeaderFlatStyle() const { return header_flat_style_; }
+  void SetHeaderFlatStyle(bool Value);
+  bool HeaderDragDrop() const { return header_drag_drop_; }
+  void SetHeaderDragDrop(bool Value);
+  bool SubImages() const { return sub_images_; }
+  void SetSubImages(bool Value);
   TBitmap* Wallpaper() const { return wallpaper_.get(); }
 
   TDrawItemPropEvent OnDrawItemProp;
@@ -350,6 +356,11 @@ class TAdvListView : public TListView {
   int sort_column_ = -1;
   String last_anchor_;
   bool filter_bar_ = false;
+  bool header_hot_track_ = false;
+  bool header_flat_style_ = false;
+  bool header_drag_drop_ = false;
+  bool sub_images_ = false;
+  void ApplyHeaderStyles();
   int filter_time_out_ = 500;
   HWND HeaderWindow() const;
   void ApplyFilterBar();

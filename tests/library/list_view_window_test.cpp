@@ -148,6 +148,16 @@ TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   GetWindowRect(header, &filtered);
   EXPECT_EQ(filtered.bottom - filtered.top, 2 * (plain.bottom - plain.top));
 
+  // The header's other styles.
+  list->SetHeaderHotTrack(true);
+  list->SetHeaderFlatStyle(true);
+  list->SetHeaderDragDrop(true);
+  const LONG_PTR style = GetWindowLongPtr(header, GWL_STYLE);
+  EXPECT_NE(style & HDS_FILTERBAR, 0);
+  EXPECT_NE(style & HDS_HOTTRACK, 0);
+  EXPECT_EQ(style & HDS_BUTTONS, 0);
+  EXPECT_NE(ListView_GetExtendedListViewStyle(list->Handle()) & LVS_EX_HEADERDRAGDROP, 0u);
+
   std::vector<String> events;
   list->OnFilterChange = [&](TObject*, int column) { events.push_back("change " + std::to_string(column)); };
   list->OnFilterBtnClick = [&](TObject*, int column) { events.push_back("button " + std::to_string(column)); };
