@@ -143,8 +143,13 @@ void TAdvListView::Loaded() {
   SetViewStyle(vsReport);
 }
 
+namespace {
+constexpr UINT_PTR kDragTimer = 1;
+}  // namespace
+
 void TAdvListView::CreateWnd() {
   TListView::CreateWnd();
+  SetTimer(Handle(), kDragTimer, 300, nullptr);
   ApplyHeaderFont();
   ApplyHeaderStyles();
   ApplyFilterBar();
@@ -835,6 +840,7 @@ void TAdvListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
                  (text.find("://") != String::npos || text.find("mailto:") != String::npos)) {
         ShellExecute(Handle(), "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
       }
+      if (ReArrangeItems) drag_row_ = item;
       LeftClickCell(item, sub);
     } else if (Button == mbRight) {
       RightClickCell(item, sub);
@@ -851,6 +857,40 @@ void TAdvListView::MouseMove(TShiftState Shift, int X, int Y) {
     last_anchor_ = anchor;
   }
   TListView::MouseMove(Shift, X, Y);
+}
+
+void TAdvListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && drag_row_ >= 0) {
+    const int from = drag_row_;
+    drag_row_ = -1;
+    TListItem* target = GetItemAt(X, Y);
+    MoveItem(from, target != nullptr ? target->Index() : Items()->Count());
+  }
+  TListView::MouseUp(Button, Shift, X, Y);
+}
+
+void TAdvListView::DestroyWnd() {
+  KillTimer(Handle(), kDragTimer);
+  drag_row_ = -1;
+  TListView::DestroyWnd();
+}
+
+void TAdvListView::DragTimer() {
+  if (drag_row_ < 0 || Items()->Count() == 0) return;
+  POINT p{};
+  GetCursorPos(&p);
+  ::ScreenToClient(Handle(), &p);
+  TListItem* top = TopItem();
+  if (top == nullptr) return;
+  const int last_index = std::min(Items()->Count() - 1, top->Index() + VisibleRowCount() - 1);
+  const TRect first = top->DisplayRect(drBounds);
+  const TRect last = Items()->Item(last_index)->DisplayRect(drBounds);
+  const int line = std::max(1, static_cast<int>(first.bottom - first.top));
+  if (p.y >= last.bottom) {
+    Scroll(0, line);
+  } else if (p.y < first.top) {
+    Scroll(0, -line);
+  }
 }
 
 void TAdvListView::MoveItem(int From, int To) {
@@ -1267,6 +1307,11 @@ String TAdvListView::FilterText(int Column) const {
 }
 
 void TAdvListView::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_TIMER && Message.WParam == kDragTimer) {
+    DragTimer();
+    return;
+  }
+  if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
   if (Message.Msg == WM_NOTIFY && HandleAllocated()) {
     auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
     if (hdr != nullptr && hdr->hwndFrom == HeaderWindow()) {

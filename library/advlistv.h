@@ -326,6 +326,8 @@ class TAdvListView : public TListView {
   void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DestroyWnd() override;
   void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State) override;
   // Draws one cell of an owner-drawn row.
   virtual void DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawState State);
@@ -355,6 +357,10 @@ class TAdvListView : public TListView {
   TSortDirection sort_direction_ = sdAscending;
   int sort_column_ = -1;
   String last_anchor_;
+  // The row being dragged to another place (ReArrangeItems; -1: none).
+  int drag_row_ = -1;
+  // Scrolls the list while a row is dragged past its ends (every 300 ms).
+  void DragTimer();
   bool filter_bar_ = false;
   bool header_hot_track_ = false;
   bool header_flat_style_ = false;

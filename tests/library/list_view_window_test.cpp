@@ -135,6 +135,28 @@ TEST_F(ListViewWindowTest, WebAnchorsAndLinkCellsOpenInTheBrowserAndCheckBoxesTo
   Pump();
 }
 
+TEST_F(ListViewWindowTest, ARowDraggedOntoAnotherMovesThere) {
+  list->ReArrangeItems = true;
+  form->Show();
+  for (const char* name : {"a", "b", "c", "d"}) list->Items()->Add()->SetCaption(name);
+  Pump();
+  auto press = [&](platform::MouseAction action, TListItem* row) {
+    const TRect r = row->DisplayRect(drBounds);
+    const TPoint p = list->ClientToScreen(Point(r.left + 20, (r.top + r.bottom) / 2));
+    platform::InjectMouse(action, p.x, p.y);
+    Pump();
+  };
+  press(platform::MouseAction::kLeftDown, list->Items()->Item(0));
+  press(platform::MouseAction::kMove, list->Items()->Item(2));
+  press(platform::MouseAction::kLeftUp, list->Items()->Item(2));
+  std::vector<String> names;
+  for (int i = 0; i < list->Items()->Count(); ++i) names.push_back(list->Items()->Item(i)->Caption());
+  EXPECT_EQ(names, (std::vector<String>{"b", "a", "c", "d"}));
+  EXPECT_TRUE(list->Items()->Item(1)->Focused());
+  form->Close();
+  Pump();
+}
+
 TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   platform::UseManualClock();
   form->Show();
