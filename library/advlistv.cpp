@@ -1058,9 +1058,41 @@ int TAdvListView::CompareRows(TListItem* Item1, TListItem* Item2) {
   return sort_direction_ == sdAscending ? result : -result;
 }
 
+void TAdvListView::ShowSortIndicator(int Previous) {
+  HWND header = HeaderWindow();
+  if (header == nullptr || !SortShow) return;
+  auto plain_format = [&](int column) {
+    const TAlignment alignment = Columns()->Items(column)->Alignment();
+    return HDF_STRING | (alignment == taRightJustify ? HDF_RIGHT : alignment == taCenter ? HDF_CENTER : HDF_LEFT);
+  };
+  if (Previous >= 0 && Previous < Columns()->Count() && Previous != sort_column_) {
+    HDITEM item;
+    item.mask = HDI_FORMAT;
+    item.fmt = plain_format(Previous);
+    SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(Previous), reinterpret_cast<LPARAM>(&item));
+  }
+  HDITEM item;
+  const bool up = sort_direction_ == sdAscending;
+  if (!sort_up_glyph_->Empty() && !sort_down_glyph_->Empty()) {
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    item.hbm = up ? sort_up_glyph_->Handle() : sort_down_glyph_->Handle();
+    item.fmt = plain_format(sort_column_) | HDF_BITMAP | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+  } else if (HeaderImages != nullptr) {
+    SendMessage(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(HeaderImages->Handle()));
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.iImage = up ? 0 : 1;
+    item.fmt = plain_format(sort_column_) | HDF_IMAGE | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+  } else {
+    return;
+  }
+  SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(sort_column_), reinterpret_cast<LPARAM>(&item));
+}
+
 void TAdvListView::Sort(int Column) {
   if (Column < 0 || Column >= Columns()->Count()) return;
+  const int previous = sort_column_;
   sort_column_ = Column;
+  ShowSortIndicator(previous);
   const int count = Items()->Count();
   // The order is found with the class library's quicksort, which stays in
   // range whatever the comparison answers, then given to the list.

@@ -367,6 +367,9 @@ class TAdvListView : public TListView {
   bool header_drag_drop_ = false;
   bool sub_images_ = false;
   void ApplyHeaderStyles();
+  // The sort column's header shows the direction (glyphs or HeaderImages);
+  // the previous sort column gets its plain header back.
+  void ShowSortIndicator(int Previous);
   int filter_time_out_ = 500;
   HWND HeaderWindow() const;
   void ApplyFilterBar();

@@ -157,6 +157,51 @@ TEST_F(ListViewWindowTest, ARowDraggedOntoAnotherMovesThere) {
   Pump();
 }
 
+TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
+  form->Show();
+  list->Items()->Add()->SetCaption("b");
+  list->Items()->Add()->SetCaption("a");
+  TBitmap up, down;
+  up.SetWidth(8);
+  up.SetHeight(8);
+  down.SetWidth(8);
+  down.SetHeight(8);
+  list->SetSortUpGlyph(&up);
+  list->SetSortDownGlyph(&down);
+  list->SortShow = true;
+  list->Sort(1);
+  list->Sort(0);
+  HWND header = ListView_GetHeader(list->Handle());
+  auto format = [&](int column) {
+    HDITEM item;
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    SendMessage(header, HDM_GETITEM, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    return item;
+  };
+  EXPECT_NE(format(0).fmt & HDF_BITMAP, 0);
+  EXPECT_EQ(format(0).hbm, list->SortUpGlyph()->Handle());
+  EXPECT_EQ(format(1).fmt & HDF_BITMAP, 0);  // the previous column is plain again
+  EXPECT_EQ(list->Items()->Item(0)->Caption(), "a");
+
+  // The list follows the form's size; the form's own handler still runs.
+  list->SizeWithForm = true;
+  const int width = list->Width();
+  form->SetWidth(form->Width() + 40);
+  Pump();
+  EXPECT_EQ(list->Width(), width + 40);
+  // A list made later keeps the handler it found on the form and calls it.
+  int resized = 0;
+  form->OnResize = [&](TObject*) { ++resized; };
+  auto* second = new TAdvListView(form);
+  second->SetParent(form);
+  form->SetHeight(form->Height() + 10);
+  Pump();
+  EXPECT_GE(resized, 1);
+  EXPECT_EQ(list->Height(), 180);  // the first list's handler was replaced
+  form->Close();
+  Pump();
+}
+
 TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   platform::UseManualClock();
   form->Show();
