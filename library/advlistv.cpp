@@ -145,6 +145,9 @@ void TAdvListView::Loaded() {
 
 namespace {
 constexpr UINT_PTR kDragTimer = 1;
+// Posted to itself when label editing starts on a sub-item: the editor is
+// placed over the cell once the list has made it.
+constexpr UINT kPlaceCellEditor = WM_USER + 0x0A11;
 }  // namespace
 
 void TAdvListView::CreateWnd() {
@@ -841,6 +844,7 @@ void TAdvListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
         ShellExecute(Handle(), "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
       }
       if (ReArrangeItems) drag_row_ = item;
+      if (SubItemSelect || SubItemEdit) selected_column_ = sub;
       LeftClickCell(item, sub);
     } else if (Button == mbRight) {
       RightClickCell(item, sub);
@@ -867,6 +871,26 @@ void TAdvListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     MoveItem(from, target != nullptr ? target->Index() : Items()->Count());
   }
   TListView::MouseUp(Button, Shift, X, Y);
+}
+
+bool TAdvListView::CanEdit(TListItem* Item) {
+  bool allow = TListView::CanEdit(Item);
+  if (!SubItemEdit || Item == nullptr) return allow;
+  if (OnCanEditCell) OnCanEditCell(this, Item->Index(), selected_column_, allow);
+  if (allow) {
+    edited_caption_ = Item->Caption();
+    if (selected_column_ > 0) PostMessage(Handle(), kPlaceCellEditor, static_cast<WPARAM>(Item->Index()), selected_column_);
+  }
+  return allow;
+}
+
+void TAdvListView::Edit(TListItem* Item, String& S) {
+  if (SubItemEdit && Item != nullptr && selected_column_ > 0) {
+    // The text goes into the sub-item; the caption stays.
+    SetCellText(selected_column_, Item->Index(), S);
+    S = edited_caption_;
+  }
+  TListView::Edit(Item, S);
 }
 
 void TAdvListView::DestroyWnd() {
@@ -1191,7 +1215,7 @@ void TAdvListView::SaveColumnSizes() {
 
 String TAdvListView::ClipboardText(bool SelectedOnly) const {
   if (SubItemSelect || SubItemEdit) {
-    if (TListItem* item = Selected()) return CellText(0, item->Index());
+    if (TListItem* item = Selected()) return CellText(selected_column_, item->Index());
   }
   String text;
   for (int i = 0; i < Items()->Count(); ++i) {
@@ -1218,7 +1242,7 @@ bool TAdvListView::CopyToClipboard(bool SelectedOnly) {
 
 void TAdvListView::PasteText(const String& Text) {
   if (SubItemSelect || SubItemEdit) {
-    if (TListItem* item = Selected()) SetCellText(0, item->Index(), Text);
+    if (TListItem* item = Selected()) SetCellText(selected_column_, item->Index(), Text);
     return;
   }
   // Lines end at CR LF, LF or CR; nothing follows a final line end.
@@ -1290,6 +1314,17 @@ void TAdvListView::KeyDown(Word& Key, TShiftState Shift) {
       Key = 0;
     }
   }
+  if (Key != 0 && (SubItemSelect || SubItemEdit) && Shift.Empty()) {
+    if (Key == VK_LEFT || Key == VK_RIGHT) {
+      const int last = std::max(0, Columns()->Count() - 1);
+      selected_column_ = std::clamp(selected_column_ + (Key == VK_LEFT ? -1 : 1), 0, last);
+      Invalidate();
+      Key = 0;
+    } else if (Key == VK_SPACE && SubItemEdit) {
+      if (TListItem* row = ItemFocused()) row->EditCaption();
+      Key = 0;
+    }
+  }
   if (Key != 0) TListView::KeyDown(Key, Shift);
 }
 
@@ -1344,6 +1379,20 @@ void TAdvListView::Dispatch(TMessage& Message) {
     return;
   }
   if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
+  if (Message.Msg == kPlaceCellEditor) {
+    HWND edit = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETEDITCONTROL, 0, 0));
+    const int row = static_cast<int>(Message.WParam);
+    const int column = static_cast<int>(Message.LParam);
+    if (edit != nullptr && row < Items()->Count()) {
+      const String text = CellText(column, row);
+      SetWindowText(edit, text.c_str());
+      RECT cell{};
+      ListView_GetSubItemRect(Handle(), row, column, LVIR_BOUNDS, &cell);
+      if (column == 0) cell.left -= 20;
+      MoveWindow(edit, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
+    }
+    return;
+  }
   if (Message.Msg == WM_NOTIFY && HandleAllocated()) {
     auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
     if (hdr != nullptr && hdr->hwndFrom == HeaderWindow()) {

@@ -259,8 +259,12 @@ class TAdvListView : public TListView {
   bool ScrollHint = false;
   bool SelectionRTFKeep = false;
   bool ReArrangeItems = false;
+  // Cells of sub-items can be selected (Left and Right move between the
+  // columns) and, with SubItemEdit, edited in place (Space or the list's
+  // own label editing).
   bool SubItemEdit = false;
   bool SubItemSelect = false;
+  int SelectedColumn() const { return selected_column_; }
   // The header's row of filter boxes (OnFilterChange, OnFilterBtnClick).
   bool FilterBar() const { return filter_bar_; }
   void SetFilterBar(bool Value);
@@ -328,6 +332,8 @@ class TAdvListView : public TListView {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DestroyWnd() override;
+  bool CanEdit(TListItem* Item) override;
+  void Edit(TListItem* Item, String& S) override;
   void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State) override;
   // Draws one cell of an owner-drawn row.
   virtual void DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawState State);
@@ -357,6 +363,10 @@ class TAdvListView : public TListView {
   TSortDirection sort_direction_ = sdAscending;
   int sort_column_ = -1;
   String last_anchor_;
+  // The column of the selected cell (SubItemSelect, SubItemEdit).
+  int selected_column_ = 0;
+  // The caption of the row whose sub-item is edited.
+  String edited_caption_;
   // The row being dragged to another place (ReArrangeItems; -1: none).
   int drag_row_ = -1;
   // Scrolls the list while a row is dragged past its ends (every 300 ms).

@@ -12,6 +12,7 @@
 #include "platform/ctl/listview.h"
 #include "platform/display/display.h"
 #include "platform/sys/process.h"
+#include "platform/user/virtual_keys.h"
 #include "platform/user/input.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
@@ -198,6 +199,46 @@ TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
   Pump();
   EXPECT_GE(resized, 1);
   EXPECT_EQ(list->Height(), 180);  // the first list's handler was replaced
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, SubItemsAreSelectedAndEditedInPlace) {
+  list->SubItemEdit = true;
+  form->Show();
+  TListItem* row = list->Items()->Add();
+  row->SetCaption("song.mp3");
+  row->SubItems()->Add("C:\\Music\\");
+  Pump();
+  RECT cell{};
+  ListView_GetSubItemRect(list->Handle(), 0, 1, LVIR_BOUNDS, &cell);
+  Click(list, cell.left + 10, (cell.top + cell.bottom) / 2);
+  EXPECT_EQ(list->SelectedColumn(), 1);
+  Press(VK_LEFT);
+  EXPECT_EQ(list->SelectedColumn(), 0);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);  // stays in the last column
+  EXPECT_EQ(list->SelectedColumn(), 1);
+
+  std::vector<std::pair<int, int>> asked;
+  list->OnCanEditCell = [&](TObject*, int item, int column, bool& allow) {
+    asked.emplace_back(item, column);
+    allow = asked.size() > 1;
+  };
+  row->SetFocused(true);
+  Press(VK_SPACE);  // refused
+  EXPECT_EQ(SendMessage(list->Handle(), LVM_GETEDITCONTROL, 0, 0), 0);
+  Press(VK_SPACE);
+  HWND edit = reinterpret_cast<HWND>(SendMessage(list->Handle(), LVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  char text[64] = {};
+  GetWindowText(edit, text, sizeof text);
+  EXPECT_STREQ(text, "C:\\Music\\");
+  SetWindowText(edit, "D:\\Songs\\");
+  Press(VK_RETURN);
+  EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{0, 1}, {0, 1}}));
+  EXPECT_EQ(row->Caption(), "song.mp3");
+  EXPECT_EQ(row->SubItems()->Strings(0), "D:\\Songs\\");
   form->Close();
   Pump();
 }
