@@ -6,6 +6,7 @@
 
 #include "classlib/AtomicFile.h"
 #include "classlib/Clipbrd.h"
+#include "classlib/FileRoutines.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/FormatSettings.h"
 #include "classlib/Forms.h"
@@ -655,7 +656,16 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
         continue;
       }
       if (piece.kind == TMarkupPiece::pkImage) {
-        ++k;  // pictures of the program's image lists are not drawn here
+        const TSize size = PictureSize(piece.text);
+        ++k;
+        if (size.cx <= 0) continue;
+        if (x + size.cx > width && !line.empty()) {
+          --k;
+          break;
+        }
+        line.push_back(Placed{k - 1, x, static_cast<int>(size.cx)});
+        x += size.cx;
+        height = std::max(height, static_cast<int>(size.cy));
         continue;
       }
       apply(piece);
@@ -679,6 +689,10 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
         *Anchor = piece.anchor;
       }
       if (!Draw) continue;
+      if (piece.kind == TMarkupPiece::pkImage) {
+        DrawPicture(Canvas, left, y, piece.text);
+        continue;
+      }
       apply(piece);
       if (piece.background != clNone) {
         Canvas->Brush()->SetStyle(bsSolid);
@@ -701,6 +715,58 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
   Canvas->Brush()->SetStyle(saved_brush_style);
   Canvas->Pen()->SetColor(saved_pen);
   return TSize{widest, y - Rect.top};
+}
+
+namespace {
+
+// "idx:<n>" of the small images, or "file://<path>" of a bitmap file.
+bool ImageIndexOf(const String& source, int& index) {
+  return source.rfind("idx:", 0) == 0 && TryStrToInt(source.substr(4), index) && index >= 0;
+}
+
+String BitmapFileOf(const String& source) {
+  return source.rfind("file://", 0) == 0 ? source.substr(7) : String();
+}
+
+}  // namespace
+
+TSize TAdvListView::PictureSize(const String& Source) {
+  int index = 0;
+  if (ImageIndexOf(Source, index)) {
+    TCustomImageList* images = SmallImages();
+    if (images == nullptr || index >= images->Count()) return TSize{0, 0};
+    return TSize{images->Width(), images->Height()};
+  }
+  const String file = BitmapFileOf(Source);
+  if (!file.empty() && FileExists(file)) {
+    TBitmap bitmap;
+    try {
+      bitmap.LoadFromFile(file);
+    } catch (const Exception&) {
+      return TSize{0, 0};
+    }
+    return TSize{bitmap.Width(), bitmap.Height()};
+  }
+  return TSize{0, 0};
+}
+
+void TAdvListView::DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source) {
+  int index = 0;
+  if (ImageIndexOf(Source, index)) {
+    if (TCustomImageList* images = SmallImages(); images != nullptr && index < images->Count()) {
+      images->Draw(Canvas, X, Y, index);
+    }
+    return;
+  }
+  const String file = BitmapFileOf(Source);
+  if (file.empty() || !FileExists(file)) return;
+  TBitmap bitmap;
+  try {
+    bitmap.LoadFromFile(file);
+  } catch (const Exception&) {
+    return;
+  }
+  Canvas->Draw(X, Y, &bitmap);
 }
 
 void TAdvListView::GetCellProps(int Item, int SubItem, TOwnerDrawState State, TBrush* ABrush, TFont* AFont,

@@ -350,6 +350,10 @@ class TAdvListView : public TListView {
   void ReadHeaderLine(String Rest, char D);
   void ReadItemLine(String Rest, char D);
 
+  // Pictures of <IMG src>: "idx:<n>" of the small images, "file://<path>"
+  // of a bitmap file (only when it exists); 0 x 0 for any other.
+  TSize PictureSize(const String& Source);
+  void DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source);
   // The anchor under the pointer in the cell at (X, Y) (empty: none).
   String AnchorAt(int X, int Y);
 

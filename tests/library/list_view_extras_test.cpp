@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "classlib/Bitmaps.h"
 #include "classlib/Clipbrd.h"
 #include "classlib/IniFiles.h"
 #include "library/advlistv.h"
@@ -115,6 +116,27 @@ class ListViewExtrasTest : public DriveTest {
   }
   std::unique_ptr<TestListView> list;
 };
+
+TEST_F(ListViewExtrasTest, MarkupPicturesFromBitmapFiles) {
+  TBitmap picture;
+  picture.SetWidth(6);
+  picture.SetHeight(6);
+  picture.Canvas()->Brush()->SetColor(clRed);
+  picture.Canvas()->FillRect(TRect{0, 0, 6, 6});
+  picture.SaveToFile(Path("pic.bmp"));
+  TBitmap target;
+  target.SetWidth(100);
+  target.SetHeight(20);
+  target.Canvas()->Brush()->SetColor(clWhite);
+  target.Canvas()->FillRect(TRect{0, 0, 100, 20});
+  const TSize size = list->DrawMarkup(target.Canvas(), TRect{0, 0, 100, 20},
+                                      "<img src=\"file://T:\\missing.bmp\"><img src=\"idx:0\">"
+                                      "<IMG src=\"file://T:\\pic.bmp\"><b>x</b>",
+                                      true);
+  EXPECT_EQ(target.Canvas()->Pixels(2, 2), clRed);  // the only picture that exists comes first
+  EXPECT_EQ(target.Canvas()->Pixels(5, 5), clRed);
+  EXPECT_GT(size.cx, 6);
+}
 
 TEST_F(ListViewExtrasTest, CellTexts) {
   Add("a", "1");
