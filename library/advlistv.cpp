@@ -10,6 +10,7 @@
 #include "classlib/FormatRoutines.h"
 #include "classlib/FormatSettings.h"
 #include "classlib/Forms.h"
+#include "classlib/HintWindow.h"
 #include "classlib/IniFiles.h"
 #include "classlib/Registry.h"
 #include "classlib/Sorting.h"
@@ -1000,6 +1001,17 @@ void TAdvListView::MoveItem(int From, int To) {
   SetItemHeight(13);
 }
 
+String CellHintText(const String& Text) {
+  if (Text.size() >= 2 && Text[0] == '{' && Text[1] == '\\') return RtfPlainText(Text);
+  if (Text.find("</") == String::npos) return Text;
+  String plain;
+  for (const TMarkupPiece& piece : ParseMarkup(Text, clBlack, clBlue)) {
+    if (piece.kind == TMarkupPiece::pkText) plain += piece.text;
+    if (piece.kind == TMarkupPiece::pkLineBreak) plain += "\r\n";
+  }
+  return plain;
+}
+
 String RtfPlainText(const String& Rtf) {
   String plain;
   int depth = 0;
@@ -1445,6 +1457,22 @@ void TAdvListView::Dispatch(TMessage& Message) {
     return;
   }
   if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
+  if (Message.Msg == CM_HINTSHOW && AutoHint) {
+    auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+    int sub = 0, item = 0;
+    if (info == nullptr || !CellAt(info->CursorPos.x, info->CursorPos.y, sub, item)) {
+      Message.Result = 1;  // no hint where there is no cell
+      return;
+    }
+    info->HintStr = CellHintText(CellText(sub, item));
+    RECT cell{};
+    ListView_GetSubItemRect(Handle(), item, sub, LVIR_BOUNDS, &cell);
+    if (sub == 0 && Columns()->Count() > 1) cell.right = cell.left + ListView_GetColumnWidth(Handle(), 0);
+    // Moving onto another cell ends this hint.
+    info->CursorRect = TRect{cell.left, cell.top, cell.right, cell.bottom};
+    Message.Result = info->HintStr.empty() ? 1 : 0;
+    return;
+  }
   if (Message.Msg == kPlaceCellEditor) {
     HWND edit = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETEDITCONTROL, 0, 0));
     const int row = static_cast<int>(Message.WParam);

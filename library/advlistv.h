@@ -140,6 +140,8 @@ TDateTime ParseDateEU(const String& Text);
 
 // The text of a rich-text (RTF) cell without its mark-up.
 String RtfPlainText(const String& Rtf);
+// The hint of a cell (AutoHint): its text, without mark-up or RTF.
+String CellHintText(const String& Text);
 
 class TAdvListView;
 

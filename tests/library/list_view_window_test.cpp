@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "classlib/Forms.h"
+#include "classlib/HintWindow.h"
 #include "library/advlistv.h"
 #include "classlib/StringRoutines.h"
 #include "platform/core/clock.h"
@@ -239,6 +240,29 @@ TEST_F(ListViewWindowTest, SubItemsAreSelectedAndEditedInPlace) {
   EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{0, 1}, {0, 1}}));
   EXPECT_EQ(row->Caption(), "song.mp3");
   EXPECT_EQ(row->SubItems()->Strings(0), "D:\\Songs\\");
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, AutoHintsShowTheCellUnderThePointer) {
+  list->AutoHint = true;
+  form->Show();
+  TListItem* row = list->Items()->Add();
+  row->SetCaption("<b>Bold</b> song");
+  row->SubItems()->Add("C:\\Music\\");
+  Pump();
+  RECT cell{};
+  ListView_GetSubItemRect(list->Handle(), 0, 1, LVIR_BOUNDS, &cell);
+  THintInfo info;
+  info.CursorPos = Point(cell.left + 5, (cell.top + cell.bottom) / 2);
+  EXPECT_EQ(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.HintStr, "C:\\Music\\");
+  EXPECT_EQ(info.CursorRect.left, cell.left);
+  info.CursorPos = Point(10, (cell.top + cell.bottom) / 2);
+  list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "Bold song");
+  info.CursorPos = Point(10, 170);  // below the rows
+  EXPECT_NE(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
   form->Close();
   Pump();
 }
