@@ -274,8 +274,9 @@ TEST_F(FindFileTest, AFinderDeletedByItsOwnCompletionDoesNotHang) {
   owned->Threaded = true;
   bool done = false;
   owned->OnComplete = [&](TObject* sender) {
+    bool& flag = done;  // the handler goes with the finder
     delete static_cast<TFindFile*>(sender);
-    done = true;
+    flag = true;
   };
   owned->Execute();
   ASSERT_TRUE(PumpMessagesUntil([&] { return done; }, 20));
