@@ -1457,6 +1457,14 @@ void TAdvListView::Dispatch(TMessage& Message) {
     return;
   }
   if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
+  if (Message.Msg == CN_MEASUREITEM) {
+    // Owner-drawn rows are ItemHeight pixels high.
+    if (auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam)) {
+      measure->itemHeight = static_cast<UINT>(item_height_);
+    }
+    Message.Result = TRUE;
+    return;
+  }
   if (Message.Msg == CM_HINTSHOW && AutoHint) {
     auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
     int sub = 0, item = 0;

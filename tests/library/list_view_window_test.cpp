@@ -267,6 +267,27 @@ TEST_F(ListViewWindowTest, AutoHintsShowTheCellUnderThePointer) {
   Pump();
 }
 
+TEST_F(ListViewWindowTest, OwnerDrawnRowsAreItemHeightHigh) {
+  list->SetOwnerDraw(true);
+  form->Show();
+  list->Items()->Add()->SetCaption("one");
+  list->Items()->Add()->SetCaption("two");
+  Pump();
+  auto row_height = [&] {
+    const TRect r = list->Items()->Item(1)->DisplayRect(drBounds);
+    return r.bottom - r.top;
+  };
+  EXPECT_EQ(row_height(), 13);
+  list->SetItemHeight(30);
+  Pump();
+  EXPECT_EQ(row_height(), 30);
+  list->SetItemHeight(0);  // ignored
+  Pump();
+  EXPECT_EQ(row_height(), 30);
+  form->Close();
+  Pump();
+}
+
 TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   platform::UseManualClock();
   form->Show();
