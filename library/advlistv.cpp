@@ -21,7 +21,9 @@
 #include "platform/ctl/listview.h"
 #include "platform/shell/shell_execute.h"
 #include "platform/user/user.h"
+#include "classlib/Screen.h"
 #include "platform/user/clipboard.h"
+#include "platform/user/cursor.h"
 #include "platform/user/virtual_keys.h"
 
 namespace {
@@ -110,6 +112,8 @@ TAdvListView::TAdvListView(TComponent* AOwner)
       sort_up_glyph_(std::make_unique<TBitmap>()),
       sort_down_glyph_(std::make_unique<TBitmap>()) {
   header_font_->OnChange = [this](TObject* Sender) { HeaderFontChanged(Sender); };
+  // The link cursor: the platform's hand.
+  if (Screen != nullptr) Screen->SetCursors(crLinkCursor, LoadCursor(nullptr, IDC_HAND));
   if (auto* form = dynamic_cast<TCustomForm*>(AOwner);
       form != nullptr && !ComponentState().Contains(csDesigning)) {
     if (form->OnResize) {
@@ -140,6 +144,7 @@ TAdvListView::~TAdvListView() {
 
 void TAdvListView::Loaded() {
   TListView::Loaded();
+  saved_cursor_ = Cursor();
   SetHeight(Height() + 1);
   SetHeight(Height() - 1);
   SetViewStyle(vsReport);
@@ -922,6 +927,16 @@ void TAdvListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 
 void TAdvListView::MouseMove(TShiftState Shift, int X, int Y) {
   const String anchor = AnchorAt(X, Y);
+  bool on_link = !anchor.empty();
+  if (!on_link && URLShow) {
+    int sub = 0, item = 0;
+    if (CellAt(X, Y, sub, item)) {
+      const String text = CellText(sub, item);
+      on_link = text.find("</") == String::npos &&
+                (text.find("://") != String::npos || text.find("mailto:") != String::npos);
+    }
+  }
+  SetCursor(drag_row_ >= 0 ? crDrag : (on_link ? crLinkCursor : saved_cursor_));
   if (anchor != last_anchor_) {
     if (!last_anchor_.empty() && OnAnchorExit) OnAnchorExit(this, last_anchor_);
     if (!anchor.empty() && OnAnchorEnter) OnAnchorEnter(this, anchor);

@@ -32,6 +32,9 @@ class EAdvListViewError : public Exception {
 // The candidates of the delimiter detection, in the order they are tried.
 inline constexpr char DelimiterCandidates[] = {',', ';', '#', '\t', '|'};
 
+// The screen cursor shown over links and anchors.
+inline constexpr TCursor crLinkCursor = 8019;
+
 // At most this many columns are added by one line of a list file.
 inline constexpr int MaxColumnsAddedPerLine = 256;
 
@@ -373,6 +376,8 @@ class TAdvListView : public TListView {
   int selected_column_ = 0;
   // The caption of the row whose sub-item is edited.
   String edited_caption_;
+  // The control's cursor as loaded (back when the pointer leaves a link).
+  TCursor saved_cursor_ = crDefault;
   // The row being dragged to another place (ReArrangeItems; -1: none).
   int drag_row_ = -1;
   // Scrolls the list while a row is dragged past its ends (every 300 ms).

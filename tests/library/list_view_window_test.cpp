@@ -95,7 +95,9 @@ TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
   }
   ASSERT_GT(anchor_x, 0);
   MoveMouse(list, anchor_x, (r.top + r.bottom) / 2);
+  EXPECT_EQ(list->Cursor(), crLinkCursor);
   MoveMouse(list, r.left + 5, (r.top + r.bottom) / 2);
+  EXPECT_EQ(list->Cursor(), crDefault);
   Click(list, anchor_x, (r.top + r.bottom) / 2);
   EXPECT_EQ(events, (std::vector<String>{"enter song:7", "exit song:7", "enter song:7", "click song:7"}));
   form->Close();
