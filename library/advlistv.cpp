@@ -20,6 +20,8 @@
 #include "platform/ctl/header.h"
 #include "platform/ctl/listview.h"
 #include "platform/shell/shell_execute.h"
+#include "platform/shell/shell_icons.h"
+#include "platform/ctl/imagelist.h"
 #include "platform/user/user.h"
 #include "classlib/Screen.h"
 #include "platform/user/clipboard.h"
@@ -736,7 +738,29 @@ String BitmapFileOf(const String& source) {
 
 }  // namespace
 
+void TAdvListView::DrawShellIcon(TCanvas* Canvas, int X, int Y, const String& Name, bool Large) {
+  SHFILEINFOA info{};
+  const UINT size = Large ? SHGFI_LARGEICON : SHGFI_SMALLICON;
+  int index = 0;
+  HIMAGELIST list = nullptr;
+  if (TryStrToInt(Name, index)) {
+    // A number is the index itself.
+    list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+  } else {
+    // An existing file or folder its own icon, any other name that of its type.
+    list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(Name.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+    if (list == nullptr) {
+      list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(Name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                                                         SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | size));
+    }
+    index = info.iIcon;
+  }
+  if (list != nullptr) ImageList_Draw(list, index, Canvas->Handle(), X, Y, ILD_TRANSPARENT);
+}
+
 TSize TAdvListView::PictureSize(const String& Source) {
+  if (Source.rfind("ssys:", 0) == 0) return TSize{16, 16};
+  if (Source.rfind("lsys:", 0) == 0) return TSize{32, 32};
   int index = 0;
   if (ImageIndexOf(Source, index)) {
     TCustomImageList* images = SmallImages();
@@ -757,6 +781,10 @@ TSize TAdvListView::PictureSize(const String& Source) {
 }
 
 void TAdvListView::DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source) {
+  if (Source.rfind("ssys:", 0) == 0 || Source.rfind("lsys:", 0) == 0) {
+    DrawShellIcon(Canvas, X, Y, Source.substr(5), Source[0] == 'l');
+    return;
+  }
   int index = 0;
   if (ImageIndexOf(Source, index)) {
     if (TCustomImageList* images = SmallImages(); images != nullptr && index < images->Count()) {

@@ -215,6 +215,9 @@ class TAdvListView : public TListView {
   // under Point (when given) goes to Anchor. Returns the laid-out size.
   TSize DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
                    const TPoint* Point = nullptr, String* Anchor = nullptr);
+  // Draws the shell's small or large icon of a file or folder (its own when
+  // it exists, else that of its type), or the icon of that index.
+  void DrawShellIcon(TCanvas* Canvas, int X, int Y, const String& Name, bool Large);
   // Moves a row to another place, keeping its selection and making it the
   // focused row.
   void MoveItem(int From, int To);

@@ -12,6 +12,7 @@
 #include "classlib/Clipbrd.h"
 #include "classlib/IniFiles.h"
 #include "library/advlistv.h"
+#include "platform/core/modules.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/clipboard.h"
 #include "platform/user/virtual_keys.h"
@@ -136,6 +137,19 @@ TEST_F(ListViewExtrasTest, MarkupPicturesFromBitmapFiles) {
   EXPECT_EQ(target.Canvas()->Pixels(2, 2), clRed);  // the only picture that exists comes first
   EXPECT_EQ(target.Canvas()->Pixels(5, 5), clRed);
   EXPECT_GT(size.cx, 6);
+
+  // Shell icons take their place: 16 pixels for the small ones.
+  platform::SetProgramPath((ProgramFolder() / "velko").string());
+  target.Canvas()->FillRect(TRect{0, 0, 100, 20});
+  const TSize with_icon = list->DrawMarkup(target.Canvas(), TRect{0, 0, 100, 20},
+                                           "<img src=\"ssys:T:\\pic.bmp\">x", true);
+  int drawn = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) drawn += target.Canvas()->Pixels(x, y) != clWhite;
+  }
+  EXPECT_GT(drawn, 20);
+  EXPECT_GT(with_icon.cx, 16);
+  platform::SetProgramPath("");
 }
 
 TEST_F(ListViewExtrasTest, CellTexts) {
