@@ -150,6 +150,7 @@ void TAdvListView::Loaded() {
   SetHeight(Height() + 1);
   SetHeight(Height() - 1);
   SetViewStyle(vsReport);
+  ApplyBackground();
 }
 
 namespace {
@@ -163,6 +164,7 @@ void TAdvListView::CreateWnd() {
   TListView::CreateWnd();
   SetTimer(Handle(), kDragTimer, 300, nullptr);
   ApplyHeaderFont();
+  ApplyBackground();
   ApplyHeaderStyles();
   ApplyFilterBar();
   // The list keeps no tooltip window of its own.
@@ -1615,4 +1617,25 @@ void TAdvListView::SetHeaderDragDrop(bool Value) {
 void TAdvListView::SetSubImages(bool Value) {
   sub_images_ = Value;
   ApplyHeaderStyles();
+}
+
+void TAdvListView::SetWallpaper(TBitmap* Value) {
+  wallpaper_->Assign(Value);
+  ApplyBackground();
+}
+
+void TAdvListView::ApplyBackground() {
+  const bool picture = !wallpaper_->Empty();
+  if (picture) {
+    // The rows are drawn over the erased background, which the brush tiles.
+    Brush()->SetBitmap(wallpaper_.get());
+  } else {
+    Brush()->SetBitmap(nullptr);
+    Brush()->SetColor(Color());
+  }
+  if (!HandleAllocated()) return;
+  const COLORREF back = picture ? CLR_NONE : static_cast<COLORREF>(ColorToRGB(Color()));
+  SendMessage(Handle(), LVM_SETBKCOLOR, 0, static_cast<LPARAM>(back));
+  SendMessage(Handle(), LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(back));
+  Invalidate();
 }

@@ -291,7 +291,9 @@ class TAdvListView : public TListView {
   void SetHeaderDragDrop(bool Value);
   bool SubImages() const { return sub_images_; }
   void SetSubImages(bool Value);
+  // A picture tiled behind the rows (empty: the control's Color).
   TBitmap* Wallpaper() const { return wallpaper_.get(); }
+  void SetWallpaper(TBitmap* Value);
 
   TDrawItemPropEvent OnDrawItemProp;
   TAdvDrawItemEvent OnDrawItem;
@@ -391,6 +393,7 @@ class TAdvListView : public TListView {
   bool header_drag_drop_ = false;
   bool sub_images_ = false;
   void ApplyHeaderStyles();
+  void ApplyBackground();
   // The sort column's header shows the direction (glyphs or HeaderImages);
   // the previous sort column gets its plain header back.
   void ShowSortIndicator(int Previous);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "classlib/Bitmaps.h"
 #include "classlib/Forms.h"
 #include "classlib/HintWindow.h"
 #include "library/advlistv.h"
@@ -286,6 +287,33 @@ TEST_F(ListViewWindowTest, OwnerDrawnRowsAreItemHeightHigh) {
   list->SetItemHeight(0);  // ignored
   Pump();
   EXPECT_EQ(row_height(), 30);
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, AWallpaperIsTiledBehindTheRows) {
+  form->Show();
+  list->Items()->Add()->SetCaption("row");
+  Pump();
+  auto pixel_below_rows = [&] {
+    Pump();
+    auto screen = platform::ComposeScreen();
+    const TPoint p = list->ClientToScreen(Point(200, 150));
+    return screen->Pixel(p.x, p.y);
+  };
+  EXPECT_EQ(pixel_below_rows(), RGB(255, 255, 255));
+  TBitmap picture;
+  picture.SetWidth(8);
+  picture.SetHeight(8);
+  picture.Canvas()->Brush()->SetColor(clLime);
+  picture.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  list->SetWallpaper(&picture);
+  list->Repaint();
+  EXPECT_EQ(pixel_below_rows(), RGB(0, 255, 0));
+  TBitmap none;
+  list->SetWallpaper(&none);
+  list->Repaint();
+  EXPECT_EQ(pixel_below_rows(), RGB(255, 255, 255));
   form->Close();
   Pump();
 }
