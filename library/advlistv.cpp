@@ -471,26 +471,26 @@ struct FontState {
 
 }  // namespace
 
-std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor, TColor* Body) {
-  std::vector<TMarkupPiece> pieces;
-  TMarkupPiece current;
+std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor, TColor* Body) {
+  std::vector<TMarkupRun> runs;
+  TMarkupRun current;
   current.color = TextColor;
   std::vector<FontState> fonts;
   TColor color_before_anchor = TextColor;
   const std::size_t n = Text.size();
   std::size_t i = 0;
   auto add_word = [&](String word) {
-    TMarkupPiece piece = current;
-    piece.kind = TMarkupPiece::pkText;
-    piece.text = std::move(word);
-    pieces.push_back(std::move(piece));
+    TMarkupRun run = current;
+    run.kind = TMarkupRun::pkText;
+    run.text = std::move(word);
+    runs.push_back(std::move(run));
   };
-  auto add_command = [&](TMarkupPiece::Kind kind, int value = 0, String text = String()) {
-    TMarkupPiece piece = current;
-    piece.kind = kind;
-    piece.value = value;
-    piece.text = std::move(text);
-    pieces.push_back(std::move(piece));
+  auto add_command = [&](TMarkupRun::Kind kind, int value = 0, String text = String()) {
+    TMarkupRun run = current;
+    run.kind = kind;
+    run.value = value;
+    run.text = std::move(text);
+    runs.push_back(std::move(run));
   };
   while (i < n) {
     if (Text[i] != '<') {
@@ -525,7 +525,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         case 'U': current.style.Exclude(fsUnderline); break;
         case 'S': current.style.Exclude(fsStrikeOut); break;
         case 'P':
-          add_command(TMarkupPiece::pkParagraph, taLeftJustify);
+          add_command(TMarkupRun::pkParagraph, taLeftJustify);
           break;
         case 'F':
           if (!fonts.empty()) {
@@ -549,7 +549,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         break;
       case 'B':
         if (upper == "BR") {
-          add_command(TMarkupPiece::pkLineBreak);
+          add_command(TMarkupRun::pkLineBreak);
         } else if (upper.rfind("BODY", 0) == 0) {
           const String value = AttributeValue(tag, upper, "BGCOLOR");
           if (Body != nullptr && !value.empty()) *Body = MarkupColor(value);
@@ -575,7 +575,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         break;
       }
       case 'H':
-        if (upper.rfind("HR", 0) == 0) add_command(TMarkupPiece::pkRule);
+        if (upper.rfind("HR", 0) == 0) add_command(TMarkupRun::pkRule);
         break;
       case 'I':
         if (upper == "I") {
@@ -583,9 +583,9 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         } else if (upper.rfind("IND", 0) == 0) {
           int x = 0;
           TryStrToInt(AttributeValue(tag, upper, "X"), x);
-          add_command(TMarkupPiece::pkIndent, x);
+          add_command(TMarkupRun::pkIndent, x);
         } else if (upper.rfind("IMG", 0) == 0) {
-          add_command(TMarkupPiece::pkImage, 0, AttributeValue(tag, upper, "SRC"));
+          add_command(TMarkupRun::pkImage, 0, AttributeValue(tag, upper, "SRC"));
         }
         break;
       case 'P': {
@@ -593,7 +593,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         int value = taLeftJustify;
         if (align == "right") value = taRightJustify;
         if (align == "center") value = taCenter;
-        add_command(TMarkupPiece::pkParagraph, value);
+        add_command(TMarkupRun::pkParagraph, value);
         break;
       }
       case 'S': current.style.Include(fsStrikeOut); break;
@@ -601,13 +601,13 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
       default: break;
     }
   }
-  return pieces;
+  return runs;
 }
 
 TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
                                const TPoint* Point, String* Anchor) {
   TColor body = clNone;
-  const std::vector<TMarkupPiece> pieces = ParseMarkup(Text, Canvas->Font()->Color(), URLColor, &body);
+  const std::vector<TMarkupRun> runs = ParseMarkup(Text, Canvas->Font()->Color(), URLColor, &body);
   TFont saved_font;
   saved_font.Assign(Canvas->Font());
   const TColor saved_brush = Canvas->Brush()->Color();
@@ -619,20 +619,20 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
   }
   Canvas->Brush()->SetStyle(bsClear);
 
-  auto apply = [&](const TMarkupPiece& piece) {
+  auto apply = [&](const TMarkupRun& run) {
     TFont* font = Canvas->Font();
-    font->SetName(piece.face.empty() ? saved_font.Name() : piece.face);
-    font->SetSize(piece.size > 0 ? piece.size : saved_font.Size());
-    font->SetStyle(piece.style + saved_font.Style());
-    font->SetColor(piece.color);
+    font->SetName(run.face.empty() ? saved_font.Name() : run.face);
+    font->SetSize(run.size > 0 ? run.size : saved_font.Size());
+    font->SetStyle(run.style + saved_font.Style());
+    font->SetColor(run.color);
   };
   const int width = Rect.right - Rect.left;
   int y = Rect.top;
   int widest = 0;
   int alignment = taLeftJustify;
   std::size_t k = 0;
-  while (k < pieces.size() && y < Rect.bottom) {
-    // One line: measure the pieces that fit, then draw them.
+  while (k < runs.size() && y < Rect.bottom) {
+    // One line: measure the runs that fit, then draw them.
     struct Placed {
       std::size_t index;
       int x;
@@ -642,31 +642,31 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
     int x = 0;
     int height = 0;
     bool rule = false;
-    while (k < pieces.size()) {
-      const TMarkupPiece& piece = pieces[k];
-      if (piece.kind == TMarkupPiece::pkLineBreak) {
+    while (k < runs.size()) {
+      const TMarkupRun& run = runs[k];
+      if (run.kind == TMarkupRun::pkLineBreak) {
         ++k;
         break;
       }
-      if (piece.kind == TMarkupPiece::pkRule) {
+      if (run.kind == TMarkupRun::pkRule) {
         rule = true;
         ++k;
         break;
       }
-      if (piece.kind == TMarkupPiece::pkParagraph) {
+      if (run.kind == TMarkupRun::pkParagraph) {
         ++k;
         const bool ends = !line.empty();
-        alignment = piece.value;
+        alignment = run.value;
         if (ends) break;
         continue;
       }
-      if (piece.kind == TMarkupPiece::pkIndent) {
-        x = std::max(x, piece.value);
+      if (run.kind == TMarkupRun::pkIndent) {
+        x = std::max(x, run.value);
         ++k;
         continue;
       }
-      if (piece.kind == TMarkupPiece::pkImage) {
-        const TSize size = PictureSize(piece.text);
+      if (run.kind == TMarkupRun::pkImage) {
+        const TSize size = PictureSize(run.text);
         ++k;
         if (size.cx <= 0) continue;
         if (x + size.cx > width && !line.empty()) {
@@ -678,8 +678,8 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
         height = std::max(height, static_cast<int>(size.cy));
         continue;
       }
-      apply(piece);
-      const TSize size = Canvas->TextExtent(piece.text);
+      apply(run);
+      const TSize size = Canvas->TextExtent(run.text);
       if (x + size.cx > width && !line.empty()) break;
       line.push_back(Placed{k, x, size.cx});
       x += size.cx;
@@ -692,25 +692,25 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
     if (alignment == taCenter) offset = std::max(0, (width - x) / 2);
     widest = std::max(widest, x);
     for (const Placed& placed : line) {
-      const TMarkupPiece& piece = pieces[placed.index];
+      const TMarkupRun& run = runs[placed.index];
       const int left = Rect.left + offset + placed.x;
-      if (Point != nullptr && Anchor != nullptr && !piece.anchor.empty() && Point->x >= left &&
+      if (Point != nullptr && Anchor != nullptr && !run.anchor.empty() && Point->x >= left &&
           Point->x < left + placed.w && Point->y >= y && Point->y < y + height) {
-        *Anchor = piece.anchor;
+        *Anchor = run.anchor;
       }
       if (!Draw) continue;
-      if (piece.kind == TMarkupPiece::pkImage) {
-        DrawPicture(Canvas, left, y, piece.text);
+      if (run.kind == TMarkupRun::pkImage) {
+        DrawPicture(Canvas, left, y, run.text);
         continue;
       }
-      apply(piece);
-      if (piece.background != clNone) {
+      apply(run);
+      if (run.background != clNone) {
         Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->Brush()->SetColor(piece.background);
+        Canvas->Brush()->SetColor(run.background);
         Canvas->FillRect(TRect{left, y, left + placed.w, y + height});
         Canvas->Brush()->SetStyle(bsClear);
       }
-      Canvas->TextOut(left, y, piece.text);
+      Canvas->TextOut(left, y, run.text);
     }
     y += height;
     if (rule && Draw) {
@@ -1050,9 +1050,9 @@ String CellHintText(const String& Text) {
   if (Text.size() >= 2 && Text[0] == '{' && Text[1] == '\\') return RtfPlainText(Text);
   if (Text.find("</") == String::npos) return Text;
   String plain;
-  for (const TMarkupPiece& piece : ParseMarkup(Text, clBlack, clBlue)) {
-    if (piece.kind == TMarkupPiece::pkText) plain += piece.text;
-    if (piece.kind == TMarkupPiece::pkLineBreak) plain += "\r\n";
+  for (const TMarkupRun& run : ParseMarkup(Text, clBlack, clBlue)) {
+    if (run.kind == TMarkupRun::pkText) plain += run.text;
+    if (run.kind == TMarkupRun::pkLineBreak) plain += "\r\n";
   }
   return plain;
 }

@@ -113,9 +113,9 @@ class THTMLSettings : public TPersistent {
   int Width = 100;
 };
 
-// One piece of laid-out mark-up: a word (or a picture) in one style, or a
+// One run of laid-out mark-up: a word (or a picture) in one style, or a
 // command that ends or moves the line.
-struct TMarkupPiece {
+struct TMarkupRun {
   enum Kind { pkText, pkLineBreak, pkRule, pkIndent, pkImage, pkParagraph };
   Kind kind = pkText;
   String text;        // the word (pkText), or the picture's source (pkImage)
@@ -124,15 +124,15 @@ struct TMarkupPiece {
   TColor background = clNone;  // clNone: transparent
   String face;        // empty: the cell's font
   int size = 0;       // points; 0: the cell's font
-  String anchor;      // the anchor the piece belongs to (empty: none)
+  String anchor;      // the anchor the run belongs to (empty: none)
   int value = 0;      // pkIndent: x; pkParagraph: the alignment (TAlignment)
 };
 
-// The cell's text as pieces. Tags are read by their first letter, attribute
+// The cell's text as runs. Tags are read by their first letter, attribute
 // values between double quotes; a font size that is not a number and a bad
 // "#rrggbb" colour are ignored (black for the colour); the cell fill of
 // <BODY bgcolor> is returned through `body`.
-std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor,
+std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor,
                                       TColor* Body = nullptr);
 
 // Dates of the sort styles 7 and 6: the text split at its first "-", "/"
