@@ -481,7 +481,7 @@ std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor
   std::size_t i = 0;
   auto add_word = [&](String word) {
     TMarkupRun run = current;
-    run.kind = TMarkupRun::pkText;
+    run.kind = TMarkupRun::rkText;
     run.text = std::move(word);
     runs.push_back(std::move(run));
   };
@@ -525,7 +525,7 @@ std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor
         case 'U': current.style.Exclude(fsUnderline); break;
         case 'S': current.style.Exclude(fsStrikeOut); break;
         case 'P':
-          add_command(TMarkupRun::pkParagraph, taLeftJustify);
+          add_command(TMarkupRun::rkParagraph, taLeftJustify);
           break;
         case 'F':
           if (!fonts.empty()) {
@@ -549,7 +549,7 @@ std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor
         break;
       case 'B':
         if (upper == "BR") {
-          add_command(TMarkupRun::pkLineBreak);
+          add_command(TMarkupRun::rkLineBreak);
         } else if (upper.rfind("BODY", 0) == 0) {
           const String value = AttributeValue(tag, upper, "BGCOLOR");
           if (Body != nullptr && !value.empty()) *Body = MarkupColor(value);
@@ -575,7 +575,7 @@ std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor
         break;
       }
       case 'H':
-        if (upper.rfind("HR", 0) == 0) add_command(TMarkupRun::pkRule);
+        if (upper.rfind("HR", 0) == 0) add_command(TMarkupRun::rkRule);
         break;
       case 'I':
         if (upper == "I") {
@@ -583,9 +583,9 @@ std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor
         } else if (upper.rfind("IND", 0) == 0) {
           int x = 0;
           TryStrToInt(AttributeValue(tag, upper, "X"), x);
-          add_command(TMarkupRun::pkIndent, x);
+          add_command(TMarkupRun::rkIndent, x);
         } else if (upper.rfind("IMG", 0) == 0) {
-          add_command(TMarkupRun::pkImage, 0, AttributeValue(tag, upper, "SRC"));
+          add_command(TMarkupRun::rkImage, 0, AttributeValue(tag, upper, "SRC"));
         }
         break;
       case 'P': {
@@ -593,7 +593,7 @@ std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor
         int value = taLeftJustify;
         if (align == "right") value = taRightJustify;
         if (align == "center") value = taCenter;
-        add_command(TMarkupRun::pkParagraph, value);
+        add_command(TMarkupRun::rkParagraph, value);
         break;
       }
       case 'S': current.style.Include(fsStrikeOut); break;
@@ -644,28 +644,28 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
     bool rule = false;
     while (k < runs.size()) {
       const TMarkupRun& run = runs[k];
-      if (run.kind == TMarkupRun::pkLineBreak) {
+      if (run.kind == TMarkupRun::rkLineBreak) {
         ++k;
         break;
       }
-      if (run.kind == TMarkupRun::pkRule) {
+      if (run.kind == TMarkupRun::rkRule) {
         rule = true;
         ++k;
         break;
       }
-      if (run.kind == TMarkupRun::pkParagraph) {
+      if (run.kind == TMarkupRun::rkParagraph) {
         ++k;
         const bool ends = !line.empty();
         alignment = run.value;
         if (ends) break;
         continue;
       }
-      if (run.kind == TMarkupRun::pkIndent) {
+      if (run.kind == TMarkupRun::rkIndent) {
         x = std::max(x, run.value);
         ++k;
         continue;
       }
-      if (run.kind == TMarkupRun::pkImage) {
+      if (run.kind == TMarkupRun::rkImage) {
         const TSize size = PictureSize(run.text);
         ++k;
         if (size.cx <= 0) continue;
@@ -699,7 +699,7 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
         *Anchor = run.anchor;
       }
       if (!Draw) continue;
-      if (run.kind == TMarkupRun::pkImage) {
+      if (run.kind == TMarkupRun::rkImage) {
         DrawPicture(Canvas, left, y, run.text);
         continue;
       }
@@ -1051,8 +1051,8 @@ String CellHintText(const String& Text) {
   if (Text.find("</") == String::npos) return Text;
   String plain;
   for (const TMarkupRun& run : ParseMarkup(Text, clBlack, clBlue)) {
-    if (run.kind == TMarkupRun::pkText) plain += run.text;
-    if (run.kind == TMarkupRun::pkLineBreak) plain += "\r\n";
+    if (run.kind == TMarkupRun::rkText) plain += run.text;
+    if (run.kind == TMarkupRun::rkLineBreak) plain += "\r\n";
   }
   return plain;
 }

@@ -116,16 +116,16 @@ class THTMLSettings : public TPersistent {
 // One run of laid-out mark-up: a word (or a picture) in one style, or a
 // command that ends or moves the line.
 struct TMarkupRun {
-  enum Kind { pkText, pkLineBreak, pkRule, pkIndent, pkImage, pkParagraph };
-  Kind kind = pkText;
-  String text;        // the word (pkText), or the picture's source (pkImage)
+  enum Kind { rkText, rkLineBreak, rkRule, rkIndent, rkImage, rkParagraph };
+  Kind kind = rkText;
+  String text;        // the word (rkText), or the picture's source (rkImage)
   TFontStyles style;
   TColor color = clBlack;
   TColor background = clNone;  // clNone: transparent
   String face;        // empty: the cell's font
   int size = 0;       // points; 0: the cell's font
   String anchor;      // the anchor the run belongs to (empty: none)
-  int value = 0;      // pkIndent: x; pkParagraph: the alignment (TAlignment)
+  int value = 0;      // rkIndent: x; rkParagraph: the alignment (TAlignment)
 };
 
 // The cell's text as runs. Tags are read by their first letter, attribute

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto runs = ParseMarkup(text, clBlack, clBlue, &body);
   if (RtfPlainText(text).size() > text.size()) std::abort();
   for (const auto& run : runs) {
-    if (run.kind == TMarkupRun::pkText && run.text.empty()) std::abort();
+    if (run.kind == TMarkupRun::rkText && run.text.empty()) std::abort();
   }
   if (size < 512) {
     static TBitmap* bitmap = [] {

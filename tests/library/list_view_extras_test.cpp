@@ -52,7 +52,7 @@ TEST(ListViewMarkup, TagsBecomeStyledRunsAndAnchors) {
       clBlack, clBlue, &body);
   EXPECT_EQ(body, clYellow);
   std::vector<std::string> words;
-  for (const auto& p : runs) words.push_back(p.kind == TMarkupRun::pkText ? p.text : "#" + std::to_string(p.kind));
+  for (const auto& p : runs) words.push_back(p.kind == TMarkupRun::rkText ? p.text : "#" + std::to_string(p.kind));
   EXPECT_EQ(words, (std::vector<std::string>{"Hi ", "bold", " ", "link", "#1", "blue", "it", "#2"}));
   EXPECT_TRUE(runs[1].style.Contains(fsBold));
   EXPECT_FALSE(runs[2].style.Contains(fsBold));
