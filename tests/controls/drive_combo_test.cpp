@@ -98,6 +98,11 @@ TEST_F(DriveComboTest, ListsTheDrivesInLetterOrder) {
   EXPECT_EQ(c->ItemIndex(), 1);
   EXPECT_EQ(changes, 1) << "selecting the start drive";
   EXPECT_EQ(c->Style(), csOwnerDrawFixed);
+  // The dropped list's width goes to the window by a posted message.
+  c->SetDropDownWidth(250);
+  EXPECT_NE(SendMessage(c->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+  Pump();
+  EXPECT_EQ(SendMessage(c->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
   EXPECT_EQ(c->CdBitmap()->Width(), 16);
 }
 
