@@ -264,7 +264,9 @@ void TGnutella::BindLinkEvents(TGnutellaClient* link, bool outgoing) {
   };
   link->OnConnect = [this](TGnutellaClient* l) { ClientConnect(l); };
   link->OnUnknown = [](TGnutellaClient*, const TGnutellaHeader&, const BYTE*) {};
-  link->OnPing = [this](TGnutellaClient* l, const TGnutellaHeader& h) { ClientPing(l, h); };
+  link->OnPing = [this](TGnutellaClient* l, const TGnutellaHeader& h, const BYTE* p) {
+    ClientPing(l, h, p);
+  };
   link->OnPong = [this](TGnutellaClient* l, const TGnutellaHeader& h, const BYTE* p) {
     ClientPong(l, h, p);
   };
@@ -552,7 +554,9 @@ void TGnutella::SendToClient(const BYTE* Buffer, std::size_t Length, const GUID&
 void TGnutella::Forward(const TGnutellaHeader& Header, const BYTE* Payload, const GUID* only_to,
                         const GUID* all_but) {
   if (Header.TTL <= 1) return;
-  std::vector<BYTE> passed = ForwardedCopy(Header, Payload);
+  // The payload is the received descriptor's: it holds PayloadLength bytes.
+  const std::size_t length = Payload != nullptr ? Header.PayloadLength : 0;
+  std::vector<BYTE> passed = ForwardedCopy(Header, Payload, length);
   if (only_to != nullptr) {
     SendToClient(passed.data(), passed.size(), *only_to);
   } else {
@@ -560,7 +564,8 @@ void TGnutella::Forward(const TGnutellaHeader& Header, const BYTE* Payload, cons
   }
 }
 
-void TGnutella::ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header) {
+void TGnutella::ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header,
+                           const BYTE* Payload) {
   ++PingsReceived;
   if (AutoPong) {
     // Answered before the duplicate check: every link that asks gets one.
@@ -581,7 +586,7 @@ void TGnutella::ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header)
   }
   ++PingsForwarded;
   if (OnPing) OnPing(this, link->Host, link->ClientGUID);
-  Forward(Header, nullptr, nullptr, &link->ClientGUID);
+  Forward(Header, Payload, nullptr, &link->ClientGUID);
 }
 
 void TGnutella::ClientPong(TGnutellaClient* link, const TGnutellaHeader& Header,

@@ -296,7 +296,7 @@ class TGnutella : public TFileShareGnu {
   void ClientError(TGnutellaClient* link, int Kind, int Code, const String& Text);
   void ClientLogin(TGnutellaClient* link, BYTE LinkVersion, const String& AgentText,
                    const String& Info);
-  void ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header);
+  void ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload);
   void ClientPong(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload);
   void ClientQuery(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload,
                    const String& SearchText);
@@ -308,7 +308,8 @@ class TGnutella : public TFileShareGnu {
                         TCustomWinSocket* Socket);
   void ClientReceiveFile(TGnutellaClient* link, const String& FileName, int FileIndex,
                          const String& ServentID, TCustomWinSocket* Socket);
-  // Passes a descriptor on (TTL - 1, hops + 1) when its TTL allows.
+  // Passes a received descriptor on (TTL - 1, hops + 1) when its TTL
+  // allows, with the payload bytes it arrived with.
   void Forward(const TGnutellaHeader& Header, const BYTE* Payload, const GUID* only_to,
                const GUID* all_but);
 

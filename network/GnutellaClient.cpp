@@ -674,7 +674,7 @@ void TGnutellaClient::Dispatch(const TFrame& frame) {
   if (!accept) return;
   switch (header.PayloadType) {
     case gdPing:
-      if (OnPing) OnPing(this, header);
+      if (OnPing) OnPing(this, header, payload);
       break;
     case gdPong:
       if (OnPong) OnPong(this, header, payload);

@@ -215,7 +215,8 @@ class TGnutellaClient {
   TGnutellaClientNotify OnDisconnect;
   TGnutellaClientNotify OnConnect;
   TGnutellaClientPayloadEvent OnUnknown;
-  TGnutellaClientHeaderEvent OnPing;
+  // A ping may carry extensions: they come with it, to be passed on.
+  TGnutellaClientPayloadEvent OnPing;
   TGnutellaClientPayloadEvent OnPong;
   TGnutellaClientQueryEvent OnQuery;
   TGnutellaClientPayloadEvent OnQueryHit;

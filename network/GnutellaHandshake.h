@@ -85,7 +85,7 @@ enum TServerStep {
   ssUpload,     // an HTTP "GET /get/" request: hand the socket over
   ssGiv,        // a "GIV " line: hand the socket over
   ssUnknown,    // none of these: refuse
-  ssBadNumber,  // a number in the request or a header did not parse
+  ssBadNumber,  // a number in an upload request or a GIV line did not parse
 };
 
 struct TUploadRequest {

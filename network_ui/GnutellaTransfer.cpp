@@ -1,7 +1,6 @@
 #include "network_ui/GnutellaTransfer.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "classlib/FileRoutines.h"
 #include "classlib/Streams.h"
@@ -16,8 +15,8 @@ namespace {
 // One write event sends blocks while the socket takes them, up to this.
 constexpr std::int64_t kMaxBytesPerWriteEvent = 64 * 1024;
 // One read event takes at most this many pieces of kReadPiece bytes.
-constexpr int kMaxReadsPerEvent = 16;
-constexpr int kReadPiece = 64 * 1024;
+constexpr int kMaxReadsPerEvent = 4;
+constexpr int kReadPiece = 256 * 1024;
 
 const char* const kErrorKinds[] = {"general", "send", "receive", "connect", "disconnect", "accept"};
 
@@ -403,8 +402,6 @@ void TGnutellaPopFile::Start() {
     SocketError(S, Event, Code);
   };
   Socket->SendText(PopRequest(FileIndex, Filename, StartOffset, LocalUserAgent));
-  // Bytes may already wait (the answer can be quick); the socket tells.
-  ReArmWrite(Socket);
 }
 
 void TGnutellaPopFile::Close() {
@@ -478,8 +475,12 @@ void TGnutellaFileTransfer::ServeBlocks(TCustomWinSocket* socket, char* buffer) 
       socket->Close();
       return;
     }
+    // The blocks of one event are read and handed to the socket together
+    // (the buffer holds kMaxBytesPerWriteEvent bytes).
     std::int64_t left = StopOffset - StartOffset + 1 - BytesDone;
-    int want = static_cast<int>(std::min<std::int64_t>(BlockSize, left));
+    std::int64_t room = kMaxBytesPerWriteEvent - sent_now;
+    std::int64_t blocks = std::max<std::int64_t>(room / std::max(BlockSize, 1), 1) * std::max(BlockSize, 1);
+    int want = static_cast<int>(std::min({blocks, room, left}));
     int got = FileRead(data_file_, buffer, want);
     if (got <= 0) {
       Fail(socket, static_cast<int>(ERROR_HANDLE_EOF), "File shorter than its range: " + Filename, "");
@@ -531,8 +532,7 @@ void TGnutellaUploadFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {
   switch (Event) {
     case seWrite:
       if (header_done_ && !error_) {
-        static thread_local std::vector<char> buffer;
-        buffer.resize(static_cast<std::size_t>(std::max(BlockSize, 1)));
+        static thread_local std::vector<char> buffer(kMaxBytesPerWriteEvent);
         ServeBlocks(S, buffer.data());
       }
       break;
@@ -557,7 +557,7 @@ TGnutellaPushFile::TGnutellaPushFile(TComponent* AOwner) : TGnutellaFileTransfer
   request_timer_ = new TTimer(this);
   request_timer_->SetEnabled(false);
   request_timer_->SetOnTimer([this](TObject* Sender) { RequestTimedOut(Sender); });
-  send_buffer_.resize(static_cast<std::size_t>(BlockSize));
+  send_buffer_.resize(kMaxBytesPerWriteEvent);
   StopOffset = -1;
 }
 

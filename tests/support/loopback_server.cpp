@@ -30,14 +30,14 @@ LoopbackConnection::~LoopbackConnection() {
   Close();
 }
 
-std::unique_ptr<LoopbackConnection> LoopbackConnection::Dial(std::uint16_t port) {
+std::unique_ptr<LoopbackConnection> LoopbackConnection::Dial(std::uint16_t port, const std::string& address) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return nullptr;
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(port);
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+  to.sin_addr.s_addr = ::inet_addr(address.c_str());
+  if ((ntohl(to.sin_addr.s_addr) >> 24) != 127 || ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
     ::close(fd);
     return nullptr;
   }
@@ -89,6 +89,21 @@ std::string LoopbackConnection::ReadToClose(double seconds) {
   while (ReadSome(&pending_, MillisecondsLeft(deadline) / 1000.0)) {
   }
   return std::exchange(pending_, {});
+}
+
+std::size_t LoopbackConnection::CountToClose(double seconds) {
+  auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  std::size_t count = pending_.size();
+  pending_.clear();
+  std::vector<char> buffer(1 << 20);
+  while (fd_ >= 0) {
+    pollfd watch{fd_, POLLIN, 0};
+    if (::poll(&watch, 1, MillisecondsLeft(deadline)) <= 0) break;
+    ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), 0);
+    if (n <= 0) break;
+    count += static_cast<std::size_t>(n);
+  }
+  return count;
 }
 
 bool LoopbackConnection::WaitForClose(double seconds) {

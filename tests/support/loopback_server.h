@@ -24,8 +24,8 @@ class LoopbackConnection {
   LoopbackConnection(const LoopbackConnection&) = delete;
   LoopbackConnection& operator=(const LoopbackConnection&) = delete;
 
-  // Dials 127.0.0.1:port; null when it cannot.
-  static std::unique_ptr<LoopbackConnection> Dial(std::uint16_t port);
+  // Dials port on a loopback address; null when it cannot.
+  static std::unique_ptr<LoopbackConnection> Dial(std::uint16_t port, const std::string& address = "127.0.0.1");
 
   // Everything up to and including `terminator`, or what came before the
   // time ran out or the peer closed.
@@ -35,6 +35,8 @@ class LoopbackConnection {
   std::string ReadToClose(double seconds = 10);
   // Whether the peer closed within the time (bytes on the way are dropped).
   bool WaitForClose(double seconds = 10);
+  // Bytes received until the peer closes, not kept.
+  std::size_t CountToClose(double seconds = 10);
   // Whatever has arrived, without waiting.
   std::string TakeAvailable();
   bool Write(const std::string& bytes);
