@@ -10,3 +10,4 @@
 #include "desktop/zelThreads.h"
 #include "desktop/zelWndProcHook.h"
 #include "desktop/zelShutdown.h"
+#include "desktop/zelTrayIcon.h"
