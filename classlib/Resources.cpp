@@ -12,6 +12,7 @@
 #include "classlib/FormatRoutines.h"
 #include "classlib/StringRoutines.h"
 #include "platform/core/modules.h"
+#include "platform/mm/sound.h"
 
 namespace {
 
@@ -130,6 +131,18 @@ void RegisterResource(int Id, const String& Type, std::vector<std::uint8_t> Data
 bool UnregisterResource(const String& Name, const String& Type) { return Registry::Instance().Unregister(Name, Type); }
 
 TResourceData FindResourceData(const String& Name, const String& Type) { return Registry::Instance().Find(Name, Type); }
+
+namespace {
+
+// PlaySound with SND_RESOURCE plays the program's WAVE resources.
+[[maybe_unused]] const bool kSoundResourcesInstalled = [] {
+  platform::SetSoundResourceLookup([](HMODULE, const std::string& name) {
+    return FindResourceData(name, ResourceType::Wave);
+  });
+  return true;
+}();
+
+}  // namespace
 
 int RegisterResourceFolder(const std::string& NativeFolder) { return Registry::Instance().RegisterFolder(NativeFolder); }
 

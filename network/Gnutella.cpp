@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "classlib/StringRoutines.h"
+#include "network/GWebCache.h"
 #include "platform/net/winsock.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -167,6 +168,9 @@ TGnutella::TGnutella(TComponent* AOwner) : TFileShareGnu(AOwner) {
   IPManager->FileName = DefaultHostFileName();
   IPManager->LoadFromFile();
   CoCreateGuid(&ServentGUID);
+  auto* web_cache = new TGWebCache(this);
+  web_cache->OnVerifiedHost = [this](TObject*, const String& IP, int APort) { HostFound(IP, APort); };
+  WebCache = web_cache;
   PingTimer->SetEnabled(false);
   PingTimer->SetInterval(static_cast<UINT>(ping_interval_));
   PingTimer->SetOnTimer([this](TObject*) {
@@ -176,6 +180,9 @@ TGnutella::TGnutella(TComponent* AOwner) : TFileShareGnu(AOwner) {
 
 TGnutella::~TGnutella() {
   Disconnect();
+  // Its requests end and its list is saved while the servent is whole.
+  delete static_cast<TGWebCache*>(WebCache);
+  WebCache = nullptr;
   PingTimer->SetEnabled(false);
   // Links still waiting for their free message go now; none of them
   // tells anyone any more.
@@ -257,7 +264,9 @@ void TGnutella::BindLinkEvents(TGnutellaClient* link, bool outgoing) {
   };
   link->OnConnect = [this](TGnutellaClient* l) { ClientConnect(l); };
   link->OnUnknown = [](TGnutellaClient*, const TGnutellaHeader&, const BYTE*) {};
-  link->OnPing = [this](TGnutellaClient* l, const TGnutellaHeader& h) { ClientPing(l, h); };
+  link->OnPing = [this](TGnutellaClient* l, const TGnutellaHeader& h, const BYTE* p) {
+    ClientPing(l, h, p);
+  };
   link->OnPong = [this](TGnutellaClient* l, const TGnutellaHeader& h, const BYTE* p) {
     ClientPong(l, h, p);
   };
@@ -348,6 +357,62 @@ void TGnutella::HostFound(const String& IP, int APort) {
   IPManager->InsertHost(IP + ":" + IntToStr(APort));
   if (AutoConnect) Connect();
   if (GetClientCount() > max_connections_ || GetLoggedInCount() > MinConnections) StopWebCache();
+}
+
+// ---------------------------------------------------------------------------
+// SOCKS settings
+// ---------------------------------------------------------------------------
+
+void TGnutella::ApplySocksOptions() {
+  if (!socks_active_ && !socks_active_file_transfer_) return;
+  SetSocksOptions(socks_server_, socks_port_, socks_version_,
+                  [this](TObject* Sender, TCustomWinSocket* Socket, int& Code, const String& Text) {
+                    SocksError(Sender, Socket, Code, Text);
+                  },
+                  socks_username_, socks_password_);
+}
+
+void TGnutella::SetSocksServer(const String& Value) {
+  socks_server_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksPort(WORD Value) {
+  socks_port_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksUsername(const String& Value) {
+  socks_username_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksPassword(const String& Value) {
+  socks_password_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksVersion(TSocksVersion Value) {
+  socks_version_ = Value;
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksActive(bool Value) {
+  socks_active_ = Value;
+  SetSocksForPeers(Value);
+  ApplySocksOptions();
+}
+
+void TGnutella::SetSocksActiveFileTransfer(bool Value) {
+  socks_active_file_transfer_ = Value;
+  SetSocksForTransfers(Value);
+  ApplySocksOptions();
+}
+
+void TGnutella::SocksError(TObject*, TCustomWinSocket*, int& Code, const String& Text) {
+  if (!OnError) return;
+  OnError(this, "", GUID{}, gekSocks, Code, Text);
+  Code = 0;
 }
 
 void TGnutella::StartWebCache() {
@@ -441,7 +506,7 @@ void TGnutella::ClientLogin(TGnutellaClient* link, BYTE LinkVersion, const Strin
 }
 
 void TGnutella::ClientUploadFile(TGnutellaClient*, const String& FileName, int FileIndex,
-                                 int StartOffset, int StopOffset, const String& AgentText,
+                                 std::int64_t StartOffset, std::int64_t StopOffset, const String& AgentText,
                                  TCustomWinSocket* Socket) {
   if (OnUploadFile) {
     OnUploadFile(this, FileName, FileIndex, StartOffset, StopOffset, AgentText, Socket);
@@ -489,7 +554,9 @@ void TGnutella::SendToClient(const BYTE* Buffer, std::size_t Length, const GUID&
 void TGnutella::Forward(const TGnutellaHeader& Header, const BYTE* Payload, const GUID* only_to,
                         const GUID* all_but) {
   if (Header.TTL <= 1) return;
-  std::vector<BYTE> passed = ForwardedCopy(Header, Payload);
+  // The payload is the received descriptor's: it holds PayloadLength bytes.
+  const std::size_t length = Payload != nullptr ? Header.PayloadLength : 0;
+  std::vector<BYTE> passed = ForwardedCopy(Header, Payload, length);
   if (only_to != nullptr) {
     SendToClient(passed.data(), passed.size(), *only_to);
   } else {
@@ -497,7 +564,8 @@ void TGnutella::Forward(const TGnutellaHeader& Header, const BYTE* Payload, cons
   }
 }
 
-void TGnutella::ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header) {
+void TGnutella::ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header,
+                           const BYTE* Payload) {
   ++PingsReceived;
   if (AutoPong) {
     // Answered before the duplicate check: every link that asks gets one.
@@ -518,7 +586,7 @@ void TGnutella::ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header)
   }
   ++PingsForwarded;
   if (OnPing) OnPing(this, link->Host, link->ClientGUID);
-  Forward(Header, nullptr, nullptr, &link->ClientGUID);
+  Forward(Header, Payload, nullptr, &link->ClientGUID);
 }
 
 void TGnutella::ClientPong(TGnutellaClient* link, const TGnutellaHeader& Header,

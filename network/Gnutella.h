@@ -22,6 +22,7 @@
 #include "network/GnutellaMessages.h"
 #include "network/IPManager.h"
 #include "network/SharedFiles.h"
+#include "network/Socksify.h"
 
 constexpr UINT WM_FREECLIENT = 0x600;
 
@@ -84,8 +85,6 @@ enum TConnectionType {
   ctUserDefined
 };
 
-enum TSocksVersion { svSocks4, svSocks4A, svSocks5 };
-
 // Events. IP and ID are the link's Host and ClientGUID.
 using TGnutellaConnectEvent =
     std::function<void(TObject* Sender, const String& IP, const GUID& ID)>;
@@ -113,8 +112,8 @@ using TGnutellaPushEvent =
                        int Port, const String& Filename, DWORD FileIndex, const GUID& ServentID)>;
 // The receiver of the socket becomes its owner.
 using TGnutellaClientUploadFile =
-    std::function<void(TObject* Sender, const String& Filename, int FileIndex, int StartOffset,
-                       int StopOffset, const String& UserAgent, TCustomWinSocket* Socket)>;
+    std::function<void(TObject* Sender, const String& Filename, int FileIndex,
+                       std::int64_t StartOffset, std::int64_t StopOffset, const String& UserAgent, TCustomWinSocket* Socket)>;
 using TGnutellaClientReceiveFile =
     std::function<void(TObject* Sender, const String& Filename, int FileIndex,
                        const String& ServentID, TCustomWinSocket* Socket)>;
@@ -220,13 +219,26 @@ class TGnutella : public TFileShareGnu {
   bool UseForceIP = false;
   bool AllowGnutella0_4 = true;
   bool BlockLocalSearchResults = false;
-  String SocksServer;
-  WORD SocksPort = 1080;
-  String SocksUsername;
-  String SocksPassword;
-  TSocksVersion SocksVersion = svSocks5;
-  bool SocksActive = false;
-  bool SocksActiveFileTransfer = false;
+  // SOCKS settings: stored; while SocksActive or SocksActiveFileTransfer
+  // is on, every change is applied to the program-wide SOCKS client.
+  const String& SocksServer() const { return socks_server_; }
+  void SetSocksServer(const String& Value);
+  WORD SocksPort() const { return socks_port_; }
+  void SetSocksPort(WORD Value);
+  const String& SocksUsername() const { return socks_username_; }
+  void SetSocksUsername(const String& Value);
+  const String& SocksPassword() const { return socks_password_; }
+  void SetSocksPassword(const String& Value);
+  TSocksVersion SocksVersion() const { return socks_version_; }
+  void SetSocksVersion(TSocksVersion Value);
+  bool SocksActive() const { return socks_active_; }
+  void SetSocksActive(bool Value);
+  bool SocksActiveFileTransfer() const { return socks_active_file_transfer_; }
+  void SetSocksActiveFileTransfer(bool Value);
+  // The SOCKS client's error handler: OnError with kind 6 and the zero
+  // GUID, the code then cleared; without OnError the code stays (and the
+  // SOCKS client raises its exception).
+  void SocksError(TObject* Sender, TCustomWinSocket* Socket, int& Code, const String& Text);
 
   // The twenty message counters, never reset.
   DWORD PingsReceived = 0;
@@ -284,7 +296,7 @@ class TGnutella : public TFileShareGnu {
   void ClientError(TGnutellaClient* link, int Kind, int Code, const String& Text);
   void ClientLogin(TGnutellaClient* link, BYTE LinkVersion, const String& AgentText,
                    const String& Info);
-  void ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header);
+  void ClientPing(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload);
   void ClientPong(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload);
   void ClientQuery(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload,
                    const String& SearchText);
@@ -292,14 +304,24 @@ class TGnutella : public TFileShareGnu {
   void ClientPush(TGnutellaClient* link, const TGnutellaHeader& Header, const BYTE* Payload);
   void ClientMalformed(TGnutellaClient* link, const TGnutellaHeader& Header);
   void ClientUploadFile(TGnutellaClient* link, const String& FileName, int FileIndex,
-                        int StartOffset, int StopOffset, const String& AgentText,
+                        std::int64_t StartOffset, std::int64_t StopOffset, const String& AgentText,
                         TCustomWinSocket* Socket);
   void ClientReceiveFile(TGnutellaClient* link, const String& FileName, int FileIndex,
                          const String& ServentID, TCustomWinSocket* Socket);
-  // Passes a descriptor on (TTL - 1, hops + 1) when its TTL allows.
+  // Passes a received descriptor on (TTL - 1, hops + 1) when its TTL
+  // allows, with the payload bytes it arrived with.
   void Forward(const TGnutellaHeader& Header, const BYTE* Payload, const GUID* only_to,
                const GUID* all_but);
 
+  void ApplySocksOptions();
+
+  String socks_server_;
+  WORD socks_port_ = 1080;
+  String socks_username_;
+  String socks_password_;
+  TSocksVersion socks_version_ = svSocks5;
+  bool socks_active_ = false;
+  bool socks_active_file_transfer_ = false;
   int ping_interval_ = 30000;
   int max_connections_ = 50;
   int num_clients_ = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "classlib/StringRoutines.h"
+#include "network/Socksify.h"
 #include "platform/core/modules.h"
 #include "platform/net/adapters.h"
 #include "platform/net/winsock.h"
@@ -252,6 +253,7 @@ void TGnutellaClient::HookSocket(TCustomWinSocket* socket) {
 void TGnutellaClient::Open() {
   if (!ClientSocket) return;
   SetLastError(0);
+  if (SocksForPeers()) SocksifyClientSocket(ClientSocket.get());
   opening_ = true;
   ClientSocket->Open();
   opening_ = false;
@@ -672,7 +674,7 @@ void TGnutellaClient::Dispatch(const TFrame& frame) {
   if (!accept) return;
   switch (header.PayloadType) {
     case gdPing:
-      if (OnPing) OnPing(this, header);
+      if (OnPing) OnPing(this, header, payload);
       break;
     case gdPong:
       if (OnPong) OnPong(this, header, payload);

@@ -106,7 +106,8 @@ using TGnutellaClientQueryEvent =
                        const String& SearchText)>;
 // The receiver of the socket becomes its owner.
 using TGnutellaClientUploadEvent = std::function<void(
-    TGnutellaClient* Sender, const String& FileName, int FileIndex, int StartOffset, int StopOffset,
+    TGnutellaClient* Sender, const String& FileName, int FileIndex, std::int64_t StartOffset,
+    std::int64_t StopOffset,
     const String& UserAgent, TCustomWinSocket* Socket)>;
 using TGnutellaClientReceiveEvent =
     std::function<void(TGnutellaClient* Sender, const String& FileName, int FileIndex,
@@ -214,7 +215,8 @@ class TGnutellaClient {
   TGnutellaClientNotify OnDisconnect;
   TGnutellaClientNotify OnConnect;
   TGnutellaClientPayloadEvent OnUnknown;
-  TGnutellaClientHeaderEvent OnPing;
+  // A ping may carry extensions: they come with it, to be passed on.
+  TGnutellaClientPayloadEvent OnPing;
   TGnutellaClientPayloadEvent OnPong;
   TGnutellaClientQueryEvent OnQuery;
   TGnutellaClientPayloadEvent OnQueryHit;

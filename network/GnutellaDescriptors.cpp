@@ -124,6 +124,7 @@ bool ReadPush(const BYTE* payload, std::size_t length, TPushFields* push) {
 
 std::vector<BYTE> BuildDescriptor(const TGnutellaHeader& header, const BYTE* payload,
                                   std::size_t length) {
+  if (payload == nullptr) length = 0;  // never a length without its bytes
   std::vector<BYTE> bytes(kGnutellaHeaderSize + length);
   TGnutellaHeader written = header;
   written.PayloadLength = static_cast<DWORD>(length);
@@ -187,11 +188,12 @@ std::vector<BYTE> BuildPush(const GUID& id, BYTE ttl, const TPushFields& push) {
   return BuildDescriptor(NewHeader(id, gdPush, ttl), payload, sizeof payload);
 }
 
-std::vector<BYTE> ForwardedCopy(const TGnutellaHeader& header, const BYTE* payload) {
+std::vector<BYTE> ForwardedCopy(const TGnutellaHeader& header, const BYTE* payload,
+                                std::size_t length) {
   TGnutellaHeader passed = header;
   passed.TTL = static_cast<BYTE>(header.TTL - 1);
   passed.Hops = static_cast<BYTE>(header.Hops + 1);
-  return BuildDescriptor(passed, payload, header.PayloadLength);
+  return BuildDescriptor(passed, payload, length);
 }
 
 void AppendQueryHitResult(std::vector<BYTE>& block, std::uint32_t index, std::uint32_t size,

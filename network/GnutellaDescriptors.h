@@ -114,7 +114,9 @@ struct TPushFields {
 };
 bool ReadPush(const BYTE* payload, std::size_t length, TPushFields* push);
 
-// Whole descriptors (header and payload) as bytes.
+// Whole descriptors (header and payload) as bytes. The header's length
+// field is written from `length`, the count of bytes at `payload`; without
+// bytes (a null payload) the descriptor has none.
 std::vector<BYTE> BuildDescriptor(const TGnutellaHeader& header, const BYTE* payload,
                                   std::size_t length);
 std::vector<BYTE> BuildPong(const GUID& id, BYTE ttl, const TPongFields& pong);
@@ -126,8 +128,10 @@ std::vector<BYTE> BuildQueryHit(const GUID& id, BYTE ttl, BYTE result_count, std
                                 const std::vector<BYTE>& results, const GUID& servent);
 std::vector<BYTE> BuildPush(const GUID& id, BYTE ttl, const TPushFields& push);
 // A descriptor as it is passed on: TTL - 1 and hops + 1, the rest as it
-// came. Only for TTL > 1.
-std::vector<BYTE> ForwardedCopy(const TGnutellaHeader& header, const BYTE* payload);
+// came, its `length` payload bytes included byte for byte (extensions this
+// servent does not read pass through). Only for TTL > 1.
+std::vector<BYTE> ForwardedCopy(const TGnutellaHeader& header, const BYTE* payload,
+                                std::size_t length);
 
 // One result of a query-hit result block: index, size, name, NUL, extra,
 // NUL.

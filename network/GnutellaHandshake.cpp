@@ -84,9 +84,8 @@ TGnutellaGGEP GgepOf(const std::string& value) {
 }
 
 // The items of an X-Try header: "address:port" separated by commas, blanks
-// around them trimmed. False when a port is not a number.
-bool ReadTryList(std::string_view value, std::vector<TTryHost>* hosts) {
-  bool all_numeric = true;
+// around them trimmed. An item whose port is not a number is skipped.
+void ReadTryList(std::string_view value, std::vector<TTryHost>* hosts) {
   std::size_t start = 0;
   while (start <= value.size()) {
     std::size_t comma = value.find(',', start);
@@ -96,16 +95,11 @@ bool ReadTryList(std::string_view value, std::vector<TTryHost>* hosts) {
       std::size_t colon = item.find(':');
       std::optional<int> port;
       if (colon != kNotFound) port = ParseDecimal(item.substr(colon + 1));
-      if (port) {
-        hosts->push_back({std::string(item.substr(0, colon)), *port});
-      } else {
-        all_numeric = false;
-      }
+      if (port) hosts->push_back({std::string(item.substr(0, colon)), *port});
     }
     if (comma == kNotFound) break;
     start = comma + 1;
   }
-  return all_numeric;
 }
 
 // The leading decimal number of a text, 0 when it has none.
@@ -122,6 +116,17 @@ int LenientDecimal(std::string_view text) {
 int CompareVersionText(const std::string& value, const std::string& reference) {
   int order = value.compare(reference);
   return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+std::optional<std::int64_t> ParseOffsetDecimal(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    if (value > (std::numeric_limits<std::int64_t>::max() - (c - '0')) / 10) return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
 }
 
 std::optional<int> ParseDecimal(std::string_view text) {
@@ -189,6 +194,8 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
     }
     HeaderLine header = SplitHeader(line);
     const std::string value(header.value);
+    // Servents write "True" as well as "true".
+    const bool value_true = Lower(value) == "true";
     if (header.name == "user-agent") {
       headers.UserAgent = value;
     } else if (header.name == "ggep") {
@@ -198,7 +205,7 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
       headers.QueryRouting = value == "0.1" ? gqr0_1 : gqrHigher;
       query_routing = value;
     } else if (header.name == "x-ultrapeer-needed") {
-      headers.UltrapeerNeeded = value == "true";
+      headers.UltrapeerNeeded = value_true;
       ultrapeer_needed = value;
     } else if (header.name == "x-try") {
       ReadTryList(header.value, &headers.TryHosts);
@@ -212,7 +219,7 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
       headers.LiveSince = value;
       live_since = value;
     } else if (header.name == "x-ultrapeer") {
-      headers.Ultrapeer = value == "true";
+      headers.Ultrapeer = value_true;
       ultrapeer = value;
     } else if (header.name == "pong-caching") {
       headers.PongCaching = value == "0.1" ? gpc0_1 : gpcHigher;
@@ -241,9 +248,9 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
 namespace {
 
 // Headers of a CONNECT/0.6 block, values lower-cased as the server side
-// reads them. False when an X-Try port is not a number.
-bool ReadServerHeaders(const std::vector<std::string_view>& lines, TRemoteHeaders* headers) {
-  bool numbers_ok = true;
+// reads them (so "True" is true). An X-Try item whose port is not a number
+// is skipped, as the client side does.
+void ReadServerHeaders(const std::vector<std::string_view>& lines, TRemoteHeaders* headers) {
   for (std::size_t i = 1; i < lines.size(); ++i) {
     HeaderLine header = SplitHeader(lines[i]);
     const std::string value = Lower(header.value);
@@ -272,9 +279,9 @@ bool ReadServerHeaders(const std::vector<std::string_view>& lines, TRemoteHeader
     } else if (name == "x-ultrapeer-needed") {
       headers->UltrapeerNeeded = value == "true";
     } else if (name == "x-try") {
-      numbers_ok &= ReadTryList(header.value, &headers->TryHosts);
+      ReadTryList(header.value, &headers->TryHosts);
     } else if (name == "x-try-ultrapeers") {
-      numbers_ok &= ReadTryList(header.value, &headers->TryUltrapeers);
+      ReadTryList(header.value, &headers->TryUltrapeers);
     } else if (name == "x-live-since") {
       headers->LiveSince = value;
     } else if (name == "uptime") {
@@ -283,7 +290,6 @@ bool ReadServerHeaders(const std::vector<std::string_view>& lines, TRemoteHeader
       headers->LeafMax = LenientDecimal(value);
     }
   }
-  return numbers_ok;
 }
 
 // "GET /get/<index>/<name> HTTP/..." with its header lines.
@@ -305,14 +311,14 @@ bool ReadUploadRequest(std::string_view block, TUploadRequest* request) {
       std::string_view range = lines[i].substr(13);
       std::size_t dash = range.find('-');
       if (dash == kNotFound) return false;
-      std::optional<int> start = ParseDecimal(TrimBlanks(range.substr(0, dash)));
+      std::optional<std::int64_t> start = ParseOffsetDecimal(TrimBlanks(range.substr(0, dash)));
       if (!start) return false;
       request->StartOffset = *start;
       std::string_view stop_text = TrimBlanks(range.substr(dash + 1));
       if (stop_text.empty()) {
         request->StopOffset = -1;
       } else {
-        std::optional<int> stop = ParseDecimal(stop_text);
+        std::optional<std::int64_t> stop = ParseOffsetDecimal(stop_text);
         if (!stop) return false;
         request->StopOffset = *stop;
       }
@@ -381,9 +387,7 @@ TServerHandshakeStep ReadServerStep(std::string_view unread, bool awaiting_hands
     result.Status = hsDone;
     result.Step = ssConnect06;
     result.Consumed = end;
-    if (!ReadServerHeaders(BlockLines(unread.substr(0, end)), &result.Headers)) {
-      return Refused(ssBadNumber);
-    }
+    ReadServerHeaders(BlockLines(unread.substr(0, end)), &result.Headers);
     return result;
   }
   if (!awaiting_handshake && StartsWith(unread, answer06)) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,14 +85,14 @@ enum TServerStep {
   ssUpload,     // an HTTP "GET /get/" request: hand the socket over
   ssGiv,        // a "GIV " line: hand the socket over
   ssUnknown,    // none of these: refuse
-  ssBadNumber,  // a number in the request or a header did not parse
+  ssBadNumber,  // a number in an upload request or a GIV line did not parse
 };
 
 struct TUploadRequest {
   std::string FileName;
   int FileIndex = 0;
-  int StartOffset = 0;
-  int StopOffset = -1;
+  std::int64_t StartOffset = 0;  // 64-bit: files may pass 2 GiB
+  std::int64_t StopOffset = -1;
   std::string UserAgent;
 };
 
@@ -121,3 +122,5 @@ TServerHandshakeStep ReadServerStep(std::string_view unread, bool awaiting_hands
 int CompareVersionText(const std::string& value, const std::string& reference);
 // Reads a whole decimal integer (optional sign); nothing else around it.
 std::optional<int> ParseDecimal(std::string_view text);
+// The same for a byte offset: digits only, 64 bits, no sign.
+std::optional<std::int64_t> ParseOffsetDecimal(std::string_view text);

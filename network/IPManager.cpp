@@ -1,5 +1,6 @@
 #include "network/IPManager.h"
 
+#include "classlib/AtomicFile.h"
 #include "classlib/FileRoutines.h"
 #include "classlib/PathRoutines.h"
 #include "platform/fs/files.h"
@@ -24,7 +25,13 @@ void TIPManager::LoadFromFile() {
 }
 
 void TIPManager::SaveToFile() {
-  if (!FileName.empty()) Hosts.SaveToFile(FileName);
+  // Atomically: a failed save keeps the old file and raises nothing (this
+  // runs from the servent's destructor).
+  if (FileName.empty()) return;
+  try {
+    classlib::WriteFileAtomically(FileName, Hosts.Text());
+  } catch (...) {
+  }
 }
 
 String DefaultHostFileName() {

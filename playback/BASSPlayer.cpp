@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "classlib/MathRoutines.h"
@@ -220,12 +221,36 @@ bool TBASSPlayer::GetStreamInfo(const String& FileName, TStreamInfo& Info, int& 
   return result;
 }
 
+namespace {
+
+// The texts and track number a reader found, in the shape every reader
+// hands them over.
+struct TReaderTags {
+  String Title, Artist, Album, Year, Genre, Comment;
+  std::int64_t Track = 0;
+};
+
+void CopyTags(TStreamInfo& Info, const TReaderTags& Tags) {
+  Info.Title = Tags.Title;
+  Info.Artist = Tags.Artist;
+  Info.Album = Tags.Album;
+  Info.Year = Tags.Year;
+  Info.Genre = Tags.Genre;
+  Info.Comment = Tags.Comment;
+  // The record keeps the low 8 bits of the reader's number.
+  Info.Track = static_cast<std::uint8_t>(Tags.Track & 0xFF);
+}
+
+}  // namespace
+
 bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStreamInfo& Info,
                                  TSupportedBy& SupportedBy) {
   if (Ext == ".WAV") {
     TWAVfile& wav = readers_->WAVReader;
     if (!wav.ReadFromFile(FileName) || !wav.Valid) return false;
-    Info.FileSize = static_cast<std::int32_t>(wav.FileSize);
+    // A streamed file gives 0xFFFFFFFF + 8: clamp, never wrap.
+    Info.FileSize = static_cast<std::int32_t>(
+        std::min<std::int64_t>(wav.FileSize, std::numeric_limits<std::int32_t>::max()));
     Info.SampleRate = static_cast<std::int32_t>(wav.SampleRate);
     Info.Channels = wav.ChannelModeID;
     Info.Duration = SecondsToMs(wav.GetDuration());
@@ -237,22 +262,12 @@ bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStr
     Info.BitRate = mpeg.GetBitRate();
     Info.Duration = SecondsToMs(mpeg.GetDuration());
     if (mpeg.ID3v1.Exists) {
-      Info.Title = mpeg.ID3v1.Title;
-      Info.Artist = mpeg.ID3v1.Artist;
-      Info.Album = mpeg.ID3v1.Album;
-      Info.Year = mpeg.ID3v1.Year;
-      Info.Comment = mpeg.ID3v1.Comment;
-      Info.Genre = mpeg.ID3v1.GetGenre();
-      Info.GenreID = mpeg.ID3v1.GenreID;
-      Info.Track = mpeg.ID3v1.Track;
+      const TID3v1& tag = mpeg.ID3v1;
+      CopyTags(Info, {tag.Title, tag.Artist, tag.Album, tag.Year, tag.GetGenre(), tag.Comment, tag.Track});
+      Info.GenreID = tag.GenreID;
     } else if (mpeg.ID3v2.Exists) {
-      Info.Title = mpeg.ID3v2.Title;
-      Info.Artist = mpeg.ID3v2.Artist;
-      Info.Album = mpeg.ID3v2.Album;
-      Info.Year = mpeg.ID3v2.Year;
-      Info.Genre = mpeg.ID3v2.Genre;
-      Info.Comment = mpeg.ID3v2.Comment;
-      Info.Track = static_cast<std::uint8_t>(mpeg.ID3v2.Track & 0xFF);
+      const TID3v2& tag = mpeg.ID3v2;
+      CopyTags(Info, {tag.Title, tag.Artist, tag.Album, tag.Year, tag.Genre, tag.Comment, tag.Track});
     }
     Info.Channels = mpeg.GetChannelMode() == "Mono" ? 1 : 2;
   } else if (Ext == ".OGG") {
@@ -262,13 +277,7 @@ bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStr
     Info.SampleRate = static_cast<std::int32_t>(ogg.SampleRate);
     Info.BitRate = ogg.GetBitRate();
     Info.Duration = SecondsToMs(ogg.GetDuration());
-    Info.Title = ogg.Title;
-    Info.Artist = ogg.Artist;
-    Info.Album = ogg.Album;
-    Info.Year = ogg.Date;
-    Info.Genre = ogg.Genre;
-    Info.Comment = ogg.Comment;
-    Info.Track = static_cast<std::uint8_t>(ogg.Track & 0xFF);
+    CopyTags(Info, {ogg.Title, ogg.Artist, ogg.Album, ogg.Date, ogg.Genre, ogg.Comment, ogg.Track});
     Info.Channels = ogg.ChannelModeID;
   } else if (Ext == ".WMA") {
     TWMAfile& wma = readers_->WMAReader;
@@ -278,13 +287,7 @@ bool TBASSPlayer::ReadNativeInfo(const String& Ext, const String& FileName, TStr
     Info.BitRate = wma.BitRate;
     Info.Channels = wma.ChannelModeID;
     Info.Duration = SecondsToMs(wma.Duration);
-    Info.Title = wma.Title;
-    Info.Artist = wma.Artist;
-    Info.Album = wma.Album;
-    Info.Year = wma.Year;
-    Info.Genre = wma.Genre;
-    Info.Comment = wma.Comment;
-    Info.Track = static_cast<std::uint8_t>(wma.Track & 0xFF);
+    CopyTags(Info, {wma.Title, wma.Artist, wma.Album, wma.Year, wma.Genre, wma.Comment, wma.Track});
     if (WMAReady) SupportedBy = sbNative;
     return true;
   } else {
@@ -463,7 +466,7 @@ void TBASSPlayer::Restart() {
 void TBASSPlayer::EndPluginSongIfItEndedWhileStarting() {
   if (channel_type_ != ctPlugin || !plugin_ended_) return;
   plugin_ended_ = false;
-  PluginEnded(channel_handle_);
+  PluginEnded(plugin_song_);
 }
 
 bool TBASSPlayer::StartChannel() {
@@ -498,6 +501,7 @@ bool TBASSPlayer::StartPlugin() {
   starting_ = true;
   // Stop, Open and Destroy see an active plug-in before its stream arrives.
   channel_handle_ = 1;
+  plugin_song_ = BeginPluginSong();
   const String file = opened_file_;
   current_module_->Play(file.c_str());
 
@@ -687,7 +691,7 @@ void TBASSPlayer::WndProc(TMessage& Message) {
       Message.Result = 1;
       return;
     case WM_WA_PLUGIN_END:
-      PluginEnded(static_cast<DWORD>(Message.WParam));
+      PluginEnded(static_cast<std::uint32_t>(Message.WParam));
       return;
     case WM_PLUGIN_START_PLAY:
       PluginOutputStarted(reinterpret_cast<const void*>(Message.LParam));
@@ -710,26 +714,29 @@ void TBASSPlayer::WndProc(TMessage& Message) {
   }
 }
 
-void TBASSPlayer::PluginEnded(DWORD Stream) {
-  // The end of a stream this player no longer plays is old news.
-  if (channel_type_ != ctPlugin || Stream == 0 || Stream != channel_handle_) return;
+void TBASSPlayer::PluginEnded(std::uint32_t Song) {
+  // The end of a song this player no longer plays is old news.
+  if (channel_type_ != ctPlugin || channel_handle_ == 0 || Song != plugin_song_) return;
   // While the plug-in starts, its end waits until the start is over.
   if (starting_) {
     plugin_ended_ = true;
     return;
   }
   start_wait_ = false;
+  // The plug-in may have closed its output already: then there is nothing
+  // left to play out.
+  const DWORD stream = channel_handle_;
   if (output_started_) {
     // Let what is buffered play out, but not for ever.
     const std::uint64_t deadline =
         GetTickCount64() + static_cast<std::uint64_t>(GetPluginBufferedTime()) + kPlayOutSlackMs;
-    while (channel_handle_ == Stream && RT_BASS::BASS_ChannelIsActive(Stream) == BASS_ACTIVE_PLAYING &&
+    while (channel_handle_ == stream && RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING &&
            GetTickCount64() < deadline) {
       if (ProcessPendingMessages()) break;
       Sleep(kPlayOutSleepMs);
     }
     // Something else took the channel over while the messages were handled.
-    if (channel_handle_ != Stream) return;
+    if (channel_handle_ != stream) return;
   }
   Stop();
   if (OnPlayEnd) OnPlayEnd(this);

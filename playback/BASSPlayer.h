@@ -206,7 +206,7 @@ class TBASSPlayer : public TComponent {
   void SpectrumStep(TObject* Sender);
 
   void WndProc(TMessage& Message);
-  void PluginEnded(DWORD Stream);
+  void PluginEnded(std::uint32_t Song);
   void PluginOutputStarted(const void* Record);
   void EndSyncArrived(DWORD Channel);
 
@@ -226,6 +226,8 @@ class TBASSPlayer : public TComponent {
   bool starting_ = false;
   // The plug-in's end of input came in while it was starting.
   bool plugin_ended_ = false;
+  // The host's serial of the plug-in song started last.
+  std::uint32_t plugin_song_ = 0;
   bool bass_loaded_ = false;
   bool host_started_ = false;
   BASS_INFO device_info_{};

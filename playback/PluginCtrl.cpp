@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "classlib/Application.h"
 #include "classlib/MathRoutines.h"
@@ -35,44 +36,113 @@ class TMsgHandler : public TObject {
   HWND window_;
 };
 
-In_Module* PluginSlots[MaxPluginNum] = {};
-TPluginInfo PluginInfos[MaxPluginNum];
-int ActivePlugin = -1;
+// The ring between a plug-in's decoding thread (the one writer) and the
+// audio library's stream thread (the one reader). Equal positions mean
+// empty, so the writer never fills it completely. Each side claims it with
+// its busy flag before it copies (see ClaimRing).
+class TPluginRing {
+ public:
+  std::uint32_t Used() const { return UsedBetween(read_, write_); }
+  std::uint32_t Free() const { return FreeBetween(read_, write_); }
+  std::int64_t TotalWritten() const { return total_written_; }
+  void Reset() {
+    read_ = 0;
+    write_ = 0;
+    total_written_ = 0;
+  }
+  // Copies `length` bytes in, continuing at the ring's start; the caller
+  // has made sure they fit.
+  void Write(const std::uint8_t* data, std::uint32_t length) {
+    const std::uint32_t pos = write_;
+    const std::uint32_t first = std::min(length, RingBufferSize - pos);
+    std::memcpy(bytes_.data() + pos, data, first);
+    std::memcpy(bytes_.data(), data + first, length - first);
+    write_ = (pos + length) % RingBufferSize;
+    total_written_ += length;
+  }
+  // Copies out up to `length` bytes; returns the count.
+  std::uint32_t Read(std::uint8_t* out, std::uint32_t length) {
+    const std::uint32_t pos = read_;
+    const std::uint32_t count = std::min(length, UsedBetween(pos, write_));
+    const std::uint32_t first = std::min(count, RingBufferSize - pos);
+    std::memcpy(out, bytes_.data() + pos, first);
+    std::memcpy(out + first, bytes_.data(), count - first);
+    read_ = (pos + count) % RingBufferSize;
+    return count;
+  }
 
-Out_Module OutModule = {};
-std::atomic<bool> OutputReady{false};
-std::unique_ptr<TMsgHandler> MsgHandler;
-std::atomic<HWND> HostWindow{nullptr};
-std::atomic<HWND> PlayerTargetWindow{nullptr};
+  std::atomic<bool> ReaderBusy{false};
+  std::atomic<bool> WriterBusy{false};
+
+ private:
+  static std::uint32_t UsedBetween(std::uint32_t read, std::uint32_t write) {
+    return write >= read ? write - read : write + RingBufferSize - read;
+  }
+  static std::uint32_t FreeBetween(std::uint32_t read, std::uint32_t write) {
+    return write >= read ? RingBufferSize - write + read : read - write;
+  }
+
+  std::array<std::uint8_t, RingBufferSize> bytes_{};
+  std::atomic<std::uint32_t> read_{0};
+  std::atomic<std::uint32_t> write_{0};
+  std::atomic<std::int64_t> total_written_{0};
+};
+
+// Everything the host keeps, in one place: its slots, the emulated output
+// module with its window, ring and format, and the flags its threads share.
+class TPluginHost {
+ public:
+  In_Module* PluginSlots[MaxPluginNum] = {};
+  TPluginInfo PluginInfos[MaxPluginNum];
+  int ActivePlugin = -1;
+
+  Out_Module OutModule = {};
+  std::atomic<bool> OutputReady{false};
+  std::unique_ptr<TMsgHandler> MsgHandler;
+  std::atomic<HWND> HostWindow{nullptr};
+  std::atomic<HWND> PlayerTargetWindow{nullptr};
+
+  TPluginRing Ring;
+  std::atomic<std::int32_t> FormatSampleRate{0};
+  std::atomic<std::int32_t> FormatBitsPerSample{0};
+  std::atomic<std::int32_t> FormatNumChannels{0};
+  std::atomic<std::uint32_t> StartThreshold{0};
+  std::atomic<std::int32_t> OutputTimeOffset{0};
+  std::atomic<HSTREAM> UserStream{0};
+
+  // Output starts (WM_PLUGIN_START_PLAY) once enough is buffered.
+  std::atomic<bool> StartPending{false};
+  // The plug-in's input has ended: the reader no longer waits for data.
+  std::atomic<bool> InputEnded{false};
+  // The player is seeking: a Flush while paused is honoured.
+  std::atomic<bool> SeekRequested{false};
+  // The plug-in was resumed: the reader gives its writer time to catch up.
+  std::atomic<bool> ResumeWait{false};
+
+  TStartRecord StartRecord;
+  // The plug-in song now playing; its end of input is relayed with it.
+  std::uint32_t PluginSongSerial = 0;
+};
+
+// The process's host. A host that is replaced is kept, not freed: a stream
+// callback that is still returning never reads freed memory.
+std::vector<std::unique_ptr<TPluginHost>>& Hosts() {
+  static std::vector<std::unique_ptr<TPluginHost>> hosts;
+  return hosts;
+}
+
+std::atomic<TPluginHost*> CurrentHost{nullptr};
+
+TPluginHost& H() {
+  TPluginHost* host = CurrentHost.load();
+  if (host == nullptr) {
+    MakeFreshPluginHost();
+    host = CurrentHost.load();
+  }
+  return *host;
+}
+
 std::atomic<HWND> AppWindow{nullptr};
-
-// The ring lives as long as the process: a stream callback that is still
-// returning while the host quits never reads freed memory.
-std::array<std::uint8_t, RingBufferSize> RingBuffer;
-std::atomic<std::uint32_t> ReadPos{0};
-std::atomic<std::uint32_t> WritePos{0};
-std::atomic<std::int64_t> TotalWritten{0};
-
-std::atomic<std::int32_t> FormatSampleRate{0};
-std::atomic<std::int32_t> FormatBitsPerSample{0};
-std::atomic<std::int32_t> FormatNumChannels{0};
-std::atomic<std::uint32_t> StartThreshold{0};
-std::atomic<std::int32_t> OutputTimeOffset{0};
-std::atomic<HSTREAM> UserStream{0};
-
-// The busy flags keep the ring's reader and writer apart (see ClaimRing).
-std::atomic<bool> ReaderBusy{false};
-std::atomic<bool> WriterBusy{false};
-// Output starts (WM_PLUGIN_START_PLAY) once enough is buffered.
-std::atomic<bool> StartPending{false};
-// The plug-in's input has ended: the reader no longer waits for data.
-std::atomic<bool> InputEnded{false};
-// The player is seeking: a Flush while paused is honoured.
-std::atomic<bool> SeekRequested{false};
-// The plug-in was resumed: the reader gives its writer time to catch up.
-std::atomic<bool> ResumeWait{false};
-
-TStartRecord StartRecord;
 
 constexpr DWORD kWriterWaitMs = 20;
 constexpr DWORD kDataWaitMs = 50;
@@ -83,16 +153,8 @@ constexpr int kResumeWaitPasses = 50;
 constexpr std::uint32_t kNearlyFull = 8192;
 
 // ---------------------------------------------------------------------------
-// Ring arithmetic
+// The ring's busy flags
 // ---------------------------------------------------------------------------
-
-std::uint32_t UsedBetween(std::uint32_t read, std::uint32_t write) {
-  return write >= read ? write - read : write + RingBufferSize - read;
-}
-
-std::uint32_t FreeBetween(std::uint32_t read, std::uint32_t write) {
-  return write >= read ? RingBufferSize - write + read : read - write;
-}
 
 // Claims the ring for one side. Each side sets its own flag and then looks
 // at the other's; with both flags sequentially consistent at most one side
@@ -106,37 +168,15 @@ bool ClaimRing(std::atomic<bool>& own, const std::atomic<bool>& other) {
       if (!other.load()) return true;
       own.store(false);
     }
-    if (ProcessPendingMessages() || !OutputReady.load()) return false;
+    if (ProcessPendingMessages() || !H().OutputReady.load()) return false;
     Sleep(kWriterWaitMs);
   }
 }
 
-// Copies into the ring at `pos`, continuing at its start; returns the new
-// position.
-std::uint32_t CopyIntoRing(std::uint32_t pos, const std::uint8_t* data, std::uint32_t length) {
-  const std::uint32_t first = std::min(length, RingBufferSize - pos);
-  std::memcpy(RingBuffer.data() + pos, data, first);
-  std::memcpy(RingBuffer.data(), data + first, length - first);
-  return (pos + length) % RingBufferSize;
-}
-
-std::uint32_t CopyOutOfRing(std::uint32_t pos, std::uint8_t* out, std::uint32_t length) {
-  const std::uint32_t first = std::min(length, RingBufferSize - pos);
-  std::memcpy(out, RingBuffer.data() + pos, first);
-  std::memcpy(out + first, RingBuffer.data(), length - first);
-  return (pos + length) % RingBufferSize;
-}
-
-void ResetRing() {
-  ReadPos = 0;
-  WritePos = 0;
-  TotalWritten = 0;
-}
-
 // Ms that `bytes` of the open format last; 0 when no format is open.
 int BytesToMs(std::int64_t bytes) {
-  const std::int64_t per_second = std::int64_t{FormatBitsPerSample.load() / 8} *
-                                  FormatSampleRate.load() * FormatNumChannels.load();
+  const std::int64_t per_second = std::int64_t{H().FormatBitsPerSample.load() / 8} *
+                                  H().FormatSampleRate.load() * H().FormatNumChannels.load();
   if (per_second <= 0) return 0;
   return static_cast<int>(Round(static_cast<double>(bytes) * 1000.0 / static_cast<double>(per_second)));
 }
@@ -152,28 +192,28 @@ void OutAbout(HWND) {
 }
 
 void OutInit() {
-  if (!OutputReady) {
-    MsgHandler = std::make_unique<TMsgHandler>();
-    HostWindow = MsgHandler->Handle();
+  if (!H().OutputReady) {
+    H().MsgHandler = std::make_unique<TMsgHandler>();
+    H().HostWindow = H().MsgHandler->Handle();
   }
-  OutputReady = true;
+  H().OutputReady = true;
 }
 
 void OutQuit() {
-  OutputReady = false;
-  HostWindow = nullptr;
-  MsgHandler.reset();
+  H().OutputReady = false;
+  H().HostWindow = nullptr;
+  H().MsgHandler.reset();
 }
 
 void CloseUserStream() {
-  const HSTREAM stream = UserStream.exchange(0);
+  const HSTREAM stream = H().UserStream.exchange(0);
   if (stream == 0) return;
   if (RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING) RT_BASS::BASS_ChannelStop(stream);
   RT_BASS::BASS_StreamFree(stream);
 }
 
 int OutOpen(int samplerate, int numchannels, int bitspersamp, int, int) {
-  if (!OutputReady) return -1;
+  if (!H().OutputReady) return -1;
   // The user stream plays 8- or 16-bit PCM, mono or stereo, and nothing else.
   if ((bitspersamp != 8 && bitspersamp != 16) || (numchannels != 1 && numchannels != 2) ||
       samplerate <= 0) {
@@ -182,12 +222,12 @@ int OutOpen(int samplerate, int numchannels, int bitspersamp, int, int) {
   // A plug-in that opens again without closing gets a fresh stream.
   CloseUserStream();
 
-  ResetRing();
-  ReaderBusy = false;
-  WriterBusy = false;
-  SeekRequested = false;
-  InputEnded = false;
-  StartPending = true;
+  H().Ring.Reset();
+  H().Ring.ReaderBusy = false;
+  H().Ring.WriterBusy = false;
+  H().SeekRequested = false;
+  H().InputEnded = false;
+  H().StartPending = true;
 
   DWORD flags = 0;
   if (bitspersamp == 8) flags |= BASS_SAMPLE_8BITS;
@@ -196,14 +236,14 @@ int OutOpen(int samplerate, int numchannels, int bitspersamp, int, int) {
       RT_BASS::BASS_StreamCreate(static_cast<DWORD>(samplerate), flags, &StreamProc, 0);
   if (stream == 0) return -1;
 
-  FormatSampleRate = samplerate;
-  FormatBitsPerSample = bitspersamp;
-  FormatNumChannels = numchannels;
+  H().FormatSampleRate = samplerate;
+  H().FormatBitsPerSample = bitspersamp;
+  H().FormatNumChannels = numchannels;
   // Bytes in 0.2 s.
-  StartThreshold = static_cast<std::uint32_t>((bitspersamp / 8) * samplerate * numchannels * 2 / 10);
-  OutputTimeOffset = 0;
-  UserStream = stream;
-  if (HWND target = PlayerTargetWindow.load()) {
+  H().StartThreshold = static_cast<std::uint32_t>((bitspersamp / 8) * samplerate * numchannels * 2 / 10);
+  H().OutputTimeOffset = 0;
+  H().UserStream = stream;
+  if (HWND target = H().PlayerTargetWindow.load()) {
     PostMessage(target, WM_PLUGIN_CHANNEL, static_cast<WPARAM>(stream), 0);
   }
   return 0;
@@ -212,70 +252,68 @@ int OutOpen(int samplerate, int numchannels, int bitspersamp, int, int) {
 void OutClose() { CloseUserStream(); }
 
 void FillStartRecord() {
-  StartRecord.BitsPerSample = static_cast<std::uint16_t>(FormatBitsPerSample.load());
-  StartRecord.SampleRate = static_cast<std::uint32_t>(FormatSampleRate.load());
-  StartRecord.NumChannels = static_cast<std::uint16_t>(FormatNumChannels.load());
+  H().StartRecord.BitsPerSample = static_cast<std::uint16_t>(H().FormatBitsPerSample.load());
+  H().StartRecord.SampleRate = static_cast<std::uint32_t>(H().FormatSampleRate.load());
+  H().StartRecord.NumChannels = static_cast<std::uint16_t>(H().FormatNumChannels.load());
 }
 
 // Output starts once 0.4 s is buffered, or earlier when the ring is nearly
 // full.
 void StartOutputWhenBuffered() {
-  if (!StartPending.load()) return;
-  const std::uint32_t read = ReadPos;
-  const std::uint32_t write = WritePos;
-  if (FreeBetween(read, write) > kNearlyFull && UsedBetween(read, write) < 2 * StartThreshold) return;
-  if (!StartPending.exchange(false)) return;
-  const HSTREAM stream = UserStream;
-  HWND host = HostWindow;
+  if (!H().StartPending.load()) return;
+  const TPluginRing& ring = H().Ring;
+  if (ring.Free() > kNearlyFull && ring.Used() < 2 * H().StartThreshold) return;
+  if (!H().StartPending.exchange(false)) return;
+  const HSTREAM stream = H().UserStream;
+  HWND host = H().HostWindow;
   if (stream == 0 || host == nullptr) return;
   FillStartRecord();
-  PostMessage(host, WM_PLUGIN_START_PLAY, 0, reinterpret_cast<LPARAM>(&StartRecord));
+  PostMessage(host, WM_PLUGIN_START_PLAY, 0, reinterpret_cast<LPARAM>(&H().StartRecord));
 }
 
 // On the host window: starts the user stream and tells the player.
 void StartOutput(HWND target, WPARAM wparam, LPARAM lparam) {
-  if (HSTREAM stream = UserStream) RT_BASS::BASS_StreamPlay(stream, FALSE, 0);
-  ResumeWait = false;
+  if (HSTREAM stream = H().UserStream) RT_BASS::BASS_StreamPlay(stream, FALSE, 0);
+  H().ResumeWait = false;
   if (target != nullptr) PostMessage(target, WM_PLUGIN_START_PLAY, wparam, lparam);
 }
 
 int OutWrite(char* buf, int len) {
-  if (len < 0 || (len > 0 && buf == nullptr)) return 1;
-  if (!ClaimRing(WriterBusy, ReaderBusy)) return 1;
-  const std::uint32_t read = ReadPos;
-  const std::uint32_t write = WritePos;
+  // Nothing to write is not "no space": answering 1 would make a plug-in
+  // that retries on 1 spin for ever.
+  if (len < 0 || (len > 0 && buf == nullptr)) return 0;
+  TPluginRing& ring = H().Ring;
+  if (!ClaimRing(ring.WriterBusy, ring.ReaderBusy)) return 1;
   // Never fill the ring completely: equal positions mean empty.
-  if (static_cast<std::uint32_t>(len) >= FreeBetween(read, write)) {
-    WriterBusy = false;
+  if (static_cast<std::uint32_t>(len) >= ring.Free()) {
+    ring.WriterBusy = false;
     ApplicationMessageBox("Write error : No Space", "Error", MB_OKCANCEL);
     StartOutputWhenBuffered();
     return 1;
   }
-  WritePos = CopyIntoRing(write, reinterpret_cast<const std::uint8_t*>(buf),
-                          static_cast<std::uint32_t>(len));
-  TotalWritten += len;
-  WriterBusy = false;
+  ring.Write(reinterpret_cast<const std::uint8_t*>(buf), static_cast<std::uint32_t>(len));
+  ring.WriterBusy = false;
   StartOutputWhenBuffered();
   return 0;
 }
 
 int OutCanWrite() {
-  if (ReaderBusy) return 0;
+  if (H().Ring.ReaderBusy) return 0;
   return static_cast<int>(RingFree()) - 1;
 }
 
 int OutIsPlaying() {
-  const HSTREAM stream = UserStream;
+  const HSTREAM stream = H().UserStream;
   if (stream == 0) return 0;
   return RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING ? 1 : 0;
 }
 
 int OutPause(int pause) {
-  const HSTREAM stream = UserStream;
+  const HSTREAM stream = H().UserStream;
   if (stream == 0) return 0;
   const bool was_paused = RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PAUSED;
   if (pause == 0) {
-    ResumeWait = true;
+    H().ResumeWait = true;
     if (was_paused) {
       RT_BASS::BASS_ChannelResume(stream);
     } else {
@@ -295,59 +333,59 @@ void OutSetVolume(int volume) {
 }
 
 void OutSetPan(int pan) {
-  const HSTREAM stream = UserStream;
+  const HSTREAM stream = H().UserStream;
   if (stream == 0) return;
   RT_BASS::BASS_ChannelSetAttributes(stream, -1, -1, static_cast<int>(Round(pan * 0.78125)));
 }
 
 void OutFlush(int t) {
-  const HSTREAM stream = UserStream;
+  const HSTREAM stream = H().UserStream;
   const DWORD state = stream == 0 ? BASS_ACTIVE_STOPPED : RT_BASS::BASS_ChannelIsActive(stream);
   const bool restart = state != BASS_ACTIVE_STOPPED && state != BASS_ACTIVE_PAUSED;
   // Paused, a flush is honoured only for the player's own seek; output then
   // restarts when the plug-in resumes.
-  if (state == BASS_ACTIVE_PAUSED && !SeekRequested) return;
+  if (state == BASS_ACTIVE_PAUSED && !H().SeekRequested) return;
   // Hold the writer's side so that no read starts while the ring is reset.
-  if (!ClaimRing(WriterBusy, ReaderBusy)) return;
+  if (!ClaimRing(H().Ring.WriterBusy, H().Ring.ReaderBusy)) return;
   if (stream != 0) RT_BASS::BASS_ChannelStop(stream);
-  if (restart) StartPending = true;
-  OutputTimeOffset = t;
-  ResetRing();
-  SeekRequested = false;
-  WriterBusy = false;
+  if (restart) H().StartPending = true;
+  H().OutputTimeOffset = t;
+  H().Ring.Reset();
+  H().SeekRequested = false;
+  H().Ring.WriterBusy = false;
 }
 
 int OutGetOutputTime() {
-  const HSTREAM stream = UserStream;
+  const HSTREAM stream = H().UserStream;
   QWORD position = stream == 0 ? 0 : RT_BASS::BASS_ChannelGetPosition(stream);
   if (position == ~QWORD{0}) position = 0;
-  return BytesToMs(static_cast<std::int64_t>(position)) + OutputTimeOffset;
+  return BytesToMs(static_cast<std::int64_t>(position)) + H().OutputTimeOffset;
 }
 
-int OutGetWrittenTime() { return BytesToMs(TotalWritten) + OutputTimeOffset; }
+int OutGetWrittenTime() { return BytesToMs(H().Ring.TotalWritten()) + H().OutputTimeOffset; }
 
 void FillOutModule() {
-  OutModule.version = OUT_VER;
-  OutModule.description = "BASS Winamp output plug-in emulator";
-  OutModule.id = 65537;
-  OutModule.hMainWindow = ApplicationWindow();
-  OutModule.hDllInstance = nullptr;
-  OutModule.Config = OutConfig;
-  OutModule.About = OutAbout;
-  OutModule.Init = OutInit;
-  OutModule.Quit = OutQuit;
-  OutModule.Open = OutOpen;
-  OutModule.Close = OutClose;
-  OutModule.Write = OutWrite;
-  OutModule.CanWrite = OutCanWrite;
-  OutModule.IsPlaying = OutIsPlaying;
-  OutModule.Pause = OutPause;
-  OutModule.SetVolume = OutSetVolume;
-  OutModule.SetPan = OutSetPan;
-  OutModule.Flush = OutFlush;
-  OutModule.GetOutputTime = OutGetOutputTime;
-  OutModule.GetWrittenTime = OutGetWrittenTime;
-  OutModule.Init();
+  H().OutModule.version = OUT_VER;
+  H().OutModule.description = "BASS Winamp output plug-in emulator";
+  H().OutModule.id = 65537;
+  H().OutModule.hMainWindow = ApplicationWindow();
+  H().OutModule.hDllInstance = nullptr;
+  H().OutModule.Config = OutConfig;
+  H().OutModule.About = OutAbout;
+  H().OutModule.Init = OutInit;
+  H().OutModule.Quit = OutQuit;
+  H().OutModule.Open = OutOpen;
+  H().OutModule.Close = OutClose;
+  H().OutModule.Write = OutWrite;
+  H().OutModule.CanWrite = OutCanWrite;
+  H().OutModule.IsPlaying = OutIsPlaying;
+  H().OutModule.Pause = OutPause;
+  H().OutModule.SetVolume = OutSetVolume;
+  H().OutModule.SetPan = OutSetPan;
+  H().OutModule.Flush = OutFlush;
+  H().OutModule.GetOutputTime = OutGetOutputTime;
+  H().OutModule.GetWrittenTime = OutGetWrittenTime;
+  H().OutModule.Init();
 }
 
 // ---------------------------------------------------------------------------
@@ -383,28 +421,29 @@ void ReplaceHooks(In_Module* module) {
   module->SetInfo = NoSetInfo;
 }
 
-bool ValidSlot(int slot) { return slot >= 0 && slot < MaxPluginNum && PluginSlots[slot] != nullptr; }
+bool ValidSlot(int slot) { return slot >= 0 && slot < MaxPluginNum && H().PluginSlots[slot] != nullptr; }
 
 void TMsgHandler::WndProc(TMessage& Message) {
-  HWND target = PlayerTargetWindow;
+  HWND target = H().PlayerTargetWindow;
   switch (Message.Msg) {
     case WM_WA_PLUGIN_END:
-      InputEnded = true;
+      H().InputEnded = true;
       // A song shorter than the start threshold starts now, so that what
       // was buffered is heard.
-      if (UserStream != 0 && RingUsed() > 0 && StartPending.exchange(false)) {
+      if (H().UserStream != 0 && RingUsed() > 0 && H().StartPending.exchange(false)) {
         FillStartRecord();
-        StartOutput(target, 0, reinterpret_cast<LPARAM>(&StartRecord));
+        StartOutput(target, 0, reinterpret_cast<LPARAM>(&H().StartRecord));
       }
-      // The stream that was playing goes with the relay, so that the player
-      // can tell an end that belongs to a channel it no longer plays.
-      if (target != nullptr) PostMessage(target, WM_WA_PLUGIN_END, UserStream.load(), 0);
+      // The song's serial goes with the relay, so that the player can tell
+      // the end of a song it no longer plays, whether or not the plug-in
+      // still has its output open.
+      if (target != nullptr) PostMessage(target, WM_WA_PLUGIN_END, H().PluginSongSerial, 0);
       return;
     case WM_PLUGIN_START_PLAY:
       StartOutput(target, Message.WParam, Message.LParam);
       return;
     case WM_PLUGIN_RELEASE:
-      ActivePlugin = -1;
+      H().ActivePlugin = -1;
       return;
     case WM_QUERYENDSESSION:
       Message.Result = 1;
@@ -420,46 +459,51 @@ void TMsgHandler::WndProc(TMessage& Message) {
 // Host routines
 // ---------------------------------------------------------------------------
 
+void MakeFreshPluginHost() {
+  Hosts().push_back(std::make_unique<TPluginHost>());
+  CurrentHost = Hosts().back().get();
+}
+
 bool InitPluginCtrl() {
   for (int i = 0; i < MaxPluginNum; ++i) {
-    PluginSlots[i] = nullptr;
-    PluginInfos[i] = TPluginInfo{};
+    H().PluginSlots[i] = nullptr;
+    H().PluginInfos[i] = TPluginInfo{};
   }
-  OutputReady = false;
-  ResetRing();
-  ReaderBusy = false;
-  WriterBusy = false;
-  StartPending = false;
-  InputEnded = false;
-  SeekRequested = false;
-  ResumeWait = false;
+  H().OutputReady = false;
+  H().Ring.Reset();
+  H().Ring.ReaderBusy = false;
+  H().Ring.WriterBusy = false;
+  H().StartPending = false;
+  H().InputEnded = false;
+  H().SeekRequested = false;
+  H().ResumeWait = false;
   FillOutModule();
-  ActivePlugin = -1;
-  return OutputReady;
+  H().ActivePlugin = -1;
+  return H().OutputReady;
 }
 
 void QuitPluginCtrl() {
   for (int i = 0; i < MaxPluginNum; ++i) {
-    if (PluginSlots[i] == nullptr) continue;
-    PluginSlots[i]->Quit();
-    FreeLibrary(PluginInfos[i].DLLHandle);
+    if (H().PluginSlots[i] == nullptr) continue;
+    H().PluginSlots[i]->Quit();
+    FreeLibrary(H().PluginInfos[i].DLLHandle);
     // The module lived in the library just freed.
-    PluginSlots[i] = nullptr;
-    PluginInfos[i] = TPluginInfo{};
+    H().PluginSlots[i] = nullptr;
+    H().PluginInfos[i] = TPluginInfo{};
   }
-  ActivePlugin = -1;
-  if (OutputReady) {
+  H().ActivePlugin = -1;
+  if (H().OutputReady) {
     CloseUserStream();
-    OutModule.Quit();
+    H().OutModule.Quit();
   }
 }
 
 int LoadWinampPlugin(const String& Name) {
-  if (!OutputReady) return PLUGIN_OUTPUT_NOT_READY;
+  if (!H().OutputReady) return PLUGIN_OUTPUT_NOT_READY;
   if (FindPluginByName(Name) >= 0) return PLUGIN_ALREADY_LOADED;
   int slot = -1;
   for (int i = 0; i < MaxPluginNum && slot < 0; ++i) {
-    if (PluginSlots[i] == nullptr) slot = i;
+    if (H().PluginSlots[i] == nullptr) slot = i;
   }
   if (slot < 0) return PLUGIN_NO_FREE_SLOT;
 
@@ -471,14 +515,14 @@ int LoadWinampPlugin(const String& Name) {
     return PLUGIN_NOT_WINAMP2;
   }
   In_Module* module = get_module();
-  module->hMainWindow = HostWindow;
+  module->hMainWindow = H().HostWindow;
   module->hDllInstance = library;
-  module->outMod = &OutModule;
+  module->outMod = &H().OutModule;
   module->Init();
   ReplaceHooks(module);
 
-  PluginSlots[slot] = module;
-  TPluginInfo& info = PluginInfos[slot];
+  H().PluginSlots[slot] = module;
+  TPluginInfo& info = H().PluginInfos[slot];
   info.Name = Name;
   info.Version = module->version;
   info.Description = module->description != nullptr ? module->description : "";
@@ -492,59 +536,74 @@ int UnloadWinampPlugin(const String& Name) {
   const int slot = FindPluginByName(Name);
   if (slot < 0) return PLUGIN_NOT_LOADED;
   // A plug-in stays active after its song until another one is chosen.
-  if (slot == ActivePlugin) return PLUGIN_IN_USE;
-  PluginSlots[slot]->Quit();
-  if (!FreeLibrary(PluginInfos[slot].DLLHandle)) return PLUGIN_CANNOT_FREE;
-  PluginSlots[slot] = nullptr;
-  PluginInfos[slot] = TPluginInfo{};
+  if (slot == H().ActivePlugin) return PLUGIN_IN_USE;
+  H().PluginSlots[slot]->Quit();
+  if (!FreeLibrary(H().PluginInfos[slot].DLLHandle)) return PLUGIN_CANNOT_FREE;
+  H().PluginSlots[slot] = nullptr;
+  H().PluginInfos[slot] = TPluginInfo{};
   return PLUGIN_UNLOADED;
 }
 
 int FindPluginByName(const String& Name) {
   for (int i = 0; i < MaxPluginNum; ++i) {
-    if (PluginSlots[i] != nullptr && PluginInfos[i].Name == Name) return i;
+    if (H().PluginSlots[i] != nullptr && H().PluginInfos[i].Name == Name) return i;
   }
   return -1;
 }
 
-In_Module* GetPluginModule(int Slot) { return ValidSlot(Slot) ? PluginSlots[Slot] : nullptr; }
+In_Module* GetPluginModule(int Slot) { return ValidSlot(Slot) ? H().PluginSlots[Slot] : nullptr; }
 
 void GetPluginInfo(int Slot, TPluginInfo& Info) {
-  Info = ValidSlot(Slot) ? PluginInfos[Slot] : TPluginInfo{};
+  Info = ValidSlot(Slot) ? H().PluginInfos[Slot] : TPluginInfo{};
 }
 
 int SetCurrentPlugin(int Slot) {
   if (!ValidSlot(Slot)) return -1;
-  ActivePlugin = Slot;
+  H().ActivePlugin = Slot;
   return 0;
 }
 
-int GetCurrentPlugin() { return ActivePlugin; }
+int GetCurrentPlugin() { return H().ActivePlugin; }
 
 int GetPluginOutputTime(bool FromOutput) {
   if (FromOutput) return OutGetOutputTime();
-  In_Module* module = GetPluginModule(ActivePlugin);
+  In_Module* module = GetPluginModule(H().ActivePlugin);
   return module != nullptr ? module->GetOutputTime() : 0;
 }
 
 int GetPluginBufferedTime() {
-  if (UserStream == 0) return 0;
+  if (H().UserStream == 0) return 0;
   return std::max(0, OutGetWrittenTime() - OutGetOutputTime());
 }
 
-void SetSeekRequested() { SeekRequested = true; }
+std::uint32_t BeginPluginSong() {
+  MSG stale;
+  if (HWND host = H().HostWindow) {
+    while (PeekMessage(&stale, host, WM_WA_PLUGIN_END, WM_WA_PLUGIN_END, PM_REMOVE)) {
+      // A quit passes every filter: leave it for the program's loop.
+      if (stale.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(stale.wParam));
+        break;
+      }
+    }
+  }
+  if (++H().PluginSongSerial == 0) H().PluginSongSerial = 1;
+  return H().PluginSongSerial;
+}
 
-void SetPlayerTargetWindow(HWND Window) { PlayerTargetWindow = Window; }
+void SetSeekRequested() { H().SeekRequested = true; }
 
-bool IsOutputReady() { return OutputReady; }
+void SetPlayerTargetWindow(HWND Window) { H().PlayerTargetWindow = Window; }
 
-HWND GetHostWindow() { return HostWindow; }
+bool IsOutputReady() { return H().OutputReady; }
+
+HWND GetHostWindow() { return H().HostWindow; }
 
 String PluginFileTypes() {
   String types;
   for (int i = 0; i < MaxPluginNum; ++i) {
-    if (PluginSlots[i] == nullptr) continue;
-    const char* extensions = PluginSlots[i]->FileExtensions;
+    if (H().PluginSlots[i] == nullptr) continue;
+    const char* extensions = H().PluginSlots[i]->FileExtensions;
     types += ExtensionsToFilter(extensions != nullptr ? extensions : "") + ";";
   }
   return types;
@@ -574,41 +633,43 @@ String GetProgramDir() {
 // The ring's reader
 // ---------------------------------------------------------------------------
 
-Out_Module* GetOutModule() { return &OutModule; }
+Out_Module* GetOutModule() { return &H().OutModule; }
 
-std::uint32_t RingUsed() { return UsedBetween(ReadPos, WritePos); }
+std::uint32_t RingUsed() { return H().Ring.Used(); }
 
-std::uint32_t RingFree() { return FreeBetween(ReadPos, WritePos); }
+std::uint32_t RingFree() { return H().Ring.Free(); }
 
-HSTREAM GetUserStream() { return UserStream; }
+HSTREAM GetUserStream() { return H().UserStream; }
 
 DWORD StreamProc(HSTREAM, void* Buffer, DWORD Length, std::uintptr_t) {
-  if (!OutputReady || Buffer == nullptr) return 0;
+  if (!H().OutputReady || Buffer == nullptr) return 0;
   // Short of data: give the plug-in up to 3 s to catch up.
-  if (!InputEnded && Length > RingUsed()) {
-    for (int pass = 0; pass < kDataWaitPasses && RingUsed() < Length && !InputEnded; ++pass) {
-      if (ProcessPendingMessages() || !OutputReady) break;
+  if (!H().InputEnded && Length > RingUsed()) {
+    for (int pass = 0; pass < kDataWaitPasses && RingUsed() < Length && !H().InputEnded; ++pass) {
+      if (ProcessPendingMessages() || !H().OutputReady) break;
       Sleep(kDataWaitMs);
     }
-    ResumeWait = false;
+    H().ResumeWait = false;
   }
 
-  if (!ClaimRing(ReaderBusy, WriterBusy)) return 0;
-  const std::uint32_t count = std::min<std::uint32_t>(Length, RingUsed());
-  ReadPos = CopyOutOfRing(ReadPos, static_cast<std::uint8_t*>(Buffer), count);
+  TPluginRing& ring = H().Ring;
+  if (!ClaimRing(ring.ReaderBusy, ring.WriterBusy)) return 0;
+  const std::uint32_t count = ring.Read(static_cast<std::uint8_t*>(Buffer), Length);
   // Free the ring before any further wait: the writer must be able to write
   // while this side waits for it.
-  ReaderBusy = false;
+  ring.ReaderBusy = false;
 
   // Just resumed and little left: let the plug-in's writer get going again.
-  if (ResumeWait && Length > RingUsed() && !InputEnded) {
-    const std::int64_t written_before = TotalWritten;
+  if (H().ResumeWait && Length > RingUsed() && !H().InputEnded) {
+    const std::int64_t written_before = ring.TotalWritten();
     for (int pass = 0; pass < kResumeWaitPasses; ++pass) {
-      if (WriterBusy || TotalWritten != written_before || InputEnded || !OutputReady) break;
+      if (ring.WriterBusy || ring.TotalWritten() != written_before || H().InputEnded || !H().OutputReady) {
+        break;
+      }
       if (ProcessPendingMessages()) break;
       Sleep(kResumeWaitMs);
     }
-    ResumeWait = false;
+    H().ResumeWait = false;
   }
   return count;
 }

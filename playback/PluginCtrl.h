@@ -31,7 +31,7 @@
 // ---------------------------------------------------------------------------
 
 // A plug-in's end of input (to the host window), relayed to the player with
-// the user stream that was playing in WParam.
+// the serial of the plug-in song it ends (see BeginPluginSong) in WParam.
 constexpr UINT WM_WA_PLUGIN_END = WM_WA_MPEG_EOF;  // 1026
 // Enough output is buffered: the host starts the user stream and relays the
 // message to the player; LParam points to the TStartRecord.
@@ -76,6 +76,12 @@ constexpr int PLUGIN_CANNOT_FREE = 6;
 constexpr int PLUGIN_NOT_LOADED = 7;
 constexpr int PLUGIN_IN_USE = 8;
 
+// The host's state (slots, output module, ring, flags) is one object per
+// process. This makes a new, empty one the process's host; the one before
+// must have been quit (QuitPluginCtrl) and is kept, never freed. Tests use it
+// to start from a fresh host.
+void MakeFreshPluginHost();
+
 // Empties the slots, allocates the ring and initialises the output module.
 // Returns whether the output module is ready.
 bool InitPluginCtrl();
@@ -103,6 +109,11 @@ int GetCurrentPlugin();
 int GetPluginOutputTime(bool FromOutput);
 // Ms of audio written but not heard yet (0 when no output is open).
 int GetPluginBufferedTime();
+// A plug-in song is about to start: returns its serial (never 0), which the
+// relayed end of input carries. An end of input still waiting in the host
+// window's queue belonged to the song before (its plug-in has been stopped)
+// and is dropped. Main thread only.
+std::uint32_t BeginPluginSong();
 // The player is about to seek: a Flush while paused must then be honoured.
 void SetSeekRequested();
 // Where relayed messages go; null for nowhere.

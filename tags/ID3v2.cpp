@@ -28,6 +28,11 @@ constexpr int kFrameTextSize = 500;
 
 constexpr std::uint8_t kLatin1 = 0;
 constexpr std::uint8_t kUtf16 = 1;
+// Version 2.4 adds these two.
+constexpr std::uint8_t kUtf16BigEndian = 2;
+constexpr std::uint8_t kUtf8 = 3;
+
+bool IsWide(std::uint8_t encoding) { return encoding == kUtf16 || encoding == kUtf16BigEndian; }
 
 // Four 7-bit bytes, most significant first.
 std::uint32_t SyncSafe(const std::uint8_t* b) {
@@ -41,22 +46,27 @@ std::uint32_t BigEndian(const std::uint8_t* b, int count) {
   return value;
 }
 
-// The text of a frame: its encoding byte, then Latin-1 bytes or UTF-16
-// units (low byte first) up to a zero unit. Trimmed at both ends.
+// The text of a frame: its encoding byte, then Latin-1 or UTF-8 bytes, or
+// UTF-16 units (low byte first, or high byte first for the big-endian
+// encoding) up to a zero unit. Trimmed at both ends.
 std::string DecodeFrameText(std::string_view text) {
   if (text.empty()) return std::string();
-  if (static_cast<std::uint8_t>(text[0]) != kUtf16) {
+  const auto encoding = static_cast<std::uint8_t>(text[0]);
+  if (!IsWide(encoding)) {
     // The encoding byte and the zero padding are blanks and trim away
     // (blanks are the same bytes in Latin-1 and UTF-8).
-    return tags::Latin1ToUtf8(tags::TrimBlanks(text));
+    const std::string_view trimmed = tags::TrimBlanks(text);
+    return encoding == kUtf8 ? tags::Utf8FromFile(trimmed) : tags::Latin1ToUtf8(trimmed);
   }
+  const bool big_endian = encoding == kUtf16BigEndian;
   std::u16string units;
   for (std::size_t i = 1; i < text.size(); i += 2) {
     // An odd last byte pairs with the zero that follows the frame's text.
-    const std::uint8_t high = i + 1 < text.size() ? static_cast<std::uint8_t>(text[i + 1]) : 0;
-    const char16_t unit = static_cast<char16_t>(static_cast<std::uint8_t>(text[i]) | (high << 8));
+    const auto first = static_cast<std::uint8_t>(text[i]);
+    const std::uint8_t second = i + 1 < text.size() ? static_cast<std::uint8_t>(text[i + 1]) : 0;
+    const auto unit = static_cast<char16_t>(big_endian ? (first << 8) | second : first | (second << 8));
     if (unit == 0) break;
-    if (i == 1 && unit == 0xFEFF) continue;  // the byte-order mark FF FE
+    if (i == 1 && unit == 0xFEFF) continue;  // the byte-order mark in the frame's own order
     units += unit;
   }
   return std::string(tags::TrimBlanks(tags::Utf16ToUtf8(units)));
@@ -64,13 +74,13 @@ std::string DecodeFrameText(std::string_view text) {
 
 // The text of a comment (COMM) or link (WXXX) frame: the encoding byte, for
 // a comment three bytes of language, a short description ending in a zero
-// (a zero unit for UTF-16), then the text itself. Empty when the
+// (a zero unit for UTF-16 of either order), then the text itself. Empty when the
 // description has no end within the bytes read.
 std::string DecodeTextAfterDescription(std::string_view text, bool has_language) {
   if (text.empty()) return std::string();
   const std::size_t start = 1 + (has_language ? 3 : 0);
   std::size_t after = std::string_view::npos;
-  if (static_cast<std::uint8_t>(text[0]) == kUtf16) {
+  if (IsWide(static_cast<std::uint8_t>(text[0]))) {
     for (std::size_t i = start; i + 1 < text.size(); i += 2) {
       if (text[i] == 0 && text[i + 1] == 0) {
         after = i + 2;
@@ -156,7 +166,9 @@ bool TID3v2::ReadFrames(tags::TagFile& file, FrameTexts& frames) const {
     std::string text(std::min<std::uint32_t>(size, kFrameTextSize), '\0');
     if (usable && file.ReadAt(data, text.data(), static_cast<int>(text.size())) < 0) return false;
     const std::uint8_t encoding = text.empty() ? kLatin1 : static_cast<std::uint8_t>(text[0]);
-    if (usable && (encoding == kLatin1 || encoding == kUtf16)) {
+    const bool known = encoding == kLatin1 || encoding == kUtf16 ||
+                       (VersionID == 4 && (encoding == kUtf16BigEndian || encoding == kUtf8));
+    if (usable && known) {
       const std::string_view id(reinterpret_cast<const char*>(header), id_size);
       for (std::size_t slot = 0; slot < ID3v2FrameIDs.size(); ++slot) {
         if (id == ID3v2FrameIDs[slot][old_layout ? 1 : 0]) frames[slot] = text;

@@ -12,11 +12,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/utf8.h"
+
 namespace tags {
 
 // Appends one character as UTF-8. Values that are no character (surrogates,
 // beyond U+10FFFF) are appended as "?".
-void AppendUtf8(std::string& out, char32_t c);
+using platform::AppendUtf8;
 
 // Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined
 // (81, 8D, 8F, 90, 9D) become the control characters of the same number, so
@@ -29,6 +31,10 @@ std::string Utf8ToWindows1252(std::string_view text);
 
 // Latin-1 (ISO 8859-1) bytes to UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
+
+// UTF-8 bytes from a file to well-formed UTF-8: a byte that is not part of
+// a well-formed sequence is taken as the Latin-1 character of its own value.
+std::string Utf8FromFile(std::string_view bytes);
 
 // UTF-16 code units to UTF-8. Surrogate pairs are joined; a lone surrogate
 // becomes "?". Zero units are kept (callers stop at them where they must).

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           routes.Route(gdQueryHit, header.DescriptorID, result, grdReceived,
                        platform::GuidToText(hit.ServentID), link);
           // Pass it on as the servent would.
-          if (header.TTL > 1) ForwardedCopy(header, frame.Payload);
+          if (header.TTL > 1) ForwardedCopy(header, frame.Payload, length);
         }
         break;
       }

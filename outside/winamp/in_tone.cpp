@@ -17,6 +17,8 @@
 //                             (it is closed when the plug-in quits)
 //                    earlyend: reports the end of its input after one
 //                             second, then goes on writing to the end
+//                    closefirst: closes its output when its input is used
+//                             up, and only then reports the end of input
 //
 // Like any input plug-in it decodes on a thread of its own, writes blocks
 // while the output module's CanWrite allows, flushes the output on a seek,
@@ -47,7 +49,7 @@
 
 namespace {
 
-enum class Mode { kNormal, kSilent, kEndNow, kNoCanWrite, kNoClose, kEarlyEnd };
+enum class Mode { kNormal, kSilent, kEndNow, kNoCanWrite, kNoClose, kEarlyEnd, kCloseFirst };
 
 // What one file plays.
 struct Source {
@@ -280,6 +282,7 @@ class Player {
         continue;
       }
       if (position >= total) {
+        if (source_.mode == Mode::kCloseFirst) g_module.outMod->Close();
         EndOfInput();
         ended = true;
         continue;

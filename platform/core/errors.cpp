@@ -54,6 +54,9 @@ const std::unordered_map<DWORD, const char*>& MessageTable() {
       {ERROR_BUSY, "The requested resource is in use."},
       {ERROR_NO_DATA, "The pipe is being closed."},
       {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
+      {ERROR_CANCELLED, "The operation was canceled by the user."},
+      {ERROR_NOT_ALL_ASSIGNED, "Not all privileges or groups referenced are assigned to the caller."},
+      {ERROR_NO_SUCH_PRIVILEGE, "A specified privilege does not exist."},
       {ERROR_BAD_EXE_FORMAT, "%1 is not a valid Win32 application."},
       {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
       {ERROR_MORE_DATA, "More data is available."},
@@ -164,6 +167,19 @@ const std::unordered_map<DWORD, const char*>& MessageTable() {
        "server did not receive a response from an authoritative server."},
       {WSANO_RECOVERY, "A non-recoverable error occurred during a database lookup."},
       {WSANO_DATA, "The requested name is valid, but no data of the requested type was found."},
+      // WinINet.
+      {12001, "No more handles could be generated at this time."},
+      {12002, "The operation timed out."},
+      {12004, "An internal error occurred."},
+      {12005, "The URL is invalid."},
+      {12006, "The URL scheme could not be recognized, or is not supported."},
+      {12007, "The server name or address could not be resolved."},
+      {12017, "The operation was canceled."},
+      {12018, "The type of handle supplied is incorrect for this operation."},
+      {12029, "A connection with the server could not be established."},
+      {12030, "The connection with the server was terminated abnormally."},
+      {12031, "The connection with the server was reset."},
+      {12152, "The server returned an invalid or unrecognized response."},
   };
   return table;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ctl/edit.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/builtin_classes.h"
 #include "platform/user/user.h"
@@ -24,7 +25,14 @@ struct HeaderItem {
   LPARAM lparam = 0;
   HBITMAP bitmap = nullptr;
   int image = -1;
+  std::string filter;
 };
+
+// The filter bar's parts: the editor child and its change timer.
+constexpr UINT_PTR kFilterTimer = 0x4844;
+constexpr int kFilterEditId = 0x4845;
+constexpr UINT kEndFilterEdit = WM_USER + 0x4846;
+constexpr int kFilterButtonWidth = 12;
 
 class Header {
  public:
@@ -59,6 +67,22 @@ class Header {
   void OnMouseMove(POINT pt);
   void OnLeftUp(POINT pt);
   void OnDoubleClick(POINT pt);
+
+  bool HasFilterBar() const { return (GetWindowLongPtr(hwnd_, GWL_STYLE) & HDS_FILTERBAR) != 0; }
+  // The filter row's part of an item.
+  RECT FilterRect(int index) const;
+  void DrawFilter(HDC dc, int index);
+  void EditFilter(int index);
+  // Takes the editor's text into its filter and tells the parent.
+  void CommitFilter();
+  void EndFilterEdit();
+  void NotifyFilterChange(int item) const;
+  void NotifyFilterButton(int item) const;
+
+  int filter_timeout_ = 1000;
+  HWND filter_edit_ = nullptr;
+  int filter_item_ = -1;
+  bool filter_pending_ = false;
   void EndTracking(bool notify);
 
   HWND hwnd_;
@@ -103,7 +127,100 @@ int Header::Height() const {
   GetTextMetrics(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
-  return tm.tmHeight + 4;
+  return (tm.tmHeight + 4) * (HasFilterBar() ? 2 : 1);
+}
+
+RECT Header::FilterRect(int index) const {
+  RECT r = ItemRect(index);
+  r.top = (r.top + r.bottom) / 2;
+  return r;
+}
+
+void Header::NotifyFilterChange(int item) const {
+  NMHEADER nm;
+  nm.hdr.hwndFrom = hwnd_;
+  nm.hdr.idFrom = static_cast<UINT_PTR>(GetWindowLongPtr(hwnd_, GWLP_ID));
+  nm.hdr.code = HDN_FILTERCHANGE;
+  nm.iItem = item;
+  SendMessage(GetParent(hwnd_), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+}
+
+void Header::NotifyFilterButton(int item) const {
+  NMHDFILTERBTNCLICK nm;
+  nm.hdr.hwndFrom = hwnd_;
+  nm.hdr.idFrom = static_cast<UINT_PTR>(GetWindowLongPtr(hwnd_, GWLP_ID));
+  nm.hdr.code = HDN_FILTERBTNCLICK;
+  nm.iItem = item;
+  nm.rc = FilterRect(item);
+  if (SendMessage(GetParent(hwnd_), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm)) != 0) {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+}
+
+void Header::EditFilter(int index) {
+  if (!Valid(index) || !HasFilterBar()) return;
+  EndFilterEdit();
+  RECT r = FilterRect(index);
+  r.right -= kFilterButtonWidth;
+  filter_item_ = index;
+  filter_edit_ = CreateWindowEx(0, "EDIT", items_[static_cast<std::size_t>(index)].filter.c_str(),
+                                WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, r.left + 1, r.top + 1,
+                                std::max(0, static_cast<int>(r.right - r.left) - 2),
+                                std::max(0, static_cast<int>(r.bottom - r.top) - 2), hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFilterEditId)), nullptr, nullptr);
+  if (filter_edit_ != nullptr) {
+    SendMessage(filter_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SetFocus(filter_edit_);
+  }
+}
+
+void Header::CommitFilter() {
+  KillTimer(hwnd_, kFilterTimer);
+  if (!filter_pending_ || filter_edit_ == nullptr || !Valid(filter_item_)) return;
+  filter_pending_ = false;
+  const int length = GetWindowTextLength(filter_edit_);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  GetWindowText(filter_edit_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  items_[static_cast<std::size_t>(filter_item_)].filter = text;
+  NotifyFilterChange(filter_item_);
+}
+
+void Header::EndFilterEdit() {
+  if (filter_edit_ == nullptr) return;
+  CommitFilter();
+  HWND edit = filter_edit_;
+  filter_edit_ = nullptr;
+  filter_item_ = -1;
+  DestroyWindow(edit);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Header::DrawFilter(HDC dc, int index) {
+  RECT r = FilterRect(index);
+  if (r.right <= r.left) return;
+  RECT box{r.left + 1, r.top + 1, r.right - kFilterButtonWidth - 1, r.bottom - 1};
+  if (box.right > box.left) {
+    FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
+    FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
+    RECT text{box.left + 2, box.top, box.right - 2, box.bottom};
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    const std::string& filter = items_[static_cast<std::size_t>(index)].filter;
+    DrawText(dc, filter.c_str(), -1, &text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  RECT button{std::max(r.left, r.right - kFilterButtonWidth), r.top + 1, r.right - 1, r.bottom - 1};
+  if (button.right > button.left) {
+    FillRect(dc, &button, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &button, EDGE_RAISED, BF_RECT);
+    // A small funnel.
+    const int cx = (button.left + button.right) / 2;
+    const int cy = (button.top + button.bottom) / 2;
+    HBRUSH brush = GetSysColorBrush(COLOR_BTNTEXT);
+    RECT line{cx - 3, cy - 2, cx + 4, cy - 1};
+    FillRect(dc, &line, brush);
+    RECT stem{cx, cy - 1, cx + 1, cy + 3};
+    FillRect(dc, &stem, brush);
+  }
 }
 
 // Which item and which part of it lies under a point. Left of a divider the
@@ -194,6 +311,14 @@ bool Header::GetItem(int index, HDITEM* item) const {
   if (item->mask & HDI_BITMAP) item->hbm = it.bitmap;
   if (item->mask & HDI_IMAGE) item->iImage = it.image;
   if (item->mask & HDI_ORDER) item->iOrder = PositionOf(index);
+  if ((item->mask & HDI_FILTER) && item->type == HDFT_ISSTRING && item->pvFilter != nullptr) {
+    auto* filter = static_cast<HDTEXTFILTER*>(item->pvFilter);
+    if (filter->pszText != nullptr && filter->cchTextMax > 0) {
+      const std::size_t n = std::min(it.filter.size(), static_cast<std::size_t>(filter->cchTextMax - 1));
+      it.filter.copy(filter->pszText, n);
+      filter->pszText[n] = '\0';
+    }
+  }
   return true;
 }
 
@@ -210,6 +335,10 @@ bool Header::SetItem(int index, const HDITEM* item) {
   if (item->mask & HDI_LPARAM) it.lparam = item->lParam;
   if (item->mask & HDI_BITMAP) it.bitmap = item->hbm;
   if (item->mask & HDI_IMAGE) it.image = item->iImage;
+  if ((item->mask & HDI_FILTER) && item->type == HDFT_ISSTRING) {
+    const auto* filter = static_cast<const HDTEXTFILTER*>(item->pvFilter);
+    it.filter = filter != nullptr && filter->pszText != nullptr ? filter->pszText : "";
+  }
   if (item->mask & HDI_ORDER) {
     order_.erase(order_.begin() + PositionOf(index));
     order_.insert(order_.begin() + std::clamp(item->iOrder, 0, static_cast<int>(order_.size())),
@@ -284,6 +413,10 @@ void Header::DrawItem(HDC dc, int index, bool pressed, bool hot) {
   RECT r = ItemRect(index);
   if (r.right <= r.left) return;
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  if (HasFilterBar()) {
+    DrawFilter(dc, index);
+    r.bottom = FilterRect(index).top;
+  }
   DWORD style = static_cast<DWORD>(GetWindowLongPtr(hwnd_, GWL_STYLE));
   RECT edge = r;
   if (pressed) {
@@ -398,6 +531,15 @@ void Header::OnLeftDown(POINT pt) {
   int item = -1;
   UINT where = HitTest(pt, &item);
   DWORD style = static_cast<DWORD>(GetWindowLongPtr(hwnd_, GWL_STYLE));
+  if (HasFilterBar() && (where & HHT_ONHEADER) && Valid(item) && pt.y >= FilterRect(item).top) {
+    if (pt.x >= FilterRect(item).right - kFilterButtonWidth) {
+      EndFilterEdit();
+      NotifyFilterButton(item);
+    } else {
+      EditFilter(item);
+    }
+    return;
+  }
   if (where & (HHT_ONDIVIDER | HHT_ONDIVOPEN)) {
     HDITEM info;
     info.mask = HDI_WIDTH;
@@ -618,6 +760,51 @@ LRESULT Header::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case HDM_GETBITMAPMARGIN:
       return bitmap_margin_;
+    case HDM_SETFILTERCHANGETIMEOUT: {
+      const int old = filter_timeout_;
+      filter_timeout_ = std::max(0, static_cast<int>(lparam));
+      return old;
+    }
+    case HDM_EDITFILTER:
+      EditFilter(static_cast<int>(wparam));
+      return filter_edit_ != nullptr;
+    case HDM_CLEARFILTER: {
+      const int index = static_cast<int>(wparam);
+      if (index == -1) {
+        for (HeaderItem& it : items_) it.filter.clear();
+      } else if (Valid(index)) {
+        items_[static_cast<std::size_t>(index)].filter.clear();
+      } else {
+        return FALSE;
+      }
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      NotifyFilterChange(index);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (filter_edit_ != nullptr && reinterpret_cast<HWND>(lparam) == filter_edit_) {
+        if (HIWORD(wparam) == EN_CHANGE) {
+          filter_pending_ = true;
+          SetTimer(hwnd_, kFilterTimer, static_cast<UINT>(filter_timeout_), nullptr);
+        } else if (HIWORD(wparam) == EN_KILLFOCUS) {
+          // The editor goes once its own notification is over.
+          PostMessage(hwnd_, kEndFilterEdit, 0, 0);
+        }
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wparam == kFilterTimer) {
+        CommitFilter();
+        return 0;
+      }
+      break;
+    case kEndFilterEdit:
+      EndFilterEdit();
+      return 0;
+    case WM_DESTROY:
+      KillTimer(hwnd_, kFilterTimer);
+      break;
     case WM_SETFONT:
       font_ = reinterpret_cast<HFONT>(wparam);
       if (LOWORD(lparam) != 0) InvalidateRect(hwnd_, nullptr, TRUE);

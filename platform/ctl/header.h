@@ -45,6 +45,12 @@ constexpr UINT HDM_SETORDERARRAY = HDM_FIRST + 18;
 constexpr UINT HDM_SETHOTDIVIDER = HDM_FIRST + 19;
 constexpr UINT HDM_SETBITMAPMARGIN = HDM_FIRST + 20;
 constexpr UINT HDM_GETBITMAPMARGIN = HDM_FIRST + 21;
+// The filter bar: lParam the time-out in milliseconds (1000 at first),
+// returns the old one; start editing filter wParam; clear filter wParam
+// (-1: all).
+constexpr UINT HDM_SETFILTERCHANGETIMEOUT = HDM_FIRST + 22;
+constexpr UINT HDM_EDITFILTER = HDM_FIRST + 23;
+constexpr UINT HDM_CLEARFILTER = HDM_FIRST + 24;
 
 // HDITEM::mask
 constexpr UINT HDI_WIDTH = 0x0001;
@@ -81,8 +87,18 @@ struct HDITEM {
   LPARAM lParam = 0;
   int iImage = 0;
   int iOrder = 0;
+  UINT type = 0;             // HDI_FILTER: HDFT_ISSTRING
+  void* pvFilter = nullptr;  // HDI_FILTER: an HDTEXTFILTER
 };
 using HDITEMA = HDITEM;
+
+// The filter of an item (HDI_FILTER with HDFT_ISSTRING).
+constexpr UINT HDI_FILTER = 0x0100;
+constexpr UINT HDFT_ISSTRING = 0x0000;
+struct HDTEXTFILTER {
+  LPSTR pszText = nullptr;
+  int cchTextMax = 0;
+};
 using LPHDITEM = HDITEM*;
 
 // HDM_LAYOUT: given the rectangle the header may take (prc), answers the
@@ -126,6 +142,17 @@ constexpr UINT HDN_TRACKA = HDN_FIRST - 8;
 constexpr UINT HDN_TRACK = HDN_TRACKA;
 constexpr UINT HDN_BEGINDRAG = HDN_FIRST - 10;
 constexpr UINT HDN_ENDDRAG = HDN_FIRST - 11;
+// With HDS_FILTERBAR: a filter's text changed (iItem -1: every filter was
+// cleared), after the filter-change time-out; the filter button was
+// clicked (NMHDFILTERBTNCLICK; a non-zero answer redraws the filters).
+constexpr UINT HDN_FILTERCHANGE = HDN_FIRST - 12;
+constexpr UINT HDN_FILTERBTNCLICK = HDN_FIRST - 13;
+
+struct NMHDFILTERBTNCLICK {
+  NMHDR hdr;
+  int iItem = -1;
+  RECT rc{};
+};
 
 // lParam of the HDN_* notifications. iButton: 0 left, 1 right, 2 middle.
 // pitem (may be null) describes the change; for the track notifications

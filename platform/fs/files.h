@@ -32,6 +32,9 @@ constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD FILE_ATTRIBUTE_TEMPORARY = 0x100;
+// In find records: the entry is a symbolic link (its other facts are those
+// of what it points at), so that walkers can leave linked folders alone.
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 // CreateFile flags: accepted and not needed here (caching is the kernel's).
 constexpr DWORD FILE_FLAG_WRITE_THROUGH = 0x80000000;

@@ -1,6 +1,7 @@
 // FindFirstFile, FindNextFile and FindClose.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,12 +29,24 @@ void FillFindData(const std::string& name, const FileFacts& facts, WIN32_FIND_DA
   std::memcpy(data->cFileName, name.data(), std::min<std::size_t>(name.size(), MAX_PATH - 1));
 }
 
+// Whether the entry `name` of the folder `dir_fd` is a symbolic link, by its
+// directory entry type when the file system gives one.
+bool IsLink(int dir_fd, const char* name, unsigned char d_type) {
+  if (d_type != DT_UNKNOWN) return d_type == DT_LNK;
+  struct stat st {};
+  return fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
 // A listing in progress: the matching names of one folder, in order, whose
 // details are read as each is handed out (a name removed meanwhile is skipped).
 class FindObject : public platform::KernelObject {
  public:
-  // A listing of a real folder, read through `dir_fd` (owned).
-  FindObject(int dir_fd, std::vector<std::string> names) : dir_fd_(dir_fd), names_(std::move(names)) {}
+  // A listing of a real folder, read through `dir_fd` (owned); `links` are
+  // the names that are symbolic links.
+  FindObject(int dir_fd, std::vector<std::string> names, std::vector<std::string> links)
+      : dir_fd_(dir_fd), names_(std::move(names)), links_(std::move(links)) {
+    std::sort(links_.begin(), links_.end());
+  }
   // A listing of an audio CD's root.
   FindObject(std::shared_ptr<const platform::CdDiscContents> disc, std::vector<std::string> names)
       : names_(std::move(names)), disc_(std::move(disc)) {}
@@ -50,6 +63,9 @@ class FindObject : public platform::KernelObject {
       FileFacts facts;
       if (Describe(name, &facts)) {
         FillFindData(name, facts, data);
+        if (!links_.empty() && std::binary_search(links_.begin(), links_.end(), name)) {
+          data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        }
         return true;
       }
     }
@@ -74,6 +90,7 @@ class FindObject : public platform::KernelObject {
   std::mutex mutex_;
   int dir_fd_ = -1;
   std::vector<std::string> names_;
+  std::vector<std::string> links_;
   std::size_t next_ = 0;
   std::shared_ptr<const platform::CdDiscContents> disc_;
   std::optional<FileFacts> single_facts_;
@@ -116,7 +133,12 @@ HANDLE FindOne(const char* file_name, WIN32_FIND_DATA* find_data) {
   std::string name = resolved->cd_track != nullptr ? platform::fs::CdTrackFileName(resolved->cd_track->number)
                                                     : resolved->native.substr(resolved->native.rfind('/') + 1);
   if (!IsListable(name)) return Fail(ERROR_FILE_NOT_FOUND);
-  return Register(std::make_shared<FindObject>(std::move(name), resolved->facts), find_data);
+  FileFacts facts = resolved->facts;
+  struct stat st {};
+  if (resolved->cd_track == nullptr && lstat(resolved->native.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    facts.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  }
+  return Register(std::make_shared<FindObject>(std::move(name), facts), find_data);
 }
 
 HANDLE FindInCdRoot(const platform::fs::ResolvedPath& folder, const platform::fs::NameMask& mask,
@@ -142,10 +164,13 @@ HANDLE FindInFolder(const platform::fs::ResolvedPath& folder, const platform::fs
     return Fail(error);
   }
   std::vector<std::string> names;
+  std::vector<std::string> links;
   while (const dirent* entry = readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == ".." || !IsListable(name)) continue;
-    if (mask.Matches(name)) names.emplace_back(name);
+    if (!mask.Matches(name)) continue;
+    names.emplace_back(name);
+    if (IsLink(dir_fd, entry->d_name, entry->d_type)) links.emplace_back(name);
   }
   closedir(dir);
   SortLikeThePlatform(&names);
@@ -156,7 +181,7 @@ HANDLE FindInFolder(const platform::fs::ResolvedPath& folder, const platform::fs
     if (mask.Matches("..")) dots.emplace_back("..");
     names.insert(names.begin(), dots.begin(), dots.end());
   }
-  return Register(std::make_shared<FindObject>(dir_fd, std::move(names)), find_data);
+  return Register(std::make_shared<FindObject>(dir_fd, std::move(names), std::move(links)), find_data);
 }
 
 }  // namespace

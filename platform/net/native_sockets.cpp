@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "platform/core/errors.h"
+#include "platform/net/loopback_guard.h"
 
 namespace platform::net {
 
@@ -197,6 +198,7 @@ DWORD NativeAccept(int fd, int* accepted, Endpoint* peer) {
 }
 
 DWORD NativeConnect(int fd, Endpoint to) {
+  if (LoopbackOnly() && !IsLoopbackAddress(to.address)) return WSAENETUNREACH;
   sockaddr_in native = ToNative(to);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&native), sizeof native) == 0) return 0;
   return LastSocketError();
@@ -355,6 +357,10 @@ std::vector<std::uint32_t> NativeInterfaceAddresses() {
 
 std::vector<std::uint32_t> NativeResolve(const std::string& name) {
   std::vector<std::uint32_t> addresses;
+  if (LoopbackOnly()) {
+    if (auto known = TestHostAddress(name)) addresses.push_back(*known);
+    return addresses;
+  }
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;

@@ -158,6 +158,29 @@ void SocketTable::Wake() {
   [[maybe_unused]] auto written = ::write(wake_fd_, &one, sizeof one);
 }
 
+bool SocketTable::PostWriteIfWritable(UINT_PTR socket) {
+  Notification note{};
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = entries_.find(socket);
+    if (it == entries_.end()) return false;
+    SocketEntry& entry = it->second;
+    if (entry.phase != Phase::Connected || !entry.write_armed || !entry.Selected(winsock::FD_WRITE)) return false;
+    pollfd probe{entry.fd, POLLOUT, 0};
+    if (::poll(&probe, 1, 0) != 1 || (probe.revents & POLLOUT) == 0) return false;
+    entry.write_armed = false;
+    note = {entry.selection.window, entry.selection.message, socket, static_cast<WORD>(winsock::FD_WRITE), 0};
+  }
+  LPARAM lparam = winsock::WSAMAKESELECTREPLY(note.event, note.error);
+  Poster poster = CurrentPoster();
+  if (poster) {
+    poster(note.window, note.message, static_cast<WPARAM>(note.socket), lparam);
+  } else {
+    PostMessage(note.window, note.message, static_cast<WPARAM>(note.socket), lparam);
+  }
+  return true;
+}
+
 void SocketTable::SetPoster(Poster poster) {
   std::lock_guard<std::mutex> lock(mutex_);
   poster_ = std::move(poster);

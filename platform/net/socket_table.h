@@ -72,6 +72,10 @@ class SocketTable {
   // Tells the watcher that entries changed (starting it the first time a
   // socket asks for notifications).
   void Wake();
+  // Posts FD_WRITE at once from the calling thread when the socket asked
+  // for it, is connected and can send now, sparing the watcher's round
+  // trip (a sender re-arms after every block). True when it posted.
+  bool PostWriteIfWritable(UINT_PTR socket);
   // The function that delivers notifications (PostMessage unless a test
   // replaced it); an empty function restores the default.
   void SetPoster(Poster poster);

@@ -343,6 +343,7 @@ int WSAAsyncSelect(SOCKET s, HWND hwnd, UINT message, long events) {
     return 0;
   });
   if (error != 0) return Fail(error);
+  if (events & FD_WRITE) SocketTable::Get().PostWriteIfWritable(s);
   SocketTable::Get().Wake();
   return 0;
 }

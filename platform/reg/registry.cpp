@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
+#include <optional>
 
 #include "platform/core/errors.h"
 #include "platform/core/events.h"
+#include "platform/core/handle_table.h"
 #include "platform/core/handles.h"
 #include "platform/core/waits.h"
+#include "platform/reg/autostart.h"
 #include "platform/reg/registry_store.h"
 
 namespace {
@@ -31,8 +33,7 @@ struct KeyRef {
 };
 
 struct KeyTable {
-  std::unordered_map<std::uintptr_t, KeyRef> keys;
-  std::uintptr_t next = 0x2000;  // never reused
+  platform::HandleTable<HKEY, KeyRef> keys{0x2000, 4};
 };
 
 // Guarded by the store's mutex.
@@ -73,9 +74,9 @@ LONG Resolve(HKEY key, KeyRef* ref) {
     *ref = *predefined;
     return ERROR_SUCCESS;
   }
-  auto it = Keys().keys.find(reinterpret_cast<std::uintptr_t>(key));
-  if (it == Keys().keys.end()) return ERROR_INVALID_HANDLE;
-  *ref = it->second;
+  const KeyRef* open = Keys().keys.Find(key);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  *ref = *open;
   return ERROR_SUCCESS;
 }
 
@@ -128,12 +129,8 @@ DWORD KeyRights(DWORD sam) {
 }
 
 HKEY NewHandle(KeyRef ref) {
-  KeyTable& table = Keys();
-  const std::uintptr_t value = table.next;
-  table.next += 4;
   ref.predefined = false;
-  table.keys.emplace(value, std::move(ref));
-  return reinterpret_cast<HKEY>(value);
+  return Keys().keys.Add(std::move(ref));
 }
 
 // The node of an open key, or null when the key was deleted meanwhile.
@@ -184,7 +181,28 @@ LONG ReadKey(HKEY key, DWORD right, Read read) {
   if ((ref.access & right) == 0) return ERROR_ACCESS_DENIED;
   Key* node = NodeOf(store, ref);
   if (node == nullptr) return ERROR_KEY_DELETED;
+  if (platform::reg::IsAutostartKey(ref.hive, ref.path)) {
+    // The Run keys' values are the autostart folder's entries.
+    std::unique_ptr<Key> served = node->Clone();
+    served->values = platform::reg::AutostartValues(ref.hive);
+    return read(*served, ref);
+  }
   return read(*node, ref);
+}
+
+// For a handle to one of the Run keys: its hive (after the handle and
+// access checks, with *error set when they fail); nothing for other keys.
+std::optional<HiveId> AutostartHive(HKEY key, DWORD right, LONG* error) {
+  RegistryStore& store = RegistryStore::Instance();
+  std::lock_guard<std::mutex> lock(store.mutex());
+  KeyRef ref;
+  *error = Resolve(key, &ref);
+  if (*error != ERROR_SUCCESS || !platform::reg::IsAutostartKey(ref.hive, ref.path)) {
+    return std::nullopt;
+  }
+  if ((ref.access & right) == 0) *error = ERROR_ACCESS_DENIED;
+  if (NodeOf(store, ref) == nullptr) *error = ERROR_KEY_DELETED;
+  return ref.hive;
 }
 
 // Runs `change(node, changes)` on the key behind `key` in a new version of
@@ -217,7 +235,26 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR sub_key, DWORD, DWORD sam, HKEY* result) {
   if (LONG error = SplitSubKey(sub_key, &parts)) return error;
   if (NodeOf(store, base) == nullptr) return ERROR_KEY_DELETED;
   KeyRef target{base.hive, Join(base.path, Folded(parts)), KeyRights(sam), false};
-  if (NodeOf(store, target) == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (NodeOf(store, target) == nullptr) {
+    if (!platform::reg::IsAutostartKey(target.hive, target.path)) return ERROR_FILE_NOT_FOUND;
+    // The Run keys always exist: their values live in the autostart folder.
+    LONG error = store.Mutate(target.hive, [&](Key& root, std::vector<Change>& changes) -> LONG {
+      Key* node = &root;
+      std::vector<std::string> path;
+      for (const char* name : {"Software", "Microsoft", "Windows", "CurrentVersion", "Run"}) {
+        auto& slot = node->subkeys[Fold(name)];
+        if (!slot) {
+          slot = std::make_unique<Key>();
+          slot->name = name;
+          changes.push_back({path, REG_NOTIFY_CHANGE_NAME, false});
+        }
+        path.push_back(Fold(name));
+        node = slot.get();
+      }
+      return ERROR_SUCCESS;
+    });
+    if (error != ERROR_SUCCESS) return error;
+  }
   *result = NewHandle(std::move(target));
   return ERROR_SUCCESS;
 }
@@ -266,7 +303,7 @@ LONG RegCloseKey(HKEY key) {
   RegistryStore& store = RegistryStore::Instance();
   std::lock_guard<std::mutex> lock(store.mutex());
   const auto value = reinterpret_cast<std::uintptr_t>(key);
-  if (Keys().keys.erase(value) == 0) return ERROR_INVALID_HANDLE;
+  if (!Keys().keys.Remove(key)) return ERROR_INVALID_HANDLE;
   store.ReleaseWatches(value);
   return ERROR_SUCCESS;
 }
@@ -293,6 +330,12 @@ LONG RegSetValueEx(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYTE* d
   const std::string name = value_name != nullptr ? value_name : "";
   if (name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
   if (data == nullptr && data_size > 0) return ERROR_NOACCESS;
+  LONG error = ERROR_SUCCESS;
+  if (auto hive = AutostartHive(key, KEY_SET_VALUE, &error); hive || error != ERROR_SUCCESS) {
+    if (error != ERROR_SUCCESS) return error;
+    return platform::reg::WriteAutostartValue(
+        *hive, Value{name, type, std::vector<BYTE>(data, data + data_size)});
+  }
   return ChangeKey(key, KEY_SET_VALUE, [&](Key& node, const auto& path, auto& changes) -> LONG {
     std::vector<BYTE> bytes(data, data + data_size);
     if (Value* existing = node.FindValue(name)) {
@@ -308,6 +351,11 @@ LONG RegSetValueEx(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYTE* d
 
 LONG RegDeleteValue(HKEY key, LPCSTR value_name) {
   const std::string folded = Fold(value_name != nullptr ? value_name : "");
+  LONG error = ERROR_SUCCESS;
+  if (auto hive = AutostartHive(key, KEY_SET_VALUE, &error); hive || error != ERROR_SUCCESS) {
+    if (error != ERROR_SUCCESS) return error;
+    return platform::reg::DeleteAutostartValue(*hive, value_name != nullptr ? value_name : "");
+  }
   return ChangeKey(key, KEY_SET_VALUE, [&](Key& node, const auto& path, auto& changes) -> LONG {
     auto it = std::find_if(node.values.begin(), node.values.end(),
                            [&](const Value& v) { return Fold(v.name) == folded; });

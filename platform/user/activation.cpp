@@ -1,5 +1,6 @@
 // Activation and keyboard focus.
 #include "platform/user/activation.h"
+#include "platform/user/remote_windows.h"
 
 #include <vector>
 
@@ -220,6 +221,7 @@ HWND GetForegroundWindow() {
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
+  if (platform::remote::IsRemote(hwnd)) return platform::remote::SetForegroundWindow(hwnd);
   {
     auto lock = Lock();
     Window* window = RequireWindow(hwnd);

@@ -8,6 +8,7 @@
 #include "platform/core/threads.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/message_queue.h"
+#include "platform/user/remote_windows.h"
 #include "platform/user/window_manager.h"
 #include "platform/user/window_position.h"
 #include "platform/user/window_system.h"
@@ -315,6 +316,8 @@ HWND CreateWindowEx(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD
   SendSizeAndMove(hwnd);
   NotifyParents(hwnd, static_cast<WORD>(WM_CREATE));
   if ((style & WS_VISIBLE) && IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
+  // Other processes can find top-level windows from now on.
+  if ((style & WS_CHILD) == 0 && parent != HWND_MESSAGE) platform::EnsureWindowDirectoryServer();
   return IsWindow(hwnd) ? hwnd : nullptr;
 }
 
@@ -346,6 +349,7 @@ BOOL DestroyWindow(HWND hwnd) {
 }
 
 BOOL IsWindow(HWND hwnd) {
+  if (platform::remote::IsRemote(hwnd)) return platform::remote::IsWindow(hwnd);
   auto lock = Lock();
   return FindWindowRecord(hwnd) != nullptr ? TRUE : FALSE;
 }
@@ -462,7 +466,26 @@ BOOL IsChild(HWND parent, HWND hwnd) {
   return FALSE;
 }
 
+static HWND FindLocalWindowEx(HWND parent, HWND child_after, LPCSTR class_name, LPCSTR window_name);
+
 HWND FindWindowEx(HWND parent, HWND child_after, LPCSTR class_name, LPCSTR window_name) {
+  // Top-level windows: the own ones first, then those of this user's other
+  // processes.
+  if (parent == nullptr) {
+    HWND found = nullptr;
+    if (!platform::remote::IsRemote(child_after)) {
+      found = FindLocalWindowEx(parent, child_after, class_name, window_name);
+      if (found != nullptr || GetLastError() == ERROR_INVALID_WINDOW_HANDLE) return found;
+      child_after = nullptr;
+    }
+    found = platform::remote::FindNext(child_after, class_name, window_name);
+    if (found == nullptr) SetLastError(ERROR_FILE_NOT_FOUND);
+    return found;
+  }
+  return FindLocalWindowEx(parent, child_after, class_name, window_name);
+}
+
+static HWND FindLocalWindowEx(HWND parent, HWND child_after, LPCSTR class_name, LPCSTR window_name) {
   auto lock = Lock();
   WindowSystem& system = System();
   Window* root = parent == nullptr        ? system.desktop

@@ -6,6 +6,7 @@
 #include "platform/core/errors.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/message_queue.h"
+#include "platform/user/remote_windows.h"
 #include "platform/user/window_manager.h"
 #include "platform/user/window_system.h"
 
@@ -420,6 +421,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
 }
 
 BOOL ShowWindow(HWND hwnd, int command) {
+  if (platform::remote::IsRemote(hwnd)) return platform::remote::ShowWindow(hwnd, command);
   if (command < SW_HIDE || command > SW_MAX) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -502,6 +504,7 @@ BOOL IsWindowVisible(HWND hwnd) {
 }
 
 BOOL IsIconic(HWND hwnd) {
+  if (platform::remote::IsRemote(hwnd)) return platform::remote::IsIconic(hwnd);
   return HasStyle(hwnd, WS_MINIMIZE) ? TRUE : FALSE;
 }
 

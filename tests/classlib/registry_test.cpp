@@ -136,16 +136,18 @@ TEST_F(RegistryTest, DeleteKeyTakesEverythingBelow) {
   EXPECT_FALSE(reg.DeleteKey("Software\\Tree"));
 }
 
+// The Run keys are served from the autostart folder for both roots, so the
+// roots are told apart on a plain key.
 TEST_F(RegistryTest, OtherRootKeys) {
   TRegistry reg;
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  ASSERT_TRUE(reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run", true));
+  ASSERT_TRUE(reg.OpenKey("Software\\Velko Test\\Roots", true));
   reg.WriteString("velko", "C:\\velko\\velko.exe");
   reg.SetRootKey(HKEY_CURRENT_USER);  // closes the key
   EXPECT_EQ(reg.CurrentKey(), nullptr);
-  EXPECT_FALSE(reg.KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Run"));
+  EXPECT_FALSE(reg.KeyExists("Software\\Velko Test\\Roots"));
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\Microsoft\\Windows\\CurrentVersion\\Run"));
+  ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\Velko Test\\Roots"));
   EXPECT_EQ(reg.ReadString("VELKO"), "C:\\velko\\velko.exe");
 }
 

@@ -168,12 +168,23 @@ TEST(Descriptors, ForwardedCopyLowersTtlAndRaisesHops) {
   std::vector<BYTE> query = BuildQuery(Guid(6), 5, 0, "x");
   TGnutellaHeader header = TGnutellaHeader::Read(query.data());
   header.Hops = 1;
-  std::vector<BYTE> passed = ForwardedCopy(header, query.data() + 23);
+  std::vector<BYTE> passed = ForwardedCopy(header, query.data() + 23, header.PayloadLength);
   TGnutellaHeader after = TGnutellaHeader::Read(passed.data());
   EXPECT_EQ(after.TTL, 4);
   EXPECT_EQ(after.Hops, 2);
   EXPECT_EQ(std::memcmp(passed.data() + 23, query.data() + 23, header.PayloadLength), 0);
   EXPECT_TRUE(IsEqualGUID(after.DescriptorID, header.DescriptorID));
+}
+
+TEST(Descriptors, ADescriptorIsNeverBuiltFromALengthWithoutItsBytes) {
+  TGnutellaHeader header;
+  header.PayloadType = gdPing;
+  header.TTL = 4;
+  header.PayloadLength = 7;  // as received, but the bytes are not given
+  std::vector<BYTE> built = BuildDescriptor(header, nullptr, 7);
+  ASSERT_EQ(built.size(), 23u);
+  EXPECT_EQ(TGnutellaHeader::Read(built.data()).PayloadLength, 0u);
+  EXPECT_EQ(ForwardedCopy(header, nullptr, 7).size(), 23u);
 }
 
 }  // namespace

@@ -132,10 +132,36 @@ TEST(ServerStep, Connect06AtEveryCutWithBothSpellings) {
   EXPECT_EQ(other_spelling.Headers.FPAuthChallenge.value_or(""), "q");
 }
 
-TEST(ServerStep, Connect06XTryWithABadPortIsABadNumber) {
-  auto step = ReadServerStep("GNUTELLA CONNECT/0.6\r\nX-Try: 127.0.0.2:port\r\n\r\n", true, kWord);
-  EXPECT_EQ(step.Status, hsRefused);
-  EXPECT_EQ(step.Step, ssBadNumber);
+TEST(ServerStep, Connect06XTryItemWithABadPortIsSkipped) {
+  auto step = ReadServerStep(
+      "GNUTELLA CONNECT/0.6\r\nX-Try: 127.0.0.9:x, 127.0.0.8:6346\r\nX-Try-Ultrapeers: :1,a\r\n\r\n",
+      true, kWord);
+  EXPECT_EQ(step.Status, hsDone);
+  EXPECT_EQ(step.Step, ssConnect06);
+  ASSERT_EQ(step.Headers.TryHosts.size(), 1u);
+  EXPECT_EQ(step.Headers.TryHosts[0].Address, "127.0.0.8");
+  EXPECT_EQ(step.Headers.TryHosts[0].Port, 6346);
+}
+
+// Servents write "True" as the protocol's own examples do; either side
+// reads any case.
+TEST(Handshake, UltrapeerValuesIgnoreCase) {
+  struct Case {
+    const char* value;
+    bool expected;
+  };
+  for (const Case& c : {Case{"True", true}, Case{"TRUE", true}, Case{"true", true},
+                        Case{"False", false}, Case{"yes", false}}) {
+    SCOPED_TRACE(c.value);
+    const std::string headers = std::string("X-Ultrapeer: ") + c.value + "\r\nX-Ultrapeer-Needed: " +
+                                c.value + "\r\n\r\n";
+    auto reply = ReadClientReply06("GNUTELLA/0.6 200 OK\r\n" + headers, kWord);
+    EXPECT_EQ(reply.Headers.Ultrapeer.value_or(!c.expected), c.expected);
+    EXPECT_EQ(reply.Headers.UltrapeerNeeded.value_or(!c.expected), c.expected);
+    auto step = ReadServerStep("GNUTELLA CONNECT/0.6\r\n" + headers, true, kWord);
+    EXPECT_EQ(step.Headers.Ultrapeer.value_or(!c.expected), c.expected);
+    EXPECT_EQ(step.Headers.UltrapeerNeeded.value_or(!c.expected), c.expected);
+  }
 }
 
 TEST(ServerStep, FinalOkOnlyAfterTheFirstStep) {

@@ -79,6 +79,33 @@ TEST_F(HandshakeTest, IncomingLinkLearnsTheAnnouncedListenAddressNotTheSourcePor
   EXPECT_EQ(b->IPManager->Hosts.Strings(0), "127.0.0.2:" + std::to_string(port_));
 }
 
+// An X-Try item without a numeric port does not cost the link: it is
+// skipped, and the rest is learned. "True" counts as true.
+TEST_F(HandshakeTest, IncomingLinkSkipsAnXTryItemWithoutAPort) {
+  TGnutella* servent = MakeServent("127.0.0.2");
+  int logins = 0;
+  servent->OnLogin = [&](TObject*, const String&, const GUID&, BYTE, const String&, const String&) {
+    ++logins;
+  };
+  RawPeer peer;
+  ASSERT_TRUE(peer.Connect("127.0.0.2", port_));
+  ASSERT_TRUE(PumpUntil([&] { return !servent->Clients.empty(); }));
+  // The servent leaves an incoming link's hosts unheard; the test listens.
+  std::vector<std::pair<String, int>> learned;
+  servent->Clients[0]->OnTryHost = [&](TGnutellaClient*, const String& ip, int port) {
+    learned.push_back({ip, port});
+  };
+  peer.Send("GNUTELLA CONNECT/0.6\r\nUser-Agent: Raw/1\r\nX-Ultrapeer: True\r\n"
+            "X-Try: 127.0.0.9:x, 127.0.0.8:6346\r\n\r\n");
+  ASSERT_TRUE(peer.ReadContaining("\r\n\r\n"));
+  EXPECT_EQ(peer.received.rfind("GNUTELLA/0.6 200 OK\r\n", 0), 0u) << peer.received;
+  peer.Send("GNUTELLA/0.6 200 OK\r\n\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return logins == 1; }));
+  ASSERT_EQ(servent->Clients.size(), 1u);
+  EXPECT_TRUE(servent->Clients[0]->RemoteUltrapeer);
+  EXPECT_EQ(learned, (std::vector<std::pair<String, int>>{{"127.0.0.8", 6346}}));
+}
+
 // The server side of a servent against a plain peer that sends every step
 // in two pieces, cut at each byte.
 TEST_F(HandshakeTest, ServerSide06AtEveryCut) {

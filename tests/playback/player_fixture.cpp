@@ -90,6 +90,8 @@ ClockDriver::~ClockDriver() {
 }
 
 void PlaybackTest::SetUp() {
+  // Nothing of an earlier test's plug-in host is left over.
+  MakeFreshPluginHost();
   platform::UseManualClock(1'000'000'000);
   platform::SetMessageBoxHook([this](const platform::MessageBoxRequest& request) {
     std::lock_guard<std::mutex> lock(boxes_mutex_);

@@ -47,7 +47,6 @@ TEST_F(Player, ModeMachine) {
 
   player.Play();
   EXPECT_EQ(player.PlayerMode, pmPlaying);
-  EXPECT_NE(player.SyncHandle(), 0u);
   PlayMs(250);
   EXPECT_EQ(player.GetPosition(), 250u);
   player.Play();
@@ -59,7 +58,8 @@ TEST_F(Player, ModeMachine) {
   EXPECT_EQ(player.GetPosition(), 250u);
   player.Stop();
   EXPECT_EQ(player.PlayerMode, pmPaused) << "stop while paused does nothing";
-  EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(player.ChannelHandle()), BASS_ACTIVE_PAUSED);
+  PlayMs(100);
+  EXPECT_EQ(player.GetPosition(), 250u) << "and the channel stays paused";
   player.Play();
   EXPECT_EQ(player.PlayerMode, pmPlaying) << "play while paused resumes";
   PlayMs(50);
@@ -211,6 +211,59 @@ TEST_F(Player, EightBitSourcesAreRefused) {
   player.Play();
   PlayMs(100);
   EXPECT_EQ(player.GetPosition(), 100u);
+}
+
+// Little-endian 32-bit value written over four bytes of `bytes` at `at`.
+void Patch32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// The same samples behind a 40-byte extensible format chunk whose sub-format
+// is PCM.
+std::string ExtensibleWav(const bass_test::Pcm& pcm) {
+  const std::string plain = WavBytes(pcm);
+  std::string s = plain.substr(0, 12);
+  s += "fmt ";
+  s += std::string("\x28\x00\x00\x00\xFE\xFF", 6);
+  s += plain.substr(22, 14);  // channels, rate, byte rate, block align, bits
+  s += std::string("\x16\x00\x10\x00\x03\x00\x00\x00", 8);  // extra size, valid bits, mask
+  s += std::string("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 16);
+  s += plain.substr(36);
+  Patch32(s, 4, static_cast<std::uint32_t>(s.size() - 8));
+  return s;
+}
+
+TEST_F(Player, WavFilesTheReadersAcceptPlayToTheirRealEnd) {
+  Folder();
+  TBASSPlayer& player = MakePlayer();
+  const bass_test::Pcm half = Sine(440, 0.5);
+  std::string streamed = WavBytes(half);
+  Patch32(streamed, 4, 0xFFFFFFFFu);
+  Patch32(streamed, 40, 0xFFFFFFFFu);
+  std::string cut = WavBytes(Sine(440, 2.0));
+  cut.resize(44 + 44100 * 4 / 2 + 3);  // half a second and a partial frame
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  for (const Case& c : {Case{"streamed.wav", streamed}, Case{"cut.wav", cut},
+                        Case{"extensible.wav", ExtensibleWav(half)}}) {
+    SCOPED_TRACE(c.name);
+    const int ends = play_ends_;
+    ASSERT_TRUE(player.Open(folder_->WriteFile(c.name, c.bytes)));
+    player.Play();
+    PlayMs(300);
+    EXPECT_EQ(player.GetPosition(), 300u);
+    EXPECT_EQ(player.PlayerMode, pmPlaying);
+    PlayMs(190);
+    EXPECT_EQ(play_ends_, ends) << "still playing just before the end";
+    PlayMs(30);
+    EXPECT_EQ(play_ends_, ends + 1);
+    EXPECT_EQ(player.PlayerMode, pmStopped);
+    PlayMs(200);
+    EXPECT_EQ(play_ends_, ends + 1) << "one end event";
+  }
+  EXPECT_TRUE(TakeBoxes().empty());
 }
 
 TEST_F(Player, PlaysMp3OggAndWmaFiles) {

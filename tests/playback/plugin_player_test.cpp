@@ -71,7 +71,7 @@ TEST_F(PluginPlayer, StartPauseSeekStopAndRestart) {
   EXPECT_TRUE(player.OutputStarted());
   EXPECT_FALSE(player.StartWait());
   ASSERT_NE(GetUserStream(), 0u);
-  EXPECT_EQ(player.ChannelHandle(), GetUserStream());
+  EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(GetUserStream()), BASS_ACTIVE_PLAYING);
   EXPECT_EQ(starts_, (std::vector<Start>{{2, 44100}}));
   EXPECT_EQ(player.StreamInfo.Channels, 2);
   EXPECT_EQ(player.StreamInfo.SampleRate, 44100);
@@ -106,7 +106,6 @@ TEST_F(PluginPlayer, StartPauseSeekStopAndRestart) {
 
   player.Stop();
   EXPECT_EQ(player.PlayerMode, pmStopped);
-  EXPECT_EQ(player.ChannelHandle(), 0u);
   EXPECT_EQ(GetUserStream(), 0u) << "the plug-in closed its output";
   EXPECT_EQ(player.DSPHandle(), 0u);
 
@@ -126,7 +125,6 @@ TEST_F(PluginPlayer, SongEndsOnceAfterItsBufferPlayedOut) {
   ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > 0; }));
   EXPECT_EQ(play_ends_, 1);
   EXPECT_EQ(player.PlayerMode, pmStopped);
-  EXPECT_EQ(player.ChannelHandle(), 0u);
   EXPECT_EQ(GetUserStream(), 0u);
   PlayMs(300);
   EXPECT_EQ(play_ends_, 1);
@@ -153,7 +151,7 @@ TEST_F(PluginPlayer, ShortSongIsHeardAndEndsOnce) {
   EXPECT_EQ(play_ends_, 1);
   EXPECT_EQ(starts_.size(), 1u) << "its output started when its input ended";
   EXPECT_EQ(player.PlayerMode, pmStopped);
-  EXPECT_EQ(player.ChannelHandle(), 0u);
+  EXPECT_EQ(GetUserStream(), 0u);
   std::vector<std::int16_t> heard(44100 * 2 * 20);
   const DWORD bytes = bass_.ReadOutput(heard.data(), static_cast<DWORD>(heard.size() * 2));
   bass_.CaptureOutput(FALSE);
@@ -208,7 +206,7 @@ TEST_F(PluginPlayer, PlayOutWaitIsBounded) {
   EXPECT_GT(Now() - start, 2000u);
   EXPECT_EQ(play_ends_, 1);
   EXPECT_EQ(player.PlayerMode, pmStopped);
-  EXPECT_EQ(player.ChannelHandle(), 0u);
+  EXPECT_EQ(GetUserStream(), 0u);
 }
 
 TEST_F(PluginPlayer, StartThatTimesOutStopsThePlugin) {
@@ -219,7 +217,6 @@ TEST_F(PluginPlayer, StartThatTimesOutStopsThePlugin) {
   EXPECT_GE(Now() - start, 2900u) << "60 tries of 50 ms";
   EXPECT_EQ(player.PlayerMode, pmReady);
   EXPECT_FALSE(player.StartWait());
-  EXPECT_EQ(player.ChannelHandle(), 0u) << "stopped, so nothing stops it twice";
   EXPECT_EQ(GetUserStream(), 0u) << "its output was closed with it";
   EXPECT_TRUE(starts_.empty());
   EXPECT_TRUE(TakeBoxes().empty()) << "nothing is shown";
@@ -233,7 +230,6 @@ TEST_F(PluginPlayer, InputThatEndsAtOnceEndsTheStart) {
   EXPECT_LT(Now() - start, 1000u);
   EXPECT_EQ(play_ends_, 1);
   EXPECT_EQ(player.PlayerMode, pmReady);
-  EXPECT_EQ(player.ChannelHandle(), 0u);
   EXPECT_EQ(GetUserStream(), 0u);
 }
 
@@ -263,7 +259,7 @@ TEST_F(PluginPlayer, EightBitMonoStreamGetsNoFlanger) {
   EXPECT_EQ(starts_, (std::vector<Start>{{1, 22050}}));
   EXPECT_EQ(player.StreamInfo.Channels, 1);
   EXPECT_EQ(player.StreamInfo.SampleRate, 22050);
-  EXPECT_EQ(RT_BASS::BASS_ChannelGetFlags(player.ChannelHandle()), BASS_SAMPLE_8BITS | BASS_SAMPLE_MONO);
+  EXPECT_EQ(RT_BASS::BASS_ChannelGetFlags(GetUserStream()), BASS_SAMPLE_8BITS | BASS_SAMPLE_MONO);
   EXPECT_EQ(player.DSPHandle(), 0u);
   EXPECT_NE(player.EchoHandle(), 0u);
   const std::uint32_t before = player.GetPosition();
@@ -271,27 +267,56 @@ TEST_F(PluginPlayer, EightBitMonoStreamGetsNoFlanger) {
   EXPECT_NEAR(player.GetPosition(), before + 200, 30);
 }
 
-TEST_F(PluginPlayer, EndOfAStreamNoLongerPlayingIsIgnored) {
+// The plug-in closes its output and only then reports the end of its input:
+// the end still belongs to its song, long or shorter than the start.
+TEST_F(PluginPlayer, OutputClosedBeforeTheEndOfInputStillEndsTheSong) {
   TBASSPlayer& player = MakePluginPlayer();
-  ASSERT_TRUE(player.Open(Tone("five.ton", "seconds 5\n")));
+  for (const char* seconds : {"1", "0.25"}) {
+    SCOPED_TRACE(seconds);
+    const int ends = play_ends_;
+    ASSERT_TRUE(player.Open(Tone("closing.ton", std::string("mode closefirst\nseconds ") + seconds + "\n")));
+    WithClock([&] { player.Play(); });
+    ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > ends; }));
+    EXPECT_EQ(GetUserStream(), 0u);
+    EXPECT_NE(player.PlayerMode, pmPlaying);
+    PlayMs(300);
+    ProcessPendingMessages();
+    EXPECT_EQ(play_ends_, ends + 1) << "exactly once";
+  }
+}
+
+TEST_F(PluginPlayer, LateEndOfAnEarlierSongIsIgnored) {
+  TBASSPlayer& player = MakePluginPlayer();
+  ASSERT_TRUE(player.Open(Tone("first.ton", "seconds 5\n")));
   WithClock([&] { player.Play(); });
-  const DWORD stream = player.ChannelHandle();
-  PostMessage(player.PlayerWindow(), WM_WA_PLUGIN_END, stream + 1000, 0);
-  PostMessage(player.PlayerWindow(), WM_WA_PLUGIN_END, 0, 0);
+  // The first song's end reaches the host and is relayed, but the player
+  // has not taken the relay yet ...
+  PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, GetHostWindow(), WM_WA_MPEG_EOF, WM_WA_MPEG_EOF, PM_REMOVE));
+  DispatchMessage(&msg);
+  // ... and another one is still on its way to the host as the next song
+  // of the same plug-in starts.
+  PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
+  ASSERT_TRUE(player.Open(Tone("second.ton", "seconds 5\n")));
+  WithClock([&] { player.Play(); });
   ProcessPendingMessages();
+  PlayMs(200);
   EXPECT_EQ(play_ends_, 0);
   EXPECT_EQ(player.PlayerMode, pmPlaying);
 
-  // The plug-in's end arrives at the host just as another song is opened:
-  // by the time it is relayed its stream is gone.
+  // An end on its way as a song of the audio library opens.
   PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
   ASSERT_TRUE(player.Open(folder_->WriteFile("next.wav", bass_test::WavBytes(bass_test::Sine(440, 1.0)))));
   player.Play();
   PlayMs(100);
   EXPECT_EQ(play_ends_, 0);
   EXPECT_EQ(player.PlayerMode, pmPlaying);
-  EXPECT_EQ(player.ChannelType(), ctStream);
-  EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(stream), BASS_ACTIVE_STOPPED);
+  EXPECT_EQ(player.GetPosition(), 100u);
+
+  // The current song's own end still counts.
+  PlayMs(950);
+  EXPECT_EQ(play_ends_, 1);
 }
 
 TEST_F(PluginPlayer, PluginOfTheLastSongStaysInUse) {
@@ -312,7 +337,6 @@ TEST_F(PluginPlayer, FailedOpenAfterStoppingThePluginLeavesNothingToStop) {
   const std::string deep = folder_->WriteFile("deep.wav", velko_test::WaveFile(2, 44100, 24, 44100 * 6));
   EXPECT_FALSE(player.Open(deep));
   EXPECT_EQ(TakeBoxes().size(), 1u);
-  EXPECT_EQ(player.ChannelHandle(), 0u);
   EXPECT_EQ(player.ChannelType(), ctNone);
   EXPECT_EQ(player.PlayerMode, pmStandBy);
   EXPECT_EQ(GetUserStream(), 0u);
@@ -338,7 +362,7 @@ TEST_F(PluginPlayer, QuitDuringTheStartEndsTheWait) {
   player.Play();  // no clock moves: only the quit can end the wait
   EXPECT_EQ(Now(), start);
   EXPECT_EQ(player.PlayerMode, pmReady);
-  EXPECT_EQ(player.ChannelHandle(), 0u);
+  EXPECT_EQ(GetUserStream(), 0u);
   MSG msg;
   ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, WM_QUIT);

@@ -54,6 +54,17 @@ TEST_F(StreamInfo, WavIsReadByTheWavReaderAlone) {
   EXPECT_EQ(r.info.Title, "");
 }
 
+TEST_F(StreamInfo, StreamedWavSizeIsClampedNotWrapped) {
+  Folder();
+  MakePlayer();
+  std::string bytes = WavBytes(Sine(440, 0.5, 22050, 1));
+  bytes.replace(4, 4, std::string(4, '\xFF'));
+  Result r = Read(folder_->WriteFile("Live.wav", bytes));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.info.FileSize, 0x7FFFFFFF) << "0xFFFFFFFF + 8 does not fit";
+  EXPECT_GT(r.info.Duration, 0);
+}
+
 TEST_F(StreamInfo, Mp3TakesTheId3v1TagBeforeTheId3v2Tag) {
   Folder();
   MakePlayer();
@@ -167,7 +178,7 @@ TEST_F(StreamInfo, BothCanPlayGoesToTheLibraryUnlessPluginFirst) {
   EXPECT_EQ(player.CurrentPlugin(), 0);
   EXPECT_EQ(player.CurrentModule(), GetPluginModule(0));
   EXPECT_EQ(GetCurrentPlugin(), 0);
-  EXPECT_EQ(player.ChannelHandle(), 0u) << "the plug-in makes its channel when it plays";
+  EXPECT_EQ(GetUserStream(), 0u) << "the plug-in makes its stream when it plays";
   EXPECT_EQ(player.StreamInfo.Duration, 1000) << "the reader's length";
   EXPECT_EQ(player.GetPlayLength(), 1000u);
   EXPECT_EQ(player.PlayerMode, pmReady);
@@ -215,7 +226,6 @@ TEST_F(StreamInfo, UnknownFileIsRefusedAndTheOldSongPlaysOn) {
   TBASSPlayer& player = MakePlayer();
   ASSERT_TRUE(player.Open(folder_->WriteFile("a.wav", WavBytes(Sine(440, 3.0)))));
   player.Play();
-  const DWORD channel = player.ChannelHandle();
   PlayMs(100);
   TakeBoxes();
 
@@ -227,7 +237,6 @@ TEST_F(StreamInfo, UnknownFileIsRefusedAndTheOldSongPlaysOn) {
       << boxes[0].text;
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(player.PlayerMode, pmPlaying);
-  EXPECT_EQ(player.ChannelHandle(), channel);
   EXPECT_EQ(player.StreamInfo.FileName, "a.wav");
   PlayMs(100);
   EXPECT_EQ(player.GetPosition(), 200u) << "the old song went on playing";

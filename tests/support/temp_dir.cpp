@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "platform/fs/drives.h"
+#include "platform/reg/autostart.h"
+#include "platform/shell/file_operation.h"
 
 namespace velko_test {
 
@@ -49,6 +51,8 @@ void SetSandboxFolder(const std::filesystem::path& folder) { g_sandbox = folder;
 void RestoreSandboxFolders() {
   platform::SetWindowsFolder((g_sandbox / "Windows").string());
   platform::SetTempFolder((g_sandbox / "Temp").string());
+  platform::SetAutostartFolder((g_sandbox / "autostart").string());
+  platform::SetTrashFolder((g_sandbox / "Trash").string());
 }
 
 std::filesystem::path ProgramFolder() {
@@ -57,6 +61,13 @@ std::filesystem::path ProgramFolder() {
   std::error_code ec;
   auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
   return self.parent_path().parent_path() / "bin";
+}
+
+std::string ScreenshotPath(const std::string& name) {
+  const std::filesystem::path folder = ProgramFolder().parent_path() / "screenshots";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return (folder / name).string();
 }
 
 }  // namespace velko_test

@@ -32,10 +32,15 @@ std::string ReadFile(const std::filesystem::path& path);
 // mutexes, Windows and temporary folders); set up by the tests' main.
 const std::filesystem::path& SandboxFolder();
 void SetSandboxFolder(const std::filesystem::path& folder);
-// Points the platform's Windows and temporary folders back at the sandbox.
+// Points the platform's Windows, temporary, autostart and trash folders
+// back at the sandbox.
 void RestoreSandboxFolders();
 
 // The folder the build puts the program and its libraries in (build/bin).
 std::filesystem::path ProgramFolder();
+
+// Where a test keeps a picture for a person to look at: build*/screenshots/
+// `name` (the folder is made when missing).
+std::string ScreenshotPath(const std::string& name);
 
 }  // namespace velko_test

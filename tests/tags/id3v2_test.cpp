@@ -124,13 +124,43 @@ TEST_F(ID3v2Test, BigEndianUtf16IsReadLowByteFirst) {
   EXPECT_EQ(tag_.Title, "\uFFFE\u4100");
 }
 
-TEST_F(ID3v2Test, Utf8AndUtf16BigEndianFramesAreNotRead) {
-  ASSERT_TRUE(Read(Id3v2Tag(4, {Id3v2Frame(4, "TIT2", "\x03UTF-8 title"),
-                                Id3v2Frame(4, "TPE1", std::string("\x02\x00\x41", 3)),
-                                Id3v2Frame(4, "TALB", Latin1Text("Latin"))})));
+// Encodings 3 (UTF-8) and 2 (UTF-16 big-endian) of version 2.4, byte by
+// byte: "Zoë Ωμέγα 日本" and the like.
+TEST_F(ID3v2Test, Version24Utf8AndBigEndianUtf16Frames) {
+  const std::string utf8_title = "\x03" "Zo\xC3\xAB \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xE6\x97\xA5\xE6\x9C\xAC";
+  // FE FF mark, then "Ré 日" high byte first, a zero unit and junk after it.
+  const std::string be_artist("\x02\xFE\xFF\x00R\x00\xE9\x00 \x65\xE5\x00\x00\x00X", 15);
+  const std::string be_album("\x02\x00\xC5\x00s", 5);  // no mark
+  const std::string utf8_comment = std::string("\x03" "eng" "desc\0", 9) + "Caf\xC3\xA9 \xF0\x9F\x8E\xB5";
+  const std::string be_comment = std::string("\x02" "eng" "\x00\x64\x00\x00", 8) + std::string("\x04\x16\x00!", 4);
+  ASSERT_TRUE(Read(Id3v2Tag(4, {Id3v2Frame(4, "TIT2", utf8_title), Id3v2Frame(4, "TPE1", be_artist),
+                                Id3v2Frame(4, "TALB", be_album), Id3v2Frame(4, "COMM", utf8_comment),
+                                Id3v2Frame(4, "TCOM", std::string("\x03  padded\0\0", 11)),
+                                Id3v2Frame(4, "TRCK", "\x03" "7/9")})));
+  EXPECT_EQ(tag_.Title, "Zoë Ωμέγα 日本");
+  EXPECT_EQ(tag_.Artist, "Ré 日");
+  EXPECT_EQ(tag_.Album, "Ås");
+  EXPECT_EQ(tag_.Comment, "Café 🎵");
+  EXPECT_EQ(tag_.Composer, "padded");
+  EXPECT_EQ(tag_.Track, 7);
+  ASSERT_TRUE(Read(Id3v2Tag(4, {Id3v2Frame(4, "COMM", be_comment)})));
+  EXPECT_EQ(tag_.Comment, "Ж!");
+}
+
+TEST_F(ID3v2Test, MalformedUtf8BytesReadAsLatin1) {
+  ASSERT_TRUE(Read(Id3v2Tag(4, {Id3v2Frame(4, "TIT2", "\x03" "Caf\xE9 \xC3")})));
+  EXPECT_EQ(tag_.Title, "Café Ã");
+}
+
+TEST_F(ID3v2Test, Utf8AndBigEndianEncodingsBelongToVersion24Only) {
+  ASSERT_TRUE(Read(Id3v2Tag(3, {Id3v2Frame(3, "TIT2", "\x03UTF-8 title"),
+                                Id3v2Frame(3, "TPE1", std::string("\x02\x00\x41", 3)),
+                                Id3v2Frame(3, "TALB", Latin1Text("Latin"))})));
   EXPECT_EQ(tag_.Title, "");
   EXPECT_EQ(tag_.Artist, "");
   EXPECT_EQ(tag_.Album, "Latin");
+  ASSERT_TRUE(Read(Id3v2Tag(4, {Id3v2Frame(4, "TIT2", "\x04unknown encoding")})));
+  EXPECT_EQ(tag_.Title, "");
 }
 
 TEST_F(ID3v2Test, Latin1TextIsConverted) {

@@ -119,6 +119,15 @@ TEST_F(MPEGaudioTest, Version24TagInFrontOfAVariableBitRateFile) {
   EXPECT_NEAR(reader_.GetDuration(), 2.0, 0.1);
 }
 
+TEST_F(MPEGaudioTest, Version24TagInUtf8AndBigEndianUtf16) {
+  const std::string id3v2 = Id3v2Tag(4, {Id3v2Frame(4, "TIT2", "\x03" "\xC3\x9C" "ber \xD0\x9C\xD0\xB8\xD1\x80"),
+                                         Id3v2Frame(4, "TPE1", std::string("\x02\x00\xC9\x30\xAD\x00\x00", 7))});
+  ASSERT_TRUE(Read(id3v2 + LameVbrWithXing()));
+  EXPECT_EQ(reader_.ID3v2.Title, "Über Мир");
+  EXPECT_EQ(reader_.ID3v2.Artist, "Éキ");
+  EXPECT_TRUE(reader_.GetValid());
+}
+
 TEST_F(MPEGaudioTest, AThousandFrameXingHeader) {
   const std::string xing = "Xing" + BE32(0x0F) + BE32(1000) + BE32(417000);
   ASSERT_TRUE(Read(WithVBRHeader(xing, 20)));

@@ -1,5 +1,6 @@
 #include "outside/bass/core/wav_parser.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace audio {
@@ -68,9 +69,12 @@ std::optional<WavLayout> ParseWav(const std::uint8_t* data, std::size_t size,
       layout.format.bits = fmt->bits;
       if (!layout.format.valid()) return std::nullopt;
       if (fmt->block_align != layout.format.frame_bytes()) return std::nullopt;
-      if (body + length > file_size) return std::nullopt;
+      if (body > file_size) return std::nullopt;
+      // A streamed file (size 0xFFFFFFFF) or a cut-off download holds less
+      // than its data chunk says: play what is there.
+      const std::uint64_t present = std::min<std::uint64_t>(length, file_size - body);
       layout.data_offset = body;
-      layout.data_frames = length / layout.format.frame_bytes();
+      layout.data_frames = present / layout.format.frame_bytes();
       return layout;
     }
     // Chunks are padded to an even length.

@@ -20,8 +20,9 @@ struct WavLayout {
 bool HasWavSignature(const std::uint8_t* data, std::size_t size);
 
 // `data` holds the first `size` bytes of a file of `file_size` bytes.
-// Accepts 8- and 16-bit PCM with one or two channels; rejects anything else,
-// a data chunk running past the end of the file and missing chunks.
+// Accepts 8- and 16-bit PCM (plain, or extensible with a PCM sub-format)
+// with one or two channels; rejects anything else and missing chunks. A data
+// chunk running past the end of the file is cut to the whole frames present.
 std::optional<WavLayout> ParseWav(const std::uint8_t* data, std::size_t size,
                                   std::uint64_t file_size);
 

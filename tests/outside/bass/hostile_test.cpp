@@ -56,9 +56,6 @@ TEST_F(Hostile, BrokenWaveFiles) {
   std::string six_channels = good;
   six_channels[22] = 6;
   ExpectRefusedEverywhere(six_channels, "six channels");
-  std::string huge_data = good;
-  huge_data.replace(40, 4, Le32(0x7FFFFFF0));
-  ExpectRefusedEverywhere(huge_data, "data chunk larger than the file");
   std::string huge_fmt = good;
   huge_fmt.replace(16, 4, Le32(0xFFFFFFF0));
   ExpectRefusedEverywhere(huge_fmt, "fmt chunk larger than the file");
@@ -70,8 +67,29 @@ TEST_F(Hostile, BrokenWaveFiles) {
   ExpectRefusedEverywhere(zero_rate, "zero sample rate");
   ExpectRefusedEverywhere(good.substr(0, 30), "truncated header");
   ExpectRefusedEverywhere("RIFF" + Le32(4) + "WAVE", "no chunks");
-  // A window of the file that ends after the header cuts the data chunk off.
-  EXPECT_EQ(BASS_StreamCreateFile(TRUE, good.data(), 0, 44, 0), 0u);
+}
+
+TEST_F(Hostile, DataChunksRunningPastTheEndPlayWhatIsThere) {
+  const std::string good = WavBytes(Sine(440, 0.1));
+  std::string huge_data = good;
+  huge_data.replace(40, 4, Le32(0x7FFFFFF0));
+  std::string streamed = good;
+  streamed.replace(4, 4, Le32(0xFFFFFFFF));
+  streamed.replace(40, 4, Le32(0xFFFFFFFF));
+  for (const std::string& bytes : {huge_data, streamed}) {
+    HSTREAM h = BASS_StreamCreateFile(TRUE, bytes.data(), 0, static_cast<DWORD>(bytes.size()), 0);
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(BASS_StreamGetLength(h), good.size() - 44);
+    BASS_StreamFree(h);
+  }
+  // A window of the file that ends after the header leaves no samples.
+  HSTREAM empty = BASS_StreamCreateFile(TRUE, good.data(), 0, 44, 0);
+  ASSERT_NE(empty, 0u);
+  EXPECT_EQ(BASS_StreamGetLength(empty), 0u);
+  // Half a frame is no frame.
+  HSTREAM half = BASS_StreamCreateFile(TRUE, good.data(), 0, 46, 0);
+  ASSERT_NE(half, 0u);
+  EXPECT_EQ(BASS_StreamGetLength(half), 0u);
 }
 
 TEST_F(Hostile, TruncatedCompressedFiles) {

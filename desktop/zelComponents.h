@@ -1,0 +1,12 @@
+// The desktop component pack: one header per component, gathered here.
+#pragma once
+
+#include "desktop/zelComponent.h"
+#include "desktop/zelFileOperation.h"
+#include "desktop/zelOneInstance.h"
+#include "desktop/zelMonitors.h"
+#include "desktop/zelTimer.h"
+#include "desktop/zelFileStorage.h"
+#include "desktop/zelThreads.h"
+#include "desktop/zelWndProcHook.h"
+#include "desktop/zelShutdown.h"

@@ -1,0 +1,1641 @@
+#include "library/advlistv.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "classlib/AtomicFile.h"
+#include "classlib/Clipbrd.h"
+#include "classlib/FileRoutines.h"
+#include "classlib/FormatRoutines.h"
+#include "classlib/FormatSettings.h"
+#include "classlib/Forms.h"
+#include "classlib/HintWindow.h"
+#include "classlib/IniFiles.h"
+#include "classlib/Registry.h"
+#include "classlib/Sorting.h"
+#include "classlib/StringRoutines.h"
+#include "library/alvutil.h"
+#include "platform/core/errors.h"
+#include "platform/ctl/header.h"
+#include "platform/ctl/listview.h"
+#include "platform/shell/shell_execute.h"
+#include "platform/shell/shell_icons.h"
+#include "platform/ctl/imagelist.h"
+#include "platform/user/user.h"
+#include "classlib/Screen.h"
+#include "platform/user/clipboard.h"
+#include "platform/user/cursor.h"
+#include "platform/user/virtual_keys.h"
+
+namespace {
+
+constexpr char kQuote = '"';
+
+// The class library's input/output exception for a platform error.
+[[noreturn]] void RaiseWriteError(DWORD error) {
+  int code = static_cast<int>(error);
+  String text;
+  switch (error) {
+    case ERROR_PATH_NOT_FOUND: text = "Path not found"; break;
+    case ERROR_ACCESS_DENIED: text = "File access denied"; break;
+    case ERROR_FILE_NOT_FOUND: text = "File not found"; break;
+    default:
+      code = 101;
+      text = "Disk full";
+      break;
+  }
+  throw EInOutError(text, code);
+}
+
+// A field as the list file holds it: inside quote marks when it holds the
+// delimiter and no quote mark (the reader takes such a field whole).
+void AppendField(String& line, const String& field, char d) {
+  if (field.find(d) != String::npos && field.find(kQuote) == String::npos) {
+    line += kQuote;
+    line += field;
+    line += kQuote;
+  } else {
+    line += field;
+  }
+}
+
+// Splits text into lines at LF; a CR before the LF belongs to the line end.
+// A last line without a line end counts; nothing follows a final LF.
+std::vector<String> SplitLines(const String& text) {
+  std::vector<String> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    const bool last = end == String::npos;
+    if (last) end = text.size();
+    std::size_t stop = end;
+    if (!last && stop > start && text[stop - 1] == '\r') --stop;
+    lines.emplace_back(text, start, stop - start);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The quoted field at the start of Rest (which begins with a quote mark):
+// the text up to the next quote mark, removed with both marks. Without a
+// closing mark the field is empty and only the opening mark goes.
+String TakeQuoted(String& rest) {
+  rest.erase(0, 1);
+  const std::size_t close = rest.find(kQuote);
+  if (close == String::npos) return String();
+  String field = rest.substr(0, close);
+  rest.erase(0, close + 1);
+  return field;
+}
+
+// The last field of a line: one leading and then one trailing quote mark
+// dropped.
+void TrimLastField(String& rest) {
+  if (rest.empty()) return;
+  if (rest.front() == kQuote) rest.erase(0, 1);
+  if (!rest.empty() && rest.back() == kQuote) rest.pop_back();
+}
+
+}  // namespace
+
+TPrintsettings::TPrintsettings()
+    : font_(std::make_unique<TFont>()), header_font_(std::make_unique<TFont>()), footer_font_(std::make_unique<TFont>()) {}
+
+TPrintsettings::~TPrintsettings() = default;
+
+TAdvListView::TAdvListView(TComponent* AOwner)
+    : TListView(AOwner),
+      header_font_(std::make_unique<TFont>()),
+      column_size_(std::make_unique<TColumnSize>(this)),
+      print_settings_(std::make_unique<TPrintsettings>()),
+      html_settings_(std::make_unique<THTMLSettings>()),
+      wallpaper_(std::make_unique<TBitmap>()),
+      sort_up_glyph_(std::make_unique<TBitmap>()),
+      sort_down_glyph_(std::make_unique<TBitmap>()) {
+  header_font_->OnChange = [this](TObject* Sender) { HeaderFontChanged(Sender); };
+  // The link cursor: the platform's hand.
+  if (Screen != nullptr) Screen->SetCursors(crLinkCursor, LoadCursor(nullptr, IDC_HAND));
+  if (auto* form = dynamic_cast<TCustomForm*>(AOwner);
+      form != nullptr && !ComponentState().Contains(csDesigning)) {
+    if (form->OnResize) {
+      previous_form_resize_ = form->OnResize;
+      had_previous_form_resize_ = true;
+    }
+    form->OnResize = [this](TObject* Sender) { FormResized(Sender); };
+    last_form_width_ = form->Width();
+    last_form_height_ = form->Height();
+  }
+}
+
+TAdvListView::~TAdvListView() {
+  // Nothing may leave a destructor: a column file that cannot be written
+  // is given up.
+  try {
+    SaveColumnSizes();
+  } catch (...) {
+  }
+  // The owner form outlives its controls' destructors only while it is
+  // being destroyed itself; a control freed alone hands the form its old
+  // handler back.
+  if (auto* form = dynamic_cast<TCustomForm*>(Owner());
+      form != nullptr && !form->ComponentState().Contains(csDestroying)) {
+    form->OnResize = had_previous_form_resize_ ? previous_form_resize_ : TNotifyEvent();
+  }
+}
+
+void TAdvListView::Loaded() {
+  TListView::Loaded();
+  saved_cursor_ = Cursor();
+  SetHeight(Height() + 1);
+  SetHeight(Height() - 1);
+  SetViewStyle(vsReport);
+  ApplyBackground();
+}
+
+namespace {
+constexpr UINT_PTR kDragTimer = 1;
+// Posted to itself when label editing starts on a sub-item: the editor is
+// placed over the cell once the list has made it.
+constexpr UINT kPlaceCellEditor = WM_USER + 0x0A11;
+}  // namespace
+
+void TAdvListView::CreateWnd() {
+  TListView::CreateWnd();
+  SetTimer(Handle(), kDragTimer, 300, nullptr);
+  ApplyHeaderFont();
+  ApplyBackground();
+  ApplyHeaderStyles();
+  ApplyFilterBar();
+  // The list keeps no tooltip window of its own.
+  if (HWND tips = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETTOOLTIPS, 0, 0))) {
+    SendMessage(Handle(), LVM_SETTOOLTIPS, 0, 0);
+    DestroyWindow(tips);
+  }
+}
+
+void TAdvListView::HeaderFontChanged(TObject*) { ApplyHeaderFont(); }
+
+void TAdvListView::ApplyHeaderFont() {
+  if (!HandleAllocated()) return;
+  if (HWND header = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETHEADER, 0, 0))) {
+    SendMessage(header, WM_SETFONT, reinterpret_cast<WPARAM>(header_font_->Handle()), TRUE);
+  }
+}
+
+void TAdvListView::SetItemHeight(int Value) {
+  if (Value < 1) return;
+  item_height_ = Value;
+  if (HandleAllocated()) {
+    SetHeight(Height() + 1);
+    SetHeight(Height() - 1);
+  }
+}
+
+// --- List files ---
+
+String TAdvListView::SaveToText() const {
+  const int columns = Columns()->Count();
+  const int count = Items()->Count();
+  if (columns == 0 || count == 0) return String();
+  const char d = Delimiter != 0 ? Delimiter : ',';
+  String text;
+  if (SaveHeader) {
+    String line;
+    AppendField(line, Columns()->Items(0)->Caption(), d);
+    for (int i = 1; i < columns; ++i) {
+      line += d;
+      AppendField(line, Columns()->Items(i)->Caption(), d);
+    }
+    text += line;
+    text += "\r\n";
+  }
+  for (int i = 0; i < count; ++i) {
+    const TListItem* item = Items()->Item(i);
+    AppendField(text, item->Caption(), d);
+    const TStrings* sub = item->SubItems();
+    const int n = std::min(columns, sub->Count());
+    for (int j = 0; j < n; ++j) {
+      text += d;
+      AppendField(text, sub->Strings(j), d);
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+void TAdvListView::SaveToFile(const String& FileName) {
+  if (Columns()->Count() == 0 || Items()->Count() == 0) return;
+  if (!classlib::WriteFileAtomically(FileName, SaveToText())) RaiseWriteError(GetLastError());
+}
+
+void TAdvListView::LoadFromFileEx(const String& FileName, bool NoHeader) {
+  String text;
+  if (!classlib::ReadWholeFile(FileName, text)) throw EAdvListViewError("File cannot be opened");
+  LoadFromText(text, NoHeader);
+}
+
+void TAdvListView::LoadFromText(const String& Text, bool NoHeader) {
+  const std::vector<String> lines = SplitLines(Text);
+  if (Delimiter == 0) {
+    const String line1 = lines.empty() ? String() : lines[0];
+    const String line2 = lines.size() < 2 ? String() : lines[1];
+    int best = 0;
+    for (char candidate : DelimiterCandidates) {
+      const int n1 = CountSingle(candidate, line1);
+      const int n2 = CountSingle(candidate, line2);
+      if (n1 == n2 && n1 > best) {
+        Delimiter = candidate;
+        best = n1;
+      }
+    }
+  }
+  const char d = Delimiter != 0 ? Delimiter : ',';
+
+  Items()->BeginUpdate();
+  try {
+    std::size_t first = 0;
+    if (LoadHeader && !NoHeader) {
+      ClearAll();
+      if (!lines.empty()) ReadHeaderLine(lines[0], d);
+      first = 1;
+    }
+    for (std::size_t i = first; i < lines.size(); ++i) ReadItemLine(lines[i], d);
+  } catch (...) {
+    Items()->EndUpdate();
+    throw;
+  }
+  Items()->EndUpdate();
+}
+
+void TAdvListView::ReadHeaderLine(String Rest, char D) {
+  int k = 0;
+  int added = 0;
+  // The column for field k, added when missing (as long as this line may
+  // still add columns); null when it may not.
+  auto column = [&](int index) -> TListColumn* {
+    if (index < Columns()->Count()) return Columns()->Items(index);
+    if (added >= MaxColumnsAddedPerLine) return nullptr;
+    ++added;
+    return Columns()->Add();
+  };
+  std::size_t pos;
+  while ((pos = Rest.find(D)) != String::npos) {
+    TListColumn* col = column(k);
+    String caption;
+    if (!Rest.empty() && Rest.front() == kQuote) {
+      caption = TakeQuoted(Rest);
+    } else {
+      caption = Rest.substr(0, pos);
+    }
+    if (col != nullptr) col->SetCaption(caption);
+    pos = Rest.find(D);
+    if (pos != String::npos) Rest.erase(0, pos + 1);
+    ++k;
+  }
+  if (!Rest.empty()) {
+    TrimLastField(Rest);
+    if (!Rest.empty()) {
+      if (TListColumn* col = column(k)) col->SetCaption(Rest);
+    }
+  }
+}
+
+void TAdvListView::ReadItemLine(String Rest, char D) {
+  TListItem* item = Items()->Add();
+  item->SetImageIndex(-1);
+  TStrings* sub = item->SubItems();
+  int k = 0;
+  int added = 0;
+  std::size_t pos;
+  while ((pos = Rest.find(D)) != String::npos) {
+    String field;
+    if (Rest.front() == kQuote) {
+      field = TakeQuoted(Rest);
+    } else {
+      field = Rest.substr(0, pos);
+      if (k >= 1 && Columns()->Count() < k + 2 && added < MaxColumnsAddedPerLine) {
+        Columns()->Add();
+        ++added;
+      }
+    }
+    if (k == 0) {
+      item->SetCaption(field);
+    } else {
+      sub->Add(field);
+    }
+    pos = Rest.find(D);
+    if (pos != String::npos) Rest.erase(0, pos + 1);
+    ++k;
+  }
+  if (!Rest.empty()) {
+    TrimLastField(Rest);
+    if (Rest.empty()) {
+      if (k >= 1) sub->Add(String());
+    } else if (k >= 1) {
+      sub->Add(Rest);
+    } else {
+      item->SetCaption(Rest);
+    }
+  }
+}
+
+void TAdvListView::ClearAll() {
+  Items()->Clear();
+  for (int i = 0; i < Columns()->Count(); ++i) Columns()->Items(i)->SetCaption(String());
+}
+
+void TAdvListView::FormResized(TObject* Sender) {
+  if (ComponentState().Contains(csDesigning)) return;
+  if (auto* form = dynamic_cast<TCustomForm*>(Sender); form != nullptr && SizeWithForm) {
+    const int dw = form->Width() - last_form_width_;
+    const int dh = form->Height() - last_form_height_;
+    if (Width() + dw > 0 && Height() + dh > 0) {
+      SetBounds(Left(), Top(), Width() + dw, Height() + dh);
+      last_form_width_ = form->Width();
+      last_form_height_ = form->Height();
+    }
+  }
+  if (had_previous_form_resize_ && previous_form_resize_) previous_form_resize_(Sender);
+}
+
+// --- Cells ---
+
+bool TAdvListView::CellAt(int X, int Y, int& SubItem, int& Item) const {
+  if (!HandleAllocated()) return false;
+  LVHITTESTINFO info{};
+  info.pt = POINT{X, Y};
+  SendMessage(const_cast<TAdvListView*>(this)->Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&info));
+  if (info.iItem < 0) return false;
+  Item = info.iItem;
+  SubItem = info.iSubItem;
+  return true;
+}
+
+String TAdvListView::CellText(int Column, int Row) const {
+  if (Row == -1) {
+    return Column >= 0 && Column < Columns()->Count() ? Columns()->Items(Column)->Caption() : String();
+  }
+  if (Row < 0 || Row >= Items()->Count()) return String();
+  const TListItem* item = Items()->Item(Row);
+  if (Column == 0) return item->Caption();
+  const TStrings* sub = item->SubItems();
+  return Column >= 1 && Column - 1 < sub->Count() ? sub->Strings(Column - 1) : String();
+}
+
+void TAdvListView::SetCellText(int Column, int Row, const String& Text) {
+  if (Row < 0 || Row >= Items()->Count() || Column < 0) return;
+  TListItem* item = Items()->Item(Row);
+  if (Column == 0) {
+    item->SetCaption(Text);
+    return;
+  }
+  TStrings* sub = item->SubItems();
+  while (sub->Count() < Column) sub->Add(String());
+  sub->Put(Column - 1, Text);
+}
+
+TColor TAdvListView::ColorByName(const String& Name) {
+  static const struct {
+    const char* name;
+    TColor color;
+  } kStandard[] = {{"clred", clRed},         {"clblack", clBlack},   {"clblue", clBlue},     {"clgreen", clGreen},
+                   {"claqua", clAqua},       {"clyellow", clYellow}, {"clfuchsia", clFuchsia}, {"clwhite", clWhite},
+                   {"cllime", clLime},       {"clsilver", clSilver}, {"clgray", clGray},     {"clolive", clOlive},
+                   {"clnavy", clNavy},       {"clpurple", clPurple}, {"clteal", clTeal},     {"clmaroon", clMaroon}};
+  static const char* const kSystem[] = {
+      "clbackground",  "clactivecaption", "clinactivecaption", "clmenu",       "clwindow",
+      "clwindowframe", "clmenutext",      "clwindowtext",      "clcaptiontext", "clactiveborder",
+      "clinactiveborder", "clappworkspace", "clhighlight",     "clhighlighttext", "clbtnface",
+      "clbtnshadow",   "clgraytext",      "clbtntext",         "clinactivecaptiontext", "clbtnhighlight",
+      "cl3ddkshadow",  "cl3dlight",       "clinfotext",        "clinfobk"};
+  for (const auto& entry : kStandard) {
+    if (Name == entry.name) return entry.color;
+  }
+  for (int i = 0; i < 24; ++i) {
+    if (Name == kSystem[i]) return SystemColor(i + 1);
+  }
+  return clBlack;
+}
+
+TColor TAdvListView::HexColor(const String& Text) {
+  const std::size_t hash = Text.find('#');
+  if (hash == String::npos || Text.size() < hash + 7) return clBlack;
+  int rgb[3];
+  for (int k = 0; k < 3; ++k) {
+    int value = 0;
+    for (int d = 0; d < 2; ++d) {
+      const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(Text[hash + 1 + k * 2 + d])));
+      int digit;
+      if (c >= '0' && c <= '9') {
+        digit = c - '0';
+      } else if (c >= 'A' && c <= 'F') {
+        digit = c - 'A' + 10;
+      } else {
+        return clBlack;
+      }
+      value = value * 16 + digit;
+    }
+    rgb[k] = value;
+  }
+  return static_cast<TColor>(rgb[0] | (rgb[1] << 8) | (rgb[2] << 16));
+}
+
+namespace {
+
+// The value of attribute `name` (upper case) of a tag: the text between the
+// double quotes after the name; empty when the name or the quotes are
+// missing.
+String AttributeValue(const String& tag, const String& upper_tag, const String& name) {
+  const std::size_t at = upper_tag.find(name);
+  if (at == String::npos) return String();
+  const std::size_t open = tag.find('"', at + name.size());
+  if (open == String::npos) return String();
+  const std::size_t close = tag.find('"', open + 1);
+  if (close == String::npos) return String();
+  return tag.substr(open + 1, close - open - 1);
+}
+
+TColor MarkupColor(const String& value) {
+  if (LowerCase(value).find("cl") != String::npos) return TAdvListView::ColorByName(LowerCase(value));
+  if (value.find('#') != String::npos) return TAdvListView::HexColor(value);
+  return clBlack;
+}
+
+struct FontState {
+  String face;
+  int size = 0;
+  TColor color;
+  TColor background;
+};
+
+}  // namespace
+
+std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor, TColor* Body) {
+  std::vector<TMarkupRun> runs;
+  TMarkupRun current;
+  current.color = TextColor;
+  std::vector<FontState> fonts;
+  TColor color_before_anchor = TextColor;
+  const std::size_t n = Text.size();
+  std::size_t i = 0;
+  auto add_word = [&](String word) {
+    TMarkupRun run = current;
+    run.kind = TMarkupRun::rkText;
+    run.text = std::move(word);
+    runs.push_back(std::move(run));
+  };
+  auto add_command = [&](TMarkupRun::Kind kind, int value = 0, String text = String()) {
+    TMarkupRun run = current;
+    run.kind = kind;
+    run.value = value;
+    run.text = std::move(text);
+    runs.push_back(std::move(run));
+  };
+  while (i < n) {
+    if (Text[i] != '<') {
+      // A word ends before the next "<" or after a blank.
+      std::size_t end = i;
+      while (end < n && Text[end] != '<' && Text[end] != ' ') ++end;
+      if (end < n && Text[end] == ' ') ++end;
+      add_word(Text.substr(i, end - i));
+      i = end;
+      continue;
+    }
+    const std::size_t close = Text.find('>', i + 1);
+    if (close == String::npos) {
+      // An unclosed tag is shown as text.
+      add_word(Text.substr(i));
+      break;
+    }
+    const String tag = Text.substr(i + 1, close - i - 1);
+    const String upper = UpperCase(tag);
+    i = close + 1;
+    if (upper.empty()) continue;
+    if (upper[0] == '/') {
+      const char letter = upper.size() > 1 ? upper[1] : '\0';
+      switch (letter) {
+        case 'A':
+          current.anchor.clear();
+          current.style.Exclude(fsUnderline);
+          current.color = color_before_anchor;
+          break;
+        case 'B': current.style.Exclude(fsBold); break;
+        case 'I': current.style.Exclude(fsItalic); break;
+        case 'U': current.style.Exclude(fsUnderline); break;
+        case 'S': current.style.Exclude(fsStrikeOut); break;
+        case 'P':
+          add_command(TMarkupRun::rkParagraph, taLeftJustify);
+          break;
+        case 'F':
+          if (!fonts.empty()) {
+            current.face = fonts.back().face;
+            current.size = fonts.back().size;
+            current.color = fonts.back().color;
+            current.background = fonts.back().background;
+            fonts.pop_back();
+          }
+          break;
+        default: break;
+      }
+      continue;
+    }
+    switch (upper[0]) {
+      case 'A':
+        current.anchor = AttributeValue(tag, upper, "HREF");
+        color_before_anchor = current.color;
+        current.color = AnchorColor;
+        current.style.Include(fsUnderline);
+        break;
+      case 'B':
+        if (upper == "BR") {
+          add_command(TMarkupRun::rkLineBreak);
+        } else if (upper.rfind("BODY", 0) == 0) {
+          const String value = AttributeValue(tag, upper, "BGCOLOR");
+          if (Body != nullptr && !value.empty()) *Body = MarkupColor(value);
+        } else if (upper == "B") {
+          current.style.Include(fsBold);
+        }
+        break;
+      case 'F': {
+        fonts.push_back(FontState{current.face, current.size, current.color, current.background});
+        const String face = AttributeValue(tag, upper, "FACE");
+        if (!face.empty()) current.face = face;
+        // The colour is recognised by " COLOR" but read after the first
+        // "COLOR" of the tag.
+        if (upper.find(" COLOR") != String::npos) {
+          const String value = AttributeValue(tag, upper, "COLOR");
+          if (!value.empty()) current.color = MarkupColor(value);
+        }
+        const String background = AttributeValue(tag, upper, "BGCOLOR");
+        if (!background.empty()) current.background = MarkupColor(background);
+        const String size = AttributeValue(tag, upper, "SIZE");
+        int points = 0;
+        if (!size.empty() && TryStrToInt(size, points) && points > 0) current.size = points;
+        break;
+      }
+      case 'H':
+        if (upper.rfind("HR", 0) == 0) add_command(TMarkupRun::rkRule);
+        break;
+      case 'I':
+        if (upper == "I") {
+          current.style.Include(fsItalic);
+        } else if (upper.rfind("IND", 0) == 0) {
+          int x = 0;
+          TryStrToInt(AttributeValue(tag, upper, "X"), x);
+          add_command(TMarkupRun::rkIndent, x);
+        } else if (upper.rfind("IMG", 0) == 0) {
+          add_command(TMarkupRun::rkImage, 0, AttributeValue(tag, upper, "SRC"));
+        }
+        break;
+      case 'P': {
+        const String align = LowerCase(AttributeValue(tag, upper, "ALIGN"));
+        int value = taLeftJustify;
+        if (align == "right") value = taRightJustify;
+        if (align == "center") value = taCenter;
+        add_command(TMarkupRun::rkParagraph, value);
+        break;
+      }
+      case 'S': current.style.Include(fsStrikeOut); break;
+      case 'U': current.style.Include(fsUnderline); break;
+      default: break;
+    }
+  }
+  return runs;
+}
+
+TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
+                               const TPoint* Point, String* Anchor) {
+  TColor body = clNone;
+  const std::vector<TMarkupRun> runs = ParseMarkup(Text, Canvas->Font()->Color(), URLColor, &body);
+  TFont saved_font;
+  saved_font.Assign(Canvas->Font());
+  const TColor saved_brush = Canvas->Brush()->Color();
+  const TBrushStyle saved_brush_style = Canvas->Brush()->Style();
+  const TColor saved_pen = Canvas->Pen()->Color();
+  if (Draw && body != clNone) {
+    Canvas->Brush()->SetColor(body);
+    Canvas->FillRect(Rect);
+  }
+  Canvas->Brush()->SetStyle(bsClear);
+
+  auto apply = [&](const TMarkupRun& run) {
+    TFont* font = Canvas->Font();
+    font->SetName(run.face.empty() ? saved_font.Name() : run.face);
+    font->SetSize(run.size > 0 ? run.size : saved_font.Size());
+    font->SetStyle(run.style + saved_font.Style());
+    font->SetColor(run.color);
+  };
+  const int width = Rect.right - Rect.left;
+  int y = Rect.top;
+  int widest = 0;
+  int alignment = taLeftJustify;
+  std::size_t k = 0;
+  while (k < runs.size() && y < Rect.bottom) {
+    // One line: measure the runs that fit, then draw them.
+    struct Placed {
+      std::size_t index;
+      int x;
+      int w;
+    };
+    std::vector<Placed> line;
+    int x = 0;
+    int height = 0;
+    bool rule = false;
+    while (k < runs.size()) {
+      const TMarkupRun& run = runs[k];
+      if (run.kind == TMarkupRun::rkLineBreak) {
+        ++k;
+        break;
+      }
+      if (run.kind == TMarkupRun::rkRule) {
+        rule = true;
+        ++k;
+        break;
+      }
+      if (run.kind == TMarkupRun::rkParagraph) {
+        ++k;
+        const bool ends = !line.empty();
+        alignment = run.value;
+        if (ends) break;
+        continue;
+      }
+      if (run.kind == TMarkupRun::rkIndent) {
+        x = std::max(x, run.value);
+        ++k;
+        continue;
+      }
+      if (run.kind == TMarkupRun::rkImage) {
+        const TSize size = PictureSize(run.text);
+        ++k;
+        if (size.cx <= 0) continue;
+        if (x + size.cx > width && !line.empty()) {
+          --k;
+          break;
+        }
+        line.push_back(Placed{k - 1, x, static_cast<int>(size.cx)});
+        x += size.cx;
+        height = std::max(height, static_cast<int>(size.cy));
+        continue;
+      }
+      apply(run);
+      const TSize size = Canvas->TextExtent(run.text);
+      if (x + size.cx > width && !line.empty()) break;
+      line.push_back(Placed{k, x, size.cx});
+      x += size.cx;
+      height = std::max(height, static_cast<int>(size.cy));
+      ++k;
+    }
+    if (height == 0) height = Canvas->TextHeight("Wg");
+    int offset = 0;
+    if (alignment == taRightJustify) offset = std::max(0, width - x);
+    if (alignment == taCenter) offset = std::max(0, (width - x) / 2);
+    widest = std::max(widest, x);
+    for (const Placed& placed : line) {
+      const TMarkupRun& run = runs[placed.index];
+      const int left = Rect.left + offset + placed.x;
+      if (Point != nullptr && Anchor != nullptr && !run.anchor.empty() && Point->x >= left &&
+          Point->x < left + placed.w && Point->y >= y && Point->y < y + height) {
+        *Anchor = run.anchor;
+      }
+      if (!Draw) continue;
+      if (run.kind == TMarkupRun::rkImage) {
+        DrawPicture(Canvas, left, y, run.text);
+        continue;
+      }
+      apply(run);
+      if (run.background != clNone) {
+        Canvas->Brush()->SetStyle(bsSolid);
+        Canvas->Brush()->SetColor(run.background);
+        Canvas->FillRect(TRect{left, y, left + placed.w, y + height});
+        Canvas->Brush()->SetStyle(bsClear);
+      }
+      Canvas->TextOut(left, y, run.text);
+    }
+    y += height;
+    if (rule && Draw) {
+      Canvas->Pen()->SetColor(clBlack);
+      Canvas->MoveTo(Rect.left, y);
+      Canvas->LineTo(Rect.right, y);
+    }
+    if (rule) y += 2;
+  }
+  Canvas->Font()->Assign(&saved_font);
+  Canvas->Brush()->SetColor(saved_brush);
+  Canvas->Brush()->SetStyle(saved_brush_style);
+  Canvas->Pen()->SetColor(saved_pen);
+  return TSize{widest, y - Rect.top};
+}
+
+namespace {
+
+// "idx:<n>" of the small images, or "file://<path>" of a bitmap file.
+bool ImageIndexOf(const String& source, int& index) {
+  return source.rfind("idx:", 0) == 0 && TryStrToInt(source.substr(4), index) && index >= 0;
+}
+
+String BitmapFileOf(const String& source) {
+  return source.rfind("file://", 0) == 0 ? source.substr(7) : String();
+}
+
+}  // namespace
+
+void TAdvListView::DrawShellIcon(TCanvas* Canvas, int X, int Y, const String& Name, bool Large) {
+  SHFILEINFOA info{};
+  const UINT size = Large ? SHGFI_LARGEICON : SHGFI_SMALLICON;
+  int index = 0;
+  HIMAGELIST list = nullptr;
+  if (TryStrToInt(Name, index)) {
+    // A number is the index itself.
+    list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+  } else {
+    // An existing file or folder its own icon, any other name that of its type.
+    list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(Name.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+    if (list == nullptr) {
+      list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(Name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                                                         SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | size));
+    }
+    index = info.iIcon;
+  }
+  if (list != nullptr) ImageList_Draw(list, index, Canvas->Handle(), X, Y, ILD_TRANSPARENT);
+}
+
+TSize TAdvListView::PictureSize(const String& Source) {
+  if (Source.rfind("ssys:", 0) == 0) return TSize{16, 16};
+  if (Source.rfind("lsys:", 0) == 0) return TSize{32, 32};
+  int index = 0;
+  if (ImageIndexOf(Source, index)) {
+    TCustomImageList* images = SmallImages();
+    if (images == nullptr || index >= images->Count()) return TSize{0, 0};
+    return TSize{images->Width(), images->Height()};
+  }
+  const String file = BitmapFileOf(Source);
+  if (!file.empty() && FileExists(file)) {
+    TBitmap bitmap;
+    try {
+      bitmap.LoadFromFile(file);
+    } catch (const Exception&) {
+      return TSize{0, 0};
+    }
+    return TSize{bitmap.Width(), bitmap.Height()};
+  }
+  return TSize{0, 0};
+}
+
+void TAdvListView::DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source) {
+  if (Source.rfind("ssys:", 0) == 0 || Source.rfind("lsys:", 0) == 0) {
+    DrawShellIcon(Canvas, X, Y, Source.substr(5), Source[0] == 'l');
+    return;
+  }
+  int index = 0;
+  if (ImageIndexOf(Source, index)) {
+    if (TCustomImageList* images = SmallImages(); images != nullptr && index < images->Count()) {
+      images->Draw(Canvas, X, Y, index);
+    }
+    return;
+  }
+  const String file = BitmapFileOf(Source);
+  if (file.empty() || !FileExists(file)) return;
+  TBitmap bitmap;
+  try {
+    bitmap.LoadFromFile(file);
+  } catch (const Exception&) {
+    return;
+  }
+  Canvas->Draw(X, Y, &bitmap);
+}
+
+void TAdvListView::GetCellProps(int Item, int SubItem, TOwnerDrawState State, TBrush* ABrush, TFont* AFont,
+                                const String& Text) {
+  if (OnDrawItemProp) OnDrawItemProp(this, Item, SubItem, State, ABrush, AFont, Text);
+}
+
+void TAdvListView::DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State) {
+  if (Item == nullptr) return;
+  if (OnDrawItem) {
+    OnDrawItem(this, Canvas(), Item->Index(), Rect, State);
+    return;
+  }
+  HWND h = Handle();
+  const int columns = std::max(Columns()->Count(), 1);
+  for (int column = 0; column < columns; ++column) {
+    RECT cell{};
+    ListView_GetSubItemRect(h, Item->Index(), column, LVIR_BOUNDS, &cell);
+    if (column == 0 && Columns()->Count() > 1) cell.right = cell.left + ListView_GetColumnWidth(h, 0);
+    DrawCell(Item->Index(), column, TRect{cell.left, Rect.top, cell.right, Rect.bottom}, State);
+  }
+  if (State.Contains(odFocused)) Canvas()->DrawFocusRect(Rect);
+}
+
+void TAdvListView::DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawState State) {
+  TCanvas* canvas = Canvas();
+  const bool selected = State.Contains(odSelected);
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(selected ? SelectionColor : Color());
+  canvas->Font()->Assign(Font());
+  if (selected) canvas->Font()->SetColor(SelectionTextColor);
+  const String text = CellText(Column, Item);
+  GetCellProps(Item, Column, State, canvas->Brush(), canvas->Font(), text);
+  canvas->FillRect(Rect);
+  TRect inner = Rect;
+  inner.left += 2;
+  inner.right -= 2;
+  if (Column == 0 && Checkboxes()) {
+    // A flat check box in front of the caption.
+    const int size = 11;
+    const int top = (Rect.top + Rect.bottom - size) / 2;
+    const TRect box{Rect.left + 2, top, Rect.left + 2 + size, top + size};
+    const TColor pen = canvas->Pen()->Color();
+    canvas->Pen()->SetColor(clBtnShadow);
+    canvas->Brush()->SetColor(clWindow);
+    canvas->Rectangle(box);
+    if (Items()->Item(Item)->Checked()) {
+      canvas->Pen()->SetColor(clWindowText);
+      for (int d = 0; d < 2; ++d) {
+        canvas->MoveTo(box.left + 2, box.top + 4 + d);
+        canvas->LineTo(box.left + 4, box.top + 6 + d);
+        canvas->LineTo(box.left + 9, box.top + 1 + d);
+      }
+    }
+    canvas->Pen()->SetColor(pen);
+    canvas->Brush()->SetColor(selected ? SelectionColor : Color());
+    inner.left = Rect.left + 15;
+  }
+  if (text.size() >= 2 && text[0] == '{' && text[1] == '\\') {
+    // Rich text: there is no rich-edit renderer, so its plain text shows.
+    const String plain = RtfPlainText(text);
+    canvas->Brush()->SetStyle(bsClear);
+    if (selected && !SelectionRTFKeep) canvas->Font()->SetColor(SelectionTextColor);
+    RECT r{inner.left, inner.top, inner.right, inner.bottom};
+    DrawText(canvas->Handle(), plain.c_str(), static_cast<int>(plain.size()), &r,
+             DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+    return;
+  }
+  if (text.find("</") != String::npos) {
+    DrawMarkup(canvas, inner, text, true);
+    return;
+  }
+  canvas->Brush()->SetStyle(bsClear);
+  String shown = text;
+  if (URLShow && (text.find("://") != String::npos || text.find("mailto:") != String::npos)) {
+    TFontStyles style = canvas->Font()->Style();
+    style.Include(fsUnderline);
+    canvas->Font()->SetStyle(style);
+    canvas->Font()->SetColor(URLColor);
+    if (!URLFull) {
+      const std::size_t mail = text.find("mailto:");
+      const std::size_t proto = text.find("://");
+      shown = mail != String::npos ? text.substr(mail + 7) : text.substr(proto + 3);
+    }
+  }
+  UINT format = DT_EXPANDTABS | DT_NOPREFIX;
+  if (shown.find('\r') == String::npos) format |= DT_SINGLELINE;
+  if (WordWrap) format |= DT_WORDBREAK;
+  if (Column < Columns()->Count()) {
+    const TAlignment alignment = Columns()->Items(Column)->Alignment();
+    if (alignment == taRightJustify) format |= DT_RIGHT;
+    if (alignment == taCenter) format |= DT_CENTER;
+  }
+  if ((format & DT_SINGLELINE) != 0) {
+    format |= VAlignment == vtaTop ? DT_TOP : (VAlignment == vtaBottom ? DT_BOTTOM : DT_VCENTER);
+  }
+  RECT r{inner.left, inner.top, inner.right, inner.bottom};
+  DrawText(canvas->Handle(), shown.c_str(), static_cast<int>(shown.size()), &r, format);
+}
+
+String TAdvListView::AnchorAt(int X, int Y) {
+  int sub = 0, item = 0;
+  if (!CellAt(X, Y, sub, item)) return String();
+  const String text = CellText(sub, item);
+  if (text.find("</") == String::npos) return String();
+  RECT cell{};
+  ListView_GetSubItemRect(Handle(), item, sub, LVIR_BOUNDS, &cell);
+  if (sub == 0 && Columns()->Count() > 1) cell.right = cell.left + ListView_GetColumnWidth(Handle(), 0);
+  TRect inner{cell.left + 2, cell.top, cell.right - 2, cell.bottom};
+  String anchor;
+  const TPoint point{X, Y};
+  Canvas()->Font()->Assign(Font());
+  DrawMarkup(Canvas(), inner, text, false, &point, &anchor);
+  return anchor;
+}
+
+void TAdvListView::LeftClickCell(int Item, int SubItem) {
+  if (OnLeftClickCell) OnLeftClickCell(this, Item, SubItem);
+}
+
+void TAdvListView::RightClickCell(int Item, int SubItem) {
+  if (OnRightClickCell) OnRightClickCell(this, Item, SubItem);
+}
+
+void TAdvListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  int sub = 0, item = 0;
+  if (CellAt(X, Y, sub, item)) {
+    if (Button == mbLeft) {
+      const String text = CellText(sub, item);
+      const String anchor = AnchorAt(X, Y);
+      if (!anchor.empty()) {
+        // Web addresses open in the desktop's browser; other anchors are
+        // the program's.
+        if (anchor.find("://") != String::npos) {
+          ShellExecute(Handle(), "open", anchor.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        } else if (OnAnchorClick) {
+          OnAnchorClick(this, anchor);
+        }
+      } else if (URLShow && text.find("</") == String::npos &&
+                 (text.find("://") != String::npos || text.find("mailto:") != String::npos)) {
+        ShellExecute(Handle(), "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      }
+      if (ReArrangeItems) drag_row_ = item;
+      if (SubItemSelect || SubItemEdit) selected_column_ = sub;
+      LeftClickCell(item, sub);
+    } else if (Button == mbRight) {
+      RightClickCell(item, sub);
+    }
+  }
+  TListView::MouseDown(Button, Shift, X, Y);
+}
+
+void TAdvListView::MouseMove(TShiftState Shift, int X, int Y) {
+  const String anchor = AnchorAt(X, Y);
+  bool on_link = !anchor.empty();
+  if (!on_link && URLShow) {
+    int sub = 0, item = 0;
+    if (CellAt(X, Y, sub, item)) {
+      const String text = CellText(sub, item);
+      on_link = text.find("</") == String::npos &&
+                (text.find("://") != String::npos || text.find("mailto:") != String::npos);
+    }
+  }
+  SetCursor(drag_row_ >= 0 ? crDrag : (on_link ? crLinkCursor : saved_cursor_));
+  if (anchor != last_anchor_) {
+    if (!last_anchor_.empty() && OnAnchorExit) OnAnchorExit(this, last_anchor_);
+    if (!anchor.empty() && OnAnchorEnter) OnAnchorEnter(this, anchor);
+    last_anchor_ = anchor;
+  }
+  TListView::MouseMove(Shift, X, Y);
+}
+
+void TAdvListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && drag_row_ >= 0) {
+    const int from = drag_row_;
+    drag_row_ = -1;
+    TListItem* target = GetItemAt(X, Y);
+    MoveItem(from, target != nullptr ? target->Index() : Items()->Count());
+  }
+  TListView::MouseUp(Button, Shift, X, Y);
+}
+
+bool TAdvListView::CanEdit(TListItem* Item) {
+  bool allow = TListView::CanEdit(Item);
+  if (!SubItemEdit || Item == nullptr) return allow;
+  if (OnCanEditCell) OnCanEditCell(this, Item->Index(), selected_column_, allow);
+  if (allow) {
+    edited_caption_ = Item->Caption();
+    if (selected_column_ > 0) PostMessage(Handle(), kPlaceCellEditor, static_cast<WPARAM>(Item->Index()), selected_column_);
+  }
+  return allow;
+}
+
+void TAdvListView::Edit(TListItem* Item, String& S) {
+  if (SubItemEdit && Item != nullptr && selected_column_ > 0) {
+    // The text goes into the sub-item; the caption stays.
+    SetCellText(selected_column_, Item->Index(), S);
+    S = edited_caption_;
+  }
+  TListView::Edit(Item, S);
+}
+
+void TAdvListView::DestroyWnd() {
+  KillTimer(Handle(), kDragTimer);
+  drag_row_ = -1;
+  TListView::DestroyWnd();
+}
+
+void TAdvListView::DragTimer() {
+  if (drag_row_ < 0 || Items()->Count() == 0) return;
+  POINT p{};
+  GetCursorPos(&p);
+  ::ScreenToClient(Handle(), &p);
+  TListItem* top = TopItem();
+  if (top == nullptr) return;
+  const int last_index = std::min(Items()->Count() - 1, top->Index() + VisibleRowCount() - 1);
+  const TRect first = top->DisplayRect(drBounds);
+  const TRect last = Items()->Item(last_index)->DisplayRect(drBounds);
+  const int line = std::max(1, static_cast<int>(first.bottom - first.top));
+  if (p.y >= last.bottom) {
+    Scroll(0, line);
+  } else if (p.y < first.top) {
+    Scroll(0, -line);
+  }
+}
+
+void TAdvListView::MoveItem(int From, int To) {
+  const int count = Items()->Count();
+  if (From < 0 || From >= count) return;
+  if (To < 0 || To > count) To = count;
+  if (To == From) return;
+  TListItem* source = Items()->Item(From);
+  const bool selected = source->Selected();
+  const bool checkboxes = Checkboxes();
+  TListItem* moved = Items()->Insert(To);
+  moved->Assign(source);
+  source->Delete();
+  moved->SetSelected(selected);
+  moved->SetFocused(true);
+  SetCheckboxes(checkboxes);
+  SetItemHeight(13);
+}
+
+String CellHintText(const String& Text) {
+  if (Text.size() >= 2 && Text[0] == '{' && Text[1] == '\\') return RtfPlainText(Text);
+  if (Text.find("</") == String::npos) return Text;
+  String plain;
+  for (const TMarkupRun& run : ParseMarkup(Text, clBlack, clBlue)) {
+    if (run.kind == TMarkupRun::rkText) plain += run.text;
+    if (run.kind == TMarkupRun::rkLineBreak) plain += "\r\n";
+  }
+  return plain;
+}
+
+String RtfPlainText(const String& Rtf) {
+  String plain;
+  int depth = 0;
+  // Groups that hold no text of the document.
+  int skip_depth = -1;
+  const std::size_t n = Rtf.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = Rtf[i];
+    if (c == '{') {
+      ++depth;
+      continue;
+    }
+    if (c == '}') {
+      if (depth == skip_depth) skip_depth = -1;
+      --depth;
+      continue;
+    }
+    if (c == '\\') {
+      if (i + 1 >= n) break;
+      const char next = Rtf[i + 1];
+      if (next == '\\' || next == '{' || next == '}') {
+        if (skip_depth < 0) plain += next;
+        ++i;
+        continue;
+      }
+      if (next == '*') {
+        skip_depth = depth;
+        ++i;
+        continue;
+      }
+      if (next == '\'' && i + 3 < n) {
+        if (skip_depth < 0) plain += static_cast<char>(std::strtol(Rtf.substr(i + 2, 2).c_str(), nullptr, 16));
+        i += 3;
+        continue;
+      }
+      // A control word, its number and one blank.
+      std::size_t j = i + 1;
+      while (j < n && std::isalpha(static_cast<unsigned char>(Rtf[j]))) ++j;
+      const String word = Rtf.substr(i + 1, j - i - 1);
+      if (j < n && (Rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(Rtf[j])))) {
+        ++j;
+        while (j < n && std::isdigit(static_cast<unsigned char>(Rtf[j]))) ++j;
+      }
+      if (j < n && Rtf[j] == ' ') ++j;
+      if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" || word == "pict") {
+        skip_depth = depth;
+      } else if ((word == "par" || word == "line") && skip_depth < 0) {
+        plain += ' ';
+      } else if (word == "tab" && skip_depth < 0) {
+        plain += '\t';
+      }
+      i = j - 1;
+      continue;
+    }
+    if (c == '\r' || c == '\n') continue;
+    if (skip_depth < 0) plain += c;
+  }
+  return plain;
+}
+
+// --- Sorting ---
+
+namespace {
+
+TDateTime ParseDate(const String& text, bool us) {
+  auto split = [](const String& s, String& head, String& rest) {
+    const std::size_t at = s.find_first_of("-/.");
+    if (at == String::npos) return false;
+    head = s.substr(0, at);
+    rest = s.substr(at + 1);
+    return true;
+  };
+  String first, rest, second, third;
+  if (!split(text, first, rest) || !split(rest, second, third)) return 0;
+  int a = 0, b = 0, year = 0;
+  if (!TryStrToInt(Trim(first), a) || !TryStrToInt(Trim(second), b) || !TryStrToInt(Trim(third), year)) return 0;
+  if (year >= 0 && year < 100) year += year > 25 ? 1900 : 2000;
+  const int month = us ? a : b;
+  const int day = us ? b : a;
+  TDateTime date = 0;
+  if (!TryEncodeDate(year, month, day, date)) return 0;
+  return date;
+}
+
+// The number of a cell for the numeric styles; nullopt when it is none.
+std::optional<double> CellNumber(String text, const String& prefix, const String& suffix, bool thousands) {
+  if (!prefix.empty()) {
+    const std::size_t at = text.find(prefix);
+    if (at != String::npos) text.erase(at, prefix.size());
+  }
+  if (!suffix.empty()) {
+    const std::size_t at = text.find(suffix);
+    if (at != String::npos) text.erase(at, suffix.size());
+  }
+  if (thousands) std::erase(text, ThousandSeparator);
+  std::replace(text.begin(), text.end(), DecimalSeparator, '.');
+  text = Trim(text);
+  if (text.empty()) return 0.0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+int Sign(double d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
+
+}  // namespace
+
+TDateTime ParseDateUS(const String& Text) { return ParseDate(Text, true); }
+TDateTime ParseDateEU(const String& Text) { return ParseDate(Text, false); }
+
+int TAdvListView::CompareRows(TListItem* Item1, TListItem* Item2) {
+  TSortStyle style = 1;
+  String prefix, suffix;
+  if (OnGetFormat) OnGetFormat(this, sort_column_, style, prefix, suffix);
+  const int column = sort_column_ < 0 ? 0 : sort_column_;
+  const String a = CellText(column, Item1->Index());
+  const String b = CellText(column, Item2->Index());
+  int result = 0;
+  switch (style) {
+    case 1:
+    case 5: result = a.compare(b) < 0 ? -1 : (a == b ? 0 : 1); break;
+    case 2:
+    case 9: {
+      const auto x = CellNumber(a, prefix, suffix, style == 9);
+      const auto y = CellNumber(b, prefix, suffix, style == 9);
+      result = x && y ? Sign(*x - *y) : 0;
+      break;
+    }
+    case 3: {
+      TDateTime x = 0, y = 0;
+      TryStrToDateTime(a, x);
+      TryStrToDateTime(b, y);
+      result = Sign(x - y);
+      break;
+    }
+    case 6: result = Sign(ParseDateEU(a) - ParseDateEU(b)); break;
+    case 7: result = Sign(ParseDateUS(a) - ParseDateUS(b)); break;
+    case 4: result = UpperCase(a) > UpperCase(b) ? 1 : (a == b ? 0 : -1); break;
+    case 8:
+      result = 1;
+      if (OnCustomCompare) OnCustomCompare(this, sort_column_, a, b, result);
+      break;
+    default: result = 1; break;
+  }
+  return sort_direction_ == sdAscending ? result : -result;
+}
+
+void TAdvListView::ShowSortIndicator(int Previous) {
+  HWND header = HeaderWindow();
+  if (header == nullptr || !SortShow) return;
+  auto plain_format = [&](int column) {
+    const TAlignment alignment = Columns()->Items(column)->Alignment();
+    return HDF_STRING | (alignment == taRightJustify ? HDF_RIGHT : alignment == taCenter ? HDF_CENTER : HDF_LEFT);
+  };
+  if (Previous >= 0 && Previous < Columns()->Count() && Previous != sort_column_) {
+    HDITEM item;
+    item.mask = HDI_FORMAT;
+    item.fmt = plain_format(Previous);
+    SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(Previous), reinterpret_cast<LPARAM>(&item));
+  }
+  HDITEM item;
+  const bool up = sort_direction_ == sdAscending;
+  if (!sort_up_glyph_->Empty() && !sort_down_glyph_->Empty()) {
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    item.hbm = up ? sort_up_glyph_->Handle() : sort_down_glyph_->Handle();
+    item.fmt = plain_format(sort_column_) | HDF_BITMAP | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+  } else if (HeaderImages != nullptr) {
+    SendMessage(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(HeaderImages->Handle()));
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.iImage = up ? 0 : 1;
+    item.fmt = plain_format(sort_column_) | HDF_IMAGE | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+  } else {
+    return;
+  }
+  SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(sort_column_), reinterpret_cast<LPARAM>(&item));
+}
+
+void TAdvListView::Sort(int Column) {
+  if (Column < 0 || Column >= Columns()->Count()) return;
+  const int previous = sort_column_;
+  sort_column_ = Column;
+  ShowSortIndicator(previous);
+  const int count = Items()->Count();
+  // The order is found with the class library's quicksort, which stays in
+  // range whatever the comparison answers, then given to the list.
+  std::vector<TListItem*> rows(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) rows[static_cast<std::size_t>(i)] = Items()->Item(i);
+  TSortStyle style = 1;
+  String prefix, suffix;
+  if (OnGetFormat) OnGetFormat(this, Column, style, prefix, suffix);
+  const int direction = sort_direction_ == sdAscending ? 1 : -1;
+  std::function<int(int, int)> compare;
+  std::vector<String> texts(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) texts[i] = CellText(Column, static_cast<int>(i));
+  std::vector<std::optional<double>> keys;
+  if (style == 2 || style == 9 || style == 3 || style == 6 || style == 7) {
+    // Each cell's value is read once.
+    keys.resize(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const String& t = texts[i];
+      if (style == 2 || style == 9) {
+        keys[i] = CellNumber(t, prefix, suffix, style == 9);
+      } else if (style == 3) {
+        TDateTime d = 0;
+        TryStrToDateTime(t, d);
+        keys[i] = d;
+      } else {
+        keys[i] = style == 6 ? ParseDateEU(t) : ParseDateUS(t);
+      }
+    }
+  }
+  std::vector<int> order(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  auto compare_rows = [&](int i, int j) -> int {
+    const String& a = texts[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+    const String& b = texts[static_cast<std::size_t>(order[static_cast<std::size_t>(j)])];
+    const auto& ka = keys.empty() ? std::optional<double>() : keys[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+    const auto& kb = keys.empty() ? std::optional<double>() : keys[static_cast<std::size_t>(order[static_cast<std::size_t>(j)])];
+    int result;
+    switch (style) {
+      case 1:
+      case 5: result = a.compare(b) < 0 ? -1 : (a == b ? 0 : 1); break;
+      case 2:
+      case 9:
+      case 3:
+      case 6:
+      case 7: result = ka && kb ? Sign(*ka - *kb) : 0; break;
+      case 4: result = UpperCase(a) > UpperCase(b) ? 1 : (a == b ? 0 : -1); break;
+      case 8:
+        result = 1;
+        if (OnCustomCompare) OnCustomCompare(this, Column, a, b, result);
+        break;
+      default: result = 1; break;
+    }
+    return result * direction;
+  };
+  classlib::QuickSort(0, count - 1, compare_rows,
+                      [&](int i, int j) { std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]); });
+  std::unordered_map<const TListItem*, int> rank;
+  rank.reserve(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) rank[rows[static_cast<std::size_t>(order[i])]] = static_cast<int>(i);
+  CustomSort([&](TListItem* x, TListItem* y) { return rank[x] - rank[y]; });
+}
+
+void TAdvListView::ColClick(TListColumn* Column) {
+  if (SortShow && Column != nullptr) {
+    const int column = Column->Index();
+    if (column == sort_column_) {
+      SetSortDirection(sort_direction_ == sdAscending ? sdDescending : sdAscending);
+    }
+    bool enable = true;
+    if (OnSortStart) OnSortStart(this, column, enable);
+    if (enable) {
+      Sort(column);
+      if (OnSortDone) OnSortDone(this, column);
+    }
+  }
+  TListView::ColClick(Column);
+}
+
+// --- Settings and clipboard ---
+
+void TAdvListView::SaveColumnSizes() {
+  TColumnSize* cs = column_size_.get();
+  if (!cs->Save || cs->Key.empty() || cs->Section.empty() || ComponentState().Contains(csDesigning)) return;
+  if (cs->Storage == stInifile) {
+    TIniFile ini(cs->Key);
+    for (int i = 0; i < Columns()->Count(); ++i) ini.WriteInteger(cs->Section, "col" + IntToStr(i), Columns()->Items(i)->Width());
+  } else {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    if (registry.OpenKey(cs->Key + "\\" + cs->Section, true)) {
+      for (int i = 0; i < Columns()->Count(); ++i) registry.WriteInteger("col" + IntToStr(i), Columns()->Items(i)->Width());
+      registry.CloseKey();
+    }
+  }
+}
+
+String TAdvListView::ClipboardText(bool SelectedOnly) const {
+  if (SubItemSelect || SubItemEdit) {
+    if (TListItem* item = Selected()) return CellText(selected_column_, item->Index());
+  }
+  String text;
+  for (int i = 0; i < Items()->Count(); ++i) {
+    const TListItem* item = Items()->Item(i);
+    if (SelectedOnly && !item->Selected()) continue;
+    text += item->Caption();
+    for (int j = 0; j < item->SubItems()->Count(); ++j) {
+      text += '\t';
+      text += item->SubItems()->Strings(j);
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool TAdvListView::CopyToClipboard(bool SelectedOnly) {
+  try {
+    Clipboard()->SetAsText(ClipboardText(SelectedOnly));
+    return true;
+  } catch (const EClipboardException&) {
+    return false;
+  }
+}
+
+void TAdvListView::PasteText(const String& Text) {
+  if (SubItemSelect || SubItemEdit) {
+    if (TListItem* item = Selected()) SetCellText(selected_column_, item->Index(), Text);
+    return;
+  }
+  // Lines end at CR LF, LF or CR; nothing follows a final line end.
+  std::vector<String> lines;
+  std::size_t start = 0;
+  while (start < Text.size()) {
+    std::size_t end = Text.find_first_of("\r\n", start);
+    if (end == String::npos) {
+      lines.push_back(Text.substr(start));
+      break;
+    }
+    lines.push_back(Text.substr(start, end - start));
+    start = end + 1;
+    if (Text[end] == '\r' && start < Text.size() && Text[start] == '\n') ++start;
+  }
+  TListItem* last = nullptr;
+  Items()->BeginUpdate();
+  for (const String& line : lines) {
+    TListItem* item = Items()->Add();
+    item->SetImageIndex(-1);
+    std::size_t field_start = 0;
+    int field = 0;
+    for (;;) {
+      const std::size_t tab = line.find('\t', field_start);
+      const String value = line.substr(field_start, tab == String::npos ? String::npos : tab - field_start);
+      if (field >= Columns()->Count()) Columns()->Add();
+      if (field == 0) {
+        item->SetCaption(value);
+      } else {
+        item->SubItems()->Add(value);
+      }
+      ++field;
+      if (tab == String::npos) break;
+      field_start = tab + 1;
+    }
+    item->SetSelected(true);
+    last = item;
+  }
+  Items()->EndUpdate();
+  if (last != nullptr) {
+    last->MakeVisible(false);
+    last->SetFocused(true);
+  }
+}
+
+void TAdvListView::PasteFromClipboard() {
+  if (!Clipboard()->HasFormat(CF_TEXT)) return;
+  PasteText(Clipboard()->AsText());
+}
+
+void TAdvListView::KeyDown(Word& Key, TShiftState Shift) {
+  if (ClipboardEnable) {
+    const bool ctrl = Shift.Contains(ssCtrl);
+    const bool shift = Shift.Contains(ssShift);
+    if ((ctrl && Key == 'C') || (ctrl && Key == VK_INSERT)) {
+      CopyToClipboard(true);
+      Key = 0;
+    } else if ((ctrl && Key == 'X') || (shift && Key == VK_DELETE)) {
+      if (CopyToClipboard(true)) {
+        Items()->BeginUpdate();
+        for (int i = Items()->Count() - 1; i >= 0; --i) {
+          if (Items()->Item(i)->Selected()) Items()->Delete(i);
+        }
+        Items()->EndUpdate();
+      }
+      Key = 0;
+    } else if ((ctrl && Key == 'V') || (shift && Key == VK_INSERT)) {
+      PasteFromClipboard();
+      Key = 0;
+    }
+  }
+  if (Key != 0 && (SubItemSelect || SubItemEdit) && Shift.Empty()) {
+    if (Key == VK_LEFT || Key == VK_RIGHT) {
+      const int last = std::max(0, Columns()->Count() - 1);
+      selected_column_ = std::clamp(selected_column_ + (Key == VK_LEFT ? -1 : 1), 0, last);
+      Invalidate();
+      Key = 0;
+    } else if (Key == VK_SPACE && SubItemEdit) {
+      if (TListItem* row = ItemFocused()) row->EditCaption();
+      Key = 0;
+    }
+  }
+  if (Key != 0) TListView::KeyDown(Key, Shift);
+}
+
+// --- Header extras ---
+
+HWND TAdvListView::HeaderWindow() const {
+  if (!HandleAllocated()) return nullptr;
+  return reinterpret_cast<HWND>(SendMessage(const_cast<TAdvListView*>(this)->Handle(), LVM_GETHEADER, 0, 0));
+}
+
+void TAdvListView::ApplyFilterBar() {
+  HWND header = HeaderWindow();
+  if (header == nullptr) return;
+  LONG_PTR style = GetWindowLongPtr(header, GWL_STYLE);
+  style = filter_bar_ ? (style | HDS_FILTERBAR) : (style & ~static_cast<LONG_PTR>(HDS_FILTERBAR));
+  SetWindowLongPtr(header, GWL_STYLE, style);
+  SendMessage(header, HDM_SETFILTERCHANGETIMEOUT, 0, filter_time_out_);
+  // The list lays its header and rows out again.
+  SetHeight(Height() + 1);
+  SetHeight(Height() - 1);
+  InvalidateRect(header, nullptr, TRUE);
+}
+
+void TAdvListView::SetFilterBar(bool Value) {
+  filter_bar_ = Value;
+  ApplyFilterBar();
+}
+
+void TAdvListView::SetFilterTimeOut(int Value) {
+  filter_time_out_ = Value;
+  if (HWND header = HeaderWindow()) SendMessage(header, HDM_SETFILTERCHANGETIMEOUT, 0, Value);
+}
+
+String TAdvListView::FilterText(int Column) const {
+  HWND header = HeaderWindow();
+  if (header == nullptr) return String();
+  char buffer[1024] = {};
+  HDTEXTFILTER filter;
+  filter.pszText = buffer;
+  filter.cchTextMax = sizeof buffer;
+  HDITEM item;
+  item.mask = HDI_FILTER;
+  item.type = HDFT_ISSTRING;
+  item.pvFilter = &filter;
+  if (!SendMessage(header, HDM_GETITEM, static_cast<WPARAM>(Column), reinterpret_cast<LPARAM>(&item))) return String();
+  return String(buffer);
+}
+
+void TAdvListView::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_TIMER && Message.WParam == kDragTimer) {
+    DragTimer();
+    return;
+  }
+  if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
+  if (Message.Msg == CN_MEASUREITEM) {
+    // Owner-drawn rows are ItemHeight pixels high.
+    if (auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam)) {
+      measure->itemHeight = static_cast<UINT>(item_height_);
+    }
+    Message.Result = TRUE;
+    return;
+  }
+  if (Message.Msg == CM_HINTSHOW && AutoHint) {
+    auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+    int sub = 0, item = 0;
+    if (info == nullptr || !CellAt(info->CursorPos.x, info->CursorPos.y, sub, item)) {
+      Message.Result = 1;  // no hint where there is no cell
+      return;
+    }
+    info->HintStr = CellHintText(CellText(sub, item));
+    RECT cell{};
+    ListView_GetSubItemRect(Handle(), item, sub, LVIR_BOUNDS, &cell);
+    if (sub == 0 && Columns()->Count() > 1) cell.right = cell.left + ListView_GetColumnWidth(Handle(), 0);
+    // Moving onto another cell ends this hint.
+    info->CursorRect = TRect{cell.left, cell.top, cell.right, cell.bottom};
+    Message.Result = info->HintStr.empty() ? 1 : 0;
+    return;
+  }
+  if (Message.Msg == kPlaceCellEditor) {
+    HWND edit = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETEDITCONTROL, 0, 0));
+    const int row = static_cast<int>(Message.WParam);
+    const int column = static_cast<int>(Message.LParam);
+    if (edit != nullptr && row < Items()->Count()) {
+      const String text = CellText(column, row);
+      SetWindowText(edit, text.c_str());
+      RECT cell{};
+      ListView_GetSubItemRect(Handle(), row, column, LVIR_BOUNDS, &cell);
+      if (column == 0) cell.left -= 20;
+      MoveWindow(edit, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
+    }
+    return;
+  }
+  if (Message.Msg == WM_NOTIFY && HandleAllocated()) {
+    auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+    if (hdr != nullptr && hdr->hwndFrom == HeaderWindow()) {
+      const int column = reinterpret_cast<NMHEADER*>(hdr)->iItem;
+      switch (hdr->code) {
+        case HDN_FILTERCHANGE:
+          if (OnFilterChange) OnFilterChange(this, column);
+          break;
+        case HDN_FILTERBTNCLICK:
+          if (OnFilterBtnClick) OnFilterBtnClick(this, reinterpret_cast<NMHDFILTERBTNCLICK*>(hdr)->iItem);
+          break;
+        case HDN_BEGINTRACK: {
+          bool allow = true;
+          if (OnStartColumnTrack) OnStartColumnTrack(this, column, allow);
+          if (!allow) {
+            Message.Result = 1;
+            return;
+          }
+          break;
+        }
+        case HDN_ENDTRACK:
+          TListView::Dispatch(Message);
+          if (OnEndColumnTrack) OnEndColumnTrack(this, column);
+          if (OnColumnSized) OnColumnSized(this, column);
+          return;
+        case NM_RCLICK: {
+          POINT p{};
+          GetCursorPos(&p);
+          ::ScreenToClient(hdr->hwndFrom, &p);
+          HDHITTESTINFO hit;
+          hit.pt = p;
+          SendMessage(hdr->hwndFrom, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+          if (hit.iItem >= 0 && OnColumnRClick) OnColumnRClick(this, hit.iItem);
+          break;
+        }
+        default:
+          break;
+      }
+    }
+  }
+  TListView::Dispatch(Message);
+}
+
+void TAdvListView::ApplyHeaderStyles() {
+  if (!HandleAllocated()) return;
+  ListView_SetExtendedListViewStyleEx(Handle(), LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES,
+                                     (header_drag_drop_ ? LVS_EX_HEADERDRAGDROP : 0) |
+                                         (sub_images_ ? LVS_EX_SUBITEMIMAGES : 0));
+  if (HWND header = HeaderWindow()) {
+    LONG_PTR style = GetWindowLongPtr(header, GWL_STYLE);
+    style = header_hot_track_ ? (style | HDS_HOTTRACK) : (style & ~static_cast<LONG_PTR>(HDS_HOTTRACK));
+    style = header_flat_style_ ? (style & ~static_cast<LONG_PTR>(HDS_BUTTONS)) : (style | HDS_BUTTONS);
+    // The list may have set the header's styles from its own.
+    style = filter_bar_ ? (style | HDS_FILTERBAR) : (style & ~static_cast<LONG_PTR>(HDS_FILTERBAR));
+    SetWindowLongPtr(header, GWL_STYLE, style);
+    InvalidateRect(header, nullptr, TRUE);
+  }
+}
+
+void TAdvListView::SetHeaderHotTrack(bool Value) {
+  header_hot_track_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetHeaderFlatStyle(bool Value) {
+  header_flat_style_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetHeaderDragDrop(bool Value) {
+  header_drag_drop_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetSubImages(bool Value) {
+  sub_images_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetWallpaper(TBitmap* Value) {
+  wallpaper_->Assign(Value);
+  ApplyBackground();
+}
+
+void TAdvListView::ApplyBackground() {
+  const bool picture = !wallpaper_->Empty();
+  if (picture) {
+    // The rows are drawn over the erased background, which the brush tiles.
+    Brush()->SetBitmap(wallpaper_.get());
+  } else {
+    Brush()->SetBitmap(nullptr);
+    Brush()->SetColor(Color());
+  }
+  if (!HandleAllocated()) return;
+  const COLORREF back = picture ? CLR_NONE : static_cast<COLORREF>(ColorToRGB(Color()));
+  SendMessage(Handle(), LVM_SETBKCOLOR, 0, static_cast<LPARAM>(back));
+  SendMessage(Handle(), LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(back));
+  Invalidate();
+}

@@ -1,0 +1,408 @@
+// TAdvListView: the report list of the program's list windows (song list,
+// movie list, search results, ripper tracks): a list view whose rows are a
+// caption and sub-items, with the list files that keep a list between runs
+// ("mp3.csv", "movie.csv").
+//
+// List file: one text line per item, CR LF written (LF or CR LF read): the
+// caption, then for each sub-item the delimiter and its text. The
+// delimiter is a comma until a loaded file shows another, which the
+// control then keeps for its later saves. A field is read inside quote
+// marks when it begins with one; the writer puts a field that holds the
+// delimiter (and no quote mark) inside quote marks so that it reads back
+// whole.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "classlib/Bitmaps.h"
+#include "classlib/ComCtrls.h"
+#include "classlib/DateTime.h"
+#include "classlib/Exceptions.h"
+#include "classlib/Fonts.h"
+#include "classlib/Pens.h"
+
+class EAdvListViewError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// The candidates of the delimiter detection, in the order they are tried.
+inline constexpr char DelimiterCandidates[] = {',', ';', '#', '\t', '|'};
+
+// The screen cursor shown over links and anchors.
+inline constexpr TCursor crLinkCursor = 8019;
+
+// At most this many columns are added by one line of a list file.
+inline constexpr int MaxColumnsAddedPerLine = 256;
+
+enum TSortDirection { sdAscending, sdDescending };
+enum TSortIndicator { siLeft, siRight };
+// Sort styles, told by number: 1 and 5 ordinal text, 2 numbers, 9 numbers
+// with thousands separators, 3 date and time in the short notation, 6 day
+// month year, 7 month day year, 4 text without regard to case, 8 the
+// program's own comparison; any other: the first row counts as greater.
+using TSortStyle = int;
+enum TVAlignment { vtaCenter, vtaTop, vtaBottom };
+enum TSizeStorage { stInifile, stRegistry };
+enum TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
+// Scoped: the progress bar already has pbVertical and pbHorizontal.
+enum class TPrintBorders { pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal };
+enum TFitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
+enum TPrinterOrientation { poPortrait, poLandscape };
+
+// Where the column widths are kept when the control goes (with Save).
+class TColumnSize : public TPersistent {
+ public:
+  explicit TColumnSize(TComponent* AOwner) : owner_(AOwner) {}
+  TComponent* Owner() const { return owner_; }
+  bool Save = false;
+  String Key;  // the ini file name, or the registry key
+  String Section;
+  bool Stretch = false;
+  TSizeStorage Storage = stInifile;
+
+ private:
+  TComponent* owner_;
+};
+
+// Page layout for printing the list; held for the program, which prints
+// nothing itself.
+class TPrintsettings : public TPersistent {
+ public:
+  TPrintsettings();
+  ~TPrintsettings() override;
+  int FooterSize = 0;
+  int HeaderSize = 0;
+  TPrintPosition Time = ppNone, Date = ppNone, PageNr = ppNone, Title = ppNone;
+  String DateFormat = "dd/mm/yyyy";
+  String TitleText;
+  TFont* Font() const { return font_.get(); }
+  void SetFont(TFont* Value) { font_->Assign(Value); }
+  TFont* HeaderFont() const { return header_font_.get(); }
+  void SetHeaderFont(TFont* Value) { header_font_->Assign(Value); }
+  TFont* FooterFont() const { return footer_font_.get(); }
+  void SetFooterFont(TFont* Value) { footer_font_->Assign(Value); }
+  TPrintBorders Borders = TPrintBorders::pbNoborder;
+  TPenStyle BorderStyle = psSolid;
+  bool Centered = false;
+  bool RepeatHeaders = false;
+  int LeftSize = 0, RightSize = 0, ColumnSpacing = 0, RowSpacing = 0;
+  TPrinterOrientation Orientation = poPortrait;
+  String PagePrefix, PageSuffix;
+  int FixedWidth = 0, FixedHeight = 0;
+  bool UseFixedHeight = false, UseFixedWidth = false;
+  TFitToPage FitToPage = fpNever;
+  String JobName;
+  String PageNumSep = "/";
+
+ private:
+  std::unique_ptr<TFont> font_, header_font_, footer_font_;
+};
+
+// Layout of an HTML export of the list; held only.
+class THTMLSettings : public TPersistent {
+ public:
+  int BorderSize = 1;
+  int CellSpacing = 0;
+  bool SaveColor = true;
+  bool SaveFonts = true;
+  String FooterFile, HeaderFile, TableStyle, PrefixTag, SuffixTag;
+  int Width = 100;
+};
+
+// One run of laid-out mark-up: a word (or a picture) in one style, or a
+// command that ends or moves the line.
+struct TMarkupRun {
+  enum Kind { rkText, rkLineBreak, rkRule, rkIndent, rkImage, rkParagraph };
+  Kind kind = rkText;
+  String text;        // the word (rkText), or the picture's source (rkImage)
+  TFontStyles style;
+  TColor color = clBlack;
+  TColor background = clNone;  // clNone: transparent
+  String face;        // empty: the cell's font
+  int size = 0;       // points; 0: the cell's font
+  String anchor;      // the anchor the run belongs to (empty: none)
+  int value = 0;      // rkIndent: x; rkParagraph: the alignment (TAlignment)
+};
+
+// The cell's text as runs. Tags are read by their first letter, attribute
+// values between double quotes; a font size that is not a number and a bad
+// "#rrggbb" colour are ignored (black for the colour); the cell fill of
+// <BODY bgcolor> is returned through `body`.
+std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor,
+                                      TColor* Body = nullptr);
+
+// Dates of the sort styles 7 and 6: the text split at its first "-", "/"
+// or ".", and the rest again; years below 100 get a century (above 25:
+// 1900, else 2000). 0 when the text is no date.
+TDateTime ParseDateUS(const String& Text);
+TDateTime ParseDateEU(const String& Text);
+
+// The text of a rich-text (RTF) cell without its mark-up.
+String RtfPlainText(const String& Rtf);
+// The hint of a cell (AutoHint): its text, without mark-up or RTF.
+String CellHintText(const String& Text);
+
+class TAdvListView;
+
+using TDrawItemPropEvent = std::function<void(TObject* Sender, int itemindex, int subitemindex,
+                                              TOwnerDrawState AState, TBrush* ABrush, TFont* AFont,
+                                              const String& ItemText)>;
+using TAdvDrawItemEvent =
+    std::function<void(TObject* Sender, TCanvas* acanvas, int itemindex, TRect Rect, TOwnerDrawState State)>;
+using TGetFormatEvent =
+    std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, String& aPrefix, String& aSuffix)>;
+using TCustomCompareEvent =
+    std::function<void(TObject* Sender, int ACol, const String& str1, const String& str2, int& res)>;
+using TSortStartEvent = std::function<void(TObject* Sender, int column, bool& enable)>;
+using TColumnEvent = std::function<void(TObject* Sender, int column)>;
+using TColumnAllowEvent = std::function<void(TObject* Sender, int column, bool& Allow)>;
+using TCellClickEvent = std::function<void(TObject* Sender, int iItem, int iSubItem)>;
+using TCanEditCellEvent = std::function<void(TObject* Sender, int iItem, int iSubItem, bool& allow)>;
+using TFilterEvent = std::function<void(TObject* Sender, int iItem)>;
+using TAnchorEvent = std::function<void(TObject* Sender, const String& Anchor)>;
+using TPrintPageEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int pagenr, int pagexsize, int pageysize)>;
+using TFitToPageEvent = std::function<void(TObject* Sender, double& scalefactor, bool& allow)>;
+using TPrintColumnWidthEvent = std::function<void(TObject* Sender, int aCol, int& width)>;
+using TPrintNewPageEvent = std::function<void(TObject* Sender, int aRow, bool& newpage)>;
+
+class TAdvListView : public TListView {
+ public:
+  explicit TAdvListView(TComponent* AOwner);
+  ~TAdvListView() override;
+
+  void Loaded() override;
+
+  // Writes the list file. A list without columns or items writes nothing
+  // (an existing file keeps its content). The file is replaced whole: a
+  // write that fails leaves the old file and raises EInOutError.
+  void SaveToFile(const String& FileName);
+  void LoadFromFile(const String& FileName) { LoadFromFileEx(FileName, false); }
+  // Reads a list file into the control, appending its items (with
+  // LoadHeader and not NoHeader, the columns are cleared and the first line
+  // gives their captions). Raises EAdvListViewError "File cannot be opened"
+  // when the file cannot be opened (the control is unchanged).
+  void LoadFromFileEx(const String& FileName, bool NoHeader);
+  // Loads list-file text (what LoadFromFileEx reads from the file).
+  void LoadFromText(const String& Text, bool NoHeader);
+  // The list-file text SaveToFile writes (empty when it would write none).
+  String SaveToText() const;
+  // Deletes every item and empties every column caption.
+  void ClearAll();
+
+  // Follows the owner form's size changes (with SizeWithForm), then calls
+  // the form's previous OnResize handler.
+  void FormResized(TObject* Sender);
+
+  // --- Cells ---
+  // The cell under a point of the client area (sub-item 0: the caption
+  // column); false when no row is there.
+  bool CellAt(int X, int Y, int& SubItem, int& Item) const;
+  // Column 0: the caption; others the sub-item (empty when missing); row
+  // -1: the column's header caption.
+  String CellText(int Column, int Row) const;
+  void SetCellText(int Column, int Row, const String& Text);
+  // The 16 standard colour keywords ("clred" ...) and the 24 system ones
+  // ("clbackground" ... "clinfobk"); black for any other name.
+  static TColor ColorByName(const String& Name);
+  // "#rrggbb" (red in the low byte of the result); black unless six
+  // hexadecimal digits follow the "#".
+  static TColor HexColor(const String& Text);
+  // Lays out (and with Draw, draws) mark-up into a rectangle; the anchor
+  // under Point (when given) goes to Anchor. Returns the laid-out size.
+  TSize DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
+                   const TPoint* Point = nullptr, String* Anchor = nullptr);
+  // Draws the shell's small or large icon of a file or folder (its own when
+  // it exists, else that of its type), or the icon of that index.
+  void DrawShellIcon(TCanvas* Canvas, int X, int Y, const String& Name, bool Large);
+  // Moves a row to another place, keeping its selection and making it the
+  // focused row.
+  void MoveItem(int From, int To);
+
+  // --- Sorting ---
+  // Sorts the rows by a column with its style (OnGetFormat).
+  void Sort(int Column);
+  // The comparison of two rows by the sort column, times the direction.
+  int CompareRows(TListItem* Item1, TListItem* Item2);
+  TSortDirection SortDirection() const { return sort_direction_; }
+  void SetSortDirection(TSortDirection Value) { sort_direction_ = Value; }
+  int SortColumn() const { return sort_column_; }
+  TBitmap* SortUpGlyph() const { return sort_up_glyph_.get(); }
+  void SetSortUpGlyph(TBitmap* Value) { sort_up_glyph_->Assign(Value); }
+  TBitmap* SortDownGlyph() const { return sort_down_glyph_.get(); }
+  void SetSortDownGlyph(TBitmap* Value) { sort_down_glyph_->Assign(Value); }
+  bool SortShow = false;
+  TSortIndicator SortIndicator = siLeft;
+  TCustomImageList* HeaderImages = nullptr;
+
+  // --- Settings and clipboard ---
+  TColumnSize* ColumnSize() const { return column_size_.get(); }
+  TPrintsettings* PrintSettings() const { return print_settings_.get(); }
+  THTMLSettings* HTMLSettings() const { return html_settings_.get(); }
+  // Writes each column's width as "col<i>" into ColumnSize's file or key
+  // (with Save, a Key and a Section).
+  void SaveColumnSizes();
+  // The selected rows (all rows unless SelectedOnly) as lines of TAB
+  // separated fields ended by CR LF; false when the clipboard refused.
+  bool CopyToClipboard(bool SelectedOnly = true);
+  // Adds the clipboard's lines as rows (fields at TAB; lines end at CR LF,
+  // LF or CR), selected, the last one focused.
+  void PasteFromClipboard();
+  // The text CopyToClipboard puts on the clipboard.
+  String ClipboardText(bool SelectedOnly) const;
+  // What PasteFromClipboard does with a text.
+  void PasteText(const String& Text);
+  bool ClipboardEnable = false;
+
+  // --- Other published settings ---
+  bool URLShow = false;
+  bool URLFull = false;
+  TColor URLColor = clBlue;
+  bool WordWrap = false;
+  TVAlignment VAlignment = vtaCenter;
+  bool AutoHint = false;
+  bool ScrollHint = false;
+  bool SelectionRTFKeep = false;
+  bool ReArrangeItems = false;
+  // Cells of sub-items can be selected (Left and Right move between the
+  // columns) and, with SubItemEdit, edited in place (Space or the list's
+  // own label editing).
+  bool SubItemEdit = false;
+  bool SubItemSelect = false;
+  int SelectedColumn() const { return selected_column_; }
+  // The header's row of filter boxes (OnFilterChange, OnFilterBtnClick).
+  bool FilterBar() const { return filter_bar_; }
+  void SetFilterBar(bool Value);
+  // Milliseconds from a filter edit to OnFilterChange.
+  int FilterTimeOut() const { return filter_time_out_; }
+  void SetFilterTimeOut(int Value);
+  // The text of a column's filter box.
+  String FilterText(int Column) const;
+  // Header styles: hot tracking, flat (not buttons), columns dragged to
+  // another place; sub-items with images.
+  bool HeaderHotTrack() const { return header_hot_track_; }
+  void SetHeaderHotTrack(bool Value);
+  bool HeaderFlatStyle() const { return header_flat_style_; }
+  void SetHeaderFlatStyle(bool Value);
+  bool HeaderDragDrop() const { return header_drag_drop_; }
+  void SetHeaderDragDrop(bool Value);
+  bool SubImages() const { return sub_images_; }
+  void SetSubImages(bool Value);
+  // A picture tiled behind the rows (empty: the control's Color).
+  TBitmap* Wallpaper() const { return wallpaper_.get(); }
+  void SetWallpaper(TBitmap* Value);
+
+  TDrawItemPropEvent OnDrawItemProp;
+  TAdvDrawItemEvent OnDrawItem;
+  TGetFormatEvent OnGetFormat;
+  TCustomCompareEvent OnCustomCompare;
+  TSortStartEvent OnSortStart;
+  TColumnEvent OnSortDone;
+  TColumnEvent OnColumnSized;
+  TColumnEvent OnColumnRClick;
+  TPrintPageEvent OnPrintPage;
+  TFitToPageEvent OnFitToPage;
+  TPrintColumnWidthEvent OnPrintSetColumnWidth;
+  TPrintNewPageEvent OnPrintNewPage;
+  TColumnAllowEvent OnStartColumnTrack;
+  TColumnEvent OnEndColumnTrack;
+  TCellClickEvent OnRightClickCell;
+  TCellClickEvent OnLeftClickCell;
+  TCanEditCellEvent OnCanEditCell;
+  TFilterEvent OnFilterChange;
+  TFilterEvent OnFilterBtnClick;
+  TAnchorEvent OnAnchorClick;
+  TAnchorEvent OnAnchorEnter;
+  TAnchorEvent OnAnchorExit;
+
+  TFont* HeaderFont() const { return header_font_.get(); }
+  void SetHeaderFont(TFont* Value) { header_font_->Assign(Value); }
+  int ItemHeight() const { return item_height_; }
+  // Values below 1 are ignored.
+  void SetItemHeight(int Value);
+
+  // Separator of the list file; 0 until a load detects one (writing then
+  // uses a comma).
+  char Delimiter = 0;
+  bool SaveHeader = false;
+  bool LoadHeader = false;
+  bool SizeWithForm = false;
+  TColor SelectionColor = clHighlight;
+  TColor SelectionTextColor = clHighlightText;
+
+ protected:
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void ColClick(TListColumn* Column) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DestroyWnd() override;
+  bool CanEdit(TListItem* Item) override;
+  void Edit(TListItem* Item, String& S) override;
+  void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State) override;
+  // Draws one cell of an owner-drawn row.
+  virtual void DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawState State);
+  virtual void LeftClickCell(int Item, int SubItem);
+  virtual void RightClickCell(int Item, int SubItem);
+  // Raises OnDrawItemProp.
+  virtual void GetCellProps(int Item, int SubItem, TOwnerDrawState State, TBrush* ABrush, TFont* AFont,
+                            const String& Text);
+
+ private:
+  void HeaderFontChanged(TObject* Sender);
+  void ApplyHeaderFont();
+  // Reads one line of a list file into the columns or a new item.
+  void ReadHeaderLine(String Rest, char D);
+  void ReadItemLine(String Rest, char D);
+
+  // Pictures of <IMG src>: "idx:<n>" of the small images, "file://<path>"
+  // of a bitmap file (only when it exists); 0 x 0 for any other.
+  TSize PictureSize(const String& Source);
+  void DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source);
+  // The anchor under the pointer in the cell at (X, Y) (empty: none).
+  String AnchorAt(int X, int Y);
+
+  std::unique_ptr<TFont> header_font_;
+  std::unique_ptr<TColumnSize> column_size_;
+  std::unique_ptr<TPrintsettings> print_settings_;
+  std::unique_ptr<THTMLSettings> html_settings_;
+  std::unique_ptr<TBitmap> wallpaper_;
+  std::unique_ptr<TBitmap> sort_up_glyph_;
+  std::unique_ptr<TBitmap> sort_down_glyph_;
+  TSortDirection sort_direction_ = sdAscending;
+  int sort_column_ = -1;
+  String last_anchor_;
+  // The column of the selected cell (SubItemSelect, SubItemEdit).
+  int selected_column_ = 0;
+  // The caption of the row whose sub-item is edited.
+  String edited_caption_;
+  // The control's cursor as loaded (back when the pointer leaves a link).
+  TCursor saved_cursor_ = crDefault;
+  // The row being dragged to another place (ReArrangeItems; -1: none).
+  int drag_row_ = -1;
+  // Scrolls the list while a row is dragged past its ends (every 300 ms).
+  void DragTimer();
+  bool filter_bar_ = false;
+  bool header_hot_track_ = false;
+  bool header_flat_style_ = false;
+  bool header_drag_drop_ = false;
+  bool sub_images_ = false;
+  void ApplyHeaderStyles();
+  void ApplyBackground();
+  // The sort column's header shows the direction (glyphs or HeaderImages);
+  // the previous sort column gets its plain header back.
+  void ShowSortIndicator(int Previous);
+  int filter_time_out_ = 500;
+  HWND HeaderWindow() const;
+  void ApplyFilterBar();
+  int item_height_ = 13;
+  TNotifyEvent previous_form_resize_;
+  bool had_previous_form_resize_ = false;
+  int last_form_width_ = 0;
+  int last_form_height_ = 0;
+};

@@ -1,0 +1,240 @@
+// The HTTP file transfers of the file-sharing window, one object per
+// transfer, each driving one asynchronous socket on the main thread:
+//
+//   TGnutellaFileTransfer            state, events, speed timer, self-free
+//     TGnutellaFileTransferDirect    dials out itself (IP, Port, OnConnect)
+//       TGnutellaDownloadFile        GET a file from a peer
+//       TGnutellaPushFile            answer a push: dial, GIV, serve the GET
+//     TGnutellaFileTransferFirewall  works on a socket the servent handed over
+//       TGnutellaPopFile             GET over an incoming GIV connection
+//       TGnutellaUploadFile          serve a GET that arrived
+//
+// A transfer with FreeOnDisconnect frees itself after its connection ends,
+// through message 0x800 posted to its own hidden window (never inside its
+// own socket callback); the request is posted once. Offsets and sizes are
+// 64-bit. Socket and file errors never raise: they arrive as OnError.
+//
+// Ranges: a download moves StopOffset - StartOffset bytes (StopOffset one
+// past the last byte, -1 while the reply has not fixed it); the serving side
+// takes StopOffset as the last byte it sends (inclusive).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "classlib/Components.h"
+#include "classlib/MessageHandling.h"
+#include "classlib/ScktComp.h"
+#include "classlib/Timers.h"
+#include "platform/net/guids.h"
+
+constexpr UINT WM_FREETRANSFER = 0x800;
+
+// Answer of OnFileExists: 0 append (resume), 1 overwrite (the default),
+// 2 skip, 3 overwrite; any other value skips.
+using TGnutellaFileExitst = BYTE;
+
+using TOnGnutellaTransferError = std::function<void(TComponent* Sender, const String& FileName,
+                                                    int ErrorCode, const String& ErrorMsg)>;
+using TOnGnutellaTransferFileExists =
+    std::function<void(TComponent* Sender, String& FileName, TGnutellaFileExitst& Info)>;
+using TConnectEvent = std::function<void(TComponent* Sender, const String& Filename)>;
+using TDownloadedEvent = std::function<void(TComponent* Sender, const String& Filename)>;
+using TProgressEvent =
+    std::function<void(TComponent* Sender, const String& Filename, std::int64_t BytesReceived)>;
+
+// The reply side both downloads share: header fields, the target file and
+// the data phase.
+class TGnutellaDownloadReply {
+ public:
+  String ContentType;
+  std::int64_t ContentLength = 0;
+  String ContentRange;
+  String Server;
+  String XGnutellaContentURN;
+  String SaveTo;
+};
+
+class TGnutellaFileTransfer : public TComponent {
+ public:
+  explicit TGnutellaFileTransfer(TComponent* AOwner);
+  ~TGnutellaFileTransfer() override;
+
+  TOnGnutellaTransferError OnError;
+  TOnGnutellaTransferFileExists OnFileExists;
+  TConnectEvent OnConnect;
+  TProgressEvent OnProgress;
+  TDownloadedEvent OnTransfered;
+  TConnectEvent OnDisconnect;
+  TDownloadedEvent OnStartTransfer;
+
+  int BlockSize = 8192;
+  String IP;
+  int Port = 0;
+  String LocalUserAgent;
+  std::int64_t BytesDone = 0;
+  int FileIndex = 0;
+  String Filename;
+  std::int64_t StartOffset = 0;
+  std::int64_t StopOffset = -1;
+  bool FreeOnDisconnect = false;
+
+  bool Transfered() const { return transfered_; }
+  bool Error() const { return error_; }
+  double AverageSpeed() const { return average_speed_; }
+  double CurrentSpeed() const { return current_speed_; }
+  std::int64_t FileSize() const { return file_size_; }
+  HWND HiddenWindow() const { return hidden_window_; }
+
+ protected:
+  // 0 connect, 1 disconnect, 2 progress, 3 transfered, 4 start, 5 file exists.
+  void DoEvent(int Kind);
+  void DoError(int Code, const String& Text);
+  // The error handler of every transfer socket.
+  void SocketError(TCustomWinSocket* Socket, TErrorEvent ErrorEvent, int& ErrorCode);
+  void PostFree();
+  // Asks the socket for one more write notification.
+  static void ReArmWrite(TCustomWinSocket* Socket);
+  void CloseDataFile();
+  // Whether the whole range has moved (inclusive on the serving side).
+  bool RangeComplete() const;
+
+  // Downloads: the bytes of one read event, the reply header, the target
+  // file and the body. Each step answers false once the transfer stopped.
+  void ReadDownload(TGnutellaDownloadReply& Reply, std::string& Header, TCustomWinSocket* Socket);
+  bool DownloadBytes(TGnutellaDownloadReply& Reply, std::string& Header, TCustomWinSocket* Socket,
+                     const char* Data, std::size_t Size);
+  bool DownloadBody(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket, const char* Data,
+                    std::size_t Size, bool Progress);
+  bool OpenTarget(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket);
+  void DownloadDisconnected();
+  // Serving: opens the file and sends the reply header (false when the
+  // request was answered with an error), then one write event's blocks.
+  bool ServeBegin(TCustomWinSocket* Socket, std::int64_t First, std::int64_t Last, bool AlwaysRange);
+  void ServeBlocks(TCustomWinSocket* Socket, char* Buffer);
+  // Error, close (after sending `Reply` when given), free request.
+  void Fail(TCustomWinSocket* Socket, int Code, const String& Text, const String& Reply = "");
+
+  bool header_done_ = false;
+  HANDLE data_file_ = nullptr;
+  bool file_open_ = false;
+  TGnutellaFileExitst exists_choice_ = 1;
+  bool transfered_ = false;
+  bool error_ = false;
+  bool serving_ = false;
+  std::int64_t file_size_ = 0;
+
+ private:
+  void InitFields();
+  void SpeedTimer(TObject* Sender);
+  void WndProc(TMessage& Message);
+
+  HWND hidden_window_ = nullptr;
+  TTimer* timer_ = nullptr;
+  double average_speed_ = 0;
+  double current_speed_ = 0;
+  std::int64_t ticks_ = 0;
+  std::int64_t prev_ticks_ = 0;
+  std::int64_t bytes_at_last_tick_ = 0;
+  bool free_posted_ = false;
+};
+
+class TGnutellaFileTransferDirect : public TGnutellaFileTransfer {
+ public:
+  using TGnutellaFileTransfer::TGnutellaFileTransfer;
+};
+
+class TGnutellaFileTransferFirewall : public TGnutellaFileTransfer {
+ public:
+  using TGnutellaFileTransfer::TGnutellaFileTransfer;
+  // The socket the servent handed over; the transfer owns it from Start on.
+  TCustomWinSocket* Socket = nullptr;
+};
+
+class TGnutellaDownloadFile : public TGnutellaFileTransferDirect, public TGnutellaDownloadReply {
+ public:
+  explicit TGnutellaDownloadFile(TComponent* AOwner);
+  ~TGnutellaDownloadFile() override;
+
+  void Start();
+  // Closes the connection; the disconnect handling runs at once.
+  void Close();
+  TClientSocket* ClientSocket() const { return socket_; }
+
+ private:
+  void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);
+  TClientSocket* socket_;
+  std::string header_;
+};
+
+class TGnutellaPopFile : public TGnutellaFileTransferFirewall, public TGnutellaDownloadReply {
+ public:
+  explicit TGnutellaPopFile(TComponent* AOwner);
+  ~TGnutellaPopFile() override;
+
+  void Start();
+  void Close();
+
+ private:
+  void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);
+  std::string header_;
+};
+
+class TGnutellaUploadFile : public TGnutellaFileTransferFirewall {
+ public:
+  explicit TGnutellaUploadFile(TComponent* AOwner);
+  ~TGnutellaUploadFile() override;
+
+  void Start();
+
+ private:
+  void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);
+};
+
+class TGnutellaPushFile : public TGnutellaFileTransferDirect {
+ public:
+  explicit TGnutellaPushFile(TComponent* AOwner);
+  ~TGnutellaPushFile() override;
+
+  void Start();
+  void Close();
+  // The servent identifier the GIV line carries.
+  void SetServentID(const GUID& ID);
+  const String& ServentIDText() const { return servent_id_text_; }
+  const String& ContentRange() const { return content_range_; }
+  const String& UserAgent() const { return user_agent_; }
+  bool RequestServed() const { return request_served_; }
+  TClientSocket* ClientSocket() const { return socket_; }
+  // How long the push waits for the requester's GET (milliseconds).
+  UINT RequestTimeout = 20000;
+
+ private:
+  void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);
+  void RequestTimedOut(TObject* Sender);
+
+  TClientSocket* socket_;
+  TTimer* request_timer_;
+  String content_range_;
+  String user_agent_;
+  String servent_id_text_;
+  bool request_served_ = false;
+  std::string request_;
+  std::vector<char> send_buffer_;
+};
+
+// "<system text> (<code> on <kind>)", kind one of "general", "send",
+// "receive", "connect", "disconnect", "accept".
+String TransferSocketErrorText(TErrorEvent ErrorEvent, int ErrorCode);
+// S with every Old replaced by New, left to right, without rescanning.
+String ReplaceText(const String& S, const String& Old, const String& New);
+// The download request line block for a name, index and range.
+String DownloadRequest(int FileIndex, const String& Name, std::int64_t StartOffset,
+                       std::int64_t StopOffset, const String& UserAgent);
+String PopRequest(int FileIndex, const String& Name, std::int64_t StartOffset,
+                  const String& UserAgent);
+// "GIV <index>:<32 upper-case hex digits>/<name>" + LF LF.
+String GivLine(int FileIndex, const String& ServentIDText, const String& Name);
+String ServentIDHex(const GUID& ID);

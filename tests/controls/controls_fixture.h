@@ -1,0 +1,35 @@
+// The fixture of the control tests: a fresh application object and
+// control pack for each test, the manual clock, and pixel helpers.
+#pragma once
+
+#include "classlib/Bitmaps.h"
+#include "classlib/Forms.h"
+#include "tests/classlib/forms/forms_test_support.h"
+
+namespace velko_test {
+
+class ControlsTest : public FormsTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A form of the given client size, shown at (100, 100).
+  TForm* MakeForm(int Width, int Height);
+  // The pixel (as 0x00BBGGRR) of the control's client area on the
+  // composed screen.
+  TColor ScreenPixel(TControl* Control, int X, int Y);
+  // Holds the left button down at (x, y) of the control, moves, releases.
+  void MouseDown(TControl* Control, int X, int Y);
+  void MouseMoveTo(TControl* Control, int X, int Y);
+  void MouseUp(TControl* Control, int X, int Y);
+  // Saves the composed screen as a PNG under the build's tests folder
+  // (for looking at while working on a control).
+  void Snapshot(const char* Name);
+
+  TForm* form_ = nullptr;
+};
+
+// The RGB value of a colour as a pixel reads.
+TColor Rgb(TColor Color);
+
+}  // namespace velko_test

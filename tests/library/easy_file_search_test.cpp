@@ -1,0 +1,204 @@
+// TEasyFileSearch on trees of the test's own: breadth-first order, the
+// folder texts, the name-mask rule for folders, the counters, filters, and
+// folders that vanish, loop or are empty.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "classlib/DateTime.h"
+#include "library/EasyFileSearch.h"
+#include "platform/fs/files.h"
+#include "tests/library/library_test_support.h"
+
+namespace velko_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class EasySearchTest : public DriveTest {
+ protected:
+  void SetUp() override {
+    DriveTest::SetUp();
+    search.SetRootPath("T:\\");
+    search.OnFileFound = [this](const TFileInformations& info) { found.push_back(info.Path + info.Name); };
+    search.OnChangeFolder = [this](const String& path) { folders.push_back(path); };
+    search.OnStatistics = [this](const TStatistics& s) {
+      stats = s;
+      ++statistics_count;
+    };
+  }
+  void Tree() {
+    Put("b.mp3", "bb");
+    Put("a.mp3", "a");
+    Put("notes", "n");
+    Put("Rock\\one.mp3", "1");
+    Put("Rock\\Deep\\deep.mp3", "d");
+    Put("Pop\\two.MP3", "22");
+    Put("Pop\\cover.jpg", "j");
+  }
+  void Masks(std::vector<String> masks) {
+    TStringList list;
+    for (const String& m : masks) list.Add(m);
+    search.SetFileNames(&list);
+  }
+
+  TEasyFileSearch search{nullptr};
+  std::vector<String> found;
+  std::vector<String> folders;
+  TStatistics stats;
+  int statistics_count = 0;
+};
+
+TEST_F(EasySearchTest, DefaultsOfTheComponent) {
+  TEasyFileSearch fresh(nullptr);
+  EXPECT_EQ(fresh.Version(), "TEasyFileSearch v1.02");
+  fresh.SetVersion("other");
+  EXPECT_EQ(fresh.Version(), "TEasyFileSearch v1.02");
+  EXPECT_EQ(fresh.RootPath(), ".\\");
+  ASSERT_EQ(fresh.FileNames()->Count(), 1);
+  EXPECT_EQ(fresh.FileNames()->Strings(0), "*.*");
+  EXPECT_TRUE(fresh.FilterKind.Empty());
+  EXPECT_EQ(fresh.DateFilterKind, dfkSame);
+  EXPECT_EQ(fresh.SizeFilterKind, sfkSmallerOrEqualTo);
+  EXPECT_EQ(fresh.DateFilterFirstDate, Date());
+}
+
+TEST_F(EasySearchTest, BreadthFirstInListingOrderWithTheFolderTexts) {
+  Tree();
+  Masks({"*.mp3"});
+  EXPECT_TRUE(search.Execute());
+  EXPECT_EQ(folders, (std::vector<String>{"T:\\", "T:\\Pop", "T:\\Rock", "T:\\Rock\\Deep"}));
+  EXPECT_EQ(found, (std::vector<String>{"T:\\a.mp3", "T:\\b.mp3", "T:\\Pop\\two.MP3", "T:\\Rock\\one.mp3",
+                                        "T:\\Rock\\Deep\\deep.mp3"}));
+  EXPECT_EQ(statistics_count, 1);
+  EXPECT_EQ(stats.FilesFound, 5u);
+  EXPECT_EQ(stats.FoldersWithFiles, 4u);
+  EXPECT_EQ(stats.DirectoriesFound, 0u);
+
+  // Without subfolders only the root is listed.
+  found.clear();
+  folders.clear();
+  search.SearchOptions.Exclude(okIncludeSubfolder);
+  EXPECT_TRUE(search.Execute());
+  EXPECT_EQ(folders, (std::vector<String>{"T:\\"}));
+  EXPECT_EQ(found, (std::vector<String>{"T:\\a.mp3", "T:\\b.mp3"}));
+  EXPECT_EQ(statistics_count, 2);
+}
+
+TEST_F(EasySearchTest, FoldersNeedTheLineStarDotStarOrAMatchingMask) {
+  Tree();
+  Put("Best.Of\\x.txt", "x");
+  search.SearchOptions = {okIncludeSubfolder, okLookForDirectory};
+  Masks({"*.of"});
+  search.Execute();
+  EXPECT_EQ(found, (std::vector<String>{"T:\\Best.Of"}));
+  EXPECT_EQ(stats.DirectoriesFound, 1u);
+
+  found.clear();
+  Masks({"*.*"});
+  search.Execute();
+  EXPECT_EQ(found, (std::vector<String>{"T:\\Best.Of", "T:\\Pop", "T:\\Rock", "T:\\Rock\\Deep"}));
+
+  // Files: "*.*" matches only names with a dot; any file passes the
+  // attribute test with okLookForAnyFile.
+  found.clear();
+  search.SearchOptions = {okLookForAnyFile};
+  search.Execute();
+  EXPECT_EQ(found, (std::vector<String>{"T:\\a.mp3", "T:\\b.mp3"}));
+  EXPECT_EQ(stats.FilesFound, 2u);
+  EXPECT_EQ(stats.FoldersWithFiles, 1u);
+}
+
+TEST_F(EasySearchTest, SizeExcludeDateAndAcceptFilters) {
+  Tree();
+  Masks({"*.mp3"});
+  search.FilterKind = {fkFilterOnSize};
+  search.SizeFilterSize = 1;
+  search.Execute();
+  EXPECT_EQ(found, (std::vector<String>{"T:\\a.mp3", "T:\\Rock\\one.mp3", "T:\\Rock\\Deep\\deep.mp3"}));
+
+  found.clear();
+  search.SizeFilterKind = sfkBiggerOrEqualTo;
+  search.SizeFilterSize = 2;
+  TStringList excluded;
+  excluded.Add("TWO.*");
+  search.SetExcludedFiles(&excluded);
+  search.Execute();
+  EXPECT_EQ(found, (std::vector<String>{"T:\\b.mp3"}));
+
+  // A file last written on a day long ago is before today and not the same.
+  struct utimbuf old_times {};
+  old_times.actime = old_times.modtime = 946728000;  // 2000-01-01 12:00 UTC
+  ASSERT_EQ(utime((dir_ / "a.mp3").c_str(), &old_times), 0);
+  excluded.Clear();
+  search.SetExcludedFiles(&excluded);
+  search.FilterKind = {fkFilterOnDate};
+  search.DateFilterFileAccess = dfakModifiedFiles;
+  search.DateFilterKind = dfkBefore;
+  search.DateFilterFirstDate = EncodeDate(2001, 1, 1);
+  found.clear();
+  search.Execute();
+  EXPECT_EQ(found, (std::vector<String>{"T:\\a.mp3"}));
+  search.DateFilterKind = dfkSame;
+  search.DateFilterFirstDate = Date();
+  found.clear();
+  search.Execute();
+  EXPECT_EQ(found.size(), 4u);
+
+  // The last word is OnAcceptFile's.
+  search.FilterKind = {};
+  search.OnAcceptFile = [](const TFileInformations& info) { return info.Name != "b.mp3"; };
+  found.clear();
+  search.Execute();
+  EXPECT_EQ(found.size(), 4u);
+  EXPECT_EQ(stats.FilesFound, 4u);
+}
+
+TEST_F(EasySearchTest, RecordCarriesFolderAttributesSizeAndLocalTimes) {
+  Put("Pop\\big.mp3", std::string(3000, 'x'));
+  std::vector<TFileInformations> infos;
+  search.OnFileFound = [&](const TFileInformations& info) { infos.push_back(info); };
+  Masks({"big.mp3"});
+  search.Execute();
+  ASSERT_EQ(infos.size(), 1u);
+  EXPECT_EQ(infos[0].Name, "big.mp3");
+  EXPECT_EQ(infos[0].Path, "T:\\Pop\\");
+  EXPECT_EQ(infos[0].Size, 3000);
+  EXPECT_NE(infos[0].Attributes & FILE_ATTRIBUTE_ARCHIVE, 0u);
+  SYSTEMTIME now{};
+  DateTimeToSystemTime(Now(), now);
+  EXPECT_EQ(infos[0].LastWriteTime.wYear, now.wYear);
+}
+
+TEST_F(EasySearchTest, AMissingRootFailsButVanishedLoopedAndEmptyFoldersDoNot) {
+  search.SetRootPath("T:\\nowhere");
+  EXPECT_FALSE(search.Execute());
+  EXPECT_EQ(statistics_count, 1);
+  EXPECT_EQ(stats.FilesFound + stats.FoldersWithFiles + stats.DirectoriesFound, 0u);
+
+  // An empty root lists nothing and is no failure.
+  search.SetRootPath("T:\\");
+  EXPECT_TRUE(search.Execute());
+  EXPECT_TRUE(found.empty());
+
+  Tree();
+  fs::create_directory_symlink(dir_.path(), dir_ / "Rock" / "Loop");
+  // Pop goes away after the root was listed and before it is walked.
+  search.OnFileFound = [this](const TFileInformations& info) {
+    found.push_back(info.Path + info.Name);
+    if (info.Name == "a.mp3") fs::remove_all(dir_ / "Pop");
+  };
+  Masks({"*.mp3", "Loop"});
+  folders.clear();
+  EXPECT_TRUE(search.Execute());
+  EXPECT_EQ(folders, (std::vector<String>{"T:\\", "T:\\Pop", "T:\\Rock", "T:\\Rock\\Deep"}));
+  EXPECT_EQ(found, (std::vector<String>{"T:\\a.mp3", "T:\\b.mp3", "T:\\Rock\\Loop", "T:\\Rock\\one.mp3",
+                                        "T:\\Rock\\Deep\\deep.mp3"}));
+}
+
+}  // namespace
+}  // namespace velko_test

@@ -1,0 +1,228 @@
+// The list files of TAdvListView: delimiter detection, the field rules of
+// the reader, what the writer puts out, and the old file kept when there is
+// nothing to write or the write fails.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "classlib/AtomicFile.h"
+#include "library/advlistv.h"
+#include "library/alvutil.h"
+#include "tests/library/library_test_support.h"
+
+namespace velko_test {
+namespace {
+
+TEST(AlvUtil, FirstSingleAndCountSingleFindLoneCharacters) {
+  struct Case {
+    const char* text;
+    int first;
+    int count;
+  } cases[] = {
+      {"", 0, 0},          {",", 1, 1},           {",a", 0, 0},         {"a,", 2, 1},
+      {"a,b", 2, 1},       {"a,,b", 0, 0},        {"a,,", 3, 1},        {"a,b,c", 2, 2},
+      {"song.mp3,C:\\", 9, 1}, {",,", 2, 1},      {"a,b,,c,d", 2, 2},   {"x;y", 0, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FirstSingle(',', c.text), c.first) << c.text;
+    EXPECT_EQ(CountSingle(',', c.text), c.count) << c.text;
+  }
+}
+
+class ListFileTest : public DriveTest {
+ protected:
+  void SetUp() override {
+    DriveTest::SetUp();
+    list = std::make_unique<TAdvListView>(nullptr);
+  }
+  void TearDown() override {
+    classlib::testing::SetBeforeReplaceHook(nullptr);
+    list.reset();
+    DriveTest::TearDown();
+  }
+  void AddColumns(int n) {
+    for (int i = 0; i < n; ++i) list->Columns()->Add();
+  }
+  TListItem* Add(const String& caption, std::vector<String> sub) {
+    TListItem* item = list->Items()->Add();
+    item->SetCaption(caption);
+    for (const String& s : sub) item->SubItems()->Add(s);
+    return item;
+  }
+  // The rows as caption followed by the sub-items.
+  std::vector<std::vector<String>> Rows() const {
+    std::vector<std::vector<String>> rows;
+    for (int i = 0; i < list->Items()->Count(); ++i) {
+      TListItem* item = list->Items()->Item(i);
+      std::vector<String> row{item->Caption()};
+      for (int j = 0; j < item->SubItems()->Count(); ++j) row.push_back(item->SubItems()->Strings(j));
+      rows.push_back(row);
+    }
+    return rows;
+  }
+  using Rows_t = std::vector<std::vector<String>>;
+  std::unique_ptr<TAdvListView> list;
+};
+
+TEST_F(ListFileTest, DetectionTakesTheFirstCandidateThatBothLinesAgreeOn) {
+  struct Case {
+    const char* text;
+    char delimiter;
+    Rows_t rows;
+  } cases[] = {
+      {"a.mp3,C:\\m\\\r\nb.mp3,C:\\n\\\r\n", ',', {{"a.mp3", "C:\\m\\"}, {"b.mp3", "C:\\n\\"}}},
+      {"a;x\nb;y\n", ';', {{"a", "x"}, {"b", "y"}}},
+      {"a,b;c\nd;e,f\n", ',', {{"a", "b;c"}, {"d;e", "f"}}},
+      {"a#b|c|d\ne#f|g|h\n", '|', {{"a#b", "c", "d"}, {"e#f", "g", "h"}}},
+      {"a\tb\nc\td", '\t', {{"a", "b"}, {"c", "d"}}},
+      // One line: nothing to agree on, so the comma is used and not kept.
+      {"a;b,c\n", 0, {{"a;b", "c"}}},
+      // Lines that disagree for every candidate.
+      {"a,b\nc,d,e\n", 0, {{"a", "b"}, {"c", "d", "e"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    list = std::make_unique<TAdvListView>(nullptr);
+    list->LoadFromFile(Put("list.csv", c.text));
+    EXPECT_EQ(list->Delimiter, c.delimiter);
+    EXPECT_EQ(Rows(), c.rows);
+  }
+}
+
+TEST_F(ListFileTest, FieldRulesOfTheReader) {
+  struct Case {
+    const char* line;
+    std::vector<String> row;
+  } cases[] = {
+      {"a,,b", {"a", "", "b"}},          // two delimiters in a row: an empty sub-item
+      {"a,b,", {"a", "b"}},              // a trailing delimiter: none
+      {"a,\"x,y\"", {"a", "x,y"}},       // quoted last field
+      {"a,\"\"", {"a", ""}},             // two quote marks
+      {"a,\"", {"a", ""}},               // one quote mark
+      {"\"c,d\",e", {"c,d", "e"}},       // quoted caption
+      {"a,\"x,y\",z", {"a", "x,y", "z"}},
+      {"a,b\"c,d", {"a", "b\"c", "d"}},  // a quote mark inside a field is text
+      {"a,\"open,rest", {"a", "", "rest"}},  // no closing mark: the text to the next delimiter is lost
+      {"", {""}},                        // an empty line: an item with an empty caption
+      {"\"only\"", {"only"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    list = std::make_unique<TAdvListView>(nullptr);
+    list->LoadFromFile(Put("list.csv", String(c.line) + "\r\n"));
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0], c.row);
+  }
+}
+
+TEST_F(ListFileTest, ColumnsGrowByTheFieldsOfALineAndLoadingAppends) {
+  AddColumns(2);
+  list->LoadFromFile(Put("three.csv", "a,b,c\r\n"));
+  EXPECT_EQ(list->Columns()->Count(), 3);
+  EXPECT_EQ(list->Columns()->Items(2)->Caption(), "");
+  list->LoadFromFile(Path("three.csv"));
+  EXPECT_EQ(Rows(), (Rows_t{{"a", "b", "c"}, {"a", "b", "c"}}));
+
+  // A line of many fields adds at most 256 columns; its fields all stay.
+  list = std::make_unique<TAdvListView>(nullptr);
+  String wide = "x";
+  for (int i = 0; i < 1000; ++i) wide += ",f";
+  list->LoadFromFile(Put("wide.csv", wide + "\n"));
+  EXPECT_EQ(list->Columns()->Count(), MaxColumnsAddedPerLine);
+  EXPECT_EQ(list->Items()->Item(0)->SubItems()->Count(), 1000);
+}
+
+TEST_F(ListFileTest, HeaderLineGivesTheColumnCaptions) {
+  list->LoadHeader = true;
+  list->Delimiter = ';';
+  Add("old", {"row"});
+  list->LoadFromFile(Put("head.csv", "Name;\"Folder;Path\";Size\r\nx;y;z\r\n"));
+  ASSERT_EQ(list->Columns()->Count(), 3);
+  EXPECT_EQ(list->Columns()->Items(0)->Caption(), "Name");
+  EXPECT_EQ(list->Columns()->Items(1)->Caption(), "Folder;Path");
+  EXPECT_EQ(list->Columns()->Items(2)->Caption(), "Size");
+  EXPECT_EQ(Rows(), (Rows_t{{"x", "y", "z"}}));
+  // NoHeader reads the first line as an item and keeps what is there.
+  list->LoadFromFileEx(Path("head.csv"), true);
+  EXPECT_EQ(list->Items()->Count(), 3);
+}
+
+TEST_F(ListFileTest, WriterPutsCrLfLinesAndQuotesFieldsHoldingTheDelimiter) {
+  AddColumns(2);
+  Add("Hello, World.mp3", {"C:\\Music, Old\\"});
+  Add("plain.mp3", {"C:\\"});
+  Add("say \"hi\", bye.mp3", {"C:\\"});  // holds a quote mark: written as it is
+  Add("lone", {});
+  Add("many", {"a", "b", "c"});  // sub-items beyond the columns are not written
+  list->SaveToFile(Path("mp3.csv"));
+  EXPECT_EQ(Contents("mp3.csv"),
+            "\"Hello, World.mp3\",\"C:\\Music, Old\\\"\r\n"
+            "plain.mp3,C:\\\r\n"
+            "say \"hi\", bye.mp3,C:\\\r\n"
+            "lone\r\n"
+            "many,a,b\r\n");
+  // A name with a comma comes back whole.
+  TAdvListView again(nullptr);
+  again.LoadFromFile(Path("mp3.csv"));
+  EXPECT_EQ(again.Items()->Item(0)->Caption(), "Hello, World.mp3");
+  EXPECT_EQ(again.Items()->Item(0)->SubItems()->Strings(0), "C:\\Music, Old\\");
+  EXPECT_EQ(again.Items()->Item(1)->Caption(), "plain.mp3");
+}
+
+TEST_F(ListFileTest, DetectedDelimiterAndHeaderAreKeptForSaves) {
+  AddColumns(2);
+  list->LoadFromFile(Put("semi.csv", "a;b\r\nc;d\r\n"));
+  ASSERT_EQ(list->Delimiter, ';');
+  list->Columns()->Items(0)->SetCaption("File");
+  list->SaveHeader = true;
+  list->SaveToFile(Path("out.csv"));
+  EXPECT_EQ(Contents("out.csv"), "File;\r\na;b\r\nc;d\r\n");
+  // A control that never loaded a file writes commas.
+  TAdvListView fresh(nullptr);
+  fresh.Columns()->Add();
+  fresh.Items()->Add()->SubItems()->Add("x");
+  fresh.SaveToFile(Path("fresh.csv"));
+  EXPECT_EQ(Contents("fresh.csv"), ",x\r\n");
+}
+
+TEST_F(ListFileTest, NothingToWriteOrAFailedWriteLeavesTheOldFile) {
+  Put("mp3.csv", "old,file\r\n");
+  list->SaveToFile(Path("mp3.csv"));  // no columns, no items
+  AddColumns(2);
+  list->SaveToFile(Path("mp3.csv"));  // no items
+  EXPECT_EQ(Contents("mp3.csv"), "old,file\r\n");
+
+  Add("new", {"row"});
+  // The new contents vanish before they replace the old file.
+  classlib::testing::SetBeforeReplaceHook([this](const String& temp) {
+    std::filesystem::remove(dir_.path() / temp.substr(3));
+  });
+  EXPECT_THROW(list->SaveToFile(Path("mp3.csv")), EInOutError);
+  EXPECT_EQ(Contents("mp3.csv"), "old,file\r\n");
+  classlib::testing::SetBeforeReplaceHook(nullptr);
+  EXPECT_THROW(list->SaveToFile(Path("missing\\mp3.csv")), EInOutError);
+  list->SaveToFile(Path("mp3.csv"));
+  EXPECT_EQ(Contents("mp3.csv"), "new,row\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1) << "a temporary file stayed";
+}
+
+TEST_F(ListFileTest, AFileThatCannotBeOpenedRaisesAndChangesNothing) {
+  Add("kept", {});
+  try {
+    list->LoadFromFile(Path("nowhere.csv"));
+    FAIL() << "no exception";
+  } catch (const EAdvListViewError& e) {
+    EXPECT_EQ(e.Message, "File cannot be opened");
+  }
+  std::filesystem::create_directory(dir_ / "folder.csv");
+  EXPECT_THROW(list->LoadFromFile(Path("folder.csv")), EAdvListViewError);
+  EXPECT_EQ(Rows(), (Rows_t{{"kept"}}));
+  EXPECT_EQ(list->Delimiter, 0);
+  // An empty file loads nothing.
+  list->LoadFromFile(Put("empty.csv", ""));
+  EXPECT_EQ(list->Items()->Count(), 1);
+}
+
+}  // namespace
+}  // namespace velko_test

@@ -1,0 +1,250 @@
+// Downloads and pops from scripted peers on 127.0.0.1: the request bytes,
+// reply headers in pieces, where the range ends, refusals, the choices for
+// an existing file, and the self-free.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "network/GnutellaClient.h"
+#include "network_ui/GnutellaTransfer.h"
+#include "tests/network_ui/transfer_fixture.h"
+
+namespace velko_test {
+namespace {
+
+constexpr TGnutellaFileExitst kNoHandler = 255;
+
+class DownloadTest : public TransferTest {
+ protected:
+  // One download of `name` from a peer that reads the request and answers
+  // with `parts` (a short pause between them), then closes.
+  void RunDownload(const std::vector<std::string>& parts, std::int64_t start = 0,
+                   TGnutellaFileExitst choice = kNoHandler, const std::string& name = "song.mp3") {
+    LoopbackServer peer([&](LoopbackConnection& c) {
+      c.SetNoDelay();
+      std::string got = c.ReadUntil("\r\n\r\n");
+      {
+        std::lock_guard<std::mutex> hold(mutex_);
+        request_ = got;
+      }
+      for (const auto& part : parts) {
+        c.Write(part);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+      }
+    });
+    log_ = TransferLog();
+    auto* d = new TGnutellaDownloadFile(nullptr);
+    log_.Attach(d);
+    if (choice != kNoHandler) {
+      d->OnFileExists = [choice](TComponent*, String&, TGnutellaFileExitst& info) { info = choice; };
+    }
+    d->IP = "127.0.0.1";
+    d->Port = peer.port();
+    d->FileIndex = 7;
+    d->Filename = name;
+    d->SaveTo = Target("song.mp3");
+    d->StartOffset = start;
+    d->StopOffset = -1;
+    d->Start();
+    EXPECT_TRUE(Pump([&] { return log_.disconnected || log_.errors > 0; }));
+    stop_offset_ = d->StopOffset;
+    delete d;
+    saved_ = ReadFile(Native("song.mp3"));
+  }
+  std::string Request() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return request_;
+  }
+
+  std::mutex mutex_;
+  std::string request_;
+  TransferLog log_;
+  std::string saved_;
+  std::int64_t stop_offset_ = 0;
+};
+
+TEST_F(DownloadTest, SendsTheExactRequestAndStopsAtTheContentLength) {
+  GnutellaClientOptions().UserAgent = "Velko/1.0";
+  RunDownload({"HTTP/1.0 200 OK\r\nContent-Length: 10\r\nServer: peer\r\n\r\n0123456789EXTRA"}, 0, kNoHandler,
+              "my song\x01.mp3");
+  EXPECT_EQ(Request(),
+            "GET /get/7/my%20song%01.mp3 HTTP/1.0\r\nConnection: Keep-Alive\r\nRange: bytes=0-\r\n"
+            "User-Agent: Velko/1.0\r\n\r\n");
+  EXPECT_EQ(saved_, "0123456789");
+  EXPECT_TRUE(log_.transfered);
+  EXPECT_EQ(log_.errors, 0);
+  // The events in their order: the body that came with the header is
+  // written without a progress event, and the transfer ends before the
+  // close is told.
+  EXPECT_EQ(log_.entries, (std::vector<std::string>{"connect", "start", "transfered", "disconnect"}));
+}
+
+TEST_F(DownloadTest, AHeaderSplitAtAnyByteIsReadWhole) {
+  const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 6\r\nContent-Type: audio/mpeg\r\n\r\nabcdef";
+  for (std::size_t cut = 1; cut < reply.size(); ++cut) {
+    RunDownload({reply.substr(0, cut), reply.substr(cut)});
+    ASSERT_EQ(saved_, "abcdef") << "cut at " << cut;
+    ASSERT_TRUE(log_.transfered) << "cut at " << cut;
+  }
+}
+
+TEST_F(DownloadTest, TheRangeEndComesFromEachSource) {
+  struct Case {
+    std::string reply;
+    std::int64_t start;
+    std::string kept;  // what the file holds after
+  } cases[] = {
+      {"HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 0-4/20\r\n\r\n0123456789", 0, "01234"},
+      {"HTTP/1.0 200 OK\r\nContent-Range: bytes=0-2\r\n\r\nabcdef", 0, "abc"},
+      {"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nwxyz!!", 0, "wxyz"},
+      {"HTTP/1.0 200 OK\r\n\r\nuntil the close", 0, "until the close"},
+      {"HTTP 200 OK\r\nContent-Length: 3\r\n\r\nold", 0, "old"},
+      {"HTTP 200\r\nContent-Length: 3\r\n\r\nold", 0, "old"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(Native("song.mp3"));
+    RunDownload({c.reply}, c.start);
+    EXPECT_EQ(saved_, c.kept) << c.reply;
+    EXPECT_TRUE(log_.transfered) << c.reply;
+  }
+}
+
+TEST_F(DownloadTest, BadNumbersAndMismatchedRangesAreRefusedWithTheFileUntouched) {
+  const std::string replies[] = {
+      "HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nabc",
+      "HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\nabc",
+      "HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 7-9/20\r\n\r\nabc",  // asked from 5
+      "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc",  // whole file for a resume
+      "HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 5-x/20\r\n\r\nabc",
+  };
+  for (const auto& reply : replies) {
+    folder_.WriteFile("song.mp3", "12345");
+    RunDownload({reply}, 5, 0);
+    EXPECT_EQ(log_.errors, 1) << reply;
+    EXPECT_FALSE(log_.transfered) << reply;
+    EXPECT_EQ(saved_, "12345") << reply;
+  }
+}
+
+TEST_F(DownloadTest, ErrorRepliesCarryThePeersCodeAndText) {
+  struct Case {
+    std::string reply;
+    int code;
+    std::string text;
+  } cases[] = {
+      {"HTTP/1.0 404 Not Found\r\n\r\n", 404, "Not Found"},
+      {"HTTP/1.1 503 Busy Now\r\nRetry-After: 5\r\n\r\n", 503, "Busy Now"},
+      {"GNUTELLA/0.6 200 OK\r\n\r\n", 503, "Could not start download"},
+      {"HTTP/1.0 abc Odd\r\n\r\n", -1, "Odd"},
+  };
+  for (const auto& c : cases) {
+    RunDownload({c.reply});
+    EXPECT_EQ(log_.errors, 1) << c.reply;
+    EXPECT_EQ(log_.error_code, c.code) << c.reply;
+    EXPECT_EQ(log_.error_text, c.text) << c.reply;
+    EXPECT_FALSE(std::filesystem::exists(Native("song.mp3")));
+  }
+}
+
+TEST_F(DownloadTest, ARefusedConnectNamesItsCodeAndKind) {
+  std::uint16_t port;
+  {
+    LoopbackServer gone([](LoopbackConnection&) {});
+    port = gone.port();
+  }
+  TransferLog log;
+  auto* d = new TGnutellaDownloadFile(nullptr);
+  log.Attach(d);
+  d->IP = "127.0.0.1";
+  d->Port = port;
+  d->SaveTo = Target("x.mp3");
+  d->Start();
+  ASSERT_TRUE(Pump([&] { return log.errors > 0; }));
+  EXPECT_EQ(log.error_code, 10061);
+  EXPECT_NE(log.error_text.find("(10061 on connect)"), std::string::npos) << log.error_text;
+  EXPECT_EQ(log.error_text.rfind("No connection could be made", 0), 0u) << log.error_text;
+  delete d;
+}
+
+TEST_F(DownloadTest, TheChoiceForAnExistingFileIsFollowed) {
+  struct Case {
+    TGnutellaFileExitst choice;
+    std::string kept;
+  } cases[] = {{0, "OLDnew"}, {1, "new"}, {2, "OLD"}, {3, "new"}, {7, "OLD"}};
+  for (const auto& c : cases) {
+    folder_.WriteFile("song.mp3", "OLD");
+    RunDownload({"HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 3-5/6\r\n\r\nnew"}, 3, c.choice);
+    EXPECT_EQ(saved_, c.kept) << int(c.choice);
+    EXPECT_EQ(log_.errors, 0) << int(c.choice);
+  }
+  // No handler: overwrite.
+  folder_.WriteFile("song.mp3", "OLD");
+  RunDownload({"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nnew"});
+  EXPECT_EQ(saved_, "new");
+}
+
+TEST_F(DownloadTest, ASymbolicLinkAtTheTargetIsNeverWrittenThrough) {
+  auto outside = folder_.WriteFile("outside/victim.txt", "keep");
+  std::filesystem::create_symlink(outside, Native("song.mp3"));
+  RunDownload({"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nbad"});
+  EXPECT_EQ(log_.errors, 1);
+  EXPECT_EQ(ReadFile(outside), "keep");
+}
+
+TEST_F(DownloadTest, AFinishedDownloadFreesItselfOnce) {
+  LoopbackServer peer([](LoopbackConnection& c) {
+    c.ReadUntil("\r\n\r\n");
+    c.Write("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok");
+  });
+  FreeWatch watch;
+  TransferLog log;
+  auto* d = new TGnutellaDownloadFile(nullptr);
+  watch.Watch(d);
+  log.Attach(d);
+  d->IP = "127.0.0.1";
+  d->Port = peer.port();
+  d->SaveTo = Target("free.mp3");
+  d->FreeOnDisconnect = true;
+  d->Start();
+  ASSERT_TRUE(Pump([&] { return watch.freed > 0; }));
+  PumpFor(0.1);
+  EXPECT_EQ(watch.freed, 1);
+  EXPECT_TRUE(log.transfered);
+  EXPECT_EQ(ReadFile(Native("free.mp3")), "ok");
+}
+
+TEST_F(DownloadTest, APopSendsItsRequestOnTheHandedOverSocketWithBlanksRaw) {
+  GnutellaClientOptions().UserAgent = "Velko/1.0";
+  SocketDesk desk;
+  std::unique_ptr<LoopbackConnection> peer;
+  TCustomWinSocket* socket = desk.Accept(&peer);
+  ASSERT_NE(socket, nullptr);
+  TransferLog log;
+  auto* pop = new TGnutellaPopFile(nullptr);
+  log.Attach(pop);
+  pop->Socket = socket;
+  pop->FileIndex = 3;
+  pop->Filename = "a b.mp3";
+  pop->SaveTo = Target("a b.mp3");
+  pop->Start();
+  std::string request;
+  ASSERT_TRUE(Pump([&] {
+    request += peer->TakeAvailable();
+    return request.find("\r\n\r\n") != std::string::npos;
+  }));
+  EXPECT_EQ(request,
+            "GET /get/3/a b.mp3 HTTP/1.0\r\nConnection: Keep-Alive\r\nRange: bytes=0-\r\nUser-Agent: "
+            "Velko/1.0\r\n\r\n");
+  peer->Write("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+  ASSERT_TRUE(Pump([&] { return log.disconnected; }));
+  EXPECT_TRUE(log.transfered);
+  EXPECT_EQ(pop->FileSize(), 5);
+  EXPECT_EQ(ReadFile(Native("a b.mp3")), "hello");
+  delete pop;
+}
+
+}  // namespace
+}  // namespace velko_test
