@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "outside/plugins/in_midi/midi_file.h"
+#include "outside/plugins/in_midi/midi_synth.h"
 #include "tests/outside/plugins/midi_builder.h"
 
 namespace plugin_test {
@@ -139,6 +140,25 @@ TEST(MidiFile, MalformedAndHostileFilesAreRefused) {
     EXPECT_FALSE(Parse(c.bytes)) << c.what;
   }
   EXPECT_FALSE(velko_midi::ParseMidiFile(nullptr, 0));
+}
+
+TEST(MidiFile, TitleIsTheTrackNameOrTheFileName) {
+  struct Case {
+    std::optional<std::string> track_name;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {std::nullopt, "Some Song"},
+      {"  Real Title \r\n", "Real Title"},
+      {"Caf\xE9", "Caf\xC3\xA9"},          // Latin-1 becomes UTF-8
+      {"Caf\xC3\xA9", "Caf\xC3\xA9"},      // UTF-8 stays
+      {" \t ", "Some Song"},                 // nothing printable
+  };
+  for (const Case& c : cases) {
+    MidiSong song;
+    song.track_name = c.track_name;
+    EXPECT_EQ(velko_midi::SongTitle(song, "C:\\Music\\Some Song.mid"), c.expected) << c.expected;
+  }
 }
 
 }  // namespace
