@@ -991,6 +991,7 @@ void TNutsForm::SaveSettings() {
 bool TNutsForm::LoadSettings() {
   if (!FileExists(SettingsFileName())) return false;
   TForm2* f = Form2;
+  f->ShareTarget = Gnutella1;
   TMemIniFile ini(SettingsFileName());
   const int type = ini.ReadInteger("Connection", "Type", 7);
   if (type >= 1 && type <= 10) {
