@@ -69,7 +69,6 @@ void NutsTest::DoubleClickRow(TListView* list, int row) {
   platform::InjectClick(p.x, p.y);
   platform::InjectMouse(platform::MouseAction::kLeftDown, p.x, p.y);
   platform::InjectMouse(platform::MouseAction::kLeftUp, p.x, p.y);
-  PumpMessagesUntil([] { return false; }, 0.2);
 }
 
 }  // namespace velko_test

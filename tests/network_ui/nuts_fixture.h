@@ -44,7 +44,8 @@ class NutsTest : public ::testing::Test {
   std::string IniPath() const { return (program_.path() / "VelkoNet.ini").string(); }
   // Writes a settings file whose download folder is download_.
   void WriteSettings(const std::string& extra_tune = "");
-  // Clicks the middle of a control (the click waits in the input queue).
+  // Clicks the middle of a control (the clicks wait in the input queue, as
+  // do DoubleClickRow's).
   static void QueueClick(TControl* control);
   void DoubleClickRow(TListView* list, int row);
 
