@@ -60,8 +60,7 @@ void SetSub(TListItem* row, int index, const String& text) {
   if (row == nullptr) return;
   TStrings* subs = row->SubItems();
   while (subs->Count() <= index) subs->Add("");
-  subs->Strings(index);
-  subs->Put(index, text);
+  if (subs->Strings(index) != text) subs->Put(index, text);
 }
 
 String Sub(TListItem* row, int index) {
@@ -335,11 +334,11 @@ void TNutsForm::MakeBottomRow() {
   QuitButton->SetCaption("Quit");
   QuitButton->Hint = ("Quit now - Velko will be shut down, to verify correct network disconnection");
   QuitButton->OnClick = [this](TObject* s) { Exit1Click(s); };
-  Navigator = Make<TVrNavigator>(this, this, "Navigator", 606, top, 100, 24);
+  Navigator = Make<TVrNavigator>(this, this, "Navigator", 606, top - 2, 100, 22);
   Navigator->SetVisibleButtons(TVrButtonSet{btPlay, btPause, btStop, btPrev, btNext});
   Navigator->SetEnabledButtons(TVrButtonSet{btPlay, btPause, btStop, btPrev, btNext});
   Navigator->OnButtonClick = [this](TObject* s, TVrButtonType b) { Controller(s, b); };
-  MusicLabel = Make<TEdit>(this, this, "MusicLabel", 606, top + 26, 154, 18);
+  MusicLabel = Make<TEdit>(this, this, "MusicLabel", 606, top + 21, 154, 16);
   MusicLabel->SetReadOnly(true);
   MusicLabel->SetColor(clBlack);
   MusicLabel->Font()->SetColor(clLime);
@@ -554,9 +553,14 @@ void TNutsForm::Edit3KeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
 void TNutsForm::SearchClick(TObject*) {
   if (Gnutella1->GetLoggedInCount() < 1) return;
   const String text = Edit3->Text();
+  AddSearchTab(text);
+  Gnutella1->Search(text);
+}
+
+TListView* TNutsForm::AddSearchTab(const String& Text) {
   auto* sheet = new TTabSheet(this);
   sheet->SetPageControl(ResultPages);
-  sheet->SetCaption(text);
+  sheet->SetCaption(Text);
   auto* list = Make<TListView>(this, sheet, "", 0, 0, 750, 386);
   list->SetViewStyle(vsReport);
   list->SetRowSelect(true);
@@ -570,7 +574,7 @@ void TNutsForm::SearchClick(TObject*) {
   Application->SetShowHint(true);
   Transfer->SetActivePage(TabSheet1);
   ResultPages->SetActivePage(sheet);
-  Gnutella1->Search(text);
+  return list;
 }
 
 TListView* TNutsForm::ResultList(int Tab) const {
@@ -946,9 +950,11 @@ void TNutsForm::DrawGraph() {
     return static_cast<int>(std::nearbyint(Rings[static_cast<std::size_t>(ring)][static_cast<std::size_t>(index)] /
                                            GraphMax * 100.0));
   };
+  // Every column is cleared first (one fill for the whole image).
+  canvas->Brush()->SetColor(clBlack);
+  canvas->FillRect(Rect(0, 0, width, height));
   for (int x = 0; x < width; ++x) {
     if (j < 0) j = kGraphRingSize - 1;
-    bar(x, clBlack, 0, height);
     const int gd = scaled(0, j), fd = scaled(1, j), gu = scaled(2, j), fu = scaled(3, j);
     bar(x, static_cast<TColor>(0x0000FF), height - gd, height);
     bar(x, static_cast<TColor>(0xFF0000), height - gd, height - gd - fd);

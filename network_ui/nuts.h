@@ -140,6 +140,9 @@ class TNutsForm : public TForm {
 
   // --- searches ---
   void SearchClick(TObject* Sender);
+  // A search tab with its result list, shown (the search's steps before
+  // the query goes out).
+  TListView* AddSearchTab(const String& Text);
   void Edit3KeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   int FindResultPage(const String& Filename);
   TListView* ResultList(int Tab) const;

@@ -9,6 +9,7 @@
 #include "classlib/PathRoutines.h"
 #include "classlib/FileRoutines.h"
 #include "platform/user/input.h"
+#include "platform/user/screen.h"
 #include "platform/user/virtual_keys.h"
 #include "tests/network_ui/nuts_fixture.h"
 #include "tests/support/message_pump.h"
@@ -450,6 +451,34 @@ TEST_F(NutsTest, PlayerButtonsPressTheMainWindowsCommands) {
   calls.clear();
   form_->Controller(form_->Navigator, btEject);
   EXPECT_TRUE(calls.empty());
+}
+
+}  // namespace
+}  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+// A picture of the window for a person to look at, with rows in the lists.
+TEST_F(NutsTest, ScreenshotOfTheWindow) {
+  WriteSettings();
+  MakeWindow();
+  download_.WriteFile("Song One.mp3", "1");
+  form_->Show();
+  bool accept = true;
+  form_->Gnutella1IncomingConnection(form_->Gnutella1, "127.0.0.2", accept);
+  form_->Transfer->SetActivePage(form_->TabSheet2);
+  PumpWaitingMessages();
+  ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_hosts.png")));
+  form_->Transfer->SetActivePage(form_->FileTab);
+  PumpWaitingMessages();
+  ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_files.png")));
+  form_->Transfer->SetActivePage(form_->TabSheet5);
+  form_->speeds = std::array<double, 4>{300, 200, 100, 50};
+  form_->Timer1Timer(form_);
+  form_->Image1->Invalidate();
+  PumpWaitingMessages();
+  ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_statistics.png")));
 }
 
 }  // namespace
