@@ -7,15 +7,16 @@
 #include "platform/fs/drives.h"
 #include "platform/user/input.h"
 #include "tests/support/message_pump.h"
-#include "tests/support/wave_image.h"
 
 namespace velko_test {
 
 void NutsTest::SetUp() {
   platform::ResetInput();
   platform::SetProgramPath((program_.path() / "velko").string());
-  const auto wave = MakeWaveImage(20);
-  program_.WriteFile("ok.wav", std::string(wave.begin(), wave.end()));
+  // The program's own cue, as the build puts it into the program folder.
+  ok_wav_ = ReadFile(ProgramFolder() / "ok.wav");
+  ASSERT_EQ(ok_wav_.substr(0, 4), "RIFF");
+  program_.WriteFile("ok.wav", ok_wav_);
   sound_ = std::make_shared<platform::RecordingSoundOutput>();
   platform::SetSoundOutput(sound_);
   platform::SetMessageBoxHook([this](const platform::MessageBoxRequest& request) {

@@ -50,6 +50,7 @@ class NutsTest : public ::testing::Test {
   void DoubleClickRow(TListView* list, int row);
 
   TempDir program_, download_, share_;
+  std::string ok_wav_;
   std::shared_ptr<platform::RecordingSoundOutput> sound_;
   std::vector<ShownMessage> messages_;
   std::vector<std::string> browse_titles_;

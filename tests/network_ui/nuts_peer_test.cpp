@@ -162,7 +162,9 @@ TEST_F(NutsPeerTest, ConnectSearchAndDownloadAsAUser) {
   EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Downloading..."), statuses.end());
   EXPECT_EQ(Status(form_->DownList, 0, 1), "100%");
   EXPECT_TRUE(ReadFile(download_ / "Beat It.mp3") == beat_);
-  EXPECT_EQ(sound_->Plays().size(), 1u);
+  const auto plays = sound_->Plays();
+  ASSERT_EQ(plays.size(), 1u);
+  EXPECT_TRUE(std::string(plays[0].wave.begin(), plays[0].wave.end()) == ok_wav_);
   EXPECT_GE(form_->FileList->Items()->IndexOf("Beat It.mp3"), 0);
   // The disconnect keeps "Completed" and the transfer leaves the list.
   ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
