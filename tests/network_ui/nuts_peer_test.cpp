@@ -255,3 +255,76 @@ TEST_F(NutsPeerTest, HostileHitNamesLandInsideTheDownloadFolder) {
 
 }  // namespace
 }  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+// Transfers driven against plain HTTP servers on 127.0.0.1: rows tied to
+// their transfers, aborting and clearing.
+class NutsRowsTest : public NutsTest {
+ protected:
+  void SetUp() override {
+    NutsTest::SetUp();
+    WriteSettings();
+    MakeWindow();
+    form_->Show();
+    results_ = form_->AddSearchTab("same");
+  }
+  // A hit for `name` served by `server`, double-clicked.
+  void Download(const std::string& name, HttpResponder& server) {
+    const GUID none{};
+    form_->FoundStuff(form_->Gnutella1, "127.0.0.2", none, "127.0.0.1", server.port(), 0, none, 1, 0, name, "");
+    TListItem* item = results_->Items()->Item(results_->Items()->Count() - 1);
+    results_->ClearSelection();
+    item->SetSelected(true);
+    form_->ResultDblClick(results_);
+  }
+  TListView* results_ = nullptr;
+};
+
+TEST_F(NutsRowsTest, TwoTransfersOfOneNameEachKeepTheirOwnRow) {
+  HttpResponder first([](const std::string&) { return HttpResponder::Ok("first body"); });
+  HttpResponder second([](const std::string&) { return HttpResponder::Ok("second"); });
+  Download("same.mp3", first);
+  Download("same.mp3", second);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Completed");
+  EXPECT_EQ(Status(form_->DownList, 1), "Completed");
+  // Size 0 in the hit: the reply's size fills in.
+  EXPECT_EQ(Status(form_->DownList, 0, 0), "10");
+  EXPECT_EQ(Status(form_->DownList, 1, 0), "6");
+  EXPECT_EQ(ReadFile(download_ / "same.mp3"), "first body");
+  EXPECT_EQ(ReadFile(download_ / "same (2).mp3"), "second");
+  EXPECT_EQ(sound_->Plays().size(), 2u);
+}
+
+TEST_F(NutsRowsTest, AbortClosesTheDownloadAndClearLeavesItRunningWithoutARow) {
+  HttpResponder silent([](const std::string&) { return HttpResponder::Reply{"", true}; });
+  Download("a.mp3", silent);
+  Download("b.mp3", silent);
+  ASSERT_TRUE(Wait([&] { return Status(form_->DownList, 0) == "Connected" && Status(form_->DownList, 1) == "Connected"; }));
+  ASSERT_EQ(form_->Transfers().size(), 2u);
+  // Abort the first: it disconnects and leaves the list.
+  form_->DownList->Items()->Item(0)->SetSelected(true);
+  form_->Abort1Click(form_);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().size() == 1u; }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Disconnected");
+  EXPECT_EQ(form_->DownList->Items()->Item(0)->Data(), nullptr);
+  form_->Abort1Click(form_);  // the same row again: nothing
+  // Clear the second: the row goes, the transfer runs on and its end
+  // changes no other row.
+  form_->DownList->ClearSelection();
+  form_->DownList->Items()->Item(1)->SetSelected(true);
+  TGnutellaFileTransfer* running = form_->Transfers()[0];
+  form_->DownClear(form_);
+  ASSERT_EQ(form_->DownList->Items()->Count(), 1);
+  EXPECT_EQ(form_->TransferRow(running), nullptr);
+  EXPECT_EQ(form_->Transfers().size(), 1u);
+  silent.Stop();
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Disconnected");
+  EXPECT_EQ(form_->DownList->Items()->Count(), 1);
+}
+
+}  // namespace
+}  // namespace velko_test
