@@ -646,16 +646,13 @@ void TNutsForm::Forget(TGnutellaFileTransfer* T) {
 void TNutsForm::Notification(TComponent* AComponent, TOperation Operation) {
   TForm::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  auto* t = dynamic_cast<TGnutellaFileTransfer*>(AComponent);
-  if (t != nullptr || rows_.count(static_cast<TGnutellaFileTransfer*>(static_cast<void*>(AComponent))) != 0) {
-    for (auto it = rows_.begin(); it != rows_.end(); ++it) {
-      if (static_cast<TComponent*>(it->first) == AComponent) {
-        if (it->second != nullptr) it->second->SetData(nullptr);
-        transfers_.erase(std::remove(transfers_.begin(), transfers_.end(), it->first), transfers_.end());
-        rows_.erase(it);
-        break;
-      }
-    }
+  // A transfer being freed (it may be half destroyed: compare addresses).
+  for (auto it = rows_.begin(); it != rows_.end(); ++it) {
+    if (static_cast<TComponent*>(it->first) != AComponent) continue;
+    if (it->second != nullptr) it->second->SetData(nullptr);
+    transfers_.erase(std::remove(transfers_.begin(), transfers_.end(), it->first), transfers_.end());
+    rows_.erase(it);
+    break;
   }
 }
 

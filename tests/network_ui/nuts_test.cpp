@@ -410,6 +410,18 @@ TEST_F(NutsTest, IncomingFilesDeleteAndMove) {
     EXPECT_TRUE(fs::exists(target.path() / name)) << name;
   }
   EXPECT_EQ(form_->FileList->Items()->Count(), 0);
+  // A move into the file's own folder does nothing.
+  download_.WriteFile("five.mp3", "5");
+  form_->FileList->Update();
+  form_->FileList->SetSelected(0, true);
+  form_->DoMove(form_);
+  form_->FolderBox->SetDirectory(Platform(download_.path()));
+  messages_.clear();
+  form_->MoveStuff(form_);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(ReadFile(download_ / "five.mp3"), "5");
+  fs::remove(download_.path() / "five.mp3");
+  form_->FileList->Update();
   // A refused move shows the error box.
   download_.WriteFile("four.mp3", "4");
   form_->FileList->Update();
