@@ -173,9 +173,31 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TNutsForm::~TNutsForm() {
-  if (Form2 != nullptr && Form2->Owner() == this) Form2 = nullptr;
+  if (Form2 != nullptr && Form2->Owner() == this) {
+    Form2 = nullptr;
+  } else if (Form2 != nullptr) {
+    Form2->ShareTarget = nullptr;
+    Form2->MonitorList = nullptr;
+  }
   if (NutsForm == this) NutsForm = nullptr;
-  for (TGnutellaFileTransfer* t : std::vector<TGnutellaFileTransfer*>(transfers_)) t->RemoveFreeNotification(this);
+  // The servent and the transfers are freed after this body: nothing they
+  // report may reach the window any more.
+  TGnutella* g = Gnutella1;
+  g->OnConnect = nullptr;
+  g->OnIncomingConnection = nullptr;
+  g->OnLogin = nullptr;
+  g->OnDisconnect = nullptr;
+  g->OnError = nullptr;
+  g->OnDestroyClient = nullptr;
+  g->OnQuery = nullptr;
+  g->OnSearchResult = nullptr;
+  g->OnReceiveFile = nullptr;
+  g->OnUploadFile = nullptr;
+  g->OnPush = nullptr;
+  for (TGnutellaFileTransfer* t : std::vector<TGnutellaFileTransfer*>(transfers_)) {
+    UnhookTransfer(t);
+    t->RemoveFreeNotification(this);
+  }
   transfers_.clear();
   rows_.clear();
   for (TListView* list : result_lists_) ClearResults(list);
@@ -431,13 +453,7 @@ void TNutsForm::Exit1Click(TObject*) {
   // Unhook every transfer first, then free them from a copy of the list.
   const std::vector<TGnutellaFileTransfer*> running(transfers_);
   for (TGnutellaFileTransfer* t : running) {
-    t->OnError = nullptr;
-    t->OnFileExists = nullptr;
-    t->OnConnect = nullptr;
-    t->OnProgress = nullptr;
-    t->OnTransfered = nullptr;
-    t->OnDisconnect = nullptr;
-    t->OnStartTransfer = nullptr;
+    UnhookTransfer(t);
     t->RemoveFreeNotification(this);
   }
   transfers_.clear();
@@ -673,6 +689,16 @@ String TNutsForm::SaveTarget(const String& Name, bool AvoidExisting) const {
     const String candidate = stem + " (" + IntToStr(n) + ")" + ext;
     if (!taken(candidate)) return candidate;
   }
+}
+
+void TNutsForm::UnhookTransfer(TGnutellaFileTransfer* T) {
+  T->OnError = nullptr;
+  T->OnFileExists = nullptr;
+  T->OnConnect = nullptr;
+  T->OnProgress = nullptr;
+  T->OnTransfered = nullptr;
+  T->OnDisconnect = nullptr;
+  T->OnStartTransfer = nullptr;
 }
 
 void TNutsForm::BindDownload(TGnutellaFileTransfer* T, bool WithConnect) {

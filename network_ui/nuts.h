@@ -201,6 +201,7 @@ class TNutsForm : public TForm {
   void RemoveHandedOverRow(TCustomWinSocket* Socket);
   void BindDownload(TGnutellaFileTransfer* T, bool WithConnect);
   void BindUpload(TGnutellaFileTransfer* T);
+  static void UnhookTransfer(TGnutellaFileTransfer* T);
   void Track(TGnutellaFileTransfer* T, TListItem* Row);
   void Forget(TGnutellaFileTransfer* T);
   void DeleteTransferRow(TListView* List);
@@ -209,7 +210,6 @@ class TNutsForm : public TForm {
   String SaveTarget(const String& Name, bool AvoidExisting) const;
   void DrawGraph();
 
-  std::vector<GUID*> host_ids_;  // owned copies, one per bound row
   std::vector<TListView*> result_lists_;
   std::vector<TGnutellaFileTransfer*> transfers_;
   std::map<TGnutellaFileTransfer*, TListItem*> rows_;
