@@ -10,6 +10,7 @@
 #include "classlib/FileRoutines.h"
 #include "platform/user/input.h"
 #include "platform/user/screen.h"
+#include "platform/dlg/file_dialog.h"
 #include "platform/user/virtual_keys.h"
 #include "tests/network_ui/nuts_fixture.h"
 #include "tests/support/message_pump.h"
@@ -491,6 +492,59 @@ TEST_F(NutsTest, ScreenshotOfTheWindow) {
   form_->Image1->Invalidate();
   PumpWaitingMessages();
   ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_statistics.png")));
+}
+
+}  // namespace
+}  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+TEST_F(NutsTest, NavigatorClicksAndTheOptionsButton) {
+  WriteSettings();
+  MakeWindow();
+  form_->Show();
+  std::vector<std::string> calls;
+  form_->PlayerCommands.Play = [&] { calls.push_back("play"); };
+  form_->PlayerCommands.ShufflePlay = [&] { calls.push_back("shuffle"); };
+  form_->PlayerCommands.CurrentTitle = [] { return String("Tone"); };
+  // Clicks on the bar's Play and Next buttons, as the user makes them.
+  for (TVrButtonType button : {btPlay, btNext}) {
+    const TRect r = form_->Navigator->ButtonRect(button);
+    const TPoint p = form_->Navigator->ClientToScreen(Point((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    platform::InjectClick(p.x, p.y);
+    PumpMessagesUntil([&] { return false; }, 0.1);
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{"play", "shuffle"}));
+  EXPECT_EQ(form_->MusicLabel->Text(), "Tone");
+  EXPECT_EQ(form_->Navigator->Hint, "Next Song");
+
+  // Options, OK: saved and loaded again.
+  Form2->OnActivate = [&](TObject*) {
+    Form2->MaxSpin->SetValue(6);
+    QueueClick(Form2->OKButton);
+  };
+  QueueClick(form_->OptionsButton);
+  PumpMessagesUntil([&] { return ReadFile(IniPath()).find("MaxClients=6") != std::string::npos; }, 5);
+  EXPECT_NE(ReadFile(IniPath()).find("MaxClients=6\r\n"), std::string::npos);
+  EXPECT_EQ(form_->Gnutella1->MaxConnections(), 6);
+}
+
+TEST_F(NutsTest, ShareFileSharesEachChosenFile) {
+  MakeWindow();
+  Form2->ShareTarget = form_->Gnutella1;
+  share_.WriteFile("one.mp3", "1");
+  share_.WriteFile("two.mp3", "2");
+  platform::SetFileDialogHook([&](const platform::FileDialogRequest&) {
+    platform::FileDialogAnswer answer;
+    answer.folder = Platform(share_.path());
+    answer.names = {"one.mp3", "two.mp3"};
+    return answer;
+  });
+  Form2->Button4Click(Form2);
+  platform::SetFileDialogHook({});
+  EXPECT_EQ(Form2->ShareList->Items()->Count(), 2);
+  EXPECT_EQ(form_->Gnutella1->SharedFiles->Count(), 2);
 }
 
 }  // namespace
