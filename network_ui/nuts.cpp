@@ -328,12 +328,7 @@ void TNutsForm::MakeBottomRow() {
   HostBox->Hint = ("Connection Booster - Select an address to find more Hosts");
   for (const char* name : kHostNames) HostBox->Items()->Add(name);
   HostBox->Items()->Add("");
-  HostBox->OnChange = [this](TObject*) {
-    for (int i = 0; i + 1 < HostBox->Items()->Count(); ++i) {
-      HostBox->SetText(HostBox->Items()->Strings(i));
-      Gnutella1->ConnectTo(HostBox->Items()->Strings(i), 6346);
-    }
-  };
+  HostBox->OnChange = [this](TObject* s) { DoHost(s); };
   Edit1 = Make<TEdit>(this, this, "Edit1", 272, top + 24, 100, 21);
   Edit1->SetText("connect1.velkonet.net");
   Edit1->SetEnabled(false);
@@ -420,6 +415,16 @@ void TNutsForm::FormShow(TObject*) {
   }
   const String folder = Form2->DownloadEdit->Text();
   if (DirectoryExists(folder)) FileList->SetDirectory(folder);
+}
+
+void TNutsForm::DoHost(TObject*) {
+  if (in_do_host_) return;  // setting the box's text below changes it again
+  in_do_host_ = true;
+  for (int i = 0; i + 1 < HostBox->Items()->Count(); ++i) {
+    HostBox->SetText(HostBox->Items()->Strings(i));
+    Gnutella1->ConnectTo(HostBox->Items()->Strings(i), 6346);
+  }
+  in_do_host_ = false;
 }
 
 void TNutsForm::AutoConnect(TObject*) {

@@ -110,6 +110,9 @@ class TNutsForm : public TForm {
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
   void AutoConnect(TObject* Sender);
+  // The host box changed: every connect host but the empty last item is
+  // offered to the servent (which dials dotted addresses only).
+  void DoHost(TObject* Sender);
   void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void Options1Click(TObject* Sender);
   void Exit1Click(TObject* Sender);
@@ -215,6 +218,7 @@ class TNutsForm : public TForm {
   std::map<TGnutellaFileTransfer*, TListItem*> rows_;
   bool settings_loaded_ = false;
   bool quitting_ = false;
+  bool in_do_host_ = false;
 };
 
 // "Unknown", "0.4", "0.6" or "0.6+" for the link versions 0 to 3.

@@ -63,6 +63,11 @@ TEST_F(NutsTest, WindowLayoutAndTexts) {
   EXPECT_EQ(form_->HostBox->Items()->Count(), 5);
   EXPECT_EQ(form_->HostBox->Items()->Strings(4), "");
   EXPECT_EQ(form_->zelFiler->ProgressTitle, "Velko is moving your file");
+  // Choosing a connect host dials nothing: they are names, not addresses.
+  form_->HostBox->SetItemIndex(1);
+  form_->DoHost(form_->HostBox);
+  EXPECT_EQ(form_->HostBox->Text(), form_->HostBox->Items()->Strings(3));
+  EXPECT_EQ(form_->Gnutella1->GetClientCount(), 0);
   EXPECT_EQ(form_->Image1->Width(), 739);
   EXPECT_EQ(form_->Image1->Height(), 161);
 }
@@ -492,6 +497,15 @@ TEST_F(NutsTest, ScreenshotOfTheWindow) {
   form_->Image1->Invalidate();
   PumpWaitingMessages();
   ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_statistics.png")));
+  bool saved = false;
+  Form2->OnActivate = [&](TObject*) {
+    if (saved) return;
+    PumpWaitingMessages();
+    saved = platform::SaveScreenshot(ScreenshotPath("network_options.png"));
+    QueueClick(Form2->CancelButton);
+  };
+  form_->Options1Click(form_);
+  EXPECT_TRUE(saved);
 }
 
 }  // namespace
