@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "classlib/StringRoutines.h"
 #include "classlib/Threads.h"
 #include "network/GWebCache.h"
 #include "platform/user/input.h"
@@ -144,6 +145,12 @@ TEST_F(NutsPeerTest, ConnectSearchAndDownloadAsAUser) {
   EXPECT_EQ(hit->SubItems()->Strings(1), "127.0.0.2");
   EXPECT_EQ(hit->SubItems()->Strings(2), std::to_string(peer_->port()));
   EXPECT_NE(static_cast<TSearchHit*>(hit->Data()), nullptr);
+  // The statistics count the query sent and the hit received.
+  form_->Timer1Timer(form_);
+  EXPECT_EQ(form_->CounterLabels[3][2]->Caption(), "1");  // Query: Send
+  EXPECT_EQ(form_->CounterLabels[4][0]->Caption(), "1");  // Query Hit: Received
+  EXPECT_EQ(form_->CounterLabels[0][0]->Caption(), IntToStr(form_->Gnutella1->PingsReceived +
+                                                            form_->Gnutella1->PongsReceived + 1));
 
   std::vector<std::string> statuses;
   DoubleClickRow(results, 0);
