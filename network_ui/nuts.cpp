@@ -1107,6 +1107,49 @@ void TNutsForm::DoMove(TObject*) {
   FolderChosen = false;
 }
 
+void TNutsForm::DoCopy(TObject* Sender) { DoMove(Sender); }
+
+void TNutsForm::DoName(TObject*) {
+  FolderBox->SetDirectory(FileList->Directory());
+  zelFiler->FileList()->Clear();
+  const String folder = ExtractFilePath(Form2->DownloadEdit->Text());
+  for (int i = 0; i < FileList->Items()->Count(); ++i) {
+    if (FileList->Selected(i)) zelFiler->FileList()->Add(folder + FileList->Items()->Strings(i));
+  }
+  Edit4->SetVisible(true);
+}
+
+void TNutsForm::RenameKeys(TObject* Sender, Word& Key, TShiftState Shift) {
+  if (Key == VK_RETURN && !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt)) {
+    NameStuff(Sender);
+  }
+}
+
+void TNutsForm::NameStuff(TObject*) {
+  // The same steps as a move, with the rename box in place of the folder
+  // box; the typed name is not used.
+  DestFolder = FolderBox->Directory();
+  zelFiler->DestFolder = DestFolder;
+  Edit4->SetVisible(false);
+  FolderChosen = true;
+  String own = ExcludeTrailingPathDelimiter(ExtractFilePath(SourcePath));
+  if (!SameText(own, ExcludeTrailingPathDelimiter(DestFolder)) && zelFiler->FileList()->Count() > 0) {
+    zelFiler->Execute();
+  }
+  zelFiler->FileList()->Clear();
+  FileList->Update();
+}
+
+void TNutsForm::Button6Click(TObject*) {
+  GnutellaUpLabel->SetCaption(FormatFloat("0.00", GetFileDownSpeed()));
+}
+
+void TNutsForm::Gnutella1Pong(TObject*, const String&, const GUID&, const String& PongIP, int Port, DWORD, DWORD) {
+  if (!Gnutella1->Connected() && Gnutella1->GetClientCount() < Gnutella1->MaxConnections()) {
+    Gnutella1->ConnectTo(PongIP, Port);
+  }
+}
+
 void TNutsForm::MoveStuff(TObject*) {
   DestFolder = FolderBox->Directory();
   zelFiler->DestFolder = DestFolder;

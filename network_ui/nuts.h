@@ -187,6 +187,17 @@ class TNutsForm : public TForm {
   void DoMove(TObject* Sender);
   void MoveStuff(TObject* Sender);
   void StuffUp(TObject* Sender, const String& S, bool& Handled);
+  // Offered and bound to nothing: a copy prepared as a move, a rename
+  // prepared in the rename box (Enter or leaving it runs the move steps;
+  // the typed name is not used), the file download speed shown in the
+  // upload label, and dialling a ponged host.
+  void DoCopy(TObject* Sender);
+  void DoName(TObject* Sender);
+  void RenameKeys(TObject* Sender, Word& Key, TShiftState Shift);
+  void NameStuff(TObject* Sender);
+  void Button6Click(TObject* Sender);
+  void Gnutella1Pong(TObject* Sender, const String& IP, const GUID& ID, const String& PongIP, int Port,
+                     DWORD NumFiles, DWORD TotalSize);
   void Controller(TObject* Sender, TVrButtonType Button);
   String SourceName, DestFolder, SourcePath;
   bool FolderChosen = false;

@@ -563,3 +563,17 @@ TEST_F(NutsTest, ShareFileSharesEachChosenFile) {
 
 }  // namespace
 }  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+TEST_F(NutsTest, UnboundHelpersPongDialsAndSpeedLabel) {
+  MakeWindow();
+  form_->Gnutella1Pong(form_->Gnutella1, "127.0.0.1", Id(1), "127.0.0.9", 1, 0, 0);
+  EXPECT_EQ(form_->Gnutella1->GetClientCount(), 1);
+  form_->Button6Click(form_);
+  EXPECT_EQ(form_->GnutellaUpLabel->Caption(), "0.00");
+}
+
+}  // namespace
+}  // namespace velko_test
