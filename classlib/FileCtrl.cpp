@@ -6,6 +6,8 @@
 #include "classlib/Masks.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/StringRoutines.h"
+#include "platform/dlg/browse_folder.h"
+#include "platform/user/message_queue.h"
 
 // --- the glyphs ---
 
@@ -358,4 +360,38 @@ void TDirectoryListBox::Dispatch(TMessage& Message) {
     return;
   }
   TCustomListBox::Dispatch(Message);
+}
+
+namespace {
+
+int SelectDirectoryCallback(HWND hwnd, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED && data != 0) {
+    SendMessage(hwnd, BFFM_SETSELECTION, TRUE, data);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool SelectDirectory(const String& Caption, const String& Root, String& Directory) {
+  BROWSEINFO info;
+  char display[MAX_PATH] = {};
+  info.pszDisplayName = display;
+  info.lpszTitle = Caption.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  LPITEMIDLIST root = Root.empty() ? nullptr : ILCreateFromPath(Root.c_str());
+  info.pidlRoot = root;
+  const String start = Directory;
+  if (!start.empty()) {
+    info.lpfn = SelectDirectoryCallback;
+    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  }
+  LPITEMIDLIST chosen = SHBrowseForFolder(&info);
+  if (root != nullptr) ILFree(root);
+  if (chosen == nullptr) return false;
+  char path[MAX_PATH] = {};
+  const bool ok = SHGetPathFromIDList(chosen, path) != 0;
+  ILFree(chosen);
+  if (ok) Directory = path;
+  return ok;
 }

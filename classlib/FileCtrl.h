@@ -104,3 +104,9 @@ class TDirectoryListBox : public TCustomListBox {
 TBitmap* FileGlyph();
 TBitmap* ClosedFolderGlyph();
 TBitmap* OpenFolderGlyph();
+
+// Lets the user choose a folder with the platform's folder browser titled
+// `Caption`, opening at `Directory` when it names a folder (browsing limited
+// to `Root` when that is not empty). True with the choice in `Directory`,
+// false (Directory unchanged) when the user cancels.
+bool SelectDirectory(const String& Caption, const String& Root, String& Directory);

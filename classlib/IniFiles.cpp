@@ -333,3 +333,47 @@ void TIniFile::DeleteKey(const String& Section, const String& Ident) {
   // As with the profile functions, a failure to delete is not reported.
   classlib::WriteFileAtomically(FileName(), profile.Text());
 }
+
+// --- The profile held in memory ---
+
+struct TMemIniFile::Lines {
+  Profile profile;
+};
+
+TMemIniFile::TMemIniFile(const String& FileName)
+    : TCustomIniFile(FileName), lines_(std::make_unique<Lines>(Lines{Profile::Load(FileName)})) {}
+
+TMemIniFile::~TMemIniFile() = default;
+
+String TMemIniFile::ReadString(const String& Section, const String& Ident, const String& Default) {
+  const auto value = lines_->profile.Value(Section, Ident);
+  return value ? *value : TrimRight(Default);
+}
+
+void TMemIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
+  lines_->profile.SetValue(Section, Ident, Value);
+}
+
+void TMemIniFile::ReadSection(const String& Section, TStrings* Strings) {
+  Strings->Clear();
+  for (const String& k : lines_->profile.Keys(Section)) Strings->Add(k);
+}
+
+void TMemIniFile::ReadSections(TStrings* Strings) {
+  Strings->Clear();
+  for (const String& n : lines_->profile.Sections()) Strings->Add(n);
+}
+
+void TMemIniFile::EraseSection(const String& Section) {
+  lines_->profile.EraseSection(Section);
+}
+
+void TMemIniFile::DeleteKey(const String& Section, const String& Ident) {
+  lines_->profile.DeleteKey(Section, Ident);
+}
+
+void TMemIniFile::UpdateFile() {
+  if (!classlib::WriteFileAtomically(FileName(), lines_->profile.Text())) {
+    throw EIniFileException(Format(SysConst::SIniFileWriteError, FileName()));
+  }
+}

@@ -17,6 +17,8 @@
 #include "classlib/DateTime.h"
 #include "classlib/Object.h"
 
+#include <memory>
+
 class TStrings;
 
 class TCustomIniFile : public TObject {
@@ -73,4 +75,28 @@ class TIniFile : public TCustomIniFile {
   void DeleteKey(const String& Section, const String& Ident) override;
   // Writes are never held back, so there is nothing to flush.
   void UpdateFile() override {}
+};
+
+// A profile file held in memory: it is read once when made, every read and
+// write works on the copy, and UpdateFile replaces the file as a whole in
+// one atomic step (nothing is written before it). Same rules for names and
+// values as TIniFile.
+class TMemIniFile : public TCustomIniFile {
+ public:
+  explicit TMemIniFile(const String& FileName);
+  ~TMemIniFile() override;
+
+  String ReadString(const String& Section, const String& Ident, const String& Default) override;
+  void WriteString(const String& Section, const String& Ident, const String& Value) override;
+  void ReadSection(const String& Section, TStrings* Strings) override;
+  void ReadSections(TStrings* Strings) override;
+  void EraseSection(const String& Section) override;
+  void DeleteKey(const String& Section, const String& Ident) override;
+  // Raises EIniFileException "Unable to write to <file>" when the file
+  // cannot be written; the old file is then unchanged.
+  void UpdateFile() override;
+
+ private:
+  struct Lines;
+  std::unique_ptr<Lines> lines_;
 };

@@ -1375,6 +1375,9 @@ void TCustomListView::Notify(TMessage& Message) {
     case NM_CLICK:
       Click();
       return;
+    case NM_DBLCLK:
+      DblClick();
+      return;
     case NM_CUSTOMDRAW:
       Message.Result = CustomDrawMessage(header);
       return;

@@ -78,7 +78,7 @@ TClientHandshakeReply ReadClientReply06(std::string_view unread, const std::stri
 
 // Server side (the link was accepted).
 enum TServerStep {
-  ssNone,
+  ssNoStep,
   ssConnect04,  // ProtocolWord + " CONNECT/0.4": log in, answer OK
   ssConnect06,  // ProtocolWord + " CONNECT/0.6" with headers: answer 200 OK
   ssFinalOk,    // the peer's final ProtocolWord + "/0.6 200 OK": log in
@@ -104,7 +104,7 @@ struct TGivRequest {
 
 struct TServerHandshakeStep {
   THandshakeStatus Status = hsWait;
-  TServerStep Step = ssNone;
+  TServerStep Step = ssNoStep;
   std::size_t Consumed = 0;
   TRemoteHeaders Headers;  // ssConnect06
   TUploadRequest Upload;   // ssUpload

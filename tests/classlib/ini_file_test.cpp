@@ -171,3 +171,36 @@ TEST_F(IniFileTest, AFileThatCannotBeWrittenRaises) {
 }
 
 }  // namespace
+
+namespace {
+
+using MemIniFileTest = IniFileTest;
+
+TEST_F(MemIniFileTest, WritesNothingUntilUpdateFileThenReplacesTheFileOnce) {
+  Write("Net.ini", "; kept\r\n[Connection]\r\nListenport=1\r\n");
+  int replaced = 0;
+  classlib::testing::SetBeforeReplaceHook([&](const String&) { ++replaced; });
+  TMemIniFile ini("T:\\Net.ini");
+  ini.WriteString("Connection", "ListenPort", "6346");
+  ini.WriteBool("Connection", "Firewall", true);
+  ini.WriteInteger("Tune", "MaxClients", 4);
+  EXPECT_EQ(ini.ReadString("connection", "LISTENPORT", ""), "6346");
+  EXPECT_TRUE(ini.ReadBool("Connection", "Firewall", false));
+  EXPECT_EQ(replaced, 0);
+  EXPECT_EQ(Contents("Net.ini"), "; kept\r\n[Connection]\r\nListenport=1\r\n");
+  ini.UpdateFile();
+  EXPECT_EQ(replaced, 1);
+  EXPECT_EQ(Contents("Net.ini"),
+            "; kept\r\n[Connection]\r\nListenport=6346\r\nFirewall=1\r\n[Tune]\r\nMaxClients=4\r\n");
+}
+
+TEST_F(MemIniFileTest, AFailedReplaceKeepsTheOldFile) {
+  Write("Net.ini", "[A]\r\nK=1\r\n");
+  TMemIniFile ini("T:\\Net.ini");
+  ini.WriteString("A", "K", "2");
+  classlib::testing::SetBeforeReplaceHook([](const String&) { throw EIniFileException("crash"); });
+  EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+  EXPECT_EQ(Contents("Net.ini"), "[A]\r\nK=1\r\n");
+}
+
+}  // namespace

@@ -9,6 +9,8 @@
 #include <filesystem>
 
 #include "classlib/Dialogs.h"
+#include "classlib/FileCtrl.h"
+#include "platform/dlg/browse_folder.h"
 #include "platform/dlg/file_dialog.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
@@ -119,6 +121,37 @@ TEST_F(DialogsTest, ARealDialogAnsweredWithTypedKeys) {
   EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
   Pump();
   EXPECT_EQ(GetActiveWindow(), owner->Handle());
+}
+
+}  // namespace
+}  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+TEST_F(DialogsTest, SelectDirectoryShowsTheBrowserWithItsTitleAndStartFolder) {
+  velko_test::TempDir folder;
+  std::filesystem::create_directory(folder.path() / "Music");
+  const std::string start = platform::PlatformPath(folder.path().string()).value_or("");
+  const std::string music = platform::PlatformPath((folder.path() / "Music").string()).value_or("");
+  std::vector<platform::BrowseForFolderRequest> requests;
+  std::optional<std::string> answer = music;
+  platform::SetBrowseForFolderHook([&](const platform::BrowseForFolderRequest& r) {
+    requests.push_back(r);
+    return answer;
+  });
+  String chosen = start;
+  EXPECT_TRUE(SelectDirectory("Select directory", "", chosen));
+  EXPECT_EQ(chosen, music);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].title, "Select directory");
+  EXPECT_EQ(requests[0].selection, start);
+  // Cancel leaves the text alone.
+  answer.reset();
+  chosen = "unchanged";
+  EXPECT_FALSE(SelectDirectory("Select a directory", "", chosen));
+  EXPECT_EQ(chosen, "unchanged");
+  platform::SetBrowseForFolderHook({});
 }
 
 }  // namespace

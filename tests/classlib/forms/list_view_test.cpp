@@ -196,6 +196,19 @@ TEST_F(ListViewTest, AClickSelectsARowAndRaisesOnClickAndOnSelectItem) {
   EXPECT_EQ(list->Selected(), nullptr);
 }
 
+TEST_F(ListViewTest, ADoubleClickOnARowRaisesOnDblClickWithTheRowSelected) {
+  Show();
+  AddSong("one", "x");
+  TListItem* two = AddSong("two", "y");
+  std::vector<TListItem*> seen;
+  list->OnDblClick = [&](TObject*) { seen.push_back(list->Selected()); };
+  const TPoint p = RowPoint(two);
+  Click(list, p.x, p.y);
+  EXPECT_TRUE(seen.empty());
+  Click(list, p.x, p.y);
+  EXPECT_EQ(seen, std::vector<TListItem*>{two});
+}
+
 TEST_F(ListViewTest, CheckBoxesKeepTheirStatesAndOnChangeTellsOfThem) {
   list->SetCheckboxes(true);
   TListItem* one = AddSong("one", "x");

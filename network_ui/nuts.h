@@ -1,0 +1,244 @@
+// TNutsForm: the file-sharing window. It places the servent, shows its
+// peer links (Hosts), the searches and their hits (one tab per search),
+// the transfers in both directions, a monitor of incoming queries, message
+// counters with a traffic graph, and the files in the download folder with
+// buttons that drive the main window's player.
+//
+// Host rows are bound to links: a row's item data is a copy of its link's
+// GUID, so that several links from one address (every peer of a test is
+// 127.0.0.1) each keep their own row. Transfer rows are tied to their
+// transfer objects, never found by their captions.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "classlib/ComCtrls.h"
+#include "classlib/ExtCtrls.h"
+#include "classlib/FileCtrl.h"
+#include "classlib/Forms.h"
+#include "classlib/Menus.h"
+#include "classlib/StdCtrls.h"
+#include "classlib/Timers.h"
+#include "controls/VrNavigator.h"
+#include "desktop/PlayWav.h"
+#include "desktop/zelFileOperation.h"
+#include "network/Gnutella.h"
+#include "network_ui/GnutellaTransfer.h"
+
+constexpr int kNutsClientWidth = 763;
+constexpr int kNutsClientHeight = 488;
+constexpr int kGraphRingSize = 2000;
+constexpr int kQueryMonitorLines = 31;
+
+// One search hit, owned by its result row.
+struct TSearchHit {
+  String Filename;  // at most 255 characters
+  DWORD FileIndex = 0;
+  GUID ClientID{};
+  GUID ServentID{};
+  DWORD FileSize = 0;
+};
+
+// The main window's player commands the navigator presses (bound by the
+// main window).
+struct TNutsPlayerCommands {
+  std::function<void()> Play;
+  std::function<void()> Stop;
+  std::function<void()> Pause;
+  std::function<void()> ShufflePlay;
+  std::function<String()> CurrentTitle;
+  // Rescans for music before the program ends.
+  std::function<void()> FindMusic;
+  // Ends the program (the default terminates the application).
+  std::function<void()> Terminate;
+};
+
+class TNutsForm : public TForm {
+ public:
+  explicit TNutsForm(TComponent* AOwner);
+  ~TNutsForm() override;
+
+  TGnutella* Gnutella1;
+  TPageControl* Transfer;
+  TTabSheet* TabSheet1;
+  TPageControl* ResultPages;
+  TTabSheet* TabSheet2;
+  TListView* HostList;
+  TTabSheet* TabSheet4;
+  TListView* DownList;
+  TListView* UpList;
+  TTabSheet* TabSheet3;
+  TListBox* ListBox1;
+  TTabSheet* TabSheet5;
+  TImage* Image1;
+  TTabSheet* FileTab;
+  TFileListBox* FileList;
+  TDirectoryListBox* FolderBox;
+  TEdit* Edit4;
+  TImage* Image2;
+  TEdit* Edit3;
+  TButton* SearchButton;
+  TComboBox* HostBox;
+  TEdit* Edit1;
+  TEdit* Edit2;
+  TButton* ConnectButton;
+  TButton* OptionsButton;
+  TButton* HideButton;
+  TButton* QuitButton;
+  TVrNavigator* Navigator;
+  TEdit* MusicLabel;
+  TTimer* Timer1;
+  TPopupMenu* DownMenu;
+  TPopupMenu* UpMenu;
+  TPopupMenu* FileMenu;
+  TzelFileOperation* zelFiler;
+  TPlayWav* PlayWav1;
+  // Counter labels: [group][column] for Received, Dropped, Send, Routed,
+  // Broadcasted; null where a group has no such value.
+  std::array<std::array<TLabel*, 5>, 6> CounterLabels{};
+  TLabel* GnutellaDownLabel;
+  TLabel* GnutellaUpLabel;
+  TLabel* FileDownLabel;
+  TLabel* FileUpLabel;
+
+  TNutsPlayerCommands PlayerCommands;
+
+  // --- frame ---
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void AutoConnect(TObject* Sender);
+  // The host box changed: every connect host but the empty last item is
+  // offered to the servent (which dials dotted addresses only).
+  void DoHost(TObject* Sender);
+  void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void Options1Click(TObject* Sender);
+  void Exit1Click(TObject* Sender);
+  // The caption after a login or a disconnect.
+  void UpdateCaption();
+
+  // --- servent events ---
+  void Gnutella1Connect(TObject* Sender, const String& IP, const GUID& ID);
+  void Gnutella1IncomingConnection(TObject* Sender, const String& IP, bool& Accept);
+  void Gnutella1Login(TObject* Sender, const String& IP, const GUID& ID, TGnutellaClientVersion Version,
+                      const String& UserAgent, const String& Info);
+  void Gnutella1Disconnect(TObject* Sender, const String& IP, const GUID& ID);
+  void Gnutella1Error(TObject* Sender, const String& IP, const GUID& ID, int ErrorType, int ErrorCode,
+                      const String& ErrorMsg);
+  void Gnutella1DestroyClient(TObject* Sender, const String& IP, const GUID& ID);
+  void Gnutella1Query(TObject* Sender, const String& IP, const GUID& ID, int MinSpeed,
+                      const String& SearchText);
+  void FoundStuff(TObject* Sender, const String& IP, const GUID& ID, const String& FileIP, int Port,
+                  DWORD Speed, const GUID& ServerntID, DWORD FileIndex, DWORD FileSize,
+                  const String& Filename, const String& Data);
+  void Gnutella1ReceiveFile(TObject* Sender, const String& Filename, int FileIndex,
+                            const String& ServentID, TCustomWinSocket* Socket);
+  void Gnutella1UploadFile(TObject* Sender, const String& Filename, int FileIndex,
+                           std::int64_t StartOffset, std::int64_t StopOffset, const String& UserAgent,
+                           TCustomWinSocket* Socket);
+  void Gnutella1Push(TObject* Sender, const String& IP, const GUID& ID, const String& PushIP, int Port,
+                     const String& Filename, DWORD FileIndex, const GUID& ServentID);
+
+  // --- searches ---
+  void SearchClick(TObject* Sender);
+  // A search tab with its result list, shown (the search's steps before
+  // the query goes out).
+  TListView* AddSearchTab(const String& Text);
+  void Edit3KeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  int FindResultPage(const String& Filename);
+  TListView* ResultList(int Tab) const;
+  void ClearResults(TListView* List);
+  // The host row of a link: the row bound to ID, else the first unbound
+  // row of IP, which is then bound. -1 when none.
+  int FindHostRow(const String& IP, const GUID& ID, bool Bind);
+
+  // --- transfers ---
+  void ResultDblClick(TObject* Sender);
+  void Abort1Click(TObject* Sender);
+  void DownClear(TObject* Sender);
+  void UpAbort(TObject* Sender);
+  void UpClear(TObject* Sender);
+  const std::vector<TGnutellaFileTransfer*>& Transfers() const { return transfers_; }
+  // The row showing a transfer (null when cleared or gone).
+  TListItem* TransferRow(TGnutellaFileTransfer* T) const;
+  // DownloadDir: the download folder text, ending in a separator.
+  String DownloadDir;
+
+  // --- statistics ---
+  void Timer1Timer(TObject* Sender);
+  virtual double GetFileDownSpeed();
+  virtual double GetFileUpSpeed();
+  virtual double GetGnutellaDownSpeed();
+  virtual double GetGnutellaUpSpeed();
+  std::array<std::vector<double>, 4> Rings;  // GnutellaDown, FileDown, GnutellaUp, FileUp
+  int RingIndex = 0;
+  double GraphMax = 1.0;
+
+  // --- settings ("VelkoNet.ini" in the program's folder) ---
+  String SettingsFileName() const;
+  void SaveSettings();
+  bool LoadSettings();
+  bool SettingsLoaded() const { return settings_loaded_; }
+
+  // --- incoming files and player ---
+  void RubFile(TObject* Sender);
+  void DoMove(TObject* Sender);
+  void MoveStuff(TObject* Sender);
+  void StuffUp(TObject* Sender, const String& S, bool& Handled);
+  // Offered and bound to nothing: a copy prepared as a move, a rename
+  // prepared in the rename box (Enter or leaving it runs the move steps;
+  // the typed name is not used), the file download speed shown in the
+  // upload label, and dialling a ponged host.
+  void DoCopy(TObject* Sender);
+  void DoName(TObject* Sender);
+  void RenameKeys(TObject* Sender, Word& Key, TShiftState Shift);
+  void NameStuff(TObject* Sender);
+  void Button6Click(TObject* Sender);
+  void Gnutella1Pong(TObject* Sender, const String& IP, const GUID& ID, const String& PongIP, int Port,
+                     DWORD NumFiles, DWORD TotalSize);
+  void Controller(TObject* Sender, TVrButtonType Button);
+  String SourceName, DestFolder, SourcePath;
+  bool FolderChosen = false;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  void MakeTabs();
+  void MakeStatistics();
+  void MakeBottomRow();
+  void BindServent();
+  TListItem* AddHostRow(const String& IP, const String& Kind);
+  void DeleteHostRow(int Index);
+  void RemoveHandedOverRow(TCustomWinSocket* Socket);
+  void BindDownload(TGnutellaFileTransfer* T, bool WithConnect);
+  void BindUpload(TGnutellaFileTransfer* T);
+  static void UnhookTransfer(TGnutellaFileTransfer* T);
+  void Track(TGnutellaFileTransfer* T, TListItem* Row);
+  void Forget(TGnutellaFileTransfer* T);
+  void DeleteTransferRow(TListView* List);
+  // Where a peer's file goes: "" when the name is refused; with
+  // AvoidExisting an existing file is never replaced.
+  String SaveTarget(const String& Name, bool AvoidExisting) const;
+  void DrawGraph();
+
+  std::vector<TListView*> result_lists_;
+  std::vector<TGnutellaFileTransfer*> transfers_;
+  std::map<TGnutellaFileTransfer*, TListItem*> rows_;
+  bool settings_loaded_ = false;
+  bool quitting_ = false;
+  bool in_do_host_ = false;
+};
+
+// "Unknown", "0.4", "0.6" or "0.6+" for the link versions 0 to 3.
+String HostVersionText(int Version);
+// BytesDone of Size as "N%" (rounded half to even), "?" when the size is
+// not a positive number.
+String ProgressText(std::int64_t BytesDone, const String& SizeText);
+// Whether one of the caption's words (split at blanks and commas; empty
+// words match nothing) occurs in Filename, letter case ignored.
+bool CaptionMatches(const String& Caption, const String& Filename);
+
+extern TNutsForm* NutsForm;

@@ -1,0 +1,337 @@
+// The file-sharing window driven as a user would, with the test servent
+// program as its peer on 127.0.0.2 and a web host cache on 127.0.0.1: it
+// finds and connects to the peer, searches, downloads, serves uploads,
+// pushes and GIVs, and quits while a transfer runs.
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "classlib/StringRoutines.h"
+#include "classlib/Threads.h"
+#include "network/GWebCache.h"
+#include "platform/user/input.h"
+#include "platform/user/virtual_keys.h"
+#include "tests/network_ui/nuts_fixture.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/servent_process.h"
+
+namespace velko_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (auto& b : bytes) b = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  std::string w;
+  while (in >> w) words.push_back(w);
+  return words;
+}
+
+String Status(TListView* list, int row, int column = 2) {
+  if (row >= list->Items()->Count()) return "";
+  TStrings* subs = list->Items()->Item(row)->SubItems();
+  return column < subs->Count() ? subs->Strings(column) : String();
+}
+
+bool Wait(const std::function<bool()>& done, double seconds = 20) {
+  return PumpMessagesUntil(
+      [&] {
+        CheckSynchronize();
+        return done();
+      },
+      seconds);
+}
+
+class NutsPeerTest : public NutsTest {
+ protected:
+  void SetUp() override {
+    NutsTest::SetUp();
+    beat_ = RandomBytes(300 * 1024 + 7, 3);
+    peer_share_.WriteFile("Beat It.mp3", beat_);
+    ServentProcess::Options options;
+    options.address = "127.0.0.2";
+    options.share = peer_share_.path().string();
+    options.download = peer_download_.path().string();
+    options.home = peer_home_.path().string();
+    peer_ = std::make_unique<ServentProcess>(options);
+    ASSERT_TRUE(peer_->Started());
+    ASSERT_NE(peer_->WaitFor("ready"), "");
+    cache_ = std::make_unique<HttpResponder>([this](const std::string& head) {
+      if (head.find("hostfile=1") != std::string::npos) {
+        return HttpResponder::Ok("127.0.0.2:" + std::to_string(peer_->port()) + "\r\n");
+      }
+      return HttpResponder::Ok("");
+    });
+    port_ = FreePort("127.0.0.1");
+    program_.WriteFile("VelkoNet.ini", "[Connection]\r\nListenport=" + std::to_string(port_) +
+                                           "\r\nForceIP=1\r\nIP=127.0.0.1\r\n[Downloads]\r\nDirectory=" +
+                                           Platform(download_.path()) + "\\\r\n");
+    MakeWindow();
+    form_->Gnutella1->ServerSocket->Address = "127.0.0.1";
+    form_->Gnutella1->IPManager->Hosts.Clear();
+    auto* web_cache = dynamic_cast<TGWebCache*>(form_->Gnutella1->WebCache);
+    ASSERT_NE(web_cache, nullptr);
+    web_cache->GWebCache->Clear();
+    web_cache->GWebCache->Add(cache_->Url("/gcache.php"));
+    web_cache->ReloadPending = false;
+  }
+  void TearDown() override {
+    NutsTest::TearDown();
+    if (peer_) peer_->Send("quit");
+    peer_.reset();
+    cache_.reset();
+  }
+  // Shows the window; its activation connects through the web cache.
+  void ShowAndConnect() {
+    form_->Show();
+    ASSERT_TRUE(Wait([&] { return Status(form_->HostList, 0, 0) == "Connected"; })) << Status(form_->HostList, 0, 0);
+    EXPECT_EQ(form_->Caption(), "Connected to 1 clients");
+    EXPECT_EQ(form_->HostList->Items()->Item(0)->Caption(), "127.0.0.2");
+    ASSERT_NE(peer_->WaitFor("login"), "");
+  }
+  // Types a search and presses Enter in the search box.
+  TListView* SearchFor(const std::string& text) {
+    form_->Edit3->SetFocus();
+    platform::InjectText(text);
+    platform::InjectKeyPress(VK_RETURN);
+    if (!Wait([&] { return form_->ResultList(0) != nullptr && form_->ResultList(0)->Items()->Count() > 0; })) {
+      return nullptr;
+    }
+    return form_->ResultList(0);
+  }
+  // The peer's next line starting with `prefix`, while the window runs.
+  std::string PeerLine(const std::string& prefix) {
+    std::string found;
+    Wait([&] {
+      const auto lines = peer_->Lines();
+      for (; seen_ < lines.size(); ++seen_) {
+        if (lines[seen_].rfind(prefix, 0) == 0) {
+          found = lines[seen_++];
+          return true;
+        }
+      }
+      return false;
+    });
+    return found;
+  }
+  std::string ServentHex() { return std::string(ServentIDHex(form_->Gnutella1->ServentGUID)); }
+
+  TempDir peer_share_, peer_download_, peer_home_;
+  std::unique_ptr<ServentProcess> peer_;
+  std::unique_ptr<HttpResponder> cache_;
+  std::string beat_;
+  int port_ = 0;
+  std::size_t seen_ = 0;
+};
+
+TEST_F(NutsPeerTest, ConnectSearchAndDownloadAsAUser) {
+  ShowAndConnect();
+  TListView* results = SearchFor("beat");
+  ASSERT_NE(results, nullptr);
+  EXPECT_EQ(form_->ResultPages->Pages(0)->Caption(), "beat");
+  EXPECT_EQ(form_->Transfer->ActivePage(), form_->TabSheet1);
+  TListItem* hit = results->Items()->Item(0);
+  EXPECT_EQ(hit->Caption(), "Beat It.mp3");
+  EXPECT_EQ(hit->SubItems()->Strings(0), std::to_string(beat_.size()));
+  EXPECT_EQ(hit->SubItems()->Strings(1), "127.0.0.2");
+  EXPECT_EQ(hit->SubItems()->Strings(2), std::to_string(peer_->port()));
+  EXPECT_NE(static_cast<TSearchHit*>(hit->Data()), nullptr);
+  // The statistics count the query sent and the hit received.
+  form_->Timer1Timer(form_);
+  EXPECT_EQ(form_->CounterLabels[3][2]->Caption(), "1");  // Query: Send
+  EXPECT_EQ(form_->CounterLabels[4][0]->Caption(), "1");  // Query Hit: Received
+  EXPECT_EQ(form_->CounterLabels[0][0]->Caption(), IntToStr(form_->Gnutella1->PingsReceived +
+                                                            form_->Gnutella1->PongsReceived + 1));
+
+  std::vector<std::string> statuses;
+  DoubleClickRow(results, 0);
+  // Stop at the message that starts the download, and watch its row.
+  ASSERT_TRUE(Wait([&] { return form_->DownList->Items()->Count() == 1; }));
+  ASSERT_EQ(form_->Transfer->ActivePage(), form_->TabSheet4);
+  ASSERT_EQ(form_->Transfers().size(), 1u);
+  TGnutellaFileTransfer* download = form_->Transfers()[0];
+  statuses.push_back(Status(form_->DownList, 0));
+  download->OnStartTransfer = [&, shown = download->OnStartTransfer](TComponent* t, const String& name) {
+    shown(t, name);
+    statuses.push_back(Status(form_->DownList, 0));
+  };
+  ASSERT_TRUE(Wait([&] { return Status(form_->DownList, 0) == "Completed"; })) << Status(form_->DownList, 0);
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Connecting...", "Downloading..."}));
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Downloading..."), statuses.end());
+  EXPECT_EQ(Status(form_->DownList, 0, 1), "100%");
+  EXPECT_TRUE(ReadFile(download_ / "Beat It.mp3") == beat_);
+  const auto plays = sound_->Plays();
+  ASSERT_EQ(plays.size(), 1u);
+  EXPECT_TRUE(std::string(plays[0].wave.begin(), plays[0].wave.end()) == ok_wav_);
+  EXPECT_GE(form_->FileList->Items()->IndexOf("Beat It.mp3"), 0);
+  // The disconnect keeps "Completed" and the transfer leaves the list.
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Completed");
+  EXPECT_EQ(form_->DownList->Items()->Item(0)->Data(), nullptr);
+  form_->DownList->Items()->Item(0)->SetSelected(true);
+  form_->Abort1Click(form_);  // a finished row: nothing happens
+  EXPECT_EQ(Status(form_->DownList, 0), "Completed");
+
+  // A GIV of the same file from the peer never replaces the existing one.
+  peer_->Send("giv 127.0.0.1 " + std::to_string(port_) + " 0 " + ServentHex());
+  ASSERT_TRUE(Wait([&] { return Status(form_->DownList, 1) == "Completed"; })) << Status(form_->DownList, 1);
+  EXPECT_TRUE(ReadFile(download_ / "Beat It (2).mp3") == beat_);
+  EXPECT_TRUE(ReadFile(download_ / "Beat It.mp3") == beat_);
+}
+
+TEST_F(NutsPeerTest, UploadsPushesAndQuit) {
+  const std::string song = RandomBytes(200 * 1024 + 1, 9);
+  share_.WriteFile("Upbeat.mp3", song);
+  ShowAndConnect();
+  browse_answer_ = Platform(share_.path());
+  Form2->Button5Click(Form2);
+  ASSERT_EQ(Form2->ShareList->Items()->Count(), 1);
+
+  peer_->Send("search upbeat");
+  auto hit = Words(PeerLine("hit "));
+  ASSERT_GE(hit.size(), 7u);
+  peer_->Send("download " + hit[1] + " " + hit[2] + " " + hit[3] + " Upbeat.mp3");
+  ASSERT_NE(PeerLine("download transfered"), "");
+  ASSERT_TRUE(Wait([&] { return Status(form_->UpList, 0) == "Completed"; })) << Status(form_->UpList, 0);
+  EXPECT_EQ(form_->UpList->Items()->Item(0)->Caption(), Platform(share_.path() / "Upbeat.mp3"));
+  EXPECT_TRUE(ReadFile(peer_download_ / "Upbeat.mp3") == song);
+  // The logged-in link's host row stays.
+  EXPECT_EQ(Status(form_->HostList, 0, 0), "Connected");
+
+  // A push from the peer: the window dials back and serves the file.
+  fs::remove(peer_download_ / "Upbeat.mp3");
+  peer_->Send("push " + ServentHex() + " " + hit[3] + " 127.0.0.2 " + std::to_string(peer_->port()));
+  ASSERT_TRUE(Wait([&] { return Status(form_->UpList, 1) == "Completed"; })) << Status(form_->UpList, 1);
+  ASSERT_NE(PeerLine("pop transfered"), "");
+  EXPECT_TRUE(ReadFile(peer_download_ / "Upbeat.mp3") == song);
+
+  // Quit while a download runs: the settings are saved, the transfers are
+  // freed, the program is asked to end.
+  peer_->Send("limit 1000");
+  ASSERT_NE(PeerLine("limit"), "");
+  TListView* results = SearchFor("beat");
+  ASSERT_NE(results, nullptr);
+  DoubleClickRow(results, 0);
+  ASSERT_TRUE(Wait([&] { return !form_->Transfers().empty(); }));
+  bool ended = false;
+  form_->PlayerCommands.Terminate = [&] { ended = true; };
+  fs::remove(IniPath());
+  form_->Exit1Click(form_);
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(fs::exists(IniPath()));
+  EXPECT_TRUE(form_->Transfers().empty());
+  PumpMessagesFor(0.2);
+}
+
+TEST_F(NutsPeerTest, HostileHitNamesLandInsideTheDownloadFolder) {
+  ShowAndConnect();
+  ASSERT_NE(SearchFor("beat"), nullptr);
+  HttpResponder server([](const std::string&) { return HttpResponder::Ok("evil"); });
+  const GUID none{};
+  int row = 0;
+  for (const char* name : {"..\\..\\x.mp3", "/etc/x", "C:\\x", ".."}) {
+    form_->FoundStuff(form_->Gnutella1, "127.0.0.2", none, "127.0.0.1", server.port(), 0, none, 1, 4, name, "");
+    TListView* list = form_->ResultList(0);
+    TListItem* item = list->Items()->Item(list->Items()->Count() - 1);
+    list->ClearSelection();
+    item->SetSelected(true);
+    form_->ResultDblClick(list);
+    ++row;
+  }
+  ASSERT_TRUE(Wait([&] {
+    return Status(form_->DownList, 0) == "Completed" && Status(form_->DownList, 1) == "Completed" &&
+           Status(form_->DownList, 2) == "Completed";
+  })) << Status(form_->DownList, 0) << "|" << Status(form_->DownList, 1) << "|" << Status(form_->DownList, 2);
+  // Two names end in "x" while both run: the second takes "x (2)".
+  EXPECT_EQ(ReadFile(download_ / "x.mp3"), "evil");
+  EXPECT_EQ(ReadFile(download_ / "x"), "evil");
+  EXPECT_EQ(ReadFile(download_ / "x (2)"), "evil");
+  EXPECT_EQ(Status(form_->DownList, 3), "Refused file name");
+  EXPECT_FALSE(fs::exists(download_.path().parent_path() / "x.mp3"));
+  EXPECT_EQ(form_->Transfers().size(), 0u);
+}
+
+}  // namespace
+}  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+// Transfers driven against plain HTTP servers on 127.0.0.1: rows tied to
+// their transfers, aborting and clearing.
+class NutsRowsTest : public NutsTest {
+ protected:
+  void SetUp() override {
+    NutsTest::SetUp();
+    WriteSettings();
+    MakeWindow();
+    form_->Show();
+    results_ = form_->AddSearchTab("same");
+  }
+  // A hit for `name` served by `server`, double-clicked.
+  void Download(const std::string& name, HttpResponder& server) {
+    const GUID none{};
+    form_->FoundStuff(form_->Gnutella1, "127.0.0.2", none, "127.0.0.1", server.port(), 0, none, 1, 0, name, "");
+    TListItem* item = results_->Items()->Item(results_->Items()->Count() - 1);
+    results_->ClearSelection();
+    item->SetSelected(true);
+    form_->ResultDblClick(results_);
+  }
+  TListView* results_ = nullptr;
+};
+
+TEST_F(NutsRowsTest, TwoTransfersOfOneNameEachKeepTheirOwnRow) {
+  HttpResponder first([](const std::string&) { return HttpResponder::Ok("first body"); });
+  HttpResponder second([](const std::string&) { return HttpResponder::Ok("second"); });
+  Download("same.mp3", first);
+  Download("same.mp3", second);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Completed");
+  EXPECT_EQ(Status(form_->DownList, 1), "Completed");
+  // Size 0 in the hit: the reply's size fills in.
+  EXPECT_EQ(Status(form_->DownList, 0, 0), "10");
+  EXPECT_EQ(Status(form_->DownList, 1, 0), "6");
+  EXPECT_EQ(ReadFile(download_ / "same.mp3"), "first body");
+  EXPECT_EQ(ReadFile(download_ / "same (2).mp3"), "second");
+  EXPECT_EQ(sound_->Plays().size(), 2u);
+}
+
+TEST_F(NutsRowsTest, AbortClosesTheDownloadAndClearLeavesItRunningWithoutARow) {
+  HttpResponder silent([](const std::string&) { return HttpResponder::Reply{"", true}; });
+  Download("a.mp3", silent);
+  Download("b.mp3", silent);
+  ASSERT_TRUE(Wait([&] { return Status(form_->DownList, 0) == "Connected" && Status(form_->DownList, 1) == "Connected"; }));
+  ASSERT_EQ(form_->Transfers().size(), 2u);
+  // Abort the first: it disconnects and leaves the list.
+  form_->DownList->Items()->Item(0)->SetSelected(true);
+  form_->Abort1Click(form_);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().size() == 1u; }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Disconnected");
+  EXPECT_EQ(form_->DownList->Items()->Item(0)->Data(), nullptr);
+  form_->Abort1Click(form_);  // the same row again: nothing
+  // Clear the second: the row goes, the transfer runs on and its end
+  // changes no other row.
+  form_->DownList->ClearSelection();
+  form_->DownList->Items()->Item(1)->SetSelected(true);
+  TGnutellaFileTransfer* running = form_->Transfers()[0];
+  form_->DownClear(form_);
+  ASSERT_EQ(form_->DownList->Items()->Count(), 1);
+  EXPECT_EQ(form_->TransferRow(running), nullptr);
+  EXPECT_EQ(form_->Transfers().size(), 1u);
+  silent.Stop();
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Disconnected");
+  EXPECT_EQ(form_->DownList->Items()->Count(), 1);
+}
+
+}  // namespace
+}  // namespace velko_test
