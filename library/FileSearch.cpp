@@ -1,7 +1,10 @@
 #include "library/FileSearch.h"
 
 #include <cmath>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
+#include <thread>
 
 #include "classlib/FileRoutines.h"
 #include "platform/core/clock.h"
@@ -59,37 +62,6 @@ bool GlobMatch(const char* m, const char* me, const char* n, const char* ne) {
   return m == me;
 }
 
-// A listing of one folder through the platform's find.
-class Listing {
- public:
-  explicit Listing(const String& pattern) { handle_ = FindFirstFile(pattern.c_str(), &data_); }
-  ~Listing() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  Listing(const Listing&) = delete;
-  Listing& operator=(const Listing&) = delete;
-  // False when the folder could not be listed; an empty folder lists.
-  bool Opened() const {
-    if (handle_ != INVALID_HANDLE_VALUE) return true;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
-  }
-  // The next entry, or null at the end.
-  const WIN32_FIND_DATA* Next() {
-    if (handle_ == INVALID_HANDLE_VALUE) return nullptr;
-    if (first_) {
-      first_ = false;
-      return &data_;
-    }
-    return FindNextFile(handle_, &data_) ? &data_ : nullptr;
-  }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATA data_{};
-  bool first_ = true;
-};
-
 template <class Masks>
 bool MatchesAny(const Masks& masks, const String& name) {
   for (const auto& mask : masks) {
@@ -97,6 +69,128 @@ bool MatchesAny(const Masks& masks, const String& name) {
   }
   return false;
 }
+
+// The entries of one folder, read through the platform's find.
+struct FolderListing {
+  bool opened = false;  // false when the folder could not be listed
+  std::vector<WIN32_FIND_DATA> entries;
+};
+
+FolderListing ListFolder(const String& folder) {
+  FolderListing listing;
+  WIN32_FIND_DATA data;
+  HANDLE find = FindFirstFile((folder + "*.*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) {
+    // An empty folder lists nothing and is no failure.
+    const DWORD error = GetLastError();
+    listing.opened = error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+    return listing;
+  }
+  listing.opened = true;
+  listing.entries.reserve(32);
+  do {
+    listing.entries.push_back(data);
+  } while (FindNextFile(find, &data));
+  FindClose(find);
+  return listing;
+}
+
+// Lists the queued folders ahead of the walk on a few helper threads (the
+// time goes into the file system's look-ups, which run side by side); the
+// walk takes the listings in queue order, listing a folder itself when no
+// helper has started on it. Events and results stay in the caller's thread
+// and order.
+class ListingPrefetcher {
+ public:
+  explicit ListingPrefetcher(int threads) {
+    for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+  }
+  ~ListingPrefetcher() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : workers_) t.join();
+  }
+  ListingPrefetcher(const ListingPrefetcher&) = delete;
+  ListingPrefetcher& operator=(const ListingPrefetcher&) = delete;
+
+  // Queues a folder (with its trailing backslash); returns its number.
+  std::size_t Add(String folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back(Job{std::move(folder), false, {}});
+    if (idle_ > 0) wake_.notify_one();
+    return jobs_.size() - 1;
+  }
+
+  // The listing of folder number k (taken out).
+  FolderListing Take(std::size_t k) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (k >= next_) {
+      // Not started: list it here, and let the helpers go on after it.
+      next_ = k + 1;
+      const String folder = jobs_[k].folder;
+      lock.unlock();
+      FolderListing listing = ListFolder(folder);
+      lock.lock();
+      Taken(k);
+      return listing;
+    }
+    waiting_for_ = k;
+    done_.wait(lock, [&] { return jobs_[k].done; });
+    waiting_for_ = kNone;
+    Taken(k);
+    return std::move(jobs_[k].listing);
+  }
+
+ private:
+  struct Job {
+    String folder;
+    bool done;
+    FolderListing listing;
+  };
+  // At most this many folders are listed ahead of the walk.
+  static constexpr std::size_t kAhead = 64;
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  // Called with the lock held: helpers held back by the look-ahead limit
+  // may go on.
+  void Taken(std::size_t k) {
+    const bool was_full = next_ >= taken_ + kAhead;
+    taken_ = k + 1;
+    if (was_full && idle_ > 0) wake_.notify_all();
+  }
+
+  void Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      ++idle_;
+      wake_.wait(lock, [&] { return stop_ || (next_ < jobs_.size() && next_ < taken_ + kAhead); });
+      --idle_;
+      if (stop_) return;
+      const std::size_t k = next_++;
+      const String folder = jobs_[k].folder;
+      lock.unlock();
+      FolderListing listing = ListFolder(folder);
+      lock.lock();
+      jobs_[k].listing = std::move(listing);
+      jobs_[k].done = true;
+      if (waiting_for_ == k) done_.notify_one();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  std::deque<Job> jobs_;
+  std::size_t next_ = 0;   // the next folder nobody has started on
+  std::size_t taken_ = 0;  // folders the walk has taken
+  std::size_t waiting_for_ = kNone;  // the folder the walk waits for
+  int idle_ = 0;  // helpers waiting for work
+  bool stop_ = false;
+  std::vector<std::thread> workers_;
+};
 
 }  // namespace
 
@@ -172,66 +266,78 @@ bool TFileSearch::Search() {
   bool result = true;
   TStatistics stats;
   const DWORD started = GetTickCount();
-  std::deque<String> queue;
-  String folder = RootPath;
-  bool root = true;
-  for (;;) {
-    if (!root) {
-      if (queue.empty()) break;
-      folder = std::move(queue.front());
-      queue.pop_front();
-    }
-    if (OnChangeFolder) OnChangeFolder(folder);
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-
-    Listing listing(folder + "*.*");
-    if (!listing.Opened()) {
-      // Only the root decides the result; a subfolder that cannot be
-      // listed (unreadable, or removed since it was queued) is passed over.
+  {
+    const unsigned cores = std::thread::hardware_concurrency();
+    ListingPrefetcher prefetcher(IncludeSubfolder ? static_cast<int>(std::min(4u, cores > 1 ? cores - 1 : 0u)) : 0);
+    std::deque<String> queue;  // the queued folders, as raised
+    std::size_t next_folder = 0;
+    String folder = RootPath;
+    bool root = true;
+    for (;;) {
+      FolderListing listing;
       if (root) {
-        result = false;
-        break;
-      }
-      continue;
-    }
-    root = false;
-    bool found_here = false;
-    while (const WIN32_FIND_DATA* entry = listing.Next()) {
-      const char* raw = entry->cFileName;
-      if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0))) continue;
-      const String name = raw;
-      const DWORD attributes = entry->dwFileAttributes;
-      const bool is_folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      if (is_folder && IncludeSubfolder && (attributes & kReparsePoint) == 0) queue.push_back(folder + name);
-
-      if ((attributes & mask_bits) == 0 && !(LookForAnyFile && !is_folder)) continue;
-      const std::int64_t size = static_cast<std::int64_t>(
-          (static_cast<std::uint64_t>(entry->nFileSizeHigh) << 32) | entry->nFileSizeLow);
-      if (FilterOnSize && !SizePasses(size)) continue;
-      if (MatchesAny(masks.excluded, name)) continue;
-      if (!MatchesAny(masks.names, name) && !(is_folder && masks.any_folder)) continue;
-
-      TFileInformations info;
-      info.Name = name;
-      info.Path = folder;
-      info.Attributes = attributes;
-      info.Size = size;
-      info.CreationTime = LocalSystemTime(entry->ftCreationTime);
-      info.LastAccessTime = LocalSystemTime(entry->ftLastAccessTime);
-      info.LastWriteTime = LocalSystemTime(entry->ftLastWriteTime);
-      if (FilterOnDate && !DatePasses(info)) continue;
-      const bool accept = OnAcceptFile ? OnAcceptFile(info) : true;
-      if (!accept) continue;
-      if (is_folder) {
-        ++stats.DirectoriesFound;
-      } else {
-        ++stats.FilesFound;
-        if (!found_here) {
-          ++stats.FoldersWithFiles;
-          found_here = true;
+        if (OnChangeFolder) OnChangeFolder(folder);
+        if (folder.empty() || folder.back() != '\\') folder += '\\';
+        listing = ListFolder(folder);
+        if (!listing.opened) {
+          // Only the root decides the result.
+          result = false;
+          break;
         }
+        root = false;
+      } else {
+        if (queue.empty()) break;
+        folder = std::move(queue.front());
+        queue.pop_front();
+        if (OnChangeFolder) OnChangeFolder(folder);
+        folder += '\\';
+        listing = prefetcher.Take(next_folder++);
+        // A subfolder that cannot be listed (unreadable, or removed since
+        // it was queued) is passed over.
+        if (!listing.opened) continue;
       }
-      if (OnFileFound) OnFileFound(info);
+      bool found_here = false;
+      for (const WIN32_FIND_DATA& entry_data : listing.entries) {
+        const WIN32_FIND_DATA* entry = &entry_data;
+        const char* raw = entry->cFileName;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0))) continue;
+        const String name = raw;
+        const DWORD attributes = entry->dwFileAttributes;
+        const bool is_folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (is_folder && IncludeSubfolder && (attributes & kReparsePoint) == 0) {
+          queue.push_back(folder + name);
+          prefetcher.Add(folder + name + '\\');
+        }
+
+        if ((attributes & mask_bits) == 0 && !(LookForAnyFile && !is_folder)) continue;
+        const std::int64_t size = static_cast<std::int64_t>(
+            (static_cast<std::uint64_t>(entry->nFileSizeHigh) << 32) | entry->nFileSizeLow);
+        if (FilterOnSize && !SizePasses(size)) continue;
+        if (MatchesAny(masks.excluded, name)) continue;
+        if (!MatchesAny(masks.names, name) && !(is_folder && masks.any_folder)) continue;
+
+        TFileInformations info;
+        info.Name = name;
+        info.Path = folder;
+        info.Attributes = attributes;
+        info.Size = size;
+        info.CreationTime = LocalSystemTime(entry->ftCreationTime);
+        info.LastAccessTime = LocalSystemTime(entry->ftLastAccessTime);
+        info.LastWriteTime = LocalSystemTime(entry->ftLastWriteTime);
+        if (FilterOnDate && !DatePasses(info)) continue;
+        const bool accept = OnAcceptFile ? OnAcceptFile(info) : true;
+        if (!accept) continue;
+        if (is_folder) {
+          ++stats.DirectoriesFound;
+        } else {
+          ++stats.FilesFound;
+          if (!found_here) {
+            ++stats.FoldersWithFiles;
+            found_here = true;
+          }
+        }
+        if (OnFileFound) OnFileFound(info);
+      }
     }
   }
   stats.ElapsedMs = GetTickCount() - started;

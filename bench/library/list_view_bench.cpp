@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 
+#include "classlib/Forms.h"
 #include "library/advlistv.h"
 
 namespace {
@@ -65,5 +66,30 @@ void BM_Load100000RowListFile(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_Load100000RowListFile)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A page of owner-drawn mark-up rows (as many as the list shows) painted
+// again.
+void BM_RepaintAPageOfMarkupRows(benchmark::State& state) {
+  auto* form = new TForm(Application);
+  form->SetClientSize(640, 480);
+  auto* list = new TAdvListView(form);
+  list->SetParent(form);
+  list->SetBounds(0, 0, 640, 480);
+  list->SetViewStyle(vsReport);
+  list->Columns()->Add()->SetWidth(400);
+  list->Columns()->Add()->SetWidth(200);
+  list->SetOwnerDraw(true);
+  for (int i = 0; i < 60; ++i) {
+    TListItem* item = list->Items()->Add();
+    item->SetCaption("<b>Song " + std::to_string(i) + "</b> by <font color=\"clred\">Artist</font> <a href=\"x\">more</a>");
+    item->SubItems()->Add("<i>C:\\Music\\</i>");
+  }
+  form->Show();
+  Application->ProcessMessages();
+  for (auto _ : state) list->Repaint();
+  state.counters["rows"] = list->VisibleRowCount();
+  delete form;
+}
+BENCHMARK(BM_RepaintAPageOfMarkupRows)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -187,10 +187,10 @@ TEST_F(EasySearchTest, AMissingRootFailsButVanishedLoopedAndEmptyFoldersDoNot) {
 
   Tree();
   fs::create_directory_symlink(dir_.path(), dir_ / "Rock" / "Loop");
-  // Pop goes away between being queued and being listed.
-  search.OnChangeFolder = [this](const String& path) {
-    folders.push_back(path);
-    if (path == "T:\\Pop") fs::remove_all(dir_ / "Pop");
+  // Pop goes away after the root was listed and before it is walked.
+  search.OnFileFound = [this](const TFileInformations& info) {
+    found.push_back(info.Path + info.Name);
+    if (info.Name == "a.mp3") fs::remove_all(dir_ / "Pop");
   };
   Masks({"*.mp3", "Loop"});
   folders.clear();

@@ -1,0 +1,414 @@
+#include "desktop/AutoUpgrade.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "classlib/Application.h"
+#include "classlib/Exceptions.h"
+#include "classlib/FileRoutines.h"
+#include "classlib/MessageHandling.h"
+#include "classlib/PathRoutines.h"
+#include "classlib/Resources.h"
+#include "classlib/StringRoutines.h"
+#include "platform/core/datetime.h"
+#include "platform/core/errors.h"
+#include "platform/fs/drives.h"
+#include "platform/fs/files.h"
+#include "platform/net/wininet_http.h"
+#include "platform/net/winsock.h"
+#include "platform/reg/registry.h"
+#include "platform/shell/shell_execute.h"
+#include "platform/sys/process.h"
+#include "platform/user/user.h"
+
+using namespace winsock;
+
+namespace {
+
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kTimerPeriodMs = 5000;
+constexpr UINT kProgressMessage = WM_USER + 1;
+constexpr UINT kDownloadMessage = WM_USER + 2;
+constexpr DWORD kPieceSize = 1025;
+constexpr const char* kAgent = "AutoUpgrade (http://www.velko.example/)";
+constexpr const char* kUpgraderName = "Upgrader.exe";
+constexpr const char* kDownloadName = "Upgrade.tmp";
+
+// A Content-Length value: decimal digits only, within a 32-bit signed count.
+bool ParseLength(const char* text, int* value) {
+  const std::string digits = text;
+  if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  const unsigned long long parsed = std::stoull(digits);
+  if (parsed > 0x7FFFFFFFull) return false;
+  *value = static_cast<int>(parsed);
+  return true;
+}
+
+String ProgramFolder() {
+  return Application != nullptr ? ExtractFilePath(Application->ExeName()) : GetCurrentDir();
+}
+
+// The URL's file-name part, with slashes taken as backslashes.
+String UrlFileName(const String& Url) {
+  String path = StringReplace(Url, "/", "\\", {rfReplaceAll});
+  const std::size_t at = path.find_last_of("\\:");
+  return at == String::npos ? path : path.substr(at + 1);
+}
+
+}  // namespace
+
+String GetInfoValue(const String& Key, const String& Text, char Terminator) {
+  const std::size_t at = LowerCase(Text).find(LowerCase(Key));
+  if (at == String::npos) return String();
+  const std::size_t start = at + Key.size();
+  const std::size_t end = Text.find(Terminator, start);
+  if (end == String::npos) return String();
+  return Text.substr(start, end - start);
+}
+
+void SplitURL(const String& URL, String& Host, String& Path) {
+  String rest = URL;
+  if (LowerCase(rest).find("http://") != String::npos) rest.erase(0, std::min<std::size_t>(7, rest.size()));
+  const std::size_t slash = rest.find('/');
+  if (slash == String::npos) {
+    Host.clear();
+    Path = rest;
+    return;
+  }
+  Host = rest.substr(0, slash);
+  Path = rest.substr(slash);
+}
+
+bool IsWebAddress(const String& URL) {
+  const String lowered = LowerCase(URL);
+  return lowered.rfind("http://", 0) == 0 || lowered.rfind("https://", 0) == 0;
+}
+
+// ---- the worker ----
+
+TAutoUpgradeThread::TAutoUpgradeThread() : TThread(true) {}
+
+void TAutoUpgradeThread::Execute() {
+  String host;
+  String path;
+  SplitURL(Url, host, path);
+  HINTERNET net = InternetOpen(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  HINTERNET connection = nullptr;
+  HINTERNET request = nullptr;
+  if (net != nullptr) {
+    connection = InternetConnect(net, host.c_str(), INTERNET_DEFAULT_HTTP_PORT, Login.c_str(),
+                                 Password.c_str(), INTERNET_SERVICE_HTTP, 0, 0);
+  }
+  if (connection != nullptr) {
+    request = HttpOpenRequest(connection, "GET", path.c_str(), "HTTP/1.0", nullptr, nullptr,
+                              INTERNET_FLAG_RELOAD, 0);
+  }
+  if (request != nullptr) HttpSendRequest(request, nullptr, 0, nullptr, 0);
+
+  char length_text[1024];
+  DWORD length_size = sizeof length_text;
+  Success = request != nullptr &&
+            HttpQueryInfo(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &length_size, nullptr);
+  // A length that is no decimal number counts as none.
+  if (Success) Success = ParseLength(length_text, &ContentLength);
+  DWORD status = 0;
+  DWORD status_size = sizeof status;
+  const bool status_ok = request != nullptr &&
+                         HttpQueryInfo(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                                       &status, &status_size, nullptr) &&
+                         status == 200;
+
+  if (Mode == 1 && (!Success || !status_ok)) {
+    // Not the new version: "Upgrade.tmp" is not touched.
+    Success = false;
+  } else if (request != nullptr) {
+    std::ofstream file;
+    bool written = true;
+    if (Mode == 1) {
+      std::optional<std::string> native = platform::NativePath(FileName);
+      if (native) file.open(*native, std::ios::binary | std::ios::trunc);
+      written = native.has_value() && file.is_open();
+    } else {
+      Content.clear();
+    }
+    std::int64_t total = 0;
+    char piece[kPieceSize];
+    DWORD got = 0;
+    while (written && !Terminated() && InternetReadFile(request, piece, kPieceSize, &got) && got > 0) {
+      if (Mode == 1) {
+        written = static_cast<bool>(file.write(piece, got));
+      } else {
+        Content.append(piece, got);
+      }
+      total += got;
+      if (Mode == 1 && OnProgress) OnProgress(this, ContentLength, static_cast<int>(total));
+    }
+    if (Mode == 0) {
+      Success = total > 0;
+    } else {
+      file.close();
+      // The new version counts only whole: every announced byte, written.
+      Success = Success && written && !file.fail() && total == ContentLength && !Terminated();
+      if (!Success) {
+        if (std::optional<std::string> native = platform::NativePath(FileName)) std::remove(native->c_str());
+      }
+    }
+  }
+  if (request != nullptr) InternetCloseHandle(request);
+  if (connection != nullptr) InternetCloseHandle(connection);
+  if (net != nullptr) InternetCloseHandle(net);
+}
+
+// ---- the component ----
+
+TAutoUpgrade::TAutoUpgrade(TComponent* AOwner) : TComponent(AOwner) {
+  if (AOwner != nullptr) {
+    for (int i = 0; i < AOwner->ComponentCount(); ++i) {
+      TComponent* other = AOwner->Components(i);
+      if (other != this && dynamic_cast<TAutoUpgrade*>(other) != nullptr) {
+        throw Exception("We can add ONLY ONE TAutoUpgrade component onto form");
+      }
+    }
+  }
+  char buffer[256] = {};
+  GetTempPath(255, buffer);
+  temp_path_ = buffer;
+  DeleteFile((temp_path_ + "\\" + kUpgraderName).c_str());
+  Active = true;
+  last_updated_auto_set_ = true;
+  WindowHandle = AllocateHWnd([this](TMessage& Message) { WndProc(Message); });
+  if (!ComponentState().Contains(csDesigning)) SetTimer(WindowHandle, kTimerId, kTimerPeriodMs, nullptr);
+}
+
+TAutoUpgrade::~TAutoUpgrade() {
+  if (WindowHandle != nullptr) {
+    KillTimer(WindowHandle, kTimerId);
+    DeallocateHWnd(WindowHandle);
+  }
+}
+
+void TAutoUpgrade::SetLastUpdatedAutoSet(bool Value) {
+  last_updated_auto_set_ = Value;
+  if (Value && ComponentState().Contains(csDesigning)) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u/%02u/%04u", now.wDay, now.wMonth, now.wYear);
+    LastUpdated = text;
+  }
+}
+
+void TAutoUpgrade::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_TIMER:
+      try {
+        TimerTick();
+      } catch (...) {
+        if (Application != nullptr) {
+          Application->HandleException(this);
+        } else {
+          HandleMessageException(this);
+        }
+      }
+      return;
+    case kProgressMessage: {
+      progress_posted_ = false;
+      const std::int64_t packed = progress_.load();
+      if (OnProgress) {
+        OnProgress(progress_sender_.load(), static_cast<int>(packed >> 32),
+                   static_cast<int>(packed & 0xFFFFFFFF));
+      }
+      return;
+    }
+    case kDownloadMessage: {
+      String url;
+      std::swap(url, pending_download_);
+      DownloadFile(url);
+      return;
+    }
+    default:
+      Message.Result = DefWindowProc(WindowHandle, Message.Msg, Message.WParam, Message.LParam);
+  }
+}
+
+void TAutoUpgrade::TimerTick() {
+  if (IsOnline() && Active) {
+    CheckInfo();
+    KillTimer(WindowHandle, kTimerId);
+  }
+}
+
+TAutoUpgradeThread* TAutoUpgrade::StartThread(const String& Url, std::uint8_t Mode) {
+  auto* thread = new TAutoUpgradeThread();
+  thread->Url = Url;
+  thread->Mode = Mode;
+  thread->Login = Login;
+  thread->Password = Password;
+  thread->FreeOnTerminate = true;
+  if (Mode == 1) {
+    thread->FileName = IncludeTrailingPathDelimiter(ProgramFolder()) + kDownloadName;
+    thread->OnProgress = [this](TAutoUpgradeThread* Sender, int TotalSize, int Readed) {
+      QueueProgress(Sender, TotalSize, Readed);
+    };
+  }
+  return thread;
+}
+
+void TAutoUpgrade::QueueProgress(TAutoUpgradeThread* Sender, int TotalSize, int Readed) {
+  if (!OnProgress) return;
+  progress_sender_ = Sender;
+  progress_ = (static_cast<std::int64_t>(static_cast<std::uint32_t>(TotalSize)) << 32) |
+              static_cast<std::uint32_t>(Readed);
+  // One message at a time: the handler reads the latest figures, and the
+  // download never waits for the main thread.
+  if (!progress_posted_.exchange(true)) PostMessage(WindowHandle, kProgressMessage, 0, 0);
+}
+
+void TAutoUpgrade::CheckInfo() {
+  if (InfoThread != nullptr) return;
+  InfoThread = StartThread(InfoURL, 0);
+  InfoThread->OnTerminate = [this](TObject* Sender) { InfoDone(Sender); };
+  InfoThread->Start();
+  while (InfoThread != nullptr) {
+    if (Application != nullptr) {
+      Application->HandleMessage();
+    } else {
+      CheckSynchronize();
+      WaitMessage();
+    }
+  }
+}
+
+void TAutoUpgrade::DownloadFile(const String& URL) {
+  if (FileThread != nullptr) return;
+  FileThread = StartThread(URL, 1);
+  FileThread->OnTerminate = [this](TObject* Sender) { FileDone(Sender); };
+  FileThread->Start();
+  while (FileThread != nullptr) {
+    if (Application != nullptr) {
+      Application->HandleMessage();
+    } else {
+      CheckSynchronize();
+      WaitMessage();
+    }
+  }
+}
+
+void TAutoUpgrade::InfoDone(TObject* Sender) {
+  auto* thread = static_cast<TAutoUpgradeThread*>(Sender);
+  try {
+    const String& content = thread->Content;
+    if (!thread->Success) {
+      if (OnError) OnError(this);
+    } else if (content.empty() || content[0] != '#' ||
+               GetInfoValue("#date=", content, '\r') == LastUpdated) {
+      if (OnNoUpdateAvailable) OnNoUpdateAvailable(this);
+    } else {
+      if (Application != nullptr) SetForegroundWindow(Application->Handle());
+      const String text = GetInfoValue("#message=[", content, ']');
+      const String caption = GetInfoValue("#caption=", content, '\r');
+      const int answer = Application != nullptr
+                             ? Application->MessageBox(text, caption, MB_YESNO | MB_ICONQUESTION)
+                             : ::MessageBox(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION);
+      if (answer == IDYES) {
+        const String url = GetInfoValue("#url=", content, '\r');
+        if (LowerCase(GetInfoValue("#redirect=", content, '\r')) == "yes") {
+          // Only web addresses go to the browser.
+          if (IsWebAddress(url)) ShellExecute(GetDesktopWindow(), "open", url.c_str(), nullptr, nullptr, 0);
+        } else {
+          SetCurrentDir(ProgramFolder());
+          // The download starts once this worker has gone.
+          pending_download_ = url;
+          PostMessage(WindowHandle, kDownloadMessage, 0, 0);
+        }
+      }
+    }
+  } catch (...) {
+    InfoThread = nullptr;
+    throw;
+  }
+  InfoThread = nullptr;
+}
+
+void TAutoUpgrade::FileDone(TObject* Sender) {
+  auto* thread = static_cast<TAutoUpgradeThread*>(Sender);
+  try {
+    if (!thread->Success) {
+      if (OnError) OnError(this);
+    } else {
+      if (OnDone) OnDone(this, thread->ContentLength);
+      const String folder = ProgramFolder();
+      SetCurrentDir(folder);
+      const String upgrader = temp_path_ + "\\" + kUpgraderName;
+      try {
+        TResourceData image = FindResourceData("Upgrader", ResourceType::RCData);
+        if (!image) throw Exception("The upgrader is missing from the program's data.");
+        std::optional<std::string> native = platform::NativePath(upgrader);
+        std::ofstream out;
+        if (native) out.open(*native, std::ios::binary | std::ios::trunc);
+        if (!out.is_open() ||
+            !out.write(reinterpret_cast<const char*>(image->data()), static_cast<std::streamsize>(image->size())) ||
+            !out.flush()) {
+          throw Exception("Cannot write the upgrader " + upgrader + ".");
+        }
+        out.close();
+        ::chmod(native->c_str(), 0755);
+        const String program = ExtractFileName(Application != nullptr ? Application->ExeName() : String());
+        const String command = platform::QuoteArgument(upgrader) + " " + platform::QuoteArgument(program) +
+                               " " + platform::QuoteArgument(kDownloadName) + " " +
+                               platform::QuoteArgument(UrlFileName(thread->Url));
+        if (WinExec(command.c_str(), SW_SHOWNOACTIVATE) <= 31) {
+          throw Exception("Cannot start the upgrader " + upgrader + ".");
+        }
+        if (Application != nullptr) Application->Terminate();
+      } catch (Exception& e) {
+        // The program goes on with its current version.
+        if (Application != nullptr) {
+          Application->ShowException(e);
+        } else {
+          throw;
+        }
+      }
+    }
+  } catch (...) {
+    FileThread = nullptr;
+    throw;
+  }
+  FileThread = nullptr;
+}
+
+bool TAutoUpgrade::IsOnline() {
+  HKEY key = nullptr;
+  if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess", 0, KEY_READ,
+                   &key) == ERROR_SUCCESS) {
+    BYTE data[4] = {};
+    DWORD size = sizeof data;
+    const LONG result = RegQueryValueEx(key, "Remote Connection", nullptr, nullptr, data, &size);
+    RegCloseKey(key);
+    if (result == ERROR_SUCCESS && size > 0) return data[0] == 1;
+  }
+  return HasNetworkAddress();
+}
+
+bool TAutoUpgrade::HasNetworkAddress() {
+  WSADATA data;
+  if (WSAStartup(0x0101, &data) != 0) return false;
+  String address;
+  char name[64] = {};
+  if (gethostname(name, sizeof name) == 0) {
+    if (hostent* host = gethostbyname(name)) {
+      for (char** entry = host->h_addr_list; entry != nullptr && *entry != nullptr; ++entry) {
+        in_addr in;
+        std::memcpy(&in, *entry, sizeof in);
+        address = inet_ntoa(in);
+      }
+    }
+  }
+  WSACleanup();
+  return !address.empty() && address != "127.0.0.1";
+}

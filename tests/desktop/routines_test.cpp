@@ -1,0 +1,120 @@
+// The pack's routines.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "classlib/Registry.h"
+#include "desktop/zelRoutines.h"
+#include "platform/core/handles.h"
+#include "platform/core/waits.h"
+#include "platform/fs/drives.h"
+#include "platform/reg/autostart.h"
+#include "platform/reg/registry.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+TEST(ZelRoutines, TextAndPathTable) {
+  struct PosCase {
+    const char* sub;
+    const char* text;
+    int start;
+    int expected;
+  };
+  const PosCase positions[] = {
+      {"b", "abcb", 1, 2}, {"b", "abcb", 3, 4}, {"b", "abcb", 5, 0}, {"cb", "abcb", 4, 0},
+      {"", "abc", 1, 0},   {"x", "", 1, 0},     {"abcd", "abc", 1, 0}, {"B", "abcb", 1, 0},
+  };
+  for (const PosCase& c : positions) {
+    EXPECT_EQ(PosFrom(c.sub, c.text, c.start), c.expected) << c.sub << " in " << c.text << " from " << c.start;
+  }
+  String text = "a\\\\\\b";
+  ReplaceAll(text, "\\\\", "\\");
+  EXPECT_EQ(text, "a\\\\b");
+  text = "aa";
+  ReplaceAll(text, "a", "aa");
+  EXPECT_EQ(text, "aaaa");
+  ReplaceChar(text, 'a', 'b');
+  EXPECT_EQ(text, "bbbb");
+  TStringList list;
+  SplitToList("one;two;;three", ';', &list);
+  EXPECT_EQ(list.Count(), 4);
+  EXPECT_EQ(list.Strings(3), "three");
+
+  struct PathCase {
+    const char* path;
+    const char* name;
+    const char* folder;
+    const char* name_only;
+  };
+  const PathCase paths[] = {
+      {"C:\\a\\b.txt", "b.txt", "C:\\a\\", "b"},
+      {"C:b.tar.gz", "b.tar.gz", "C:", "b.tar"},
+      {"x/y", "y", "x/", "y"},
+      {"plain", "plain", "", "plain"},
+  };
+  for (const PathCase& c : paths) {
+    EXPECT_EQ(ExtractName(c.path), c.name);
+    EXPECT_EQ(ExtractFolder(c.path), c.folder);
+    EXPECT_EQ(ExtractNameOnly(c.path), c.name_only);
+  }
+  EXPECT_EQ(AddBackslash("C:\\x"), "C:\\x\\");
+  EXPECT_EQ(AddBackslash("C:\\x\\"), "C:\\x\\");
+  EXPECT_EQ(ExpandRelativePath("C:\\base\\", "\\sub\\f.txt"), "C:\\base\\sub\\f.txt");
+  EXPECT_EQ(ExpandRelativePath("C:\\base", "D:\\f.txt"), "D:\\f.txt");
+  EXPECT_EQ(ResolveDestination("C:\\a\\f.txt", "   "), "C:\\a\\f.txt");
+  EXPECT_EQ(ResolveDestination("C:\\a\\f.txt", "D:\\x\\*.bak"), "D:\\x\\f.bak");
+  EXPECT_EQ(ResolveDestination("C:\\a\\f.txt", "g"), "C:\\a\\g.txt");
+}
+
+TEST(ZelRoutines, CanCreateFileLeavesNothingBehind) {
+  velko_test::TempDir dir;
+  platform::MapDrive('T', dir.path().string());
+  EXPECT_FALSE(CanCreateFile(""));
+  EXPECT_FALSE(CanCreateFile("T:\\missing\\f.txt"));
+  EXPECT_TRUE(CanCreateFile("T:\\new.txt"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  dir.WriteFile("old.txt", "x");
+  EXPECT_TRUE(CanCreateFile("T:\\old.txt"));
+  EXPECT_EQ(velko_test::ReadFile(dir.path() / "old.txt"), "x");
+  platform::UnmapDrive('T');
+}
+
+TEST(ZelRoutines, AutoExecKinds) {
+  velko_test::TempDir registry, autostart;
+  platform::SetRegistryFolder(registry.path().string());
+  platform::SetAutostartFolder(autostart.path().string());
+  HKEY root = nullptr;
+  String key;
+  GetAutoExecKey(aekUserRunOnce, root, key);
+  EXPECT_EQ(root, HKEY_CURRENT_USER);
+  EXPECT_EQ(key, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_FALSE(AutoExecRegister(aekServiceRun, "C:\\p\\velko"));
+  EXPECT_FALSE(AutoExecUnregister(aekServiceRunOnce, "C:\\p\\velko"));
+  EXPECT_TRUE(AutoExecRegister(aekUserRun, "C:\\p\\velko"));
+  EXPECT_TRUE(std::filesystem::exists(autostart.path() / "velko-user-velko.desktop"));
+  EXPECT_TRUE(AutoExecUnregister(aekUserRun, "C:\\p\\velko"));
+  EXPECT_FALSE(std::filesystem::exists(autostart.path() / "velko-user-velko.desktop"));
+  EXPECT_TRUE(AutoExecUnregister(aekUserRun, "C:\\p\\velko"));
+  EXPECT_FALSE(AutoExecUnregister(aekUserRunOnce, "C:\\p\\velko"));  // no such key yet
+
+  // A change notification that fires and is armed again.
+  HKEY watched = nullptr;
+  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Watched", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                           &watched, nullptr),
+            ERROR_SUCCESS);
+  TzelRegNotifyRecord notify;
+  HANDLE event = RegNotifyStart(watched, true, REG_NOTIFY_CHANGE_LAST_SET, notify);
+  ASSERT_NE(event, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  RegWriteStringValue(HKEY_CURRENT_USER, "Software\\Watched", "v", "1");
+  EXPECT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+  EXPECT_TRUE(RegNotifyRearm(event, notify));
+  EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  CloseHandleIfValid(event);
+  CloseHandleIfValid(INVALID_HANDLE_VALUE);
+  RegCloseKey(watched);
+  velko_test::RestoreSandboxFolders();
+}
+
+}  // namespace
