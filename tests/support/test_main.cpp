@@ -13,6 +13,7 @@
 #include "platform/net/loopback_guard.h"
 #include "platform/reg/registry.h"
 #include "platform/shell/file_operation.h"
+#include "platform/sys/power.h"
 #include "platform/sys/process.h"
 #include "platform/user/remote_windows.h"
 #include "tests/support/temp_dir.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   velko_test::RestoreSandboxFolders();
   platform::SetWindowDirectoryFolder((sandbox / "windows").string());
   platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
+  platform::SetPowerController(std::make_shared<platform::RecordingPowerController>());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
   return RUN_ALL_TESTS();
 }
