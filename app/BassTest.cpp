@@ -130,6 +130,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   InfoMemo->SetParent(this);
   InfoMemo->SetBounds(0, 0, 1, 1);
   InfoMemo->SetReadOnly(true);
+  InfoMemo->SetWordWrap(false);
 
   PosSlider = new TSlider(this);
   PosSlider->SetName("PosSlider");

@@ -7,6 +7,7 @@
 #include "app/Splash.h"
 #include "app/aboutpar.h"
 #include "classlib/Application.h"
+#include "classlib/JPEG.h"
 #include "classlib/Registry.h"
 #include "library/CDHunter.h"
 #include "library/dotags.h"
@@ -137,5 +138,19 @@ std::vector<std::string> AppTest::BoxTexts() const {
 }
 
 std::string AppTest::ProgramFile(const std::string& name) const { return (folder_->path() / name).string(); }
+
+}  // namespace app_test
+
+namespace app_test {
+
+void AppTest::WritePicture(const std::string& name, TColor color) {
+  TBitmap bitmap;
+  bitmap.SetSize(16, 16);
+  bitmap.Canvas()->Brush()->SetColor(color);
+  bitmap.Canvas()->FillRect(TRect{0, 0, 16, 16});
+  TJPEGImage jpeg;
+  jpeg.Assign(&bitmap);
+  jpeg.SaveToFile(ProgramFile(name));
+}
 
 }  // namespace app_test

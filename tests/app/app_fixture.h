@@ -51,6 +51,8 @@ class AppTest : public ::testing::Test {
   bool SettingExists(const std::string& name);
   std::vector<std::string> BoxTexts() const;
   std::string ProgramFile(const std::string& name) const;
+  // A small JPEG picture of one colour in the program folder.
+  void WritePicture(const std::string& name, TColor color);
 
   velko_test::TempDir music_;
   std::unique_ptr<playback_test::TestProgramFolder> folder_;
