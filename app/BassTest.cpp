@@ -92,6 +92,11 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetParent(this);
   Image1->SetBounds(0, 0, 474, 273);
   Image1->SetStretch(true);
+  // The window's own picture (the swirl) until the settings choose one.
+  try {
+    LoadProgramPicture(Image1, kDefaultPicture);
+  } catch (Exception&) {
+  }
 
   Panel1 = new TPanel(this);
   Panel1->SetName("Panel1");
@@ -227,6 +232,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     box->SetParent(this);
     box->SetBounds(Left, 188, 70, 17);
     box->SetCaption(Caption);
+    box->SetColor(clBlack);
+    box->Font()->SetColor(clWhite);
     box->Hint = (Hint);
     box->SetShowHint(true);
     return box;
