@@ -5,6 +5,11 @@
 // clDefault are markers that components interpret themselves.
 #pragma once
 
+#include "classlib/Object.h"
+
+#include <utility>
+#include <vector>
+
 #include <cstdint>
 
 #include "platform/gdi/gdi.h"
@@ -78,3 +83,16 @@ constexpr TColor clDefault = 0x20000000;
 // colour for their index (the low byte); every other value is returned as
 // it is.
 TColor ColorToRGB(TColor Color);
+
+// Colour names both ways, as stored forms write them ("clRed", "clBtnFace").
+// Names registered with RegisterColorNames are looked up before the class
+// library's own, the latest registration first, so a pack can give a name
+// its own value (and a value its own name). A name is found ignoring case.
+bool IdentToColor(const String& Ident, int& Color);
+bool ColorToIdent(int Color, String& Ident);
+void RegisterColorNames(const std::vector<std::pair<String, TColor>>& Names);
+// The name of a colour, or "$" and eight hexadecimal digits; and back
+// (names, or a number in decimal or with "$"). StringToColor raises
+// EConvertError for anything else.
+String ColorToString(TColor Color);
+TColor StringToColor(const String& S);

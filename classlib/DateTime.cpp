@@ -9,30 +9,15 @@
 #include "classlib/FormatSettings.h"
 #include "classlib/MathRoutines.h"
 #include "classlib/StringRoutines.h"
+#include "platform/core/datetime.h"
 
 namespace {
 
-// Days from 1970-01-01 of a proleptic Gregorian date, and back.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(y + (month <= 2));
+void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
+  const platform::CivilDate date = platform::CivilFromDays(days);
+  year = static_cast<int>(date.year);
+  month = static_cast<int>(date.month);
+  day = static_cast<int>(date.day);
 }
 
 // TDateTime day 0 (30 December 1899) counted from 1970-01-01.
@@ -54,19 +39,18 @@ void SplitDateTime(TDateTime value, std::int64_t& days, int& msecs) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) { return platform::IsLeapYear(year); }
 
 int DaysInAMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (month < 1 || month > 12) return 0;
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+  return static_cast<int>(platform::DaysInMonth(year, static_cast<unsigned>(month)));
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& date) {
   if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInAMonth(year, month)) {
     return false;
   }
-  date = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+  date = static_cast<double>(platform::DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
                              kUnixDayOfZero);
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include "classlib/Application.h"
 #include "platform/dlg/file_dialog.h"
+#include "platform/dlg/message_box.h"
 
 namespace {
 
@@ -107,4 +108,26 @@ bool TOpenDialog::RunDialog(bool Save) {
   if (ofn.Flags & OFN_READONLY) Options.Include(ofReadOnly);
   if (ofn.Flags & OFN_EXTENSIONDIFFERENT) Options.Include(ofExtensionDifferent);
   return true;
+}
+
+int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int) {
+  static const char* const kCaptions[] = {"Warning", "Error", "Information", "Confirm", ""};
+  static const UINT kIcons[] = {MB_ICONWARNING, MB_ICONERROR, MB_ICONINFORMATION, MB_ICONQUESTION, 0};
+  UINT type = MB_OK;
+  auto has = [&](TMsgDlgBtn b) { return Buttons.Contains(b); };
+  if (has(mbAbort) || has(mbIgnore)) {
+    type = MB_ABORTRETRYIGNORE;
+  } else if (has(mbRetry)) {
+    type = MB_RETRYCANCEL;
+  } else if ((has(mbYes) || has(mbYesToAll)) && has(mbCancel)) {
+    type = MB_YESNOCANCEL;
+  } else if (has(mbYes) || has(mbNo) || has(mbYesToAll) || has(mbNoToAll)) {
+    type = MB_YESNO;
+  } else if (has(mbCancel)) {
+    type = MB_OKCANCEL;
+  }
+  const String caption = DlgType == mtCustom ? (Application != nullptr ? Application->Title() : String())
+                                             : String(kCaptions[DlgType]);
+  HWND owner = Application != nullptr ? Application->Handle() : nullptr;
+  return ::MessageBox(owner, Msg.c_str(), caption.c_str(), type | kIcons[DlgType]);
 }

@@ -77,3 +77,16 @@ class TSaveDialog : public TOpenDialog {
   explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
   bool Execute() override { return RunDialog(true); }
 };
+
+// MessageDlg: a message box captioned by its kind ("Warning", "Error",
+// "Information", "Confirm"; the application title for mtCustom), with the
+// kind's icon and the buttons asked for, mapped onto the platform's button
+// sets (OK, OK/Cancel, Yes/No, Yes/No/Cancel, Retry/Cancel,
+// Abort/Retry/Ignore). Returns the modal result of the button chosen.
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+using TMsgDlgButtons = Set<TMsgDlgBtn>;
+inline const TMsgDlgButtons mbYesNoCancel = {mbYes, mbNo, mbCancel};
+inline const TMsgDlgButtons mbOKCancel = {mbOK, mbCancel};
+inline const TMsgDlgButtons mbAbortRetryIgnore = {mbAbort, mbRetry, mbIgnore};
+int MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx);

@@ -317,16 +317,24 @@ void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, TDrawingSt
   Canvas->Changed();
 }
 
+namespace {
+
+// The mask of an image alone: black where the image is, white where it is
+// not. A list without masks leaves the bitmap white and answers false.
+bool DrawMask(HIMAGELIST list, int index, bool masked, int width, int height, TBitmap* mask) {
+  mask->SetPixelFormat(pf24bit);
+  mask->SetSize(width, height);
+  mask->Canvas()->Brush()->SetColor(clWhite);
+  mask->Canvas()->FillRect(Rect(0, 0, width, height));
+  if (masked) ImageList_Draw(list, index, mask->Canvas()->Handle(), 0, 0, ILD_MASK);
+  return masked;
+}
+
+}  // namespace
+
 void TCustomImageList::DrawDisabled(TCanvas* Canvas, int X, int Y, int Index) {
-  // The mask alone: black where the image is, white where it is not.
   TBitmap mask;
-  mask.SetPixelFormat(pf24bit);
-  mask.SetSize(width_, height_);
-  mask.Canvas()->Brush()->SetColor(clWhite);
-  mask.Canvas()->FillRect(Rect(0, 0, width_, height_));
-  if (masked_) {
-    ImageList_Draw(handle_, Index, mask.Canvas()->Handle(), 0, 0, ILD_MASK);
-  } else {
+  if (!DrawMask(handle_, Index, masked_, width_, height_, &mask)) {
     // Without a mask every pixel that is not the background colour
     // counts as part of the picture.
     TBitmap image;
@@ -398,13 +406,7 @@ void TCustomImageList::GetIcon(int Index, TIcon* Image) {
   TBitmap picture;
   Render(Index, &picture, clBlack);
   TBitmap mask;
-  mask.SetPixelFormat(pf24bit);
-  mask.SetSize(width_, height_);
-  mask.Canvas()->Brush()->SetColor(clWhite);
-  mask.Canvas()->FillRect(Rect(0, 0, width_, height_));
-  if (masked_) {
-    ImageList_Draw(handle_, Index, mask.Canvas()->Handle(), 0, 0, ILD_MASK);
-  } else {
+  if (!DrawMask(handle_, Index, masked_, width_, height_, &mask)) {
     mask.Canvas()->Brush()->SetColor(clBlack);
     mask.Canvas()->FillRect(Rect(0, 0, width_, height_));
   }

@@ -54,54 +54,9 @@ bool IsDelimiter(const String& delimiters, const String& s, int index) {
 namespace classlib {
 
 char32_t DecodeUtf8(const String& s, std::size_t& i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t extra = 0;
-  char32_t c = lead;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    extra = 1;
-    c = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    extra = 2;
-    c = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    extra = 3;
-    c = lead & 0x07;
-  }
-  bool ok = extra > 0 && i + extra < s.size();
-  for (std::size_t k = 1; ok && k <= extra; ++k) {
-    if (i + k >= s.size() || (byte(i + k) & 0xC0) != 0x80) ok = false;
-  }
-  if (ok) {
-    for (std::size_t k = 1; k <= extra; ++k) c = (c << 6) | (byte(i + k) & 0x3F);
-    // Overlong forms, surrogates and values past U+10FFFF are not characters.
-    const bool overlong = (extra == 2 && c < 0x800) || (extra == 3 && c < 0x10000);
-    if (!overlong && !(c >= 0xD800 && c <= 0xDFFF) && c <= 0x10FFFF) {
-      i += extra + 1;
-      return c;
-    }
-  }
-  ++i;
-  return lead;
+  return platform::DecodeUtf8Char(s, i, platform::Utf8BadByte::kOwnValue);
 }
 
-void AppendUtf8(String& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 namespace {
 // Character classes come from the C library's UTF-8 locale, whatever the

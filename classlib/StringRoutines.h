@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "classlib/Object.h"
+#include "platform/core/utf8.h"
 
 // --- Positions, lengths and pieces (1-based) ---
 inline int Length(const String& s) { return static_cast<int>(s.size()); }
@@ -127,7 +128,7 @@ namespace classlib {
 // Decodes one character at `i` (advancing it); malformed bytes decode as
 // themselves (as if Latin-1) so that no text is ever lost.
 char32_t DecodeUtf8(const String& s, std::size_t& i);
-void AppendUtf8(String& out, char32_t c);
+using platform::AppendUtf8;
 char32_t ToUpperChar(char32_t c);
 char32_t ToLowerChar(char32_t c);
 }  // namespace classlib

@@ -8,6 +8,7 @@
 #include "classlib/Screen.h"
 #include "controls/ControlPack.h"
 #include "controls/VrFunctions.h"
+#include "platform/gdi/paths.h"
 #include "platform/user/user.h"
 
 TKavoCustomShapeHint* ActiveShapeHint = nullptr;
@@ -217,12 +218,24 @@ void Draw3DText(TCanvas* Canvas, const String& Text, TKavo3DCaption* Caption, co
       break;
     }
     case tdOutline:
+      break;
     case tdNone:
     default:
       passes = {{{0, 0}, text_color}};
       break;
   }
   R.bottom -= shrink;
+  if (style == tdOutline) {
+    // The characters' outlines, stroked with a pen of the shadow depth.
+    BeginPath(dc);
+    DrawTextAt(dc, Text, R, Point(s / 2, s / 2), Format, Caption, rotated);
+    EndPath(dc);
+    HPEN pen = CreatePen(PS_SOLID, s, static_cast<COLORREF>(ColorToRGB(text_color)));
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    StrokePath(dc);
+    SelectObject(dc, old_pen);
+    DeleteObject(pen);
+  }
   TPoint at{0, 0};
   for (const Pass& p : passes) {
     at.x += p.step.x;

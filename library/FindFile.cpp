@@ -149,13 +149,22 @@ TFindFile::~TFindFile() {
   // No event is raised from here on; a worker waiting on a report is
   // answered (without the event) while it is joined.
   destroying_ = true;
+  *alive_ = false;
   aborted_ = true;
   if (thread_ != nullptr) {
     thread_->Terminate();
     retired_.push_back(thread_);
     thread_ = nullptr;
   }
-  for (TSearchThread* t : retired_) delete t;
+  for (TSearchThread* t : retired_) {
+    if (t == completing_) {
+      // Deleted from its own OnComplete: the worker is still handing over
+      // and frees itself once that is done.
+      t->FreeOnTerminate = true;
+    } else {
+      delete t;
+    }
+  }
 }
 
 void TFindFile::SetFilename(const String& Value) {
@@ -221,7 +230,8 @@ void TFindFile::Execute() {
   if (busy_) return;
   busy_ = true;
   // Join workers that have finished handing over.
-  std::erase_if(retired_, [](TSearchThread* t) {
+  std::erase_if(retired_, [this](TSearchThread* t) {
+    if (t == completing_) return false;
     if (!t->Finished()) return false;
     delete t;
     return true;
@@ -292,11 +302,15 @@ void TFindFile::RunThreaded() {
 
 void TFindFile::ThreadDone(TObject* Sender) {
   // The worker is joined later: it is still inside this hand-over.
-  if (thread_ == Sender) {
+  auto* worker = static_cast<TSearchThread*>(Sender);
+  if (thread_ == worker) {
     retired_.push_back(thread_);
     thread_ = nullptr;
   }
+  completing_ = worker;
+  const std::shared_ptr<bool> alive = alive_;
   DoComplete();
+  if (*alive) completing_ = nullptr;  // else OnComplete deleted the finder
 }
 
 void TFindFile::ReportFound(const String& Folder, WIN32_FIND_DATA& Entry, TSearchThread* Worker) {

@@ -132,6 +132,10 @@ class TFindFile : public TComponent {
   // Finished workers not yet joined (one may still be handing over its
   // completion when the next search starts from OnComplete).
   std::vector<TSearchThread*> retired_;
+  // The worker whose completion is being handed over (OnComplete runs).
+  TSearchThread* completing_ = nullptr;
+  // False once the finder is being destroyed (read after OnComplete).
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
   // Working copies of one search.
   DWORD attr_mask_ = 0;

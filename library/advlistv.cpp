@@ -6,9 +6,11 @@
 
 #include "classlib/AtomicFile.h"
 #include "classlib/Clipbrd.h"
+#include "classlib/FileRoutines.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/FormatSettings.h"
 #include "classlib/Forms.h"
+#include "classlib/HintWindow.h"
 #include "classlib/IniFiles.h"
 #include "classlib/Registry.h"
 #include "classlib/Sorting.h"
@@ -17,6 +19,7 @@
 #include "platform/core/errors.h"
 #include "platform/ctl/header.h"
 #include "platform/ctl/listview.h"
+#include "platform/shell/shell_execute.h"
 #include "platform/user/user.h"
 #include "platform/user/clipboard.h"
 #include "platform/user/virtual_keys.h"
@@ -142,9 +145,18 @@ void TAdvListView::Loaded() {
   SetViewStyle(vsReport);
 }
 
+namespace {
+constexpr UINT_PTR kDragTimer = 1;
+// Posted to itself when label editing starts on a sub-item: the editor is
+// placed over the cell once the list has made it.
+constexpr UINT kPlaceCellEditor = WM_USER + 0x0A11;
+}  // namespace
+
 void TAdvListView::CreateWnd() {
   TListView::CreateWnd();
+  SetTimer(Handle(), kDragTimer, 300, nullptr);
   ApplyHeaderFont();
+  ApplyHeaderStyles();
   ApplyFilterBar();
   // The list keeps no tooltip window of its own.
   if (HWND tips = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETTOOLTIPS, 0, 0))) {
@@ -645,7 +657,16 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
         continue;
       }
       if (piece.kind == TMarkupPiece::pkImage) {
-        ++k;  // pictures of the program's image lists are not drawn here
+        const TSize size = PictureSize(piece.text);
+        ++k;
+        if (size.cx <= 0) continue;
+        if (x + size.cx > width && !line.empty()) {
+          --k;
+          break;
+        }
+        line.push_back(Placed{k - 1, x, static_cast<int>(size.cx)});
+        x += size.cx;
+        height = std::max(height, static_cast<int>(size.cy));
         continue;
       }
       apply(piece);
@@ -669,6 +690,10 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
         *Anchor = piece.anchor;
       }
       if (!Draw) continue;
+      if (piece.kind == TMarkupPiece::pkImage) {
+        DrawPicture(Canvas, left, y, piece.text);
+        continue;
+      }
       apply(piece);
       if (piece.background != clNone) {
         Canvas->Brush()->SetStyle(bsSolid);
@@ -691,6 +716,58 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
   Canvas->Brush()->SetStyle(saved_brush_style);
   Canvas->Pen()->SetColor(saved_pen);
   return TSize{widest, y - Rect.top};
+}
+
+namespace {
+
+// "idx:<n>" of the small images, or "file://<path>" of a bitmap file.
+bool ImageIndexOf(const String& source, int& index) {
+  return source.rfind("idx:", 0) == 0 && TryStrToInt(source.substr(4), index) && index >= 0;
+}
+
+String BitmapFileOf(const String& source) {
+  return source.rfind("file://", 0) == 0 ? source.substr(7) : String();
+}
+
+}  // namespace
+
+TSize TAdvListView::PictureSize(const String& Source) {
+  int index = 0;
+  if (ImageIndexOf(Source, index)) {
+    TCustomImageList* images = SmallImages();
+    if (images == nullptr || index >= images->Count()) return TSize{0, 0};
+    return TSize{images->Width(), images->Height()};
+  }
+  const String file = BitmapFileOf(Source);
+  if (!file.empty() && FileExists(file)) {
+    TBitmap bitmap;
+    try {
+      bitmap.LoadFromFile(file);
+    } catch (const Exception&) {
+      return TSize{0, 0};
+    }
+    return TSize{bitmap.Width(), bitmap.Height()};
+  }
+  return TSize{0, 0};
+}
+
+void TAdvListView::DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source) {
+  int index = 0;
+  if (ImageIndexOf(Source, index)) {
+    if (TCustomImageList* images = SmallImages(); images != nullptr && index < images->Count()) {
+      images->Draw(Canvas, X, Y, index);
+    }
+    return;
+  }
+  const String file = BitmapFileOf(Source);
+  if (file.empty() || !FileExists(file)) return;
+  TBitmap bitmap;
+  try {
+    bitmap.LoadFromFile(file);
+  } catch (const Exception&) {
+    return;
+  }
+  Canvas->Draw(X, Y, &bitmap);
 }
 
 void TAdvListView::GetCellProps(int Item, int SubItem, TOwnerDrawState State, TBrush* ABrush, TFont* AFont,
@@ -728,6 +805,37 @@ void TAdvListView::DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawS
   TRect inner = Rect;
   inner.left += 2;
   inner.right -= 2;
+  if (Column == 0 && Checkboxes()) {
+    // A flat check box in front of the caption.
+    const int size = 11;
+    const int top = (Rect.top + Rect.bottom - size) / 2;
+    const TRect box{Rect.left + 2, top, Rect.left + 2 + size, top + size};
+    const TColor pen = canvas->Pen()->Color();
+    canvas->Pen()->SetColor(clBtnShadow);
+    canvas->Brush()->SetColor(clWindow);
+    canvas->Rectangle(box);
+    if (Items()->Item(Item)->Checked()) {
+      canvas->Pen()->SetColor(clWindowText);
+      for (int d = 0; d < 2; ++d) {
+        canvas->MoveTo(box.left + 2, box.top + 4 + d);
+        canvas->LineTo(box.left + 4, box.top + 6 + d);
+        canvas->LineTo(box.left + 9, box.top + 1 + d);
+      }
+    }
+    canvas->Pen()->SetColor(pen);
+    canvas->Brush()->SetColor(selected ? SelectionColor : Color());
+    inner.left = Rect.left + 15;
+  }
+  if (text.size() >= 2 && text[0] == '{' && text[1] == '\\') {
+    // Rich text: there is no rich-edit renderer, so its plain text shows.
+    const String plain = RtfPlainText(text);
+    canvas->Brush()->SetStyle(bsClear);
+    if (selected && !SelectionRTFKeep) canvas->Font()->SetColor(SelectionTextColor);
+    RECT r{inner.left, inner.top, inner.right, inner.bottom};
+    DrawText(canvas->Handle(), plain.c_str(), static_cast<int>(plain.size()), &r,
+             DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+    return;
+  }
   if (text.find("</") != String::npos) {
     DrawMarkup(canvas, inner, text, true);
     return;
@@ -788,8 +896,22 @@ void TAdvListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
   int sub = 0, item = 0;
   if (CellAt(X, Y, sub, item)) {
     if (Button == mbLeft) {
+      const String text = CellText(sub, item);
       const String anchor = AnchorAt(X, Y);
-      if (!anchor.empty() && OnAnchorClick) OnAnchorClick(this, anchor);
+      if (!anchor.empty()) {
+        // Web addresses open in the desktop's browser; other anchors are
+        // the program's.
+        if (anchor.find("://") != String::npos) {
+          ShellExecute(Handle(), "open", anchor.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        } else if (OnAnchorClick) {
+          OnAnchorClick(this, anchor);
+        }
+      } else if (URLShow && text.find("</") == String::npos &&
+                 (text.find("://") != String::npos || text.find("mailto:") != String::npos)) {
+        ShellExecute(Handle(), "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      }
+      if (ReArrangeItems) drag_row_ = item;
+      if (SubItemSelect || SubItemEdit) selected_column_ = sub;
       LeftClickCell(item, sub);
     } else if (Button == mbRight) {
       RightClickCell(item, sub);
@@ -808,6 +930,60 @@ void TAdvListView::MouseMove(TShiftState Shift, int X, int Y) {
   TListView::MouseMove(Shift, X, Y);
 }
 
+void TAdvListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && drag_row_ >= 0) {
+    const int from = drag_row_;
+    drag_row_ = -1;
+    TListItem* target = GetItemAt(X, Y);
+    MoveItem(from, target != nullptr ? target->Index() : Items()->Count());
+  }
+  TListView::MouseUp(Button, Shift, X, Y);
+}
+
+bool TAdvListView::CanEdit(TListItem* Item) {
+  bool allow = TListView::CanEdit(Item);
+  if (!SubItemEdit || Item == nullptr) return allow;
+  if (OnCanEditCell) OnCanEditCell(this, Item->Index(), selected_column_, allow);
+  if (allow) {
+    edited_caption_ = Item->Caption();
+    if (selected_column_ > 0) PostMessage(Handle(), kPlaceCellEditor, static_cast<WPARAM>(Item->Index()), selected_column_);
+  }
+  return allow;
+}
+
+void TAdvListView::Edit(TListItem* Item, String& S) {
+  if (SubItemEdit && Item != nullptr && selected_column_ > 0) {
+    // The text goes into the sub-item; the caption stays.
+    SetCellText(selected_column_, Item->Index(), S);
+    S = edited_caption_;
+  }
+  TListView::Edit(Item, S);
+}
+
+void TAdvListView::DestroyWnd() {
+  KillTimer(Handle(), kDragTimer);
+  drag_row_ = -1;
+  TListView::DestroyWnd();
+}
+
+void TAdvListView::DragTimer() {
+  if (drag_row_ < 0 || Items()->Count() == 0) return;
+  POINT p{};
+  GetCursorPos(&p);
+  ::ScreenToClient(Handle(), &p);
+  TListItem* top = TopItem();
+  if (top == nullptr) return;
+  const int last_index = std::min(Items()->Count() - 1, top->Index() + VisibleRowCount() - 1);
+  const TRect first = top->DisplayRect(drBounds);
+  const TRect last = Items()->Item(last_index)->DisplayRect(drBounds);
+  const int line = std::max(1, static_cast<int>(first.bottom - first.top));
+  if (p.y >= last.bottom) {
+    Scroll(0, line);
+  } else if (p.y < first.top) {
+    Scroll(0, -line);
+  }
+}
+
 void TAdvListView::MoveItem(int From, int To) {
   const int count = Items()->Count();
   if (From < 0 || From >= count) return;
@@ -823,6 +999,77 @@ void TAdvListView::MoveItem(int From, int To) {
   moved->SetFocused(true);
   SetCheckboxes(checkboxes);
   SetItemHeight(13);
+}
+
+String CellHintText(const String& Text) {
+  if (Text.size() >= 2 && Text[0] == '{' && Text[1] == '\\') return RtfPlainText(Text);
+  if (Text.find("</") == String::npos) return Text;
+  String plain;
+  for (const TMarkupPiece& piece : ParseMarkup(Text, clBlack, clBlue)) {
+    if (piece.kind == TMarkupPiece::pkText) plain += piece.text;
+    if (piece.kind == TMarkupPiece::pkLineBreak) plain += "\r\n";
+  }
+  return plain;
+}
+
+String RtfPlainText(const String& Rtf) {
+  String plain;
+  int depth = 0;
+  // Groups that hold no text of the document.
+  int skip_depth = -1;
+  const std::size_t n = Rtf.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = Rtf[i];
+    if (c == '{') {
+      ++depth;
+      continue;
+    }
+    if (c == '}') {
+      if (depth == skip_depth) skip_depth = -1;
+      --depth;
+      continue;
+    }
+    if (c == '\\') {
+      if (i + 1 >= n) break;
+      const char next = Rtf[i + 1];
+      if (next == '\\' || next == '{' || next == '}') {
+        if (skip_depth < 0) plain += next;
+        ++i;
+        continue;
+      }
+      if (next == '*') {
+        skip_depth = depth;
+        ++i;
+        continue;
+      }
+      if (next == '\'' && i + 3 < n) {
+        if (skip_depth < 0) plain += static_cast<char>(std::strtol(Rtf.substr(i + 2, 2).c_str(), nullptr, 16));
+        i += 3;
+        continue;
+      }
+      // A control word, its number and one blank.
+      std::size_t j = i + 1;
+      while (j < n && std::isalpha(static_cast<unsigned char>(Rtf[j]))) ++j;
+      const String word = Rtf.substr(i + 1, j - i - 1);
+      if (j < n && (Rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(Rtf[j])))) {
+        ++j;
+        while (j < n && std::isdigit(static_cast<unsigned char>(Rtf[j]))) ++j;
+      }
+      if (j < n && Rtf[j] == ' ') ++j;
+      if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" || word == "pict") {
+        skip_depth = depth;
+      } else if ((word == "par" || word == "line") && skip_depth < 0) {
+        plain += ' ';
+      } else if (word == "tab" && skip_depth < 0) {
+        plain += '\t';
+      }
+      i = j - 1;
+      continue;
+    }
+    if (c == '\r' || c == '\n') continue;
+    if (skip_depth < 0) plain += c;
+  }
+  return plain;
 }
 
 // --- Sorting ---
@@ -913,9 +1160,41 @@ int TAdvListView::CompareRows(TListItem* Item1, TListItem* Item2) {
   return sort_direction_ == sdAscending ? result : -result;
 }
 
+void TAdvListView::ShowSortIndicator(int Previous) {
+  HWND header = HeaderWindow();
+  if (header == nullptr || !SortShow) return;
+  auto plain_format = [&](int column) {
+    const TAlignment alignment = Columns()->Items(column)->Alignment();
+    return HDF_STRING | (alignment == taRightJustify ? HDF_RIGHT : alignment == taCenter ? HDF_CENTER : HDF_LEFT);
+  };
+  if (Previous >= 0 && Previous < Columns()->Count() && Previous != sort_column_) {
+    HDITEM item;
+    item.mask = HDI_FORMAT;
+    item.fmt = plain_format(Previous);
+    SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(Previous), reinterpret_cast<LPARAM>(&item));
+  }
+  HDITEM item;
+  const bool up = sort_direction_ == sdAscending;
+  if (!sort_up_glyph_->Empty() && !sort_down_glyph_->Empty()) {
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    item.hbm = up ? sort_up_glyph_->Handle() : sort_down_glyph_->Handle();
+    item.fmt = plain_format(sort_column_) | HDF_BITMAP | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+  } else if (HeaderImages != nullptr) {
+    SendMessage(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(HeaderImages->Handle()));
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.iImage = up ? 0 : 1;
+    item.fmt = plain_format(sort_column_) | HDF_IMAGE | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+  } else {
+    return;
+  }
+  SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(sort_column_), reinterpret_cast<LPARAM>(&item));
+}
+
 void TAdvListView::Sort(int Column) {
   if (Column < 0 || Column >= Columns()->Count()) return;
+  const int previous = sort_column_;
   sort_column_ = Column;
+  ShowSortIndicator(previous);
   const int count = Items()->Count();
   // The order is found with the class library's quicksort, which stays in
   // range whatever the comparison answers, then given to the list.
@@ -1014,7 +1293,7 @@ void TAdvListView::SaveColumnSizes() {
 
 String TAdvListView::ClipboardText(bool SelectedOnly) const {
   if (SubItemSelect || SubItemEdit) {
-    if (TListItem* item = Selected()) return CellText(0, item->Index());
+    if (TListItem* item = Selected()) return CellText(selected_column_, item->Index());
   }
   String text;
   for (int i = 0; i < Items()->Count(); ++i) {
@@ -1041,7 +1320,7 @@ bool TAdvListView::CopyToClipboard(bool SelectedOnly) {
 
 void TAdvListView::PasteText(const String& Text) {
   if (SubItemSelect || SubItemEdit) {
-    if (TListItem* item = Selected()) SetCellText(0, item->Index(), Text);
+    if (TListItem* item = Selected()) SetCellText(selected_column_, item->Index(), Text);
     return;
   }
   // Lines end at CR LF, LF or CR; nothing follows a final line end.
@@ -1113,6 +1392,17 @@ void TAdvListView::KeyDown(Word& Key, TShiftState Shift) {
       Key = 0;
     }
   }
+  if (Key != 0 && (SubItemSelect || SubItemEdit) && Shift.Empty()) {
+    if (Key == VK_LEFT || Key == VK_RIGHT) {
+      const int last = std::max(0, Columns()->Count() - 1);
+      selected_column_ = std::clamp(selected_column_ + (Key == VK_LEFT ? -1 : 1), 0, last);
+      Invalidate();
+      Key = 0;
+    } else if (Key == VK_SPACE && SubItemEdit) {
+      if (TListItem* row = ItemFocused()) row->EditCaption();
+      Key = 0;
+    }
+  }
   if (Key != 0) TListView::KeyDown(Key, Shift);
 }
 
@@ -1162,6 +1452,41 @@ String TAdvListView::FilterText(int Column) const {
 }
 
 void TAdvListView::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_TIMER && Message.WParam == kDragTimer) {
+    DragTimer();
+    return;
+  }
+  if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
+  if (Message.Msg == CM_HINTSHOW && AutoHint) {
+    auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+    int sub = 0, item = 0;
+    if (info == nullptr || !CellAt(info->CursorPos.x, info->CursorPos.y, sub, item)) {
+      Message.Result = 1;  // no hint where there is no cell
+      return;
+    }
+    info->HintStr = CellHintText(CellText(sub, item));
+    RECT cell{};
+    ListView_GetSubItemRect(Handle(), item, sub, LVIR_BOUNDS, &cell);
+    if (sub == 0 && Columns()->Count() > 1) cell.right = cell.left + ListView_GetColumnWidth(Handle(), 0);
+    // Moving onto another cell ends this hint.
+    info->CursorRect = TRect{cell.left, cell.top, cell.right, cell.bottom};
+    Message.Result = info->HintStr.empty() ? 1 : 0;
+    return;
+  }
+  if (Message.Msg == kPlaceCellEditor) {
+    HWND edit = reinterpret_cast<HWND>(SendMessage(Handle(), LVM_GETEDITCONTROL, 0, 0));
+    const int row = static_cast<int>(Message.WParam);
+    const int column = static_cast<int>(Message.LParam);
+    if (edit != nullptr && row < Items()->Count()) {
+      const String text = CellText(column, row);
+      SetWindowText(edit, text.c_str());
+      RECT cell{};
+      ListView_GetSubItemRect(Handle(), row, column, LVIR_BOUNDS, &cell);
+      if (column == 0) cell.left -= 20;
+      MoveWindow(edit, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
+    }
+    return;
+  }
   if (Message.Msg == WM_NOTIFY && HandleAllocated()) {
     auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
     if (hdr != nullptr && hdr->hwndFrom == HeaderWindow()) {
@@ -1203,4 +1528,40 @@ void TAdvListView::Dispatch(TMessage& Message) {
     }
   }
   TListView::Dispatch(Message);
+}
+
+void TAdvListView::ApplyHeaderStyles() {
+  if (!HandleAllocated()) return;
+  ListView_SetExtendedListViewStyleEx(Handle(), LVS_EX_HEADERDRAGDROP | LVS_EX_SUBITEMIMAGES,
+                                     (header_drag_drop_ ? LVS_EX_HEADERDRAGDROP : 0) |
+                                         (sub_images_ ? LVS_EX_SUBITEMIMAGES : 0));
+  if (HWND header = HeaderWindow()) {
+    LONG_PTR style = GetWindowLongPtr(header, GWL_STYLE);
+    style = header_hot_track_ ? (style | HDS_HOTTRACK) : (style & ~static_cast<LONG_PTR>(HDS_HOTTRACK));
+    style = header_flat_style_ ? (style & ~static_cast<LONG_PTR>(HDS_BUTTONS)) : (style | HDS_BUTTONS);
+    // The list may have set the header's styles from its own.
+    style = filter_bar_ ? (style | HDS_FILTERBAR) : (style & ~static_cast<LONG_PTR>(HDS_FILTERBAR));
+    SetWindowLongPtr(header, GWL_STYLE, style);
+    InvalidateRect(header, nullptr, TRUE);
+  }
+}
+
+void TAdvListView::SetHeaderHotTrack(bool Value) {
+  header_hot_track_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetHeaderFlatStyle(bool Value) {
+  header_flat_style_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetHeaderDragDrop(bool Value) {
+  header_drag_drop_ = Value;
+  ApplyHeaderStyles();
+}
+
+void TAdvListView::SetSubImages(bool Value) {
+  sub_images_ = Value;
+  ApplyHeaderStyles();
 }

@@ -138,6 +138,11 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
 TDateTime ParseDateUS(const String& Text);
 TDateTime ParseDateEU(const String& Text);
 
+// The text of a rich-text (RTF) cell without its mark-up.
+String RtfPlainText(const String& Rtf);
+// The hint of a cell (AutoHint): its text, without mark-up or RTF.
+String CellHintText(const String& Text);
+
 class TAdvListView;
 
 using TDrawItemPropEvent = std::function<void(TObject* Sender, int itemindex, int subitemindex,
@@ -256,8 +261,12 @@ class TAdvListView : public TListView {
   bool ScrollHint = false;
   bool SelectionRTFKeep = false;
   bool ReArrangeItems = false;
+  // Cells of sub-items can be selected (Left and Right move between the
+  // columns) and, with SubItemEdit, edited in place (Space or the list's
+  // own label editing).
   bool SubItemEdit = false;
   bool SubItemSelect = false;
+  int SelectedColumn() const { return selected_column_; }
   // The header's row of filter boxes (OnFilterChange, OnFilterBtnClick).
   bool FilterBar() const { return filter_bar_; }
   void SetFilterBar(bool Value);
@@ -266,10 +275,16 @@ class TAdvListView : public TListView {
   void SetFilterTimeOut(int Value);
   // The text of a column's filter box.
   String FilterText(int Column) const;
-  bool HeaderHotTrack = false;
-  bool HeaderDragDrop = false;
-  bool HeaderFlatStyle = false;
-  bool SubImages = false;
+  // Header styles: hot tracking, flat (not buttons), columns dragged to
+  // another place; sub-items with images.
+  bool HeaderHotTrack() const { return header_hot_track_; }
+  void SetHeaderHotTrack(bool Value);
+  bool HeaderFlatStyle() const { return header_flat_style_; }
+  void SetHeaderFlatStyle(bool Value);
+  bool HeaderDragDrop() const { return header_drag_drop_; }
+  void SetHeaderDragDrop(bool Value);
+  bool SubImages() const { return sub_images_; }
+  void SetSubImages(bool Value);
   TBitmap* Wallpaper() const { return wallpaper_.get(); }
 
   TDrawItemPropEvent OnDrawItemProp;
@@ -317,6 +332,10 @@ class TAdvListView : public TListView {
   void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DestroyWnd() override;
+  bool CanEdit(TListItem* Item) override;
+  void Edit(TListItem* Item, String& S) override;
   void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State) override;
   // Draws one cell of an owner-drawn row.
   virtual void DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawState State);
@@ -333,6 +352,10 @@ class TAdvListView : public TListView {
   void ReadHeaderLine(String Rest, char D);
   void ReadItemLine(String Rest, char D);
 
+  // Pictures of <IMG src>: "idx:<n>" of the small images, "file://<path>"
+  // of a bitmap file (only when it exists); 0 x 0 for any other.
+  TSize PictureSize(const String& Source);
+  void DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source);
   // The anchor under the pointer in the cell at (X, Y) (empty: none).
   String AnchorAt(int X, int Y);
 
@@ -346,7 +369,23 @@ class TAdvListView : public TListView {
   TSortDirection sort_direction_ = sdAscending;
   int sort_column_ = -1;
   String last_anchor_;
+  // The column of the selected cell (SubItemSelect, SubItemEdit).
+  int selected_column_ = 0;
+  // The caption of the row whose sub-item is edited.
+  String edited_caption_;
+  // The row being dragged to another place (ReArrangeItems; -1: none).
+  int drag_row_ = -1;
+  // Scrolls the list while a row is dragged past its ends (every 300 ms).
+  void DragTimer();
   bool filter_bar_ = false;
+  bool header_hot_track_ = false;
+  bool header_flat_style_ = false;
+  bool header_drag_drop_ = false;
+  bool sub_images_ = false;
+  void ApplyHeaderStyles();
+  // The sort column's header shows the direction (glyphs or HeaderImages);
+  // the previous sort column gets its plain header back.
+  void ShowSortIndicator(int Previous);
   int filter_time_out_ = 500;
   HWND HeaderWindow() const;
   void ApplyFilterBar();

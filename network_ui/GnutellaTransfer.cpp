@@ -1,7 +1,6 @@
 #include "network_ui/GnutellaTransfer.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "classlib/FileRoutines.h"
 #include "classlib/Streams.h"
@@ -403,8 +402,6 @@ void TGnutellaPopFile::Start() {
     SocketError(S, Event, Code);
   };
   Socket->SendText(PopRequest(FileIndex, Filename, StartOffset, LocalUserAgent));
-  // Bytes may already wait (the answer can be quick); the socket tells.
-  ReArmWrite(Socket);
 }
 
 void TGnutellaPopFile::Close() {

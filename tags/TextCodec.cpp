@@ -30,70 +30,16 @@ char Windows1252Byte(char32_t c) {
   return '?';
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
 // Decodes the character at text[i] and moves i past it. A byte that does not
 // start a well-formed sequence is one character of its own value.
 char32_t NextUtf8Character(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  std::size_t length = 0;
-  char32_t c = 0;
-  char32_t smallest = 0;
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, c = lead & 0x1F, smallest = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, c = lead & 0x0F, smallest = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, c = lead & 0x07, smallest = 0x10000;
-  }
-  if (length == 0 || i + length > text.size()) {
-    ++i;
-    return lead;
-  }
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    if (!IsContinuation(next)) {
-      ++i;
-      return lead;
-    }
-    c = (c << 6) | (next & 0x3F);
-  }
-  if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    ++i;
-    return lead;
-  }
-  i += length;
-  return c;
+  return platform::DecodeUtf8Char(text, i, platform::Utf8BadByte::kOwnValue);
 }
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 }  // namespace
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c >= 0xD800 && c <= 0xDFFF) {
-    out += '?';
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c <= 0x10FFFF) {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += '?';
-  }
-}
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;

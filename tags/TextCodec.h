@@ -12,11 +12,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/utf8.h"
+
 namespace tags {
 
 // Appends one character as UTF-8. Values that are no character (surrogates,
 // beyond U+10FFFF) are appended as "?".
-void AppendUtf8(std::string& out, char32_t c);
+using platform::AppendUtf8;
 
 // Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined
 // (81, 8D, 8F, 90, 9D) become the control characters of the same number, so

@@ -1,5 +1,6 @@
-// The list view's cell mark-up on arbitrary text: parsing, and laying it
-// out on a bitmap's canvas as a cell would be drawn.
+// The list view's cell mark-up on arbitrary text: parsing, laying it out
+// on a bitmap's canvas as a cell would be drawn, and the plain text of a
+// rich-text cell.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const String text(reinterpret_cast<const char*>(data), size);
   TColor body = clNone;
   const auto pieces = ParseMarkup(text, clBlack, clBlue, &body);
+  if (RtfPlainText(text).size() > text.size()) std::abort();
   for (const auto& piece : pieces) {
     if (piece.kind == TMarkupPiece::pkText && piece.text.empty()) std::abort();
   }

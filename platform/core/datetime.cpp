@@ -16,49 +16,10 @@ constexpr std::int64_t kDaysFrom1601To1970 = 134'774;
 // The largest FILETIME the calendar calls accept (the sign bit clear).
 constexpr std::uint64_t kMaxTicks = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
 
-struct CivilDate {
-  std::int64_t year;
-  unsigned month;  // 1-12
-  unsigned day;    // 1-31
-};
-
-// Days since 1970-01-01 of a proleptic Gregorian date. The year is shifted to
-// start in March so that the leap day is the last day of its year.
-std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2 ? 1 : 0;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t year_of_era = year - era * 400;                               // [0, 399]
-  const std::int64_t day_of_year = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const std::int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146'097 + day_of_era - 719'468;
-}
-
-CivilDate CivilFromDays(std::int64_t days) {
-  days += 719'468;
-  const std::int64_t era = (days >= 0 ? days : days - 146'096) / 146'097;
-  const std::int64_t day_of_era = days - era * 146'097;  // [0, 146096]
-  const std::int64_t year_of_era =
-      (day_of_era - day_of_era / 1460 + day_of_era / 36'524 - day_of_era / 146'096) / 365;
-  const std::int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-  const std::int64_t shifted_month = (5 * day_of_year + 2) / 153;  // March = 0
-  CivilDate date;
-  date.day = static_cast<unsigned>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
-  date.month = static_cast<unsigned>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
-  date.year = year_of_era + era * 400 + (date.month <= 2 ? 1 : 0);
-  return date;
-}
-
-bool IsLeapYear(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-unsigned DaysInMonth(unsigned year, unsigned month) {
-  static constexpr unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 bool IsValidSystemTime(const SYSTEMTIME& st) {
   if (st.wYear < 1601 || st.wYear > 30827) return false;
   if (st.wMonth < 1 || st.wMonth > 12) return false;
-  if (st.wDay < 1 || st.wDay > DaysInMonth(st.wYear, st.wMonth)) return false;
+  if (st.wDay < 1 || st.wDay > platform::DaysInMonth(st.wYear, st.wMonth)) return false;
   return st.wHour < 24 && st.wMinute < 60 && st.wSecond < 60 && st.wMilliseconds < 1000;
 }
 
@@ -88,6 +49,39 @@ std::int64_t UnixSecondsOfTicks(std::uint64_t ticks) {
 }  // namespace
 
 namespace platform {
+
+// The year is shifted to start in March so that the leap day is the last day
+// of its year.
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+  year -= month <= 2 ? 1 : 0;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t year_of_era = year - era * 400;                               // [0, 399]
+  const std::int64_t day_of_year = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const std::int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146'097 + day_of_era - 719'468;
+}
+
+CivilDate CivilFromDays(std::int64_t days) {
+  days += 719'468;
+  const std::int64_t era = (days >= 0 ? days : days - 146'096) / 146'097;
+  const std::int64_t day_of_era = days - era * 146'097;  // [0, 146096]
+  const std::int64_t year_of_era =
+      (day_of_era - day_of_era / 1460 + day_of_era / 36'524 - day_of_era / 146'096) / 365;
+  const std::int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const std::int64_t shifted_month = (5 * day_of_year + 2) / 153;  // March = 0
+  CivilDate date;
+  date.day = static_cast<unsigned>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
+  date.month = static_cast<unsigned>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
+  date.year = year_of_era + era * 400 + (date.month <= 2 ? 1 : 0);
+  return date;
+}
+
+bool IsLeapYear(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+unsigned DaysInMonth(std::int64_t year, unsigned month) {
+  static constexpr unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
 
 FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
   constexpr std::int64_t kEpochSeconds = static_cast<std::int64_t>(kFileTimeUnixEpoch) / kTicksPerSecond;
@@ -131,7 +125,7 @@ BOOL FileTimeToSystemTime(const FILETIME* file_time, SYSTEMTIME* system_time) {
   }
   const std::int64_t days = static_cast<std::int64_t>(ticks / kTicksPerDay);
   const std::int64_t in_day = static_cast<std::int64_t>(ticks % kTicksPerDay);
-  const CivilDate date = CivilFromDays(days - kDaysFrom1601To1970);
+  const platform::CivilDate date = platform::CivilFromDays(days - kDaysFrom1601To1970);
   SYSTEMTIME st;
   st.wYear = static_cast<WORD>(date.year);
   st.wMonth = static_cast<WORD>(date.month);
@@ -151,7 +145,7 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* system_time, FILETIME* file_time) {
     return FALSE;
   }
   const SYSTEMTIME& st = *system_time;
-  const std::int64_t days = DaysFromCivil(st.wYear, st.wMonth, st.wDay) + kDaysFrom1601To1970;
+  const std::int64_t days = platform::DaysFromCivil(st.wYear, st.wMonth, st.wDay) + kDaysFrom1601To1970;
   const std::int64_t seconds = ((days * 24 + st.wHour) * 60 + st.wMinute) * 60 + st.wSecond;
   const std::int64_t ticks = seconds * kTicksPerSecond + st.wMilliseconds * kTicksPerMillisecond;
   *file_time = platform::TicksToFileTime(static_cast<std::uint64_t>(ticks));

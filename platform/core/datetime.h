@@ -48,6 +48,18 @@ FILETIME FileTimeFromTimespec(const timespec& ts);
 // The POSIX time of a FILETIME (nanoseconds are whole multiples of 100).
 timespec TimespecFromFileTime(const FILETIME& ft);
 
+// The proleptic Gregorian calendar, counted in days from 1970-01-01.
+struct CivilDate {
+  std::int64_t year;
+  unsigned month;  // 1-12
+  unsigned day;    // 1-31
+};
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
+CivilDate CivilFromDays(std::int64_t days);
+bool IsLeapYear(std::int64_t year);
+// Days in the month (1-12) of the year.
+unsigned DaysInMonth(std::int64_t year, unsigned month);
+
 // The offset of local time from UTC, in seconds, at the given UTC instant.
 long LocalOffsetAt(std::int64_t unix_seconds);
 

@@ -55,6 +55,8 @@ const std::unordered_map<DWORD, const char*>& MessageTable() {
       {ERROR_NO_DATA, "The pipe is being closed."},
       {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
       {ERROR_CANCELLED, "The operation was canceled by the user."},
+      {ERROR_NOT_ALL_ASSIGNED, "Not all privileges or groups referenced are assigned to the caller."},
+      {ERROR_NO_SUCH_PRIVILEGE, "A specified privilege does not exist."},
       {ERROR_BAD_EXE_FORMAT, "%1 is not a valid Win32 application."},
       {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
       {ERROR_MORE_DATA, "More data is available."},

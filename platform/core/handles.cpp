@@ -1,9 +1,7 @@
 #include "platform/core/handles.h"
 
-#include <mutex>
-#include <unordered_map>
-
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 
 namespace {
 
@@ -12,14 +10,10 @@ namespace {
 constexpr std::uintptr_t kFirstHandle = 0x1000;
 constexpr std::uintptr_t kHandleStep = 4;
 
-struct HandleTable {
-  std::mutex mutex;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<platform::KernelObject>> objects;
-  std::uintptr_t next = kFirstHandle;
-};
+using KernelTable = platform::SharedHandleTable<HANDLE, platform::KernelObject>;
 
-HandleTable& Table() {
-  static HandleTable* table = new HandleTable;  // never destroyed: used during exit
+KernelTable& Table() {
+  static KernelTable* table = new KernelTable(kFirstHandle, kHandleStep);  // never destroyed: used during exit
   return *table;
 }
 
@@ -32,47 +26,26 @@ HANDLE RegisterObject(std::shared_ptr<KernelObject> object) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  HandleTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  std::uintptr_t value = table.next;
-  table.next += kHandleStep;
-  table.objects.emplace(value, std::move(object));
-  return reinterpret_cast<HANDLE>(value);
+  return Table().Add(std::move(object));
 }
 
 std::shared_ptr<KernelObject> LookupObject(HANDLE handle) {
-  HandleTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == table.objects.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  return it->second;
+  std::shared_ptr<KernelObject> object = Table().Find(handle);
+  if (!object) SetLastError(ERROR_INVALID_HANDLE);
+  return object;
 }
 
-std::size_t OpenHandleCount() {
-  HandleTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  return table.objects.size();
-}
+std::size_t OpenHandleCount() { return Table().size(); }
 
 }  // namespace platform
 
 BOOL CloseHandle(HANDLE handle) {
   // The calling thread's pseudo handle (GetCurrentThread) needs no closing.
   if (handle == reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2))) return TRUE;
-  std::shared_ptr<platform::KernelObject> object;
-  {
-    HandleTable& table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == table.objects.end()) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
-    object = std::move(it->second);
-    table.objects.erase(it);
+  std::shared_ptr<platform::KernelObject> object = Table().Take(handle);
+  if (!object) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
   }
   object->OnHandleClosed();
   return TRUE;

@@ -8,15 +8,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/core/errors.h"
-#include "platform/fs/drives.h"
+#include "platform/core/handle_table.h"
 
 namespace {
 
@@ -41,8 +41,7 @@ struct Module {
 
 struct ModuleTable {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, Module> modules;
-  std::uintptr_t next = kFirstLibraryHandle;
+  platform::HandleTable<HMODULE, Module> modules{kFirstLibraryHandle, kLibraryHandleStep};
   std::map<std::string, std::shared_ptr<const BuiltinModule>> builtins;  // by folded name
   std::string program_path_override;
 };
@@ -185,13 +184,6 @@ std::optional<Located> Locate(const std::string& requested, DWORD* error) {
   return Located{nullptr, *native, platform_path};
 }
 
-std::uintptr_t AddModule(ModuleTable& table, Module module) {
-  const std::uintptr_t handle = table.next;
-  table.next += kLibraryHandleStep;
-  table.modules.emplace(handle, std::move(module));
-  return handle;
-}
-
 // Whether `symbol` lies in the library `library` itself rather than in one
 // of the libraries it depends on.
 bool IsOwnSymbol(void* library, void* symbol) {
@@ -227,7 +219,7 @@ HMODULE LoadLibraryEx(LPCSTR file_name, HANDLE file, DWORD) {
   ModuleTable& table = Table();
   if (located->builtin) {
     std::lock_guard<std::mutex> lock(table.mutex);
-    for (auto& [handle, module] : table.modules) {
+    for (auto& [handle, module] : table.modules.entries()) {
       if (module.builtin == located->builtin) {
         ++module.references;
         return reinterpret_cast<HMODULE>(handle);
@@ -237,7 +229,7 @@ HMODULE LoadLibraryEx(LPCSTR file_name, HANDLE file, DWORD) {
     module.builtin = located->builtin;
     module.platform_path = located->builtin->file_name;
     module.references = 1;
-    return reinterpret_cast<HMODULE>(AddModule(table, std::move(module)));
+    return table.modules.Add(std::move(module));
   }
   if (auto problem = CheckLibraryFile(located->native_path)) {
     SetLastError(*problem);
@@ -251,7 +243,7 @@ HMODULE LoadLibraryEx(LPCSTR file_name, HANDLE file, DWORD) {
   std::lock_guard<std::mutex> lock(table.mutex);
   // The same library by another name: one module, one more reference (the
   // dlopen reference is balanced by FreeLibrary's dlclose).
-  for (auto& [handle, module] : table.modules) {
+  for (auto& [handle, module] : table.modules.entries()) {
     if (module.library == library) {
       ++module.references;
       return reinterpret_cast<HMODULE>(handle);
@@ -262,7 +254,7 @@ HMODULE LoadLibraryEx(LPCSTR file_name, HANDLE file, DWORD) {
   module.native_path = located->native_path;
   module.platform_path = located->platform_path;
   module.references = 1;
-  return reinterpret_cast<HMODULE>(AddModule(table, std::move(module)));
+  return table.modules.Add(std::move(module));
 }
 
 BOOL FreeLibrary(HMODULE module) {
@@ -270,13 +262,13 @@ BOOL FreeLibrary(HMODULE module) {
   void* library = nullptr;
   {
     std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.modules.find(reinterpret_cast<std::uintptr_t>(module));
-    if (it == table.modules.end()) {
+    Module* loaded = table.modules.Find(module);
+    if (loaded == nullptr) {
       SetLastError(ERROR_INVALID_HANDLE);
       return FALSE;
     }
-    library = it->second.library;
-    if (--it->second.references == 0) table.modules.erase(it);
+    library = loaded->library;
+    if (--loaded->references == 0) table.modules.Remove(module);
   }
   // Outside the lock: unloading runs the library's destructors, which may
   // call back into the platform.
@@ -297,20 +289,20 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR proc_name) {
   } else {
     ModuleTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.modules.find(handle);
-    if (it == table.modules.end()) {
+    const Module* loaded = table.modules.Find(module);
+    if (loaded == nullptr) {
       SetLastError(ERROR_MOD_NOT_FOUND);
       return nullptr;
     }
-    if (it->second.builtin) {
-      auto entry = it->second.builtin->exports.find(proc_name);
-      if (entry == it->second.builtin->exports.end()) {
+    if (loaded->builtin) {
+      auto entry = loaded->builtin->exports.find(proc_name);
+      if (entry == loaded->builtin->exports.end()) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
       }
       return entry->second;
     }
-    library = it->second.library;
+    library = loaded->library;
   }
   ::dlerror();
   void* symbol = ::dlsym(library, proc_name);
@@ -328,7 +320,7 @@ HMODULE GetModuleHandle(LPCSTR module_name) {
   const std::string wanted = Fold(name);
   ModuleTable& table = Table();
   std::lock_guard<std::mutex> lock(table.mutex);
-  for (const auto& [handle, module] : table.modules) {
+  for (const auto& [handle, module] : table.modules.entries()) {
     const std::string candidate =
         Fold(by_path ? module.platform_path : FileNamePart(module.platform_path));
     if (candidate == wanted) return reinterpret_cast<HMODULE>(handle);
@@ -345,12 +337,12 @@ DWORD GetModuleFileName(HMODULE module, LPSTR file_name, DWORD size) {
   } else {
     ModuleTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.modules.find(handle);
-    if (it == table.modules.end()) {
+    const Module* loaded = table.modules.Find(module);
+    if (loaded == nullptr) {
       SetLastError(ERROR_MOD_NOT_FOUND);
       return 0;
     }
-    path = it->second.platform_path;
+    path = loaded->platform_path;
   }
   if (size == 0) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -400,13 +392,31 @@ void RegisterBuiltinModule(const std::string& file_name,
   table.builtins[Fold(file_name)] = std::move(module);
 }
 
+namespace {
+
+// Constant-initialised, so they are there whichever library part starts first.
+std::atomic<ModulePathTranslation> to_native_path{nullptr};
+std::atomic<ModulePathTranslation> to_platform_path{nullptr};
+
+}  // namespace
+
+void SetModulePathTranslation(ModulePathTranslation to_native, ModulePathTranslation to_platform) {
+  to_native_path = to_native;
+  to_platform_path = to_platform;
+}
+
 std::optional<std::string> ModuleNativePath(const std::string& platform_path) {
   if (!platform_path.empty() && platform_path[0] == '/') return platform_path;
-  return NativePath(platform_path);
+  const ModulePathTranslation translate = to_native_path;
+  if (translate == nullptr) return std::nullopt;
+  return translate(platform_path);
 }
 
 std::string ModulePlatformPath(const std::string& native_path) {
-  if (auto path = PlatformPath(native_path)) return *path;
+  const ModulePathTranslation translate = to_platform_path;
+  if (translate != nullptr) {
+    if (auto path = translate(native_path)) return *path;
+  }
   // Z: maps "/", so this is only reached when a test unmapped it.
   std::string path = "Z:" + native_path;
   std::replace(path.begin(), path.end(), '/', '\\');

@@ -74,4 +74,10 @@ void RegisterBuiltinModule(const std::string& file_name,
 std::optional<std::string> ModuleNativePath(const std::string& platform_path);
 std::string ModulePlatformPath(const std::string& native_path);
 
+// The translations behind those two, from the drive table (platform/fs
+// installs them as the library loads). Without them only Linux paths are
+// understood, and a Linux path reads as below Z:.
+using ModulePathTranslation = std::optional<std::string> (*)(const std::string& path);
+void SetModulePathTranslation(ModulePathTranslation to_native, ModulePathTranslation to_platform);
+
 }  // namespace platform

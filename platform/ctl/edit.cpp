@@ -10,7 +10,7 @@
 #include "platform/ctl/control_base.h"
 #include "platform/ctl/edit_layout.h"
 #include "platform/ctl/scroll_bar.h"
-#include "platform/dlg/message_box.h"
+#include "platform/user/beep.h"
 #include "platform/user/builtin_classes.h"
 #include "platform/user/clipboard.h"
 

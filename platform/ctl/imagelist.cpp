@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/surface.h"
 #include "platform/user/cursor.h"
@@ -202,8 +203,7 @@ class ImageList {
 
 struct Registry {
   std::mutex mutex;
-  std::map<std::uintptr_t, std::unique_ptr<ImageList>> lists;
-  std::uintptr_t next = 0x4000;
+  platform::HandleTable<HIMAGELIST, std::unique_ptr<ImageList>> lists{0x4004, 4};
 };
 
 Registry& Lists() {
@@ -214,9 +214,7 @@ Registry& Lists() {
 HIMAGELIST AddList(std::unique_ptr<ImageList> list) {
   Registry& r = Lists();
   std::lock_guard lock(r.mutex);
-  r.next += 4;
-  r.lists[r.next] = std::move(list);
-  return reinterpret_cast<HIMAGELIST>(r.next);
+  return r.lists.Add(std::move(list));
 }
 
 // The list behind a handle. Image lists are used from the thread that made
@@ -224,12 +222,12 @@ HIMAGELIST AddList(std::unique_ptr<ImageList> list) {
 ImageList* Find(HIMAGELIST handle) {
   Registry& r = Lists();
   std::lock_guard lock(r.mutex);
-  auto it = r.lists.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == r.lists.end()) {
+  const auto* list = r.lists.Find(handle);
+  if (list == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  return it->second.get();
+  return list->get();
 }
 
 // The pixels of a bitmap as 0x00RRGGBB rows top to bottom.
@@ -375,16 +373,14 @@ HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow) {
 
 BOOL ImageList_Destroy(HIMAGELIST handle) {
   Registry& r = Lists();
-  std::unique_ptr<ImageList> doomed;
+  std::optional<std::unique_ptr<ImageList>> doomed;  // destroyed outside the lock
   {
     std::lock_guard lock(r.mutex);
-    auto it = r.lists.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == r.lists.end()) {
+    doomed = r.lists.Take(handle);
+    if (!doomed) {
       SetLastError(ERROR_INVALID_HANDLE);
       return FALSE;
     }
-    doomed = std::move(it->second);
-    r.lists.erase(it);
   }
   return TRUE;
 }

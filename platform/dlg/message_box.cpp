@@ -78,5 +78,3 @@ int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   if (presenter) return presenter(request);
   return request.DefaultButton();
 }
-
-void MessageBeep(UINT) {}

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/core/types.h"
+#include "platform/user/beep.h"
 
 // Button sets.
 constexpr UINT MB_OK = 0x00000000;
@@ -48,7 +49,6 @@ constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-void MessageBeep(UINT type);
 
 namespace platform {
 

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "platform/core/errors.h"
+#include "platform/core/modules.h"
 #include "platform/fs/cd_audio.h"
 #include "platform/fs/drive_table.h"
 
@@ -211,3 +212,12 @@ DWORD WNetGetConnection(LPCSTR local_name, LPSTR remote_name, LPDWORD length) {
   std::memcpy(remote_name, drive->remote_name.c_str(), needed);
   return finish(NO_ERROR);
 }
+
+namespace {
+
+// The module calls (platform/core) translate their paths through the drive
+// table.
+[[maybe_unused]] const bool module_paths_translated =
+    (platform::SetModulePathTranslation(&platform::NativePath, &platform::PlatformPath), true);
+
+}  // namespace

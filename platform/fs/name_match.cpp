@@ -2,62 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/core/utf8.h"
+
 namespace platform::fs {
 
-namespace {
-
-// Undecodable bytes map into a private range so they compare only with themselves.
-constexpr char32_t kRawByteBase = 0x10FF00;
-
-// Length of the UTF-8 sequence starting at `s[i]`, or 0 when it is not valid.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i, char32_t* out) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length;
-  char32_t value;
-  if (lead < 0x80) {
-    *out = lead;
-    return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3;
-    value = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4;
-    value = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + length > s.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (byte(i + k) & 0x3F);
-  }
-  static constexpr char32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  *out = value;
-  return length;
-}
-
-}  // namespace
-
 std::u32string DecodeName(std::string_view name) {
-  std::u32string out;
-  out.reserve(name.size());
-  for (std::size_t i = 0; i < name.size();) {
-    char32_t c;
-    std::size_t length = Utf8SequenceLength(name, i, &c);
-    if (length == 0) {
-      out.push_back(kRawByteBase + static_cast<unsigned char>(name[i]));
-      ++i;
-    } else {
-      out.push_back(c);
-      i += length;
-    }
-  }
-  return out;
+  // Undecodable bytes map into a private range so they compare only with themselves.
+  return DecodeUtf8Text(name, Utf8BadByte::kPrivateRange);
 }
 
 char32_t FoldCase(char32_t c) {

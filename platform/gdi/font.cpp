@@ -7,6 +7,7 @@
 #include <strings.h>
 
 #include "platform/core/errors.h"
+#include "platform/core/utf8.h"
 #include "platform/gdi/freetype_font.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/test_font.h"
@@ -40,57 +41,7 @@ const Glyph& FontFace::GlyphFor(char32_t c, bool image) {
 }
 
 std::u32string DecodeUtf8(const char* text, std::size_t length, std::vector<std::size_t>* byteIndex) {
-  std::u32string out;
-  out.reserve(length);
-  if (byteIndex) {
-    byteIndex->clear();
-    byteIndex->reserve(length);
-  }
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  std::size_t i = 0;
-  while (i < length) {
-    std::size_t start = i;
-    unsigned char b = s[i];
-    char32_t c = 0xFFFD;
-    int extra = 0;
-    char32_t min = 0;
-    if (b < 0x80) {
-      c = b;
-    } else if ((b & 0xE0) == 0xC0) {
-      c = b & 0x1F;
-      extra = 1;
-      min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      c = b & 0x0F;
-      extra = 2;
-      min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      c = b & 0x07;
-      extra = 3;
-      min = 0x10000;
-    } else {
-      extra = -1;
-    }
-    ++i;
-    if (extra > 0) {
-      bool ok = i + static_cast<std::size_t>(extra) <= length;
-      for (int k = 0; ok && k < extra; ++k) {
-        if ((s[i + static_cast<std::size_t>(k)] & 0xC0) != 0x80) ok = false;
-      }
-      if (ok) {
-        for (int k = 0; k < extra; ++k) c = (c << 6) | (s[i + static_cast<std::size_t>(k)] & 0x3F);
-        i += static_cast<std::size_t>(extra);
-        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-      } else {
-        c = 0xFFFD;
-      }
-    } else if (extra < 0) {
-      c = 0xFFFD;
-    }
-    out.push_back(c);
-    if (byteIndex) byteIndex->push_back(start);
-  }
-  return out;
+  return DecodeUtf8Text(std::string_view(text, length), Utf8BadByte::kReplacement, byteIndex);
 }
 
 // ---------------------------------------------------------------- names

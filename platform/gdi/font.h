@@ -50,6 +50,10 @@ class FontFace {
   // characters have no width and no image. The reference stays valid until
   // the next call.
   const Glyph& GlyphFor(char32_t c, bool image);
+  // The glyph's outline (a FreeType FT_Glyph of the outline format, turned
+  // with the font, pen at (0, 0), y upwards); the caller frees it with
+  // FT_Done_Glyph. Null for faces drawn without outlines. Hold mutex().
+  virtual void* CopyOutline(char32_t) { return nullptr; }
   // Whole-pixel advance of an upright glyph.
   int Advance(char32_t c) { return (GlyphFor(c, false).advanceX + 32) >> 6; }
 

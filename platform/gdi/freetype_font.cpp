@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_GLYPH_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -143,6 +144,20 @@ class FreeTypeFace : public FontFace {
   }
 
  protected:
+  void* CopyOutline(char32_t c) override {
+    FT_UInt index = FT_Get_Char_Index(face_, c);
+    if (FT_Load_Glyph(face_, index, FT_LOAD_NO_BITMAP | (mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL)) != 0) {
+      return nullptr;
+    }
+    FT_GlyphSlot slot = face_->glyph;
+    if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
+    if (synthItalic_) FT_GlyphSlot_Oblique(slot);
+    if (synthBold_) FT_GlyphSlot_Embolden(slot);
+    FT_Glyph glyph = nullptr;
+    if (FT_Get_Glyph(slot, &glyph) != 0) return nullptr;
+    return glyph;
+  }
+
   void Load(char32_t c, bool image, Glyph* glyph) override {
     FT_UInt index = FT_Get_Char_Index(face_, c);
     FT_Int32 flags = FT_LOAD_DEFAULT | (mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
@@ -243,6 +258,13 @@ class FreeTypeFace : public FontFace {
 };
 
 }  // namespace
+
+void* FreeTypeLibrary() {
+  std::lock_guard<std::mutex> lock(LibraryMutex());
+  return Library();
+}
+
+std::mutex& FreeTypeLibraryMutex() { return LibraryMutex(); }
 
 std::shared_ptr<FontFace> MakeFreeTypeFont(const LOGFONT& font, const std::string& family) {
   auto face = std::make_shared<FreeTypeFace>();

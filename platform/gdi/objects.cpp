@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <unordered_map>
 #include <utility>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 #include "platform/gdi/dib.h"
 
 namespace platform::gdi {
@@ -18,14 +18,10 @@ namespace {
 constexpr std::uintptr_t kFirstGdiHandle = 0x40000000;
 constexpr std::uintptr_t kGdiHandleStep = 4;
 
-struct Table {
-  std::mutex mutex;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<GdiObject>> objects;
-  std::uintptr_t next = kFirstGdiHandle;
-};
+using Table = SharedHandleTable<HGDIOBJ, GdiObject>;
 
 Table& GetTable() {
-  static Table* table = new Table;  // never destroyed: used during exit
+  static Table* table = new Table(kFirstGdiHandle, kGdiHandleStep);  // never destroyed: used during exit
   return *table;
 }
 
@@ -133,23 +129,13 @@ void BitmapObject::BindPalette() {
 }
 
 HGDIOBJ Register(std::shared_ptr<GdiObject> object) {
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  std::uintptr_t value = table.next;
-  table.next += kGdiHandleStep;
-  table.objects.emplace(value, std::move(object));
-  return reinterpret_cast<HGDIOBJ>(value);
+  return GetTable().Add(std::move(object));
 }
 
 std::shared_ptr<GdiObject> Lookup(HGDIOBJ handle) {
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == table.objects.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  return it->second;
+  std::shared_ptr<GdiObject> object = GetTable().Find(handle);
+  if (!object) SetLastError(ERROR_INVALID_HANDLE);
+  return object;
 }
 
 std::shared_ptr<DeviceContext> LookupDC(HDC dc) {
@@ -164,20 +150,11 @@ void PreparePixels(HDC handle) {
 }
 
 bool Unregister(HGDIOBJ handle) {
-  std::shared_ptr<GdiObject> object;  // released outside the lock
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == table.objects.end()) return false;
-  object = std::move(it->second);
-  table.objects.erase(it);
-  return true;
+  return GetTable().Take(handle) != nullptr;  // released outside the table's lock
 }
 
 std::size_t ObjectCount() {
-  Table& table = GetTable();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  return table.objects.size();
+  return GetTable().size();
 }
 
 HGDIOBJ StockObject(int index) {

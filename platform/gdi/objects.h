@@ -22,6 +22,7 @@ namespace platform::gdi {
 
 class DeviceContext;
 class FontFace;
+struct TextPath;
 
 class GdiObject {
  public:
@@ -143,6 +144,8 @@ class DeviceContext : public GdiObject {
   bool windowSystemDC = false;  // made by CreateSurfaceDC: not for DeleteDC
   // Runs before the pixels are first drawn on or read (see Pixels).
   std::function<void()> preparePixels;
+  // The path being recorded or recorded last (BeginPath .. EndPath).
+  std::shared_ptr<TextPath> path;
 
   // The pixels drawn on; false when there are none.
   bool Target(PixelStore* store) const;

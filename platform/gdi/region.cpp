@@ -158,18 +158,23 @@ bool Region::ContainsRect(const RECT& rect) const {
 }
 
 void Region::AppendBand(LONG top, LONG bottom, const std::vector<Span>& spans) {
+  AppendBandTo(bands_, spans_, top, bottom, spans);
+}
+
+void Region::AppendBandTo(std::vector<Band>& bands, std::vector<Span>& all_spans, LONG top, LONG bottom,
+                          const std::vector<Span>& spans) {
   if (spans.empty() || top >= bottom) return;
-  if (!bands_.empty()) {
-    Band& last = bands_.back();
+  if (!bands.empty()) {
+    Band& last = bands.back();
     if (last.bottom == top && last.count == spans.size() &&
-        std::equal(spans.begin(), spans.end(), spans_.begin() + last.first)) {
+        std::equal(spans.begin(), spans.end(), all_spans.begin() + last.first)) {
       last.bottom = bottom;
       return;
     }
   }
-  bands_.push_back({top, bottom, static_cast<std::uint32_t>(spans_.size()),
-                    static_cast<std::uint32_t>(spans.size())});
-  spans_.insert(spans_.end(), spans.begin(), spans.end());
+  bands.push_back({top, bottom, static_cast<std::uint32_t>(all_spans.size()),
+                   static_cast<std::uint32_t>(spans.size())});
+  all_spans.insert(all_spans.end(), spans.begin(), spans.end());
 }
 
 void Region::RecomputeBounds() {
@@ -269,19 +274,7 @@ void Region::Builder::AddRow(LONG y, std::vector<Span> spans) { AddRows(y, y + 1
 
 void Region::Builder::AddRows(LONG top, LONG bottom, std::vector<Span> spans) {
   NormaliseSpans(spans);
-  if (spans.empty() || top >= bottom) return;
-  // Coalesce with the previous band as Region::AppendBand does.
-  if (!bands_.empty()) {
-    Band& last = bands_.back();
-    if (last.bottom == top && last.count == spans.size() &&
-        std::equal(spans.begin(), spans.end(), spans_.begin() + last.first)) {
-      last.bottom = bottom;
-      return;
-    }
-  }
-  bands_.push_back({top, bottom, static_cast<std::uint32_t>(spans_.size()),
-                    static_cast<std::uint32_t>(spans.size())});
-  spans_.insert(spans_.end(), spans.begin(), spans.end());
+  AppendBandTo(bands_, spans_, top, bottom, spans);
 }
 
 Region Region::Builder::Finish() {

@@ -93,6 +93,10 @@ class Region {
   // Index of the first band whose bottom is below y (bottom > y).
   std::size_t FirstBandBelow(LONG y) const;
   void AppendBand(LONG top, LONG bottom, const std::vector<Span>& spans);
+  // Adds a band below the others, or lengthens the last band when it ends
+  // at `top` with the same spans.
+  static void AppendBandTo(std::vector<Band>& bands, std::vector<Span>& all_spans, LONG top, LONG bottom,
+                           const std::vector<Span>& spans);
   void RecomputeBounds();
 
   std::vector<Band> bands_;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/core/errors.h"
+#include "platform/gdi/paths.h"
 #include "platform/gdi/raster.h"
 #include "platform/gdi/text_render.h"
 
@@ -105,6 +106,11 @@ PlacedLine PlaceLine(FontFace& face, const std::u32string& chars, int extra) {
 void RenderLine(TextCanvas& c, LONG x, LONG baseline, const PlacedLine& line, const Region& clip,
                 bool opaqueBox) {
   FontFace& face = *c.face;
+  if (c.dc->path) {  // recording a path: the outlines go there instead
+    std::vector<double> penX(line.chars.size()), penY(line.chars.size(), static_cast<double>(baseline));
+    for (std::size_t i = 0; i < line.chars.size(); ++i) penX[i] = x + line.x[i];
+    if (AddTextToPath(*c.dc, face, line.chars.data(), penX.data(), penY.data(), line.chars.size())) return;
+  }
   const TEXTMETRIC& m = face.metrics();
   const DcState& s = c.dc->state;
   if (opaqueBox && line.width > 0) {
@@ -169,6 +175,14 @@ void RenderRotated(TextCanvas& c, double x, double y, const std::u32string& char
     }
   }
   *advanceOut = along;
+  if (c.dc->path) {  // recording a path: the outlines go there instead
+    std::vector<double> penX, penY;
+    for (const auto& [px0, py0] : pens) {
+      penX.push_back(px0);
+      penY.push_back(py0);
+    }
+    if (AddTextToPath(*c.dc, face, chars.data(), penX.data(), penY.data(), chars.size())) return;
+  }
   const TEXTMETRIC& m = face.metrics();
   if (opaqueBox && along > 0) {
     // The cell box, turned.

@@ -19,9 +19,11 @@
 
 #include "platform/core/errors.h"
 #include "platform/net/loopback_guard.h"
+#include "platform/net/wininet_internal.h"
 
 namespace {
 
+using namespace platform::net::wininet_detail;
 using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kDefaultConnectMs = 10000;
@@ -30,104 +32,6 @@ constexpr int kMaxRedirects = 10;
 
 std::atomic<DWORD> connect_limit_ms{kDefaultConnectMs};
 std::atomic<DWORD> request_limit_ms{kDefaultRequestMs};
-
-struct Session;
-
-struct InternetObject {
-  virtual ~InternetObject() = default;
-  std::atomic<bool> closed{false};
-  // Wakes a call that waits on this object so that it sees `closed`.
-  virtual void Wake() {}
-};
-
-struct Request : InternetObject {
-  ~Request() override { Release(); }
-
-  void Release() {
-    std::lock_guard<std::mutex> hold(wake_lock);
-    if (easy != nullptr) {
-      if (multi != nullptr) curl_multi_remove_handle(multi, easy);
-      curl_easy_cleanup(easy);
-      easy = nullptr;
-    }
-    if (multi != nullptr) {
-      curl_multi_cleanup(multi);
-      multi = nullptr;
-    }
-    if (headers != nullptr) {
-      curl_slist_free_all(headers);
-      headers = nullptr;
-    }
-    if (resolve != nullptr) {
-      curl_slist_free_all(resolve);
-      resolve = nullptr;
-    }
-  }
-
-  void Wake() override {
-    std::lock_guard<std::mutex> hold(wake_lock);
-    if (multi != nullptr) curl_multi_wakeup(multi);
-  }
-
-  std::mutex wake_lock;  // guards `multi` against a redirect replacing it
-  std::mutex use;  // one call at a time works the transfer
-  CURL* easy = nullptr;
-  CURLM* multi = nullptr;
-  curl_slist* headers = nullptr;
-  curl_slist* resolve = nullptr;
-  std::string body;          // bytes received and not yet handed out
-  std::size_t body_pos = 0;  // first byte of `body` not yet handed out
-  bool headers_done = false;
-  bool finished = false;
-  CURLcode result = CURLE_OK;
-};
-
-struct Session : InternetObject {
-  std::string agent;
-  DWORD access_type = INTERNET_OPEN_TYPE_PRECONFIG;
-  std::string proxy;
-  std::string bypass;
-  std::mutex children_lock;
-  std::vector<std::weak_ptr<Request>> children;
-};
-
-// Handles are numbers of our own, never reused.
-std::mutex table_lock;
-std::map<std::uintptr_t, std::shared_ptr<InternetObject>>& Table() {
-  static std::map<std::uintptr_t, std::shared_ptr<InternetObject>> table;
-  return table;
-}
-std::uintptr_t next_handle = 0x1000;
-
-HINTERNET AddHandle(std::shared_ptr<InternetObject> object) {
-  std::lock_guard<std::mutex> hold(table_lock);
-  std::uintptr_t id = next_handle++;
-  Table()[id] = std::move(object);
-  return reinterpret_cast<HINTERNET>(id);
-}
-
-std::shared_ptr<InternetObject> FindHandle(HINTERNET handle) {
-  {
-    std::lock_guard<std::mutex> hold(table_lock);
-    auto it = Table().find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it != Table().end()) return it->second;
-  }
-  // A request of HttpOpenRequest stands for the URL request it sent.
-  HINTERNET sent = platform::net::SentRequestHandle(handle);
-  if (sent == nullptr) return nullptr;
-  std::lock_guard<std::mutex> hold(table_lock);
-  auto it = Table().find(reinterpret_cast<std::uintptr_t>(sent));
-  return it == Table().end() ? nullptr : it->second;
-}
-
-std::shared_ptr<InternetObject> TakeHandle(HINTERNET handle) {
-  std::lock_guard<std::mutex> hold(table_lock);
-  auto it = Table().find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == Table().end()) return nullptr;
-  auto object = std::move(it->second);
-  Table().erase(it);
-  return object;
-}
 
 void InitCurlOnce() {
   static std::once_flag once;
@@ -168,10 +72,14 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
   auto* request = static_cast<Request*>(user);
   std::size_t length = size * count;
+  // A status line starts a new answer (after a 1xx one).
+  if (length >= 5 && std::memcmp(data, "HTTP/", 5) == 0) request->header_text.clear();
+  request->header_text.append(data, length);
   bool blank = (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
   if (blank) {
     long status = 0;
     curl_easy_getinfo(request->easy, CURLINFO_RESPONSE_CODE, &status);
+    request->status = status;
     if (status >= 200) request->headers_done = true;  // 1xx answers come before the real one
   }
   return length;
@@ -221,6 +129,8 @@ DWORD Prepare(Request& request, const Session& session, const std::string& url,
   request.body.clear();
   request.body_pos = 0;
   request.headers_done = false;
+  request.status = 0;
+  request.header_text.clear();
   request.finished = false;
   request.result = CURLE_OK;
 
@@ -363,6 +273,52 @@ DWORD Open(Request& request, const Session& session, std::string url, const std:
 }
 
 }  // namespace
+
+namespace platform::net::wininet_detail {
+
+// Handles are numbers of our own, never reused.
+namespace {
+
+std::mutex table_lock;
+std::map<std::uintptr_t, std::shared_ptr<InternetObject>>& Table() {
+  static std::map<std::uintptr_t, std::shared_ptr<InternetObject>> table;
+  return table;
+}
+std::uintptr_t next_handle = 0x1000;
+
+}  // namespace
+
+HINTERNET AddHandle(std::shared_ptr<InternetObject> object) {
+  std::lock_guard<std::mutex> hold(table_lock);
+  std::uintptr_t id = next_handle++;
+  Table()[id] = std::move(object);
+  return reinterpret_cast<HINTERNET>(id);
+}
+
+std::shared_ptr<InternetObject> FindHandle(HINTERNET handle) {
+  {
+    std::lock_guard<std::mutex> hold(table_lock);
+    auto it = Table().find(reinterpret_cast<std::uintptr_t>(handle));
+    if (it != Table().end()) return it->second;
+  }
+  // A request of HttpOpenRequest stands for the URL request it sent.
+  HINTERNET sent = platform::net::SentRequestHandle(handle);
+  if (sent == nullptr) return nullptr;
+  std::lock_guard<std::mutex> hold(table_lock);
+  auto it = Table().find(reinterpret_cast<std::uintptr_t>(sent));
+  return it == Table().end() ? nullptr : it->second;
+}
+
+std::shared_ptr<InternetObject> TakeHandle(HINTERNET handle) {
+  std::lock_guard<std::mutex> hold(table_lock);
+  auto it = Table().find(reinterpret_cast<std::uintptr_t>(handle));
+  if (it == Table().end()) return nullptr;
+  auto object = std::move(it->second);
+  Table().erase(it);
+  return object;
+}
+
+}  // namespace platform::net::wininet_detail
 
 HINTERNET InternetOpen(LPCSTR agent, DWORD access_type, LPCSTR proxy, LPCSTR proxy_bypass, DWORD) {
   InitCurlOnce();

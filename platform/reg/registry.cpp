@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <unordered_map>
 
 #include "platform/core/errors.h"
 #include "platform/core/events.h"
+#include "platform/core/handle_table.h"
 #include "platform/core/handles.h"
 #include "platform/core/waits.h"
 #include "platform/reg/autostart.h"
@@ -33,8 +33,7 @@ struct KeyRef {
 };
 
 struct KeyTable {
-  std::unordered_map<std::uintptr_t, KeyRef> keys;
-  std::uintptr_t next = 0x2000;  // never reused
+  platform::HandleTable<HKEY, KeyRef> keys{0x2000, 4};
 };
 
 // Guarded by the store's mutex.
@@ -75,9 +74,9 @@ LONG Resolve(HKEY key, KeyRef* ref) {
     *ref = *predefined;
     return ERROR_SUCCESS;
   }
-  auto it = Keys().keys.find(reinterpret_cast<std::uintptr_t>(key));
-  if (it == Keys().keys.end()) return ERROR_INVALID_HANDLE;
-  *ref = it->second;
+  const KeyRef* open = Keys().keys.Find(key);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  *ref = *open;
   return ERROR_SUCCESS;
 }
 
@@ -130,12 +129,8 @@ DWORD KeyRights(DWORD sam) {
 }
 
 HKEY NewHandle(KeyRef ref) {
-  KeyTable& table = Keys();
-  const std::uintptr_t value = table.next;
-  table.next += 4;
   ref.predefined = false;
-  table.keys.emplace(value, std::move(ref));
-  return reinterpret_cast<HKEY>(value);
+  return Keys().keys.Add(std::move(ref));
 }
 
 // The node of an open key, or null when the key was deleted meanwhile.
@@ -308,7 +303,7 @@ LONG RegCloseKey(HKEY key) {
   RegistryStore& store = RegistryStore::Instance();
   std::lock_guard<std::mutex> lock(store.mutex());
   const auto value = reinterpret_cast<std::uintptr_t>(key);
-  if (Keys().keys.erase(value) == 0) return ERROR_INVALID_HANDLE;
+  if (!Keys().keys.Remove(key)) return ERROR_INVALID_HANDLE;
   store.ReleaseWatches(value);
   return ERROR_SUCCESS;
 }

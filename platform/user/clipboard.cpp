@@ -10,9 +10,9 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
-#include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/message_queue.h"
+#include "platform/user/screen.h"
 #include "platform/user/window.h"
 #include "platform/user/window_class.h"
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <unordered_map>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 
 namespace {
 
@@ -20,10 +20,9 @@ struct Block {
 
 struct Blocks {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, Block> by_handle;
   // Moveable handles are odd numbers, so they never meet the (aligned)
   // addresses that stand for fixed blocks.
-  std::uintptr_t next_moveable = 0x10001;
+  platform::HandleTable<HGLOBAL, Block> by_handle{0x10001, 2};
 };
 
 Blocks& TheBlocks() {
@@ -38,9 +37,11 @@ std::unique_ptr<char[]> NewMemory(SIZE_T bytes, bool zero) {
   return memory;
 }
 
+// The block behind a handle, or null with ERROR_INVALID_HANDLE set.
 Block* Find(Blocks& blocks, HGLOBAL handle) {
-  auto it = blocks.by_handle.find(reinterpret_cast<std::uintptr_t>(handle));
-  return it == blocks.by_handle.end() ? nullptr : &it->second;
+  Block* block = blocks.by_handle.Find(handle);
+  if (block == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+  return block;
 }
 
 }  // namespace
@@ -56,25 +57,18 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   block.fixed = (flags & GMEM_MOVEABLE) == 0;
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
-  std::uintptr_t handle = 0;
   if (block.fixed) {
-    handle = reinterpret_cast<std::uintptr_t>(block.memory.get());
-  } else {
-    handle = blocks.next_moveable;
-    blocks.next_moveable += 2;
+    const auto address = reinterpret_cast<std::uintptr_t>(block.memory.get());
+    return blocks.by_handle.AddAt(address, std::move(block));
   }
-  blocks.by_handle.emplace(handle, std::move(block));
-  return reinterpret_cast<HGLOBAL>(handle);
+  return blocks.by_handle.Add(std::move(block));
 }
 
 LPVOID GlobalLock(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (block == nullptr) return nullptr;
   if (!block->fixed && block->locks < static_cast<int>(GMEM_LOCKCOUNT)) ++block->locks;
   return block->memory.get();
 }
@@ -83,10 +77,7 @@ BOOL GlobalUnlock(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (block == nullptr) return FALSE;
   if (block->locks == 0) {
     SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
@@ -100,7 +91,7 @@ HGLOBAL GlobalFree(HGLOBAL handle) {
   if (handle == nullptr) return nullptr;
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
-  if (blocks.by_handle.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0) {
+  if (!blocks.by_handle.Remove(handle)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return handle;
   }
@@ -111,10 +102,7 @@ SIZE_T GlobalSize(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
+  if (block == nullptr) return 0;
   return block->size;
 }
 
@@ -122,10 +110,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (block == nullptr) return nullptr;
   if (flags & GMEM_MODIFY) return handle;  // only attributes change; none are kept
   std::unique_ptr<char[]> memory = NewMemory(bytes, (flags & GMEM_ZEROINIT) != 0);
   if (!memory) {
@@ -142,27 +127,23 @@ HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags) {
   moved.memory = std::move(memory);
   moved.size = bytes;
   moved.fixed = true;
-  auto new_handle = reinterpret_cast<std::uintptr_t>(moved.memory.get());
-  blocks.by_handle.erase(reinterpret_cast<std::uintptr_t>(handle));
-  blocks.by_handle.emplace(new_handle, std::move(moved));
-  return reinterpret_cast<HGLOBAL>(new_handle);
+  const auto address = reinterpret_cast<std::uintptr_t>(moved.memory.get());
+  blocks.by_handle.Remove(handle);
+  return blocks.by_handle.AddAt(address, std::move(moved));
 }
 
 UINT GlobalFlags(HGLOBAL handle) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
   Block* block = Find(blocks, handle);
-  if (block == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return GMEM_INVALID_HANDLE;
-  }
+  if (block == nullptr) return GMEM_INVALID_HANDLE;
   return static_cast<UINT>(block->locks);
 }
 
 HGLOBAL GlobalHandle(LPCVOID memory) {
   Blocks& blocks = TheBlocks();
   std::lock_guard<std::mutex> lock(blocks.mutex);
-  for (const auto& [handle, block] : blocks.by_handle) {
+  for (const auto& [handle, block] : blocks.by_handle.entries()) {
     if (block.memory.get() == memory) return reinterpret_cast<HGLOBAL>(handle);
   }
   SetLastError(ERROR_INVALID_HANDLE);

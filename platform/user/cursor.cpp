@@ -7,9 +7,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/window_manager.h"
@@ -27,8 +27,7 @@ struct CursorObject {
 // window system's lock so that drawing an icon needs no window lock.
 struct CursorTable {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<CursorObject>> objects;
-  std::uintptr_t next = 0x20000000;
+  platform::HandleTable<HCURSOR, std::shared_ptr<CursorObject>> objects{0x20000000, 4};
   std::map<int, HCURSOR> standard;
   std::map<std::pair<std::uintptr_t, std::string>, HCURSOR> resources;
 };
@@ -39,18 +38,14 @@ CursorTable& Table() {
 }
 
 HCURSOR Add(std::shared_ptr<CursorObject> object) {
-  CursorTable& table = Table();
-  std::uintptr_t value = table.next;
-  table.next += 4;
-  table.objects[value] = std::move(object);
-  return reinterpret_cast<HCURSOR>(value);
+  return Table().objects.Add(std::move(object));
 }
 
 std::shared_ptr<CursorObject> Find(HCURSOR cursor) {
   CursorTable& table = Table();
   std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(cursor));
-  return it == table.objects.end() ? nullptr : it->second;
+  const auto* object = table.objects.Find(cursor);
+  return object == nullptr ? nullptr : *object;
 }
 
 // Images of the standard cursors: a plain arrow for the arrow family and a
@@ -136,12 +131,12 @@ HCURSOR Load(HINSTANCE instance, LPCSTR name, bool icon) {
 bool Destroy(HCURSOR cursor, DWORD error) {
   CursorTable& table = Table();
   std::lock_guard<std::mutex> lock(table.mutex);
-  auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(cursor));
-  if (it == table.objects.end()) {
+  const auto* object = table.objects.Find(cursor);
+  if (object == nullptr) {
     SetLastError(error);
     return false;
   }
-  if (!it->second->shared) table.objects.erase(it);
+  if (!(*object)->shared) table.objects.Remove(cursor);
   return true;
 }
 

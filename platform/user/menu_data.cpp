@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 #include <set>
-#include <unordered_map>
 
 #include "platform/core/errors.h"
+#include "platform/core/handle_table.h"
 
 using platform::user::menus::ItemRef;
 using platform::user::menus::Menu;
@@ -20,9 +20,8 @@ namespace {
 
 struct MenuTable {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, std::unique_ptr<Menu>> menus;
-  // Handles count up from here in steps of 4 and are never given out twice.
-  std::uintptr_t next = 0x4D0000;
+  // Handles count up from 0x4D0004 in steps of 4 and are never given out twice.
+  platform::HandleTable<HMENU, std::unique_ptr<Menu>> menus{0x4D0004, 4};
 };
 
 MenuTable& Table() {
@@ -37,8 +36,8 @@ std::unique_lock<std::mutex> Lock() {
 // ---- Everything below until the public calls needs the lock held. ----
 
 Menu* Find(HMENU handle) {
-  auto it = Table().menus.find(reinterpret_cast<std::uintptr_t>(handle));
-  return it == Table().menus.end() ? nullptr : it->second.get();
+  const auto* menu = Table().menus.Find(handle);
+  return menu == nullptr ? nullptr : menu->get();
 }
 
 Menu* Require(HMENU handle) {
@@ -48,14 +47,11 @@ Menu* Require(HMENU handle) {
 }
 
 HMENU Add(bool popup) {
-  MenuTable& table = Table();
   auto menu = std::make_unique<Menu>();
-  table.next += 4;
-  menu->handle = reinterpret_cast<HMENU>(table.next);
   menu->popup = popup;
-  HMENU handle = menu->handle;
-  table.menus.emplace(table.next, std::move(menu));
-  return handle;
+  Menu* added = menu.get();
+  added->handle = Table().menus.Add(std::move(menu));
+  return added->handle;
 }
 
 // Destroys a menu and the sub-menus of its popup items (each once, even
@@ -68,7 +64,7 @@ void DestroyTree(HMENU handle, std::set<HMENU>& seen) {
   for (const MenuItem& item : menu->items) {
     if (item.submenu != nullptr) children.push_back(item.submenu);
   }
-  Table().menus.erase(reinterpret_cast<std::uintptr_t>(handle));
+  Table().menus.Remove(handle);
   for (HMENU child : children) DestroyTree(child, seen);
 }
 

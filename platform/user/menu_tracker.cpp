@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/dlg/message_box.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/activation.h"
+#include "platform/user/beep.h"
 #include "platform/user/input.h"
 #include "platform/user/menu.h"
 #include "platform/user/menu_bar.h"

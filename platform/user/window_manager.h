@@ -8,10 +8,10 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/display/display.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/surface.h"
 #include "platform/user/nonclient.h"
+#include "platform/user/screen.h"
 #include "platform/user/window_system.h"
 
 namespace platform::user {

@@ -11,20 +11,12 @@ namespace platform::user {
 
 namespace {
 
-// Window handles are even numbers from here up, below 2^31 so that code
-// which keeps a handle in a 32-bit signed integer still sees the same
-// positive value. They are never reused.
-constexpr std::uintptr_t kFirstWindowHandle = 0x40000000;
-constexpr std::uintptr_t kWindowHandleStep = 2;
 constexpr ATOM kFirstAtom = 0xC000;
 constexpr UINT_PTR kFirstThreadTimerId = 0x7F00;
 
 Window* AddWindowTo(WindowSystem& system, std::shared_ptr<Window> window) {
-  std::uintptr_t value = system.next_handle;
-  system.next_handle += kWindowHandleStep;
-  window->handle = reinterpret_cast<HWND>(value);
   Window* record = window.get();
-  system.windows.emplace(value, std::move(window));
+  record->handle = system.windows.Add(std::move(window));
   return record;
 }
 
@@ -46,7 +38,6 @@ Window* AddRoot(WindowSystem& system, WindowKind kind, const char* class_name) {
 
 WindowSystem* MakeSystem() {
   auto* system = new WindowSystem;
-  system->next_handle = kFirstWindowHandle;
   system->next_atom = kFirstAtom;
   system->next_thread_timer_id = kFirstThreadTimerId;
   // The lock is not needed yet: nobody else can see the system.
@@ -64,7 +55,7 @@ void EndThreadQueue(const std::shared_ptr<ThreadQueue>& queue) {
   for (auto& sent : queue->incoming) Discard(*sent);
   queue->incoming.clear();
   std::vector<HWND> owned_windows;
-  for (auto& [value, window] : system.windows) {
+  for (auto& [value, window] : system.windows.entries()) {
     if (window->queue == queue) owned_windows.push_back(window->handle);
   }
   for (HWND hwnd : owned_windows) {
@@ -124,7 +115,7 @@ void RemoveOne(Window* window) {
     std::erase_if(queue->timers, [hwnd](const Timer& timer) { return timer.hwnd == hwnd; });
   }
   if (window->window_class) --window->window_class->window_count;
-  system.windows.erase(HandleValue(window->handle));  // frees the record
+  system.windows.Remove(window->handle);  // frees the record
 }
 
 }  // namespace
@@ -154,8 +145,8 @@ std::unique_lock<std::mutex> Lock() {
 
 Window* FindWindowRecord(HWND hwnd) {
   WindowSystem& system = System();
-  auto it = system.windows.find(HandleValue(hwnd));
-  return it == system.windows.end() ? nullptr : it->second.get();
+  const auto* window = system.windows.Find(hwnd);
+  return window == nullptr ? nullptr : window->get();
 }
 
 Window* RequireWindow(HWND hwnd) {

@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/handle_table.h"
 #include "platform/core/types.h"
 #include "platform/core/waits.h"
 #include "platform/gdi/region.h"
@@ -289,8 +290,10 @@ struct Caret {
 
 struct WindowSystem {
   std::mutex mutex;
-  std::unordered_map<std::uintptr_t, std::shared_ptr<Window>> windows;
-  std::uintptr_t next_handle = 0;
+  // Window handles are even numbers from 0x40000000 up, below 2^31 so that
+  // code which keeps a handle in a 32-bit signed integer still sees the same
+  // positive value. They are never reused.
+  HandleTable<HWND, std::shared_ptr<Window>> windows{0x40000000, 2};
   std::vector<std::shared_ptr<WindowClass>> classes;
   std::map<std::string, ATOM> atoms;  // lower-case name -> atom
   ATOM next_atom = 0;

@@ -12,24 +12,9 @@
 #include "platform/core/clock.h"
 #include "platform/core/threads.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 
 namespace {
-
-// Pumps the calling thread's messages with PeekMessage until `done` is
-// true; fails the test after ten seconds.
-template <class Done>
-void PumpUntil(Done done) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessage(&msg);
-    }
-    ASSERT_LT(GetTickCount() - start, 10000u) << "gave up waiting";
-    Sleep(1);
-  }
-}
 
 // A worker that reports each step to the main thread.
 class Reporter : public TThread {
@@ -71,7 +56,7 @@ TEST(Thread, SynchronizeRunsOnTheMainThreadWhileItPumpsWithGetMessage) {
 TEST(Thread, SynchronizeRunsWhileTheMainThreadPumpsWithPeekMessage) {
   auto* thread = new Reporter(true, 3);
   thread->Start();
-  PumpUntil([&] { return thread->Finished(); });
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return thread->Finished(); }, 10));
   EXPECT_EQ(thread->reported_on.size(), 3u);
   delete thread;
 }
@@ -109,7 +94,7 @@ TEST(Thread, AThreadFreedOnTerminateRaisesOnTerminateOnTheMainThread) {
     still_alive_in_handler = deleted == 0 && sender == thread;
   };
   thread->Start();
-  PumpUntil([&] { return deleted.load() == 1; });
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return deleted.load() == 1; }, 10));
   EXPECT_EQ(terminate_thread, MainThreadID);
   EXPECT_TRUE(still_alive_in_handler);
 }
@@ -134,7 +119,7 @@ TEST(Thread, ASuspendedThreadWaitsForStartAndTerminateIsCooperative) {
   EXPECT_EQ(thread->Priority(), tpLower);
   thread->Start();
   EXPECT_FALSE(thread->Suspended());
-  PumpUntil([&] { return thread->running.load(); });
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return thread->running.load(); }, 10));
   EXPECT_FALSE(thread->Finished());
   thread->Terminate();
   thread->WaitFor();
@@ -242,14 +227,14 @@ TEST(Thread, SuspendStopsAThreadAtItsNextWait) {
   };
   auto* thread = new Ticker;
   thread->Start();
-  PumpUntil([&] { return thread->ticks.load() > 3; });
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return thread->ticks.load() > 3; }, 10));
   thread->Suspend();
   Sleep(20);
   const int frozen = thread->ticks;
   Sleep(30);
   EXPECT_LE(thread->ticks.load(), frozen + 1);
   thread->Resume();
-  PumpUntil([&] { return thread->ticks.load() > frozen + 3; });
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return thread->ticks.load() > frozen + 3; }, 10));
   delete thread;
 }
 

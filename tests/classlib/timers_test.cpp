@@ -9,16 +9,9 @@
 #include "classlib/MessageHandling.h"
 #include "platform/core/clock.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 
 namespace {
-
-void PumpWaiting() {
-  MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-}
 
 class TimerTest : public ::testing::Test {
  protected:
@@ -31,7 +24,7 @@ class TimerTest : public ::testing::Test {
   void Advance(int ms) {
     for (int i = 0; i < ms; i += 10) {
       platform::AdvanceClockMs(10);
-      PumpWaiting();
+      velko_test::PumpWaitingMessages();
     }
   }
 };
@@ -111,7 +104,7 @@ TEST_F(TimerTest, UtilityWindowsReceiveTheirMessages) {
   ASSERT_NE(hwnd, nullptr);
   EXPECT_EQ(SendMessage(hwnd, WM_USER + 1, 0, 0), 77);
   PostMessage(hwnd, WM_USER + 2, 0, 0);
-  PumpWaiting();
+  velko_test::PumpWaitingMessages();
   EXPECT_NE(std::find(seen.begin(), seen.end(), WM_USER + 2), seen.end());
   DeallocateHWnd(hwnd);
   EXPECT_FALSE(IsWindow(hwnd));

@@ -309,6 +309,24 @@ TEST_F(Draw3DTextTest, PassesInOrder) {
     auto plain = Blank();
     EXPECT_GT(Differences(got.get(), plain.get()), 20);  // it drew something
   }
+  // Outline: the characters' outlines stroked in the text colour; no
+  // solid glyph fill inside the thick stems.
+  caption.SetStyle(tdOutline);
+  caption.SetShadowDepth(1);
+  auto outline = Blank();
+  Draw3DText(outline->Canvas(), "Hb", &caption, TRect{}, {}, DT_NOPREFIX, Rect(5, 5, 75, 25));
+  auto filled = Blank();
+  Plain(filled.get(), 0, 0, clNavy, 0);
+  int ink = 0, fill_only = 0;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      const bool o = outline->Canvas()->Pixels(x, y) == clNavy;
+      ink += o ? 1 : 0;
+      fill_only += (!o && filled->Canvas()->Pixels(x, y) == clNavy) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(ink, 20);
+  EXPECT_GT(fill_only, 5);  // the inside of the bold stems stays white
   // Without a caption the text is drawn plainly.
   auto got = Blank();
   Draw3DText(got->Canvas(), "Hb", nullptr, TRect{}, {}, DT_NOPREFIX, Rect(5, 5, 75, 25));
@@ -320,6 +338,7 @@ TEST_F(Draw3DTextTest, PassesInOrder) {
   TRect plain_r = Rect(0, 0, 200, 0), styled_r = plain_r;
   MeasureText("Hb", nullptr, plain_r, 0, &font);
   caption.SetStyle(tdSunkenShadow);
+  caption.SetShadowDepth(2);
   MeasureText("Hb", &caption, styled_r, 0, &font);
   EXPECT_EQ(styled_r.right, plain_r.right + 3);
   EXPECT_EQ(styled_r.bottom, plain_r.bottom + 3);
@@ -358,6 +377,41 @@ TEST_F(ShapeHintTest, DottedShadowLetsTheScreenShowBetweenItsSquares) {
   RestOnButton();
   image = Window()->Image();
   for (int x = 10; x < W - 2; ++x) EXPECT_EQ(image->Canvas()->Pixels(x, H - 2), clRed) << x;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Draw3DTextTest, RotationAndTracing) {
+  TFont font;
+  font.SetName("Arial");
+  font.SetHeight(-16);
+  TKavoFxCaption fx;
+  TRect flat = Rect(0, 0, 300, 0);
+  MeasureText("Velko", &fx, flat, DT_SINGLELINE, &font);
+  fx.SetAngle(90);
+  TRect turned = Rect(0, 0, 300, 0);
+  MeasureText("Velko", &fx, turned, DT_SINGLELINE, &font);
+  EXPECT_NEAR(turned.right, flat.bottom, 1);
+  EXPECT_NEAR(turned.bottom, flat.right, 1);
+
+  fx.SetAngle(0);
+  fx.SetTracing(3);
+  TRect spaced = Rect(0, 0, 300, 0);
+  MeasureText("Velko", &fx, spaced, DT_SINGLELINE, &font);
+  EXPECT_GE(spaced.right - flat.right, 12);  // 3 more pixels per character
+
+  // Turned text runs upwards from its point.
+  fx.SetTracing(0);
+  fx.SetAngle(90);
+  auto b = Blank();
+  Draw3DText(b->Canvas(), "Hb", &fx, TRect{}, {}, DT_NOPREFIX, Rect(5, 28, 75, 30));
+  int ink_above = 0;
+  for (int y = 0; y < 28; ++y) {
+    for (int x = 0; x < 30; ++x) ink_above += b->Canvas()->Pixels(x, y) == clNavy ? 1 : 0;
+  }
+  EXPECT_GT(ink_above, 10);
 }
 
 }  // namespace

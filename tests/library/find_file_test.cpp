@@ -267,6 +267,22 @@ TEST_F(FindFileTest, DeletingTheFinderMidSearchNeitherHangsNorReports) {
   EXPECT_EQ(after, 0);
 }
 
+TEST_F(FindFileTest, AFinderDeletedByItsOwnCompletionDoesNotHang) {
+  Tree();
+  auto* owned = new TFindFile(nullptr);
+  owned->SetLocation("T:\\");
+  owned->Threaded = true;
+  bool done = false;
+  owned->OnComplete = [&](TObject* sender) {
+    bool& flag = done;  // the handler goes with the finder
+    delete static_cast<TFindFile*>(sender);
+    flag = true;
+  };
+  owned->Execute();
+  ASSERT_TRUE(PumpMessagesUntil([&] { return done; }, 20));
+  PumpMessagesUntil([] { return false; }, 0.1);
+}
+
 TEST_F(FindFileTest, EntriesRemovedDuringTheWalkAndLinkLoopsArePassedOver) {
   Tree();
   fs::create_directory_symlink(dir_.path(), dir_ / "Films" / "Loop");

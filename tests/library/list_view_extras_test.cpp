@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "classlib/Bitmaps.h"
 #include "classlib/Clipbrd.h"
 #include "classlib/IniFiles.h"
 #include "library/advlistv.h"
@@ -69,6 +70,14 @@ TEST(ListViewMarkup, TagsBecomeStyledPiecesAndAnchors) {
   EXPECT_EQ(ParseMarkup("<font size=\"12\">x", clBlack, clBlue).back().size, 12);
 }
 
+TEST(ListViewRichText, PlainTextOfRtf) {
+  EXPECT_EQ(RtfPlainText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+                         "\\f0\\cf1 Red\\cf0  and \\b bold\\b0\\par next \\{x\\} caf\\'e9}"),
+            "Red and bold next {x} caf\xe9");
+  EXPECT_EQ(RtfPlainText("{\\rtf1{\\*\\generator Writer;}text}"), "text");
+  EXPECT_EQ(RtfPlainText("{\\"), "");
+}
+
 TEST(ListViewDates, UsAndEuNotations) {
   EXPECT_EQ(ParseDateEU("01-02-03"), EncodeDate(2003, 2, 1));
   EXPECT_EQ(ParseDateUS("01-02-03"), EncodeDate(2003, 1, 2));
@@ -107,6 +116,27 @@ class ListViewExtrasTest : public DriveTest {
   }
   std::unique_ptr<TestListView> list;
 };
+
+TEST_F(ListViewExtrasTest, MarkupPicturesFromBitmapFiles) {
+  TBitmap picture;
+  picture.SetWidth(6);
+  picture.SetHeight(6);
+  picture.Canvas()->Brush()->SetColor(clRed);
+  picture.Canvas()->FillRect(TRect{0, 0, 6, 6});
+  picture.SaveToFile(Path("pic.bmp"));
+  TBitmap target;
+  target.SetWidth(100);
+  target.SetHeight(20);
+  target.Canvas()->Brush()->SetColor(clWhite);
+  target.Canvas()->FillRect(TRect{0, 0, 100, 20});
+  const TSize size = list->DrawMarkup(target.Canvas(), TRect{0, 0, 100, 20},
+                                      "<img src=\"file://T:\\missing.bmp\"><img src=\"idx:0\">"
+                                      "<IMG src=\"file://T:\\pic.bmp\"><b>x</b>",
+                                      true);
+  EXPECT_EQ(target.Canvas()->Pixels(2, 2), clRed);  // the only picture that exists comes first
+  EXPECT_EQ(target.Canvas()->Pixels(5, 5), clRed);
+  EXPECT_GT(size.cx, 6);
+}
 
 TEST_F(ListViewExtrasTest, CellTexts) {
   Add("a", "1");

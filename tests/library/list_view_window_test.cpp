@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "classlib/Forms.h"
+#include "classlib/HintWindow.h"
 #include "library/advlistv.h"
 #include "classlib/StringRoutines.h"
 #include "platform/core/clock.h"
 #include "platform/ctl/listview.h"
 #include "platform/display/display.h"
+#include "platform/sys/process.h"
+#include "platform/user/virtual_keys.h"
 #include "platform/user/input.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
@@ -99,6 +102,171 @@ TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
   Pump();
 }
 
+TEST_F(ListViewWindowTest, WebAnchorsAndLinkCellsOpenInTheBrowserAndCheckBoxesToggle) {
+  auto starter = std::make_shared<platform::RecordingProcessStarter>();
+  platform::SetProcessStarter(starter);
+  list->SetOwnerDraw(true);
+  list->SetCheckboxes(true);
+  list->URLShow = true;
+  form->Show();
+  TListItem* web = list->Items()->Add();
+  web->SetCaption("<a href=\"http://songs.example/a?b=1\">web page of the song</a>");
+  TListItem* link = list->Items()->Add();
+  link->SetCaption("mailto:fan@example.org");
+  TListItem* rich = list->Items()->Add();
+  rich->SetCaption("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\b Rich\\b0  words}");
+  Pump();
+  bool other = false;
+  list->OnAnchorClick = [&](TObject*, const String&) { other = true; };
+  const TRect w = web->DisplayRect(drBounds);
+  Click(list, w.left + 40, (w.top + w.bottom) / 2);
+  const TRect l = link->DisplayRect(drBounds);
+  Click(list, l.left + 40, (l.top + l.bottom) / 2);
+  const auto launches = starter->Launches();
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[0].arguments, (std::vector<std::string>{"xdg-open", "http://songs.example/a?b=1"}));
+  EXPECT_EQ(launches[1].arguments, (std::vector<std::string>{"xdg-open", "mailto:fan@example.org"}));
+  EXPECT_FALSE(other);
+  // The check box in front of the caption.
+  const TRect r = rich->DisplayRect(drBounds);
+  EXPECT_FALSE(rich->Checked());
+  Click(list, r.left + 6, (r.top + r.bottom) / 2);
+  EXPECT_TRUE(rich->Checked());
+  platform::SetProcessStarter(nullptr);
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, ARowDraggedOntoAnotherMovesThere) {
+  list->ReArrangeItems = true;
+  form->Show();
+  for (const char* name : {"a", "b", "c", "d"}) list->Items()->Add()->SetCaption(name);
+  Pump();
+  auto press = [&](platform::MouseAction action, TListItem* row) {
+    const TRect r = row->DisplayRect(drBounds);
+    const TPoint p = list->ClientToScreen(Point(r.left + 20, (r.top + r.bottom) / 2));
+    platform::InjectMouse(action, p.x, p.y);
+    Pump();
+  };
+  press(platform::MouseAction::kLeftDown, list->Items()->Item(0));
+  press(platform::MouseAction::kMove, list->Items()->Item(2));
+  press(platform::MouseAction::kLeftUp, list->Items()->Item(2));
+  std::vector<String> names;
+  for (int i = 0; i < list->Items()->Count(); ++i) names.push_back(list->Items()->Item(i)->Caption());
+  EXPECT_EQ(names, (std::vector<String>{"b", "a", "c", "d"}));
+  EXPECT_TRUE(list->Items()->Item(1)->Focused());
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
+  form->Show();
+  list->Items()->Add()->SetCaption("b");
+  list->Items()->Add()->SetCaption("a");
+  TBitmap up, down;
+  up.SetWidth(8);
+  up.SetHeight(8);
+  down.SetWidth(8);
+  down.SetHeight(8);
+  list->SetSortUpGlyph(&up);
+  list->SetSortDownGlyph(&down);
+  list->SortShow = true;
+  list->Sort(1);
+  list->Sort(0);
+  HWND header = ListView_GetHeader(list->Handle());
+  auto format = [&](int column) {
+    HDITEM item;
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    SendMessage(header, HDM_GETITEM, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    return item;
+  };
+  EXPECT_NE(format(0).fmt & HDF_BITMAP, 0);
+  EXPECT_EQ(format(0).hbm, list->SortUpGlyph()->Handle());
+  EXPECT_EQ(format(1).fmt & HDF_BITMAP, 0);  // the previous column is plain again
+  EXPECT_EQ(list->Items()->Item(0)->Caption(), "a");
+
+  // The list follows the form's size; the form's own handler still runs.
+  list->SizeWithForm = true;
+  const int width = list->Width();
+  form->SetWidth(form->Width() + 40);
+  Pump();
+  EXPECT_EQ(list->Width(), width + 40);
+  // A list made later keeps the handler it found on the form and calls it.
+  int resized = 0;
+  form->OnResize = [&](TObject*) { ++resized; };
+  auto* second = new TAdvListView(form);
+  second->SetParent(form);
+  form->SetHeight(form->Height() + 10);
+  Pump();
+  EXPECT_GE(resized, 1);
+  EXPECT_EQ(list->Height(), 180);  // the first list's handler was replaced
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, SubItemsAreSelectedAndEditedInPlace) {
+  list->SubItemEdit = true;
+  form->Show();
+  TListItem* row = list->Items()->Add();
+  row->SetCaption("song.mp3");
+  row->SubItems()->Add("C:\\Music\\");
+  Pump();
+  RECT cell{};
+  ListView_GetSubItemRect(list->Handle(), 0, 1, LVIR_BOUNDS, &cell);
+  Click(list, cell.left + 10, (cell.top + cell.bottom) / 2);
+  EXPECT_EQ(list->SelectedColumn(), 1);
+  Press(VK_LEFT);
+  EXPECT_EQ(list->SelectedColumn(), 0);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);  // stays in the last column
+  EXPECT_EQ(list->SelectedColumn(), 1);
+
+  std::vector<std::pair<int, int>> asked;
+  list->OnCanEditCell = [&](TObject*, int item, int column, bool& allow) {
+    asked.emplace_back(item, column);
+    allow = asked.size() > 1;
+  };
+  row->SetFocused(true);
+  Press(VK_SPACE);  // refused
+  EXPECT_EQ(SendMessage(list->Handle(), LVM_GETEDITCONTROL, 0, 0), 0);
+  Press(VK_SPACE);
+  HWND edit = reinterpret_cast<HWND>(SendMessage(list->Handle(), LVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  char text[64] = {};
+  GetWindowText(edit, text, sizeof text);
+  EXPECT_STREQ(text, "C:\\Music\\");
+  SetWindowText(edit, "D:\\Songs\\");
+  Press(VK_RETURN);
+  EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{0, 1}, {0, 1}}));
+  EXPECT_EQ(row->Caption(), "song.mp3");
+  EXPECT_EQ(row->SubItems()->Strings(0), "D:\\Songs\\");
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, AutoHintsShowTheCellUnderThePointer) {
+  list->AutoHint = true;
+  form->Show();
+  TListItem* row = list->Items()->Add();
+  row->SetCaption("<b>Bold</b> song");
+  row->SubItems()->Add("C:\\Music\\");
+  Pump();
+  RECT cell{};
+  ListView_GetSubItemRect(list->Handle(), 0, 1, LVIR_BOUNDS, &cell);
+  THintInfo info;
+  info.CursorPos = Point(cell.left + 5, (cell.top + cell.bottom) / 2);
+  EXPECT_EQ(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.HintStr, "C:\\Music\\");
+  EXPECT_EQ(info.CursorRect.left, cell.left);
+  info.CursorPos = Point(10, (cell.top + cell.bottom) / 2);
+  list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "Bold song");
+  info.CursorPos = Point(10, 170);  // below the rows
+  EXPECT_NE(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  form->Close();
+  Pump();
+}
+
 TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   platform::UseManualClock();
   form->Show();
@@ -111,6 +279,16 @@ TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   RECT filtered{};
   GetWindowRect(header, &filtered);
   EXPECT_EQ(filtered.bottom - filtered.top, 2 * (plain.bottom - plain.top));
+
+  // The header's other styles.
+  list->SetHeaderHotTrack(true);
+  list->SetHeaderFlatStyle(true);
+  list->SetHeaderDragDrop(true);
+  const LONG_PTR style = GetWindowLongPtr(header, GWL_STYLE);
+  EXPECT_NE(style & HDS_FILTERBAR, 0);
+  EXPECT_NE(style & HDS_HOTTRACK, 0);
+  EXPECT_EQ(style & HDS_BUTTONS, 0);
+  EXPECT_NE(ListView_GetExtendedListViewStyle(list->Handle()) & LVS_EX_HEADERDRAGDROP, 0u);
 
   std::vector<String> events;
   list->OnFilterChange = [&](TObject*, int column) { events.push_back("change " + std::to_string(column)); };

@@ -271,3 +271,26 @@ TEST_F(WebCacheTest, AHostLineReachesTheServent) {
 
 }  // namespace
 }  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+TEST_F(WebCacheTest, TheServentsHostFileIsSavedAtomically) {
+  windows_->WriteFile("TGNU.ips", "127.0.0.9:1\r\n");
+  {
+    auto servent = std::make_unique<TGnutella>(nullptr);
+    servent->IPManager->AddHost("127.0.0.10:2");
+    classlib::testing::SetBeforeReplaceHook([](const String&) { throw std::runtime_error("crash"); });
+    EXPECT_NO_THROW(servent.reset());
+    classlib::testing::SetBeforeReplaceHook(nullptr);
+  }
+  EXPECT_EQ(ReadFile(windows_->path() / "TGNU.ips"), "127.0.0.9:1\r\n");
+  {
+    auto servent = std::make_unique<TGnutella>(nullptr);
+    servent->IPManager->AddHost("127.0.0.10:2");
+  }
+  EXPECT_EQ(ReadFile(windows_->path() / "TGNU.ips"), "127.0.0.9:1\r\n127.0.0.10:2\r\n");
+}
+
+}  // namespace
+}  // namespace velko_test

@@ -7,6 +7,7 @@
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
 #include "platform/user/message_queue.h"
+#include "tests/support/message_pump.h"
 
 namespace velko_test {
 
@@ -14,24 +15,10 @@ using namespace std::chrono_literals;
 using namespace winsock;
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessage(&msg);
-      if (done()) return true;
-    }
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(1ms);
-  }
+  return PumpMessagesUntil(done, std::chrono::duration<double>(limit).count());
 }
 
-void PumpFor(std::chrono::milliseconds during) {
-  auto until = std::chrono::steady_clock::now() + during;
-  PumpUntil([&] { return std::chrono::steady_clock::now() > until; }, during + 1s);
-}
+void PumpFor(std::chrono::milliseconds during) { PumpMessagesFor(std::chrono::duration<double>(during).count()); }
 
 namespace {
 

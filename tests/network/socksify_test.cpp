@@ -201,6 +201,8 @@ TEST_F(SocksTest, AnOverlongUserNameFailsBeforeAnythingIsSent) {
   ASSERT_TRUE(Dial(owner, "127.0.0.1", 9));
   ASSERT_EQ(reported.size(), 1u);
   EXPECT_EQ(reported[0], 41004);
+  // The proxy took the connection and heard nothing on it.
+  ASSERT_TRUE(PumpUntil([&] { return proxy.Accepted() == 1; }));
   proxy.Stop();
   ASSERT_TRUE(proxy.WaitHandled(1));
   ASSERT_EQ(proxy.Negotiations().size(), 1u);

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "tests/support/loopback_server.h"
 #include "tests/support/servent_process.h"
 #include "tests/support/socks_server.h"
 #include "tests/support/temp_dir.h"
@@ -88,6 +89,7 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   auto hit = Hit(b_, "long");
   ASSERT_GE(hit.size(), 7u);
   a_.process->Send("limit 200000");
+  ASSERT_NE(a_.process->WaitFor("limit 200000"), "");
   b_.process->Send("download 127.0.0.2 " + hit[2] + " " + hit[3] + " long.bin");
   std::string cut = b_.process->WaitFor("download disconnect");
   ASSERT_NE(cut, "");
@@ -97,8 +99,10 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   EXPECT_EQ(ReadFile(b_.download / "long.bin"), data.substr(0, partial));
   a_.process->WaitFor("upload disconnect");
   a_.process->Send("limit 0");
+  ASSERT_NE(a_.process->WaitFor("limit 0"), "");
   b_.process->Send("download 127.0.0.2 " + hit[2] + " " + hit[3] + " long.bin");
-  ASSERT_NE(b_.process->WaitFor("download transfered"), "");
+  ASSERT_NE(b_.process->WaitFor("download transfered"), "") << ::testing::PrintToString(b_.process->Lines())
+                                                             << ::testing::PrintToString(a_.process->Lines());
   auto served = Words(a_.process->WaitFor("upload disconnect"));
   ASSERT_GE(served.size(), 3u);
   EXPECT_EQ(served[2], std::to_string(data.size() - partial));  // only the rest was sent
@@ -134,6 +138,26 @@ TEST_F(TwoServentsTest, LinksAndDownloadsGoThroughASocksProxy) {
   ASSERT_NE(b_.process->WaitFor("download transfered"), "");
   EXPECT_TRUE(ReadFile(b_.download / "proxied.mp3") == data);
   EXPECT_EQ(proxy.Tunnels(), 2);  // the link and the download
+}
+
+}  // namespace
+}  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+TEST_F(TwoServentsTest, AGetNamingAnotherPathGetsOnlyItsIndexsFile) {
+  a_.share.WriteFile("first.mp3", "the shared file");
+  Start(a_, "127.0.0.2");
+  auto peer = LoopbackConnection::Dial(static_cast<std::uint16_t>(a_.process->port()), "127.0.0.2");
+  ASSERT_NE(peer, nullptr);
+  peer->Write("GET /get/0/../../etc/passwd HTTP/1.0\r\nRange: bytes=0-\r\n\r\n");
+  std::string reply = peer->ReadToClose(10);
+  EXPECT_EQ(reply.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << reply;
+  EXPECT_EQ(reply.substr(reply.find("\r\n\r\n") + 4), "the shared file");
+  auto other = LoopbackConnection::Dial(static_cast<std::uint16_t>(a_.process->port()), "127.0.0.2");
+  other->Write("GET /get/5/first.mp3 HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(other->ReadToClose(10), "HTTP/1.0 404 Not Found\r\n\r\n");
 }
 
 }  // namespace

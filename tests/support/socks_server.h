@@ -36,6 +36,7 @@ class SocksServer {
   int Tunnels() const { return tunnels_; }
   void Stop() { server_.Stop(); }
   bool WaitHandled(int count) { return server_.WaitHandled(count); }
+  int Accepted() const { return server_.Accepted(); }
 
  private:
   void Serve(LoopbackConnection& c);

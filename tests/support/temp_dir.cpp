@@ -63,4 +63,11 @@ std::filesystem::path ProgramFolder() {
   return self.parent_path().parent_path() / "bin";
 }
 
+std::string ScreenshotPath(const std::string& name) {
+  const std::filesystem::path folder = ProgramFolder().parent_path() / "screenshots";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return (folder / name).string();
+}
+
 }  // namespace velko_test

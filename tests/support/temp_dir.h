@@ -39,4 +39,8 @@ void RestoreSandboxFolders();
 // The folder the build puts the program and its libraries in (build/bin).
 std::filesystem::path ProgramFolder();
 
+// Where a test keeps a picture for a person to look at: build*/screenshots/
+// `name` (the folder is made when missing).
+std::string ScreenshotPath(const std::string& name);
+
 }  // namespace velko_test

@@ -4,7 +4,8 @@
 // fresh folder of this run, so no test can touch the user's real settings,
 // keeps every socket and HTTP request on 127.0.0.0/8 with host names
 // answered only from the tests' own table, and puts recording stand-ins in
-// place of the sound card and of program starts (URLs opened included).
+// place of the sound card, of power and session requests and of program
+// starts (URLs opened included).
 #include <gtest/gtest.h>
 
 #include "platform/core/mutexes.h"
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
   velko_test::RestoreSandboxFolders();
   platform::SetWindowDirectoryFolder((sandbox / "windows").string());
   platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
-  platform::SetPowerController(std::make_shared<platform::RecordingPowerController>());
+  platform::SetPowerBackend(std::make_shared<platform::RecordingPowerBackend>());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
   return RUN_ALL_TESTS();
 }

@@ -1,14 +1,13 @@
 #include "tests/tags/audio_builders.h"
 
 #include <lame/lame.h>
-#include <ogg/ogg.h>
-#include <vorbis/codec.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <stdexcept>
+
+#include "tests/support/vorbis_writer.h"
 
 namespace velko_test {
 
@@ -157,74 +156,13 @@ std::int64_t OggSamples(const OggOptions& options) {
 }
 
 std::string EncodeOgg(const OggOptions& options) {
-  vorbis_info info;
-  vorbis_info_init(&info);
-  if (vorbis_encode_init_vbr(&info, options.channels, options.sample_rate, 0.2f) != 0) {
-    throw std::runtime_error("vorbis_encode_init_vbr failed");
-  }
-  vorbis_comment comment;
-  vorbis_comment_init(&comment);
-  for (const auto& [name, value] : options.comments) vorbis_comment_add_tag(&comment, name.c_str(), value.c_str());
-  vorbis_dsp_state dsp;
-  vorbis_block block;
-  vorbis_analysis_init(&dsp, &info);
-  vorbis_block_init(&dsp, &block);
-  ogg_stream_state stream;
-  ogg_stream_init(&stream, 1234);
-
-  std::string out;
-  ogg_page page;
-  auto write_page = [&] {
-    out.append(reinterpret_cast<char*>(page.header), page.header_len);
-    out.append(reinterpret_cast<char*>(page.body), page.body_len);
-  };
-  ogg_packet header, header_comment, header_code;
-  vorbis_analysis_headerout(&dsp, &comment, &header, &header_comment, &header_code);
-  ogg_stream_packetin(&stream, &header);
-  ogg_stream_packetin(&stream, &header_comment);
-  ogg_stream_packetin(&stream, &header_code);
-  while (ogg_stream_flush(&stream, &page) != 0) write_page();
-
-  const std::int64_t frames = OggSamples(options);
-  const std::vector<float> tone = Tone(options.sample_rate, options.channels, frames);
-  constexpr int kChunk = 1024;
-  std::int64_t done = 0;
-  bool end = false;
-  while (!end) {
-    const int n = static_cast<int>(std::min<std::int64_t>(kChunk, frames - done));
-    if (n > 0) {
-      float** buffer = vorbis_analysis_buffer(&dsp, n);
-      for (int i = 0; i < n; ++i) {
-        for (int c = 0; c < options.channels; ++c) buffer[c][i] = tone[(done + i) * options.channels + c];
-      }
-      vorbis_analysis_wrote(&dsp, n);
-      done += n;
-    } else {
-      vorbis_analysis_wrote(&dsp, 0);
-    }
-    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-      vorbis_analysis(&block, nullptr);
-      vorbis_bitrate_addblock(&block);
-      ogg_packet packet;
-      while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-        ogg_stream_packetin(&stream, &packet);
-        while (!end && ogg_stream_pageout(&stream, &page) != 0) {
-          write_page();
-          if (ogg_page_eos(&page)) end = true;
-        }
-      }
-    }
-    if (n == 0 && !end) {
-      while (ogg_stream_flush(&stream, &page) != 0) write_page();
-      end = true;
-    }
-  }
-  ogg_stream_clear(&stream);
-  vorbis_block_clear(&block);
-  vorbis_dsp_clear(&dsp);
-  vorbis_comment_clear(&comment);
-  vorbis_info_clear(&info);
-  return out;
+  VorbisParameters parameters;
+  parameters.sample_rate = options.sample_rate;
+  parameters.channels = options.channels;
+  parameters.quality = 0.2f;
+  parameters.serial = 1234;
+  parameters.comments = options.comments;
+  return EncodeVorbis(Tone(options.sample_rate, options.channels, OggSamples(options)), parameters);
 }
 
 std::string OggPageHeader(std::uint64_t granule, std::uint32_t sequence, std::size_t packet_size) {

@@ -21,12 +21,6 @@ TEST(TextCodec, CharactersOutsideWindows1252BecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToWindows1252("€"), "\x80");
 }
 
-TEST(TextCodec, MalformedUtf8BytesStandForThemselves) {
-  // A lone Latin-1 byte in the program's text is kept, not lost.
-  EXPECT_EQ(Utf8ToWindows1252("caf\xE9"), "caf\xE9");
-  EXPECT_EQ(Utf8ToWindows1252("\xC3"), "\xC3");
-}
-
 TEST(TextCodec, Latin1AndUtf16ToUtf8) {
   EXPECT_EQ(Latin1ToUtf8("\x80\xE9"), "\xC2\x80" "é");
   EXPECT_EQ(Utf16ToUtf8(u"Zoë \u00FF \U0001F600"), "Zoë ÿ 😀");

@@ -1,6 +1,5 @@
 // The form with every standard control on the headless display; the
-// composed screen is kept as screenshots/all_controls_headless.png beside
-// the tests.
+// composed screen is kept as build*/screenshots/all_controls_headless.png.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include "platform/user/menu.h"
 #include "tests/classlib/forms/all_controls_form.h"
 #include "tests/classlib/forms/forms_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
 namespace {
@@ -25,8 +25,7 @@ TEST_F(AllControlsTest, EveryControlShowsOnTheHeadlessDisplay) {
   EXPECT_EQ(form->TopPanel->BoundsRect(), Rect(0, 0, 760, 36));
   EXPECT_EQ(form->BottomPanel->BoundsRect(), Rect(0, 520 - 24, 760, 520));
   auto screen = platform::ComposeScreen();
-  std::filesystem::create_directories("screenshots");
-  EXPECT_TRUE(platform::SaveScreenshot("screenshots/all_controls_headless.png"));
+  EXPECT_TRUE(platform::SaveScreenshot(velko_test::ScreenshotPath("all_controls_headless.png")));
   auto at = [&](TControl* control, int x, int y) {
     const TPoint p = control->ClientToScreen(Point(x, y));
     return screen->Pixel(p.x, p.y);

@@ -1,31 +1,25 @@
 // A form built in code with every standard control, shown through the SDL2
 // display on an X server of the test's own, read back from the X server
 // and clicked through the X test extension. The composed screen is kept as
-// screenshots/all_controls_sdl.png beside the tests.
+// build*/screenshots/all_controls_sdl.png.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "tests/classlib/forms/all_controls_form.h"
 #include "tests/support/x_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/message_pump.h"
 
 namespace velko_test {
 namespace {
 
 // Runs the application's loop until `done` or `seconds` have passed.
 bool PumpUntil(const std::function<bool()>& done, double seconds = 20) {
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-  while (std::chrono::steady_clock::now() < give_up) {
-    Application->ProcessMessages();
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
+  return PumpMessagesUntil(done, seconds, [] { Application->ProcessMessages(); });
 }
 
 TEST(FormsOnSdlTest, AFormWithEveryControlShowsUnderSdl2AndAnswersAClick) {
@@ -60,8 +54,7 @@ TEST(FormsOnSdlTest, AFormWithEveryControlShowsUnderSdl2AndAnswersAClick) {
   x.Click(play.x, play.y);
   EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
 
-  std::filesystem::create_directories("screenshots");
-  EXPECT_TRUE(platform::SaveScreenshot("screenshots/all_controls_sdl.png"));
+  EXPECT_TRUE(platform::SaveScreenshot(velko_test::ScreenshotPath("all_controls_sdl.png")));
 
   delete Application;
   Application = new TApplication(nullptr);

@@ -6,50 +6,20 @@
 #include <cstdlib>
 #include <functional>
 
-#include <jpeglib.h>
-
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
+#include "tests/support/jpeg_writer.h"
 
 using velko_test::BytesOf;
 using velko_test::StreamOf;
 using velko_test::Surface;
+using velko_test::WriteJpeg;
 
 namespace {
 
 struct Rgb {
   int r, g, b;
 };
-
-// A JPEG file of the picture `pixel(x, y)`, written with libjpeg.
-std::string WriteJpeg(int width, int height, J_COLOR_SPACE space, int components,
-                      const std::function<void(int, int, JSAMPLE*)>& pixel, int quality = 95) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr errors;
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = components;
-  cinfo.in_color_space = space;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width * components));
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x) pixel(x, static_cast<int>(cinfo.next_scanline), &row[static_cast<std::size_t>(x * components)]);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::string out(reinterpret_cast<char*>(buffer), size);
-  std::free(buffer);
-  return out;
-}
 
 // Four quadrants: red, green / blue, white.
 Rgb Quadrant(int x, int y, int size) {
@@ -65,7 +35,7 @@ std::string QuadrantJpeg(int size) {
     p[0] = static_cast<JSAMPLE>(c.r);
     p[1] = static_cast<JSAMPLE>(c.g);
     p[2] = static_cast<JSAMPLE>(c.b);
-  });
+  }, 95);
 }
 
 // Within JPEG's tolerance of the expected colour.
@@ -114,7 +84,7 @@ TEST(JPEG, GreyAndCmykPictures) {
   TJPEGImage grey;
   grey.LoadFromStream(StreamOf(WriteJpeg(16, 8, JCS_GRAYSCALE, 1, [](int x, int, JSAMPLE* p) {
                                  *p = static_cast<JSAMPLE>(x < 8 ? 40 : 200);
-                               })).get());
+                               }, 95)).get());
   TBitmap b;
   b.Assign(&grey);
   ExpectNear(b.Canvas()->Pixels(2, 4), {40, 40, 40}, "dark");
@@ -128,7 +98,7 @@ TEST(JPEG, GreyAndCmykPictures) {
                                  p[1] = 0;    // full magenta
                                  p[2] = 0;    // full yellow
                                  p[3] = 255;  // no black
-                               })).get());
+                               }, 95)).get());
   b.Assign(&cmyk);
   ExpectNear(b.Canvas()->Pixels(4, 4), {255, 0, 0}, "cmyk red");
 }

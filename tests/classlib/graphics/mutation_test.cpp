@@ -7,10 +7,9 @@
 #include <cstdlib>
 #include <random>
 
-#include <jpeglib.h>
-
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
+#include "tests/support/jpeg_writer.h"
 
 using velko_test::MakeBmp;
 using velko_test::PutLE;
@@ -94,29 +93,9 @@ TEST(DamagedPictures, IconsNeverBreakTheReader) {
 }
 
 TEST(DamagedPictures, JpegsNeverBreakTheReader) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr errors;
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = 20;
-  cinfo.image_height = 12;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(60);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int i = 0; i < 60; ++i) row[static_cast<std::size_t>(i)] = static_cast<JSAMPLE>(i * 4 + cinfo.next_scanline * 9);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  const std::string file(reinterpret_cast<char*>(buffer), size);
-  std::free(buffer);
+  const std::string file = velko_test::WriteJpeg(20, 12, JCS_RGB, 3, [](int x, int y, JSAMPLE* p) {
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<JSAMPLE>((x * 3 + c) * 4 + y * 9);
+  }, 75);
   int loaded = 0;
   LoadAll<TJPEGImage>(Damaged(file, 400, 3), &loaded);
   EXPECT_GT(loaded, 20);

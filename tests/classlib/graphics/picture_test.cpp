@@ -4,11 +4,10 @@
 
 #include <cstdlib>
 
-#include <jpeglib.h>
-
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
 #include "tests/platform/fs/fs_fixture.h"
+#include "tests/support/jpeg_writer.h"
 
 using velko_test::MakeBmp;
 using velko_test::Quad;
@@ -16,29 +15,7 @@ using velko_test::Quad;
 namespace {
 
 std::string SmallJpeg() {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr errors;
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = 24;
-  cinfo.image_height = 16;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(24 * 3, 200);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::string out(reinterpret_cast<char*>(buffer), size);
-  std::free(buffer);
-  return out;
+  return velko_test::WriteJpeg(24, 16, JCS_RGB, 3, [](int, int, JSAMPLE* p) { p[0] = p[1] = p[2] = 200; }, 75);
 }
 
 std::string SmallBmp() {

@@ -11,35 +11,11 @@
 
 #include "classlib/ScktComp.h"
 #include "platform/user/message_queue.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Dispatches this thread's messages until `done` holds or five seconds
-// pass.
-bool PumpUntil(const std::function<bool()>& done) {
-  auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MSG msg;
-    bool any = false;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      any = true;
-      TranslateMessage(&msg);
-      DispatchMessage(&msg);
-      if (done()) return true;
-    }
-    if (!any) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
-
-// Dispatches for a while, to show that nothing more happens.
-void PumpFor(std::chrono::milliseconds during) {
-  auto until = std::chrono::steady_clock::now() + during;
-  PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
-}
 
 // A loopback port where connects are refused: a bound socket that does not
 // listen, which also keeps the port from being taken by anybody else while
@@ -111,7 +87,7 @@ class SocketComponentsTest : public ::testing::Test {
     client_->Port = port_;
     client_->OnConnect = [this](TObject*, TCustomWinSocket*) { client_connected_ = true; };
     client_->Open();
-    ASSERT_TRUE(PumpUntil([&] { return client_connected_ && !accepted_.empty(); }));
+    ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return client_connected_ && !accepted_.empty(); }));
   }
 
   std::unique_ptr<TServerSocket> server_;
@@ -140,7 +116,7 @@ TEST_F(SocketComponentsTest, ConnectAcceptAndEchoText) {
   EXPECT_EQ(accepted_[0]->RemotePort(), client_->Socket()->LocalPort());
   EXPECT_EQ(accepted_[0]->LocalAddress(), "127.0.0.1");
   EXPECT_EQ(client_->Socket()->SendText("ping pong"), 9);
-  ASSERT_TRUE(PumpUntil([&] { return client_got.size() == 9; }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return client_got.size() == 9; }));
   EXPECT_EQ(server_got, "ping pong");
   EXPECT_EQ(client_got, "ping pong");
 }
@@ -149,14 +125,14 @@ TEST_F(SocketComponentsTest, WriteComesAfterConnectAndAgainWhenReArmed) {
   Dial();
   Recorded record;
   Hook(client_->Socket(), record);
-  PumpFor(100ms);
+  velko_test::PumpMessagesFor(0.1);
   int writes = record.Count(seWrite);
   EXPECT_LE(writes, 1);  // the first seWrite may have come before the hook
   TAsyncStyles styles = client_->Socket()->ASyncStyles();
   client_->Socket()->SetASyncStyles(styles - TAsyncStyles{asWrite});
   client_->Socket()->SetASyncStyles(styles);
-  ASSERT_TRUE(PumpUntil([&] { return record.Count(seWrite) == writes + 1; }));
-  PumpFor(100ms);
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return record.Count(seWrite) == writes + 1; }));
+  velko_test::PumpMessagesFor(0.1);
   EXPECT_EQ(record.Count(seWrite), writes + 1);
 }
 
@@ -188,7 +164,7 @@ TEST_F(SocketComponentsTest, SendThatWouldBlockAnswersMinusOneAndLosesNothing) {
     int n = socket->ReceiveBuf(buffer.data(), static_cast<int>(buffer.size()));
     if (n > 0) received.append(buffer.data(), static_cast<std::size_t>(n));
   };
-  ASSERT_TRUE(PumpUntil(
+  ASSERT_TRUE(velko_test::PumpMessagesUntil(
       [&] { return received.size() == sent.size() && record.Count(seWrite) > writes_before; }));
   EXPECT_EQ(received, sent);
 }
@@ -204,7 +180,7 @@ TEST_F(SocketComponentsTest, PeerCloseIsADisconnectAfterItsLastBytes) {
   };
   client_->Socket()->SendText("last words");
   client_.reset();  // closes without telling its own handlers
-  ASSERT_TRUE(PumpUntil([&] { return !order.empty() && order.back() == seDisconnect; }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return !order.empty() && order.back() == seDisconnect; }));
   EXPECT_EQ(received, "last words");
   EXPECT_FALSE(server_side->Connected());
   EXPECT_EQ(server_side->SocketHandle(), winsock::INVALID_SOCKET);
@@ -222,7 +198,7 @@ TEST_F(SocketComponentsTest, CloseRaisesDisconnectAtOnceAndOnlyOnce) {
   EXPECT_EQ(record.Count(seDisconnect), 1);
   EXPECT_FALSE(client_->Socket()->Connected());
   client_->Socket()->Close();
-  PumpFor(100ms);
+  velko_test::PumpMessagesFor(0.1);
   EXPECT_EQ(record.Count(seDisconnect), 1);
 }
 
@@ -238,7 +214,7 @@ TEST_F(SocketComponentsTest, RefusedConnectIsAConnectError) {
   };
   client->Open();
   EXPECT_EQ(winsock::WSAGetLastError(), static_cast<int>(WSAEWOULDBLOCK));
-  ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return !errors.empty(); }));
   EXPECT_EQ(errors[0].first, eeConnect);
   EXPECT_EQ(errors[0].second, static_cast<int>(WSAECONNREFUSED));
   EXPECT_FALSE(client->Socket()->Connected());
@@ -252,7 +228,7 @@ TEST_F(SocketComponentsTest, AnErrorLeftInPlaceGoesToTheErrorHook) {
   client->Address = "127.0.0.1";
   client->Port = refusing.port;
   client->Open();
-  ASSERT_TRUE(PumpUntil([&] { return !hooked.empty(); }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return !hooked.empty(); }));
   EXPECT_EQ(hooked[0], static_cast<int>(WSAECONNREFUSED));
 }
 
@@ -299,18 +275,18 @@ TEST_F(SocketComponentsTest, HandedOverSocketBelongsToItsNewOwner) {
     if (e == seRead) got += socket->ReceiveText();
   };
   client_->Socket()->SendText("for the new owner");
-  ASSERT_TRUE(PumpUntil([&] { return got == "for the new owner"; }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return got == "for the new owner"; }));
   // The server goes; the handed-over socket stays usable.
   server_.reset();
   EXPECT_EQ(static_cast<TServerClientWinSocket*>(taken)->ServerWinSocket(), nullptr);
   EXPECT_EQ(taken->SendText("still here"), 10);
   std::string back;
   client_->OnRead = [&](TObject*, TCustomWinSocket* socket) { back += socket->ReceiveText(); };
-  ASSERT_TRUE(PumpUntil([&] { return back == "still here"; }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return back == "still here"; }));
   // Its peer closes: the new owner hears it, nobody frees it behind its back.
   client_->Close();
-  ASSERT_TRUE(PumpUntil([&] { return record.Count(seDisconnect) == 1; }));
-  PumpFor(50ms);
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return record.Count(seDisconnect) == 1; }));
+  velko_test::PumpMessagesFor(0.05);
   EXPECT_FALSE(taken->Connected());
 }
 
@@ -320,7 +296,7 @@ TEST_F(SocketComponentsTest, ServerFreesTheAcceptedSocketsItStillOwnsOnceTheyClo
   Dial();
   EXPECT_EQ(server_->Socket()->ActiveConnections(), 1);
   client_->Close();
-  ASSERT_TRUE(PumpUntil([&] { return server_->Socket()->ActiveConnections() == 0; }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return server_->Socket()->ActiveConnections() == 0; }));
   EXPECT_EQ(disconnects, 1);
 }
 
@@ -330,7 +306,7 @@ TEST_F(SocketComponentsTest, DestructionTellsNoHandler) {
   Hook(client_->Socket(), record);
   record.events.clear();
   client_.reset();
-  PumpFor(50ms);
+  velko_test::PumpMessagesFor(0.05);
   EXPECT_TRUE(record.events.empty());
 }
 

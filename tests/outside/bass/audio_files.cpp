@@ -1,7 +1,6 @@
 #include "tests/outside/bass/audio_files.h"
 
 #include <lame/lame.h>
-#include <vorbis/vorbisenc.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -13,6 +12,8 @@ extern "C" {
 #include <ctime>
 #include <numbers>
 #include <stdexcept>
+
+#include "tests/support/vorbis_writer.h"
 
 namespace bass_test {
 
@@ -116,67 +117,13 @@ std::string Mp3Bytes(const Pcm& pcm, int kbps, bool info_tag) {
 }
 
 std::string OggBytes(const Pcm& pcm, float quality) {
-  vorbis_info info;
-  vorbis_info_init(&info);
-  if (vorbis_encode_init_vbr(&info, pcm.channels, pcm.rate, quality) != 0) {
-    throw std::runtime_error("vorbis_encode_init_vbr failed");
-  }
-  vorbis_comment comment;
-  vorbis_comment_init(&comment);
-  vorbis_dsp_state dsp;
-  vorbis_block block;
-  vorbis_analysis_init(&dsp, &info);
-  vorbis_block_init(&dsp, &block);
-  ogg_stream_state stream;
-  ogg_stream_init(&stream, 12345);
-  std::string out;
-  auto write_page = [&](const ogg_page& page) {
-    out.append(reinterpret_cast<const char*>(page.header), static_cast<std::size_t>(page.header_len));
-    out.append(reinterpret_cast<const char*>(page.body), static_cast<std::size_t>(page.body_len));
-  };
-  ogg_packet header, header_comment, header_code;
-  vorbis_analysis_headerout(&dsp, &comment, &header, &header_comment, &header_code);
-  ogg_stream_packetin(&stream, &header);
-  ogg_stream_packetin(&stream, &header_comment);
-  ogg_stream_packetin(&stream, &header_code);
-  ogg_page page;
-  while (ogg_stream_flush(&stream, &page) != 0) write_page(page);
-  const std::size_t frames = pcm.frames();
-  std::size_t done = 0;
-  bool eos = false;
-  while (!eos) {
-    const std::size_t chunk = std::min<std::size_t>(4096, frames - done);
-    if (chunk == 0) {
-      vorbis_analysis_wrote(&dsp, 0);
-    } else {
-      float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(chunk));
-      for (std::size_t i = 0; i < chunk; ++i) {
-        for (int c = 0; c < pcm.channels; ++c) {
-          buffer[c][i] = pcm.samples[(done + i) * pcm.channels + c] / 32768.0f;
-        }
-      }
-      vorbis_analysis_wrote(&dsp, static_cast<int>(chunk));
-      done += chunk;
-    }
-    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-      vorbis_analysis(&block, nullptr);
-      vorbis_bitrate_addblock(&block);
-      ogg_packet packet;
-      while (vorbis_bitrate_flushpacket(&dsp, &packet) != 0) {
-        ogg_stream_packetin(&stream, &packet);
-        while (ogg_stream_pageout(&stream, &page) != 0) {
-          write_page(page);
-          if (ogg_page_eos(&page)) eos = true;
-        }
-      }
-    }
-  }
-  ogg_stream_clear(&stream);
-  vorbis_block_clear(&block);
-  vorbis_dsp_clear(&dsp);
-  vorbis_comment_clear(&comment);
-  vorbis_info_clear(&info);
-  return out;
+  std::vector<float> samples(pcm.samples.size());
+  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = pcm.samples[i] / 32768.0f;
+  velko_test::VorbisParameters parameters;
+  parameters.sample_rate = pcm.rate;
+  parameters.channels = pcm.channels;
+  parameters.quality = quality;
+  return velko_test::EncodeVorbis(samples, parameters);
 }
 
 void WriteWma(const Pcm& pcm, const std::filesystem::path& path) {

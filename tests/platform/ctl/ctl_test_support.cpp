@@ -4,6 +4,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/display/display.h"
+#include "tests/support/message_pump.h"
 
 namespace ctl_test {
 
@@ -127,13 +128,7 @@ HWND ControlTest::Make(const char* class_name, const char* text, DWORD style, in
   return hwnd;
 }
 
-void ControlTest::Pump() {
-  MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-}
+void ControlTest::Pump() { velko_test::PumpWaitingMessages(); }
 
 POINT ControlTest::ScreenPoint(HWND hwnd, int x, int y) {
   POINT pt{x, y};

@@ -1,5 +1,5 @@
 // A dialog with one of each control on the headless screen, saved as
-// pictures under the build folder (tests/screenshots/sample_dialog*.png)
+// pictures under the build folder (build*/screenshots/sample_dialog*.png)
 // for people to look at.
 #include <gtest/gtest.h>
 
@@ -9,17 +9,11 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/surface.h"
 #include "tests/platform/ctl/sample_dialog.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/temp_dir.h"
 
 namespace ctl_test {
 namespace {
-
-void Pump() {
-  MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-}
 
 // A control's client point on the composed screen.
 COLORREF ScreenPixel(const platform::Surface& screen, HWND hwnd, int x, int y) {
@@ -33,7 +27,6 @@ class SampleDialogTest : public ::testing::Test {
   void SetUp() override {
     platform::ResetInput();
     platform::SetScreenSize(640, 480);
-    std::filesystem::create_directories("screenshots");
   }
   void TearDown() override {
     platform::SetScreenSize(1024, 768);
@@ -45,10 +38,10 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   const std::size_t windows_before = platform::LiveWindowCount();
   SampleDialog s = MakeSampleDialog(40, 30);
   ASSERT_NE(s.dialog, nullptr);
-  Pump();
+  velko_test::PumpWaitingMessages();
   auto screen = platform::ComposeScreen();
   ASSERT_TRUE(screen);
-  ASSERT_TRUE(platform::SavePng(*screen, "screenshots/sample_dialog.png"));
+  ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("sample_dialog.png")));
 
   // A few things a person would see.
   EXPECT_EQ(ScreenPixel(*screen, s.progress, 4, 9), GetSysColor(COLOR_HIGHLIGHT));
@@ -67,9 +60,9 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
 
   // The combo box's list dropped down over the dialog.
   SendMessage(s.combo, CB_SHOWDROPDOWN, TRUE, 0);
-  Pump();
+  velko_test::PumpWaitingMessages();
   screen = platform::ComposeScreen();
-  ASSERT_TRUE(platform::SavePng(*screen, "screenshots/sample_dialog_dropped.png"));
+  ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("sample_dialog_dropped.png")));
   RECT dropped;
   SendMessage(s.combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
   EXPECT_EQ(screen->Pixel(dropped.left + 60, dropped.top + 1 + 13 + 6),
@@ -77,7 +70,7 @@ TEST_F(SampleDialogTest, OneOfEachControlShowsAndIsSaved) {
   SendMessage(s.combo, CB_SHOWDROPDOWN, FALSE, 0);
 
   DestroyWindow(s.dialog);
-  Pump();
+  velko_test::PumpWaitingMessages();
   EXPECT_EQ(platform::LiveWindowCount(), windows_before);
 }
 

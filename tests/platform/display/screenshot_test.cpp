@@ -1,6 +1,6 @@
 // The headless display: a framed window with some drawing, composed onto
 // the virtual screen, compared with its expected picture. The picture is
-// written under the build folder (tests/screenshots/) for a person to look
+// written under the build folder (build*/screenshots/) for a person to look
 // at; VELKO_UPDATE_EXPECTED=1 writes the expected picture anew.
 #include <gtest/gtest.h>
 #include <png.h>
@@ -15,6 +15,8 @@
 #include "platform/gdi/system_metrics.h"
 #include "platform/gdi/user_draw.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -81,20 +83,16 @@ class ScreenshotTest : public ::testing::Test {
     UnregisterClass(kClass, nullptr);
     platform::SetScreenSize(1024, 768);
   }
-  static void Pump() {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
-  }
 };
 
 TEST_F(ScreenshotTest, AFramedWindowWithDrawingMatchesItsPicture) {
   HWND hwnd = CreateWindowEx(0, kClass, "Velko", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30, 300, 200,
                              nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
-  Pump();
+  velko_test::PumpWaitingMessages();
   auto screen = platform::ComposeScreen();
   ASSERT_TRUE(screen);
-  ASSERT_TRUE(platform::SavePng(*screen, "screenshots/framed_window.png"));
+  ASSERT_TRUE(platform::SavePng(*screen, velko_test::ScreenshotPath("framed_window.png")));
 
   // What the classic look says, pixel by pixel.
   EXPECT_EQ(screen->Pixel(5, 5), GetSysColor(COLOR_DESKTOP));
@@ -146,7 +144,7 @@ TEST_F(ScreenshotTest, AFramedWindowWithDrawingMatchesItsPicture) {
       if (screen->Pixel(x, y) != RGB(p[0], p[1], p[2])) ++different;
     }
   }
-  EXPECT_EQ(different, 0) << "see screenshots/framed_window.png beside the tests";
+  EXPECT_EQ(different, 0) << "see " << velko_test::ScreenshotPath("framed_window.png");
   DestroyWindow(hwnd);
 }
 
@@ -158,10 +156,10 @@ TEST_F(ScreenshotTest, AnInactiveWindowHasAGrayCaptionAndATopmostOneCoversIt) {
   SetActiveWindow(below);
   HWND other = CreateWindowEx(0, kClass, "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 250, 200, 100,
                               80, nullptr, nullptr, nullptr, nullptr);
-  Pump();
+  velko_test::PumpWaitingMessages();
   auto screen = platform::ComposeScreen();
   ASSERT_TRUE(screen);
-  platform::SavePng(*screen, "screenshots/two_windows.png");
+  platform::SavePng(*screen, velko_test::ScreenshotPath("two_windows.png"));
   EXPECT_EQ(screen->Pixel(60, 25), GetSysColor(COLOR_INACTIVECAPTION));
   EXPECT_EQ(screen->Pixel(100, 120), 0u);  // the topmost window's border
   EXPECT_EQ(screen->Pixel(105, 180), GetSysColor(COLOR_WINDOW));

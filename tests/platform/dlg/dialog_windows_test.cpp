@@ -9,6 +9,7 @@
 #include "platform/ctl/ctl.h"
 #include "platform/display/display.h"
 #include "tests/platform/dlg/dialog_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
 namespace {
@@ -124,8 +125,7 @@ TEST_F(DialogWindowTest, TheOpenDialogListsAFolderThroughItsFilterAndReturnsTheC
           },
           [&](HWND dialog) {
             name_box = TextOf(ChildOfClass(dialog, "EDIT"));
-            std::filesystem::create_directories("screenshots");
-            platform::SaveScreenshot("screenshots/open_dialog.png");
+            platform::SaveScreenshot(velko_test::ScreenshotPath("open_dialog.png"));
             Click(WindowCentre(ChildWithText(dialog, "&Open")));
           }});
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
@@ -309,8 +309,7 @@ TEST_F(DialogWindowTest, BrowseForFolderOpensFoldersWithTheKeysAndCancels) {
           },
           [&](HWND dialog) {
             opened = ListItems(ChildOfClass(dialog, "LISTBOX"));
-            std::filesystem::create_directories("screenshots");
-            platform::SaveScreenshot("screenshots/browse_for_folder.png");
+            platform::SaveScreenshot(velko_test::ScreenshotPath("browse_for_folder.png"));
             platform::InjectKeyPress(VK_ESCAPE);
           }});
   EXPECT_EQ(SHBrowseForFolder(&info), nullptr);

@@ -11,6 +11,7 @@
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/menu.h"
 #include "tests/platform/user/user_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
 namespace {
@@ -214,8 +215,7 @@ TEST_F(ModalMessageBoxTest, TheBoxShowsItsIconTextAndButtonsInPlace) {
     EXPECT_NEAR((button.left + button.right) / 2 - client_origin.x, client.right / 2, 1);
     EXPECT_EQ(button.right - button.left, 75);
     EXPECT_EQ(button.bottom - button.top, 23);
-    std::filesystem::create_directories("screenshots");
-    EXPECT_TRUE(platform::SaveScreenshot("screenshots/message_box.png"));
+    EXPECT_TRUE(platform::SaveScreenshot(velko_test::ScreenshotPath("message_box.png")));
     platform::InjectKeyPress(VK_RETURN);
   });
   EXPECT_EQ(MessageBox(owner, long_text.c_str(), "Error", MB_OK | MB_ICONERROR), IDOK);

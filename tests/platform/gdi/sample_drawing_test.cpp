@@ -121,10 +121,10 @@ TEST(SampleDrawing, IsKeptAsAScreenshot) {
     for (int x = 8; x < 176; ++x) inked += surface->Pixel(x, y) != RGB(192, 192, 192);
   EXPECT_GT(inked, 300);  // the wrapped text
 
-  std::filesystem::path folder = velko_test::ProgramFolder().parent_path() / "screenshots";
-  ASSERT_TRUE(platform::SavePng(*surface, (folder / "gdi_sample.png").string()));
-  ASSERT_TRUE(platform::SaveBmp(*surface, (folder / "gdi_sample.bmp").string()));
-  EXPECT_TRUE(std::filesystem::exists(folder / "gdi_sample.png"));
+  const std::string png = velko_test::ScreenshotPath("gdi_sample.png");
+  ASSERT_TRUE(platform::SavePng(*surface, png));
+  ASSERT_TRUE(platform::SaveBmp(*surface, velko_test::ScreenshotPath("gdi_sample.bmp")));
+  EXPECT_TRUE(std::filesystem::exists(png));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/system_metrics.h"
 #include "tests/platform/menus/menu_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
 namespace {
@@ -336,7 +337,7 @@ namespace velko_test {
 namespace {
 
 // A window with its bar and an open drop-down holding every kind of item,
-// saved as screenshots/menus.png beside the tests for a person to look at.
+// saved as build*/screenshots/menus.png for a person to look at.
 TEST_F(MenuBarTest, AScreenshotOfAnOpenMenu) {
   HMENU view = CreatePopupMenu();
   AppendMenu(view, MF_STRING | MF_CHECKED, 41, "&Toolbar");
@@ -364,8 +365,7 @@ TEST_F(MenuBarTest, AScreenshotOfAnOpenMenu) {
             platform::InjectKeyPress(VK_RIGHT);
           },
           [&] {
-            std::filesystem::create_directories("screenshots");
-            saved = platform::SaveScreenshot("screenshots/menus.png");
+            saved = platform::SaveScreenshot(velko_test::ScreenshotPath("menus.png"));
             platform::InjectKeyPress(VK_ESCAPE);
             platform::InjectKeyPress(VK_ESCAPE);
             platform::InjectKeyPress(VK_ESCAPE);

@@ -7,6 +7,7 @@
 
 #include "platform/net/winsock.h"
 #include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     return 0;
   }
   return DefWindowProc(hwnd, message, wparam, lparam);
-}
-
-bool PumpUntil(const std::function<bool()>& done) {
-  auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
-    if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
 }
 
 bool SawEvent(winsock::SOCKET s, WORD event) {
@@ -73,7 +63,7 @@ TEST(WindowNotifications, ConnectAcceptAndReadArriveAsWindowMessages) {
   ASSERT_EQ(WSAAsyncSelect(client, window, kSocketMessage, FD_CONNECT | FD_WRITE), 0);
   connect(client, reinterpret_cast<sockaddr*>(&at), sizeof at);
   ASSERT_TRUE(
-      PumpUntil([&] { return SawEvent(listener, FD_ACCEPT) && SawEvent(client, FD_WRITE); }));
+      velko_test::PumpMessagesUntil([&] { return SawEvent(listener, FD_ACCEPT) && SawEvent(client, FD_WRITE); }));
   EXPECT_TRUE(SawEvent(client, FD_CONNECT));
 
   sockaddr_in peer;
@@ -86,7 +76,7 @@ TEST(WindowNotifications, ConnectAcceptAndReadArriveAsWindowMessages) {
   EXPECT_EQ(local.sin_port, at.sin_port);
   ASSERT_EQ(WSAAsyncSelect(server, window, kSocketMessage, FD_READ | FD_CLOSE), 0);
   ASSERT_EQ(send(client, "x", 1, 0), 1);
-  ASSERT_TRUE(PumpUntil([&] { return SawEvent(server, FD_READ); }));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return SawEvent(server, FD_READ); }));
 
   closesocket(client);
   closesocket(server);

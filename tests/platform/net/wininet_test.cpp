@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "platform/core/errors.h"
 #include "platform/net/loopback_guard.h"
 #include "platform/net/wininet.h"
+#include "platform/net/wininet_internal.h"
 #include "tests/support/loopback_server.h"
 
 namespace {
@@ -68,6 +70,12 @@ TEST_F(WinInetTest, ErrorStatusesAreOpenedAndRead) {
   });
   HINTERNET request = InternetOpenUrl(session_, server.Url("/x").c_str(), nullptr, 0, 0, 0);
   ASSERT_NE(request, nullptr);
+  // Further calls see the answer's status and header lines.
+  auto object = std::dynamic_pointer_cast<platform::net::wininet_detail::Request>(
+      platform::net::wininet_detail::FindHandle(request));
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->status, 404);
+  EXPECT_EQ(object->header_text, "HTTP/1.0 404 Not Found\r\n\r\n");
   std::string got;
   ASSERT_TRUE(ReadAll(request, &got));
   EXPECT_EQ(got, "<html>gone</html>");
@@ -200,6 +208,27 @@ TEST_F(WinInetTest, ClosingTheSessionEndsAnOpeningRequest) {
   EXPECT_EQ(result, nullptr);
   EXPECT_EQ(error, ERROR_INTERNET_OPERATION_CANCELLED);
   server.Stop();
+}
+
+TEST_F(WinInetTest, TheStandardProxyIsNeverUsedForLoopback) {
+  // Only a loopback URL is asked for here, so the switch may be off for a
+  // moment: the proxy variables are then read as the program reads them.
+  velko_test::LoopbackServer proxy([](velko_test::LoopbackConnection&) {});
+  HttpResponder server([](const std::string&) { return HttpResponder::Ok("direct"); });
+  const std::string proxy_url = "http://127.0.0.1:" + std::to_string(proxy.port());
+  ::setenv("http_proxy", proxy_url.c_str(), 1);
+  ::setenv("HTTP_PROXY", proxy_url.c_str(), 1);
+  platform::net::SetLoopbackOnly(false);
+  HINTERNET request = InternetOpenUrl(session_, server.Url("/").c_str(), nullptr, 0, 0, 0);
+  platform::net::SetLoopbackOnly(true);
+  ::unsetenv("http_proxy");
+  ::unsetenv("HTTP_PROXY");
+  ASSERT_NE(request, nullptr) << GetLastError();
+  std::string got;
+  ASSERT_TRUE(ReadAll(request, &got));
+  EXPECT_EQ(got, "direct");
+  InternetCloseHandle(request);
+  EXPECT_EQ(proxy.Accepted(), 0);
 }
 
 TEST(LoopbackGuard, SocketsAndNamesStayOnLoopback) {

@@ -8,6 +8,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "tests/support/message_pump.h"
 
 namespace velko_test {
 
@@ -132,16 +133,7 @@ HWND UserTest::MakeOf(const char* class_name, HWND parent, DWORD style, LPCSTR t
   return hwnd;
 }
 
-int UserTest::Pump() {
-  int count = 0;
-  MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-    ++count;
-  }
-  return count;
-}
+int UserTest::Pump() { return velko_test::PumpWaitingMessages(); }
 
 WindowThread::WindowThread(bool pump) : pump_(pump) {
   std::atomic<bool> ready{false};

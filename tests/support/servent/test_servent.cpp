@@ -16,7 +16,8 @@
 //   download IP PORT INDEX NAME     fetch a file (resumes a partial one)
 //   push SERVENTHEX INDEX IP PORT   send a push descriptor to every link
 //   giv IP PORT INDEX SERVENTHEX    dial and offer a shared file by GIV
-//   limit BYTES                     cut uploads after so many bytes (0: no)
+//   limit BYTES                     cut uploads after so many bytes (0: no);
+//                                   answered with "limit BYTES"
 //   quit
 // Events:
 //   ready PORT | login IP | hit IP PORT INDEX SIZE SERVENTHEX NAME |
@@ -341,6 +342,7 @@ int main(int argc, char** argv) {
       std::int64_t bytes = 0;
       in >> bytes;
       desk.SetUploadLimit(bytes);
+      Say("limit " + std::to_string(bytes));
     }
   });
 

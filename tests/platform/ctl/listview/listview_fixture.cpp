@@ -2,6 +2,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/ctl/imagelist.h"
+#include "tests/support/message_pump.h"
 
 namespace velko_test {
 
@@ -155,16 +156,7 @@ std::vector<int> ListViewTest::Selected() {
   return rows;
 }
 
-int ListViewTest::Pump() {
-  int count = 0;
-  MSG msg;
-  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-    ++count;
-  }
-  return count;
-}
+int ListViewTest::Pump() { return velko_test::PumpWaitingMessages(); }
 
 void ListViewTest::Click(int x, int y, UINT modifiers) {
   // Far enough apart in time that no two clicks make a double click.

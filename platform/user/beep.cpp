@@ -1,0 +1,3 @@
+#include "platform/user/beep.h"
+
+void MessageBeep(UINT) {}

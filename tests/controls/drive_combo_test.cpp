@@ -1,0 +1,273 @@
+// The drive combo box on drives of the test's own (A removable, C fixed
+// "SYSTEM", D CD-ROM "LABEL", X remote): the list, choosing by keys, the
+// same drive raising OnClick only, the flat and 3-D borders, and the
+// history block through a subclass that switches it on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "classlib/ControlMessages.h"
+#include "classlib/Colors.h"
+#include "classlib/Edit.h"
+#include "controls/KavoDriveComboBox.h"
+#include "platform/ctl/combo_box.h"
+#include "platform/core/modules.h"
+#include "platform/fs/drives.h"
+#include "platform/fs/files.h"
+#include "platform/gdi/system_metrics.h"
+#include "tests/controls/controls_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+// The history block is not published; this subclass reaches it.
+class THistoryDriveCombo : public TKavoDriveComboBox {
+ public:
+  using TKavoDriveComboBox::TKavoDriveComboBox;
+  using TKavoCustomComboBox::HistoryCount;
+  using TKavoCustomComboBox::SetHistory;
+  using TKavoCustomComboBox::SetHistoryMax;
+};
+
+class DriveComboTest : public velko_test::ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    cwd_ = std::filesystem::current_path();
+    // The shell's drive icons are read from the program folder.
+    platform::SetProgramPath((velko_test::ProgramFolder() / "velko").string());
+    platform::ResetDriveTable();
+    for (char c = 'A'; c <= 'Z'; ++c) platform::UnmapDrive(c);
+    for (const char* d : {"a", "c", "d", "x"}) std::filesystem::create_directories(dir_ / d);
+    platform::MapDrive('A', (dir_ / "a").string(), DRIVE_REMOVABLE);
+    platform::MapDrive('C', (dir_ / "c").string(), DRIVE_FIXED, "SYSTEM");
+    platform::MapDrive('D', (dir_ / "d").string(), DRIVE_CDROM, "LABEL");
+    platform::MapDrive('X', (dir_ / "x").string(), DRIVE_REMOTE, "", "\\\\SRV\\Share");
+    ASSERT_TRUE(SetCurrentDirectory("C:\\"));
+  }
+  void TearDown() override {
+    ControlsTest::TearDown();
+    platform::ResetDriveTable();
+    std::filesystem::current_path(cwd_);  // the test's drive folders go away
+    platform::SetProgramPath("");
+  }
+
+  template <class T = TKavoDriveComboBox>
+  T* Combo() {
+    MakeForm(300, 200);
+    auto* c = new T(form_);
+    c->SetParent(form_);
+    c->SetBounds(20, 20, 160, 19);
+    c->OnChange = [this](TObject*) { ++changes; };
+    c->OnClick = [this](TObject*) { ++clicks; };
+    form_->Show();
+    Pump();
+    return c;
+  }
+  void Choose(TKavoDriveComboBox* c, int index) {
+    SendMessage(c->Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    c->Perform(CN_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), 0);
+  }
+  COLORREF WindowPixel(TWinControl* c, int x, int y) {
+    Pump();
+    RECT r{};
+    GetWindowRect(c->Handle(), &r);
+    HDC dc = GetDC(nullptr);
+    const COLORREF p = GetPixel(dc, r.left + x, r.top + y);
+    ReleaseDC(nullptr, dc);
+    return p;
+  }
+
+  velko_test::TempDir dir_;
+  std::filesystem::path cwd_;
+  int changes = 0;
+  int clicks = 0;
+};
+
+TEST_F(DriveComboTest, ListsTheDrivesInLetterOrder) {
+  TKavoDriveComboBox* c = Combo();
+  ASSERT_EQ(c->Items()->Count(), 4);
+  EXPECT_EQ(c->Items()->Strings(0), "a:");
+  EXPECT_EQ(c->Items()->Strings(1), "c: [system]");
+  EXPECT_EQ(c->Items()->Strings(2), "d: [label]");
+  EXPECT_EQ(c->Items()->Strings(3), "x: \\\\srv\\share");
+  EXPECT_EQ(c->Items()->Objects(2), c->CdBitmap());
+  EXPECT_EQ(c->Items()->Objects(1), nullptr);
+  EXPECT_EQ(c->Drive(), 'c') << "from the current directory";
+  EXPECT_EQ(c->ItemIndex(), 1);
+  EXPECT_EQ(changes, 1) << "selecting the start drive";
+  EXPECT_EQ(c->Style(), csOwnerDrawFixed);
+  EXPECT_EQ(c->CdBitmap()->Width(), 16);
+}
+
+TEST_F(DriveComboTest, ChoosingDrivesAndTheSameDrive) {
+  TKavoDriveComboBox* c = Combo();
+  changes = 0;
+  Choose(c, 2);
+  EXPECT_EQ(c->Drive(), 'd');
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(clicks, 1);
+  Choose(c, 2);  // the same drive again
+  EXPECT_EQ(changes, 1) << "no OnChange for the same drive";
+  EXPECT_EQ(clicks, 2);
+
+  c->SetFocus();
+  Press(VK_DOWN);
+  EXPECT_EQ(c->Drive(), 'x');
+  EXPECT_EQ(changes, 2);
+
+  c->SetDrive('A');
+  EXPECT_EQ(c->ItemIndex(), 0);
+  EXPECT_EQ(c->Drive(), 'a');
+  c->SetDrive('\0');
+  EXPECT_EQ(c->ItemIndex(), -1);
+  EXPECT_EQ(changes, 4);
+}
+
+TEST_F(DriveComboTest, StartDriveAndEntryTexts) {
+  TKavoDriveComboBox probe(nullptr);
+  EXPECT_EQ(probe.Drive(), 'C');  // the current directory's letter as it stands
+  EXPECT_EQ(DriveEntryText('q'), "") << "unmapped letters are left out";
+  EXPECT_EQ(DriveEntryText('X'), "x: \\\\srv\\share");
+  // A connection name longer than a path buffer is read whole; a remote
+  // drive without one takes the label form.
+  std::filesystem::create_directories(dir_ / "y");
+  const std::string long_name = "\\\\srv\\" + std::string(300, 'A');
+  platform::MapDrive('Y', (dir_ / "y").string(), DRIVE_REMOTE, "", long_name);
+  EXPECT_EQ(DriveEntryText('y'), "y: \\\\srv\\" + std::string(300, 'a'));
+  platform::MapDrive('W', (dir_ / "y").string(), DRIVE_REMOTE, "NETLBL", "");
+  EXPECT_EQ(DriveEntryText('w'), "w: [netlbl]");
+}
+
+TEST_F(DriveComboTest, FlatAndRaisedBorders) {
+  TKavoDriveComboBox* c = Combo();
+  auto* other = new TEdit(form_);  // the focus stays away from the box
+  other->SetParent(form_);
+  other->SetBounds(20, 100, 80, 20);
+  other->SetFocus();
+  c->SetFlat(true);
+  Pump();
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
+  EXPECT_EQ(WindowPixel(c, 0, 0), face);
+  EXPECT_EQ(WindowPixel(c, 1, 5), face);
+  EXPECT_EQ(WindowPixel(c, 2, 5), window);
+  c->SetFlat(false);
+  Pump();
+  EXPECT_EQ(WindowPixel(c, 0, 5), GetSysColor(COLOR_BTNSHADOW)) << "sunken outer edge";
+  EXPECT_EQ(WindowPixel(c, c->Width() - 1, 5), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(WindowPixel(c, c->Width() - 2, 5), face);
+  EXPECT_EQ(WindowPixel(c, 1, 5), GetSysColor(COLOR_WINDOWFRAME));
+  // Flat again, and 3-D while focused.
+  c->SetFlat(true);
+  EXPECT_EQ(WindowPixel(c, 1, 5), face);
+  c->SetFocus();
+  Pump();
+  EXPECT_EQ(WindowPixel(c, 1, 5), GetSysColor(COLOR_WINDOWFRAME));
+}
+
+TEST_F(DriveComboTest, HistoryThroughTheSubclass) {
+  auto* c = Combo<THistoryDriveCombo>();
+  c->SetHistory(true);
+  std::vector<int> selects;
+  c->OnSelect = [&](TObject*) { selects.push_back(c->ItemIndex()); };
+  Choose(c, 2);  // "d: [label]" goes to the top
+  EXPECT_EQ(c->HistoryCount(), 1);
+  EXPECT_EQ(c->Items()->Strings(0), "d: [label]");
+  EXPECT_EQ(c->Items()->Objects(0), c->CdBitmap());
+  EXPECT_EQ(c->ItemIndex(), 0);
+  Choose(c, 4);  // x:
+  EXPECT_EQ(c->HistoryCount(), 2);
+  EXPECT_EQ(c->Items()->Strings(0), "x: \\\\srv\\share");
+  Choose(c, 4);  // d: again: its history entry is selected
+  EXPECT_EQ(c->HistoryCount(), 2);
+  EXPECT_EQ(c->ItemIndex(), 1);
+  c->SetHistoryMax(1);
+  EXPECT_EQ(c->HistoryCount(), 1);
+  EXPECT_EQ(c->Items()->Count(), 5);
+  c->SetHistory(false);
+  EXPECT_EQ(c->Items()->Count(), 4);
+  EXPECT_EQ(selects.size(), 3u);
+}
+
+}  // namespace
+
+namespace {
+
+// Type-ahead is off in the published classes; this subclass switches it on.
+class TTypeAheadCombo : public TKavoCustomComboBox {
+ public:
+  explicit TTypeAheadCombo(TComponent* AOwner) : TKavoCustomComboBox(AOwner) { SetTypeAhead(true); }
+  using TKavoCustomComboBox::TypeAheadTimer;
+};
+
+TEST_F(DriveComboTest, TypeAheadCompletesAfterTheDelay) {
+  MakeForm(300, 200);
+  auto* c = new TTypeAheadCombo(form_);
+  c->SetParent(form_);
+  c->SetBounds(20, 20, 160, 21);
+  form_->Show();
+  Pump();
+  for (const char* s : {"alpha", "beta", "bravo", "Bx"}) c->Items()->Add(s);
+  c->SetFocus();
+  Press('B');
+  ASSERT_NE(c->TypeAheadTimer(), 0);
+  EXPECT_EQ(c->Text(), "b");
+  Advance(1000);
+  EXPECT_EQ(c->ItemIndex(), -1) << "not before the delay";
+  Advance(600);
+  EXPECT_EQ(c->ItemIndex(), 1) << "the first item starting with the text, case and all";
+  EXPECT_EQ(c->Text(), "beta");
+  EXPECT_EQ(c->SelStart(), 1);
+  EXPECT_EQ(c->SelLength(), 3);
+  EXPECT_EQ(c->TypeAheadTimer(), 0) << "the one-shot item is removed";
+  Advance(2000);
+  EXPECT_EQ(c->ItemIndex(), 1);
+}
+
+TEST_F(DriveComboTest, IconAndTextOfAnEntry) {
+  TKavoDriveComboBox* c = Combo();
+  c->SetColor(clWhite);
+  c->Font()->SetColor(clBlack);
+  Pump();
+  const int h = c->ItemHeight();
+  ASSERT_GT(h, 4);
+  // The field shows the selected entry: its icon in an h x h square at the
+  // left, the text from h + 6 on, nothing in between.
+  RECT r{};
+  GetWindowRect(c->Handle(), &r);
+  HDC dc = GetDC(nullptr);
+  int icon_pixels = 0, text_pixels = 0, gap_pixels = 0;
+  for (int y = r.top + 3; y < r.top + 3 + h; ++y)
+    for (int x = r.left + 3; x < r.left + 3 + h + 40; ++x) {
+      const COLORREF p = GetPixel(dc, x, y);
+      const bool ink = p != GetSysColor(COLOR_HIGHLIGHT) && p != RGB(255, 255, 255);
+      const int dx = x - (r.left + 3);
+      if (dx < h) icon_pixels += ink;
+      else if (dx >= h + 2 && dx < h + 5) gap_pixels += ink;
+      else if (dx >= h + 6) text_pixels += ink;
+    }
+  ReleaseDC(nullptr, dc);
+  EXPECT_GT(icon_pixels, 10);
+  EXPECT_EQ(gap_pixels, 0);
+  EXPECT_GT(text_pixels, 10);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DriveComboTest, ChoosingByMouse) {
+  TKavoDriveComboBox* c = Combo();
+  changes = 0;
+  Click(c, c->Width() - 6, c->Height() / 2);  // the drop-down button
+  ASSERT_TRUE(c->DroppedDown());
+  const int h = c->ItemHeight();
+  MoveMouse(c, 20, c->Height() + 2 * h + h / 2);
+  Click(c, 20, c->Height() + 2 * h + h / 2);  // the third entry
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(c->Drive(), 'd');
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace

@@ -1,0 +1,159 @@
+// The pack's smaller components: file storage, the wave component, the
+// auto-run component, the window timer and the colour names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "classlib/Colors.h"
+#include "classlib/Resources.h"
+#include "desktop/zelComponents.h"
+#include "platform/fs/drives.h"
+#include "platform/mm/sound.h"
+#include "platform/reg/autostart.h"
+#include "platform/reg/registry.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wave_image.h"
+
+namespace {
+
+namespace fsys = std::filesystem;
+
+class PackTest : public ::testing::Test {
+ protected:
+  void SetUp() override { platform::MapDrive('T', dir_.path().string()); }
+  void TearDown() override {
+    platform::UnmapDrive('T');
+    velko_test::RestoreSandboxFolders();
+  }
+  velko_test::TempDir dir_;
+};
+
+TEST_F(PackTest, FileDataRoundTripsAndRefusesCorruptCounts) {
+  TzelFileStorage storage(nullptr);
+  TMemoryStream stored;
+  storage.WriteData(&stored);
+  EXPECT_EQ(stored.Size(), 4);
+  EXPECT_EQ(std::string(static_cast<const char*>(stored.Memory()), 4), std::string(4, '\0'));
+  stored.SetPosition(0);
+  storage.ReadData(&stored);
+  EXPECT_EQ(storage.GetDataSize(), 0);
+
+  dir_.WriteFile("in.bin", "hello");
+  std::vector<std::string> log;
+  storage.OnLoad = [&](TObject*, bool ok) { log.push_back(ok ? "load ok" : "load failed"); };
+  storage.OnSave = [&](TObject*, bool ok) { log.push_back(ok ? "save ok" : "save failed"); };
+  EXPECT_TRUE(storage.LoadFromFile("T:\\in.bin"));
+  EXPECT_EQ(storage.GetDataSize(), 5);
+  TMemoryStream again;
+  storage.WriteData(&again);
+  EXPECT_EQ(std::string(static_cast<const char*>(again.Memory()), 9), std::string("\5\0\0\0hello", 9));
+
+  // A count beyond the stream is corrupt.
+  const char corrupt[] = {'\xFF', '\0', '\0', '\0', 'x'};
+  TMemoryStream bad;
+  bad.WriteBuffer(corrupt, 5);
+  bad.SetPosition(0);
+  EXPECT_THROW(storage.ReadData(&bad), EzelFileStorage);
+
+  // Saving over a file whose handler refuses leaves it alone.
+  again.SetPosition(0);
+  storage.ReadData(&again);
+  dir_.WriteFile("out.bin", "old");
+  storage.OnConfirmOverride = [](TObject*, bool& override_file) { override_file = false; };
+  EXPECT_FALSE(storage.SaveToFile("T:\\out.bin"));
+  EXPECT_EQ(velko_test::ReadFile(dir_.path() / "out.bin"), "old");
+  EXPECT_TRUE(storage.SaveToFile("T:\\new.bin"));
+  EXPECT_EQ(velko_test::ReadFile(dir_.path() / "new.bin"), "hello");
+  EXPECT_FALSE(storage.LoadFromFile("T:\\missing.bin"));
+  EXPECT_EQ(storage.GetDataSize(), 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"load ok", "save failed", "save ok", "load failed"}));
+}
+
+TEST_F(PackTest, WaveSourcesAndFlags) {
+  auto output = std::make_shared<platform::RecordingSoundOutput>();
+  platform::SetSoundOutput(output);
+  const auto stored_wave = velko_test::MakeWaveImage(10, 8000, 5);
+  dir_.WriteFile("cue.wav", std::string(stored_wave.begin(), stored_wave.end()));
+  TzelWav wav(nullptr);
+  wav.SetFileName("T:\\cue.wav");
+  wav.PrepareSound();
+  EXPECT_EQ(wav.Flags(), SND_ASYNC | SND_NODEFAULT | SND_NOWAIT | SND_FILENAME);
+  wav.Play();
+  ASSERT_EQ(output->Plays().size(), 1u);
+
+  // Stored with the form: plays after its file is gone.
+  wav.SetPlayFrom(pfDFM);
+  fsys::remove(dir_.path() / "cue.wav");
+  wav.SetLooped(true);
+  wav.Play();
+  ASSERT_EQ(output->Plays().size(), 2u);
+  EXPECT_EQ(output->Plays()[1].wave, stored_wave);
+  EXPECT_TRUE(output->Plays()[1].loop);
+  EXPECT_EQ(wav.Flags(), SND_ASYNC | SND_LOOP | SND_NODEFAULT | SND_NOWAIT | SND_MEMORY);
+
+  // A resource of the program.
+  const auto resource_wave = velko_test::MakeWaveImage(10, 8000, 9);
+  RegisterResource("WAVE1", ResourceType::Wave, resource_wave);
+  wav.SetPlayFrom(pfResource);
+  wav.SetLooped(false);
+  wav.Play();
+  ASSERT_EQ(output->Plays().size(), 3u);
+  EXPECT_EQ(output->Plays()[2].wave, resource_wave);
+  UnregisterResource("WAVE1", ResourceType::Wave);
+  platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
+}
+
+TEST_F(PackTest, AutoRunKinds) {
+  velko_test::TempDir registry, autostart;
+  platform::SetRegistryFolder(registry.path().string());
+  platform::SetAutostartFolder(autostart.path().string());
+  TzelAutoRun run(nullptr);
+  run.SetFileName("C:\\Velko\\velko");
+  run.SetAutoRun(true);
+  EXPECT_TRUE(fsys::exists(autostart.path() / "velko-machine-velko.desktop"));
+  run.SetKind(aekUserRun);
+  EXPECT_FALSE(fsys::exists(autostart.path() / "velko-machine-velko.desktop"));
+  EXPECT_TRUE(fsys::exists(autostart.path() / "velko-user-velko.desktop"));
+  run.SetKind(aekServiceRun);
+  EXPECT_TRUE(fsys::is_empty(autostart.path()));
+  run.SetAutoRun(false);
+  EXPECT_TRUE(fsys::is_empty(autostart.path()));
+}
+
+TEST_F(PackTest, TimerWithoutHandlerHoldsNoTimer) {
+  TzelColorPicker picker(nullptr);
+  EXPECT_EQ(picker.Interval(), 100u);
+  EXPECT_FALSE(picker.TimerRunning());
+  picker.SetOnTimer([](TObject*) {});
+  EXPECT_TRUE(picker.TimerRunning());
+  picker.SetEnabled(false);
+  EXPECT_FALSE(picker.TimerRunning());
+}
+
+TEST(ColorNames, PackNamesComeFirst) {
+  struct Case {
+    const char* name;
+    int value;
+  };
+  const Case cases[] = {
+      {"clCream", 0x00A6CAF0}, {"clSkyBlue", 0x00FFC800}, {"clGold", 0x0000C8FF},
+      {"clHotLight", static_cast<int>(0x8000001A)}, {"clRed", clRed}, {"clBtnFace", clBtnFace},
+  };
+  TzelColorPicker linked(nullptr);  // the pack's colour names come with its unit
+  for (const Case& c : cases) {
+    int value = 0;
+    EXPECT_TRUE(IdentToColor(c.name, value)) << c.name;
+    EXPECT_EQ(value, c.value) << c.name;
+    String name;
+    EXPECT_TRUE(ColorToIdent(c.value, name)) << c.name;
+    EXPECT_EQ(name, c.name);
+  }
+  int value = 0;
+  EXPECT_TRUE(IdentToColor("CLCREAM", value));
+  EXPECT_FALSE(IdentToColor("clNoSuchColour", value));
+  EXPECT_EQ(ColorToString(0x123456), "$00123456");
+  EXPECT_EQ(StringToColor("$00123456"), 0x123456);
+  EXPECT_THROW(StringToColor("bogus"), EConvertError);
+}
+
+}  // namespace
