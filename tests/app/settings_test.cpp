@@ -15,11 +15,14 @@ class SettingsTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    power_ = platform::CurrentRecordingPowerController();
-    ASSERT_NE(power_, nullptr);
-    power_->Clear();
+    power_ = std::make_shared<platform::RecordingPowerBackend>();
+    platform::SetPowerBackend(power_);
   }
-  std::shared_ptr<platform::RecordingPowerController> power_;
+  void TearDown() override {
+    platform::SetPowerBackend(std::make_shared<platform::RecordingPowerBackend>());
+    AppTest::TearDown();
+  }
+  std::shared_ptr<platform::RecordingPowerBackend> power_;
 };
 
 // The value names of the settings key in the order the registry keeps them.
@@ -116,8 +119,7 @@ TEST_F(SettingsTest, SleepModePowersOffWhenHalfASecondOrLessRemains) {
   EXPECT_EQ(s.SanLabel->Caption(), ": 1");
   platform::AdvanceClockMs(100);
   Pump();
-  ASSERT_EQ(power_->Requests().size(), 1u);
-  EXPECT_EQ(power_->Requests()[0].flags, 9u);
+  EXPECT_EQ(power_->Requests(), std::vector<std::string>{"PowerOff"});
   EXPECT_EQ(s.ProgressBar1->Position(), s.ProgressBar1->Max());
 }
 
