@@ -176,6 +176,9 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   BalanceKnob->SetPosition(0);
   BalanceKnob->OnChange = [this](TObject* Sender) { changeBalance(Sender); };
 
+  VolControl = new TssVolumeController(this);
+  VolControl->SetName("VolControl");
+
   Navigator = new TVrNavigator(this);
   Navigator->SetName("Navigator");
   Navigator->SetParent(this);
@@ -249,7 +252,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   HuntBox = make_box("HuntBox", 296, "Hunt", "Hunt for your music");
   HuntBox->OnClick = [this](TObject* Sender) { HuntBoxClick(Sender); };
 
-  ProgressBar1 = new TProgressBar(this);
+  ProgressBar1 = new TGProgress(this);
   ProgressBar1->SetName("ProgressBar1");
   ProgressBar1->SetParent(this);
   ProgressBar1->SetBounds(8, 210, 458, 10);

@@ -18,10 +18,11 @@
 #include "classlib/ListBox.h"
 #include "classlib/PaintBox.h"
 #include "classlib/Panel.h"
-#include "classlib/ProgressBar.h"
 #include "classlib/SpeedButton.h"
 #include "classlib/Timers.h"
+#include "controls/GProgress.h"
 #include "controls/KavoShapeHint.h"
+#include "controls/SSVolumeController.h"
 #include "controls/VrNavigator.h"
 #include "controls/VrTrackBar.h"
 #include "controls/slider.h"
@@ -86,6 +87,7 @@ class TForm1 : public TForm {
   std::array<TSlider*, 10> EQSliders{};
   TVrTrackBar* VolumeKnob = nullptr;
   TVrTrackBar* BalanceKnob = nullptr;
+  TssVolumeController* VolControl = nullptr;
   TVrNavigator* Navigator = nullptr;
   TLabel* Label_Length = nullptr;
   TLabel* Label_State = nullptr;
@@ -98,7 +100,7 @@ class TForm1 : public TForm {
   TCheckBox* cbFlanger = nullptr;
   TCheckBox* cbEcho = nullptr;
   TCheckBox* cbReverb = nullptr;
-  TProgressBar* ProgressBar1 = nullptr;
+  TGProgress* ProgressBar1 = nullptr;
   TAutoUpgrade* AutoUpgrade1 = nullptr;
   TzelOneInstance* zelOneInstance1 = nullptr;
   TKavoShapeHint* KavoShapeHint1 = nullptr;

@@ -207,12 +207,9 @@ void TForm1::EffectClick(TCheckBox* Box, TEffect Effect) {
   MainPlayer->SetEffects(flags);
 }
 
-void TForm1::changeVolume(TObject*) {
-  // The master volume controller comes with the control library's mixer
-  // components; until then the knob keeps its position only.
-}
+void TForm1::changeVolume(TObject*) { VolControl->SetVolume(VolumeKnob->Position()); }
 
-void TForm1::changeBalance(TObject*) {}
+void TForm1::changeBalance(TObject*) { VolControl->SetBalance(BalanceKnob->Position()); }
 
 void TForm1::SwitchView() {
   if (!MusicList->Visible()) {

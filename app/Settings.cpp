@@ -135,7 +135,7 @@ TSettingsForm::TSettingsForm(TComponent* AOwner) : TForm(AOwner) {
   FireBox->OnClick = [this](TObject* Sender) { DoFire(Sender); };
 
   // Automation Options
-  ProgressBar1 = new TProgressBar(this);
+  ProgressBar1 = new TGProgress(this);
   ProgressBar1->SetName("ProgressBar1");
   ProgressBar1->SetParent(AutomationPage);
   ProgressBar1->SetBounds(8, 8, 300, 16);
@@ -210,7 +210,7 @@ TCheckBox* TSettingsForm::MakeBox(TWinControl* Parent, const char* Name, int Lef
 void TSettingsForm::FormCreate(TObject*) {
   RegIni = std::make_unique<TRegistryIniFile>(kSettingsKey);
   ReadSettings();
-  if (Form1 != nullptr) ProgressBar1->SetColor(Form1->Color());
+  if (Form1 != nullptr) ProgressBar1->SetBackgroundColor(Form1->Color());
   PageControl1->SetActivePage(SkinPage);
   HintBox->SetChecked(true);
   NavigateBox->SetChecked(RegIni->ReadBool(kSettingsSection, "NavSwitch", NavigateBox->Checked()));

@@ -16,10 +16,10 @@
 #include "classlib/Image.h"
 #include "classlib/Label.h"
 #include "classlib/PageControl.h"
-#include "classlib/ProgressBar.h"
 #include "classlib/Registry.h"
 #include "classlib/Spin.h"
 #include "classlib/Timers.h"
+#include "controls/GProgress.h"
 
 class TAMAutoRun;
 
@@ -69,7 +69,7 @@ class TSettingsForm : public TForm {
   TCheckBox* RockBox = nullptr;
   TCheckBox* SpikeBox = nullptr;
   TCheckBox* FireBox = nullptr;
-  TProgressBar* ProgressBar1 = nullptr;
+  TGProgress* ProgressBar1 = nullptr;
   TLabel* DakLabel = nullptr;
   TLabel* SanLabel = nullptr;
   TSpinEdit* SpinEdit1 = nullptr;

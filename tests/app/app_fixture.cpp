@@ -18,6 +18,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
 #include "platform/fs/drives.h"
+#include "platform/mm/mixer.h"
 #include "platform/user/input.h"
 #include "playback/PluginCtrl.h"
 #include "ripper/Ripper.h"
@@ -39,6 +40,7 @@ void AppTest::SetUp() {
     return request.DefaultButton();
   });
   platform::MapDrive('C', music_.path().string());
+  platform::SelectRecordingMixer();
   TRegistry reg;
   reg.DeleteKey(kSettingsKey);
   PictureName.clear();

@@ -126,6 +126,9 @@ TEST_F(PlayerFrontTest, EqualiserAndEffectBoxesReachThePlayer) {
   EXPECT_EQ(MainPlayer->EffectFlags.Bits(), 1u | 4u);
   Form1->cbEcho->SetChecked(false);
   EXPECT_EQ(MainPlayer->EffectFlags.Bits(), 1u);
+  // The knobs act on the system mixer.
+  Form1->VolumeKnob->SetPosition(80);
+  EXPECT_EQ(Form1->VolControl->Volume(), 80);
 }
 
 TEST_F(PlayerFrontTest, NotReadyShowsTheMembersText) {
