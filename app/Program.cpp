@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "app/BassTest.h"
+#include "app/HelpView.h"
 #include "app/Settings.h"
 #include "app/Splash.h"
 #include "app/aboutpar.h"
@@ -21,6 +22,7 @@ void CreateProgramForms() {
   Application->Initialize();
   Application->HelpFile = "velko.hlp";
   Application->SetTitle("Velko");
+  InstallHelpViewer();
   Application->CreateForm(Form1);
   Application->CreateForm(VideoHunterForm);
   Application->CreateForm(VideoForm);

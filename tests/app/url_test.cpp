@@ -6,9 +6,11 @@
 #include <fstream>
 #include <thread>
 
+#include "app/HelpView.h"
 #include "app/URL.h"
 #include "app/aboutpar.h"
 #include "platform/sys/process.h"
+#include "platform/user/virtual_keys.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -74,6 +76,39 @@ TEST_F(AboutTest, TheAboutBoxMailsTheMakerAndClosesOnEsc) {
   Word esc = 27;
   ParAbout->Abort(nullptr, esc, {});
   EXPECT_FALSE(ParAbout->Visible());
+}
+
+}  // namespace
+}  // namespace app_test
+
+namespace app_test {
+namespace {
+
+using HelpTest = AppTest;
+
+TEST_F(HelpTest, F1ShowsTheAboutBoxThenTheHelpText) {
+  Prepare({.earlier_starts = 9, .write_list = true, .list_text = ""});
+  std::ofstream(ProgramFile("velko.hlp"), std::ios::binary) << "Velko - Help\r\n\r\nKeys\r\n  F1   About\r\n";
+  Start();
+  boxes_.clear();
+  // The about box closes as soon as it shows.
+  ParAbout->OnShow = [](TObject*) { PostMessage(ParAbout->Handle(), WM_CLOSE, 0, 0); };
+  Press(VK_F1);
+  ASSERT_NE(HelpViewer, nullptr);
+  EXPECT_TRUE(HelpViewer->Visible());
+  EXPECT_EQ(HelpViewer->HelpText->Lines()->Strings(2), "Keys");
+  EXPECT_TRUE(HelpViewer->HelpText->ReadOnly());
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(HelpTest, AMissingHelpFileGivesABox) {
+  Start({.earlier_starts = 9, .write_list = true, .list_text = ""});
+  boxes_.clear();
+  PostMessage(ParAbout->Handle(), WM_CLOSE, 0, 0);
+  Form1->AboutHelp();
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].text.find("velko.hlp"), std::string::npos);
+  EXPECT_EQ(HelpViewer, nullptr);
 }
 
 }  // namespace
