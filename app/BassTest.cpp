@@ -10,6 +10,7 @@
 #include "classlib/PathRoutines.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/StringRoutines.h"
+#include "classlib/Threads.h"
 #include "desktop/AutoUpgrade.h"
 #include "desktop/PlayWav.h"
 #include "desktop/zelOneInstance.h"
@@ -19,6 +20,7 @@
 #include "library/videohunter.h"
 #include "network_ui/nuts.h"
 #include "platform/core/clock.h"
+#include "platform/core/threads.h"
 #include "platform/fs/drives.h"
 #include "platform/reg/registry.h"
 #include "platform/user/virtual_keys.h"
@@ -610,8 +612,13 @@ void TForm1::SetAudioCDAutoPlayVerb(bool Play) {
 
 void TForm1::AutoPlayCD() { SetAudioCDAutoPlayVerb(true); }
 
-void TForm1::UpgradeProgress(TObject*, int TotalSize, int Readed) {
-  // TAutoUpgrade hands its progress to this thread before raising it.
+void TForm1::UpgradeProgress(TObject* Sender, int TotalSize, int Readed) {
+  // The gauge belongs to the main thread: a call from the update worker is
+  // handed over (and waits for it).
+  if (GetCurrentThreadId() != MainThreadID) {
+    TThread::Synchronize(nullptr, [this, Sender, TotalSize, Readed] { UpgradeProgress(Sender, TotalSize, Readed); });
+    return;
+  }
   ProgressBar1->SetVisible(true);
   ProgressBar1->SetMax(TotalSize);
   ProgressBar1->SetPosition(Readed);

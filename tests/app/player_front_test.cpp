@@ -1,10 +1,14 @@
 // The play commands over real songs on the silent device, and the
 // spectrum's pixels.
+#include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "app/Settings.h"
 #include "classlib/Application.h"
 #include "classlib/Bitmaps.h"
+#include "classlib/Threads.h"
 #include "platform/core/clock.h"
 #include "tests/app/app_fixture.h"
 
@@ -190,6 +194,35 @@ TEST_F(PlayerFrontTest, SpectrumRampBarsAndFallingPeaks) {
   bands.fill(50);
   for (int i = 0; i < 20; ++i) Form1->DisplayFFTBand(nullptr, bands);
   EXPECT_FLOAT_EQ(PeakLevels[3], 50.01f);
+}
+
+}  // namespace
+}  // namespace app_test
+
+namespace app_test {
+namespace {
+
+using UpgradeTest = AppTest;
+
+TEST_F(UpgradeTest, ProgressFromTheWorkerReachesTheGaugeOnTheMainThread) {
+  Start({.earlier_starts = 9, .write_list = true, .list_text = ""});
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    Form1->UpgradeProgress(nullptr, 1000, 250);
+    done = true;
+  });
+  for (int i = 0; i < 2000 && !done; ++i) {
+    if (!CheckSynchronize()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  worker.join();
+  EXPECT_TRUE(Form1->ProgressBar1->Visible());
+  EXPECT_EQ(Form1->ProgressBar1->Max(), 1000);
+  EXPECT_EQ(Form1->ProgressBar1->Position(), 250);
+  boxes_.clear();
+  Form1->UpgradeDone(nullptr, 1000);
+  EXPECT_FALSE(Form1->ProgressBar1->Visible());
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "Your update has completed successfully\r\n\r\nClick OK to restart Velko");
 }
 
 }  // namespace
