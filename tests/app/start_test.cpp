@@ -15,6 +15,8 @@
 #include "library/videohunter.h"
 #include "network_ui/NutOptions.h"
 #include "network_ui/nuts.h"
+#include "platform/fs/drives.h"
+#include "platform/reg/registry.h"
 #include "platform/user/input.h"
 #include "platform/user/virtual_keys.h"
 #include "ripper/Ripper.h"
@@ -224,6 +226,61 @@ TEST_F(StartTest, CDTracksListedByF8AreNotSavedByF9) {
   EXPECT_EQ(ReadFile(ProgramFile("mp3.csv")), before);
   Form1->FindMusic();
   EXPECT_EQ(Form1->MusicList->Items()->Count(), 1);
+}
+
+}  // namespace
+}  // namespace app_test
+
+namespace app_test {
+namespace {
+
+using ShellTest = AppTest;
+
+std::string DefaultValue(HKEY root, const char* path, bool* exists) {
+  HKEY key = nullptr;
+  *exists = RegOpenKeyEx(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS;
+  if (!*exists) return std::string();
+  char value[64] = {};
+  DWORD size = sizeof value;
+  DWORD type = 0;
+  RegQueryValueEx(key, "", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return value;
+}
+
+TEST_F(ShellTest, TheAudioCDVerbIsClearedOnlyWhereItsKeysExist) {
+  const char* shell = "Software\\Classes\\AudioCD\\Shell";
+  RegDeleteKey(HKEY_LOCAL_MACHINE, shell);
+  RegDeleteKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\AudioCD");
+  Start({.earlier_starts = 9, .write_list = true, .list_text = ""});
+  bool exists = true;
+  DefaultValue(HKEY_LOCAL_MACHINE, shell, &exists);
+  EXPECT_FALSE(exists);
+  TearDown();
+  SetUp();
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, shell, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueEx(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("play"), 5);
+  RegCloseKey(key);
+  Start({.earlier_starts = 9, .write_list = true, .list_text = ""});
+  EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, shell, &exists), "");
+  EXPECT_TRUE(exists);
+  Form1->AutoPlayCD();
+  EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, shell, &exists), "play");
+  RegDeleteKey(HKEY_LOCAL_MACHINE, shell);
+  RegDeleteKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\AudioCD");
+}
+
+TEST_F(ShellTest, TheLastCDDriveIsSearched) {
+  velko_test::TempDir d, f;
+  platform::MapDrive('D', d.path().string(), DRIVE_CDROM);
+  platform::MapDrive('F', f.path().string(), DRIVE_CDROM);
+  Start({.earlier_starts = 9, .write_list = true, .list_text = ""});
+  Form1->FindCD();
+  platform::UnmapDrive('D');
+  platform::UnmapDrive('F');
+  EXPECT_EQ(CDHunterForm->mp3hunt->Location(), "F:\\");
 }
 
 }  // namespace
