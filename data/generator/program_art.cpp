@@ -187,8 +187,9 @@ void AddProgramArtwork(std::vector<ArtFile>& files) {
   const std::pair<const char*, Canvas (*)()> pictures[] = {{"zig.jpg", Swirl},   {"fire.jpg", Fire},
                                                            {"rock.jpg", Rock},    {"clouds.jpg", Clouds},
                                                            {"wild.jpg", Wild},    {"spike.jpg", Spike}};
-  for (const auto& [name, paint] : pictures) {
-    files.push_back({name, [paint] { return Jpeg(paint()); }, true});
+  for (const auto& picture : pictures) {
+    Canvas (*paint)() = picture.second;
+    files.push_back({picture.first, [paint] { return Jpeg(paint()); }, true});
   }
   files.push_back({"ok.wav", OkWave, true});
   files.push_back({"velko.hlp", HelpText, true});
