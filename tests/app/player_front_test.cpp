@@ -227,3 +227,41 @@ TEST_F(UpgradeTest, ProgressFromTheWorkerReachesTheGaugeOnTheMainThread) {
 
 }  // namespace
 }  // namespace app_test
+
+namespace app_test {
+namespace {
+
+using NavigatorTest = AppTest;
+
+TEST_F(NavigatorTest, EachButtonActsAndNamesItself) {
+  AddSong("Music/a.mp3");
+  AddSong("Music/b.mp3");
+  Start({.earlier_starts = 9});
+  Form1->FindMusic();
+  Form1->AutoPlay();
+  struct Case {
+    TVrButtonType button;
+    const char* hint;
+    TPlayerMode mode;
+    int row;
+  };
+  const Case cases[] = {
+      {btPause, "Pause", pmPaused, 0},
+      {btPlay, "Play", pmPlaying, 0},
+      {btNext, "Next Song - Keyboard command is +", pmPlaying, 1},
+      {btPrev, "Previous Song - Keyboard command is -", pmPlaying, 0},
+      {btStop, "Stop", pmStopped, 0},
+      {btEject, "Eject CD", pmStopped, 0},
+  };
+  for (const Case& c : cases) {
+    Form1->Controller(Form1->Navigator, c.button);
+    EXPECT_EQ(Form1->Navigator->Hint, c.hint);
+    EXPECT_EQ(MainPlayer->PlayerMode, c.mode) << c.hint;
+    EXPECT_EQ(Form1->MusicList->Selected(), Form1->MusicList->Items()->Item(c.row)) << c.hint;
+  }
+  // Stop shows the list again.
+  EXPECT_TRUE(Form1->MusicList->Visible());
+}
+
+}  // namespace
+}  // namespace app_test
