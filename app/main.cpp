@@ -1,11 +1,8 @@
 // Velko's entry point.
 //
-// The program shows its main window (an empty, framed window for now) on
-// the display: SDL2 when one is present, the headless screen otherwise.
-// Closing the window (its close
-// box, Alt+F4, WM_CLOSE) destroys it, its WM_DESTROY posts WM_QUIT, and the
-// loop ends the program with the quit code. SIGINT and SIGTERM close the
-// window the same way.
+// The program starts (splash, application, the eleven windows) and runs
+// its main window on the display: SDL2 when one is present, the headless
+// screen otherwise. SIGINT and SIGTERM close the main window.
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
@@ -16,15 +13,14 @@
 #include <cstdint>
 #include <thread>
 
+#include "app/BassTest.h"
+#include "app/Program.h"
+#include "classlib/Application.h"
 #include "platform/display/display.h"
-#include "platform/gdi/system_metrics.h"
 #include "platform/user/user.h"
 
 namespace {
 
-constexpr char kMainWindowClass[] = "VelkoMainWindow";
-constexpr int kMainWidth = 640;
-constexpr int kMainHeight = 480;
 
 // Turns SIGINT and SIGTERM into WM_CLOSE for a window. The signals are
 // blocked in every thread (the constructor runs before any thread starts)
@@ -81,41 +77,6 @@ class TerminationSignals {
   std::thread watcher_;
 };
 
-LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProc(hwnd, message, wparam, lparam);
-}
-
-// Runs until WM_QUIT; returns its exit code.
-int RunMessageLoop() {
-  MSG msg;
-  for (;;) {
-    BOOL result = GetMessage(&msg, nullptr, 0, 0);
-    if (result == 0) return static_cast<int>(msg.wParam);
-    if (result == -1) return 1;
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-}
-
-// The main window, centred on the screen.
-HWND CreateMainWindow() {
-  WNDCLASS window_class;
-  window_class.lpfnWndProc = MainWindowProc;
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  window_class.lpszClassName = kMainWindowClass;
-  if (!RegisterClass(&window_class)) return nullptr;
-  SIZE screen = platform::ScreenSize();
-  int x = (screen.cx - kMainWidth) / 2;
-  int y = (screen.cy - kMainHeight) / 2;
-  return CreateWindowEx(0, kMainWindowClass, "Velko", WS_OVERLAPPEDWINDOW, x < 0 ? 0 : x,
-                        y < 0 ? 0 : y, kMainWidth, kMainHeight, nullptr, nullptr, nullptr, nullptr);
-}
-
 }  // namespace
 
 int main() {
@@ -123,14 +84,15 @@ int main() {
   if (!signals.ok()) return 1;
   platform::ChooseDisplay();
 
-  HWND main_window = CreateMainWindow();
-  if (main_window == nullptr) return 1;
-  signals.CloseWindowOnSignal(main_window);
-  ShowWindow(main_window, SW_SHOWNORMAL);
-  UpdateWindow(main_window);
-
-  int exit_code = RunMessageLoop();
-  UnregisterClass(kMainWindowClass, nullptr);
+  try {
+    CreateProgramForms();
+  } catch (...) {
+    Application->HandleException(Application);
+  }
+  if (Form1 != nullptr && !Application->Terminated()) {
+    signals.CloseWindowOnSignal(Form1->Handle());
+    Application->Run();
+  }
   platform::UseHeadlessDisplay();
-  return exit_code;
+  return 0;
 }

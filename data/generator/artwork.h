@@ -15,12 +15,17 @@ namespace art {
 struct ArtFile {
   std::string name;
   std::function<Bytes()> draw;
+  // Goes into the program folder itself (not into Resources).
+  bool program_folder = false;
 };
 
 // The bitmaps and cursors the controls load by name or number.
 void AddResourceArtwork(std::vector<ArtFile>& files);
 // The shell's drive icons (one icon file per drive type, 32 and 16 pixels).
 void AddShellArtwork(std::vector<ArtFile>& files);
+
+// The program folder's pictures, wave cue and help text.
+void AddProgramArtwork(std::vector<ArtFile>& files);
 
 // A 32 x 32 hand cursor; `pointing` raises the index finger.
 Canvas HandCursor(bool pointing);

@@ -8,8 +8,8 @@
 #include "data/generator/artwork.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: %s <output folder> [<program folder output>]\n", argv[0]);
     return 2;
   }
   const std::filesystem::path out = argv[1];
@@ -22,13 +22,19 @@ int main(int argc, char** argv) {
   std::vector<art::ArtFile> files;
   art::AddResourceArtwork(files);
   art::AddShellArtwork(files);
+  const std::filesystem::path program_out = argc == 3 ? std::filesystem::path(argv[2]) : out;
+  if (argc == 3) {
+    art::AddProgramArtwork(files);
+    std::filesystem::create_directories(program_out, ec);
+  }
   for (const art::ArtFile& f : files) {
     try {
       const art::Bytes bytes = f.draw();
-      std::ofstream file(out / f.name, std::ios::binary | std::ios::trunc);
+      const std::filesystem::path target = (f.program_folder ? program_out : out) / f.name;
+      std::ofstream file(target, std::ios::binary | std::ios::trunc);
       file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
       if (!file) {
-        std::fprintf(stderr, "cannot write %s\n", (out / f.name).c_str());
+        std::fprintf(stderr, "cannot write %s\n", target.c_str());
         return 1;
       }
     } catch (const std::exception& e) {

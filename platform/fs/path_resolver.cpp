@@ -1,5 +1,7 @@
 #include "platform/fs/path_resolver.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,7 +101,11 @@ DWORD ResolvedPath::MissingError() const { return parent_exists ? ERROR_FILE_NOT
 
 std::optional<ResolvedPath> ResolveParts(const PlatformPathParts& parts) {
   for (const std::string& name : parts.components) {
-    if (HasInvalidNameCharacters(name)) {
+    // A Linux file name may hold a double quote: such names are reachable
+    // (the other reserved characters stay refused).
+    std::string checked = name;
+    std::replace(checked.begin(), checked.end(), '"', '_');
+    if (HasInvalidNameCharacters(checked)) {
       SetLastError(ERROR_INVALID_NAME);
       return std::nullopt;
     }

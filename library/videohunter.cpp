@@ -1,0 +1,19 @@
+#include "library/videohunter.h"
+
+TVideoHunterForm* VideoHunterForm = nullptr;
+
+TVideoHunterForm::TVideoHunterForm(TComponent* AOwner) : TForm(AOwner) {
+  BeginLoad();
+  SetName("VideoHunterForm");
+  SetCaption("Movie Hunter");
+  SetBorderStyle(bsSingle);
+  SetPosition(poScreenCenter);
+  SetClientSize(474, 270);
+  HelpContext = 15;
+  Image1 = new TImage(this);
+  Image1->SetName("Image1");
+  Image1->SetParent(this);
+  Image1->SetAlign(alClient);
+  Image1->SetStretch(true);
+  EndLoad();
+}
