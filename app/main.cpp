@@ -2,7 +2,9 @@
 //
 // The program starts (splash, application, the eleven windows) and runs
 // its main window on the display: SDL2 when one is present, the headless
-// screen otherwise. SIGINT and SIGTERM close the main window.
+// screen otherwise. SIGINT and SIGTERM end the program, also while a
+// message box or another modal window is open, or while the windows are
+// still being made.
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
@@ -16,16 +18,18 @@
 #include "app/BassTest.h"
 #include "app/Program.h"
 #include "classlib/Application.h"
+#include "platform/core/threads.h"
 #include "platform/display/display.h"
 #include "platform/user/user.h"
 
 namespace {
 
 
-// Turns SIGINT and SIGTERM into WM_CLOSE for a window. The signals are
-// blocked in every thread (the constructor runs before any thread starts)
-// and read from a signalfd by a watcher thread, so nothing runs inside a
-// signal handler.
+// Turns SIGINT and SIGTERM into WM_QUIT for the main thread: every modal
+// loop ends on it and hands it on, so the program ends wherever it waits.
+// The signals are blocked in every thread (the constructor runs before any
+// thread starts) and read from a signalfd by a watcher thread, so nothing
+// runs inside a signal handler.
 class TerminationSignals {
  public:
   TerminationSignals() {
@@ -52,12 +56,12 @@ class TerminationSignals {
 
   bool ok() const { return signal_fd_ >= 0 && stop_fd_ >= 0; }
 
-  void CloseWindowOnSignal(HWND window) {
-    watcher_ = std::thread([this, window] { Watch(window); });
+  void QuitThreadOnSignal(DWORD thread_id) {
+    watcher_ = std::thread([this, thread_id] { Watch(thread_id); });
   }
 
  private:
-  void Watch(HWND window) {
+  void Watch(DWORD thread_id) {
     for (;;) {
       pollfd fds[2] = {{signal_fd_, POLLIN, 0}, {stop_fd_, POLLIN, 0}};
       if (poll(fds, 2, -1) < 0) continue;  // interrupted
@@ -65,7 +69,7 @@ class TerminationSignals {
       if (fds[0].revents & POLLIN) {
         signalfd_siginfo info;
         if (read(signal_fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-          PostMessage(window, WM_CLOSE, 0, 0);
+          PostThreadMessage(thread_id, WM_QUIT, 0, 0);
         }
       }
     }
@@ -83,16 +87,17 @@ int main() {
   TerminationSignals signals;
   if (!signals.ok()) return 1;
   platform::ChooseDisplay();
+  // The main thread's queue exists before a signal can be posted to it.
+  MSG msg;
+  PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  signals.QuitThreadOnSignal(GetCurrentThreadId());
 
   try {
     CreateProgramForms();
   } catch (...) {
     Application->HandleException(Application);
   }
-  if (Form1 != nullptr && !Application->Terminated()) {
-    signals.CloseWindowOnSignal(Form1->Handle());
-    Application->Run();
-  }
+  if (Form1 != nullptr && !Application->Terminated()) Application->Run();
   platform::UseHeadlessDisplay();
   return 0;
 }

@@ -1,9 +1,8 @@
-// The program itself: started as a child process, it runs its hidden window
-// and message loop until a termination signal closes the window.
+// The program itself: started as a child process, it runs its windows and
+// message loop until a termination signal ends it.
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,9 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/program_process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -32,26 +30,16 @@ bool Blocks(pid_t pid, int signal_number) {
   return (BlockedSignals(pid) >> (signal_number - 1)) & 1;
 }
 
-// Waits up to 60 seconds for the child to end; false when it did not.
-bool WaitForExit(pid_t pid, int* status) {
-  auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (std::chrono::steady_clock::now() < give_up) {
-    pid_t done = waitpid(pid, status, WNOHANG);
-    if (done == pid) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
-
 void ExpectCleanExitOn(int signal_number) {
-  std::string program = (velko_test::ProgramFolder() / "velko").string();
-  ASSERT_EQ(access(program.c_str(), X_OK), 0) << program << " is not built";
-  char* argv[] = {program.data(), nullptr};
-  // On the headless screen, whatever display the test run has.
+  ASSERT_EQ(access((velko_test::ProgramFolder() / "velko").c_str(), X_OK), 0) << "the program is not built";
+  // On the headless screen, whatever display the test run has. A first
+  // start: the missing song list's box waits for an answer, and a signal
+  // must end the program all the same.
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
+  velko_test::TempDir home;
+  const pid_t pid = velko_test::StartProgram(home.path());
+  ASSERT_GT(pid, 0);
 
   // The program blocks the signals before anything else and reads them from
   // its message loop's side; once they are blocked a signal cannot kill it.
@@ -62,12 +50,12 @@ void ExpectCleanExitOn(int signal_number) {
   }
   ASSERT_TRUE(Blocks(pid, signal_number)) << "the program never got ready";
   // Still running a moment later: it waits for messages.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the program ended by itself";
 
   ASSERT_EQ(kill(pid, signal_number), 0);
-  if (!WaitForExit(pid, &status)) {
+  if (!velko_test::WaitForProgramExit(pid, &status, 60)) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     FAIL() << "the program did not end after the signal";
