@@ -106,8 +106,10 @@ class StatusNotifierBackend : public TrayBackend {
       bus_ = nullptr;
       return false;
     }
-    // A watcher (a panel) coming up: the icons register again and their
-    // windows hear of it.
+    // A watcher (a panel) coming up: the icons register again. Their objects
+    // never left this connection, so the windows are not told to add them
+    // anew; a delete and add there would take the item off the bus while the
+    // new panel may already be calling it, and its clicks would be lost.
     sd_bus_match_signal(bus_, &watch_slot_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                         "org.freedesktop.DBus", "NameOwnerChanged", &StatusNotifierBackend::OnOwnerChanged, this);
     wake_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -154,7 +156,6 @@ class StatusNotifierBackend : public TrayBackend {
     if (std::strcmp(name, kWatcher) != 0 || new_owner == nullptr || new_owner[0] == '\0') return 0;
     auto* self = static_cast<StatusNotifierBackend*>(user);
     for (auto& [key, item] : self->items_) self->Register(item->path);
-    AnnounceTaskbarCreated();
     return 0;
   }
 

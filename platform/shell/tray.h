@@ -6,8 +6,9 @@
 // release (a second one within the double-click time as a double-click),
 // the context-menu request as a right press and release, the secondary
 // activation as a middle press and release; there are no moves. A panel
-// (status notifier watcher) appearing posts "TaskbarCreated" to the icons'
-// windows.
+// (status notifier watcher) appearing is told of every icon by the backend
+// itself: the icons stay on the bus, so their windows need not add them
+// again and are not sent "TaskbarCreated".
 //
 // Tests select a recording backend.
 #pragma once

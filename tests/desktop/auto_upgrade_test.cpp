@@ -10,11 +10,13 @@
 
 #include "classlib/Application.h"
 #include "classlib/Exceptions.h"
+#include "classlib/FileRoutines.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/Resources.h"
 #include "classlib/Threads.h"
 #include "desktop/AutoUpgrade.h"
 #include "platform/core/clock.h"
+#include "platform/core/modules.h"
 #include "platform/core/threads.h"
 #include "platform/dlg/message_box.h"
 #include "platform/fs/drives.h"
@@ -118,6 +120,10 @@ class UpdateServer {
 class AutoUpgradeTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A finished download makes the program's folder the current one; the
+    // tests' own folder comes back afterwards.
+    previous_folder_ = GetCurrentDir();
+    previous_native_folder_ = fsys::current_path();
     // The upgrader is in the program folder's data (build/bin/Resources).
     RegisterResourceFolder((velko_test::ProgramFolder() / "Resources").string());
     starter_ = std::make_shared<platform::RecordingProcessStarter>();
@@ -139,6 +145,10 @@ class AutoUpgradeTest : public ::testing::Test {
     };
   }
   void TearDown() override {
+    platform::SetProgramPath(std::string());
+    SetCurrentDir(previous_folder_);
+    std::error_code ignored;
+    fsys::current_path(previous_native_folder_, ignored);
     platform::SetMessageBoxHook(nullptr);
     platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
   }
@@ -147,6 +157,8 @@ class AutoUpgradeTest : public ::testing::Test {
   }
   std::string DownloadNative() const { return platform::NativePath(DownloadPath()).value_or(""); }
 
+  String previous_folder_;
+  fsys::path previous_native_folder_;
   UpdateServer server_;
   std::shared_ptr<platform::RecordingProcessStarter> starter_;
   TComponent owner_{nullptr};
@@ -249,7 +261,11 @@ TEST_F(AutoUpgradeTest, InactiveMakesNoRequests) {
 
 // Every download case in one test: they share the program folder's
 // "Upgrade.tmp". The good download comes last, as it ends the program.
+// The program stands in a folder of its own, so that other test programs
+// running at the same time never see this one's download.
 TEST_F(AutoUpgradeTest, DownloadCountsOnlyWhole) {
+  velko_test::TempDir program_folder;
+  platform::SetProgramPath((program_folder.path() / "velko").string());
   answer_ = IDYES;
   std::string program(300000, '\0');
   for (std::size_t i = 0; i < program.size(); ++i) program[i] = static_cast<char>(i * 7 + i / 1000);

@@ -89,12 +89,15 @@ TEST_F(FolderMonitorTest, SubtreeNewFolderAndParameterChange) {
 
 TEST_F(FolderMonitorTest, BlankFolderIsTheCurrentFolder) {
   const fsys::path previous = fsys::current_path();
+  char previous_folder[MAX_PATH] = {};
+  GetCurrentDirectory(MAX_PATH, previous_folder);
   fsys::current_path(dir_.path() / "sub");
   SetCurrentDirectory("T:\\sub");
   monitor_->SetFolder("  ");
   Watch();
   dir_.WriteFile("sub/x.txt", "x");
   EXPECT_TRUE(Expect(1)) << changes_;
+  SetCurrentDirectory(previous_folder);
   fsys::current_path(previous);
 }
 

@@ -65,6 +65,9 @@ LRESULT SmokeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
+  g_keys.clear();
+  g_chars.clear();
+  g_destroyed = false;
   KeepXLibrariesLoaded();
   XServer x;
   ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
