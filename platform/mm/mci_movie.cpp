@@ -182,7 +182,9 @@ MCIERROR MovieDevice::Open(const std::string& element, DWORD) {
   bool ok = false;
   {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, kLoadTimeout, [this] { return loaded_ || failed_; });
+    // Loaded, and the first picture decoded (so that seeks that follow are
+    // not mistaken for the start).
+    changed_.wait_for(lock, kLoadTimeout, [this] { return (loaded_ && restarts_ > 0) || failed_; });
     ok = loaded_ && !failed_;
   }
   if (!ok) {
@@ -289,13 +291,14 @@ bool MovieDevice::SeekAndWait(const std::vector<std::string>& args) {
     std::lock_guard<std::mutex> lock(mutex_);
     before = restarts_;
     parked_at_end_ = false;
+    eof_ = false;  // the player says so again if the seek lands at the end
   }
   std::vector<const char*> command;
   for (const std::string& arg : args) command.push_back(arg.c_str());
   command.push_back(nullptr);
   if (mpv_command(mpv_, command.data()) < 0) return false;
   std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, kSeekTimeout, [&] { return restarts_ > before || eof_; });
+  return changed_.wait_for(lock, kSeekTimeout, [&] { return restarts_ > before; });
 }
 
 void MovieDevice::SeekToEnd() {
