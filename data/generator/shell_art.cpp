@@ -93,9 +93,100 @@ void AddDrive(std::vector<ArtFile>& files, const std::string& type, Canvas (*dra
   }});
 }
 
+// A closed folder.
+Canvas Folder(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  s.Fill(3, 7, 13, 10, Olive);
+  s.Fill(3, 10, 29, 26, Yellow);
+  s.Frame(3, 10, 29, 26, Olive);
+  return c;
+}
+
+// A sheet with a folded corner, and a mark for the kind of file on it.
+Canvas Sheet(const Scaled& s) {
+  s.Fill(7, 3, 25, 29, White);
+  s.Frame(7, 3, 25, 29, Black);
+  s.Fill(20, 3, 25, 8, Silver);
+  return s.c;
+}
+
+Canvas Document(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  Sheet(s);
+  return c;
+}
+
+Canvas Text(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  Sheet(s);
+  for (int y = 11; y < 26; y += 4) s.Fill(10, y, 22, y + 1, Grey);
+  return c;
+}
+
+Canvas Audio(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  Sheet(s);
+  s.Fill(17, 10, 19, 22, Navy);  // a note
+  s.Fill(19, 10, 22, 12, Navy);
+  s.Disc(15, 22, 3, Navy);
+  return c;
+}
+
+Canvas Movie(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  Sheet(s);
+  s.Fill(9, 11, 23, 23, Black);  // a film strip
+  for (int y = 12; y < 22; y += 3) {
+    s.Fill(10, y, 11, y + 1, White);
+    s.Fill(21, y, 22, y + 1, White);
+  }
+  s.Fill(13, 13, 19, 21, Aqua);
+  return c;
+}
+
+Canvas Playlist(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  Sheet(s);
+  for (int y = 11; y < 26; y += 4) {
+    s.Fill(10, y, 12, y + 2, Red);
+    s.Fill(14, y, 22, y + 1, Grey);
+  }
+  return c;
+}
+
+Canvas Program(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  s.Fill(3, 6, 29, 26, Silver);
+  s.c.Frame3D(s.P(3), s.P(6), s.P(29), s.P(26), White, Black);
+  s.Fill(4, 7, 28, 10, Navy);  // a window's title bar
+  return c;
+}
+
+void AddIcon(std::vector<ArtFile>& files, const std::string& name, Canvas (*draw)(int)) {
+  files.push_back({name + ".ico", [draw] {
+    const Canvas big = draw(32);
+    const Canvas small = draw(16);
+    return IconFile({{&big}, {&small}}, false);
+  }});
+}
+
 }  // namespace
 
 void AddShellArtwork(std::vector<ArtFile>& files) {
+  AddIcon(files, "SHELL_FOLDER", Folder);
+  AddIcon(files, "SHELL_FILE_DOCUMENT", Document);
+  AddIcon(files, "SHELL_FILE_TEXT", Text);
+  AddIcon(files, "SHELL_FILE_AUDIO", Audio);
+  AddIcon(files, "SHELL_FILE_MOVIE", Movie);
+  AddIcon(files, "SHELL_FILE_PLAYLIST", Playlist);
+  AddIcon(files, "SHELL_FILE_PROGRAM", Program);
   AddDrive(files, "REMOVABLE", Removable);
   AddDrive(files, "FIXED", Fixed);
   AddDrive(files, "REMOTE", Remote);
