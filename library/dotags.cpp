@@ -104,8 +104,10 @@ void TTagForm::FillFromTag() {
 
 void TTagForm::FillEditors(TObject*) {
   if (MusicList->Items()->Count() == 0 || MusicList->Selected() == nullptr) return;
-  song_path_ = PathOf(MusicList->Selected());
-  mp3Tag1->LoadFromFile(song_path_);
+  // A song that cannot be read raises before anything here changes.
+  const String path = PathOf(MusicList->Selected());
+  mp3Tag1->LoadFromFile(path);
+  song_path_ = path;
   FillFromTag();
 }
 

@@ -136,6 +136,17 @@ TEST_F(TagEditorTest, EscInAFieldOrTheListCloses) {
   }
 }
 
+TEST_F(TagEditorTest, AVanishedSongRaisesAndChangesNothing) {
+  MakeForm();
+  Choose("a.mp3");
+  std::filesystem::remove(dir_ / "My Songs" / "b.ogg");
+  TagForm->MusicList->SetSelected(TagForm->MusicList->Items()->Item(1));
+  EXPECT_THROW(TagForm->FillEditors(TagForm->MusicList), EFOpenError);
+  EXPECT_EQ(TagForm->SongPath(), "T:\\My Songs\\\\a.mp3");
+  EXPECT_EQ(TagForm->Edit1->Text(), "Old Title");
+  EXPECT_EQ(TagForm->mp3Tag1->Title(), "Old Title");
+}
+
 TEST_F(TagEditorTest, PlayWithoutAPlayerSaysSo) {
   MakeForm();
   TagForm->MusicList->SetSelected(TagForm->MusicList->Items()->Item(0));
