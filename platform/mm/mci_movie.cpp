@@ -113,7 +113,7 @@ class MovieDevice : public MciDevice {
   DWORD_PTR notify_callback_ = 0;  // the window waiting for the end of a play
 
   bool stopped_ = true;  // opened or stopped (not paused)
-  HWND sink_ = nullptr;
+  std::atomic<HWND> sink_{nullptr};  // read by the player's threads
   HWND parent_ = nullptr;
   HWND video_ = nullptr;
   bool has_destination_ = false;
@@ -159,15 +159,15 @@ MCIERROR MovieDevice::Open(const std::string& element, DWORD) {
     return MCIERR_INTERNAL;
   }
   RegisterClasses();
-  sink_ = CreateWindowEx(0, kSinkClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-  if (sink_ != nullptr) SetWindowLongPtr(sink_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  HWND sink = CreateWindowEx(0, kSinkClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  if (sink != nullptr) SetWindowLongPtr(sink, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  sink_ = sink;
   mpv_render_context_set_update_callback(
       render_,
       [](void* context) {
         auto* self = static_cast<MovieDevice*>(context);
-        if (!self->frame_posted_.exchange(true) && self->sink_ != nullptr) {
-          PostMessage(self->sink_, kFrameMessage, 0, 0);
-        }
+        const HWND sink = self->sink_;
+        if (sink != nullptr && !self->frame_posted_.exchange(true)) PostMessage(sink, kFrameMessage, 0, 0);
       },
       this);
   mpv_observe_property(mpv_, 1, "eof-reached", MPV_FORMAT_FLAG);
@@ -238,10 +238,11 @@ void MovieDevice::EventLoop() {
 }
 
 void MovieDevice::Shutdown() {
-  if (sink_ != nullptr) {
-    SetWindowLongPtr(sink_, GWLP_USERDATA, 0);
-    DestroyWindow(sink_);
-    sink_ = nullptr;
+  // No more frame reports from the player's threads, then the windows go.
+  if (render_ != nullptr) mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+  if (const HWND sink = sink_.exchange(nullptr)) {
+    SetWindowLongPtr(sink, GWLP_USERDATA, 0);
+    DestroyWindow(sink);
   }
   if (video_ != nullptr) {
     SetWindowLongPtr(video_, GWLP_USERDATA, 0);
@@ -249,7 +250,6 @@ void MovieDevice::Shutdown() {
     video_ = nullptr;
   }
   if (render_ != nullptr) {
-    mpv_render_context_set_update_callback(render_, nullptr, nullptr);
     mpv_render_context_free(render_);
     render_ = nullptr;
   }
