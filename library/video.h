@@ -46,6 +46,7 @@ class TVideoForm : public TForm {
 
   void FormCreate(TObject* Sender);
   void NoFull(TObject* Sender);
+  using TCustomForm::Activate;
   void Activate(TObject* Sender);
   void NoTimer(TObject* Sender, TCloseAction& Action);
   void Abort(TObject* Sender, Word& Key, TShiftState Shift);
