@@ -3,7 +3,10 @@
 // movie, and the ways of leaving it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "classlib/Screen.h"
 #include "library/video.h"
@@ -172,6 +175,31 @@ TEST_F(VideoWindowTest, AMovieThatFailsToOpenChangesNothing) {
   EXPECT_TRUE(VideoForm->VideoList->Visible());
   EXPECT_FALSE(VideoForm->FullButton->Enabled());
   EXPECT_EQ(VideoForm->VideoMedia->DeviceID(), 0u);
+}
+
+TEST_F(VideoWindowTest, SearchReplacesTheListThroughTheHunter) {
+  platform::UseManualClock(1'000'000);
+  MakeForm(kOneMovie);
+  VideoHunterForm = new TVideoHunterForm(Application);
+  VideoHunterForm->DriveCombo->SetDrive('M');
+  std::atomic<bool> stop{false};
+  std::thread clock([&] {
+    while (!stop) {
+      platform::AdvanceClockMs(50);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  Type('m');  // runs the search window modally until it closes itself
+  stop = true;
+  clock.join();
+  EXPECT_TRUE(VideoForm->Visible());
+  ASSERT_EQ(VideoForm->VideoList->Items()->Count(), 1);
+  EXPECT_EQ(VideoForm->VideoList->Items()->Item(0)->Caption(), "clip.avi");
+  EXPECT_EQ(VideoHunterForm->Caption(), "Search has completed - Found 1 movies");
+  // Only leaving with Esc or Quit writes the new list.
+  EXPECT_EQ(ListFile(), kOneMovie);
+  delete VideoHunterForm;
+  VideoHunterForm = nullptr;
 }
 
 TEST_F(VideoWindowTest, StepsOnlyBetweenRows) {
