@@ -52,7 +52,9 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
     : TWinControl(AOwner),
       items_(std::make_unique<TComboBoxStrings>(this)),
       canvas_(std::make_unique<TControlCanvas>()) {
-  ControlStyle = {csCaptureMouse, csSetCaption, csDoubleClicks, csFixedHeight, csReflector};
+  // No csCaptureMouse: the box's own window takes the capture for its
+  // dropped list, and taking it back here would close the list at once.
+  ControlStyle = {csSetCaption, csDoubleClicks, csFixedHeight, csReflector};
   SetBounds(0, 0, 145, 21);
   SetTabStop(true);
   SetColor(clWindow);

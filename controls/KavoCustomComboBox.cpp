@@ -10,9 +10,6 @@
 
 TKavoCustomComboBox::TKavoCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {
   ControlPackStartup();
-  // The dropped list holds the mouse while it is open; the box must not
-  // take the capture from it on the press that opened it.
-  ControlStyle.Exclude(csCaptureMouse);
 }
 
 TKavoCustomComboBox::~TKavoCustomComboBox() { StopTypeAhead(); }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <vector>
 
+#include "classlib/Colors.h"
 #include "classlib/ControlMessages.h"
 #include "classlib/StringRoutines.h"
 #include "controls/KavoShapeHint.h"
@@ -150,6 +151,9 @@ void TKavoDriveComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) 
   }
   RECT r{Rect.left + item_height + 6, Rect.top, Rect.right, Rect.bottom};
   canvas->Brush()->SetStyle(bsClear);
+  canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
+  SetTextColor(canvas->Handle(), static_cast<COLORREF>(ColorToRGB(canvas->Font()->Color())));
+  SetBkMode(canvas->Handle(), TRANSPARENT);
   DrawText(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   canvas->Brush()->SetStyle(bsSolid);
   (void)State;

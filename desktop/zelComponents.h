@@ -10,3 +10,9 @@
 #include "desktop/zelThreads.h"
 #include "desktop/zelWndProcHook.h"
 #include "desktop/zelShutdown.h"
+#include "desktop/zelStartButton.h"
+#include "desktop/zelTrayIcon.h"
+
+// Registers the pack's 22 classes with the class library (also done when
+// the program starts).
+void RegisterZelComponents();

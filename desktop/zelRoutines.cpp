@@ -24,6 +24,7 @@ std::size_t LastSeparator(const String& Path) { return Path.find_last_of("\\:/")
 }  // namespace
 
 bool IsWinNT = true;
+UINT TaskbarCreatedMessage = RegisterWindowMessage("TaskbarCreated");
 String ProgramFolder = [] {
   const String exe = ExeName();
   const std::size_t at = LastSeparator(exe);

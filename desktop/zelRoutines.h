@@ -14,6 +14,9 @@ extern String ProgramFolder;
 // The program's path with the extension ".log" (empty for an empty path).
 extern String LogFileName;
 
+// The message number registered as "TaskbarCreated".
+extern UINT TaskbarCreatedMessage;
+
 enum TzelAutoExecKind {
   aekMachineRun,
   aekMachineRunOnce,

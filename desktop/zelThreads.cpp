@@ -144,7 +144,7 @@ void TzelCustomThreadComponent::Loaded() {
   if (!ComponentState().Contains(csDesigning) && thread_ != nullptr) thread_->SetSuspended(suspended_);
 }
 
-TzelThreadTimer::TzelThreadTimer(TComponent* AOwner) : TzelCustomThreadComponent(AOwner) {
+TzelCustomThreadTimer::TzelCustomThreadTimer(TComponent* AOwner) : TzelCustomThreadComponent(AOwner) {
   // The base made a plain worker; the timer's is a timer worker.
   if (thread_ != nullptr) {
     EndThread();
@@ -152,15 +152,15 @@ TzelThreadTimer::TzelThreadTimer(TComponent* AOwner) : TzelCustomThreadComponent
   }
 }
 
-TzelThreadTimer::~TzelThreadTimer() { EndThread(); }
+TzelCustomThreadTimer::~TzelCustomThreadTimer() { EndThread(); }
 
-TzelEventThread* TzelThreadTimer::NewThread() {
+TzelEventThread* TzelCustomThreadTimer::NewThread() {
   auto* thread = new TzelTimerThread();
   thread->Interval = interval_;
   return thread;
 }
 
-void TzelThreadTimer::SetInterval(DWORD Value) {
+void TzelCustomThreadTimer::SetInterval(DWORD Value) {
   if (Value == interval_) return;
   interval_ = Value;
   auto* timer = dynamic_cast<TzelTimerThread*>(thread_);

@@ -79,10 +79,10 @@ class TzelThreadComponent : public TzelCustomThreadComponent {
   using TzelCustomThreadComponent::TzelCustomThreadComponent;
 };
 
-class TzelThreadTimer : public TzelCustomThreadComponent {
+class TzelCustomThreadTimer : public TzelCustomThreadComponent {
  public:
-  explicit TzelThreadTimer(TComponent* AOwner);
-  ~TzelThreadTimer() override;
+  explicit TzelCustomThreadTimer(TComponent* AOwner);
+  ~TzelCustomThreadTimer() override;
 
   DWORD Interval() const { return interval_; }
   // A new interval starts at once, without a tick on the way.
@@ -96,4 +96,9 @@ class TzelThreadTimer : public TzelCustomThreadComponent {
 
  private:
   DWORD interval_ = 1000;
+};
+
+class TzelThreadTimer : public TzelCustomThreadTimer {
+ public:
+  using TzelCustomThreadTimer::TzelCustomThreadTimer;
 };

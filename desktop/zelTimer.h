@@ -23,13 +23,14 @@ class TzelCustomTimer : public TzelComponent {
 
  protected:
   virtual void Timer();
+  // The hidden window's messages; WM_TIMER calls Timer.
+  virtual void WndProc(TMessage& Message);
+  HWND WindowHandle() const { return window_; }
   // Raises EOutOfResources "Not enough timers available" when the
   // platform refuses the timer.
   void UpdateTimer();
 
  private:
-  void WndProc(TMessage& Message);
-
   UINT interval_ = 1000;
   TNotifyEvent on_timer_;
   bool enabled_ = true;

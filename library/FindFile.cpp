@@ -39,6 +39,23 @@ bool InRange(const FILETIME& time, TDateTime before, TDateTime after) {
   return DateInRange(FileTimeToLocalDateTime(time), before, after);
 }
 
+// Workers of finders deleted from their own OnComplete: still handing over
+// then, they are joined later by the next finder that starts or goes (main
+// thread only).
+std::vector<TSearchThread*>& OrphanedWorkers() {
+  // Never destroyed: a worker still listed at exit stays reachable.
+  static auto* orphans = new std::vector<TSearchThread*>();
+  return *orphans;
+}
+
+void JoinFinishedOrphans() {
+  std::erase_if(OrphanedWorkers(), [](TSearchThread* t) {
+    if (!t->Finished()) return false;
+    delete t;
+    return true;
+  });
+}
+
 // Closes a find when it goes out of scope.
 struct FindGuard {
   TSearchRec& rec;
@@ -158,13 +175,13 @@ TFindFile::~TFindFile() {
   }
   for (TSearchThread* t : retired_) {
     if (t == completing_) {
-      // Deleted from its own OnComplete: the worker is still handing over
-      // and frees itself once that is done.
-      t->FreeOnTerminate = true;
+      // Deleted from its own OnComplete: the worker is still handing over.
+      OrphanedWorkers().push_back(t);
     } else {
       delete t;
     }
   }
+  JoinFinishedOrphans();
 }
 
 void TFindFile::SetFilename(const String& Value) {
@@ -230,6 +247,7 @@ void TFindFile::Execute() {
   if (busy_) return;
   busy_ = true;
   // Join workers that have finished handing over.
+  JoinFinishedOrphans();
   std::erase_if(retired_, [this](TSearchThread* t) {
     if (t == completing_) return false;
     if (!t->Finished()) return false;

@@ -20,8 +20,12 @@
 #include "platform/ctl/header.h"
 #include "platform/ctl/listview.h"
 #include "platform/shell/shell_execute.h"
+#include "platform/shell/shell_icons.h"
+#include "platform/ctl/imagelist.h"
 #include "platform/user/user.h"
+#include "classlib/Screen.h"
 #include "platform/user/clipboard.h"
+#include "platform/user/cursor.h"
 #include "platform/user/virtual_keys.h"
 
 namespace {
@@ -110,6 +114,8 @@ TAdvListView::TAdvListView(TComponent* AOwner)
       sort_up_glyph_(std::make_unique<TBitmap>()),
       sort_down_glyph_(std::make_unique<TBitmap>()) {
   header_font_->OnChange = [this](TObject* Sender) { HeaderFontChanged(Sender); };
+  // The link cursor: the platform's hand.
+  if (Screen != nullptr) Screen->SetCursors(crLinkCursor, LoadCursor(nullptr, IDC_HAND));
   if (auto* form = dynamic_cast<TCustomForm*>(AOwner);
       form != nullptr && !ComponentState().Contains(csDesigning)) {
     if (form->OnResize) {
@@ -140,9 +146,11 @@ TAdvListView::~TAdvListView() {
 
 void TAdvListView::Loaded() {
   TListView::Loaded();
+  saved_cursor_ = Cursor();
   SetHeight(Height() + 1);
   SetHeight(Height() - 1);
   SetViewStyle(vsReport);
+  ApplyBackground();
 }
 
 namespace {
@@ -156,6 +164,7 @@ void TAdvListView::CreateWnd() {
   TListView::CreateWnd();
   SetTimer(Handle(), kDragTimer, 300, nullptr);
   ApplyHeaderFont();
+  ApplyBackground();
   ApplyHeaderStyles();
   ApplyFilterBar();
   // The list keeps no tooltip window of its own.
@@ -462,26 +471,26 @@ struct FontState {
 
 }  // namespace
 
-std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor, TColor* Body) {
-  std::vector<TMarkupPiece> pieces;
-  TMarkupPiece current;
+std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor, TColor* Body) {
+  std::vector<TMarkupRun> runs;
+  TMarkupRun current;
   current.color = TextColor;
   std::vector<FontState> fonts;
   TColor color_before_anchor = TextColor;
   const std::size_t n = Text.size();
   std::size_t i = 0;
   auto add_word = [&](String word) {
-    TMarkupPiece piece = current;
-    piece.kind = TMarkupPiece::pkText;
-    piece.text = std::move(word);
-    pieces.push_back(std::move(piece));
+    TMarkupRun run = current;
+    run.kind = TMarkupRun::rkText;
+    run.text = std::move(word);
+    runs.push_back(std::move(run));
   };
-  auto add_command = [&](TMarkupPiece::Kind kind, int value = 0, String text = String()) {
-    TMarkupPiece piece = current;
-    piece.kind = kind;
-    piece.value = value;
-    piece.text = std::move(text);
-    pieces.push_back(std::move(piece));
+  auto add_command = [&](TMarkupRun::Kind kind, int value = 0, String text = String()) {
+    TMarkupRun run = current;
+    run.kind = kind;
+    run.value = value;
+    run.text = std::move(text);
+    runs.push_back(std::move(run));
   };
   while (i < n) {
     if (Text[i] != '<') {
@@ -516,7 +525,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         case 'U': current.style.Exclude(fsUnderline); break;
         case 'S': current.style.Exclude(fsStrikeOut); break;
         case 'P':
-          add_command(TMarkupPiece::pkParagraph, taLeftJustify);
+          add_command(TMarkupRun::rkParagraph, taLeftJustify);
           break;
         case 'F':
           if (!fonts.empty()) {
@@ -540,7 +549,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         break;
       case 'B':
         if (upper == "BR") {
-          add_command(TMarkupPiece::pkLineBreak);
+          add_command(TMarkupRun::rkLineBreak);
         } else if (upper.rfind("BODY", 0) == 0) {
           const String value = AttributeValue(tag, upper, "BGCOLOR");
           if (Body != nullptr && !value.empty()) *Body = MarkupColor(value);
@@ -566,7 +575,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         break;
       }
       case 'H':
-        if (upper.rfind("HR", 0) == 0) add_command(TMarkupPiece::pkRule);
+        if (upper.rfind("HR", 0) == 0) add_command(TMarkupRun::rkRule);
         break;
       case 'I':
         if (upper == "I") {
@@ -574,9 +583,9 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         } else if (upper.rfind("IND", 0) == 0) {
           int x = 0;
           TryStrToInt(AttributeValue(tag, upper, "X"), x);
-          add_command(TMarkupPiece::pkIndent, x);
+          add_command(TMarkupRun::rkIndent, x);
         } else if (upper.rfind("IMG", 0) == 0) {
-          add_command(TMarkupPiece::pkImage, 0, AttributeValue(tag, upper, "SRC"));
+          add_command(TMarkupRun::rkImage, 0, AttributeValue(tag, upper, "SRC"));
         }
         break;
       case 'P': {
@@ -584,7 +593,7 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
         int value = taLeftJustify;
         if (align == "right") value = taRightJustify;
         if (align == "center") value = taCenter;
-        add_command(TMarkupPiece::pkParagraph, value);
+        add_command(TMarkupRun::rkParagraph, value);
         break;
       }
       case 'S': current.style.Include(fsStrikeOut); break;
@@ -592,13 +601,13 @@ std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TCol
       default: break;
     }
   }
-  return pieces;
+  return runs;
 }
 
 TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
                                const TPoint* Point, String* Anchor) {
   TColor body = clNone;
-  const std::vector<TMarkupPiece> pieces = ParseMarkup(Text, Canvas->Font()->Color(), URLColor, &body);
+  const std::vector<TMarkupRun> runs = ParseMarkup(Text, Canvas->Font()->Color(), URLColor, &body);
   TFont saved_font;
   saved_font.Assign(Canvas->Font());
   const TColor saved_brush = Canvas->Brush()->Color();
@@ -610,20 +619,20 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
   }
   Canvas->Brush()->SetStyle(bsClear);
 
-  auto apply = [&](const TMarkupPiece& piece) {
+  auto apply = [&](const TMarkupRun& run) {
     TFont* font = Canvas->Font();
-    font->SetName(piece.face.empty() ? saved_font.Name() : piece.face);
-    font->SetSize(piece.size > 0 ? piece.size : saved_font.Size());
-    font->SetStyle(piece.style + saved_font.Style());
-    font->SetColor(piece.color);
+    font->SetName(run.face.empty() ? saved_font.Name() : run.face);
+    font->SetSize(run.size > 0 ? run.size : saved_font.Size());
+    font->SetStyle(run.style + saved_font.Style());
+    font->SetColor(run.color);
   };
   const int width = Rect.right - Rect.left;
   int y = Rect.top;
   int widest = 0;
   int alignment = taLeftJustify;
   std::size_t k = 0;
-  while (k < pieces.size() && y < Rect.bottom) {
-    // One line: measure the pieces that fit, then draw them.
+  while (k < runs.size() && y < Rect.bottom) {
+    // One line: measure the runs that fit, then draw them.
     struct Placed {
       std::size_t index;
       int x;
@@ -633,31 +642,31 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
     int x = 0;
     int height = 0;
     bool rule = false;
-    while (k < pieces.size()) {
-      const TMarkupPiece& piece = pieces[k];
-      if (piece.kind == TMarkupPiece::pkLineBreak) {
+    while (k < runs.size()) {
+      const TMarkupRun& run = runs[k];
+      if (run.kind == TMarkupRun::rkLineBreak) {
         ++k;
         break;
       }
-      if (piece.kind == TMarkupPiece::pkRule) {
+      if (run.kind == TMarkupRun::rkRule) {
         rule = true;
         ++k;
         break;
       }
-      if (piece.kind == TMarkupPiece::pkParagraph) {
+      if (run.kind == TMarkupRun::rkParagraph) {
         ++k;
         const bool ends = !line.empty();
-        alignment = piece.value;
+        alignment = run.value;
         if (ends) break;
         continue;
       }
-      if (piece.kind == TMarkupPiece::pkIndent) {
-        x = std::max(x, piece.value);
+      if (run.kind == TMarkupRun::rkIndent) {
+        x = std::max(x, run.value);
         ++k;
         continue;
       }
-      if (piece.kind == TMarkupPiece::pkImage) {
-        const TSize size = PictureSize(piece.text);
+      if (run.kind == TMarkupRun::rkImage) {
+        const TSize size = PictureSize(run.text);
         ++k;
         if (size.cx <= 0) continue;
         if (x + size.cx > width && !line.empty()) {
@@ -669,8 +678,8 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
         height = std::max(height, static_cast<int>(size.cy));
         continue;
       }
-      apply(piece);
-      const TSize size = Canvas->TextExtent(piece.text);
+      apply(run);
+      const TSize size = Canvas->TextExtent(run.text);
       if (x + size.cx > width && !line.empty()) break;
       line.push_back(Placed{k, x, size.cx});
       x += size.cx;
@@ -683,25 +692,25 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
     if (alignment == taCenter) offset = std::max(0, (width - x) / 2);
     widest = std::max(widest, x);
     for (const Placed& placed : line) {
-      const TMarkupPiece& piece = pieces[placed.index];
+      const TMarkupRun& run = runs[placed.index];
       const int left = Rect.left + offset + placed.x;
-      if (Point != nullptr && Anchor != nullptr && !piece.anchor.empty() && Point->x >= left &&
+      if (Point != nullptr && Anchor != nullptr && !run.anchor.empty() && Point->x >= left &&
           Point->x < left + placed.w && Point->y >= y && Point->y < y + height) {
-        *Anchor = piece.anchor;
+        *Anchor = run.anchor;
       }
       if (!Draw) continue;
-      if (piece.kind == TMarkupPiece::pkImage) {
-        DrawPicture(Canvas, left, y, piece.text);
+      if (run.kind == TMarkupRun::rkImage) {
+        DrawPicture(Canvas, left, y, run.text);
         continue;
       }
-      apply(piece);
-      if (piece.background != clNone) {
+      apply(run);
+      if (run.background != clNone) {
         Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->Brush()->SetColor(piece.background);
+        Canvas->Brush()->SetColor(run.background);
         Canvas->FillRect(TRect{left, y, left + placed.w, y + height});
         Canvas->Brush()->SetStyle(bsClear);
       }
-      Canvas->TextOut(left, y, piece.text);
+      Canvas->TextOut(left, y, run.text);
     }
     y += height;
     if (rule && Draw) {
@@ -731,7 +740,29 @@ String BitmapFileOf(const String& source) {
 
 }  // namespace
 
+void TAdvListView::DrawShellIcon(TCanvas* Canvas, int X, int Y, const String& Name, bool Large) {
+  SHFILEINFOA info{};
+  const UINT size = Large ? SHGFI_LARGEICON : SHGFI_SMALLICON;
+  int index = 0;
+  HIMAGELIST list = nullptr;
+  if (TryStrToInt(Name, index)) {
+    // A number is the index itself.
+    list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+  } else {
+    // An existing file or folder its own icon, any other name that of its type.
+    list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(Name.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+    if (list == nullptr) {
+      list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(Name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                                                         SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | size));
+    }
+    index = info.iIcon;
+  }
+  if (list != nullptr) ImageList_Draw(list, index, Canvas->Handle(), X, Y, ILD_TRANSPARENT);
+}
+
 TSize TAdvListView::PictureSize(const String& Source) {
+  if (Source.rfind("ssys:", 0) == 0) return TSize{16, 16};
+  if (Source.rfind("lsys:", 0) == 0) return TSize{32, 32};
   int index = 0;
   if (ImageIndexOf(Source, index)) {
     TCustomImageList* images = SmallImages();
@@ -752,6 +783,10 @@ TSize TAdvListView::PictureSize(const String& Source) {
 }
 
 void TAdvListView::DrawPicture(TCanvas* Canvas, int X, int Y, const String& Source) {
+  if (Source.rfind("ssys:", 0) == 0 || Source.rfind("lsys:", 0) == 0) {
+    DrawShellIcon(Canvas, X, Y, Source.substr(5), Source[0] == 'l');
+    return;
+  }
   int index = 0;
   if (ImageIndexOf(Source, index)) {
     if (TCustomImageList* images = SmallImages(); images != nullptr && index < images->Count()) {
@@ -922,6 +957,16 @@ void TAdvListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 
 void TAdvListView::MouseMove(TShiftState Shift, int X, int Y) {
   const String anchor = AnchorAt(X, Y);
+  bool on_link = !anchor.empty();
+  if (!on_link && URLShow) {
+    int sub = 0, item = 0;
+    if (CellAt(X, Y, sub, item)) {
+      const String text = CellText(sub, item);
+      on_link = text.find("</") == String::npos &&
+                (text.find("://") != String::npos || text.find("mailto:") != String::npos);
+    }
+  }
+  SetCursor(drag_row_ >= 0 ? crDrag : (on_link ? crLinkCursor : saved_cursor_));
   if (anchor != last_anchor_) {
     if (!last_anchor_.empty() && OnAnchorExit) OnAnchorExit(this, last_anchor_);
     if (!anchor.empty() && OnAnchorEnter) OnAnchorEnter(this, anchor);
@@ -1005,9 +1050,9 @@ String CellHintText(const String& Text) {
   if (Text.size() >= 2 && Text[0] == '{' && Text[1] == '\\') return RtfPlainText(Text);
   if (Text.find("</") == String::npos) return Text;
   String plain;
-  for (const TMarkupPiece& piece : ParseMarkup(Text, clBlack, clBlue)) {
-    if (piece.kind == TMarkupPiece::pkText) plain += piece.text;
-    if (piece.kind == TMarkupPiece::pkLineBreak) plain += "\r\n";
+  for (const TMarkupRun& run : ParseMarkup(Text, clBlack, clBlue)) {
+    if (run.kind == TMarkupRun::rkText) plain += run.text;
+    if (run.kind == TMarkupRun::rkLineBreak) plain += "\r\n";
   }
   return plain;
 }
@@ -1457,6 +1502,14 @@ void TAdvListView::Dispatch(TMessage& Message) {
     return;
   }
   if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
+  if (Message.Msg == CN_MEASUREITEM) {
+    // Owner-drawn rows are ItemHeight pixels high.
+    if (auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam)) {
+      measure->itemHeight = static_cast<UINT>(item_height_);
+    }
+    Message.Result = TRUE;
+    return;
+  }
   if (Message.Msg == CM_HINTSHOW && AutoHint) {
     auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
     int sub = 0, item = 0;
@@ -1564,4 +1617,25 @@ void TAdvListView::SetHeaderDragDrop(bool Value) {
 void TAdvListView::SetSubImages(bool Value) {
   sub_images_ = Value;
   ApplyHeaderStyles();
+}
+
+void TAdvListView::SetWallpaper(TBitmap* Value) {
+  wallpaper_->Assign(Value);
+  ApplyBackground();
+}
+
+void TAdvListView::ApplyBackground() {
+  const bool picture = !wallpaper_->Empty();
+  if (picture) {
+    // The rows are drawn over the erased background, which the brush tiles.
+    Brush()->SetBitmap(wallpaper_.get());
+  } else {
+    Brush()->SetBitmap(nullptr);
+    Brush()->SetColor(Color());
+  }
+  if (!HandleAllocated()) return;
+  const COLORREF back = picture ? CLR_NONE : static_cast<COLORREF>(ColorToRGB(Color()));
+  SendMessage(Handle(), LVM_SETBKCOLOR, 0, static_cast<LPARAM>(back));
+  SendMessage(Handle(), LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(back));
+  Invalidate();
 }

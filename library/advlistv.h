@@ -32,6 +32,9 @@ class EAdvListViewError : public Exception {
 // The candidates of the delimiter detection, in the order they are tried.
 inline constexpr char DelimiterCandidates[] = {',', ';', '#', '\t', '|'};
 
+// The screen cursor shown over links and anchors.
+inline constexpr TCursor crLinkCursor = 8019;
+
 // At most this many columns are added by one line of a list file.
 inline constexpr int MaxColumnsAddedPerLine = 256;
 
@@ -110,26 +113,26 @@ class THTMLSettings : public TPersistent {
   int Width = 100;
 };
 
-// One piece of laid-out mark-up: a word (or a picture) in one style, or a
+// One run of laid-out mark-up: a word (or a picture) in one style, or a
 // command that ends or moves the line.
-struct TMarkupPiece {
-  enum Kind { pkText, pkLineBreak, pkRule, pkIndent, pkImage, pkParagraph };
-  Kind kind = pkText;
-  String text;        // the word (pkText), or the picture's source (pkImage)
+struct TMarkupRun {
+  enum Kind { rkText, rkLineBreak, rkRule, rkIndent, rkImage, rkParagraph };
+  Kind kind = rkText;
+  String text;        // the word (rkText), or the picture's source (rkImage)
   TFontStyles style;
   TColor color = clBlack;
   TColor background = clNone;  // clNone: transparent
   String face;        // empty: the cell's font
   int size = 0;       // points; 0: the cell's font
-  String anchor;      // the anchor the piece belongs to (empty: none)
-  int value = 0;      // pkIndent: x; pkParagraph: the alignment (TAlignment)
+  String anchor;      // the anchor the run belongs to (empty: none)
+  int value = 0;      // rkIndent: x; rkParagraph: the alignment (TAlignment)
 };
 
-// The cell's text as pieces. Tags are read by their first letter, attribute
+// The cell's text as runs. Tags are read by their first letter, attribute
 // values between double quotes; a font size that is not a number and a bad
 // "#rrggbb" colour are ignored (black for the colour); the cell fill of
 // <BODY bgcolor> is returned through `body`.
-std::vector<TMarkupPiece> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor,
+std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor,
                                       TColor* Body = nullptr);
 
 // Dates of the sort styles 7 and 6: the text split at its first "-", "/"
@@ -212,6 +215,9 @@ class TAdvListView : public TListView {
   // under Point (when given) goes to Anchor. Returns the laid-out size.
   TSize DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
                    const TPoint* Point = nullptr, String* Anchor = nullptr);
+  // Draws the shell's small or large icon of a file or folder (its own when
+  // it exists, else that of its type), or the icon of that index.
+  void DrawShellIcon(TCanvas* Canvas, int X, int Y, const String& Name, bool Large);
   // Moves a row to another place, keeping its selection and making it the
   // focused row.
   void MoveItem(int From, int To);
@@ -285,7 +291,9 @@ class TAdvListView : public TListView {
   void SetHeaderDragDrop(bool Value);
   bool SubImages() const { return sub_images_; }
   void SetSubImages(bool Value);
+  // A picture tiled behind the rows (empty: the control's Color).
   TBitmap* Wallpaper() const { return wallpaper_.get(); }
+  void SetWallpaper(TBitmap* Value);
 
   TDrawItemPropEvent OnDrawItemProp;
   TAdvDrawItemEvent OnDrawItem;
@@ -373,6 +381,8 @@ class TAdvListView : public TListView {
   int selected_column_ = 0;
   // The caption of the row whose sub-item is edited.
   String edited_caption_;
+  // The control's cursor as loaded (back when the pointer leaves a link).
+  TCursor saved_cursor_ = crDefault;
   // The row being dragged to another place (ReArrangeItems; -1: none).
   int drag_row_ = -1;
   // Scrolls the list while a row is dragged past its ends (every 300 ms).
@@ -383,6 +393,7 @@ class TAdvListView : public TListView {
   bool header_drag_drop_ = false;
   bool sub_images_ = false;
   void ApplyHeaderStyles();
+  void ApplyBackground();
   // The sort column's header shows the direction (glyphs or HeaderImages);
   // the previous sort column gets its plain header back.
   void ShowSortIndicator(int Previous);

@@ -7,10 +7,15 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 
 #include "classlib/Application.h"
+#include "desktop/AutoUpgrade.h"
+#include "platform/net/wininet_http.h"
 #include "desktop/zelOneInstance.h"
 #include "platform/core/handles.h"
 #include "platform/core/mutexes.h"
@@ -117,8 +122,59 @@ void MoveAcross(benchmark::State& state, bool with_mv) {
 }
 void BM_MoveAcrossFileSystems(benchmark::State& state) { MoveAcross(state, false); }
 void BM_MoveAcrossFileSystemsWithMv(benchmark::State& state) { MoveAcross(state, true); }
-BENCHMARK(BM_MoveAcrossFileSystems)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_MoveAcrossFileSystemsWithMv)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MoveAcrossFileSystems)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_MoveAcrossFileSystemsWithMv)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The new version's download from a server on 127.0.0.1 (64 MB), with the
+// progress handler on; the goal is at least 100 MB/s.
+void BM_UpdateDownload(benchmark::State& state) {
+  constexpr std::size_t kSize = 64u << 20;
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::listen(listener, 8);
+  socklen_t length = sizeof address;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::thread server([listener] {
+    const std::string block(1 << 20, 'v');
+    for (;;) {
+      const int client = ::accept(listener, nullptr, nullptr);
+      if (client < 0) return;
+      char request[4096];
+      [[maybe_unused]] ssize_t got = ::recv(client, request, sizeof request, 0);
+      const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(kSize) + "\r\n\r\n";
+      bool ok = ::send(client, head.data(), head.size(), MSG_NOSIGNAL) > 0;
+      for (std::size_t sent = 0; ok && sent < kSize; sent += block.size()) {
+        ok = ::send(client, block.data(), block.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(block.size());
+      }
+      ::close(client);
+    }
+  });
+  platform::net::SetTestHostPort("127.0.0.1", ntohs(address.sin_port));
+  const fsys::path folder = MakeFolder("/tmp");
+  platform::MapDrive('B', folder.string());
+  for (auto _ : state) {
+    auto* worker = new TAutoUpgradeThread();
+    worker->Url = "http://127.0.0.1/new.bin";
+    worker->Mode = 1;
+    worker->FileName = "B:\\Upgrade.tmp";
+    std::atomic<int> reports{0};
+    worker->OnProgress = [&reports](TAutoUpgradeThread*, int, int) { ++reports; };
+    worker->Start();
+    worker->WaitFor();
+    if (!worker->Success) state.SkipWithError("download failed");
+    delete worker;
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kSize));
+  ::shutdown(listener, SHUT_RDWR);
+  ::close(listener);
+  server.join();
+  platform::UnmapDrive('B');
+  fsys::remove_all(folder);
+}
+BENCHMARK(BM_UpdateDownload)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
 

@@ -1,6 +1,7 @@
-// The shell's drive icons: one icon file per drive type, each holding a
-// 32 x 32 and a 16 x 16 image. The platform's shell reads them as
-// "SHELL_DRIVE_<type>.ico" from the program's Resources folder.
+// The shell's icons: one icon file per drive type and per kind of file
+// (folder, document, audio, movie, program), each holding a 32 x 32 and a
+// 16 x 16 image. The platform's shell reads them as "SHELL_DRIVE_<type>.ico"
+// and "SHELL_<kind>.ico" from the program's Resources folder.
 #include <string>
 
 #include "data/generator/artwork.h"
@@ -85,44 +86,28 @@ Canvas Unknown(int size) {
   return c;
 }
 
-void AddDrive(std::vector<ArtFile>& files, const std::string& type, Canvas (*draw)(int)) {
-  files.push_back({"SHELL_DRIVE_" + type + ".ico", [draw] {
-    const Canvas big = draw(32);
-    const Canvas small = draw(16);
-    return IconFile({{&big}, {&small}}, false);
-  }});
-}
-
-// A closed folder.
-Canvas Folder(int size) {
-  Canvas c(size, size, kClear);
-  Scaled s{c, size / 32.0};
-  s.Fill(3, 7, 13, 10, Olive);
-  s.Fill(3, 10, 29, 26, Yellow);
-  s.Frame(3, 10, 29, 26, Olive);
-  return c;
-}
-
-// A sheet with a folded corner, and a mark for the kind of file on it.
-Canvas Sheet(const Scaled& s) {
+// A sheet of paper with a folded corner.
+void Sheet(const Scaled& s) {
   s.Fill(7, 3, 25, 29, White);
   s.Frame(7, 3, 25, 29, Black);
   s.Fill(20, 3, 25, 8, Silver);
-  return s.c;
+  s.Frame(20, 3, 25, 8, Black);
+}
+
+Canvas Folder(int size) {
+  Canvas c(size, size, kClear);
+  Scaled s{c, size / 32.0};
+  s.Fill(2, 7, 13, 10, Olive);  // the tab
+  s.Fill(2, 10, 30, 27, Yellow);
+  s.Frame(2, 10, 30, 27, Olive);
+  return c;
 }
 
 Canvas Document(int size) {
   Canvas c(size, size, kClear);
   Scaled s{c, size / 32.0};
   Sheet(s);
-  return c;
-}
-
-Canvas Text(int size) {
-  Canvas c(size, size, kClear);
-  Scaled s{c, size / 32.0};
-  Sheet(s);
-  for (int y = 11; y < 26; y += 4) s.Fill(10, y, 22, y + 1, Grey);
+  for (int y = 12; y < 26; y += 4) s.Fill(10, y, 22, y + 1, Grey);
   return c;
 }
 
@@ -131,7 +116,7 @@ Canvas Audio(int size) {
   Scaled s{c, size / 32.0};
   Sheet(s);
   s.Fill(17, 10, 19, 22, Navy);  // a note
-  s.Fill(19, 10, 22, 12, Navy);
+  s.Fill(17, 10, 22, 12, Navy);
   s.Disc(15, 22, 3, Navy);
   return c;
 }
@@ -139,38 +124,35 @@ Canvas Audio(int size) {
 Canvas Movie(int size) {
   Canvas c(size, size, kClear);
   Scaled s{c, size / 32.0};
-  Sheet(s);
-  s.Fill(9, 11, 23, 23, Black);  // a film strip
-  for (int y = 12; y < 22; y += 3) {
-    s.Fill(10, y, 11, y + 1, White);
-    s.Fill(21, y, 22, y + 1, White);
+  s.Fill(3, 8, 29, 24, Black);  // a film strip
+  for (int x = 5; x < 28; x += 5) {
+    s.Fill(x, 9, x + 2, 11, White);
+    s.Fill(x, 21, x + 2, 23, White);
   }
-  s.Fill(13, 13, 19, 21, Aqua);
-  return c;
-}
-
-Canvas Playlist(int size) {
-  Canvas c(size, size, kClear);
-  Scaled s{c, size / 32.0};
-  Sheet(s);
-  for (int y = 11; y < 26; y += 4) {
-    s.Fill(10, y, 12, y + 2, Red);
-    s.Fill(14, y, 22, y + 1, Grey);
-  }
+  s.Fill(7, 12, 25, 20, Teal);
   return c;
 }
 
 Canvas Program(int size) {
   Canvas c(size, size, kClear);
   Scaled s{c, size / 32.0};
-  s.Fill(3, 6, 29, 26, Silver);
-  s.c.Frame3D(s.P(3), s.P(6), s.P(29), s.P(26), White, Black);
-  s.Fill(4, 7, 28, 10, Navy);  // a window's title bar
+  s.Fill(3, 5, 29, 27, Silver);  // a window
+  s.c.Frame3D(s.P(3), s.P(5), s.P(29), s.P(27), White, Black);
+  s.Fill(5, 7, 27, 11, Navy);
+  s.Fill(5, 13, 27, 25, White);
   return c;
 }
 
 void AddIcon(std::vector<ArtFile>& files, const std::string& name, Canvas (*draw)(int)) {
-  files.push_back({name + ".ico", [draw] {
+  files.push_back({name, [draw] {
+    const Canvas big = draw(32);
+    const Canvas small = draw(16);
+    return IconFile({{&big}, {&small}}, false);
+  }});
+}
+
+void AddDrive(std::vector<ArtFile>& files, const std::string& type, Canvas (*draw)(int)) {
+  files.push_back({"SHELL_DRIVE_" + type + ".ico", [draw] {
     const Canvas big = draw(32);
     const Canvas small = draw(16);
     return IconFile({{&big}, {&small}}, false);
@@ -180,19 +162,17 @@ void AddIcon(std::vector<ArtFile>& files, const std::string& name, Canvas (*draw
 }  // namespace
 
 void AddShellArtwork(std::vector<ArtFile>& files) {
-  AddIcon(files, "SHELL_FOLDER", Folder);
-  AddIcon(files, "SHELL_FILE_DOCUMENT", Document);
-  AddIcon(files, "SHELL_FILE_TEXT", Text);
-  AddIcon(files, "SHELL_FILE_AUDIO", Audio);
-  AddIcon(files, "SHELL_FILE_MOVIE", Movie);
-  AddIcon(files, "SHELL_FILE_PLAYLIST", Playlist);
-  AddIcon(files, "SHELL_FILE_PROGRAM", Program);
   AddDrive(files, "REMOVABLE", Removable);
   AddDrive(files, "FIXED", Fixed);
   AddDrive(files, "REMOTE", Remote);
   AddDrive(files, "CDROM", Cdrom);
   AddDrive(files, "RAMDISK", Ramdisk);
   AddDrive(files, "UNKNOWN", Unknown);
+  AddIcon(files, "SHELL_FOLDER.ico", Folder);
+  AddIcon(files, "SHELL_DOCUMENT.ico", Document);
+  AddIcon(files, "SHELL_AUDIO.ico", Audio);
+  AddIcon(files, "SHELL_MOVIE.ico", Movie);
+  AddIcon(files, "SHELL_PROGRAM.ico", Program);
 }
 
 }  // namespace art

@@ -14,10 +14,10 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const String text(reinterpret_cast<const char*>(data), size);
   TColor body = clNone;
-  const auto pieces = ParseMarkup(text, clBlack, clBlue, &body);
+  const auto runs = ParseMarkup(text, clBlack, clBlue, &body);
   if (RtfPlainText(text).size() > text.size()) std::abort();
-  for (const auto& piece : pieces) {
-    if (piece.kind == TMarkupPiece::pkText && piece.text.empty()) std::abort();
+  for (const auto& run : runs) {
+    if (run.kind == TMarkupRun::rkText && run.text.empty()) std::abort();
   }
   if (size < 512) {
     static TBitmap* bitmap = [] {

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -56,7 +57,11 @@ class ChangeNotification : public platform::WaitableObject {
 
   bool IsReadyFor(DWORD) override { return signalled_; }
 
+  // Changes the kernel queued before this call belong to the change
+  // already reported.
   void Rearm() {
+    std::lock_guard read_lock(read_mutex_);
+    Drain();
     auto lock = platform::LockDispatcher();
     signalled_ = false;
   }
@@ -107,18 +112,14 @@ class ChangeNotification : public platform::WaitableObject {
     return false;
   }
 
-  void Read() {
+  // Reads what the kernel has queued; true when a change the filter asks
+  // for was among it. Under read_mutex_.
+  bool Drain() {
     alignas(inotify_event) char buffer[16384];
+    bool changed = false;
     for (;;) {
-      pollfd fds[2] = {{inotify_, POLLIN, 0}, {wake_, POLLIN, 0}};
-      if (poll(fds, 2, -1) < 0) {
-        if (errno == EINTR) continue;
-        return;
-      }
-      if (fds[1].revents != 0) return;
       const ssize_t n = read(inotify_, buffer, sizeof buffer);
-      if (n <= 0) continue;
-      bool changed = false;
+      if (n <= 0) return changed;
       for (ssize_t at = 0; at < n;) {
         const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
@@ -132,6 +133,22 @@ class ChangeNotification : public platform::WaitableObject {
         }
         if (event->mask & IN_IGNORED) watches_.erase(event->wd);
         changed = changed || Counts(*event);
+      }
+    }
+  }
+
+  void Read() {
+    for (;;) {
+      pollfd fds[2] = {{inotify_, POLLIN, 0}, {wake_, POLLIN, 0}};
+      if (poll(fds, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        return;
+      }
+      if (fds[1].revents != 0) return;
+      bool changed = false;
+      {
+        std::lock_guard lock(read_mutex_);
+        changed = Drain();
       }
       if (changed) {
         {
@@ -148,7 +165,8 @@ class ChangeNotification : public platform::WaitableObject {
   const DWORD filter_;
   int inotify_ = -1;
   int wake_ = -1;
-  std::map<int, std::string> watches_;  // used by the reader thread only, after Open
+  std::mutex read_mutex_;               // one reader of the queue at a time
+  std::map<int, std::string> watches_;  // under read_mutex_ once the reader runs
   std::thread reader_;
   bool signalled_ = false;  // under the dispatcher lock
 };

@@ -242,6 +242,7 @@ void DeviceContext::ResetState() {
   std::shared_ptr<BitmapObject> bitmap = state.bitmap;
   HGDIOBJ bitmapHandle = state.bitmapHandle;
   state = DcState{};
+  path.reset();  // a DC handed out again starts without a path
   state.bitmap = bitmap;
   state.bitmapHandle = bitmapHandle;
   state.penHandle = StockObject(BLACK_PEN);

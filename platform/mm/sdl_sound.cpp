@@ -151,6 +151,9 @@ class SdlSoundOutput : public SoundOutput {
     }
     lock.unlock();
     if (audio) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // SDL keeps per-thread data (its error text) for threads it did not
+    // make; this thread ends here, so free it.
+    SDL_TLSCleanup();
   }
 
   std::mutex mutex_;

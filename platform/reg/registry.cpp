@@ -236,8 +236,11 @@ LONG RegOpenKeyEx(HKEY key, LPCSTR sub_key, DWORD, DWORD sam, HKEY* result) {
   if (NodeOf(store, base) == nullptr) return ERROR_KEY_DELETED;
   KeyRef target{base.hive, Join(base.path, Folded(parts)), KeyRights(sam), false};
   if (NodeOf(store, target) == nullptr) {
-    if (!platform::reg::IsAutostartKey(target.hive, target.path)) return ERROR_FILE_NOT_FOUND;
-    // The Run keys always exist: their values live in the autostart folder.
+    // A Run key exists too when the autostart folder holds entries for it.
+    if (!platform::reg::IsAutostartKey(target.hive, target.path) ||
+        platform::reg::AutostartValues(target.hive).empty()) {
+      return ERROR_FILE_NOT_FOUND;
+    }
     LONG error = store.Mutate(target.hive, [&](Key& root, std::vector<Change>& changes) -> LONG {
       Key* node = &root;
       std::vector<std::string> path;

@@ -1,72 +1,97 @@
 #include "platform/shell/shell_icons.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "platform/core/errors.h"
 #include "platform/core/modules.h"
 #include "platform/fs/drives.h"
+#include "platform/ctl/imagelist.h"
+#include "platform/gdi/gdi.h"
 #include "platform/fs/files.h"
 #include "platform/user/icon_file.h"
+#include "platform/user/user.h"
 
 namespace {
 
-constexpr UINT kKnownFlags = SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_DISPLAYNAME |
-                             SHGFI_TYPENAME | SHGFI_ATTRIBUTES | SHGFI_SYSICONINDEX;
-
-// Every icon of the lists, in index order: the six drive types, then the
-// folder and the kinds of file.
-const char* const kIconFiles[] = {
-    "SHELL_DRIVE_REMOVABLE", "SHELL_DRIVE_FIXED",   "SHELL_DRIVE_REMOTE",  "SHELL_DRIVE_CDROM",
-    "SHELL_DRIVE_RAMDISK",   "SHELL_DRIVE_UNKNOWN", "SHELL_FOLDER",        "SHELL_FILE_DOCUMENT",
-    "SHELL_FILE_TEXT",       "SHELL_FILE_AUDIO",    "SHELL_FILE_MOVIE",    "SHELL_FILE_PLAYLIST",
-    "SHELL_FILE_PROGRAM",
-};
-constexpr int kIconCount = static_cast<int>(sizeof kIconFiles / sizeof kIconFiles[0]);
-constexpr int kFolderIcon = 6;
-constexpr int kDocumentIcon = 7;
-
-int DriveIconIndex(UINT type) {
+// The drive icon's file stem and its index.
+const char* DriveIconName(UINT type, int* index) {
   switch (type) {
-    case DRIVE_REMOVABLE: return 0;
-    case DRIVE_FIXED: return 1;
-    case DRIVE_REMOTE: return 2;
-    case DRIVE_CDROM: return 3;
-    case DRIVE_RAMDISK: return 4;
-    default: return 5;
+    case DRIVE_REMOVABLE: *index = 0; return "REMOVABLE";
+    case DRIVE_FIXED: *index = 1; return "FIXED";
+    case DRIVE_REMOTE: *index = 2; return "REMOTE";
+    case DRIVE_CDROM: *index = 3; return "CDROM";
+    case DRIVE_RAMDISK: *index = 4; return "RAMDISK";
+    default: *index = 5; return "UNKNOWN";
   }
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+// The icon file stem of a folder or file, and its index.
+const char* KindIconName(bool folder, const std::string& path, int* index) {
+  if (folder) {
+    *index = kShellIconFolder;
+    return "FOLDER";
+  }
+  std::string ext;
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.find_last_of("\\/");
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+    for (char c : path.substr(dot + 1)) ext += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  for (const char* audio : {"mp3", "ogg", "wav", "wma", "mid", "midi", "cda", "mod", "xm", "it", "s3m"}) {
+    if (ext == audio) {
+      *index = kShellIconAudio;
+      return "AUDIO";
+    }
+  }
+  for (const char* movie : {"avi", "mpg", "mpeg", "asf", "wmv", "mov"}) {
+    if (ext == movie) {
+      *index = kShellIconMovie;
+      return "MOVIE";
+    }
+  }
+  for (const char* program : {"exe", "com", "bat", "dll"}) {
+    if (ext == program) {
+      *index = kShellIconProgram;
+      return "PROGRAM";
+    }
+  }
+  *index = kShellIconDocument;
+  return "DOCUMENT";
 }
 
-// The extension without its dot ("" for none).
-std::string ExtensionOf(const std::string& name) {
-  const std::size_t dot = name.find_last_of('.');
-  const std::size_t slash = name.find_last_of("\\/:");
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-  return name.substr(dot + 1);
+std::string IconFileOf(const char* stem, bool drive) {
+  return platform::ProgramNativeFolder() + "/Resources/SHELL_" + (drive ? "DRIVE_" : "") + stem + ".ico";
 }
 
-int FileIconIndex(const std::string& extension) {
-  static const std::pair<int, const char*> kKinds[] = {
-      {8, "txt csv log ini nfo"},
-      {9, "mp3 mp2 ogg wav wma cda mid mod it s3m xm aac flac"},
-      {10, "mpg mpeg avi asf wmv mov mp4 mkv"},
-      {11, "m3u pls"},
-      {12, "exe dll com bat"},
+// The system image list of one size: every shell icon in index order
+// (an icon file that is missing leaves its place empty).
+HIMAGELIST SystemImageList(bool small) {
+  static HIMAGELIST lists[2] = {nullptr, nullptr};
+  HIMAGELIST& list = lists[small ? 1 : 0];
+  if (list != nullptr) return list;
+  const int size = small ? 16 : 32;
+  list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 11, 4);
+  const char* const drives[] = {"REMOVABLE", "FIXED", "REMOTE", "CDROM", "RAMDISK", "UNKNOWN"};
+  const char* const kinds[] = {"FOLDER", "DOCUMENT", "AUDIO", "MOVIE", "PROGRAM"};
+  auto add = [&](const std::string& file) {
+    HICON icon = platform::LoadIconFile(file.c_str(), size);
+    if (icon == nullptr) {
+      // An empty place keeps the indexes.
+      HDC dc = GetDC(nullptr);
+      HBITMAP blank = CreateCompatibleBitmap(dc, size, size);
+      ReleaseDC(nullptr, dc);
+      ImageList_Add(list, blank, nullptr);
+      DeleteObject(blank);
+      return;
+    }
+    ImageList_AddIcon(list, icon);
+    DestroyIcon(icon);
   };
-  const std::string wanted = " " + Lower(extension) + " ";
-  if (wanted.size() <= 2) return kDocumentIcon;
-  for (const auto& [index, extensions] : kKinds) {
-    if ((" " + std::string(extensions) + " ").find(wanted) != std::string::npos) return index;
-  }
-  return kDocumentIcon;
+  for (const char* d : drives) add(IconFileOf(d, true));
+  for (const char* k : kinds) add(IconFileOf(k, false));
+  return list;
 }
 
 bool IsDriveRoot(const char* path) {
@@ -74,89 +99,39 @@ bool IsDriveRoot(const char* path) {
   return path[2] == '\0' || ((path[2] == '\\' || path[2] == '/') && path[3] == '\0');
 }
 
-std::string IconFilePath(int index) {
-  return platform::ProgramNativeFolder() + "/Resources/" + kIconFiles[index] + ".ico";
-}
-
-void CopyText(char* target, std::size_t size, const std::string& text) {
-  const std::size_t n = std::min(size - 1, text.size());
-  std::memcpy(target, text.data(), n);
-  target[n] = '\0';
-}
-
 }  // namespace
 
-namespace platform {
-
-HIMAGELIST SystemImageList(bool small) {
-  static std::mutex mutex;
-  static HIMAGELIST lists[2] = {nullptr, nullptr};
-  std::lock_guard<std::mutex> lock(mutex);
-  HIMAGELIST& list = lists[small ? 1 : 0];
-  if (list != nullptr) return list;
-  const int size = small ? 16 : 32;
-  list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kIconCount, 4);
-  if (list == nullptr) return nullptr;
-  ImageList_SetImageCount(list, kIconCount);
-  for (int i = 0; i < kIconCount; ++i) {
-    if (HICON icon = LoadIconFile(IconFilePath(i).c_str(), size)) {
-      ImageList_ReplaceIcon(list, i, icon);
-      DestroyIcon(icon);
-    }
-  }
-  return list;
-}
-
-}  // namespace platform
-
 DWORD_PTR SHGetFileInfoA(LPCSTR path, DWORD file_attributes, SHFILEINFOA* info, UINT info_size, UINT flags) {
-  if (info == nullptr || path == nullptr || info_size < sizeof(SHFILEINFOA) || (flags & ~kKnownFlags) != 0) {
+  if (info == nullptr || info_size < sizeof(SHFILEINFOA) || path == nullptr || path[0] == '\0' ||
+      (flags & ~(SHGFI_ICON | SHGFI_SMALLICON | SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES)) != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const std::string name = path;
   int index = 0;
-  DWORD attributes = 0;
-  std::string display;
-  std::string type_name;
+  const char* name = nullptr;
+  bool drive = false;
   if (IsDriveRoot(path)) {
     const char root[4] = {path[0], ':', '\\', '\0'};
-    index = DriveIconIndex(GetDriveType(root));
-    attributes = FILE_ATTRIBUTE_DIRECTORY;
-    display = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) + ":";
-    type_name = "Drive";
+    name = DriveIconName(GetDriveType(root), &index);
+    drive = true;
   } else {
-    if (flags & SHGFI_USEFILEATTRIBUTES) {
-      attributes = file_attributes;
+    bool folder = false;
+    if ((flags & SHGFI_USEFILEATTRIBUTES) != 0) {
+      folder = (file_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     } else {
-      attributes = GetFileAttributes(path);
-      if (attributes == INVALID_FILE_ATTRIBUTES) return 0;  // the last error is the look-up's
+      const DWORD attributes = GetFileAttributes(path);
+      if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+      folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
-    std::string base = name;
-    while (base.size() > 1 && (base.back() == '\\' || base.back() == '/')) base.pop_back();
-    const std::size_t slash = base.find_last_of("\\/");
-    display = slash == std::string::npos ? base : base.substr(slash + 1);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      index = kFolderIcon;
-      type_name = "File Folder";
-    } else {
-      const std::string extension = ExtensionOf(display);
-      index = FileIconIndex(extension);
-      std::string upper = extension;
-      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      type_name = upper.empty() ? "File" : upper + " File";
-    }
+    name = KindIconName(folder, path, &index);
   }
   std::memset(info, 0, sizeof(SHFILEINFOA));
   info->iIcon = index;
-  if (flags & SHGFI_DISPLAYNAME) CopyText(info->szDisplayName, sizeof info->szDisplayName, display);
-  if (flags & SHGFI_TYPENAME) CopyText(info->szTypeName, sizeof info->szTypeName, type_name);
-  if (flags & SHGFI_ATTRIBUTES) info->dwAttributes = attributes;
   const bool small = (flags & SHGFI_SMALLICON) != 0;
-  if (flags & SHGFI_ICON) {
-    info->hIcon = platform::LoadIconFile(IconFilePath(index).c_str(), small ? 16 : 32);
+  if ((flags & SHGFI_ICON) != 0) {
+    info->hIcon = platform::LoadIconFile(IconFileOf(name, drive).c_str(), small ? 16 : 32);
     if (info->hIcon == nullptr) return 0;
   }
-  if (flags & SHGFI_SYSICONINDEX) return reinterpret_cast<DWORD_PTR>(platform::SystemImageList(small));
+  if ((flags & SHGFI_SYSICONINDEX) != 0) return reinterpret_cast<DWORD_PTR>(SystemImageList(small));
   return 1;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "classlib/ControlMessages.h"
 #include "classlib/Colors.h"
@@ -97,6 +98,11 @@ TEST_F(DriveComboTest, ListsTheDrivesInLetterOrder) {
   EXPECT_EQ(c->ItemIndex(), 1);
   EXPECT_EQ(changes, 1) << "selecting the start drive";
   EXPECT_EQ(c->Style(), csOwnerDrawFixed);
+  // The dropped list's width goes to the window by a posted message.
+  c->SetDropDownWidth(250);
+  EXPECT_NE(SendMessage(c->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
+  Pump();
+  EXPECT_EQ(SendMessage(c->Handle(), CB_GETDROPPEDWIDTH, 0, 0), 250);
   EXPECT_EQ(c->CdBitmap()->Width(), 16);
 }
 
@@ -237,19 +243,25 @@ TEST_F(DriveComboTest, IconAndTextOfAnEntry) {
   GetWindowRect(c->Handle(), &r);
   HDC dc = GetDC(nullptr);
   int icon_pixels = 0, text_pixels = 0, gap_pixels = 0;
+  std::set<COLORREF> text_colours;
   for (int y = r.top + 3; y < r.top + 3 + h; ++y)
     for (int x = r.left + 3; x < r.left + 3 + h + 40; ++x) {
       const COLORREF p = GetPixel(dc, x, y);
-      const bool ink = p != GetSysColor(COLOR_HIGHLIGHT) && p != RGB(255, 255, 255);
+      // The selected entry: highlight behind, highlight text on it.
+      const bool ink = p != GetSysColor(COLOR_HIGHLIGHT);
       const int dx = x - (r.left + 3);
       if (dx < h) icon_pixels += ink;
       else if (dx >= h + 2 && dx < h + 5) gap_pixels += ink;
-      else if (dx >= h + 6) text_pixels += ink;
+      else if (dx >= h + 6 && ink) {
+        ++text_pixels;
+        text_colours.insert(p);
+      }
     }
   ReleaseDC(nullptr, dc);
   EXPECT_GT(icon_pixels, 10);
   EXPECT_EQ(gap_pixels, 0);
   EXPECT_GT(text_pixels, 10);
+  EXPECT_EQ(text_colours.count(GetSysColor(COLOR_HIGHLIGHTTEXT)), 1u) << "the text in the highlight text colour";
 }
 
 }  // namespace

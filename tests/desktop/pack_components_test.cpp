@@ -157,3 +157,29 @@ TEST(ColorNames, PackNamesComeFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ZelPack, ClassesAreRegisteredAndTheStartButtonIsNone) {
+  RegisterZelComponents();
+  for (const char* name : {"TzelComponent", "TzelThreadTimer", "TzelCustomThreadTimer", "TzelTrayIcon",
+                           "TzelOneInstance", "TzelRegistryMonitor", "TzelStartButtonProperties", "TzelWav"}) {
+    TComponentFactory make = GetClass(name);
+    ASSERT_TRUE(static_cast<bool>(make)) << name;
+    TComponent* made = make(nullptr);
+    EXPECT_EQ(made->ClassName(), name);
+    delete made;
+  }
+  TzelStartButtonProperties start(nullptr);
+  EXPECT_EQ(start.Button(), nullptr);
+  EXPECT_EQ(start.ButtonLeft(), 0);
+  EXPECT_EQ(start.ButtonWidth(), 0);
+  EXPECT_FALSE(start.Enabled());
+  EXPECT_FALSE(start.Visible());
+  start.SetButtonLeft(10);
+  start.SetVisible(true);
+  EXPECT_EQ(start.ButtonLeft(), 0);
+  EXPECT_FALSE(start.Visible());
+}
+
+}  // namespace

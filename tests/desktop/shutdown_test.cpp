@@ -10,46 +10,11 @@
 
 #include "desktop/zelShutdown.h"
 #include "platform/sys/power.h"
+#include "tests/desktop/private_bus.h"
 #include "tests/support/helper_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-// A private message bus: dbus-daemon on a socket in a temporary folder.
-class PrivateBus {
- public:
-  PrivateBus() {
-    address_ = "unix:path=" + (dir_.path() / "bus").string();
-    const std::string config = dir_.WriteFile("bus.conf",
-        "<busconfig><type>session</type><listen>" + address_ + "</listen>"
-        "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>").string();
-    pid_ = 0;
-    std::vector<char*> argv;
-    std::string program = "/usr/bin/dbus-daemon";
-    std::string config_arg = "--config-file=" + config;
-    std::string nofork = "--nofork";
-    argv = {program.data(), config_arg.data(), nofork.data(), nullptr};
-    posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ);
-    // Ready once its socket answers.
-    for (int i = 0; i < 500 && !std::filesystem::exists(dir_.path() / "bus"); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-  ~PrivateBus() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& address() const { return address_; }
-  bool running() const { return pid_ > 0 && std::filesystem::exists(dir_.path() / "bus"); }
-
- private:
-  velko_test::TempDir dir_;
-  std::string address_;
-  pid_t pid_ = 0;
-};
 
 // org.freedesktop.login1 as far as the power calls use it; notes each call.
 class TestLogin1 {
@@ -135,7 +100,7 @@ const sd_bus_vtable TestLogin1::kSession[] = {
     SD_BUS_VTABLE_END};
 
 TEST(ZelShutdown, EachActionReachesLogind) {
-  PrivateBus bus;
+  velko_test::PrivateBus bus;
   ASSERT_TRUE(bus.running());
   TestLogin1 login1(bus.address());
   ASSERT_TRUE(login1.ready());

@@ -91,6 +91,7 @@ TEST_F(HookTest, HandledStopsTheMessageAndAutoDragDrags) {
   log_.clear();
   SendMessage(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, 0);
   EXPECT_EQ(log_, std::vector<std::string>{"syscommand 61458"});
+  delete hook;  // its handlers refer to this test's locals
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// TAdvListView beyond the list files: colour keywords, mark-up pieces and
+// TAdvListView beyond the list files: colour keywords, mark-up runs and
 // anchors, cell texts, sort styles and dates, the column click, moving
 // rows, column widths, and rows through the clipboard.
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include "classlib/Clipbrd.h"
 #include "classlib/IniFiles.h"
 #include "library/advlistv.h"
+#include "platform/core/modules.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/clipboard.h"
 #include "platform/user/virtual_keys.h"
@@ -43,25 +44,25 @@ TEST(ListViewColors, KeywordsAndHexColours) {
   EXPECT_EQ(TAdvListView::HexColor("#"), clBlack);
 }
 
-TEST(ListViewMarkup, TagsBecomeStyledPiecesAndAnchors) {
+TEST(ListViewMarkup, TagsBecomeStyledRunsAndAnchors) {
   TColor body = clNone;
-  const auto pieces = ParseMarkup(
+  const auto runs = ParseMarkup(
       "<BODY bgcolor=\"clyellow\">Hi <b>bold</b> <A href=\"http://x.example/\">link</A><br><font color=\"#0000FF\" "
       "size=\"big\">blue</font><i>it</I><hr>",
       clBlack, clBlue, &body);
   EXPECT_EQ(body, clYellow);
   std::vector<std::string> words;
-  for (const auto& p : pieces) words.push_back(p.kind == TMarkupPiece::pkText ? p.text : "#" + std::to_string(p.kind));
+  for (const auto& p : runs) words.push_back(p.kind == TMarkupRun::rkText ? p.text : "#" + std::to_string(p.kind));
   EXPECT_EQ(words, (std::vector<std::string>{"Hi ", "bold", " ", "link", "#1", "blue", "it", "#2"}));
-  EXPECT_TRUE(pieces[1].style.Contains(fsBold));
-  EXPECT_FALSE(pieces[2].style.Contains(fsBold));
-  EXPECT_EQ(pieces[3].anchor, "http://x.example/");
-  EXPECT_EQ(pieces[3].color, clBlue);
-  EXPECT_TRUE(pieces[3].style.Contains(fsUnderline));
-  EXPECT_EQ(pieces[5].color, static_cast<TColor>(0xFF0000));
-  EXPECT_EQ(pieces[5].size, 0);  // a size that is no number is ignored
-  EXPECT_TRUE(pieces[6].style.Contains(fsItalic));
-  EXPECT_EQ(pieces[6].color, clBlack);  // </font> restored the colour
+  EXPECT_TRUE(runs[1].style.Contains(fsBold));
+  EXPECT_FALSE(runs[2].style.Contains(fsBold));
+  EXPECT_EQ(runs[3].anchor, "http://x.example/");
+  EXPECT_EQ(runs[3].color, clBlue);
+  EXPECT_TRUE(runs[3].style.Contains(fsUnderline));
+  EXPECT_EQ(runs[5].color, static_cast<TColor>(0xFF0000));
+  EXPECT_EQ(runs[5].size, 0);  // a size that is no number is ignored
+  EXPECT_TRUE(runs[6].style.Contains(fsItalic));
+  EXPECT_EQ(runs[6].color, clBlack);  // </font> restored the colour
 
   // Unclosed tags and quotes stay inside the text.
   for (const char* text : {"<", "a<b", "<a href=\"x>", "<font color=\"", "</", "<>", "<font size=\"12\">x"}) {
@@ -136,6 +137,19 @@ TEST_F(ListViewExtrasTest, MarkupPicturesFromBitmapFiles) {
   EXPECT_EQ(target.Canvas()->Pixels(2, 2), clRed);  // the only picture that exists comes first
   EXPECT_EQ(target.Canvas()->Pixels(5, 5), clRed);
   EXPECT_GT(size.cx, 6);
+
+  // Shell icons take their place: 16 pixels for the small ones.
+  platform::SetProgramPath((ProgramFolder() / "velko").string());
+  target.Canvas()->FillRect(TRect{0, 0, 100, 20});
+  const TSize with_icon = list->DrawMarkup(target.Canvas(), TRect{0, 0, 100, 20},
+                                           "<img src=\"ssys:T:\\pic.bmp\">x", true);
+  int drawn = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) drawn += target.Canvas()->Pixels(x, y) != clWhite;
+  }
+  EXPECT_GT(drawn, 20);
+  EXPECT_GT(with_icon.cx, 16);
+  platform::SetProgramPath("");
 }
 
 TEST_F(ListViewExtrasTest, CellTexts) {

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "classlib/Bitmaps.h"
 #include "classlib/Forms.h"
 #include "classlib/HintWindow.h"
 #include "library/advlistv.h"
@@ -95,7 +96,9 @@ TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
   }
   ASSERT_GT(anchor_x, 0);
   MoveMouse(list, anchor_x, (r.top + r.bottom) / 2);
+  EXPECT_EQ(list->Cursor(), crLinkCursor);
   MoveMouse(list, r.left + 5, (r.top + r.bottom) / 2);
+  EXPECT_EQ(list->Cursor(), crDefault);
   Click(list, anchor_x, (r.top + r.bottom) / 2);
   EXPECT_EQ(events, (std::vector<String>{"enter song:7", "exit song:7", "enter song:7", "click song:7"}));
   form->Close();
@@ -263,6 +266,54 @@ TEST_F(ListViewWindowTest, AutoHintsShowTheCellUnderThePointer) {
   EXPECT_EQ(info.HintStr, "Bold song");
   info.CursorPos = Point(10, 170);  // below the rows
   EXPECT_NE(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, OwnerDrawnRowsAreItemHeightHigh) {
+  list->SetOwnerDraw(true);
+  form->Show();
+  list->Items()->Add()->SetCaption("one");
+  list->Items()->Add()->SetCaption("two");
+  Pump();
+  auto row_height = [&] {
+    const TRect r = list->Items()->Item(1)->DisplayRect(drBounds);
+    return r.bottom - r.top;
+  };
+  EXPECT_EQ(row_height(), 13);
+  list->SetItemHeight(30);
+  Pump();
+  EXPECT_EQ(row_height(), 30);
+  list->SetItemHeight(0);  // ignored
+  Pump();
+  EXPECT_EQ(row_height(), 30);
+  form->Close();
+  Pump();
+}
+
+TEST_F(ListViewWindowTest, AWallpaperIsTiledBehindTheRows) {
+  form->Show();
+  list->Items()->Add()->SetCaption("row");
+  Pump();
+  auto pixel_below_rows = [&] {
+    Pump();
+    auto screen = platform::ComposeScreen();
+    const TPoint p = list->ClientToScreen(Point(200, 150));
+    return screen->Pixel(p.x, p.y);
+  };
+  EXPECT_EQ(pixel_below_rows(), RGB(255, 255, 255));
+  TBitmap picture;
+  picture.SetWidth(8);
+  picture.SetHeight(8);
+  picture.Canvas()->Brush()->SetColor(clLime);
+  picture.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  list->SetWallpaper(&picture);
+  list->Repaint();
+  EXPECT_EQ(pixel_below_rows(), RGB(0, 255, 0));
+  TBitmap none;
+  list->SetWallpaper(&none);
+  list->Repaint();
+  EXPECT_EQ(pixel_below_rows(), RGB(255, 255, 255));
   form->Close();
   Pump();
 }

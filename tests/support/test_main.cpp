@@ -4,7 +4,7 @@
 // fresh folder of this run, so no test can touch the user's real settings,
 // keeps every socket and HTTP request on 127.0.0.0/8 with host names
 // answered only from the tests' own table, and puts recording stand-ins in
-// place of the sound card, of power and session requests and of program
+// place of the sound card, the tray, power and session requests and program
 // starts (URLs opened included).
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "platform/net/loopback_guard.h"
 #include "platform/reg/registry.h"
 #include "platform/shell/file_operation.h"
+#include "platform/shell/tray.h"
 #include "platform/sys/power.h"
 #include "platform/sys/process.h"
 #include "platform/user/remote_windows.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
   velko_test::RestoreSandboxFolders();
   platform::SetWindowDirectoryFolder((sandbox / "windows").string());
   platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
+  platform::SetTrayBackend(std::make_shared<platform::RecordingTrayBackend>());
   platform::SetPowerBackend(std::make_shared<platform::RecordingPowerBackend>());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
   platform::mm::SetMciAudioEnabled(false);

@@ -382,5 +382,24 @@ TEST_F(StandardControlsTest, AComboBoxOffersItsItemsAndTellsOfChoicesAndTyping) 
   EXPECT_EQ(form->Kinds->Items()->Strings(1), "Cable");
 }
 
+TEST_F(StandardControlsTest, AClickOpensAComboBoxListAndAClickOnARowChoosesIt) {
+  TFieldsForm* form = nullptr;
+  Application->CreateForm(form);
+  for (const char* kind : {"14.4K Modem", "Cable", "DSL"}) form->Kinds->Items()->Add(kind);
+  int changes = 0;
+  form->Kinds->OnChange = [&](TObject*) { ++changes; };
+  form->Show();
+  Pump();
+  Click(form->Kinds, 140, 10);  // the arrow
+  ASSERT_TRUE(form->Kinds->DroppedDown());
+  // The list opens below the box; its rows are as high as the box's items.
+  const int row = form->Kinds->ItemHeight();
+  Click(form->Kinds, 40, form->Kinds->Height() + row + row / 2);
+  EXPECT_FALSE(form->Kinds->DroppedDown());
+  EXPECT_EQ(form->Kinds->ItemIndex(), 1);
+  EXPECT_EQ(form->Kinds->Text(), "Cable");
+  EXPECT_EQ(changes, 1);
+}
+
 }  // namespace
 }  // namespace velko_test

@@ -65,10 +65,16 @@ TEST_F(AutostartTest, RunValuesAreDesktopEntries) {
   RegCloseKey(machine);
   RegCloseKey(user);
 
-  // The key opens without being made first; the other run keys stay keys.
+  // The key opens without being made first while the folder holds entries
+  // for it; the other run keys stay keys.
+  ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, kRun), ERROR_SUCCESS);
   HKEY opened = nullptr;
   EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kRun, 0, KEY_READ, &opened), ERROR_SUCCESS);
   RegCloseKey(opened);
+  EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kRun, 0, KEY_READ, &opened), ERROR_SUCCESS);
+  RegCloseKey(opened);
+  ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, kRun), ERROR_SUCCESS);
+  EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kRun, 0, KEY_READ, &opened), ERROR_FILE_NOT_FOUND);
   HKEY once = Create(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
   ASSERT_EQ(SetString(once, "x", "y"), ERROR_SUCCESS);
   RegCloseKey(once);

@@ -1,15 +1,17 @@
-// Icons and names of folders and files by their type, and the system image
-// lists that hold every icon at the index SHGetFileInfoA reports.
+// Icons of folders and files by their kind, and the system image lists
+// that hold every shell icon.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <set>
+#include <vector>
 
 #include "platform/core/modules.h"
+#include "platform/ctl/imagelist.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
 #include "platform/shell/shell_icons.h"
+#include "platform/user/icon_file.h"
 #include "platform/user/user.h"
 #include "tests/support/temp_dir.h"
 
@@ -20,9 +22,9 @@ class FileIconTest : public ::testing::Test {
   void SetUp() override {
     platform::SetProgramPath((velko_test::ProgramFolder() / "velko").string());
     platform::ResetDriveTable();
-    dir_.WriteFile("Music/song.MP3", "x");
-    dir_.WriteFile("notes.txt", "x");
     platform::MapDrive('T', dir_.path().string());
+    std::filesystem::create_directory(dir_ / "Music");
+    for (const char* name : {"song.MP3", "clip.avi", "setup.exe", "notes.txt", "noext"}) dir_.WriteFile(name, "x");
   }
   void TearDown() override {
     platform::ResetDriveTable();
@@ -31,61 +33,52 @@ class FileIconTest : public ::testing::Test {
   velko_test::TempDir dir_;
 };
 
-TEST_F(FileIconTest, IconIndexAndNamesByType) {
+TEST_F(FileIconTest, FoldersAndFilesGetTheIconOfTheirKind) {
   struct Case {
     const char* path;
-    DWORD attributes;
-    UINT extra;
-    const char* display;
-    const char* type;
-  };
-  const Case cases[] = {
-      {"T:\\Music", 0, 0, "Music", "File Folder"},
-      {"T:\\Music\\song.mp3", 0, 0, "song.mp3", "MP3 File"},
-      {"T:\\notes.txt", 0, 0, "notes.txt", "TXT File"},
-      {"clip.avi", FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES, "clip.avi", "AVI File"},
-      {"list.m3u", FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES, "list.m3u", "M3U File"},
-      {"setup.exe", FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES, "setup.exe", "EXE File"},
-      {"paper.xyz", FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES, "paper.xyz", "XYZ File"},
-      {"README", FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES, "README", "File"},
-      {"Any Folder\\", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES, "Any Folder", "File Folder"},
-  };
-  std::set<int> indexes;
+    int index;
+  } cases[] = {{"T:\\Music", kShellIconFolder},   {"T:\\song.MP3", kShellIconAudio},
+               {"T:\\clip.avi", kShellIconMovie},  {"T:\\setup.exe", kShellIconProgram},
+               {"T:\\notes.txt", kShellIconDocument}, {"T:\\noext", kShellIconDocument}};
+  std::set<std::vector<std::uint32_t>> pictures;
   for (const Case& c : cases) {
-    SHFILEINFOA info;
-    ASSERT_NE(SHGetFileInfoA(c.path, c.attributes, &info, sizeof info, SHGFI_DISPLAYNAME | SHGFI_TYPENAME | c.extra),
-              0u)
-        << c.path;
-    EXPECT_STREQ(info.szDisplayName, c.display) << c.path;
-    EXPECT_STREQ(info.szTypeName, c.type) << c.path;
-    indexes.insert(info.iIcon);
+    SHFILEINFOA info{};
+    ASSERT_NE(SHGetFileInfoA(c.path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON), 0u) << c.path;
+    EXPECT_EQ(info.iIcon, c.index) << c.path;
+    platform::CursorImage image;
+    ASSERT_TRUE(platform::GetCursorImage(info.hIcon, &image));
+    EXPECT_EQ(image.width, 16);
+    pictures.insert(image.argb);
+    DestroyIcon(info.hIcon);
   }
-  // Folder, audio, text, movie, playlist, program, other document.
-  EXPECT_EQ(indexes.size(), 7u);
-  EXPECT_EQ(indexes.count(3), 0u);  // no drive icon among them
-  SHFILEINFOA info;
-  EXPECT_EQ(SHGetFileInfoA("T:\\absent.mp3", 0, &info, sizeof info, 0), 0u);
-  EXPECT_EQ(SHGetFileInfoA("T:\\notes.txt", 0, &info, sizeof info, 0x80000000u), 0u);
+  EXPECT_EQ(pictures.size(), 5u) << "each kind has its own picture";
+
+  // A missing file has no icon, unless its name and attributes are enough.
+  SHFILEINFOA info{};
+  EXPECT_EQ(SHGetFileInfoA("T:\\gone.mp3", 0, &info, sizeof info, SHGFI_ICON), 0u);
+  EXPECT_NE(SHGetFileInfoA("T:\\gone.mp3", 0, &info, sizeof info, SHGFI_USEFILEATTRIBUTES), 0u);
+  EXPECT_EQ(info.iIcon, kShellIconAudio);
+  EXPECT_NE(SHGetFileInfoA("anything", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_USEFILEATTRIBUTES), 0u);
+  EXPECT_EQ(info.iIcon, kShellIconFolder);
 }
 
-TEST_F(FileIconTest, SystemImageListsHoldTheIconsAtTheirIndexes) {
-  SHFILEINFOA info;
-  const auto small = SHGetFileInfoA("T:\\Music\\song.mp3", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-  const auto large = SHGetFileInfoA("T:\\Music\\song.mp3", 0, &info, sizeof info, SHGFI_SYSICONINDEX);
-  ASSERT_NE(small, 0u);
-  ASSERT_NE(large, 0u);
+TEST_F(FileIconTest, SystemImageListsHoldEveryShellIcon) {
+  SHFILEINFOA info{};
+  auto small = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA("T:\\clip.avi", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  auto large = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("c:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX));
+  ASSERT_NE(small, nullptr);
+  ASSERT_NE(large, nullptr);
   EXPECT_NE(small, large);
-  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(small), platform::SystemImageList(true));
+  EXPECT_EQ(ImageList_GetImageCount(small), 11);
+  EXPECT_EQ(ImageList_GetImageCount(large), 11);
   int cx = 0, cy = 0;
-  ASSERT_TRUE(ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(small), &cx, &cy));
-  EXPECT_EQ(cx, 16);
-  ASSERT_TRUE(ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(large), &cx, &cy));
+  ImageList_GetIconSize(large, &cx, &cy);
   EXPECT_EQ(cx, 32);
-  EXPECT_GT(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(small)), info.iIcon);
-  // The icon handed out for a file is a picture of its own.
-  ASSERT_NE(SHGetFileInfoA("T:\\Music", 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON), 0u);
-  EXPECT_NE(info.hIcon, nullptr);
-  DestroyIcon(info.hIcon);
+  // The same list every time.
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(
+                SHGetFileInfoA("T:\\Music", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)),
+            small);
 }
 
 }  // namespace
