@@ -202,6 +202,30 @@ TEST_F(VideoWindowTest, SearchReplacesTheListThroughTheHunter) {
   VideoHunterForm = nullptr;
 }
 
+TEST_F(VideoWindowTest, ButtonBarSetsItsHints) {
+  MakeForm(kOneMovie);
+  ClickRow(0);
+  const struct {
+    TVrButtonType button;
+    const char* hint;
+  } cases[] = {
+      {btPause, "Pause - Keyboard command is P"},
+      {btStep, "Step forward to the next scene - Keyboard command is S"},
+      {btBack, "Step back to the previous scene - Keyboard command is B"},
+      {btPlay, "Play - Keyboard command is P"},
+      {btNext, "Next - Keyboard command is +"},
+      {btPrev, "Previous - Keyboard command is -"},
+      {btStop, "Stop movie - Show the Selection Menu"},
+  };
+  for (const auto& c : cases) {
+    VideoForm->Controller(VideoForm->Navigate, c.button);
+    EXPECT_EQ(VideoForm->Navigate->Hint, c.hint);
+  }
+  // Stop shows the list again and closes the movie.
+  EXPECT_TRUE(VideoForm->VideoList->Visible());
+  EXPECT_EQ(VideoForm->VideoMedia->DeviceID(), 0u);
+}
+
 TEST_F(VideoWindowTest, StepsOnlyBetweenRows) {
   MakeForm("a.avi,M:\\\r\nb.avi,M:\\\r\n");
   VideoForm->Next();  // no row chosen: nothing
