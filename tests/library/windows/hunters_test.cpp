@@ -12,6 +12,7 @@
 #include "library/videohunter.h"
 #include "platform/cd/cd.h"
 #include "platform/core/clock.h"
+#include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 #include "tests/classlib/forms/forms_test_support.h"
 #include "tests/support/cd_image.h"
@@ -46,6 +47,9 @@ class HunterTest : public FormsTest {
  protected:
   void SetUp() override {
     FormsTest::SetUp();
+    // The list files live beside the program: a folder of this test's own,
+    // so that test processes running side by side do not share them.
+    platform::SetProgramPath((program_dir_.path() / "velko").string());
     platform::ResetDriveTable();
     platform::MapDrive('T', dir_.path().string());
     platform::UseManualClock(1'000'000);
@@ -59,6 +63,7 @@ class HunterTest : public FormsTest {
     VideoForm = nullptr;
     platform::cd::RemoveImage('K');
     platform::ResetDriveTable();
+    platform::SetProgramPath("");
     FormsTest::TearDown();
   }
   TVideoHunterForm* MakeVideoHunter() {
@@ -83,6 +88,7 @@ class HunterTest : public FormsTest {
   }
 
   TempDir dir_;
+  TempDir program_dir_;
 };
 
 TEST_F(HunterTest, OneAviIsReportedAsOneMovie) {

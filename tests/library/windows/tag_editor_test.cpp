@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "library/dotags.h"
+#include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 #include "tests/classlib/forms/forms_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -16,8 +17,12 @@ class TagEditorTest : public FormsTest {
  protected:
   void SetUp() override {
     FormsTest::SetUp();
+    // The list files live beside the program: a folder of this test's own,
+    // so that test processes running side by side do not share them.
+    platform::SetProgramPath((program_dir_.path() / "velko").string());
     platform::MapDrive('T', dir_.path().string());
     list_file_ = *platform::NativePath(TTagForm::ListFileName());
+    ASSERT_EQ(list_file_.rfind(program_dir_.path().string(), 0), 0u) << list_file_;
     std::filesystem::remove(list_file_);
     // Song files: some audio-like bytes, the first with a tag.
     dir_.WriteFile("My Songs/a.mp3", std::string(4000, '\x55'));
@@ -33,6 +38,7 @@ class TagEditorTest : public FormsTest {
     TagForm = nullptr;
     std::filesystem::remove(list_file_);
     platform::UnmapDrive('T');
+    platform::SetProgramPath("");
     FormsTest::TearDown();
   }
   void MakeForm(bool with_list = true) {
@@ -57,6 +63,7 @@ class TagEditorTest : public FormsTest {
   std::string Song(const char* name) { return ReadFile(dir_ / "My Songs" / name); }
 
   TempDir dir_;
+  TempDir program_dir_;
   std::string list_file_;
 };
 

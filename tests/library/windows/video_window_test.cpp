@@ -12,6 +12,7 @@
 #include "library/video.h"
 #include "library/videohunter.h"
 #include "platform/core/clock.h"
+#include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 #include "platform/user/input.h"
 #include "platform/user/screen.h"
@@ -38,8 +39,12 @@ class VideoWindowTest : public FormsTest {
   }
   void SetUp() override {
     FormsTest::SetUp();
+    // The list files live beside the program: a folder of this test's own,
+    // so that test processes running side by side do not share them.
+    platform::SetProgramPath((program_dir_.path() / "velko").string());
     platform::MapDrive('M', movies_->path().string());
     list_file_ = *platform::NativePath(TVideoForm::ListFileName());
+    ASSERT_EQ(list_file_.rfind(program_dir_.path().string(), 0), 0u) << list_file_;
     std::filesystem::remove(list_file_);
   }
   void TearDown() override {
@@ -47,6 +52,7 @@ class VideoWindowTest : public FormsTest {
     VideoForm = nullptr;
     std::filesystem::remove(list_file_);
     platform::UnmapDrive('M');
+    platform::SetProgramPath("");
     FormsTest::TearDown();
   }
   // The window over a list file holding `contents`.
@@ -72,6 +78,7 @@ class VideoWindowTest : public FormsTest {
 
   static TempDir* movies_;
   static std::string list_file_;
+  TempDir program_dir_;
 };
 TempDir* VideoWindowTest::movies_ = nullptr;
 std::string VideoWindowTest::list_file_;
