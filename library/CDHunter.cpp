@@ -1,25 +1,76 @@
 #include "library/CDHunter.h"
 
+#include "platform/user/virtual_keys.h"
+
 TCDHunterForm* CDHunterForm = nullptr;
 
-TCDHunterForm::TCDHunterForm(TComponent* AOwner) : TForm(AOwner) {
+TCDHunterForm::TCDHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
   BeginLoad();
   SetName("CDHunterForm");
-  SetCaption("CD Hunter");
-  SetBorderStyle(bsSingle);
-  SetPosition(poScreenCenter);
-  SetClientSize(474, 270);
-  HelpContext = 15;
+  SetUpWindow("Hunting for CD Tracks - Move mouse over lower button to Abort");
+  // Below the visible client area, with no handler.
+  QuitButton = new TSpeedButton(this);
+  QuitButton->SetName("QuitButton");
+  QuitButton->SetParent(this);
+  QuitButton->SetBounds(8, 260, 100, 24);
+  QuitButton->Hint = "Click here to quit";
+  FoundFiles = new TAdvListView(this);
+  FoundFiles->SetName("FoundFiles");
+  SetUpFoundFiles("Song");
+  mp3hunt = new TFindFile(this);
+  mp3hunt->SetName("mp3hunt");
+  mp3hunt->SetFilename("*.cda");
+  mp3hunt->Attributes = {ffArchive, ffReadonly, ffHidden, ffSystem, ffDirectory};
+  mp3hunt->Threaded = true;
+  mp3hunt->OnFound = [this](TObject* Sender, const String& Folder, WIN32_FIND_DATA& Info) {
+    FileFound(Sender, Folder, Info);
+  };
+  mp3hunt->OnComplete = [this](TObject* Sender) { AllDone(Sender); };
   Image1 = new TImage(this);
   Image1->SetName("Image1");
   Image1->SetParent(this);
-  Image1->SetAlign(alClient);
+  Image1->SetBounds(0, 0, 330, 250);
   Image1->SetStretch(true);
-  FoundFiles = new TAdvListView(this);
-  FoundFiles->SetName("FoundFiles");
-  FoundFiles->SetParent(this);
-  FoundFiles->SetBounds(8, 8, 458, 220);
-  mp3hunt = new TFindFile(this);
-  mp3hunt->SetName("mp3hunt");
+  Image1->SendToBack();
+  StopButton = new TSpeedButton(this);
+  StopButton->SetName("StopButton");
+  StopButton->SetParent(this);
+  StopButton->SetBounds(8, 218, 314, 24);
+  StopButton->SetCaption("Stop");
+  StopButton->Hint = "Abort the search or quit now - Keyboard command is Esc";
+  StopButton->OnClick = [this](TObject* Sender) { StopNow(Sender); };
+  StopButton->OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) { DoAbort(Sender, Shift, X, Y); };
+  DriveCombo = new TKavoDriveComboBox(this);
+  DriveCombo->SetName("DriveCombo");
+  DriveCombo->SetParent(this);
+  DriveCombo->SetBounds(116, 186, 206, 24);
+  DriveCombo->SetEnabled(false);
+  DriveCombo->Hint = "Click here to select other drives to search for music";
+  DriveCombo->OnSelect = [this](TObject* Sender) { DriveSelected(Sender); };
+  WipeButton = new TSpeedButton(this);
+  WipeButton->SetName("WipeButton");
+  WipeButton->SetParent(this);
+  WipeButton->SetBounds(8, 186, 100, 24);
+  WipeButton->SetCaption("Clear");
+  WipeButton->OnClick = [this](TObject* Sender) { ClearMenu(Sender); };
+  OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { Abort(Sender, Key, Shift); };
   EndLoad();
+}
+
+void TCDHunterForm::FindMP3(TObject*) {
+  WipeButton->Hint =
+      "Clear the search Window - Use this if the autosearch fails to find your\r\nCD, then click the drives "
+      "button below to select the correct location";
+  StartFinder(mp3hunt, "*.cda", mp3hunt->Location());
+}
+
+// The drive picked in the combo box is where the next search looks.
+void TCDHunterForm::DriveSelected(TObject* Sender) {
+  if (DriveCombo->Drive() != 0) mp3hunt->SetLocation(String(1, DriveCombo->Drive()) + ":\\");
+  TriggerSearch(Sender);
+}
+
+void TCDHunterForm::Abort(TObject*, Word& Key, TShiftState) {
+  if (Key == VK_ESCAPE) mp3hunt->Abort();
+  Close();
 }

@@ -1,19 +1,34 @@
-// TCDHunterForm: the CD track search window. For now it carries the components the main
-// window reaches: its background picture, FoundFiles, mp3hunt.
+// TCDHunterForm: the CD search window. It lists the "*.cda" track entries
+// at mp3hunt's Location (set by its callers to the CD drive's root, or by
+// picking a drive in DriveCombo) here, in the main window's song list and
+// in the ripper's list.
 #pragma once
 
-#include "classlib/Forms.h"
-#include "classlib/Image.h"
-#include "library/FindFile.h"
-#include "library/advlistv.h"
+#include "library/HunterForm.h"
 
-class TCDHunterForm : public TForm {
+class TCDHunterForm : public THunterForm {
  public:
   explicit TCDHunterForm(TComponent* AOwner);
 
-  TImage* Image1 = nullptr;
-  TAdvListView* FoundFiles = nullptr;
+  TSpeedButton* QuitButton = nullptr;
   TFindFile* mp3hunt = nullptr;
+
+  // The main window's song list and the ripper's list: they set these when
+  // they are made (either may stay unset).
+  TAdvListView* SongList = nullptr;
+  TAdvListView* RipperList = nullptr;
+
+  void FindMP3(TObject* Sender);
+  void DriveSelected(TObject* Sender);
+  void Abort(TObject* Sender, Word& Key, TShiftState Shift);
+
+ protected:
+  void StartChain() override { FindMP3(this); }
+  std::vector<TAdvListView*> TargetLists() const override { return {SongList, RipperList}; }
+  TAdvListView* ClearedList() const override { return SongList; }
+  String FoundFormat() const override { return "Found %d songs"; }
+  DWORD WaitMs() const override { return 1000; }
+  std::vector<TFindFile*> Finders() const override { return {mp3hunt}; }
 };
 
 extern TCDHunterForm* CDHunterForm;

@@ -1,19 +1,88 @@
 #include "library/videohunter.h"
 
+#include "library/video.h"
+#include "platform/user/virtual_keys.h"
+
 TVideoHunterForm* VideoHunterForm = nullptr;
 
-TVideoHunterForm::TVideoHunterForm(TComponent* AOwner) : TForm(AOwner) {
+TVideoHunterForm::TVideoHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
   BeginLoad();
   SetName("VideoHunterForm");
-  SetCaption("Movie Hunter");
-  SetBorderStyle(bsSingle);
-  SetPosition(poScreenCenter);
-  SetClientSize(474, 270);
-  HelpContext = 15;
+  SetUpWindow("Hunting for your movies - Move your mouse over the lower button to Abort");
+  mpghunt = new TFindFile(this);
+  mpghunt->SetName("mpghunt");
+  mpghunt->SetFilename("*.mpg");
+  mpghunt->Attributes = {ffArchive, ffReadonly, ffDirectory};
+  FoundFiles = new TAdvListView(this);
+  FoundFiles->SetName("FoundFiles");
+  SetUpFoundFiles("Movie");
+  AVIHunt = new TFindFile(this);
+  AVIHunt->SetName("AVIHunt");
+  AVIHunt->SetFilename("*.avi");
+  ASFHunt = new TFindFile(this);
+  ASFHunt->SetName("ASFHunt");
+  ASFHunt->SetFilename("*.asf");
+  for (TFindFile* finder : {mpghunt, AVIHunt, ASFHunt}) {
+    if (finder != mpghunt) finder->Attributes = {ffArchive, ffReadonly, ffHidden, ffSystem, ffDirectory};
+    finder->Threaded = true;
+    finder->OnFound = [this](TObject* Sender, const String& Folder, WIN32_FIND_DATA& Info) {
+      FileFound(Sender, Folder, Info);
+    };
+  }
+  mpghunt->OnComplete = [this](TObject* Sender) { FindAvi(Sender); };
+  AVIHunt->OnComplete = [this](TObject* Sender) { FindASF(Sender); };
+  ASFHunt->OnComplete = [this](TObject* Sender) { AllDone(Sender); };
   Image1 = new TImage(this);
   Image1->SetName("Image1");
   Image1->SetParent(this);
-  Image1->SetAlign(alClient);
+  Image1->SetBounds(0, 0, 330, 250);
   Image1->SetStretch(true);
+  Image1->SendToBack();
+  WipeButton = new TSpeedButton(this);
+  WipeButton->SetName("WipeButton");
+  WipeButton->SetParent(this);
+  WipeButton->SetBounds(8, 186, 100, 24);
+  WipeButton->SetCaption("Clear");
+  WipeButton->Hint =
+      "Clear the menu of files - Click if you make any mistakes while\r\nbuilding a new Library that will "
+      "encompass additional drives to C:\r\n\r\nIf your system has only one hard drive, usually labelled C, "
+      "there is\r\nno need to use this button, as the search will be automatic";
+  WipeButton->OnClick = [this](TObject* Sender) { ClearMenu(Sender); };
+  DriveCombo = new TKavoDriveComboBox(this);
+  DriveCombo->SetName("DriveCombo");
+  DriveCombo->SetParent(this);
+  DriveCombo->SetBounds(116, 186, 206, 24);
+  DriveCombo->SetEnabled(false);
+  DriveCombo->Hint = "Click here to select other drives to search for movies";
+  DriveCombo->OnSelect = [this](TObject* Sender) { TriggerSearch(Sender); };
+  StopButton = new TSpeedButton(this);
+  StopButton->SetName("StopButton");
+  StopButton->SetParent(this);
+  StopButton->SetBounds(8, 218, 314, 24);
+  StopButton->SetCaption("Stop");
+  StopButton->Hint = "Abort the search or quit now - Keyboard command is Esc";
+  StopButton->OnClick = [this](TObject* Sender) { StopNow(Sender); };
+  StopButton->OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) { DoAbort(Sender, Shift, X, Y); };
+  OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { Abort(Sender, Key, Shift); };
   EndLoad();
 }
+
+String TVideoHunterForm::DriveRoot() const { return String(1, DriveCombo->Drive()) + ":\\"; }
+
+void TVideoHunterForm::FindMPG(TObject*) { StartFinder(mpghunt, "*.mpg", DriveRoot()); }
+void TVideoHunterForm::FindAvi(TObject*) { StartFinder(AVIHunt, "*.avi", DriveRoot()); }
+void TVideoHunterForm::FindASF(TObject*) { StartFinder(ASFHunt, "*.asf", DriveRoot()); }
+
+void TVideoHunterForm::Abort(TObject*, Word& Key, TShiftState) {
+  if (Key == VK_ESCAPE) mpghunt->Abort();
+  AVIHunt->Abort();
+  ASFHunt->Abort();
+  Close();
+}
+
+std::vector<TAdvListView*> TVideoHunterForm::TargetLists() const {
+  if (VideoForm == nullptr) return {};
+  return {VideoForm->VideoList};
+}
+
+TAdvListView* TVideoHunterForm::ClearedList() const { return VideoForm != nullptr ? VideoForm->VideoList : nullptr; }

@@ -1,0 +1,139 @@
+#include "library/HunterForm.h"
+
+#include <chrono>
+#include <thread>
+
+#include "classlib/FormatRoutines.h"
+#include "classlib/StringRoutines.h"
+#include "platform/core/clock.h"
+
+namespace {
+
+constexpr TColor kHunterColor = static_cast<TColor>(14058494);
+
+}  // namespace
+
+THunterForm::THunterForm(TComponent* AOwner) : TForm(AOwner) {}
+
+void THunterForm::SetUpWindow(const String& Caption) {
+  SetCaption(Caption);
+  SetBorderStyle(bsSingle);
+  SetBorderIcons({});
+  SetPosition(poScreenCenter);
+  SetShowHint(true);
+  SetColor(kHunterColor);
+  SetClientSize(330, 250);
+  OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+  OnActivate = [this](TObject* Sender) { TriggerSearch(Sender); };
+}
+
+void THunterForm::SetUpFoundFiles(const String& FirstColumn) {
+  FoundFiles->SetParent(this);
+  FoundFiles->SetBounds(8, 8, 314, 170);
+  FoundFiles->SetViewStyle(vsReport);
+  FoundFiles->SetColor(clBlack);
+  FoundFiles->Font()->SetColor(clWhite);
+  TListColumn* first = FoundFiles->Columns()->Add();
+  first->SetCaption(FirstColumn);
+  first->SetWidth(161);
+  TListColumn* location = FoundFiles->Columns()->Add();
+  location->SetCaption("Location");
+  location->SetAutoSize(true);
+  FoundFiles->OnColumnClick = [this](TObject* Sender, TListColumn* Column) { ColumnClick(Sender, Column); };
+}
+
+void THunterForm::FormCreate(TObject*) { DriveCombo->SetEnabled(true); }
+
+void THunterForm::TriggerSearch(TObject*) {
+  // An activation while a chain runs or during its closing wait starts
+  // nothing: one chain, one wait.
+  if (searching_) return;
+  searching_ = true;
+  // AllDone, at the end of the chain, clears the flag.
+  StartChain();
+}
+
+void THunterForm::StartFinder(TFindFile* Finder, const String& Mask, const String& Location) {
+  Finder->Threaded = true;
+  Finder->SetFilename(Mask);
+  Finder->SetLocation(Location);
+  Finder->Subfolders = true;
+  Finder->IgnoreCase = true;
+  Finder->ModifiedBefore = Finder->ModifiedAfter = 0;
+  Finder->CreatedBefore = Finder->CreatedAfter = 0;
+  Finder->AccessedBefore = Finder->AccessedAfter = 0;
+  sort_column_ = -1;
+  FoundFiles->SetSortType(stText);
+  StopButton->SetEnabled(true);
+  Finder->Execute();
+}
+
+void THunterForm::FileFound(TObject* Sender, const String& Folder, WIN32_FIND_DATA& FileInfo) {
+  std::vector<TAdvListView*> lists{FoundFiles};
+  for (TAdvListView* list : TargetLists()) {
+    if (list != nullptr) lists.push_back(list);
+  }
+  for (TAdvListView* list : lists) {
+    TListItem* item = list->Items()->Add();
+    item->SetCaption(FileInfo.cFileName);
+    item->SubItems()->Add(Folder);
+  }
+  auto* finder = dynamic_cast<TFindFile*>(Sender);
+  if (finder != nullptr && !finder->Threaded) Application->ProcessMessages();
+}
+
+void THunterForm::AllDone(TObject*) {
+  SetCaption("Search has completed - " + Format(FoundFormat(), FoundFiles->Items()->Count()));
+  bool aborted = false;
+  for (TFindFile* finder : Finders()) aborted = aborted || finder->Aborted();
+  if (aborted) SetCaption("Search aborted at your request...");
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start <= WaitMs()) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  searching_ = false;
+  if (!DriveCombo->DroppedDown()) Close();
+}
+
+void THunterForm::StopNow(TObject*) { Close(); }
+
+void THunterForm::DoAbort(TObject*, TShiftState, int, int) {
+  for (TFindFile* finder : Finders()) finder->Abort();
+}
+
+void THunterForm::Quit(TObject*) { Close(); }
+
+void THunterForm::ClearMenu(TObject*) {
+  if (TAdvListView* target = ClearedList()) {
+    target->Items()->BeginUpdate();
+    target->Items()->Clear();
+    target->Items()->EndUpdate();
+  }
+  FoundFiles->Items()->BeginUpdate();
+  FoundFiles->Items()->Clear();
+  FoundFiles->Items()->EndUpdate();
+}
+
+void THunterForm::ColumnClick(TObject*, TListColumn* Column) {
+  FoundFiles->SetSortType(stText);
+  if (Column->Index() != sort_column_) {
+    sort_column_ = Column->Index();
+    descending_ = false;
+  } else {
+    descending_ = !descending_;
+  }
+}
+
+void THunterForm::Compared(TObject*, TListItem* Item1, TListItem* Item2, int, int& Compare) {
+  if (sort_column_ == -1) return;
+  if (sort_column_ == 0) {
+    Compare = AnsiCompareText(Item1->Caption(), Item2->Caption());
+  } else {
+    const int sub = sort_column_ - 1;
+    const String a = sub < Item1->SubItems()->Count() ? Item1->SubItems()->Strings(sub) : String();
+    const String b = sub < Item2->SubItems()->Count() ? Item2->SubItems()->Strings(sub) : String();
+    Compare = AnsiCompareText(a, b);
+  }
+  if (descending_) Compare = -Compare;
+}

@@ -1,0 +1,224 @@
+// The movie and CD search windows: real finders over folders of the test's
+// mapped as drives and over a disc image; the closing wait runs on the
+// manual clock, driven from a helper thread while the window pumps.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "library/CDHunter.h"
+#include "library/video.h"
+#include "library/videohunter.h"
+#include "platform/cd/cd.h"
+#include "platform/core/clock.h"
+#include "platform/core/modules.h"
+#include "platform/fs/drives.h"
+#include "tests/classlib/forms/forms_test_support.h"
+#include "tests/support/cd_image.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/temp_dir.h"
+
+namespace velko_test {
+namespace {
+
+// Moves the manual clock on while the window thread waits in a handler.
+class ClockDriver {
+ public:
+  ClockDriver() {
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        platform::AdvanceClockMs(50);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+  }
+  ~ClockDriver() {
+    stop_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+class HunterTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    // The list files live beside the program: a folder of this test's own,
+    // so that test processes running side by side do not share them.
+    platform::SetProgramPath((program_dir_.path() / "velko").string());
+    platform::ResetDriveTable();
+    platform::MapDrive('T', dir_.path().string());
+    platform::UseManualClock(1'000'000);
+  }
+  void TearDown() override {
+    delete VideoHunterForm;
+    VideoHunterForm = nullptr;
+    delete CDHunterForm;
+    CDHunterForm = nullptr;
+    delete VideoForm;
+    VideoForm = nullptr;
+    platform::cd::RemoveImage('K');
+    platform::ResetDriveTable();
+    platform::SetProgramPath("");
+    FormsTest::TearDown();
+  }
+  TVideoHunterForm* MakeVideoHunter() {
+    VideoHunterForm = new TVideoHunterForm(Application);
+    VideoHunterForm->DriveCombo->SetDrive('T');
+    return VideoHunterForm;
+  }
+  // Shows the window and waits until its chain and closing wait are over.
+  void RunSearch(THunterForm* form) {
+    ClockDriver clock;
+    form->Show();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !form->Searching() && !form->Visible(); }, 20,
+                                  [this] { Pump(); }));
+  }
+  static std::vector<std::string> Rows(TAdvListView* list) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < list->Items()->Count(); ++i) {
+      TListItem* item = list->Items()->Item(i);
+      rows.push_back(item->Caption() + "|" + item->SubItems()->CommaText());
+    }
+    return rows;
+  }
+
+  TempDir dir_;
+  TempDir program_dir_;
+};
+
+TEST_F(HunterTest, OneAviIsReportedAsOneMovie) {
+  dir_.WriteFile("Films/clip.avi", "x");
+  dir_.WriteFile("Films/notes.txt", "x");
+  TVideoHunterForm* form = MakeVideoHunter();
+  EXPECT_EQ(form->Color(), static_cast<TColor>(14058494));
+  RunSearch(form);
+  EXPECT_EQ(form->Caption(), "Search has completed - Found 1 movies");
+  EXPECT_EQ(Rows(form->FoundFiles), (std::vector<std::string>{"clip.avi|T:\\Films"}));
+}
+
+TEST_F(HunterTest, TwoSearchesListEveryMovieTwiceAndClearMenuEmptiesBothLists) {
+  dir_.WriteFile("a.mpg", "x");
+  dir_.WriteFile("Sub/b.asf", "x");
+  VideoForm = new TVideoForm(Application);
+  boxes.clear();
+  TVideoHunterForm* form = MakeVideoHunter();
+  RunSearch(form);
+  RunSearch(form);
+  EXPECT_EQ(form->Caption(), "Search has completed - Found 4 movies");
+  // Kept sorted by caption.
+  EXPECT_EQ(Rows(form->FoundFiles), (std::vector<std::string>{"a.mpg|T:\\", "a.mpg|T:\\", "b.asf|T:\\Sub",
+                                                               "b.asf|T:\\Sub"}));
+  EXPECT_EQ(Rows(VideoForm->VideoList), Rows(form->FoundFiles));
+  form->ClearMenu(form);
+  EXPECT_EQ(form->FoundFiles->Items()->Count(), 0);
+  EXPECT_EQ(VideoForm->VideoList->Items()->Count(), 0);
+}
+
+TEST_F(HunterTest, AbortDuringTheMpgWalkStillRunsTheOthers) {
+  for (int i = 0; i < 300; ++i) dir_.WriteFile("Deep/" + std::to_string(i) + "/m.mpg", "x");
+  dir_.WriteFile("z.avi", "x");
+  dir_.WriteFile("z.asf", "x");
+  TVideoHunterForm* form = MakeVideoHunter();
+  bool aborted = false;
+  form->mpghunt->OnFound = [&](TObject* Sender, const String& Folder, WIN32_FIND_DATA& Info) {
+    form->FileFound(Sender, Folder, Info);
+    if (!aborted) {
+      aborted = true;
+      form->DoAbort(form->StopButton, {}, 1, 1);
+    }
+  };
+  RunSearch(form);
+  EXPECT_EQ(form->Caption(), "Search aborted at your request...");
+  EXPECT_TRUE(form->mpghunt->Aborted());
+  EXPECT_FALSE(form->AVIHunt->Aborted());
+  const auto rows = Rows(form->FoundFiles);
+  EXPECT_LT(rows.size(), 300u);
+  // The list is sorted by caption: the avi and asf walks' finds come last.
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[rows.size() - 2], "z.asf|T:\\");
+  EXPECT_EQ(rows.back(), "z.avi|T:\\");
+}
+
+TEST_F(HunterTest, ActivationDuringTheClosingWaitStartsNothing) {
+  dir_.WriteFile("a.avi", "x");
+  TVideoHunterForm* form = MakeVideoHunter();
+  int activations = 0;
+  form->AVIHunt->OnComplete = [&](TObject* Sender) {
+    // The window is activated again while the chain is still going.
+    ++activations;
+    form->TriggerSearch(form);
+    form->FindASF(Sender);
+  };
+  RunSearch(form);
+  EXPECT_EQ(activations, 1);
+  EXPECT_EQ(form->FoundFiles->Items()->Count(), 1);
+}
+
+TEST_F(HunterTest, AnyKeyClosesAndEscAbortsTheWalk) {
+  TVideoHunterForm* form = MakeVideoHunter();
+  form->mpghunt->Threaded = true;
+  Word key = 'A';
+  form->Show();
+  form->Abort(form, key, {});
+  EXPECT_FALSE(form->Visible());
+  EXPECT_FALSE(form->mpghunt->Aborted() && !form->mpghunt->Busy());
+  // The chain still ends in AllDone.
+  ClockDriver clock;
+  ASSERT_TRUE(PumpMessagesUntil([&] { return !form->Searching(); }, 20, [this] { Pump(); }));
+}
+
+TEST_F(HunterTest, CdWindowListsTheDiscTracksInEveryList) {
+  const auto cue = WriteCdImage(dir_.path(), "disc", {{150}, {75}, {75, false}});
+  ASSERT_TRUE(platform::cd::InsertImage('K', cue.string()));
+  CDHunterForm = new TCDHunterForm(Application);
+  TAdvListView songs(nullptr), ripper(nullptr);
+  CDHunterForm->SongList = &songs;
+  CDHunterForm->RipperList = &ripper;
+  CDHunterForm->mp3hunt->SetLocation("K:\\");
+  RunSearch(CDHunterForm);
+  EXPECT_EQ(CDHunterForm->Caption(), "Search has completed - Found 2 songs");
+  const std::vector<std::string> expected{"Track01.cda|K:\\", "Track02.cda|K:\\"};
+  EXPECT_EQ(Rows(CDHunterForm->FoundFiles), expected);
+  EXPECT_EQ(Rows(&songs), expected);
+  EXPECT_EQ(Rows(&ripper), expected);
+  EXPECT_EQ(CDHunterForm->WipeButton->Hint,
+            "Clear the search Window - Use this if the autosearch fails to find your\r\nCD, then click the drives "
+            "button below to select the correct location");
+  CDHunterForm->ClearMenu(CDHunterForm);
+  EXPECT_EQ(songs.Items()->Count(), 0);
+  EXPECT_EQ(ripper.Items()->Count(), 2);
+  CDHunterForm->SongList = nullptr;
+  CDHunterForm->RipperList = nullptr;
+}
+
+TEST_F(HunterTest, CdWindowSearchesTheChosenDrive) {
+  dir_.WriteFile("Track07.cda", "x");
+  CDHunterForm = new TCDHunterForm(Application);
+  CDHunterForm->mp3hunt->SetLocation("Z:\\nowhere");
+  CDHunterForm->DriveCombo->SetDrive('T');
+  CDHunterForm->DriveCombo->OnSelect(CDHunterForm->DriveCombo);
+  EXPECT_EQ(CDHunterForm->mp3hunt->Location(), "t:\\");
+  ClockDriver clock;
+  ASSERT_TRUE(PumpMessagesUntil([&] { return !CDHunterForm->Searching(); }, 20, [this] { Pump(); }));
+  EXPECT_EQ(Rows(CDHunterForm->FoundFiles), (std::vector<std::string>{"Track07.cda|T:\\"}));
+}
+
+TEST_F(HunterTest, StaysOpenWhileTheDriveListIsDroppedDown) {
+  TCDHunterForm* form = CDHunterForm = new TCDHunterForm(Application);
+  form->mp3hunt->SetLocation("T:\\");
+  ClockDriver clock;
+  form->Show();
+  form->DriveCombo->SetDroppedDown(true);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return !form->Searching(); }, 20, [this] { Pump(); }));
+  EXPECT_TRUE(form->Visible());
+  form->DriveCombo->SetDroppedDown(false);
+  form->Close();
+}
+
+}  // namespace
+}  // namespace velko_test

@@ -1,0 +1,176 @@
+// The tag editor over song files of the test's drive (a folder with a
+// blank in its name), its list read from the program folder's "mp3.csv".
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "library/dotags.h"
+#include "platform/core/modules.h"
+#include "platform/fs/drives.h"
+#include "tests/classlib/forms/forms_test_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace velko_test {
+namespace {
+
+class TagEditorTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    // The list files live beside the program: a folder of this test's own,
+    // so that test processes running side by side do not share them.
+    platform::SetProgramPath((program_dir_.path() / "velko").string());
+    platform::MapDrive('T', dir_.path().string());
+    list_file_ = *platform::NativePath(TTagForm::ListFileName());
+    ASSERT_EQ(list_file_.rfind(program_dir_.path().string(), 0), 0u) << list_file_;
+    std::filesystem::remove(list_file_);
+    // Song files: some audio-like bytes, the first with a tag.
+    dir_.WriteFile("My Songs/a.mp3", std::string(4000, '\x55'));
+    dir_.WriteFile("My Songs/b.ogg", "OggS" + std::string(4000, '\x01'));
+    Tmp3Tag tag(nullptr);
+    tag.SetTitle("Old Title");
+    tag.SetArtist("Old Artist");
+    tag.SetTrack(3);
+    tag.SaveToFile("T:\\My Songs\\a.mp3");
+  }
+  void TearDown() override {
+    delete TagForm;
+    TagForm = nullptr;
+    std::filesystem::remove(list_file_);
+    platform::UnmapDrive('T');
+    platform::SetProgramPath("");
+    FormsTest::TearDown();
+  }
+  void MakeForm(bool with_list = true) {
+    if (with_list) {
+      FILE* file = std::fopen(list_file_.c_str(), "wb");
+      const std::string rows = "a.mp3,\"T:\\My Songs\\\"\r\nb.ogg,\"T:\\My Songs\\\"\r\n";
+      std::fwrite(rows.data(), 1, rows.size(), file);
+      std::fclose(file);
+    }
+    TagForm = new TTagForm(Application);
+    TagForm->Show();
+    Pump();
+  }
+  void Choose(const char* caption) {
+    for (int i = 0; i < TagForm->MusicList->Items()->Count(); ++i) {
+      if (TagForm->MusicList->Items()->Item(i)->Caption() == caption) {
+        TagForm->MusicList->SetSelected(TagForm->MusicList->Items()->Item(i));
+      }
+    }
+    TagForm->FillEditors(TagForm->MusicList);
+  }
+  std::string Song(const char* name) { return ReadFile(dir_ / "My Songs" / name); }
+
+  TempDir dir_;
+  TempDir program_dir_;
+  std::string list_file_;
+};
+
+TEST_F(TagEditorTest, FillsTheFieldsFromTheChosenSong) {
+  MakeForm();
+  EXPECT_EQ(TagForm->MusicList->Hint, "Select a song then click the button of your choice");
+  Choose("a.mp3");
+  EXPECT_EQ(TagForm->SongPath(), "T:\\My Songs\\\\a.mp3");
+  EXPECT_EQ(TagForm->Edit1->Text(), "Old Title");
+  EXPECT_EQ(TagForm->Edit2->Text(), "Old Artist");
+  EXPECT_EQ(TagForm->Edit4->Text(), "3");
+}
+
+TEST_F(TagEditorTest, SavesEveryFieldWithTheTrackAsANumber) {
+  MakeForm();
+  Choose("a.mp3");
+  const struct {
+    TEdit* edit;
+    const char* text;
+  } fields[] = {{TagForm->Edit1, "New Title"}, {TagForm->Edit2, "New Artist"}, {TagForm->Edit3, "Album"},
+                {TagForm->Edit4, "12"},        {TagForm->Edit5, "1999"},       {TagForm->Edit6, "Rock"},
+                {TagForm->Edit7, "Fine"}};
+  for (const auto& field : fields) field.edit->SetText(field.text);
+  TagForm->SaveInfo(TagForm);
+  Tmp3Tag tag(nullptr);
+  tag.LoadFromFile("T:\\My Songs\\a.mp3");
+  EXPECT_EQ(tag.Title(), "New Title");
+  EXPECT_EQ(tag.Artist(), "New Artist");
+  EXPECT_EQ(tag.Album(), "Album");
+  EXPECT_EQ(tag.Track(), 12);
+  EXPECT_EQ(tag.Year(), "1999");
+  EXPECT_EQ(tag.Genre(), "Rock");
+  EXPECT_EQ(tag.Comment(), "Fine");
+}
+
+TEST_F(TagEditorTest, ABadTrackLeavesTheFileAsItWas) {
+  MakeForm();
+  Choose("a.mp3");
+  const std::string before = Song("a.mp3");
+  TagForm->Edit1->SetText("Changed");
+  TagForm->Edit4->SetText("seven");
+  EXPECT_THROW(TagForm->SaveInfo(TagForm), EConvertError);
+  EXPECT_EQ(Song("a.mp3"), before);
+  EXPECT_EQ(TagForm->mp3Tag1->Title(), "Changed");  // assigned before the track
+}
+
+TEST_F(TagEditorTest, AnOggFileIsRefused) {
+  MakeForm();
+  Choose("b.ogg");
+  const std::string before = Song("b.ogg");
+  TagForm->Edit1->SetText("Title");
+  boxes.clear();
+  TagForm->SaveInfo(TagForm);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Confirm");
+  EXPECT_EQ(Song("b.ogg"), before);
+}
+
+TEST_F(TagEditorTest, EscInAFieldOrTheListCloses) {
+  for (int target = 0; target < 2; ++target) {
+    MakeForm();
+    TAdvListView main_list(nullptr);
+    main_list.SetVisible(false);
+    TagForm->MainMusicList = &main_list;
+    if (target == 0) {
+      TagForm->Edit3->SetFocus();
+    } else {
+      TagForm->MusicList->SetFocus();
+    }
+    Pump();
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(TagForm->Visible()) << target;
+    EXPECT_TRUE(main_list.Visible());
+    TagForm->MainMusicList = nullptr;
+    delete TagForm;
+    TagForm = nullptr;
+  }
+}
+
+TEST_F(TagEditorTest, AVanishedSongRaisesAndChangesNothing) {
+  MakeForm();
+  Choose("a.mp3");
+  std::filesystem::remove(dir_ / "My Songs" / "b.ogg");
+  TagForm->MusicList->SetSelected(TagForm->MusicList->Items()->Item(1));
+  EXPECT_THROW(TagForm->FillEditors(TagForm->MusicList), EFOpenError);
+  EXPECT_EQ(TagForm->SongPath(), "T:\\My Songs\\\\a.mp3");
+  EXPECT_EQ(TagForm->Edit1->Text(), "Old Title");
+  EXPECT_EQ(TagForm->mp3Tag1->Title(), "Old Title");
+}
+
+TEST_F(TagEditorTest, PlayWithoutAPlayerSaysSo) {
+  MakeForm();
+  TagForm->MusicList->SetSelected(TagForm->MusicList->Items()->Item(0));
+  boxes.clear();
+  TagForm->AutoPlay(TagForm);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "AutoPlay - Cannot open file (Velko is not ready)");
+}
+
+TEST_F(TagEditorTest, MissingListKeepsTheDefinitionsHint) {
+  MakeForm(false);
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(TagForm->MusicList->Items()->Count(), 0);
+  EXPECT_EQ(TagForm->MusicList->Hint, "Select a song then the button of your choice");
+  TagForm->FillEditors(TagForm);  // no row: nothing
+  EXPECT_EQ(TagForm->SongPath(), "");
+}
+
+}  // namespace
+}  // namespace velko_test

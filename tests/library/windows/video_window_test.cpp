@@ -1,0 +1,251 @@
+// The movie window on the real player: the list file, a click that plays a
+// movie in the panel, the keys, full screen, the timer at the end of a
+// movie, and the ways of leaving it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "classlib/Screen.h"
+#include "library/video.h"
+#include "library/videohunter.h"
+#include "platform/core/clock.h"
+#include "platform/core/modules.h"
+#include "platform/fs/drives.h"
+#include "platform/user/input.h"
+#include "platform/user/screen.h"
+#include "tests/classlib/forms/forms_test_support.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/movie_maker.h"
+#include "tests/support/temp_dir.h"
+
+namespace velko_test {
+namespace {
+
+bool IsRed(COLORREF c) { return GetRValue(c) > 235 && GetGValue(c) < 20 && GetBValue(c) < 20; }
+
+class VideoWindowTest : public FormsTest {
+ protected:
+  static void SetUpTestSuite() {
+    movies_ = new TempDir;
+    std::filesystem::create_directories(movies_->path() / "My Films");
+    ASSERT_TRUE(MakeMovie(movies_->path() / "My Films" / "clip.avi", 0.8, 160, 120, 25, "red", "red"));
+    // Long enough to be still playing on a slow, loaded machine.
+    ASSERT_TRUE(MakeMovie(movies_->path() / "My Films" / "long.avi", 20, 64, 48, 5, "red", "red"));
+  }
+  static void TearDownTestSuite() {
+    delete movies_;
+    movies_ = nullptr;
+  }
+  void SetUp() override {
+    FormsTest::SetUp();
+    // The list files live beside the program: a folder of this test's own,
+    // so that test processes running side by side do not share them.
+    platform::SetProgramPath((program_dir_.path() / "velko").string());
+    platform::MapDrive('M', movies_->path().string());
+    list_file_ = *platform::NativePath(TVideoForm::ListFileName());
+    ASSERT_EQ(list_file_.rfind(program_dir_.path().string(), 0), 0u) << list_file_;
+    std::filesystem::remove(list_file_);
+  }
+  void TearDown() override {
+    delete VideoForm;
+    VideoForm = nullptr;
+    std::filesystem::remove(list_file_);
+    platform::UnmapDrive('M');
+    platform::SetProgramPath("");
+    FormsTest::TearDown();
+  }
+  // The window over a list file holding `contents`.
+  void MakeForm(const std::string& contents) {
+    if (!contents.empty()) {
+      FILE* file = std::fopen(list_file_.c_str(), "wb");
+      std::fwrite(contents.data(), 1, contents.size(), file);
+      std::fclose(file);
+    }
+    VideoForm = new TVideoForm(Application);
+    VideoForm->Show();
+    Pump();
+  }
+  static std::string ListFile() { return ReadFile(list_file_); }
+  void Type(char c) {
+    platform::InjectText(std::string(1, c));
+    Pump();
+  }
+  void ClickRow(int index) {
+    VideoForm->VideoList->SetSelected(VideoForm->VideoList->Items()->Item(index));
+    VideoForm->VideoListClick(VideoForm->VideoList);
+  }
+
+  static TempDir* movies_;
+  static std::string list_file_;
+  TempDir program_dir_;
+};
+TempDir* VideoWindowTest::movies_ = nullptr;
+std::string VideoWindowTest::list_file_;
+
+const char kOneMovie[] = "clip.avi,\"M:\\My Films\"\r\n";
+
+TEST_F(VideoWindowTest, MissingListGivesTheBoxAndAnEmptyList) {
+  MakeForm("");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(VideoForm->VideoList->Items()->Count(), 0);
+  EXPECT_EQ(VideoForm->Progress->BackgroundColor(), static_cast<TColor>(65535));
+  EXPECT_FALSE(VideoForm->FullButton->Enabled());
+  EXPECT_TRUE(VideoForm->Timer1->Enabled());
+}
+
+TEST_F(VideoWindowTest, ClickPlaysTheMovieInThePanel) {
+  MakeForm(kOneMovie);
+  ASSERT_EQ(VideoForm->VideoList->Items()->Count(), 1);
+  ClickRow(0);
+  EXPECT_EQ(VideoForm->MoviePath(), "M:\\My Films\\clip.avi");
+  EXPECT_FALSE(VideoForm->VideoList->Visible());
+  EXPECT_TRUE(VideoForm->FullButton->Enabled());
+  EXPECT_NEAR(VideoForm->Progress->Max(), 800, 40);
+  const TPoint centre = VideoForm->ViewPanel->ClientToScreen(Point(240, 180));
+  ASSERT_TRUE(PumpMessagesUntil(
+      [&] {
+        auto screen = platform::ComposeScreen();
+        return screen && IsRed(screen->Pixel(centre.x, centre.y));
+      },
+      15, [this] { Pump(); }));
+}
+
+TEST_F(VideoWindowTest, LowerCaseKeysActAndUpperCaseDoNothing) {
+  MakeForm("long.avi,\"M:\\My Films\"\r\n");
+  ClickRow(0);
+  Type('F');
+  EXPECT_TRUE(VideoForm->ViewPanel->Visible());
+  Type('f');
+  EXPECT_FALSE(VideoForm->ViewPanel->Visible());
+  EXPECT_EQ(VideoForm->Width(), Screen->Width());
+  EXPECT_EQ(VideoForm->Height(), Screen->Height());
+  EXPECT_EQ(VideoForm->Navigate->Top(), 580);
+  Type('N');
+  EXPECT_FALSE(VideoForm->ViewPanel->Visible());
+  Type('n');
+  EXPECT_TRUE(VideoForm->ViewPanel->Visible());
+  EXPECT_EQ(VideoForm->ViewPanel->Width(), 480);
+  EXPECT_EQ(VideoForm->ViewPanel->Height(), 360);
+  EXPECT_EQ(VideoForm->Navigate->Top(), 382);
+  Type('P');
+  EXPECT_EQ(VideoForm->VideoMedia->Mode(), mpPlaying);
+  Type('p');
+  EXPECT_EQ(VideoForm->VideoMedia->Mode(), mpPaused);
+}
+
+TEST_F(VideoWindowTest, TimerEndsTheMovie) {
+  platform::UseManualClock(1'000'000);
+  MakeForm(kOneMovie);
+  ClickRow(0);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return VideoForm->VideoMedia->Mode() == mpStopped; }, 15, [this] { Pump(); }));
+  EXPECT_FALSE(VideoForm->VideoList->Visible());
+  Advance(2000);
+  EXPECT_TRUE(VideoForm->VideoList->Visible());
+  EXPECT_EQ(VideoForm->VideoMedia->DeviceID(), 0u);
+  EXPECT_EQ(VideoForm->Progress->Position(), VideoForm->Progress->Max());
+}
+
+TEST_F(VideoWindowTest, EscSavesTheListAndOtherClosesDoNot) {
+  MakeForm(kOneMovie);
+  TListItem* item = VideoForm->VideoList->Items()->Add();
+  item->SetCaption("extra.mpg");
+  item->SubItems()->Add("M:\\");
+  VideoForm->Close();
+  EXPECT_EQ(ListFile(), kOneMovie);
+  VideoForm->Show();
+  Pump();
+  Press(VK_ESCAPE);
+  EXPECT_FALSE(VideoForm->Visible());
+  EXPECT_NE(ListFile().find("extra.mpg"), std::string::npos);
+}
+
+TEST_F(VideoWindowTest, AnEmptyListKeepsTheOldFile) {
+  MakeForm(kOneMovie);
+  VideoForm->VideoList->Items()->Clear();
+  VideoForm->Quit(VideoForm);
+  EXPECT_EQ(ListFile(), kOneMovie);
+}
+
+TEST_F(VideoWindowTest, AMovieThatFailsToOpenChangesNothing) {
+  MakeForm("gone.avi,M:\\\r\n");
+  boxes.clear();
+  // A click's exception reaches the application's handler, which shows it.
+  try {
+    ClickRow(0);
+    FAIL() << "a missing movie opened";
+  } catch (const EMCIDeviceError&) {
+    Application->HandleException(VideoForm);
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "The file was not found. Check its path and name.");
+  EXPECT_TRUE(VideoForm->VideoList->Visible());
+  EXPECT_FALSE(VideoForm->FullButton->Enabled());
+  EXPECT_EQ(VideoForm->VideoMedia->DeviceID(), 0u);
+}
+
+TEST_F(VideoWindowTest, SearchReplacesTheListThroughTheHunter) {
+  platform::UseManualClock(1'000'000);
+  MakeForm(kOneMovie);
+  VideoHunterForm = new TVideoHunterForm(Application);
+  VideoHunterForm->DriveCombo->SetDrive('M');
+  std::atomic<bool> stop{false};
+  std::thread clock([&] {
+    while (!stop) {
+      platform::AdvanceClockMs(50);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  Type('m');  // runs the search window modally until it closes itself
+  stop = true;
+  clock.join();
+  EXPECT_TRUE(VideoForm->Visible());
+  ASSERT_EQ(VideoForm->VideoList->Items()->Count(), 2);
+  EXPECT_EQ(VideoForm->VideoList->Items()->Item(0)->Caption(), "clip.avi");
+  EXPECT_EQ(VideoForm->VideoList->Items()->Item(1)->Caption(), "long.avi");
+  EXPECT_EQ(VideoHunterForm->Caption(), "Search has completed - Found 2 movies");
+  // Only leaving with Esc or Quit writes the new list.
+  EXPECT_EQ(ListFile(), kOneMovie);
+  delete VideoHunterForm;
+  VideoHunterForm = nullptr;
+}
+
+TEST_F(VideoWindowTest, ButtonBarSetsItsHints) {
+  MakeForm(kOneMovie);
+  ClickRow(0);
+  const struct {
+    TVrButtonType button;
+    const char* hint;
+  } cases[] = {
+      {btPause, "Pause - Keyboard command is P"},
+      {btStep, "Step forward to the next scene - Keyboard command is S"},
+      {btBack, "Step back to the previous scene - Keyboard command is B"},
+      {btPlay, "Play - Keyboard command is P"},
+      {btNext, "Next - Keyboard command is +"},
+      {btPrev, "Previous - Keyboard command is -"},
+      {btStop, "Stop movie - Show the Selection Menu"},
+  };
+  for (const auto& c : cases) {
+    VideoForm->Controller(VideoForm->Navigate, c.button);
+    EXPECT_EQ(VideoForm->Navigate->Hint, c.hint);
+  }
+  // Stop shows the list again and closes the movie.
+  EXPECT_TRUE(VideoForm->VideoList->Visible());
+  EXPECT_EQ(VideoForm->VideoMedia->DeviceID(), 0u);
+}
+
+TEST_F(VideoWindowTest, StepsOnlyBetweenRows) {
+  MakeForm("a.avi,M:\\\r\nb.avi,M:\\\r\n");
+  VideoForm->Next();  // no row chosen: nothing
+  VideoForm->Previous();
+  EXPECT_EQ(VideoForm->VideoList->Selected(), nullptr);
+  VideoForm->VideoList->SetSelected(VideoForm->VideoList->Items()->Item(0));
+  VideoForm->Previous();  // before the first row: nothing
+  EXPECT_EQ(VideoForm->VideoList->Selected(), VideoForm->VideoList->Items()->Item(0));
+  EXPECT_EQ(VideoForm->MoviePath(), "");
+}
+
+}  // namespace
+}  // namespace velko_test
