@@ -115,11 +115,11 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
   EXPECT_EQ(platform::CurrentDisplay(), platform::DisplayKind::kHeadless);
 }
 
-// The program itself on an X server, started for the first time: the box
-// for its missing song list shows in the middle of the screen; once it is
+// The program itself on an X server, started for the first time: the boxes
+// for its missing lists show in the middle of the screen; once they are
 // answered the main window's caption comes up above the middle, and a
 // termination signal ends the program.
-TEST(ProgramOnXvfb, ShowsItsFirstStartBoxThenItsMainWindowAndEndsOnSigterm) {
+TEST(ProgramOnXvfb, ShowsItsFirstStartBoxesThenItsMainWindowAndEndsOnSigterm) {
   KeepXLibrariesLoaded();
   XServer x;
   ASSERT_TRUE(x.Start());
@@ -141,8 +141,6 @@ TEST(ProgramOnXvfb, ShowsItsFirstStartBoxThenItsMainWindowAndEndsOnSigterm) {
   const int middle_x = 800 / 2, middle_y = 600 / 2;
   EXPECT_TRUE(wait_for([&] { return x.Pixel(middle_x, middle_y) == GetSysColor(COLOR_BTNFACE); }, 30))
       << "no box in the middle of the screen";
-  x.Click(middle_x, middle_y);
-  x.Key(XK_Return);
   auto caption_shown = [&] {
     for (int y = 100; y < middle_y - 100; ++y) {
       const COLORREF c = x.Pixel(middle_x, y);
@@ -150,7 +148,15 @@ TEST(ProgramOnXvfb, ShowsItsFirstStartBoxThenItsMainWindowAndEndsOnSigterm) {
     }
     return false;
   };
-  EXPECT_TRUE(wait_for(caption_shown, 30)) << "no main window above the middle of the screen";
+  // A first start asks about each missing list (songs twice, movies once).
+  auto answered = [&] {
+    if (x.Pixel(middle_x, middle_y) == GetSysColor(COLOR_BTNFACE)) {
+      x.Click(middle_x, middle_y);
+      x.Key(XK_Return);
+    }
+    return caption_shown();
+  };
+  EXPECT_TRUE(wait_for(answered, 30)) << "no main window above the middle of the screen";
 
   ASSERT_EQ(kill(pid, SIGTERM), 0);
   int status = 0;
