@@ -1,0 +1,9 @@
+// The value tokenizer of the skin configuration text.
+#pragma once
+
+#include "classlib/Object.h"
+
+// Cuts the first token off Value: characters up to a blank, "(", ")", ","
+// or ";" (which is removed too); token and rest are then trimmed. The
+// whole value is scanned, however long.
+void NextToken(String& Value, String& Token);
