@@ -4,6 +4,7 @@
 #include "classlib/Object.h"
 
 // Cuts the first token off Value: characters up to a blank, "(", ")", ","
-// or ";" (which is removed too); token and rest are then trimmed. The
+// or ";" (which is removed too; after a blank, the next separator goes
+// with it); token and rest are then trimmed. The
 // whole value is scanned, however long.
 void NextToken(String& Value, String& Token);
