@@ -87,21 +87,13 @@ TqzBmp* TqzBmp::CreateFromHandle(HBITMAP Bitmap) {
 
 TqzBmp* TqzBmp::CreateFromFile(const String& FileName) {
   TBitmap bmp;
-  try {
-    bmp.LoadFromFile(FileName);
-  } catch (const Exception&) {
-    return new TqzBmp();
-  }
+  bmp.LoadFromFile(FileName);
   return CreateFromHandle(bmp.Handle());
 }
 
 TqzBmp* TqzBmp::CreateFromStream(TStream* Stream) {
   TBitmap bmp;
-  try {
-    bmp.LoadFromStream(Stream);
-  } catch (const Exception&) {
-    return new TqzBmp();
-  }
+  bmp.LoadFromStream(Stream);
   return CreateFromHandle(bmp.Handle());
 }
 

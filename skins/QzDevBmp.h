@@ -33,10 +33,11 @@ class TqzBmp : public TQZDevRGB {
   TqzBmp(int AWidth, int AHeight);
   // Any bitmap handle, converted to 24 bits.
   static TqzBmp* CreateFromHandle(HBITMAP Bitmap);
-  // A BMP file; an unreadable file gives an empty bitmap.
+  // A BMP file; a missing or unreadable file raises the class library's
+  // file, stream or graphic error.
   static TqzBmp* CreateFromFile(const String& FileName);
-  // A BMP file image at the stream's position; an unreadable one gives an
-  // empty bitmap.
+  // A BMP file image at the stream's position, which is left just after
+  // it; errors as CreateFromFile.
   static TqzBmp* CreateFromStream(TStream* Stream);
   static TqzBmp* CreateCopy(const TqzBmp* Source);
 

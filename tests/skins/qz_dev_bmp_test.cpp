@@ -185,8 +185,11 @@ TEST_F(QzBmpFileTest, SavesTwentyFourBitAndLoadsBack) {
   m.SetPosition(0);
   Held d(TqzBmp::CreateFromStream(&m));
   EXPECT_EQ(PixelColor(d.bmp, 2, 1), 0xABCDEF);
-  Held e(TqzBmp::CreateFromFile("T:\\missing.bmp"));
-  EXPECT_TRUE(e->Empty());
+  EXPECT_THROW(TqzBmp::CreateFromFile("T:\\missing.bmp"), Exception);
+  TMemoryStream cut;
+  cut.WriteBuffer(bytes.data(), 40);
+  cut.SetPosition(0);
+  EXPECT_THROW(TqzBmp::CreateFromStream(&cut), Exception);
 }
 
 }  // namespace
