@@ -22,6 +22,10 @@ void AddResourceArtwork(std::vector<ArtFile>& files);
 // The shell's drive icons (one icon file per drive type, 32 and 16 pixels).
 void AddShellArtwork(std::vector<ArtFile>& files);
 
+// The skin engine's bitmaps (system menu pictures, menu glyphs, button
+// glyphs).
+void AddSkinArtwork(std::vector<ArtFile>& files);
+
 // A 32 x 32 hand cursor; `pointing` raises the index finger.
 Canvas HandCursor(bool pointing);
 

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   std::vector<art::ArtFile> files;
   art::AddResourceArtwork(files);
   art::AddShellArtwork(files);
+  art::AddSkinArtwork(files);
   for (const art::ArtFile& f : files) {
     try {
       const art::Bytes bytes = f.draw();
