@@ -1,12 +1,41 @@
 #include "skins/SkinObjects.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/gdi/user_draw.h"
 
-TscSkinObject::TscSkinObject() = default;
+namespace {
+
+// Every skin object in existence, in order of creation, and a set for
+// quick membership tests.
+struct Registry {
+  std::vector<TscSkinObject*> order;
+  std::unordered_set<TscSkinObject*> members;
+};
+Registry& Objects() {
+  static Registry r;
+  return r;
+}
+
+}  // namespace
+
+std::vector<TscSkinObject*> TscSkinObject::AllObjects() { return Objects().order; }
+
+bool TscSkinObject::Exists(TscSkinObject* Obj) { return Objects().members.count(Obj) != 0; }
+
+TscSkinObject::TscSkinObject() {
+  Objects().order.push_back(this);
+  Objects().members.insert(this);
+}
 
 TscSkinObject::~TscSkinObject() {
+  auto& r = Objects();
+  r.members.erase(this);
+  r.order.erase(std::find(r.order.begin(), r.order.end(), this));
+  // A target image held for an effect under way is given back.
+  if (TargetImage) TargetImage->Release();
+  TargetImage = nullptr;
   Destroying = true;
   Glyph.reset();
   for (auto* c : Children) delete c;

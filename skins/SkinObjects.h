@@ -129,9 +129,77 @@ class TscSkinObject : public TPersistent {
   // The eight event lists in the order the configuration writes them.
   std::vector<TStringList*> EventLists();
 
+  // --- action scripts and effects ---
+  // Effect kinds.
+  enum : uint8_t {
+    ekNone, ekChangeImage, ekChangeColor, ekChangeTextColor, ekSlideImage, ekSlideColor,
+    ekSlideTextColor, ekFadeImage, ekFadeColor, ekFadeTextColor
+  };
+  // Runs a script (one command per line), ending a running one first.
+  void RunScript(TStrings* Script);
+  void DoHover(bool Recursive);
+  void DoLeave(bool Recursive);
+  void DoClick(bool Recursive);
+  void DoDoubleClick(bool Recursive);
+  void DoRightClick(bool Recursive);
+  // Advances the current command by one frame.
+  void Step();
+  // Steps until the current command has finished.
+  void WaitEffect();
+  // Effects of up to 10 s; the image starters take a reference of their own.
+  void FadeImage(TqzBmp* AImage, int Ms);
+  void FadeColor(TColor AColor, int Ms);
+  void FadeTextColor(TColor AColor, int Ms);
+  void SlideImage(TqzBmp* AImage, int Ms, int ADirection);
+  void SlideColor(TColor AColor, int Ms, int ADirection);
+  void SlideTextColor(TColor AColor, int Ms, int ADirection);
+
+  // Every skin object in existence, oldest first.
+  static std::vector<TscSkinObject*> AllObjects();
+  static bool Exists(TscSkinObject* Obj);
+
+  TStringList Queue;
+  uint8_t EffectKind = ekNone;
+  bool Busy = false;
+  bool EffectRunning = false;
+  TqzBmp* TargetImage = nullptr;  // one reference, for the image kinds
+  TColor TargetColor = 0;
+  uint8_t Direction = 0;
+  int64_t Time = 0;
+  int64_t PrevTime = 0;
+  int64_t Duration = 0;
+  // An error box about this object's script is open: it is not stepped.
+  bool InErrorBox = false;
+
+ protected:
+  virtual bool IsMenuItem() const { return false; }
+  friend class TscSkinEngine;
+
  private:
   void ReplaceImage(TqzBmp*& Field, TqzBmp* Other);
+  void ExecuteLine();
+  void StartEffect(uint8_t Kind, TqzBmp* AImage, TColor AColor, int64_t Ms, int ADirection);
+  void SetTarget(TqzBmp* AImage);
+  void DrawFrame();
+  void ApplyEnd();
+  void RunEvent(TStringList TscSkinObject::*List, bool Recursive);
 };
+
+// A stopwatch on the performance counter.
+class TqzCounter {
+ public:
+  TqzCounter();
+  void Start();
+  // The seconds since Start.
+  float Stop();
+  int64_t Frequency = 0;
+  int64_t StartCount = 0;
+  int64_t StopCount = 0;
+  bool Running = false;
+  float Elapsed = 0;
+};
+void StartCounter(TqzCounter*& C);
+float StopCounter(TqzCounter*& C);
 
 // The root of a skinned popup menu.
 class TscSkinPopupMenu : public TscSkinObject {};
