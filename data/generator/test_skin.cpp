@@ -128,7 +128,7 @@ std::string Config(const Options& o) {
   t += "[CaptionRight]\r\nKind=topright\r\nAlign=right\r\nImage=corners,4,0,7,19\r\nMaskColor=255,0,255\r\n\r\n";
   t += "[Title]\r\nKind=title\r\nAlign=client\r\nTransparency=0\r\nTextColor=255,255,255\r\nTextAlign=left\r\n"
        "FontSize=" + o.fontSize + "\r\nFontStyle=bold\r\n\r\n";
-  t += "[CloseButton]\r\nKind=sysbutton\r\nAlign=right\r\nImage=close,0,0,14,19\r\nTileStyle=center\r\n"
+  t += "[CloseButton]\r\nKind=sysbutton\r\nAlign=right\r\nImage=close,0,0,14,19\r\n"
        "MaskColor=255,0,255\r\nVisible=close\r\n"
        "HoverEvent=changeimage close,15,0,29,19\r\nLeaveEvent=changeimage close,0,0,14,19\r\n"
        "ClickEvent=play click;close\r\n\r\n";
