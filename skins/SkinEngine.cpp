@@ -380,8 +380,8 @@ void TscSkinEngine::SkinChanged() {
   // The frame's insets follow the skin (or the form's own frame again).
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  UpdateRegion();
   RebuildMenuBar();
+  UpdateRegion();
   std::function<void(TWinControl*)> tell = [&](TWinControl* parent) {
     for (int i = 0; i < parent->ControlCount(); ++i) {
       TControl* c = parent->Controls(i);
@@ -658,7 +658,11 @@ void TscSkinEngine::RebuildMenuBar() {
     MenuBarItems.push_back(o);
   }
   MenuLoop = false;
-  if (form_ && form_->HandleAllocated()) PostMessage(form_->Handle(), SCM_REMOVEMENU, 0, 0);
+  if (form_ && form_->HandleAllocated()) {
+    // The bar's items are part of the window's shape.
+    UpdateRegion();
+    PostMessage(form_->Handle(), SCM_REMOVEMENU, 0, 0);
+  }
 }
 
 void TscSkinEngine::OpenMenuBarPopup(int X, int Y, int Index) {

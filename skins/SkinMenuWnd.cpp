@@ -172,8 +172,10 @@ void TscMenuWnd::Popup(int X, int Y) {
     o->TextInsets = RECT{22, 0, 16, 0};
     Root->AddChild(o);
   }
+  // Borders and other parts that take room (the hidden item template
+  // takes none).
   for (auto* c : Root->Children) {
-    if (dynamic_cast<TscMenuItemObject*>(c)) continue;
+    if (dynamic_cast<TscMenuItemObject*>(c) || !c->Shown) continue;
     if (c->Align == saTop || c->Align == saMostTop || c->Align == saBottom || c->Align == saMostBottom)
       height += c->Height;
     if (c->Align == saLeft || c->Align == saMostLeft || c->Align == saRight || c->Align == saMostRight)
