@@ -133,13 +133,15 @@ std::string Config(const Options& o) {
        "HoverEvent=changeimage close,15,0,29,19\r\nLeaveEvent=changeimage close,0,0,14,19\r\n"
        "ClickEvent=play click;close\r\n\r\n";
   t += "[BottomEdge]\r\nKind=bottom\r\nAlign=mostbottom\r\nHeight=4\r\nColor=0,0,128\r\n"
-       "Child=BottomLeftCorner,BottomRightCorner\r\n\r\n";
+       "Child=BottomLeftCorner,BottomRightCorner,BottomMiddle\r\n\r\n";
+  t += "[BottomMiddle]\r\nKind=bottom\r\nAlign=client\r\nColor=0,0,128\r\n\r\n";
   t += "[BottomLeftCorner]\r\nKind=bottomleft\r\nAlign=left\r\nWidth=4\r\nColor=0,0,160\r\n\r\n";
   t += "[BottomRightCorner]\r\nKind=bottomright\r\nAlign=right\r\nWidth=4\r\nColor=0,0,160\r\n\r\n";
   t += "[LeftEdge]\r\nKind=left\r\nAlign=mostleft\r\nWidth=4\r\nColor=0,0,128\r\n\r\n";
   t += "[RightEdge]\r\nKind=right\r\nAlign=mostright\r\nWidth=4\r\nColor=0,0,128\r\n\r\n";
   t += "[MenuBar]\r\nKind=menubar\r\nAlign=top\r\nHeight=18\r\nColor=192,192,192\r\nVisible=menubar\r\n"
-       "Child=MenuBarItem\r\n\r\n";
+       "Child=MenuBarFill,MenuBarItem\r\n\r\n";
+  t += "[MenuBarFill]\r\nAlign=client\r\nColor=192,192,192\r\n\r\n";
   t += "[MenuBarItem]\r\nKind=menubaritem\r\nAlign=left\r\nWidth=40\r\nColor=192,192,192\r\nTextColor=0,0,0\r\n"
        "HoverEvent=changecolor 0,0,128;changetextcolor 255,255,255\r\n"
        "LeaveEvent=changecolor 192,192,192;changetextcolor 0,0,0\r\n\r\n";
