@@ -158,8 +158,12 @@ TqzBmp* ImageFromReference(TqzBmp* Image, const String& Rest) {
   if (r.right < r.left || r.bottom < r.top || r.left >= Image->Width || r.top >= Image->Height ||
       r.right < 0 || r.bottom < 0)
     return nullptr;
+  // A part reaching past the image is cut at its edges.
+  if (r.left < 0) r.left = 0;
+  if (r.top < 0) r.top = 0;
+  if (r.right >= Image->Width) r.right = Image->Width - 1;
+  if (r.bottom >= Image->Height) r.bottom = Image->Height - 1;
   int64_t w = int64_t(r.right) - r.left + 1, h = int64_t(r.bottom) - r.top + 1;
-  if (w > 16384 || h > 16384) return nullptr;
   auto* b = new TqzBmp(static_cast<int>(w), static_cast<int>(h));
   if (b->Empty()) {
     b->Release();

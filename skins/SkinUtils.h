@@ -32,7 +32,7 @@ String ListToText(TStrings* List);
 // Rest empty: a new reference to the whole image. Otherwise a new bitmap
 // cut from the rectangle (right and bottom inclusive) that the rest gives;
 // a rectangle that does not convert, is reversed or lies wholly outside
-// the image yields nothing.
+// the image yields nothing; one reaching past the image is cut at its edges.
 TqzBmp* ImageFromReference(TqzBmp* Image, const String& Rest);
 String ImageToReference(TqzBmp* Image);
 

@@ -171,7 +171,7 @@ TEST_F(ObjectSectionTest, ReadsKeysWithImageCutsAndChildren) {
   ini.SetText(
       "[Form]\nKind=form\nAlign=client\nChild=Left,Caption,Form\nVisible=\n"
       "[left]\nAlign=left\nKind=left\nImage=frame,0,0,9,19\nMaskColor=255,0,255\n"
-      "[caption]\nAlign=mosttop\nHeight=18\nImage=frame,3,0,5,20\nTextAlign=bogus\n"
+      "[caption]\nAlign=mosttop\nHeight=18\nImage=frame,3,0,5,19\nTextAlign=bogus\n"
       "ClickEvent=fade 10; close\nChild=Form\n");
   TscSkinObject form;
   ReadObject(images_, &form, "form", &ini);
@@ -195,7 +195,7 @@ TEST_F(ObjectSectionTest, ReadsKeysWithImageCutsAndChildren) {
   WriteObject(&form, &out);
   EXPECT_EQ(out.ReadString("FORM", "Child", ""), "Left,Caption");
   EXPECT_EQ(out.ReadString("left", "Image", ""), "frame,0,0,9,19");
-  EXPECT_EQ(out.ReadString("caption", "Image", ""), "frame,3,0,5,20");  // a cut at row 0 stays one
+  EXPECT_EQ(out.ReadString("caption", "Image", ""), "frame,3,0,5,19");  // a cut at row 0 stays one
   EXPECT_EQ(out.ReadString("caption", "ClickEvent", ""), "fade 10;close");
   EXPECT_EQ(out.ReadString("left", "MaskColor", ""), "255,0,255");
   EXPECT_EQ(out.ReadString("left", "FontName", "none"), "none");
@@ -218,6 +218,13 @@ TEST_F(ObjectSectionTest, BadNumbersRaiseAndBadRectanglesGiveNoImage) {
     ReadObject(images_, &o, s, &ini);
     EXPECT_EQ(o.Image, nullptr) << s;
   }
+  // A part reaching past the image is cut at its edges.
+  ini.WriteString("e", "Image", "frame,30,10,99,99");
+  TscSkinObject e;
+  ReadObject(images_, &e, "e", &ini);
+  ASSERT_NE(e.Image, nullptr);
+  EXPECT_EQ(e.Image->Width, 10);
+  EXPECT_EQ(e.Image->Height, 10);
 }
 
 }  // namespace
