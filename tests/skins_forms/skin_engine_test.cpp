@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/user/input.h"
 #include "tests/skins_forms/skin_form_fixture.h"
 
 namespace {
@@ -154,6 +155,36 @@ TEST_F(SkinEngineTest, FolderPackageAndStoreInTurn) {
   Pump();
   EXPECT_FALSE(engine->HasSkin());
   EXPECT_GT(form->ClientWidth(), 150);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SkinEngineTest, MoveAndSizeWithTheKeyboard) {
+  ShowSkinned();
+  const RECT before = WindowRect();
+  // The keys wait in the queue; the "size" script's command runs the loop.
+  for (UINT vk : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}) platform::InjectKeyPress(vk);
+  TStringList script;
+  script.Add("size");
+  engine->SkinSource()->FormObject()->RunScript(&script);
+  Pump();
+  RECT r = WindowRect();
+  EXPECT_EQ(r.right - r.left, 200 + 16);  // first arrow picks the right edge
+  EXPECT_EQ(r.bottom - r.top, 150);
+  EXPECT_EQ(r.left, before.left);
+  // The region follows the new size: the right corner's mask pixel is a
+  // hole at the new right edge.
+  EXPECT_EQ(HitAt(214, 10), HTTOPRIGHT);
+  for (UINT vk : {VK_LEFT, VK_DOWN, VK_DOWN, VK_RETURN}) platform::InjectKeyPress(vk);
+  SendMessage(form->Handle(), WM_SYSCOMMAND, SC_MOVE, 0);
+  r = WindowRect();
+  EXPECT_EQ(r.left, before.left - 8);
+  EXPECT_EQ(r.top, before.top + 16);
+  for (UINT vk : {VK_RIGHT, VK_RIGHT, VK_ESCAPE}) platform::InjectKeyPress(vk);
+  SendMessage(form->Handle(), WM_SYSCOMMAND, SC_MOVE, 0);
+  EXPECT_EQ(WindowRect().left, before.left - 8);  // Esc puts it back
 }
 
 }  // namespace
