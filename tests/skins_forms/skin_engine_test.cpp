@@ -188,3 +188,17 @@ TEST_F(SkinEngineTest, MoveAndSizeWithTheKeyboard) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinEngineTest, GetTextAnswersAreLeftAlone) {
+  ShowSkinned();
+  char text[32] = {};
+  // A caption of a new length: the engine repaints, the caller still gets
+  // the text.
+  form->SetCaption("A longer caption");
+  EXPECT_EQ(SendMessage(form->Handle(), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text)), 16);
+  EXPECT_STREQ(text, "A longer caption");
+}
+
+}  // namespace
