@@ -364,7 +364,7 @@ void TscSkinObject::DrawFrame() {
     if (MaskColor != 0) {
       canvas->Brush()->SetStyle(bsSolid);
       canvas->Brush()->SetColor(MaskColor);
-      canvas->FillRect(TRect(0, 0, Width, Height));
+      canvas->FillRect(TRect{0, 0, Width, Height});
     }
     POINT old;
     SetWindowOrgEx(bdc, Left, Top, &old);

@@ -178,5 +178,4 @@ class TscSkinEngine : public TComponent {
   String skin_file_;
   String skin_folder_;
   TscSkinStore* skin_store_ = nullptr;
-  bool rebuild_posted_ = false;
 };

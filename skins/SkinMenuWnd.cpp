@@ -259,7 +259,7 @@ void TscMenuWnd::TimerTick() {
   InTimer = true;
   POINT p;
   GetCursorPos(&p);
-  const TPoint c = ScreenToClient(TPoint(p.x, p.y));
+  const TPoint c = ScreenToClient(Point(p.x, p.y));
   TscMenuItemObject* item = ItemAt(POINT{c.x, c.y});
   if (item && item->MenuIndex >= 0 && item->MenuIndex < Items->Count() &&
       !(SubMenuWnd && SubMenuWnd->Items == Items->Items(item->MenuIndex)))

@@ -6,12 +6,13 @@
 #include "skins/SkinUtils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static std::vector<TqzBmp*> images = [] {
+  // Kept for the whole run (never freed, so still reachable at exit).
+  static const std::vector<TqzBmp*>* const images = [] {
     auto* a = new TqzBmp(40, 20);
     a->Name = "frame";
     auto* b = new TqzBmp(7, 3);
     b->Name = "caption";
-    return std::vector<TqzBmp*>{a, b};
+    return new std::vector<TqzBmp*>{a, b};
   }();
   TscStringsIniFile ini;
   ini.SetText(std::string(reinterpret_cast<const char*>(data), size));
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int i = 0; i < sections.Count() && i < 8; ++i) {
     TscSkinObject o;
     try {
-      ReadObject(images, &o, sections[i], &ini);
+      ReadObject(*images, &o, sections[i], &ini);
       o.SetBoundsRect(RECT{0, 0, 300, 200});
       HRGN r = o.GetRegion();
       if (r) DeleteObject(r);
