@@ -305,3 +305,12 @@ void FreeHookList() {
   delete g_hook_list;
   g_hook_list = nullptr;
 }
+
+namespace {
+
+// The list goes when the program ends.
+struct HookListFinalizer {
+  ~HookListFinalizer() { FreeHookList(); }
+} g_hook_list_finalizer;
+
+}  // namespace

@@ -71,6 +71,7 @@ TEST(SkinFormOnSdlTest, CutCornersShowAndPassToTheWindowBeneath) {
 
   delete form;
   Application->ProcessMessages();
+  FreeHookList();
   other.reset();
   delete Application;
   Application = new TApplication(nullptr);
