@@ -202,3 +202,21 @@ TEST_F(SkinEngineTest, GetTextAnswersAreLeftAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinEngineTest, SkinFileByExtension) {
+  MakeForm();
+  form->Show();
+  engine->SetSkinFile("S:\\TestSkin\\testskin.txt");  // taken as a package: not one
+  EXPECT_FALSE(engine->HasSkin());
+  engine->SetSkinFile("S:\\TestSkin\\testskin.qze");  // its folder
+  EXPECT_TRUE(engine->HasSkin());
+  EXPECT_EQ(engine->SkinFolder(), "S:\\TestSkin\\");
+  engine->SetSkinFile("");
+  EXPECT_FALSE(engine->HasSkin());
+  Pump();
+  EXPECT_EQ(HitAt(100, 80), HTCLIENT);
+}
+
+}  // namespace
