@@ -27,6 +27,10 @@ void AddShellArtwork(std::vector<ArtFile>& files);
 // The program folder's pictures, wave cue and help text.
 void AddProgramArtwork(std::vector<ArtFile>& files);
 
+// The skin engine's bitmaps (system menu pictures, menu glyphs, button
+// glyphs).
+void AddSkinArtwork(std::vector<ArtFile>& files);
+
 // A 32 x 32 hand cursor; `pointing` raises the index finger.
 Canvas HandCursor(bool pointing);
 

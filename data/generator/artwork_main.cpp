@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   std::vector<art::ArtFile> files;
   art::AddResourceArtwork(files);
   art::AddShellArtwork(files);
+  art::AddSkinArtwork(files);
   const std::filesystem::path program_out = argc == 3 ? std::filesystem::path(argv[2]) : out;
   if (argc == 3) {
     art::AddProgramArtwork(files);

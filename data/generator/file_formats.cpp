@@ -55,6 +55,37 @@ Bytes BmpHeaders(const Canvas& c, int bits, std::uint32_t colors) {
 
 }  // namespace
 
+Bytes Bmp8(const Canvas& c) {
+  std::vector<Pixel> palette;
+  for (int y = 0; y < c.height(); ++y)
+    for (int x = 0; x < c.width(); ++x) {
+      const Pixel p = c.At(x, y) | 0xFF000000u;
+      bool known = false;
+      for (Pixel q : palette) known = known || q == p;
+      if (!known) palette.push_back(p);
+    }
+  if (palette.size() > 256) throw std::invalid_argument("an 8-bit picture uses more than 256 colours");
+  Bytes b = BmpHeaders(c, 8, static_cast<std::uint32_t>(palette.size()));
+  for (Pixel p : palette) {
+    b.push_back(static_cast<std::uint8_t>(p));
+    b.push_back(static_cast<std::uint8_t>(p >> 8));
+    b.push_back(static_cast<std::uint8_t>(p >> 16));
+    b.push_back(0);
+  }
+  const std::size_t row = RowBytes(c.width(), 8);
+  for (int y = c.height() - 1; y >= 0; --y) {
+    Bytes line(row, 0);
+    for (int x = 0; x < c.width(); ++x) {
+      const Pixel p = c.At(x, y) | 0xFF000000u;
+      std::size_t index = 0;
+      while (palette[index] != p) ++index;
+      line[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(index);
+    }
+    b.insert(b.end(), line.begin(), line.end());
+  }
+  return b;
+}
+
 Bytes Bmp4(const Canvas& c) {
   Bytes b = BmpHeaders(c, 4, 16);
   for (Pixel p : kVga) {

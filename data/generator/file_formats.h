@@ -17,6 +17,9 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Bmp4(const Canvas& c);
 // A 24-bit BMP file (alpha is dropped).
 Bytes Bmp24(const Canvas& c);
+// An 8-bit BMP file whose palette holds the picture's colours in order of
+// first use (std::invalid_argument for more than 256).
+Bytes Bmp8(const Canvas& c);
 
 struct IconImage {
   const Canvas* canvas;

@@ -8,6 +8,7 @@
 // holds `mutex_`.
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <future>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "platform/display/display.h"
+#include "platform/display/x_shape.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/cursor.h"
 #include "platform/user/input.h"
@@ -43,6 +45,10 @@ struct Shown {
   std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
   Region dirty;
   bool present = false;
+  // The window's region as rectangles, when it has one.
+  bool has_shape = false;
+  std::vector<RECT> shape;
+  bool shape_changed = false;
   // Made (SDL thread only).
   SDL_Window* window = nullptr;
   Uint32 id = 0;
@@ -281,6 +287,18 @@ class SdlBackend : public Backend {
       return;
     }
     const Surface& surface = *view.surface;
+    std::vector<RECT> shape;
+    if (view.has_shape)
+      view.shape.ForEachRectIn(RECT{0, 0, surface.width(), surface.height()},
+                               [&](const RECT& r) { shape.push_back(r); });
+    if (view.has_shape != shown.has_shape || shape.size() != shown.shape.size() ||
+        !std::equal(shape.begin(), shape.end(), shown.shape.begin(), [](const RECT& a, const RECT& b) {
+          return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+        })) {
+      shown.has_shape = view.has_shape;
+      shown.shape = std::move(shape);
+      shown.shape_changed = true;
+    }
     Region dirty = view.dirty;
     if (shown.width != surface.width() || shown.height != surface.height()) {
       shown.width = surface.width();
@@ -361,6 +379,14 @@ class SdlBackend : public Backend {
       }
       RunTasks();
       Sync();
+      // Focus gone to another program: our active window is deactivated.
+      if (focus_lost_at_ != 0 && SDL_GetTicks() - focus_lost_at_ >= 100) {
+        focus_lost_at_ = 0;
+        if (SDL_GetKeyboardFocus() == nullptr) {
+          raised_ = nullptr;
+          InjectActivation(nullptr);
+        }
+      }
     }
     {
       // Nobody waits for work that will not run.
@@ -460,7 +486,13 @@ class SdlBackend : public Backend {
       case SDL_WINDOWEVENT_CLOSE:
         PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        // Checked a little later: focus moving to another window of ours
+        // arrives as a loss and a gain.
+        focus_lost_at_ = SDL_GetTicks();
+        return;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
+        focus_lost_at_ = 0;
         // Our own raising of the active window comes back as focus: only
         // focus given from outside changes activation, and only for
         // application windows (a hint or menu shown does not take it).
@@ -533,8 +565,16 @@ class SdlBackend : public Backend {
         r.bottom - r.top != shown.sdl_rect.bottom - shown.sdl_rect.top) {
       SDL_SetWindowSize(shown.window, std::max(1, shown.width), std::max(1, shown.height));
       shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
+      shown.shape_changed = true;
     }
     shown.sdl_rect = r;
+    if (shown.shape_changed) {
+      // The region shapes the X window (where the display can shape):
+      // outside it the screen beneath shows and clicks pass through.
+      // Elsewhere the outside stays black.
+      ShapeSdlWindow(shown.window, shown.has_shape ? &shown.shape : nullptr);
+      shown.shape_changed = false;
+    }
     if (shown.minimized != shown.sdl_minimized) {
       if (shown.minimized) {
         SDL_MinimizeWindow(shown.window);
@@ -624,6 +664,7 @@ class SdlBackend : public Backend {
   bool warp_pending_ = false;
   SDL_Cursor* sdl_cursor_ = nullptr;  // SDL thread only
   int buttons_down_ = 0;              // SDL thread only
+  Uint32 focus_lost_at_ = 0;          // SDL thread only
   std::vector<std::packaged_task<void()>> tasks_;  // work for the SDL thread
 };
 

@@ -144,12 +144,99 @@ RECT SizedRect(const RECT& start, WPARAM edge, int dx, int dy, const MINMAXINFO&
   return r;
 }
 
+// Moves or sizes the window with the keyboard (SC_MOVE or SC_SIZE without
+// an edge, as a system menu or a script asks): the arrows move the window
+// by 8 pixels, or, when sizing, the first arrow picks the edge and the next
+// ones move it; mouse moves do the same relative to where the loop began.
+// Enter or a click keeps the result; Esc or a right click puts it back.
+LRESULT KeyboardMoveOrSizeLoop(HWND hwnd, bool moving) {
+  if (moving && IsZoomed(hwnd)) return 0;
+  constexpr int kStep = 8;
+  POINT start;
+  GetCursorPos(&start);
+  const RECT original = RectInParent(hwnd);
+  const MINMAXINFO limits = QueryMinMaxInfo(hwnd);
+  SetCapture(hwnd);
+  SendMessage(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+  RECT current = original;
+  WPARAM edge = 0;
+  int dx = 0, dy = 0;
+  bool cancel = false;
+  auto apply = [&] {
+    RECT next = original;
+    if (moving) {
+      OffsetRect(&next, dx, dy);
+      SendMessage(hwnd, WM_MOVING, 0, reinterpret_cast<LPARAM>(&next));
+    } else if (edge != 0) {
+      next = SizedRect(original, edge, dx, dy, limits);
+      SendMessage(hwnd, WM_SIZING, edge, reinterpret_cast<LPARAM>(&next));
+    }
+    if (!EqualRect(&next, &current)) {
+      SetWindowPos(hwnd, nullptr, next.left, next.top, next.right - next.left, next.bottom - next.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (moving ? SWP_NOSIZE : 0u));
+      current = next;
+    }
+  };
+  MSG msg;
+  while (GetCapture() == hwnd && NextLoopMessage(&msg)) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+      const WPARAM key = msg.wParam;
+      if (key == VK_RETURN) break;
+      if (key == VK_ESCAPE) {
+        cancel = true;
+        break;
+      }
+      int kx = key == VK_LEFT ? -1 : key == VK_RIGHT ? 1 : 0;
+      int ky = key == VK_UP ? -1 : key == VK_DOWN ? 1 : 0;
+      if (kx == 0 && ky == 0) continue;
+      if (!moving && edge == 0) {
+        edge = kx < 0 ? WMSZ_LEFT : kx > 0 ? WMSZ_RIGHT : ky < 0 ? WMSZ_TOP : WMSZ_BOTTOM;
+        continue;
+      }
+      if (!moving) {
+        // Only the arrows along the chosen edge's direction move it.
+        const bool horizontal = edge == WMSZ_LEFT || edge == WMSZ_RIGHT;
+        if (horizontal) ky = 0;
+        else kx = 0;
+      }
+      dx += kx * kStep;
+      dy += ky * kStep;
+      apply();
+      continue;
+    }
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+      if (moving || edge != 0) {
+        dx = msg.pt.x - start.x;
+        dy = msg.pt.y - start.y;
+        apply();
+      }
+      continue;
+    }
+    if (msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) break;
+    if (msg.message == WM_RBUTTONDOWN || msg.message == WM_NCRBUTTONDOWN) {
+      cancel = true;
+      break;
+    }
+    if (msg.message == WM_KEYUP || msg.message == WM_CHAR || msg.message == WM_SYSKEYUP ||
+        msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP)
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+  }
+  if (cancel && IsWindow(hwnd))
+    SetWindowPos(hwnd, nullptr, original.left, original.top, original.right - original.left,
+                 original.bottom - original.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (IsWindow(hwnd)) SendMessage(hwnd, WM_EXITSIZEMOVE, 0, 0);
+  return 0;
+}
+
 // Moves or sizes the window with the mouse while the left button is held.
 // Esc puts it back where it was; Enter keeps it where it is.
 LRESULT MoveOrSizeLoop(HWND hwnd, WPARAM command) {
   const bool moving = (command & 0xFFF0) == SC_MOVE;
   const WPARAM edge = command & 0x000F;
-  if (edge == 0) return 0;  // moving and sizing with the keyboard is not offered
+  if (edge == 0) return KeyboardMoveOrSizeLoop(hwnd, moving);
   if (moving && IsZoomed(hwnd)) return 0;
   if (!(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) return 0;
   POINT start;

@@ -1,0 +1,188 @@
+#include "skins/SkinIniFiles.h"
+
+#include "classlib/Exceptions.h"
+#include "classlib/FileRoutines.h"
+#include "classlib/StringRoutines.h"
+
+namespace {
+
+bool IsTrimmed(unsigned char c) { return c <= ' '; }
+
+String TrimLine(const String& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsTrimmed(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && IsTrimmed(static_cast<unsigned char>(s[e - 1]))) --e;
+  return s.substr(b, e - b);
+}
+
+String KeyOf(const String& entry) {
+  size_t eq = entry.find('=');
+  return eq == String::npos ? entry : entry.substr(0, eq);
+}
+
+}  // namespace
+
+bool TscCustomIniFile::SectionExists(const String& Section) {
+  TStringList keys;
+  ReadSection(Section, &keys);
+  return keys.Count() > 0;
+}
+
+TscIniSections::Section* TscIniSections::Find(const String& Name) {
+  for (auto& s : sections_)
+    if (SameText(s.Name, Name)) return &s;
+  return nullptr;
+}
+
+int TscIniSections::FindKey(const Section& S, const String& Key) {
+  for (size_t i = 0; i < S.Entries.size(); ++i)
+    if (SameText(KeyOf(S.Entries[i]), Key)) return static_cast<int>(i);
+  return -1;
+}
+
+String TscIniSections::ReadString(const String& Section, const String& Key,
+                                  const String& Default) {
+  auto* s = Find(Section);
+  if (!s) return Default;
+  int i = FindKey(*s, Key);
+  if (i < 0) return Default;
+  const String& e = s->Entries[i];
+  size_t eq = e.find('=');
+  return eq == String::npos ? String() : e.substr(eq + 1);
+}
+
+void TscIniSections::WriteString(const String& Section, const String& Key, const String& Value) {
+  if (Value.empty()) return;
+  auto* s = Find(Section);
+  if (!s) {
+    sections_.push_back({Section, {}});
+    s = &sections_.back();
+  }
+  String entry = Key + "=" + Value;
+  int i = FindKey(*s, Key);
+  if (i >= 0)
+    s->Entries[i] = entry;
+  else
+    s->Entries.push_back(entry);
+}
+
+void TscIniSections::ReadSection(const String& Section, TStrings* Strings) {
+  Strings->BeginUpdate();
+  Strings->Clear();
+  if (auto* s = Find(Section))
+    for (auto& e : s->Entries) Strings->Add(LowerCase(KeyOf(e)));
+  Strings->EndUpdate();
+}
+
+void TscIniSections::ReadSections(TStrings* Strings) {
+  Strings->Clear();
+  for (auto& s : sections_) Strings->Add(s.Name);
+}
+
+void TscIniSections::ReadSectionValues(const String& Section, TStrings* Strings) {
+  Strings->Clear();
+  if (auto* s = Find(Section))
+    for (auto& e : s->Entries) Strings->Add(e);
+}
+
+void TscIniSections::EraseSection(const String& Section) {
+  for (auto it = sections_.begin(); it != sections_.end(); ++it)
+    if (SameText(it->Name, Section)) {
+      sections_.erase(it);
+      return;
+    }
+}
+
+void TscIniSections::DeleteKey(const String& Section, const String& Key) {
+  if (auto* s = Find(Section)) {
+    int i = FindKey(*s, Key);
+    if (i >= 0) s->Entries.erase(s->Entries.begin() + i);
+  }
+}
+
+void TscIniSections::SetText(const String& Text) {
+  sections_.clear();
+  Section* current = nullptr;
+  size_t pos = 0;
+  while (pos <= Text.size()) {
+    size_t end = Text.find('\n', pos);
+    if (end == String::npos) end = Text.size();
+    String line = TrimLine(Text.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty() || line[0] == ';') continue;
+    if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
+      String name = LowerCase(line.substr(1, line.size() - 2));
+      current = Find(name);
+      if (!current) {
+        sections_.push_back({name, {}});
+        current = &sections_.back();
+      }
+      continue;
+    }
+    if (current) current->Entries.push_back(line);
+  }
+}
+
+String TscIniSections::GetText() const {
+  String out;
+  for (auto& s : sections_) {
+    out += "[" + s.Name + "]\r\n";
+    for (auto& e : s.Entries) out += e + "\r\n";
+    out += "\r\n";
+  }
+  return out;
+}
+
+TscMemIniFile::TscMemIniFile(const String& AFileName) : TscIniSections(AFileName) {
+  LoadValues();
+}
+
+void TscMemIniFile::LoadValues() {
+  if (!FileName.empty() && FileExists(FileName)) {
+    TStringList lines;
+    lines.LoadFromFile(FileName);
+    String text;
+    for (int i = 0; i < lines.Count(); ++i) text += lines[i] + "\n";
+    SetText(text);
+  } else {
+    Clear();
+  }
+}
+
+void TscMemIniFile::UpdateFile() {
+  TFileStream f(FileName, fmCreate);
+  String text = GetText();
+  if (!text.empty()) f.WriteBuffer(text.data(), static_cast<int>(text.size()));
+}
+
+void TscStringsIniFile::LoadFromStream(TStream* Stream) { SetText(ReadStreamString(Stream)); }
+
+void TscStringsIniFile::SaveToStream(TStream* Stream) { WriteStreamString(Stream, GetText()); }
+
+int32_t ReadStreamInt32(TStream* Stream) {
+  uint8_t b[4];
+  Stream->ReadBuffer(b, 4);
+  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                              static_cast<uint32_t>(b[2]) << 16 |
+                              static_cast<uint32_t>(b[3]) << 24);
+}
+
+void WriteStreamInt32(TStream* Stream, int32_t Value) {
+  uint32_t v = static_cast<uint32_t>(Value);
+  uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                  static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+  Stream->WriteBuffer(b, 4);
+}
+
+String ReadStreamString(TStream* Stream) {
+  int32_t n = ReadStreamInt32(Stream);
+  if (n < 0 || n > Stream->Size() - Stream->Position()) throw EReadError("Stream read error");
+  String s(static_cast<size_t>(n), '\0');
+  if (n > 0) Stream->ReadBuffer(s.data(), n);
+  return s;
+}
+
+void WriteStreamString(TStream* Stream, const String& Value) {
+  WriteStreamInt32(Stream, static_cast<int32_t>(Value.size()));
+  if (!Value.empty()) Stream->WriteBuffer(Value.data(), static_cast<int>(Value.size()));
+}
