@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <mutex>
 
+#include "platform/cd/cd.h"
+
 namespace platform::fs {
 
 namespace {
@@ -111,6 +113,7 @@ void BuildDefaults(TableState& state) {
     cd.letter = next;
     cd.type = DRIVE_CDROM;
     cd.device = device;
+    cd.lister = std::make_shared<const CdTrackLister>(cd::DeviceTrackLister(device));
     state.drives[IndexOf(next)] = cd;
     state.cd_drives.emplace_back(next, device);
     ++next;
