@@ -180,6 +180,15 @@ CdTrackLister DeviceTrackLister(const std::string& device) {
   };
 }
 
+std::vector<char> CdLetters() {
+  std::vector<char> letters;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const std::optional<fs::DriveEntry> drive = fs::LookupDrive(letter);
+    if (drive && drive->type == DRIVE_CDROM) letters.push_back(letter);
+  }
+  return letters;
+}
+
 bool InsertImage(char letter, const std::string& cue_path) {
   letter = Upper(letter);
   if (letter < 'A' || letter > 'Z') return false;

@@ -43,6 +43,9 @@ CdDiscContents DiscContentsOf(const Toc& toc);
 // The lister a detected drive letter gets (reads the device each time).
 CdTrackLister DeviceTrackLister(const std::string& device);
 
+// The CD drive letters, in order (detected drives and image letters).
+std::vector<char> CdLetters();
+
 // Test seam: `letter` becomes a CD drive holding the image `cue_path` (a
 // Linux path). The image counts as inserted. Returns false when libcdio
 // cannot open it (the letter is then left as it was).
