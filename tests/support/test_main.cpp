@@ -10,6 +10,7 @@
 
 #include "platform/core/mutexes.h"
 #include "platform/fs/drives.h"
+#include "platform/mm/mci.h"
 #include "platform/mm/sound.h"
 #include "platform/net/loopback_guard.h"
 #include "platform/reg/registry.h"
@@ -38,5 +39,6 @@ int main(int argc, char** argv) {
   platform::SetProcessStarter(std::make_shared<platform::RecordingProcessStarter>());
   platform::SetPowerBackend(std::make_shared<platform::RecordingPowerBackend>());
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
+  platform::mm::SetMciAudioEnabled(false);
   return RUN_ALL_TESTS();
 }
