@@ -54,8 +54,9 @@ struct Library {
 };
 
 Library& Lib() {
-  static Library* lib = new Library;  // never destroyed: callers may run during exit
-  return *lib;
+  // Goes with the library: the program frees the library when it is done.
+  static Library lib;
+  return lib;
 }
 
 CDROMPARAMS DefaultParams(char letter) {
@@ -122,7 +123,15 @@ const std::vector<std::pair<const char*, size_t>>& IniFields() {
   return fields;
 }
 
-int32_t* Field(CDROMPARAMS& p, size_t offset) { return reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&p) + offset); }
+// The record is packed: its fields are read and written byte-wise.
+int32_t GetField(const CDROMPARAMS& p, size_t offset) {
+  int32_t v;
+  std::memcpy(&v, reinterpret_cast<const char*>(&p) + offset, sizeof(v));
+  return v;
+}
+void SetField(CDROMPARAMS& p, size_t offset, int32_t v) {
+  std::memcpy(reinterpret_cast<char*>(&p) + offset, &v, sizeof(v));
+}
 
 bool LoadIni() {
   std::string path = IniPath();
@@ -143,7 +152,7 @@ bool LoadIni() {
     if (!current || eq == std::string::npos) continue;
     std::string key = line.substr(0, eq);
     for (const auto& [name, offset] : IniFields())
-      if (key == name) *Field(*current, offset) = static_cast<int32_t>(std::strtol(line.c_str() + eq + 1, nullptr, 10));
+      if (key == name) SetField(*current, offset, static_cast<int32_t>(std::strtol(line.c_str() + eq + 1, nullptr, 10)));
   }
   return true;
 }
@@ -154,7 +163,7 @@ bool SaveIni() {
   std::ostringstream out;
   for (auto& [letter, p] : Lib().params) {
     out << kIniSection << ' ' << letter << "]\r\n";
-    for (const auto& [name, offset] : IniFields()) out << name << '=' << *Field(p, offset) << "\r\n";
+    for (const auto& [name, offset] : IniFields()) out << name << '=' << GetField(p, offset) << "\r\n";
   }
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << out.str();
@@ -238,7 +247,8 @@ CR_EXPORT CDEX_ERR CR_OpenRipper(int32_t* buffer_size, int32_t first_sector, int
   ripper->reader = cd::AudioReader::Open(letter);
   if (!ripper->reader || last_sector >= ripper->reader->toc().lead_out) return CDEX_ERROR;
   const CDROMPARAMS& p = lib.params[letter];
-  ripper->chunk_sectors = std::clamp(p.nNumReadSectors, 1, kMaxReadSectors);
+  const int32_t read_sectors = p.nNumReadSectors;  // copied out: the record is packed
+  ripper->chunk_sectors = std::clamp(read_sectors, 1, kMaxReadSectors);
   ripper->corrected = p.nRippingMode != 0;
   if (ripper->corrected) {
     ripper->reader->SetCorrection(p.nParanoiaMode);
