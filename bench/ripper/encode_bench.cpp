@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "outside/vorbis/vorbis_dll_api.h"
+#include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 #include "ripper/LameCoder.h"
+#include "ripper/VorbisDll.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -81,14 +82,17 @@ void LameCommandLine(benchmark::State& state) {
 
 void VorbisDll(benchmark::State& state) {
   Input& in = Shared();
+  // The library as the ripper loads it, from the program folder.
+  platform::SetProgramPath((velko_test::ProgramFolder() / "velko").string());
+  if (!LoadVorbisDLL()) {
+    state.SkipWithError("Vorbis.DLL not found");
+    return;
+  }
   for (auto _ : state) {
-    VB_ENC_PARAMS params{};
-    params.size = sizeof(params);
-    params.channels = 2;
-    params.sample_rate = 44100;
-    params.quality = 0.4f;
+    TVorbisEncParams params;
+    TVorbisEncInfo info;
     uint32_t samples = 0, size = 0, handle = 0;
-    vbEncOpen(&params, nullptr, &samples, &size, &handle);
+    vbEncOpen(&params, &info, &samples, &size, &handle);
     std::vector<uint8_t> out(size);
     std::ofstream file(in.wav + ".dll.ogg", std::ios::binary);
     for (size_t done = 0; done < in.pcm.size(); done += samples) {
