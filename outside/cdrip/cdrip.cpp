@@ -181,6 +181,7 @@ int32_t EndOf(const cd::Toc& toc, size_t index) {
 CR_EXPORT CDEX_ERR CR_Init(const char* ini_file_name) {
   Library& lib = Lib();
   if (ini_file_name && *ini_file_name) lib.ini_name = ini_file_name;
+  cd::StartMediaChangePolling();
   ScanDrives();
   LoadIni();
   ScanDrives();

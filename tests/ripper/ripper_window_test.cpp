@@ -192,6 +192,28 @@ TEST_F(RipperWindowTest, NoLibrary) {
   EXPECT_EQ(form_->Caption(), ", Vorbis.DLL ");
 }
 
+TEST_F(RipperWindowTest, TrayButtonsAndDeviceChanges) {
+  Start({{200}, {151}});
+  form_->btnEjectCDClick(nullptr);
+  Application->ProcessMessages();  // the drive's removal notice
+  EXPECT_EQ(form_->Caption(), "Media Removed");
+  EXPECT_EQ(DiscInfoLoaded, 0);
+  EXPECT_EQ(form_->TrackSelBox->Items()->Count(), 0);
+  form_->btnCloseCDClick(nullptr);
+  Application->ProcessMessages();  // and its arrival notice
+  EXPECT_EQ(form_->Caption(), "Media Loaded");
+  EXPECT_EQ(DiscInfoLoaded, 1);
+  EXPECT_EQ(form_->TrackSelBox->Items()->Count(), 2);
+  form_->btnCancelRipClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "CDROM is not ripping CD data");
+  form_->btnPauseClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Not Playing");
+  form_->btnResumeClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Drive not in paused state.");
+  form_->btnSaveSettingsClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Saved CDROM Settings !, See the C:\\WINDOWS\\CDRipper.Ini file.");
+}
+
 // ---- WAV rips ----
 
 TEST_F(RipperWindowTest, MiddleAndLastTracksByteExact) {
