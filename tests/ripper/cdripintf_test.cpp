@@ -10,6 +10,7 @@
 #include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 #include "platform/mm/mci.h"
+#include "platform/mm/mci_cdaudio.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/temp_dir.h"
 
@@ -73,6 +74,8 @@ class DiscRecordTest : public ::testing::Test {
   void TearDown() override {
     MCICloseCD();
     DoneCDRip();
+    platform::mm::RegisterMciDeviceType("cdaudio", MCI_DEVTYPE_CD_AUDIO, {".cda"}, platform::mm::MakeCdAudioDevice,
+                                        platform::mm::CdAudioDeviceCount);
   }
 };
 
@@ -219,10 +222,20 @@ TEST(CdRipBinding, ReadsAnImageThroughTheLibrary) {
   const int count = CR_GetNumCDROM();
   for (int i = 0; i < count; ++i)
     if (std::string(CR_GetCDROMIDByIndex(i)).rfind("K:", 0) == 0) SelectCDROM(i);
+  // The MCI CD-audio device of the same drive sees the same tracks.
+  if (!MCIIsOpen()) MCIOpenCD();
+  ASSERT_TRUE(MCIIsOpen());
+  int mci_tracks = 0;
+  uint32_t last_start = 0, last_length = 0;
+  MCIGetLastTrack(mci_tracks, last_start, last_length);
+  EXPECT_EQ(mci_tracks, 3);
+  EXPECT_EQ(last_start, LBAToMSF(451));
+  EXPECT_EQ(last_length, FramesToMSF(120));
   TDiscInfo info;
   ASSERT_EQ(ReadDiscInfo(info), 0);
   EXPECT_EQ(info.TrackCount, 3);
   EXPECT_EQ(info.Kind, 2);
+  EXPECT_EQ(info.Tracks[2].LengthMSF, FramesToMSF(120));
   EXPECT_EQ(info.Tracks[1].StartLBA, 300u);
   EXPECT_EQ(info.Tracks[1].LengthSectors, 151u);
   EXPECT_EQ(info.LeadOut, LBAToMSF(571));
