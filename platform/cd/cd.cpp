@@ -13,9 +13,15 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "platform/fs/drive_table.h"
+#include "platform/user/message_queue.h"
+#include "platform/user/messages.h"
+#include "platform/user/window_styles.h"
 
 namespace platform::cd {
 
@@ -180,6 +186,75 @@ CdTrackLister DeviceTrackLister(const std::string& device) {
   };
 }
 
+void AnnounceMediaChange(bool arrived) {
+  PostMessage(HWND_BROADCAST, WM_DEVICECHANGE, arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, 0);
+}
+
+namespace {
+
+// Watches the detected drives (not images, which announce their own
+// changes) about once a second and announces discs coming and going.
+class MediaPoller {
+ public:
+  void StartOnce() {
+    std::call_once(started_, [this] {
+      if (platform::CdDrives().empty()) return;
+      thread_ = std::thread([this] { Run(); });
+    });
+  }
+  ~MediaPoller() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  void Run() {
+    std::map<char, bool> present;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_) {
+      lock.unlock();
+      for (const auto& [letter, device] : platform::CdDrives()) {
+        if (ImageLetter(letter)) continue;
+        CdioPtr cdio = OpenSource(Source{false, device});
+        const bool has = cdio && TocOf(cdio.get()).has_value();
+        auto it = present.find(letter);
+        if (it != present.end() && it->second != has) AnnounceMediaChange(has);
+        present[letter] = has;
+      }
+      lock.lock();
+      wake_.wait_for(lock, std::chrono::seconds(1), [this] { return stop_; });
+    }
+  }
+
+  std::once_flag started_;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+};
+
+MediaPoller& Poller() {
+  static MediaPoller poller;
+  return poller;
+}
+
+}  // namespace
+
+void StartMediaChangePolling() { Poller().StartOnce(); }
+
+std::vector<char> CdLetters() {
+  std::vector<char> letters;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const std::optional<fs::DriveEntry> drive = fs::LookupDrive(letter);
+    if (drive && drive->type == DRIVE_CDROM) letters.push_back(letter);
+  }
+  return letters;
+}
+
 bool InsertImage(char letter, const std::string& cue_path) {
   letter = Upper(letter);
   if (letter < 'A' || letter > 'Z') return false;
@@ -190,6 +265,7 @@ bool InsertImage(char letter, const std::string& cue_path) {
     std::lock_guard<std::mutex> lock(state.mutex);
     state.images[letter] = ImageSlot{cue_path, true};
   }
+  AnnounceMediaChange(true);
   const std::optional<fs::DriveEntry> drive = fs::LookupDrive(letter);
   if (!drive || drive->type != DRIVE_CDROM || !drive->root.empty()) MapDrive(letter, "", DRIVE_CDROM);
   SetCdTrackLister(letter, [letter] { return ReadDiscContents(letter); });
@@ -212,7 +288,9 @@ bool Eject(char letter) {
     std::lock_guard<std::mutex> lock(state.mutex);
     auto it = state.images.find(Upper(letter));
     if (it != state.images.end()) {
+      const bool was_in = it->second.inserted;
       it->second.inserted = false;
+      if (was_in) AnnounceMediaChange(false);
       return true;
     }
   }
@@ -228,7 +306,9 @@ bool CloseTray(char letter) {
     std::lock_guard<std::mutex> lock(state.mutex);
     auto it = state.images.find(Upper(letter));
     if (it != state.images.end()) {
+      const bool was_in = it->second.inserted;
       it->second.inserted = true;
+      if (!was_in) AnnounceMediaChange(true);
       return true;
     }
   }

@@ -43,6 +43,17 @@ CdDiscContents DiscContentsOf(const Toc& toc);
 // The lister a detected drive letter gets (reads the device each time).
 CdTrackLister DeviceTrackLister(const std::string& device);
 
+// Tells every top-level window (WM_DEVICECHANGE, DBT_DEVICEARRIVAL or
+// DBT_DEVICEREMOVECOMPLETE) that a disc came or went. An image's insert,
+// eject and close announce themselves at once.
+void AnnounceMediaChange(bool arrived);
+// Starts watching the detected drives (about once a second) for discs
+// coming and going; does nothing without drives. Once per process.
+void StartMediaChangePolling();
+
+// The CD drive letters, in order (detected drives and image letters).
+std::vector<char> CdLetters();
+
 // Test seam: `letter` becomes a CD drive holding the image `cue_path` (a
 // Linux path). The image counts as inserted. Returns false when libcdio
 // cannot open it (the letter is then left as it was).

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/mm/mci_cdaudio.h"
 #include "platform/mm/mci_movie.h"
 #include "platform/user/message_queue.h"
 
@@ -55,6 +56,13 @@ MciState& State() {
   static MciState* state = [] {
     auto* s = new MciState;  // never destroyed: devices may close during exit
     AddMovieTypes(*s);
+    DeviceType cd_audio;  // one device per CD letter
+    cd_audio.name = "cdaudio";
+    cd_audio.type_id = MCI_DEVTYPE_CD_AUDIO;
+    cd_audio.extensions = {".cda"};
+    cd_audio.factory = [](int ordinal) { return MakeCdAudioDevice(ordinal); };
+    cd_audio.count = [] { return CdAudioDeviceCount(); };
+    s->types.push_back(std::move(cd_audio));
     return s;
   }();
   return *state;

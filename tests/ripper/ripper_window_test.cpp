@@ -1,0 +1,402 @@
+#include "ripper/Ripper.h"
+
+#include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/cd/cd.h"
+#include "platform/core/modules.h"
+#include "platform/dlg/file_dialog.h"
+#include "platform/dlg/message_box.h"
+#include "platform/fs/drives.h"
+#include "platform/fs/files.h"
+#include "platform/user/messages.h"
+#include "platform/user/user.h"
+#include "ripper/SetAlbumInfo.h"
+#include "tests/support/cd_image.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr UINT WM_TEST_CANCEL = WM_APP + 1;
+constexpr UINT WM_TEST_EJECT = WM_APP + 2;
+constexpr UINT WM_TEST_MP3 = WM_APP + 3;
+
+// The window with a way in through its own message queue, as a person's
+// clicks arrive while a rip pumps messages.
+class TestRipperForm : public TRipperForm {
+ public:
+  using TRipperForm::TRipperForm;
+
+ protected:
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_TEST_CANCEL) btnCancelRipClick(this);
+    else if (m.Msg == WM_TEST_MP3) RipMP3(this);
+    else if (m.Msg == WM_TEST_EJECT) {
+      CR_EjectCD(1);
+      TMessage removal{WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0, 0};
+      TRipperForm::Dispatch(removal);
+    } else TRipperForm::Dispatch(m);
+  }
+};
+
+template <class F>
+F TestExport(const char* name) {
+  return reinterpret_cast<F>(GetProcAddress(GetModuleHandle("CDRIP3.DLL"), name));
+}
+
+class RipperWindowTest : public ::testing::Test {
+ protected:
+  // `libraries`: which of the program's libraries the program folder has.
+  void Start(const std::vector<velko_test::CdImageTrack>& tracks, bool cdrip = true, bool vorbis = true) {
+    platform::ResetDriveTable();
+    platform::ResetInput();
+    program_ = dir_.path() / "prog";
+    work_ = dir_.path() / "work";
+    fs::create_directories(program_);
+    fs::create_directories(work_);
+    const fs::path bin = velko_test::ProgramFolder();
+    if (cdrip) fs::create_symlink(bin / "CDRIP3.DLL", program_ / "CDRIP3.DLL");
+    if (vorbis) fs::create_symlink(bin / "Vorbis.DLL", program_ / "Vorbis.DLL");
+    platform::SetProgramPath((program_ / "velko").string());
+    platform::MapDrive('T', work_.string());
+    SetCurrentDirectory("T:\\");
+    cue_ = velko_test::WriteCdImage(dir_.path(), "disc", tracks).string();
+    ASSERT_TRUE(platform::cd::InsertImage('K', cue_));
+    if (platform::cd::CdLetters().size() != 1) GTEST_SKIP() << "this machine has CD drives of its own";
+    InitCDRip();
+    if (cdrip) {
+      ASSERT_TRUE(CDRipReady());
+      TestExport<void (*)()>("CRTest_Reset")();
+    }
+    delete Application;
+    Application = new TApplication(nullptr);
+    platform::SetMessageBoxHook([this](const platform::MessageBoxRequest& r) {
+      boxes_.push_back(r.text + "|" + r.caption);
+      return IDOK;
+    });
+    form_ = new TestRipperForm(Application);
+    form_->Show();
+  }
+
+  void TearDown() override {
+    delete form_;
+    form_ = nullptr;
+    delete AlbumInfoForm;
+    AlbumInfoForm = nullptr;
+    platform::SetMessageBoxHook({});
+    platform::SetFileDialogHook({});
+    DoneCDRip();
+    FreeVorbisDLL();
+    Ripping = RipCancel = 0;
+    platform::SetProgramPath(std::string());
+    platform::cd::RemoveImage('K');
+    platform::ResetDriveTable();
+  }
+
+  void Select(int row) { form_->RipperList->Items()->Item(row)->SetSelected(true); }
+  std::string SongWav() const { return velko_test::ReadFile(program_ / "Song.wav"); }
+  static std::string Sectors(int first, int last) {
+    std::string s;
+    for (int lsn = first; lsn <= last; ++lsn) s += velko_test::CdImageSector(lsn);
+    return s;
+  }
+  static uint32_t Le32(const std::string& s, size_t at) {
+    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 | static_cast<uint8_t>(s[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+  }
+  void SetReadSectors(int n) {
+    TCDRomParams p{};
+    ASSERT_EQ(CR_GetCDROMParameters(&p), 0);
+    p.nNumReadSectors = n;
+    ASSERT_EQ(CR_SetCDROMParameters(&p), 0);
+  }
+  // Answers the album dialog with `artist` (or cancels it) by clicking its
+  // button once the dialog is up.
+  void AnswerAlbum(bool save, const String& artist = "Artist", bool then_cancel = false) {
+    if (!AlbumInfoForm) AlbumInfoForm = new TAlbumInfoForm(Application);
+    // A cancel click that arrives once the rip has started.
+    AlbumInfoForm->OnHide = [this, then_cancel](TObject*) {
+      if (then_cancel) PostMessage(form_->Handle(), WM_TEST_CANCEL, 0, 0);
+    };
+    auto answered = std::make_shared<bool>(false);
+    AlbumInfoForm->OnActivate = [save, artist, answered](TObject*) {
+      if (*answered) return;
+      *answered = true;
+      AlbumInfoForm->strArtist->SetText(save ? artist : String("changed"));
+      AlbumInfoForm->strAlbum->SetText("Album");
+      AlbumInfoForm->strTitle->SetText("Title");
+      TControl* button = save ? AlbumInfoForm->SaveButton : AlbumInfoForm->CancelButton;
+      const TPoint p = button->ClientToScreen(Point(button->Width() / 2, button->Height() / 2));
+      platform::InjectClick(p.x, p.y);
+    };
+  }
+
+  velko_test::TempDir dir_;
+  fs::path program_, work_;
+  std::string cue_;
+  TestRipperForm* form_ = nullptr;
+  std::vector<std::string> boxes_;
+};
+
+// ---- captions and listing ----
+
+TEST_F(RipperWindowTest, AudioDiscListedOnceEachShowing) {
+  Start({{200}, {151}, {100}});
+  EXPECT_EQ(form_->Caption(), "Found 1 CDROM Drive(s) - Audio Disc is loaded");
+  form_->Hide();
+  form_->Show();
+  EXPECT_EQ(form_->DriveSelBox->Items()->Count(), 1);
+  ASSERT_EQ(form_->EncQualitySel->Items()->Count(), 11);
+  EXPECT_EQ(form_->EncQualitySel->Items()->Get(10), "1.0");
+  ASSERT_EQ(form_->RipperList->Items()->Count(), 3);
+  EXPECT_EQ(form_->RipperList->Items()->Item(1)->Caption(), "Track02.cda");
+  ASSERT_EQ(form_->TrackSelBox->Items()->Count(), 3);
+  EXPECT_EQ(form_->TrackSelBox->Items()->Get(1), "Track 2 = 00:02");
+  form_->btnDLLVerClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "CDRip3.DLL Ver 1.28, Vorbis.DLL Ver 1.05 (Engine Ver : 1.03, Date : 2024-5-7)");
+}
+
+TEST_F(RipperWindowTest, CompositeDisc) {
+  Start({{200}, {120, false}});
+  EXPECT_EQ(form_->Caption(), "Found 1 CDROM Drive(s) - Composite Disc is loaded");
+  EXPECT_EQ(form_->TrackSelBox->Items()->Get(1), "Track 2 = Data Track");
+}
+
+TEST_F(RipperWindowTest, NoDiscAndNoLibrary) {
+  Start({{200}});
+  CR_EjectCD(1);
+  form_->Hide();
+  form_->Show();
+  EXPECT_EQ(form_->Caption(), "Found 1 CDROM Drive(s) - Disc is not loaded in the active drive");
+  form_->btnRipTrackClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Error : No Disc in drive");
+}
+
+TEST_F(RipperWindowTest, NoLibrary) {
+  Start({{200}}, false, false);
+  EXPECT_EQ(form_->Caption(), "CDRip3.DLL is not ready");
+  form_->btnRipTrackClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "CDRip3.DLL is not ready.");
+  form_->btnDLLVerClick(nullptr);
+  EXPECT_EQ(form_->Caption(), ", Vorbis.DLL ");
+  TMessage arrival{WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, 0};
+  form_->Perform(arrival.Msg, arrival.WParam, arrival.LParam);  // no library: nothing happens
+  EXPECT_EQ(form_->Caption(), ", Vorbis.DLL ");
+}
+
+TEST_F(RipperWindowTest, TrayButtonsAndDeviceChanges) {
+  Start({{200}, {151}});
+  form_->btnEjectCDClick(nullptr);
+  Application->ProcessMessages();  // the drive's removal notice
+  EXPECT_EQ(form_->Caption(), "Media Removed");
+  EXPECT_EQ(DiscInfoLoaded, 0);
+  EXPECT_EQ(form_->TrackSelBox->Items()->Count(), 0);
+  form_->btnCloseCDClick(nullptr);
+  Application->ProcessMessages();  // and its arrival notice
+  EXPECT_EQ(form_->Caption(), "Media Loaded");
+  EXPECT_EQ(DiscInfoLoaded, 1);
+  EXPECT_EQ(form_->TrackSelBox->Items()->Count(), 2);
+  form_->btnCancelRipClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "CDROM is not ripping CD data");
+  form_->btnPauseClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Not Playing");
+  form_->btnResumeClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Drive not in paused state.");
+  form_->btnSaveSettingsClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Saved CDROM Settings !, See the C:\\WINDOWS\\CDRipper.Ini file.");
+}
+
+// ---- WAV rips ----
+
+TEST_F(RipperWindowTest, MiddleAndLastTracksByteExact) {
+  Start({{200}, {151}, {100}});
+  for (auto [row, first, last] : {std::tuple{1, 200, 350}, std::tuple{2, 351, 450}}) {
+    Select(row);
+    form_->btnRipTrackClick(nullptr);
+    EXPECT_EQ(form_->Caption(), "Ripping successful - Audio data saved as \"Song.WAV\"");
+    const std::string wav = SongWav();
+    ASSERT_EQ(wav.size(), 44u + (last - first + 1) * 2352u);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(Le32(wav, 4), wav.size() - 8);
+    EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+    EXPECT_TRUE(wav.substr(44) == Sectors(first, last));
+  }
+}
+
+TEST_F(RipperWindowTest, ImmediateEndLeavesAnEmptyWave) {
+  Start({{200}, {151}});
+  TestExport<void (*)(int32_t)>("CRTest_ForceDoneAtOnce")(1);
+  Select(0);
+  form_->btnRipTrackClick(nullptr);
+  const std::string wav = SongWav();
+  ASSERT_EQ(wav.size(), 44u);
+  EXPECT_EQ(Le32(wav, 4), 36u);
+  EXPECT_EQ(Le32(wav, 40), 0u);
+}
+
+TEST_F(RipperWindowTest, JitterChunksAreLeftOut) {
+  Start({{200}, {151}});
+  SetReadSectors(20);
+  for (int k : {1, 4, 7}) TestExport<void (*)(int32_t)>("CRTest_ForceJitterAt")(k);
+  Select(0);
+  form_->btnRipTrackClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Encountered Jitter error(s) during Ripping");
+  std::string want;
+  for (int k = 0; k < 10; ++k)
+    if (k != 1 && k != 4 && k != 7) want += Sectors(k * 20, k * 20 + 19);
+  EXPECT_TRUE(SongWav().substr(44) == want);
+}
+
+TEST_F(RipperWindowTest, TrackNumberComesFromTheRowName) {
+  Start({{120, false}, {200}, {151}});
+  // The root lists only the audio tracks: the second row is track 3.
+  ASSERT_EQ(form_->RipperList->Items()->Count(), 2);
+  Select(1);
+  EXPECT_EQ(form_->SelectedTrack(), 3);
+  form_->btnRipTrackClick(nullptr);
+  EXPECT_TRUE(SongWav().substr(44) == Sectors(320, 470));
+  form_->RipperList->ClearSelection();
+  form_->btnRip_EncodeClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Error : Bad Track Number");
+}
+
+// ---- interruptions ----
+
+TEST_F(RipperWindowTest, CancelFromThePumpKeepsAValidWave) {
+  Start({{300}});
+  SetReadSectors(10);
+  Select(0);
+  PostMessage(form_->Handle(), WM_TEST_CANCEL, 0, 0);
+  PostMessage(form_->Handle(), WM_TEST_MP3, 0, 0);  // does nothing while ripping
+  form_->btnRipTrackClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Ripping process aborted without error");
+  const std::string wav = SongWav();
+  ASSERT_GT(wav.size(), 44u);
+  ASSERT_LT(wav.size(), 44u + 300u * 2352u);
+  EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+  EXPECT_TRUE(wav.substr(44) == Sectors(0, static_cast<int>((wav.size() - 44) / 2352) - 1));
+  EXPECT_TRUE(fs::exists(program_ / "Song.wav"));  // the MP3 button deleted nothing
+  EXPECT_FALSE(Ripping);
+}
+
+TEST_F(RipperWindowTest, EjectMidRip) {
+  Start({{300}});
+  SetReadSectors(10);
+  Select(0);
+  PostMessage(form_->Handle(), WM_TEST_EJECT, 0, 0);
+  form_->btnRipTrackClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Ripping process aborted without error");
+  EXPECT_EQ(DiscInfoLoaded, 0);
+  EXPECT_EQ(DiscInfo.TrackCount, 0);
+  const std::string wav = SongWav();
+  EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+  form_->btnRipTrackClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Error : No Disc in drive");
+}
+
+// ---- MP3 ----
+
+TEST_F(RipperWindowTest, RipToMp3EndToEnd) {
+  Start({{150}});
+  Select(0);
+  std::vector<std::string> titles;
+  platform::SetFileDialogHook([&](const platform::FileDialogRequest& r) {
+    titles.push_back(r.title);
+    platform::FileDialogAnswer a;
+    a.names = {*platform::PlatformPath(r.save ? (work_ / "out.mp3").string() : (program_ / "Song.wav").string())};
+    return a;
+  });
+  form_->RipMP3(nullptr);
+  EXPECT_EQ(titles, (std::vector<std::string>{"Select Song.wav in Velko folder for encoding to MP3 format",
+                                              "Enter the track name to save this song as"}));
+  EXPECT_EQ(form_->Caption(), "Encoding to MP3 format has completed successfully");
+  EXPECT_GT(fs::file_size(work_ / "out.mp3"), 1000u);
+  EXPECT_FALSE(fs::exists(program_ / "Song.wav"));
+  EXPECT_FALSE(form_->Progress->Visible());
+}
+
+// ---- Ogg ----
+
+struct OggFile {
+  ogg_int64_t frames = -1;
+  std::map<std::string, std::string> comments;
+};
+
+OggFile ReadOgg(const fs::path& path) {
+  OggFile f;
+  OggVorbis_File vf;
+  if (ov_fopen(path.c_str(), &vf) != 0) return f;
+  f.frames = ov_pcm_total(&vf, -1);
+  vorbis_comment* vc = ov_comment(&vf, -1);
+  for (int i = 0; i < vc->comments; ++i) {
+    std::string c(vc->user_comments[i], static_cast<size_t>(vc->comment_lengths[i]));
+    f.comments[c.substr(0, c.find('='))] = c.substr(c.find('=') + 1);
+  }
+  ov_clear(&vf);
+  return f;
+}
+
+TEST_F(RipperWindowTest, OggRipDecodesToTheTrackLength) {
+  Start({{200}, {175}});
+  // Chunks smaller and larger than the encoder's 8192-byte block.
+  for (int sectors : {3, 26}) {
+    SCOPED_TRACE(sectors);
+    SetReadSectors(sectors);
+    Select(1);
+    AnswerAlbum(true, "Artist " + std::to_string(sectors));
+    form_->btnRip_EncodeClick(nullptr);
+    EXPECT_EQ(form_->Caption(), "Successful rip and encoding");
+    OggFile f = ReadOgg(work_ / "Track 2.ogg");
+    EXPECT_EQ(f.frames, (175 - 74) * 588);
+    EXPECT_EQ(f.comments["ARTIST"], "Artist " + std::to_string(sectors));
+    EXPECT_EQ(f.comments["TRACKNUMBER"], "2");
+    EXPECT_EQ(f.comments["TRACKTOTAL"], "2");
+    EXPECT_EQ(f.comments["GENRE"], "Blue");
+    EXPECT_EQ(f.comments["COMMENT"], "Encoder DLL : Ver 1.05 (Engine Ver : 1.03, Date : 2024-5-7)");
+  }
+  EXPECT_FALSE(Ripping);
+}
+
+TEST_F(RipperWindowTest, OggCancelLeavesAPlayableFile) {
+  Start({{600}});
+  SetReadSectors(10);
+  Select(0);
+  AnswerAlbum(true, "Artist", true);
+  form_->btnRip_EncodeClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Ripping and Encoding canceled");
+  OggFile f = ReadOgg(work_ / "Track 1.ogg");
+  EXPECT_GT(f.frames, 0);
+  EXPECT_LT(f.frames, (600 - 74) * 588);
+}
+
+TEST_F(RipperWindowTest, OggDialogCancelDataTrackAndMissingLibrary) {
+  Start({{200}, {120, false}});
+  Select(0);
+  AnswerAlbum(true, "kept");
+  form_->btnRip_EncodeClick(nullptr);
+  AnswerAlbum(false);
+  form_->btnRip_EncodeClick(nullptr);
+  EXPECT_EQ(AlbumInfoForm->strArtist->Text(), "kept");
+  EXPECT_FALSE(Ripping);
+  // The root lists audio tracks only; a row without a track name counts
+  // by its position.
+  ASSERT_EQ(form_->RipperList->Items()->Count(), 1);
+  form_->RipperList->Items()->Add()->SetCaption("Data");
+  Select(1);
+  form_->btnRip_EncodeClick(nullptr);
+  EXPECT_EQ(form_->Caption(), "Not an audio track - Track 2");
+  FreeVorbisDLL();
+  form_->btnRip_EncodeClick(nullptr);
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_.back(), "Vorbis.DLL is not ready.|OK");
+}
+
+}  // namespace
