@@ -56,6 +56,10 @@ bool IsSocksText(const String& text) {
 
 }  // namespace
 
+TForm2::~TForm2() {
+  if (Form2 == this) Form2 = nullptr;
+}
+
 TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   BeginLoad();
   SetName("Form2");

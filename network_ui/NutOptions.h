@@ -59,6 +59,8 @@ class TForm2 : public TForm {
   TButton* CancelButton;
   TImage* Image2;
 
+  ~TForm2() override;
+
   // The servent that shares files (set by the file-sharing window).
   TGnutella* ShareTarget = nullptr;
   // The query monitor list shown or hidden by MonitorControl.

@@ -162,8 +162,6 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
   zelFiler->ProgressTitle = "Velko is moving your file";
   zelFiler->OnError = [this](TObject* s, const String& text, bool& handled) { StuffUp(s, text, handled); };
 
-  if (Form2 == nullptr) Form2 = new TForm2(this);
-  Form2->MonitorList = ListBox1;
 
   OnShow = [this](TObject* s) { FormShow(s); };
   OnActivate = [this](TObject* s) { AutoConnect(s); };
@@ -173,9 +171,7 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TNutsForm::~TNutsForm() {
-  if (Form2 != nullptr && Form2->Owner() == this) {
-    Form2 = nullptr;
-  } else if (Form2 != nullptr) {
+  if (Form2 != nullptr && Form2->Owner() != this) {
     Form2->ShareTarget = nullptr;
     Form2->MonitorList = nullptr;
   }
@@ -205,6 +201,14 @@ TNutsForm::~TNutsForm() {
     delete static_cast<GUID*>(HostList->Items()->Item(i)->Data());
     HostList->Items()->Item(i)->SetData(nullptr);
   }
+}
+
+// The options dialog: the program's own, made at start after this window;
+// a window made without one (the tests' own) makes its own.
+TForm2* TNutsForm::Options() {
+  if (Form2 == nullptr) Form2 = new TForm2(this);
+  Form2->MonitorList = ListBox1;
+  return Form2;
 }
 
 void TNutsForm::MakeTabs() {
@@ -406,14 +410,14 @@ void TNutsForm::FormCreate(TObject*) {
 void TNutsForm::FormShow(TObject*) {
   if (settings_loaded_) return;  // the settings load once, on the first show
   settings_loaded_ = true;
-  Form2->ShareTarget = Gnutella1;
+  Options()->ShareTarget = Gnutella1;
   if (!LoadSettings()) {
-    if (Form2->ShowModal() == mrOk) {
+    if (Options()->ShowModal() == mrOk) {
       SaveSettings();
       LoadSettings();
     }
   }
-  const String folder = Form2->DownloadEdit->Text();
+  const String folder = Options()->DownloadEdit->Text();
   if (DirectoryExists(folder)) FileList->SetDirectory(folder);
 }
 
@@ -436,8 +440,8 @@ void TNutsForm::AutoConnect(TObject*) {
 void TNutsForm::FormKeyDown(TObject*, Word&, TShiftState) {}
 
 void TNutsForm::Options1Click(TObject*) {
-  Form2->ShareTarget = Gnutella1;
-  if (Form2->ShowModal() == mrOk) {
+  Options()->ShareTarget = Gnutella1;
+  if (Options()->ShowModal() == mrOk) {
     SaveSettings();
     LoadSettings();
   }
@@ -997,7 +1001,7 @@ void TNutsForm::DrawGraph() {
 String TNutsForm::SettingsFileName() const { return ExtractFilePath(Application->ExeName()) + "VelkoNet.ini"; }
 
 void TNutsForm::SaveSettings() {
-  TForm2* f = Form2;
+  TForm2* f = Options();
   TMemIniFile ini(SettingsFileName());
   ini.WriteInteger("Connection", "Type", f->ConnectionTypeNumber());
   ini.WriteString("Connection", "Listenport", f->PortEdit->Text());
@@ -1024,7 +1028,7 @@ void TNutsForm::SaveSettings() {
 
 bool TNutsForm::LoadSettings() {
   if (!FileExists(SettingsFileName())) return false;
-  TForm2* f = Form2;
+  TForm2* f = Options();
   f->ShareTarget = Gnutella1;
   TMemIniFile ini(SettingsFileName());
   const int type = ini.ReadInteger("Connection", "Type", 7);
@@ -1096,7 +1100,7 @@ void TNutsForm::RubFile(TObject*) {
 void TNutsForm::DoMove(TObject*) {
   FolderBox->SetDirectory(FileList->Directory());
   zelFiler->FileList()->Clear();  // each move lists only its own files
-  String folder = ExtractFilePath(Form2->DownloadEdit->Text());
+  String folder = ExtractFilePath(Options()->DownloadEdit->Text());
   for (int i = 0; i < FileList->Items()->Count(); ++i) {
     if (!FileList->Selected(i)) continue;
     SourceName = FileList->Items()->Strings(i);
@@ -1112,7 +1116,7 @@ void TNutsForm::DoCopy(TObject* Sender) { DoMove(Sender); }
 void TNutsForm::DoName(TObject*) {
   FolderBox->SetDirectory(FileList->Directory());
   zelFiler->FileList()->Clear();
-  const String folder = ExtractFilePath(Form2->DownloadEdit->Text());
+  const String folder = ExtractFilePath(Options()->DownloadEdit->Text());
   for (int i = 0; i < FileList->Items()->Count(); ++i) {
     if (FileList->Selected(i)) zelFiler->FileList()->Add(folder + FileList->Items()->Strings(i));
   }

@@ -34,6 +34,8 @@ constexpr int kGraphRingSize = 2000;
 constexpr int kQueryMonitorLines = 31;
 
 // One search hit, owned by its result row.
+class TForm2;
+
 struct TSearchHit {
   String Filename;  // at most 255 characters
   DWORD FileIndex = 0;
@@ -206,6 +208,7 @@ class TNutsForm : public TForm {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  TForm2* Options();
   void MakeTabs();
   void MakeStatistics();
   void MakeBottomRow();
