@@ -638,6 +638,10 @@ class SdlBackend : public Backend {
       if (it != shown_.end() && it->second.window != nullptr && !it->second.minimized) {
         raised_ = active_;
         SDL_RaiseWindow(it->second.window);
+        // The active window takes the keyboard too: without a window
+        // manager nobody else gives it, and the focus of a closed window
+        // (a message box) would otherwise leave the keys nowhere.
+        SDL_SetWindowInputFocus(it->second.window);
       }
     }
     if (cursor_changed_) {
