@@ -7,6 +7,7 @@
 #include "classlib/DateTime.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/Streams.h"
+#include "library/CDHunter.h"
 #include "platform/cd/cd.h"
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
@@ -191,7 +192,10 @@ TRipperForm::TRipperForm(TComponent* AOwner) : TForm(AOwner) {
   EndLoad();
 }
 
-TRipperForm::~TRipperForm() = default;
+TRipperForm::~TRipperForm() {
+  // The CD search window outlives this one: it must not feed a freed list.
+  if (CDHunterForm && CDHunterForm->RipperList == RipperList) CDHunterForm->RipperList = nullptr;
+}
 
 void TRipperForm::FormShow(TObject*) {
   DiscInfoLoaded = 0;
@@ -258,12 +262,24 @@ void TRipperForm::LoadDiscInfo() {
   RipperList->Items()->Clear();
   RipperList->Items()->EndUpdate();
   if (ShowCDSearch) ShowCDSearch(this, CDLocation);
+  else if (CDHunterForm) SearchCD(CDLocation);
   else ListRootTracks(CDLocation);
 }
 
 void TRipperForm::FindCD() {
   const std::vector<char> letters = platform::cd::CdLetters();
   if (!letters.empty()) CDLocation = String(1, letters.back()) + ":\\";
+}
+
+// The CD search window lists the drive's ".cda" entries into RipperList
+// (and the main window's list) while it is shown.
+void TRipperForm::SearchCD(const String& Location) {
+  CDHunterForm->RipperList = RipperList;
+  if (!Location.empty()) CDHunterForm->mp3hunt->SetLocation(Location);
+  CDHunterForm->FoundFiles->Items()->BeginUpdate();
+  CDHunterForm->FoundFiles->Items()->Clear();
+  CDHunterForm->FoundFiles->Items()->EndUpdate();
+  CDHunterForm->ShowModal();
 }
 
 void TRipperForm::ListRootTracks(const String& Location) {

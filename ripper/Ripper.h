@@ -79,9 +79,9 @@ class TRipperForm : public TForm {
   // The track of the selected row: the number in its "TrackNN.cda" name,
   // else its position + 1; 0 with no row selected.
   int SelectedTrack();
-  // Where the CD's track list comes from: the CD search window when one
-  // is bound (it lists the ".cda" entries of `location` into RipperList),
-  // else the window lists the drive's root itself.
+  // Where the CD's track list comes from: this hook when set, else the
+  // program's CD search window (`CDHunterForm`) shown on `location`, else,
+  // with neither, the window lists the drive's root itself.
   static std::function<void(TRipperForm* Form, const String& Location)> ShowCDSearch;
   // The CD search's location FindCD chose.
   String CDLocation;
@@ -92,6 +92,7 @@ class TRipperForm : public TForm {
  private:
   void WMDeviceChange(TMessage& Message);
   void ListRootTracks(const String& Location);
+  void SearchCD(const String& Location);
   void SetStatus(const String& Text) { SetCaption(Text); }
   // Takes up to `want` bytes of ripped audio into `pcm`; 0 when none is left.
   int TakeRipped(uint8_t* pcm, int want, int& percent);

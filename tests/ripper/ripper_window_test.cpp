@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "library/CDHunter.h"
 #include "platform/cd/cd.h"
+#include "platform/core/clock.h"
 #include "platform/core/modules.h"
 #include "platform/dlg/file_dialog.h"
 #include "platform/dlg/message_box.h"
@@ -19,6 +21,7 @@
 #include "platform/user/user.h"
 #include "ripper/SetAlbumInfo.h"
 #include "tests/support/cd_image.h"
+#include "tests/support/clock_driver.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -83,7 +86,15 @@ class RipperWindowTest : public ::testing::Test {
       return IDOK;
     });
     form_ = new TestRipperForm(Application);
-    form_->Show();
+    if (hunter_) {
+      // The program's CD search window, shown modally while the clock runs.
+      CDHunterForm = new TCDHunterForm(Application);
+      CDHunterForm->SongList = &songs_;
+      velko_test::ClockDriver clock;
+      form_->Show();
+    } else {
+      form_->Show();
+    }
   }
 
   void TearDown() override {
@@ -91,6 +102,9 @@ class RipperWindowTest : public ::testing::Test {
     form_ = nullptr;
     delete AlbumInfoForm;
     AlbumInfoForm = nullptr;
+    delete CDHunterForm;
+    CDHunterForm = nullptr;
+    platform::UseRealClock();
     platform::SetMessageBoxHook({});
     platform::SetFileDialogHook({});
     DoneCDRip();
@@ -144,6 +158,8 @@ class RipperWindowTest : public ::testing::Test {
   std::string cue_;
   TestRipperForm* form_ = nullptr;
   std::vector<std::string> boxes_;
+  bool hunter_ = false;
+  TAdvListView songs_{nullptr};
 };
 
 // ---- captions and listing ----
@@ -162,6 +178,44 @@ TEST_F(RipperWindowTest, AudioDiscListedOnceEachShowing) {
   EXPECT_EQ(form_->TrackSelBox->Items()->Get(1), "Track 2 = 00:02");
   form_->btnDLLVerClick(nullptr);
   EXPECT_EQ(form_->Caption(), "CDRip3.DLL Ver 1.28, Vorbis.DLL Ver 1.05 (Engine Ver : 1.03, Date : 2024-5-7)");
+}
+
+std::vector<std::string> Rows(TAdvListView* list) {
+  std::vector<std::string> rows;
+  for (int i = 0; i < list->Items()->Count(); ++i)
+    rows.push_back(list->Items()->Item(i)->Caption() + "|" + list->Items()->Item(i)->SubItems()->CommaText());
+  return rows;
+}
+
+TEST_F(RipperWindowTest, ShowingOpensTheCdSearchWindowOnTheDrive) {
+  hunter_ = true;
+  platform::UseManualClock(1'000'000);
+  Start({{200}, {151}, {120, false}});
+  const std::vector<std::string> tracks{"Track01.cda|K:\\", "Track02.cda|K:\\"};
+  EXPECT_EQ(CDHunterForm->mp3hunt->Location(), "K:\\");
+  EXPECT_EQ(CDHunterForm->Caption(), "Search has completed - Found 2 songs");
+  EXPECT_FALSE(CDHunterForm->Visible());
+  EXPECT_EQ(form_->Caption(), "Found 1 CDROM Drive(s) - Composite Disc is loaded");
+  EXPECT_EQ(Rows(form_->RipperList), tracks);
+  EXPECT_EQ(Rows(CDHunterForm->FoundFiles), tracks);
+  EXPECT_EQ(Rows(&songs_), tracks);
+  // Shown again: the ripper's and the search window's lists start afresh,
+  // the main window's list gets the rows again.
+  form_->Hide();
+  {
+    velko_test::ClockDriver clock;
+    form_->Show();
+  }
+  EXPECT_EQ(Rows(form_->RipperList), tracks);
+  EXPECT_EQ(Rows(CDHunterForm->FoundFiles), tracks);
+  EXPECT_EQ(songs_.Items()->Count(), 4);
+  // The rows it listed are the ones a rip takes its track from.
+  Select(1);
+  EXPECT_EQ(form_->SelectedTrack(), 2);
+  // The search window outlives the ripper and forgets its list.
+  delete form_;
+  form_ = nullptr;
+  EXPECT_EQ(CDHunterForm->RipperList, nullptr);
 }
 
 TEST_F(RipperWindowTest, CompositeDisc) {

@@ -16,32 +16,12 @@
 #include "platform/fs/drives.h"
 #include "tests/classlib/forms/forms_test_support.h"
 #include "tests/support/cd_image.h"
+#include "tests/support/clock_driver.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/temp_dir.h"
 
 namespace velko_test {
 namespace {
-
-// Moves the manual clock on while the window thread waits in a handler.
-class ClockDriver {
- public:
-  ClockDriver() {
-    thread_ = std::thread([this] {
-      while (!stop_) {
-        platform::AdvanceClockMs(50);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-    });
-  }
-  ~ClockDriver() {
-    stop_ = true;
-    thread_.join();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
 
 class HunterTest : public FormsTest {
  protected:
