@@ -194,7 +194,12 @@ TRipperForm::TRipperForm(TComponent* AOwner) : TForm(AOwner) {
 
 TRipperForm::~TRipperForm() {
   // The CD search window outlives this one: it must not feed a freed list.
-  if (CDHunterForm && CDHunterForm->RipperList == RipperList) CDHunterForm->RipperList = nullptr;
+  if (hunter_ && hunter_->RipperList == RipperList) hunter_->RipperList = nullptr;
+}
+
+void TRipperForm::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent != nullptr && AComponent == hunter_) hunter_ = nullptr;
+  TForm::Notification(AComponent, Operation);
 }
 
 void TRipperForm::FormShow(TObject*) {
@@ -274,7 +279,12 @@ void TRipperForm::FindCD() {
 // The CD search window lists the drive's ".cda" entries into RipperList
 // (and the main window's list) while it is shown.
 void TRipperForm::SearchCD(const String& Location) {
-  CDHunterForm->RipperList = RipperList;
+  if (hunter_ != CDHunterForm) {
+    if (hunter_) RemoveFreeNotification(hunter_);
+    hunter_ = CDHunterForm;
+    FreeNotification(hunter_);
+  }
+  hunter_->RipperList = RipperList;
   if (!Location.empty()) CDHunterForm->mp3hunt->SetLocation(Location);
   CDHunterForm->FoundFiles->Items()->BeginUpdate();
   CDHunterForm->FoundFiles->Items()->Clear();
@@ -291,7 +301,8 @@ void TRipperForm::ListRootTracks(const String& Location) {
   do {
     TListItem* item = RipperList->Items()->Add();
     item->SetCaption(data.cFileName);
-    item->SubItems()->Add(StripTrailingBackslash(Location));
+    // As the CD search window gives it: a drive root keeps its backslash.
+    item->SubItems()->Add(Location.size() == 3 ? Location : StripTrailingBackslash(Location));
   } while (FindNextFile(find, &data));
   FindClose(find);
   RipperList->Items()->EndUpdate();

@@ -21,6 +21,8 @@
 #include "ripper/LameCoder.h"
 #include "ripper/VorbisDll.h"
 
+class TCDHunterForm;
+
 class TRipperForm : public TForm {
  public:
   explicit TRipperForm(TComponent* AOwner);
@@ -88,6 +90,7 @@ class TRipperForm : public TForm {
 
  protected:
   void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   void WMDeviceChange(TMessage& Message);
@@ -97,6 +100,8 @@ class TRipperForm : public TForm {
   // Takes up to `want` bytes of ripped audio into `pcm`; 0 when none is left.
   int TakeRipped(uint8_t* pcm, int want, int& percent);
 
+  // The CD search window this one's list was given to, while it lives.
+  TCDHunterForm* hunter_ = nullptr;
   std::vector<uint8_t> ogg_rip_buffer_;
   int ogg_position_ = 0;
   int ogg_chunk_bytes_ = 0;

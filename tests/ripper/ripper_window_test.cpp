@@ -218,6 +218,19 @@ TEST_F(RipperWindowTest, ShowingOpensTheCdSearchWindowOnTheDrive) {
   EXPECT_EQ(CDHunterForm->RipperList, nullptr);
 }
 
+TEST_F(RipperWindowTest, CdSearchWindowGoingFirst) {
+  hunter_ = true;
+  platform::UseManualClock(1'000'000);
+  Start({{200}, {151}});
+  ASSERT_EQ(form_->RipperList->Items()->Count(), 2);
+  delete CDHunterForm;
+  CDHunterForm = nullptr;
+  // Without the search window the ripper lists the drive's root itself.
+  form_->Hide();
+  form_->Show();
+  EXPECT_EQ(Rows(form_->RipperList), (std::vector<std::string>{"Track01.cda|K:\\", "Track02.cda|K:\\"}));
+}
+
 TEST_F(RipperWindowTest, CompositeDisc) {
   Start({{200}, {120, false}});
   EXPECT_EQ(form_->Caption(), "Found 1 CDROM Drive(s) - Composite Disc is loaded");
