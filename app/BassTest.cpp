@@ -313,8 +313,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
 
 TForm1::~TForm1() {
   FreeSpectrum();
+  // The application frees the later windows (the tag editor among them) first.
   if (MainPlayer != nullptr && MainPlayer->Owner() == this) {
-    if (TagForm != nullptr && TagForm->MainPlayer == MainPlayer) TagForm->MainPlayer = nullptr;
     delete MainPlayer;
     MainPlayer = nullptr;
   }

@@ -56,6 +56,12 @@ bool IsSocksText(const String& text) {
 
 }  // namespace
 
+// The application frees the options window before the navigator that
+// reads it at its own end.
+TForm2::~TForm2() {
+  if (Form2 == this) Form2 = nullptr;
+}
+
 TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   BeginLoad();
   SetName("Form2");

@@ -22,6 +22,7 @@ extern const std::array<const char*, 10> kConnectionTypeCaptions;
 class TForm2 : public TForm {
  public:
   explicit TForm2(TComponent* AOwner);
+  ~TForm2() override;
 
   TPageControl* PageControl1;
   TTabSheet* SettingsTab;
