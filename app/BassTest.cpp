@@ -313,6 +313,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
 
 TForm1::~TForm1() {
   FreeSpectrum();
+  // The application frees the later windows (the tag editor among them) first.
   if (MainPlayer != nullptr && MainPlayer->Owner() == this) {
     delete MainPlayer;
     MainPlayer = nullptr;
@@ -367,6 +368,7 @@ void TForm1::FormShow(TObject*) {
   shown_ = true;
   SetAudioCDAutoPlayVerb(false);
   MainPlayer = new TBASSPlayer(this);
+  if (TagForm != nullptr) TagForm->MainPlayer = MainPlayer;
   if (MainPlayer->BASSDLLVer().empty()) {
     MessageBox(Handle(), "BASS.DLL is not loaded.", "Confirm", MB_OK);
     return;
@@ -464,6 +466,7 @@ void TForm1::FormActivate(TObject*) {
 void TForm1::FormClose(TObject*, TCloseAction&) {
   Timer_Stat->SetEnabled(false);
   if (MainPlayer != nullptr) {
+    if (TagForm != nullptr && TagForm->MainPlayer == MainPlayer) TagForm->MainPlayer = nullptr;
     delete MainPlayer;
     MainPlayer = nullptr;
   }

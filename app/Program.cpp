@@ -15,6 +15,36 @@
 #include "ripper/Ripper.h"
 #include "ripper/SetAlbumInfo.h"
 
+namespace {
+
+// The windows were built apart; this hands each the others' parts it works
+// on. The tag editor gets the player when the main window makes it.
+void ConnectProgramForms() {
+  if (Form1 == nullptr) return;
+  if (CDHunterForm != nullptr) {
+    CDHunterForm->SongList = Form1->MusicList;
+    CDHunterForm->RipperList = RipperForm != nullptr ? RipperForm->RipperList : nullptr;
+  }
+  if (TagForm != nullptr) TagForm->MainMusicList = Form1->MusicList;
+  if (VideoForm != nullptr && SettingsForm != nullptr) {
+    VideoForm->FullBox = SettingsForm->FullBox;
+    VideoForm->NavigateBox = SettingsForm->NavigateBox;
+    VideoForm->RegIni = SettingsForm->RegIni ? &SettingsForm->RegIni->RegIniFile() : nullptr;
+  }
+  if (NutsForm != nullptr) {
+    TNutsPlayerCommands& commands = NutsForm->PlayerCommands;
+    commands.Play = [] { Form1->btnPlayClick(); };
+    commands.Stop = [] { Form1->btnStopClick(); };
+    commands.Pause = [] { Form1->btnPauseClick(); };
+    commands.ShufflePlay = [] { Form1->ShufflePlay(Form1); };
+    commands.CurrentTitle = [] { return MainPlayer != nullptr ? MainPlayer->StreamInfo.Title : String(); };
+    commands.FindMusic = [] { Form1->FindMusic(); };
+    commands.Terminate = [] { Form1->btnCloseClick(Form1); };
+  }
+}
+
+}  // namespace
+
 void CreateProgramForms() {
   SplashForm = new TSplashForm(Application);
   SplashForm->Show();
@@ -34,6 +64,7 @@ void CreateProgramForms() {
   Application->CreateForm(RipperForm);
   Application->CreateForm(NutsForm);
   Application->CreateForm(Form2);
+  ConnectProgramForms();
   SplashForm->Hide();
   delete SplashForm;
   SplashForm = nullptr;

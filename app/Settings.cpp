@@ -8,6 +8,8 @@
 #include "classlib/PathRoutines.h"
 #include "classlib/StringRoutines.h"
 #include "desktop/AMAutoRun.h"
+#include "skins/SkinEngine.h"
+#include "skins/SkinPageCtrl.h"
 #include "platform/core/clock.h"
 #include "platform/sys/power.h"
 
@@ -57,7 +59,13 @@ TSettingsForm::TSettingsForm(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetAlign(alClient);
   Image1->SetStretch(true);
 
-  PageControl1 = new TPageControl(this);
+  // The skin engine stays without a skin; the page control draws through it.
+  scSkin = new TscSkinEngine(this);
+  scSkin->SetName("scSkin");
+
+  auto* pages = new TscPageControl(this);
+  pages->SetSkinEngine(scSkin);
+  PageControl1 = pages;
   PageControl1->SetName("PageControl1");
   PageControl1->SetParent(this);
   PageControl1->SetBounds(8, 8, 458, 284);

@@ -22,6 +22,7 @@
 #include "controls/GProgress.h"
 
 class TAMAutoRun;
+class TscSkinEngine;
 
 // The settings key (below HKEY_CURRENT_USER) and its section.
 inline constexpr char kSettingsKey[] = "SOFTWARE\\Calvane Technology";
@@ -48,6 +49,7 @@ class TSettingsForm : public TForm {
   std::uint32_t SleepDuration = 0;
 
   TImage* Image1 = nullptr;
+  TscSkinEngine* scSkin = nullptr;
   TPageControl* PageControl1 = nullptr;
   TTabSheet* GeneralPage = nullptr;
   TTabSheet* SkinPage = nullptr;

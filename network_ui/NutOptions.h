@@ -22,6 +22,7 @@ extern const std::array<const char*, 10> kConnectionTypeCaptions;
 class TForm2 : public TForm {
  public:
   explicit TForm2(TComponent* AOwner);
+  ~TForm2() override;
 
   TPageControl* PageControl1;
   TTabSheet* SettingsTab;
@@ -58,8 +59,6 @@ class TForm2 : public TForm {
   TButton* OKButton;
   TButton* CancelButton;
   TImage* Image2;
-
-  ~TForm2() override;
 
   // The servent that shares files (set by the file-sharing window).
   TGnutella* ShareTarget = nullptr;

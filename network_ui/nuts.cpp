@@ -19,8 +19,8 @@ TNutsForm* NutsForm = nullptr;
 
 namespace {
 
-constexpr const char* kHostNames[4] = {"connect1.velkonet.net", "connect2.velkonet.net",
-                                       "connect3.velkonet.net", "connect4.velkonet.net"};
+constexpr const char* kHostNames[4] = {"connect1.velkonet.example", "connect2.velkonet.example",
+                                       "connect3.velkonet.example", "connect4.velkonet.example"};
 
 template <class T>
 T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
@@ -334,7 +334,7 @@ void TNutsForm::MakeBottomRow() {
   HostBox->Items()->Add("");
   HostBox->OnChange = [this](TObject* s) { DoHost(s); };
   Edit1 = Make<TEdit>(this, this, "Edit1", 272, top + 24, 100, 21);
-  Edit1->SetText("connect1.velkonet.net");
+  Edit1->SetText("connect1.velkonet.example");
   Edit1->SetEnabled(false);
   Edit1->SetVisible(false);
   Edit2 = Make<TEdit>(this, this, "Edit2", 376, top + 24, 50, 21);

@@ -1,5 +1,7 @@
 #include "tests/app/app_fixture.h"
 
+#include "skins/QzHook.h"
+
 #include <fstream>
 
 #include "app/Program.h"
@@ -49,6 +51,8 @@ void AppTest::SetUp() {
 void AppTest::TearDown() {
   delete Application;
   Application = new TApplication(nullptr);
+  // The skin hooks' shared window outlives the forms that used it.
+  FreeHookList();
   Form1 = nullptr;
   VideoHunterForm = nullptr;
   VideoForm = nullptr;
