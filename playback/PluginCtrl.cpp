@@ -2,8 +2,10 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "classlib/Application.h"
@@ -39,7 +41,8 @@ class TMsgHandler : public TObject {
 // The ring between a plug-in's decoding thread (the one writer) and the
 // audio library's stream thread (the one reader). Equal positions mean
 // empty, so the writer never fills it completely. Each side claims it with
-// its busy flag before it copies (see ClaimRing).
+// its busy flag before it copies (see ClaimRingForWriter and
+// ClaimRingForReader).
 class TPluginRing {
  public:
   std::uint32_t Used() const { return UsedBetween(read_, write_); }
@@ -145,6 +148,8 @@ TPluginHost& H() {
 std::atomic<HWND> AppWindow{nullptr};
 
 constexpr DWORD kWriterWaitMs = 20;
+// How long the reader keeps looking at the writer's flag before it sleeps.
+constexpr std::chrono::microseconds kReaderLookTime{1000};
 constexpr DWORD kDataWaitMs = 50;
 constexpr int kDataWaitPasses = 60;
 constexpr DWORD kResumeWaitMs = 200;
@@ -158,17 +163,42 @@ constexpr std::uint32_t kNearlyFull = 8192;
 
 // Claims the ring for one side. Each side sets its own flag and then looks
 // at the other's; with both flags sequentially consistent at most one side
-// can pass, and a side that finds the other busy drops its flag and waits.
+// can pass. The two sides do not wait alike: were both to drop their flags
+// and sleep on a collision, they would wake together and could collide
+// again and again. The writer (a plug-in's decoding thread) gives way: when
+// it finds the reader busy it drops its flag and waits. The reader (the
+// audio library's stream thread) keeps its flag up and only waits for the
+// writer to leave; a writer that is not copying lets go at once, so the
+// reader waits at most for one copy (or one Flush).
 // False when the wait was given up (the thread's WM_QUIT, or the output
-// module going away).
-bool ClaimRing(std::atomic<bool>& own, const std::atomic<bool>& other) {
+// module going away); the side's flag is then down.
+bool ClaimRingForWriter(TPluginRing& ring) {
   for (;;) {
-    if (!other.load()) {
-      own.store(true);
-      if (!other.load()) return true;
-      own.store(false);
+    if (!ring.ReaderBusy.load()) {
+      ring.WriterBusy.store(true);
+      if (!ring.ReaderBusy.load()) return true;
+      ring.WriterBusy.store(false);
     }
     if (ProcessPendingMessages() || !H().OutputReady.load()) return false;
+    Sleep(kWriterWaitMs);
+  }
+}
+
+bool ClaimRingForReader(TPluginRing& ring) {
+  ring.ReaderBusy.store(true);
+  for (;;) {
+    // A writer that collided lets go within a few instructions, and one
+    // that copies within microseconds: keep looking for a moment (of real
+    // time: the writer's copy does not wait for any clock) before sleeping.
+    const auto look_until = std::chrono::steady_clock::now() + kReaderLookTime;
+    do {
+      if (!ring.WriterBusy.load()) return true;
+      std::this_thread::yield();
+    } while (std::chrono::steady_clock::now() < look_until);
+    if (ProcessPendingMessages() || !H().OutputReady.load()) {
+      ring.ReaderBusy.store(false);
+      return false;
+    }
     Sleep(kWriterWaitMs);
   }
 }
@@ -283,7 +313,7 @@ int OutWrite(char* buf, int len) {
   // that retries on 1 spin for ever.
   if (len < 0 || (len > 0 && buf == nullptr)) return 0;
   TPluginRing& ring = H().Ring;
-  if (!ClaimRing(ring.WriterBusy, ring.ReaderBusy)) return 1;
+  if (!ClaimRingForWriter(ring)) return 1;
   // Never fill the ring completely: equal positions mean empty.
   if (static_cast<std::uint32_t>(len) >= ring.Free()) {
     ring.WriterBusy = false;
@@ -346,7 +376,7 @@ void OutFlush(int t) {
   // restarts when the plug-in resumes.
   if (state == BASS_ACTIVE_PAUSED && !H().SeekRequested) return;
   // Hold the writer's side so that no read starts while the ring is reset.
-  if (!ClaimRing(H().Ring.WriterBusy, H().Ring.ReaderBusy)) return;
+  if (!ClaimRingForWriter(H().Ring)) return;
   if (stream != 0) RT_BASS::BASS_ChannelStop(stream);
   if (restart) H().StartPending = true;
   H().OutputTimeOffset = t;
@@ -653,7 +683,7 @@ DWORD StreamProc(HSTREAM, void* Buffer, DWORD Length, std::uintptr_t) {
   }
 
   TPluginRing& ring = H().Ring;
-  if (!ClaimRing(ring.ReaderBusy, ring.WriterBusy)) return 0;
+  if (!ClaimRingForReader(ring)) return 0;
   const std::uint32_t count = ring.Read(static_cast<std::uint8_t*>(Buffer), Length);
   // Free the ring before any further wait: the writer must be able to write
   // while this side waits for it.
