@@ -122,6 +122,12 @@ class TPluginHost {
   // The plug-in was resumed: the reader gives its writer time to catch up.
   std::atomic<bool> ResumeWait{false};
 
+  // Flushes whose mark (WM_PLUGIN_FLUSHED) was posted to the host window,
+  // and the last mark the window took. An end of input the window takes
+  // while a mark is still on its way was posted before that flush.
+  std::atomic<std::uint32_t> FlushesPosted{0};
+  std::uint32_t FlushesSeen = 0;
+
   TStartRecord StartRecord;
   // The plug-in song now playing; its end of input is relayed with it.
   std::uint32_t PluginSongSerial = 0;
@@ -147,6 +153,10 @@ TPluginHost& H() {
 
 std::atomic<HWND> AppWindow{nullptr};
 
+// A flush has emptied the ring (WParam: its count); private to the host
+// window.
+constexpr UINT WM_PLUGIN_FLUSHED = WM_USER + 111;  // 1135
+
 constexpr DWORD kWriterWaitMs = 20;
 // How long the reader keeps looking at the writer's flag before it sleeps.
 constexpr std::chrono::microseconds kReaderLookTime{1000};
@@ -169,7 +179,8 @@ constexpr std::uint32_t kNearlyFull = 8192;
 // it finds the reader busy it drops its flag and waits. The reader (the
 // audio library's stream thread) keeps its flag up and only waits for the
 // writer to leave; a writer that is not copying lets go at once, so the
-// reader waits at most for one copy (or one Flush).
+// reader waits at most for one copy (or one Flush), and sleeps only with
+// its flag down.
 // False when the wait was given up (the thread's WM_QUIT, or the output
 // module going away); the side's flag is then down.
 bool ClaimRingForWriter(TPluginRing& ring) {
@@ -185,8 +196,8 @@ bool ClaimRingForWriter(TPluginRing& ring) {
 }
 
 bool ClaimRingForReader(TPluginRing& ring) {
-  ring.ReaderBusy.store(true);
   for (;;) {
+    ring.ReaderBusy.store(true);
     // A writer that collided lets go within a few instructions, and one
     // that copies within microseconds: keep looking for a moment (of real
     // time: the writer's copy does not wait for any clock) before sleeping.
@@ -195,10 +206,10 @@ bool ClaimRingForReader(TPluginRing& ring) {
       if (!ring.WriterBusy.load()) return true;
       std::this_thread::yield();
     } while (std::chrono::steady_clock::now() < look_until);
-    if (ProcessPendingMessages() || !H().OutputReady.load()) {
-      ring.ReaderBusy.store(false);
-      return false;
-    }
+    // The writer holds on (a Flush stopping the stream): sleep with the
+    // flag down, so that the writer is never kept waiting by a sleeper.
+    ring.ReaderBusy.store(false);
+    if (ProcessPendingMessages() || !H().OutputReady.load()) return false;
     Sleep(kWriterWaitMs);
   }
 }
@@ -377,12 +388,21 @@ void OutFlush(int t) {
   if (state == BASS_ACTIVE_PAUSED && !H().SeekRequested) return;
   // Hold the writer's side so that no read starts while the ring is reset.
   if (!ClaimRingForWriter(H().Ring)) return;
+  // The plug-in decodes again from the new position: an end of its input
+  // before this flush no longer holds. Cleared before the stream stops, so
+  // that whoever sees the stream stopped also sees the end withdrawn.
+  H().InputEnded = false;
   if (stream != 0) RT_BASS::BASS_ChannelStop(stream);
   if (restart) H().StartPending = true;
   H().OutputTimeOffset = t;
   H().Ring.Reset();
   H().SeekRequested = false;
   H().Ring.WriterBusy = false;
+  // An end of input still waiting in the host window's queue was posted
+  // before this flush; the mark behind it tells the window so.
+  const std::uint32_t flushes = H().FlushesPosted.load() + 1;
+  HWND host = H().HostWindow;
+  if (host != nullptr && PostMessage(host, WM_PLUGIN_FLUSHED, flushes, 0)) H().FlushesPosted = flushes;
 }
 
 int OutGetOutputTime() {
@@ -456,7 +476,13 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < MaxPluginNum && H().Plugin
 void TMsgHandler::WndProc(TMessage& Message) {
   HWND target = H().PlayerTargetWindow;
   switch (Message.Msg) {
+    case WM_PLUGIN_FLUSHED:
+      H().FlushesSeen = static_cast<std::uint32_t>(Message.WParam);
+      return;
     case WM_WA_PLUGIN_END:
+      // Posted before a flush (a seek) whose mark is still queued behind
+      // it: the plug-in goes on from the new position and ends again later.
+      if (static_cast<std::int32_t>(H().FlushesPosted.load() - H().FlushesSeen) > 0) return;
       H().InputEnded = true;
       // A song shorter than the start threshold starts now, so that what
       // was buffered is heard.
@@ -622,6 +648,8 @@ std::uint32_t BeginPluginSong() {
 }
 
 void SetSeekRequested() { H().SeekRequested = true; }
+
+bool PluginInputEnded() { return H().InputEnded; }
 
 void SetPlayerTargetWindow(HWND Window) { H().PlayerTargetWindow = Window; }
 
