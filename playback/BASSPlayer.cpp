@@ -717,6 +717,9 @@ void TBASSPlayer::WndProc(TMessage& Message) {
 void TBASSPlayer::PluginEnded(std::uint32_t Song) {
   // The end of a song this player no longer plays is old news.
   if (channel_type_ != ctPlugin || channel_handle_ == 0 || Song != plugin_song_) return;
+  // A seek since the end was relayed made the plug-in decode again: it
+  // ends again later.
+  if (!PluginInputEnded()) return;
   // While the plug-in starts, its end waits until the start is over.
   if (starting_) {
     plugin_ended_ = true;
@@ -730,13 +733,14 @@ void TBASSPlayer::PluginEnded(std::uint32_t Song) {
     // Let what is buffered play out, but not for ever.
     const std::uint64_t deadline =
         GetTickCount64() + static_cast<std::uint64_t>(GetPluginBufferedTime()) + kPlayOutSlackMs;
-    while (channel_handle_ == stream && RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING &&
-           GetTickCount64() < deadline) {
+    while (channel_handle_ == stream && PluginInputEnded() &&
+           RT_BASS::BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING && GetTickCount64() < deadline) {
       if (ProcessPendingMessages()) break;
       Sleep(kPlayOutSleepMs);
     }
-    // Something else took the channel over while the messages were handled.
-    if (channel_handle_ != stream) return;
+    // Something else took the channel over while the messages were
+    // handled, or a seek made the plug-in go on.
+    if (channel_handle_ != stream || !PluginInputEnded()) return;
   }
   Stop();
   if (OnPlayEnd) OnPlayEnd(this);

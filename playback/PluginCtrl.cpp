@@ -2,8 +2,10 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "classlib/Application.h"
@@ -39,7 +41,8 @@ class TMsgHandler : public TObject {
 // The ring between a plug-in's decoding thread (the one writer) and the
 // audio library's stream thread (the one reader). Equal positions mean
 // empty, so the writer never fills it completely. Each side claims it with
-// its busy flag before it copies (see ClaimRing).
+// its busy flag before it copies (see ClaimRingForWriter and
+// ClaimRingForReader).
 class TPluginRing {
  public:
   std::uint32_t Used() const { return UsedBetween(read_, write_); }
@@ -119,6 +122,12 @@ class TPluginHost {
   // The plug-in was resumed: the reader gives its writer time to catch up.
   std::atomic<bool> ResumeWait{false};
 
+  // Flushes whose mark (WM_PLUGIN_FLUSHED) was posted to the host window,
+  // and the last mark the window took. An end of input the window takes
+  // while a mark is still on its way was posted before that flush.
+  std::atomic<std::uint32_t> FlushesPosted{0};
+  std::uint32_t FlushesSeen = 0;
+
   TStartRecord StartRecord;
   // The plug-in song now playing; its end of input is relayed with it.
   std::uint32_t PluginSongSerial = 0;
@@ -144,7 +153,13 @@ TPluginHost& H() {
 
 std::atomic<HWND> AppWindow{nullptr};
 
+// A flush has emptied the ring (WParam: its count); private to the host
+// window.
+constexpr UINT WM_PLUGIN_FLUSHED = WM_USER + 111;  // 1135
+
 constexpr DWORD kWriterWaitMs = 20;
+// How long the reader keeps looking at the writer's flag before it sleeps.
+constexpr std::chrono::microseconds kReaderLookTime{1000};
 constexpr DWORD kDataWaitMs = 50;
 constexpr int kDataWaitPasses = 60;
 constexpr DWORD kResumeWaitMs = 200;
@@ -158,16 +173,42 @@ constexpr std::uint32_t kNearlyFull = 8192;
 
 // Claims the ring for one side. Each side sets its own flag and then looks
 // at the other's; with both flags sequentially consistent at most one side
-// can pass, and a side that finds the other busy drops its flag and waits.
+// can pass. The two sides do not wait alike: were both to drop their flags
+// and sleep on a collision, they would wake together and could collide
+// again and again. The writer (a plug-in's decoding thread) gives way: when
+// it finds the reader busy it drops its flag and waits. The reader (the
+// audio library's stream thread) keeps its flag up and only waits for the
+// writer to leave; a writer that is not copying lets go at once, so the
+// reader waits at most for one copy (or one Flush), and sleeps only with
+// its flag down.
 // False when the wait was given up (the thread's WM_QUIT, or the output
-// module going away).
-bool ClaimRing(std::atomic<bool>& own, const std::atomic<bool>& other) {
+// module going away); the side's flag is then down.
+bool ClaimRingForWriter(TPluginRing& ring) {
   for (;;) {
-    if (!other.load()) {
-      own.store(true);
-      if (!other.load()) return true;
-      own.store(false);
+    if (!ring.ReaderBusy.load()) {
+      ring.WriterBusy.store(true);
+      if (!ring.ReaderBusy.load()) return true;
+      ring.WriterBusy.store(false);
     }
+    if (ProcessPendingMessages() || !H().OutputReady.load()) return false;
+    Sleep(kWriterWaitMs);
+  }
+}
+
+bool ClaimRingForReader(TPluginRing& ring) {
+  for (;;) {
+    ring.ReaderBusy.store(true);
+    // A writer that collided lets go within a few instructions, and one
+    // that copies within microseconds: keep looking for a moment (of real
+    // time: the writer's copy does not wait for any clock) before sleeping.
+    const auto look_until = std::chrono::steady_clock::now() + kReaderLookTime;
+    do {
+      if (!ring.WriterBusy.load()) return true;
+      std::this_thread::yield();
+    } while (std::chrono::steady_clock::now() < look_until);
+    // The writer holds on (a Flush stopping the stream): sleep with the
+    // flag down, so that the writer is never kept waiting by a sleeper.
+    ring.ReaderBusy.store(false);
     if (ProcessPendingMessages() || !H().OutputReady.load()) return false;
     Sleep(kWriterWaitMs);
   }
@@ -283,7 +324,7 @@ int OutWrite(char* buf, int len) {
   // that retries on 1 spin for ever.
   if (len < 0 || (len > 0 && buf == nullptr)) return 0;
   TPluginRing& ring = H().Ring;
-  if (!ClaimRing(ring.WriterBusy, ring.ReaderBusy)) return 1;
+  if (!ClaimRingForWriter(ring)) return 1;
   // Never fill the ring completely: equal positions mean empty.
   if (static_cast<std::uint32_t>(len) >= ring.Free()) {
     ring.WriterBusy = false;
@@ -346,13 +387,22 @@ void OutFlush(int t) {
   // restarts when the plug-in resumes.
   if (state == BASS_ACTIVE_PAUSED && !H().SeekRequested) return;
   // Hold the writer's side so that no read starts while the ring is reset.
-  if (!ClaimRing(H().Ring.WriterBusy, H().Ring.ReaderBusy)) return;
+  if (!ClaimRingForWriter(H().Ring)) return;
+  // The plug-in decodes again from the new position: an end of its input
+  // before this flush no longer holds. Cleared before the stream stops, so
+  // that whoever sees the stream stopped also sees the end withdrawn.
+  H().InputEnded = false;
   if (stream != 0) RT_BASS::BASS_ChannelStop(stream);
   if (restart) H().StartPending = true;
   H().OutputTimeOffset = t;
   H().Ring.Reset();
   H().SeekRequested = false;
   H().Ring.WriterBusy = false;
+  // An end of input still waiting in the host window's queue was posted
+  // before this flush; the mark behind it tells the window so.
+  const std::uint32_t flushes = H().FlushesPosted.load() + 1;
+  HWND host = H().HostWindow;
+  if (host != nullptr && PostMessage(host, WM_PLUGIN_FLUSHED, flushes, 0)) H().FlushesPosted = flushes;
 }
 
 int OutGetOutputTime() {
@@ -426,7 +476,13 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < MaxPluginNum && H().Plugin
 void TMsgHandler::WndProc(TMessage& Message) {
   HWND target = H().PlayerTargetWindow;
   switch (Message.Msg) {
+    case WM_PLUGIN_FLUSHED:
+      H().FlushesSeen = static_cast<std::uint32_t>(Message.WParam);
+      return;
     case WM_WA_PLUGIN_END:
+      // Posted before a flush (a seek) whose mark is still queued behind
+      // it: the plug-in goes on from the new position and ends again later.
+      if (static_cast<std::int32_t>(H().FlushesPosted.load() - H().FlushesSeen) > 0) return;
       H().InputEnded = true;
       // A song shorter than the start threshold starts now, so that what
       // was buffered is heard.
@@ -593,6 +649,8 @@ std::uint32_t BeginPluginSong() {
 
 void SetSeekRequested() { H().SeekRequested = true; }
 
+bool PluginInputEnded() { return H().InputEnded; }
+
 void SetPlayerTargetWindow(HWND Window) { H().PlayerTargetWindow = Window; }
 
 bool IsOutputReady() { return H().OutputReady; }
@@ -653,7 +711,7 @@ DWORD StreamProc(HSTREAM, void* Buffer, DWORD Length, std::uintptr_t) {
   }
 
   TPluginRing& ring = H().Ring;
-  if (!ClaimRing(ring.ReaderBusy, ring.WriterBusy)) return 0;
+  if (!ClaimRingForReader(ring)) return 0;
   const std::uint32_t count = ring.Read(static_cast<std::uint8_t*>(Buffer), Length);
   // Free the ring before any further wait: the writer must be able to write
   // while this side waits for it.

@@ -116,6 +116,9 @@ int GetPluginBufferedTime();
 std::uint32_t BeginPluginSong();
 // The player is about to seek: a Flush while paused must then be honoured.
 void SetSeekRequested();
+// The open output's plug-in has ended its input (its end was relayed) and
+// no flush (a seek) has made it decode again since.
+bool PluginInputEnded();
 // Where relayed messages go; null for nowhere.
 void SetPlayerTargetWindow(HWND Window);
 bool IsOutputReady();

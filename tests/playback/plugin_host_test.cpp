@@ -304,6 +304,37 @@ TEST_F(PluginHost, FlushWhilePlayingRestartsOnceEnoughIsBuffered) {
   EXPECT_EQ(out_->GetOutputTime(), 1050);
 }
 
+// An end of input the plug-in posted just before a seek's flush reaches
+// the host window after the flush: it is dropped, and the end the plug-in
+// posts once it has decoded the rest is relayed.
+TEST_F(PluginHost, EndOfInputPostedBeforeAFlushIsDropped) {
+  Recorder target;
+  SetPlayerTargetWindow(target.window());
+  const std::uint32_t song = BeginPluginSong();
+  ASSERT_EQ(out_->Open(44100, 2, 16, -1, -1), 0);
+  // Less than a start's worth: the stream waits.
+  ASSERT_EQ(WriteBytes(4000), 0);
+  PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
+  SetSeekRequested();
+  out_->Flush(1000);
+  EXPECT_FALSE(PluginInputEnded());
+  std::vector<TMessage> relayed = target.Take();
+  ASSERT_EQ(relayed.size(), 1u);
+  EXPECT_EQ(relayed[0].Msg, WM_PLUGIN_CHANNEL) << "no end from before the seek";
+  EXPECT_FALSE(PluginInputEnded());
+  EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(GetUserStream()), BASS_ACTIVE_STOPPED);
+
+  // The end after the seek starts what is buffered and is relayed.
+  ASSERT_EQ(WriteBytes(4000), 0);
+  PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
+  relayed = target.Take();
+  ASSERT_EQ(relayed.size(), 2u);
+  EXPECT_EQ(relayed[0].Msg, WM_PLUGIN_START_PLAY);
+  EXPECT_EQ(relayed[1].Msg, WM_WA_PLUGIN_END);
+  EXPECT_EQ(relayed[1].WParam, song);
+  EXPECT_TRUE(PluginInputEnded());
+}
+
 TEST_F(PluginHost, VolumeAndPan) {
   ASSERT_EQ(out_->Open(44100, 2, 16, -1, -1), 0);
   int music = 0, sample = 0, stream = 0;

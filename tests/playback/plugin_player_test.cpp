@@ -319,6 +319,36 @@ TEST_F(PluginPlayer, LateEndOfAnEarlierSongIsIgnored) {
   EXPECT_EQ(play_ends_, 1);
 }
 
+// The plug-in has decoded the whole song and its end was relayed; while the
+// player lets the buffer play out, the song is sought back. The song goes
+// on from there and ends once, when the plug-in ends again.
+TEST_F(PluginPlayer, SeekWhileTheEndPlaysOutGoesOn) {
+  TBASSPlayer& player = MakePluginPlayer();
+  ASSERT_TRUE(player.Open(Tone("two.ton", "tone 1000\nseconds 2\n")));
+  WithClock([&] { player.Play(); });
+  bool sought = false;
+  std::uint64_t sought_at = 0;
+  TTimer seeker(nullptr);
+  seeker.SetInterval(10);
+  seeker.SetOnTimer([&](TObject*) {
+    if (sought || !PluginInputEnded()) return;
+    sought = true;
+    sought_at = Now();
+    player.SetPosition(500);
+  });
+  seeker.SetEnabled(true);
+  ASSERT_TRUE(PumpWithClockUntil([&] { return sought || play_ends_ > 0; }));
+  seeker.SetEnabled(false);
+  ASSERT_TRUE(sought);
+  ProcessPendingMessages();
+  EXPECT_EQ(play_ends_, 0) << "the seek did not end the song";
+  EXPECT_EQ(player.PlayerMode, pmPlaying);
+  EXPECT_LT(player.GetPosition(), 1500u);
+  ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > 0; }));
+  EXPECT_EQ(play_ends_, 1);
+  EXPECT_GE(Now() - sought_at, 1000u) << "the second and a half after 0.5 s was played";
+}
+
 TEST_F(PluginPlayer, PluginOfTheLastSongStaysInUse) {
   TBASSPlayer& player = MakePluginPlayer();
   ASSERT_TRUE(player.Open(Tone("five.ton", "seconds 5\n")));
