@@ -21,6 +21,7 @@
 #include "platform/core/threads.h"
 #include "platform/display/display.h"
 #include "platform/user/user.h"
+#include "skins/QzHook.h"
 
 namespace {
 
@@ -98,6 +99,10 @@ int main() {
     Application->HandleException(Application);
   }
   if (Form1 != nullptr && !Application->Terminated()) Application->Run();
+  // The windows go first, then the skin hooks' shared window that the
+  // preferences window's engine used, while the window system still runs.
+  delete Application;
+  FreeHookList();
   platform::UseHeadlessDisplay();
   return 0;
 }
