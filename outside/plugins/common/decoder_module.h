@@ -12,6 +12,9 @@
 //   Quit()                      (optional) what the plug-in frees on Quit,
 //                               after the player has stopped
 //   Config(parent)              (optional) the configuration call
+//   About(parent)               (optional) the about call; without it a
+//                               message box shows the description
+//   kBlockFrames                (optional) the frames of one write
 //
 // `Plugin` should be a type of the plug-in's own unnamed namespace: the
 // module record and the player are static members of the template, one per
@@ -46,7 +49,11 @@ class DecoderModule {
     m.description = Plugin::kDescription;
     m.FileExtensions = Plugin::kExtensions;
     if constexpr (requires(HWND parent) { Plugin::Config(parent); }) m.Config = Plugin::Config;
-    m.About = About;
+    if constexpr (requires(HWND parent) { Plugin::About(parent); }) {
+      m.About = Plugin::About;
+    } else {
+      m.About = About;
+    }
     m.Init = Init;
     m.Quit = Quit;
     m.GetFileInfo = GetFileInfo;
@@ -64,7 +71,13 @@ class DecoderModule {
   }
 
   static void About(HWND parent) { MessageBox(parent, Plugin::kDescription, "About", MB_OK); }
-  static void Init() { player_ = new PluginPlayer(module_); }
+  static void Init() {
+    if constexpr (requires { Plugin::kBlockFrames; }) {
+      player_ = new PluginPlayer(module_, Plugin::kBlockFrames);
+    } else {
+      player_ = new PluginPlayer(module_);
+    }
+  }
   static void Quit() {
     delete player_;
     player_ = nullptr;
