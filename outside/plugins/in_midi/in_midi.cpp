@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "outside/plugins/common/decoder_module.h"
 #include "outside/plugins/common/plugin_player.h"
 #include "outside/plugins/in_midi/midi_file.h"
 #include "outside/plugins/in_midi/midi_synth.h"
@@ -21,11 +22,6 @@ using velko_midi::MidiSong;
 // No MIDI file is anywhere near this big; larger files are not read.
 constexpr std::size_t kMaxMidiBytes = 8u << 20;
 
-constexpr char kDescription[] = "Velko MIDI player 1.0";
-constexpr char kExtensions[] = "MID;MIDI;RMI;KAR\0MIDI files (*.MID;*.MIDI;*.RMI;*.KAR)\0";
-
-In_Module g_module;
-velko_plugin::PluginPlayer* g_player = nullptr;
 std::mutex g_font_mutex;
 std::string g_font_path = velko_midi::kDefaultSoundFont;
 std::shared_ptr<velko_midi::SoundFontSynth> g_synth;
@@ -48,86 +44,46 @@ std::shared_ptr<velko_midi::SoundFontSynth> Synth() {
   return g_synth;
 }
 
-void Config(HWND parent) {
-  const std::string text = "Instruments come from the sound font " + g_font_path + ".";
-  MessageBox(parent, text.c_str(), kDescription, MB_OK);
-}
-void About(HWND parent) { MessageBox(parent, kDescription, "About", MB_OK); }
-void Init() { g_player = new velko_plugin::PluginPlayer(g_module); }
-void Quit() {
-  delete g_player;
-  g_player = nullptr;
-  std::lock_guard<std::mutex> lock(g_font_mutex);
-  g_synth.reset();
-  // The library stays loaded; the next load starts afresh.
-  g_font_path = velko_midi::kDefaultSoundFont;
-}
+struct MidiPlugin {
+  static constexpr char kDescription[] = "Velko MIDI player 1.0";
+  static constexpr char kExtensions[] = "MID;MIDI;RMI;KAR\0MIDI files (*.MID;*.MIDI;*.RMI;*.KAR)\0";
 
-void GetFileInfo(const char* file, char* title, int* length_in_ms) {
-  if (file == nullptr || *file == '\0') {
-    velko_plugin::CopyTitle(g_player != nullptr ? g_player->title() : std::string(), title);
-    if (length_in_ms != nullptr) *length_in_ms = g_player != nullptr ? g_player->length_ms() : 0;
-    return;
+  static void Config(HWND parent) {
+    const std::string text = "Instruments come from the sound font " + g_font_path + ".";
+    MessageBox(parent, text.c_str(), kDescription, MB_OK);
   }
-  const std::optional<MidiSong> song = ReadSong(file);
-  velko_plugin::CopyTitle(song ? velko_midi::SongTitle(*song, file) : velko_plugin::BaseTitle(file), title);
-  if (length_in_ms != nullptr) *length_in_ms = song ? static_cast<int>((song->length_us + 500) / 1000) : 0;
-}
 
-int Play(const char* fn) {
-  if (g_player == nullptr) return 1;
-  g_player->Stop();
-  std::optional<MidiSong> song = ReadSong(fn);
-  if (!song || song->length_us == 0) return -1;
-  std::shared_ptr<velko_midi::SoundFontSynth> synth = Synth();
-  if (!synth) return 1;
-  std::string title = velko_midi::SongTitle(*song, fn);
-  auto decoder = std::make_unique<velko_midi::MidiDecoder>(std::move(*song), std::move(title), std::move(synth));
-  return g_player->Start(std::move(decoder)) ? 0 : 1;
-}
+  static void Quit() {
+    std::lock_guard<std::mutex> lock(g_font_mutex);
+    g_synth.reset();
+    // The library stays loaded; the next load starts afresh.
+    g_font_path = velko_midi::kDefaultSoundFont;
+  }
 
-void Pause() { g_player->SetPaused(true); }
-void UnPause() { g_player->SetPaused(false); }
-int IsPaused() { return g_player->paused() ? 1 : 0; }
-void Stop() { g_player->Stop(); }
-int GetLength() { return g_player->length_ms(); }
-int GetOutputTime() { return g_player->output_time(); }
-void SetOutputTime(int time_in_ms) { g_player->Seek(time_in_ms); }
-void SetVolume(int volume) { g_module.outMod->SetVolume(volume); }
-void SetPan(int pan) { g_module.outMod->SetPan(pan); }
+  static void FileInfo(const char* file, char* title, int* length_in_ms) {
+    const std::optional<MidiSong> song = ReadSong(file);
+    velko_plugin::CopyTitle(song ? velko_midi::SongTitle(*song, file) : velko_plugin::BaseTitle(file), title);
+    if (length_in_ms != nullptr) *length_in_ms = song ? static_cast<int>((song->length_us + 500) / 1000) : 0;
+  }
 
-In_Module MakeModule() {
-  In_Module m = velko_plugin::BlankModule();
-  m.description = kDescription;
-  m.FileExtensions = kExtensions;
-  m.Config = Config;
-  m.About = About;
-  m.Init = Init;
-  m.Quit = Quit;
-  m.GetFileInfo = GetFileInfo;
-  m.Play = Play;
-  m.Pause = Pause;
-  m.UnPause = UnPause;
-  m.IsPaused = IsPaused;
-  m.Stop = Stop;
-  m.GetLength = GetLength;
-  m.GetOutputTime = GetOutputTime;
-  m.SetOutputTime = SetOutputTime;
-  m.SetVolume = SetVolume;
-  m.SetPan = SetPan;
-  return m;
-}
+  // An unreadable or empty song is "file not found"; a sound font that does
+  // not load is any other failure.
+  static std::unique_ptr<velko_plugin::Decoder> Open(const char* file, int* error) {
+    std::optional<MidiSong> song = ReadSong(file);
+    if (!song || song->length_us == 0) return nullptr;
+    std::shared_ptr<velko_midi::SoundFontSynth> synth = Synth();
+    if (!synth) {
+      *error = 1;
+      return nullptr;
+    }
+    std::string title = velko_midi::SongTitle(*song, file);
+    return std::make_unique<velko_midi::MidiDecoder>(std::move(*song), std::move(title), std::move(synth));
+  }
+};
 
 }  // namespace
 
-PLUGIN_EXPORT In_Module* winampGetInModule2() {
-  static bool made = false;
-  if (!made) {
-    g_module = MakeModule();
-    made = true;
-  }
-  return &g_module;
-}
+PLUGIN_EXPORT In_Module* winampGetInModule2() { return velko_plugin::DecoderModule<MidiPlugin>::Get(); }
 
 // For tests: the sound font later songs load (its Linux path); null or empty
 // goes back to the installed one.
