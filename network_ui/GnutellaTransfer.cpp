@@ -378,6 +378,24 @@ void TGnutellaDownloadFile::SocketEvent(TCustomWinSocket* Socket, TSocketEvent E
   }
 }
 
+void TGnutellaFileTransferFirewall::HookSocket(std::function<void(TCustomWinSocket*, TSocketEvent)> on_event) {
+  Socket->OnSocketEvent = [on_event = std::move(on_event)](TObject*, TCustomWinSocket* S, TSocketEvent Event) {
+    on_event(S, Event);
+  };
+  Socket->OnErrorEvent = [this](TObject*, TCustomWinSocket* S, TErrorEvent Event, int& Code) {
+    SocketError(S, Event, Code);
+  };
+}
+
+void TGnutellaFileTransferFirewall::ReleaseSocket() {
+  if (Socket == nullptr) return;
+  Socket->OnSocketEvent = nullptr;
+  Socket->OnErrorEvent = nullptr;
+  Socket->Close();
+  delete Socket;
+  Socket = nullptr;
+}
+
 TGnutellaPopFile::TGnutellaPopFile(TComponent* AOwner) : TGnutellaFileTransferFirewall(AOwner) {
   StartOffset = 0;
   StopOffset = -1;
@@ -385,22 +403,13 @@ TGnutellaPopFile::TGnutellaPopFile(TComponent* AOwner) : TGnutellaFileTransferFi
 }
 
 TGnutellaPopFile::~TGnutellaPopFile() {
-  if (Socket != nullptr) {
-    Socket->OnSocketEvent = nullptr;
-    Socket->OnErrorEvent = nullptr;
-    Socket->Close();
-    delete Socket;
-    Socket = nullptr;
-  }
+  ReleaseSocket();
   CloseDataFile();
 }
 
 void TGnutellaPopFile::Start() {
   if (Socket == nullptr) return;
-  Socket->OnSocketEvent = [this](TObject*, TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); };
-  Socket->OnErrorEvent = [this](TObject*, TCustomWinSocket* S, TErrorEvent Event, int& Code) {
-    SocketError(S, Event, Code);
-  };
+  HookSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
   Socket->SendText(PopRequest(FileIndex, Filename, StartOffset, LocalUserAgent));
 }
 
@@ -509,22 +518,13 @@ TGnutellaUploadFile::TGnutellaUploadFile(TComponent* AOwner) : TGnutellaFileTran
 
 TGnutellaUploadFile::~TGnutellaUploadFile() {
   FreeOnDisconnect = false;
-  if (Socket != nullptr) {
-    Socket->OnSocketEvent = nullptr;
-    Socket->OnErrorEvent = nullptr;
-    Socket->Close();
-    delete Socket;
-    Socket = nullptr;
-  }
+  ReleaseSocket();
   CloseDataFile();
 }
 
 void TGnutellaUploadFile::Start() {
   if (Socket == nullptr) return;
-  Socket->OnSocketEvent = [this](TObject*, TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); };
-  Socket->OnErrorEvent = [this](TObject*, TCustomWinSocket* S, TErrorEvent Event, int& Code) {
-    SocketError(S, Event, Code);
-  };
+  HookSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
   ServeBegin(Socket, StartOffset, StopOffset, false);
 }
 

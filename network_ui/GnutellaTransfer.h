@@ -152,6 +152,12 @@ class TGnutellaFileTransferFirewall : public TGnutellaFileTransfer {
   using TGnutellaFileTransfer::TGnutellaFileTransfer;
   // The socket the servent handed over; the transfer owns it from Start on.
   TCustomWinSocket* Socket = nullptr;
+
+ protected:
+  // Sends the socket's events to `on_event` and its errors to SocketError.
+  void HookSocket(std::function<void(TCustomWinSocket*, TSocketEvent)> on_event);
+  // Unhooks, closes and frees the socket (the kinds' destructors).
+  void ReleaseSocket();
 };
 
 class TGnutellaDownloadFile : public TGnutellaFileTransferDirect, public TGnutellaDownloadReply {
