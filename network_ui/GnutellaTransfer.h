@@ -19,9 +19,9 @@
 // takes StopOffset as the last byte it sends (inclusive).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <cstddef>
 #include <string>
 #include <vector>
 
