@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "classlib/Application.h"
+#include "classlib/AtomicFile.h"
 #include "classlib/FileRoutines.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/Resources.h"
@@ -45,9 +46,11 @@ bool TzelCustomFileStorage::SaveToFile(const String& Name) {
   if (exists && OnConfirmOverride) OnConfirmOverride(this, override_file);
   bool result = false;
   if (!exists || override_file) {
-    try {
-      data_->SaveToFile(Name);
-    } catch (const Exception&) {
+    // Written beside the target and moved over it once whole: a failed
+    // write leaves the old file as it was.
+    String contents;
+    if (data_->Size() > 0) contents.assign(static_cast<const char*>(data_->Memory()), data_->Size());
+    if (Name.empty() || !classlib::WriteFileAtomically(Name, contents)) {
       throw EzelFileStorage(Format("Can not save data to the \"%s\" file", {Name}));
     }
     result = true;

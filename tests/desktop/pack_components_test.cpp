@@ -1,7 +1,9 @@
 // The pack's smaller components: file storage, the wave component, the
 // auto-run component, the window timer and the colour names.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "classlib/Colors.h"
@@ -67,6 +69,36 @@ TEST_F(PackTest, FileDataRoundTripsAndRefusesCorruptCounts) {
   EXPECT_FALSE(storage.LoadFromFile("T:\\missing.bin"));
   EXPECT_EQ(storage.GetDataSize(), 0);
   EXPECT_EQ(log, (std::vector<std::string>{"load ok", "save failed", "save ok", "load failed"}));
+}
+
+// A save that cannot be written whole (a file-size limit stands for a full
+// disk) raises and leaves the old file as it was, with no temporary file.
+TEST_F(PackTest, AFailedSaveKeepsTheOldFile) {
+  dir_.WriteFile("big.bin", std::string(64 * 1024, 'n'));
+  dir_.WriteFile("keep.bin", "old contents");
+  TzelFileStorage storage(nullptr);
+  ASSERT_TRUE(storage.LoadFromFile("T:\\big.bin"));
+  rlimit old_limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  rlimit small = old_limit;
+  small.rlim_cur = 4096;
+  auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool raised = false;
+  try {
+    storage.SaveToFile("T:\\keep.bin");
+  } catch (const EzelFileStorage&) {
+    raised = true;
+  }
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_TRUE(raised);
+  const std::string kept = velko_test::ReadFile(dir_.path() / "keep.bin");
+  EXPECT_TRUE(kept == "old contents") << "the file now holds " << kept.size() << " bytes";
+  EXPECT_EQ(std::distance(fsys::directory_iterator(dir_.path()), {}), 2) << "a temporary file stayed";
+  // Without the limit the same save goes through.
+  EXPECT_TRUE(storage.SaveToFile("T:\\keep.bin"));
+  EXPECT_TRUE(velko_test::ReadFile(dir_.path() / "keep.bin") == std::string(64 * 1024, 'n'));
 }
 
 TEST_F(PackTest, WaveSourcesAndFlags) {
