@@ -149,8 +149,11 @@ void TzelWav::Play() {
   playing_ = true;
   if (OnPlayBefore) OnPlayBefore(this);
   if (play_from_ == pfDFM) {
-    // A wave image needs its header; an empty one plays nothing.
-    if (held_.size() >= 12) PlaySound(reinterpret_cast<LPCSTR>(held_.data()), nullptr, flags_);
+    // The sound call reads as far as the image's RIFF header claims: bytes
+    // whose header claims more than is held play nothing.
+    if (platform::WaveImageFits(held_.data(), held_.size())) {
+      PlaySound(reinterpret_cast<LPCSTR>(held_.data()), nullptr, flags_);
+    }
   } else {
     PlaySound(sound_.c_str(), nullptr, flags_);
   }

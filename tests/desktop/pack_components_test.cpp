@@ -135,6 +135,39 @@ TEST_F(PackTest, WaveSourcesAndFlags) {
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
 }
 
+// Bytes stored with the form whose RIFF header claims more than they hold
+// play nothing, and nothing past them is read (the address sanitizer
+// watches the reads).
+TEST_F(PackTest, StoredWaveClaimingMoreThanItHoldsPlaysNothing) {
+  auto output = std::make_shared<platform::RecordingSoundOutput>();
+  platform::SetSoundOutput(output);
+  struct Case {
+    std::vector<std::uint8_t> image;
+    std::uint32_t claimed;
+    bool plays;
+  };
+  const Case cases[] = {
+      {velko_test::MakeWaveImage(1, 2000), 4096, false},       // 48 bytes
+      {velko_test::MakeWaveImage(1, 2000), 200000000, false},  // 48 bytes
+      {velko_test::MakeWaveImage(1, 8000), 65536, false},      // 60 bytes
+      {velko_test::MakeWaveImage(1, 8000), 52, true},          // 60 bytes, as written
+  };
+  TzelWav wav(nullptr);
+  wav.SetFileName("T:\\cue.wav");
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> image = c.image;
+    for (int i = 0; i < 4; ++i) image[4 + i] = static_cast<std::uint8_t>(c.claimed >> (8 * i));
+    dir_.WriteFile("cue.wav", std::string(image.begin(), image.end()));
+    wav.SetPlayFrom(pfFile);
+    wav.SetPlayFrom(pfDFM);  // loads the file into the held bytes
+    ASSERT_EQ(wav.GetDataSize(), static_cast<int>(image.size()));
+    output->Clear();
+    wav.Play();
+    EXPECT_EQ(output->Plays().size(), c.plays ? 1u : 0u) << c.claimed;
+  }
+  platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
+}
+
 TEST_F(PackTest, AutoRunKinds) {
   velko_test::TempDir registry, autostart;
   platform::SetRegistryFolder(registry.path().string());
