@@ -229,9 +229,17 @@ void TThread::Synchronize(TThread* /*AThread*/, const TThreadMethod& Method) {
 }
 
 void TThread::Resume() {
+  // Once it runs, the thread may end and be freed at any moment (on
+  // termination, or by an owner on another thread): nothing of it is
+  // touched after it has been let go.
+  const bool was_suspended = suspended_.exchange(false);
   const DWORD previous = ResumeThread(handle_);
-  if (previous == static_cast<DWORD>(-1)) RaiseThreadError();
-  if (previous <= 1) suspended_ = false;
+  if (previous == static_cast<DWORD>(-1)) {
+    suspended_ = was_suspended;
+    RaiseThreadError();
+  }
+  // Still suspended (it was suspended more than once), so not running.
+  if (previous > 1) suspended_ = true;
 }
 
 void TThread::Suspend() {

@@ -1,10 +1,16 @@
 #include "desktop/AutoUpgrade.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 #include "classlib/Application.h"
 #include "classlib/Exceptions.h"
@@ -36,6 +42,12 @@ constexpr DWORD kPieceSize = 1025;
 constexpr const char* kAgent = "AutoUpgrade (http://www.velko.example/)";
 constexpr const char* kUpgraderName = "Upgrader.exe";
 constexpr const char* kDownloadName = "Upgrade.tmp";
+// The upgrader runs from a folder made for one hand-over in the temporary
+// folder, named this and a random tail.
+constexpr const char* kUpgraderFolderPrefix = "velko-upgrade-";
+// An update information file is a few lines of text; anything beyond this
+// is no such file and is not read further.
+constexpr std::size_t kMaxInfoBytes = 64 * 1024;
 
 // A Content-Length value: decimal digits only, within a 32-bit signed count.
 bool ParseLength(const char* text, int* value) {
@@ -51,6 +63,59 @@ bool ParseLength(const char* text, int* value) {
 
 String ProgramFolder() {
   return Application != nullptr ? ExtractFilePath(Application->ExeName()) : GetCurrentDir();
+}
+
+// Removes the upgrader folders earlier runs left in the temporary folder
+// `temp_native`: only folders of this user that no one else may enter, so
+// nothing another user placed there is touched.
+void RemoveOldUpgraderFolders(const std::string& temp_native) {
+  DIR* temp = opendir(temp_native.c_str());
+  if (temp == nullptr) return;
+  const int temp_fd = dirfd(temp);
+  while (dirent* entry = readdir(temp)) {
+    const std::string name = entry->d_name;
+    if (name.rfind(kUpgraderFolderPrefix, 0) != 0) continue;
+    const int folder = openat(temp_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0) continue;
+    struct stat facts {};
+    const bool ours = fstat(folder, &facts) == 0 && facts.st_uid == geteuid() && (facts.st_mode & 077) == 0;
+    if (ours) unlinkat(folder, kUpgraderName, 0);
+    close(folder);
+    if (ours) unlinkat(temp_fd, name.c_str(), AT_REMOVEDIR);
+  }
+  closedir(temp);
+}
+
+// Writes the upgrader `image` into a new folder of its own inside the
+// temporary folder `temp_native` (mkdtemp: a fresh name, mode 0700, so no
+// other user can place or change anything in it) and returns the folder's
+// name. Raises when any step fails; what was made is removed again, so
+// nothing half written is ever started.
+std::string WriteUpgrader(const std::string& temp_native, const std::vector<std::uint8_t>& image) {
+  std::string folder = temp_native;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  folder += kUpgraderFolderPrefix;
+  folder += "XXXXXX";
+  if (mkdtemp(folder.data()) == nullptr) throw Exception("Cannot make a folder for the upgrader.");
+  const std::string path = folder + "/" + kUpgraderName;
+  const int out = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
+  bool written = out >= 0;
+  for (std::size_t done = 0; written && done < image.size();) {
+    const ssize_t put = write(out, image.data() + done, image.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    written = put > 0;
+    if (written) done += static_cast<std::size_t>(put);
+  }
+  struct stat facts {};
+  written = written && fsync(out) == 0 && fstat(out, &facts) == 0 && S_ISREG(facts.st_mode) &&
+            facts.st_uid == geteuid() && static_cast<std::size_t>(facts.st_size) == image.size();
+  if (out >= 0 && close(out) != 0) written = false;
+  if (!written) {
+    unlink(path.c_str());
+    rmdir(folder.c_str());
+    throw Exception("Cannot write the upgrader.");
+  }
+  return folder.substr(folder.rfind('/') + 1);
 }
 
 // The URL's file-name part, with slashes taken as backslashes.
@@ -137,19 +202,24 @@ void TAutoUpgradeThread::Execute() {
       Content.clear();
     }
     std::int64_t total = 0;
+    // An information file that says (or turns out) to be too long is none.
+    bool too_long = Mode == 0 && Success && static_cast<std::size_t>(ContentLength) > kMaxInfoBytes;
     char piece[kPieceSize];
     DWORD got = 0;
-    while (written && !Terminated() && InternetReadFile(request, piece, kPieceSize, &got) && got > 0) {
+    while (written && !too_long && !Terminated() && InternetReadFile(request, piece, kPieceSize, &got) &&
+           got > 0) {
       if (Mode == 1) {
         written = static_cast<bool>(file.write(piece, got));
       } else {
         Content.append(piece, got);
+        too_long = Content.size() > kMaxInfoBytes;
       }
       total += got;
       if (Mode == 1 && OnProgress) OnProgress(this, ContentLength, static_cast<int>(total));
     }
     if (Mode == 0) {
-      Success = total > 0;
+      Success = total > 0 && !too_long;
+      if (too_long) Content.clear();
     } else {
       file.close();
       // The new version counts only whole: every announced byte, written.
@@ -178,7 +248,7 @@ TAutoUpgrade::TAutoUpgrade(TComponent* AOwner) : TComponent(AOwner) {
   char buffer[256] = {};
   GetTempPath(255, buffer);
   temp_path_ = buffer;
-  DeleteFile((temp_path_ + "\\" + kUpgraderName).c_str());
+  if (std::optional<std::string> temp = platform::NativePath(temp_path_)) RemoveOldUpgraderFolders(*temp);
   Active = true;
   last_updated_auto_set_ = true;
   WindowHandle = AllocateHWnd([this](TMessage& Message) { WndProc(Message); });
@@ -216,15 +286,9 @@ void TAutoUpgrade::WndProc(TMessage& Message) {
         }
       }
       return;
-    case kProgressMessage: {
-      progress_posted_ = false;
-      const std::int64_t packed = progress_.load();
-      if (OnProgress) {
-        OnProgress(progress_sender_.load(), static_cast<int>(packed >> 32),
-                   static_cast<int>(packed & 0xFFFFFFFF));
-      }
+    case kProgressMessage:
+      DeliverProgress();
       return;
-    }
     case kDownloadMessage: {
       String url;
       std::swap(url, pending_download_);
@@ -252,21 +316,39 @@ TAutoUpgradeThread* TAutoUpgrade::StartThread(const String& Url, std::uint8_t Mo
   thread->FreeOnTerminate = true;
   if (Mode == 1) {
     thread->FileName = IncludeTrailingPathDelimiter(ProgramFolder()) + kDownloadName;
-    thread->OnProgress = [this](TAutoUpgradeThread* Sender, int TotalSize, int Readed) {
-      QueueProgress(Sender, TotalSize, Readed);
-    };
+    thread->OnProgress = [this](TAutoUpgradeThread*, int TotalSize, int Readed) { QueueProgress(TotalSize, Readed); };
   }
   return thread;
 }
 
-void TAutoUpgrade::QueueProgress(TAutoUpgradeThread* Sender, int TotalSize, int Readed) {
-  if (!OnProgress) return;
-  progress_sender_ = Sender;
-  progress_ = (static_cast<std::int64_t>(static_cast<std::uint32_t>(TotalSize)) << 32) |
-              static_cast<std::uint32_t>(Readed);
-  // One message at a time: the handler reads the latest figures, and the
+void TAutoUpgrade::QueueProgress(int TotalSize, int Readed) {
+  // One message at a time: the handler gets the latest figures, and the
   // download never waits for the main thread.
-  if (!progress_posted_.exchange(true)) PostMessage(WindowHandle, kProgressMessage, 0, 0);
+  bool post = false;
+  {
+    std::lock_guard lock(progress_mutex_);
+    progress_total_ = TotalSize;
+    progress_readed_ = Readed;
+    post = !progress_pending_;
+    progress_pending_ = true;
+  }
+  if (post) PostMessage(WindowHandle, kProgressMessage, 0, 0);
+}
+
+void TAutoUpgrade::DeliverProgress() {
+  int total = 0;
+  int readed = 0;
+  {
+    std::lock_guard lock(progress_mutex_);
+    if (!progress_pending_) return;
+    progress_pending_ = false;
+    total = progress_total_;
+    readed = progress_readed_;
+  }
+  // The worker is the Sender only while it exists: FileDone, which runs
+  // while it waits, hands over the last figures before it goes, so a
+  // message arriving later has nothing left to report.
+  if (OnProgress && FileThread != nullptr) OnProgress(FileThread, total, readed);
 }
 
 void TAutoUpgrade::CheckInfo() {
@@ -338,26 +420,20 @@ void TAutoUpgrade::InfoDone(TObject* Sender) {
 void TAutoUpgrade::FileDone(TObject* Sender) {
   auto* thread = static_cast<TAutoUpgradeThread*>(Sender);
   try {
+    DeliverProgress();
     if (!thread->Success) {
       if (OnError) OnError(this);
     } else {
       if (OnDone) OnDone(this, thread->ContentLength);
       const String folder = ProgramFolder();
       SetCurrentDir(folder);
-      const String upgrader = temp_path_ + "\\" + kUpgraderName;
       try {
         TResourceData image = FindResourceData("Upgrader", ResourceType::RCData);
         if (!image) throw Exception("The upgrader is missing from the program's data.");
-        std::optional<std::string> native = platform::NativePath(upgrader);
-        std::ofstream out;
-        if (native) out.open(*native, std::ios::binary | std::ios::trunc);
-        if (!out.is_open() ||
-            !out.write(reinterpret_cast<const char*>(image->data()), static_cast<std::streamsize>(image->size())) ||
-            !out.flush()) {
-          throw Exception("Cannot write the upgrader " + upgrader + ".");
-        }
-        out.close();
-        ::chmod(native->c_str(), 0755);
+        std::optional<std::string> temp = platform::NativePath(temp_path_);
+        if (!temp) throw Exception("Cannot write the upgrader: no temporary folder.");
+        const String upgrader =
+            IncludeTrailingPathDelimiter(temp_path_) + WriteUpgrader(*temp, *image) + "\\" + kUpgraderName;
         const String program = ExtractFileName(Application != nullptr ? Application->ExeName() : String());
         const String command = platform::QuoteArgument(upgrader) + " " + platform::QuoteArgument(program) +
                                " " + platform::QuoteArgument(kDownloadName) + " " +

@@ -5,9 +5,9 @@
 // ended. The downloads run on a worker thread (TAutoUpgradeThread).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 #include "classlib/Components.h"
 #include "classlib/MessageHandling.h"
@@ -57,7 +57,8 @@ class TAutoUpgrade : public TComponent {
   String LastUpdated;
   bool LastUpdatedAutoSet() const { return last_updated_auto_set_; }
   void SetLastUpdatedAutoSet(bool Value);
-  // Sender is the worker; the call reaches the main thread.
+  // Sender is the worker; the call reaches the main thread, and never after
+  // the worker has gone.
   TOnProgressEvent OnProgress;
   TOnDoneEvent OnDone;
   TNotifyEvent OnError;
@@ -78,18 +79,22 @@ class TAutoUpgrade : public TComponent {
   void InfoDone(TObject* Sender);
   void FileDone(TObject* Sender);
   TAutoUpgradeThread* StartThread(const String& Url, std::uint8_t Mode);
-  void QueueProgress(TAutoUpgradeThread* Sender, int TotalSize, int Readed);
+  // Worker side: keeps the latest figures and wakes the main thread.
+  void QueueProgress(int TotalSize, int Readed);
+  // Main thread: raises OnProgress with figures still waiting, if any.
+  void DeliverProgress();
 
   bool last_updated_auto_set_ = true;
   HWND WindowHandle = nullptr;
   TAutoUpgradeThread* InfoThread = nullptr;
   TAutoUpgradeThread* FileThread = nullptr;
   String temp_path_;
-  // The latest progress a worker reported, handed to the main thread by
-  // one posted message at a time.
-  std::atomic<TAutoUpgradeThread*> progress_sender_{nullptr};
-  std::atomic<std::int64_t> progress_{0};
-  std::atomic<bool> progress_posted_{false};
+  // The latest progress the file worker reported, handed to the main thread
+  // by one posted message at a time.
+  std::mutex progress_mutex_;
+  int progress_total_ = 0;
+  int progress_readed_ = 0;
+  bool progress_pending_ = false;
   String pending_download_;
 };
 

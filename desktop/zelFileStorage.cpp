@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "classlib/Application.h"
+#include "classlib/AtomicFile.h"
 #include "classlib/FileRoutines.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/Resources.h"
@@ -45,9 +46,11 @@ bool TzelCustomFileStorage::SaveToFile(const String& Name) {
   if (exists && OnConfirmOverride) OnConfirmOverride(this, override_file);
   bool result = false;
   if (!exists || override_file) {
-    try {
-      data_->SaveToFile(Name);
-    } catch (const Exception&) {
+    // Written beside the target and moved over it once whole: a failed
+    // write leaves the old file as it was.
+    String contents;
+    if (data_->Size() > 0) contents.assign(static_cast<const char*>(data_->Memory()), data_->Size());
+    if (Name.empty() || !classlib::WriteFileAtomically(Name, contents)) {
       throw EzelFileStorage(Format("Can not save data to the \"%s\" file", {Name}));
     }
     result = true;
@@ -146,8 +149,11 @@ void TzelWav::Play() {
   playing_ = true;
   if (OnPlayBefore) OnPlayBefore(this);
   if (play_from_ == pfDFM) {
-    // A wave image needs its header; an empty one plays nothing.
-    if (held_.size() >= 12) PlaySound(reinterpret_cast<LPCSTR>(held_.data()), nullptr, flags_);
+    // The sound call reads as far as the image's RIFF header claims: bytes
+    // whose header claims more than is held play nothing.
+    if (platform::WaveImageFits(held_.data(), held_.size())) {
+      PlaySound(reinterpret_cast<LPCSTR>(held_.data()), nullptr, flags_);
+    }
   } else {
     PlaySound(sound_.c_str(), nullptr, flags_);
   }

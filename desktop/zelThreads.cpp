@@ -14,12 +14,61 @@
 
 // ---- workers ----
 
+namespace {
+
+// The workers whose call the current thread is running, innermost first
+// (a synchronised call can run inside a wait that answers another one).
+struct RunningCall {
+  const TzelEventThread* thread;
+  const RunningCall* outer;
+};
+thread_local const RunningCall* t_running = nullptr;
+
+class RunningScope {
+ public:
+  explicit RunningScope(const TzelEventThread* thread) : call_{thread, t_running} { t_running = &call_; }
+  ~RunningScope() { t_running = call_.outer; }
+  RunningScope(const RunningScope&) = delete;
+  RunningScope& operator=(const RunningScope&) = delete;
+
+ private:
+  RunningCall call_;
+};
+
+}  // namespace
+
+std::function<void()> TzelEventThread::Method() const {
+  std::lock_guard lock(method_mutex_);
+  return method_;
+}
+
+void TzelEventThread::SetMethod(std::function<void()> Value) {
+  std::function<void()> old;
+  {
+    std::lock_guard lock(method_mutex_);
+    old.swap(method_);
+    method_ = std::move(Value);
+  }
+}
+
+bool TzelEventThread::RunningHere() const {
+  for (const RunningCall* call = t_running; call != nullptr; call = call->outer) {
+    if (call->thread == this) return true;
+  }
+  return false;
+}
+
 void TzelEventThread::CallMethod() {
-  if (!Method) return;
+  const std::function<void()> method = Method();
+  if (!method) return;
   if (Synchronized) {
-    Synchronize(Method);
+    Synchronize([this, &method] {
+      RunningScope running(this);
+      method();
+    });
   } else {
-    Method();
+    RunningScope running(this);
+    method();
   }
 }
 
@@ -47,14 +96,15 @@ TzelCustomThreadComponent::TzelCustomThreadComponent(TComponent* AOwner) : TzelC
   if (!ComponentState().Contains(csDesigning)) CreateThread(suspended_);
 }
 
-TzelCustomThreadComponent::~TzelCustomThreadComponent() { EndThread(); }
+TzelCustomThreadComponent::~TzelCustomThreadComponent() { StopThreads(); }
 
 TzelEventThread* TzelCustomThreadComponent::NewThread() { return new TzelEventThread(); }
 
 void TzelCustomThreadComponent::CreateThread(bool Suspended) {
   thread_ = NewThread();
-  thread_->Method = [this] { DoExecute(); };
+  thread_->SetMethod([this] { DoExecute(); });
   thread_->Synchronized = synchronized_;
+  thread_->OnTerminate = on_terminate_;
   thread_->SetPriority(priority_);
   if (!Suspended) thread_->Resume();
 }
@@ -63,11 +113,34 @@ void TzelCustomThreadComponent::EndThread() {
   if (thread_ == nullptr) return;
   TzelEventThread* thread = thread_;
   thread_ = nullptr;
-  thread->Method = nullptr;
+  thread->SetMethod(nullptr);
   thread->Terminate();
   if (auto* timer = dynamic_cast<TzelTimerThread*>(thread)) timer->Wake();
-  // Deleting waits for the worker and answers its synchronised calls.
-  delete thread;
+  if (thread->RunningHere()) {
+    // The worker waits for this very call to return.
+    ended_threads_.push_back(thread);
+  } else {
+    // Deleting waits for the worker and answers its synchronised calls.
+    delete thread;
+  }
+}
+
+void TzelCustomThreadComponent::FreeEndedThreads(bool Wait) {
+  for (auto it = ended_threads_.begin(); it != ended_threads_.end();) {
+    TzelEventThread* thread = *it;
+    if (thread->RunningHere() || (!Wait && !thread->Finished())) {
+      ++it;
+      continue;
+    }
+    it = ended_threads_.erase(it);
+    thread->WaitFor();
+    delete thread;
+  }
+}
+
+void TzelCustomThreadComponent::StopThreads() {
+  EndThread();
+  FreeEndedThreads(true);
 }
 
 TThreadPriority TzelCustomThreadComponent::Priority() const {
@@ -96,7 +169,25 @@ void TzelCustomThreadComponent::SetSynchronized(bool Value) {
   if (thread_ != nullptr) thread_->Synchronized = Value;
 }
 
-int TzelCustomThreadComponent::ReturnValue() const { return thread_ != nullptr ? thread_->ReturnValue : 0; }
+int TzelCustomThreadComponent::ReturnValue() const {
+  if (thread_ == nullptr || ComponentState().Contains(csLoading)) return return_value_;
+  return thread_->ReturnValue;
+}
+
+void TzelCustomThreadComponent::SetReturnValue(int Value) {
+  return_value_ = Value;
+  if (thread_ != nullptr && !ComponentState().Contains(csLoading)) thread_->ReturnValue = Value;
+}
+
+TNotifyEvent TzelCustomThreadComponent::OnTerminate() const {
+  if (thread_ == nullptr || ComponentState().Contains(csLoading)) return on_terminate_;
+  return thread_->OnTerminate;
+}
+
+void TzelCustomThreadComponent::SetOnTerminate(TNotifyEvent Value) {
+  on_terminate_ = Value;
+  if (thread_ != nullptr) thread_->OnTerminate = std::move(Value);
+}
 
 void TzelCustomThreadComponent::DoExecute() {
   try {
@@ -113,35 +204,68 @@ void TzelCustomThreadComponent::DoException(Exception& E) {
   }
   const String text = Format("Thread %s raised exception class %s with message \"%s\".",
                              {Name(), E.ClassName(), E.Message});
-  auto show = [&text] {
+  // The box belongs to the main thread (a call from there runs at once).
+  TThread::Synchronize(nullptr, [&text] {
     const String title = Application != nullptr ? Application->Title() : String();
     MessageBox(Application != nullptr ? Application->Handle() : nullptr, text.c_str(), title.c_str(),
                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-  };
-  // The box belongs to the main thread.
-  if (GetCurrentThreadId() != MainThreadID && thread_ != nullptr) {
-    thread_->Synchronize(show);
-  } else {
-    show();
-  }
+  });
 }
 
 void TzelCustomThreadComponent::Execute() {
   if (ComponentState().Contains(csDesigning)) return;
-  const bool was_synchronized = synchronized_;
+  FreeEndedThreads(false);
+  if (thread_ != nullptr) {
+    // The new worker takes over what the old one had.
+    priority_ = thread_->Priority();
+    synchronized_ = thread_->Synchronized;
+    on_terminate_ = thread_->OnTerminate;
+  }
   EndThread();
-  synchronized_ = was_synchronized;
   CreateThread(true);
   thread_->Resume();
 }
 
-void TzelCustomThreadComponent::Synchronize(const TThreadMethod& Method) {
-  if (thread_ != nullptr) thread_->Synchronize(Method);
+void TzelCustomThreadComponent::Synchronize(const TThreadMethod& Method) { TThread::Synchronize(nullptr, Method); }
+
+void TzelCustomThreadComponent::SynchronizeWith(const TzelSynchronizeMethod& Method, void* Argument) {
+  {
+    std::lock_guard lock(sync_with_mutex_);
+    if (sync_with_pending_) return;
+    sync_with_pending_ = true;
+    sync_with_method_ = Method;
+    sync_with_argument_ = Argument;
+  }
+  auto clear = [this] {
+    std::lock_guard lock(sync_with_mutex_);
+    sync_with_pending_ = false;
+    sync_with_method_ = nullptr;
+    sync_with_argument_ = nullptr;
+  };
+  try {
+    TThread::Synchronize(nullptr, [this] {
+      TzelSynchronizeMethod method;
+      void* argument = nullptr;
+      {
+        std::lock_guard lock(sync_with_mutex_);
+        method = sync_with_method_;
+        argument = sync_with_argument_;
+      }
+      if (method) method(argument);
+    });
+  } catch (...) {
+    clear();
+    throw;
+  }
+  clear();
 }
 
 void TzelCustomThreadComponent::Loaded() {
   TzelComponent::Loaded();
-  if (!ComponentState().Contains(csDesigning) && thread_ != nullptr) thread_->SetSuspended(suspended_);
+  if (ComponentState().Contains(csDesigning) || thread_ == nullptr) return;
+  thread_->ReturnValue = return_value_;
+  thread_->OnTerminate = on_terminate_;
+  thread_->SetSuspended(suspended_);
 }
 
 TzelCustomThreadTimer::TzelCustomThreadTimer(TComponent* AOwner) : TzelCustomThreadComponent(AOwner) {
@@ -152,7 +276,7 @@ TzelCustomThreadTimer::TzelCustomThreadTimer(TComponent* AOwner) : TzelCustomThr
   }
 }
 
-TzelCustomThreadTimer::~TzelCustomThreadTimer() { EndThread(); }
+TzelCustomThreadTimer::~TzelCustomThreadTimer() { StopThreads(); }
 
 TzelEventThread* TzelCustomThreadTimer::NewThread() {
   auto* thread = new TzelTimerThread();

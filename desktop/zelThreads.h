@@ -2,11 +2,14 @@
 // raises OnTimer at a fixed interval from a worker. With Synchronized the
 // handlers run on the main thread while the worker waits. Workers are
 // always asked to stop and waited for (serving their synchronised calls),
-// never killed; an exception's message box shows on the main thread.
+// never killed, and never freed by their own thread; an exception's message
+// box shows on the main thread.
 #pragma once
 
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <vector>
 
 #include "classlib/Exceptions.h"
 #include "classlib/Threads.h"
@@ -15,12 +18,24 @@
 class TzelEventThread : public TThread {
  public:
   TzelEventThread() : TThread(true) {}
-  std::function<void()> Method;
+  // The call the worker makes. Set and cleared from any thread: a call
+  // under way has its own copy, so clearing it never pulls it from under
+  // the worker.
+  std::function<void()> Method() const;
+  void SetMethod(std::function<void()> Value);
   std::atomic<bool> Synchronized{false};
+  // Whether the calling thread is running this worker's call at the moment
+  // (the worker itself, or the main thread for a synchronised call). Such a
+  // thread must not wait for the worker: the worker waits for the call.
+  bool RunningHere() const;
 
  protected:
   void Execute() override;
   void CallMethod();
+
+ private:
+  mutable std::mutex method_mutex_;
+  std::function<void()> method_;
 };
 
 class TzelTimerThread : public TzelEventThread {
@@ -39,6 +54,8 @@ class TzelTimerThread : public TzelEventThread {
 };
 
 using TzelExceptionEvent = std::function<void(TObject* Sender)>;
+// A call for SynchronizeWith: runs on the main thread with its argument.
+using TzelSynchronizeMethod = std::function<void(void* Argument)>;
 
 class TzelCustomThreadComponent : public TzelComponent {
  public:
@@ -51,32 +68,63 @@ class TzelCustomThreadComponent : public TzelComponent {
   void SetSuspended(bool Value);
   bool Synchronized() const;
   void SetSynchronized(bool Value);
+  // The worker's exit code; a handler may set it.
   int ReturnValue() const;
+  void SetReturnValue(int Value);
+  // Raised on the main thread (Sender: the worker) when a worker ends.
+  TNotifyEvent OnTerminate() const;
+  void SetOnTerminate(TNotifyEvent Value);
   TNotifyEvent OnExecute;
   // Sender is the exception object.
   TzelExceptionEvent OnException;
 
   virtual void DoExecute();
   virtual void DoException(Exception& E);
+  // Starts OnExecute again on a fresh worker. Also from the component's own
+  // handler: the old worker then ends once the handler returns.
   virtual void Execute();
   void Synchronize(const TThreadMethod& Method);
+  // Runs Method(Argument) on the main thread, unless such a call is under
+  // way already (then it does nothing).
+  virtual void SynchronizeWith(const TzelSynchronizeMethod& Method, void* Argument);
   TzelEventThread* Thread() const { return thread_; }
 
  protected:
   virtual TzelEventThread* NewThread();
   virtual void CreateThread(bool Suspended);
   void Loaded() override;
+  // Asks the worker to end and waits for it (answering its synchronised
+  // calls), except when the calling thread is running the worker's
+  // handler: that worker ends when the handler returns and is freed later,
+  // from another thread.
   void EndThread();
+  // Frees the workers EndThread left running: those that have finished,
+  // or, with Wait, all (waiting for them), save one whose handler the
+  // calling thread runs.
+  void FreeEndedThreads(bool Wait);
+  // Ends every worker and waits for them. The most derived destructor calls
+  // it, so no worker calls into the component once its destruction begins.
+  void StopThreads();
 
   TzelEventThread* thread_ = nullptr;
+  std::vector<TzelEventThread*> ended_threads_;
   bool suspended_ = true;
   bool synchronized_ = false;
   TThreadPriority priority_ = tpNormal;
+  int return_value_ = 0;
+  TNotifyEvent on_terminate_;
+
+ private:
+  std::mutex sync_with_mutex_;
+  bool sync_with_pending_ = false;
+  TzelSynchronizeMethod sync_with_method_;
+  void* sync_with_argument_ = nullptr;
 };
 
 class TzelThreadComponent : public TzelCustomThreadComponent {
  public:
   using TzelCustomThreadComponent::TzelCustomThreadComponent;
+  ~TzelThreadComponent() override { StopThreads(); }
 };
 
 class TzelCustomThreadTimer : public TzelCustomThreadComponent {
@@ -101,4 +149,5 @@ class TzelCustomThreadTimer : public TzelCustomThreadComponent {
 class TzelThreadTimer : public TzelCustomThreadTimer {
  public:
   using TzelCustomThreadTimer::TzelCustomThreadTimer;
+  ~TzelThreadTimer() override { StopThreads(); }
 };

@@ -2,6 +2,7 @@
 // the sound output.
 #include "platform/mm/sound.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -55,12 +56,35 @@ bool LooksLikeWave(const std::vector<std::uint8_t>& bytes) {
   return format && data;
 }
 
+// The image's length is not known here, only what its header claims. So
+// the RIFF size field (within the cap) bounds every read, and the walk over
+// the chunk headers stops at the end of the data chunk once the format
+// chunk has been seen: an image whose size field claims more than its
+// chunks (say a 48-byte sound claiming 4,096) is read only as far as the
+// chunks go. The copy's own size field is set to what was taken.
 Wave WaveFromMemory(const void* image) {
   const auto* p = static_cast<const std::uint8_t*>(image);
   if (std::memcmp(p, "RIFF", 4) != 0) return nullptr;
   const std::uint32_t size = Le32(p + 4);
   if (size < 4 || size > kMaxWaveBytes) return nullptr;
-  auto bytes = std::make_shared<std::vector<std::uint8_t>>(p, p + 8 + size);
+  if (std::memcmp(p + 8, "WAVE", 4) != 0) return nullptr;
+  const std::size_t end = 8 + static_cast<std::size_t>(size);
+  bool format = false;
+  bool data = false;
+  std::size_t taken = 12;
+  for (std::size_t at = 12; at + 8 <= end && !(format && data);) {
+    const std::uint32_t chunk = Le32(p + at + 4);
+    const std::size_t room = end - at - 8;
+    if (std::memcmp(p + at, "fmt ", 4) == 0) format = chunk >= 16;
+    if (std::memcmp(p + at, "data", 4) == 0) data = true;
+    taken = at + 8 + std::min<std::size_t>(chunk, room);
+    if (chunk >= room) break;
+    at += 8 + chunk + (chunk & 1);
+  }
+  if (!format || !data) return nullptr;
+  auto bytes = std::make_shared<std::vector<std::uint8_t>>(p, p + taken);
+  const auto riff = static_cast<std::uint32_t>(taken - 8);
+  for (int i = 0; i < 4; ++i) (*bytes)[4 + i] = static_cast<std::uint8_t>(riff >> (8 * i));
   if (!LooksLikeWave(*bytes)) return nullptr;
   return bytes;
 }
@@ -120,6 +144,12 @@ Wave WaveFromResource(HMODULE module, const std::string& name) {
 }
 
 }  // namespace
+
+bool WaveImageFits(const void* image, std::size_t bytes) {
+  if (image == nullptr || bytes < 12) return false;
+  const std::uint64_t claimed = 8 + static_cast<std::uint64_t>(Le32(static_cast<const std::uint8_t*>(image) + 4));
+  return claimed >= 12 && claimed <= bytes;
+}
 
 void SetSoundOutput(std::shared_ptr<SoundOutput> output) {
   std::shared_ptr<SoundOutput> old;

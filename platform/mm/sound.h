@@ -9,6 +9,7 @@
 // the file to play); an alias without a file plays nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,15 +35,24 @@ constexpr DWORD SND_ALIAS_ID = 0x00110000;
 
 // `sound` is a file name, an alias, a resource name (with `module`) or,
 // with SND_MEMORY, a pointer to a whole RIFF WAVE image (copied before the
-// call returns, so the caller may free it at once). A null `sound` stops the
-// sound playing. Returns TRUE when the sound was started (or, without
-// SND_ASYNC, played to its end).
+// call returns, so the caller may free it at once). The call cannot know
+// how many bytes the caller holds there: it reads only what the image's
+// RIFF size field covers, and of that no further than the end of the data
+// chunk; a caller first checks the size field against its buffer
+// (platform::WaveImageFits). A null `sound` stops the sound playing.
+// Returns TRUE when the sound was started (or, without SND_ASYNC, played to
+// its end).
 BOOL PlaySound(LPCSTR sound, HMODULE module, DWORD flags);
 // The older form: `sound` is an alias or a file name (or, with SND_MEMORY, a
 // wave image); no module.
 BOOL sndPlaySound(LPCSTR sound, UINT flags);
 
 namespace platform {
+
+// Whether `bytes` bytes held at `image` may be handed to the sound calls
+// with SND_MEMORY: they hold at least the 12-byte RIFF header, and the RIFF
+// size field stays within them (12 <= size + 8 <= bytes).
+bool WaveImageFits(const void* image, std::size_t bytes);
 
 // Where the sound calls send a wave image to be heard. The default output
 // opens an SDL2 audio device for each sound; tests install a recording one.

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 
@@ -78,19 +82,26 @@ class UpdateServer {
   struct Answer {
     std::string head;  // status line and headers, without the blank line
     std::string body;
+    std::string rest;  // sent only once the test lets it go
   };
   UpdateServer()
       : server_([this](velko_test::LoopbackConnection& connection) {
           const std::string request = connection.ReadUntil("\r\n\r\n");
           const std::size_t space = request.find(' ');
           const std::string path = request.substr(space + 1, request.find(' ', space + 1) - space - 1);
-          Answer answer{"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not found"};
+          Answer answer{"HTTP/1.0 404 Not Found\r\nContent-Length: 9", "not found", ""};
           {
             std::lock_guard lock(mutex_);
             requests_.push_back(request);
             if (auto it = answers_.find(path); it != answers_.end()) answer = it->second;
           }
           connection.Write(answer.head + "\r\n\r\n" + answer.body);
+          if (!answer.rest.empty()) {
+            std::unique_lock lock(mutex_);
+            released_.wait_for(lock, std::chrono::seconds(20), [this] { return release_; });
+            lock.unlock();
+            connection.Write(answer.rest);
+          }
         }) {
     platform::net::SetTestHost(kHost, htonl(0x7F000001));
     platform::net::SetTestHostPort(kHost, server_.port());
@@ -103,7 +114,21 @@ class UpdateServer {
     std::lock_guard lock(mutex_);
     answers_[path] = Answer{head.empty() ? "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size())
                                          : head,
-                            body};
+                            body, ""};
+  }
+  // Serves `body` at once and `rest` after Release.
+  void ServeHeld(const std::string& path, const std::string& head, const std::string& body,
+                 const std::string& rest) {
+    std::lock_guard lock(mutex_);
+    answers_[path] = Answer{head, body, rest};
+    release_ = false;
+  }
+  void Release() {
+    {
+      std::lock_guard lock(mutex_);
+      release_ = true;
+    }
+    released_.notify_all();
   }
   std::vector<std::string> Requests() {
     std::lock_guard lock(mutex_);
@@ -112,6 +137,8 @@ class UpdateServer {
 
  private:
   std::mutex mutex_;
+  std::condition_variable released_;
+  bool release_ = false;
   std::map<std::string, Answer> answers_;
   std::vector<std::string> requests_;
   velko_test::LoopbackServer server_;
@@ -182,6 +209,9 @@ TEST_F(AutoUpgradeTest, NothingNewOrNoAnswer) {
       {"no hash #date=01/01/2005\r\n", {"none"}, 0},
       {"#date=07/06/2003\r\n#caption=x\r\n", {"none"}, 0},
       {"", {"error"}, 0},
+      // Far beyond any information file: not read as one.
+      {"#date=08/09/2004\r\n#caption=Big\r\n#message=[" + std::string(4 << 20, 'x') + "]\r\n#url=http://x/\r\n",
+       {"error"}, 0},
       {offer, {}, 1},  // answered No: nothing more
   };
   for (const Case& c : cases) {
@@ -189,13 +219,13 @@ TEST_F(AutoUpgradeTest, NothingNewOrNoAnswer) {
     events_.clear();
     boxes_.clear();
     upgrade_->CheckInfo();
-    EXPECT_EQ(events_, c.events) << c.info;
-    ASSERT_EQ(boxes_.size(), c.boxes) << c.info;
+    EXPECT_EQ(events_, c.events) << c.info.substr(0, 40);
+    ASSERT_EQ(boxes_.size(), c.boxes) << c.info.substr(0, 40);
   }
   EXPECT_EQ(boxes_[0].caption, "Velko update");
   EXPECT_EQ(boxes_[0].text, "A new Velko.\r\nGet it?");
   EXPECT_EQ(boxes_[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-  EXPECT_EQ(server_.Requests().size(), 4u);
+  EXPECT_EQ(server_.Requests().size(), 5u);
   EXPECT_NE(server_.Requests()[0].find("GET /velkinfo.txt HTTP/1."), std::string::npos);
   EXPECT_NE(server_.Requests()[0].find("\r\nHost: update.velko.test\r\n"), std::string::npos);
   EXPECT_NE(server_.Requests()[0].find("AutoUpgrade ("), std::string::npos);
@@ -294,6 +324,12 @@ TEST_F(AutoUpgradeTest, DownloadCountsOnlyWhole) {
   }
   EXPECT_TRUE(starter_->Launches().empty());
 
+  // Another user's file at the upgrader's name in the shared temporary
+  // folder, put there after the component was made.
+  const std::string planted = platform::NativePath(upgrade_->TempPath() + "Upgrader.exe").value_or("?");
+  const std::string planted_text = "#!/bin/sh\necho planted\n";
+  std::ofstream(planted, std::ios::binary) << planted_text;
+
   server_.Serve("/v2/new.bin", program);
   events_.clear();
   upgrade_->CheckInfo();
@@ -320,12 +356,65 @@ TEST_F(AutoUpgradeTest, DownloadCountsOnlyWhole) {
   }
   ASSERT_EQ(starter_->Launches().size(), 1u);
   const auto launch = starter_->Launches()[0];
-  const String upgrader = upgrade_->TempPath() + "\\Upgrader.exe";
-  EXPECT_EQ(launch.program, platform::NativePath(upgrader).value_or("?"));
-  EXPECT_EQ(launch.arguments, (std::vector<std::string>{upgrader, ExtractFileName(Application->ExeName()),
-                                                        "Upgrade.tmp", "new.bin"}));
-  EXPECT_TRUE(fsys::exists(launch.program));
+  ASSERT_FALSE(launch.arguments.empty());
+  EXPECT_EQ(platform::NativePath(launch.arguments[0]).value_or("?"), launch.program);
+  EXPECT_EQ(std::vector<std::string>(launch.arguments.begin() + 1, launch.arguments.end()),
+            (std::vector<std::string>{ExtractFileName(Application->ExeName()), "Upgrade.tmp", "new.bin"}));
+  // The upgrader ran from a folder of this run's own in the temporary
+  // folder, open to no one else, holding exactly the upgrader.
+  const fsys::path launched = launch.program;
+  EXPECT_NE(launched, fsys::path(planted));
+  EXPECT_EQ(launched.filename(), "Upgrader.exe");
+  EXPECT_EQ(launched.parent_path().parent_path(), fsys::path(planted).parent_path());
+  struct stat folder{};
+  ASSERT_EQ(lstat(launched.parent_path().c_str(), &folder), 0);
+  EXPECT_TRUE(S_ISDIR(folder.st_mode));
+  EXPECT_EQ(folder.st_mode & 0777, 0700u);
+  EXPECT_EQ(folder.st_uid, geteuid());
+  TResourceData image = FindResourceData("Upgrader", ResourceType::RCData);
+  ASSERT_TRUE(image);
+  EXPECT_TRUE(velko_test::ReadFile(launched) == std::string(image->begin(), image->end()));
+  EXPECT_TRUE(velko_test::ReadFile(planted) == planted_text) << "the planted file was changed";
+  // The next start clears this run's folder and leaves the other file be.
+  {
+    TComponent next_start(nullptr);
+    new TAutoUpgrade(&next_start);
+  }
+  EXPECT_FALSE(fsys::exists(launched.parent_path()));
+  EXPECT_TRUE(velko_test::ReadFile(planted) == planted_text) << "the planted file was changed";
+  fsys::remove(planted, ignored);
   fsys::remove(DownloadNative(), ignored);
+}
+
+// A progress message still on its way when the download has ended (here
+// the handler itself lets the download finish first) never hands the
+// handler a worker that is gone.
+TEST_F(AutoUpgradeTest, ProgressNeverNamesAWorkerThatIsGone) {
+  velko_test::TempDir program_folder;
+  platform::SetProgramPath((program_folder.path() / "velko").string());
+  answer_ = IDYES;
+  server_.Serve("/velkinfo.txt", "#date=2\r\n#caption=c\r\n#message=[m]\r\n#url=http://update.velko.test/new.bin\r\n");
+  // Cut short: the download fails, so nothing is handed over.
+  server_.ServeHeld("/new.bin", "HTTP/1.0 200 OK\r\nContent-Length: 300000", std::string(4000, 'a'),
+                    std::string(20000, 'b'));
+  int calls = 0;
+  upgrade_->OnProgress = [this, &calls](TObject* sender, int, int) {
+    auto* worker = dynamic_cast<TAutoUpgradeThread*>(sender);
+    ASSERT_NE(worker, nullptr);
+    EXPECT_EQ(worker->Mode, 1);
+    if (++calls > 1) return;
+    server_.Release();
+    while (events_.empty()) {
+      CheckSynchronize();
+      Sleep(1);
+    }
+    Sleep(200);  // the worker is gone by now
+  };
+  upgrade_->CheckInfo();
+  EXPECT_TRUE(velko_test::PumpMessagesUntil([this] { return !events_.empty(); }, 20));
+  velko_test::PumpMessagesFor(0.3);
+  EXPECT_EQ(events_, std::vector<std::string>{"error"});
+  EXPECT_GE(calls, 1);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The pack's smaller components: file storage, the wave component, the
 // auto-run component, the window timer and the colour names.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "classlib/Colors.h"
@@ -69,6 +71,36 @@ TEST_F(PackTest, FileDataRoundTripsAndRefusesCorruptCounts) {
   EXPECT_EQ(log, (std::vector<std::string>{"load ok", "save failed", "save ok", "load failed"}));
 }
 
+// A save that cannot be written whole (a file-size limit stands for a full
+// disk) raises and leaves the old file as it was, with no temporary file.
+TEST_F(PackTest, AFailedSaveKeepsTheOldFile) {
+  dir_.WriteFile("big.bin", std::string(64 * 1024, 'n'));
+  dir_.WriteFile("keep.bin", "old contents");
+  TzelFileStorage storage(nullptr);
+  ASSERT_TRUE(storage.LoadFromFile("T:\\big.bin"));
+  rlimit old_limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  rlimit small = old_limit;
+  small.rlim_cur = 4096;
+  auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool raised = false;
+  try {
+    storage.SaveToFile("T:\\keep.bin");
+  } catch (const EzelFileStorage&) {
+    raised = true;
+  }
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_TRUE(raised);
+  const std::string kept = velko_test::ReadFile(dir_.path() / "keep.bin");
+  EXPECT_TRUE(kept == "old contents") << "the file now holds " << kept.size() << " bytes";
+  EXPECT_EQ(std::distance(fsys::directory_iterator(dir_.path()), {}), 2) << "a temporary file stayed";
+  // Without the limit the same save goes through.
+  EXPECT_TRUE(storage.SaveToFile("T:\\keep.bin"));
+  EXPECT_TRUE(velko_test::ReadFile(dir_.path() / "keep.bin") == std::string(64 * 1024, 'n'));
+}
+
 TEST_F(PackTest, WaveSourcesAndFlags) {
   auto output = std::make_shared<platform::RecordingSoundOutput>();
   platform::SetSoundOutput(output);
@@ -100,6 +132,39 @@ TEST_F(PackTest, WaveSourcesAndFlags) {
   ASSERT_EQ(output->Plays().size(), 3u);
   EXPECT_EQ(output->Plays()[2].wave, resource_wave);
   UnregisterResource("WAVE1", ResourceType::Wave);
+  platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
+}
+
+// Bytes stored with the form whose RIFF header claims more than they hold
+// play nothing, and nothing past them is read (the address sanitizer
+// watches the reads).
+TEST_F(PackTest, StoredWaveClaimingMoreThanItHoldsPlaysNothing) {
+  auto output = std::make_shared<platform::RecordingSoundOutput>();
+  platform::SetSoundOutput(output);
+  struct Case {
+    std::vector<std::uint8_t> image;
+    std::uint32_t claimed;
+    bool plays;
+  };
+  const Case cases[] = {
+      {velko_test::MakeWaveImage(1, 2000), 4096, false},       // 48 bytes
+      {velko_test::MakeWaveImage(1, 2000), 200000000, false},  // 48 bytes
+      {velko_test::MakeWaveImage(1, 8000), 65536, false},      // 60 bytes
+      {velko_test::MakeWaveImage(1, 8000), 52, true},          // 60 bytes, as written
+  };
+  TzelWav wav(nullptr);
+  wav.SetFileName("T:\\cue.wav");
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> image = c.image;
+    for (int i = 0; i < 4; ++i) image[4 + i] = static_cast<std::uint8_t>(c.claimed >> (8 * i));
+    dir_.WriteFile("cue.wav", std::string(image.begin(), image.end()));
+    wav.SetPlayFrom(pfFile);
+    wav.SetPlayFrom(pfDFM);  // loads the file into the held bytes
+    ASSERT_EQ(wav.GetDataSize(), static_cast<int>(image.size()));
+    output->Clear();
+    wav.Play();
+    EXPECT_EQ(output->Plays().size(), c.plays ? 1u : 0u) << c.claimed;
+  }
   platform::SetSoundOutput(std::make_shared<platform::RecordingSoundOutput>());
 }
 

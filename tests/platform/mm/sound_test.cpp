@@ -115,6 +115,36 @@ TEST_F(SoundTest, MemoryImageIsCopiedBeforeTheCallReturns) {
                          SND_MEMORY | SND_ASYNC | SND_NODEFAULT));
 }
 
+// A memory image is read only as far as its chunks go inside what its RIFF
+// header claims: one that claims more than it holds (a caller that knows
+// its length refuses it first) is read to the end of its data chunk and no
+// further, whatever the claim (the address sanitizer watches the reads).
+TEST_F(SoundTest, MemoryImageIsReadOnlyToTheEndOfItsDataChunk) {
+  const Bytes whole = velko_test::MakeWaveImage(1, 2000);  // 48 bytes
+  for (const std::uint32_t claimed : {4096u, 200000000u}) {
+    Bytes image = whole;
+    for (int i = 0; i < 4; ++i) image[4 + i] = static_cast<std::uint8_t>(claimed >> (8 * i));
+    output_->Clear();
+    EXPECT_TRUE(PlaySound(reinterpret_cast<LPCSTR>(image.data()), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT))
+        << claimed;
+    ASSERT_EQ(output_->Plays().size(), 1u) << claimed;
+    EXPECT_EQ(output_->Plays()[0].wave, whole) << claimed;
+    EXPECT_FALSE(platform::WaveImageFits(image.data(), image.size())) << claimed;
+  }
+  struct Fit {
+    std::uint32_t claimed;
+    std::size_t held;
+    bool fits;
+  };
+  const Fit fits[] = {{40, 48, true}, {41, 48, false}, {4, 12, true}, {3, 48, false}, {0xFFFFFFFFu, 48, false},
+                      {4, 11, false}};
+  for (const Fit& f : fits) {
+    Bytes image = whole;
+    for (int i = 0; i < 4; ++i) image[4 + i] = static_cast<std::uint8_t>(f.claimed >> (8 * i));
+    EXPECT_EQ(platform::WaveImageFits(image.data(), f.held), f.fits) << f.claimed << " in " << f.held;
+  }
+}
+
 TEST_F(SoundTest, LoopNoStopAndStop) {
   const std::string file = WriteWave("cue.wav", velko_test::MakeWaveImage(20));
   ASSERT_TRUE(PlaySound(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_LOOP));
