@@ -22,9 +22,6 @@ class TReplacingFileStream : public THandleStream {
   // the old file stays.
   void Commit();
 
-  const String& FileName() const { return file_name_; }
-  const String& TempName() const { return temp_name_; }
-
  private:
   void Discard();
 
