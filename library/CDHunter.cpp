@@ -1,5 +1,8 @@
 #include "library/CDHunter.h"
 
+#include "classlib/FormatRoutines.h"
+#include "platform/user/message_queue.h"
+#include "platform/user/messages.h"
 #include "platform/user/virtual_keys.h"
 
 TCDHunterForm* CDHunterForm = nullptr;
@@ -61,7 +64,35 @@ void TCDHunterForm::FindMP3(TObject*) {
   WipeButton->Hint =
       "Clear the search Window - Use this if the autosearch fails to find your\r\nCD, then click the drives "
       "button below to select the correct location";
+  // Only a CD-ROM drive (or a drive picked below) gives the search its
+  // place; left empty, the finder would walk the current folder and every
+  // folder under it. With no place there is nothing to search: the window
+  // reports no tracks as a search that found none would.
+  walking_ = !mp3hunt->Location().empty();
+  if (!walking_) {
+    PostMessage(Handle(), kNothingToSearch, 0, 0);
+    return;
+  }
   StartFinder(mp3hunt, "*.cda", mp3hunt->Location());
+}
+
+void TCDHunterForm::Dispatch(TMessage& Message) {
+  if (Message.Msg == kNothingToSearch) {
+    NothingFound();
+    return;
+  }
+  THunterForm::Dispatch(Message);
+}
+
+void TCDHunterForm::NothingFound() {
+  if (Visible()) {
+    AllDone(this);
+    return;
+  }
+  // Closed before the report came: the result is set, but nobody is left
+  // to read it during the closing wait.
+  SetCaption("Search has completed - " + Format(FoundFormat(), FoundFiles->Items()->Count()));
+  searching_ = false;
 }
 
 // The drive picked in the combo box is where the next search looks.

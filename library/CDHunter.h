@@ -28,7 +28,20 @@ class TCDHunterForm : public THunterForm {
   TAdvListView* ClearedList() const override { return SongList; }
   String FoundFormat() const override { return "Found %d songs"; }
   DWORD WaitMs() const override { return 1000; }
-  std::vector<TFindFile*> Finders() const override { return {mp3hunt}; }
+  // The finder, while it has a place to search.
+  std::vector<TFindFile*> Finders() const override {
+    if (!walking_) return {};
+    return {mp3hunt};
+  }
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  // Ends a search that had no place to look, from the message loop as a
+  // finder's end would arrive.
+  static constexpr UINT kNothingToSearch = WM_APP + 0x4CD;
+  void NothingFound();
+  // The last search start gave the finder a place to walk.
+  bool walking_ = true;
 };
 
 extern TCDHunterForm* CDHunterForm;

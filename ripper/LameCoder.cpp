@@ -6,6 +6,7 @@
 #include "classlib/Application.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/Streams.h"
+#include "ripper/ReplacingFile.h"
 
 namespace {
 
@@ -184,7 +185,8 @@ void TLameCoder::EncodeFile(int Index) {
 
   InitStream();
   if (OnBeginFile) OnBeginFile(this, static_cast<uint16_t>(Index), input_name);
-  output_ = std::make_unique<TFileStream>(output_name, fmCreate);
+  // An old file of the output's name stays until the new one is complete.
+  output_ = std::make_unique<TReplacingFileStream>(output_name);
 
   const int channels = file_mode_ == MONO ? 1 : 2;
   const uint32_t chunk_bytes = block_align ? samples_ * block_align : samples_ * static_cast<uint32_t>(channels);
@@ -223,6 +225,7 @@ void TLameCoder::EncodeFile(int Index) {
     Release();
     throw ELameError("Write error");
   }
+  output_->Commit();
   Release();
   if (OnEndFile) OnEndFile(this, static_cast<uint16_t>(Index), output_name);
 }

@@ -86,7 +86,8 @@ class TLameCoder : public TComponent {
   std::vector<uint8_t> input_buffer_;
   std::vector<uint8_t> output_buffer_;
   std::unique_ptr<class TFileStream> input_;
-  std::unique_ptr<class TFileStream> output_;
+  // Written beside the output name and moved over it once complete.
+  std::unique_ptr<class TReplacingFileStream> output_;
   uint8_t header_[44] = {};
   bool abort_ = false;
   // The format of the file being encoded.

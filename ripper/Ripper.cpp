@@ -13,6 +13,7 @@
 #include "platform/core/modules.h"
 #include "platform/fs/files.h"
 #include "platform/user/messages.h"
+#include "ripper/ReplacingFile.h"
 #include "ripper/SetAlbumInfo.h"
 
 TRipperForm* RipperForm = nullptr;
@@ -506,7 +507,14 @@ void TRipperForm::btnRipTrackClick(TObject*) {
     SetStatus("Error at getting CDROM parameters");
   }
   RipCancel = 0;
-  const int r = RipChunk(static_cast<uint8_t>(n > 255 ? 0 : n));
+  int r = 1;
+  try {
+    r = RipChunk(static_cast<uint8_t>(n > 255 ? 0 : n));
+  } catch (...) {
+    // "Song.wav" could not be written: the drive is free for the next rip.
+    CR_CloseRipper();
+    throw;
+  }
   if (r == 3) {
     SetStatus("Encountered Jitter error(s) during Ripping");
     CR_CloseRipper();
@@ -541,7 +549,8 @@ int TRipperForm::RipChunk(uint8_t Track) {
     SetStatus("Error : CDEX Error");
     return 1;
   }
-  std::unique_ptr<TFileStream> file = std::make_unique<TFileStream>(SongWavPath(), fmCreate);
+  // The old "Song.wav" stays until the new one is complete.
+  auto file = std::make_unique<TReplacingFileStream>(SongWavPath());
   uint8_t header[44];
   WaveHeader(header);
   file->WriteBuffer(header, 44);
@@ -549,7 +558,7 @@ int TRipperForm::RipChunk(uint8_t Track) {
     RipBuffer.assign(static_cast<size_t>(size), 0);
   } catch (const std::bad_alloc&) {
     SetStatus("Error : Memory Allocation Error");
-    return 1;  // the file closes with its stream
+    return 1;  // the unfinished file goes with its stream
   }
   Ripping = 1;
   int jitter = 0, percent = 0;
@@ -580,7 +589,7 @@ int TRipperForm::RipChunk(uint8_t Track) {
   } catch (...) {
     Ripping = 0;
     RipBuffer.clear();
-    throw;  // the file closes with its stream; the application shows the error
+    throw;  // the unfinished file goes with its stream; the application shows the error
   }
   Ripping = 0;
   RipBuffer.clear();
@@ -593,8 +602,10 @@ int TRipperForm::RipChunk(uint8_t Track) {
   Put32(field, static_cast<uint32_t>(file_size - 44));
   file->Seek(40, soBeginning);
   file->WriteBuffer(field, 4);
-  file.reset();
+  // A rip that ended, or was cancelled, keeps what it read; one that failed
+  // leaves the old file as it was.
   if (!finished) return 1;
+  file->Commit();
   return jitter == 0 ? 0 : 3;
 }
 
@@ -618,14 +629,14 @@ void TRipperForm::RipMP3(TObject*) {
 }
 
 void TRipperForm::OpenWave() {
-  if (OpenDialog1->Execute()) {
-    LameCoder1->SetInputFiles(OpenDialog1->Files());
-    ListBox2->Items()->Assign(OpenDialog1->Files());
-    if (SaveDialog1->Execute()) {
-      LameCoder1->SetOutputFiles(SaveDialog1->Files());
-      LameCoder1->Encode();
-    }
-  }
+  // "Song.wav" goes only once it has been encoded: a cancelled dialog
+  // leaves it for another try.
+  if (!OpenDialog1->Execute()) return;
+  LameCoder1->SetInputFiles(OpenDialog1->Files());
+  ListBox2->Items()->Assign(OpenDialog1->Files());
+  if (!SaveDialog1->Execute()) return;
+  LameCoder1->SetOutputFiles(SaveDialog1->Files());
+  LameCoder1->Encode();
   Rubout();
 }
 
@@ -654,15 +665,23 @@ void TRipperForm::btnRip_EncodeClick(TObject*) {
   } else if (!DiscInfo.Tracks[n - 1].IsAudio) {
     SetStatus("Not an audio track - Track " + std::to_string(n));
   } else {
-    if (!AlbumInfoForm) AlbumInfoForm = new TAlbumInfoForm(Application);
-    AlbumInfoForm->strTrackNum->SetText(std::to_string(n));
-    AlbumInfoForm->ShowModal();
-    if (!AlbumInfoOK()) {
+    try {
+      if (!AlbumInfoForm) AlbumInfoForm = new TAlbumInfoForm(Application);
+      AlbumInfoForm->strTrackNum->SetText(std::to_string(n));
+      AlbumInfoForm->ShowModal();
+      if (!AlbumInfoOK()) {
+        Ripping = 0;
+        return;
+      }
+      if (Track2OggFile(n, "Track " + std::to_string(n) + ".ogg", params) == 0)
+        SetStatus("Successful rip and encoding");
+    } catch (...) {
+      // The output could not be written: the application shows why, and
+      // the window takes the next command.
       Ripping = 0;
-      return;
+      CR_LockCD(0);
+      throw;
     }
-    if (Track2OggFile(n, "Track " + std::to_string(n) + ".ogg", params) == 0)
-      SetStatus("Successful rip and encoding");
   }
   Ripping = 0;
   CR_LockCD(0);
@@ -693,13 +712,15 @@ int TRipperForm::TakeRipped(uint8_t* pcm, int want, int& percent) {
   }
   if (r == 4) return k;  // the range is done: the last short block goes out too
   Application->MessageBox("Error : CR_RipChunk", "OK", MB_OK);
+  ogg_read_failed_ = true;
   return 0;
 }
 
 int TRipperForm::Track2OggFile(int Track, const String& FileName, const TVorbisEncParams& Params) {
   const TTrackInfo& t = DiscInfo.Tracks[Track - 1];
   const int32_t first = static_cast<int32_t>(t.StartLBA);
-  const int32_t last = static_cast<int32_t>(t.StartLBA + t.LengthSectors) - 75;
+  // The whole track, to its last sector, as the WAV rip takes it.
+  const int32_t last = static_cast<int32_t>(t.StartLBA + t.LengthSectors) - 1;
   int32_t chunk = 0;
   if (!CR_OpenRipper || CR_OpenRipper(&chunk, first, last) != 0 || chunk <= 0) {
     Application->MessageBox("Error : CR_OpenRipper", "OK", MB_OK);
@@ -708,6 +729,7 @@ int TRipperForm::Track2OggFile(int Track, const String& FileName, const TVorbisE
   }
   ogg_rip_buffer_.assign(static_cast<size_t>(chunk), 0);
   ogg_position_ = ogg_chunk_bytes_ = 0;
+  ogg_read_failed_ = false;
 
   // Everything the encoder reads stays alive until the stream is closed.
   const String title = ClipText(AlbumInfoForm ? AlbumInfoForm->strTitle->Text() : String());
@@ -733,9 +755,10 @@ int TRipperForm::Track2OggFile(int Track, const String& FileName, const TVorbisE
     ogg_rip_buffer_.shrink_to_fit();
     CR_CloseRipper();
   };
-  std::unique_ptr<TFileStream> file;
+  // An old file of that name stays until the new one is complete.
+  std::unique_ptr<TReplacingFileStream> file;
   try {
-    file = std::make_unique<TFileStream>(FileName, fmCreate);
+    file = std::make_unique<TReplacingFileStream>(FileName);
   } catch (...) {
     release();
     throw;
@@ -770,6 +793,8 @@ int TRipperForm::Track2OggFile(int Track, const String& FileName, const TVorbisE
     SetStatus("Rip and encoding track " + std::to_string(Track) + " - " + std::to_string(percent) + "% done");
     Application->ProcessMessages();
   }
+  // A track the drive could not read to its end is not a finished rip.
+  if (ogg_read_failed_) ok = false;
   uint32_t bytes = 0;
   const int32_t closed = vbEncClose(handle, out.data(), &bytes);
   if (ok && closed != 0) {
@@ -780,9 +805,11 @@ int TRipperForm::Track2OggFile(int Track, const String& FileName, const TVorbisE
     MessageDlg("Write error", mtError, {mbOK}, 0);
     ok = false;
   }
-  file.reset();
   release();
+  // A cancelled rip still gives a closed, playable file of what it encoded;
+  // a failed one leaves any old file as it was.
   if (!ok) return 1;
+  file->Commit();
   if (RipCancel) {
     SetStatus("Ripping and Encoding canceled");
     return 1;

@@ -105,6 +105,8 @@ class TRipperForm : public TForm {
   std::vector<uint8_t> ogg_rip_buffer_;
   int ogg_position_ = 0;
   int ogg_chunk_bytes_ = 0;
+  // The drive failed a read during the running Ogg rip.
+  bool ogg_read_failed_ = false;
 };
 
 extern TRipperForm* RipperForm;

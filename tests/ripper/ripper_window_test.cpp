@@ -4,6 +4,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,6 +32,8 @@ namespace fs = std::filesystem;
 constexpr UINT WM_TEST_CANCEL = WM_APP + 1;
 constexpr UINT WM_TEST_EJECT = WM_APP + 2;
 constexpr UINT WM_TEST_MP3 = WM_APP + 3;
+constexpr UINT WM_TEST_WAV = WM_APP + 4;
+constexpr UINT WM_TEST_OGG = WM_APP + 5;
 
 // The window with a way in through its own message queue, as a person's
 // clicks arrive while a rip pumps messages.
@@ -42,6 +45,8 @@ class TestRipperForm : public TRipperForm {
   void Dispatch(TMessage& m) override {
     if (m.Msg == WM_TEST_CANCEL) btnCancelRipClick(this);
     else if (m.Msg == WM_TEST_MP3) RipMP3(this);
+    else if (m.Msg == WM_TEST_WAV) btnRipTrackClick(this);
+    else if (m.Msg == WM_TEST_OGG) btnRip_EncodeClick(this);
     else if (m.Msg == WM_TEST_EJECT) {
       CR_EjectCD(1);
       TMessage removal{WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0, 0};
@@ -390,6 +395,26 @@ TEST_F(RipperWindowTest, RipToMp3EndToEnd) {
   EXPECT_FALSE(form_->Progress->Visible());
 }
 
+TEST_F(RipperWindowTest, CancellingAnMp3DialogKeepsTheRip) {
+  Start({{150}});
+  Select(0);
+  // Cancelled at the first dialog, then at the second.
+  for (int cancel_at : {0, 1}) {
+    SCOPED_TRACE(cancel_at);
+    int asked = 0;
+    platform::SetFileDialogHook([&](const platform::FileDialogRequest&) {
+      if (asked++ == cancel_at) return platform::FileDialogAnswer::Cancel();
+      return platform::FileDialogAnswer::Choose(*platform::PlatformPath((program_ / "Song.wav").string()));
+    });
+    form_->RipMP3(nullptr);
+    EXPECT_EQ(asked, cancel_at + 1);
+    EXPECT_EQ(form_->Caption(), "Ripping successful - Audio data saved as \"Song.WAV\"");
+    const std::string wav = SongWav();
+    ASSERT_EQ(wav.size(), 44u + 150u * 2352u);
+    EXPECT_TRUE(wav.substr(44) == Sectors(0, 149));
+  }
+}
+
 // ---- Ogg ----
 
 struct OggFile {
@@ -412,24 +437,96 @@ OggFile ReadOgg(const fs::path& path) {
 }
 
 TEST_F(RipperWindowTest, OggRipDecodesToTheTrackLength) {
-  Start({{200}, {175}});
-  // Chunks smaller and larger than the encoder's 8192-byte block.
-  for (int sectors : {3, 26}) {
-    SCOPED_TRACE(sectors);
+  const int lengths[] = {200, 175};
+  Start({{lengths[0]}, {lengths[1]}});
+  // Each track, the last one ending at the lead-out, in chunks smaller and
+  // larger than the encoder's 8192-byte block.
+  for (auto [row, sectors] : {std::pair{0, 3}, std::pair{0, 26}, std::pair{1, 3}, std::pair{1, 26}}) {
+    SCOPED_TRACE(testing::Message() << "track " << row + 1 << ", chunks of " << sectors);
     SetReadSectors(sectors);
-    Select(1);
+    Select(row);
     AnswerAlbum(true, "Artist " + std::to_string(sectors));
     form_->btnRip_EncodeClick(nullptr);
     EXPECT_EQ(form_->Caption(), "Successful rip and encoding");
-    OggFile f = ReadOgg(work_ / "Track 2.ogg");
-    EXPECT_EQ(f.frames, (175 - 74) * 588);
+    const std::string number = std::to_string(row + 1);
+    OggFile f = ReadOgg(work_ / ("Track " + number + ".ogg"));
+    // 588 samples a sector: within one sector of the whole track.
+    EXPECT_NEAR(f.frames, lengths[row] * 588, 588);
     EXPECT_EQ(f.comments["ARTIST"], "Artist " + std::to_string(sectors));
-    EXPECT_EQ(f.comments["TRACKNUMBER"], "2");
+    EXPECT_EQ(f.comments["TRACKNUMBER"], number);
     EXPECT_EQ(f.comments["TRACKTOTAL"], "2");
     EXPECT_EQ(f.comments["GENRE"], "Blue");
     EXPECT_EQ(f.comments["COMMENT"], "Encoder DLL : Ver 1.05 (Engine Ver : 1.03, Date : 2024-5-7)");
   }
   EXPECT_FALSE(Ripping);
+}
+
+// A folder where the output goes: the application reports that the file
+// cannot be made, and the window and the drive are free for the next rip.
+TEST_F(RipperWindowTest, OutputErrorLeavesTheWindowReadyForTheNextRip) {
+  Start({{200}, {150}});
+  struct Case {
+    const char* name;
+    fs::path output;
+    UINT click;
+    const char* done;
+  };
+  const Case cases[] = {
+      {"wav", program_ / "Song.wav", WM_TEST_WAV, "Ripping successful - Audio data saved as \"Song.WAV\""},
+      {"ogg", work_ / "Track 2.ogg", WM_TEST_OGG, "Successful rip and encoding"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::create_directory(c.output);
+    Select(1);
+    boxes_.clear();
+    AnswerAlbum(true);
+    SendMessage(form_->Handle(), c.click, 0, 0);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_NE(boxes_[0].find("Cannot create file"), std::string::npos) << boxes_[0];
+    EXPECT_FALSE(Ripping);
+    EXPECT_EQ(CR_GetJitterPosition(), 0) << "the library's ripper is still open";
+    fs::remove(c.output);
+    AnswerAlbum(true);
+    SendMessage(form_->Handle(), c.click, 0, 0);
+    EXPECT_EQ(form_->Caption(), c.done);
+    EXPECT_TRUE(fs::is_regular_file(c.output));
+  }
+}
+
+// The drive fails a read half-way: the file of the last good rip stays as
+// it was, and nothing of the failed one is left beside it.
+TEST_F(RipperWindowTest, FailedRipKeepsTheOldFile) {
+  Start({{200}});
+  SetReadSectors(10);
+  Select(0);
+  struct Case {
+    const char* name;
+    fs::path output;
+    std::function<void()> rip;
+  };
+  const Case cases[] = {
+      {"wav", program_ / "Song.wav", [this] { form_->btnRipTrackClick(nullptr); }},
+      {"ogg", work_ / "Track 1.ogg",
+       [this] {
+         AnswerAlbum(true);
+         form_->btnRip_EncodeClick(nullptr);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir_.WriteFile(fs::relative(c.output, dir_.path()).string(), "the last good rip");
+    TestExport<void (*)(int32_t)>("CRTest_ForceFailureAt")(3);
+    c.rip();
+    TestExport<void (*)()>("CRTest_Reset")();
+    EXPECT_NE(form_->Caption(), "Successful rip and encoding");
+    EXPECT_TRUE(velko_test::ReadFile(c.output) == "the last good rip");
+    for (const fs::path& folder : {program_, work_})
+      for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    EXPECT_FALSE(Ripping);
+  }
+  EXPECT_EQ(boxes_, std::vector<std::string>{"Error : CR_RipChunk|OK"});
 }
 
 TEST_F(RipperWindowTest, OggCancelLeavesAPlayableFile) {
@@ -441,7 +538,7 @@ TEST_F(RipperWindowTest, OggCancelLeavesAPlayableFile) {
   EXPECT_EQ(form_->Caption(), "Ripping and Encoding canceled");
   OggFile f = ReadOgg(work_ / "Track 1.ogg");
   EXPECT_GT(f.frames, 0);
-  EXPECT_LT(f.frames, (600 - 74) * 588);
+  EXPECT_LT(f.frames, 600 * 588);
 }
 
 TEST_F(RipperWindowTest, OggDialogCancelDataTrackAndMissingLibrary) {

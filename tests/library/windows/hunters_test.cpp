@@ -14,6 +14,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
 #include "platform/fs/drives.h"
+#include "platform/fs/files.h"
 #include "tests/classlib/forms/forms_test_support.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/clock_driver.h"
@@ -186,6 +187,26 @@ TEST_F(HunterTest, CdWindowSearchesTheChosenDrive) {
   ClockDriver clock;
   ASSERT_TRUE(PumpMessagesUntil([&] { return !CDHunterForm->Searching(); }, 20, [this] { Pump(); }));
   EXPECT_EQ(Rows(CDHunterForm->FoundFiles), (std::vector<std::string>{"Track07.cda|T:\\"}));
+}
+
+// F8 on a machine without a CD-ROM drive gives the window no location: it
+// must not walk the current folder, where a track entry lies.
+TEST_F(HunterTest, CdWindowWithoutACdDriveSearchesNothing) {
+  if (!platform::cd::CdLetters().empty()) GTEST_SKIP() << "this machine has CD drives of its own";
+  dir_.WriteFile("Rips/Track01.cda", "x");
+  char before[MAX_PATH] = {};
+  GetCurrentDirectory(sizeof before, before);
+  ASSERT_TRUE(SetCurrentDirectory("T:\\"));
+  CDHunterForm = new TCDHunterForm(Application);
+  TAdvListView songs(nullptr);
+  CDHunterForm->SongList = &songs;
+  ASSERT_TRUE(CDHunterForm->mp3hunt->Location().empty());
+  RunSearch(CDHunterForm);
+  SetCurrentDirectory(before);
+  EXPECT_EQ(CDHunterForm->Caption(), "Search has completed - Found 0 songs");
+  EXPECT_EQ(CDHunterForm->FoundFiles->Items()->Count(), 0);
+  EXPECT_EQ(songs.Items()->Count(), 0);
+  CDHunterForm->SongList = nullptr;
 }
 
 TEST_F(HunterTest, StaysOpenWhileTheDriveListIsDroppedDown) {
