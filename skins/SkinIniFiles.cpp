@@ -1,7 +1,9 @@
 #include "skins/SkinIniFiles.h"
 
+#include "classlib/AtomicFile.h"
 #include "classlib/Exceptions.h"
 #include "classlib/FileRoutines.h"
+#include "classlib/FormatRoutines.h"
 #include "classlib/StringRoutines.h"
 
 namespace {
@@ -149,10 +151,16 @@ void TscMemIniFile::LoadValues() {
   }
 }
 
-void TscMemIniFile::UpdateFile() {
-  TFileStream f(FileName, fmCreate);
-  String text = GetText();
-  if (!text.empty()) f.WriteBuffer(text.data(), static_cast<int>(text.size()));
+void TscMemIniFile::UpdateFile() { WriteSkinFile(FileName, GetText()); }
+
+void WriteSkinFile(const String& FileName, const String& Contents) {
+  if (!classlib::WriteFileAtomically(FileName, Contents))
+    throw EFCreateError(Format(SysConst::SFCreateError, FileName));
+}
+
+void WriteSkinFile(const String& FileName, TMemoryStream& Contents) {
+  WriteSkinFile(FileName, String(static_cast<const char*>(Contents.Memory()),
+                                 static_cast<size_t>(Contents.Size())));
 }
 
 void TscStringsIniFile::LoadFromStream(TStream* Stream) { SetText(ReadStreamString(Stream)); }

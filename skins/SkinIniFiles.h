@@ -65,6 +65,8 @@ class TscMemIniFile : public TscIniSections {
   // Reads the file when the name is not empty and the file exists.
   explicit TscMemIniFile(const String& AFileName);
   void LoadValues();
+  // Writes the text to the file whole, or leaves the old file and raises
+  // EFCreateError.
   void UpdateFile() override;
 };
 
@@ -85,3 +87,10 @@ void WriteStreamString(TStream* Stream, const String& Value);
 // Reads a signed 32-bit little-endian integer (EReadError at the end).
 int32_t ReadStreamInt32(TStream* Stream);
 void WriteStreamInt32(TStream* Stream, int32_t Value);
+
+// Replaces a file's contents whole: they go to a temporary file beside it
+// that is then moved over it. When that fails the old file is left as it
+// was and EFCreateError "Cannot create file <name>" is raised.
+void WriteSkinFile(const String& FileName, const String& Contents);
+// The same with a memory stream's bytes.
+void WriteSkinFile(const String& FileName, TMemoryStream& Contents);

@@ -34,8 +34,10 @@ void TscWave::LoadFromFile(const String& FileName) {
 }
 
 void TscWave::SaveToFile(const String& FileName) {
-  TFileStream f(FileName, fmCreate);
-  if (Data && Data->Size() > 0) f.WriteBuffer(Data->Memory(), static_cast<int>(Data->Size()));
+  if (Data)
+    WriteSkinFile(FileName, *Data);
+  else
+    WriteSkinFile(FileName, String());
 }
 
 void TscWave::LoadFromStream(TStream* Stream) {

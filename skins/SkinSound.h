@@ -43,6 +43,7 @@ class TscWave : public TscSound {
   // Plays Data asynchronously (the sound is copied, so the wave may go).
   void Play() override;
   void LoadFromFile(const String& FileName) override;
+  // Written whole or not at all (the old file stays, EFCreateError).
   void SaveToFile(const String& FileName) override;
   // An int32 byte count, then the bytes; a negative count or one past the
   // stream's end raises EReadError before anything is allocated.
