@@ -61,7 +61,8 @@ void CopyItems(TMenuItem* from, TMenuItem* to, TComponent* owner) {
 TscPopupMenu::TscPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner) { SetOwnerDraw(true); }
 
 TscPopupMenu::~TscPopupMenu() {
-  if (MenuWnd) MenuWnd->PopupMenu = nullptr;
+  // A window still showing the items lets go of them before they go.
+  if (MenuWnd) MenuWnd->Detach();
 }
 
 void TscPopupMenu::SetSkinEngine(TscSkinEngine* Value) {
@@ -147,6 +148,7 @@ TscSkinEngine::TscSkinEngine(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TscSkinEngine::~TscSkinEngine() {
+  TscMenuWnd::DetachAll(this);
   if (Timer) Timer->SetEnabled(false);
   Hook.reset();
   Timer.reset();
@@ -347,6 +349,8 @@ void TscSkinEngine::SetSkinSource(TscSkinSource* Source) {
     TscSkinSource* old = skin_source_;
     skin_source_ = nullptr;
     HotObject = nullptr;
+    // Open menu windows draw from the old skin.
+    TscMenuWnd::DetachAll(this);
     ClearMenuBar();
     delete old;
   }
