@@ -550,16 +550,15 @@ void TscSkinEngine::MouseDown(POINT P) {
   TscSkinObject* o = ObjectAtScreen(P);
   if (!o || !o->Shown) return;
   const bool maxScript = LowerCase(o->ClickEvent.Text()).find("max") != String::npos;
+  // A script may free the object (an action that loads another skin).
+  const uint64_t serial = o->Serial;
   o->DoClick(false);
-  if (!TscSkinObject::Exists(o)) return;
-  o->WaitEffect();
-  if (!TscSkinObject::Exists(o)) return;
+  if (!TscSkinObject::Alive(o, serial) || !o->WaitEffect()) return;
   if (maxScript)
     o->DoLeave(false);
   else
     o->DoHover(false);
-  if (!TscSkinObject::Exists(o)) return;
-  o->WaitEffect();
+  if (!TscSkinObject::Alive(o, serial) || !o->WaitEffect()) return;
   int index = MenuBarIndexOf(o);
   if (index < 0 || !main_menu_) return;
   MenuLoop = true;
