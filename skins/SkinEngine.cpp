@@ -14,6 +14,9 @@
 
 namespace {
 
+// Engines in existence.
+int g_engine_count = 0;
+
 // wParam of a posted SCM_CHANGED that asks for the menu bar to be rebuilt
 // first (so that no rebuild runs while a popup of the bar is in use).
 constexpr WPARAM kRebuildMenuBar = 0x5242;
@@ -122,6 +125,9 @@ void TAccelWnd::Dispatch(TMessage& Message) {
 // ----------------------------------------------------------- TscSkinEngine
 
 TscSkinEngine::TscSkinEngine(TComponent* AOwner) : TComponent(AOwner) {
+  // The skin objects and sources reach engines through these while any
+  // engine exists; the last engine to go takes them back.
+  ++g_engine_count;
   TscSkinObject_MenuBarShown = [](TscSkinEngine* e) {
     return e->MainMenuShow() && e->MainMenu() != nullptr;
   };
@@ -157,6 +163,10 @@ TscSkinEngine::~TscSkinEngine() {
   ClearMenuBar();
   delete skin_source_;
   skin_source_ = nullptr;
+  if (--g_engine_count == 0) {
+    TscSkinObject_MenuBarShown = nullptr;
+    TscSkinSource::EngineSkinChanged = nullptr;
+  }
 }
 
 TscSkinEngine* TscSkinEngine::FindSkinEngine(TComponent* AForm) {
