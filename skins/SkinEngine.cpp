@@ -1,6 +1,7 @@
 #include "skins/SkinEngine.h"
 
 #include <algorithm>
+#include <new>
 
 #include "classlib/Application.h"
 #include "classlib/ControlMessages.h"
@@ -328,12 +329,19 @@ void TscSkinEngine::CommonLoad(const std::function<TscSkinSource*()>& Make) {
   OpenPopup = nullptr;
   ProcessPending();
   // The new skin loads into a source of its own; only a whole skin
-  // replaces the one shown, and no error leaves the engine.
+  // replaces the one shown. A skin that is there but cannot be read goes
+  // to the application's exception handler (the user sees why), and the
+  // form carries on with what it showed.
   TscSkinSource* fresh = nullptr;
   try {
-    fresh = Make();
-  } catch (const Exception&) {
+    try {
+      fresh = Make();
+    } catch (const std::bad_alloc&) {
+      throw EOutOfMemory("Out of memory");
+    }
+  } catch (...) {
     fresh = nullptr;
+    if (Application) Application->HandleException(this);
   }
   if (!fresh) {
     if (HasSkin()) {

@@ -193,9 +193,16 @@ TqzBmp* FindImage(const std::vector<TqzBmp*>& Images, const String& Name) {
 
 namespace {
 
+// The most objects one tree may hold. "Child" lists may name a section
+// more than once, so a few hundred bytes can describe a tree of billions.
+constexpr int kMaxTreeObjects = 4096;
+
 void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
                       const String& Section, TscCustomIniFile* Ini,
-                      std::vector<String>& Path) {
+                      std::vector<String>& Path, int& Count) {
+  if (++Count > kMaxTreeObjects)
+    throw EReadError("Skin object \"" + (Path.empty() ? Section : Path.front()) +
+                     "\" holds more than " + IntToStr(kMaxTreeObjects) + " objects");
   auto read = [&](const char* key) { return Ini->ReadString(Section, key, String()); };
   Object->Name = Section;
   String v;
@@ -276,7 +283,7 @@ void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
       if (cycle) continue;
       auto* child = new TscSkinObject();
       try {
-        ReadObjectOnPath(Images, child, name, Ini, Path);
+        ReadObjectOnPath(Images, child, name, Ini, Path, Count);
       } catch (...) {
         delete child;
         throw;
@@ -292,7 +299,8 @@ void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
 void ReadObject(const std::vector<TqzBmp*>& Images, TscSkinObject* Object, const String& Section,
                 TscCustomIniFile* Ini) {
   std::vector<String> path;
-  ReadObjectOnPath(Images, Object, Section, Ini, path);
+  int count = 0;
+  ReadObjectOnPath(Images, Object, Section, Ini, path, count);
 }
 
 void WriteObject(TscSkinObject* Object, TscCustomIniFile* Ini) {
