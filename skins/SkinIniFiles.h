@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "classlib/Object.h"
@@ -47,17 +48,25 @@ class TscIniSections : public TscCustomIniFile {
   void SetText(const String& Text);
   // Each section as "[name]", its entries and an empty line, CRLF ended.
   String GetText() const;
-  void Clear() { sections_.clear(); }
+  void Clear();
 
  protected:
   struct Section {
     String Name;
     std::vector<String> Entries;
   };
+  // The first section of that name, in any letter case.
   Section* Find(const String& Name);
   static int FindKey(const Section& S, const String& Key);
+  Section& AddSection(const String& Name);
 
   std::vector<Section> sections_;
+
+ private:
+  void Reindex();
+  // The position of the first section of each name (upper-cased), so that
+  // reading a text of many sections stays linear.
+  std::unordered_map<String, size_t> index_;
 };
 
 class TscMemIniFile : public TscIniSections {
