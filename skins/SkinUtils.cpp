@@ -196,13 +196,20 @@ namespace {
 // The most objects one tree may hold. "Child" lists may name a section
 // more than once, so a few hundred bytes can describe a tree of billions.
 constexpr int kMaxTreeObjects = 4096;
+// The most levels below the top object: the reader, the layout, drawing
+// and freeing all recurse down the tree.
+constexpr size_t kMaxTreeDepth = 64;
 
 void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
                       const String& Section, TscCustomIniFile* Ini,
                       std::vector<String>& Path, int& Count) {
+  const String top = Path.empty() ? Section : Path.front();
   if (++Count > kMaxTreeObjects)
-    throw EReadError("Skin object \"" + (Path.empty() ? Section : Path.front()) +
-                     "\" holds more than " + IntToStr(kMaxTreeObjects) + " objects");
+    throw EReadError("Skin object \"" + top + "\" holds more than " +
+                     IntToStr(kMaxTreeObjects) + " objects");
+  if (Path.size() > kMaxTreeDepth)
+    throw EReadError("Skin object \"" + top + "\" is nested more than " +
+                     IntToStr(static_cast<int>(kMaxTreeDepth)) + " levels deep");
   auto read = [&](const char* key) { return Ini->ReadString(Section, key, String()); };
   Object->Name = Section;
   String v;
