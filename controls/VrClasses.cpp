@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
+#include "classlib/AtomicFile.h"
 #include "classlib/Exceptions.h"
+#include "classlib/FormatRoutines.h"
 #include "classlib/Graphic.h"
 #include "controls/VrFunctions.h"
 
@@ -217,8 +219,11 @@ void TVrBitmaps::LoadFromFile(const String& FileName) {
 }
 
 void TVrBitmaps::SaveToFile(const String& FileName) const {
-  TFileStream stream(FileName, fmCreate);
+  TMemoryStream stream;
   SaveToStream(&stream);
+  const String contents(static_cast<const char*>(stream.Memory()), static_cast<std::size_t>(stream.Size()));
+  if (!classlib::WriteFileAtomically(FileName, contents))
+    throw EFCreateError(Format(SysConst::SFCreateError, FileName));
 }
 
 void TVrBitmaps::ReadData(TStream* Stream) {

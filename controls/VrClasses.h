@@ -132,6 +132,9 @@ class TVrBitmaps : public TVrPersistent {
   void LoadFromStream(TStream* Stream);
   void SaveToStream(TStream* Stream) const;
   void LoadFromFile(const String& FileName);
+  // The stream form, written to a temporary file beside the target and
+  // moved over it: when that fails the old file stays as it was and
+  // EFCreateError "Cannot create file <name>" is raised.
   void SaveToFile(const String& FileName) const;
 
   // The form-file data property "Bitmaps": written only when Count > 0,

@@ -7,6 +7,7 @@
 
 #include "classlib/Bitmaps.h"
 #include "platform/user/painting.h"
+#include "skins/SkinIniFiles.h"
 
 namespace {
 
@@ -127,11 +128,9 @@ void TqzBmp::SaveToStream(TStream* Stream) {
 }
 
 void TqzBmp::SaveToFile(const String& FileName) {
-  TBitmap bmp;
-  bmp.SetPixelFormat(pf24bit);
-  bmp.SetSize(Width, Height);
-  if (Width > 0 && Height > 0) Draw(bmp.Canvas()->Handle(), 0, 0);
-  bmp.SaveToFile(FileName);
+  TMemoryStream image;
+  SaveToStream(&image);
+  WriteSkinFile(FileName, image);
 }
 
 void TqzBmp::Draw(HDC ADC, int X, int Y) {

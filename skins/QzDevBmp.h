@@ -53,7 +53,8 @@ class TqzBmp : public TQZDevRGB {
 
   bool Empty() const { return Handle == nullptr; }
 
-  // Always a 24-bit BMP file.
+  // Always a 24-bit BMP file, written whole or not at all (the old file
+  // stays and EFCreateError is raised).
   void SaveToFile(const String& FileName);
   void SaveToStream(TStream* Stream);
 

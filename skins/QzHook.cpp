@@ -99,16 +99,30 @@ TWinControl* TscHook::WinControl() const {
 void TscHook::SetWinControl(TWinControl* Value) {
   if (Value == WinControl() && Value == win_control_) return;
   bool wasActive = active_;
-  TControlHook* old = ControlHook;
+  TWinControl* old = WinControl();
   Unhook();
   if (win_control_ && win_control_ != Value) win_control_->RemoveFreeNotification(this);
   win_control_ = Value;
   if (Value) Value->FreeNotification(this);
-  auto* list = GetHookList();
-  if (old && old->Hooks.empty() && list->Contains(old) && list->Window)
-    PostMessage(list->Window, WM_QZHOOK_FREE, reinterpret_cast<WPARAM>(old), 0);
+  if (old && old != Value) FreeUnusedControlHook(old);
   active_ = wasActive;
   if (wasActive) Hook();
+}
+
+void TscHook::FreeUnusedControlHook(TWinControl* Control) {
+  if (!g_hook_list) return;
+  TControlHook* h = g_hook_list->FindControlHook(Control);
+  if (!h || !h->Hooks.empty()) return;
+  // A control that is going is forgotten at once, so that nothing made
+  // later at its address is taken for it.
+  if (Control->ComponentState().Contains(csDestroying)) {
+    h->Uninstall();
+    h->Control = nullptr;
+  }
+  // Freed from the list's window: the control hook may be running its
+  // window procedure now.
+  if (g_hook_list->Window)
+    PostMessage(g_hook_list->Window, WM_QZHOOK_FREE, reinterpret_cast<WPARAM>(h), 0);
 }
 
 void TscHook::DoAfterMessage(TMessage& Message, bool& Handled) {
@@ -132,11 +146,14 @@ void TscHook::SetIsForm(bool Value) {
 void TscHook::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == win_control_) {
-    // The control is going: the hook lets go of it (keeping Active).
+    // The control is going: the hook lets go of it (keeping Active), and
+    // the last hook to do so frees its control hook.
     bool wasActive = active_;
+    TWinControl* gone = win_control_;
     Unhook();
     win_control_ = nullptr;
     active_ = wasActive;
+    FreeUnusedControlHook(gone);
   }
 }
 
@@ -242,7 +259,7 @@ void TControlHook::WndProc(TMessage& Message) {
   }
   if (Message.Msg == WM_DESTROY) {
     Uninstall();
-    if (!Destroying && !Control->ComponentState().Contains(csDestroying)) {
+    if (!Destroying && Control && !Control->ComponentState().Contains(csDestroying)) {
       auto* list = GetHookList();
       if (list->Window)
         PostMessage(list->Window, WM_QZHOOK_REINSTALL, reinterpret_cast<WPARAM>(this), 0);

@@ -48,6 +48,8 @@ class TscHook : public TComponent {
  private:
   void Hook();
   void Unhook();
+  // Has the control hook of Control freed when no hook is left on it.
+  static void FreeUnusedControlHook(TWinControl* Control);
   bool active_ = true;
   TWinControl* win_control_ = nullptr;
 };

@@ -103,8 +103,9 @@ float StopCounter(TqzCounter*& C) {
 // ----------------------------------------------------------------- events
 
 void TscSkinObject::RunEvent(TStringList TscSkinObject::*List, bool Recursive) {
+  const uint64_t serial = Serial;
   RunScript(&(this->*List));
-  if (Recursive)
+  if (Recursive && Alive(this, serial))
     for (auto* c : std::vector<TscSkinObject*>(Children))
       if (Exists(c)) c->RunEvent(List, true);
 }
@@ -124,7 +125,11 @@ void TscSkinObject::RunScript(TStrings* Script) {
   if (EffectRunning) {
     Busy = true;
     EffectRunning = false;
+    // The step may run the old script's next line, which may free this
+    // object (and the script, when it is one of its lists).
+    const uint64_t serial = Serial;
     Step();
+    if (!Alive(this, serial)) return;
   }
   if (Busy) {
     EffectRunning = false;
@@ -247,10 +252,12 @@ void TscSkinObject::ExecuteLine() {
       if (Engine && Engine->OnCustomAction) Engine->OnCustomAction(Engine, n);
     }
   } catch (const Exception&) {
-    // One box per failing line: the object is not stepped while it is up.
+    // One box per failing line: the object is not stepped while it is up
+    // (and may be gone when it closes).
+    const uint64_t serial = Serial;
     InErrorBox = true;
     MessageDlg("Object " + Name + ": error in line \"" + line + "\"", mtError, {mbOK}, 0);
-    InErrorBox = false;
+    if (Alive(this, serial)) InErrorBox = false;
   }
 }
 
@@ -267,42 +274,41 @@ void TscSkinObject::StartEffect(uint8_t Kind, TqzBmp* AImage, TColor AColor, int
 }
 
 void TscSkinObject::FadeImage(TqzBmp* AImage, int Ms) {
-  if (!Shown) return;
-  WaitEffect();
+  if (!Shown || !WaitEffect()) return;
   StartEffect(ekFadeImage, AImage ? AImage->AddRef() : nullptr, 0, Ms, 0);
 }
 void TscSkinObject::FadeColor(TColor AColor, int Ms) {
-  if (!Shown) return;
-  WaitEffect();
+  if (!Shown || !WaitEffect()) return;
   StartEffect(ekFadeColor, nullptr, ColorToRGB(AColor), Ms, 0);
 }
 void TscSkinObject::FadeTextColor(TColor AColor, int Ms) {
-  if (!Shown) return;
-  WaitEffect();
+  if (!Shown || !WaitEffect()) return;
   StartEffect(ekFadeTextColor, nullptr, ColorToRGB(AColor), Ms, 0);
 }
 void TscSkinObject::SlideImage(TqzBmp* AImage, int Ms, int ADirection) {
-  if (!Shown) return;
-  WaitEffect();
+  if (!Shown || !WaitEffect()) return;
   StartEffect(ekSlideImage, AImage ? AImage->AddRef() : nullptr, 0, Ms, ADirection);
 }
 void TscSkinObject::SlideColor(TColor AColor, int Ms, int ADirection) {
-  if (!Shown) return;
-  WaitEffect();
+  if (!Shown || !WaitEffect()) return;
   StartEffect(ekSlideColor, nullptr, ColorToRGB(AColor), Ms, ADirection);
 }
 void TscSkinObject::SlideTextColor(TColor AColor, int Ms, int ADirection) {
-  if (!Shown) return;
-  WaitEffect();
+  if (!Shown || !WaitEffect()) return;
   StartEffect(ekSlideTextColor, nullptr, ColorToRGB(AColor), Ms, ADirection);
 }
 
-void TscSkinObject::WaitEffect() {
+bool TscSkinObject::WaitEffect() {
+  const uint64_t serial = Serial;
   // Bounded: each step advances the effect time by at least 20 ms.
   while (EffectRunning && !Destroying) {
     Step();
+    // The step may have run the script's next line, and that may have
+    // freed this object.
+    if (!Alive(this, serial)) return false;
     if (EffectRunning && !platform::IsManualClock()) Sleep(10);
   }
+  return true;
 }
 
 void TscSkinObject::ApplyEnd() {

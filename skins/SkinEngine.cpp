@@ -1,6 +1,7 @@
 #include "skins/SkinEngine.h"
 
 #include <algorithm>
+#include <new>
 
 #include "classlib/Application.h"
 #include "classlib/ControlMessages.h"
@@ -13,6 +14,9 @@
 #include "skins/SkinMenuWnd.h"
 
 namespace {
+
+// Engines in existence.
+int g_engine_count = 0;
 
 // wParam of a posted SCM_CHANGED that asks for the menu bar to be rebuilt
 // first (so that no rebuild runs while a popup of the bar is in use).
@@ -61,7 +65,8 @@ void CopyItems(TMenuItem* from, TMenuItem* to, TComponent* owner) {
 TscPopupMenu::TscPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner) { SetOwnerDraw(true); }
 
 TscPopupMenu::~TscPopupMenu() {
-  if (MenuWnd) MenuWnd->PopupMenu = nullptr;
+  // A window still showing the items lets go of them before they go.
+  if (MenuWnd) MenuWnd->Detach();
 }
 
 void TscPopupMenu::SetSkinEngine(TscSkinEngine* Value) {
@@ -121,6 +126,9 @@ void TAccelWnd::Dispatch(TMessage& Message) {
 // ----------------------------------------------------------- TscSkinEngine
 
 TscSkinEngine::TscSkinEngine(TComponent* AOwner) : TComponent(AOwner) {
+  // The skin objects and sources reach engines through these while any
+  // engine exists; the last engine to go takes them back.
+  ++g_engine_count;
   TscSkinObject_MenuBarShown = [](TscSkinEngine* e) {
     return e->MainMenuShow() && e->MainMenu() != nullptr;
   };
@@ -147,6 +155,7 @@ TscSkinEngine::TscSkinEngine(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TscSkinEngine::~TscSkinEngine() {
+  TscMenuWnd::DetachAll(this);
   if (Timer) Timer->SetEnabled(false);
   Hook.reset();
   Timer.reset();
@@ -155,6 +164,10 @@ TscSkinEngine::~TscSkinEngine() {
   ClearMenuBar();
   delete skin_source_;
   skin_source_ = nullptr;
+  if (--g_engine_count == 0) {
+    TscSkinObject_MenuBarShown = nullptr;
+    TscSkinSource::EngineSkinChanged = nullptr;
+  }
 }
 
 TscSkinEngine* TscSkinEngine::FindSkinEngine(TComponent* AForm) {
@@ -316,12 +329,19 @@ void TscSkinEngine::CommonLoad(const std::function<TscSkinSource*()>& Make) {
   OpenPopup = nullptr;
   ProcessPending();
   // The new skin loads into a source of its own; only a whole skin
-  // replaces the one shown, and no error leaves the engine.
+  // replaces the one shown. A skin that is there but cannot be read goes
+  // to the application's exception handler (the user sees why), and the
+  // form carries on with what it showed.
   TscSkinSource* fresh = nullptr;
   try {
-    fresh = Make();
-  } catch (const Exception&) {
+    try {
+      fresh = Make();
+    } catch (const std::bad_alloc&) {
+      throw EOutOfMemory("Out of memory");
+    }
+  } catch (...) {
     fresh = nullptr;
+    if (Application) Application->HandleException(this);
   }
   if (!fresh) {
     if (HasSkin()) {
@@ -347,6 +367,8 @@ void TscSkinEngine::SetSkinSource(TscSkinSource* Source) {
     TscSkinSource* old = skin_source_;
     skin_source_ = nullptr;
     HotObject = nullptr;
+    // Open menu windows draw from the old skin.
+    TscMenuWnd::DetachAll(this);
     ClearMenuBar();
     delete old;
   }
@@ -546,16 +568,15 @@ void TscSkinEngine::MouseDown(POINT P) {
   TscSkinObject* o = ObjectAtScreen(P);
   if (!o || !o->Shown) return;
   const bool maxScript = LowerCase(o->ClickEvent.Text()).find("max") != String::npos;
+  // A script may free the object (an action that loads another skin).
+  const uint64_t serial = o->Serial;
   o->DoClick(false);
-  if (!TscSkinObject::Exists(o)) return;
-  o->WaitEffect();
-  if (!TscSkinObject::Exists(o)) return;
+  if (!TscSkinObject::Alive(o, serial) || !o->WaitEffect()) return;
   if (maxScript)
     o->DoLeave(false);
   else
     o->DoHover(false);
-  if (!TscSkinObject::Exists(o)) return;
-  o->WaitEffect();
+  if (!TscSkinObject::Alive(o, serial) || !o->WaitEffect()) return;
   int index = MenuBarIndexOf(o);
   if (index < 0 || !main_menu_) return;
   MenuLoop = true;

@@ -1,7 +1,9 @@
 #include "skins/SkinIniFiles.h"
 
+#include "classlib/AtomicFile.h"
 #include "classlib/Exceptions.h"
 #include "classlib/FileRoutines.h"
+#include "classlib/FormatRoutines.h"
 #include "classlib/StringRoutines.h"
 
 namespace {
@@ -29,9 +31,24 @@ bool TscCustomIniFile::SectionExists(const String& Section) {
 }
 
 TscIniSections::Section* TscIniSections::Find(const String& Name) {
-  for (auto& s : sections_)
-    if (SameText(s.Name, Name)) return &s;
-  return nullptr;
+  auto it = index_.find(UpperCase(Name));
+  return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+TscIniSections::Section& TscIniSections::AddSection(const String& Name) {
+  sections_.push_back({Name, {}});
+  index_.emplace(UpperCase(Name), sections_.size() - 1);
+  return sections_.back();
+}
+
+void TscIniSections::Reindex() {
+  index_.clear();
+  for (size_t i = 0; i < sections_.size(); ++i) index_.emplace(UpperCase(sections_[i].Name), i);
+}
+
+void TscIniSections::Clear() {
+  sections_.clear();
+  index_.clear();
 }
 
 int TscIniSections::FindKey(const Section& S, const String& Key) {
@@ -54,10 +71,7 @@ String TscIniSections::ReadString(const String& Section, const String& Key,
 void TscIniSections::WriteString(const String& Section, const String& Key, const String& Value) {
   if (Value.empty()) return;
   auto* s = Find(Section);
-  if (!s) {
-    sections_.push_back({Section, {}});
-    s = &sections_.back();
-  }
+  if (!s) s = &AddSection(Section);
   String entry = Key + "=" + Value;
   int i = FindKey(*s, Key);
   if (i >= 0)
@@ -86,11 +100,10 @@ void TscIniSections::ReadSectionValues(const String& Section, TStrings* Strings)
 }
 
 void TscIniSections::EraseSection(const String& Section) {
-  for (auto it = sections_.begin(); it != sections_.end(); ++it)
-    if (SameText(it->Name, Section)) {
-      sections_.erase(it);
-      return;
-    }
+  auto it = index_.find(UpperCase(Section));
+  if (it == index_.end()) return;
+  sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  Reindex();
 }
 
 void TscIniSections::DeleteKey(const String& Section, const String& Key) {
@@ -101,7 +114,7 @@ void TscIniSections::DeleteKey(const String& Section, const String& Key) {
 }
 
 void TscIniSections::SetText(const String& Text) {
-  sections_.clear();
+  Clear();
   Section* current = nullptr;
   size_t pos = 0;
   while (pos <= Text.size()) {
@@ -113,10 +126,7 @@ void TscIniSections::SetText(const String& Text) {
     if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
       String name = LowerCase(line.substr(1, line.size() - 2));
       current = Find(name);
-      if (!current) {
-        sections_.push_back({name, {}});
-        current = &sections_.back();
-      }
+      if (!current) current = &AddSection(name);
       continue;
     }
     if (current) current->Entries.push_back(line);
@@ -149,10 +159,16 @@ void TscMemIniFile::LoadValues() {
   }
 }
 
-void TscMemIniFile::UpdateFile() {
-  TFileStream f(FileName, fmCreate);
-  String text = GetText();
-  if (!text.empty()) f.WriteBuffer(text.data(), static_cast<int>(text.size()));
+void TscMemIniFile::UpdateFile() { WriteSkinFile(FileName, GetText()); }
+
+void WriteSkinFile(const String& FileName, const String& Contents) {
+  if (!classlib::WriteFileAtomically(FileName, Contents))
+    throw EFCreateError(Format(SysConst::SFCreateError, FileName));
+}
+
+void WriteSkinFile(const String& FileName, TMemoryStream& Contents) {
+  WriteSkinFile(FileName, String(static_cast<const char*>(Contents.Memory()),
+                                 static_cast<size_t>(Contents.Size())));
 }
 
 void TscStringsIniFile::LoadFromStream(TStream* Stream) { SetText(ReadStreamString(Stream)); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "classlib/Object.h"
@@ -47,17 +48,25 @@ class TscIniSections : public TscCustomIniFile {
   void SetText(const String& Text);
   // Each section as "[name]", its entries and an empty line, CRLF ended.
   String GetText() const;
-  void Clear() { sections_.clear(); }
+  void Clear();
 
  protected:
   struct Section {
     String Name;
     std::vector<String> Entries;
   };
+  // The first section of that name, in any letter case.
   Section* Find(const String& Name);
   static int FindKey(const Section& S, const String& Key);
+  Section& AddSection(const String& Name);
 
   std::vector<Section> sections_;
+
+ private:
+  void Reindex();
+  // The position of the first section of each name (upper-cased), so that
+  // reading a text of many sections stays linear.
+  std::unordered_map<String, size_t> index_;
 };
 
 class TscMemIniFile : public TscIniSections {
@@ -65,6 +74,8 @@ class TscMemIniFile : public TscIniSections {
   // Reads the file when the name is not empty and the file exists.
   explicit TscMemIniFile(const String& AFileName);
   void LoadValues();
+  // Writes the text to the file whole, or leaves the old file and raises
+  // EFCreateError.
   void UpdateFile() override;
 };
 
@@ -85,3 +96,10 @@ void WriteStreamString(TStream* Stream, const String& Value);
 // Reads a signed 32-bit little-endian integer (EReadError at the end).
 int32_t ReadStreamInt32(TStream* Stream);
 void WriteStreamInt32(TStream* Stream, int32_t Value);
+
+// Replaces a file's contents whole: they go to a temporary file beside it
+// that is then moved over it. When that fails the old file is left as it
+// was and EFCreateError "Cannot create file <name>" is raised.
+void WriteSkinFile(const String& FileName, const String& Contents);
+// The same with a memory stream's bytes.
+void WriteSkinFile(const String& FileName, TMemoryStream& Contents);

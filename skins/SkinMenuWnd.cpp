@@ -40,6 +40,12 @@ Glyphs& MenuGlyphs() {
   return g;
 }
 
+// Every menu window in existence.
+std::vector<TscMenuWnd*>& MenuWindows() {
+  static std::vector<TscMenuWnd*> windows;
+  return windows;
+}
+
 // Paints the glyph's mask pixels (red byte 0) in the colour.
 void DrawGlyph(TCanvas* Canvas, const TqzBmp* Glyph, int X, int Y, TColor Color) {
   if (!Glyph || Glyph->Rows.empty()) return;
@@ -101,9 +107,12 @@ TscMenuWnd::TscMenuWnd(TComponent* AOwner) : TForm(AOwner) {
   Timer->SetInterval(20);
   Timer->SetOnTimer([this](TObject*) { TimerTick(); });
   Timer->SetEnabled(true);
+  MenuWindows().push_back(this);
 }
 
 TscMenuWnd::~TscMenuWnd() {
+  auto& windows = MenuWindows();
+  windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
   Timer->SetEnabled(false);
   Timer.reset();
   if (ParentMenuWnd && ParentMenuWnd->SubMenuWnd == this) ParentMenuWnd->SubMenuWnd = nullptr;
@@ -115,6 +124,36 @@ TscMenuWnd::~TscMenuWnd() {
   if (PopupMenu && PopupMenu->MenuWnd == this) PopupMenu->MenuWnd = nullptr;
   HotItem = nullptr;
   Root.reset();
+}
+
+void TscMenuWnd::Detach() {
+  if (Timer) Timer->SetEnabled(false);
+  if (SubMenuWnd) SubMenuWnd->Detach();
+  if (PopupMenu && PopupMenu->MenuWnd == this) PopupMenu->MenuWnd = nullptr;
+  PopupMenu = nullptr;
+  Items = nullptr;
+  Engine = nullptr;
+  Source = nullptr;
+  HotItem = nullptr;
+  if (Root) {
+    for (auto* c : Root->Children)
+      if (auto* item = dynamic_cast<TscMenuItemObject*>(c)) {
+        item->Bitmap = nullptr;
+        item->Images = nullptr;
+      }
+    Root->SetSource(nullptr);
+    Root->SetEngine(nullptr);
+  }
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying)) {
+    Hide();
+    Release();
+  }
+}
+
+void TscMenuWnd::DetachAll(TscSkinEngine* AEngine) {
+  if (!AEngine) return;
+  for (auto* w : std::vector<TscMenuWnd*>(MenuWindows()))
+    if (w->Engine == AEngine) w->Detach();
 }
 
 void TscMenuWnd::FormClose(TObject*, TCloseAction& Action) {
@@ -251,7 +290,7 @@ void TscMenuWnd::OpenSubMenu(TscMenuItemObject* Obj) {
 }
 
 void TscMenuWnd::TimerTick() {
-  if (InTimer || !Source || !Root || ComponentState().Contains(csDestroying) || !HandleAllocated())
+  if (InTimer || !Source || !Root || !Items || ComponentState().Contains(csDestroying) || !HandleAllocated())
     return;
   HWND wnd = Handle();
   for (auto* o : TscSkinObject::AllObjects())
@@ -300,7 +339,7 @@ void TscMenuWnd::Dispatch(TMessage& Message) {
     case WM_LBUTTONUP: {
       TForm::Dispatch(Message);
       const POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-      TscMenuItemObject* o = ItemAt(p);
+      TscMenuItemObject* o = Items ? ItemAt(p) : nullptr;
       if (o && o->MenuIndex >= 0 && o->MenuIndex < Items->Count()) {
         TMenuItem* item = Items->Items(o->MenuIndex);
         if (item->Count() == 0) ChooseItem(item);

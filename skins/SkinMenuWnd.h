@@ -41,6 +41,12 @@ class TscMenuWnd : public TForm {
   void Dispatch(TMessage& Message) override;
   // The timer's work (also called by tests).
   void TimerTick();
+  // What the window shows is going (its popup menu, or the engine's skin):
+  // the window, with its sub-menu window, lets go of the menu items, the
+  // popup, the engine and the skin, stops, hides and frees itself later.
+  void Detach();
+  // Detach on every open menu window of the engine.
+  static void DetachAll(TscSkinEngine* AEngine);
 
   TMenuItem* Items = nullptr;
   TscPopupMenu* PopupMenu = nullptr;

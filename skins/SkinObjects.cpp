@@ -1,17 +1,18 @@
 #include "skins/SkinObjects.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "platform/gdi/user_draw.h"
 
 namespace {
 
-// Every skin object in existence, in order of creation, and a set for
-// quick membership tests.
+// Every skin object in existence, in order of creation, and a map to
+// their serial numbers for quick membership tests.
 struct Registry {
   std::vector<TscSkinObject*> order;
-  std::unordered_set<TscSkinObject*> members;
+  std::unordered_map<TscSkinObject*, uint64_t> members;
+  uint64_t next_serial = 1;
 };
 Registry& Objects() {
   static Registry r;
@@ -24,9 +25,14 @@ std::vector<TscSkinObject*> TscSkinObject::AllObjects() { return Objects().order
 
 bool TscSkinObject::Exists(TscSkinObject* Obj) { return Objects().members.count(Obj) != 0; }
 
-TscSkinObject::TscSkinObject() {
+bool TscSkinObject::Alive(TscSkinObject* Obj, uint64_t ASerial) {
+  auto it = Objects().members.find(Obj);
+  return it != Objects().members.end() && it->second == ASerial;
+}
+
+TscSkinObject::TscSkinObject() : Serial(Objects().next_serial++) {
   Objects().order.push_back(this);
-  Objects().members.insert(this);
+  Objects().members.emplace(this, Serial);
 }
 
 TscSkinObject::~TscSkinObject() {

@@ -144,8 +144,10 @@ class TscSkinObject : public TPersistent {
   void DoRightClick(bool Recursive);
   // Advances the current command by one frame.
   void Step();
-  // Steps until the current command has finished.
-  void WaitEffect();
+  // Steps until the current command has finished. False when a command
+  // of the script freed the object meanwhile (an "action" whose handler
+  // loads another skin): the caller must not touch it then.
+  bool WaitEffect();
   // Effects of up to 10 s; the image starters take a reference of their own.
   void FadeImage(TqzBmp* AImage, int Ms);
   void FadeColor(TColor AColor, int Ms);
@@ -157,6 +159,12 @@ class TscSkinObject : public TPersistent {
   // Every skin object in existence, oldest first.
   static std::vector<TscSkinObject*> AllObjects();
   static bool Exists(TscSkinObject* Obj);
+  // Whether the object that had this serial number still exists (another
+  // object made later at the same address does not count).
+  static bool Alive(TscSkinObject* Obj, uint64_t ASerial);
+
+  // Unique to the object among all made in the run.
+  const uint64_t Serial;
 
   TStringList Queue;
   uint8_t EffectKind = ekNone;

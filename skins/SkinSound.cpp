@@ -21,7 +21,14 @@ TscWave::~TscWave() {
 }
 
 void TscWave::Play() {
-  if (!Data || Data->Size() == 0) return;
+  // The player reads as many bytes as the RIFF size field claims (plus its
+  // 8-byte header): a wave whose field claims more than is held, or less
+  // than a RIFF header, is not handed over at all.
+  if (!Data || Data->Size() < 8) return;
+  const auto* bytes = static_cast<const uint8_t*>(Data->Memory());
+  const uint64_t riff = static_cast<uint64_t>(bytes[4]) | static_cast<uint64_t>(bytes[5]) << 8 |
+                        static_cast<uint64_t>(bytes[6]) << 16 | static_cast<uint64_t>(bytes[7]) << 24;
+  if (riff + 8 < 12 || riff + 8 > static_cast<uint64_t>(Data->Size())) return;
   if (sndPlaySound(static_cast<LPCSTR>(Data->Memory()), SND_MEMORY | SND_ASYNC)) g_playing = this;
 }
 
@@ -34,8 +41,10 @@ void TscWave::LoadFromFile(const String& FileName) {
 }
 
 void TscWave::SaveToFile(const String& FileName) {
-  TFileStream f(FileName, fmCreate);
-  if (Data && Data->Size() > 0) f.WriteBuffer(Data->Memory(), static_cast<int>(Data->Size()));
+  if (Data)
+    WriteSkinFile(FileName, *Data);
+  else
+    WriteSkinFile(FileName, String());
 }
 
 void TscWave::LoadFromStream(TStream* Stream) {

@@ -40,9 +40,12 @@ class TscWave : public TscSound {
   TscWave();
 
   bool IsEmpty() override { return Data == nullptr; }
-  // Plays Data asynchronously (the sound is copied, so the wave may go).
+  // Plays Data asynchronously (the sound is copied, so the wave may go);
+  // nothing when its RIFF size field claims fewer than 4 or more bytes
+  // than Data holds after the 8-byte header.
   void Play() override;
   void LoadFromFile(const String& FileName) override;
+  // Written whole or not at all (the old file stays, EFCreateError).
   void SaveToFile(const String& FileName) override;
   // An int32 byte count, then the bytes; a negative count or one past the
   // stream's end raises EReadError before anything is allocated.

@@ -262,8 +262,9 @@ void TscSkinSource::SaveToFolder(const String& Folder) {
 
 void TscSkinSource::SaveToFile(const String& FileName) {
   if (FileName.empty()) return;
-  TFileStream f(FileName, fmCreate);
-  SaveToStream(&f);
+  TMemoryStream package;
+  SaveToStream(&package);
+  WriteSkinFile(FileName, package);
 }
 
 void TscSkinSource::SaveToStream(TStream* Stream) {

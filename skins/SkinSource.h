@@ -33,7 +33,10 @@ class TscSkinSource : public TComponent {
   virtual void LoadFromFile(const String& FileName);
   virtual void LoadFromStream(TStream* Stream);
   // Writes a fresh "config.qze" with the sounds and images beside it.
+  // Each file is replaced whole, the configuration last; a file that cannot
+  // be written keeps its old contents and raises EFCreateError.
   virtual void SaveToFolder(const String& Folder);
+  // The package, written whole or not at all (as above).
   virtual void SaveToFile(const String& FileName);
   virtual void SaveToStream(TStream* Stream);
 

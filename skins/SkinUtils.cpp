@@ -193,9 +193,23 @@ TqzBmp* FindImage(const std::vector<TqzBmp*>& Images, const String& Name) {
 
 namespace {
 
+// The most objects one tree may hold. "Child" lists may name a section
+// more than once, so a few hundred bytes can describe a tree of billions.
+constexpr int kMaxTreeObjects = 4096;
+// The most levels below the top object: the reader, the layout, drawing
+// and freeing all recurse down the tree.
+constexpr size_t kMaxTreeDepth = 64;
+
 void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
                       const String& Section, TscCustomIniFile* Ini,
-                      std::vector<String>& Path) {
+                      std::vector<String>& Path, int& Count) {
+  const String top = Path.empty() ? Section : Path.front();
+  if (++Count > kMaxTreeObjects)
+    throw EReadError("Skin object \"" + top + "\" holds more than " +
+                     IntToStr(kMaxTreeObjects) + " objects");
+  if (Path.size() > kMaxTreeDepth)
+    throw EReadError("Skin object \"" + top + "\" is nested more than " +
+                     IntToStr(static_cast<int>(kMaxTreeDepth)) + " levels deep");
   auto read = [&](const char* key) { return Ini->ReadString(Section, key, String()); };
   Object->Name = Section;
   String v;
@@ -276,7 +290,7 @@ void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
       if (cycle) continue;
       auto* child = new TscSkinObject();
       try {
-        ReadObjectOnPath(Images, child, name, Ini, Path);
+        ReadObjectOnPath(Images, child, name, Ini, Path, Count);
       } catch (...) {
         delete child;
         throw;
@@ -292,7 +306,8 @@ void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
 void ReadObject(const std::vector<TqzBmp*>& Images, TscSkinObject* Object, const String& Section,
                 TscCustomIniFile* Ini) {
   std::vector<String> path;
-  ReadObjectOnPath(Images, Object, Section, Ini, path);
+  int count = 0;
+  ReadObjectOnPath(Images, Object, Section, Ini, path, count);
 }
 
 void WriteObject(TscSkinObject* Object, TscCustomIniFile* Ini) {

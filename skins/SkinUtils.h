@@ -40,7 +40,9 @@ TqzBmp* FindImage(const std::vector<TqzBmp*>& Images, const String& Name);
 
 // Fills the object from its section (and its children from theirs,
 // stopping at a section already on the path). Raises EConvertError for a
-// bad number.
+// bad number, and EReadError when the tree would hold more than 4096
+// objects (a section may be named many times over) or reach more than 64
+// levels below the top.
 void ReadObject(const std::vector<TqzBmp*>& Images, TscSkinObject* Object, const String& Section,
                 TscCustomIniFile* Ini);
 void WriteObject(TscSkinObject* Object, TscCustomIniFile* Ini);

@@ -1,6 +1,8 @@
 // The Vr base layer: frames, gradients, the bevel, change links and the
 // bitmap list with its stream form.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <cstring>
 
@@ -329,6 +331,35 @@ TEST(VrBitmapsFile, FileRoundTripAndFailedLoadEndsTheUpdate) {
   }
   EXPECT_THROW(loaded.LoadFromFile("T:\\bad.vrb"), Exception);
   EXPECT_EQ(loaded.UpdateCount(), 0);
+  EXPECT_EQ(loaded.Count(), 1);
+  platform::ResetDriveTable();
+}
+
+TEST(VrBitmapsFile, ASaveThatRunsOutOfDiskKeepsTheOldFile) {
+  velko_test::TempDir dir;
+  platform::ResetDriveTable();
+  platform::MapDrive('T', dir.path().string(), DRIVE_FIXED, "TESTDRIVE");
+  const std::string old = "old contents kept";
+  dir.WriteFile("list.vrb", old);
+  TVrBitmaps list;
+  auto p = Picture(pf24bit, 16, 16);
+  list.Add(p.get());
+  {
+    // Files may grow only a little: the write fails as on a full disk (the
+    // signal that would end the process is ignored meanwhile).
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const sighandler_t signal_before = signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{old.size() + 8, before.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(list.SaveToFile("T:\\list.vrb"), EFCreateError);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, signal_before);
+  }
+  EXPECT_EQ(velko_test::ReadFile(dir / "list.vrb"), old);
+  list.SaveToFile("T:\\list.vrb");
+  TVrBitmaps loaded;
+  loaded.LoadFromFile("T:\\list.vrb");
   EXPECT_EQ(loaded.Count(), 1);
   platform::ResetDriveTable();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/Exceptions.h"
+#include "classlib/StringRoutines.h"
 #include "skins/SkinIniFiles.h"
 #include "skins/SkinUtils.h"
 
@@ -206,6 +207,24 @@ TEST_F(ObjectSectionTest, ReadsKeysWithImageCutsAndChildren) {
   EXPECT_EQ(again.Child(0)->Image->SourceRect, (RECT{0, 0, 9, 19}));
   EXPECT_EQ(again.Child(1)->Height, 18);
   EXPECT_EQ(again.Child(1)->ClickEvent[1], "close");
+}
+
+TEST_F(ObjectSectionTest, DeepChainsOfChildrenRaise) {
+  // Each section names the next as its only child, 20,000 levels down.
+  String text;
+  for (int i = 0; i < 20000; ++i)
+    text += "[s" + IntToStr(i) + "]\nColor=1,2,3\nChild=s" + IntToStr(i + 1) + "\n";
+  TscStringsIniFile ini;
+  ini.SetText(text);
+  TscSkinObject root;
+  EXPECT_THROW(ReadObject(images_, &root, "s0", &ini), EReadError);
+  EXPECT_EQ(root.ChildCount(), 0);
+  // A chain of a sane depth reads whole.
+  TscSkinObject shallow;
+  ReadObject(images_, &shallow, "s19990", &ini);
+  int depth = 0;
+  for (TscSkinObject* o = &shallow; o->ChildCount() > 0; o = o->Child(0)) ++depth;
+  EXPECT_EQ(depth, 10);
 }
 
 TEST_F(ObjectSectionTest, BadNumbersRaiseAndBadRectanglesGiveNoImage) {

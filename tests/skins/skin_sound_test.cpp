@@ -56,6 +56,29 @@ TEST_F(SkinWaveTest, PlaysACopyAndStopsOnlyItsOwnSound) {
   EXPECT_FALSE(out->Playing());
 }
 
+TEST_F(SkinWaveTest, PlaysOnlyWhenTheRiffSizeFitsTheBytesHeld) {
+  // The 48-byte wave with its RIFF size field (40 when whole) replaced.
+  const struct {
+    uint32_t riff_size;
+    bool plays;
+  } cases[] = {{40, true}, {39, true}, {41, false}, {4096, false}, {200000000, false},
+               {0xFFFFFFF8u, false}, {3, false}};
+  for (const auto& c : cases) {
+    std::string bytes = TinyWave();
+    for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<char>(c.riff_size >> (8 * i));
+    TscWave* w = Wave(bytes);
+    const size_t before = out->Plays().size();
+    w->Play();
+    EXPECT_EQ(out->Plays().size(), before + (c.plays ? 1 : 0)) << c.riff_size;
+    TscSound::Release(w);
+  }
+  // Too short to hold a size at all.
+  TscWave* w = Wave("RIFF");
+  w->Play();
+  TscSound::Release(w);
+  EXPECT_EQ(out->Plays().size(), 2u);
+}
+
 TEST_F(SkinWaveTest, StreamsCheckTheSizeAndAssignCopies) {
   TscWave* a = Wave("abcdef");
   TMemoryStream m;

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cstring>
 #include <functional>
 
 #include "classlib/Exceptions.h"
 #include "classlib/Streams.h"
+#include "classlib/StringRoutines.h"
 #include "skins/SkinUtils.h"
 #include "tests/skins/skin_fixture.h"
 
@@ -154,6 +158,59 @@ TEST_F(SkinSourceTest, BadSkinsLoadNothing) {
   header.LoadFromFile("S:\\BadHeader.qzp");
   EXPECT_TRUE(header.Loaded);
   EXPECT_TRUE(header.Objects.empty());
+}
+
+// Files may grow to at most `bytes` while it lives: a write past that
+// fails as on a full disk (the signal that would end the process is
+// ignored meanwhile).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    old_signal_ = signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, old_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, old_signal_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t old_signal_ = nullptr;
+};
+
+TEST_F(SkinSourceTest, ASaveThatRunsOutOfDiskKeepsTheOldFiles) {
+  TscSkinSource skin(nullptr);
+  skin.LoadFromFolder("S:\\TestSkin\\");
+  const std::string old = "old contents kept";
+  const struct {
+    const char* name;
+    std::vector<std::string> files;  // each holds `old` before the save
+    std::function<void()> save;
+  } cases[] = {
+      {"ini file", {"ini/config.qze"},
+       [] {
+         TscMemIniFile ini("T:\\ini\\config.qze");
+         for (int i = 0; i < 20; ++i) ini.WriteString("Section", "Key" + IntToStr(i), "a value");
+         ini.UpdateFile();
+       }},
+      {"folder", {"dir/config.qze", "dir/click.wav", "dir/corners.bmp", "dir/caption.bmp"},
+       [&] { skin.SaveToFolder("T:\\dir\\"); }},
+      {"package", {"skin.qzp"}, [&] { skin.SaveToFile("T:\\skin.qzp"); }},
+  };
+  for (const auto& c : cases) {
+    for (const auto& f : c.files) Write(f, old);
+    {
+      FileSizeLimit limit(old.size() + 8);
+      EXPECT_THROW(c.save(), EFCreateError) << c.name;
+    }
+    for (const auto& f : c.files) EXPECT_EQ(Contents(f), old) << c.name << ": " << f;
+    // With room again the same save goes through.
+    c.save();
+    for (const auto& f : c.files) EXPECT_NE(Contents(f), old) << c.name << ": " << f;
+  }
 }
 
 TEST_F(SkinSourceTest, NamesWithPathsAreRefused) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "classlib/Forms.h"
+#include "skins/SkinEngine.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
 namespace {
@@ -117,6 +118,43 @@ TEST_F(HookTest, HookRemovedUnderALaterSubclassKeepsForwarding) {
   h->SetActive(true);
   SendMessage(form->Handle(), kProbe, 0, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"h before", "h after"}));
+}
+
+TEST_F(HookTest, FormsAndHooksGoneInEitherOrderLeaveNoControlHook) {
+  enum Order { kFormsFirst, kHooksFirst, kEngines };
+  for (Order order : {kFormsFirst, kHooksFirst, kEngines}) {
+    std::vector<TForm*> forms;
+    std::vector<TscHook*> hooks;
+    for (int i = 0; i < 5; ++i) {
+      auto* f = new TForm(nullptr);
+      f->HandleNeeded();
+      forms.push_back(f);
+      if (order == kEngines) {
+        auto* e = new TscSkinEngine(f);  // hooks its form while it shows a skin
+        e->Hook->SetActive(true);
+        e->Hook->SetActive(false);
+        e->Hook->SetActive(true);
+      } else {
+        auto* h = new TscHook(nullptr);
+        h->SetWinControl(f);
+        hooks.push_back(h);
+      }
+    }
+    ASSERT_EQ(GetHookList()->Items.size(), 5u) << order;
+    if (order == kHooksFirst)
+      for (auto* h : hooks) delete h;
+    for (auto* f : forms) delete f;
+    for (auto* h : hooks)
+      if (order == kFormsFirst) {
+        EXPECT_EQ(h->WinControl(), nullptr);
+        delete h;
+      }
+    Pump();
+    EXPECT_TRUE(GetHookList()->Items.empty()) << order;
+  }
+  // The last engine took back what it installed for all engines.
+  EXPECT_EQ(TscSkinSource::EngineSkinChanged, nullptr);
+  EXPECT_EQ(TscSkinObject_MenuBarShown, nullptr);
 }
 
 }  // namespace

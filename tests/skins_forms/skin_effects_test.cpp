@@ -116,4 +116,29 @@ TEST_F(SkinEffectsTest, ActionRaisesTheEngineEventAndMayLoadAnotherSkin) {
   EXPECT_EQ(form->ClientWidth(), 192);
 }
 
+TEST_F(SkinEffectsTest, AnActionReachedWhileWaitingOrCutShortMayLoadAnotherSkin) {
+  ShowSkinned();
+  std::vector<int> actions;
+  engine->OnCustomAction = [&](TObject*, int n) {
+    actions.push_back(n);
+    engine->SetSkinFile("S:\\TestSkin.qzp");  // frees the object running the script
+  };
+  // A click waits for the click script's effect, which steps into the
+  // action line.
+  TscSkinObject* close = engine->SkinSource()->FormObject()->ObjectAtPoint(POINT{188, 10});
+  ASSERT_NE(close, nullptr);
+  close->ClickEvent.SetText("changecolor 1,2,3\naction 1");
+  ClickAt(188, 10);
+  // A running effect cut short by a new script ends with the action line.
+  TscSkinObject* f = engine->SkinSource()->FormObject();
+  Run(f, "fadecolor 1,1,1,100\naction 2");
+  Run(f, "changecolor 2,2,2");
+  EXPECT_EQ(actions, (std::vector<int>{1, 2}));
+  ASSERT_TRUE(engine->HasSkin());
+  Advance(50);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_EQ(form->ClientWidth(), 192);
+  EXPECT_EQ(HitAt(50, 10), HTCAPTION);
+}
+
 }  // namespace

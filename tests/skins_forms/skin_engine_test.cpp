@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fs/drives.h"
 #include "platform/user/input.h"
 #include "tests/skins_forms/skin_form_fixture.h"
 
@@ -118,14 +119,27 @@ TEST_F(SkinEngineTest, UnsizeableSkinFixesTheSize) {
 TEST_F(SkinEngineTest, FailedLoadsKeepTheSkinShown) {
   ShowSkinned();
   TscSkinSource* shown = engine->SkinSource();
-  for (const char* bad : {"S:\\BadNumber\\", "S:\\MissingImage\\", "S:\\NoSuchFolder\\"}) {
-    engine->SetSkinFolder(bad);
-    EXPECT_EQ(engine->SkinSource(), shown) << bad;
+  // A skin that is there but cannot be read shows its error; a missing one
+  // loads nothing and says nothing.
+  const struct {
+    const char* folder;
+    const char* file;
+    bool error;
+  } cases[] = {{"S:\\BadNumber\\", nullptr, true},   {"S:\\MissingImage\\", nullptr, true},
+               {"S:\\NoSuchFolder\\", nullptr, false}, {nullptr, "S:\\CutBmp.qzp", true},
+               {nullptr, "S:\\NegativeLength.qzp", true}, {nullptr, "S:\\HugeWave.qzp", true},
+               {nullptr, "S:\\NoSuchFile.qzp", false}};
+  for (const auto& c : cases) {
+    const char* name = c.folder ? c.folder : c.file;
+    boxes.clear();
+    c.folder ? engine->SetSkinFolder(c.folder) : engine->SetSkinFile(c.file);
+    EXPECT_EQ(engine->SkinSource(), shown) << name;
+    EXPECT_EQ(boxes.size(), c.error ? 1u : 0u) << name;
   }
-  for (const char* bad : {"S:\\CutBmp.qzp", "S:\\NegativeLength.qzp", "S:\\HugeWave.qzp"}) {
-    engine->SetSkinFile(bad);
-    EXPECT_EQ(engine->SkinSource(), shown) << bad;
-  }
+  boxes.clear();
+  engine->SetSkinFolder("S:\\BadNumber\\");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("8x"), std::string::npos) << boxes[0].text;
   Pump();
   EXPECT_EQ(form->ClientWidth(), 192);
   EXPECT_EQ(WindowPixel(2, 60), RGBc(0, 0, 128));
@@ -134,6 +148,36 @@ TEST_F(SkinEngineTest, FailedLoadsKeepTheSkinShown) {
   Pump();
   EXPECT_FALSE(engine->HasSkin());
   EXPECT_EQ(HitAt(100, 80), HTCLIENT);
+}
+
+TEST_F(SkinEngineTest, ChildListsNamingSectionsOverAndOverLoadNothing) {
+  ShowSkinned();
+  TscSkinSource* shown = engine->SkinSource();
+  velko_test::TempDir dir;
+  platform::MapDrive('U', dir.path().string(), DRIVE_FIXED, "BOMBS");
+  // Each section names the next one ten times: a tree of 10^depth
+  // objects from a few hundred bytes.
+  for (int depth : {5, 9}) {
+    std::string text = "[Form]\r\nKind=form\r\nChild=";
+    for (int level = 0; level < depth; ++level) {
+      const std::string next(1, static_cast<char>('a' + level));
+      for (int i = 0; i < 10; ++i) text += (i ? "," : "") + next;
+      text += "\r\n[" + next + "]\r\nColor=1,2,3\r\nChild=";
+    }
+    text += "\r\n";
+    const std::string folder = "bomb" + std::to_string(depth);
+    dir.WriteFile(folder + "/bomb.qze", text);
+    boxes.clear();
+    engine->SetSkinFolder("U:\\" + folder + "\\");
+    ASSERT_EQ(engine->SkinSource(), shown) << text.size() << " bytes";
+    EXPECT_EQ(boxes.size(), 1u);
+  }
+  platform::UnmapDrive('U');
+  // The form goes on with the skin it showed.
+  Pump();
+  EXPECT_EQ(form->ClientWidth(), 192);
+  EXPECT_EQ(HitAt(50, 10), HTCAPTION);
+  EXPECT_EQ(WindowPixel(2, 60), RGBc(0, 0, 128));
 }
 
 TEST_F(SkinEngineTest, FolderPackageAndStoreInTurn) {

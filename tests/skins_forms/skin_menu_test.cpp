@@ -103,6 +103,35 @@ TEST_F(SkinMenuTest, PopupOpensBelowItsItemAndChoosesByClick) {
   EXPECT_EQ(OpenWnd(), nullptr);
 }
 
+TEST_F(SkinMenuTest, AMenuChangeWhileAPopupIsOpenLeavesNoItemInUseFreed) {
+  MakeMenuForm();
+  ClickAt(BarItem(0).x, BarItem(0).y);
+  TscMenuWnd* wnd = OpenWnd();
+  ASSERT_NE(wnd, nullptr);
+  const POINT openItem{wnd->Left() + 20, wnd->Top() + 2 + 9};
+  // The main menu changes under the open popup: the bar is rebuilt.
+  exitItem->SetChecked(true);
+  Pump();
+  Advance(40);
+  // Hovering and clicking where "Open" was runs its handler or nothing.
+  platform::InjectMouse(platform::MouseAction::kMove, openItem.x, openItem.y);
+  Advance(40);
+  platform::InjectClick(openItem.x, openItem.y);
+  Pump();
+  Advance(40);
+  EXPECT_TRUE(log.empty() || log == std::vector<std::string>{"open"});
+  // The rebuilt bar opens and chooses as before.
+  Advance(600);
+  ClickAt(BarItem(0).x, BarItem(0).y);
+  wnd = OpenWnd();
+  ASSERT_NE(wnd, nullptr);
+  platform::InjectClick(wnd->Left() + 20, wnd->Top() + 2 + 9);
+  Pump();
+  Advance(40);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "open");
+}
+
 TEST_F(SkinMenuTest, KeysChooseTheFirstMatchingEnabledItemAndEscapeClosesTheChain) {
   MakeMenuForm();
   ClickAt(BarItem(0).x, BarItem(0).y);
