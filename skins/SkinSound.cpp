@@ -21,14 +21,9 @@ TscWave::~TscWave() {
 }
 
 void TscWave::Play() {
-  // The player reads as many bytes as the RIFF size field claims (plus its
-  // 8-byte header): a wave whose field claims more than is held, or less
-  // than a RIFF header, is not handed over at all.
-  if (!Data || Data->Size() < 8) return;
-  const auto* bytes = static_cast<const uint8_t*>(Data->Memory());
-  const uint64_t riff = static_cast<uint64_t>(bytes[4]) | static_cast<uint64_t>(bytes[5]) << 8 |
-                        static_cast<uint64_t>(bytes[6]) << 16 | static_cast<uint64_t>(bytes[7]) << 24;
-  if (riff + 8 < 12 || riff + 8 > static_cast<uint64_t>(Data->Size())) return;
+  // The player reads as many bytes as the RIFF size field claims: a wave
+  // whose field claims more than is held is not handed over at all.
+  if (!Data || !platform::WaveImageFits(Data->Memory(), static_cast<std::size_t>(Data->Size()))) return;
   if (sndPlaySound(static_cast<LPCSTR>(Data->Memory()), SND_MEMORY | SND_ASYNC)) g_playing = this;
 }
 

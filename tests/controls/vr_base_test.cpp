@@ -1,8 +1,6 @@
 // The Vr base layer: frames, gradients, the bevel, change links and the
 // bitmap list with its stream form.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cstring>
 
@@ -13,6 +11,7 @@
 #include "controls/VrSystem.h"
 #include "platform/fs/drives.h"
 #include "tests/controls/controls_fixture.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -345,16 +344,8 @@ TEST(VrBitmapsFile, ASaveThatRunsOutOfDiskKeepsTheOldFile) {
   auto p = Picture(pf24bit, 16, 16);
   list.Add(p.get());
   {
-    // Files may grow only a little: the write fails as on a full disk (the
-    // signal that would end the process is ignored meanwhile).
-    rlimit before{};
-    getrlimit(RLIMIT_FSIZE, &before);
-    const sighandler_t signal_before = signal(SIGXFSZ, SIG_IGN);
-    const rlimit small{old.size() + 8, before.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &small);
+    velko_test::FileSizeLimit limit(old.size() + 8);
     EXPECT_THROW(list.SaveToFile("T:\\list.vrb"), EFCreateError);
-    setrlimit(RLIMIT_FSIZE, &before);
-    signal(SIGXFSZ, signal_before);
   }
   EXPECT_EQ(velko_test::ReadFile(dir / "list.vrb"), old);
   list.SaveToFile("T:\\list.vrb");

@@ -1,9 +1,7 @@
 // The pack's smaller components: file storage, the wave component, the
 // auto-run component, the window timer and the colour names.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "classlib/Colors.h"
@@ -13,6 +11,7 @@
 #include "platform/mm/sound.h"
 #include "platform/reg/autostart.h"
 #include "platform/reg/registry.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wave_image.h"
 
@@ -78,20 +77,15 @@ TEST_F(PackTest, AFailedSaveKeepsTheOldFile) {
   dir_.WriteFile("keep.bin", "old contents");
   TzelFileStorage storage(nullptr);
   ASSERT_TRUE(storage.LoadFromFile("T:\\big.bin"));
-  rlimit old_limit{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-  rlimit small = old_limit;
-  small.rlim_cur = 4096;
-  auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   bool raised = false;
-  try {
-    storage.SaveToFile("T:\\keep.bin");
-  } catch (const EzelFileStorage&) {
-    raised = true;
+  {
+    velko_test::FileSizeLimit limit(4096);
+    try {
+      storage.SaveToFile("T:\\keep.bin");
+    } catch (const EzelFileStorage&) {
+      raised = true;
+    }
   }
-  setrlimit(RLIMIT_FSIZE, &old_limit);
-  std::signal(SIGXFSZ, old_handler);
   EXPECT_TRUE(raised);
   const std::string kept = velko_test::ReadFile(dir_.path() / "keep.bin");
   EXPECT_TRUE(kept == "old contents") << "the file now holds " << kept.size() << " bytes";

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cstring>
 #include <functional>
@@ -13,6 +11,7 @@
 #include "classlib/StringRoutines.h"
 #include "skins/SkinUtils.h"
 #include "tests/skins/skin_fixture.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -160,27 +159,6 @@ TEST_F(SkinSourceTest, BadSkinsLoadNothing) {
   EXPECT_TRUE(header.Objects.empty());
 }
 
-// Files may grow to at most `bytes` while it lives: a write past that
-// fails as on a full disk (the signal that would end the process is
-// ignored meanwhile).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    old_signal_ = signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, old_.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    signal(SIGXFSZ, old_signal_);
-  }
-
- private:
-  rlimit old_{};
-  sighandler_t old_signal_ = nullptr;
-};
-
 TEST_F(SkinSourceTest, ASaveThatRunsOutOfDiskKeepsTheOldFiles) {
   TscSkinSource skin(nullptr);
   skin.LoadFromFolder("S:\\TestSkin\\");
@@ -203,7 +181,7 @@ TEST_F(SkinSourceTest, ASaveThatRunsOutOfDiskKeepsTheOldFiles) {
   for (const auto& c : cases) {
     for (const auto& f : c.files) Write(f, old);
     {
-      FileSizeLimit limit(old.size() + 8);
+      velko_test::FileSizeLimit limit(old.size() + 8);
       EXPECT_THROW(c.save(), EFCreateError) << c.name;
     }
     for (const auto& f : c.files) EXPECT_EQ(Contents(f), old) << c.name << ": " << f;
