@@ -93,10 +93,12 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   b_.process->Send("download 127.0.0.2 " + hit[2] + " " + hit[3] + " long.bin");
   std::string cut = b_.process->WaitFor("download disconnect");
   ASSERT_NE(cut, "");
-  std::size_t partial = std::filesystem::file_size(b_.download / "long.bin");
+  // The cut download is kept beside its name, for the resume.
+  EXPECT_FALSE(std::filesystem::exists(b_.download / "long.bin"));
+  std::size_t partial = std::filesystem::file_size(b_.download / "long.bin.part");
   ASSERT_GT(partial, 0u);
   ASSERT_LT(partial, data.size());
-  EXPECT_EQ(ReadFile(b_.download / "long.bin"), data.substr(0, partial));
+  EXPECT_EQ(ReadFile(b_.download / "long.bin.part"), data.substr(0, partial));
   a_.process->WaitFor("upload disconnect");
   a_.process->Send("limit 0");
   ASSERT_NE(a_.process->WaitFor("limit 0"), "");
@@ -107,6 +109,7 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   ASSERT_GE(served.size(), 3u);
   EXPECT_EQ(served[2], std::to_string(data.size() - partial));  // only the rest was sent
   EXPECT_TRUE(ReadFile(b_.download / "long.bin") == data);
+  EXPECT_FALSE(std::filesystem::exists(b_.download / "long.bin.part"));
 }
 
 TEST_F(TwoServentsTest, AFirewalledServentServesAPushThroughGiv) {
