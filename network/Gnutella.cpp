@@ -282,8 +282,9 @@ void TGnutella::BindLinkEvents(TGnutellaClient* link, bool outgoing) {
   link->OnMalformed = [this](TGnutellaClient* l, const TGnutellaHeader& h) {
     ClientMalformed(l, h);
   };
-  link->OnUploadFile = [this](TGnutellaClient* l, const String& name, int index, int start,
-                              int stop, const String& agent, TCustomWinSocket* socket) {
+  link->OnUploadFile = [this](TGnutellaClient* l, const String& name, int index,
+                              std::int64_t start, std::int64_t stop, const String& agent,
+                              TCustomWinSocket* socket) {
     ClientUploadFile(l, name, index, start, stop, agent, socket);
   };
   link->OnReceiveFile = [this](TGnutellaClient* l, const String& name, int index,
@@ -516,13 +517,18 @@ void TGnutella::ClientUploadFile(TGnutellaClient*, const String& FileName, int F
   }
 }
 
+void TGnutella::DropExpiredGivs() {
+  const ULONGLONG now = GetTickCount64();
+  std::erase_if(expected_givs_, [&](const TExpectedGiv& e) { return now - e.SentAt > GivTimeout; });
+}
+
 void TGnutella::ExpectGiv(const GUID& ServentID, DWORD FileIndex) {
+  DropExpiredGivs();
   expected_givs_.push_back({ServentID, FileIndex, GetTickCount64()});
 }
 
 bool TGnutella::TakeExpectedGiv(const String& ServentID, int FileIndex) {
-  const ULONGLONG now = GetTickCount64();
-  std::erase_if(expected_givs_, [&](const TExpectedGiv& e) { return now - e.SentAt > GivTimeout; });
+  DropExpiredGivs();
   GUID id{};
   if (ServentID.size() != 2 * sizeof(GUID) || FileIndex < 0) return false;
   auto* bytes = reinterpret_cast<unsigned char*>(&id);

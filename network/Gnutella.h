@@ -324,6 +324,7 @@ class TGnutella : public TFileShareGnu {
   void ApplySocksOptions();
   // Takes the push a GIV answers; false when none waits for it.
   bool TakeExpectedGiv(const String& ServentID, int FileIndex);
+  void DropExpiredGivs();
 
   struct TExpectedGiv {
     GUID ServentID;

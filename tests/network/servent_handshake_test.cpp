@@ -287,6 +287,29 @@ TEST_F(HandshakeTest, AnythingElseOnA04LinkIsNotAccepted) {
   EXPECT_EQ(texts[0], "Connection not accepted by the client");
 }
 
+TEST_F(HandshakeTest, AnIncomingLinkRefusedAtItsLastStepReportsThePeersStatus) {
+  TGnutella* servent = MakeServent("127.0.0.2");
+  std::vector<std::tuple<int, int, String>> errors;
+  servent->OnError = [&](TObject*, const String&, const GUID&, int kind, int code,
+                         const String& text) {
+    errors.push_back({kind, code, text});
+  };
+  for (const char* status : {"204 Shielded leaf node", "403 Forbidden"}) {
+    errors.clear();
+    RawPeer peer;
+    ASSERT_TRUE(peer.Connect("127.0.0.2", port_));
+    peer.Send("GNUTELLA CONNECT/0.6\r\nUser-Agent: Raw\r\n\r\n");
+    ASSERT_TRUE(peer.ReadContaining("\r\n\r\n"));
+    peer.Send(std::string("GNUTELLA/0.6 ") + status + "\r\nX-Try-Ultrapeers: 127.0.0.9:6346\r\n\r\n");
+    ASSERT_TRUE(peer.WaitClosed()) << status;
+    ASSERT_EQ(errors.size(), 1u) << status;
+    EXPECT_EQ(std::get<0>(errors[0]), 2);
+    EXPECT_EQ(std::get<1>(errors[0]), 2);
+    EXPECT_EQ(std::get<2>(errors[0]), status);
+    ASSERT_TRUE(PumpUntil([&] { return servent->Clients.empty(); }));
+  }
+}
+
 TEST_F(HandshakeTest, UnknownOpeningIsRefusedAndClosed) {
   TGnutella* servent = MakeServent("127.0.0.2");
   std::vector<String> texts;
@@ -308,9 +331,10 @@ TEST_F(HandshakeTest, UploadRequestHandsTheSocketOver) {
   TGnutella* servent = MakeServent("127.0.0.2");
   TCustomWinSocket* taken = nullptr;
   String name, agent;
-  int index = 0, start = 0, stop = 0;
-  servent->OnUploadFile = [&](TObject*, const String& file, int file_index, int from, int to,
-                              const String& user_agent, TCustomWinSocket* socket) {
+  int index = 0;
+  std::int64_t start = 0, stop = 0;
+  servent->OnUploadFile = [&](TObject*, const String& file, int file_index, std::int64_t from,
+                              std::int64_t to, const String& user_agent, TCustomWinSocket* socket) {
     name = file;
     index = file_index;
     start = from;

@@ -1,16 +1,20 @@
 // The file-sharing window's transfers against raw peers on 127.0.0.1, with a
 // temporary home as drive C: and C:\ as the download folder: what a peer may
 // write and how much, what a broken download leaves, the errors on the rows,
-// and aborting an upload.
+// aborting an upload, and downloads served in chunks.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <random>
 
+#include "network/GnutellaClient.h"
 #include "platform/fs/drives.h"
 #include "tests/network_ui/nuts_fixture.h"
+#include "tests/network_ui/transfer_fixture.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/servent_process.h"
 
@@ -209,6 +213,100 @@ TEST_F(NutsTransfersTest, AbortStopsAnUpload) {
   ASSERT_TRUE(getter.WaitClosed());
   EXPECT_LT(getter.received.size(), song.size());
   EXPECT_TRUE(form_->Transfers().empty());
+}
+
+// Serves `data` as peers that hand out big files do: each request gets at
+// most one chunk, "206" with its Content-Range, and the close. Requests
+// after the first `serve_until` are refused with 503.
+class ChunkServer {
+ public:
+  ChunkServer(std::string data, std::size_t serve_until = SIZE_MAX)
+      : data_(std::move(data)), serve_until_(serve_until), server_([this](const std::string& head) {
+          return Answer(head);
+        }) {}
+  HttpResponder& server() { return server_; }
+  std::vector<std::string> Ranges() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return ranges_;
+  }
+  void ServeAll() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    serve_until_ = SIZE_MAX;
+  }
+  static constexpr std::size_t kChunk = 512 * 1024;
+
+ private:
+  HttpResponder::Reply Answer(const std::string& head) {
+    const std::size_t at = head.find("Range: bytes=");
+    const std::size_t dash = head.find('-', at);
+    const std::string first_text = at == std::string::npos ? "0" : head.substr(at + 13, dash - at - 13);
+    std::lock_guard<std::mutex> hold(mutex_);
+    ranges_.push_back(first_text);
+    if (ranges_.size() > serve_until_) return {"HTTP/1.0 503 Busy\r\n\r\n", false};
+    const std::size_t first = std::stoul(first_text);
+    const std::size_t last = std::min(first + kChunk, data_.size()) - 1;
+    return {"HTTP/1.0 206 Partial Content\r\nContent-Length: " + std::to_string(last - first + 1) +
+                "\r\nContent-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
+                std::to_string(data_.size()) + "\r\n\r\n" + data_.substr(first, last - first + 1),
+            false};
+  }
+  std::string data_;
+  std::size_t serve_until_;
+  std::mutex mutex_;
+  std::vector<std::string> ranges_;
+  HttpResponder server_;
+};
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (auto& b : bytes) b = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+TEST_F(NutsTransfersTest, ADownloadServedInChunksFetchesEveryChunk) {
+  const std::string data = RandomBytes(1500007, 7);
+  ChunkServer chunks(data);
+  Download("chunked.bin", chunks.server(), 1500007);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Completed");
+  EXPECT_EQ(Status(form_->DownList, 0, 1), "100%");
+  EXPECT_EQ(chunks.Ranges(), (std::vector<std::string>{"0", "524288", "1048576"}));
+  EXPECT_TRUE(ReadFile(home_ / "chunked.bin") == data);
+  EXPECT_FALSE(fs::exists(home_ / "chunked.bin.part"));
+  EXPECT_EQ(sound_->Plays().size(), 1u);
+}
+
+TEST_F(NutsTransfersTest, ARefusedChunkKeepsThePartialFileForAResume) {
+  const std::string data = RandomBytes(1500007, 8);
+  ChunkServer chunks(data, 2);
+  Download("refused.bin", chunks.server(), 1500007);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Busy");
+  EXPECT_TRUE(sound_->Plays().empty());
+  EXPECT_FALSE(fs::exists(home_ / "refused.bin"));
+  EXPECT_TRUE(ReadFile(home_ / "refused.bin.part") == data.substr(0, 2 * ChunkServer::kChunk));
+
+  // The resume asks from the partial file's end and finishes the file.
+  chunks.ServeAll();
+  TransferLog log;
+  auto* resume = new TGnutellaDownloadFile(nullptr);
+  log.Attach(resume);
+  resume->OnFileExists = [](TComponent*, String&, TGnutellaFileExitst& choice) { choice = 0; };
+  resume->IP = "127.0.0.1";
+  resume->Port = chunks.server().port();
+  resume->FileIndex = 1;
+  resume->Filename = "refused.bin";
+  resume->SaveTo = "C:\\refused.bin";
+  resume->HitSize = 1500007;
+  resume->StartOffset = static_cast<std::int64_t>(fs::file_size(home_ / "refused.bin.part"));
+  resume->Start();
+  ASSERT_TRUE(Wait([&] { return log.disconnected || log.errors > 0; }));
+  delete resume;
+  EXPECT_TRUE(log.transfered) << log.error_text;
+  EXPECT_EQ(chunks.Ranges().back(), "1048576");
+  EXPECT_TRUE(ReadFile(home_ / "refused.bin") == data);
+  EXPECT_FALSE(fs::exists(home_ / "refused.bin.part"));
 }
 
 }  // namespace
