@@ -6,6 +6,7 @@
 
 #include "classlib/StringRoutines.h"
 #include "network/GWebCache.h"
+#include "platform/core/clock.h"
 #include "platform/net/winsock.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -281,8 +282,9 @@ void TGnutella::BindLinkEvents(TGnutellaClient* link, bool outgoing) {
   link->OnMalformed = [this](TGnutellaClient* l, const TGnutellaHeader& h) {
     ClientMalformed(l, h);
   };
-  link->OnUploadFile = [this](TGnutellaClient* l, const String& name, int index, int start,
-                              int stop, const String& agent, TCustomWinSocket* socket) {
+  link->OnUploadFile = [this](TGnutellaClient* l, const String& name, int index,
+                              std::int64_t start, std::int64_t stop, const String& agent,
+                              TCustomWinSocket* socket) {
     ClientUploadFile(l, name, index, start, stop, agent, socket);
   };
   link->OnReceiveFile = [this](TGnutellaClient* l, const String& name, int index,
@@ -515,8 +517,46 @@ void TGnutella::ClientUploadFile(TGnutellaClient*, const String& FileName, int F
   }
 }
 
+void TGnutella::DropExpiredGivs() {
+  const ULONGLONG now = GetTickCount64();
+  std::erase_if(expected_givs_, [&](const TExpectedGiv& e) { return now - e.SentAt > GivTimeout; });
+}
+
+void TGnutella::ExpectGiv(const GUID& ServentID, DWORD FileIndex) {
+  DropExpiredGivs();
+  expected_givs_.push_back({ServentID, FileIndex, GetTickCount64()});
+}
+
+bool TGnutella::TakeExpectedGiv(const String& ServentID, int FileIndex) {
+  DropExpiredGivs();
+  GUID id{};
+  if (ServentID.size() != 2 * sizeof(GUID) || FileIndex < 0) return false;
+  auto* bytes = reinterpret_cast<unsigned char*>(&id);
+  for (std::size_t i = 0; i < ServentID.size(); ++i) {
+    const int c = std::tolower(static_cast<unsigned char>(ServentID[i]));
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (digit < 0) return false;
+    bytes[i / 2] = static_cast<unsigned char>(bytes[i / 2] << 4 | digit);
+  }
+  for (auto it = expected_givs_.begin(); it != expected_givs_.end(); ++it) {
+    if (SameGuid(it->ServentID, id) && it->FileIndex == static_cast<DWORD>(FileIndex)) {
+      expected_givs_.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
 void TGnutella::ClientReceiveFile(TGnutellaClient*, const String& FileName, int FileIndex,
                                   const String& ServentID, TCustomWinSocket* Socket) {
+  if (!TakeExpectedGiv(ServentID, FileIndex)) {
+    // Nobody asked this peer for a file: it gets to write nothing.
+    ++GivsRefused;
+    delete Socket;
+    return;
+  }
   if (OnReceiveFile) {
     OnReceiveFile(this, FileName, FileIndex, ServentID, Socket);
   } else {

@@ -157,6 +157,14 @@ class TGnutella : public TFileShareGnu {
   void Broadcast(const BYTE* Buffer, std::size_t Length);
   void BroadcastExcept(const BYTE* Buffer, std::size_t Length, const GUID& ID);
   void SendToClient(const BYTE* Buffer, std::size_t Length, const GUID& ID);
+  // A push this servent sent for file `FileIndex` of the servent
+  // `ServentID`: the one GIV that answers it within GivTimeout is taken.
+  // Every other GIV is refused (closed, counted in GivsRefused) and never
+  // reaches OnReceiveFile.
+  void ExpectGiv(const GUID& ServentID, DWORD FileIndex);
+  // Milliseconds a push waits for its GIV.
+  DWORD GivTimeout = 60000;
+  DWORD GivsRefused = 0;
 
   // --- Settings ------------------------------------------------------------
   WORD ListenPort() const override;
@@ -314,6 +322,16 @@ class TGnutella : public TFileShareGnu {
                const GUID* all_but);
 
   void ApplySocksOptions();
+  // Takes the push a GIV answers; false when none waits for it.
+  bool TakeExpectedGiv(const String& ServentID, int FileIndex);
+  void DropExpiredGivs();
+
+  struct TExpectedGiv {
+    GUID ServentID;
+    DWORD FileIndex;
+    ULONGLONG SentAt;
+  };
+  std::vector<TExpectedGiv> expected_givs_;
 
   String socks_server_;
   WORD socks_port_ = 1080;

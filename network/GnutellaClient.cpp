@@ -530,6 +530,9 @@ void TGnutellaClient::ServerHandshake() {
     if (step.Status == hsRefused) {
       if (step.Step == ssBadNumber) {
         Refuse(3, "Invalid number in Gnutella request");
+      } else if (step.Step == ssFinalRefused) {
+        // As the dialling side reports a refusal: the peer's status text.
+        Refuse(2, step.Refusal);
       } else {
         Refuse(3, "Unknown Gnutella protocol version");
       }

@@ -393,7 +393,14 @@ TServerHandshakeStep ReadServerStep(std::string_view unread, bool awaiting_hands
   if (!awaiting_handshake && StartsWith(unread, answer06)) {
     THandshakeStatus status = whole_block(&end);
     if (status != hsDone) return status == hsWait ? result : Refused(ssUnknown);
-    if (!StartsWith(unread, final_ok)) return Refused(ssUnknown);
+    if (!StartsWith(unread, final_ok)) {
+      // The peer turned the link down: its status, as it sent it.
+      result = Refused(ssFinalRefused);
+      std::string_view line = unread.substr(answer06.size());
+      line = line.substr(0, line.find_first_of("\r\n"));
+      result.Refusal = std::string(line);
+      return result;
+    }
     result.Status = hsDone;
     result.Step = ssFinalOk;
     result.Consumed = end;

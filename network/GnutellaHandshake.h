@@ -82,6 +82,7 @@ enum TServerStep {
   ssConnect04,  // ProtocolWord + " CONNECT/0.4": log in, answer OK
   ssConnect06,  // ProtocolWord + " CONNECT/0.6" with headers: answer 200 OK
   ssFinalOk,    // the peer's final ProtocolWord + "/0.6 200 OK": log in
+  ssFinalRefused,  // the peer's final answer is another status: refused
   ssUpload,     // an HTTP "GET /get/" request: hand the socket over
   ssGiv,        // a "GIV " line: hand the socket over
   ssUnknown,    // none of these: refuse
@@ -109,6 +110,7 @@ struct TServerHandshakeStep {
   TRemoteHeaders Headers;  // ssConnect06
   TUploadRequest Upload;   // ssUpload
   TGivRequest Giv;         // ssGiv
+  std::string Refusal;     // ssFinalRefused: the status code and text
 };
 
 // `awaiting_handshake`: no step has succeeded yet (a CONNECT/0.6 is only

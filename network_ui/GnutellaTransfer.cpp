@@ -117,6 +117,10 @@ void TGnutellaFileTransfer::WndProc(TMessage& Message) {
     }
     return;
   }
+  if (Message.Msg == WM_NEXTRANGE) {
+    if (reinterpret_cast<TGnutellaFileTransfer*>(Message.LParam) == this && redial_) redial_();
+    return;
+  }
   Message.Result = DefWindowProc(hidden_window_, Message.Msg, Message.WParam, Message.LParam);
 }
 
@@ -143,7 +147,7 @@ void TGnutellaFileTransfer::DoEvent(int Kind) {
       break;
     case 1:
       timer_->SetEnabled(false);
-      if (RangeComplete() && !transfered_) {
+      if (RangeComplete() && !transfered_ && !error_) {
         transfered_ = true;
         if (OnTransfered) OnTransfered(this, Filename);
       }
@@ -209,12 +213,14 @@ void TGnutellaFileTransfer::CloseDataFile() {
 
 void TGnutellaFileTransfer::Fail(TCustomWinSocket* Socket, int Code, const String& Text, const String& Reply) {
   error_ = true;
+  CloseDataFile();
+  // The error is told while whoever watches the transfer still holds it:
+  // the close below reports the disconnect, after which it is forgotten.
+  DoError(Code, Text);
   if (Socket != nullptr && Socket->Connected()) {
     if (!Reply.empty()) Socket->SendText(Reply);
     Socket->Close();
   }
-  CloseDataFile();
-  DoError(Code, Text);
   if (FreeOnDisconnect) PostFree();
 }
 
@@ -230,44 +236,60 @@ void TGnutellaFileTransfer::ReadDownload(TGnutellaDownloadReply& Reply, std::str
 }
 
 bool TGnutellaFileTransfer::OpenTarget(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket) {
+  const String partial = Reply.SaveTo.empty() ? String() : String(PartialFileName(Reply.SaveTo));
   exists_choice_ = 1;
-  if (FileExists(Reply.SaveTo)) DoEvent(5);
+  if (!partial.empty() && (FileExists(Reply.SaveTo) || FileExists(partial))) DoEvent(5);
   TGnutellaFileExitst choice = exists_choice_;
   if (choice > 3 || choice == 2) {
     Socket->Close();
     return false;
   }
-  if (Reply.SaveTo.empty() || IsSymbolicLinkPath(Reply.SaveTo)) {
+  if (Reply.SaveTo.empty() || IsSymbolicLinkPath(Reply.SaveTo) || IsSymbolicLinkPath(partial)) {
     Fail(Socket, static_cast<int>(ERROR_ACCESS_DENIED), "Cannot create file " + Reply.SaveTo);
     return false;
   }
+  // Choice 0 keeps the first StartOffset bytes: those of the partial file
+  // when there is one, else a copy of the existing file's. Every other
+  // choice starts a partial file of its own. An existing target is only
+  // ever read.
   HANDLE file = INVALID_HANDLE_VALUE;
-  if (choice == 0) {
-    file = FileOpen(Reply.SaveTo, fmOpenWrite | fmShareDenyWrite);
-    if (file != INVALID_HANDLE_VALUE && FileSeek(file, 0, 2) < 0) {
-      FileClose(file);
-      file = INVALID_HANDLE_VALUE;
+  bool kept_short = false;
+  if (choice == 0 && (FileExists(partial) || FileExists(Reply.SaveTo))) {
+    if (!FileExists(partial) && !CopyFile(Reply.SaveTo.c_str(), partial.c_str(), TRUE)) {
+      DWORD code = GetLastError();
+      Fail(Socket, static_cast<int>(code), "Cannot create file " + partial);
+      return false;
+    }
+    file = FileOpen(partial, fmOpenWrite | fmShareDenyWrite);
+    if (file != INVALID_HANDLE_VALUE) {
+      std::int64_t size = FileSeek(file, 0, 2);
+      kept_short = size < StartOffset;
+      if (kept_short || FileSeek(file, StartOffset, 0) != StartOffset || !SetEndOfFile(file)) {
+        FileClose(file);
+        file = INVALID_HANDLE_VALUE;
+      }
     }
   } else {
-    file = FileCreate(Reply.SaveTo);
+    file = CreateFile(partial.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                      nullptr);
   }
   if (file == INVALID_HANDLE_VALUE) {
-    DWORD code = GetLastError();
-    Fail(Socket, static_cast<int>(code), "Cannot open file " + Reply.SaveTo);
+    DWORD code = kept_short ? static_cast<DWORD>(ERROR_HANDLE_EOF) : GetLastError();
+    Fail(Socket, static_cast<int>(code),
+         kept_short ? "File shorter than the resume offset: " + partial : "Cannot open file " + partial);
     return false;
   }
   data_file_ = file;
   file_open_ = true;
+  partial_name_ = partial;
   return true;
 }
 
 bool TGnutellaFileTransfer::DownloadBody(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket,
                                          const char* Data, std::size_t Size, bool Progress) {
   std::int64_t count = static_cast<std::int64_t>(Size);
-  if (StopOffset >= 0) {
-    std::int64_t left = std::max<std::int64_t>(StopOffset - StartOffset - BytesDone, 0);
-    count = std::min(count, left);
-  }
+  const std::int64_t end = reply_end_ >= 0 ? reply_end_ : StopOffset;
+  if (end >= 0) count = std::min(count, std::max<std::int64_t>(end - StartOffset - BytesDone, 0));
   if (count > 0) {
     if (!file_open_ || FileWrite(data_file_, Data, static_cast<int>(count)) != count) {
       DWORD code = GetLastError();
@@ -277,12 +299,36 @@ bool TGnutellaFileTransfer::DownloadBody(TGnutellaDownloadReply& Reply, TCustomW
     BytesDone += count;
   }
   if (Progress) DoEvent(2);
-  if (StopOffset >= 0 && StopOffset - StartOffset == BytesDone) {
-    DoEvent(3);
-    Socket->Close();
+  const std::int64_t at = StartOffset + BytesDone;
+  if (StopOffset >= 0 && at == StopOffset) {
+    FinishDownload(Reply, Socket);
+    return false;
+  }
+  if (reply_end_ >= 0 && at == reply_end_) {
+    if (!AskForTheRest(Socket)) Socket->Close();
     return false;
   }
   return true;
+}
+
+bool TGnutellaFileTransfer::AskForTheRest(TCustomWinSocket* Socket) {
+  if (!redial_ || hidden_window_ == nullptr) return false;
+  continuing_ = true;
+  header_done_ = false;
+  Socket->Close();
+  PostMessage(hidden_window_, WM_NEXTRANGE, 0, reinterpret_cast<LPARAM>(this));
+  return true;
+}
+
+void TGnutellaFileTransfer::FinishDownload(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket) {
+  CloseDataFile();
+  if (!MoveFileEx(partial_name_.c_str(), Reply.SaveTo.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DWORD code = GetLastError();
+    Fail(Socket, static_cast<int>(code), "Cannot move file into place: " + Reply.SaveTo);
+    return;
+  }
+  DoEvent(3);
+  if (Socket != nullptr) Socket->Close();
 }
 
 bool TGnutellaFileTransfer::DownloadBytes(TGnutellaDownloadReply& Reply, std::string& Header,
@@ -296,14 +342,26 @@ bool TGnutellaFileTransfer::DownloadBytes(TGnutellaDownloadReply& Reply, std::st
     Fail(Socket, parsed.Code, parsed.Reason);
     return false;
   }
-  auto end = ReplyRangeEnd(parsed, StartOffset, parsed.Code == 206);
-  if (!end) {
+  const std::int64_t from = StartOffset + BytesDone;
+  auto end = ReplyRangeEnd(parsed, from, parsed.Code == 206);
+  // The whole file: the smallest of what the caller, the hit and the reply
+  // say it is; only the first reply may leave it to its own range.
+  std::int64_t whole = -1;
+  auto cap = [&whole](std::int64_t size) {
+    if (size >= 0 && (whole < 0 || size < whole)) whole = size;
+  };
+  cap(requested_stop_);
+  cap(Reply.HitSize);
+  if (parsed.RangeTotal) cap(*parsed.RangeTotal);
+  if (data_started_) cap(StopOffset);
+  if (!end || (whole >= 0 && from > whole)) {
     Header.clear();
     Fail(Socket, -1, "Reply range does not match the request");
     return false;
   }
-  std::int64_t range_end = *end;
-  if (StopOffset >= 0 && (range_end < 0 || range_end > StopOffset)) range_end = StopOffset;
+  reply_start_ = from;
+  reply_end_ = *end;
+  if (whole >= 0 && (reply_end_ < 0 || reply_end_ > whole)) reply_end_ = whole;
   Reply.ContentLength = parsed.ContentLength.value_or(0);
   Reply.ContentRange = parsed.ContentRange;
   Reply.ContentType = parsed.ContentType;
@@ -312,33 +370,42 @@ bool TGnutellaFileTransfer::DownloadBytes(TGnutellaDownloadReply& Reply, std::st
   if (parsed.RangeTotal) {
     file_size_ = *parsed.RangeTotal;
   } else if (parsed.ContentLength) {
-    file_size_ = StartOffset + *parsed.ContentLength;
+    file_size_ = from + *parsed.ContentLength;
   }
-  StopOffset = range_end;
+  if (Reply.HitSize >= 0) file_size_ = Reply.HitSize;
+  StopOffset = whole >= 0 ? whole : reply_end_;
   std::string rest = Header.substr(parsed.Consumed);
   Header.clear();
   Header.shrink_to_fit();
   header_done_ = true;
-  if (!OpenTarget(Reply, Socket)) return false;
-  DoEvent(4);
-  return DownloadBody(Reply, Socket, rest.data(), rest.size(), false);
+  const bool first = !data_started_;
+  if (first) {
+    if (!OpenTarget(Reply, Socket)) return false;
+    data_started_ = true;
+    DoEvent(4);
+  }
+  return DownloadBody(Reply, Socket, rest.data(), rest.size(), !first);
 }
 
-void TGnutellaFileTransfer::DownloadDisconnected() {
+void TGnutellaFileTransfer::DownloadDisconnected(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket) {
+  if (continuing_) return;  // the rest comes on a new connection
+  if (header_done_ && !error_ && !transfered_ && reply_end_ < 0) {
+    // A reply without a length ends with its close.
+    const std::int64_t at = StartOffset + BytesDone;
+    if (StopOffset < 0) {
+      StopOffset = at;
+    } else if (at < StopOffset && at > reply_start_ && AskForTheRest(Socket)) {
+      return;
+    }
+  }
+  if (header_done_ && !error_ && !transfered_ && RangeComplete()) FinishDownload(Reply, Socket);
   CloseDataFile();
-  // Without a length the close ends the answer.
-  if (header_done_ && StopOffset < 0 && !error_) StopOffset = StartOffset + BytesDone;
   DoEvent(1);
 }
 
 TGnutellaDownloadFile::TGnutellaDownloadFile(TComponent* AOwner) : TGnutellaFileTransferDirect(AOwner) {
-  socket_ = new TClientSocket(this);
-  socket_->Socket()->OnSocketEvent = [this](TObject*, TCustomWinSocket* Socket, TSocketEvent Event) {
-    SocketEvent(Socket, Event);
-  };
-  socket_->Socket()->OnErrorEvent = [this](TObject*, TCustomWinSocket* Socket, TErrorEvent Event, int& Code) {
-    SocketError(Socket, Event, Code);
-  };
+  Dial();
+  redial_ = [this] { Redial(); };
 }
 
 TGnutellaDownloadFile::~TGnutellaDownloadFile() {
@@ -349,7 +416,33 @@ TGnutellaDownloadFile::~TGnutellaDownloadFile() {
   CloseDataFile();
 }
 
+void TGnutellaDownloadFile::Dial() {
+  socket_ = new TClientSocket(this);
+  socket_->Socket()->OnSocketEvent = [this](TObject*, TCustomWinSocket* Socket, TSocketEvent Event) {
+    SocketEvent(Socket, Event);
+  };
+  socket_->Socket()->OnErrorEvent = [this](TObject*, TCustomWinSocket* Socket, TErrorEvent Event, int& Code) {
+    SocketError(Socket, Event, Code);
+  };
+}
+
 void TGnutellaDownloadFile::Start() {
+  requested_stop_ = StopOffset;
+  socket_->Host = IP;
+  socket_->Address = "";
+  socket_->Port = Port;
+  if (SocksForTransfers()) SocksifyClientSocket(socket_);
+  socket_->Open();
+}
+
+void TGnutellaDownloadFile::Redial() {
+  if (!continuing_) return;  // closed meanwhile
+  continuing_ = false;
+  // The old socket is not inside one of its own events here.
+  socket_->Socket()->OnSocketEvent = nullptr;
+  socket_->Socket()->OnErrorEvent = nullptr;
+  delete socket_;
+  Dial();
   socket_->Host = IP;
   socket_->Address = "";
   socket_->Port = Port;
@@ -358,20 +451,30 @@ void TGnutellaDownloadFile::Start() {
 }
 
 void TGnutellaDownloadFile::Close() {
+  if (continuing_) {
+    // Between two replies: no connection to close, the download ends here.
+    continuing_ = false;
+    CloseDataFile();
+    DoEvent(1);
+    return;
+  }
   socket_->Close();
 }
 
 void TGnutellaDownloadFile::SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event) {
   switch (Event) {
-    case seConnect:
-      DoEvent(0);
-      Socket->SendText(DownloadRequest(FileIndex, Filename, StartOffset, StopOffset, LocalUserAgent));
+    case seConnect: {
+      // Only the first connection is news; later ones fetch the rest.
+      const std::int64_t from = StartOffset + BytesDone;
+      if (!data_started_) DoEvent(0);
+      Socket->SendText(DownloadRequest(FileIndex, Filename, from, requested_stop_, LocalUserAgent));
       break;
+    }
     case seRead:
       ReadDownload(*this, header_, Socket);
       break;
     case seDisconnect:
-      DownloadDisconnected();
+      DownloadDisconnected(*this, Socket);
       break;
     default:
       break;
@@ -409,6 +512,7 @@ TGnutellaPopFile::~TGnutellaPopFile() {
 
 void TGnutellaPopFile::Start() {
   if (Socket == nullptr) return;
+  requested_stop_ = -1;
   HookSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
   Socket->SendText(PopRequest(FileIndex, Filename, StartOffset, LocalUserAgent));
 }
@@ -423,7 +527,7 @@ void TGnutellaPopFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {
       ReadDownload(*this, header_, S);
       break;
     case seDisconnect:
-      DownloadDisconnected();
+      DownloadDisconnected(*this, S);
       break;
     default:
       break;
@@ -526,6 +630,10 @@ void TGnutellaUploadFile::Start() {
   if (Socket == nullptr) return;
   HookSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
   ServeBegin(Socket, StartOffset, StopOffset, false);
+}
+
+void TGnutellaUploadFile::Close() {
+  if (Socket != nullptr) Socket->Close();
 }
 
 void TGnutellaUploadFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {

@@ -17,6 +17,17 @@
 // Ranges: a download moves StopOffset - StartOffset bytes (StopOffset one
 // past the last byte, -1 while the reply has not fixed it); the serving side
 // takes StopOffset as the last byte it sends (inclusive).
+//
+// A download writes into its partial file (PartialFileName(SaveTo)) and
+// moves that over SaveTo only once the whole file is there: an existing file
+// is never opened for writing, and a broken download leaves its partial file
+// for a later resume (StartOffset = the partial file's size, OnFileExists
+// answering 0). The whole file is StopOffset when the caller gave one, the
+// size the search hit announced (HitSize), or the total a Content-Range
+// names, whichever is smallest; without any of them the reply's own range.
+// When a reply's range ends before the whole file, the download asks for the
+// rest on a new connection, from the next byte, until the file is whole or
+// the peer refuses (a pop, on a connection it did not dial, cannot).
 #pragma once
 
 #include <cstddef>
@@ -32,6 +43,8 @@
 #include "platform/net/guids.h"
 
 constexpr UINT WM_FREETRANSFER = 0x800;
+// Posted to a download's hidden window: dial again for the rest of the file.
+constexpr UINT WM_NEXTRANGE = 0x801;
 
 // Answer of OnFileExists: 0 append (resume), 1 overwrite (the default),
 // 2 skip, 3 overwrite; any other value skips.
@@ -56,6 +69,9 @@ class TGnutellaDownloadReply {
   String Server;
   String XGnutellaContentURN;
   String SaveTo;
+  // The size the search hit announced, -1 when unknown: nothing past it is
+  // ever written, whatever the replies say.
+  std::int64_t HitSize = -1;
 };
 
 class TGnutellaFileTransfer : public TComponent {
@@ -110,7 +126,12 @@ class TGnutellaFileTransfer : public TComponent {
   bool DownloadBody(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket, const char* Data,
                     std::size_t Size, bool Progress);
   bool OpenTarget(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket);
-  void DownloadDisconnected();
+  void DownloadDisconnected(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket);
+  // The reply's range ended before the whole file: the rest is asked for
+  // on a new connection (false when this transfer cannot dial again).
+  bool AskForTheRest(TCustomWinSocket* Socket);
+  // The whole file arrived: the partial file goes over SaveTo.
+  void FinishDownload(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket);
   // Serving: opens the file and sends the reply header (false when the
   // request was answered with an error), then one write event's blocks.
   bool ServeBegin(TCustomWinSocket* Socket, std::int64_t First, std::int64_t Last, bool AlwaysRange);
@@ -126,6 +147,17 @@ class TGnutellaFileTransfer : public TComponent {
   bool error_ = false;
   bool serving_ = false;
   std::int64_t file_size_ = 0;
+  // Downloads: the partial file's name once it is open; the end of the
+  // current reply's range (-1: its close ends it) and where it began; the
+  // caller's own range end; between two replies of one download.
+  String partial_name_;
+  std::int64_t reply_end_ = -1;
+  std::int64_t reply_start_ = 0;
+  std::int64_t requested_stop_ = -1;
+  bool data_started_ = false;
+  bool continuing_ = false;
+  // Dials again for the rest (only a download that dialled out has it).
+  std::function<void()> redial_;
 
  private:
   void InitFields();
@@ -172,7 +204,10 @@ class TGnutellaDownloadFile : public TGnutellaFileTransferDirect, public TGnutel
 
  private:
   void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);
-  TClientSocket* socket_;
+  // A new socket dialling IP and Port (through SOCKS when set).
+  void Dial();
+  void Redial();
+  TClientSocket* socket_ = nullptr;
   std::string header_;
 };
 
@@ -195,6 +230,8 @@ class TGnutellaUploadFile : public TGnutellaFileTransferFirewall {
   ~TGnutellaUploadFile() override;
 
   void Start();
+  // Closes the connection; the disconnect handling runs at once.
+  void Close();
 
  private:
   void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);

@@ -333,6 +333,10 @@ std::string DownloadTarget(const std::string& folder, const std::string& name) {
   return result + bare;
 }
 
+std::string PartialFileName(const std::string& save_to) {
+  return save_to + ".part";
+}
+
 bool IsSymbolicLinkPath(const std::string& path) {
   auto resolved = platform::fs::ResolvePath(path.c_str());
   if (!resolved) return false;

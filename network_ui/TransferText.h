@@ -94,6 +94,9 @@ std::string BareFileName(const std::string& name);
 // inside the folder.
 std::string DownloadTarget(const std::string& folder, const std::string& name);
 
+// The file a download of `save_to` writes until it is complete, beside it.
+std::string PartialFileName(const std::string& save_to);
+
 // Whether a platform path names a symbolic link (which a download never
 // writes through).
 bool IsSymbolicLinkPath(const std::string& path);

@@ -70,6 +70,14 @@ String Sub(TListItem* row, int index) {
 
 String Speed(double value) { return FormatFloat("0.00", value) + " bytes/s"; }
 
+// A port text as a number; a text that is no integer or lies outside
+// 0..65535 raises EConvertError.
+WORD PortNumber(const String& text) {
+  const int value = StrToInt(text);
+  if (value < 0 || value > 65535) throw EConvertError("'" + text + "' is not a valid port number");
+  return static_cast<WORD>(value);
+}
+
 bool IsDownload(TGnutellaFileTransfer* t) {
   return dynamic_cast<TGnutellaDownloadFile*>(t) != nullptr || dynamic_cast<TGnutellaPopFile*>(t) != nullptr;
 }
@@ -686,6 +694,8 @@ String TNutsForm::SaveTarget(const String& Name, bool AvoidExisting) const {
   if (target.empty()) return target;
   auto taken = [&](const String& path) {
     if (AvoidExisting && FileExists(path)) return true;
+    // A partial file left by a broken download is kept for its resume.
+    if (FileExists(PartialFileName(path))) return true;
     for (TGnutellaFileTransfer* t : transfers_) {
       if (auto* d = dynamic_cast<TGnutellaDownloadReply*>(t); d != nullptr && SameText(d->SaveTo, path)) return true;
     }
@@ -737,7 +747,10 @@ void TNutsForm::BindDownload(TGnutellaFileTransfer* T, bool WithConnect) {
     SetSub(row, 9, Speed(T->AverageSpeed()));
   };
   T->OnTransfered = [this, T](TComponent*, const String&) {
-    SetSub(TransferRow(T), 2, "Completed");
+    TListItem* row = TransferRow(T);
+    // The body may have come with the header, before any progress event.
+    if (row != nullptr) SetSub(row, 1, ProgressText(T->BytesDone + T->StartOffset, Sub(row, 0)));
+    SetSub(row, 2, "Completed");
     PlayWav1->Play(ExtractFilePath(Application->ExeName()) + "ok.wav");
     FileList->Update();
   };
@@ -804,6 +817,12 @@ void TNutsForm::ResultDblClick(TObject* Sender) {
   d->Filename = result->Caption();
   Transfer->SetActivePage(TabSheet4);
   d->SaveTo = target;
+  // Nothing past the size the hit announced is written.
+  if (const auto* hit = static_cast<const TSearchHit*>(result->Data())) {
+    d->HitSize = hit->FileSize;
+  } else {
+    d->HitSize = ParseOffset(Sub(result, 0)).value_or(-1);
+  }
   BindDownload(d, true);
   d->FreeOnDisconnect = true;
   d->StartOffset = 0;
@@ -900,7 +919,19 @@ void TNutsForm::DeleteTransferRow(TListView* List) {
 }
 
 void TNutsForm::DownClear(TObject*) { DeleteTransferRow(DownList); }
-void TNutsForm::UpAbort(TObject*) { DeleteTransferRow(UpList); }
+void TNutsForm::UpAbort(TObject*) {
+  // The upload stops (the peer sees the close), then its row goes.
+  TListItem* row = UpList->Selected();
+  if (row == nullptr) return;
+  TGnutellaFileTransfer* running = nullptr;
+  for (const auto& [t, r] : rows_) {
+    if (r == row) running = t;
+  }
+  // Its disconnect handling forgets it (the row stays selected).
+  if (auto* up = dynamic_cast<TGnutellaUploadFile*>(running)) up->Close();
+  if (auto* push = dynamic_cast<TGnutellaPushFile*>(running)) push->Close();
+  DeleteTransferRow(UpList);
+}
 void TNutsForm::UpClear(TObject*) { DeleteTransferRow(UpList); }
 
 // --- statistics ----------------------------------------------------------
@@ -1039,7 +1070,7 @@ bool TNutsForm::LoadSettings() {
   f->IPEdit->SetText(ini.ReadString("Connection", "IP", ""));
   Gnutella1->ForceIP = f->IPEdit->Text();
   f->PortEdit->SetText(ini.ReadString("Connection", "ListenPort", "6346"));
-  Gnutella1->SetListenPort(static_cast<WORD>(StrToInt(f->PortEdit->Text())));
+  Gnutella1->SetListenPort(PortNumber(f->PortEdit->Text()));
   f->FirewallBox->SetChecked(ini.ReadBool("Connection", "Firewall", false));
   Gnutella1->SetFirewall(f->FirewallBox->Checked());
   f->ForceIPBox->SetChecked(ini.ReadBool("Connection", "ForceIP", false));
@@ -1058,7 +1089,7 @@ bool TNutsForm::LoadSettings() {
   f->HostEdit->SetText(ini.ReadString("Socks", "Hostname", ""));
   Gnutella1->SetSocksServer(f->HostEdit->Text());
   f->SocksPortEdit->SetText(ini.ReadString("Socks", "Port", "1080"));
-  Gnutella1->SetSocksPort(static_cast<WORD>(StrToInt(f->SocksPortEdit->Text())));
+  Gnutella1->SetSocksPort(PortNumber(f->SocksPortEdit->Text()));
   f->UserEdit->SetText(ini.ReadString("Socks", "Username", ""));
   Gnutella1->SetSocksUsername(f->UserEdit->Text());
   f->PasswordEdit->SetText(ini.ReadString("Socks", "Password", ""));

@@ -175,7 +175,8 @@ TEST(ServerStep, FinalOkOnlyAfterTheFirstStep) {
   EXPECT_EQ(ReadServerStep(final_ok, true, kWord).Status, hsRefused);
   auto refused = ReadServerStep("GNUTELLA/0.6 503 Busy\r\n\r\n", false, kWord);
   EXPECT_EQ(refused.Status, hsRefused);
-  EXPECT_EQ(refused.Step, ssUnknown);
+  EXPECT_EQ(refused.Step, ssFinalRefused);
+  EXPECT_EQ(refused.Refusal, "503 Busy");
 }
 
 TEST(ServerStep, UploadRequestAtEveryCut) {

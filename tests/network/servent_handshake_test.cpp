@@ -287,6 +287,29 @@ TEST_F(HandshakeTest, AnythingElseOnA04LinkIsNotAccepted) {
   EXPECT_EQ(texts[0], "Connection not accepted by the client");
 }
 
+TEST_F(HandshakeTest, AnIncomingLinkRefusedAtItsLastStepReportsThePeersStatus) {
+  TGnutella* servent = MakeServent("127.0.0.2");
+  std::vector<std::tuple<int, int, String>> errors;
+  servent->OnError = [&](TObject*, const String&, const GUID&, int kind, int code,
+                         const String& text) {
+    errors.push_back({kind, code, text});
+  };
+  for (const char* status : {"204 Shielded leaf node", "403 Forbidden"}) {
+    errors.clear();
+    RawPeer peer;
+    ASSERT_TRUE(peer.Connect("127.0.0.2", port_));
+    peer.Send("GNUTELLA CONNECT/0.6\r\nUser-Agent: Raw\r\n\r\n");
+    ASSERT_TRUE(peer.ReadContaining("\r\n\r\n"));
+    peer.Send(std::string("GNUTELLA/0.6 ") + status + "\r\nX-Try-Ultrapeers: 127.0.0.9:6346\r\n\r\n");
+    ASSERT_TRUE(peer.WaitClosed()) << status;
+    ASSERT_EQ(errors.size(), 1u) << status;
+    EXPECT_EQ(std::get<0>(errors[0]), 2);
+    EXPECT_EQ(std::get<1>(errors[0]), 2);
+    EXPECT_EQ(std::get<2>(errors[0]), status);
+    ASSERT_TRUE(PumpUntil([&] { return servent->Clients.empty(); }));
+  }
+}
+
 TEST_F(HandshakeTest, UnknownOpeningIsRefusedAndClosed) {
   TGnutella* servent = MakeServent("127.0.0.2");
   std::vector<String> texts;
@@ -308,9 +331,10 @@ TEST_F(HandshakeTest, UploadRequestHandsTheSocketOver) {
   TGnutella* servent = MakeServent("127.0.0.2");
   TCustomWinSocket* taken = nullptr;
   String name, agent;
-  int index = 0, start = 0, stop = 0;
-  servent->OnUploadFile = [&](TObject*, const String& file, int file_index, int from, int to,
-                              const String& user_agent, TCustomWinSocket* socket) {
+  int index = 0;
+  std::int64_t start = 0, stop = 0;
+  servent->OnUploadFile = [&](TObject*, const String& file, int file_index, std::int64_t from,
+                              std::int64_t to, const String& user_agent, TCustomWinSocket* socket) {
     name = file;
     index = file_index;
     start = from;
@@ -339,7 +363,7 @@ TEST_F(HandshakeTest, UploadRequestHandsTheSocketOver) {
   ASSERT_TRUE(peer.ReadContaining("HTTP 200 OK"));
 }
 
-TEST_F(HandshakeTest, GivLineHandsTheSocketOver) {
+TEST_F(HandshakeTest, OnlyAGivAnsweringAPushSentHandsTheSocketOver) {
   TGnutella* servent = MakeServent("127.0.0.2");
   TCustomWinSocket* taken = nullptr;
   String name, servent_id;
@@ -351,18 +375,45 @@ TEST_F(HandshakeTest, GivLineHandsTheSocketOver) {
     servent_id = id;
     taken = socket;
   };
+  GUID pushed;
+  for (int i = 0; i < 16; ++i) reinterpret_cast<BYTE*>(&pushed)[i] = static_cast<BYTE>(i * 0x11);
+  const std::string hex = "00112233445566778899AABBCCDDEEFF";
+  auto offer = [&](const std::string& line) {
+    RawPeer peer;
+    EXPECT_TRUE(peer.Connect("127.0.0.2", port_));
+    peer.Send(line);
+    EXPECT_TRUE(peer.WaitClosed()) << line;
+    EXPECT_EQ(peer.received, "") << line;
+  };
+  // Nobody asked: refused and counted.
+  offer("GIV 3:" + hex + "/a file.ogg\n\n");
+  EXPECT_EQ(servent->GivsRefused, 1u);
+  servent->ExpectGiv(pushed, 3);
+  offer("GIV 4:" + hex + "/a file.ogg\n\n");                           // another file
+  offer("GIV 3:FF112233445566778899AABBCCDDEEFF/a file.ogg\n\n");       // another servent
+  EXPECT_EQ(servent->GivsRefused, 3u);
+  EXPECT_EQ(taken, nullptr);
+
   RawPeer peer;
   ASSERT_TRUE(peer.Connect("127.0.0.2", port_));
-  peer.Send("GIV 3:00112233445566778899AABBCCDDEEFF/a file.ogg\n\n");
+  peer.Send("GIV 3:00112233445566778899aabbccddeeff/a file.ogg\n\n");
   ASSERT_TRUE(PumpUntil([&] { return taken != nullptr; }));
   std::unique_ptr<TCustomWinSocket> owned(taken);
   EXPECT_EQ(index, 3);
-  EXPECT_EQ(servent_id, "00112233445566778899AABBCCDDEEFF");
+  EXPECT_EQ(servent_id, "00112233445566778899aabbccddeeff");
   EXPECT_EQ(name, "a file.ogg");
   ASSERT_TRUE(PumpUntil([&] { return servent->Clients.empty(); }));
   peer.Send("HTTP 200 OK\r\n");
   ASSERT_TRUE(PumpUntil([&] { return taken->ReceiveLength() > 0; }));
   EXPECT_EQ(taken->ReceiveText(), "HTTP 200 OK\r\n");
+
+  // A push is answered once, and only within its time.
+  offer("GIV 3:" + hex + "/a file.ogg\n\n");
+  servent->ExpectGiv(pushed, 5);
+  servent->GivTimeout = 10;
+  PumpFor(50ms);
+  offer("GIV 5:" + hex + "/a file.ogg\n\n");
+  EXPECT_EQ(servent->GivsRefused, 5u);
 }
 
 TEST_F(HandshakeTest, UploadWithANumberThatDoesNotParseEndsTheLink) {

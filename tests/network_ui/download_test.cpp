@@ -23,14 +23,23 @@ class DownloadTest : public TransferTest {
   // with `parts` (a short pause between them), then closes.
   void RunDownload(const std::vector<std::string>& parts, std::int64_t start = 0,
                    TGnutellaFileExitst choice = kNoHandler, const std::string& name = "song.mp3") {
+    RunDownloads({parts}, start, choice, name);
+  }
+  // The same with one answer per connection (the last one for the rest).
+  void RunDownloads(const std::vector<std::vector<std::string>>& answers, std::int64_t start = 0,
+                    TGnutellaFileExitst choice = kNoHandler, const std::string& name = "song.mp3") {
+    requests_.clear();
     LoopbackServer peer([&](LoopbackConnection& c) {
       c.SetNoDelay();
       std::string got = c.ReadUntil("\r\n\r\n");
+      std::size_t n;
       {
         std::lock_guard<std::mutex> hold(mutex_);
         request_ = got;
+        requests_.push_back(got);
+        n = requests_.size();
       }
-      for (const auto& part : parts) {
+      for (const auto& part : answers[std::min(n, answers.size()) - 1]) {
         c.Write(part);
         std::this_thread::sleep_for(std::chrono::milliseconds(3));
       }
@@ -58,9 +67,14 @@ class DownloadTest : public TransferTest {
     std::lock_guard<std::mutex> hold(mutex_);
     return request_;
   }
+  std::vector<std::string> Requests() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return requests_;
+  }
 
   std::mutex mutex_;
   std::string request_;
+  std::vector<std::string> requests_;
   TransferLog log_;
   std::string saved_;
   std::int64_t stop_offset_ = 0;
@@ -93,22 +107,32 @@ TEST_F(DownloadTest, AHeaderSplitAtAnyByteIsReadWhole) {
 
 TEST_F(DownloadTest, TheRangeEndComesFromEachSource) {
   struct Case {
-    std::string reply;
-    std::int64_t start;
-    std::string kept;  // what the file holds after
+    std::vector<std::string> replies;  // one per request
+    std::string kept;                  // what the file holds after
   } cases[] = {
-      {"HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 0-4/20\r\n\r\n0123456789", 0, "01234"},
-      {"HTTP/1.0 200 OK\r\nContent-Range: bytes=0-2\r\n\r\nabcdef", 0, "abc"},
-      {"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nwxyz!!", 0, "wxyz"},
-      {"HTTP/1.0 200 OK\r\n\r\nuntil the close", 0, "until the close"},
-      {"HTTP 200 OK\r\nContent-Length: 3\r\n\r\nold", 0, "old"},
-      {"HTTP 200\r\nContent-Length: 3\r\n\r\nold", 0, "old"},
+      // A range that ends before the total is followed by a request for
+      // the rest, from the next byte.
+      {{"HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 0-4/20\r\n\r\n0123456789",
+        "HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 5-19/20\r\n\r\n56789abcdefghij"},
+       "0123456789abcdefghij"},
+      {{"HTTP/1.0 200 OK\r\nContent-Range: bytes=0-2\r\n\r\nabcdef"}, "abc"},
+      {{"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nwxyz!!"}, "wxyz"},
+      {{"HTTP/1.0 200 OK\r\n\r\nuntil the close"}, "until the close"},
+      {{"HTTP 200 OK\r\nContent-Length: 3\r\n\r\nold"}, "old"},
+      {{"HTTP 200\r\nContent-Length: 3\r\n\r\nold"}, "old"},
   };
   for (const auto& c : cases) {
     std::filesystem::remove(Native("song.mp3"));
-    RunDownload({c.reply}, c.start);
-    EXPECT_EQ(saved_, c.kept) << c.reply;
-    EXPECT_TRUE(log_.transfered) << c.reply;
+    std::vector<std::vector<std::string>> answers;
+    for (const auto& reply : c.replies) answers.push_back({reply});
+    RunDownloads(answers);
+    EXPECT_EQ(saved_, c.kept) << c.replies[0];
+    EXPECT_TRUE(log_.transfered) << c.replies[0];
+    const auto requests = Requests();
+    ASSERT_EQ(requests.size(), c.replies.size()) << c.replies[0];
+    if (requests.size() > 1) {
+      EXPECT_NE(requests[1].find("\r\nRange: bytes=5-\r\n"), std::string::npos);
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #include "tests/network_ui/nuts_fixture.h"
 
 #include "classlib/Application.h"
+#include "classlib/Threads.h"
 #include "platform/core/modules.h"
 #include "platform/dlg/browse_folder.h"
 #include "platform/dlg/message_box.h"
@@ -9,6 +10,21 @@
 #include "tests/support/message_pump.h"
 
 namespace velko_test {
+
+String Status(TListView* list, int row, int column) {
+  if (row >= list->Items()->Count()) return "";
+  TStrings* subs = list->Items()->Item(row)->SubItems();
+  return column < subs->Count() ? subs->Strings(column) : String();
+}
+
+bool Wait(const std::function<bool()>& done, double seconds) {
+  return PumpMessagesUntil(
+      [&] {
+        CheckSynchronize();
+        return done();
+      },
+      seconds);
+}
 
 void NutsTest::SetUp() {
   platform::ResetInput();

@@ -29,6 +29,13 @@ class TestNutsForm : public TNutsForm {
   double GetFileUpSpeed() override { return speeds ? (*speeds)[3] : TNutsForm::GetFileUpSpeed(); }
 };
 
+// The text of a row's sub-item (2: a transfer row's status); "" when the
+// row or the sub-item is not there.
+String Status(TListView* list, int row, int column = 2);
+// Dispatches messages and synchronised calls until `done` or the time runs
+// out.
+bool Wait(const std::function<bool()>& done, double seconds = 20);
+
 struct ShownMessage {
   std::string text;
   std::string caption;

@@ -36,21 +36,6 @@ std::vector<std::string> Words(const std::string& line) {
   return words;
 }
 
-String Status(TListView* list, int row, int column = 2) {
-  if (row >= list->Items()->Count()) return "";
-  TStrings* subs = list->Items()->Item(row)->SubItems();
-  return column < subs->Count() ? subs->Strings(column) : String();
-}
-
-bool Wait(const std::function<bool()>& done, double seconds = 20) {
-  return PumpMessagesUntil(
-      [&] {
-        CheckSynchronize();
-        return done();
-      },
-      seconds);
-}
-
 class NutsPeerTest : public NutsTest {
  protected:
   void SetUp() override {
@@ -181,10 +166,12 @@ TEST_F(NutsPeerTest, ConnectSearchAndDownloadAsAUser) {
   form_->Abort1Click(form_);  // a finished row: nothing happens
   EXPECT_EQ(Status(form_->DownList, 0), "Completed");
 
-  // A GIV of the same file from the peer never replaces the existing one.
+  // A GIV this servent asked for by no push is refused: nothing is written.
   peer_->Send("giv 127.0.0.1 " + std::to_string(port_) + " 0 " + ServentHex());
-  ASSERT_TRUE(Wait([&] { return Status(form_->DownList, 1) == "Completed"; })) << Status(form_->DownList, 1);
-  EXPECT_TRUE(ReadFile(download_ / "Beat It (2).mp3") == beat_);
+  ASSERT_NE(PeerLine("push disconnect"), "");
+  EXPECT_EQ(form_->Gnutella1->GivsRefused, 1u);
+  EXPECT_EQ(form_->DownList->Items()->Count(), 1);
+  EXPECT_FALSE(fs::exists(download_ / "Beat It (2).mp3"));
   EXPECT_TRUE(ReadFile(download_ / "Beat It.mp3") == beat_);
 }
 
@@ -277,10 +264,10 @@ class NutsRowsTest : public NutsTest {
     form_->Show();
     results_ = form_->AddSearchTab("same");
   }
-  // A hit for `name` served by `server`, double-clicked.
-  void Download(const std::string& name, HttpResponder& server) {
+  // A hit for `name` of `size` bytes served by `server`, double-clicked.
+  void Download(const std::string& name, HttpResponder& server, DWORD size) {
     const GUID none{};
-    form_->FoundStuff(form_->Gnutella1, "127.0.0.2", none, "127.0.0.1", server.port(), 0, none, 1, 0, name, "");
+    form_->FoundStuff(form_->Gnutella1, "127.0.0.2", none, "127.0.0.1", server.port(), 0, none, 1, size, name, "");
     TListItem* item = results_->Items()->Item(results_->Items()->Count() - 1);
     results_->ClearSelection();
     item->SetSelected(true);
@@ -292,14 +279,16 @@ class NutsRowsTest : public NutsTest {
 TEST_F(NutsRowsTest, TwoTransfersOfOneNameEachKeepTheirOwnRow) {
   HttpResponder first([](const std::string&) { return HttpResponder::Ok("first body"); });
   HttpResponder second([](const std::string&) { return HttpResponder::Ok("second"); });
-  Download("same.mp3", first);
-  Download("same.mp3", second);
+  Download("same.mp3", first, 10);
+  Download("same.mp3", second, 6);
   ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
   EXPECT_EQ(Status(form_->DownList, 0), "Completed");
   EXPECT_EQ(Status(form_->DownList, 1), "Completed");
-  // Size 0 in the hit: the reply's size fills in.
   EXPECT_EQ(Status(form_->DownList, 0, 0), "10");
   EXPECT_EQ(Status(form_->DownList, 1, 0), "6");
+  // The bodies came with their headers: progress shows the end all the same.
+  EXPECT_EQ(Status(form_->DownList, 0, 1), "100%");
+  EXPECT_EQ(Status(form_->DownList, 1, 1), "100%");
   EXPECT_EQ(ReadFile(download_ / "same.mp3"), "first body");
   EXPECT_EQ(ReadFile(download_ / "same (2).mp3"), "second");
   EXPECT_EQ(sound_->Plays().size(), 2u);
@@ -307,8 +296,8 @@ TEST_F(NutsRowsTest, TwoTransfersOfOneNameEachKeepTheirOwnRow) {
 
 TEST_F(NutsRowsTest, AbortClosesTheDownloadAndClearLeavesItRunningWithoutARow) {
   HttpResponder silent([](const std::string&) { return HttpResponder::Reply{"", true}; });
-  Download("a.mp3", silent);
-  Download("b.mp3", silent);
+  Download("a.mp3", silent, 10);
+  Download("b.mp3", silent, 10);
   ASSERT_TRUE(Wait([&] { return Status(form_->DownList, 0) == "Connected" && Status(form_->DownList, 1) == "Connected"; }));
   ASSERT_EQ(form_->Transfers().size(), 2u);
   // Abort the first: it disconnects and leaves the list.

@@ -145,8 +145,15 @@ TEST_F(NutsTest, SettingsRoundTripAndTypeLimits) {
   EXPECT_EQ(form_->Gnutella1->ConnectionType(), ct14Modem);
   EXPECT_EQ(form_->Gnutella1->MaxConnections(), 3);
 
-  program_.WriteFile("VelkoNet.ini", "[Connection]\r\nListenPort=abc\r\n");
-  EXPECT_THROW(form_->LoadSettings(), EConvertError);
+  // A port text beyond 16 bits is refused like any other bad number.
+  const WORD port = form_->Gnutella1->ListenPort();
+  for (const char* bad : {"[Connection]\r\nListenPort=abc\r\n", "[Connection]\r\nListenPort=70000\r\n",
+                          "[Connection]\r\nListenPort=-1\r\n", "[Socks]\r\nPort=65536\r\n"}) {
+    program_.WriteFile("VelkoNet.ini", bad);
+    EXPECT_THROW(form_->LoadSettings(), EConvertError) << bad;
+    EXPECT_EQ(form_->Gnutella1->ListenPort(), port) << bad;
+    EXPECT_EQ(form_->Gnutella1->SocksPort(), 1080) << bad;
+  }
 }
 
 TEST_F(NutsTest, EnablingRules) {

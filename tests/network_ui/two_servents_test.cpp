@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -93,10 +94,12 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   b_.process->Send("download 127.0.0.2 " + hit[2] + " " + hit[3] + " long.bin");
   std::string cut = b_.process->WaitFor("download disconnect");
   ASSERT_NE(cut, "");
-  std::size_t partial = std::filesystem::file_size(b_.download / "long.bin");
+  // The cut download is kept beside its name, for the resume.
+  EXPECT_FALSE(std::filesystem::exists(b_.download / "long.bin"));
+  std::size_t partial = std::filesystem::file_size(b_.download / "long.bin.part");
   ASSERT_GT(partial, 0u);
   ASSERT_LT(partial, data.size());
-  EXPECT_EQ(ReadFile(b_.download / "long.bin"), data.substr(0, partial));
+  EXPECT_EQ(ReadFile(b_.download / "long.bin.part"), data.substr(0, partial));
   a_.process->WaitFor("upload disconnect");
   a_.process->Send("limit 0");
   ASSERT_NE(a_.process->WaitFor("limit 0"), "");
@@ -107,6 +110,7 @@ TEST_F(TwoServentsTest, ACutDownloadIsResumedWithOnlyTheRest) {
   ASSERT_GE(served.size(), 3u);
   EXPECT_EQ(served[2], std::to_string(data.size() - partial));  // only the rest was sent
   EXPECT_TRUE(ReadFile(b_.download / "long.bin") == data);
+  EXPECT_FALSE(std::filesystem::exists(b_.download / "long.bin.part"));
 }
 
 TEST_F(TwoServentsTest, AFirewalledServentServesAPushThroughGiv) {
@@ -158,6 +162,53 @@ TEST_F(TwoServentsTest, AGetNamingAnotherPathGetsOnlyItsIndexsFile) {
   auto other = LoopbackConnection::Dial(static_cast<std::uint16_t>(a_.process->port()), "127.0.0.2");
   other->Write("GET /get/5/first.mp3 HTTP/1.0\r\n\r\n");
   EXPECT_EQ(other->ReadToClose(10), "HTTP/1.0 404 Not Found\r\n\r\n");
+}
+
+TEST_F(TwoServentsTest, AFileOverFourGigabytesIsServedRightAtEveryOffset) {
+  // A sparse file of 5 GiB with a marker at each offset asked for.
+  const std::int64_t size = std::int64_t{5} << 30;
+  const std::int64_t at31 = std::int64_t{1} << 31, at32 = std::int64_t{1} << 32;
+  const std::filesystem::path huge = a_.share / "huge.bin";
+  {
+    std::ofstream out(huge, std::ios::binary);
+    for (std::int64_t at : {at31, at32, at32 + 100}) {
+      out.seekp(at);
+      out << "<" << at << ">";
+    }
+  }
+  std::filesystem::resize_file(huge, static_cast<std::uintmax_t>(size));
+  Start(a_, "127.0.0.2");
+  struct Case {
+    std::string range;
+    std::string head;  // the status line and the Content-Range line
+    std::int64_t first;
+    std::size_t count;  // body bytes compared (and, for a closed range, all of them)
+  } cases[] = {
+      {"2147483648-", "206 Partial Content|Content-Range: bytes 2147483648-5368709119/5368709120", at31, 16},
+      {"4294967296-", "206 Partial Content|Content-Range: bytes 4294967296-5368709119/5368709120", at32, 16},
+      {"4294967396-4294967495", "206 Partial Content|Content-Range: bytes 4294967396-4294967495/5368709120",
+       at32 + 100, 100},
+      {"5368709120-", "416 Requested Range Not Satisfiable|Content-Range: bytes */5368709120", 0, 0},
+  };
+  std::ifstream in(huge, std::ios::binary);
+  for (const auto& c : cases) {
+    auto peer = LoopbackConnection::Dial(static_cast<std::uint16_t>(a_.process->port()), "127.0.0.2");
+    ASSERT_NE(peer, nullptr);
+    peer->Write("GET /get/0/huge.bin HTTP/1.0\r\nRange: bytes=" + c.range + "\r\n\r\n");
+    const std::string head = peer->ReadUntil("\r\n\r\n");
+    const std::string status = c.head.substr(0, c.head.find('|'));
+    EXPECT_EQ(head.rfind("HTTP/1.0 " + status + "\r\n", 0), 0u) << c.range << "\n" << head;
+    EXPECT_NE(head.find("\r\n" + c.head.substr(c.head.find('|') + 1) + "\r\n"), std::string::npos)
+        << c.range << "\n" << head;
+    const std::string body = peer->ReadExactly(c.count);
+    std::string expected(c.count, '\0');
+    in.seekg(c.first);
+    in.read(expected.data(), static_cast<std::streamsize>(c.count));
+    EXPECT_TRUE(body == expected) << c.range;
+    if (c.range.back() != '-' || c.count == 0) {
+      EXPECT_EQ(peer->ReadToClose(10), "") << c.range;
+    }
+  }
 }
 
 }  // namespace

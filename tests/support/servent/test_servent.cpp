@@ -14,7 +14,8 @@
 //   connect IP PORT                 dial a peer
 //   search TEXT                     send a query
 //   download IP PORT INDEX NAME     fetch a file (resumes a partial one)
-//   push SERVENTHEX INDEX IP PORT   send a push descriptor to every link
+//   push SERVENTHEX INDEX IP PORT   send a push descriptor to every link and
+//                                   take the GIV that answers it
 //   giv IP PORT INDEX SERVENTHEX    dial and offer a shared file by GIV
 //   limit BYTES                     cut uploads after so many bytes (0: no);
 //                                   answered with "limit BYTES"
@@ -119,7 +120,7 @@ class Desk {
     d->StartOffset = 0;
     d->StopOffset = -1;
     // A partial file is resumed from its end.
-    auto native = platform::NativePath(target);
+    auto native = platform::NativePath(PartialFileName(target));
     std::error_code ignored;
     if (native && std::filesystem::exists(*native, ignored)) {
       d->StartOffset = static_cast<std::int64_t>(std::filesystem::file_size(*native, ignored));
@@ -331,6 +332,7 @@ int main(int argc, char** argv) {
       CoCreateGuid(&id);
       std::vector<BYTE> bytes = BuildPush(id, 7, push);
       servent->Broadcast(bytes.data(), bytes.size());
+      servent->ExpectGiv(push.ServentID, index);
     } else if (verb == "giv") {
       std::string ip, hex;
       int port = 0, index = 0;
