@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +50,10 @@ constexpr const char* kUpgraderFolderPrefix = "velko-upgrade-";
 // An update information file is a few lines of text; anything beyond this
 // is no such file and is not read further.
 constexpr std::size_t kMaxInfoBytes = 64 * 1024;
+// How long a component that goes waits for the workers it stopped: a
+// stopped worker ends at once, and the wait only lets it close its file
+// and connection before the program goes on (or ends).
+constexpr auto kStoppedWorkersWait = std::chrono::seconds(2);
 
 // A Content-Length value: decimal digits only, within a 32-bit signed count.
 bool ParseLength(const char* text, int* value) {
@@ -59,6 +65,14 @@ bool ParseLength(const char* text, int* value) {
   if (parsed > 0x7FFFFFFFull) return false;
   *value = static_cast<int>(parsed);
   return true;
+}
+
+// True when the program has been asked to end: the quit message waits in
+// the queue (left there for the program's own loop), or a loop took it.
+bool ProgramEnding() {
+  if (Application != nullptr && Application->Terminated()) return true;
+  MSG msg;
+  return PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && msg.message == WM_QUIT;
 }
 
 String ProgramFolder() {
@@ -127,6 +141,73 @@ String UrlFileName(const String& Url) {
 
 }  // namespace
 
+// What a component and the workers it started share. A worker frees itself
+// when it ends, which may be after its component has gone, so it reaches
+// the component only through this:
+// - `owner` is read and cleared on the main thread only, where the
+//   workers' completion handlers run;
+// - progress goes to the component's window, by posted message, only while
+//   the window is there;
+// - the component, when it goes, waits (briefly) for the bodies it stopped.
+class TAutoUpgradeLink {
+ public:
+  TAutoUpgradeLink(TAutoUpgrade* Owner, HWND Window) : owner(Owner), window_(Window) {}
+
+  // The component; null once it has gone (main thread only).
+  TAutoUpgrade* owner;
+
+  void BodyStarting() {
+    std::lock_guard lock(mutex_);
+    ++bodies_;
+  }
+  void BodyEnded() {
+    {
+      std::lock_guard lock(mutex_);
+      --bodies_;
+    }
+    ended_.notify_all();
+  }
+  // Whether every started body ended within `Limit`.
+  template <class Duration>
+  bool WaitForBodies(Duration Limit) {
+    std::unique_lock lock(mutex_);
+    return ended_.wait_for(lock, Limit, [this] { return bodies_ == 0; });
+  }
+
+  // Worker side: keeps the latest figures and wakes the main thread, one
+  // message at a time, so the handler gets the latest figures and the
+  // download never waits for the main thread.
+  void QueueProgress(int TotalSize, int Readed) {
+    std::lock_guard lock(mutex_);
+    total_ = TotalSize;
+    readed_ = Readed;
+    if (!pending_ && window_ != nullptr) pending_ = PostMessage(window_, kProgressMessage, 0, 0) != FALSE;
+  }
+  // Main thread: the figures still waiting, if any.
+  bool TakeProgress(int* TotalSize, int* Readed) {
+    std::lock_guard lock(mutex_);
+    if (!pending_) return false;
+    pending_ = false;
+    *TotalSize = total_;
+    *Readed = readed_;
+    return true;
+  }
+  // The window goes: nothing is posted to it any more.
+  void CloseWindow() {
+    std::lock_guard lock(mutex_);
+    window_ = nullptr;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ended_;
+  int bodies_ = 0;
+  HWND window_;
+  int total_ = 0;
+  int readed_ = 0;
+  bool pending_ = false;
+};
+
 String GetInfoValue(const String& Key, const String& Text, char Terminator) {
   const std::size_t at = LowerCase(Text).find(LowerCase(Key));
   if (at == String::npos) return String();
@@ -158,11 +239,35 @@ bool IsWebAddress(const String& URL) {
 
 TAutoUpgradeThread::TAutoUpgradeThread() : TThread(true) {}
 
+void TAutoUpgradeThread::Abort() {
+  Terminate();
+  std::lock_guard lock(session_mutex_);
+  // Closing the session ends the request it is waiting in.
+  if (session_ != nullptr) InternetCloseHandle(session_);
+  session_ = nullptr;
+}
+
+void TAutoUpgradeThread::DoTerminate() {
+  if (link_ != nullptr) link_->BodyEnded();
+  TThread::DoTerminate();
+}
+
+bool TAutoUpgradeThread::QueryInfo(HINTERNET Request, DWORD InfoLevel, void* Buffer, DWORD* BufferLength) {
+  std::lock_guard lock(session_mutex_);
+  return session_ != nullptr && HttpQueryInfo(Request, InfoLevel, Buffer, BufferLength, nullptr);
+}
+
 void TAutoUpgradeThread::Execute() {
   String host;
   String path;
   SplitURL(Url, host, path);
   HINTERNET net = InternetOpen(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  {
+    // From here Abort closes the session; one that came first is seen here.
+    std::lock_guard lock(session_mutex_);
+    session_ = net;
+    if (Terminated()) net = nullptr;
+  }
   HINTERNET connection = nullptr;
   HINTERNET request = nullptr;
   if (net != nullptr) {
@@ -177,16 +282,15 @@ void TAutoUpgradeThread::Execute() {
 
   char length_text[1024];
   DWORD length_size = sizeof length_text;
-  Success = request != nullptr &&
-            HttpQueryInfo(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &length_size, nullptr);
+  Success = request != nullptr && QueryInfo(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &length_size);
   // A length that is no decimal number counts as none.
   if (Success) Success = ParseLength(length_text, &ContentLength);
   DWORD status = 0;
   DWORD status_size = sizeof status;
-  const bool status_ok = request != nullptr &&
-                         HttpQueryInfo(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                                       &status, &status_size, nullptr) &&
-                         status == 200;
+  const bool status_ok =
+      request != nullptr &&
+      QueryInfo(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &status_size) &&
+      status == 200;
 
   if (Mode == 1 && (!Success || !status_ok)) {
     // Not the new version: "Upgrade.tmp" is not touched.
@@ -231,7 +335,9 @@ void TAutoUpgradeThread::Execute() {
   }
   if (request != nullptr) InternetCloseHandle(request);
   if (connection != nullptr) InternetCloseHandle(connection);
-  if (net != nullptr) InternetCloseHandle(net);
+  std::lock_guard lock(session_mutex_);
+  if (session_ != nullptr) InternetCloseHandle(session_);
+  session_ = nullptr;
 }
 
 // ---- the component ----
@@ -252,10 +358,19 @@ TAutoUpgrade::TAutoUpgrade(TComponent* AOwner) : TComponent(AOwner) {
   Active = true;
   last_updated_auto_set_ = true;
   WindowHandle = AllocateHWnd([this](TMessage& Message) { WndProc(Message); });
+  link_ = std::make_shared<TAutoUpgradeLink>(this, WindowHandle);
   if (!ComponentState().Contains(csDesigning)) SetTimer(WindowHandle, kTimerId, kTimerPeriodMs, nullptr);
 }
 
 TAutoUpgrade::~TAutoUpgrade() {
+  // Workers still running are stopped and let go: their end and their
+  // progress no longer reach this component, and a wait for one (further
+  // up this thread's stack) returns.
+  link_->owner = nullptr;
+  link_->CloseWindow();
+  if (InfoThread != nullptr) InfoThread->Abort();
+  if (FileThread != nullptr) FileThread->Abort();
+  link_->WaitForBodies(kStoppedWorkersWait);
   if (WindowHandle != nullptr) {
     KillTimer(WindowHandle, kTimerId);
     DeallocateHWnd(WindowHandle);
@@ -275,17 +390,21 @@ void TAutoUpgrade::SetLastUpdatedAutoSet(bool Value) {
 
 void TAutoUpgrade::WndProc(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_TIMER:
+    case WM_TIMER: {
+      const std::shared_ptr<TAutoUpgradeLink> link = link_;
       try {
         TimerTick();
       } catch (...) {
+        // The component itself when it is still there.
+        TObject* sender = link->owner;
         if (Application != nullptr) {
-          Application->HandleException(this);
+          Application->HandleException(sender);
         } else {
-          HandleMessageException(this);
+          HandleMessageException(sender);
         }
       }
       return;
+    }
     case kProgressMessage:
       DeliverProgress();
       return;
@@ -302,90 +421,89 @@ void TAutoUpgrade::WndProc(TMessage& Message) {
 
 void TAutoUpgrade::TimerTick() {
   if (IsOnline() && Active) {
+    const std::shared_ptr<TAutoUpgradeLink> link = link_;
     CheckInfo();
-    KillTimer(WindowHandle, kTimerId);
+    // The component may have gone while the check ran.
+    if (link->owner != nullptr) KillTimer(WindowHandle, kTimerId);
   }
 }
 
-TAutoUpgradeThread* TAutoUpgrade::StartThread(const String& Url, std::uint8_t Mode) {
+void TAutoUpgrade::RunWorker(TAutoUpgradeThread* TAutoUpgrade::*Slot, const String& Url, std::uint8_t Mode) {
+  if (this->*Slot != nullptr) return;
+  const std::shared_ptr<TAutoUpgradeLink> link = link_;
   auto* thread = new TAutoUpgradeThread();
   thread->Url = Url;
   thread->Mode = Mode;
   thread->Login = Login;
   thread->Password = Password;
   thread->FreeOnTerminate = true;
+  thread->link_ = link;
   if (Mode == 1) {
     thread->FileName = IncludeTrailingPathDelimiter(ProgramFolder()) + kDownloadName;
-    thread->OnProgress = [this](TAutoUpgradeThread*, int TotalSize, int Readed) { QueueProgress(TotalSize, Readed); };
+    thread->OnProgress = [link](TAutoUpgradeThread*, int TotalSize, int Readed) {
+      link->QueueProgress(TotalSize, Readed);
+    };
   }
-  return thread;
-}
-
-void TAutoUpgrade::QueueProgress(int TotalSize, int Readed) {
-  // One message at a time: the handler gets the latest figures, and the
-  // download never waits for the main thread.
-  bool post = false;
-  {
-    std::lock_guard lock(progress_mutex_);
-    progress_total_ = TotalSize;
-    progress_readed_ = Readed;
-    post = !progress_pending_;
-    progress_pending_ = true;
+  // Runs on the main thread. The end reaches the component only while it
+  // exists and still waits for this worker.
+  thread->OnTerminate = [link, Slot, Mode](TObject* Sender) {
+    TAutoUpgrade* owner = link->owner;
+    if (owner == nullptr || owner->*Slot != Sender) return;
+    auto* worker = static_cast<TAutoUpgradeThread*>(Sender);
+    if (Mode == 0) {
+      owner->InfoDone(worker);
+    } else {
+      owner->FileDone(worker);
+    }
+  };
+  link->BodyStarting();
+  try {
+    thread->Start();
+  } catch (...) {
+    link->BodyEnded();
+    throw;
   }
-  if (post) PostMessage(WindowHandle, kProgressMessage, 0, 0);
+  // The worker cannot end before the main thread runs its completion
+  // handler, so the pointer holds until the handler clears it.
+  this->*Slot = thread;
+  while (link->owner != nullptr && this->*Slot != nullptr) {
+    if (ProgramEnding()) {
+      // The program does not wait for the server: the worker stops, and
+      // its end is not reported.
+      (this->*Slot)->Abort();
+      this->*Slot = nullptr;
+      return;
+    }
+    if (Application != nullptr) {
+      Application->HandleMessage();
+    } else {
+      CheckSynchronize();
+      WaitMessage();
+    }
+  }
 }
 
 void TAutoUpgrade::DeliverProgress() {
   int total = 0;
   int readed = 0;
-  {
-    std::lock_guard lock(progress_mutex_);
-    if (!progress_pending_) return;
-    progress_pending_ = false;
-    total = progress_total_;
-    readed = progress_readed_;
-  }
+  if (!link_->TakeProgress(&total, &readed)) return;
   // The worker is the Sender only while it exists: FileDone, which runs
   // while it waits, hands over the last figures before it goes, so a
   // message arriving later has nothing left to report.
   if (OnProgress && FileThread != nullptr) OnProgress(FileThread, total, readed);
 }
 
-void TAutoUpgrade::CheckInfo() {
-  if (InfoThread != nullptr) return;
-  InfoThread = StartThread(InfoURL, 0);
-  InfoThread->OnTerminate = [this](TObject* Sender) { InfoDone(Sender); };
-  InfoThread->Start();
-  while (InfoThread != nullptr) {
-    if (Application != nullptr) {
-      Application->HandleMessage();
-    } else {
-      CheckSynchronize();
-      WaitMessage();
-    }
-  }
-}
+void TAutoUpgrade::CheckInfo() { RunWorker(&TAutoUpgrade::InfoThread, InfoURL, 0); }
 
-void TAutoUpgrade::DownloadFile(const String& URL) {
-  if (FileThread != nullptr) return;
-  FileThread = StartThread(URL, 1);
-  FileThread->OnTerminate = [this](TObject* Sender) { FileDone(Sender); };
-  FileThread->Start();
-  while (FileThread != nullptr) {
-    if (Application != nullptr) {
-      Application->HandleMessage();
-    } else {
-      CheckSynchronize();
-      WaitMessage();
-    }
-  }
-}
+void TAutoUpgrade::DownloadFile(const String& URL) { RunWorker(&TAutoUpgrade::FileThread, URL, 1); }
 
-void TAutoUpgrade::InfoDone(TObject* Sender) {
-  auto* thread = static_cast<TAutoUpgradeThread*>(Sender);
+// The handlers called from here may free the component; nothing of it is
+// touched after one has.
+void TAutoUpgrade::InfoDone(TAutoUpgradeThread* Thread) {
+  const std::shared_ptr<TAutoUpgradeLink> link = link_;
   try {
-    const String& content = thread->Content;
-    if (!thread->Success) {
+    const String& content = Thread->Content;
+    if (!Thread->Success) {
       if (OnError) OnError(this);
     } else if (content.empty() || content[0] != '#' ||
                GetInfoValue("#date=", content, '\r') == LastUpdated) {
@@ -397,7 +515,7 @@ void TAutoUpgrade::InfoDone(TObject* Sender) {
       const int answer = Application != nullptr
                              ? Application->MessageBox(text, caption, MB_YESNO | MB_ICONQUESTION)
                              : ::MessageBox(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION);
-      if (answer == IDYES) {
+      if (answer == IDYES && link->owner != nullptr) {
         const String url = GetInfoValue("#url=", content, '\r');
         if (LowerCase(GetInfoValue("#redirect=", content, '\r')) == "yes") {
           // Only web addresses go to the browser.
@@ -411,20 +529,22 @@ void TAutoUpgrade::InfoDone(TObject* Sender) {
       }
     }
   } catch (...) {
-    InfoThread = nullptr;
+    if (link->owner != nullptr) InfoThread = nullptr;
     throw;
   }
-  InfoThread = nullptr;
+  if (link->owner != nullptr) InfoThread = nullptr;
 }
 
-void TAutoUpgrade::FileDone(TObject* Sender) {
-  auto* thread = static_cast<TAutoUpgradeThread*>(Sender);
+void TAutoUpgrade::FileDone(TAutoUpgradeThread* Thread) {
+  const std::shared_ptr<TAutoUpgradeLink> link = link_;
   try {
     DeliverProgress();
-    if (!thread->Success) {
+    if (link->owner == nullptr) return;
+    if (!Thread->Success) {
       if (OnError) OnError(this);
     } else {
-      if (OnDone) OnDone(this, thread->ContentLength);
+      if (OnDone) OnDone(this, Thread->ContentLength);
+      if (link->owner == nullptr) return;
       const String folder = ProgramFolder();
       SetCurrentDir(folder);
       try {
@@ -437,7 +557,7 @@ void TAutoUpgrade::FileDone(TObject* Sender) {
         const String program = ExtractFileName(Application != nullptr ? Application->ExeName() : String());
         const String command = platform::QuoteArgument(upgrader) + " " + platform::QuoteArgument(program) +
                                " " + platform::QuoteArgument(kDownloadName) + " " +
-                               platform::QuoteArgument(UrlFileName(thread->Url));
+                               platform::QuoteArgument(UrlFileName(Thread->Url));
         if (WinExec(command.c_str(), SW_SHOWNOACTIVATE) <= 31) {
           throw Exception("Cannot start the upgrader " + upgrader + ".");
         }
@@ -452,10 +572,10 @@ void TAutoUpgrade::FileDone(TObject* Sender) {
       }
     }
   } catch (...) {
-    FileThread = nullptr;
+    if (link->owner != nullptr) FileThread = nullptr;
     throw;
   }
-  FileThread = nullptr;
+  if (link->owner != nullptr) FileThread = nullptr;
 }
 
 bool TAutoUpgrade::IsOnline() {

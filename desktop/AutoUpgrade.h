@@ -7,17 +7,22 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "classlib/Components.h"
 #include "classlib/MessageHandling.h"
 #include "classlib/Threads.h"
 #include "platform/core/types.h"
+#include "platform/net/wininet.h"
 
 using TOnProgressEvent = std::function<void(TObject* Sender, int TotalSize, int Readed)>;
 using TOnDoneEvent = std::function<void(TObject* Sender, int FileSize)>;
 
 class TAutoUpgrade;
+// What a component and the workers it started share (AutoUpgrade.cpp): a
+// worker frees itself and may outlive its component.
+class TAutoUpgradeLink;
 
 class TAutoUpgradeThread : public TThread {
  public:
@@ -38,8 +43,27 @@ class TAutoUpgradeThread : public TThread {
   // the main thread.
   std::function<void(TAutoUpgradeThread* Sender, int TotalSize, int Readed)> OnProgress;
 
+  // From any thread, while the worker exists: stops the download. The body
+  // stops at its next step, and a network call it waits in fails at once.
+  void Abort();
+
  protected:
   void Execute() override;
+  // Tells the component's link that the body has ended, then raises
+  // OnTerminate.
+  void DoTerminate() override;
+
+ private:
+  friend class TAutoUpgrade;
+  // Queries one of the body's request's headers (see Execute).
+  bool QueryInfo(HINTERNET Request, DWORD InfoLevel, void* Buffer, DWORD* BufferLength);
+
+  std::shared_ptr<TAutoUpgradeLink> link_;
+  // The internet session while the body has it open; whoever takes it
+  // closes it. The body's header queries hold the lock too, so Abort never
+  // closes the session under one.
+  std::mutex session_mutex_;
+  HINTERNET session_ = nullptr;
 };
 
 class TAutoUpgrade : public TComponent {
@@ -76,11 +100,13 @@ class TAutoUpgrade : public TComponent {
  private:
   void WndProc(TMessage& Message);
   void TimerTick();
-  void InfoDone(TObject* Sender);
-  void FileDone(TObject* Sender);
-  TAutoUpgradeThread* StartThread(const String& Url, std::uint8_t Mode);
-  // Worker side: keeps the latest figures and wakes the main thread.
-  void QueueProgress(int TotalSize, int Readed);
+  void InfoDone(TAutoUpgradeThread* Thread);
+  void FileDone(TAutoUpgradeThread* Thread);
+  // Starts a worker into `Slot` and processes messages until its
+  // completion handler has run. Stops waiting when the program is asked to
+  // end (the worker is stopped and its end ignored) and returns at once
+  // when the component is freed meanwhile.
+  void RunWorker(TAutoUpgradeThread* TAutoUpgrade::*Slot, const String& Url, std::uint8_t Mode);
   // Main thread: raises OnProgress with figures still waiting, if any.
   void DeliverProgress();
 
@@ -89,13 +115,8 @@ class TAutoUpgrade : public TComponent {
   TAutoUpgradeThread* InfoThread = nullptr;
   TAutoUpgradeThread* FileThread = nullptr;
   String temp_path_;
-  // The latest progress the file worker reported, handed to the main thread
-  // by one posted message at a time.
-  std::mutex progress_mutex_;
-  int progress_total_ = 0;
-  int progress_readed_ = 0;
-  bool progress_pending_ = false;
   String pending_download_;
+  std::shared_ptr<TAutoUpgradeLink> link_;
 };
 
 // The value behind `Key` in `Text` (keys ignore case): the text after the

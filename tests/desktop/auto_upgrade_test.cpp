@@ -159,6 +159,9 @@ class AutoUpgradeTest : public ::testing::Test {
       boxes_.push_back(request);
       return answer_;
     });
+    MakeComponent();
+  }
+  void MakeComponent() {
     upgrade_ = new TAutoUpgrade(&owner_);
     upgrade_->InfoURL = std::string("http://") + kHost + "/velkinfo.txt";
     upgrade_->LastUpdated = "07/06/2003";
@@ -415,6 +418,112 @@ TEST_F(AutoUpgradeTest, ProgressNeverNamesAWorkerThatIsGone) {
   velko_test::PumpMessagesFor(0.3);
   EXPECT_EQ(events_, std::vector<std::string>{"error"});
   EXPECT_GE(calls, 1);
+}
+
+
+// The threads of this process (the kernel's count).
+int ThreadCount() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+  }
+  return -1;
+}
+
+// The component freed, or the program asked to end, while a worker waits
+// on a server that holds its answer back (the program closed during the
+// check or the download): the wait ends at once, the worker stops without
+// the server, and neither its end nor its progress reaches the component.
+TEST_F(AutoUpgradeTest, FreedOrEndingWhileAWorkerWaits) {
+  velko_test::TempDir program_folder;
+  platform::SetProgramPath((program_folder.path() / "velko").string());
+  answer_ = IDYES;
+  const std::string offer =
+      "#date=2\r\n#caption=c\r\n#message=[m]\r\n#url=http://update.velko.test/new.bin\r\n";
+  // Warm up, so that whatever the first request starts for good is counted.
+  server_.Serve("/velkinfo.txt", "#date=07/06/2003\r\n");
+  upgrade_->CheckInfo();
+  ASSERT_EQ(events_, std::vector<std::string>{"none"});
+  velko_test::PumpMessagesFor(0.3);
+  const int idle_threads = ThreadCount();
+
+  enum class Stop { kFree, kQuit };
+  struct Case {
+    const char* what;
+    bool download;
+    Stop stop;
+  };
+  const Case cases[] = {
+      {"check freed", false, Stop::kFree},
+      {"download freed", true, Stop::kFree},
+      {"check ended", false, Stop::kQuit},
+      {"download ended", true, Stop::kQuit},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (upgrade_ == nullptr) MakeComponent();
+    events_.clear();
+    boxes_.clear();
+    last_progress_ = {0, 0};
+    if (c.download) {
+      server_.Serve("/velkinfo.txt", offer);
+      server_.ServeHeld("/new.bin", "HTTP/1.0 200 OK\r\nContent-Length: 300000", std::string(4000, 'a'),
+                        std::string(20000, 'b'));
+    } else {
+      server_.ServeHeld("/velkinfo.txt", "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(offer.size()),
+                        offer.substr(0, 9), offer.substr(9));
+    }
+    const std::size_t requests = server_.Requests().size();
+    // Once the worker waits on the server (it has asked, or reported the
+    // first piece), the component goes, or the program is asked to end,
+    // from inside the component's own wait.
+    HWND stopper = nullptr;
+    stopper = AllocateHWnd([&](TMessage& message) {
+      const bool waiting = c.download ? last_progress_.second > 0 : server_.Requests().size() > requests;
+      if (message.Msg != WM_TIMER || !waiting) return;
+      KillTimer(stopper, 1);
+      if (c.stop == Stop::kFree) {
+        delete upgrade_;
+        upgrade_ = nullptr;
+      } else {
+        PostQuitMessage(0);
+      }
+    });
+    SetTimer(stopper, 1, 10, nullptr);
+    upgrade_->CheckInfo();
+    // A quit message is left for the program's own loop (here, this one).
+    bool quit = false;
+    const bool stopped = velko_test::PumpMessagesUntil(
+        [&] { return c.stop == Stop::kFree ? upgrade_ == nullptr : quit; }, 10, [&] {
+          MSG msg;
+          while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+              quit = true;
+            } else {
+              TranslateMessage(&msg);
+              DispatchMessage(&msg);
+            }
+          }
+        });
+    DeallocateHWnd(stopper);
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(Application->Terminated());
+    if (c.stop == Stop::kQuit) {
+      // The program's end frees the component.
+      delete upgrade_;
+      upgrade_ = nullptr;
+    }
+    // The worker ends while the server still holds its answer back.
+    EXPECT_TRUE(velko_test::PumpMessagesUntil([&] { return ThreadCount() <= idle_threads + 1; }, 10));
+    server_.Release();
+    EXPECT_TRUE(velko_test::PumpMessagesUntil([&] { return ThreadCount() <= idle_threads; }, 10));
+    velko_test::PumpMessagesFor(0.2);
+    EXPECT_TRUE(events_.empty());
+    EXPECT_EQ(boxes_.size(), c.download ? 1u : 0u);
+    EXPECT_FALSE(fsys::exists(DownloadNative()));
+  }
+  EXPECT_TRUE(starter_->Launches().empty());
 }
 
 }  // namespace
