@@ -5,18 +5,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
 #include "platform/fs/cd_audio.h"
 #include "platform/fs/files.h"
+#include "platform/fs/find_files.h"
 #include "platform/fs/name_match.h"
 #include "platform/fs/path_resolver.h"
 
 namespace {
 
 using platform::fs::FileFacts;
+
+std::atomic<bool> g_without_entry_types{false};
+
+// The type a directory entry carries, or DT_UNKNOWN.
+unsigned char EntryType(const dirent& entry) {
+  return g_without_entry_types.load(std::memory_order_relaxed) ? static_cast<unsigned char>(DT_UNKNOWN) : entry.d_type;
+}
 
 void FillFindData(const std::string& name, const FileFacts& facts, WIN32_FIND_DATA* data) {
   *data = WIN32_FIND_DATA{};
@@ -170,7 +179,7 @@ HANDLE FindInFolder(const platform::fs::ResolvedPath& folder, const platform::fs
     if (name == "." || name == ".." || !IsListable(name)) continue;
     if (!mask.Matches(name)) continue;
     names.emplace_back(name);
-    if (IsLink(dir_fd, entry->d_name, entry->d_type)) links.emplace_back(name);
+    if (IsLink(dir_fd, entry->d_name, EntryType(*entry))) links.emplace_back(name);
   }
   closedir(dir);
   SortLikeThePlatform(&names);
@@ -185,6 +194,8 @@ HANDLE FindInFolder(const platform::fs::ResolvedPath& folder, const platform::fs
 }
 
 }  // namespace
+
+void platform::fs::ListWithoutEntryTypes(bool on) { g_without_entry_types = on; }
 
 HANDLE FindFirstFile(LPCSTR file_name, WIN32_FIND_DATA* find_data) {
   if (file_name == nullptr || find_data == nullptr) return Fail(ERROR_INVALID_PARAMETER);
