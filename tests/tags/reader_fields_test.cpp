@@ -181,9 +181,7 @@ class ReaderFieldsTest : public TagTest {};
 TEST_F(ReaderFieldsTest, EveryReaderGivesTheRecordedFieldsForEveryFile) {
   std::string dump;
   for (const auto& [name, bytes] : Corpus()) dump += name + '\n' + Dump(Put(name, bytes));
-  const char* source = std::getenv("VELKO_SOURCE_DIR");
-  ASSERT_NE(source, nullptr);
-  const std::string golden_path = std::string(source) + "/tests/tags/golden/reader_fields.txt";
+  const std::string golden_path = VELKO_TAGS_GOLDEN_DIR "/reader_fields.txt";
   std::ifstream golden_file(golden_path, std::ios::binary);
   std::stringstream golden;
   golden << golden_file.rdbuf();
