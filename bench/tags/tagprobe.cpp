@@ -89,10 +89,13 @@ void Collect(const std::string& folder, std::vector<Found>& files) {
 
 // Paths in the order of their names, folder by folder.
 bool ByComponents(const Found& a, const Found& b) {
-  return std::lexicographical_compare(a.path.begin(), a.path.end(), b.path.begin(), b.path.end(), [](char x, char y) {
-    const auto key = [](char c) { return c == '/' ? 0 : static_cast<unsigned char>(c) + 1; };
-    return key(x) < key(y);
-  });
+  const auto [in_a, in_b] = std::mismatch(a.path.begin(), a.path.end(), b.path.begin(), b.path.end());
+  if (in_b == b.path.end()) return false;
+  if (in_a == a.path.end()) return true;
+  // A separator sorts before any character, so a folder's name is compared
+  // as a whole first.
+  const auto key = [](char c) { return c == '/' ? 0 : static_cast<unsigned char>(c) + 1; };
+  return key(*in_a) < key(*in_b);
 }
 
 // The files an argument names: itself, or the audio files under a folder
