@@ -1,16 +1,16 @@
 #include "library/FileSearch.h"
 
 #include <cmath>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
-#include <thread>
+#include <string>
+#include <utility>
 
 #include "classlib/FileRoutines.h"
 #include "platform/core/clock.h"
 #include "platform/core/datetime.h"
 #include "platform/core/errors.h"
 #include "platform/fs/files.h"
+#include "platform/fs/find_files.h"
 
 namespace {
 
@@ -70,143 +70,38 @@ bool MatchesAny(const Masks& masks, const String& name) {
   return false;
 }
 
-// The entries of one folder, read through the platform's find.
-struct FolderListing {
+// The entries of one folder, read through the platform's listing, which
+// tells each entry's kind from the folder itself and looks up the rest of
+// an entry only when the search reports it.
+struct FolderEntries {
   bool opened = false;  // false when the folder could not be listed
-  std::vector<WIN32_FIND_DATA> entries;
+  platform::fs::FolderListing listing;
 };
 
-FolderListing ListFolder(const String& folder) {
-  FolderListing listing;
-  WIN32_FIND_DATA data;
-  HANDLE find = FindFirstFile((folder + "*.*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) {
-    // An empty folder lists nothing and is no failure.
-    const DWORD error = GetLastError();
-    listing.opened = error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
-    return listing;
-  }
-  listing.opened = true;
-  listing.entries.reserve(32);
-  do {
-    listing.entries.push_back(data);
-  } while (FindNextFile(find, &data));
-  FindClose(find);
-  return listing;
+// A folder given by its Linux path (a subfolder found by the walk).
+FolderEntries ListFolder(const std::string& native_folder) {
+  FolderEntries entries;
+  entries.opened = entries.listing.ListNative(native_folder);
+  return entries;
 }
-
-// Lists the queued folders ahead of the walk on a few helper threads (the
-// time goes into the file system's look-ups, which run side by side); the
-// walk takes the listings in queue order, listing a folder itself when no
-// helper has started on it. Events and results stay in the caller's thread
-// and order.
-class ListingPrefetcher {
- public:
-  explicit ListingPrefetcher(int threads) {
-    for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-  }
-  ~ListingPrefetcher() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    for (std::thread& t : workers_) t.join();
-  }
-  ListingPrefetcher(const ListingPrefetcher&) = delete;
-  ListingPrefetcher& operator=(const ListingPrefetcher&) = delete;
-
-  // Queues a folder (with its trailing backslash); returns its number.
-  std::size_t Add(String folder) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.push_back(Job{std::move(folder), false, {}});
-    if (idle_ > 0) wake_.notify_one();
-    return jobs_.size() - 1;
-  }
-
-  // The listing of folder number k (taken out).
-  FolderListing Take(std::size_t k) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (k >= next_) {
-      // Not started: list it here, and let the helpers go on after it.
-      next_ = k + 1;
-      const String folder = jobs_[k].folder;
-      lock.unlock();
-      FolderListing listing = ListFolder(folder);
-      lock.lock();
-      Taken(k);
-      return listing;
-    }
-    waiting_for_ = k;
-    done_.wait(lock, [&] { return jobs_[k].done; });
-    waiting_for_ = kNone;
-    Taken(k);
-    return std::move(jobs_[k].listing);
-  }
-
- private:
-  struct Job {
-    String folder;
-    bool done;
-    FolderListing listing;
-  };
-  // At most this many folders are listed ahead of the walk.
-  static constexpr std::size_t kAhead = 64;
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
-  // Called with the lock held: helpers held back by the look-ahead limit
-  // may go on.
-  void Taken(std::size_t k) {
-    const bool was_full = next_ >= taken_ + kAhead;
-    taken_ = k + 1;
-    if (was_full && idle_ > 0) wake_.notify_all();
-  }
-
-  void Work() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      ++idle_;
-      wake_.wait(lock, [&] { return stop_ || (next_ < jobs_.size() && next_ < taken_ + kAhead); });
-      --idle_;
-      if (stop_) return;
-      const std::size_t k = next_++;
-      const String folder = jobs_[k].folder;
-      lock.unlock();
-      FolderListing listing = ListFolder(folder);
-      lock.lock();
-      jobs_[k].listing = std::move(listing);
-      jobs_[k].done = true;
-      if (waiting_for_ == k) done_.notify_one();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable done_;
-  std::deque<Job> jobs_;
-  std::size_t next_ = 0;   // the next folder nobody has started on
-  std::size_t taken_ = 0;  // folders the walk has taken
-  std::size_t waiting_for_ = kNone;  // the folder the walk waits for
-  int idle_ = 0;  // helpers waiting for work
-  bool stop_ = false;
-  std::vector<std::thread> workers_;
-};
 
 }  // namespace
 
 TFileSearch::PreparedMask::PreparedMask(const String& mask) {
-  if (IsAscii(mask) && mask.find('[') == String::npos) {
+  plain_ = IsAscii(mask) && mask.find('[') == String::npos;
+  if (plain_) {
     for (char c : mask) upper_ += UpperAscii(c);
+    // Names beyond ASCII go through the full mask rules.
+    mask_ = std::make_unique<TMask>(upper_);
   } else {
     mask_ = std::make_unique<TMask>(mask);
   }
 }
 
 bool TFileSearch::PreparedMask::Matches(const String& name) const {
-  if (mask_ == nullptr && IsAscii(name)) {
+  if (plain_ && IsAscii(name)) {
     return GlobMatch(upper_.data(), upper_.data() + upper_.size(), name.data(), name.data() + name.size());
   }
-  if (mask_ == nullptr) return TMask(upper_).Matches(name);
   return mask_->Matches(name);
 }
 
@@ -267,19 +162,17 @@ bool TFileSearch::Search() {
   TStatistics stats;
   const DWORD started = GetTickCount();
   {
-    const unsigned cores = std::thread::hardware_concurrency();
-    ListingPrefetcher prefetcher(IncludeSubfolder ? static_cast<int>(std::min(4u, cores > 1 ? cores - 1 : 0u)) : 0);
-    std::deque<String> queue;  // the queued folders, as raised
-    std::size_t next_folder = 0;
+    // The queued folders: as raised, and their Linux paths.
+    std::deque<std::pair<String, std::string>> queue;
     String folder = RootPath;
     bool root = true;
     for (;;) {
-      FolderListing listing;
+      FolderEntries entries;
       if (root) {
         if (OnChangeFolder) OnChangeFolder(folder);
         if (folder.empty() || folder.back() != '\\') folder += '\\';
-        listing = ListFolder(folder);
-        if (!listing.opened) {
+        entries.opened = entries.listing.List(folder);
+        if (!entries.opened) {
           // Only the root decides the result.
           result = false;
           break;
@@ -287,43 +180,49 @@ bool TFileSearch::Search() {
         root = false;
       } else {
         if (queue.empty()) break;
-        folder = std::move(queue.front());
+        folder = std::move(queue.front().first);
+        const std::string native = std::move(queue.front().second);
         queue.pop_front();
         if (OnChangeFolder) OnChangeFolder(folder);
         folder += '\\';
-        listing = prefetcher.Take(next_folder++);
+        entries = ListFolder(native);
         // A subfolder that cannot be listed (unreadable, or removed since
         // it was queued) is passed over.
-        if (!listing.opened) continue;
+        if (!entries.opened) continue;
       }
+      platform::fs::FolderListing& listing = entries.listing;
       bool found_here = false;
-      for (const WIN32_FIND_DATA& entry_data : listing.entries) {
-        const WIN32_FIND_DATA* entry = &entry_data;
-        const char* raw = entry->cFileName;
-        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0))) continue;
-        const String name = raw;
-        const DWORD attributes = entry->dwFileAttributes;
+      for (std::size_t i = 0; i < listing.Count(); ++i) {
+        const String& name = listing.Name(i);
+        DWORD attributes = listing.KnownAttributes(i);
         const bool is_folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (is_folder && IncludeSubfolder && (attributes & kReparsePoint) == 0) {
-          queue.push_back(folder + name);
-          prefetcher.Add(folder + name + '\\');
+          queue.emplace_back(folder + name, listing.NativePath(i));
         }
 
-        if ((attributes & mask_bits) == 0 && !(LookForAnyFile && !is_folder)) continue;
-        const std::int64_t size = static_cast<std::int64_t>(
-            (static_cast<std::uint64_t>(entry->nFileSizeHigh) << 32) | entry->nFileSizeLow);
-        if (FilterOnSize && !SizePasses(size)) continue;
+        // The name decides first; only an entry it lets through is looked up.
         if (MatchesAny(masks.excluded, name)) continue;
         if (!MatchesAny(masks.names, name) && !(is_folder && masks.any_folder)) continue;
+        const bool any_file = LookForAnyFile && !is_folder;
+        // Whether an entry is read-only is known only once it is looked up.
+        const bool may_be_read_only = (mask_bits & FILE_ATTRIBUTE_READONLY) != 0 && !listing.Described(i);
+        if (!any_file && (attributes & mask_bits) == 0 && !may_be_read_only) continue;
+        WIN32_FIND_DATA data;
+        if (!listing.Describe(i, &data)) continue;  // gone meanwhile
+        attributes = data.dwFileAttributes;
+        if (!any_file && (attributes & mask_bits) == 0) continue;
+        const std::int64_t size = static_cast<std::int64_t>(
+            (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+        if (FilterOnSize && !SizePasses(size)) continue;
 
         TFileInformations info;
         info.Name = name;
         info.Path = folder;
         info.Attributes = attributes;
         info.Size = size;
-        info.CreationTime = LocalSystemTime(entry->ftCreationTime);
-        info.LastAccessTime = LocalSystemTime(entry->ftLastAccessTime);
-        info.LastWriteTime = LocalSystemTime(entry->ftLastWriteTime);
+        info.CreationTime = LocalSystemTime(data.ftCreationTime);
+        info.LastAccessTime = LocalSystemTime(data.ftLastAccessTime);
+        info.LastWriteTime = LocalSystemTime(data.ftLastWriteTime);
         if (FilterOnDate && !DatePasses(info)) continue;
         const bool accept = OnAcceptFile ? OnAcceptFile(info) : true;
         if (!accept) continue;

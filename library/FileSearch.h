@@ -108,7 +108,8 @@ class TFileSearch : public TObject {
     bool Matches(const String& name) const;
 
    private:
-    String upper_;  // the mask in upper case, when plain
+    bool plain_ = false;  // ASCII with "*" and "?" only
+    String upper_;        // the mask in upper case, when plain
     std::unique_ptr<TMask> mask_;
   };
   // The masks of one search.

@@ -167,6 +167,7 @@ bool FindFrame(const std::uint8_t (&buffer)[kScanSize], TFrameInfo& frame, TVBRI
 // before its end. The last signature wins.
 std::string FindVendorID(const std::uint8_t* buffer, int end, int length) {
   for (int p = end - 8; p >= std::max(0, end - 8 - length); --p) {
+    if (buffer[p] != 'L' && buffer[p] != 'G') continue;
     if (std::memcmp(buffer + p, "LAME", 4) == 0) return "LAME" + Bytes(buffer + p + 4, 4);
     if (std::memcmp(buffer + p, "GOGO", 4) == 0) return "GOGO";
   }

@@ -85,6 +85,85 @@ std::string Either(const std::string& first, const std::string& second) {
 
 }  // namespace
 
+// The bytes of one packet in order, read from the page it starts on and,
+// when it runs over, from the pages that continue it, leaving out their
+// headers. Pages are found as the reads get to them.
+class TOggVorbis::PacketReader {
+ public:
+  PacketReader(tags::TagFile& file, std::int64_t page_start) : file_(file) { EnterPage(page_start, true); }
+
+  bool IOError() const { return io_error_; }
+
+  // Reads `count` bytes, or moves past them when `out` is null. False when
+  // the packet holds fewer.
+  bool Read(void* out, std::uint32_t count) {
+    auto* bytes = static_cast<std::uint8_t*>(out);
+    while (count > 0) {
+      if (left_in_page_ == 0 && !(continues_ && EnterPage(next_page_, false))) return false;
+      const auto take = static_cast<std::uint32_t>(std::min<std::int64_t>(count, left_in_page_));
+      if (bytes != nullptr) {
+        const int got = file_.ReadAt(position_, bytes, static_cast<int>(take));
+        if (got < 0) io_error_ = true;
+        if (got != static_cast<int>(take)) return false;
+        bytes += take;
+      }
+      position_ += take;
+      left_in_page_ -= take;
+      count -= take;
+    }
+    return true;
+  }
+  bool Skip(std::uint32_t count) { return Read(nullptr, count); }
+
+ private:
+  // Takes the page at `start`: the packet's bytes in it run from its data
+  // up to the first segment shorter than 255 bytes, or on into the next
+  // page when every segment is full. A following page must carry the
+  // continuation flag; past the cap the packet counts as ended.
+  bool EnterPage(std::int64_t start, bool first) {
+    continues_ = false;
+    left_in_page_ = 0;
+    std::uint8_t header[kPageHeaderSize];
+    std::uint8_t lacing[255];
+    const int got = file_.ReadAt(start, header, kPageHeaderSize);
+    if (got < 0) io_error_ = true;
+    if (got != kPageHeaderSize || std::memcmp(header, "OggS", 4) != 0 || (!first && (header[5] & 1) == 0)) {
+      return false;
+    }
+    const int segments = header[26];
+    if (file_.ReadAt(start + kPageHeaderSize, lacing, segments) < 0) {
+      io_error_ = true;
+      return false;
+    }
+    std::int64_t in_page = 0;
+    std::int64_t all = 0;
+    bool ended = false;
+    for (int i = 0; i < segments; ++i) {
+      all += lacing[i];
+      if (!ended) in_page += lacing[i];
+      ended = ended || lacing[i] < 255;
+    }
+    position_ = start + kPageHeaderSize + segments;
+    left_in_page_ = std::min(in_page, kMaxPacketSize - taken_);
+    taken_ += left_in_page_;
+    continues_ = !ended && segments > 0 && taken_ < kMaxPacketSize;
+    next_page_ = position_ + all;
+    return left_in_page_ > 0;
+  }
+
+  // A packet is read up to this size (a picture in the comments may be
+  // large); what lies beyond counts as cut off.
+  static constexpr std::int64_t kMaxPacketSize = 16 << 20;
+
+  tags::TagFile& file_;
+  std::int64_t position_ = 0;      // the next byte of the packet
+  std::int64_t left_in_page_ = 0;  // bytes of the packet left in this page
+  std::int64_t taken_ = 0;         // bytes of the packet in the pages entered
+  bool continues_ = false;         // the packet goes on in the next page
+  std::int64_t next_page_ = 0;
+  bool io_error_ = false;
+};
+
 void TOggVorbis::ResetData() {
   FileSize = 0;
   ChannelModeID = 0;
@@ -130,7 +209,7 @@ bool TOggVorbis::ReadFromFile(const String& FileName) {
       file.ReadAt(second_page + kPageHeaderSize + page[26], comment_start, 7) < 0) {
     return false;
   }
-  if (std::memcmp(comment_start, "\x03vorbis", 7) == 0 && !ReadComments(file, comments, vendor)) {
+  if (std::memcmp(comment_start, "\x03vorbis", 7) == 0 && !ReadComments(file, second_page, comments, vendor)) {
     return false;
   }
   std::int32_t samples = 0;
@@ -157,35 +236,30 @@ bool TOggVorbis::ReadFromFile(const String& FileName) {
   return true;
 }
 
-// Reads the vendor text and the comments that follow the comment header's
-// first 7 bytes. Lengths and the count come from the file: the walk stops
-// where the file ends.
-bool TOggVorbis::ReadComments(tags::TagFile& file, CommentTexts& comments, std::string& vendor) const {
+// Reads the vendor text and the comments of the comment packet, from the
+// bytes after its 7-byte start on. Lengths and the count come from the
+// file: the walk stops where the packet (or the file) ends.
+bool TOggVorbis::ReadComments(tags::TagFile& file, std::int64_t page_start, CommentTexts& comments,
+                              std::string& vendor) const {
+  PacketReader packet(file, page_start);
   std::string text;
   // One text: its 32-bit length, then its bytes, of which the first 250 are
-  // used. False at the end of the file.
-  auto next_text = [&](bool& io_error) {
+  // used. False when the packet ends first.
+  auto next_text = [&] {
     std::uint8_t length_bytes[4];
-    const int got = file.Read(length_bytes, 4);
-    if (got < 0) io_error = true;
-    if (got != 4) return false;
+    if (!packet.Read(length_bytes, 4)) return false;
     const std::uint32_t length = LittleEndian32(length_bytes);
-    const std::int64_t start = file.Position();
-    if (start + length > file.Size()) return false;
     text.resize(std::min(length, kCommentTextSize));
-    const int read = file.Read(text.data(), static_cast<int>(text.size()));
-    if (read < 0) io_error = true;
-    if (read != static_cast<int>(text.size())) return false;
-    return file.Seek(start + length);
+    return packet.Read(text.data(), static_cast<std::uint32_t>(text.size())) &&
+           packet.Skip(length - static_cast<std::uint32_t>(text.size()));
   };
 
-  bool io_error = false;
-  if (!next_text(io_error)) return !io_error;
+  if (!packet.Skip(7) || !next_text()) return !packet.IOError();
   TakeComment(text, comments, vendor);
   std::uint8_t count_bytes[4];
-  if (file.Read(count_bytes, 4) != 4) return true;
+  if (!packet.Read(count_bytes, 4)) return !packet.IOError();
   for (std::uint32_t count = LittleEndian32(count_bytes); count > 0; --count) {
-    if (!next_text(io_error)) return !io_error;
+    if (!next_text()) return !packet.IOError();
     TakeComment(text, comments, vendor);
   }
   return true;

@@ -39,6 +39,8 @@ class TOggVorbis : public TObject {
 
  private:
   using CommentTexts = std::array<String, 9>;
-  bool ReadComments(tags::TagFile& file, CommentTexts& comments, String& vendor) const;
+  class PacketReader;
+  // The comments of the comment packet, which starts on the page at `page_start`.
+  bool ReadComments(tags::TagFile& file, std::int64_t page_start, CommentTexts& comments, String& vendor) const;
   static bool LastGranule(tags::TagFile& file, std::int32_t& samples);
 };

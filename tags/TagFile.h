@@ -6,17 +6,17 @@
 // mostly near the start and near the end of a file. TagFile serves them
 // from two read-ahead buffers, one of which usually holds the start and the
 // other the end, so reading a typical file's header and tags costs two
-// reads of the file. Reads at the end of the file come back
-// short, never as errors, so the readers can treat a short file like one
-// padded with zeros.
+// reads of the file; a file of up to 32 KiB is read whole at the first
+// read. Opening, learning the size and each read are one system call each.
+// Reads at the end of the file come back short, never as errors, so the
+// readers can treat a short file like one padded with zeros.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class TFileStream;
+#include "platform/core/types.h"
 
 namespace tags {
 
@@ -51,12 +51,14 @@ class TagFile {
 
  private:
   static constexpr int kBufferSize = 8192;
+  // A file no larger than this is read whole into the first buffer.
+  static constexpr int kWholeFileSize = 32768;
 
   // A buffer holds `length` bytes of the file from `start` on.
   struct Buffer {
     std::int64_t start = 0;
     int length = 0;
-    std::array<std::uint8_t, kBufferSize> bytes;
+    std::uint8_t* bytes = nullptr;
   };
 
   // The buffer that holds `count` bytes at `position` (or all there is of
@@ -66,7 +68,11 @@ class TagFile {
   // Reads straight from the file at `position`.
   int ReadFromFile(std::int64_t position, void* buffer, int count);
 
-  std::unique_ptr<TFileStream> stream_;
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Whole() const { return size_ <= kWholeFileSize; }
+
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::unique_ptr<std::uint8_t[]> storage_;  // the bytes of both buffers
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
   Buffer buffers_[2];

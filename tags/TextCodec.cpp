@@ -38,10 +38,19 @@ char32_t NextUtf8Character(std::string_view text, std::size_t& i) {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+// Plain ASCII reads the same in every code page the readers meet.
+bool IsAscii(std::string_view bytes) {
+  for (char b : bytes) {
+    if (static_cast<unsigned char>(b) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
+  if (IsAscii(bytes)) return std::string(bytes);
   std::string out;
   out.reserve(bytes.size());
   for (char b : bytes) AppendUtf8(out, Windows1252Character(static_cast<unsigned char>(b)));
@@ -56,6 +65,7 @@ std::string Utf8ToWindows1252(std::string_view text) {
 }
 
 std::string Latin1ToUtf8(std::string_view bytes) {
+  if (IsAscii(bytes)) return std::string(bytes);
   std::string out;
   out.reserve(bytes.size() * 2);
   for (char b : bytes) {

@@ -40,6 +40,10 @@ std::uint32_t LittleEndian32(const std::uint8_t* b) {
          (std::uint32_t{b[3]} << 24);
 }
 
+std::uint64_t LittleEndian64(const std::uint8_t* b) {
+  return LittleEndian32(b) | (std::uint64_t{LittleEndian32(b + 4)} << 32);
+}
+
 // Reads inside one object, never past its end. Any read that would leave
 // the object fails, and so does every later one.
 class ObjectReader {
@@ -96,6 +100,9 @@ class ObjectReader {
 
 // What the header objects tell.
 struct HeaderFacts {
+  std::uint64_t play_duration = 0;  // 100 ns units, preroll included
+  std::uint64_t preroll_ms = 0;
+  bool broadcast = false;  // a live stream: no duration is known
   std::uint32_t max_bit_rate = 0;
   std::uint16_t channels = 0;
   std::uint32_t sample_rate = 0;
@@ -103,10 +110,15 @@ struct HeaderFacts {
   std::array<std::string, 7> texts;
 };
 
+// From the play duration on: play and send duration (100 ns units),
+// preroll (ms), flags, the two packet sizes, the maximum bit rate.
 void ReadFileProperties(ObjectReader& object, HeaderFacts& facts) {
-  std::uint8_t rate[4];
-  if (object.Skip(100 - kObjectHeaderSize) && object.Bytes(rate, 4)) {
-    facts.max_bit_rate = LittleEndian32(rate);
+  std::uint8_t b[40];
+  if (object.Skip(64 - kObjectHeaderSize) && object.Bytes(b, sizeof b)) {
+    facts.play_duration = LittleEndian64(b);
+    facts.preroll_ms = LittleEndian64(b + 16);
+    facts.broadcast = (b[24] & 1) != 0;
+    facts.max_bit_rate = LittleEndian32(b + 36);
   }
 }
 
@@ -155,6 +167,16 @@ void ReadExtendedContentDescription(ObjectReader& object, HeaderFacts& facts) {
       if (key == WMAFieldNames[slot]) facts.texts[slot] = value;
     }
   }
+}
+
+// Seconds of audio: the play duration less the preroll where the file
+// gives them, else estimated from the file size and the maximum bit rate
+// (which counts the header and any padding as audio).
+double DurationOf(const HeaderFacts& facts, std::int32_t file_size) {
+  const double play = static_cast<double>(facts.play_duration) / 1e7;
+  const double preroll = static_cast<double>(facts.preroll_ms) / 1e3;
+  if (!facts.broadcast && play > preroll) return play - preroll;
+  return static_cast<double>(file_size) * 8 / facts.max_bit_rate;
 }
 
 bool IsValid(const HeaderFacts& facts) {
@@ -231,7 +253,7 @@ bool TWMAfile::ReadFromFile(const String& FileName) {
       std::min<std::int64_t>(file.Size(), std::numeric_limits<std::int32_t>::max()));
   ChannelModeID = static_cast<std::uint8_t>(facts.channels);
   SampleRate = static_cast<std::int32_t>(facts.sample_rate);
-  Duration = static_cast<double>(FileSize) * 8 / facts.max_bit_rate;
+  Duration = DurationOf(facts, FileSize);
   BitRate = static_cast<std::int32_t>(facts.byte_rate * 8 / 1000);
   std::array<std::string, 7> texts;
   for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = tags::TrimBlanks(facts.texts[i]);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -15,6 +16,7 @@
 #include "platform/fs/file_object.h"
 #include "platform/fs/files.h"
 #include "platform/fs/path_resolver.h"
+#include "platform/fs/quick_read.h"
 #include "platform/fs/share_table.h"
 
 namespace {
@@ -409,6 +411,110 @@ BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* last_access, co
 }
 
 namespace platform::fs {
+
+namespace {
+
+// The Linux path a platform path names as spelled, when it lies on a drive
+// mapped to a folder and its names are valid; nothing otherwise.
+std::optional<std::string> SpelledNativePath(LPCSTR file_name, std::string* leaf) {
+  DWORD error = 0;
+  std::optional<PlatformPathParts> parts = ParseAgainstCurrent(file_name, &error);
+  if (!parts || parts->IsRoot()) return std::nullopt;
+  for (const std::string& name : parts->components) {
+    // As the resolver has it: a double quote may stand in a Linux name.
+    std::string checked = name;
+    std::replace(checked.begin(), checked.end(), '"', '_');
+    if (HasInvalidNameCharacters(checked)) return std::nullopt;
+  }
+  std::optional<DriveEntry> drive = LookupDrive(parts->drive);
+  if (!drive || drive->root.empty()) return std::nullopt;
+  std::string native = drive->root;
+  for (const std::string& name : parts->components) native = JoinNative(native, name);
+  *leaf = parts->Leaf();
+  return native;
+}
+
+std::int64_t FailRead(DWORD error) {
+  SetLastError(error);
+  return -1;
+}
+
+}  // namespace
+
+HANDLE OpenForReading(LPCSTR file_name, DWORD share_mode, std::uint64_t* size) {
+  auto the_long_way = [&]() -> HANDLE {
+    HANDLE handle = CreateFile(file_name, GENERIC_READ, share_mode, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER bytes{};
+    if (handle != INVALID_HANDLE_VALUE && !GetFileSizeEx(handle, &bytes)) {
+      const DWORD error = GetLastError();
+      CloseHandle(handle);
+      SetLastError(error);
+      return INVALID_HANDLE_VALUE;
+    }
+    *size = static_cast<std::uint64_t>(bytes.QuadPart);
+    return handle;
+  };
+  *size = 0;
+  if (file_name == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  std::string leaf;
+  const std::optional<std::string> native = SpelledNativePath(file_name, &leaf);
+  if (!native) return the_long_way();
+
+  std::unique_lock<std::mutex> shares = LockShares();
+  // Opening without blocking on a pipe and without taking a terminal; the
+  // descriptor keeps O_NONBLOCK, which regular files ignore.
+  const int fd = open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    shares.unlock();
+    return the_long_way();
+  }
+  FileFacts facts;
+  if (QueryFactsOfDescriptor(fd, leaf, &facts) != 0 || !facts.is_regular) {
+    close(fd);
+    shares.unlock();
+    return the_long_way();
+  }
+  const FileId id{facts.device, facts.inode};
+  if (SharingConflicts(shares, id, GENERIC_READ, share_mode)) {
+    close(fd);
+    return Fail(ERROR_SHARING_VIOLATION);
+  }
+  const std::uint64_t token = RegisterShare(shares, id, GENERIC_READ, share_mode);
+  shares.unlock();
+  *size = facts.size;
+  HANDLE handle = platform::RegisterObject(std::make_shared<FileObject>(fd, GENERIC_READ, token, leaf));
+  SetLastError(ERROR_SUCCESS);
+  return handle;
+}
+
+std::int64_t ReadAt(HANDLE handle, std::uint64_t position, void* buffer, DWORD count) {
+  std::shared_ptr<FileObject> file = LookupFile(handle);
+  if (!file) return -1;
+  if (buffer == nullptr && count > 0) return FailRead(ERROR_NOACCESS);
+  if (!AccessReads(file->access())) return FailRead(ERROR_ACCESS_DENIED);
+  auto* bytes = static_cast<char*>(buffer);
+  if (file->in_memory()) {
+    const std::string& contents = file->contents();
+    const std::uint64_t available = position < contents.size() ? contents.size() - position : 0;
+    const auto n = static_cast<DWORD>(std::min<std::uint64_t>(available, count));
+    if (n > 0) std::memcpy(bytes, contents.data() + position, n);
+    return n;
+  }
+  constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+  if (position > kMaxOffset - count) return FailRead(ERROR_INVALID_PARAMETER);
+  DWORD total = 0;
+  while (total < count) {
+    const ssize_t n = pread(file->fd(), bytes + total, count - total, static_cast<off_t>(position + total));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      platform::SetLastErrorFromErrno(errno);
+      return -1;
+    }
+    if (n == 0) break;
+    total += static_cast<DWORD>(n);
+  }
+  return total;
+}
 
 int FileDescriptor(HANDLE handle) {
   std::shared_ptr<FileObject> file = platform::LookupObjectAs<FileObject>(handle);

@@ -58,6 +58,22 @@ int QueryFacts(int dir_fd, const char* path, std::string_view name, FileFacts* f
   return 0;
 }
 
+int QueryFactsAndLink(int dir_fd, const char* path, std::string_view name, FileFacts* facts, bool* is_link) {
+  struct statx st {};
+  if (statx(dir_fd, path, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kWanted, &st) != 0) return errno;
+  *is_link = S_ISLNK(st.stx_mode);
+  if (*is_link) {
+    struct statx target {};
+    if (statx(dir_fd, path, AT_STATX_SYNC_AS_STAT, kWanted, &target) == 0) {
+      st = target;
+    } else if (errno != ENOENT && errno != ELOOP) {
+      return errno;
+    }
+  }
+  FillFacts(st, name, facts);
+  return 0;
+}
+
 int QueryFactsOfDescriptor(int fd, std::string_view name, FileFacts* facts) {
   struct statx st {};
   if (statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, kWanted, &st) != 0) return errno;

@@ -32,6 +32,10 @@ DWORD AttributesOf(bool is_directory, bool is_regular, unsigned mode, std::strin
 // links; a dangling link reports the link itself. `name` is the name the
 // entry is listed under. Returns 0 or the errno of the failure.
 int QueryFacts(int dir_fd, const char* path, std::string_view name, FileFacts* facts);
+// The same, also telling whether `path` itself is a symbolic link (its
+// facts are then those of what it points at, or of the link when it points
+// at nothing).
+int QueryFactsAndLink(int dir_fd, const char* path, std::string_view name, FileFacts* facts, bool* is_link);
 // The same for an open file descriptor.
 int QueryFactsOfDescriptor(int fd, std::string_view name, FileFacts* facts);
 

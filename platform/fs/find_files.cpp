@@ -5,18 +5,28 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <utility>
 
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
 #include "platform/fs/cd_audio.h"
 #include "platform/fs/files.h"
+#include "platform/fs/find_files.h"
 #include "platform/fs/name_match.h"
 #include "platform/fs/path_resolver.h"
 
 namespace {
 
 using platform::fs::FileFacts;
+
+std::atomic<bool> g_without_entry_types{false};
+
+// The type a directory entry carries, or DT_UNKNOWN.
+unsigned char EntryType(unsigned char d_type) {
+  return g_without_entry_types.load(std::memory_order_relaxed) ? static_cast<unsigned char>(DT_UNKNOWN) : d_type;
+}
 
 void FillFindData(const std::string& name, const FileFacts& facts, WIN32_FIND_DATA* data) {
   *data = WIN32_FIND_DATA{};
@@ -107,14 +117,72 @@ bool IsListable(std::string_view name) {
   return name.find('\\') == std::string_view::npos && name.size() < MAX_PATH;
 }
 
+bool IsAscii(std::string_view name) {
+  return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+unsigned char UpperAscii(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 0x20 : c; }
+
 // The platform lists by name, ignoring case (ties by the exact bytes).
-void SortLikeThePlatform(std::vector<std::string>* names) {
-  std::vector<std::pair<std::u32string, std::string>> keyed;
-  keyed.reserve(names->size());
-  for (std::string& name : *names) keyed.emplace_back(platform::fs::FoldedName(name), std::move(name));
-  std::sort(keyed.begin(), keyed.end());
-  names->clear();
-  for (auto& [key, name] : keyed) names->push_back(std::move(name));
+// `name_of` gives an item's name. Folders of plain ASCII names, the usual
+// case, are sorted without making a folded copy of each name.
+template <class Item, class NameOf>
+void SortLikeThePlatform(std::vector<Item>* items, NameOf name_of) {
+  const bool ascii = std::all_of(items->begin(), items->end(), [&](const Item& item) { return IsAscii(name_of(item)); });
+  if (ascii) {
+    std::sort(items->begin(), items->end(), [&](const Item& a, const Item& b) {
+      const std::string& x = name_of(a);
+      const std::string& y = name_of(b);
+      const std::size_t n = std::min(x.size(), y.size());
+      for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char cx = UpperAscii(static_cast<unsigned char>(x[i]));
+        const unsigned char cy = UpperAscii(static_cast<unsigned char>(y[i]));
+        if (cx != cy) return cx < cy;
+      }
+      if (x.size() != y.size()) return x.size() < y.size();
+      return x < y;
+    });
+    return;
+  }
+  std::vector<std::pair<std::pair<std::u32string, std::string>, Item>> keyed;
+  keyed.reserve(items->size());
+  for (Item& item : *items) {
+    const std::string& name = name_of(item);
+    std::pair<std::u32string, std::string> key(platform::fs::FoldedName(name), name);
+    keyed.emplace_back(std::move(key), std::move(item));
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  items->clear();
+  for (auto& entry : keyed) items->push_back(std::move(entry.second));
+}
+
+// A name read from a folder, with the type its directory entry gives.
+struct ListedName {
+  std::string name;
+  unsigned char type;
+};
+
+// Reads the names of the folder open as `dir_fd` ("." and ".." and names
+// the platform could not show left out) that `mask` passes (all without
+// one), in the directory's own order. False with errno set on a failure.
+bool ReadNames(int dir_fd, const platform::fs::NameMask* mask, std::vector<ListedName>* names) {
+  alignas(dirent64) char buffer[32768];
+  for (;;) {
+    const ssize_t got = getdents64(dir_fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) return true;
+    for (ssize_t offset = 0; offset < got;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+      offset += entry->d_reclen;
+      const std::string_view name = entry->d_name;
+      if (name == "." || name == ".." || !IsListable(name)) continue;
+      if (mask != nullptr && !mask->Matches(name)) continue;
+      names->push_back({std::string(name), EntryType(entry->d_type)});
+    }
+  }
 }
 
 HANDLE Register(std::shared_ptr<FindObject> find, WIN32_FIND_DATA* find_data) {
@@ -155,25 +223,20 @@ HANDLE FindInFolder(const platform::fs::ResolvedPath& folder, const platform::fs
                     WIN32_FIND_DATA* find_data) {
   const int dir_fd = open(folder.native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd < 0) return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
-  const int list_fd = dup(dir_fd);
-  DIR* dir = list_fd >= 0 ? fdopendir(list_fd) : nullptr;
-  if (dir == nullptr) {
+  std::vector<ListedName> listed;
+  if (!ReadNames(dir_fd, &mask, &listed)) {
     const DWORD error = platform::ErrorFromErrno(errno);
-    if (list_fd >= 0) close(list_fd);
     close(dir_fd);
     return Fail(error);
   }
   std::vector<std::string> names;
   std::vector<std::string> links;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || !IsListable(name)) continue;
-    if (!mask.Matches(name)) continue;
-    names.emplace_back(name);
-    if (IsLink(dir_fd, entry->d_name, entry->d_type)) links.emplace_back(name);
+  names.reserve(listed.size());
+  for (ListedName& entry : listed) {
+    if (IsLink(dir_fd, entry.name.c_str(), entry.type)) links.push_back(entry.name);
+    names.push_back(std::move(entry.name));
   }
-  closedir(dir);
-  SortLikeThePlatform(&names);
+  SortLikeThePlatform(&names, [](const std::string& name) -> const std::string& { return name; });
   // A drive's root has no "." or ".." entries; other folders list them first.
   if (!folder.IsRoot()) {
     std::vector<std::string> dots;
@@ -185,6 +248,8 @@ HANDLE FindInFolder(const platform::fs::ResolvedPath& folder, const platform::fs
 }
 
 }  // namespace
+
+void platform::fs::ListWithoutEntryTypes(bool on) { g_without_entry_types = on; }
 
 HANDLE FindFirstFile(LPCSTR file_name, WIN32_FIND_DATA* find_data) {
   if (file_name == nullptr || find_data == nullptr) return Fail(ERROR_INVALID_PARAMETER);
@@ -231,3 +296,142 @@ BOOL FindClose(HANDLE find) {
   }
   return CloseHandle(find);
 }
+
+namespace platform::fs {
+
+FolderListing::~FolderListing() { Close(); }
+
+FolderListing::FolderListing(FolderListing&& other) noexcept
+    : dir_fd_(std::exchange(other.dir_fd_, -1)), native_(std::move(other.native_)), entries_(std::move(other.entries_)) {}
+
+FolderListing& FolderListing::operator=(FolderListing&& other) noexcept {
+  if (this != &other) {
+    Close();
+    dir_fd_ = std::exchange(other.dir_fd_, -1);
+    native_ = std::move(other.native_);
+    entries_ = std::move(other.entries_);
+  }
+  return *this;
+}
+
+void FolderListing::Close() {
+  if (dir_fd_ >= 0) close(dir_fd_);
+  dir_fd_ = -1;
+  native_.clear();
+  entries_.clear();
+}
+
+bool FolderListing::List(const std::string& folder) {
+  Close();
+  std::string text = folder;
+  if (text.empty() || (text.back() != '\\' && text.back() != '/' && text.back() != ':')) text += '\\';
+  text += "*.*";
+  std::string folder_text, mask_text;
+  SplitFolderAndName(text, &folder_text, &mask_text);
+  if (HasWildcards(folder_text)) {
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
+  std::optional<ResolvedPath> resolved = ResolvePath(folder_text.empty() ? "." : folder_text.c_str());
+  if (!resolved) return false;
+  if (!resolved->exists || !resolved->facts.is_directory) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  if (resolved->cd_disc) {
+    for (const CdTrackInfo& track : resolved->cd_disc->tracks) {
+      if (!track.audio) continue;
+      Entry entry;
+      entry.name = CdTrackFileName(track.number);
+      entry.facts = std::make_unique<FileFacts>();
+      entry.facts->is_regular = true;
+      entry.facts->size = kCdTrackFileSize;
+      entry.facts->attributes = FILE_ATTRIBUTE_READONLY;
+      entry.attributes = FILE_ATTRIBUTE_READONLY;
+      entry.described = true;
+      entries_.push_back(std::move(entry));
+    }
+    return true;
+  }
+  return ListNative(resolved->native);
+}
+
+bool FolderListing::ListNative(const std::string& native_folder) {
+  Close();
+  const int dir_fd = open(native_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd < 0) {
+    SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
+    return false;
+  }
+  return Fill(dir_fd, native_folder);
+}
+
+bool FolderListing::Fill(int dir_fd, std::string native_folder) {
+  dir_fd_ = dir_fd;
+  native_ = std::move(native_folder);
+  std::vector<ListedName> names;
+  if (!ReadNames(dir_fd_, nullptr, &names)) {
+    const DWORD error = platform::ErrorFromErrno(errno);
+    Close();
+    SetLastError(error);
+    return false;
+  }
+  // Without the right to search the folder none of its entries can be
+  // looked up, and a listing shows none of them.
+  if (!names.empty() && faccessat(dir_fd_, ".", X_OK, AT_EACCESS) != 0) return true;
+  entries_.reserve(names.size());
+  for (ListedName& listed : names) {
+    Entry entry;
+    entry.name = std::move(listed.name);
+    switch (listed.type) {
+      case DT_DIR:
+        entry.attributes = AttributesOf(true, false, 0222, entry.name);
+        break;
+      case DT_REG:
+        entry.attributes = AttributesOf(false, true, 0222, entry.name);
+        break;
+      case DT_LNK:
+      case DT_UNKNOWN: {
+        // Links and entries of no known type are looked up now: their kind
+        // decides how a walk treats them.
+        auto facts = std::make_unique<FileFacts>();
+        int error = 0;
+        if (listed.type == DT_LNK) {
+          entry.link = true;
+          error = QueryFacts(dir_fd_, entry.name.c_str(), entry.name, facts.get());
+        } else {
+          error = QueryFactsAndLink(dir_fd_, entry.name.c_str(), entry.name, facts.get(), &entry.link);
+        }
+        if (error != 0) continue;  // gone meanwhile, or out of reach
+        entry.attributes = facts->attributes | (entry.link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+        entry.facts = std::move(facts);
+        entry.described = true;
+        break;
+      }
+      default:  // devices, pipes and sockets
+        entry.attributes = AttributesOf(false, false, 0222, entry.name);
+        break;
+    }
+    entries_.push_back(std::move(entry));
+  }
+  SortLikeThePlatform(&entries_, [](const Entry& entry) -> const std::string& { return entry.name; });
+  return true;
+}
+
+std::string FolderListing::NativePath(std::size_t i) const { return JoinNative(native_, entries_[i].name); }
+
+bool FolderListing::Describe(std::size_t i, WIN32_FIND_DATA* data) {
+  Entry& entry = entries_[i];
+  if (!entry.described) {
+    auto facts = std::make_unique<FileFacts>();
+    if (QueryFacts(dir_fd_, entry.name.c_str(), entry.name, facts.get()) != 0) return false;
+    entry.attributes = facts->attributes;
+    entry.facts = std::move(facts);
+    entry.described = true;
+  }
+  FillFindData(entry.name, *entry.facts, data);
+  data->dwFileAttributes = entry.attributes;
+  return true;
+}
+
+}  // namespace platform::fs

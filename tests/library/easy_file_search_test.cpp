@@ -3,15 +3,20 @@
 // folders that vanish, loop or are empty.
 #include <gtest/gtest.h>
 
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "classlib/DateTime.h"
 #include "library/EasyFileSearch.h"
 #include "platform/fs/files.h"
+#include "platform/fs/find_files.h"
 #include "tests/library/library_test_support.h"
 
 namespace velko_test {
@@ -198,6 +203,102 @@ TEST_F(EasySearchTest, AMissingRootFailsButVanishedLoopedAndEmptyFoldersDoNot) {
   EXPECT_EQ(folders, (std::vector<String>{"T:\\", "T:\\Pop", "T:\\Rock", "T:\\Rock\\Deep"}));
   EXPECT_EQ(found, (std::vector<String>{"T:\\a.mp3", "T:\\b.mp3", "T:\\Rock\\Loop", "T:\\Rock\\one.mp3",
                                         "T:\\Rock\\Deep\\deep.mp3"}));
+}
+
+// While alive, the calling thread (and the threads it starts) obeys file
+// permissions even when the tests run as root, so that a folder can be
+// made unreadable.
+class PermissionsEnforced {
+ public:
+  PermissionsEnforced() {
+    header_.version = _LINUX_CAPABILITY_VERSION_3;
+    if (syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+    reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
+  }
+  ~PermissionsEnforced() {
+    if (dropped_) syscall(SYS_capset, &header_, saved_);
+  }
+  PermissionsEnforced(const PermissionsEnforced&) = delete;
+  PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+
+ private:
+  __user_cap_header_struct header_{};
+  __user_cap_data_struct saved_[2]{};
+  bool dropped_ = false;
+};
+
+// Everything a search reports, in order: each folder entered, each entry
+// found with its attributes and size, and the counters.
+struct HuntCase {
+  const char* what;
+  TOptions options;
+  std::vector<String> masks;
+  std::vector<String> events;
+};
+
+TEST_F(EasySearchTest, ResultsDoNotDependOnHowTheFileSystemReportsEntries) {
+  // Names in several scripts, hidden and read-only files, a pipe, links to
+  // a file, to folders (one of them a loop) and to nothing, a folder nobody
+  // may read and one whose entries nobody may look up.
+  for (const char* name : {"a.mp3", "Zebra.MP3", "ábc.mp3", "Ärger.mp3", "Ωmega.mp3", "ёлка.mp3", "日本.mp3",
+                           "notes.txt", ".hidden.mp3", "readonly.mp3", "Rock\\one.mp3", "Rock\\Deep\\deep.mp3",
+                           "Locked\\x.mp3", "Blind\\y.mp3", "Blind\\Sub\\z.mp3", "Живое\\песня.mp3"}) {
+    Put(name, "abc");
+  }
+  ASSERT_EQ(mkfifo((dir_ / "pipe.mp3").c_str(), 0644), 0);
+  fs::create_symlink(dir_ / "Zebra.MP3", dir_ / "linked.mp3");
+  fs::create_symlink(dir_ / "nowhere", dir_ / "gone.mp3");
+  fs::create_directory_symlink(dir_ / "Rock", dir_ / "LinkedRock.mp3");
+  fs::create_directory_symlink(dir_.path(), dir_ / "Rock" / "Loop");
+  ASSERT_EQ(chmod((dir_ / "readonly.mp3").c_str(), 0444), 0);
+  ASSERT_EQ(chmod((dir_ / "Locked").c_str(), 0), 0);
+  ASSERT_EQ(chmod((dir_ / "Blind").c_str(), 0444), 0);
+
+  const std::vector<HuntCase> cases = {
+      {"the music hunt's options", {okIncludeSubfolder, okLookForAnyFile}, {"*.mp3", "Loop"},
+        {"enter T:\\", "T:\\.hidden.mp3 34 3", "T:\\a.mp3 32 3", "T:\\gone.mp3 1028 0",
+         "T:\\linked.mp3 1056 3", "T:\\pipe.mp3 4 0", "T:\\readonly.mp3 33 3", "T:\\Zebra.MP3 32 3",
+         "T:\\ábc.mp3 32 3", "T:\\Ärger.mp3 32 3", "T:\\Ωmega.mp3 32 3", "T:\\ёлка.mp3 32 3",
+         "T:\\日本.mp3 32 3", "enter T:\\Blind", "enter T:\\Locked", "enter T:\\Rock", "T:\\Rock\\one.mp3 32 3",
+         "enter T:\\Живое", "T:\\Живое\\песня.mp3 32 3", "enter T:\\Rock\\Deep",
+         "T:\\Rock\\Deep\\deep.mp3 32 3", "counted 15 4 0"}},
+      {"folders and read-only files", {okIncludeSubfolder, okLookForReadOnlyFile, okLookForDirectory}, {"*.*"},
+        {"enter T:\\", "T:\\Blind 17 0", "T:\\LinkedRock.mp3 1040 0", "T:\\Locked 17 0",
+         "T:\\readonly.mp3 33 3", "T:\\Rock 16 0", "T:\\Живое 16 0", "enter T:\\Blind", "enter T:\\Locked",
+         "enter T:\\Rock", "T:\\Rock\\Deep 16 0", "T:\\Rock\\Loop 1040 0", "enter T:\\Живое",
+         "enter T:\\Rock\\Deep", "counted 1 1 7"}},
+      {"hidden files, root only", {okLookForHiddenFile, okLookForSystemFile}, {"*.mp3"},
+        {"enter T:\\", "T:\\.hidden.mp3 34 3", "T:\\gone.mp3 1028 0", "T:\\pipe.mp3 4 0", "counted 3 1 0"}},
+  };
+  std::vector<String> events;
+  search.OnChangeFolder = [&](const String& path) { events.push_back("enter " + path); };
+  search.OnFileFound = [&](const TFileInformations& info) {
+    events.push_back(info.Path + info.Name + " " + std::to_string(info.Attributes) + " " + std::to_string(info.Size));
+  };
+  search.OnStatistics = [&](const TStatistics& s) {
+    events.push_back("counted " + std::to_string(s.FilesFound) + " " + std::to_string(s.FoldersWithFiles) + " " +
+                     std::to_string(s.DirectoriesFound));
+  };
+  for (const bool typed : {true, false}) {
+    SCOPED_TRACE(typed ? "entries with their types" : "entries without types");
+    platform::fs::ListWithoutEntryTypes(!typed);
+    for (const HuntCase& c : cases) {
+      SCOPED_TRACE(c.what);
+      search.SearchOptions = c.options;
+      Masks(c.masks);
+      events.clear();
+      {
+        PermissionsEnforced enforced;
+        EXPECT_TRUE(search.Execute());
+      }
+      EXPECT_EQ(events, c.events);
+    }
+  }
+  platform::fs::ListWithoutEntryTypes(false);
+  chmod((dir_ / "Locked").c_str(), 0755);
+  chmod((dir_ / "Blind").c_str(), 0755);
 }
 
 }  // namespace

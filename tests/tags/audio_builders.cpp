@@ -1,13 +1,20 @@
 #include "tests/tags/audio_builders.h"
 
+#include <fcntl.h>
 #include <lame/lame.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <stdexcept>
 
 #include "tests/support/vorbis_writer.h"
+
+extern char** environ;
 
 namespace velko_test {
 
@@ -259,6 +266,28 @@ std::string AsfFile(const std::vector<std::string>& objects, std::size_t trailin
   std::string body = LE32(static_cast<std::uint32_t>(objects.size())) + '\x01' + '\x02';
   for (const std::string& o : objects) body += o;
   return AsfObject("75B22630-668E-11CF-A6D9-00AA0062CE6C", body) + std::string(trailing, '\0');
+}
+
+bool MakeWmaWithFfmpeg(const std::string& path, double seconds) {
+  const std::string source = "sine=frequency=440:sample_rate=44100:duration=" + std::to_string(seconds);
+  std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi",
+                                   "-i", source, "-ac", "2", "-c:a", "wmav2", "-b:a", "128k", "-f", "asf", path};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return false;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string WaveFile(int channels, std::uint32_t sample_rate, int bits, std::uint32_t data_bytes,

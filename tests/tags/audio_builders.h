@@ -90,6 +90,10 @@ std::string AsfExtendedContentDescription(const std::vector<AsfDescriptor>& desc
 // A header object holding `objects`, followed by `trailing` bytes (the data).
 std::string AsfFile(const std::vector<std::string>& objects, std::size_t trailing = 1000);
 
+// An ASF file of `seconds` of a tone in WMA version 2 at 128 kbit/s, made by
+// the ffmpeg program at `path`. False when ffmpeg could not make it.
+bool MakeWmaWithFfmpeg(const std::string& path, double seconds);
+
 // ---- WAVE ----
 // A 44-byte header and `data_bytes` zero bytes; `riff_size` overrides the
 // RIFF size when not 0.

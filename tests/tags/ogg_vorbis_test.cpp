@@ -205,5 +205,44 @@ TEST_F(OggVorbisTest, LongCommentsAreCutAt250Bytes) {
   EXPECT_EQ(reader_.Album, "After");
 }
 
+// A packet laid over as many pages as it takes, each holding at most
+// `per_page` bytes of it (a multiple of 255), the later ones marked as
+// continuing it; the pages are numbered from `sequence` on.
+std::string PacketOverPages(const std::string& packet, std::uint32_t sequence, std::size_t per_page) {
+  std::string out;
+  for (std::size_t offset = 0;; ++sequence) {
+    const std::size_t left = packet.size() - offset;
+    const bool ends = left < per_page;
+    const std::size_t take = ends ? left : per_page;
+    std::string lacing(take / 255, '\xFF');
+    if (ends) lacing += static_cast<char>(take % 255);
+    const char type = offset == 0 ? '\0' : '\x01';
+    out += std::string("OggS\0", 5) + type + LE64(ends ? 0 : ~std::uint64_t{0}) + LE32(1234) + LE32(sequence) +
+           LE32(0) + static_cast<char>(lacing.size()) + lacing + packet.substr(offset, take);
+    offset += take;
+    if (ends) return out;
+  }
+}
+
+TEST_F(OggVorbisTest, CommentsAreReadAcrossPages) {
+  // A 60 KB picture before the texts spreads the comment packet over three
+  // pages, as encoders write it.
+  const std::string picture = "METADATA_BLOCK_PICTURE=" + std::string(60000, 'p');
+  const std::string packet =
+      std::string("\x03vorbis", 7) +
+      VorbisCommentBody("v", {picture, "TITLE=Cover title", "ARTIST=Cover artist", "ALBUM=Cover album"}) + '\x01';
+  const std::string identification = VorbisIdentification(2, 44100, 128000);
+  const std::string pages = PacketOverPages(packet, 1, 255 * 100);
+  ASSERT_EQ(pages.substr(0, 4), "OggS");
+  ASSERT_NE(pages.find("OggS", 255 * 100 * 2), std::string::npos) << "the packet takes three pages";
+  ASSERT_TRUE(Read(OggPageHeader(0, 0, identification.size()) + identification + pages +
+                   std::string(3000, '\x22') + LastPage(88200)));
+  EXPECT_EQ(reader_.Title, "Cover title");
+  EXPECT_EQ(reader_.Artist, "Cover artist");
+  EXPECT_EQ(reader_.Album, "Cover album");
+  EXPECT_EQ(reader_.Vendor, "v");
+  EXPECT_TRUE(reader_.GetValid());
+}
+
 }  // namespace
 }  // namespace velko_test

@@ -22,25 +22,29 @@ class TagFileTest : public TagTest {
 };
 
 TEST_F(TagFileTest, ReadsMatchTheFileAnywhere) {
-  const std::string bytes = Patterned(50000);
-  tags::TagFile file;
-  ASSERT_TRUE(file.Open(Put("data.bin", bytes)));
-  EXPECT_EQ(file.Size(), 50000);
-  std::mt19937 random(1);
-  for (int round = 0; round < 3000; ++round) {
-    // Mostly small reads near either end, as the readers make them.
-    const bool near_end = random() % 2 == 0;
-    const std::int64_t position = near_end ? 50000 - static_cast<std::int64_t>(random() % 20000)
-                                           : static_cast<std::int64_t>(random() % 20000);
-    const int count = round % 10 == 0 ? static_cast<int>(random() % 20000) : static_cast<int>(random() % 600);
-    std::string got(count, '\x7F');
-    const int done = file.ReadAt(position, got.data(), count);
-    const std::int64_t available = std::max<std::int64_t>(0, std::min<std::int64_t>(count, 50000 - position));
-    ASSERT_EQ(done, available) << "at " << position << " for " << count;
-    std::string expected = position < 50000 ? bytes.substr(position, available) : std::string();
-    expected.resize(count, '\0');
-    ASSERT_EQ(got, expected) << "at " << position << " for " << count;
-    EXPECT_EQ(file.Position(), position + done);
+  // A file read through its two buffers, and one small enough to be read whole.
+  for (const std::int64_t size : {50000, 30000}) {
+    SCOPED_TRACE(size);
+    const std::string bytes = Patterned(static_cast<std::size_t>(size));
+    tags::TagFile file;
+    ASSERT_TRUE(file.Open(Put("data.bin", bytes)));
+    EXPECT_EQ(file.Size(), size);
+    std::mt19937 random(1);
+    for (int round = 0; round < 3000; ++round) {
+      // Mostly small reads near either end, as the readers make them.
+      const bool near_end = random() % 2 == 0;
+      const std::int64_t position = near_end ? size - static_cast<std::int64_t>(random() % 20000)
+                                             : static_cast<std::int64_t>(random() % 20000);
+      const int count = round % 10 == 0 ? static_cast<int>(random() % 20000) : static_cast<int>(random() % 600);
+      std::string got(count, '\x7F');
+      const int done = file.ReadAt(position, got.data(), count);
+      const std::int64_t available = std::max<std::int64_t>(0, std::min<std::int64_t>(count, size - position));
+      ASSERT_EQ(done, available) << "at " << position << " for " << count;
+      std::string expected = position < size ? bytes.substr(position, available) : std::string();
+      expected.resize(count, '\0');
+      ASSERT_EQ(got, expected) << "at " << position << " for " << count;
+      EXPECT_EQ(file.Position(), position + done);
+    }
   }
 }
 

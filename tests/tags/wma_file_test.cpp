@@ -161,5 +161,18 @@ TEST_F(WMAfileTest, DescriptorsThatOverrunTheirObjectAreNotReadBeyondIt) {
   EXPECT_EQ(reader_.Title, "");
 }
 
+TEST_F(WMAfileTest, TheDurationIsThePlayDurationWithoutThePreroll) {
+  // ffmpeg's files carry their play duration and a preroll; the size over
+  // the maximum bit rate overstates the length by the header and padding.
+  for (const double seconds : {2.5, 11.98}) {
+    SCOPED_TRACE(seconds);
+    const std::string path = (dir_ / "made.wma").string();
+    ASSERT_TRUE(MakeWmaWithFfmpeg(path, seconds));
+    ASSERT_TRUE(reader_.ReadFromFile("T:\\made.wma"));
+    ASSERT_TRUE(reader_.Valid);
+    EXPECT_NEAR(reader_.Duration, seconds, 0.05);
+  }
+}
+
 }  // namespace
 }  // namespace velko_test

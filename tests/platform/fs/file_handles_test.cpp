@@ -10,6 +10,7 @@
 #include "platform/core/datetime.h"
 #include "platform/core/errors.h"
 #include "platform/fs/files.h"
+#include "platform/fs/quick_read.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
@@ -396,6 +397,46 @@ TEST_F(DriveTest, ThreadsOpeningOneFileLeaveNoClaimsBehind) {
   // Every claim was released: an exclusive open succeeds.
   HandleCloser exclusive(Open("T:\\busy.txt", kReadWrite, 0, OPEN_EXISTING));
   EXPECT_NE(exclusive.get(), INVALID_HANDLE_VALUE);
+}
+
+// The readers' quick open agrees with CreateFile on every kind of name,
+// and its reads leave the file pointer alone.
+TEST_F(DriveTest, QuickOpenForReadingAgreesWithCreateFile) {
+  Write("Music/Song.mp3", "0123456789");
+  MakeFolder("Folder");
+  ASSERT_EQ(mkfifo(Native("pipe.mp3").c_str(), 0644), 0);
+  for (const char* name : {"T:\\Music\\Song.mp3", "T:\\MUSIC\\song.MP3", "Music\\Song.mp3", "T:\\Music\\none.mp3",
+                           "T:\\Nowhere\\song.mp3", "T:\\Folder", "T:\\pipe.mp3", "T:\\Music\\a<b.mp3", "T:\\",
+                           "Q:\\song.mp3"}) {
+    SCOPED_TRACE(name);
+    HandleCloser usual(Open(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+    const DWORD usual_error = GetLastError();
+    std::uint64_t size = 99;
+    HandleCloser quick(platform::fs::OpenForReading(name, FILE_SHARE_READ, &size));
+    EXPECT_EQ(GetLastError(), usual_error);
+    ASSERT_EQ(quick.get() == INVALID_HANDLE_VALUE, usual.get() == INVALID_HANDLE_VALUE);
+    if (quick.get() == INVALID_HANDLE_VALUE) continue;
+    EXPECT_EQ(size, 10u);
+    char bytes[8] = {};
+    EXPECT_EQ(platform::fs::ReadAt(quick.get(), 6, bytes, 8), 4);
+    EXPECT_EQ(std::string(bytes, 4), "6789");
+    EXPECT_EQ(ReadText(quick.get(), 3), "012") << "the file pointer did not move";
+  }
+
+  // Its claim on the file is the one CreateFile makes: readers may join,
+  // writers may not.
+  std::uint64_t size = 0;
+  HandleCloser reading(platform::fs::OpenForReading("T:\\Music\\Song.mp3", FILE_SHARE_READ, &size));
+  ASSERT_NE(reading.get(), INVALID_HANDLE_VALUE);
+  HandleCloser other_reader(Open("T:\\Music\\Song.mp3", GENERIC_READ, kShareAll, OPEN_EXISTING));
+  EXPECT_NE(other_reader.get(), INVALID_HANDLE_VALUE);
+  HandleCloser writer(Open("T:\\Music\\Song.mp3", GENERIC_WRITE, kShareAll, OPEN_EXISTING));
+  EXPECT_EQ(writer.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  HandleCloser writing(Open("T:\\Folder\\w.mp3", GENERIC_WRITE, 0, CREATE_NEW));
+  HandleCloser refused(platform::fs::OpenForReading("T:\\Folder\\w.mp3", FILE_SHARE_READ, &size));
+  EXPECT_EQ(refused.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
 
 }  // namespace
