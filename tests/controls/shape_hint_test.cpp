@@ -84,6 +84,19 @@ TEST_F(ShapeHintTest, RestingTheMouseShowsTheShapedWindow) {
   EXPECT_EQ(closed, 1);
 }
 
+// A hint whose pause runs out while a modal box keeps its window disabled
+// (the box opened in between) does not show: it would stand over the box.
+TEST_F(ShapeHintTest, NoHintForAControlOfADisabledWindow) {
+  MoveMouse(button, 20, 15);
+  EnableWindow(form_->Handle(), FALSE);
+  Advance(600);
+  EXPECT_FALSE(Showing());
+  EnableWindow(form_->Handle(), TRUE);
+  MoveMouse(form_, 5, 5);
+  RestOnButton();
+  EXPECT_TRUE(Showing());
+}
+
 TEST_F(ShapeHintTest, SizesPerStyle) {
   const String text = "Play the song";
   const TSize t = TextExtent(text);
