@@ -565,7 +565,6 @@ class SdlBackend : public Backend {
       if (shown.has_shape) {
         ShapeSdlWindow(shown.window, &shown.shape);
         shown.shape_changed = false;
-        reshaped_ = true;
       }
       SDL_ShowWindow(shown.window);
       shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
@@ -585,7 +584,6 @@ class SdlBackend : public Backend {
       // outside it the screen beneath shows and clicks pass through.
       // Elsewhere the outside stays black.
       ShapeSdlWindow(shown.window, shown.has_shape ? &shown.shape : nullptr);
-      reshaped_ = true;
       shown.shape_changed = false;
     }
     if (shown.minimized != shown.sdl_minimized) {
@@ -645,16 +643,6 @@ class SdlBackend : public Backend {
         if (shown.window != nullptr && !shown.minimized) Upload(shown);
       }
       ++it;
-    }
-    if (reshaped_) {
-      // What a window's old outline covered of the windows beneath is
-      // drawn again (the X server keeps no copy of it).
-      reshaped_ = false;
-      for (auto& [hwnd, shown] : shown_) {
-        if (shown.window == nullptr || shown.minimized || shown.width == 0) continue;
-        shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
-        Upload(shown);
-      }
     }
     if (active_ != nullptr && active_ != raised_) {
       auto it = shown_.find(active_);
@@ -718,7 +706,6 @@ class SdlBackend : public Backend {
   SDL_Cursor* sdl_cursor_ = nullptr;  // SDL thread only
   int buttons_down_ = 0;              // SDL thread only
   Uint32 focus_lost_at_ = 0;          // SDL thread only
-  bool reshaped_ = false;             // SDL thread only
   std::vector<HWND> order_;           // the windows, topmost first (mutex_)
   std::vector<SDL_Window*> stacked_;  // as last stacked, bottom first (SDL thread only)
   std::vector<std::packaged_task<void()>> tasks_;  // work for the SDL thread
