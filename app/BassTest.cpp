@@ -161,30 +161,54 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     EQSliders[i] = slider;
   }
 
-  VolumeKnob = new TVrTrackBar(this);
-  VolumeKnob->SetName("VolumeKnob");
-  VolumeKnob->SetParent(this);
-  VolumeKnob->SetBounds(296, 116, 80, 24);
-  VolumeKnob->SetMinValue(0);
-  VolumeKnob->SetMaxValue(100);
-  VolumeKnob->SetPosition(50);
+  // The two knobs: vertical, white ticks on a lowered gutter.
+  auto make_knob = [this](const char* Name, int Left, int Min, int Max, int Position) {
+    auto* knob = new TVrTrackBar(this);
+    knob->SetName(Name);
+    knob->SetParent(this);
+    knob->SetOrientation(voVertical);
+    knob->SetBounds(Left, 110, 15, 121);
+    knob->SetBorderWidth(2);
+    knob->SetTickColor(clWhite);
+    knob->GutterBevel()->SetOuterStyle(TVrBevelStyle::bsLowered);
+    knob->GutterBevel()->SetOuterOutline(osNone);
+    knob->SetMinValue(Min);
+    knob->SetMaxValue(Max);
+    knob->SetPosition(Position);
+    return knob;
+  };
+  VolumeKnob = make_knob("VolumeKnob", 400, 0, 100, 50);
   VolumeKnob->OnChange = [this](TObject* Sender) { changeVolume(Sender); };
-  BalanceKnob = new TVrTrackBar(this);
-  BalanceKnob->SetName("BalanceKnob");
-  BalanceKnob->SetParent(this);
-  BalanceKnob->SetBounds(384, 116, 80, 24);
-  BalanceKnob->SetMinValue(-100);
-  BalanceKnob->SetMaxValue(100);
-  BalanceKnob->SetPosition(0);
+  BalanceKnob = make_knob("BalanceKnob", 440, -100, 100, 0);
+  BalanceKnob->SetFrequency(20);
   BalanceKnob->OnChange = [this](TObject* Sender) { changeBalance(Sender); };
 
   VolControl = new TssVolumeController(this);
   VolControl->SetName("VolControl");
+  // The values the window keeps for the mixer, written as it is made.
+  VolControl->SetMute(false);
+  VolControl->SetVolume(100);
+  VolControl->SetBalance(-1);
 
   Navigator = new TVrNavigator(this);
   Navigator->SetName("Navigator");
   Navigator->SetParent(this);
-  Navigator->SetBounds(8, 148, 200, 30);
+  Navigator->SetBounds(8, 148, 180, 20);
+  {
+    const TVrButtonSet buttons{btPlay, btPause, btStop, btPrev, btNext};
+    Navigator->SetVisibleButtons(buttons);
+    Navigator->SetEnabledButtons(buttons);
+    TVrBevel* bevel = Navigator->Bevel();
+    bevel->SetOuterOutline(osOuter);
+    bevel->SetOuterStyle(TVrBevelStyle::bsRaised);
+    bevel->SetOuterWidth(1);
+    bevel->SetOuterSpace(0);
+    bevel->SetInnerStyle(TVrBevelStyle::bsLowered);
+    bevel->SetInnerWidth(1);
+    bevel->SetInnerSpace(0);
+    bevel->SetInnerOutline(osNone);
+    bevel->SetBorderWidth(0);
+  }
   Navigator->OnButtonClick = [this](TObject* Sender, TVrButtonType Button) { Controller(Sender, Button); };
 
   Label_Length = new TLabel(this);
@@ -257,7 +281,12 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   ProgressBar1 = new TGProgress(this);
   ProgressBar1->SetName("ProgressBar1");
   ProgressBar1->SetParent(this);
-  ProgressBar1->SetBounds(8, 210, 458, 10);
+  ProgressBar1->SetBounds(8, 214, 280, 8);
+  ProgressBar1->SetColor(clRed);
+  ProgressBar1->SetColorEnd(clLime);
+  ProgressBar1->SetFrameColor1(clBlack);
+  ProgressBar1->SetBackgroundColor(clBlack);
+  ProgressBar1->SetGradientBar(true);
   ProgressBar1->SetVisible(false);
 
   VisualButton = MakeButton("VisualButton", 8, 232, "F2",
@@ -282,6 +311,11 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   AutoUpgrade1 = new TAutoUpgrade(this);
   AutoUpgrade1->SetName("AutoUpgrade1");
   AutoUpgrade1->Active = true;
+  // The information file lies on a reserved name: the check never reaches
+  // a real server.
+  AutoUpgrade1->InfoURL = "http://www.velko.example/velkinfo.txt";
+  AutoUpgrade1->LastUpdated = "07/06/2003";
+  AutoUpgrade1->SetLastUpdatedAutoSet(false);
   AutoUpgrade1->OnProgress = [this](TObject* Sender, int Total, int Readed) { UpgradeProgress(Sender, Total, Readed); };
   AutoUpgrade1->OnDone = [this](TObject* Sender, int Size) { UpgradeDone(Sender, Size); };
   AutoUpgrade1->OnError = [this](TObject* Sender) { UpgradeError(Sender); };
@@ -293,6 +327,12 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
 
   KavoShapeHint1 = new TKavoShapeHint(this);
   KavoShapeHint1->SetName("KavoShapeHint1");
+  KavoShapeHint1->Font()->SetName("MS Sans Serif");
+  KavoShapeHint1->Font()->SetHeight(-11);
+  KavoShapeHint1->Font()->SetStyle({fsBold});
+  KavoShapeHint1->Font()->SetColor(clInfoText);
+  KavoShapeHint1->MaxWidth = -1;
+  KavoShapeHint1->Shadow()->SetStyle(hssNone);
 
   PlayIt = new TPlayWav(this);
   PlayIt->SetName("PlayIt");
@@ -550,6 +590,8 @@ void TForm1::Connect() {
   if (NutsForm != nullptr) NutsForm->Show();
   FindMusic();
 }
+
+void TForm1::MovieMenu() { ShowVideo(); }
 
 void TForm1::Settings() {
   if (SettingsForm != nullptr) SettingsForm->ShowModal();

@@ -134,6 +134,8 @@ class TForm1 : public TForm {
   void Connect();
   void Settings();
   void ShowVideo();
+  // The movie window, modally (a menu command of its own).
+  void MovieMenu();
   void RipCD();
   void ActivateCD();
   void FindCD();
@@ -169,6 +171,8 @@ class TForm1 : public TForm {
   void changeBalance(TObject* Sender);
   void SwitchView();
   void btnPluginSetupClick();
+  // Bound to no control; does nothing.
+  void VolumeKnob1stChange(TObject* Sender);
 
   // --- spectrum ---
   void CreateBasicImage();

@@ -317,3 +317,5 @@ void TForm1::FreeSpectrum() {
   delete SpectrumBars;
   SpectrumBars = nullptr;
 }
+
+void TForm1::VolumeKnob1stChange(TObject*) {}

@@ -98,6 +98,8 @@ TSettingsForm::TSettingsForm(TComponent* AOwner) : TForm(AOwner) {
   for (const char* item : {"Idle", "Lowest", "Below Normal", "Normal", "Above Normal", "Highest", "Time Critical"}) {
     ComboBoxPriority->Items()->Add(item);
   }
+  // The window shows the normal priority until the user picks another.
+  ComboBoxPriority->SetItemIndex(3);
   LibraryGroup = new TGroupBox(this);
   LibraryGroup->SetName("LibraryGroup");
   LibraryGroup->SetParent(GeneralPage);
@@ -146,39 +148,43 @@ TSettingsForm::TSettingsForm(TComponent* AOwner) : TForm(AOwner) {
   ProgressBar1 = new TGProgress(this);
   ProgressBar1->SetName("ProgressBar1");
   ProgressBar1->SetParent(AutomationPage);
-  ProgressBar1->SetBounds(8, 8, 300, 16);
+  ProgressBar1->SetBounds(4, 8, 442, 12);
+  ProgressBar1->SetColor(clLime);
+  ProgressBar1->SetColorEnd(clRed);
+  ProgressBar1->SetBackgroundColor(clAqua);
+  ProgressBar1->SetGradientBar(true);
   DakLabel = new TLabel(this);
   DakLabel->SetName("DakLabel");
   DakLabel->SetParent(AutomationPage);
-  DakLabel->SetLeft(320);
-  DakLabel->SetTop(8);
+  DakLabel->SetLeft(8);
+  DakLabel->SetTop(30);
   DakLabel->SetCaption("");
   SanLabel = new TLabel(this);
   SanLabel->SetName("SanLabel");
   SanLabel->SetParent(AutomationPage);
-  SanLabel->SetLeft(344);
-  SanLabel->SetTop(8);
+  SanLabel->SetLeft(32);
+  SanLabel->SetTop(30);
   SanLabel->SetCaption("");
   SpinEdit1 = new TSpinEdit(this);
   SpinEdit1->SetName("SpinEdit1");
   SpinEdit1->SetParent(AutomationPage);
-  SpinEdit1->SetBounds(380, 4, 60, 22);
+  SpinEdit1->SetBounds(380, 26, 60, 22);
   SpinEdit1->SetMinValue(kMinSleepMinutes);
   SpinEdit1->SetMaxValue(kMaxSleepMinutes);
   SpinEdit1->SetValue(kMinSleepMinutes);
   SpinEdit1->Hint = ("Select the time period from now, until automatic shutdown");
   SpinEdit1->SetShowHint(true);
   SpinEdit1->OnKeyPress = [this](TObject* Sender, char& Key) { SpinKeyPress(Sender, Key); };
-  Booter = MakeBox(AutomationPage, "Booter", 8, 36, 436, "AutoStart this program on Windows bootup - Default is OFF");
+  Booter = MakeBox(AutomationPage, "Booter", 8, 56, 436, "AutoStart this program on Windows bootup - Default is OFF");
   Booter->OnClick = [this](TObject* Sender) { AutoBoot(Sender); };
   BootHide = MakeBox(AutomationPage, "BootHide", 8, 236, 20, "");
   BootHide->SetVisible(false);
-  ShuffleBox = MakeBox(AutomationPage, "ShuffleBox", 8, 60, 436, "Automatic Shuffle Play on startup - Default is ON");
-  AutoBox = MakeBox(AutomationPage, "AutoBox", 8, 84, 436, "Automatically check for updates to this software - Default is ON");
-  SleepBox = MakeBox(AutomationPage, "SleepBox", 8, 108, 436,
+  ShuffleBox = MakeBox(AutomationPage, "ShuffleBox", 8, 80, 436, "Automatic Shuffle Play on startup - Default is ON");
+  AutoBox = MakeBox(AutomationPage, "AutoBox", 8, 104, 436, "Automatically check for updates to this software - Default is ON");
+  SleepBox = MakeBox(AutomationPage, "SleepBox", 8, 128, 436,
                      "Sleep Mode - Play for selected minutes, then shut down this computer");
   SleepBox->OnClick = [this](TObject* Sender) { ShutDown(Sender); };
-  SearchBox = MakeBox(AutomationPage, "SearchBox", 8, 132, 436,
+  SearchBox = MakeBox(AutomationPage, "SearchBox", 8, 152, 436,
                       "Automatic search for new music on startup -  Default is OFF");
   SearchBox->OnClick = [this](TObject* Sender) { DoHunt(Sender); };
 

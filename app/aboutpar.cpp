@@ -1,5 +1,6 @@
 #include "app/aboutpar.h"
 
+#include "app/Settings.h"
 #include "platform/user/virtual_keys.h"
 
 TParAbout* ParAbout = nullptr;
@@ -28,6 +29,8 @@ TSpeedButton* MakeButton(TParAbout* Form, const char* Name, int Left, const char
   button->SetBounds(Left, 232, 30, 30);
   button->SetFlat(true);
   button->SetCaption(Caption);
+  // Flat buttons show the picture behind them: white text reads on it.
+  button->Font()->SetColor(clWhite);
   button->Hint = (Hint);
   button->SetShowHint(true);
   return button;
@@ -53,6 +56,11 @@ TParAbout::TParAbout(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetParent(this);
   Image1->SetAlign(alClient);
   Image1->SetStretch(true);
+  // The box's own picture until the settings choose one.
+  try {
+    LoadProgramPicture(Image1, kDefaultPicture);
+  } catch (Exception&) {
+  }
   Image3 = new TImage(this);
   Image3->SetName("Image3");
   Image3->SetParent(this);

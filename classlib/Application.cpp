@@ -522,6 +522,14 @@ void TApplication::ActivateHint(TPoint CursorPos) {
   if (handle_ != nullptr) KillTimer(handle_, kHintPauseTimer);
   TControl* control = hint_control_;
   if (control == nullptr || !show_hint_) return;
+  // No hint for a control of a window that a modal box keeps disabled: it
+  // would show over the box.
+  TWinControl* holder = control->Parent();
+  if (auto* windowed = dynamic_cast<TWinControl*>(control)) holder = windowed;
+  if (holder != nullptr && holder->HandleAllocated() && !IsWindowEnabled(GetAncestor(holder->Handle(), GA_ROOT))) {
+    HideHint();
+    return;
+  }
   THintInfo info;
   info.HintControl = control;
   info.HintWindowClass = HintWindowClass;

@@ -1,18 +1,74 @@
 #include "controls/KavoCustomComboBox.h"
 
+#include <map>
+
 #include "classlib/ControlMessages.h"
 #include "classlib/Form.h"
+#include "classlib/MessageHandling.h"
 #include "controls/ControlPack.h"
 #include "controls/kavoclass.h"
 #include "platform/ctl/combo_box.h"
 #include "platform/gdi/user_draw.h"
 #include "platform/user/painting.h"
 
+namespace {
+
+// The boxes whose edit parts report a left button press.
+std::map<HWND, TKavoCustomComboBox*>& EditClickBoxes() {
+  static auto* boxes = new std::map<HWND, TKavoCustomComboBox*>;
+  return *boxes;
+}
+
+}  // namespace
+
+LRESULT KavoEditClickProcedure(HWND hwnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto it = EditClickBoxes().find(hwnd);
+  if (it == EditClickBoxes().end()) return DefWindowProc(hwnd, Msg, WParam, LParam);
+  TKavoCustomComboBox* box = it->second;
+  const WNDPROC next = box->edit_click_next_;
+  if (Msg == WM_LBUTTONDOWN && box->OnEditClick) {
+    try {
+      box->OnEditClick(box);
+    } catch (...) {
+      HandleMessageException(box);
+    }
+  }
+  return CallWindowProc(next, hwnd, Msg, WParam, LParam);
+}
+
+void TKavoCustomComboBox::CreateWnd() {
+  TCustomComboBox::CreateWnd();
+  const HWND edit = EditHandle();
+  if (edit == nullptr) return;
+  edit_click_hwnd_ = edit;
+  EditClickBoxes()[edit] = this;
+  edit_click_next_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtr(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&KavoEditClickProcedure)));
+}
+
+void TKavoCustomComboBox::DestroyWnd() {
+  ReleaseEditClick();
+  TCustomComboBox::DestroyWnd();
+}
+
+void TKavoCustomComboBox::ReleaseEditClick() {
+  if (edit_click_hwnd_ == nullptr) return;
+  if (IsWindow(edit_click_hwnd_)) {
+    SetWindowLongPtr(edit_click_hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_click_next_));
+  }
+  EditClickBoxes().erase(edit_click_hwnd_);
+  edit_click_hwnd_ = nullptr;
+  edit_click_next_ = nullptr;
+}
+
 TKavoCustomComboBox::TKavoCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {
   ControlPackStartup();
 }
 
-TKavoCustomComboBox::~TKavoCustomComboBox() { StopTypeAhead(); }
+TKavoCustomComboBox::~TKavoCustomComboBox() {
+  StopTypeAhead();
+  ReleaseEditClick();
+}
 
 void TKavoCustomComboBox::StopTypeAhead() {
   if (type_ahead_timer_ != 0 && KavoApplication != nullptr) KavoApplication->Remove(type_ahead_timer_);

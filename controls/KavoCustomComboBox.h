@@ -22,11 +22,14 @@ class TKavoCustomComboBox : public TCustomComboBox {
   void SetDropDownWidth(int Value);
   TWinControl* FocusControl() const { return focus_control_; }
   void SetFocusControl(TWinControl* Value);
+  // Raised when the edit part gets a left button press.
   TNotifyEvent OnEditClick;
 
   void Dispatch(TMessage& Message) override;
 
  protected:
+  void CreateWnd() override;
+  void DestroyWnd() override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Raises OnSelect (and nothing else).
@@ -53,11 +56,16 @@ class TKavoCustomComboBox : public TCustomComboBox {
   bool FlatLook() const;
 
  private:
+  friend LRESULT KavoEditClickProcedure(HWND, UINT, WPARAM, LPARAM);
+  void ReleaseEditClick();
   void SelectionChanged();
   void MoveFocus(bool PostToTopLevel);
   void StopTypeAhead();
 
   std::uint16_t type_ahead_timer_ = 0;
+  // The edit part as subclassed for OnEditClick, and its procedure before.
+  HWND edit_click_hwnd_ = nullptr;
+  WNDPROC edit_click_next_ = nullptr;
   bool edit_focused_ = false;
   bool key_navigation_ = false;
   bool type_ahead_ = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "classlib/Application.h"
@@ -400,6 +401,55 @@ TPoint EllipsePoint(const TRect& r, double degrees) {
 
 }  // namespace
 
+TKavoShapeHintWindow::Geometry TKavoShapeHintWindow::ShapeGeometry(int W, int H, TKavoHintPosition Position,
+                                                                    const TRect& R) const {
+  TKavoCustomShapeHint* hint = ActiveShapeHint;
+  Geometry g;
+  const int D = hint ? hint->Shadow()->Depth() : 0;
+  const TKavoHintStyle style = hint ? hint->Style : hsRect;
+  g.body = Rect(0, 0, W - D, H - D);
+  g.nose = style == hsNoseRect || style == hsNoseRoundRect || style == hsNoseEllipse;
+  if (g.nose) {
+    switch (Position) {
+      case hpAboveLeft:
+        g.body = Rect(0, 0, W - D - 15, H - D - 15);
+        g.base = Point(W - D - 55, H - D - 16);
+        g.tip = Point(W - D, H - D);
+        g.text_shift = Point(4, 4);
+        g.nose_angle = 125;
+        break;
+      case hpAboveRight:
+        g.body = Rect(15, 0, W - D, H - D - 15);
+        g.base = Point(25, H - D - 16);
+        g.tip = Point(0, H - D);
+        g.text_shift = Point(19, 4);
+        g.nose_angle = 205;
+        break;
+      case hpBelowLeft:
+        g.body = Rect(0, 15, W - D - 15, H - D);
+        g.base = Point(W - D - 55, 16);
+        g.tip = Point(W - D, 0);
+        g.text_shift = Point(4, 19);
+        g.nose_angle = 55;
+        break;
+      case hpBelowRight:
+        g.body = Rect(15, 15, W - D, H - D);
+        g.base = Point(25, 16);
+        g.tip = Point(0, 0);
+        g.text_shift = Point(19, 19);
+        g.nose_angle = 335;
+        break;
+    }
+  } else if (style == hsRect) {
+    g.text_shift = Point(3, 3);
+  } else if (style == hsRoundRect) {
+    g.text_shift = Point(5, 5);
+  } else {
+    g.text_shift = Point((R.right - D) / 5 + 3, (R.bottom - D) / 5 + 3);
+  }
+  return g;
+}
+
 void TKavoShapeHintWindow::DrawShape(TBitmap* Bitmap, TKavoHintPosition Position, TRect& R) {
   TKavoCustomShapeHint* hint = ActiveShapeHint;
   if (!hint) return;
@@ -409,49 +459,11 @@ void TKavoShapeHintWindow::DrawShape(TBitmap* Bitmap, TKavoHintPosition Position
   const TKavoHintStyle style = hint->Style;
 
   // The body rectangle, the nose (base start, tip) and where the text goes.
-  TRect body = Rect(0, 0, W - D, H - D);
-  TPoint base{}, tip{};
-  TPoint text_shift{};
-  const bool nose = style == hsNoseRect || style == hsNoseRoundRect || style == hsNoseEllipse;
-  double nose_angle = 0;
-  if (nose) {
-    switch (Position) {
-      case hpAboveLeft:
-        body = Rect(0, 0, W - D - 15, H - D - 15);
-        base = Point(W - D - 55, H - D - 16);
-        tip = Point(W - D, H - D);
-        text_shift = Point(4, 4);
-        nose_angle = 125;
-        break;
-      case hpAboveRight:
-        body = Rect(15, 0, W - D, H - D - 15);
-        base = Point(25, H - D - 16);
-        tip = Point(0, H - D);
-        text_shift = Point(19, 4);
-        nose_angle = 205;
-        break;
-      case hpBelowLeft:
-        body = Rect(0, 15, W - D - 15, H - D);
-        base = Point(W - D - 55, 16);
-        tip = Point(W - D, 0);
-        text_shift = Point(4, 19);
-        nose_angle = 55;
-        break;
-      case hpBelowRight:
-        body = Rect(15, 15, W - D, H - D);
-        base = Point(25, 16);
-        tip = Point(0, 0);
-        text_shift = Point(19, 19);
-        nose_angle = 335;
-        break;
-    }
-  } else if (style == hsRect) {
-    text_shift = Point(3, 3);
-  } else if (style == hsRoundRect) {
-    text_shift = Point(5, 5);
-  } else {
-    text_shift = Point((R.right - D) / 5 + 3, (R.bottom - D) / 5 + 3);
-  }
+  const Geometry g = ShapeGeometry(W, H, Position, R);
+  const TRect body = g.body;
+  const TPoint base = g.base, tip = g.tip, text_shift = g.text_shift;
+  const bool nose = g.nose;
+  const double nose_angle = g.nose_angle;
 
   // Draws the whole shape offset by (dx, dy) with the canvas's tools.
   auto shape = [&](TCanvas* canvas, int dx, int dy, bool seam) {
@@ -526,11 +538,50 @@ void TKavoShapeHintWindow::DrawShape(TBitmap* Bitmap, TKavoHintPosition Position
   }
 }
 
+void TKavoShapeHintWindow::ShapeWindow(TKavoHintPosition Position, const TRect& Text) {
+  // The shape drawn twice, over black and over white: a pixel the shape
+  // covers is the same in both; the rest (between the squares of a
+  // dotted shadow too) is left out of the window.
+  const int w = image_->Width(), h = image_->Height();
+  TBitmap over[2];
+  for (int i = 0; i < 2; ++i) {
+    over[i].SetPixelFormat(pf32bit);
+    over[i].SetSize(w, h);
+    over[i].Canvas()->Brush()->SetStyle(bsSolid);
+    over[i].Canvas()->Brush()->SetColor(i == 0 ? clBlack : clWhite);
+    over[i].Canvas()->FillRect(::Rect(0, 0, w, h));
+    TRect text = Text;
+    DrawShape(&over[i], Position, text);
+  }
+  std::vector<RECT> runs;
+  for (int y = 0; y < h; ++y) {
+    int start = -1;
+    for (int x = 0; x <= w; ++x) {
+      const bool inside = x < w && over[0].Canvas()->Pixels(x, y) == over[1].Canvas()->Pixels(x, y);
+      if (inside && start < 0) start = x;
+      if (!inside && start >= 0) {
+        runs.push_back(RECT{start, y, x, y + 1});
+        start = -1;
+      }
+    }
+  }
+  std::vector<char> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+  auto* region_data = reinterpret_cast<RGNDATA*>(data.data());
+  region_data->rdh = RGNDATAHEADER{};
+  region_data->rdh.nCount = static_cast<DWORD>(runs.size());
+  region_data->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+  region_data->rdh.rcBound = RECT{0, 0, w, h};
+  if (!runs.empty()) std::memcpy(data.data() + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
+  HRGN region = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), region_data);
+  if (region != nullptr && SetWindowRgn(Handle(), region, TRUE) == 0) DeleteObject(region);
+}
+
 void TKavoShapeHintWindow::ActivateHint(TRect Rect, const String& AHint) {
   TKavoCustomShapeHint* hint = ActiveShapeHint;
   const bool anchored = Rect.right == -1 && Rect.bottom == -1;
   if (!hint) {
     shaped_ = false;
+    if (HandleAllocated()) SetWindowRgn(Handle(), nullptr, TRUE);
     if (anchored) return;
     THintWindow::ActivateHint(Rect, AHint);
     return;
@@ -555,8 +606,22 @@ void TKavoShapeHintWindow::ActivateHint(TRect Rect, const String& AHint) {
   r.right = std::max<LONG>(r.right, r.left + 1);
   TRect text = r;
   CalcShapeRect(r);
+  // Room for the whole text inside the border: the body must hold the
+  // text rectangle where the shape puts it, a pixel clear of the outline.
+  {
+    const TRect text_at_origin = Bounds(0, 0, text.right - text.left, text.bottom - text.top);
+    for (int tries = 0; tries < 64; ++tries) {
+      const Geometry g = ShapeGeometry(r.right - r.left, r.bottom - r.top, hint->Position, text_at_origin);
+      TRect placed = text_at_origin;
+      if (hint->Style == hsNoseEllipse) break;
+      OffsetRect(&placed, g.text_shift.x, g.text_shift.y);
+      const int short_x = placed.right - (g.body.right - 2);
+      const int short_y = placed.bottom - (g.body.bottom - 2);
+      if (short_x <= 0 && short_y <= 0) break;
+      GrowRect(r, std::max(0, short_x), std::max(0, short_y));
+    }
+  }
   const int w = r.right - r.left, h = r.bottom - r.top;
-
   TKavoHintPosition pos = hint->Position;
   TPoint corner{};
   for (int i = 0; i < 4; ++i) {
@@ -579,6 +644,7 @@ void TKavoShapeHintWindow::ActivateHint(TRect Rect, const String& AHint) {
   BitBlt(image_->Canvas()->Handle(), 0, 0, w, h, screen, corner.x, corner.y, SRCCOPY);
   ReleaseDC(nullptr, screen);
   shaped_ = true;
+  ShapeWindow(pos, text);
 
   SetWindowPos(Handle(), HWND_TOPMOST, corner.x, corner.y, w, h, SWP_SHOWWINDOW | SWP_NOACTIVATE);
   UpdateBounds();

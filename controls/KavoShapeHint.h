@@ -197,6 +197,20 @@ class TKavoShapeHintWindow : public THintWindow {
   void Paint() override;
 
  private:
+  // Where the shape's parts go in a W x H window for a position.
+  struct Geometry {
+    TRect body{};
+    TPoint base{};
+    TPoint tip{};
+    TPoint text_shift{};
+    bool nose = false;
+    double nose_angle = 0;
+  };
+  Geometry ShapeGeometry(int W, int H, TKavoHintPosition Position, const TRect& R) const;
+  // Gives the window the region of the shape drawn for `Position`, so
+  // nothing beside the shape shows.
+  void ShapeWindow(TKavoHintPosition Position, const TRect& Text);
+
   std::unique_ptr<TBitmap> image_;
   TKavoHintPosition shown_position_ = hpAboveRight;
   bool shaped_ = false;

@@ -40,6 +40,7 @@ struct Shown {
   bool topmost = false;
   bool app_window = true;
   std::string title;
+  HWND owner = nullptr;
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, rows top to bottom
@@ -56,6 +57,7 @@ struct Shown {
   bool sdl_minimized = false;
   bool sdl_topmost = false;
   std::string sdl_title;
+  SDL_Window* sdl_owner = nullptr;
 };
 
 UINT KeyFromSdl(SDL_Keycode key) {
@@ -224,6 +226,8 @@ class SdlBackend : public Backend {
       std::lock_guard<std::mutex> lock(mutex_);
       for (auto& [hwnd, shown] : shown_) shown.present = false;
       for (const WindowView& view : views) Take(view);
+      order_.clear();
+      for (const WindowView& view : views) order_.push_back(view.hwnd);
       active_ = nullptr;
       for (const WindowView& view : views) {
         if (view.active) active_ = view.hwnd;
@@ -281,6 +285,7 @@ class SdlBackend : public Backend {
     shown.topmost = view.topmost;
     shown.app_window = view.app_window;
     shown.title = view.title;
+    shown.owner = view.owner;
     if (!view.surface) {
       shown.width = shown.height = 0;
       shown.pixels.clear();
@@ -555,6 +560,12 @@ class SdlBackend : public Backend {
       shown.id = SDL_GetWindowID(shown.window);
       shown.sdl_rect = r;
       shown.sdl_title = shown.title;
+      // A shaped window is cut before it first shows: nothing beside its
+      // region ever covers the windows beneath.
+      if (shown.has_shape) {
+        ShapeSdlWindow(shown.window, &shown.shape);
+        shown.shape_changed = false;
+      }
       SDL_ShowWindow(shown.window);
       shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
     }
@@ -642,7 +653,33 @@ class SdlBackend : public Backend {
         // manager nobody else gives it, and the focus of a closed window
         // (a message box) would otherwise leave the keys nowhere.
         SDL_SetWindowInputFocus(it->second.window);
+        stacked_.clear();
       }
+    }
+    // Owned windows are marked for a window manager; the X stacking
+    // follows the window system's order (with no window manager nobody
+    // else keeps a box above the window that owns it).
+    for (auto& [hwnd, shown] : shown_) {
+      if (shown.window == nullptr) continue;
+      SDL_Window* owner = nullptr;
+      if (shown.owner != nullptr) {
+        auto it = shown_.find(shown.owner);
+        if (it != shown_.end()) owner = it->second.window;
+      }
+      if (owner != shown.sdl_owner) {
+        SetSdlWindowOwner(shown.window, owner);
+        shown.sdl_owner = owner;
+      }
+    }
+    std::vector<SDL_Window*> stacking;
+    for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
+      auto found = shown_.find(*it);
+      if (found != shown_.end() && found->second.window != nullptr && !found->second.minimized)
+        stacking.push_back(found->second.window);
+    }
+    if (stacking != stacked_) {
+      StackSdlWindows(stacking);
+      stacked_ = stacking;
     }
     if (cursor_changed_) {
       cursor_changed_ = false;
@@ -669,6 +706,8 @@ class SdlBackend : public Backend {
   SDL_Cursor* sdl_cursor_ = nullptr;  // SDL thread only
   int buttons_down_ = 0;              // SDL thread only
   Uint32 focus_lost_at_ = 0;          // SDL thread only
+  std::vector<HWND> order_;           // the windows, topmost first (mutex_)
+  std::vector<SDL_Window*> stacked_;  // as last stacked, bottom first (SDL thread only)
   std::vector<std::packaged_task<void()>> tasks_;  // work for the SDL thread
 };
 

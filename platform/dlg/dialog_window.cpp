@@ -102,6 +102,13 @@ int DialogWindow::RunModal(HWND owner, const std::string& caption, SIZE client, 
   RegisterDialogClasses();
   HWND owner_top = owner != nullptr ? GetAncestor(owner, GA_ROOT) : nullptr;
   if (owner_top != nullptr && !IsWindow(owner_top)) owner_top = nullptr;
+  // A box for no window, or for a hidden one (a component's message
+  // window, the application's own), belongs to the active window: it shows
+  // above it and keeps it from taking input while it runs.
+  if ((owner_top == nullptr && !task_modal) || (owner_top != nullptr && !IsWindowVisible(owner_top))) {
+    HWND active = GetActiveWindow();
+    if (active != nullptr && IsWindowVisible(active)) owner_top = active;
+  }
 
   // The windows the dialog is modal to.
   std::vector<HWND> disabled;

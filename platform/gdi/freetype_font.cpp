@@ -104,6 +104,60 @@ bool FindFontFile(const std::string& family, bool bold, bool italic, FontFile* o
   return !found.path.empty();
 }
 
+// The installed font that draws `c` when the face of `family` has no glyph
+// for it, the way desktop programs fall back: fontconfig's fonts sorted for
+// the family and style, the first whose character set holds `c` (cached;
+// an empty path when none has it). LibraryMutex held.
+bool FindFallbackFile(char32_t c, const std::string& family, bool bold, bool italic, FontFile* out) {
+  static auto* cache = new std::map<std::tuple<char32_t, std::string, bool, bool>, FontFile>;
+  auto key = std::make_tuple(c, family, bold, italic);
+  if (auto it = cache->find(key); it != cache->end()) {
+    *out = it->second;
+    return !out->path.empty();
+  }
+  FontFile unused;
+  FindFontFile(family, bold, italic, &unused);  // fontconfig started
+  FontFile found;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcCharSet* wanted = FcCharSetCreate();
+  FcCharSetAddChar(wanted, static_cast<FcChar32>(c));
+  FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+  FcCharSetDestroy(wanted);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+  if (fonts != nullptr) {
+    for (int i = 0; i < fonts->nfont && found.path.empty(); ++i) {
+      FcPattern* font = fonts->fonts[i];
+      FcCharSet* chars = nullptr;
+      FcBool scalable = FcFalse;
+      if (FcPatternGetCharSet(font, FC_CHARSET, 0, &chars) != FcResultMatch ||
+          !FcCharSetHasChar(chars, static_cast<FcChar32>(c)))
+        continue;
+      if (FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) == FcResultMatch && !scalable) continue;
+      FcChar8* file = nullptr;
+      if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) continue;
+      found.path = reinterpret_cast<const char*>(file);
+      int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+      if (FcPatternGetInteger(font, FC_INDEX, 0, &index) == FcResultMatch) found.index = index;
+      FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+      FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+      found.bold = weight >= FC_WEIGHT_DEMIBOLD;
+      found.italic = slant != FC_SLANT_ROMAN;
+    }
+    FcFontSetDestroy(fonts);
+  }
+  FcPatternDestroy(pattern);
+  (*cache)[key] = found;
+  *out = found;
+  return !found.path.empty();
+}
+
 long Scale(long units, long ppem, long unitsPerEm) {
   return static_cast<long>(std::lround(static_cast<double>(units) * ppem / unitsPerEm));
 }
@@ -112,6 +166,9 @@ class FreeTypeFace : public FontFace {
  public:
   ~FreeTypeFace() override {
     std::lock_guard<std::mutex> lock(LibraryMutex());
+    for (auto& [name, fallback] : fallbacks_) {
+      if (fallback.face) FT_Done_Face(fallback.face);
+    }
     if (face_) FT_Done_Face(face_);
   }
 
@@ -126,6 +183,9 @@ class FreeTypeFace : public FontFace {
       return false;
     }
     if (!FT_IS_SCALABLE(face_)) return false;
+    wantBold_ = wantBold;
+    wantItalic_ = wantItalic;
+    requestedFamily_ = family;
     synthBold_ = wantBold && !file.bold;
     synthItalic_ = wantItalic && !file.italic;
     mono_ = font.lfQuality == NONANTIALIASED_QUALITY;
@@ -145,26 +205,28 @@ class FreeTypeFace : public FontFace {
 
  protected:
   void* CopyOutline(char32_t c) override {
-    FT_UInt index = FT_Get_Char_Index(face_, c);
-    if (FT_Load_Glyph(face_, index, FT_LOAD_NO_BITMAP | (mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL)) != 0) {
+    FT_UInt index = 0;
+    const Source source = SourceFor(c, &index);
+    if (FT_Load_Glyph(source.face, index, FT_LOAD_NO_BITMAP | (mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL)) != 0) {
       return nullptr;
     }
-    FT_GlyphSlot slot = face_->glyph;
+    FT_GlyphSlot slot = source.face->glyph;
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
-    if (synthItalic_) FT_GlyphSlot_Oblique(slot);
-    if (synthBold_) FT_GlyphSlot_Embolden(slot);
+    if (source.synthItalic) FT_GlyphSlot_Oblique(slot);
+    if (source.synthBold) FT_GlyphSlot_Embolden(slot);
     FT_Glyph glyph = nullptr;
     if (FT_Get_Glyph(slot, &glyph) != 0) return nullptr;
     return glyph;
   }
 
   void Load(char32_t c, bool image, Glyph* glyph) override {
-    FT_UInt index = FT_Get_Char_Index(face_, c);
+    FT_UInt index = 0;
+    const Source source = SourceFor(c, &index);
     FT_Int32 flags = FT_LOAD_DEFAULT | (mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
-    if (FT_Load_Glyph(face_, index, flags) != 0) return;
-    FT_GlyphSlot slot = face_->glyph;
-    if (synthItalic_) FT_GlyphSlot_Oblique(slot);
-    if (synthBold_) FT_GlyphSlot_Embolden(slot);
+    if (FT_Load_Glyph(source.face, index, flags) != 0) return;
+    FT_GlyphSlot slot = source.face->glyph;
+    if (source.synthItalic) FT_GlyphSlot_Oblique(slot);
+    if (source.synthBold) FT_GlyphSlot_Embolden(slot);
     if (rotated()) {
       glyph->advanceX = static_cast<std::int32_t>(slot->advance.x);
       glyph->advanceY = static_cast<std::int32_t>(-slot->advance.y);
@@ -194,6 +256,50 @@ class FreeTypeFace : public FontFace {
   }
 
  private:
+  // The face that draws a character and how.
+  struct Source {
+    FT_Face face = nullptr;
+    bool synthBold = false;
+    bool synthItalic = false;
+  };
+
+  // This face when it has the character; otherwise a fallback font that
+  // has it, at this face's size (the metrics stay this face's). The
+  // face's own lock is held.
+  Source SourceFor(char32_t c, FT_UInt* index) {
+    Source own{face_, synthBold_, synthItalic_};
+    *index = FT_Get_Char_Index(face_, c);
+    if (*index != 0 || c < 0x20 || (c >= 0x7F && c < 0xA0)) return own;
+    std::lock_guard<std::mutex> lock(LibraryMutex());
+    FontFile file;
+    if (!FindFallbackFile(c, requestedFamily_, wantBold_, wantItalic_, &file)) return own;
+    const std::string name = file.path + "#" + std::to_string(file.index);
+    auto it = fallbacks_.find(name);
+    if (it == fallbacks_.end()) {
+      Source made;
+      if (FT_New_Face(Library(), file.path.c_str(), file.index, &made.face) != 0) made.face = nullptr;
+      if (made.face != nullptr) {
+        FT_Set_Pixel_Sizes(made.face, xppem_, ppem_);
+        if (angle_ != 0.0) {
+          FT_Matrix m;
+          m.xx = static_cast<FT_Fixed>(std::lround(std::cos(angle_) * 0x10000));
+          m.xy = static_cast<FT_Fixed>(std::lround(-std::sin(angle_) * 0x10000));
+          m.yx = static_cast<FT_Fixed>(std::lround(std::sin(angle_) * 0x10000));
+          m.yy = m.xx;
+          FT_Set_Transform(made.face, &m, nullptr);
+        }
+        made.synthBold = wantBold_ && !file.bold;
+        made.synthItalic = wantItalic_ && !file.italic;
+      }
+      it = fallbacks_.emplace(name, made).first;
+    }
+    if (it->second.face == nullptr) return own;
+    const FT_UInt fallback_index = FT_Get_Char_Index(it->second.face, c);
+    if (fallback_index == 0) return own;
+    *index = fallback_index;
+    return it->second;
+  }
+
   void SetSizeAndMetrics(const LOGFONT& font) {
     const long upem = face_->units_per_EM ? face_->units_per_EM : 2048;
     auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
@@ -215,6 +321,8 @@ class FreeTypeFace : public FontFace {
       xppem = std::clamp(static_cast<long>(std::lround(static_cast<double>(ppem) * font.lfWidth / naturalAverage)), 1L, 4096L);
     }
     FT_Set_Pixel_Sizes(face_, static_cast<FT_UInt>(xppem), static_cast<FT_UInt>(ppem));
+    xppem_ = static_cast<FT_UInt>(xppem);
+    ppem_ = static_cast<FT_UInt>(ppem);
 
     TEXTMETRIC& m = metrics_;
     m.tmAscent = Scale(winAscent, ppem, upem);
@@ -252,6 +360,12 @@ class FreeTypeFace : public FontFace {
   }
 
   FT_Face face_ = nullptr;
+  FT_UInt xppem_ = 0;
+  FT_UInt ppem_ = 0;
+  std::string requestedFamily_;
+  bool wantBold_ = false;
+  bool wantItalic_ = false;
+  std::map<std::string, Source> fallbacks_;  // by file and index
   bool mono_ = false;
   bool synthBold_ = false;
   bool synthItalic_ = false;

@@ -190,6 +190,7 @@ void PresentToDisplay() {
     if (!(top->style & WS_VISIBLE)) continue;
     platform::display::WindowView view;
     view.hwnd = top->handle;
+    view.owner = top->owner != nullptr ? top->owner->handle : nullptr;
     view.rect = top->window_rect;
     view.minimized = (top->style & WS_MINIMIZE) != 0;
     view.topmost = (top->ex_style & WS_EX_TOPMOST) != 0;

@@ -49,6 +49,7 @@ namespace display {
 // hands it the current picture.
 struct WindowView {
   HWND hwnd = nullptr;
+  HWND owner = nullptr;  // the top-level window that owns it, if any
   RECT rect{};  // on the screen
   bool minimized = false;
   bool topmost = false;

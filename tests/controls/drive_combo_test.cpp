@@ -282,4 +282,28 @@ TEST_F(DriveComboTest, ChoosingByMouse) {
   EXPECT_EQ(clicks, 1);
 }
 
+// A press in the edit part of a box with one raises OnEditClick; the
+// drop-down button does not.
+TEST_F(DriveComboTest, APressInTheEditPartRaisesOnEditClick) {
+  auto* c = Combo<TKavoCustomComboBox>();
+  c->SetStyle(csDropDown);
+  Pump();
+  ASSERT_NE(c->EditHandle(), nullptr);
+  int edit_clicks = 0;
+  c->OnEditClick = [&](TObject* sender) {
+    EXPECT_EQ(sender, c);
+    ++edit_clicks;
+  };
+  Click(c, 10, c->Height() / 2);
+  EXPECT_EQ(edit_clicks, 1);
+  Click(c, c->Width() - 6, c->Height() / 2);
+  EXPECT_EQ(edit_clicks, 1);
+  // A new window keeps raising it.
+  c->SetStyle(csSimple);
+  c->SetStyle(csDropDown);
+  Pump();
+  Click(c, 10, c->Height() / 2);
+  EXPECT_EQ(edit_clicks, 2);
+}
+
 }  // namespace

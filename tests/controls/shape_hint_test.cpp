@@ -84,26 +84,45 @@ TEST_F(ShapeHintTest, RestingTheMouseShowsTheShapedWindow) {
   EXPECT_EQ(closed, 1);
 }
 
+// A hint whose pause runs out while a modal box keeps its window disabled
+// (the box opened in between) does not show: it would stand over the box.
+TEST_F(ShapeHintTest, NoHintForAControlOfADisabledWindow) {
+  MoveMouse(button, 20, 15);
+  EnableWindow(form_->Handle(), FALSE);
+  Advance(600);
+  EXPECT_FALSE(Showing());
+  EnableWindow(form_->Handle(), TRUE);
+  MoveMouse(form_, 5, 5);
+  RestOnButton();
+  EXPECT_TRUE(Showing());
+}
+
 TEST_F(ShapeHintTest, SizesPerStyle) {
   const String text = "Play the song";
   const TSize t = TextExtent(text);
   ASSERT_GT(t.cx, 46);
+  // The style's growth, then what the window adds so that the whole text
+  // lies inside the outline with a pixel to spare (the text of a plain
+  // rectangle starts 3 pixels in, of a rounded one 5, of a nose shape 4
+  // from the body's edge).
   struct Case {
     TKavoHintStyle style;
     int grow_w, grow_h;
+    int fit_w, fit_h;
   };
   const int d = 6;
   hint->Shadow()->SetStyle(hssSolid);
-  for (const Case& c : {Case{hsRect, d, d}, Case{hsRoundRect, d + 8, d + 4}, Case{hsEllipse, t.cx / 3 + d, t.cy / 3 + d},
-                        Case{hsNoseRect, d + 23, d + 18}, Case{hsNoseRoundRect, d + 23, d + 18},
-                        Case{hsNoseEllipse, t.cx / 2 + d + 15, t.cy / 2 + d + 15}}) {
+  for (const Case& c : {Case{hsRect, d, d, 5, 5}, Case{hsRoundRect, d + 8, d + 4, 0, 3},
+                        Case{hsEllipse, t.cx / 3 + d, t.cy / 3 + d, 0, 2}, Case{hsNoseRect, d + 23, d + 18, 0, 3},
+                        Case{hsNoseRoundRect, d + 23, d + 18, 0, 3},
+                        Case{hsNoseEllipse, t.cx / 2 + d + 15, t.cy / 2 + d + 15, 0, 0}}) {
     hint->Style = c.style;
     Application->CancelHint();
     MoveMouse(form_, 5, 5);
     RestOnButton();
     ASSERT_TRUE(Showing()) << c.style;
-    EXPECT_EQ(Window()->Width(), t.cx + c.grow_w) << c.style;
-    EXPECT_EQ(Window()->Height(), t.cy + c.grow_h) << c.style;
+    EXPECT_EQ(Window()->Width(), t.cx + c.grow_w + c.fit_w) << c.style;
+    EXPECT_EQ(Window()->Height(), t.cy + c.grow_h + c.fit_h) << c.style;
   }
   // A short text makes a nose hint at least 46 wide before it grows.
   TRect r = Rect(0, 0, 10, 12);

@@ -115,6 +115,57 @@ TEST(SdlDisplayTest, AWindowOpensIsDrawnAnswersAKeyAndClosesOnItsCloseBox) {
   EXPECT_EQ(platform::CurrentDisplay(), platform::DisplayKind::kHeadless);
 }
 
+LRESULT BlueProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(reinterpret_cast<HDC>(wparam), &r, blue);
+    DeleteObject(blue);
+    return 1;
+  }
+  return DefWindowProc(hwnd, message, wparam, lparam);
+}
+
+// An owned window (a box) stays above its owner on the X server too, when
+// the owner is activated and brought to the top while the box shows.
+TEST(SdlDisplayTest, AnOwnedWindowStaysAboveItsOwnerOnTheXServer) {
+  KeepXLibrariesLoaded();
+  XServer x;
+  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
+  ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
+  WNDCLASS wc;
+  wc.lpfnWndProc = SmokeProc;
+  wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+  wc.lpszClassName = kClass;
+  ASSERT_NE(RegisterClass(&wc), 0);
+  WNDCLASS blue_class;
+  blue_class.lpfnWndProc = BlueProc;
+  blue_class.lpszClassName = "VelkoSdlBlueBox";
+  ASSERT_NE(RegisterClass(&blue_class), 0);
+  HWND owner = CreateWindowEx(0, kClass, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 60, 300, 200, nullptr,
+                              nullptr, nullptr, nullptr);
+  HWND box = CreateWindowEx(0, "VelkoSdlBlueBox", "Box", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 160, 100,
+                            owner, nullptr, nullptr, nullptr);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(PumpMessagesUntil([&] { return x.Pixel(180, 170) == RGB(0, 0, 255); })) << std::hex << x.Pixel(180, 170);
+  // The owner taken to the top and made active: on the X server as well
+  // the box stays in front.
+  SetActiveWindow(box);
+  PumpMessagesUntil([] { return false; }, 0.3);
+  SetActiveWindow(owner);
+  SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  PumpMessagesUntil([] { return false; }, 0.5);
+  EXPECT_EQ(x.Pixel(180, 170), RGB(0, 0, 255)) << std::hex << x.Pixel(180, 170);
+  // And the owner shows beside it.
+  EXPECT_EQ(x.Pixel(80, 120), RGB(255, 0, 0)) << std::hex << x.Pixel(80, 120);
+  DestroyWindow(box);
+  DestroyWindow(owner);
+  UnregisterClass("VelkoSdlBlueBox", nullptr);
+  UnregisterClass(kClass, nullptr);
+  platform::UseHeadlessDisplay();
+}
+
 // The program itself on an X server, started for the first time: the boxes
 // for its missing lists show in the middle of the screen; once they are
 // answered the main window's caption comes up above the middle; after the

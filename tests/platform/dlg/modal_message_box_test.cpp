@@ -243,6 +243,41 @@ TEST_F(ModalMessageBoxTest, ATaskModalBoxWithoutOwnerDisablesTheThreadsWindows) 
   EXPECT_TRUE(IsWindowEnabled(second));
 }
 
+// A box for a hidden window (a component's message window) belongs to the
+// active window: it stays above it, on the screen too, even when the
+// active window is brought to the top, and the window takes no input.
+TEST_F(ModalMessageBoxTest, ABoxForAHiddenWindowStaysAboveTheActiveWindow) {
+  HWND main = MakeOwner();
+  HWND hidden = Make(nullptr, WS_POPUP, "Messages", 0, 0, 0, 10, 10);
+  ASSERT_EQ(GetActiveWindow(), main);
+  bool main_enabled = true;
+  POINT centre{};
+  COLORREF before = 0, after = 0, owner_colour = 0;
+  OnFirstIdle([&](HWND box) {
+    main_enabled = IsWindowEnabled(main) != FALSE;
+    RECT r;
+    GetWindowRect(box, &r);
+    centre = POINT{r.right - 10, r.bottom - 6 + 8};
+    auto screen = platform::ComposeScreen();
+    before = screen->Pixel(centre.x, centre.y - 8);
+    // The main window pulled to the top (as a click or a timer of the
+    // program may do) stays under its box.
+    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Pump();
+    screen = platform::ComposeScreen();
+    after = screen->Pixel(centre.x, centre.y - 8);
+    owner_colour = screen->Pixel(110, 250);
+    platform::InjectKeyPress(VK_RETURN);
+  });
+  EXPECT_EQ(MessageBox(hidden, "The song cannot be played", "Error", MB_OK), IDOK);
+  EXPECT_FALSE(main_enabled);
+  EXPECT_EQ(before, GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(after, before);
+  EXPECT_NE(owner_colour, before);
+  EXPECT_TRUE(IsWindowEnabled(main));
+  DestroyWindow(hidden);
+}
+
 TEST_F(ModalMessageBoxTest, AnOwnerThatWasDisabledStaysDisabled) {
   HWND owner = MakeOwner();
   EnableWindow(owner, FALSE);

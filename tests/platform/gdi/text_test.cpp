@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/gdi/gdi.h"
@@ -299,6 +300,55 @@ TEST(RealFont, ArialRendersPlausibleGlyphs) {
   EXPECT_LE(left, 4);
   SelectObject(c.dc(), old);
   DeleteObject(arial);
+}
+
+// Characters the face lacks are drawn by an installed font that has them
+// (a CJK font, scripts/packages), not as the face's empty box, and the
+// face's own metrics stay.
+TEST(RealFont, MissingCharactersFallBackToAFontThatHasThem) {
+  HFONT sans = CreateFont(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  auto draw = [&](const char* text, SIZE* size) {
+    auto canvas = std::make_unique<Canvas>(40, 24);
+    HGDIOBJ old = SelectObject(canvas->dc(), sans);
+    SetBkMode(canvas->dc(), TRANSPARENT);
+    TextOut(canvas->dc(), 2, 2, text, static_cast<int>(std::strlen(text)));
+    GetTextExtentPoint32(canvas->dc(), text, static_cast<int>(std::strlen(text)), size);
+    SelectObject(canvas->dc(), old);
+    return canvas;
+  };
+  TEXTMETRIC before{}, after{};
+  {
+    Canvas c(4, 4);
+    HGDIOBJ old = SelectObject(c.dc(), sans);
+    GetTextMetrics(c.dc(), &before);
+    SelectObject(c.dc(), old);
+  }
+  SIZE middle{}, country{}, latin{};
+  auto a = draw("\xE4\xB8\xAD", &middle);   // U+4E2D
+  auto b = draw("\xE5\x9B\xBD", &country);  // U+56FD
+  auto c = draw("AB", &latin);
+  int inked = 0, differing = 0;
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      inked += a->At(x, y) != RGB(255, 255, 255);
+      differing += a->At(x, y) != b->At(x, y);
+    }
+  }
+  EXPECT_GT(inked, 20);
+  // The empty box of a missing glyph is the same for both.
+  EXPECT_GT(differing, 10);
+  // A full-width ideograph, a line high.
+  EXPECT_GE(middle.cx, 10);
+  {
+    Canvas c2(4, 4);
+    HGDIOBJ old = SelectObject(c2.dc(), sans);
+    GetTextMetrics(c2.dc(), &after);
+    SelectObject(c2.dc(), old);
+  }
+  EXPECT_EQ(after.tmHeight, before.tmHeight);
+  EXPECT_EQ(after.tmAscent, before.tmAscent);
+  EXPECT_EQ(middle.cy, latin.cy);
+  DeleteObject(sans);
 }
 
 TEST(RealFont, FacesMapToDifferentFamiliesAndStyles) {
