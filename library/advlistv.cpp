@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
 #include "classlib/AtomicFile.h"
@@ -28,6 +29,13 @@
 #include "platform/user/cursor.h"
 #include "platform/user/virtual_keys.h"
 
+// One field of a list file as read.
+struct TListFileField {
+  String text;
+  bool quoted = false;  // it stood inside quote marks
+  bool last = false;    // it ended its line
+};
+
 namespace {
 
 constexpr char kQuote = '"';
@@ -48,53 +56,220 @@ constexpr char kQuote = '"';
   throw EInOutError(text, code);
 }
 
-// A field as the list file holds it: inside quote marks when it holds the
-// delimiter and no quote mark (the reader takes such a field whole).
-void AppendField(String& line, const String& field, char d) {
-  if (field.find(d) != String::npos && field.find(kQuote) == String::npos) {
+// A field as the list file holds it: inside quote marks, a quote mark of
+// the text doubled. Every field is written so: the reader then takes it
+// whole, whatever it holds (delimiters, quote marks, line ends).
+void AppendField(String& line, const String& field) {
+  line += kQuote;
+  std::size_t from = 0;
+  for (std::size_t q = field.find(kQuote); q != String::npos; q = field.find(kQuote, from)) {
+    line.append(field, from, q + 1 - from);
     line += kQuote;
-    line += field;
-    line += kQuote;
-  } else {
-    line += field;
+    from = q + 1;
   }
+  line.append(field, from, String::npos);
+  line += kQuote;
 }
 
-// Splits text into lines at LF; a CR before the LF belongs to the line end.
-// A last line without a line end counts; nothing follows a final LF.
-std::vector<String> SplitLines(const String& text) {
-  std::vector<String> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    const bool last = end == String::npos;
-    if (last) end = text.size();
+// Reads the lines of a list file one at a time, split into fields at the
+// delimiter. Lines end at LF; a CR before the LF belongs to the line end,
+// and nothing follows a final line end. A field that begins with a quote
+// mark and whose closing quote mark (one that is not doubled) is followed by
+// the delimiter or the end of the line is read inside the marks, with each
+// doubled quote mark taken as one; it may hold delimiters and line ends.
+// Any other field is the plain text up to the next delimiter or line end,
+// quote marks included (files written before every field was quoted held
+// names with quote marks as they are).
+class ListFileReader {
+ public:
+  ListFileReader(const String& text, char delimiter) : text_(text), d_(delimiter) {}
+
+  bool AtEnd() const { return pos_ >= text_.size(); }
+
+  // The next line's fields (at least one); call only when not AtEnd.
+  void ReadLine(std::vector<TListFileField>& fields) {
+    fields.clear();
+    for (;;) {
+      fields.emplace_back();
+      TListFileField& field = fields.back();
+      if (!ReadQuoted(field.text)) ReadPlain(field.text);
+      field.quoted = quoted_;
+      if (pos_ >= text_.size()) {
+        field.last = true;
+        return;
+      }
+      const char c = text_[pos_];
+      if (c == d_) {
+        ++pos_;
+        continue;
+      }
+      // The line end: LF, or CR LF.
+      pos_ += c == '\r' ? 2 : 1;
+      field.last = true;
+      return;
+    }
+  }
+
+ private:
+  // The quoted field at the reading position, when there is one.
+  bool ReadQuoted(String& out) {
+    quoted_ = false;
+    if (pos_ >= text_.size() || text_[pos_] != kQuote) return false;
+    String value;
+    std::size_t from = pos_ + 1;
+    for (;;) {
+      const std::size_t q = text_.find(kQuote, from);
+      if (q == String::npos) return false;
+      if (q + 1 < text_.size() && text_[q + 1] == kQuote) {
+        value.append(text_, from, q + 1 - from);
+        from = q + 2;
+        continue;
+      }
+      if (!EndsField(q + 1)) return false;
+      value.append(text_, from, q - from);
+      out = std::move(value);
+      pos_ = q + 1;
+      quoted_ = true;
+      return true;
+    }
+  }
+
+  // Whether a field may end at `at`: the end of the text, the delimiter,
+  // LF or CR LF.
+  bool EndsField(std::size_t at) const {
+    if (at >= text_.size()) return true;
+    const char c = text_[at];
+    return c == d_ || c == '\n' || (c == '\r' && at + 1 < text_.size() && text_[at + 1] == '\n');
+  }
+
+  // The plain field at the reading position, up to the delimiter or the
+  // line end (the reading position is left there).
+  void ReadPlain(String& out) {
+    std::size_t end = pos_;
+    while (end < text_.size() && text_[end] != d_ && text_[end] != '\n') ++end;
     std::size_t stop = end;
-    if (!last && stop > start && text[stop - 1] == '\r') --stop;
-    lines.emplace_back(text, start, stop - start);
+    if (end < text_.size() && text_[end] == '\n' && stop > pos_ && text_[stop - 1] == '\r') --stop;
+    out.assign(text_, pos_, stop - pos_);
+    pos_ = stop;
+  }
+
+  const String& text_;
+  const char d_;
+  std::size_t pos_ = 0;
+  bool quoted_ = false;
+};
+
+// The lines of a list file as the delimiter detection counts them: the
+// text inside quote marks is left out (the marks stay), so that what a
+// quoted field holds is never taken for a delimiter, and a line end inside
+// quote marks does not end the line.
+class DetectionLines {
+ public:
+  explicit DetectionLines(const String& text) : text_(text) {}
+
+  // The next line; false at the end of the text, or when a quote mark is
+  // never closed (then Unbalanced is true).
+  bool Next(String& line) {
+    line.clear();
+    if (pos_ >= text_.size()) return false;
+    bool inside = false;
+    for (; pos_ < text_.size(); ++pos_) {
+      const char c = text_[pos_];
+      if (c == kQuote) {
+        inside = !inside;
+        line += c;
+      } else if (inside) {
+        continue;
+      } else if (c == '\n') {
+        ++pos_;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+      } else {
+        line += c;
+      }
+    }
+    if (inside) {
+      unbalanced_ = true;
+      return false;
+    }
+    return true;
+  }
+  bool Unbalanced() const { return unbalanced_; }
+
+ private:
+  const String& text_;
+  std::size_t pos_ = 0;
+  bool unbalanced_ = false;
+};
+
+// Line `index` (0 or 1) of a text as it stands; empty when there is none.
+String PlainLine(const String& text, int index) {
+  std::size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    const std::size_t end = text.find('\n', start);
+    if (end == String::npos) return String();
     start = end + 1;
   }
-  return lines;
+  if (start >= text.size()) return String();
+  std::size_t end = text.find('\n', start);
+  if (end == String::npos) return text.substr(start);
+  if (end > start && text[end - 1] == '\r') --end;
+  return text.substr(start, end - start);
 }
 
-// The quoted field at the start of Rest (which begins with a quote mark):
-// the text up to the next quote mark, removed with both marks. Without a
-// closing mark the field is empty and only the opening mark goes.
-String TakeQuoted(String& rest) {
-  rest.erase(0, 1);
-  const std::size_t close = rest.find(kQuote);
-  if (close == String::npos) return String();
-  String field = rest.substr(0, close);
-  rest.erase(0, close + 1);
-  return field;
+// A detection line of the form the writer gives every line (each field in
+// quote marks): nothing but quote marks and one candidate between them.
+// That candidate, 0 for a line of one field, nothing for another form.
+std::optional<char> WriterFormDelimiter(const String& line) {
+  if (line.size() < 2 || line.front() != kQuote) return std::nullopt;
+  char found = 0;
+  for (char c : line) {
+    if (c == kQuote) continue;
+    if (found != 0 && c != found) return std::nullopt;
+    if (std::find(std::begin(DelimiterCandidates), std::end(DelimiterCandidates), c) == std::end(DelimiterCandidates))
+      return std::nullopt;
+    found = c;
+  }
+  return found;
 }
 
-// The last field of a line: one leading and then one trailing quote mark
-// dropped.
-void TrimLastField(String& rest) {
-  if (rest.empty()) return;
-  if (rest.front() == kQuote) rest.erase(0, 1);
-  if (!rest.empty() && rest.back() == kQuote) rest.pop_back();
+// The delimiter of a list file (0: none found). The first candidate whose
+// lone occurrences (CountSingle) in lines 1 and 2 agree with the highest
+// count wins. Lines that agree on none (a file of one line, rows of
+// different lengths) still show the delimiter when they have the writer's
+// form: the first one that holds a delimiter gives it.
+char DetectDelimiter(const String& text) {
+  DetectionLines lines(text);
+  String line1, line2;
+  if (lines.Next(line1)) lines.Next(line2);
+  const bool plain = lines.Unbalanced();
+  if (plain) {
+    // A quote mark never closed: the lines as they stand.
+    line1 = PlainLine(text, 0);
+    line2 = PlainLine(text, 1);
+  }
+  char delimiter = 0;
+  int best = 0;
+  for (char candidate : DelimiterCandidates) {
+    const int n1 = CountSingle(candidate, line1);
+    const int n2 = CountSingle(candidate, line2);
+    if (n1 == n2 && n1 > best) {
+      delimiter = candidate;
+      best = n1;
+    }
+  }
+  if (delimiter != 0 || plain) return delimiter;
+  String line = line1;
+  for (int i = 0;; ++i) {
+    const std::optional<char> form = WriterFormDelimiter(line);
+    if (!form) return 0;
+    if (*form != 0) return *form;
+    if (i == 0) {
+      line = line2;
+    } else if (!lines.Next(line)) {
+      return 0;
+    }
+  }
 }
 
 }  // namespace
@@ -122,7 +297,7 @@ TAdvListView::TAdvListView(TComponent* AOwner)
       previous_form_resize_ = form->OnResize;
       had_previous_form_resize_ = true;
     }
-    form->OnResize = [this](TObject* Sender) { FormResized(Sender); };
+    form->OnResize = ResizeLink{this};
     last_form_width_ = form->Width();
     last_form_height_ = form->Height();
   }
@@ -135,12 +310,26 @@ TAdvListView::~TAdvListView() {
     SaveColumnSizes();
   } catch (...) {
   }
-  // The owner form outlives its controls' destructors only while it is
-  // being destroyed itself; a control freed alone hands the form its old
-  // handler back.
+  // A form being destroyed frees its controls after its own parts are
+  // gone: nothing is handed back then. A control freed alone leaves the
+  // chain of resize handlers: whoever calls this control's handler (the
+  // form, or a list view made after it on the same form) calls the
+  // handler this one kept instead, in whatever order the list views go.
   if (auto* form = dynamic_cast<TCustomForm*>(Owner());
       form != nullptr && !form->ComponentState().Contains(csDestroying)) {
-    form->OnResize = had_previous_form_resize_ ? previous_form_resize_ : TNotifyEvent();
+    const TNotifyEvent previous = had_previous_form_resize_ ? previous_form_resize_ : TNotifyEvent();
+    if (const ResizeLink* head = form->OnResize.target<ResizeLink>(); head != nullptr && head->view == this) {
+      form->OnResize = previous;
+    }
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+      auto* other = dynamic_cast<TAdvListView*>(form->Components(i));
+      if (other == nullptr || other == this) continue;
+      if (const ResizeLink* link = other->previous_form_resize_.target<ResizeLink>();
+          link != nullptr && link->view == this) {
+        other->previous_form_resize_ = previous;
+        other->had_previous_form_resize_ = had_previous_form_resize_;
+      }
+    }
   }
 }
 
@@ -201,23 +390,21 @@ String TAdvListView::SaveToText() const {
   const char d = Delimiter != 0 ? Delimiter : ',';
   String text;
   if (SaveHeader) {
-    String line;
-    AppendField(line, Columns()->Items(0)->Caption(), d);
+    AppendField(text, Columns()->Items(0)->Caption());
     for (int i = 1; i < columns; ++i) {
-      line += d;
-      AppendField(line, Columns()->Items(i)->Caption(), d);
+      text += d;
+      AppendField(text, Columns()->Items(i)->Caption());
     }
-    text += line;
     text += "\r\n";
   }
   for (int i = 0; i < count; ++i) {
     const TListItem* item = Items()->Item(i);
-    AppendField(text, item->Caption(), d);
+    AppendField(text, item->Caption());
     const TStrings* sub = item->SubItems();
     const int n = std::min(columns, sub->Count());
     for (int j = 0; j < n; ++j) {
       text += d;
-      AppendField(text, sub->Strings(j), d);
+      AppendField(text, sub->Strings(j));
     }
     text += "\r\n";
   }
@@ -236,31 +423,24 @@ void TAdvListView::LoadFromFileEx(const String& FileName, bool NoHeader) {
 }
 
 void TAdvListView::LoadFromText(const String& Text, bool NoHeader) {
-  const std::vector<String> lines = SplitLines(Text);
-  if (Delimiter == 0) {
-    const String line1 = lines.empty() ? String() : lines[0];
-    const String line2 = lines.size() < 2 ? String() : lines[1];
-    int best = 0;
-    for (char candidate : DelimiterCandidates) {
-      const int n1 = CountSingle(candidate, line1);
-      const int n2 = CountSingle(candidate, line2);
-      if (n1 == n2 && n1 > best) {
-        Delimiter = candidate;
-        best = n1;
-      }
-    }
-  }
+  if (Delimiter == 0) Delimiter = DetectDelimiter(Text);
   const char d = Delimiter != 0 ? Delimiter : ',';
 
+  ListFileReader reader(Text, d);
+  std::vector<TListFileField> fields;
   Items()->BeginUpdate();
   try {
-    std::size_t first = 0;
     if (LoadHeader && !NoHeader) {
       ClearAll();
-      if (!lines.empty()) ReadHeaderLine(lines[0], d);
-      first = 1;
+      if (!reader.AtEnd()) {
+        reader.ReadLine(fields);
+        ReadHeaderLine(fields);
+      }
     }
-    for (std::size_t i = first; i < lines.size(); ++i) ReadItemLine(lines[i], d);
+    while (!reader.AtEnd()) {
+      reader.ReadLine(fields);
+      ReadItemLine(fields);
+    }
   } catch (...) {
     Items()->EndUpdate();
     throw;
@@ -268,74 +448,43 @@ void TAdvListView::LoadFromText(const String& Text, bool NoHeader) {
   Items()->EndUpdate();
 }
 
-void TAdvListView::ReadHeaderLine(String Rest, char D) {
-  int k = 0;
+void TAdvListView::ReadHeaderLine(std::vector<TListFileField>& Fields) {
   int added = 0;
-  // The column for field k, added when missing (as long as this line may
-  // still add columns); null when it may not.
-  auto column = [&](int index) -> TListColumn* {
-    if (index < Columns()->Count()) return Columns()->Items(index);
-    if (added >= MaxColumnsAddedPerLine) return nullptr;
-    ++added;
-    return Columns()->Add();
-  };
-  std::size_t pos;
-  while ((pos = Rest.find(D)) != String::npos) {
-    TListColumn* col = column(k);
-    String caption;
-    if (!Rest.empty() && Rest.front() == kQuote) {
-      caption = TakeQuoted(Rest);
-    } else {
-      caption = Rest.substr(0, pos);
+  for (std::size_t k = 0; k < Fields.size(); ++k) {
+    TListFileField& field = Fields[k];
+    // A last field gives a caption only when it holds text.
+    if (field.last && field.text.empty()) break;
+    TListColumn* col = nullptr;
+    if (static_cast<int>(k) < Columns()->Count()) {
+      col = Columns()->Items(static_cast<int>(k));
+    } else if (added < MaxColumnsAddedPerLine) {
+      ++added;
+      col = Columns()->Add();
     }
-    if (col != nullptr) col->SetCaption(caption);
-    pos = Rest.find(D);
-    if (pos != String::npos) Rest.erase(0, pos + 1);
-    ++k;
-  }
-  if (!Rest.empty()) {
-    TrimLastField(Rest);
-    if (!Rest.empty()) {
-      if (TListColumn* col = column(k)) col->SetCaption(Rest);
-    }
+    if (col != nullptr) col->SetCaption(field.text);
   }
 }
 
-void TAdvListView::ReadItemLine(String Rest, char D) {
+void TAdvListView::ReadItemLine(std::vector<TListFileField>& Fields) {
   TListItem* item = Items()->Add();
   item->SetImageIndex(-1);
   TStrings* sub = item->SubItems();
-  int k = 0;
   int added = 0;
-  std::size_t pos;
-  while ((pos = Rest.find(D)) != String::npos) {
-    String field;
-    if (Rest.front() == kQuote) {
-      field = TakeQuoted(Rest);
-    } else {
-      field = Rest.substr(0, pos);
-      if (k >= 1 && Columns()->Count() < k + 2 && added < MaxColumnsAddedPerLine) {
-        Columns()->Add();
-        ++added;
-      }
+  for (std::size_t i = 0; i < Fields.size(); ++i) {
+    TListFileField& field = Fields[i];
+    const int k = static_cast<int>(i);
+    if (field.last) {
+      // An empty last field that stood in no quote marks (a line that ends
+      // with the delimiter, an empty line) adds nothing.
+      if (!field.quoted && field.text.empty()) break;
+    } else if (!field.quoted && k >= 1 && Columns()->Count() < k + 2 && added < MaxColumnsAddedPerLine) {
+      Columns()->Add();
+      ++added;
     }
     if (k == 0) {
-      item->SetCaption(field);
+      item->SetCaption(field.text);
     } else {
-      sub->Add(field);
-    }
-    pos = Rest.find(D);
-    if (pos != String::npos) Rest.erase(0, pos + 1);
-    ++k;
-  }
-  if (!Rest.empty()) {
-    TrimLastField(Rest);
-    if (Rest.empty()) {
-      if (k >= 1) sub->Add(String());
-    } else if (k >= 1) {
-      sub->Add(Rest);
-    } else {
-      item->SetCaption(Rest);
+      sub->Add(field.text);
     }
   }
 }
