@@ -25,8 +25,10 @@
 #include "classlib/Fonts.h"
 #include "classlib/Pens.h"
 
-// One field of a line of a list file, as the reader gives it.
+// One field of a line of a list file, as the reader gives it, and the
+// reader.
 struct TListFileField;
+class TListFileReader;
 
 class EAdvListViewError : public Exception {
  public:
@@ -360,10 +362,15 @@ class TAdvListView : public TListView {
  private:
   void HeaderFontChanged(TObject* Sender);
   void ApplyHeaderFont();
-  // Reads the fields of one line of a list file into the columns or a new
-  // item.
-  void ReadHeaderLine(std::vector<TListFileField>& Fields);
-  void ReadItemLine(std::vector<TListFileField>& Fields);
+  // Reads the fields of the header line of a list file (the first Count
+  // entries of Fields) into the columns.
+  void ReadHeaderLine(std::vector<TListFileField>& Fields, std::size_t Count);
+  // Adds the columns an item line of a list file asks for, and returns how
+  // many of its first fields the item takes (the caption, then sub-items).
+  std::size_t ItemLineFields(const std::vector<TListFileField>& Fields, std::size_t Count);
+  // Reads the rest of a list file into the list while it is empty and kept
+  // in text order or in none.
+  void LoadIntoEmptyList(TListFileReader& Reader, std::vector<TListFileField>& Fields);
 
   // Pictures of <IMG src>: "idx:<n>" of the small images, "file://<path>"
   // of a bitmap file (only when it exists); 0 x 0 for any other.

@@ -203,6 +203,41 @@ TEST_F(ListFileTest, EveryNameReadsBackAsItWasWritten) {
   }
 }
 
+// A list kept in text order reads a file in the order its own sort gives
+// (a stable sort by AnsiCompareStr of the captions): rows added one by one
+// and sorted by the list itself are the reference. Captions that differ in
+// case only, fold outside ASCII (the Kelvin sign is a "k"), are not UTF-8,
+// share long beginnings, or repeat (their rows keep the file's order).
+TEST_F(ListFileTest, ASortedListReadsRowsInTheOrderOfItsOwnSort) {
+  std::vector<String> captions{"b", "B", "a", "A", "\xc3\xa1", "\xc3\x81", "\xc3\x9f", "ss", "\xe2\x84\xaa", "k",
+                               "K", "", "a\x80z", "a\xffz", "Z", "_", "[", "\xc3\xa9.mp3", "E.mp3", "e.mp3",
+                               "\xc4\xb0", "i", "I", "dup", "Dup", "dup"};
+  for (int i = 0; i < 40; ++i) captions.push_back("Song number " + std::to_string((i * 7) % 40) + (i % 3 ? ".mp3" : ".MP3"));
+  String text;
+  TAdvListView reference(nullptr);
+  reference.Columns()->Add();
+  reference.Columns()->Add();
+  reference.SetSortType(stText);
+  reference.Items()->BeginUpdate();
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    const String folder = "C:\\" + std::to_string(i) + "\\";
+    text += "\"" + captions[i] + "\",\"" + folder + "\"\r\n";
+    TListItem* item = reference.Items()->Add();
+    item->SetCaption(captions[i]);
+    item->SubItems()->Add(folder);
+  }
+  reference.Items()->EndUpdate();
+  list->SetSortType(stText);
+  AddColumns(2);
+  list->LoadFromText(text, false);
+  Rows_t expected;
+  for (int i = 0; i < reference.Items()->Count(); ++i) {
+    TListItem* item = reference.Items()->Item(i);
+    expected.push_back({item->Caption(), item->SubItems()->Strings(0)});
+  }
+  EXPECT_EQ(Rows(), expected);
+}
+
 TEST_F(ListFileTest, DetectedDelimiterAndHeaderAreKeptForSaves) {
   AddColumns(2);
   list->LoadFromFile(Put("semi.csv", "a;b\r\nc;d\r\n"));
