@@ -65,13 +65,6 @@ String FormatSongTime(std::uint32_t Milliseconds) {
   return Format("%.2d:%.2d", {static_cast<int>(seconds / 60), static_cast<int>(seconds % 60)});
 }
 
-String SongPathOfRow(TListItem* Item) {
-  if (Item == nullptr) return String();
-  String folder;
-  if (Item->SubItems()->Count() > 0) folder = Item->SubItems()->Strings(0);
-  return folder + Item->Caption();
-}
-
 String PlayableFilter(const String& Native, const String& Plugin) {
   return "All playable files |" + Native + Plugin + "|" + "BASS native files (" + Native + ")|" + Native + "|" +
          "Plug-in supported files (" + Plugin + ")|" + Plugin;

@@ -28,6 +28,7 @@
 #include "controls/slider.h"
 #include "library/EasyFileSearch.h"
 #include "library/advlistv.h"
+#include "library/alvutil.h"  // SongPathOfRow, the path of a song-list row
 #include "playback/BASSPlayer.h"
 
 class TAutoUpgrade;
@@ -58,9 +59,6 @@ extern std::array<std::int32_t, NumFFTBands> PeakHold;
 TColor SpectrumRampColor(int Row);
 // "nn:ss" of a time in ms; an hour or more shows its total minutes.
 String FormatSongTime(std::uint32_t Milliseconds);
-// The path of a song-list row: its first sub-item (the folder) followed by
-// its caption.
-String SongPathOfRow(TListItem* Item);
 // The open-dialog filter of native types N and plug-in types P.
 String PlayableFilter(const String& Native, const String& Plugin);
 

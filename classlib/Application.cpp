@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "classlib/FileRoutines.h"
+#include "classlib/MessageHandling.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/Screen.h"
 #include "classlib/Threads.h"
@@ -12,6 +13,11 @@
 #include "platform/gdi/system_metrics.h"
 
 std::function<void()> InitProc;
+
+// Defined here, before the application object whose constructor sets it:
+// objects of one file are made in order, and a definition in another file
+// could be made after it and empty it again.
+std::function<void(TObject* Sender)> ApplicationHandleException;
 
 TApplication* Application = new TApplication(nullptr);
 

@@ -7,7 +7,7 @@
 #include "classlib/Exceptions.h"
 #include "platform/user/user.h"
 
-std::function<void(TObject* Sender)> ApplicationHandleException;
+// ApplicationHandleException is defined with the application object (Application.cpp).
 
 void HandleMessageException(TObject* Sender) {
   const std::exception_ptr current = std::current_exception();

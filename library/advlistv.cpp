@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 
 #include "classlib/AtomicFile.h"
@@ -28,6 +31,13 @@
 #include "platform/user/cursor.h"
 #include "platform/user/virtual_keys.h"
 
+// One field of a list file as read.
+struct TListFileField {
+  String text;
+  bool quoted = false;  // it stood inside quote marks
+  bool last = false;    // it ended its line
+};
+
 namespace {
 
 constexpr char kQuote = '"';
@@ -48,56 +58,333 @@ constexpr char kQuote = '"';
   throw EInOutError(text, code);
 }
 
-// A field as the list file holds it: inside quote marks when it holds the
-// delimiter and no quote mark (the reader takes such a field whole).
-void AppendField(String& line, const String& field, char d) {
-  if (field.find(d) != String::npos && field.find(kQuote) == String::npos) {
+// A field as the list file holds it: inside quote marks, a quote mark of
+// the text doubled. Every field is written so: the reader then takes it
+// whole, whatever it holds (delimiters, quote marks, line ends).
+void AppendField(String& line, const String& field) {
+  line += kQuote;
+  std::size_t from = 0;
+  for (std::size_t q = field.find(kQuote); q != String::npos; q = field.find(kQuote, from)) {
+    line.append(field, from, q + 1 - from);
     line += kQuote;
-    line += field;
-    line += kQuote;
-  } else {
-    line += field;
+    from = q + 1;
   }
+  line.append(field, from, String::npos);
+  line += kQuote;
 }
 
-// Splits text into lines at LF; a CR before the LF belongs to the line end.
-// A last line without a line end counts; nothing follows a final LF.
-std::vector<String> SplitLines(const String& text) {
-  std::vector<String> lines;
+// The lines of a list file as the delimiter detection counts them: the
+// text inside quote marks is left out (the marks stay), so that what a
+// quoted field holds is never taken for a delimiter, and a line end inside
+// quote marks does not end the line.
+class DetectionLines {
+ public:
+  explicit DetectionLines(const String& text) : text_(text) {}
+
+  // The next line; false at the end of the text, or when a quote mark is
+  // never closed (then Unbalanced is true).
+  bool Next(String& line) {
+    line.clear();
+    if (pos_ >= text_.size()) return false;
+    bool inside = false;
+    for (; pos_ < text_.size(); ++pos_) {
+      const char c = text_[pos_];
+      if (c == kQuote) {
+        inside = !inside;
+        line += c;
+      } else if (inside) {
+        continue;
+      } else if (c == '\n') {
+        ++pos_;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+      } else {
+        line += c;
+      }
+    }
+    if (inside) {
+      unbalanced_ = true;
+      return false;
+    }
+    return true;
+  }
+  bool Unbalanced() const { return unbalanced_; }
+
+ private:
+  const String& text_;
+  std::size_t pos_ = 0;
+  bool unbalanced_ = false;
+};
+
+// Line `index` (0 or 1) of a text as it stands; empty when there is none.
+String PlainLine(const String& text, int index) {
   std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    const bool last = end == String::npos;
-    if (last) end = text.size();
-    std::size_t stop = end;
-    if (!last && stop > start && text[stop - 1] == '\r') --stop;
-    lines.emplace_back(text, start, stop - start);
+  for (int i = 0; i < index; ++i) {
+    const std::size_t end = text.find('\n', start);
+    if (end == String::npos) return String();
     start = end + 1;
   }
-  return lines;
+  if (start >= text.size()) return String();
+  std::size_t end = text.find('\n', start);
+  if (end == String::npos) return text.substr(start);
+  if (end > start && text[end - 1] == '\r') --end;
+  return text.substr(start, end - start);
 }
 
-// The quoted field at the start of Rest (which begins with a quote mark):
-// the text up to the next quote mark, removed with both marks. Without a
-// closing mark the field is empty and only the opening mark goes.
-String TakeQuoted(String& rest) {
-  rest.erase(0, 1);
-  const std::size_t close = rest.find(kQuote);
-  if (close == String::npos) return String();
-  String field = rest.substr(0, close);
-  rest.erase(0, close + 1);
-  return field;
+// A detection line of the form the writer gives every line (each field in
+// quote marks): nothing but quote marks and one candidate between them.
+// That candidate, 0 for a line of one field, nothing for another form.
+std::optional<char> WriterFormDelimiter(const String& line) {
+  if (line.size() < 2 || line.front() != kQuote) return std::nullopt;
+  char found = 0;
+  for (char c : line) {
+    if (c == kQuote) continue;
+    if (found != 0 && c != found) return std::nullopt;
+    if (std::find(std::begin(DelimiterCandidates), std::end(DelimiterCandidates), c) == std::end(DelimiterCandidates))
+      return std::nullopt;
+    found = c;
+  }
+  return found;
 }
 
-// The last field of a line: one leading and then one trailing quote mark
-// dropped.
-void TrimLastField(String& rest) {
-  if (rest.empty()) return;
-  if (rest.front() == kQuote) rest.erase(0, 1);
-  if (!rest.empty() && rest.back() == kQuote) rest.pop_back();
+// The delimiter of a list file (0: none found). The first candidate whose
+// lone occurrences (CountSingle) in lines 1 and 2 agree with the highest
+// count wins. Lines that agree on none (a file of one line, rows of
+// different lengths) still show the delimiter when they have the writer's
+// form: the first one that holds a delimiter gives it.
+char DetectDelimiter(const String& text) {
+  DetectionLines lines(text);
+  String line1, line2;
+  if (lines.Next(line1)) lines.Next(line2);
+  const bool plain = lines.Unbalanced();
+  if (plain) {
+    // A quote mark never closed: the lines as they stand.
+    line1 = PlainLine(text, 0);
+    line2 = PlainLine(text, 1);
+  }
+  char delimiter = 0;
+  int best = 0;
+  for (char candidate : DelimiterCandidates) {
+    const int n1 = CountSingle(candidate, line1);
+    const int n2 = CountSingle(candidate, line2);
+    if (n1 == n2 && n1 > best) {
+      delimiter = candidate;
+      best = n1;
+    }
+  }
+  if (delimiter != 0 || plain) return delimiter;
+  String line = line1;
+  for (int i = 0;; ++i) {
+    const std::optional<char> form = WriterFormDelimiter(line);
+    if (!form) return 0;
+    if (*form != 0) return *form;
+    if (i == 0) {
+      line = line2;
+    } else if (!lines.Next(line)) {
+      return 0;
+    }
+  }
 }
+
+// The order a list's text sort gives its rows: a stable sort by
+// AnsiCompareStr of the captions. Each caption is added once and gets a
+// key, its characters folded to lower case as AnsiCompareText folds them,
+// so that keys compared byte by byte are in the order of the folded
+// captions; where two keys are the same, AnsiCompareStr of the captions
+// decides. A folded character below 0x80 is its one byte in the key; any
+// other is 0xFF and its value in four bytes, most significant first (above
+// every one-byte character, and in the order of the values among
+// themselves).
+class TCaptionOrder {
+ public:
+  void Reserve(std::size_t rows, std::size_t bytes) {
+    starts_.reserve(rows + 1);
+    keys_.reserve(bytes);
+  }
+
+  void Add(std::string_view caption) {
+    starts_.push_back(keys_.size());
+    // Plain ASCII, the usual case, one byte for one.
+    const std::size_t base = keys_.size();
+    keys_.resize(base + caption.size());
+    char* out = keys_.data() + base;
+    std::size_t i = 0;
+    for (; i < caption.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(caption[i]);
+      if (byte >= 0x80) break;
+      out[i] = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+    }
+    if (i == caption.size()) return;
+    keys_.resize(base + i);
+    const String text(caption);
+    while (i < text.size()) {
+      const auto byte = static_cast<unsigned char>(text[i]);
+      char32_t c;
+      if (byte < 0x80) {
+        c = (byte >= 'A' && byte <= 'Z') ? byte + 32u : byte;
+        ++i;
+      } else {
+        c = classlib::ToLowerChar(classlib::DecodeUtf8(text, i));
+      }
+      if (c < 0x80) {
+        keys_ += static_cast<char>(c);
+      } else {
+        keys_ += '\xFF';
+        for (int shift = 24; shift >= 0; shift -= 8) keys_ += static_cast<char>((c >> shift) & 0xFF);
+      }
+    }
+  }
+
+  // The rows in sorted order (as indexes in the order they were added);
+  // caption(i) gives the caption of row i (asked only for rows whose keys
+  // are the same).
+  template <class Caption>
+  std::vector<std::uint32_t> Sorted(Caption caption) {
+    const std::size_t n = starts_.size();
+    starts_.push_back(keys_.size());
+    // Most keys share a beginning ("song ..."): the eight key bytes after
+    // what all keys share decide most comparisons by themselves. A key
+    // that ends there is filled with zero bytes, which never puts it after
+    // a key it is a beginning of; equal fillings are compared in full.
+    std::size_t shared = n == 0 ? 0 : Key(0).size();
+    for (std::size_t i = 1; i < n && shared > 0; ++i) {
+      const std::string_view key = Key(i);
+      std::size_t same = 0;
+      const std::size_t most = std::min(shared, key.size());
+      while (same < most && key[same] == keys_[starts_[0] + same]) ++same;
+      shared = same;
+    }
+    struct Entry {
+      std::uint64_t head;
+      std::uint32_t row;
+    };
+    std::vector<Entry> entries(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::string_view key = Key(i);
+      std::uint64_t head = 0;
+      for (std::size_t j = 0; j < 8; ++j) {
+        head <<= 8;
+        if (shared + j < key.size()) head |= static_cast<unsigned char>(key[shared + j]);
+      }
+      entries[i] = {head, static_cast<std::uint32_t>(i)};
+    }
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+      if (a.head != b.head) return a.head < b.head;
+      const int by_key = Key(a.row).compare(Key(b.row));
+      if (by_key != 0) return by_key < 0;
+      return AnsiCompareStr(caption(a.row), caption(b.row)) < 0;
+    });
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i) order[i] = entries[i].row;
+    return order;
+  }
+
+ private:
+  std::string_view Key(std::size_t i) const {
+    return std::string_view(keys_.data() + starts_[i], starts_[i + 1] - starts_[i]);
+  }
+
+  String keys_;
+  // Key i runs from starts_[i] to starts_[i + 1].
+  std::vector<std::size_t> starts_;
+};
 
 }  // namespace
+
+// Reads the lines of a list file one at a time, split into fields at the
+// delimiter. Lines end at LF; a CR before the LF belongs to the line end,
+// and nothing follows a final line end. A field that begins with a quote
+// mark and whose closing quote mark (one that is not doubled) is followed by
+// the delimiter or the end of the line is read inside the marks, with each
+// doubled quote mark taken as one; it may hold delimiters and line ends.
+// Any other field is the plain text up to the next delimiter or line end,
+// quote marks included (files written before every field was quoted held
+// names with quote marks as they are).
+class TListFileReader {
+ public:
+  TListFileReader(const String& text, char delimiter) : text_(text), d_(delimiter) {}
+
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  // What is left to read: its size, and at most how many lines it holds.
+  std::size_t SizeLeft() const { return text_.size() - pos_; }
+  std::size_t LinesLeft() const {
+    return static_cast<std::size_t>(std::count(text_.begin() + static_cast<std::ptrdiff_t>(pos_), text_.end(), '\n')) + 1;
+  }
+
+  // Reads the next line's fields (at least one) into the first entries of
+  // `fields` and returns how many; call only when not AtEnd. The entries
+  // beyond stay for later lines, so their texts keep their storage.
+  std::size_t ReadLine(std::vector<TListFileField>& fields) {
+    std::size_t count = 0;
+    for (;;) {
+      if (count == fields.size()) fields.emplace_back();
+      TListFileField& field = fields[count++];
+      if (!ReadQuoted(field.text)) ReadPlain(field.text);
+      field.quoted = quoted_;
+      field.last = false;
+      if (pos_ >= text_.size()) {
+        field.last = true;
+        return count;
+      }
+      const char c = text_[pos_];
+      if (c == d_) {
+        ++pos_;
+        continue;
+      }
+      // The line end: LF, or CR LF.
+      pos_ += c == '\r' ? 2 : 1;
+      field.last = true;
+      return count;
+    }
+  }
+
+ private:
+  // The quoted field at the reading position, when there is one.
+  bool ReadQuoted(String& out) {
+    quoted_ = false;
+    if (pos_ >= text_.size() || text_[pos_] != kQuote) return false;
+    out.clear();  // when this fails, ReadPlain fills it anew
+    std::size_t from = pos_ + 1;
+    for (;;) {
+      const std::size_t q = text_.find(kQuote, from);
+      if (q == String::npos) return false;
+      if (q + 1 < text_.size() && text_[q + 1] == kQuote) {
+        out.append(text_, from, q + 1 - from);
+        from = q + 2;
+        continue;
+      }
+      if (!EndsField(q + 1)) return false;
+      out.append(text_, from, q - from);
+      pos_ = q + 1;
+      quoted_ = true;
+      return true;
+    }
+  }
+
+  // Whether a field may end at `at`: the end of the text, the delimiter,
+  // LF or CR LF.
+  bool EndsField(std::size_t at) const {
+    if (at >= text_.size()) return true;
+    const char c = text_[at];
+    return c == d_ || c == '\n' || (c == '\r' && at + 1 < text_.size() && text_[at + 1] == '\n');
+  }
+
+  // The plain field at the reading position, up to the delimiter or the
+  // line end (the reading position is left there).
+  void ReadPlain(String& out) {
+    std::size_t end = pos_;
+    while (end < text_.size() && text_[end] != d_ && text_[end] != '\n') ++end;
+    std::size_t stop = end;
+    if (end < text_.size() && text_[end] == '\n' && stop > pos_ && text_[stop - 1] == '\r') --stop;
+    out.assign(text_, pos_, stop - pos_);
+    pos_ = stop;
+  }
+
+  const String& text_;
+  const char d_;
+  std::size_t pos_ = 0;
+  bool quoted_ = false;
+};
 
 TPrintsettings::TPrintsettings()
     : font_(std::make_unique<TFont>()), header_font_(std::make_unique<TFont>()), footer_font_(std::make_unique<TFont>()) {}
@@ -122,7 +409,7 @@ TAdvListView::TAdvListView(TComponent* AOwner)
       previous_form_resize_ = form->OnResize;
       had_previous_form_resize_ = true;
     }
-    form->OnResize = [this](TObject* Sender) { FormResized(Sender); };
+    form->OnResize = ResizeLink{this};
     last_form_width_ = form->Width();
     last_form_height_ = form->Height();
   }
@@ -135,12 +422,26 @@ TAdvListView::~TAdvListView() {
     SaveColumnSizes();
   } catch (...) {
   }
-  // The owner form outlives its controls' destructors only while it is
-  // being destroyed itself; a control freed alone hands the form its old
-  // handler back.
+  // A form being destroyed frees its controls after its own parts are
+  // gone: nothing is handed back then. A control freed alone leaves the
+  // chain of resize handlers: whoever calls this control's handler (the
+  // form, or a list view made after it on the same form) calls the
+  // handler this one kept instead, in whatever order the list views go.
   if (auto* form = dynamic_cast<TCustomForm*>(Owner());
       form != nullptr && !form->ComponentState().Contains(csDestroying)) {
-    form->OnResize = had_previous_form_resize_ ? previous_form_resize_ : TNotifyEvent();
+    const TNotifyEvent previous = had_previous_form_resize_ ? previous_form_resize_ : TNotifyEvent();
+    if (const ResizeLink* head = form->OnResize.target<ResizeLink>(); head != nullptr && head->view == this) {
+      form->OnResize = previous;
+    }
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+      auto* other = dynamic_cast<TAdvListView*>(form->Components(i));
+      if (other == nullptr || other == this) continue;
+      if (const ResizeLink* link = other->previous_form_resize_.target<ResizeLink>();
+          link != nullptr && link->view == this) {
+        other->previous_form_resize_ = previous;
+        other->had_previous_form_resize_ = had_previous_form_resize_;
+      }
+    }
   }
 }
 
@@ -201,23 +502,21 @@ String TAdvListView::SaveToText() const {
   const char d = Delimiter != 0 ? Delimiter : ',';
   String text;
   if (SaveHeader) {
-    String line;
-    AppendField(line, Columns()->Items(0)->Caption(), d);
+    AppendField(text, Columns()->Items(0)->Caption());
     for (int i = 1; i < columns; ++i) {
-      line += d;
-      AppendField(line, Columns()->Items(i)->Caption(), d);
+      text += d;
+      AppendField(text, Columns()->Items(i)->Caption());
     }
-    text += line;
     text += "\r\n";
   }
   for (int i = 0; i < count; ++i) {
     const TListItem* item = Items()->Item(i);
-    AppendField(text, item->Caption(), d);
+    AppendField(text, item->Caption());
     const TStrings* sub = item->SubItems();
     const int n = std::min(columns, sub->Count());
     for (int j = 0; j < n; ++j) {
       text += d;
-      AppendField(text, sub->Strings(j), d);
+      AppendField(text, sub->Strings(j));
     }
     text += "\r\n";
   }
@@ -236,108 +535,143 @@ void TAdvListView::LoadFromFileEx(const String& FileName, bool NoHeader) {
 }
 
 void TAdvListView::LoadFromText(const String& Text, bool NoHeader) {
-  const std::vector<String> lines = SplitLines(Text);
-  if (Delimiter == 0) {
-    const String line1 = lines.empty() ? String() : lines[0];
-    const String line2 = lines.size() < 2 ? String() : lines[1];
-    int best = 0;
-    for (char candidate : DelimiterCandidates) {
-      const int n1 = CountSingle(candidate, line1);
-      const int n2 = CountSingle(candidate, line2);
-      if (n1 == n2 && n1 > best) {
-        Delimiter = candidate;
-        best = n1;
-      }
-    }
-  }
+  if (Delimiter == 0) Delimiter = DetectDelimiter(Text);
   const char d = Delimiter != 0 ? Delimiter : ',';
 
+  TListFileReader reader(Text, d);
+  std::vector<TListFileField> fields;
   Items()->BeginUpdate();
   try {
-    std::size_t first = 0;
     if (LoadHeader && !NoHeader) {
       ClearAll();
-      if (!lines.empty()) ReadHeaderLine(lines[0], d);
-      first = 1;
+      if (!reader.AtEnd()) ReadHeaderLine(fields, reader.ReadLine(fields));
     }
-    for (std::size_t i = first; i < lines.size(); ++i) ReadItemLine(lines[i], d);
+    // Into an empty list kept in text order (or in none), the rows are read
+    // first, ordered once by keys made once per row, and put in their
+    // places; the list then has no sort left to do.
+    if (Items()->Count() == 0 && Items()->UpdateCount() == 1 && !OnCompare &&
+        (SortType() == stText || SortType() == stNone)) {
+      Items()->EndUpdate();
+      LoadIntoEmptyList(reader, fields);
+      return;
+    }
+    while (!reader.AtEnd()) {
+      const std::size_t count = reader.ReadLine(fields);
+      TListItem* item = Items()->Add();
+      item->SetImageIndex(-1);
+      const std::size_t taken = ItemLineFields(fields, count);
+      if (taken > 0) item->SetCaption(fields[0].text);
+      for (std::size_t i = 1; i < taken; ++i) item->SubItems()->Add(fields[i].text);
+    }
   } catch (...) {
-    Items()->EndUpdate();
+    if (Items()->UpdateCount() > 0) Items()->EndUpdate();
     throw;
   }
   Items()->EndUpdate();
 }
 
-void TAdvListView::ReadHeaderLine(String Rest, char D) {
-  int k = 0;
-  int added = 0;
-  // The column for field k, added when missing (as long as this line may
-  // still add columns); null when it may not.
-  auto column = [&](int index) -> TListColumn* {
-    if (index < Columns()->Count()) return Columns()->Items(index);
-    if (added >= MaxColumnsAddedPerLine) return nullptr;
-    ++added;
-    return Columns()->Add();
+void TAdvListView::LoadIntoEmptyList(TListFileReader& Reader, std::vector<TListFileField>& Fields) {
+  // The texts of all rows first, one after the other in one buffer; row r
+  // holds texts first[r] .. first[r + 1] - 1 (caption, then sub-items).
+  // Each caption's sort key is made as its row is read.
+  struct Text {
+    std::size_t at, size;
   };
-  std::size_t pos;
-  while ((pos = Rest.find(D)) != String::npos) {
-    TListColumn* col = column(k);
-    String caption;
-    if (!Rest.empty() && Rest.front() == kQuote) {
-      caption = TakeQuoted(Rest);
-    } else {
-      caption = Rest.substr(0, pos);
+  String buffer;
+  std::vector<Text> texts;
+  std::vector<std::size_t> first;
+  const bool text_order = SortType() == stText;
+  TCaptionOrder sorter;
+  buffer.reserve(Reader.SizeLeft());
+  const std::size_t lines = Reader.LinesLeft();
+  first.reserve(lines + 1);
+  texts.reserve(2 * lines);
+  if (text_order) sorter.Reserve(lines, Reader.SizeLeft());
+  while (!Reader.AtEnd()) {
+    const std::size_t count = Reader.ReadLine(Fields);
+    const std::size_t taken = ItemLineFields(Fields, count);
+    first.push_back(texts.size());
+    for (std::size_t i = 0; i < taken; ++i) {
+      texts.push_back({buffer.size(), Fields[i].text.size()});
+      buffer += Fields[i].text;
     }
-    if (col != nullptr) col->SetCaption(caption);
-    pos = Rest.find(D);
-    if (pos != String::npos) Rest.erase(0, pos + 1);
-    ++k;
+    if (text_order) sorter.Add(taken > 0 ? std::string_view(Fields[0].text) : std::string_view());
   }
-  if (!Rest.empty()) {
-    TrimLastField(Rest);
-    if (!Rest.empty()) {
-      if (TListColumn* col = column(k)) col->SetCaption(Rest);
+  const std::size_t rows = first.size();
+  first.push_back(texts.size());
+  auto text = [&](std::size_t i) { return std::string_view(buffer.data() + texts[i].at, texts[i].size); };
+  std::vector<std::uint32_t> order;
+  if (text_order) {
+    order = sorter.Sorted([&](std::uint32_t row) {
+      return first[row] < first[row + 1] ? String(text(first[row])) : String();
+    });
+  } else {
+    order.resize(rows);
+    for (std::size_t i = 0; i < rows; ++i) order[i] = static_cast<std::uint32_t>(i);
+  }
+  // The items, made in their final order (so that they lie in memory in
+  // it) outside the list, where a caption set moves nothing, and each put
+  // at the end.
+  const bool window = HandleAllocated();
+  if (window) SendMessage(Handle(), WM_SETREDRAW, FALSE, 0);
+  try {
+    String scratch;
+    for (std::uint32_t row : order) {
+      auto item = std::make_unique<TListItem>(Items());
+      item->SetImageIndex(-1);
+      for (std::size_t i = first[row]; i < first[row + 1]; ++i) {
+        scratch.assign(text(i));
+        if (i == first[row]) {
+          item->SetCaption(scratch);
+        } else {
+          item->SubItems()->Add(scratch);
+        }
+      }
+      Items()->AddItem(item.get(), Items()->Count());
+      item.release();
     }
+  } catch (...) {
+    if (window) SendMessage(Handle(), WM_SETREDRAW, TRUE, 0);
+    throw;
+  }
+  if (window) {
+    SendMessage(Handle(), WM_SETREDRAW, TRUE, 0);
+    Invalidate();
   }
 }
 
-void TAdvListView::ReadItemLine(String Rest, char D) {
-  TListItem* item = Items()->Add();
-  item->SetImageIndex(-1);
-  TStrings* sub = item->SubItems();
-  int k = 0;
+void TAdvListView::ReadHeaderLine(std::vector<TListFileField>& Fields, std::size_t Count) {
   int added = 0;
-  std::size_t pos;
-  while ((pos = Rest.find(D)) != String::npos) {
-    String field;
-    if (Rest.front() == kQuote) {
-      field = TakeQuoted(Rest);
-    } else {
-      field = Rest.substr(0, pos);
-      if (k >= 1 && Columns()->Count() < k + 2 && added < MaxColumnsAddedPerLine) {
-        Columns()->Add();
-        ++added;
-      }
+  for (std::size_t k = 0; k < Count; ++k) {
+    TListFileField& field = Fields[k];
+    // A last field gives a caption only when it holds text.
+    if (field.last && field.text.empty()) break;
+    TListColumn* col = nullptr;
+    if (static_cast<int>(k) < Columns()->Count()) {
+      col = Columns()->Items(static_cast<int>(k));
+    } else if (added < MaxColumnsAddedPerLine) {
+      ++added;
+      col = Columns()->Add();
     }
-    if (k == 0) {
-      item->SetCaption(field);
-    } else {
-      sub->Add(field);
-    }
-    pos = Rest.find(D);
-    if (pos != String::npos) Rest.erase(0, pos + 1);
-    ++k;
+    if (col != nullptr) col->SetCaption(field.text);
   }
-  if (!Rest.empty()) {
-    TrimLastField(Rest);
-    if (Rest.empty()) {
-      if (k >= 1) sub->Add(String());
-    } else if (k >= 1) {
-      sub->Add(Rest);
-    } else {
-      item->SetCaption(Rest);
+}
+
+std::size_t TAdvListView::ItemLineFields(const std::vector<TListFileField>& Fields, std::size_t Count) {
+  int added = 0;
+  for (std::size_t i = 0; i < Count; ++i) {
+    const TListFileField& field = Fields[i];
+    const int k = static_cast<int>(i);
+    if (field.last) {
+      // An empty last field that stood in no quote marks (a line that ends
+      // with the delimiter, an empty line) adds nothing.
+      if (!field.quoted && field.text.empty()) return i;
+    } else if (!field.quoted && k >= 1 && Columns()->Count() < k + 2 && added < MaxColumnsAddedPerLine) {
+      Columns()->Add();
+      ++added;
     }
   }
+  return Count;
 }
 
 void TAdvListView::ClearAll() {

@@ -6,10 +6,11 @@
 // List file: one text line per item, CR LF written (LF or CR LF read): the
 // caption, then for each sub-item the delimiter and its text. The
 // delimiter is a comma until a loaded file shows another, which the
-// control then keeps for its later saves. A field is read inside quote
-// marks when it begins with one; the writer puts a field that holds the
-// delimiter (and no quote mark) inside quote marks so that it reads back
-// whole.
+// control then keeps for its later saves. The writer puts every field
+// inside quote marks, doubling the quote marks of its text, so that any
+// text reads back whole; the reader takes such a field inside its marks
+// and any other field (files of earlier copies) as the plain text up to
+// the next delimiter.
 #pragma once
 
 #include <functional>
@@ -23,6 +24,11 @@
 #include "classlib/Exceptions.h"
 #include "classlib/Fonts.h"
 #include "classlib/Pens.h"
+
+// One field of a line of a list file, as the reader gives it, and the
+// reader.
+struct TListFileField;
+class TListFileReader;
 
 class EAdvListViewError : public Exception {
  public:
@@ -356,9 +362,15 @@ class TAdvListView : public TListView {
  private:
   void HeaderFontChanged(TObject* Sender);
   void ApplyHeaderFont();
-  // Reads one line of a list file into the columns or a new item.
-  void ReadHeaderLine(String Rest, char D);
-  void ReadItemLine(String Rest, char D);
+  // Reads the fields of the header line of a list file (the first Count
+  // entries of Fields) into the columns.
+  void ReadHeaderLine(std::vector<TListFileField>& Fields, std::size_t Count);
+  // Adds the columns an item line of a list file asks for, and returns how
+  // many of its first fields the item takes (the caption, then sub-items).
+  std::size_t ItemLineFields(const std::vector<TListFileField>& Fields, std::size_t Count);
+  // Reads the rest of a list file into the list while it is empty and kept
+  // in text order or in none.
+  void LoadIntoEmptyList(TListFileReader& Reader, std::vector<TListFileField>& Fields);
 
   // Pictures of <IMG src>: "idx:<n>" of the small images, "file://<path>"
   // of a bitmap file (only when it exists); 0 x 0 for any other.
@@ -401,6 +413,13 @@ class TAdvListView : public TListView {
   HWND HeaderWindow() const;
   void ApplyFilterBar();
   int item_height_ = 13;
+  // The handler a list view puts into its form's OnResize: it can be told
+  // apart from other handlers, so the chain can be mended when a list view
+  // goes.
+  struct ResizeLink {
+    TAdvListView* view;
+    void operator()(TObject* Sender) const { view->FormResized(Sender); }
+  };
   TNotifyEvent previous_form_resize_;
   bool had_previous_form_resize_ = false;
   int last_form_width_ = 0;

@@ -1,5 +1,7 @@
 #include "library/alvutil.h"
 
+#include "classlib/ListView.h"
+
 namespace {
 
 // FirstSingle over S from `from` (0-based) on, as if the text began there;
@@ -34,4 +36,13 @@ int CountSingle(char C, const String& S) {
     from = i + 1;
   }
   return count;
+}
+
+String SongPathOfRow(TListItem* Item) {
+  if (Item == nullptr) return String();
+  const TStrings* sub = Item->SubItems();
+  if (sub->Count() == 0) return Item->Caption();
+  const String& folder = sub->Strings(0);
+  if (folder.empty() || folder.back() == '\\') return folder + Item->Caption();
+  return folder + "\\" + Item->Caption();
 }

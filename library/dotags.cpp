@@ -3,6 +3,7 @@
 #include "classlib/FileRoutines.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/StringRoutines.h"
+#include "library/alvutil.h"
 #include "platform/user/virtual_keys.h"
 
 TTagForm* TagForm = nullptr;
@@ -75,15 +76,6 @@ TTagForm::TTagForm(TComponent* AOwner) : TForm(AOwner) {
 
 String TTagForm::ListFileName() { return ExtractFilePath(Application->ExeName()) + "mp3.csv"; }
 
-String TTagForm::PathOf(TListItem* Item) {
-  const String path = Item->SubItems()->CommaText() + "\\" + Item->Caption();
-  String cleaned;
-  for (char c : path) {
-    if (c != '"') cleaned += c;
-  }
-  return cleaned;
-}
-
 void TTagForm::FormCreate(TObject*) {
   MusicList->LoadFromFile(ListFileName());
   // A list that could not be read keeps the window definition's hint.
@@ -104,10 +96,13 @@ void TTagForm::FillFromTag() {
 
 void TTagForm::FillEditors(TObject*) {
   if (MusicList->Items()->Count() == 0 || MusicList->Selected() == nullptr) return;
-  // A song that cannot be read raises before anything here changes.
-  const String path = PathOf(MusicList->Selected());
-  mp3Tag1->LoadFromFile(path);
-  song_path_ = path;
+  // The chosen row is the song from now on, read or not: a Save writes
+  // into it and into no other file. The fields are emptied first, so a
+  // song that cannot be read leaves none of the last song's tag to be
+  // saved anywhere; its error goes to the application's handler.
+  song_path_ = SongPathOfRow(MusicList->Selected());
+  for (TEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7}) edit->SetText("");
+  mp3Tag1->LoadFromFile(song_path_);
   FillFromTag();
 }
 
@@ -130,7 +125,7 @@ void TTagForm::SaveInfo(TObject*) {
 
 void TTagForm::AutoPlay(TObject*) {
   if (MusicList->Items()->Count() == 0 || MusicList->Selected() == nullptr) return;
-  song_path_ = PathOf(MusicList->Selected());
+  song_path_ = SongPathOfRow(MusicList->Selected());
   MusicList->SetFocus();
   if (MainPlayer != nullptr && MainPlayer->BASSReady) {
     const String native = MainPlayer->GetNativeFileTypes();

@@ -49,7 +49,6 @@ class TTagForm : public TForm {
   static String ListFileName();
 
  private:
-  static String PathOf(TListItem* Item);
   void FillFromTag();
 
   String song_path_;

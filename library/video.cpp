@@ -2,6 +2,7 @@
 
 #include "classlib/PathRoutines.h"
 #include "classlib/Screen.h"
+#include "library/alvutil.h"
 #include "library/videohunter.h"
 #include "platform/user/virtual_keys.h"
 
@@ -106,15 +107,6 @@ TVideoForm::TVideoForm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 String TVideoForm::ListFileName() { return ExtractFilePath(Application->ExeName()) + "movie.csv"; }
-
-String TVideoForm::PathOf(TListItem* Item) {
-  String path = Item->SubItems()->CommaText() + "\\" + Item->Caption();
-  String cleaned;
-  for (char c : path) {
-    if (c != '"') cleaned += c;
-  }
-  return cleaned;
-}
 
 bool TVideoForm::ReadSetting(const String& Name, bool Default) {
   if (RegIni == nullptr) return Default;
@@ -237,7 +229,7 @@ void TVideoForm::OpenVideo(TObject*) {
 }
 
 void TVideoForm::OpenRow(TListItem* Item) {
-  movie_path_ = PathOf(Item);
+  movie_path_ = SongPathOfRow(Item);
   VideoMedia->FileName = movie_path_;
   VideoMedia->Open();
   VideoMedia->SetDisplayRect(ViewPanel->ClientRect());

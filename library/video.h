@@ -75,9 +75,6 @@ class TVideoForm : public TForm {
   static String ListFileName();
 
  private:
-  // The path of a row: its sub-items' comma-text, a backslash, its caption,
-  // without any double quote.
-  static String PathOf(TListItem* Item);
   // Opens the movie of a row into the panel.
   void OpenRow(TListItem* Item);
   bool Checked(TCheckBox* Box) const { return Box != nullptr && Box->Checked(); }

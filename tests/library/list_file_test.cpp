@@ -98,14 +98,18 @@ TEST_F(ListFileTest, FieldRulesOfTheReader) {
       {"a,,b", {"a", "", "b"}},          // two delimiters in a row: an empty sub-item
       {"a,b,", {"a", "b"}},              // a trailing delimiter: none
       {"a,\"x,y\"", {"a", "x,y"}},       // quoted last field
-      {"a,\"\"", {"a", ""}},             // two quote marks
-      {"a,\"", {"a", ""}},               // one quote mark
+      {"a,\"\"", {"a", ""}},             // two quote marks: an empty field
       {"\"c,d\",e", {"c,d", "e"}},       // quoted caption
       {"a,\"x,y\",z", {"a", "x,y", "z"}},
+      {"a,\"x\"\"y\"", {"a", "x\"y"}},    // a doubled quote mark inside quote marks is one
       {"a,b\"c,d", {"a", "b\"c", "d"}},  // a quote mark inside a field is text
-      {"a,\"open,rest", {"a", "", "rest"}},  // no closing mark: the text to the next delimiter is lost
       {"", {""}},                        // an empty line: an item with an empty caption
       {"\"only\"", {"only"}},
+      // Quote marks that do not close a field before the delimiter or the
+      // line end are text: names as earlier copies wrote them.
+      {"a,\"", {"a", "\""}},
+      {"a,\"open,rest", {"a", "\"open", "rest"}},
+      {"\"Live\" at Wembley.mp3,C:\\Music\\", {"\"Live\" at Wembley.mp3", "C:\\Music\\"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -148,26 +152,90 @@ TEST_F(ListFileTest, HeaderLineGivesTheColumnCaptions) {
   EXPECT_EQ(list->Items()->Count(), 3);
 }
 
-TEST_F(ListFileTest, WriterPutsCrLfLinesAndQuotesFieldsHoldingTheDelimiter) {
+TEST_F(ListFileTest, WriterPutsCrLfLinesWithEveryFieldQuoted) {
   AddColumns(2);
   Add("Hello, World.mp3", {"C:\\Music, Old\\"});
-  Add("plain.mp3", {"C:\\"});
-  Add("say \"hi\", bye.mp3", {"C:\\"});  // holds a quote mark: written as it is
+  Add("say \"hi\", bye.mp3", {"C:\\"});
   Add("lone", {});
   Add("many", {"a", "b", "c"});  // sub-items beyond the columns are not written
   list->SaveToFile(Path("mp3.csv"));
   EXPECT_EQ(Contents("mp3.csv"),
             "\"Hello, World.mp3\",\"C:\\Music, Old\\\"\r\n"
-            "plain.mp3,C:\\\r\n"
-            "say \"hi\", bye.mp3,C:\\\r\n"
-            "lone\r\n"
-            "many,a,b\r\n");
-  // A name with a comma comes back whole.
-  TAdvListView again(nullptr);
-  again.LoadFromFile(Path("mp3.csv"));
-  EXPECT_EQ(again.Items()->Item(0)->Caption(), "Hello, World.mp3");
-  EXPECT_EQ(again.Items()->Item(0)->SubItems()->Strings(0), "C:\\Music, Old\\");
-  EXPECT_EQ(again.Items()->Item(1)->Caption(), "plain.mp3");
+            "\"say \"\"hi\"\", bye.mp3\",\"C:\\\"\r\n"
+            "\"lone\"\r\n"
+            "\"many\",\"a\",\"b\"\r\n");
+}
+
+// What the program writes reads back row for row, whatever the names hold,
+// with the comma of a fresh list and with each delimiter a list may keep
+// from an older file; lists of one row and of rows of different lengths
+// included.
+TEST_F(ListFileTest, EveryNameReadsBackAsItWasWritten) {
+  const std::vector<String> names{
+      "Concerto #1.mp3", "Bach, JS", "a;b|c", "tab\there", "\"Live\" at Wembley.mp3", "say \"hi\", bye.mp3",
+      "\"", "\"\"", "end quote\"", "\xc3\x89tude \xe2\x84\x96 5 \xe6\x97\xa5\xe6\x9c\xac.mp3", " blank ", "",
+      "line\nbreak", "cr\rhere", "cr lf\r\n", ",", "#", ";;", "||", "\t", "a,,b", "x\"\"\"y"};
+  std::vector<Rows_t> lists;
+  lists.push_back({{"Concerto #1.mp3", "C:\\Music\\Bach, JS\\"}, {"Prelude.mp3", "C:\\Music\\Bach, JS\\"}});
+  for (const String& name : names) {
+    lists.push_back({{name, "C:\\Music\\" + name + "\\"}, {"b.mp3", name}});
+    lists.push_back({{name, name}});                     // one row
+    lists.push_back({{name}, {"x.mp3", name}, {name}});  // rows of different lengths
+  }
+  for (const char d : {'\0', ',', ';', '#', '\t', '|'}) {
+    for (const Rows_t& rows : lists) {
+      SCOPED_TRACE(testing::Message() << "delimiter " << static_cast<int>(d) << ", first name " << rows[0][0]);
+      TAdvListView out(nullptr);
+      out.Columns()->Add();
+      out.Columns()->Add();
+      out.Delimiter = d;
+      for (const auto& row : rows) {
+        TListItem* item = out.Items()->Add();
+        item->SetCaption(row[0]);
+        for (std::size_t i = 1; i < row.size(); ++i) item->SubItems()->Add(row[i]);
+      }
+      out.SaveToFile(Path("mp3.csv"));
+      list = std::make_unique<TAdvListView>(nullptr);
+      AddColumns(2);
+      list->LoadFromFile(Path("mp3.csv"));
+      ASSERT_EQ(Rows(), rows) << Contents("mp3.csv");
+    }
+  }
+}
+
+// A list kept in text order reads a file in the order its own sort gives
+// (a stable sort by AnsiCompareStr of the captions): rows added one by one
+// and sorted by the list itself are the reference. Captions that differ in
+// case only, fold outside ASCII (the Kelvin sign is a "k"), are not UTF-8,
+// share long beginnings, or repeat (their rows keep the file's order).
+TEST_F(ListFileTest, ASortedListReadsRowsInTheOrderOfItsOwnSort) {
+  std::vector<String> captions{"b", "B", "a", "A", "\xc3\xa1", "\xc3\x81", "\xc3\x9f", "ss", "\xe2\x84\xaa", "k",
+                               "K", "", "a\x80z", "a\xffz", "Z", "_", "[", "\xc3\xa9.mp3", "E.mp3", "e.mp3",
+                               "\xc4\xb0", "i", "I", "dup", "Dup", "dup"};
+  for (int i = 0; i < 40; ++i) captions.push_back("Song number " + std::to_string((i * 7) % 40) + (i % 3 ? ".mp3" : ".MP3"));
+  String text;
+  TAdvListView reference(nullptr);
+  reference.Columns()->Add();
+  reference.Columns()->Add();
+  reference.SetSortType(stText);
+  reference.Items()->BeginUpdate();
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    const String folder = "C:\\" + std::to_string(i) + "\\";
+    text += "\"" + captions[i] + "\",\"" + folder + "\"\r\n";
+    TListItem* item = reference.Items()->Add();
+    item->SetCaption(captions[i]);
+    item->SubItems()->Add(folder);
+  }
+  reference.Items()->EndUpdate();
+  list->SetSortType(stText);
+  AddColumns(2);
+  list->LoadFromText(text, false);
+  Rows_t expected;
+  for (int i = 0; i < reference.Items()->Count(); ++i) {
+    TListItem* item = reference.Items()->Item(i);
+    expected.push_back({item->Caption(), item->SubItems()->Strings(0)});
+  }
+  EXPECT_EQ(Rows(), expected);
 }
 
 TEST_F(ListFileTest, DetectedDelimiterAndHeaderAreKeptForSaves) {
@@ -177,13 +245,13 @@ TEST_F(ListFileTest, DetectedDelimiterAndHeaderAreKeptForSaves) {
   list->Columns()->Items(0)->SetCaption("File");
   list->SaveHeader = true;
   list->SaveToFile(Path("out.csv"));
-  EXPECT_EQ(Contents("out.csv"), "File;\r\na;b\r\nc;d\r\n");
+  EXPECT_EQ(Contents("out.csv"), "\"File\";\"\"\r\n\"a\";\"b\"\r\n\"c\";\"d\"\r\n");
   // A control that never loaded a file writes commas.
   TAdvListView fresh(nullptr);
   fresh.Columns()->Add();
   fresh.Items()->Add()->SubItems()->Add("x");
   fresh.SaveToFile(Path("fresh.csv"));
-  EXPECT_EQ(Contents("fresh.csv"), ",x\r\n");
+  EXPECT_EQ(Contents("fresh.csv"), "\"\",\"x\"\r\n");
 }
 
 TEST_F(ListFileTest, NothingToWriteOrAFailedWriteLeavesTheOldFile) {
@@ -203,7 +271,7 @@ TEST_F(ListFileTest, NothingToWriteOrAFailedWriteLeavesTheOldFile) {
   classlib::testing::SetBeforeReplaceHook(nullptr);
   EXPECT_THROW(list->SaveToFile(Path("missing\\mp3.csv")), EInOutError);
   list->SaveToFile(Path("mp3.csv"));
-  EXPECT_EQ(Contents("mp3.csv"), "new,row\r\n");
+  EXPECT_EQ(Contents("mp3.csv"), "\"new\",\"row\"\r\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1) << "a temporary file stayed";
 }
 

@@ -207,6 +207,48 @@ TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
   Pump();
 }
 
+// Three list views on one form, each following its size; the form's own
+// handler was there first. Whichever of them go, in whatever order, the
+// rest still follow, the form's handler still runs, and a resize reaches
+// nothing freed (the address checker would stop at it).
+TEST_F(ListViewWindowTest, ListViewsFreedInAnyOrderLeaveTheResizeChainWhole) {
+  const std::vector<std::vector<int>> orders{{0, 1, 2}, {2, 1, 0}, {1, 0, 2}, {0, 2, 1}};
+  for (const auto& order : orders) {
+    SCOPED_TRACE(testing::Message() << order[0] << order[1] << order[2]);
+    auto* host = new TForm(Application);
+    host->SetClientSize(300, 300);
+    int resized = 0;
+    host->OnResize = [&](TObject*) { ++resized; };
+    std::vector<TAdvListView*> views;
+    for (int i = 0; i < 3; ++i) {
+      auto* view = new TAdvListView(host);
+      view->SetParent(host);
+      view->SetBounds(0, i * 60, 100, 50);
+      view->SizeWithForm = true;
+      views.push_back(view);
+    }
+    host->Show();
+    Pump();
+    for (std::size_t gone = 0; gone < order.size(); ++gone) {
+      delete views[static_cast<std::size_t>(order[gone])];
+      views[static_cast<std::size_t>(order[gone])] = nullptr;
+      resized = 0;
+      std::vector<int> widths;
+      for (TAdvListView* view : views) widths.push_back(view != nullptr ? view->Width() : 0);
+      host->SetWidth(host->Width() + 10);
+      Pump();
+      EXPECT_GE(resized, 1);
+      for (std::size_t i = 0; i < views.size(); ++i) {
+        if (views[i] != nullptr) {
+          EXPECT_EQ(views[i]->Width(), widths[i] + 10) << "list view " << i;
+        }
+      }
+    }
+    delete host;
+    Pump();
+  }
+}
+
 TEST_F(ListViewWindowTest, SubItemsAreSelectedAndEditedInPlace) {
   list->SubItemEdit = true;
   form->Show();

@@ -113,6 +113,22 @@ TEST_F(VideoWindowTest, ClickPlaysTheMovieInThePanel) {
       15, [this] { Pump(); }));
 }
 
+// Quote marks are part of a movie's name: it opens under that name.
+TEST_F(VideoWindowTest, AMovieWithQuoteMarksInItsNameOpens) {
+  TempDir quoted;
+  std::filesystem::create_directories(quoted.path() / "The \"Best\"");
+  ASSERT_TRUE(MakeMovie(quoted.path() / "The \"Best\"" / "b \"quoted\".avi", 0.8, 64, 48, 5, "red", "red"));
+  platform::MapDrive('Q', quoted.path().string());
+  MakeForm("\"b \"\"quoted\"\".avi\",\"Q:\\The \"\"Best\"\"\"\r\n");
+  ASSERT_EQ(VideoForm->VideoList->Items()->Count(), 1);
+  ClickRow(0);
+  EXPECT_EQ(VideoForm->MoviePath(), "Q:\\The \"Best\"\\b \"quoted\".avi");
+  EXPECT_NE(VideoForm->VideoMedia->DeviceID(), 0u);
+  EXPECT_FALSE(VideoForm->VideoList->Visible());
+  VideoForm->ShowLibrary();
+  platform::UnmapDrive('Q');
+}
+
 TEST_F(VideoWindowTest, LowerCaseKeysActAndUpperCaseDoNothing) {
   MakeForm("long.avi,\"M:\\My Films\"\r\n");
   ClickRow(0);
