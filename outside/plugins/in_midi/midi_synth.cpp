@@ -14,7 +14,13 @@ namespace {
 // FluidSynth's calls, bound at run time: the library and the many
 // libraries it depends on are loaded by the first sound font, not with the
 // plug-in, which the player loads at start.
-#define VELKO_FLUID_CALLS(X) X(delete_fluid_settings) X(delete_fluid_synth) X(fluid_is_soundfont) X(fluid_set_log_function) X(fluid_settings_setint) X(fluid_settings_setnum) X(fluid_synth_cc) X(fluid_synth_channel_pressure) X(fluid_synth_key_pressure) X(fluid_synth_noteoff) X(fluid_synth_noteon) X(fluid_synth_pitch_bend) X(fluid_synth_program_change) X(fluid_synth_sfload) X(fluid_synth_system_reset) X(fluid_synth_write_s16) X(new_fluid_settings) X(new_fluid_synth)
+#define VELKO_FLUID_CALLS(X)                                                                     \
+  X(delete_fluid_settings) X(delete_fluid_synth) X(fluid_is_soundfont)                          \
+  X(fluid_set_log_function) X(fluid_settings_setint) X(fluid_settings_setnum) X(fluid_synth_cc) \
+  X(fluid_synth_channel_pressure) X(fluid_synth_key_pressure) X(fluid_synth_noteoff)            \
+  X(fluid_synth_noteon) X(fluid_synth_pitch_bend) X(fluid_synth_program_change)                 \
+  X(fluid_synth_sfload) X(fluid_synth_system_reset) X(fluid_synth_write_s16)                    \
+  X(new_fluid_settings) X(new_fluid_synth)
 
 struct FluidLibrary {
 #define VELKO_FLUID_MEMBER(name) decltype(&::name) name = nullptr;
@@ -30,6 +36,7 @@ FluidLibrary g_fluid;
 // sound font library registers GLib types as it loads, which GLib keeps for
 // the life of the process: once loaded, it stays.
 static_assert(FLUIDSYNTH_VERSION_MAJOR == 2);
+
 bool LoadFluid() {
   static std::mutex mutex;
   static bool loaded = false;
