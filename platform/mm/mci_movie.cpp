@@ -1,5 +1,6 @@
 #include "platform/mm/mci_movie.h"
 
+#include <dlfcn.h>
 #include <mpv/client.h>
 #include <mpv/render.h>
 
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,6 +39,80 @@ DWORD Milliseconds(double seconds) {
   return static_cast<DWORD>(std::llround(seconds * 1000.0));
 }
 
+// The player library's calls this device makes. The library and the many
+// libraries it depends on are loaded when the first movie opens, not when
+// the program starts: most runs never play a movie.
+struct MpvLibrary {
+  decltype(&::mpv_create) create;
+  decltype(&::mpv_initialize) initialize;
+  decltype(&::mpv_set_option_string) set_option_string;
+  decltype(&::mpv_set_property) set_property;
+  decltype(&::mpv_set_property_string) set_property_string;
+  decltype(&::mpv_get_property) get_property;
+  decltype(&::mpv_observe_property) observe_property;
+  decltype(&::mpv_command) command;
+  decltype(&::mpv_wait_event) wait_event;
+  decltype(&::mpv_wakeup) wakeup;
+  decltype(&::mpv_terminate_destroy) terminate_destroy;
+  decltype(&::mpv_render_context_create) render_context_create;
+  decltype(&::mpv_render_context_set_update_callback) render_context_set_update_callback;
+  decltype(&::mpv_render_context_update) render_context_update;
+  decltype(&::mpv_render_context_render) render_context_render;
+  decltype(&::mpv_render_context_free) render_context_free;
+};
+
+// The file name of the library this build was made against.
+std::string DefaultLibraryName() { return "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16); }
+
+struct LibraryTable {
+  std::mutex mutex;
+  std::string name = DefaultLibraryName();
+  // Loaded once per name and kept for the life of the process: its threads
+  // may outlive any one device.
+  std::map<std::string, const MpvLibrary*> loaded;
+};
+
+LibraryTable& Libraries() {
+  static LibraryTable* table = new LibraryTable;  // never destroyed: devices may close during exit
+  return *table;
+}
+
+template <class F>
+bool Bind(void* handle, const char* name, F& to) {
+  to = reinterpret_cast<F>(dlsym(handle, name));
+  return to != nullptr;
+}
+
+// Null when the library or one of its calls is missing; a later open tries again.
+const MpvLibrary* LoadMpvLibrary() {
+  LibraryTable& table = Libraries();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  if (auto it = table.loaded.find(table.name); it != table.loaded.end()) return it->second;
+  void* handle = dlopen(table.name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return nullptr;
+  auto library = std::make_unique<MpvLibrary>();
+  const bool complete =
+      Bind(handle, "mpv_create", library->create) && Bind(handle, "mpv_initialize", library->initialize) &&
+      Bind(handle, "mpv_set_option_string", library->set_option_string) &&
+      Bind(handle, "mpv_set_property", library->set_property) &&
+      Bind(handle, "mpv_set_property_string", library->set_property_string) &&
+      Bind(handle, "mpv_get_property", library->get_property) &&
+      Bind(handle, "mpv_observe_property", library->observe_property) &&
+      Bind(handle, "mpv_command", library->command) && Bind(handle, "mpv_wait_event", library->wait_event) &&
+      Bind(handle, "mpv_wakeup", library->wakeup) &&
+      Bind(handle, "mpv_terminate_destroy", library->terminate_destroy) &&
+      Bind(handle, "mpv_render_context_create", library->render_context_create) &&
+      Bind(handle, "mpv_render_context_set_update_callback", library->render_context_set_update_callback) &&
+      Bind(handle, "mpv_render_context_update", library->render_context_update) &&
+      Bind(handle, "mpv_render_context_render", library->render_context_render) &&
+      Bind(handle, "mpv_render_context_free", library->render_context_free);
+  if (!complete) {
+    dlclose(handle);
+    return nullptr;
+  }
+  return table.loaded[table.name] = library.release();
+}
+
 class MovieDevice;
 MovieDevice* DeviceOf(HWND hwnd) { return reinterpret_cast<MovieDevice*>(GetWindowLongPtr(hwnd, GWLP_USERDATA)); }
 
@@ -59,6 +135,7 @@ void RegisterClasses() {
 
 class MovieDevice : public MciDevice {
  public:
+  explicit MovieDevice(const MpvLibrary& library) : lib_(library) {}
   ~MovieDevice() override { Shutdown(); }
 
   MCIERROR Open(const std::string& element, DWORD flags) override;
@@ -74,11 +151,11 @@ class MovieDevice : public MciDevice {
   void Shutdown();
   void SetFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
-    mpv_set_property(mpv_, name, MPV_FORMAT_FLAG, &flag);
+    lib_.set_property(mpv_, name, MPV_FORMAT_FLAG, &flag);
   }
   double GetDouble(const char* name) {
     double value = 0;
-    if (mpv_get_property(mpv_, name, MPV_FORMAT_DOUBLE, &value) < 0) return 0;
+    if (lib_.get_property(mpv_, name, MPV_FORMAT_DOUBLE, &value) < 0) return 0;
     return value;
   }
   // Streams without an index only estimate their duration; once the end
@@ -97,6 +174,7 @@ class MovieDevice : public MciDevice {
   void PlaceVideoWindow();
   void SetParentWindow(HWND parent);
 
+  const MpvLibrary& lib_;
   mpv_handle* mpv_ = nullptr;
   mpv_render_context* render_ = nullptr;
   std::thread events_;
@@ -133,7 +211,7 @@ MCIERROR MovieDevice::Open(const std::string& element, DWORD) {
 
   // The player reads numbers in the C locale only.
   std::setlocale(LC_NUMERIC, "C");
-  mpv_ = mpv_create();
+  mpv_ = lib_.create();
   if (mpv_ == nullptr) return MCIERR_INTERNAL;
   const std::pair<const char*, const char*> options[] = {
       {"config", "no"},          {"terminal", "no"},         {"msg-level", "all=no"},
@@ -142,18 +220,18 @@ MCIERROR MovieDevice::Open(const std::string& element, DWORD) {
       {"osc", "no"},             {"load-scripts", "no"},     {"ytdl", "no"},
       {"sub-auto", "no"},        {"audio-display", "no"},    {"idle", "yes"},
   };
-  for (const auto& [name, value] : options) mpv_set_option_string(mpv_, name, value);
+  for (const auto& [name, value] : options) lib_.set_option_string(mpv_, name, value);
   if (!g_audio_enabled) {
-    mpv_set_option_string(mpv_, "ao", "null");
-    mpv_set_option_string(mpv_, "aid", "no");
+    lib_.set_option_string(mpv_, "ao", "null");
+    lib_.set_option_string(mpv_, "aid", "no");
   }
-  if (mpv_initialize(mpv_) < 0) {
+  if (lib_.initialize(mpv_) < 0) {
     Shutdown();
     return MCIERR_INTERNAL;
   }
   char api[] = MPV_RENDER_API_TYPE_SW;
   mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api}, {MPV_RENDER_PARAM_INVALID, nullptr}};
-  if (mpv_render_context_create(&render_, mpv_, params) < 0) {
+  if (lib_.render_context_create(&render_, mpv_, params) < 0) {
     render_ = nullptr;
     Shutdown();
     return MCIERR_INTERNAL;
@@ -162,7 +240,7 @@ MCIERROR MovieDevice::Open(const std::string& element, DWORD) {
   HWND sink = CreateWindowEx(0, kSinkClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (sink != nullptr) SetWindowLongPtr(sink, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   sink_ = sink;
-  mpv_render_context_set_update_callback(
+  lib_.render_context_set_update_callback(
       render_,
       [](void* context) {
         auto* self = static_cast<MovieDevice*>(context);
@@ -170,12 +248,12 @@ MCIERROR MovieDevice::Open(const std::string& element, DWORD) {
         if (sink != nullptr && !self->frame_posted_.exchange(true)) PostMessage(sink, kFrameMessage, 0, 0);
       },
       this);
-  mpv_observe_property(mpv_, 1, "eof-reached", MPV_FORMAT_FLAG);
+  lib_.observe_property(mpv_, 1, "eof-reached", MPV_FORMAT_FLAG);
   events_ = std::thread([this] { EventLoop(); });
 
   const std::string path = *native;
   const char* command[] = {"loadfile", path.c_str(), nullptr};
-  if (mpv_command(mpv_, command) < 0) {
+  if (lib_.command(mpv_, command) < 0) {
     Shutdown();
     return MCIERR_INVALID_FILE;
   }
@@ -196,7 +274,7 @@ MCIERROR MovieDevice::Open(const std::string& element, DWORD) {
 
 void MovieDevice::EventLoop() {
   while (!stopping_) {
-    mpv_event* event = mpv_wait_event(mpv_, -1);
+    mpv_event* event = lib_.wait_event(mpv_, -1);
     if (stopping_ || event->event_id == MPV_EVENT_SHUTDOWN) break;
     std::unique_lock<std::mutex> lock(mutex_);
     switch (event->event_id) {
@@ -239,7 +317,7 @@ void MovieDevice::EventLoop() {
 
 void MovieDevice::Shutdown() {
   // No more frame reports from the player's threads, then the windows go.
-  if (render_ != nullptr) mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+  if (render_ != nullptr) lib_.render_context_set_update_callback(render_, nullptr, nullptr);
   if (const HWND sink = sink_.exchange(nullptr)) {
     SetWindowLongPtr(sink, GWLP_USERDATA, 0);
     DestroyWindow(sink);
@@ -250,16 +328,16 @@ void MovieDevice::Shutdown() {
     video_ = nullptr;
   }
   if (render_ != nullptr) {
-    mpv_render_context_free(render_);
+    lib_.render_context_free(render_);
     render_ = nullptr;
   }
   if (events_.joinable()) {
     stopping_ = true;
-    mpv_wakeup(mpv_);
+    lib_.wakeup(mpv_);
     events_.join();
   }
   if (mpv_ != nullptr) {
-    mpv_terminate_destroy(mpv_);
+    lib_.terminate_destroy(mpv_);
     mpv_ = nullptr;
   }
 }
@@ -281,7 +359,7 @@ DWORD MovieDevice::Mode() {
   if (!loaded_) return MCI_MODE_NOT_READY;
   if (eof_ || stopped_ || parked_at_end_) return MCI_MODE_STOP;
   int paused = 0;
-  mpv_get_property(mpv_, "pause", MPV_FORMAT_FLAG, &paused);
+  lib_.get_property(mpv_, "pause", MPV_FORMAT_FLAG, &paused);
   return paused ? MCI_MODE_PAUSE : MCI_MODE_PLAY;
 }
 
@@ -296,7 +374,7 @@ bool MovieDevice::SeekAndWait(const std::vector<std::string>& args) {
   std::vector<const char*> command;
   for (const std::string& arg : args) command.push_back(arg.c_str());
   command.push_back(nullptr);
-  if (mpv_command(mpv_, command.data()) < 0) return false;
+  if (lib_.command(mpv_, command.data()) < 0) return false;
   std::unique_lock<std::mutex> lock(mutex_);
   return changed_.wait_for(lock, kSeekTimeout, [&] { return restarts_ > before; });
 }
@@ -332,7 +410,7 @@ MCIERROR MovieDevice::Command(UINT message, DWORD_PTR flags, DWORD_PTR params) {
       if ((flags & MCI_TO) && play->dwTo > length) return MCIERR_OUTOFRANGE;
       if (flags & MCI_FROM) SeekAndWait({"seek", std::to_string(play->dwFrom / 1000.0), "absolute+exact"});
       const std::string end = (flags & MCI_TO) ? std::to_string(play->dwTo / 1000.0) : std::string("none");
-      mpv_set_property_string(mpv_, "end", end.c_str());
+      lib_.set_property_string(mpv_, "end", end.c_str());
       ReplaceNotify(flags, callback, MCI_NOTIFY_SUPERSEDED);
       bool at_end = false;
       {
@@ -532,7 +610,7 @@ void MovieDevice::PlaceVideoWindow() {
 void MovieDevice::OnFrameMessage() {
   frame_posted_ = false;
   if (render_ == nullptr) return;
-  if (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) Render();
+  if (lib_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) Render();
 }
 
 void MovieDevice::Render() {
@@ -557,7 +635,7 @@ void MovieDevice::Render() {
                                {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                {MPV_RENDER_PARAM_SW_POINTER, frame_.data()},
                                {MPV_RENDER_PARAM_INVALID, nullptr}};
-  if (mpv_render_context_render(render_, params) < 0) return;
+  if (lib_.render_context_render(render_, params) < 0) return;
   if (video_ != nullptr) {
     ++g_frames_drawn;
     InvalidateRect(video_, nullptr, FALSE);
@@ -608,7 +686,23 @@ LRESULT SinkProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
-std::unique_ptr<MciDevice> MakeMovieDevice() { return std::make_unique<MovieDevice>(); }
+std::unique_ptr<MciDevice> MakeMovieDevice() {
+  const MpvLibrary* library = LoadMpvLibrary();
+  if (library == nullptr) return nullptr;
+  return std::make_unique<MovieDevice>(*library);
+}
+
+std::string MovieLibraryName() {
+  LibraryTable& table = Libraries();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  return table.name;
+}
+
+void SetMovieLibraryName(const std::string& name) {
+  LibraryTable& table = Libraries();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  table.name = name.empty() ? DefaultLibraryName() : name;
+}
 
 unsigned long long MovieFramesDrawn() { return g_frames_drawn; }
 

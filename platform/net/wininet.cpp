@@ -2,7 +2,6 @@
 #include "platform/net/wininet_http.h"
 
 #include <arpa/inet.h>
-#include <curl/curl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -18,8 +17,11 @@
 #include <vector>
 
 #include "platform/core/errors.h"
+#include "platform/net/curl_library.h"
 #include "platform/net/loopback_guard.h"
 #include "platform/net/wininet_internal.h"
+
+using platform::net::Curl;
 
 namespace {
 
@@ -32,11 +34,6 @@ constexpr int kMaxRedirects = 10;
 
 std::atomic<DWORD> connect_limit_ms{kDefaultConnectMs};
 std::atomic<DWORD> request_limit_ms{kDefaultRequestMs};
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 DWORD ErrorFromCurl(CURLcode code) {
   switch (code) {
@@ -78,7 +75,7 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
   bool blank = (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
   if (blank) {
     long status = 0;
-    curl_easy_getinfo(request->easy, CURLINFO_RESPONSE_CODE, &status);
+    Curl().easy_getinfo(request->easy, CURLINFO_RESPONSE_CODE, &status);
     request->status = status;
     if (status >= 200) request->headers_done = true;  // 1xx answers come before the real one
   }
@@ -134,27 +131,27 @@ DWORD Prepare(Request& request, const Session& session, const std::string& url,
   request.finished = false;
   request.result = CURLE_OK;
 
-  CURLU* parts = curl_url();
+  CURLU* parts = Curl().url();
   if (parts == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
-  std::unique_ptr<CURLU, void (*)(CURLU*)> hold_parts(parts, curl_url_cleanup);
-  if (curl_url_set(parts, CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return ERROR_INTERNET_INVALID_URL;
+  std::unique_ptr<CURLU, void (*)(CURLU*)> hold_parts(parts, Curl().url_cleanup);
+  if (Curl().url_set(parts, CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return ERROR_INTERNET_INVALID_URL;
   char* scheme = nullptr;
-  if (curl_url_get(parts, CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK) return ERROR_INTERNET_INVALID_URL;
+  if (Curl().url_get(parts, CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK) return ERROR_INTERNET_INVALID_URL;
   std::string scheme_text = scheme;
-  curl_free(scheme);
+  Curl().free(scheme);
   std::transform(scheme_text.begin(), scheme_text.end(), scheme_text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (scheme_text != "http" && scheme_text != "https") return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
   char* host = nullptr;
-  if (curl_url_get(parts, CURLUPART_HOST, &host, 0) != CURLUE_OK) return ERROR_INTERNET_INVALID_URL;
+  if (Curl().url_get(parts, CURLUPART_HOST, &host, 0) != CURLUE_OK) return ERROR_INTERNET_INVALID_URL;
   std::string host_text = host;
-  curl_free(host);
+  Curl().free(host);
   char* port = nullptr;
-  if (curl_url_get(parts, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) != CURLUE_OK) {
+  if (Curl().url_get(parts, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) != CURLUE_OK) {
     return ERROR_INTERNET_INVALID_URL;
   }
   std::string port_text = port;
-  curl_free(port);
+  Curl().free(port);
 
   const bool loopback_only = platform::net::LoopbackOnly();
   if (loopback_only && !IsAddressLiteral(host_text)) {
@@ -170,41 +167,41 @@ DWORD Prepare(Request& request, const Session& session, const std::string& url,
     in_addr in{};
     in.s_addr = address;
     ::inet_ntop(AF_INET, &in, dotted, sizeof dotted);
-    request.resolve = curl_slist_append(nullptr, (host_text + ":" + port_text + ":" + dotted).c_str());
+    request.resolve = Curl().slist_append(nullptr, (host_text + ":" + port_text + ":" + dotted).c_str());
   }
 
   {
     std::lock_guard<std::mutex> hold(request.wake_lock);
-    request.multi = curl_multi_init();
+    request.multi = Curl().multi_init();
   }
-  request.easy = curl_easy_init();
+  request.easy = Curl().easy_init();
   if (request.multi == nullptr || request.easy == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
   CURL* easy = request.easy;
-  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connect_limit_ms.load()));
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
-  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, OnHeader);
-  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &request);
-  curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
+  Curl().easy_setopt(easy, CURLOPT_URL, url.c_str());
+  Curl().easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+  Curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  Curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  Curl().easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connect_limit_ms.load()));
+  Curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, OnBody);
+  Curl().easy_setopt(easy, CURLOPT_WRITEDATA, &request);
+  Curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, OnHeader);
+  Curl().easy_setopt(easy, CURLOPT_HEADERDATA, &request);
+  Curl().easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
   // Redirects are followed here, one request at a time, so that each new
   // address passes the same checks.
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-  if (!session.agent.empty()) curl_easy_setopt(easy, CURLOPT_USERAGENT, session.agent.c_str());
-  if (request.resolve != nullptr) curl_easy_setopt(easy, CURLOPT_RESOLVE, request.resolve);
+  Curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  if (!session.agent.empty()) Curl().easy_setopt(easy, CURLOPT_USERAGENT, session.agent.c_str());
+  if (request.resolve != nullptr) Curl().easy_setopt(easy, CURLOPT_RESOLVE, request.resolve);
 
   if (loopback_only || session.access_type == INTERNET_OPEN_TYPE_DIRECT) {
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    Curl().easy_setopt(easy, CURLOPT_PROXY, "");
   } else if (session.access_type == INTERNET_OPEN_TYPE_PROXY) {
-    curl_easy_setopt(easy, CURLOPT_PROXY, session.proxy.c_str());
-    curl_easy_setopt(easy, CURLOPT_NOPROXY, NoProxyList(session.bypass).c_str());
+    Curl().easy_setopt(easy, CURLOPT_PROXY, session.proxy.c_str());
+    Curl().easy_setopt(easy, CURLOPT_NOPROXY, NoProxyList(session.bypass).c_str());
   } else {
     // The standard variables, which libcurl reads itself; the loopback
     // exceptions are added to whatever no_proxy says.
-    curl_easy_setopt(easy, CURLOPT_NOPROXY, NoProxyList(EnvironmentValue("no_proxy", "NO_PROXY")).c_str());
+    Curl().easy_setopt(easy, CURLOPT_NOPROXY, NoProxyList(EnvironmentValue("no_proxy", "NO_PROXY")).c_str());
   }
 
   std::size_t start = 0;
@@ -213,11 +210,11 @@ DWORD Prepare(Request& request, const Session& session, const std::string& url,
     if (end == std::string::npos) end = extra_headers.size();
     std::string line = extra_headers.substr(start, end - start);
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    if (!line.empty()) request.headers = curl_slist_append(request.headers, line.c_str());
+    if (!line.empty()) request.headers = Curl().slist_append(request.headers, line.c_str());
     start = end + 1;
   }
-  if (request.headers != nullptr) curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request.headers);
-  curl_multi_add_handle(request.multi, easy);
+  if (request.headers != nullptr) Curl().easy_setopt(easy, CURLOPT_HTTPHEADER, request.headers);
+  Curl().multi_add_handle(request.multi, easy);
   return 0;
 }
 
@@ -234,9 +231,9 @@ DWORD Drive(Request& request, Until until, DWORD limit_ms) {
                                            : request.body_pos < request.body.size();
     if (reached || request.finished) return 0;
     int running = 0;
-    if (curl_multi_perform(request.multi, &running) != CURLM_OK) return ERROR_INTERNET_INTERNAL_ERROR;
+    if (Curl().multi_perform(request.multi, &running) != CURLM_OK) return ERROR_INTERNET_INTERNAL_ERROR;
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(request.multi, &queued)) {
+    while (CURLMsg* message = Curl().multi_info_read(request.multi, &queued)) {
       if (message->msg == CURLMSG_DONE) {
         request.finished = true;
         request.result = message->data.result;
@@ -247,7 +244,7 @@ DWORD Drive(Request& request, Until until, DWORD limit_ms) {
     auto now = Clock::now();
     if (now >= deadline) return ERROR_INTERNET_TIMEOUT;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-    curl_multi_poll(request.multi, nullptr, 0, static_cast<int>(std::min<long long>(left, 1000)), nullptr);
+    Curl().multi_poll(request.multi, nullptr, 0, static_cast<int>(std::min<long long>(left, 1000)), nullptr);
   }
 }
 
@@ -264,9 +261,9 @@ DWORD Open(Request& request, const Session& session, std::string url, const std:
       return request.result == CURLE_OK ? ERROR_HTTP_INVALID_SERVER_RESPONSE : ErrorFromCurl(request.result);
     }
     long status = 0;
-    curl_easy_getinfo(request.easy, CURLINFO_RESPONSE_CODE, &status);
+    Curl().easy_getinfo(request.easy, CURLINFO_RESPONSE_CODE, &status);
     char* location = nullptr;
-    curl_easy_getinfo(request.easy, CURLINFO_REDIRECT_URL, &location);
+    Curl().easy_getinfo(request.easy, CURLINFO_REDIRECT_URL, &location);
     if (!follow || status < 300 || status > 399 || location == nullptr || hop >= kMaxRedirects) return 0;
     url = location;
   }
@@ -321,7 +318,10 @@ std::shared_ptr<InternetObject> TakeHandle(HINTERNET handle) {
 }  // namespace platform::net::wininet_detail
 
 HINTERNET InternetOpen(LPCSTR agent, DWORD access_type, LPCSTR proxy, LPCSTR proxy_bypass, DWORD) {
-  InitCurlOnce();
+  if (!platform::net::LoadCurl()) {
+    SetLastError(ERROR_INTERNET_INTERNAL_ERROR);
+    return nullptr;
+  }
   auto session = std::make_shared<Session>();
   session->agent = agent == nullptr ? "" : agent;
   session->access_type = access_type;

@@ -1,13 +1,14 @@
 #include "platform/net/wininet_http.h"
 
-#include <curl/curl.h>
-
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 
 #include "platform/core/errors.h"
+#include "platform/net/curl_library.h"
+
+using platform::net::Curl;
 
 namespace {
 
@@ -161,13 +162,13 @@ BOOL HttpQueryInfo(HINTERNET request_handle, DWORD info_level, LPVOID buffer, LP
   switch (info_level & 0xFFFF) {
     case HTTP_QUERY_STATUS_CODE: {
       long status = 0;
-      curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+      Curl().easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
       text = std::to_string(status);
       break;
     }
     case HTTP_QUERY_CONTENT_LENGTH: {
       curl_header* header = nullptr;
-      if (curl_easy_header(easy, "Content-Length", 0, CURLH_HEADER, -1, &header) != CURLHE_OK ||
+      if (Curl().easy_header(easy, "Content-Length", 0, CURLH_HEADER, -1, &header) != CURLHE_OK ||
           header == nullptr) {
         SetLastError(ERROR_HTTP_HEADER_NOT_FOUND);
         return FALSE;

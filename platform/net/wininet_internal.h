@@ -6,8 +6,6 @@
 // never frees an object under them.
 #pragma once
 
-#include <curl/curl.h>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/net/curl_library.h"
 #include "platform/net/wininet.h"
 
 namespace platform::net::wininet_detail {
@@ -34,27 +33,27 @@ struct Request : InternetObject {
   void Release() {
     std::lock_guard<std::mutex> hold(wake_lock);
     if (easy != nullptr) {
-      if (multi != nullptr) curl_multi_remove_handle(multi, easy);
-      curl_easy_cleanup(easy);
+      if (multi != nullptr) Curl().multi_remove_handle(multi, easy);
+      Curl().easy_cleanup(easy);
       easy = nullptr;
     }
     if (multi != nullptr) {
-      curl_multi_cleanup(multi);
+      Curl().multi_cleanup(multi);
       multi = nullptr;
     }
     if (headers != nullptr) {
-      curl_slist_free_all(headers);
+      Curl().slist_free_all(headers);
       headers = nullptr;
     }
     if (resolve != nullptr) {
-      curl_slist_free_all(resolve);
+      Curl().slist_free_all(resolve);
       resolve = nullptr;
     }
   }
 
   void Wake() override {
     std::lock_guard<std::mutex> hold(wake_lock);
-    if (multi != nullptr) curl_multi_wakeup(multi);
+    if (multi != nullptr) Curl().multi_wakeup(multi);
   }
 
   std::mutex wake_lock;  // guards `multi` against a redirect replacing it

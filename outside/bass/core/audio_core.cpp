@@ -547,32 +547,124 @@ BOOL Core::FxGetParameters(HFX fx, void* params) {
 
 // ---- The mixer ----------------------------------------------------------------
 
+namespace {
+
+// One mixed sample to the device's 16-bit: scaled, clipped, rounded half
+// away from zero. Written as selects of values (no branch), so that the
+// loops around it vectorise.
+inline std::int16_t ToDeviceSample(float mixed) {
+  float scaled = mixed * 32768.0f;
+  scaled = scaled < -32768.0f ? -32768.0f : scaled;
+  scaled = 32767.0f < scaled ? 32767.0f : scaled;
+  const float half = scaled >= 0.0f ? 0.5f : -0.5f;
+  return static_cast<std::int16_t>(scaled + half);
+}
+
+// A channel's sample as the mixer takes it.
+inline float MixValue(float sample) { return sample; }
+inline float MixValue(std::int16_t sample) { return sample / 32768.0f; }
+
+// The sample loops of the mixer, each one pass over the block that the
+// compiler can vectorise. A channel's offer covers the first `taken` frames
+// of the block; past them it adds nothing.
+template <class Sample>
+void StoreMix(float* mix, std::size_t frames, const Sample* in, std::size_t taken, float left, float right) {
+  for (std::size_t i = 0; i < taken; ++i) {
+    mix[2 * i] = MixValue(in[2 * i]) * left;
+    mix[2 * i + 1] = MixValue(in[2 * i + 1]) * right;
+  }
+  std::fill(mix + 2 * taken, mix + 2 * frames, 0.0f);
+}
+
+template <class Sample>
+void AddMix(float* mix, const Sample* in, std::size_t taken, float left, float right) {
+  for (std::size_t i = 0; i < taken; ++i) {
+    mix[2 * i] += MixValue(in[2 * i]) * left;
+    mix[2 * i + 1] += MixValue(in[2 * i + 1]) * right;
+  }
+}
+
+// The last channel of a block goes straight to the device's samples, on top
+// of the mix of the channels before it (`mix`, or none).
+template <class Sample>
+void MixToDevice(std::int16_t* out, std::size_t frames, const float* mix, const Sample* in, std::size_t taken,
+                 float left, float right) {
+  if (mix == nullptr) {
+    for (std::size_t i = 0; i < taken; ++i) {
+      out[2 * i] = ToDeviceSample(MixValue(in[2 * i]) * left);
+      out[2 * i + 1] = ToDeviceSample(MixValue(in[2 * i + 1]) * right);
+    }
+  } else {
+    for (std::size_t i = 0; i < taken; ++i) {
+      out[2 * i] = ToDeviceSample(mix[2 * i] + MixValue(in[2 * i]) * left);
+      out[2 * i + 1] = ToDeviceSample(mix[2 * i + 1] + MixValue(in[2 * i + 1]) * right);
+    }
+  }
+  if (mix == nullptr) {
+    std::fill(out + 2 * taken, out + 2 * frames, std::int16_t{0});
+  } else {
+    for (std::size_t i = 2 * taken; i < 2 * frames; ++i) out[i] = ToDeviceSample(mix[i]);
+  }
+}
+
+// One channel's part of the block: into the mix (first channel: stored,
+// later ones: added) or, for the last channel, on to the device.
+enum class MixStep { kStore, kAdd, kToDevice };
+
+template <class Sample>
+void MixOffer(MixStep step, std::int16_t* out, float* mix, bool mixed, std::size_t frames, const Sample* in,
+              const Channel::Offer& offer) {
+  switch (step) {
+    case MixStep::kStore: return StoreMix(mix, frames, in, offer.frames, offer.left, offer.right);
+    case MixStep::kAdd: return AddMix(mix, in, offer.frames, offer.left, offer.right);
+    case MixStep::kToDevice:
+      return MixToDevice(out, frames, mixed ? mix : nullptr, in, offer.frames, offer.left, offer.right);
+  }
+}
+
+}  // namespace
+
 void Core::Render(std::int16_t* out, std::size_t frames) {
   EnableFlushToZero();
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  // Released before the lock: a channel freed meanwhile (by a DSP callback)
-  // is gone when the block ends, so the freeing call's caller may release
+  // Held for the block: a channel freed meanwhile (by a DSP callback) is
+  // gone when the block ends, so the freeing call's caller may release
   // what the channel read from.
-  std::vector<std::shared_ptr<Channel>> playing;
-  mix_.assign(frames * 2, 0.0f);
+  playing_.clear();
   if (initialized_) {
     for (auto& [handle, channel] : channels_) {
-      if (channel->state() == Channel::State::kPlaying) playing.push_back(channel);
-    }
-    for (auto& channel : playing) {
-      const int volume = channel->is_stream() ? stream_volume_ : music_volume_;
-      if (!channel->Render(mix_.data(), frames, volume / 100.0f)) continue;
-      if (!notifier_) continue;
-      for (const SyncEntry& sync : channel->TakeEndSyncs()) {
-        notifier_->Post(SyncCall{sync.proc, sync.handle, channel->handle(), 0, sync.user,
-                                 sync.one_time});
-      }
+      if (channel->state() == Channel::State::kPlaying) playing_.push_back(channel);
     }
   }
-  for (std::size_t i = 0; i < frames * 2; ++i) {
-    const float scaled = std::clamp(mix_[i] * 32768.0f, -32768.0f, 32767.0f);
-    out[i] = static_cast<std::int16_t>(scaled + (scaled >= 0.0f ? 0.5f : -0.5f));
+  if (playing_.size() > 1 && mix_.size() < frames * 2) mix_.resize(frames * 2);
+  // The channels in turn, each right after its source ran (its DSP
+  // callbacks may stop or free a later one); the last adds itself to the
+  // mix on the way to the device.
+  bool mixed = false;
+  for (std::size_t k = 0; k < playing_.size(); ++k) {
+    Channel& channel = *playing_[k];
+    const int volume = channel.is_stream() ? stream_volume_ : music_volume_;
+    const Channel::Offer offer = channel.Pull(frames, volume / 100.0f);
+    const MixStep step = k + 1 == playing_.size() ? MixStep::kToDevice : mixed ? MixStep::kAdd : MixStep::kStore;
+    if (step == MixStep::kToDevice && !mixed && offer.shorts != nullptr && offer.left == 1.0f &&
+        offer.right == 1.0f) {
+      // One channel at full volume, its samples untouched: they are the
+      // device's samples (s / 32768 * 32768 is s again, exactly).
+      std::memcpy(out, offer.shorts, offer.frames * 4);
+      std::fill(out + 2 * offer.frames, out + 2 * frames, std::int16_t{0});
+    } else if (offer.shorts != nullptr) {
+      MixOffer(step, out, mix_.data(), mixed, frames, offer.shorts, offer);
+    } else {
+      MixOffer(step, out, mix_.data(), mixed, frames, offer.samples, offer);
+    }
+    mixed = mixed || step == MixStep::kStore;
+    if (!offer.playing || !channel.Consume(offer) || !notifier_) continue;
+    for (const SyncEntry& sync : channel.TakeEndSyncs()) {
+      notifier_->Post(SyncCall{sync.proc, sync.handle, channel.handle(), 0, sync.user, sync.one_time});
+    }
   }
+  if (playing_.empty()) std::fill(out, out + 2 * frames, std::int16_t{0});
+  playing_.clear();
   if (capture_) {
     captured_.insert(captured_.end(), out, out + frames * 2);
     if (captured_.size() > kMaxCapturedSamples) {

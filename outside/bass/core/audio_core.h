@@ -130,6 +130,9 @@ class Core {
   DWORD next_dsp_ = 0x20000000;
   DWORD next_fx_ = 0x30000000;
 
+  // The mixer's buffers, kept from block to block: the channels playing
+  // this block, and the sum of all but the last of them.
+  std::vector<std::shared_ptr<Channel>> playing_;
   std::vector<float> mix_;
 
   std::atomic<bool> force_silent_{false};

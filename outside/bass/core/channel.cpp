@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "outside/bass/core/user_feed.h"
 
@@ -42,8 +43,8 @@ void Channel::RebuildResampler() {
 }
 
 void Channel::ClearPipeline() {
-  pending_.clear();
-  pending_read_ = 0;
+  pending_.Clear();
+  shorts_.Clear();
   if (resampler_) resampler_->Clear();
   source_done_ = false;
   ended_ = false;
@@ -114,8 +115,8 @@ void Channel::SetAttributes(int freq, int volume, int pan) {
       // the frame being heard.
       RebuildResampler();
       if (source_->Seek(base_frame_)) {
-        pending_.clear();
-        pending_read_ = 0;
+        pending_.Clear();
+        shorts_.Clear();
         source_done_ = false;
         read_frame_ = base_frame_;
       }
@@ -204,37 +205,63 @@ std::vector<SyncEntry> Channel::TakeEndSyncs() {
   return fired;
 }
 
-void Channel::RunDsps(std::size_t bytes) {
+void Channel::RunDsps(std::uint8_t* samples, std::size_t bytes) {
   if (dsps_.empty()) return;
   in_dsp_ = true;
   // Callbacks may add DSPs (run from the next block) or remove any.
   const std::size_t count = dsps_.size();
   for (std::size_t i = 0; i < count && i < dsps_.size(); ++i) {
     const Dsp dsp = dsps_[i];
-    if (!dsp.removed) dsp.proc(dsp.handle, handle_, native_.data(), static_cast<DWORD>(bytes), dsp.user);
+    if (!dsp.removed) dsp.proc(dsp.handle, handle_, samples, static_cast<DWORD>(bytes), dsp.user);
   }
   in_dsp_ = false;
   std::erase_if(dsps_, [](const Dsp& dsp) { return dsp.removed; });
 }
 
-void Channel::ToStereoFloat(std::size_t frames) {
+void Channel::QueueStereoFloat(std::size_t frames) {
+  if (!shorts_.empty()) {
+    // Kept 16-bit until now: from here on the queue is float.
+    const std::size_t count = shorts_.size();
+    float* to = pending_.Extend(count);
+    const std::int16_t* from = shorts_.data();
+    for (std::size_t i = 0; i < count; ++i) to[i] = from[i] / 32768.0f;
+    shorts_.Clear();
+  }
   const std::size_t samples = frames * format_.channels;
-  work_.resize(samples);
+  // Stereo at the device rate is converted straight into the queue; other
+  // channels go through `work_` (and `stereo_` before resampling).
+  const bool direct = format_.channels == 2 && !resampler_;
+  float* work = nullptr;
+  if (direct) {
+    work = pending_.Extend(samples);
+  } else {
+    work_.resize(samples);
+    work = work_.data();
+  }
   if (format_.bits == 8) {
-    for (std::size_t i = 0; i < samples; ++i) work_[i] = (native_[i] - 128) / 128.0f;
+    for (std::size_t i = 0; i < samples; ++i) work[i] = (native_[i] - 128) / 128.0f;
   } else {
     const auto* in = reinterpret_cast<const std::int16_t*>(native_.data());
-    for (std::size_t i = 0; i < samples; ++i) work_[i] = in[i] / 32768.0f;
+    for (std::size_t i = 0; i < samples; ++i) work[i] = in[i] / 32768.0f;
   }
   for (FxSlot& slot : effects_) {
-    slot.effect->Process(work_.data(), frames, format_.channels, playback_rate());
+    slot.effect->Process(work, frames, format_.channels, playback_rate());
   }
-  stereo_.resize(frames * 2);
-  if (format_.channels == 2) {
-    std::copy(work_.begin(), work_.end(), stereo_.begin());
-  } else {
-    for (std::size_t i = 0; i < frames; ++i) stereo_[2 * i] = stereo_[2 * i + 1] = work_[i];
+  if (direct) return;
+  const float* stereo = work;
+  if (format_.channels == 1) {
+    float* out = nullptr;
+    if (resampler_) {
+      stereo_.resize(frames * 2);
+      out = stereo_.data();
+    } else {
+      out = pending_.Extend(frames * 2);
+    }
+    for (std::size_t i = 0; i < frames; ++i) out[2 * i] = out[2 * i + 1] = work[i];
+    if (!resampler_) return;
+    stereo = out;
   }
+  resampler_->Process(stereo, frames, pending_);
 }
 
 bool Channel::ProduceChunk(std::size_t wanted_out) {
@@ -245,7 +272,12 @@ bool Channel::ProduceChunk(std::size_t wanted_out) {
                 1;
   }
   wanted_in = std::min(wanted_in, kChunkFrames);
-  const std::size_t got = source_->Read(native_.data(), wanted_in);
+  // With nothing to change the samples and no DSP callback to hand them to,
+  // the source writes straight into the queue.
+  const bool straight = KeepsShorts() && dsps_.empty();
+  std::uint8_t* into = straight ? reinterpret_cast<std::uint8_t*>(shorts_.Extend(wanted_in * 2)) : native_.data();
+  const std::size_t got = source_->Read(into, wanted_in);
+  if (straight) shorts_.Shrink((wanted_in - got) * 2);
   if (got == 0) {
     if (source_->AtEnd()) {
       if (resampler_) resampler_->Flush(pending_);
@@ -254,43 +286,57 @@ bool Channel::ProduceChunk(std::size_t wanted_out) {
     return false;
   }
   read_frame_ += got;
-  RunDsps(got * format_.frame_bytes());
-  ToStereoFloat(got);
-  if (resampler_) {
-    resampler_->Process(stereo_.data(), got, pending_);
+  if (straight) return true;
+  RunDsps(native_.data(), got * format_.frame_bytes());
+  // (A callback may have changed the channel.)
+  if (KeepsShorts()) {
+    std::memcpy(shorts_.Extend(got * 2), native_.data(), got * 4);
   } else {
-    pending_.insert(pending_.end(), stereo_.begin(), stereo_.end());
+    QueueStereoFloat(got);
   }
   return true;
 }
 
 void Channel::Fill(std::size_t frames) {
-  if (pending_read_ > 0 && pending_read_ * 2 >= pending_.size()) {
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(pending_read_));
-    pending_read_ = 0;
-  }
   while (buffered_frames() < frames && !source_done_) {
     if (!ProduceChunk(frames - buffered_frames())) break;
   }
 }
 
-bool Channel::Render(float* mix, std::size_t frames, float gain) {
-  if (state_ != State::kPlaying) return false;
+Channel::Offer Channel::Pull(std::size_t frames, float gain) {
+  Offer offer;
+  if (state_ != State::kPlaying) return offer;
   Fill(frames);
-  const std::size_t take = std::min(frames, buffered_frames());
+  offer.playing = true;
+  if (shorts_.empty()) {
+    offer.samples = pending_.data();
+  } else {
+    offer.shorts = shorts_.data();
+  }
+  offer.frames = std::min(frames, buffered_frames());
   const float volume = gain * volume_ / 100.0f;
-  const float left = volume * (pan_ > 0 ? (100 - pan_) / 100.0f : 1.0f);
-  const float right = volume * (pan_ < 0 ? (100 + pan_) / 100.0f : 1.0f);
-  const float* in = pending_.data() + pending_read_;
-  for (std::size_t i = 0; i < take; ++i) {
-    const float l = in[2 * i];
-    const float r = in[2 * i + 1];
-    mix[2 * i] += l * left;
-    mix[2 * i + 1] += r * right;
+  offer.left = volume * (pan_ > 0 ? (100 - pan_) / 100.0f : 1.0f);
+  offer.right = volume * (pan_ < 0 ? (100 + pan_) / 100.0f : 1.0f);
+  return offer;
+}
+
+bool Channel::Consume(const Offer& offer) {
+  const std::size_t take = offer.frames;
+  // The spectrum sees the last kFftSize frames heard: only the tail of a
+  // long block reaches it.
+  const std::size_t kept = std::min(take, kFftSize);
+  history_pos_ = (history_pos_ + (take - kept)) % kFftSize;
+  for (std::size_t i = take - kept; i < take; ++i) {
+    const float l = offer.shorts ? offer.shorts[2 * i] / 32768.0f : offer.samples[2 * i];
+    const float r = offer.shorts ? offer.shorts[2 * i + 1] / 32768.0f : offer.samples[2 * i + 1];
     history_[history_pos_] = 0.5f * (l + r);
     history_pos_ = (history_pos_ + 1) % kFftSize;
   }
-  pending_read_ += take * 2;
+  if (offer.shorts) {
+    shorts_.Drop(take * 2);
+  } else {
+    pending_.Drop(take * 2);
+  }
   played_ += take;
   // When this block used up everything buffered, find out now whether that
   // was the source's last frame, so the end is reported with this block.

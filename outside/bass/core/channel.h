@@ -1,9 +1,13 @@
 // One channel of the mixer: a file stream, a user stream or tracker music.
 // It owns its source, its DSP callbacks, effects and syncs, and turns its
-// own samples into the device's stereo float blocks:
+// own samples into the device's stereo float frames:
 //   source -> DSP callbacks (own format, in place) -> float -> effects
-//   (creation order) -> stereo -> resampling to the device rate -> volume
-//   and pan -> mix.
+//   (creation order) -> stereo -> resampling to the device rate
+// and offers them to the mixer with its volume and pan as two gains.
+// Frames nothing has to change (16-bit stereo at the device rate, no
+// effect) stay the source's own 16-bit samples, which the mixer converts as
+// it mixes; without a DSP callback the source writes them straight into the
+// queue. Other stereo at the device rate converts straight into the queue.
 // Every method runs under the core's lock.
 #pragma once
 
@@ -15,6 +19,7 @@
 #include "outside/bass/core/decoder.h"
 #include "outside/bass/core/effect.h"
 #include "outside/bass/core/resampler.h"
+#include "outside/bass/core/sample_queue.h"
 #include "outside/bass/core/spectrum.h"
 
 namespace audio {
@@ -74,10 +79,26 @@ class Channel {
   // removed.
   std::vector<SyncEntry> TakeEndSyncs();
 
-  // Adds the next `frames` device frames of this channel to `mix` (stereo
-  // float) with `gain` on top of its own volume. Returns true when the
-  // channel's last sample was in this block (it has ended).
-  bool Render(float* mix, std::size_t frames, float gain);
+  // What the channel adds to the next device block: up to `frames` stereo
+  // float frames, each side to be multiplied by its gain (`gain` on top of
+  // the channel's volume and pan). Runs the source, and so the DSP
+  // callbacks, as needed. `playing` is false (and nothing offered) when the
+  // channel is not playing.
+  // The frames are `samples` or, as the source's 16-bit samples, `shorts`
+  // (the other is null); a 16-bit sample s stands for s / 32768.0f.
+  struct Offer {
+    bool playing = false;
+    const float* samples = nullptr;
+    const std::int16_t* shorts = nullptr;
+    std::size_t frames = 0;
+    float left = 0.0f;
+    float right = 0.0f;
+  };
+  Offer Pull(std::size_t frames, float gain);
+  // The mixer has taken what Pull offered (call it only after an offer with
+  // `playing` set, before anything else touches the channel). Returns true
+  // when the channel's last sample was in this block (it has ended).
+  bool Consume(const Offer& offer);
   // The last kFftSize frames heard, mono, oldest first.
   std::array<float, kFftSize> RecentMono() const;
 
@@ -100,9 +121,15 @@ class Channel {
   // frames are buffered, the source has ended or it has nothing yet.
   void Fill(std::size_t frames);
   bool ProduceChunk(std::size_t wanted_out);
-  void RunDsps(std::size_t bytes);
-  void ToStereoFloat(std::size_t frames);
-  std::size_t buffered_frames() const { return (pending_.size() - pending_read_) / 2; }
+  void RunDsps(std::uint8_t* samples, std::size_t bytes);
+  // True when new frames can be queued as they are, as 16-bit samples.
+  bool KeepsShorts() const {
+    return format_.bits == 16 && format_.channels == 2 && !resampler_ && effects_.empty() && pending_.empty();
+  }
+  // Converts `frames` frames of `native_` to float, runs the effects and
+  // queues them as device-rate stereo (after what `shorts_` holds).
+  void QueueStereoFloat(std::size_t frames);
+  std::size_t buffered_frames() const { return (pending_.size() + shorts_.size()) / 2; }
   void Rebase();
 
   const DWORD handle_;
@@ -136,9 +163,10 @@ class Channel {
   std::vector<std::uint8_t> native_;
   std::vector<float> work_;
   std::vector<float> stereo_;
-  // Device-rate stereo frames made but not yet mixed.
-  std::vector<float> pending_;
-  std::size_t pending_read_ = 0;
+  // Device-rate stereo frames made but not yet mixed, as 16-bit samples or
+  // as float; at most one of the two holds any.
+  SampleQueue<std::int16_t> shorts_;
+  SampleQueue<float> pending_;
 
   std::array<float, kFftSize> history_{};
   std::size_t history_pos_ = 0;

@@ -18,16 +18,15 @@ Resampler::~Resampler() {
   if (soxr_ != nullptr) soxr_delete(soxr_);
 }
 
-void Resampler::Run(const float* in, std::size_t frames, std::vector<float>& out) {
+void Resampler::Run(const float* in, std::size_t frames, SampleQueue<float>& out) {
   // Room for the converted input plus what the filter may release at once.
   std::size_t room = static_cast<std::size_t>(std::ceil(frames * ratio_)) + 1024;
   for (;;) {
-    const std::size_t start = out.size();
-    out.resize(start + room * 2);
+    float* to = out.Extend(room * 2);
     size_t used = 0;
     size_t made = 0;
-    soxr_process(soxr_, in, in != nullptr ? frames : 0, &used, out.data() + start, room, &made);
-    out.resize(start + made * 2);
+    soxr_process(soxr_, in, in != nullptr ? frames : 0, &used, to, room, &made);
+    out.Shrink((room - made) * 2);
     if (in != nullptr) {
       in += used * 2;
       frames -= used;
@@ -38,12 +37,12 @@ void Resampler::Run(const float* in, std::size_t frames, std::vector<float>& out
   }
 }
 
-void Resampler::Process(const float* in, std::size_t frames, std::vector<float>& out) {
+void Resampler::Process(const float* in, std::size_t frames, SampleQueue<float>& out) {
   if (soxr_ == nullptr || frames == 0) return;
   Run(in, frames, out);
 }
 
-void Resampler::Flush(std::vector<float>& out) {
+void Resampler::Flush(SampleQueue<float>& out) {
   if (soxr_ == nullptr) return;
   Run(nullptr, 0, out);
 }

@@ -2,7 +2,8 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+
+#include "outside/bass/core/sample_queue.h"
 
 struct soxr;
 
@@ -17,14 +18,14 @@ class Resampler {
 
   bool ok() const { return soxr_ != nullptr; }
   // Converts `frames` input frames, appending the output to `out`.
-  void Process(const float* in, std::size_t frames, std::vector<float>& out);
+  void Process(const float* in, std::size_t frames, SampleQueue<float>& out);
   // Appends what the filter still holds after the last input.
-  void Flush(std::vector<float>& out);
+  void Flush(SampleQueue<float>& out);
   // Forgets all history (after a seek).
   void Clear();
 
  private:
-  void Run(const float* in, std::size_t frames, std::vector<float>& out);
+  void Run(const float* in, std::size_t frames, SampleQueue<float>& out);
 
   soxr* soxr_ = nullptr;
   double ratio_;

@@ -13,7 +13,9 @@
 namespace audio {
 
 namespace {
-constexpr std::size_t kBlockFrames = 1024;
+// The most rendered in one call of the mixer: what is due after a long
+// clock step goes in few, large blocks.
+constexpr std::size_t kBlockFrames = 4096;
 // Real-clock pace of the device thread: about a sound card's buffer. Fewer,
 // larger blocks keep the thread's share of a core low.
 constexpr auto kRealClockTick = std::chrono::milliseconds(20);

@@ -1,10 +1,12 @@
 #include "classlib/MPlayer.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "platform/fs/drives.h"
+#include "platform/mm/mci_movie.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/movie_maker.h"
 #include "tests/support/temp_dir.h"
@@ -42,6 +44,42 @@ class MediaPlayerTest : public ::testing::Test {
   TMediaPlayer* player_ = nullptr;
 };
 velko_test::TempDir* MediaPlayerTest::movies_ = nullptr;
+
+bool Loaded(const std::string& library) {
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle != nullptr) dlclose(handle);
+  return handle != nullptr;
+}
+
+// The movie player library (and everything it pulls in) is loaded by the
+// first open, not with the program; without it an open fails as a device
+// whose driver is missing, the window's usual error. First in the file, so
+// that no movie has been opened in this process before it.
+TEST_F(MediaPlayerTest, TheMovieLibraryLoadsWithTheFirstOpen) {
+  const std::string library = platform::mm::MovieLibraryName();
+  EXPECT_FALSE(Loaded(library));
+
+  platform::mm::SetMovieLibraryName("libvelko-no-such-movie-player.so.1");
+  player_->FileName = "M:\\short.avi";
+  try {
+    player_->Open();
+    FAIL() << "opened without the movie library";
+  } catch (const EMCIDeviceError& error) {
+    EXPECT_EQ(player_->Error(), static_cast<int>(MCIERR_CANNOT_LOAD_DRIVER));
+    EXPECT_EQ(error.Message, "The device's driver could not be loaded.");
+  }
+  EXPECT_EQ(player_->DeviceID(), 0u);
+  EXPECT_FALSE(Loaded(library));
+
+  platform::mm::SetMovieLibraryName("");
+  player_->Open();
+  EXPECT_TRUE(Loaded(library));
+  player_->SetDisplay(panel_);
+  EXPECT_NEAR(player_->Length(), 800, 40);
+  player_->Play();
+  EXPECT_EQ(player_->Mode(), mpPlaying);
+  player_->Close();
+}
 
 TEST_F(MediaPlayerTest, ClosedPlayerReadsZeroAndRaisesOnCommands) {
   EXPECT_EQ(player_->Position(), 0);
