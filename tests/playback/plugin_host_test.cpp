@@ -216,6 +216,9 @@ TEST_F(PluginHost, OpenMakesAUserStreamInThePluginsFormat) {
   EXPECT_EQ(record->NumChannels, 1);
   EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(stream), BASS_ACTIVE_PLAYING) << "the host started the stream";
   EXPECT_EQ(out_->IsPlaying(), 1);
+  // The started stream's feeder fills its buffer from the ring now; a write
+  // meeting it would wait 20 ms of a clock that this test does not move.
+  ASSERT_TRUE(bass_.WaitFeeders(2000));
   ASSERT_EQ(WriteBytes(1000), 0);
   EXPECT_TRUE(target.Take().empty()) << "once per start";
 
