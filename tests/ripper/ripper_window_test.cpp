@@ -246,6 +246,11 @@ TEST_F(RipperWindowTest, GaugeAndColumnsAsPlacedOverThePicture) {
   ReleaseDC(header, dc);
   const int margin = static_cast<int>(SendMessage(header, HDM_GETBITMAPMARGIN, 0, 0));
   EXPECT_GE(width(1), text.cx + 2 * margin);
+
+  // The album dialog holds its own picture too.
+  AlbumInfoForm = new TAlbumInfoForm(Application);
+  EXPECT_EQ(AlbumInfoForm->Image1->Picture()->Width(), AlbumInfoForm->ClientWidth());
+  EXPECT_EQ(AlbumInfoForm->Image1->Picture()->Height(), AlbumInfoForm->ClientHeight());
 }
 
 std::vector<std::string> Rows(TAdvListView* list) {
