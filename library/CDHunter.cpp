@@ -29,12 +29,7 @@ TCDHunterForm::TCDHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
     FileFound(Sender, Folder, Info);
   };
   mp3hunt->OnComplete = [this](TObject* Sender) { AllDone(Sender); };
-  Image1 = new TImage(this);
-  Image1->SetName("Image1");
-  Image1->SetParent(this);
-  Image1->SetBounds(0, 0, 330, 250);
-  Image1->SetStretch(true);
-  Image1->SendToBack();
+  SetUpImage();
   StopButton = new TSpeedButton(this);
   StopButton->SetName("StopButton");
   StopButton->SetParent(this);

@@ -42,6 +42,20 @@ void THunterForm::SetUpFoundFiles(const String& FirstColumn) {
   FoundFiles->OnColumnClick = [this](TObject* Sender, TListColumn* Column) { ColumnClick(Sender, Column); };
 }
 
+void THunterForm::SetUpImage() {
+  Image1 = new TImage(this);
+  Image1->SetName("Image1");
+  Image1->SetParent(this);
+  Image1->SetBounds(0, 0, 330, 250);
+  Image1->SetStretch(true);
+  Image1->SendToBack();
+  try {
+    Image1->Picture()->Bitmap()->LoadFromResourceName(Name() + "_" + Image1->Name());
+  } catch (const Exception&) {
+    // Without the program's resources the window shows its colour.
+  }
+}
+
 void THunterForm::FormCreate(TObject*) { DriveCombo->SetEnabled(true); }
 
 void THunterForm::TriggerSearch(TObject*) {

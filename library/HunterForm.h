@@ -56,6 +56,9 @@ class THunterForm : public TForm {
   // The window's common look: border, colour, hints, the buttons' handlers.
   void SetUpWindow(const String& Caption);
   void SetUpFoundFiles(const String& FirstColumn);
+  // Image1: the background picture, stretched over the window, behind
+  // everything; the window's own picture until another is loaded into it.
+  void SetUpImage();
 
   bool searching_ = false;
   int sort_column_ = -1;

@@ -32,12 +32,7 @@ TVideoHunterForm::TVideoHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
   mpghunt->OnComplete = [this](TObject* Sender) { FindAvi(Sender); };
   AVIHunt->OnComplete = [this](TObject* Sender) { FindASF(Sender); };
   ASFHunt->OnComplete = [this](TObject* Sender) { AllDone(Sender); };
-  Image1 = new TImage(this);
-  Image1->SetName("Image1");
-  Image1->SetParent(this);
-  Image1->SetBounds(0, 0, 330, 250);
-  Image1->SetStretch(true);
-  Image1->SendToBack();
+  SetUpImage();
   WipeButton = new TSpeedButton(this);
   WipeButton->SetName("WipeButton");
   WipeButton->SetParent(this);

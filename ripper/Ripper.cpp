@@ -110,6 +110,11 @@ TRipperForm::TRipperForm(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetParent(this);
   Image1->SetAlign(alClient);
   Image1->SetStretch(true);
+  try {
+    Image1->Picture()->Bitmap()->LoadFromResourceName("RIPPERFORM_IMAGE1");
+  } catch (const Exception&) {
+    // Without the program's resources the window shows its colour.
+  }
   auto key = [this](TObject* s, Word& k, TShiftState sh) { Leave(s, k, sh); };
   DriveSelBox = new TComboBox(this);
   DriveSelBox->SetName("DriveSelBox");
@@ -144,7 +149,11 @@ TRipperForm::TRipperForm(TComponent* AOwner) : TForm(AOwner) {
   TListColumn* column = RipperList->Columns()->Add();
   column->SetCaption("Song");
   column->SetWidth(190);
-  RipperList->Columns()->Add()->SetCaption("Location");
+  // The folder column takes the room the other two leave, so its header
+  // and the drive roots it lists show whole.
+  TListColumn* location = RipperList->Columns()->Add();
+  location->SetCaption("Location");
+  location->SetAutoSize(true);
   RipperList->Columns()->Add()->SetWidth(1);
   ListBox2 = new TListBox(this);
   ListBox2->SetName("ListBox2");
@@ -154,7 +163,14 @@ TRipperForm::TRipperForm(TComponent* AOwner) : TForm(AOwner) {
   Progress = new TGProgress(this);
   Progress->SetName("Progress");
   Progress->SetParent(this);
-  Progress->SetBounds(8, 230, 458, 16);
+  // A thin lime bar under the list, open inside, in a black and white frame.
+  Progress->SetBounds(172, 241, 129, 6);
+  Progress->SetColor(clLime);
+  Progress->SetColorEnd(clLime);
+  Progress->SetGradientBar(true);
+  Progress->SetTransparent(true);
+  Progress->SetFrameColor1(clBlack);
+  Progress->SetFrameColor2(clWhite);
   Progress->SetVisible(false);
   LameCoder1 = new TLameCoder(this);
   LameCoder1->SetName("LameCoder1");

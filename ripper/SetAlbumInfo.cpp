@@ -36,6 +36,11 @@ TAlbumInfoForm::TAlbumInfoForm(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetParent(this);
   Image1->SetAlign(alClient);
   Image1->SetStretch(true);
+  try {
+    Image1->Picture()->Bitmap()->LoadFromResourceName("ALBUMINFOFORM_IMAGE1");
+  } catch (const Exception&) {
+    // Without the program's resources the window shows its colour.
+  }
   strArtist = MakeEdit(this, "strArtist", "Artist", 12);
   strAlbum = MakeEdit(this, "strAlbum", "Album", 40);
   strTitle = MakeEdit(this, "strTitle", "Title", 68);

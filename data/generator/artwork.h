@@ -26,6 +26,9 @@ void AddShellArtwork(std::vector<ArtFile>& files);
 
 // The program folder's pictures, wave cue and help text.
 void AddProgramArtwork(std::vector<ArtFile>& files);
+// The background pictures the windows hold from the start, as bitmap
+// resources named after the window and its image ("RIPPERFORM_IMAGE1").
+void AddWindowArtwork(std::vector<ArtFile>& files);
 
 // The skin engine's bitmaps (system menu pictures, menu glyphs, button
 // glyphs).

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   art::AddResourceArtwork(files);
   art::AddShellArtwork(files);
   art::AddSkinArtwork(files);
+  art::AddWindowArtwork(files);
   const std::filesystem::path program_out = argc == 3 ? std::filesystem::path(argv[2]) : out;
   if (argc == 3) {
     art::AddProgramArtwork(files);

@@ -1,6 +1,7 @@
 // The program folder's own data files: the six background pictures of the
 // windows (JPEG, 474 x 273), the update cue "ok.wav" and the help text
-// "velko.hlp".
+// "velko.hlp"; and the pictures the windows hold from the start (resource
+// bitmaps, one per window, at the size of the window's image).
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -58,24 +59,26 @@ int Clamp(double v) { return v < 0 ? 0 : (v > 255 ? 255 : static_cast<int>(v)); 
 
 // A dark picture from a colour function of (x, y) in 0..1.
 template <class F>
-Canvas Paint(F colour) {
-  Canvas c(kWidth, kHeight, Rgb(0, 0, 0));
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      const double u = static_cast<double>(x) / kWidth, v = static_cast<double>(y) / kHeight;
+Canvas Paint(F colour, int width = kWidth, int height = kHeight) {
+  Canvas c(width, height, Rgb(0, 0, 0));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const double u = static_cast<double>(x) / width, v = static_cast<double>(y) / height;
       c.Set(x, y, colour(u, v));
     }
   }
   return c;
 }
 
-Canvas Swirl() {
-  return Paint([](double u, double v) {
-    const double dx = u - 0.5, dy = (v - 0.5) * 0.6;
-    const double r = std::sqrt(dx * dx + dy * dy), a = std::atan2(dy, dx);
-    const double s = 0.5 + 0.5 * std::sin(a * 3 + r * 40);
-    return Rgb(Clamp(20 + 60 * s), Clamp(10 + 30 * s), Clamp(60 + 120 * s * (1 - r)));
-  });
+Canvas Swirl(int width = kWidth, int height = kHeight) {
+  return Paint(
+      [](double u, double v) {
+        const double dx = u - 0.5, dy = (v - 0.5) * 0.6;
+        const double r = std::sqrt(dx * dx + dy * dy), a = std::atan2(dy, dx);
+        const double s = 0.5 + 0.5 * std::sin(a * 3 + r * 40);
+        return Rgb(Clamp(20 + 60 * s), Clamp(10 + 30 * s), Clamp(60 + 120 * s * (1 - r)));
+      },
+      width, height);
 }
 
 Canvas Fire() {
@@ -184,7 +187,8 @@ Bytes HelpText() {
 }  // namespace
 
 void AddProgramArtwork(std::vector<ArtFile>& files) {
-  const std::pair<const char*, Canvas (*)()> pictures[] = {{"zig.jpg", Swirl},   {"fire.jpg", Fire},
+  const std::pair<const char*, Canvas (*)()> pictures[] = {{"zig.jpg", [] { return Swirl(); }},
+                                                           {"fire.jpg", Fire},
                                                            {"rock.jpg", Rock},    {"clouds.jpg", Clouds},
                                                            {"wild.jpg", Wild},    {"spike.jpg", Spike}};
   for (const auto& picture : pictures) {
@@ -193,6 +197,23 @@ void AddProgramArtwork(std::vector<ArtFile>& files) {
   }
   files.push_back({"ok.wav", OkWave, true});
   files.push_back({"velko.hlp", HelpText, true});
+}
+
+void AddWindowArtwork(std::vector<ArtFile>& files) {
+  // Named after the window and its image; each at the size of the image in
+  // its window, so that one drawn without stretching fills it too.
+  const struct {
+    const char* name;
+    int width, height;
+  } pictures[] = {
+      {"PARABOUT_IMAGE1", 360, 270},      {"VIDEOHUNTERFORM_IMAGE1", 330, 250}, {"CDHUNTERFORM_IMAGE1", 330, 250},
+      {"VIDEOFORM_IMAGE1", 488, 415},     {"SETTINGSFORM_IMAGE1", 474, 300},    {"TAGFORM_IMAGE1", 480, 300},
+      {"ALBUMINFOFORM_IMAGE1", 292, 176}, {"RIPPERFORM_IMAGE1", 474, 300},      {"NUTSFORM_IMAGE2", 763, 488},
+  };
+  for (const auto& picture : pictures) {
+    const int width = picture.width, height = picture.height;
+    files.push_back({std::string(picture.name) + ".bmp", [width, height] { return Bmp24(Swirl(width, height)); }});
+  }
 }
 
 }  // namespace art

@@ -1,6 +1,6 @@
 // The controls together on one form, used by mouse and keys as a person
-// would on the headless display; the screen is kept as
-// screenshots/control_pack.png beside the tests.
+// would on the headless display; the screen is kept under the build folder
+// as build*/tests/screenshots/control_pack.png.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,6 +1,7 @@
 // The control pack's form shown through the SDL2 display on an X server
 // of the test's own, read back from the X server and used through the X
-// test extension. The screen is kept as screenshots/control_pack_sdl.png.
+// test extension. The screen is kept under the build folder as
+// build*/tests/screenshots/control_pack_sdl.png.
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>

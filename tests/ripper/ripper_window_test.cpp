@@ -10,14 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "classlib/Resources.h"
 #include "library/CDHunter.h"
 #include "platform/cd/cd.h"
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
+#include "platform/ctl/header.h"
+#include "platform/ctl/listview.h"
+#include "platform/display/display.h"
 #include "platform/dlg/file_dialog.h"
 #include "platform/dlg/message_box.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
+#include "platform/gdi/surface.h"
 #include "platform/user/messages.h"
 #include "platform/user/user.h"
 #include "ripper/SetAlbumInfo.h"
@@ -183,6 +188,69 @@ TEST_F(RipperWindowTest, AudioDiscListedOnceEachShowing) {
   EXPECT_EQ(form_->TrackSelBox->Items()->Get(1), "Track 2 = 00:02");
   form_->btnDLLVerClick(nullptr);
   EXPECT_EQ(form_->Caption(), "CDRip3.DLL Ver 1.28, Vorbis.DLL Ver 1.05 (Engine Ver : 1.03, Date : 2024-5-7)");
+}
+
+// The gauge a thin lime bar open inside, in a black and white frame; the
+// folder column wide enough for its header, between "Song" and the 1-pixel
+// column; both over the window's own picture.
+TEST_F(RipperWindowTest, GaugeAndColumnsAsPlacedOverThePicture) {
+  ASSERT_GT(RegisterResourceFolder((velko_test::ProgramFolder() / "Resources").string()), 0);
+  Start({{200}});
+  TGProgress* gauge = form_->Progress;
+  EXPECT_EQ(gauge->Width(), 129);
+  EXPECT_EQ(gauge->Height(), 6);
+  EXPECT_TRUE(gauge->GradientBar());
+  EXPECT_TRUE(gauge->Transparent());
+  TBitmap* picture = form_->Image1->Picture()->Bitmap();
+  ASSERT_EQ(picture->Width(), form_->ClientWidth());
+  ASSERT_EQ(picture->Height(), form_->ClientHeight());
+
+  gauge->SetVisible(true);
+  gauge->SetPosition(50);  // blocks 0..6 of twelve
+  form_->Repaint();
+  auto screen = platform::ComposeScreen();
+  ASSERT_NE(screen, nullptr);
+  const TPoint origin = gauge->ClientToScreen(TPoint{0, 0});
+  auto at = [&](int x, int y) { return screen->Pixel(origin.x + x, origin.y + y); };
+  auto behind = [&](int x, int y) {
+    return static_cast<COLORREF>(picture->Canvas()->Pixels(gauge->Left() + x, gauge->Top() + y));
+  };
+  EXPECT_EQ(at(0, 3), RGB(0, 0, 0));
+  EXPECT_EQ(at(60, 0), RGB(0, 0, 0));
+  EXPECT_EQ(at(128, 3), RGB(255, 255, 255));
+  EXPECT_EQ(at(60, 5), RGB(255, 255, 255));
+  for (int block : {0, 3, 6}) EXPECT_EQ(at(block * 10 + 5, 3), RGB(0, 255, 0)) << "block " << block;
+  // Between blocks and past the last one the picture shows through.
+  EXPECT_EQ(at(11, 3), behind(11, 3));
+  EXPECT_EQ(at(100, 3), behind(100, 3));
+  EXPECT_EQ(at(100, 1), behind(100, 1));
+  // The list leaves the picture bare around it.
+  const TPoint corner = form_->ClientToScreen(TPoint{2, 2});
+  EXPECT_EQ(screen->Pixel(corner.x, corner.y), behind(2 - gauge->Left(), 2 - gauge->Top()));
+
+  HWND header = ListView_GetHeader(form_->RipperList->Handle());
+  ASSERT_NE(header, nullptr);
+  auto width = [&](int index) {
+    RECT r{};
+    EXPECT_TRUE(Header_GetItemRect(header, index, &r));
+    return static_cast<int>(r.right - r.left);
+  };
+  EXPECT_EQ(width(0), 190);
+  EXPECT_EQ(width(2), 1);
+  HDC dc = GetDC(header);
+  HFONT font = reinterpret_cast<HFONT>(SendMessage(header, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  SIZE text{};
+  GetTextExtentPoint32(dc, "Location", 8, &text);
+  SelectObject(dc, old);
+  ReleaseDC(header, dc);
+  const int margin = static_cast<int>(SendMessage(header, HDM_GETBITMAPMARGIN, 0, 0));
+  EXPECT_GE(width(1), text.cx + 2 * margin);
+
+  // The album dialog holds its own picture too.
+  AlbumInfoForm = new TAlbumInfoForm(Application);
+  EXPECT_EQ(AlbumInfoForm->Image1->Picture()->Width(), AlbumInfoForm->ClientWidth());
+  EXPECT_EQ(AlbumInfoForm->Image1->Picture()->Height(), AlbumInfoForm->ClientHeight());
 }
 
 std::vector<std::string> Rows(TAdvListView* list) {

@@ -7,14 +7,17 @@
 #include <chrono>
 #include <thread>
 
+#include "classlib/Resources.h"
 #include "library/CDHunter.h"
 #include "library/video.h"
 #include "library/videohunter.h"
 #include "platform/cd/cd.h"
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
+#include "platform/display/display.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
+#include "platform/gdi/surface.h"
 #include "tests/classlib/forms/forms_test_support.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/clock_driver.h"
@@ -207,6 +210,35 @@ TEST_F(HunterTest, CdWindowWithoutACdDriveSearchesNothing) {
   EXPECT_EQ(CDHunterForm->FoundFiles->Items()->Count(), 0);
   EXPECT_EQ(songs.Items()->Count(), 0);
   CDHunterForm->SongList = nullptr;
+}
+
+// Before any picture is chosen each window shows its own picture, stretched
+// over the whole window, not its bare colour.
+TEST_F(HunterTest, WindowsShowTheirOwnPictureOnTheFirstStart) {
+  ASSERT_GT(RegisterResourceFolder((ProgramFolder() / "Resources").string()), 0);
+  MakeVideoHunter();
+  CDHunterForm = new TCDHunterForm(Application);
+  CDHunterForm->mp3hunt->SetLocation("T:\\");
+  for (THunterForm* form : std::initializer_list<THunterForm*>{VideoHunterForm, CDHunterForm}) {
+    SCOPED_TRACE(form->Name());
+    TBitmap* picture = form->Image1->Picture()->Bitmap();
+    ASSERT_FALSE(picture->Empty());
+    // Painted before the search's report comes and the window closes.
+    form->Show();
+    form->Update();
+    auto screen = platform::ComposeScreen();
+    ASSERT_NE(screen, nullptr);
+    const TPoint origin = form->ClientToScreen(TPoint{0, 0});
+    // Corners and the gaps between the controls.
+    for (auto [x, y] : {std::pair{1, 1}, {328, 1}, {1, 248}, {328, 248}, {4, 182}, {165, 214}}) {
+      const COLORREF shown = screen->Pixel(origin.x + x, origin.y + y);
+      EXPECT_NE(shown, static_cast<COLORREF>(ColorToRGB(form->Color()))) << x << "," << y;
+      const TColor drawn = picture->Canvas()->Pixels(x * picture->Width() / 330, y * picture->Height() / 250);
+      EXPECT_EQ(shown, static_cast<COLORREF>(drawn)) << x << "," << y;
+    }
+    ClockDriver clock;
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !form->Searching() && !form->Visible(); }, 20, [this] { Pump(); }));
+  }
 }
 
 TEST_F(HunterTest, StaysOpenWhileTheDriveListIsDroppedDown) {
