@@ -199,8 +199,25 @@ TEST_F(NutsTest, ShareDirSkipsHiddenAndLinksAndNeverSharesTwice) {
   share_.WriteFile("sub/deeper/c.mp3", "c");
   fs::create_directory_symlink(share_.path(), share_.path() / "sub" / "loop");
   browse_answer_ = Platform(share_.path());
+  Form2->Show();
+  Form2->PageControl1->SetActivePage(Form2->ShareTab);
+  PumpWaitingMessages();
   Form2->Button5Click(Form2);
   ASSERT_EQ(browse_titles_, std::vector<std::string>{"Select a directory"});
+  // The list keeps its "Filename" header over the rows: a face-coloured
+  // cell with dark text in it.
+  PumpWaitingMessages();
+  {
+    auto screen = platform::ComposeScreen();
+    const TPoint list = Form2->ShareList->ClientToScreen(Point(0, 0));
+    EXPECT_EQ(screen->Pixel(list.x + 300, list.y + 4), ColorToRGB(clBtnFace));
+    int dark = 0;
+    for (int y = 2; y < 14; ++y) {
+      for (int x = 2; x < 60; ++x) dark += screen->Pixel(list.x + x, list.y + y) == RGB(0, 0, 0) ? 1 : 0;
+    }
+    EXPECT_GT(dark, 10);
+  }
+  Form2->Hide();
   EXPECT_EQ(Form2->ShareEdit->Text(), Platform(share_.path()));
   std::vector<std::string> rows;
   for (int i = 0; i < Form2->ShareList->Items()->Count(); ++i) {
