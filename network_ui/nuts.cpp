@@ -247,6 +247,10 @@ TNutsForm::~TNutsForm() {
     Form2->MonitorList = nullptr;
   }
   if (NutsForm == this) NutsForm = nullptr;
+  // The pages go after this body: from now on they erase plainly.
+  Image2->Picture()->OnChange = nullptr;
+  backdrop_brush_.reset();
+  backdrop_.reset();
   // The servent and the transfers are freed after this body: nothing they
   // report may reach the window any more.
   TGnutella* g = Gnutella1;
