@@ -181,10 +181,17 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
   Image2 = Make<TImage>(this, this, "Image2", 0, 0, kNutsClientWidth, kNutsClientHeight);
   Image2->SetAlign(alClient);
   Image2->SetStretch(true);
+  // The window's own picture: its resource, else the program's default
+  // picture; without either the window shows its colour.
   try {
-    Image2->Picture()->LoadFromFile(ExtractFilePath(Application->ExeName()) + kNutsPicture);
-  } catch (Exception&) {
-    // A program folder without the picture shows the plain window.
+    TBitmap own;
+    own.LoadFromResourceName(kNutsPictureResource);
+    Image2->Picture()->Assign(&own);
+  } catch (const Exception&) {
+    try {
+      Image2->Picture()->LoadFromFile(ExtractFilePath(Application->ExeName()) + kNutsPicture);
+    } catch (const Exception&) {
+    }
   }
   // The pages show the same picture: follow it when the settings load
   // another one into Image2.

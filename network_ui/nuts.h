@@ -31,8 +31,9 @@
 
 constexpr int kNutsClientWidth = 763;
 constexpr int kNutsClientHeight = 488;
-// The window's own picture until the settings choose another (a file of
-// the program folder).
+// The window's own picture until the settings choose another: a bitmap
+// resource of the program, else this file of the program folder.
+constexpr char kNutsPictureResource[] = "NUTSFORM_IMAGE2";
 constexpr char kNutsPicture[] = "zig.jpg";
 constexpr int kGraphRingSize = 2000;
 constexpr int kQueryMonitorLines = 31;

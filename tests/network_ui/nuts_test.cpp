@@ -561,16 +561,17 @@ TEST_F(NutsTest, PictureBehindThePagesCornersAndFrame) {
   form_->Show();
   PumpWaitingMessages();
   const TPoint origin = form_->ClientToScreen(Point(0, 0));
-  // The picture as the window should show it: stretched over the client area.
-  auto stretched = [&](const std::string& name) {
-    TPicture picture;
-    picture.LoadFromFile((program_.path() / name).string());
+  // A picture as the window should show it: stretched over the client area.
+  auto stretched = [&](TGraphic* picture) {
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetSize(763, 488);
-    bitmap->Canvas()->StretchDraw(Rect(0, 0, 763, 488), picture.Graphic());
+    bitmap->Canvas()->StretchDraw(Rect(0, 0, 763, 488), picture);
     return bitmap;
   };
-  auto zig = stretched("zig.jpg");
+  // The window holds a picture from the start.
+  TGraphic* own = form_->Image2->Picture()->Graphic();
+  ASSERT_TRUE(own != nullptr && !own->Empty());
+  auto first = stretched(own);
   std::shared_ptr<platform::Surface> screen;
   auto at = [&](int x, int y) { return screen->Pixel(origin.x + x, origin.y + y); };
   auto picture_at = [&](TBitmap* picture, int x, int y) {
@@ -599,13 +600,13 @@ TEST_F(NutsTest, PictureBehindThePagesCornersAndFrame) {
         const COLORREF c = screen->Pixel(page.x + x, page.y + y);
         if (c == face) ++bare;
         if (p.all_picture && (x % 60 == 0) && (y % 60 == 0)) {
-          ASSERT_EQ(c, picture_at(zig.get(), page.x - origin.x + x, page.y - origin.y + y))
+          ASSERT_EQ(c, picture_at(first.get(), page.x - origin.x + x, page.y - origin.y + y))
               << p.page->Caption() << " " << x << "," << y;
         }
       }
     }
     EXPECT_LT(bare * 2, total) << p.page->Caption() << " shows mostly its bare face";
-    for (const TPoint& e : edges) EXPECT_EQ(at(e.x, e.y), picture_at(zig.get(), e.x, e.y)) << e.x << "," << e.y;
+    for (const TPoint& e : edges) EXPECT_EQ(at(e.x, e.y), picture_at(first.get(), e.x, e.y)) << e.x << "," << e.y;
   }
 
   // The frame's rows along the bottom edge are the same under the title
@@ -617,10 +618,9 @@ TEST_F(NutsTest, PictureBehindThePagesCornersAndFrame) {
   }
 
   // The settings' picture (a second start) replaces it behind every page.
-  program_.WriteFile("fire.jpg", ReadFile(ProgramFolder() / "fire.jpg"));
-  auto fire = stretched("fire.jpg");
   TPicture swapped;
-  swapped.LoadFromFile((program_.path() / "fire.jpg").string());
+  swapped.LoadFromFile((ProgramFolder() / "fire.jpg").string());
+  auto fire = stretched(swapped.Graphic());
   form_->Image2->Picture()->Assign(&swapped);
   form_->Transfer->SetActivePage(form_->TabSheet1);
   PumpWaitingMessages();
