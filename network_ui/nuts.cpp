@@ -32,12 +32,58 @@ T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int 
   return control;
 }
 
-TTabSheet* MakeSheet(TComponent* owner, TPageControl* pages, const char* name, const char* caption) {
-  auto* sheet = new TTabSheet(owner);
+// A page that shows the window's picture behind what it holds.
+class TPictureSheet : public TTabSheet {
+ public:
+  explicit TPictureSheet(TNutsForm* form) : TTabSheet(form), form_(form) {}
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == WM_ERASEBKGND && form_->PaintBackdrop(this, reinterpret_cast<HDC>(Message.WParam))) {
+      Message.Result = 1;
+      return;
+    }
+    TTabSheet::Dispatch(Message);
+  }
+
+ private:
+  TNutsForm* form_;
+};
+
+// A page control whose row of tab buttons lies on the window's picture.
+class TPicturePages : public TPageControl {
+ public:
+  explicit TPicturePages(TNutsForm* form) : TPageControl(form), form_(form) {}
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == WM_ERASEBKGND && form_->PaintBackdrop(this, reinterpret_cast<HDC>(Message.WParam))) {
+      Message.Result = 1;
+      return;
+    }
+    if (Message.Msg == CN_CTLCOLORSTATIC) {
+      if (HBRUSH brush = form_->BackdropBrush(this, reinterpret_cast<HDC>(Message.WParam))) {
+        Message.Result = reinterpret_cast<LRESULT>(brush);
+        return;
+      }
+    }
+    TPageControl::Dispatch(Message);
+  }
+
+ private:
+  TNutsForm* form_;
+};
+
+TTabSheet* MakeSheet(TNutsForm* form, TPageControl* pages, const char* name, const char* caption) {
+  auto* sheet = new TPictureSheet(form);
   sheet->SetName(name);
   sheet->SetPageControl(pages);
   sheet->SetCaption(caption);
   return sheet;
+}
+
+TPageControl* MakePages(TNutsForm* form, TWinControl* parent, const char* name) {
+  auto* pages = new TPicturePages(form);
+  pages->SetName(name);
+  pages->SetParent(parent);
+  pages->SetStyle(tsButtons);
+  return pages;
 }
 
 void AddColumns(TListView* list, std::initializer_list<std::pair<const char*, int>> columns) {
@@ -133,6 +179,29 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
   for (auto& ring : Rings) ring.assign(kGraphRingSize + 1, 0.0);
 
   Image2 = Make<TImage>(this, this, "Image2", 0, 0, kNutsClientWidth, kNutsClientHeight);
+  Image2->SetAlign(alClient);
+  Image2->SetStretch(true);
+  // The window's own picture: its resource, else the program's default
+  // picture; without either the window shows its colour.
+  try {
+    TBitmap own;
+    own.LoadFromResourceName(kNutsPictureResource);
+    Image2->Picture()->Assign(&own);
+  } catch (const Exception&) {
+    try {
+      Image2->Picture()->LoadFromFile(ExtractFilePath(Application->ExeName()) + kNutsPicture);
+    } catch (const Exception&) {
+    }
+  }
+  // The pages show the same picture: follow it when the settings load
+  // another one into Image2.
+  {
+    TNotifyEvent own = Image2->Picture()->OnChange;
+    Image2->Picture()->OnChange = [this, own](TObject* sender) {
+      if (own) own(sender);
+      BackdropChanged();
+    };
+  }
 
   Gnutella1 = new TGnutella(this);
   Gnutella1->SetName("Gnutella1");
@@ -175,6 +244,7 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
   OnActivate = [this](TObject* s) { AutoConnect(s); };
   OnKeyDown = [this](TObject* s, Word& key, TShiftState shift) { FormKeyDown(s, key, shift); };
   EndLoad();
+  BackdropChanged();
   FormCreate(this);
 }
 
@@ -184,6 +254,10 @@ TNutsForm::~TNutsForm() {
     Form2->MonitorList = nullptr;
   }
   if (NutsForm == this) NutsForm = nullptr;
+  // The pages go after this body: from now on they erase plainly.
+  Image2->Picture()->OnChange = nullptr;
+  backdrop_brush_.reset();
+  backdrop_.reset();
   // The servent and the transfers are freed after this body: nothing they
   // report may reach the window any more.
   TGnutella* g = Gnutella1;
@@ -219,14 +293,30 @@ TForm2* TNutsForm::Options() {
   return Form2;
 }
 
+// Layout. The page control is as wide as a result list; its height
+// gives every search tab exactly a result list's size (two rows of tab
+// buttons above it). Lists fill their pages; the player bar and the title
+// box stand at the right under the pages, the search row beside them.
+namespace {
+constexpr int kTabRow = 21;  // a row of tab buttons
+constexpr int kResultWidth = 750, kResultHeight = 386;
+constexpr int kPagesLeft = 6, kPagesTop = 4;
+constexpr int kPagesBottom = kPagesTop + kResultHeight + 2 * kTabRow;
+constexpr int kNavigatorWidth = 180, kNavigatorHeight = 20;
+constexpr int kNavigatorLeft = kPagesLeft + kResultWidth - kNavigatorWidth;
+constexpr int kNavigatorTop = kPagesBottom + 8;
+constexpr int kRowTop = kPagesBottom + 19;  // the search row, level with the bar and title box
+}  // namespace
+
 void TNutsForm::MakeTabs() {
-  Transfer = Make<TPageControl>(this, this, "Transfer", 2, 2, 759, 440);
-  Transfer->SetStyle(tsButtons);
+  Transfer = MakePages(this, this, "Transfer");
+  Transfer->SetBounds(kPagesLeft, kPagesTop, kResultWidth, kPagesBottom - kPagesTop);
   TabSheet1 = MakeSheet(this, Transfer, "TabSheet1", "Search Results");
-  ResultPages = Make<TPageControl>(this, TabSheet1, "ResultPages", 0, 0, 755, 412);
-  ResultPages->SetStyle(tsButtons);
+  ResultPages = MakePages(this, TabSheet1, "ResultPages");
+  ResultPages->SetAlign(alClient);
   TabSheet2 = MakeSheet(this, Transfer, "TabSheet2", "Hosts");
-  HostList = Make<TListView>(this, TabSheet2, "HostList", 0, 0, 750, 410);
+  HostList = Make<TListView>(this, TabSheet2, "HostList", 0, 0, kResultWidth, 400);
+  HostList->SetAlign(alClient);
   HostList->SetViewStyle(vsReport);
   AddColumns(HostList, {{"Host", 150}, {"Status", 200}, {"Client", 180}, {"Version", 60}, {"Type", 80}, {"Time", 60}});
   auto* host_menu = new TPopupMenu(this);
@@ -238,7 +328,9 @@ void TNutsForm::MakeTabs() {
   HostList->SetPopupMenu(host_menu);
 
   TabSheet4 = MakeSheet(this, Transfer, "TabSheet4", "Transfers");
-  DownList = Make<TListView>(this, TabSheet4, "DownList", 0, 0, 750, 204);
+  const int half = (kPagesBottom - kPagesTop - kTabRow) / 2;
+  DownList = Make<TListView>(this, TabSheet4, "DownList", 0, 0, kResultWidth, half);
+  DownList->SetAlign(alTop);
   DownList->SetViewStyle(vsReport);
   DownList->SetRowSelect(true);
   AddColumns(DownList, {{"Filename", 200}, {"Filesize", 70}, {"Progress", 60}, {"Status", 130}, {"Length", 0},
@@ -248,7 +340,8 @@ void TNutsForm::MakeTabs() {
   AddMenuItem(this, DownMenu, "Abort Transfer", [this](TObject* s) { Abort1Click(s); });
   AddMenuItem(this, DownMenu, "Clear File", [this](TObject* s) { DownClear(s); });
   DownList->SetPopupMenu(DownMenu);
-  UpList = Make<TListView>(this, TabSheet4, "UpList", 0, 206, 750, 204);
+  UpList = Make<TListView>(this, TabSheet4, "UpList", 0, half, kResultWidth, half);
+  UpList->SetAlign(alClient);
   UpList->SetViewStyle(vsReport);
   UpList->SetRowSelect(true);
   AddColumns(UpList, {{"Filename", 200}, {"Filesize", 70}, {"Progress", 60}, {"Status", 110}, {"Range", 100},
@@ -259,11 +352,13 @@ void TNutsForm::MakeTabs() {
   UpList->SetPopupMenu(UpMenu);
 
   TabSheet3 = MakeSheet(this, Transfer, "TabSheet3", "Network Monitor");
-  ListBox1 = Make<TListBox>(this, TabSheet3, "ListBox1", 0, 0, 750, 410);
+  ListBox1 = Make<TListBox>(this, TabSheet3, "ListBox1", 0, 0, kResultWidth, 400);
+  ListBox1->SetAlign(alClient);
   TabSheet5 = MakeSheet(this, Transfer, "TabSheet5", "Network Statistics");
 
   FileTab = MakeSheet(this, Transfer, "FileTab", "Incoming Files");
-  FileList = Make<TFileListBox>(this, FileTab, "FileList", 0, 0, 750, 410);
+  FileList = Make<TFileListBox>(this, FileTab, "FileList", 0, 0, kResultWidth, 400);
+  FileList->SetAlign(alClient);
   FileList->SetMultiSelect(true);
   FileList->SetShowGlyphs(true);
   FileList->SetColor(clBlack);
@@ -289,8 +384,10 @@ void TNutsForm::MakeStatistics() {
   static const bool kHas[6][5] = {{true, true, true, true, true},  {true, true, true, false, true},
                                   {true, true, true, true, false}, {true, true, true, false, true},
                                   {true, true, true, true, false}, {true, true, true, true, false}};
+  constexpr int kGraphLeft = (kResultWidth - 739) / 2;
   for (int g = 0; g < 6; ++g) {
-    auto* box = Make<TGroupBox>(this, TabSheet5, ("GroupBox" + IntToStr(g + 1)).c_str(), 4 + g * 124, 2, 120, 100);
+    auto* box =
+        Make<TGroupBox>(this, TabSheet5, ("GroupBox" + IntToStr(g + 1)).c_str(), kGraphLeft + g * 124, 6, 119, 100);
     box->SetCaption(kGroups[g]);
     int row = 0;
     for (int c = 0; c < 5; ++c) {
@@ -309,65 +406,74 @@ void TNutsForm::MakeStatistics() {
       ++row;
     }
   }
+  // The traffic labels in the graph's colours, on a black strip joined to
+  // the graph.
+  TrafficPanel = Make<TPanel>(this, TabSheet5, "TrafficPanel", kGraphLeft, 114, 739, 38);
+  TrafficPanel->SetBevelOuter(bvNone);
+  TrafficPanel->SetColor(clBlack);
+  TrafficPanel->SetCaption("");
   auto label = [this](const char* name, int left, int top, TColor color, const char* caption) {
     auto* l = new TLabel(this);
     l->SetName(name);
-    l->SetParent(TabSheet5);
+    l->SetParent(TrafficPanel);
     l->SetLeft(left);
     l->SetTop(top);
     l->Font()->SetColor(color);
     l->SetCaption(caption);
     return l;
   };
-  GnutellaDownLabel = label("GnutellaDownLabel", 8, 108, clRed, "Gnutella download traffic:");
-  FileDownLabel = label("FileDownLabel", 200, 108, clBlue, "File transfer download traffic:");
-  GnutellaUpLabel = label("GnutellaUpLabel", 8, 126, clGreen, "Gnutella upload traffic:");
-  FileUpLabel = label("FileUpLabel", 200, 126, clBlue, "File transfer upload traffic:");
-  Image1 = Make<TImage>(this, TabSheet5, "Image1", 4, 146, 739, 161);
+  GnutellaDownLabel = label("GnutellaDownLabel", 8, 4, clRed, "Gnutella download traffic:");
+  FileDownLabel = label("FileDownLabel", 260, 4, clBlue, "File transfer download traffic:");
+  GnutellaUpLabel = label("GnutellaUpLabel", 8, 20, clGreen, "Gnutella upload traffic:");
+  FileUpLabel = label("FileUpLabel", 260, 20, clBlue, "File transfer upload traffic:");
+  Image1 = Make<TImage>(this, TabSheet5, "Image1", kGraphLeft, 152, 739, 161);
   Image1->Canvas()->Brush()->SetColor(clBlack);
   Image1->Canvas()->FillRect(Rect(0, 0, 739, 161));
 }
 
 void TNutsForm::MakeBottomRow() {
-  const int top = 450;
-  Edit3 = Make<TEdit>(this, this, "Edit3", 4, top, 200, 21);
+  const int top = kRowTop;
+  Edit3 = Make<TEdit>(this, this, "Edit3", kPagesLeft, top + 1, 170, 21);
   Edit3->Hint = ("Type a file name to search for, then hit Enter");
   Edit3->OnKeyDown = [this](TObject* s, Word& key, TShiftState shift) { Edit3KeyDown(s, key, shift); };
-  SearchButton = Make<TButton>(this, this, "SearchButton", 208, top, 60, 23);
+  SearchButton = Make<TButton>(this, this, "SearchButton", 180, top, 56, 23);
   SearchButton->SetCaption("Search");
   SearchButton->OnClick = [this](TObject* s) { SearchClick(s); };
-  HostBox = Make<TComboBox>(this, this, "HostBox", 272, top, 150, 21);
+  HostBox = Make<TComboBox>(this, this, "HostBox", 240, top + 1, 150, 21);
   HostBox->Hint = ("Connection Booster - Select an address to find more Hosts");
   for (const char* name : kHostNames) HostBox->Items()->Add(name);
   HostBox->Items()->Add("");
   HostBox->OnChange = [this](TObject* s) { DoHost(s); };
-  Edit1 = Make<TEdit>(this, this, "Edit1", 272, top + 24, 100, 21);
+  // The manual-connect pair and its button stay hidden.
+  Edit1 = Make<TEdit>(this, this, "Edit1", 240, top + 1, 90, 21);
   Edit1->SetText("connect1.velkonet.example");
   Edit1->SetEnabled(false);
   Edit1->SetVisible(false);
-  Edit2 = Make<TEdit>(this, this, "Edit2", 376, top + 24, 50, 21);
+  Edit2 = Make<TEdit>(this, this, "Edit2", 334, top + 1, 40, 21);
   Edit2->SetText("6346");
   Edit2->SetVisible(false);
-  ConnectButton = Make<TButton>(this, this, "ConnectButton", 430, top + 24, 50, 21);
+  ConnectButton = Make<TButton>(this, this, "ConnectButton", 378, top, 12, 23);
   ConnectButton->SetVisible(false);
   ConnectButton->OnClick = [this](TObject*) { Gnutella1->ConnectTo(Edit1->Text(), StrToInt(Edit2->Text())); };
-  OptionsButton = Make<TButton>(this, this, "OptionsButton", 426, top, 56, 23);
+  OptionsButton = Make<TButton>(this, this, "OptionsButton", 394, top, 56, 23);
   OptionsButton->SetCaption("Options");
   OptionsButton->Hint = ("Change your preferences");
   OptionsButton->OnClick = [this](TObject* s) { Options1Click(s); };
-  HideButton = Make<TButton>(this, this, "HideButton", 486, top, 56, 23);
+  HideButton = Make<TButton>(this, this, "HideButton", 454, top, 56, 23);
   HideButton->SetCaption("Hide");
   HideButton->Hint = ("Minimize to the Taskbar");
   HideButton->OnClick = [](TObject*) { Application->Minimize(); };
-  QuitButton = Make<TButton>(this, this, "QuitButton", 546, top, 56, 23);
+  QuitButton = Make<TButton>(this, this, "QuitButton", 514, top, 56, 23);
   QuitButton->SetCaption("Quit");
   QuitButton->Hint = ("Quit now - Velko will be shut down, to verify correct network disconnection");
   QuitButton->OnClick = [this](TObject* s) { Exit1Click(s); };
-  Navigator = Make<TVrNavigator>(this, this, "Navigator", 606, top - 2, 100, 22);
+  Navigator = Make<TVrNavigator>(this, this, "Navigator", kNavigatorLeft, kNavigatorTop, kNavigatorWidth,
+                                 kNavigatorHeight);
   Navigator->SetVisibleButtons(TVrButtonSet{btPlay, btPause, btStop, btPrev, btNext});
   Navigator->SetEnabledButtons(TVrButtonSet{btPlay, btPause, btStop, btPrev, btNext});
   Navigator->OnButtonClick = [this](TObject* s, TVrButtonType b) { Controller(s, b); };
-  MusicLabel = Make<TEdit>(this, this, "MusicLabel", 606, top + 21, 154, 16);
+  MusicLabel = Make<TEdit>(this, this, "MusicLabel", kNavigatorLeft, kNavigatorTop + kNavigatorHeight + 4,
+                           kNavigatorWidth, 20);
   MusicLabel->SetReadOnly(true);
   MusicLabel->SetColor(clBlack);
   MusicLabel->Font()->SetColor(clLime);
@@ -405,6 +511,44 @@ void TNutsForm::BindServent() {
   };
   g->OnPush = [this](TObject* s, const String& ip, const GUID& id, const String& pip, int port, const String& name,
                      DWORD index, const GUID& sid) { Gnutella1Push(s, ip, id, pip, port, name, index, sid); };
+}
+
+// --- background ------------------------------------------------------------
+
+void TNutsForm::BackdropChanged() {
+  TGraphic* picture = Image2->Picture()->Graphic();
+  backdrop_brush_.reset();
+  backdrop_.reset();
+  if (picture != nullptr && !picture->Empty()) {
+    backdrop_ = std::make_unique<TBitmap>();
+    backdrop_->SetSize(ClientWidth(), ClientHeight());
+    backdrop_->Canvas()->StretchDraw(Rect(0, 0, ClientWidth(), ClientHeight()), picture);
+    backdrop_brush_ = std::make_unique<TBrush>();
+    backdrop_brush_->SetBitmap(backdrop_.get());
+  }
+  if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+TPoint TNutsForm::BackdropOffset(TWinControl* Control) {
+  const TPoint at = Control->ClientToScreen(Point(0, 0));
+  const TPoint origin = ClientToScreen(Point(0, 0));
+  return Point(at.x - origin.x, at.y - origin.y);
+}
+
+bool TNutsForm::PaintBackdrop(TWinControl* Control, HDC DC) {
+  if (backdrop_ == nullptr || !Control->HandleAllocated() || !HandleAllocated()) return false;
+  const TPoint at = BackdropOffset(Control);
+  RECT client{};
+  GetClientRect(Control->Handle(), &client);
+  BitBlt(DC, 0, 0, client.right, client.bottom, backdrop_->Canvas()->Handle(), at.x, at.y, SRCCOPY);
+  return true;
+}
+
+HBRUSH TNutsForm::BackdropBrush(TWinControl* Control, HDC DC) {
+  if (backdrop_brush_ == nullptr || !Control->HandleAllocated() || !HandleAllocated()) return nullptr;
+  const TPoint at = BackdropOffset(Control);
+  SetBrushOrgEx(DC, -at.x, -at.y, nullptr);
+  return backdrop_brush_->Handle();
 }
 
 // --- frame ---------------------------------------------------------------
@@ -591,10 +735,10 @@ void TNutsForm::SearchClick(TObject*) {
 }
 
 TListView* TNutsForm::AddSearchTab(const String& Text) {
-  auto* sheet = new TTabSheet(this);
+  auto* sheet = new TPictureSheet(this);
   sheet->SetPageControl(ResultPages);
   sheet->SetCaption(Text);
-  auto* list = Make<TListView>(this, sheet, "", 0, 0, 750, 386);
+  auto* list = Make<TListView>(this, sheet, "", 0, 0, kResultWidth, kResultHeight);
   list->SetViewStyle(vsReport);
   list->SetRowSelect(true);
   list->SetColor(clBlack);

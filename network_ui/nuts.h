@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "classlib/ComCtrls.h"
@@ -30,6 +31,10 @@
 
 constexpr int kNutsClientWidth = 763;
 constexpr int kNutsClientHeight = 488;
+// The window's own picture until the settings choose another: a bitmap
+// resource of the program, else this file of the program folder.
+constexpr char kNutsPictureResource[] = "NUTSFORM_IMAGE2";
+constexpr char kNutsPicture[] = "zig.jpg";
 constexpr int kGraphRingSize = 2000;
 constexpr int kQueryMonitorLines = 31;
 
@@ -105,6 +110,8 @@ class TNutsForm : public TForm {
   TLabel* GnutellaUpLabel;
   TLabel* FileDownLabel;
   TLabel* FileUpLabel;
+  // The black strip above the graph that holds the four traffic labels.
+  TPanel* TrafficPanel;
 
   TNutsPlayerCommands PlayerCommands;
 
@@ -184,6 +191,14 @@ class TNutsForm : public TForm {
   bool LoadSettings();
   bool SettingsLoaded() const { return settings_loaded_; }
 
+  // --- background ---
+  // The pages and page controls show the window's picture (Image2,
+  // stretched over the client area) wherever they hold nothing, so the
+  // picture lies behind the whole window. Both are false (null) while the
+  // window has no picture.
+  bool PaintBackdrop(TWinControl* Control, HDC DC);
+  HBRUSH BackdropBrush(TWinControl* Control, HDC DC);
+
   // --- incoming files and player ---
   void RubFile(TObject* Sender);
   void DoMove(TObject* Sender);
@@ -226,6 +241,10 @@ class TNutsForm : public TForm {
   // AvoidExisting an existing file is never replaced.
   String SaveTarget(const String& Name, bool AvoidExisting) const;
   void DrawGraph();
+  // Draws Image2's picture into the backdrop and repaints the window.
+  void BackdropChanged();
+  // Where Control's client area lies in the window's client area.
+  TPoint BackdropOffset(TWinControl* Control);
 
   std::vector<TListView*> result_lists_;
   std::vector<TGnutellaFileTransfer*> transfers_;
@@ -233,6 +252,8 @@ class TNutsForm : public TForm {
   bool settings_loaded_ = false;
   bool quitting_ = false;
   bool in_do_host_ = false;
+  std::unique_ptr<TBitmap> backdrop_;
+  std::unique_ptr<TBrush> backdrop_brush_;
 };
 
 // "Unknown", "0.4", "0.6" or "0.6+" for the link versions 0 to 3.

@@ -331,7 +331,10 @@ void ListView::UpdateScrollBars() {
     }
     if (changed && !frame_stale_) {
       frame_stale_ = true;
-      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+      // The whole window goes stale, the client too: the header (a child
+      // over the client) must repaint after the rows' background is erased
+      // beneath it.
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     RECT after;
     GetClientRect(hwnd_, &after);

@@ -33,6 +33,8 @@ void NutsTest::SetUp() {
   ok_wav_ = ReadFile(ProgramFolder() / "ok.wav");
   ASSERT_EQ(ok_wav_.substr(0, 4), "RIFF");
   program_.WriteFile("ok.wav", ok_wav_);
+  // The window's own picture, as the build puts it into the program folder.
+  program_.WriteFile(kNutsPicture, ReadFile(ProgramFolder() / kNutsPicture));
   sound_ = std::make_shared<platform::RecordingSoundOutput>();
   platform::SetSoundOutput(sound_);
   platform::SetMessageBoxHook([this](const platform::MessageBoxRequest& request) {

@@ -68,8 +68,57 @@ TEST_F(NutsTest, WindowLayoutAndTexts) {
   form_->DoHost(form_->HostBox);
   EXPECT_EQ(form_->HostBox->Text(), form_->HostBox->Items()->Strings(3));
   EXPECT_EQ(form_->Gnutella1->GetClientCount(), 0);
-  EXPECT_EQ(form_->Image1->Width(), 739);
-  EXPECT_EQ(form_->Image1->Height(), 161);
+}
+
+// The placed values read back from the live controls of the shown window.
+TEST_F(NutsTest, PlacedSizesAndThePlayerBar) {
+  WriteSettings();
+  MakeWindow();
+  form_->Show();
+  TListView* results = form_->AddSearchTab("song");
+  for (int i = 0; i < form_->Transfer->PageCount(); ++i) {
+    form_->Transfer->SetActivePageIndex(i);
+    PumpWaitingMessages();
+  }
+  struct Placed {
+    const char* what;
+    TControl* control;
+    int width, height;
+  };
+  const Placed placed[] = {{"player bar", form_->Navigator, 180, 20},
+                           {"traffic graph", form_->Image1, 739, 161},
+                           {"result list", results, 750, 386}};
+  for (const Placed& p : placed) {
+    EXPECT_EQ(p.control->Width(), p.width) << p.what;
+    EXPECT_EQ(p.control->Height(), p.height) << p.what;
+  }
+  EXPECT_EQ(form_->ClientWidth(), 763);
+  EXPECT_EQ(form_->ClientHeight(), 488);
+  // A result list fills its page: no strip of the page beside or below it.
+  EXPECT_EQ(results->BoundsRect(), results->Parent()->ClientRect());
+
+  // Play, pause, stop, previous and next, all enabled, in 34 x 14 cells
+  // inside the bar's 3-pixel bevel, whose outer outline is black.
+  const TVrButtonSet five{btPlay, btPause, btStop, btPrev, btNext};
+  EXPECT_EQ(form_->Navigator->VisibleButtons(), five);
+  EXPECT_EQ(form_->Navigator->EnabledButtons(), five);
+  EXPECT_EQ(form_->Navigator->ButtonRect(btPlay), Rect(3, 3, 37, 17));
+  EXPECT_EQ(form_->Navigator->ButtonRect(btNext), Rect(143, 3, 177, 17));
+  auto screen = platform::ComposeScreen();
+  const TPoint bar = form_->Navigator->ClientToScreen(Point(0, 0));
+  EXPECT_EQ(screen->Pixel(bar.x + 90, bar.y), RGB(0, 0, 0));
+  EXPECT_EQ(screen->Pixel(bar.x + 179, bar.y + 10), RGB(0, 0, 0));
+
+  // Every control that shows lies inside its parent's client area.
+  for (int i = 0; i < form_->ComponentCount(); ++i) {
+    auto* control = dynamic_cast<TControl*>(form_->Components(i));
+    if (control == nullptr || !control->Visible() || control->Parent() == nullptr) continue;
+    const TRect area = control->Parent()->ClientRect();
+    const TRect r = control->BoundsRect();
+    EXPECT_TRUE(r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom)
+        << control->Name() << " " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " outside "
+        << area.right << "x" << area.bottom;
+  }
 }
 
 TEST_F(NutsTest, FirstShowWithoutSettingsAsksAndCancelWritesNothing) {
@@ -199,8 +248,25 @@ TEST_F(NutsTest, ShareDirSkipsHiddenAndLinksAndNeverSharesTwice) {
   share_.WriteFile("sub/deeper/c.mp3", "c");
   fs::create_directory_symlink(share_.path(), share_.path() / "sub" / "loop");
   browse_answer_ = Platform(share_.path());
+  Form2->Show();
+  Form2->PageControl1->SetActivePage(Form2->ShareTab);
+  PumpWaitingMessages();
   Form2->Button5Click(Form2);
   ASSERT_EQ(browse_titles_, std::vector<std::string>{"Select a directory"});
+  // The list keeps its "Filename" header over the rows: a face-coloured
+  // cell with dark text in it.
+  PumpWaitingMessages();
+  {
+    auto screen = platform::ComposeScreen();
+    const TPoint list = Form2->ShareList->ClientToScreen(Point(0, 0));
+    EXPECT_EQ(screen->Pixel(list.x + 300, list.y + 4), ColorToRGB(clBtnFace));
+    int dark = 0;
+    for (int y = 2; y < 14; ++y) {
+      for (int x = 2; x < 60; ++x) dark += screen->Pixel(list.x + x, list.y + y) == RGB(0, 0, 0) ? 1 : 0;
+    }
+    EXPECT_GT(dark, 10);
+  }
+  Form2->Hide();
   EXPECT_EQ(Form2->ShareEdit->Text(), Platform(share_.path()));
   std::vector<std::string> rows;
   for (int i = 0; i < Form2->ShareList->Items()->Count(); ++i) {
@@ -484,31 +550,114 @@ TEST_F(NutsTest, PlayerButtonsPressTheMainWindowsCommands) {
 namespace velko_test {
 namespace {
 
-// A picture of the window for a person to look at, with rows in the lists.
-TEST_F(NutsTest, ScreenshotOfTheWindow) {
+// The window's picture lies behind the whole window: around the pages,
+// behind the bottom row and on every page where nothing else is; no page
+// shows mostly its bare face colour on its first show, and the frame runs
+// unbroken along the bottom edge. A picture the settings load later takes
+// the first one's place everywhere.
+TEST_F(NutsTest, PictureBehindThePagesCornersAndFrame) {
   WriteSettings();
   MakeWindow();
+  form_->Show();
+  PumpWaitingMessages();
+  const TPoint origin = form_->ClientToScreen(Point(0, 0));
+  // A picture as the window should show it: stretched over the client area.
+  auto stretched = [&](TGraphic* picture) {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(763, 488);
+    bitmap->Canvas()->StretchDraw(Rect(0, 0, 763, 488), picture);
+    return bitmap;
+  };
+  // The window holds a picture from the start.
+  TGraphic* own = form_->Image2->Picture()->Graphic();
+  ASSERT_TRUE(own != nullptr && !own->Empty());
+  auto first = stretched(own);
+  std::shared_ptr<platform::Surface> screen;
+  auto at = [&](int x, int y) { return screen->Pixel(origin.x + x, origin.y + y); };
+  auto picture_at = [&](TBitmap* picture, int x, int y) {
+    return static_cast<COLORREF>(picture->Canvas()->Pixels(x, y));
+  };
+  // Points of the left edge, the gap above the bottom row and the right
+  // edge, which no control covers.
+  const std::vector<TPoint> edges = {Point(1, 40), Point(3, 300), Point(200, 440), Point(760, 200)};
+
+  const COLORREF face = ColorToRGB(clBtnFace);
+  struct Page {
+    TTabSheet* page;
+    bool all_picture;  // nothing on it yet: the picture throughout
+  };
+  const Page pages[] = {{form_->TabSheet1, true},  {form_->TabSheet2, false}, {form_->TabSheet4, false},
+                        {form_->TabSheet3, true},  {form_->TabSheet5, false}, {form_->FileTab, false}};
+  for (const Page& p : pages) {
+    form_->Transfer->SetActivePage(p.page);
+    PumpWaitingMessages();
+    screen = platform::ComposeScreen();
+    const TPoint page = p.page->ClientToScreen(Point(0, 0));
+    const int w = p.page->ClientWidth(), h = p.page->ClientHeight();
+    int bare = 0, total = 0;
+    for (int y = 0; y < h; y += 3) {
+      for (int x = 0; x < w; x += 3, ++total) {
+        const COLORREF c = screen->Pixel(page.x + x, page.y + y);
+        if (c == face) ++bare;
+        if (p.all_picture && (x % 60 == 0) && (y % 60 == 0)) {
+          ASSERT_EQ(c, picture_at(first.get(), page.x - origin.x + x, page.y - origin.y + y))
+              << p.page->Caption() << " " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_LT(bare * 2, total) << p.page->Caption() << " shows mostly its bare face";
+    for (const TPoint& e : edges) EXPECT_EQ(at(e.x, e.y), picture_at(first.get(), e.x, e.y)) << e.x << "," << e.y;
+  }
+
+  // The frame's rows along the bottom edge are the same under the title
+  // box at the right as under the search box at the left.
+  const int bottom = form_->Top() + form_->Height();
+  const TPoint title = form_->MusicLabel->ClientToScreen(Point(0, 0));
+  for (int y = origin.y + 488; y < bottom; ++y) {
+    EXPECT_EQ(screen->Pixel(title.x + 60, y), screen->Pixel(origin.x + 60, y)) << "frame row " << y;
+  }
+
+  // The settings' picture (a second start) replaces it behind every page.
+  TPicture swapped;
+  swapped.LoadFromFile((ProgramFolder() / "fire.jpg").string());
+  auto fire = stretched(swapped.Graphic());
+  form_->Image2->Picture()->Assign(&swapped);
+  form_->Transfer->SetActivePage(form_->TabSheet1);
+  PumpWaitingMessages();
+  screen = platform::ComposeScreen();
+  for (const TPoint& e : edges) EXPECT_EQ(at(e.x, e.y), picture_at(fire.get(), e.x, e.y)) << e.x << "," << e.y;
+  EXPECT_EQ(at(300, 200), picture_at(fire.get(), 300, 200));
+  EXPECT_EQ(at(600, 14), picture_at(fire.get(), 600, 14));  // beside the tab buttons
+}
+
+// A picture of the window for a person to look at, with rows in the lists.
+TEST_F(NutsTest, ScreenshotOfTheWindow) {
+  WriteSettings("Searches=1\r\n");
+  MakeWindow();
   download_.WriteFile("Song One.mp3", "1");
+  share_.WriteFile("Evening Song.ogg", "1");
   form_->Show();
   bool accept = true;
   form_->Gnutella1IncomingConnection(form_->Gnutella1, "127.0.0.2", accept);
-  form_->Transfer->SetActivePage(form_->TabSheet2);
-  PumpWaitingMessages();
-  ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_hosts.png")));
-  form_->Transfer->SetActivePage(form_->FileTab);
-  PumpWaitingMessages();
-  ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_files.png")));
-  form_->Transfer->SetActivePage(form_->TabSheet5);
+  form_->Gnutella1Query(form_->Gnutella1, "127.0.0.2", Id(2), 0, "evening song");
+  form_->AddSearchTab("song")->Items()->Add()->SetCaption("Evening Song.ogg");
   form_->speeds = std::array<double, 4>{300, 200, 100, 50};
   form_->Timer1Timer(form_);
-  form_->Image1->Invalidate();
-  PumpWaitingMessages();
-  ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath("network_window_statistics.png")));
+  const char* const pages[] = {"results", "hosts", "transfers", "monitor", "statistics", "files"};
+  for (int i = 0; i < 6; ++i) {
+    form_->Transfer->SetActivePageIndex(i);
+    PumpWaitingMessages();
+    ASSERT_TRUE(platform::SaveScreenshot(ScreenshotPath(std::string("network_window_") + pages[i] + ".png")));
+  }
+  Form2->ShareDir(Platform(share_.path()));
   bool saved = false;
   Form2->OnActivate = [&](TObject*) {
     if (saved) return;
     PumpWaitingMessages();
     saved = platform::SaveScreenshot(ScreenshotPath("network_options.png"));
+    Form2->PageControl1->SetActivePage(Form2->ShareTab);
+    PumpWaitingMessages();
+    saved = saved && platform::SaveScreenshot(ScreenshotPath("network_options_share.png"));
     QueueClick(Form2->CancelButton);
   };
   form_->Options1Click(form_);
