@@ -1722,10 +1722,16 @@ void TAdvListView::PasteText(const String& Text) {
     item->SetImageIndex(-1);
     std::size_t field_start = 0;
     int field = 0;
+    // As in a list file, one line adds at most so many columns; its fields
+    // all stay.
+    int added = 0;
     for (;;) {
       const std::size_t tab = line.find('\t', field_start);
       const String value = line.substr(field_start, tab == String::npos ? String::npos : tab - field_start);
-      if (field >= Columns()->Count()) Columns()->Add();
+      if (field >= Columns()->Count() && added < MaxColumnsAddedPerLine) {
+        Columns()->Add();
+        ++added;
+      }
       if (field == 0) {
         item->SetCaption(value);
       } else {

@@ -271,6 +271,13 @@ TEST_F(ListViewExtrasTest, RowsThroughTheClipboard) {
   EXPECT_EQ(list->CellText(2, 3), "e");
   EXPECT_TRUE(list->Items()->Item(6)->Selected());
   EXPECT_TRUE(list->Items()->Item(6)->Focused());
+  // As in a list file, a line adds at most 256 columns; its fields stay.
+  String wide = "w";
+  for (int i = 0; i < 1000; ++i) wide += "\tf";
+  list->PasteText(wide);
+  EXPECT_EQ(list->Columns()->Count(), 3 + MaxColumnsAddedPerLine);
+  EXPECT_EQ(list->Items()->Item(7)->SubItems()->Count(), 1000);
+  list->Items()->Delete(7);
 
   // Cut deletes only what it could copy: with the clipboard held elsewhere
   // nothing goes.
