@@ -74,7 +74,7 @@ TEST(ListViewMarkup, TagsBecomeStyledRunsAndAnchors) {
 TEST(ListViewRichText, PlainTextOfRtf) {
   EXPECT_EQ(RtfPlainText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
                          "\\f0\\cf1 Red\\cf0  and \\b bold\\b0\\par next \\{x\\} caf\\'e9}"),
-            "Red and bold next {x} caf\xe9");
+            "Red and bold next {x} caf\u00e9");
   EXPECT_EQ(RtfPlainText("{\\rtf1{\\*\\generator Writer;}text}"), "text");
   EXPECT_EQ(RtfPlainText("{\\"), "");
 }
