@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -19,9 +20,11 @@
 #include "classlib/Sorting.h"
 #include "classlib/StringRoutines.h"
 #include "library/alvutil.h"
+#include "tags/TextCodec.h"
 #include "platform/core/errors.h"
 #include "platform/ctl/header.h"
 #include "platform/ctl/listview.h"
+#include "platform/ctl/scroll_bar.h"
 #include "platform/shell/shell_execute.h"
 #include "platform/shell/shell_icons.h"
 #include "platform/ctl/imagelist.h"
@@ -942,6 +945,11 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
                                const TPoint* Point, String* Anchor) {
   TColor body = clNone;
   const std::vector<TMarkupRun> runs = ParseMarkup(Text, Canvas->Font()->Color(), URLColor, &body);
+  return DrawRuns(Canvas, Rect, runs, body, Draw, Point, Anchor);
+}
+
+TSize TAdvListView::DrawRuns(TCanvas* Canvas, const TRect& Rect, const std::vector<TMarkupRun>& runs, TColor body,
+                             bool Draw, const TPoint* Point, String* Anchor) {
   TFont saved_font;
   saved_font.Assign(Canvas->Font());
   const TColor saved_brush = Canvas->Brush()->Color();
@@ -1196,13 +1204,7 @@ void TAdvListView::DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawS
     inner.left = Rect.left + 15;
   }
   if (text.size() >= 2 && text[0] == '{' && text[1] == '\\') {
-    // Rich text: there is no rich-edit renderer, so its plain text shows.
-    const String plain = RtfPlainText(text);
-    canvas->Brush()->SetStyle(bsClear);
-    if (selected && !SelectionRTFKeep) canvas->Font()->SetColor(SelectionTextColor);
-    RECT r{inner.left, inner.top, inner.right, inner.bottom};
-    DrawText(canvas->Handle(), plain.c_str(), static_cast<int>(plain.size()), &r,
-             DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+    DrawRichText(canvas, inner, text, selected);
     return;
   }
   if (text.find("</") != String::npos) {
@@ -1391,64 +1393,336 @@ String CellHintText(const String& Text) {
   return plain;
 }
 
+namespace {
+
+// The destinations of RTF groups that hold no text of the document.
+bool SkippedDestination(const String& word) {
+  static const char* const kSkipped[] = {"stylesheet", "info",      "pict",     "header",   "footer",
+                                         "headerl",    "headerr",   "footerl",  "footerr",  "object",
+                                         "listtable",  "listoverridetable",     "rsidtbl",  "generator",
+                                         "fldinst",    "filetbl",   "revtbl",   "pntext",   "xmlnstbl",
+                                         "themedata",  "latentstyles", "datastore", "colorschememapping"};
+  for (const char* name : kSkipped) {
+    if (word == name) return true;
+  }
+  return false;
+}
+
+// Characters some control words stand for.
+const char* SymbolOfWord(const String& word) {
+  static const struct {
+    const char* word;
+    const char* text;
+  } kSymbols[] = {{"emdash", "\u2014"},   {"endash", "\u2013"},    {"bullet", "\u2022"},
+                  {"lquote", "\u2018"},   {"rquote", "\u2019"},    {"ldblquote", "\u201C"},
+                  {"rdblquote", "\u201D"}, {"emspace", " "},       {"enspace", " "},
+                  {"qmspace", " "}};
+  for (const auto& symbol : kSymbols) {
+    if (word == symbol.word) return symbol.text;
+  }
+  return nullptr;
+}
+
+class RichTextParser {
+ public:
+  RichTextParser(const String& rtf, TColor text_color) : rtf_(rtf), text_color_(text_color) {}
+
+  std::vector<TMarkupRun> Parse() {
+    const std::size_t n = rtf_.size();
+    std::size_t i = 0;
+    while (i < n) {
+      const char c = rtf_[i];
+      if (c == '{') {
+        Flush();
+        stack_.push_back(state_);
+        ++i;
+      } else if (c == '}') {
+        Flush();
+        if (state_.dest == kColorTable && color_started_) CommitColor();
+        if (!stack_.empty()) {
+          state_ = stack_.back();
+          stack_.pop_back();
+        }
+        ++i;
+      } else if (c == '\\') {
+        i = ControlAt(i);
+      } else if (c == '\r' || c == '\n') {
+        ++i;
+      } else {
+        Character(String(1, c));
+        ++i;
+      }
+    }
+    Flush();
+    return std::move(runs_);
+  }
+
+ private:
+  enum Destination { kText, kSkip, kFontTable, kColorTable };
+  struct State {
+    Destination dest = kText;
+    TFontStyles style;
+    int font = -1;         // the font table's number; -1: the cell's font
+    int half_points = 0;   // 0: the cell's size
+    int color = 0;         // the colour table's index; 0: the text colour
+    int highlight = 0;     // 0: none
+    int unicode_skip = 1;  // characters after \u that stand in for it
+  };
+
+  // Reads the control word or symbol at `at` (a backslash) and returns
+  // where reading goes on.
+  std::size_t ControlAt(std::size_t at) {
+    const std::size_t n = rtf_.size();
+    if (at + 1 >= n) return n;
+    const char next = rtf_[at + 1];
+    if (!std::isalpha(static_cast<unsigned char>(next))) {
+      switch (next) {
+        case '\\':
+        case '{':
+        case '}': Character(String(1, next)); break;
+        case '~': Character("\u00A0"); break;
+        case '_': Character("-"); break;
+        case '*': state_.dest = kSkip; break;
+        case '\r':
+        case '\n': LineBreak(); break;
+        case '\'':
+          if (at + 3 < n) {
+            const String hex = rtf_.substr(at + 2, 2);
+            char* end = nullptr;
+            const long byte = std::strtol(hex.c_str(), &end, 16);
+            if (hex.size() == 2 && end == hex.c_str() + 2) {
+              Character(tags::Windows1252ToUtf8(String(1, static_cast<char>(byte))));
+              return at + 4;
+            }
+          }
+          return std::min(n, at + 2);
+        default: break;
+      }
+      return at + 2;
+    }
+    std::size_t j = at + 1;
+    while (j < n && std::isalpha(static_cast<unsigned char>(rtf_[j]))) ++j;
+    const String word = rtf_.substr(at + 1, j - at - 1);
+    bool has_param = false;
+    long long param = 0;
+    if (j < n && (rtf_[j] == '-' || std::isdigit(static_cast<unsigned char>(rtf_[j])))) {
+      const bool negative = rtf_[j] == '-';
+      if (negative) ++j;
+      while (j < n && std::isdigit(static_cast<unsigned char>(rtf_[j]))) {
+        has_param = true;
+        if (param < 1000000000) param = param * 10 + (rtf_[j] - '0');
+        ++j;
+      }
+      if (negative) param = -param;
+    }
+    if (j < n && rtf_[j] == ' ') ++j;
+    Word(word, has_param, static_cast<int>(std::clamp(param, -2147483647LL, 2147483647LL)));
+    return j;
+  }
+
+  void Word(const String& word, bool has_param, int param) {
+    const bool on = !has_param || param != 0;
+    if (word == "fonttbl") {
+      state_.dest = kFontTable;
+      return;
+    }
+    if (word == "colortbl") {
+      state_.dest = kColorTable;
+      return;
+    }
+    if (SkippedDestination(word)) {
+      state_.dest = kSkip;
+      return;
+    }
+    if (state_.dest == kFontTable) {
+      if (word == "f") font_number_ = param;
+      return;
+    }
+    if (state_.dest == kColorTable) {
+      const int value = std::clamp(param, 0, 255);
+      if (word == "red") red_ = value;
+      if (word == "green") green_ = value;
+      if (word == "blue") blue_ = value;
+      if (word == "red" || word == "green" || word == "blue") color_started_ = true;
+      return;
+    }
+    if (state_.dest == kSkip) return;
+    if (word == "u") {
+      const int code = param < 0 ? param + 65536 : param;
+      String text;
+      platform::AppendUtf8(text, static_cast<char32_t>(std::max(0, code)));
+      skip_ = 0;
+      Character(text);
+      skip_ = state_.unicode_skip;
+      return;
+    }
+    if (word == "uc") {
+      state_.unicode_skip = std::clamp(param, 0, 16);
+      return;
+    }
+    if (const char* symbol = SymbolOfWord(word)) {
+      Character(symbol);
+      return;
+    }
+    if (word == "tab") {
+      Character("\t");
+      return;
+    }
+    if (word == "par" || word == "line" || word == "sect" || word == "page") {
+      LineBreak();
+      return;
+    }
+    Flush();
+    auto style = [&](TFontStyle which, bool value) {
+      if (value) {
+        state_.style.Include(which);
+      } else {
+        state_.style.Exclude(which);
+      }
+    };
+    if (word == "b") {
+      style(fsBold, on);
+    } else if (word == "i") {
+      style(fsItalic, on);
+    } else if (word == "strike") {
+      style(fsStrikeOut, on);
+    } else if (word == "ulnone") {
+      style(fsUnderline, false);
+    } else if (word.rfind("ul", 0) == 0) {
+      style(fsUnderline, on);
+    } else if (word == "plain") {
+      state_.style = TFontStyles();
+      state_.font = -1;
+      state_.half_points = 0;
+      state_.color = 0;
+      state_.highlight = 0;
+    } else if (word == "f") {
+      state_.font = param;
+    } else if (word == "fs") {
+      state_.half_points = std::clamp(param, 0, 3276);
+    } else if (word == "cf") {
+      state_.color = param;
+    } else if (word == "cb" || word == "highlight") {
+      state_.highlight = param;
+    } else if (word == "pard" || word == "ql" || word == "qj") {
+      Paragraph(taLeftJustify);
+    } else if (word == "qc") {
+      Paragraph(taCenter);
+    } else if (word == "qr") {
+      Paragraph(taRightJustify);
+    }
+  }
+
+  void Character(const String& text) {
+    if (skip_ > 0) {
+      --skip_;
+      return;
+    }
+    switch (state_.dest) {
+      case kText: pending_ += text; break;
+      case kFontTable:
+        if (text == ";") {
+          fonts_[font_number_] = Trim(font_name_);
+          font_name_.clear();
+        } else {
+          font_name_ += text;
+        }
+        break;
+      case kColorTable:
+        if (text == ";") CommitColor();
+        break;
+      case kSkip: break;
+    }
+  }
+
+  void CommitColor() {
+    colors_.push_back(color_started_ ? static_cast<TColor>(red_ | (green_ << 8) | (blue_ << 16)) : clNone);
+    red_ = green_ = blue_ = 0;
+    color_started_ = false;
+  }
+
+  TColor ColorAt(int index, TColor fallback) const {
+    if (index <= 0 || index >= static_cast<int>(colors_.size())) return fallback;
+    const TColor color = colors_[static_cast<std::size_t>(index)];
+    return color == clNone ? fallback : color;
+  }
+
+  // The pending text as words (a word ends after a blank) in the current
+  // format.
+  void Flush() {
+    skip_ = 0;
+    if (pending_.empty()) return;
+    TMarkupRun run;
+    run.style = state_.style;
+    if (const auto font = fonts_.find(state_.font); font != fonts_.end()) run.face = font->second;
+    run.size = (state_.half_points + 1) / 2;
+    run.color = ColorAt(state_.color, text_color_);
+    run.background = ColorAt(state_.highlight, clNone);
+    std::size_t from = 0;
+    while (from < pending_.size()) {
+      std::size_t blank = pending_.find(' ', from);
+      const std::size_t end = blank == String::npos ? pending_.size() : blank + 1;
+      run.text = pending_.substr(from, end - from);
+      runs_.push_back(run);
+      from = end;
+    }
+    pending_.clear();
+  }
+
+  void LineBreak() {
+    if (state_.dest != kText) return;
+    Flush();
+    TMarkupRun run;
+    run.kind = TMarkupRun::rkLineBreak;
+    runs_.push_back(run);
+  }
+
+  void Paragraph(int alignment) {
+    TMarkupRun run;
+    run.kind = TMarkupRun::rkParagraph;
+    run.value = alignment;
+    runs_.push_back(run);
+  }
+
+  const String& rtf_;
+  const TColor text_color_;
+  std::vector<TMarkupRun> runs_;
+  State state_;
+  std::vector<State> stack_;
+  String pending_;
+  int skip_ = 0;
+  std::map<int, String> fonts_;
+  int font_number_ = 0;
+  String font_name_;
+  std::vector<TColor> colors_;
+  int red_ = 0, green_ = 0, blue_ = 0;
+  bool color_started_ = false;
+};
+
+}  // namespace
+
+std::vector<TMarkupRun> ParseRichText(const String& Rtf, TColor TextColor) {
+  return RichTextParser(Rtf, TextColor).Parse();
+}
+
 String RtfPlainText(const String& Rtf) {
   String plain;
-  int depth = 0;
-  // Groups that hold no text of the document.
-  int skip_depth = -1;
-  const std::size_t n = Rtf.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = Rtf[i];
-    if (c == '{') {
-      ++depth;
-      continue;
-    }
-    if (c == '}') {
-      if (depth == skip_depth) skip_depth = -1;
-      --depth;
-      continue;
-    }
-    if (c == '\\') {
-      if (i + 1 >= n) break;
-      const char next = Rtf[i + 1];
-      if (next == '\\' || next == '{' || next == '}') {
-        if (skip_depth < 0) plain += next;
-        ++i;
-        continue;
-      }
-      if (next == '*') {
-        skip_depth = depth;
-        ++i;
-        continue;
-      }
-      if (next == '\'' && i + 3 < n) {
-        if (skip_depth < 0) plain += static_cast<char>(std::strtol(Rtf.substr(i + 2, 2).c_str(), nullptr, 16));
-        i += 3;
-        continue;
-      }
-      // A control word, its number and one blank.
-      std::size_t j = i + 1;
-      while (j < n && std::isalpha(static_cast<unsigned char>(Rtf[j]))) ++j;
-      const String word = Rtf.substr(i + 1, j - i - 1);
-      if (j < n && (Rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(Rtf[j])))) {
-        ++j;
-        while (j < n && std::isdigit(static_cast<unsigned char>(Rtf[j]))) ++j;
-      }
-      if (j < n && Rtf[j] == ' ') ++j;
-      if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" || word == "pict") {
-        skip_depth = depth;
-      } else if ((word == "par" || word == "line") && skip_depth < 0) {
-        plain += ' ';
-      } else if (word == "tab" && skip_depth < 0) {
-        plain += '\t';
-      }
-      i = j - 1;
-      continue;
-    }
-    if (c == '\r' || c == '\n') continue;
-    if (skip_depth < 0) plain += c;
+  for (const TMarkupRun& run : ParseRichText(Rtf, clBlack)) {
+    if (run.kind == TMarkupRun::rkText) plain += run.text;
+    if (run.kind == TMarkupRun::rkLineBreak) plain += ' ';
   }
   return plain;
+}
+
+TSize TAdvListView::DrawRichText(TCanvas* Canvas, const TRect& Rect, const String& Rtf, bool Selected) {
+  std::vector<TMarkupRun> runs = ParseRichText(Rtf, Canvas->Font()->Color());
+  for (TMarkupRun& run : runs) {
+    // Tab stops every four blanks.
+    std::size_t tab;
+    while ((tab = run.text.find('\t')) != String::npos) run.text.replace(tab, 1, "    ");
+    if (Selected && !SelectionRTFKeep) run.color = SelectionTextColor;
+  }
+  return DrawRuns(Canvas, Rect, runs, clNone, true, nullptr, nullptr);
 }
 
 // --- Sorting ---
@@ -1722,10 +1996,16 @@ void TAdvListView::PasteText(const String& Text) {
     item->SetImageIndex(-1);
     std::size_t field_start = 0;
     int field = 0;
+    // As in a list file, one line adds at most so many columns; its fields
+    // all stay.
+    int added = 0;
     for (;;) {
       const std::size_t tab = line.find('\t', field_start);
       const String value = line.substr(field_start, tab == String::npos ? String::npos : tab - field_start);
-      if (field >= Columns()->Count()) Columns()->Add();
+      if (field >= Columns()->Count() && added < MaxColumnsAddedPerLine) {
+        Columns()->Add();
+        ++added;
+      }
       if (field == 0) {
         item->SetCaption(value);
       } else {
@@ -1836,6 +2116,12 @@ void TAdvListView::Dispatch(TMessage& Message) {
     return;
   }
   if (Message.Msg == CM_MOUSELEAVE) drag_row_ = -1;  // leaving the control cancels a drag
+  if (Message.Msg == WM_VSCROLL) {
+    TListView::Dispatch(Message);
+    if (ScrollHint) ScrollHintFor(Message.WParam);
+    return;
+  }
+  if (Message.Msg == WM_PAINT && WallpaperNeedsWholeRepaint()) InvalidateRect(Handle(), nullptr, TRUE);
   if (Message.Msg == CN_MEASUREITEM) {
     // Owner-drawn rows are ItemHeight pixels high.
     if (auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam)) {
@@ -1897,6 +2183,9 @@ void TAdvListView::Dispatch(TMessage& Message) {
         case HDN_ENDTRACK:
           TListView::Dispatch(Message);
           if (OnEndColumnTrack) OnEndColumnTrack(this, column);
+          // The sort column shows its indicator anew, in the direction
+          // that holds now.
+          if (column == sort_column_) ShowSortIndicator(sort_column_);
           if (OnColumnSized) OnColumnSized(this, column);
           return;
         case NM_RCLICK: {
@@ -1915,6 +2204,43 @@ void TAdvListView::Dispatch(TMessage& Message) {
     }
   }
   TListView::Dispatch(Message);
+}
+
+void TAdvListView::ScrollHintFor(WPARAM Request) {
+  const WORD code = LOWORD(Request);
+  if (code == SB_ENDSCROLL) {
+    if (scroll_hint_ != nullptr) scroll_hint_->ReleaseHandle();
+    return;
+  }
+  if (code != SB_THUMBTRACK) return;
+  SCROLLINFO info;
+  info.fMask = SIF_TRACKPOS;
+  int row = HIWORD(Request);
+  if (GetScrollInfo(Handle(), SB_VERT, &info)) row = info.nTrackPos;
+  if (row < 0 || row >= Items()->Count()) return;
+  if (scroll_hint_ == nullptr) scroll_hint_ = std::make_unique<THintWindow>(nullptr);
+  scroll_hint_->SetColor(Application != nullptr ? Application->HintColor : clInfoBk);
+  const String caption = Items()->Item(row)->Caption();
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  TRect rect = scroll_hint_->CalcHintRect(Screen != nullptr ? Screen->Width() : 640, caption, nullptr);
+  OffsetRect(&rect, pointer.x + 10, pointer.y);
+  scroll_hint_->ActivateHint(rect, caption);
+}
+
+bool TAdvListView::WallpaperNeedsWholeRepaint() {
+  if (wallpaper_->Empty() || !HandleAllocated()) {
+    painted_top_ = -1;
+    return false;
+  }
+  const int top = ListView_GetTopIndex(Handle());
+  const int previous = painted_top_;
+  painted_top_ = top;
+  if (previous < 0 || previous == top) return false;
+  // Rows that move by whole tiles leave the tiling as it was.
+  int row_height = item_height_;
+  if (RECT row{}; ListView_GetItemRect(Handle(), top, &row, LVIR_BOUNDS)) row_height = row.bottom - row.top;
+  return wallpaper_->Height() != item_height_ || row_height != item_height_;
 }
 
 void TAdvListView::ApplyHeaderStyles() {

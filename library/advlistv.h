@@ -147,12 +147,20 @@ std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor
 TDateTime ParseDateUS(const String& Text);
 TDateTime ParseDateEU(const String& Text);
 
+// A rich-text (RTF) cell's text as runs: words in their font (from the
+// font table), size (half-points of \fs, as points), colour (from the
+// colour table; \cf0 and no table: TextColor), highlight, bold, italic,
+// underline and strikeout; \par and \line as line breaks, \ql, \qc and
+// \qr as paragraph alignments. \'hh bytes are Windows-1252, \u the
+// character of its number (the \uc characters after it skipped).
+std::vector<TMarkupRun> ParseRichText(const String& Rtf, TColor TextColor);
 // The text of a rich-text (RTF) cell without its mark-up.
 String RtfPlainText(const String& Rtf);
 // The hint of a cell (AutoHint): its text, without mark-up or RTF.
 String CellHintText(const String& Text);
 
 class TAdvListView;
+class THintWindow;
 
 using TDrawItemPropEvent = std::function<void(TObject* Sender, int itemindex, int subitemindex,
                                               TOwnerDrawState AState, TBrush* ABrush, TFont* AFont,
@@ -221,6 +229,10 @@ class TAdvListView : public TListView {
   // under Point (when given) goes to Anchor. Returns the laid-out size.
   TSize DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
                    const TPoint* Point = nullptr, String* Anchor = nullptr);
+  // Draws a rich-text (RTF) cell's text with its formatting into a
+  // rectangle; in a selected row, unless SelectionRTFKeep, all of it in
+  // SelectionTextColor. Returns the laid-out size.
+  TSize DrawRichText(TCanvas* Canvas, const TRect& Rect, const String& Rtf, bool Selected);
   // Draws the shell's small or large icon of a file or folder (its own when
   // it exists, else that of its type), or the icon of that index.
   void DrawShellIcon(TCanvas* Canvas, int X, int Y, const String& Name, bool Large);
@@ -255,7 +267,8 @@ class TAdvListView : public TListView {
   // separated fields ended by CR LF; false when the clipboard refused.
   bool CopyToClipboard(bool SelectedOnly = true);
   // Adds the clipboard's lines as rows (fields at TAB; lines end at CR LF,
-  // LF or CR), selected, the last one focused.
+  // LF or CR), selected, the last one focused; a line adds at most
+  // MaxColumnsAddedPerLine columns.
   void PasteFromClipboard();
   // The text CopyToClipboard puts on the clipboard.
   String ClipboardText(bool SelectedOnly) const;
@@ -270,6 +283,8 @@ class TAdvListView : public TListView {
   bool WordWrap = false;
   TVAlignment VAlignment = vtaCenter;
   bool AutoHint = false;
+  // While the vertical scroll thumb is dragged, the caption of the row at
+  // the thumb shows beside the pointer.
   bool ScrollHint = false;
   bool SelectionRTFKeep = false;
   bool ReArrangeItems = false;
@@ -297,7 +312,8 @@ class TAdvListView : public TListView {
   void SetHeaderDragDrop(bool Value);
   bool SubImages() const { return sub_images_; }
   void SetSubImages(bool Value);
-  // A picture tiled behind the rows (empty: the control's Color).
+  // A picture tiled behind the rows (empty: the control's Color); rows
+  // scrolled over it by other than whole tiles redraw the whole control.
   TBitmap* Wallpaper() const { return wallpaper_.get(); }
   void SetWallpaper(TBitmap* Value);
 
@@ -372,6 +388,10 @@ class TAdvListView : public TListView {
   // in text order or in none.
   void LoadIntoEmptyList(TListFileReader& Reader, std::vector<TListFileField>& Fields);
 
+  // Lays out (and with Draw, draws) runs line by line into a rectangle,
+  // filled first with Body unless it is clNone.
+  TSize DrawRuns(TCanvas* Canvas, const TRect& Rect, const std::vector<TMarkupRun>& Runs, TColor Body, bool Draw,
+                 const TPoint* Point, String* Anchor);
   // Pictures of <IMG src>: "idx:<n>" of the small images, "file://<path>"
   // of a bitmap file (only when it exists); 0 x 0 for any other.
   TSize PictureSize(const String& Source);
@@ -406,6 +426,15 @@ class TAdvListView : public TListView {
   bool sub_images_ = false;
   void ApplyHeaderStyles();
   void ApplyBackground();
+  // ScrollHint: while the vertical thumb is dragged, the caption of the
+  // row at the thumb in a hint window beside the pointer; hidden when the
+  // scrolling ends.
+  void ScrollHintFor(WPARAM Request);
+  std::unique_ptr<THintWindow> scroll_hint_;
+  // The first row shown at the last paint: rows scrolled since over a
+  // wallpaper whose tiles they do not move by whole are all drawn anew.
+  int painted_top_ = -1;
+  bool WallpaperNeedsWholeRepaint();
   // The sort column's header shows the direction (glyphs or HeaderImages);
   // the previous sort column gets its plain header back.
   void ShowSortIndicator(int Previous);

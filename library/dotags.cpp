@@ -45,11 +45,20 @@ TTagForm::TTagForm(TComponent* AOwner) : TForm(AOwner) {
     edit->Hint = hints[i];
     edit->OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { Leave(Sender, Key, Shift); };
   }
+  // The window's own picture, stretched over the whole window (a chosen
+  // background picture is smaller than the window), until another is
+  // loaded into it.
   Image1 = new TImage(this);
   Image1->SetName("Image1");
   Image1->SetParent(this);
   Image1->SetBounds(0, 0, 480, 300);
+  Image1->SetStretch(true);
   Image1->SendToBack();
+  try {
+    Image1->Picture()->Bitmap()->LoadFromResourceName("TAGFORM_IMAGE1");
+  } catch (const Exception&) {
+    // Without the program's resources the window shows its colour.
+  }
   const auto make_button = [this](const char* name, int left, const char* caption, const char* hint) {
     auto* button = new TSpeedButton(this);
     button->SetName(name);

@@ -61,14 +61,36 @@ TVideoForm::TVideoForm(TComponent* AOwner) : TForm(AOwner) {
   Navigate = new TVrNavigator(this);
   Navigate->SetName("Navigate");
   Navigate->SetParent(this);
-  Navigate->SetVisibleButtons({btPlay, btPause, btStop, btPrev, btBack, btStep, btNext});
-  Navigate->SetLeft(4);
-  Navigate->SetTop(382);
+  Navigate->SetBounds(4, 382, 271, 22);
+  {
+    const TVrButtonSet buttons{btPlay, btPause, btStop, btPrev, btBack, btStep, btNext};
+    Navigate->SetVisibleButtons(buttons);
+    Navigate->SetEnabledButtons(buttons);
+    // An outlined frame, raised outside and lowered inside, one pixel each.
+    TVrBevel* bevel = Navigate->Bevel();
+    bevel->SetOuterOutline(osOuter);
+    bevel->SetOuterStyle(TVrBevelStyle::bsRaised);
+    bevel->SetOuterWidth(1);
+    bevel->SetOuterSpace(0);
+    bevel->SetInnerStyle(TVrBevelStyle::bsLowered);
+    bevel->SetInnerWidth(1);
+    bevel->SetInnerSpace(0);
+    bevel->SetInnerOutline(osNone);
+    bevel->SetBorderWidth(0);
+  }
+  // The window's own picture, stretched over the whole window, until
+  // another is loaded into it.
   Image1 = new TImage(this);
   Image1->SetName("Image1");
   Image1->SetParent(this);
   Image1->SetBounds(0, 0, 488, 415);
+  Image1->SetStretch(true);
   Image1->SendToBack();
+  try {
+    Image1->Picture()->Bitmap()->LoadFromResourceName("VIDEOFORM_IMAGE1");
+  } catch (const Exception&) {
+    // Without the program's resources the window shows its colour.
+  }
   const auto make_button = [this](const char* name, int left, const char* caption, const char* hint) {
     auto* button = new TSpeedButton(this);
     button->SetName(name);
@@ -87,7 +109,15 @@ TVideoForm::TVideoForm(TComponent* AOwner) : TForm(AOwner) {
   Progress = new TGProgress(this);
   Progress->SetName("Progress");
   Progress->SetParent(this);
-  Progress->SetBounds(4, 366, 478, 12);
+  // Solid yellow blocks over the picture, in a black and white frame.
+  Progress->SetBounds(4, 368, 478, 6);
+  Progress->SetColor(clYellow);
+  Progress->SetColorEnd(clYellow);
+  Progress->SetGradientBar(true);
+  Progress->SetSolid(true);
+  Progress->SetTransparent(true);
+  Progress->SetFrameColor1(clBlack);
+  Progress->SetFrameColor2(clWhite);
   Progress->SetVisible(false);
 
   OnCreate = [this](TObject* Sender) { FormCreate(Sender); };

@@ -1,6 +1,6 @@
 // The list view's cell mark-up on arbitrary text: parsing, laying it out
-// on a bitmap's canvas as a cell would be drawn, and the plain text of a
-// rich-text cell.
+// on a bitmap's canvas as a cell would be drawn, and a rich-text cell drawn
+// and as plain text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     String anchor;
     const TPoint point{10, 5};
     list.DrawMarkup(bitmap->Canvas(), TRect{0, 0, 120, 40}, text, true, &point, &anchor);
+    list.DrawRichText(bitmap->Canvas(), TRect{0, 0, 120, 40}, text, (size & 1) != 0);
   }
   return 0;
 }

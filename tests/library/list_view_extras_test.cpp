@@ -74,7 +74,7 @@ TEST(ListViewMarkup, TagsBecomeStyledRunsAndAnchors) {
 TEST(ListViewRichText, PlainTextOfRtf) {
   EXPECT_EQ(RtfPlainText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
                          "\\f0\\cf1 Red\\cf0  and \\b bold\\b0\\par next \\{x\\} caf\\'e9}"),
-            "Red and bold next {x} caf\xe9");
+            "Red and bold next {x} caf\u00e9");
   EXPECT_EQ(RtfPlainText("{\\rtf1{\\*\\generator Writer;}text}"), "text");
   EXPECT_EQ(RtfPlainText("{\\"), "");
 }
@@ -271,6 +271,13 @@ TEST_F(ListViewExtrasTest, RowsThroughTheClipboard) {
   EXPECT_EQ(list->CellText(2, 3), "e");
   EXPECT_TRUE(list->Items()->Item(6)->Selected());
   EXPECT_TRUE(list->Items()->Item(6)->Focused());
+  // As in a list file, a line adds at most 256 columns; its fields stay.
+  String wide = "w";
+  for (int i = 0; i < 1000; ++i) wide += "\tf";
+  list->PasteText(wide);
+  EXPECT_EQ(list->Columns()->Count(), 3 + MaxColumnsAddedPerLine);
+  EXPECT_EQ(list->Items()->Item(7)->SubItems()->Count(), 1000);
+  list->Items()->Delete(7);
 
   // Cut deletes only what it could copy: with the clipboard held elsewhere
   // nothing goes.

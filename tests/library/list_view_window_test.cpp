@@ -10,12 +10,15 @@
 #include "classlib/HintWindow.h"
 #include "library/advlistv.h"
 #include "classlib/StringRoutines.h"
+#include "classlib/Timers.h"
 #include "platform/core/clock.h"
 #include "platform/ctl/listview.h"
+#include "platform/ctl/scroll_bar.h"
 #include "platform/display/display.h"
 #include "platform/sys/process.h"
 #include "platform/user/virtual_keys.h"
 #include "platform/user/input.h"
+#include "platform/user/window.h"
 #include "tests/classlib/forms/forms_test_support.h"
 
 namespace velko_test {
@@ -74,10 +77,17 @@ TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
   plain->SetCaption("plain text");
   TListItem* marked = list->Items()->Add();
   marked->SetCaption("<font color=\"clred\">REDREDRED</font> <a href=\"song:7\">anchor</a>");
+  // Rich text with its colour table, a highlight and bold words.
+  TListItem* rich = list->Items()->Add();
+  rich->SetCaption(
+      "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green255\\blue0;}"
+      "\\cf1\\b REDREDRED\\b0\\cf0  and \\highlight2 lime\\highlight0}");
   list->Repaint();
   EXPECT_EQ(CountInCell(0, RGB(255, 0, 0)), 0);
   EXPECT_GT(CountInCell(1, RGB(255, 0, 0)), 20);
   EXPECT_GT(CountInCell(1, RGB(0, 0, 255)), 10);  // the anchor in URLColor
+  EXPECT_GT(CountInCell(2, RGB(255, 0, 0)), 20);
+  EXPECT_GT(CountInCell(2, RGB(0, 255, 0)), 20);
 
   std::vector<String> events;
   list->OnAnchorEnter = [&](TObject*, const String& a) { events.push_back("enter " + a); };
@@ -167,10 +177,12 @@ TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
   list->Items()->Add()->SetCaption("b");
   list->Items()->Add()->SetCaption("a");
   TBitmap up, down;
-  up.SetWidth(8);
-  up.SetHeight(8);
-  down.SetWidth(8);
-  down.SetHeight(8);
+  for (auto [glyph, colour] : {std::pair{&up, clRed}, std::pair{&down, clBlue}}) {
+    glyph->SetWidth(8);
+    glyph->SetHeight(8);
+    glyph->Canvas()->Brush()->SetColor(colour);
+    glyph->Canvas()->FillRect(TRect{0, 0, 8, 8});
+  }
   list->SetSortUpGlyph(&up);
   list->SetSortDownGlyph(&down);
   list->SortShow = true;
@@ -187,6 +199,31 @@ TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
   EXPECT_EQ(format(0).hbm, list->SortUpGlyph()->Handle());
   EXPECT_EQ(format(1).fmt & HDF_BITMAP, 0);  // the previous column is plain again
   EXPECT_EQ(list->Items()->Item(0)->Caption(), "a");
+
+  // The direction set alone shows at the next resize of the sort column.
+  RECT bar{};
+  GetWindowRect(header, &bar);
+  auto header_pixels = [&](COLORREF colour) {
+    Pump();
+    auto screen = platform::ComposeScreen();
+    int count = 0;
+    for (int y = bar.top; y < bar.bottom; ++y) {
+      for (int x = bar.left; x < bar.left + 250; ++x) count += screen->Pixel(x, y) == colour;
+    }
+    return count;
+  };
+  EXPECT_GT(header_pixels(RGB(255, 0, 0)), 30);
+  list->SetSortDirection(sdDescending);
+  const int middle = (bar.top + bar.bottom) / 2;
+  platform::InjectMouse(platform::MouseAction::kMove, bar.left + 249, middle);
+  platform::InjectMouse(platform::MouseAction::kLeftDown, bar.left + 249, middle);
+  platform::InjectMouse(platform::MouseAction::kMove, bar.left + 229, middle);
+  platform::InjectMouse(platform::MouseAction::kLeftUp, bar.left + 229, middle);
+  Pump();
+  EXPECT_EQ(list->Columns()->Items(0)->Width(), 230);
+  EXPECT_EQ(format(0).hbm, list->SortDownGlyph()->Handle());
+  EXPECT_GT(header_pixels(RGB(0, 0, 255)), 30);
+  EXPECT_EQ(header_pixels(RGB(255, 0, 0)), 0);
 
   // The list follows the form's size; the form's own handler still runs.
   list->SizeWithForm = true;
@@ -352,6 +389,31 @@ TEST_F(ListViewWindowTest, AWallpaperIsTiledBehindTheRows) {
   list->SetWallpaper(&picture);
   list->Repaint();
   EXPECT_EQ(pixel_below_rows(), RGB(0, 255, 0));
+
+  // Stripes whose height is not the rows': a scroll leaves the control
+  // as a whole repaint draws it.
+  picture.SetHeight(6);
+  picture.Canvas()->Brush()->SetColor(clBlue);
+  picture.Canvas()->FillRect(TRect{0, 3, 8, 6});
+  list->SetWallpaper(&picture);
+  for (int i = 0; i < 40; ++i) list->Items()->Add();
+  list->Repaint();
+  auto column = [&] {
+    Pump();
+    auto screen = platform::ComposeScreen();
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < list->ClientHeight(); ++y) {
+      const TPoint p = list->ClientToScreen(Point(350, y));
+      pixels.push_back(screen->Pixel(p.x, p.y));
+    }
+    return pixels;
+  };
+  SendMessage(list->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+  ASSERT_EQ(ListView_GetTopIndex(list->Handle()), 1);
+  const std::vector<COLORREF> scrolled = column();
+  list->Repaint();
+  EXPECT_EQ(scrolled, column());
+  list->Items()->Clear();
   TBitmap none;
   list->SetWallpaper(&none);
   list->Repaint();
@@ -401,6 +463,68 @@ TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   platform::InjectClick(filtered.left + 250 + 50 - 5, y);
   Pump();
   EXPECT_EQ(events.back(), "button 1");
+  form->Close();
+  Pump();
+}
+
+// Dragging the vertical thumb shows the caption of the row at the thumb
+// beside the pointer, in the hint colour; letting go hides it.
+TEST_F(ListViewWindowTest, TheScrollHintFollowsTheThumb) {
+  list->ScrollHint = true;
+  Application->HintColor = clAqua;
+  form->Show();
+  for (int i = 0; i < 60; ++i) list->Items()->Add()->SetCaption("row " + std::to_string(i));
+  Pump();
+  // Visible windows that show a text beginning with "row ".
+  auto hints = [] {
+    std::vector<std::pair<String, RECT>> found;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          char text[64] = {};
+          GetWindowText(window, text, sizeof text);
+          if (IsWindowVisible(window) && String(text).rfind("row ", 0) == 0) {
+            RECT r{};
+            GetWindowRect(window, &r);
+            reinterpret_cast<std::vector<std::pair<String, RECT>>*>(data)->emplace_back(text, r);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+  };
+  // The thumb lies at the top of the bar right of the client area, below
+  // its arrow. The bar tracks the mouse in a loop of its own until the
+  // button goes up: a timer looks at the screen while it runs, then lets
+  // go.
+  const TPoint corner = list->ClientToScreen(Point(list->ClientWidth(), 0));
+  const int x = corner.x + GetSystemMetrics(SM_CXVSCROLL) / 2;
+  const int y = corner.y + GetSystemMetrics(SM_CYVSCROLL) + 4;
+  int top = -1;
+  std::vector<std::pair<String, RECT>> shown;
+  COLORREF colour = CLR_INVALID;
+  TTimer timer(nullptr);
+  timer.SetInterval(100);
+  timer.SetOnTimer([&](TObject*) {
+    timer.SetEnabled(false);
+    top = ListView_GetTopIndex(list->Handle());
+    shown = hints();
+    if (shown.size() == 1) {
+      colour = platform::ComposeScreen()->Pixel(shown[0].second.right - 3, shown[0].second.bottom - 2);
+    }
+    platform::InjectMouse(platform::MouseAction::kLeftUp, x, y + 50);
+  });
+  platform::InjectMouse(platform::MouseAction::kMove, x, y);
+  platform::InjectMouse(platform::MouseAction::kLeftDown, x, y);
+  platform::InjectMouse(platform::MouseAction::kMove, x, y + 50);
+  Pump();
+  ASSERT_FALSE(timer.Enabled());
+  EXPECT_GT(top, 0);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].first, "row " + std::to_string(top));
+  EXPECT_EQ(shown[0].second.left, x + 10);
+  EXPECT_EQ(shown[0].second.top, y + 50);
+  EXPECT_EQ(colour, RGB(0, 255, 255));
+  EXPECT_TRUE(hints().empty());
   form->Close();
   Pump();
 }

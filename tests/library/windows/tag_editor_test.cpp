@@ -6,8 +6,11 @@
 #include <functional>
 #include <map>
 
+#include "classlib/Bitmaps.h"
+#include "classlib/Resources.h"
 #include "library/dotags.h"
 #include "platform/core/modules.h"
+#include "platform/display/display.h"
 #include "platform/fs/drives.h"
 #include "tests/classlib/forms/forms_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -238,6 +241,51 @@ TEST_F(TagEditorTest, MissingListKeepsTheDefinitionsHint) {
   EXPECT_EQ(TagForm->MusicList->Hint, "Select a song then the button of your choice");
   TagForm->FillEditors(TagForm);  // no row: nothing
   EXPECT_EQ(TagForm->SongPath(), "");
+}
+
+// The picture covers the whole window, down to its bottom edge: the
+// window's own (a resource of any size) from the first start, and the
+// chosen background picture (smaller than the window) from the second.
+TEST_F(TagEditorTest, ThePictureReachesTheWindowsEdges) {
+  auto solid = [](int width, int height, TColor color) {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetWidth(width);
+    bitmap->SetHeight(height);
+    bitmap->Canvas()->Brush()->SetColor(color);
+    bitmap->Canvas()->FillRect(TRect{0, 0, width, height});
+    return bitmap;
+  };
+  TMemoryStream own;
+  solid(120, 75, clFuchsia)->SaveToStream(&own);
+  const auto* bytes = static_cast<const std::uint8_t*>(own.Memory());
+  RegisterResource("TAGFORM_IMAGE1", ResourceType::Bitmap, std::vector<std::uint8_t>(bytes, bytes + own.Size()));
+  MakeForm();
+  UnregisterResource("TAGFORM_IMAGE1", ResourceType::Bitmap);
+  // Pixels of the bottom band and the right edge, below and beside the
+  // controls, that are not the colour.
+  auto uncovered = [](TColor color) {
+    auto screen = platform::ComposeScreen();
+    const COLORREF want = static_cast<COLORREF>(ColorToRGB(color));
+    const int w = TagForm->ClientWidth(), h = TagForm->ClientHeight();
+    int wrong = 0;
+    for (int y = h - 6; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const TPoint p = TagForm->ClientToScreen(TPoint{x, y});
+        wrong += screen->Pixel(p.x, p.y) != want;
+      }
+    }
+    for (int y = 260; y < h; ++y) {
+      const TPoint p = TagForm->ClientToScreen(TPoint{w - 2, y});
+      wrong += screen->Pixel(p.x, p.y) != want;
+    }
+    return wrong;
+  };
+  EXPECT_EQ(uncovered(clFuchsia), 0) << "the window's own picture";
+  // A background picture at its own size, 474 x 273, as the main window
+  // gives it on a second start.
+  TagForm->Image1->Picture()->Assign(solid(474, 273, clLime).get());
+  Pump();
+  EXPECT_EQ(uncovered(clLime), 0) << "the chosen picture";
 }
 
 }  // namespace

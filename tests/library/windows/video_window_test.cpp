@@ -8,11 +8,13 @@
 #include <filesystem>
 #include <thread>
 
+#include "classlib/Colors.h"
 #include "classlib/Screen.h"
 #include "library/video.h"
 #include "library/videohunter.h"
 #include "platform/core/clock.h"
 #include "platform/core/modules.h"
+#include "platform/display/display.h"
 #include "platform/fs/drives.h"
 #include "platform/user/input.h"
 #include "platform/user/screen.h"
@@ -261,6 +263,74 @@ TEST_F(VideoWindowTest, StepsOnlyBetweenRows) {
   VideoForm->Previous();  // before the first row: nothing
   EXPECT_EQ(VideoForm->VideoList->Selected(), VideoForm->VideoList->Items()->Item(0));
   EXPECT_EQ(VideoForm->MoviePath(), "");
+}
+
+// The button bar and the position gauge as the window places them, read
+// back from the live controls and their pixels on the screen.
+TEST_F(VideoWindowTest, TheBarAndTheGaugeAsPlaced) {
+  MakeForm(kOneMovie);
+  VideoForm->ShowNormal();
+  TGProgress* gauge = VideoForm->Progress;
+  TVrNavigator* bar = VideoForm->Navigate;
+  auto pixel = [](TControl* control, int x, int y) {
+    auto screen = platform::ComposeScreen();
+    const TPoint p = control->ClientToScreen(TPoint{x, y});
+    return screen->Pixel(p.x, p.y);
+  };
+  auto rgb = [](TColor color) { return static_cast<COLORREF>(ColorToRGB(color)); };
+  // Behind the gauge, before it shows anything: it leaves that as it was.
+  gauge->SetVisible(false);
+  Pump();
+  const COLORREF behind = pixel(gauge, 200, 3);
+  gauge->SetVisible(true);
+  gauge->SetPosition(0);
+  Pump();
+  EXPECT_EQ(pixel(gauge, 200, 3), behind);
+  gauge->SetMax(100);
+  gauge->SetPosition(100);
+  Pump();
+
+  const TVrButtonSet seven{btPlay, btPause, btStop, btPrev, btBack, btStep, btNext};
+  EXPECT_EQ(bar->VisibleButtons(), seven);
+  EXPECT_EQ(bar->EnabledButtons(), seven);
+  EXPECT_EQ(bar->ButtonWidth(), 37);
+  EXPECT_EQ(bar->ButtonHeight(), 16);
+  EXPECT_EQ(bar->ButtonRect(btNext).left, 3 + 6 * 38);
+  EXPECT_TRUE(gauge->GradientBar());
+  EXPECT_TRUE(gauge->Solid());
+  EXPECT_TRUE(gauge->Transparent());
+  const struct {
+    TControl* control;
+    int width, height;
+    struct {
+      int x, y;
+      COLORREF colour;
+    } pixels[5];
+  } cases[] = {
+      // Outlined, raised outside and lowered inside.
+      {bar, 271, 22,
+       {{0, 11, RGB(0, 0, 0)},
+        {1, 11, rgb(clBtnHighlight)},
+        {2, 11, rgb(clBtnShadow)},
+        {270, 11, RGB(0, 0, 0)},
+        {135, 0, RGB(0, 0, 0)}}},
+      // Full: solid yellow blocks with no gaps, black left and top, white
+      // right and bottom.
+      {gauge, 478, 6,
+       {{0, 3, RGB(0, 0, 0)},
+        {3, 0, RGB(0, 0, 0)},
+        {11, 3, RGB(255, 255, 0)},
+        {476, 3, RGB(255, 255, 0)},
+        {477, 3, RGB(255, 255, 255)}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.control->Name());
+    EXPECT_TRUE(c.control->Visible());
+    EXPECT_EQ(c.control->Width(), c.width);
+    EXPECT_EQ(c.control->Height(), c.height);
+    for (const auto& p : c.pixels) EXPECT_EQ(pixel(c.control, p.x, p.y), p.colour) << p.x << "," << p.y;
+  }
+  EXPECT_EQ(pixel(gauge, 200, 5), RGB(255, 255, 255));
 }
 
 }  // namespace
