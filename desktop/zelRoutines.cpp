@@ -25,11 +25,6 @@ std::size_t LastSeparator(const String& Path) { return Path.find_last_of("\\:/")
 
 bool IsWinNT = true;
 UINT TaskbarCreatedMessage = RegisterWindowMessage("TaskbarCreated");
-String ProgramFolder = [] {
-  const String exe = ExeName();
-  const std::size_t at = LastSeparator(exe);
-  return at == String::npos ? String() : exe.substr(0, at + 1);
-}();
 String LogFileName = [] {
   const String exe = ExeName();
   return exe.empty() ? String() : ChangeFileExt(exe, ".log");

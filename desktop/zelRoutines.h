@@ -9,8 +9,7 @@
 
 // The platform is of the NT family (always, here).
 extern bool IsWinNT;
-// The program's path up to and including its last backslash, colon or slash.
-extern String ProgramFolder;
+// The program's folder is the class library's ProgramFolder().
 // The program's path with the extension ".log" (empty for an empty path).
 extern String LogFileName;
 

@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "classlib/DateTime.h"
+#include "classlib/FileRoutines.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/Streams.h"
 #include "library/CDHunter.h"
 #include "platform/cd/cd.h"
 #include "platform/core/clock.h"
-#include "platform/core/modules.h"
 #include "platform/fs/files.h"
 #include "platform/user/messages.h"
 #include "ripper/ReplacingFile.h"
@@ -34,12 +34,6 @@ constexpr const char* kNotReadyCaption = "CDRip3.DLL is not ready";
 constexpr const char* kNotReadyCommand = "CDRip3.DLL is not ready.";
 // Comment texts are kept to what their buffers held.
 constexpr size_t kTextBytes = 131;
-
-String ProgramFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileName(nullptr, path, sizeof(path));
-  return ExtractFilePath(path);
-}
 
 String SongWavPath() { return ProgramFolder() + "Song.wav"; }
 
