@@ -108,24 +108,6 @@ String ExpandRelativePath(const String& BaseFolder, const String& Path) {
   return CollapseBackslashes(AddBackslash(BaseFolder) + Path);
 }
 
-String ResolveDestination(const String& Source, const String& Destination) {
-  if (Trim(Destination).empty()) return Source;
-  auto wild = [](const String& s) { return s.find_first_of("*?") != String::npos; };
-  String folder = ExtractFolder(Destination);
-  if (folder.empty()) folder = ExtractFolder(Source);
-  const String dest_name = ExtractName(Destination);
-  const String source_name = ExtractName(Source);
-  auto extension = [](const String& name) {
-    const std::size_t dot = name.rfind('.');
-    return dot == String::npos ? String() : name.substr(dot);
-  };
-  String name = ExtractNameOnly(dest_name);
-  if (dest_name.empty() || wild(dest_name)) name = ExtractNameOnly(source_name);
-  String ext = extension(dest_name);
-  if (ext.empty() || wild(ext)) ext = extension(source_name);
-  return folder + name + ext;
-}
-
 void RegWriteStringValue(HKEY RootKey, const String& Key, const String& Name, const String& Value) {
   TRegistry registry;
   registry.SetRootKey(RootKey);

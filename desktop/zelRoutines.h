@@ -45,7 +45,6 @@ String ExtractName(const String& Path);
 String ExtractFolder(const String& Path);
 String ExtractNameOnly(const String& Path);
 String ExpandRelativePath(const String& BaseFolder, const String& Path);
-String ResolveDestination(const String& Source, const String& Destination);
 // Raises ERegistryException "Unable to open the %s key" when the key
 // cannot be opened or made.
 void RegWriteStringValue(HKEY RootKey, const String& Key, const String& Name, const String& Value);
