@@ -34,9 +34,10 @@ inline constexpr char kDefaultPicture[] = "zig.jpg";
 // one is chosen).
 extern String PictureName;
 
-// Loads a picture file by its bare name from the program folder. An empty
-// name, or a file that is missing or cannot be read, leaves the image as
-// it is; false then.
+// Loads a picture file by its bare name from the program folder; true
+// then. No image or an empty name loads nothing: false. A file that is
+// missing or cannot be read raises the picture's error and leaves the
+// image as it is.
 bool LoadProgramPicture(TImage* Image, const String& Name);
 
 class TSettingsForm : public TForm {

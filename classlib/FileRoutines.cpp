@@ -248,6 +248,8 @@ String ParamStr(int Index) {
   return args[static_cast<std::size_t>(Index)];
 }
 
+String ProgramFolder() { return ExtractFilePath(ParamStr(0)); }
+
 int ParamCount() {
   static const std::vector<String> args = CommandLine();
   return args.empty() ? 0 : static_cast<int>(args.size()) - 1;

@@ -87,6 +87,8 @@ bool SetCurrentDir(const String& Dir);
 // of arguments.
 String ParamStr(int Index);
 int ParamCount();
+// The folder of the program's own file, with its trailing backslash.
+String ProgramFolder();
 
 // A platform FILETIME (UTC) as local time.
 TDateTime FileTimeToLocalDateTime(const FILETIME& ft);

@@ -49,6 +49,13 @@ bool IsDelimiter(const String& delimiters, const String& s, int index) {
   return delimiters.find(s[static_cast<std::size_t>(index - 1)]) != String::npos;
 }
 
+String ClipUtf8(const String& s, std::size_t max_bytes) {
+  if (s.size() <= max_bytes) return s;
+  std::size_t end = max_bytes;
+  while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
+  return s.substr(0, end);
+}
+
 // --- UTF-8 ---
 
 namespace classlib {

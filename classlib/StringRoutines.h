@@ -34,6 +34,9 @@ String StringOfChar(char c, int count);
 int LastDelimiter(const String& delimiters, const String& s);
 // True when s[index] is one of `delimiters`.
 bool IsDelimiter(const String& delimiters, const String& s, int index);
+// The first `max_bytes` bytes of `s` at most, cut before a character of
+// the UTF-8 text rather than through it.
+String ClipUtf8(const String& s, std::size_t max_bytes);
 
 // --- Case and comparison ---
 // UpperCase/LowerCase change only the ASCII letters a-z / A-Z.

@@ -29,6 +29,13 @@ function(velko_glob_sources out)
   set(${out} ${sources} PARENT_SCOPE)
 endfunction()
 
+# The environment of every test: where the program folder and the source
+# tree are. gtest_discover_tests passes each item of a property's list on as
+# an argument of its own, so each variable goes in a property of its own.
+set(VELKO_TEST_ENVIRONMENT
+  ENVIRONMENT "VELKO_BIN_DIR=${VELKO_BIN_DIR}"
+  ENVIRONMENT_MODIFICATION "VELKO_SOURCE_DIR=set:${PROJECT_SOURCE_DIR}")
+
 # One GoogleTest program per test folder: every *.cpp directly in the folder.
 # Tests run with their working folder set to a fresh temporary folder by the
 # test fixtures themselves, never inside the source tree.
@@ -40,6 +47,6 @@ function(velko_add_test_program name)
   target_link_libraries(${name} PRIVATE velko_options ${ARG_LIBS} velko_test_main GTest::gtest Threads::Threads)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "VELKO_BIN_DIR=${VELKO_BIN_DIR}\\;VELKO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ${VELKO_TEST_ENVIRONMENT}
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -75,10 +75,6 @@ bool ProgramEnding() {
   return PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && msg.message == WM_QUIT;
 }
 
-String ProgramFolder() {
-  return Application != nullptr ? ExtractFilePath(Application->ExeName()) : GetCurrentDir();
-}
-
 // Removes the upgrader folders earlier runs left in the temporary folder
 // `temp_native`: only folders of this user that no one else may enter, so
 // nothing another user placed there is touched.

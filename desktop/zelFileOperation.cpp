@@ -123,9 +123,7 @@ bool TzelFileOperation::ExecuteOperation(TzelFileOperationType Op) {
 
 String TzelFileOperation::GetErrorText(int Code) {
   if (Code == 0) return String();
-  String text = platform::ErrorMessageText(static_cast<DWORD>(Code));
-  if (text.size() > 1024) text.resize(1024);
-  return text;
+  return ClipUtf8(platform::ErrorMessageText(static_cast<DWORD>(Code)), 1024);
 }
 
 bool TzelFileOperation::DoError(const String& S) {

@@ -25,11 +25,6 @@ std::size_t LastSeparator(const String& Path) { return Path.find_last_of("\\:/")
 
 bool IsWinNT = true;
 UINT TaskbarCreatedMessage = RegisterWindowMessage("TaskbarCreated");
-String ProgramFolder = [] {
-  const String exe = ExeName();
-  const std::size_t at = LastSeparator(exe);
-  return at == String::npos ? String() : exe.substr(0, at + 1);
-}();
 String LogFileName = [] {
   const String exe = ExeName();
   return exe.empty() ? String() : ChangeFileExt(exe, ".log");
@@ -111,24 +106,6 @@ String ExtractNameOnly(const String& Path) {
 String ExpandRelativePath(const String& BaseFolder, const String& Path) {
   if (!ExtractFileDrive(Path).empty()) return Path;
   return CollapseBackslashes(AddBackslash(BaseFolder) + Path);
-}
-
-String ResolveDestination(const String& Source, const String& Destination) {
-  if (Trim(Destination).empty()) return Source;
-  auto wild = [](const String& s) { return s.find_first_of("*?") != String::npos; };
-  String folder = ExtractFolder(Destination);
-  if (folder.empty()) folder = ExtractFolder(Source);
-  const String dest_name = ExtractName(Destination);
-  const String source_name = ExtractName(Source);
-  auto extension = [](const String& name) {
-    const std::size_t dot = name.rfind('.');
-    return dot == String::npos ? String() : name.substr(dot);
-  };
-  String name = ExtractNameOnly(dest_name);
-  if (dest_name.empty() || wild(dest_name)) name = ExtractNameOnly(source_name);
-  String ext = extension(dest_name);
-  if (ext.empty() || wild(ext)) ext = extension(source_name);
-  return folder + name + ext;
 }
 
 void RegWriteStringValue(HKEY RootKey, const String& Key, const String& Name, const String& Value) {

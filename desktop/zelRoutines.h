@@ -9,8 +9,7 @@
 
 // The platform is of the NT family (always, here).
 extern bool IsWinNT;
-// The program's path up to and including its last backslash, colon or slash.
-extern String ProgramFolder;
+// The program's folder is the class library's ProgramFolder().
 // The program's path with the extension ".log" (empty for an empty path).
 extern String LogFileName;
 
@@ -46,7 +45,6 @@ String ExtractName(const String& Path);
 String ExtractFolder(const String& Path);
 String ExtractNameOnly(const String& Path);
 String ExpandRelativePath(const String& BaseFolder, const String& Path);
-String ResolveDestination(const String& Source, const String& Destination);
 // Raises ERegistryException "Unable to open the %s key" when the key
 // cannot be opened or made.
 void RegWriteStringValue(HKEY RootKey, const String& Key, const String& Name, const String& Value);

@@ -7,6 +7,7 @@
 #include "classlib/Application.h"
 #include "classlib/Form.h"
 #include "classlib/FormatRoutines.h"
+#include "classlib/StringRoutines.h"
 #include "classlib/WinControl.h"
 #include "desktop/zelRoutines.h"
 #include "platform/user/icon_file.h"
@@ -20,14 +21,6 @@ std::vector<TzelTrayIcon*>& TrayIcons() {
 }
 
 WNDPROC g_previous_app_proc = nullptr;
-
-// The tip: at most 63 bytes, never cutting a character in two.
-String CutTip(const String& text) {
-  if (text.size() <= 63) return text;
-  std::size_t end = 63;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return text.substr(0, end);
-}
 
 }  // namespace
 
@@ -74,7 +67,8 @@ LRESULT TzelTrayIcon::AppWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 }
 
 void TzelTrayIcon::SetHint(const String& Value) {
-  hint_ = CutTip(Value);
+  // The tip holds 63 bytes.
+  hint_ = ClipUtf8(Value, 63);
   Update();
 }
 

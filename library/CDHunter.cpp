@@ -30,27 +30,8 @@ TCDHunterForm::TCDHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
   };
   mp3hunt->OnComplete = [this](TObject* Sender) { AllDone(Sender); };
   SetUpImage();
-  StopButton = new TSpeedButton(this);
-  StopButton->SetName("StopButton");
-  StopButton->SetParent(this);
-  StopButton->SetBounds(8, 218, 314, 24);
-  StopButton->SetCaption("Stop");
-  StopButton->Hint = "Abort the search or quit now - Keyboard command is Esc";
-  StopButton->OnClick = [this](TObject* Sender) { StopNow(Sender); };
-  StopButton->OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) { DoAbort(Sender, Shift, X, Y); };
-  DriveCombo = new TKavoDriveComboBox(this);
-  DriveCombo->SetName("DriveCombo");
-  DriveCombo->SetParent(this);
-  DriveCombo->SetBounds(116, 186, 206, 24);
-  DriveCombo->SetEnabled(false);
-  DriveCombo->Hint = "Click here to select other drives to search for music";
-  DriveCombo->OnSelect = [this](TObject* Sender) { DriveSelected(Sender); };
-  WipeButton = new TSpeedButton(this);
-  WipeButton->SetName("WipeButton");
-  WipeButton->SetParent(this);
-  WipeButton->SetBounds(8, 186, 100, 24);
-  WipeButton->SetCaption("Clear");
-  WipeButton->OnClick = [this](TObject* Sender) { ClearMenu(Sender); };
+  SetUpButtons(TButtonOrder::StopFirst, String(), "Click here to select other drives to search for music",
+               [this](TObject* Sender) { DriveSelected(Sender); });
   OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { Abort(Sender, Key, Shift); };
   EndLoad();
 }

@@ -56,6 +56,49 @@ void THunterForm::SetUpImage() {
   }
 }
 
+void THunterForm::SetUpButtons(TButtonOrder Order, const String& WipeHint, const String& DriveHint,
+                               TNotifyEvent OnDriveSelect) {
+  auto make_wipe = [&] {
+    WipeButton = new TSpeedButton(this);
+    WipeButton->SetName("WipeButton");
+    WipeButton->SetParent(this);
+    WipeButton->SetBounds(8, 186, 100, 24);
+    WipeButton->SetCaption("Clear");
+    WipeButton->Hint = WipeHint;
+    WipeButton->OnClick = [this](TObject* Sender) { ClearMenu(Sender); };
+  };
+  auto make_stop = [&] {
+    StopButton = new TSpeedButton(this);
+    StopButton->SetName("StopButton");
+    StopButton->SetParent(this);
+    StopButton->SetBounds(8, 218, 314, 24);
+    StopButton->SetCaption("Stop");
+    StopButton->Hint = "Abort the search or quit now - Keyboard command is Esc";
+    StopButton->OnClick = [this](TObject* Sender) { StopNow(Sender); };
+    StopButton->OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) {
+      DoAbort(Sender, Shift, X, Y);
+    };
+  };
+  auto make_drive = [&] {
+    DriveCombo = new TKavoDriveComboBox(this);
+    DriveCombo->SetName("DriveCombo");
+    DriveCombo->SetParent(this);
+    DriveCombo->SetBounds(116, 186, 206, 24);
+    DriveCombo->SetEnabled(false);
+    DriveCombo->Hint = DriveHint;
+    DriveCombo->OnSelect = std::move(OnDriveSelect);
+  };
+  if (Order == TButtonOrder::WipeFirst) {
+    make_wipe();
+    make_drive();
+    make_stop();
+  } else {
+    make_stop();
+    make_drive();
+    make_wipe();
+  }
+}
+
 void THunterForm::FormCreate(TObject*) { DriveCombo->SetEnabled(true); }
 
 void THunterForm::TriggerSearch(TObject*) {

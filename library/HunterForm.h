@@ -59,6 +59,13 @@ class THunterForm : public TForm {
   // Image1: the background picture, stretched over the window, behind
   // everything; the window's own picture until another is loaded into it.
   void SetUpImage();
+  // WipeButton, DriveCombo and StopButton, made in that order or, where
+  // the window declares them so, the other way round. The clear button's
+  // hint (empty where the window sets it later) and the drive box's hint
+  // and OnSelect are the window's own.
+  enum class TButtonOrder { WipeFirst, StopFirst };
+  void SetUpButtons(TButtonOrder Order, const String& WipeHint, const String& DriveHint,
+                    TNotifyEvent OnDriveSelect);
 
   bool searching_ = false;
   int sort_column_ = -1;

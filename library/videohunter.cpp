@@ -33,31 +33,12 @@ TVideoHunterForm::TVideoHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
   AVIHunt->OnComplete = [this](TObject* Sender) { FindASF(Sender); };
   ASFHunt->OnComplete = [this](TObject* Sender) { AllDone(Sender); };
   SetUpImage();
-  WipeButton = new TSpeedButton(this);
-  WipeButton->SetName("WipeButton");
-  WipeButton->SetParent(this);
-  WipeButton->SetBounds(8, 186, 100, 24);
-  WipeButton->SetCaption("Clear");
-  WipeButton->Hint =
-      "Clear the menu of files - Click if you make any mistakes while\r\nbuilding a new Library that will "
-      "encompass additional drives to C:\r\n\r\nIf your system has only one hard drive, usually labelled C, "
-      "there is\r\nno need to use this button, as the search will be automatic";
-  WipeButton->OnClick = [this](TObject* Sender) { ClearMenu(Sender); };
-  DriveCombo = new TKavoDriveComboBox(this);
-  DriveCombo->SetName("DriveCombo");
-  DriveCombo->SetParent(this);
-  DriveCombo->SetBounds(116, 186, 206, 24);
-  DriveCombo->SetEnabled(false);
-  DriveCombo->Hint = "Click here to select other drives to search for movies";
-  DriveCombo->OnSelect = [this](TObject* Sender) { TriggerSearch(Sender); };
-  StopButton = new TSpeedButton(this);
-  StopButton->SetName("StopButton");
-  StopButton->SetParent(this);
-  StopButton->SetBounds(8, 218, 314, 24);
-  StopButton->SetCaption("Stop");
-  StopButton->Hint = "Abort the search or quit now - Keyboard command is Esc";
-  StopButton->OnClick = [this](TObject* Sender) { StopNow(Sender); };
-  StopButton->OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) { DoAbort(Sender, Shift, X, Y); };
+  SetUpButtons(TButtonOrder::WipeFirst,
+               "Clear the menu of files - Click if you make any mistakes while\r\nbuilding a new Library that will "
+               "encompass additional drives to C:\r\n\r\nIf your system has only one hard drive, usually labelled C, "
+               "there is\r\nno need to use this button, as the search will be automatic",
+               "Click here to select other drives to search for movies",
+               [this](TObject* Sender) { TriggerSearch(Sender); });
   OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { Abort(Sender, Key, Shift); };
   EndLoad();
 }

@@ -5,12 +5,13 @@
 #include <memory>
 
 #include "classlib/DateTime.h"
+#include "classlib/FileRoutines.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/Streams.h"
+#include "classlib/StringRoutines.h"
 #include "library/CDHunter.h"
 #include "platform/cd/cd.h"
 #include "platform/core/clock.h"
-#include "platform/core/modules.h"
 #include "platform/fs/files.h"
 #include "platform/user/messages.h"
 #include "ripper/ReplacingFile.h"
@@ -35,12 +36,6 @@ constexpr const char* kNotReadyCommand = "CDRip3.DLL is not ready.";
 // Comment texts are kept to what their buffers held.
 constexpr size_t kTextBytes = 131;
 
-String ProgramFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileName(nullptr, path, sizeof(path));
-  return ExtractFilePath(path);
-}
-
 String SongWavPath() { return ProgramFolder() + "Song.wav"; }
 
 String TwoDigits(int n) {
@@ -49,13 +44,7 @@ String TwoDigits(int n) {
   return text;
 }
 
-// Cuts a text to kTextBytes bytes without splitting a UTF-8 character.
-String ClipText(const String& s) {
-  if (s.size() <= kTextBytes) return s;
-  size_t n = kTextBytes;
-  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-  return s.substr(0, n);
-}
+String ClipText(const String& s) { return ClipUtf8(s, kTextBytes); }
 
 void Put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));

@@ -41,12 +41,6 @@ int Number(String& Rest) {
   return StrToInt(t);
 }
 
-TColor ReadColor(String& Rest) {
-  int r = Number(Rest), g = Number(Rest), b = Number(Rest);
-  auto m = [](int x) { return ((x % 256) + 256) % 256; };
-  return m(r) | m(g) << 8 | m(b) << 16;
-}
-
 int ReadDirection(String& Rest) {
   String t;
   NextToken(Rest, t);

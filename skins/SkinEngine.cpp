@@ -18,10 +18,6 @@ namespace {
 // Engines in existence.
 int g_engine_count = 0;
 
-// wParam of a posted SCM_CHANGED that asks for the menu bar to be rebuilt
-// first (so that no rebuild runs while a popup of the bar is in use).
-constexpr WPARAM kRebuildMenuBar = 0x5242;
-
 const char* const kSystemBitmaps[] = {"QZSKIN_SYSTEMRESTORE", "QZSKIN_SYSTEMMOVE",
                                       "QZSKIN_SYSTEMSIZE",    "QZSKIN_SYSTEMMINIMIZE",
                                       "QZSKIN_SYSTEMMAXIMIZE", "QZSKIN_SYSTEMCLOSE"};

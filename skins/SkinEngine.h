@@ -29,6 +29,9 @@ inline constexpr UINT SCM_SYSMENU = 0x46C;
 inline constexpr UINT SCM_CHANGED = 0x46D;
 inline constexpr UINT SCM_MENUKEY = 0x46F;
 inline constexpr UINT SCM_REMOVEMENU = 0x470;
+// wParam of a posted SCM_CHANGED that asks for the menu bar to be rebuilt
+// first (so that no rebuild runs while a popup of the bar is in use).
+inline constexpr WPARAM kRebuildMenuBar = 0x5242;
 
 // Bits of the engine's WindowState.
 inline constexpr uint32_t sbsMinimized = 1u << 0;

@@ -58,21 +58,6 @@ void DrawGlyph(TCanvas* Canvas, const TqzBmp* Glyph, int X, int Y, TColor Color)
 
 }  // namespace
 
-String StripMenuHotkey(const String& Caption) {
-  String out;
-  for (size_t i = 0; i < Caption.size(); ++i) {
-    if (Caption[i] == '&') {
-      if (i + 1 < Caption.size() && Caption[i + 1] == '&') {
-        out += '&';
-        ++i;
-      }
-      continue;
-    }
-    out += Caption[i];
-  }
-  return out;
-}
-
 // -------------------------------------------------------- TscMenuItemObject
 
 void TscMenuItemObject::Draw(TCanvas* Canvas) {
@@ -185,7 +170,7 @@ void TscMenuWnd::Popup(int X, int Y) {
   const int count = Items ? Items->Count() : 0;
   for (int i = 0; i < count; ++i) {
     TMenuItem* it = Items->Items(i);
-    widest = std::max(widest, sc->TextWidth(StripMenuHotkey(it->Caption())));
+    widest = std::max(widest, sc->TextWidth(StripHotkey(it->Caption())));
     if (it->Visible() && tmpl) height += tmpl->Height;
   }
   width = widest + 70;
@@ -328,7 +313,7 @@ void TscMenuWnd::ChooseItem(TMenuItem* Item) {
   if (owner) PostMessage(owner, WM_EXITMENULOOP, 0, 0);
   CloseChain();
   Item->Click();
-  if (engine && owner) PostMessage(owner, SCM_CHANGED, 0x5242, 0);
+  if (engine && owner) PostMessage(owner, SCM_CHANGED, kRebuildMenuBar, 0);
 }
 
 void TscMenuWnd::Dispatch(TMessage& Message) {
@@ -360,7 +345,7 @@ void TscMenuWnd::Dispatch(TMessage& Message) {
       if (letter && Items) {
         for (int i = 0; i < Items->Count(); ++i) {
           TMenuItem* item = Items->Items(i);
-          String caption = UpperCase(StripMenuHotkey(item->Caption()));
+          String caption = UpperCase(StripHotkey(item->Caption()));
           if (!item->Enabled() || !item->Visible() || caption.empty() || caption == "-" ||
               caption[0] != static_cast<char>(key))
             continue;

@@ -70,6 +70,3 @@ class TscMenuWnd : public TForm {
   void ChooseItem(TMenuItem* Item);
   void OpenSubMenu(TscMenuItemObject* Obj);
 };
-
-// The caption without accelerator marks ("&&" gives "&").
-String StripMenuHotkey(const String& Caption);

@@ -51,20 +51,31 @@ constexpr std::array<const char*, 36> kVisible = {
     "disabled", "clicked",  "checked",   "nochecked", "grayed",      "never",     "tabactive",
     "tabnoactive"};
 
+// The section keys of an object's event lists, in the order of its
+// EventLists.
+constexpr std::array<const char*, 8> kEvents = {"HoverEvent",      "LeaveEvent",       "ClickEvent",
+                                                "RightClickEvent", "DoubleClickEvent", "UnClickEvent",
+                                                "SetFocusEvent",   "KillFocusEvent"};
+
 int ToInt(const String& s) { return StrToInt(s); }
 
 }  // namespace
 
+TColor ReadColor(String& Rest) {
+  auto component = [&Rest] {
+    String t;
+    NextToken(Rest, t);
+    return ((ToInt(t) % 256) + 256) % 256;
+  };
+  const int r = component();
+  const int g = component();
+  const int b = component();
+  return r | g << 8 | b << 16;
+}
+
 TColor TextToColor(const String& Value) {
-  String v = Value, t;
-  NextToken(v, t);
-  int r = ToInt(t);
-  NextToken(v, t);
-  int g = ToInt(t);
-  NextToken(v, t);
-  int b = ToInt(t);
-  auto m = [](int x) { return ((x % 256) + 256) % 256; };
-  return m(r) + 256 * m(g) + 65536 * m(b);
+  String rest = Value;
+  return ReadColor(rest);
 }
 
 String ColorToText(TColor Color) {
@@ -257,9 +268,6 @@ void ReadObjectOnPath(const std::vector<TqzBmp*>& Images, TscSkinObject* Object,
   Object->DesignTop = Object->Top;
   if (!(v = read("Width")).empty()) Object->Width = StrToInt(v);
   if (!(v = read("Height")).empty()) Object->Height = StrToInt(v);
-  static const char* const kEvents[] = {"HoverEvent",       "LeaveEvent",    "ClickEvent",
-                                        "RightClickEvent",  "DoubleClickEvent", "UnClickEvent",
-                                        "SetFocusEvent",    "KillFocusEvent"};
   auto lists = Object->EventLists();
   for (size_t i = 0; i < lists.size(); ++i) TextToList(read(kEvents[i]), lists[i]);
   if (!(v = read("MaskColor")).empty()) {
@@ -336,9 +344,6 @@ void WriteObject(TscSkinObject* Object, TscCustomIniFile* Ini) {
   }
   w("Width", IntToStr(Object->Width));
   w("Height", IntToStr(Object->Height));
-  static const char* const kEvents[] = {"HoverEvent",       "LeaveEvent",    "ClickEvent",
-                                        "RightClickEvent",  "DoubleClickEvent", "UnClickEvent",
-                                        "SetFocusEvent",    "KillFocusEvent"};
   auto lists = Object->EventLists();
   for (size_t i = 0; i < lists.size(); ++i) w(kEvents[i], ListToText(lists[i]));
   if (Object->MaskKind == mkColor)

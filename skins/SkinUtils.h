@@ -11,7 +11,11 @@
 #include "skins/SkinIniFiles.h"
 #include "skins/SkinObjects.h"
 
-// Raises EConvertError for a component that is not a decimal integer.
+// Takes a colour's three components (red, green, blue: decimal integers,
+// each taken modulo 256) from the front of Rest. Raises EConvertError for
+// a component that is not a decimal integer.
+TColor ReadColor(String& Rest);
+// The colour the whole text gives, as ReadColor reads it.
 TColor TextToColor(const String& Value);
 String ColorToText(TColor Color);
 uint8_t TextToAlign(const String& Value);

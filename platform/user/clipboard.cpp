@@ -10,6 +10,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "platform/core/utf8.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/screen.h"
@@ -78,23 +79,7 @@ bool CallerHasItOpen(const Clipboard& c) {
 std::u16string Utf8ToUtf16(const std::string& in) {
   std::u16string out;
   for (std::size_t i = 0; i < in.size();) {
-    unsigned char c = static_cast<unsigned char>(in[i]);
-    char32_t cp = 0xFFFD;
-    std::size_t len = 1;
-    if (c < 0x80) {
-      cp = c;
-    } else if ((c >> 5) == 0x6 && i + 1 < in.size()) {
-      cp = ((c & 0x1F) << 6) | (in[i + 1] & 0x3F);
-      len = 2;
-    } else if ((c >> 4) == 0xE && i + 2 < in.size()) {
-      cp = ((c & 0x0F) << 12) | ((in[i + 1] & 0x3F) << 6) | (in[i + 2] & 0x3F);
-      len = 3;
-    } else if ((c >> 3) == 0x1E && i + 3 < in.size()) {
-      cp = ((c & 0x07) << 18) | ((in[i + 1] & 0x3F) << 12) | ((in[i + 2] & 0x3F) << 6) |
-           (in[i + 3] & 0x3F);
-      len = 4;
-    }
-    i += len;
+    char32_t cp = platform::DecodeUtf8Char(in, i, platform::Utf8BadByte::kReplacement);
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -114,21 +99,7 @@ std::string Utf16ToUtf8(const char16_t* in, std::size_t count) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
       ++i;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    platform::AppendUtf8(out, cp);
   }
   return out;
 }

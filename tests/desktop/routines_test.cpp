@@ -62,9 +62,6 @@ TEST(ZelRoutines, TextAndPathTable) {
   EXPECT_EQ(AddBackslash("C:\\x\\"), "C:\\x\\");
   EXPECT_EQ(ExpandRelativePath("C:\\base\\", "\\sub\\f.txt"), "C:\\base\\sub\\f.txt");
   EXPECT_EQ(ExpandRelativePath("C:\\base", "D:\\f.txt"), "D:\\f.txt");
-  EXPECT_EQ(ResolveDestination("C:\\a\\f.txt", "   "), "C:\\a\\f.txt");
-  EXPECT_EQ(ResolveDestination("C:\\a\\f.txt", "D:\\x\\*.bak"), "D:\\x\\f.bak");
-  EXPECT_EQ(ResolveDestination("C:\\a\\f.txt", "g"), "C:\\a\\g.txt");
 }
 
 TEST(ZelRoutines, CanCreateFileLeavesNothingBehind) {
