@@ -17,6 +17,7 @@
 #include "outside/bass/core/ogg_decoder.h"
 #include "outside/bass/core/silent_device.h"
 #include "outside/bass/core/spectrum.h"
+#include "outside/bass/core/thread_local_slot.h"
 #include "outside/bass/core/user_feed.h"
 #include "outside/bass/core/wav_decoder.h"
 
@@ -37,7 +38,7 @@ constexpr std::size_t kMaxCapturedSamples = 44100 * 2 * 60;
 // x86; the mixer thread treats them as zero.
 void EnableFlushToZero() {
 #if defined(__SSE__)
-  thread_local bool done = false;
+  AUDIO_THREAD_LOCAL bool done = false;
   if (!done) {
     _mm_setcsr(_mm_getcsr() | 0x8040);
     done = true;

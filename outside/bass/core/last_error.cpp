@@ -1,9 +1,11 @@
 #include "outside/bass/core/last_error.h"
 
+#include "outside/bass/core/thread_local_slot.h"
+
 namespace audio {
 
 namespace {
-thread_local DWORD t_last_error = 0;
+AUDIO_THREAD_LOCAL DWORD t_last_error = 0;
 }
 
 DWORD LastError() { return t_last_error; }

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "outside/bass/core/thread_local_slot.h"
+
 namespace audio {
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 std::mutex g_calls_mutex;
 std::condition_variable g_calls_returned;
 int g_calls_running = 0;
-thread_local bool t_in_stream_call = false;
+AUDIO_THREAD_LOCAL bool t_in_stream_call = false;
 
 void CallStarted() {
   std::lock_guard<std::mutex> lock(g_calls_mutex);
