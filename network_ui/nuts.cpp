@@ -242,7 +242,6 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
 
   OnShow = [this](TObject* s) { FormShow(s); };
   OnActivate = [this](TObject* s) { AutoConnect(s); };
-  OnKeyDown = [this](TObject* s, Word& key, TShiftState shift) { FormKeyDown(s, key, shift); };
   EndLoad();
   BackdropChanged();
   FormCreate(this);
@@ -483,7 +482,6 @@ void TNutsForm::MakeBottomRow() {
 
 void TNutsForm::BindServent() {
   TGnutella* g = Gnutella1;
-  using namespace std::placeholders;
   g->OnConnect = [this](TObject* s, const String& ip, const GUID& id) { Gnutella1Connect(s, ip, id); };
   g->OnIncomingConnection = [this](TObject* s, const String& ip, bool& accept) {
     Gnutella1IncomingConnection(s, ip, accept);
@@ -588,8 +586,6 @@ void TNutsForm::AutoConnect(TObject*) {
   Gnutella1->Connect();
   Transfer->SetActivePage(TabSheet2);
 }
-
-void TNutsForm::FormKeyDown(TObject*, Word&, TShiftState) {}
 
 void TNutsForm::Options1Click(TObject*) {
   Options()->ShareTarget = Gnutella1;

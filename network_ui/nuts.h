@@ -122,7 +122,6 @@ class TNutsForm : public TForm {
   // The host box changed: every connect host but the empty last item is
   // offered to the servent (which dials dotted addresses only).
   void DoHost(TObject* Sender);
-  void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void Options1Click(TObject* Sender);
   void Exit1Click(TObject* Sender);
   // The caption after a login or a disconnect.
