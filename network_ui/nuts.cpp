@@ -11,6 +11,7 @@
 #include "classlib/IniFiles.h"
 #include "classlib/PathRoutines.h"
 #include "classlib/StringRoutines.h"
+#include "network_ui/FormControls.h"
 #include "network_ui/NutOptions.h"
 #include "network_ui/TransferText.h"
 #include "platform/dlg/message_box.h"
@@ -21,16 +22,6 @@ namespace {
 
 constexpr const char* kHostNames[4] = {"connect1.velkonet.example", "connect2.velkonet.example",
                                        "connect3.velkonet.example", "connect4.velkonet.example"};
-
-template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  auto* control = new T(owner);
-  control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
 
 // A page that shows the window's picture behind what it holds.
 class TPictureSheet : public TTabSheet {
@@ -84,34 +75,6 @@ TPageControl* MakePages(TNutsForm* form, TWinControl* parent, const char* name) 
   pages->SetParent(parent);
   pages->SetStyle(tsButtons);
   return pages;
-}
-
-void AddColumns(TListView* list, std::initializer_list<std::pair<const char*, int>> columns) {
-  for (const auto& [caption, width] : columns) {
-    TListColumn* column = list->Columns()->Add();
-    column->SetCaption(caption);
-    column->SetWidth(width);
-  }
-}
-
-TMenuItem* AddMenuItem(TComponent* owner, TMenu* menu, const char* caption, TNotifyEvent handler) {
-  auto* item = new TMenuItem(owner);
-  item->SetCaption(caption);
-  item->OnClick = std::move(handler);
-  menu->Items()->Add(item);
-  return item;
-}
-
-void SetSub(TListItem* row, int index, const String& text) {
-  if (row == nullptr) return;
-  TStrings* subs = row->SubItems();
-  while (subs->Count() <= index) subs->Add("");
-  if (subs->Strings(index) != text) subs->Put(index, text);
-}
-
-String Sub(TListItem* row, int index) {
-  TStrings* subs = row->SubItems();
-  return index < subs->Count() ? subs->Strings(index) : String();
 }
 
 String Speed(double value) { return FormatFloat("0.00", value) + " bytes/s"; }
@@ -178,7 +141,7 @@ TNutsForm::TNutsForm(TComponent* AOwner) : TForm(AOwner) {
   SetShowHint(true);
   for (auto& ring : Rings) ring.assign(kGraphRingSize + 1, 0.0);
 
-  Image2 = Make<TImage>(this, this, "Image2", 0, 0, kNutsClientWidth, kNutsClientHeight);
+  Image2 = MakeControl<TImage>(this, this, "Image2", 0, 0, kNutsClientWidth, kNutsClientHeight);
   Image2->SetAlign(alClient);
   Image2->SetStretch(true);
   // The window's own picture: its resource, else the program's default
@@ -314,7 +277,7 @@ void TNutsForm::MakeTabs() {
   ResultPages = MakePages(this, TabSheet1, "ResultPages");
   ResultPages->SetAlign(alClient);
   TabSheet2 = MakeSheet(this, Transfer, "TabSheet2", "Hosts");
-  HostList = Make<TListView>(this, TabSheet2, "HostList", 0, 0, kResultWidth, 400);
+  HostList = MakeControl<TListView>(this, TabSheet2, "HostList", 0, 0, kResultWidth, 400);
   HostList->SetAlign(alClient);
   HostList->SetViewStyle(vsReport);
   AddColumns(HostList, {{"Host", 150}, {"Status", 200}, {"Client", 180}, {"Version", 60}, {"Type", 80}, {"Time", 60}});
@@ -328,7 +291,7 @@ void TNutsForm::MakeTabs() {
 
   TabSheet4 = MakeSheet(this, Transfer, "TabSheet4", "Transfers");
   const int half = (kPagesBottom - kPagesTop - kTabRow) / 2;
-  DownList = Make<TListView>(this, TabSheet4, "DownList", 0, 0, kResultWidth, half);
+  DownList = MakeControl<TListView>(this, TabSheet4, "DownList", 0, 0, kResultWidth, half);
   DownList->SetAlign(alTop);
   DownList->SetViewStyle(vsReport);
   DownList->SetRowSelect(true);
@@ -339,7 +302,7 @@ void TNutsForm::MakeTabs() {
   AddMenuItem(this, DownMenu, "Abort Transfer", [this](TObject* s) { Abort1Click(s); });
   AddMenuItem(this, DownMenu, "Clear File", [this](TObject* s) { DownClear(s); });
   DownList->SetPopupMenu(DownMenu);
-  UpList = Make<TListView>(this, TabSheet4, "UpList", 0, half, kResultWidth, half);
+  UpList = MakeControl<TListView>(this, TabSheet4, "UpList", 0, half, kResultWidth, half);
   UpList->SetAlign(alClient);
   UpList->SetViewStyle(vsReport);
   UpList->SetRowSelect(true);
@@ -351,12 +314,12 @@ void TNutsForm::MakeTabs() {
   UpList->SetPopupMenu(UpMenu);
 
   TabSheet3 = MakeSheet(this, Transfer, "TabSheet3", "Network Monitor");
-  ListBox1 = Make<TListBox>(this, TabSheet3, "ListBox1", 0, 0, kResultWidth, 400);
+  ListBox1 = MakeControl<TListBox>(this, TabSheet3, "ListBox1", 0, 0, kResultWidth, 400);
   ListBox1->SetAlign(alClient);
   TabSheet5 = MakeSheet(this, Transfer, "TabSheet5", "Network Statistics");
 
   FileTab = MakeSheet(this, Transfer, "FileTab", "Incoming Files");
-  FileList = Make<TFileListBox>(this, FileTab, "FileList", 0, 0, kResultWidth, 400);
+  FileList = MakeControl<TFileListBox>(this, FileTab, "FileList", 0, 0, kResultWidth, 400);
   FileList->SetAlign(alClient);
   FileList->SetMultiSelect(true);
   FileList->SetShowGlyphs(true);
@@ -367,11 +330,11 @@ void TNutsForm::MakeTabs() {
   AddMenuItem(this, FileMenu, "Delete File", [this](TObject* s) { RubFile(s); });
   AddMenuItem(this, FileMenu, "Move File", [this](TObject* s) { DoMove(s); });
   FileList->SetPopupMenu(FileMenu);
-  FolderBox = Make<TDirectoryListBox>(this, FileTab, "FolderBox", 400, 0, 350, 300);
+  FolderBox = MakeControl<TDirectoryListBox>(this, FileTab, "FolderBox", 400, 0, 350, 300);
   FolderBox->SetVisible(false);
   FolderBox->Hint = ("Click outside of this Folder box after you have made your selection");
   FolderBox->OnExit = [this](TObject* s) { MoveStuff(s); };
-  Edit4 = Make<TEdit>(this, FileTab, "Edit4", 400, 310, 300, 21);
+  Edit4 = MakeControl<TEdit>(this, FileTab, "Edit4", 400, 310, 300, 21);
   Edit4->SetVisible(false);
   Edit4->Hint = ("Type in a new name for this file and hit Enter");
   Transfer->SetActivePage(FileTab);
@@ -386,92 +349,79 @@ void TNutsForm::MakeStatistics() {
   constexpr int kGraphLeft = (kResultWidth - 739) / 2;
   for (int g = 0; g < 6; ++g) {
     auto* box =
-        Make<TGroupBox>(this, TabSheet5, ("GroupBox" + IntToStr(g + 1)).c_str(), kGraphLeft + g * 124, 6, 119, 100);
+        MakeControl<TGroupBox>(this, TabSheet5, ("GroupBox" + IntToStr(g + 1)).c_str(), kGraphLeft + g * 124, 6, 119, 100);
     box->SetCaption(kGroups[g]);
     int row = 0;
     for (int c = 0; c < 5; ++c) {
       if (!kHas[g][c]) continue;
-      auto* caption = new TLabel(this);
-      caption->SetParent(box);
-      caption->SetLeft(6);
-      caption->SetTop(16 + row * 16);
-      caption->SetCaption(String(kColumns[c]) + ":");
-      auto* value = new TLabel(this);
-      value->SetParent(box);
-      value->SetLeft(80);
-      value->SetTop(16 + row * 16);
-      value->SetCaption("0");
+      MakeLabel(this, box, "", 6, 16 + row * 16, String(kColumns[c]) + ":");
+      TLabel* value = MakeLabel(this, box, "", 80, 16 + row * 16, "0");
       CounterLabels[static_cast<std::size_t>(g)][static_cast<std::size_t>(c)] = value;
       ++row;
     }
   }
   // The traffic labels in the graph's colours, on a black strip joined to
   // the graph.
-  TrafficPanel = Make<TPanel>(this, TabSheet5, "TrafficPanel", kGraphLeft, 114, 739, 38);
+  TrafficPanel = MakeControl<TPanel>(this, TabSheet5, "TrafficPanel", kGraphLeft, 114, 739, 38);
   TrafficPanel->SetBevelOuter(bvNone);
   TrafficPanel->SetColor(clBlack);
   TrafficPanel->SetCaption("");
   auto label = [this](const char* name, int left, int top, TColor color, const char* caption) {
-    auto* l = new TLabel(this);
-    l->SetName(name);
-    l->SetParent(TrafficPanel);
-    l->SetLeft(left);
-    l->SetTop(top);
+    TLabel* l = MakeLabel(this, TrafficPanel, name, left, top, caption);
     l->Font()->SetColor(color);
-    l->SetCaption(caption);
     return l;
   };
   GnutellaDownLabel = label("GnutellaDownLabel", 8, 4, clRed, "Gnutella download traffic:");
   FileDownLabel = label("FileDownLabel", 260, 4, clBlue, "File transfer download traffic:");
   GnutellaUpLabel = label("GnutellaUpLabel", 8, 20, clGreen, "Gnutella upload traffic:");
   FileUpLabel = label("FileUpLabel", 260, 20, clBlue, "File transfer upload traffic:");
-  Image1 = Make<TImage>(this, TabSheet5, "Image1", kGraphLeft, 152, 739, 161);
+  Image1 = MakeControl<TImage>(this, TabSheet5, "Image1", kGraphLeft, 152, 739, 161);
   Image1->Canvas()->Brush()->SetColor(clBlack);
   Image1->Canvas()->FillRect(Rect(0, 0, 739, 161));
 }
 
 void TNutsForm::MakeBottomRow() {
   const int top = kRowTop;
-  Edit3 = Make<TEdit>(this, this, "Edit3", kPagesLeft, top + 1, 170, 21);
+  Edit3 = MakeControl<TEdit>(this, this, "Edit3", kPagesLeft, top + 1, 170, 21);
   Edit3->Hint = ("Type a file name to search for, then hit Enter");
   Edit3->OnKeyDown = [this](TObject* s, Word& key, TShiftState shift) { Edit3KeyDown(s, key, shift); };
-  SearchButton = Make<TButton>(this, this, "SearchButton", 180, top, 56, 23);
+  SearchButton = MakeControl<TButton>(this, this, "SearchButton", 180, top, 56, 23);
   SearchButton->SetCaption("Search");
   SearchButton->OnClick = [this](TObject* s) { SearchClick(s); };
-  HostBox = Make<TComboBox>(this, this, "HostBox", 240, top + 1, 150, 21);
+  HostBox = MakeControl<TComboBox>(this, this, "HostBox", 240, top + 1, 150, 21);
   HostBox->Hint = ("Connection Booster - Select an address to find more Hosts");
   for (const char* name : kHostNames) HostBox->Items()->Add(name);
   HostBox->Items()->Add("");
   HostBox->OnChange = [this](TObject* s) { DoHost(s); };
   // The manual-connect pair and its button stay hidden.
-  Edit1 = Make<TEdit>(this, this, "Edit1", 240, top + 1, 90, 21);
+  Edit1 = MakeControl<TEdit>(this, this, "Edit1", 240, top + 1, 90, 21);
   Edit1->SetText("connect1.velkonet.example");
   Edit1->SetEnabled(false);
   Edit1->SetVisible(false);
-  Edit2 = Make<TEdit>(this, this, "Edit2", 334, top + 1, 40, 21);
+  Edit2 = MakeControl<TEdit>(this, this, "Edit2", 334, top + 1, 40, 21);
   Edit2->SetText("6346");
   Edit2->SetVisible(false);
-  ConnectButton = Make<TButton>(this, this, "ConnectButton", 378, top, 12, 23);
+  ConnectButton = MakeControl<TButton>(this, this, "ConnectButton", 378, top, 12, 23);
   ConnectButton->SetVisible(false);
   ConnectButton->OnClick = [this](TObject*) { Gnutella1->ConnectTo(Edit1->Text(), StrToInt(Edit2->Text())); };
-  OptionsButton = Make<TButton>(this, this, "OptionsButton", 394, top, 56, 23);
+  OptionsButton = MakeControl<TButton>(this, this, "OptionsButton", 394, top, 56, 23);
   OptionsButton->SetCaption("Options");
   OptionsButton->Hint = ("Change your preferences");
   OptionsButton->OnClick = [this](TObject* s) { Options1Click(s); };
-  HideButton = Make<TButton>(this, this, "HideButton", 454, top, 56, 23);
+  HideButton = MakeControl<TButton>(this, this, "HideButton", 454, top, 56, 23);
   HideButton->SetCaption("Hide");
   HideButton->Hint = ("Minimize to the Taskbar");
   HideButton->OnClick = [](TObject*) { Application->Minimize(); };
-  QuitButton = Make<TButton>(this, this, "QuitButton", 514, top, 56, 23);
+  QuitButton = MakeControl<TButton>(this, this, "QuitButton", 514, top, 56, 23);
   QuitButton->SetCaption("Quit");
   QuitButton->Hint = ("Quit now - Velko will be shut down, to verify correct network disconnection");
   QuitButton->OnClick = [this](TObject* s) { Exit1Click(s); };
-  Navigator = Make<TVrNavigator>(this, this, "Navigator", kNavigatorLeft, kNavigatorTop, kNavigatorWidth,
+  Navigator = MakeControl<TVrNavigator>(this, this, "Navigator", kNavigatorLeft, kNavigatorTop, kNavigatorWidth,
                                  kNavigatorHeight);
   Navigator->SetVisibleButtons(TVrButtonSet{btPlay, btPause, btStop, btPrev, btNext});
   Navigator->SetEnabledButtons(TVrButtonSet{btPlay, btPause, btStop, btPrev, btNext});
   Navigator->OnButtonClick = [this](TObject* s, TVrButtonType b) { Controller(s, b); };
-  MusicLabel = Make<TEdit>(this, this, "MusicLabel", kNavigatorLeft, kNavigatorTop + kNavigatorHeight + 4,
+  MusicLabel = MakeControl<TEdit>(this, this, "MusicLabel", kNavigatorLeft, kNavigatorTop + kNavigatorHeight + 4,
                            kNavigatorWidth, 20);
   MusicLabel->SetReadOnly(true);
   MusicLabel->SetColor(clBlack);
@@ -672,22 +622,22 @@ void TNutsForm::Gnutella1Login(TObject*, const String& IP, const GUID& ID, TGnut
   const int i = FindHostRow(IP, ID, true);
   if (i >= 0) {
     TListItem* row = HostList->Items()->Item(i);
-    SetSub(row, 0, "Connected");
-    SetSub(row, 1, UserAgent);
-    SetSub(row, 2, HostVersionText(Version));
+    SetSubItem(row, 0, "Connected");
+    SetSubItem(row, 1, UserAgent);
+    SetSubItem(row, 2, HostVersionText(Version));
   }
   UpdateCaption();
 }
 
 void TNutsForm::Gnutella1Disconnect(TObject*, const String& IP, const GUID& ID) {
   const int i = FindHostRow(IP, ID, true);
-  if (i >= 0) SetSub(HostList->Items()->Item(i), 0, "Disconnect");
+  if (i >= 0) SetSubItem(HostList->Items()->Item(i), 0, "Disconnect");
   UpdateCaption();
 }
 
 void TNutsForm::Gnutella1Error(TObject*, const String& IP, const GUID& ID, int, int, const String& ErrorMsg) {
   const int i = FindHostRow(IP, ID, true);
-  if (i >= 0) SetSub(HostList->Items()->Item(i), 0, ErrorMsg);
+  if (i >= 0) SetSubItem(HostList->Items()->Item(i), 0, ErrorMsg);
 }
 
 void TNutsForm::Gnutella1DestroyClient(TObject*, const String& IP, const GUID& ID) {
@@ -702,8 +652,8 @@ void TNutsForm::RemoveHandedOverRow(TCustomWinSocket* Socket) {
   // Only the unbound incoming row of that address: logged-in links keep theirs.
   for (int i = 0; i < items->Count(); ++i) {
     TListItem* row = items->Item(i);
-    if (row->Data() == nullptr && row->Caption() == address && Sub(row, 3) == "Incoming") {
-      SetSub(row, 0, "Disconnect");
+    if (row->Data() == nullptr && row->Caption() == address && SubItem(row, 3) == "Incoming") {
+      SetSubItem(row, 0, "Disconnect");
       DeleteHostRow(i);
       return;
     }
@@ -734,7 +684,7 @@ TListView* TNutsForm::AddSearchTab(const String& Text) {
   auto* sheet = new TPictureSheet(this);
   sheet->SetPageControl(ResultPages);
   sheet->SetCaption(Text);
-  auto* list = Make<TListView>(this, sheet, "", 0, 0, kResultWidth, kResultHeight);
+  auto* list = MakeControl<TListView>(this, sheet, "", 0, 0, kResultWidth, kResultHeight);
   list->SetViewStyle(vsReport);
   list->SetRowSelect(true);
   list->SetColor(clBlack);
@@ -862,44 +812,44 @@ void TNutsForm::UnhookTransfer(TGnutellaFileTransfer* T) {
 
 void TNutsForm::BindDownload(TGnutellaFileTransfer* T, bool WithConnect) {
   if (WithConnect) {
-    T->OnConnect = [this, T](TComponent*, const String&) { SetSub(TransferRow(T), 2, "Connected"); };
+    T->OnConnect = [this, T](TComponent*, const String&) { SetSubItem(TransferRow(T), 2, "Connected"); };
   }
   T->OnStartTransfer = [this, T](TComponent*, const String&) {
     TListItem* row = TransferRow(T);
     if (row == nullptr) return;
-    if (Sub(row, 0) == "0") SetSub(row, 0, IntToStr(T->StopOffset));
-    SetSub(row, 2, "Downloading...");
+    if (SubItem(row, 0) == "0") SetSubItem(row, 0, IntToStr(T->StopOffset));
+    SetSubItem(row, 2, "Downloading...");
     if (auto* reply = dynamic_cast<TGnutellaDownloadReply*>(T)) {
-      SetSub(row, 3, IntToStr(reply->ContentLength));
-      SetSub(row, 4, reply->ContentType);
-      SetSub(row, 5, reply->ContentRange);
-      SetSub(row, 6, reply->Server);
-      SetSub(row, 7, reply->XGnutellaContentURN);
+      SetSubItem(row, 3, IntToStr(reply->ContentLength));
+      SetSubItem(row, 4, reply->ContentType);
+      SetSubItem(row, 5, reply->ContentRange);
+      SetSubItem(row, 6, reply->Server);
+      SetSubItem(row, 7, reply->XGnutellaContentURN);
     }
-    SetSub(row, 8, FormatFloat("0.00", T->CurrentSpeed()));
-    SetSub(row, 9, FormatFloat("0.00", T->AverageSpeed()));
+    SetSubItem(row, 8, FormatFloat("0.00", T->CurrentSpeed()));
+    SetSubItem(row, 9, FormatFloat("0.00", T->AverageSpeed()));
   };
   T->OnProgress = [this, T](TComponent*, const String&, std::int64_t bytes) {
     TListItem* row = TransferRow(T);
     if (row == nullptr) return;
-    SetSub(row, 1, ProgressText(bytes, Sub(row, 0)));
-    SetSub(row, 8, Speed(T->CurrentSpeed()));
-    SetSub(row, 9, Speed(T->AverageSpeed()));
+    SetSubItem(row, 1, ProgressText(bytes, SubItem(row, 0)));
+    SetSubItem(row, 8, Speed(T->CurrentSpeed()));
+    SetSubItem(row, 9, Speed(T->AverageSpeed()));
   };
   T->OnTransfered = [this, T](TComponent*, const String&) {
     TListItem* row = TransferRow(T);
     // The body may have come with the header, before any progress event.
-    if (row != nullptr) SetSub(row, 1, ProgressText(T->BytesDone + T->StartOffset, Sub(row, 0)));
-    SetSub(row, 2, "Completed");
+    if (row != nullptr) SetSubItem(row, 1, ProgressText(T->BytesDone + T->StartOffset, SubItem(row, 0)));
+    SetSubItem(row, 2, "Completed");
     PlayWav1->Play(ExtractFilePath(Application->ExeName()) + "ok.wav");
     FileList->Update();
   };
   T->OnDisconnect = [this, T](TComponent*, const String&) {
-    if (!T->Error() && !T->Transfered()) SetSub(TransferRow(T), 2, "Disconnected");
+    if (!T->Error() && !T->Transfered()) SetSubItem(TransferRow(T), 2, "Disconnected");
     Forget(T);
   };
   T->OnError = [this, T](TComponent*, const String&, int, const String& msg) {
-    SetSub(TransferRow(T), 2, msg);
+    SetSubItem(TransferRow(T), 2, msg);
     Forget(T);
   };
 }
@@ -909,27 +859,27 @@ void TNutsForm::BindUpload(TGnutellaFileTransfer* T) {
     TListItem* row = TransferRow(T);
     if (row == nullptr) return;
     if (auto* push = dynamic_cast<TGnutellaPushFile*>(T)) {
-      SetSub(row, 0, IntToStr(push->FileSize()));
-      SetSub(row, 3, push->ContentRange());
-      SetSub(row, 4, push->UserAgent());
+      SetSubItem(row, 0, IntToStr(push->FileSize()));
+      SetSubItem(row, 3, push->ContentRange());
+      SetSubItem(row, 4, push->UserAgent());
     }
-    SetSub(row, 2, "Uploading...");
+    SetSubItem(row, 2, "Uploading...");
   };
   T->OnProgress = [this, T](TComponent*, const String&, std::int64_t bytes) {
     TListItem* row = TransferRow(T);
     if (row == nullptr) return;
-    SetSub(row, 0, IntToStr(T->FileSize()));
-    SetSub(row, 1, ProgressText(bytes, IntToStr(T->FileSize())));
-    SetSub(row, 5, Speed(T->CurrentSpeed()));
-    SetSub(row, 6, Speed(T->AverageSpeed()));
+    SetSubItem(row, 0, IntToStr(T->FileSize()));
+    SetSubItem(row, 1, ProgressText(bytes, IntToStr(T->FileSize())));
+    SetSubItem(row, 5, Speed(T->CurrentSpeed()));
+    SetSubItem(row, 6, Speed(T->AverageSpeed()));
   };
-  T->OnTransfered = [this, T](TComponent*, const String&) { SetSub(TransferRow(T), 2, "Completed"); };
+  T->OnTransfered = [this, T](TComponent*, const String&) { SetSubItem(TransferRow(T), 2, "Completed"); };
   T->OnDisconnect = [this, T](TComponent*, const String&) {
-    if (!T->Error() && !T->Transfered()) SetSub(TransferRow(T), 2, "Disconnected");
+    if (!T->Error() && !T->Transfered()) SetSubItem(TransferRow(T), 2, "Disconnected");
     Forget(T);
   };
   T->OnError = [this, T](TComponent*, const String&, int, const String& msg) {
-    SetSub(TransferRow(T), 2, msg);
+    SetSubItem(TransferRow(T), 2, msg);
     Forget(T);
   };
 }
@@ -940,7 +890,7 @@ void TNutsForm::ResultDblClick(TObject* Sender) {
   TListItem* result = list->Selected();
   TListItem* row = DownList->Items()->Add();
   row->SetCaption(result->Caption());
-  row->SubItems()->Add(Sub(result, 0));
+  row->SubItems()->Add(SubItem(result, 0));
   row->SubItems()->Add("0%");
   const String target = SaveTarget(result->Caption(), false);
   if (target.empty()) {
@@ -951,9 +901,9 @@ void TNutsForm::ResultDblClick(TObject* Sender) {
   auto* d = new TGnutellaDownloadFile(this);
   Track(d, row);
   row->SetData(d);
-  d->IP = Sub(result, 1);
-  d->Port = StrToIntDef(Sub(result, 2), 0);
-  d->FileIndex = StrToIntDef(Sub(result, 3), 0);
+  d->IP = SubItem(result, 1);
+  d->Port = StrToIntDef(SubItem(result, 2), 0);
+  d->FileIndex = StrToIntDef(SubItem(result, 3), 0);
   d->Filename = result->Caption();
   Transfer->SetActivePage(TabSheet4);
   d->SaveTo = target;
@@ -961,7 +911,7 @@ void TNutsForm::ResultDblClick(TObject* Sender) {
   if (const auto* hit = static_cast<const TSearchHit*>(result->Data())) {
     d->HitSize = hit->FileSize;
   } else {
-    d->HitSize = ParseOffset(Sub(result, 0)).value_or(-1);
+    d->HitSize = ParseOffset(SubItem(result, 0)).value_or(-1);
   }
   BindDownload(d, true);
   d->FreeOnDisconnect = true;
@@ -1099,10 +1049,10 @@ void TNutsForm::Timer1Timer(TObject*) {
   for (int i = 0; i < HostList->Items()->Count(); ++i) {
     TListItem* row = HostList->Items()->Item(i);
     try {
-      if (Sub(row, 0) != "Connected") {
-        SetSub(row, 4, IntToStr(StrToInt(Sub(row, 4)) + 1));
+      if (SubItem(row, 0) != "Connected") {
+        SetSubItem(row, 4, IntToStr(StrToInt(SubItem(row, 4)) + 1));
       } else {
-        SetSub(row, 4, "");
+        SetSubItem(row, 4, "");
       }
     } catch (const Exception&) {
     }
