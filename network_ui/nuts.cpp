@@ -234,12 +234,7 @@ TNutsForm::~TNutsForm() {
   g->OnReceiveFile = nullptr;
   g->OnUploadFile = nullptr;
   g->OnPush = nullptr;
-  for (TGnutellaFileTransfer* t : std::vector<TGnutellaFileTransfer*>(transfers_)) {
-    UnhookTransfer(t);
-    t->RemoveFreeNotification(this);
-  }
-  transfers_.clear();
-  rows_.clear();
+  ReleaseTransfers();
   for (TListView* list : result_lists_) ClearResults(list);
   for (int i = 0; i < HostList->Items()->Count(); ++i) {
     delete static_cast<GUID*>(HostList->Items()->Item(i)->Data());
@@ -557,14 +552,8 @@ void TNutsForm::Exit1Click(TObject*) {
   for (TListView* list : result_lists_) ClearResults(list);
   Timer1->SetEnabled(false);
   if (Gnutella1->Connected()) Gnutella1->Disconnect();
-  // Unhook every transfer first, then free them from a copy of the list.
-  const std::vector<TGnutellaFileTransfer*> running(transfers_);
-  for (TGnutellaFileTransfer* t : running) {
-    UnhookTransfer(t);
-    t->RemoveFreeNotification(this);
-  }
-  transfers_.clear();
-  rows_.clear();
+  // Every transfer is unhooked first, then freed.
+  const std::vector<TGnutellaFileTransfer*> running = ReleaseTransfers();
   for (int i = 0; i < DownList->Items()->Count(); ++i) DownList->Items()->Item(i)->SetData(nullptr);
   for (TGnutellaFileTransfer* t : running) {
     try {
@@ -800,6 +789,17 @@ String TNutsForm::SaveTarget(const String& Name, bool AvoidExisting) const {
   }
 }
 
+std::vector<TGnutellaFileTransfer*> TNutsForm::ReleaseTransfers() {
+  std::vector<TGnutellaFileTransfer*> released;
+  released.swap(transfers_);
+  for (TGnutellaFileTransfer* t : released) {
+    UnhookTransfer(t);
+    t->RemoveFreeNotification(this);
+  }
+  rows_.clear();
+  return released;
+}
+
 void TNutsForm::UnhookTransfer(TGnutellaFileTransfer* T) {
   T->OnError = nullptr;
   T->OnFileExists = nullptr;
@@ -808,6 +808,19 @@ void TNutsForm::UnhookTransfer(TGnutellaFileTransfer* T) {
   T->OnTransfered = nullptr;
   T->OnDisconnect = nullptr;
   T->OnStartTransfer = nullptr;
+}
+
+// Both lists show a transfer's end on its row (an error's text, or
+// "Disconnected" when it neither failed nor completed) and forget it.
+void TNutsForm::BindEnd(TGnutellaFileTransfer* T) {
+  T->OnDisconnect = [this, T](TComponent*, const String&) {
+    if (!T->Error() && !T->Transfered()) SetSubItem(TransferRow(T), 2, "Disconnected");
+    Forget(T);
+  };
+  T->OnError = [this, T](TComponent*, const String&, int, const String& msg) {
+    SetSubItem(TransferRow(T), 2, msg);
+    Forget(T);
+  };
 }
 
 void TNutsForm::BindDownload(TGnutellaFileTransfer* T, bool WithConnect) {
@@ -844,14 +857,7 @@ void TNutsForm::BindDownload(TGnutellaFileTransfer* T, bool WithConnect) {
     PlayWav1->Play(ExtractFilePath(Application->ExeName()) + "ok.wav");
     FileList->Update();
   };
-  T->OnDisconnect = [this, T](TComponent*, const String&) {
-    if (!T->Error() && !T->Transfered()) SetSubItem(TransferRow(T), 2, "Disconnected");
-    Forget(T);
-  };
-  T->OnError = [this, T](TComponent*, const String&, int, const String& msg) {
-    SetSubItem(TransferRow(T), 2, msg);
-    Forget(T);
-  };
+  BindEnd(T);
 }
 
 void TNutsForm::BindUpload(TGnutellaFileTransfer* T) {
@@ -874,14 +880,7 @@ void TNutsForm::BindUpload(TGnutellaFileTransfer* T) {
     SetSubItem(row, 6, Speed(T->AverageSpeed()));
   };
   T->OnTransfered = [this, T](TComponent*, const String&) { SetSubItem(TransferRow(T), 2, "Completed"); };
-  T->OnDisconnect = [this, T](TComponent*, const String&) {
-    if (!T->Error() && !T->Transfered()) SetSubItem(TransferRow(T), 2, "Disconnected");
-    Forget(T);
-  };
-  T->OnError = [this, T](TComponent*, const String&, int, const String& msg) {
-    SetSubItem(TransferRow(T), 2, msg);
-    Forget(T);
-  };
+  BindEnd(T);
 }
 
 void TNutsForm::ResultDblClick(TObject* Sender) {
@@ -1218,31 +1217,11 @@ void TNutsForm::RubFile(TObject*) {
   }
 }
 
-void TNutsForm::DoMove(TObject*) {
-  FolderBox->SetDirectory(FileList->Directory());
-  zelFiler->FileList()->Clear();  // each move lists only its own files
-  String folder = ExtractFilePath(Options()->DownloadEdit->Text());
-  for (int i = 0; i < FileList->Items()->Count(); ++i) {
-    if (!FileList->Selected(i)) continue;
-    SourceName = FileList->Items()->Strings(i);
-    SourcePath = folder + SourceName;
-    zelFiler->FileList()->Add(SourcePath);
-  }
-  FolderBox->SetVisible(true);
-  FolderChosen = false;
-}
+void TNutsForm::DoMove(TObject*) { PrepareFileOperation(FolderBox); }
 
 void TNutsForm::DoCopy(TObject* Sender) { DoMove(Sender); }
 
-void TNutsForm::DoName(TObject*) {
-  FolderBox->SetDirectory(FileList->Directory());
-  zelFiler->FileList()->Clear();
-  const String folder = ExtractFilePath(Options()->DownloadEdit->Text());
-  for (int i = 0; i < FileList->Items()->Count(); ++i) {
-    if (FileList->Selected(i)) zelFiler->FileList()->Add(folder + FileList->Items()->Strings(i));
-  }
-  Edit4->SetVisible(true);
-}
+void TNutsForm::DoName(TObject*) { PrepareFileOperation(Edit4); }
 
 void TNutsForm::RenameKeys(TObject* Sender, Word& Key, TShiftState Shift) {
   if (Key == VK_RETURN && !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt)) {
@@ -1250,20 +1229,8 @@ void TNutsForm::RenameKeys(TObject* Sender, Word& Key, TShiftState Shift) {
   }
 }
 
-void TNutsForm::NameStuff(TObject*) {
-  // The same steps as a move, with the rename box in place of the folder
-  // box; the typed name is not used.
-  DestFolder = FolderBox->Directory();
-  zelFiler->DestFolder = DestFolder;
-  Edit4->SetVisible(false);
-  FolderChosen = true;
-  String own = ExcludeTrailingPathDelimiter(ExtractFilePath(SourcePath));
-  if (!SameText(own, ExcludeTrailingPathDelimiter(DestFolder)) && zelFiler->FileList()->Count() > 0) {
-    zelFiler->Execute();
-  }
-  zelFiler->FileList()->Clear();
-  FileList->Update();
-}
+// The rename box in place of the folder box; the typed name is not used.
+void TNutsForm::NameStuff(TObject*) { RunFileOperation(Edit4); }
 
 void TNutsForm::Button6Click(TObject*) {
   GnutellaUpLabel->SetCaption(FormatFloat("0.00", GetFileDownSpeed()));
@@ -1275,13 +1242,29 @@ void TNutsForm::Gnutella1Pong(TObject*, const String&, const GUID&, const String
   }
 }
 
-void TNutsForm::MoveStuff(TObject*) {
+void TNutsForm::MoveStuff(TObject*) { RunFileOperation(FolderBox); }
+
+void TNutsForm::PrepareFileOperation(TControl* Box) {
+  FolderBox->SetDirectory(FileList->Directory());
+  zelFiler->FileList()->Clear();  // each operation lists only its own files
+  const String folder = ExtractFilePath(Options()->DownloadEdit->Text());
+  for (int i = 0; i < FileList->Items()->Count(); ++i) {
+    if (!FileList->Selected(i)) continue;
+    SourceName = FileList->Items()->Strings(i);
+    SourcePath = folder + SourceName;
+    zelFiler->FileList()->Add(SourcePath);
+  }
+  Box->SetVisible(true);
+  FolderChosen = false;
+}
+
+void TNutsForm::RunFileOperation(TControl* Box) {
   DestFolder = FolderBox->Directory();
   zelFiler->DestFolder = DestFolder;
-  FolderBox->SetVisible(false);
+  Box->SetVisible(false);
   FolderChosen = true;
   // A move into the files' own folder has nothing to do.
-  String own = ExcludeTrailingPathDelimiter(ExtractFilePath(SourcePath));
+  const String own = ExcludeTrailingPathDelimiter(ExtractFilePath(SourcePath));
   if (!SameText(own, ExcludeTrailingPathDelimiter(DestFolder)) && zelFiler->FileList()->Count() > 0) {
     zelFiler->Execute();
   }

@@ -230,8 +230,17 @@ class TNutsForm : public TForm {
   TListItem* AddHostRow(const String& IP, const String& Kind);
   void DeleteHostRow(int Index);
   void RemoveHandedOverRow(TCustomWinSocket* Socket);
+  // A move or a rename: the selected files listed for the shell's file
+  // operation with Box shown; then, when Box is left, run into the folder
+  // box's folder.
+  void PrepareFileOperation(TControl* Box);
+  void RunFileOperation(TControl* Box);
   void BindDownload(TGnutellaFileTransfer* T, bool WithConnect);
   void BindUpload(TGnutellaFileTransfer* T);
+  void BindEnd(TGnutellaFileTransfer* T);
+  // Unhooks every transfer from the window and forgets it; the caller
+  // frees them or leaves them to their owner.
+  std::vector<TGnutellaFileTransfer*> ReleaseTransfers();
   static void UnhookTransfer(TGnutellaFileTransfer* T);
   void Track(TGnutellaFileTransfer* T, TListItem* Row);
   void Forget(TGnutellaFileTransfer* T);
