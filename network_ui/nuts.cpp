@@ -15,15 +15,22 @@ namespace {
 constexpr const char* kHostNames[4] = {"connect1.velkonet.example", "connect2.velkonet.example",
                                        "connect3.velkonet.example", "connect4.velkonet.example"};
 
+// Answers a request to erase a control's background with the window's
+// picture, when the window has one.
+bool ErasedWithPicture(TNutsForm* form, TWinControl* control, TMessage& message) {
+  if (message.Msg != WM_ERASEBKGND || !form->PaintBackdrop(control, reinterpret_cast<HDC>(message.WParam))) {
+    return false;
+  }
+  message.Result = 1;
+  return true;
+}
+
 // A page that shows the window's picture behind what it holds.
 class TPictureSheet : public TTabSheet {
  public:
   explicit TPictureSheet(TNutsForm* form) : TTabSheet(form), form_(form) {}
   void Dispatch(TMessage& Message) override {
-    if (Message.Msg == WM_ERASEBKGND && form_->PaintBackdrop(this, reinterpret_cast<HDC>(Message.WParam))) {
-      Message.Result = 1;
-      return;
-    }
+    if (ErasedWithPicture(form_, this, Message)) return;
     TTabSheet::Dispatch(Message);
   }
 
@@ -36,10 +43,7 @@ class TPicturePages : public TPageControl {
  public:
   explicit TPicturePages(TNutsForm* form) : TPageControl(form), form_(form) {}
   void Dispatch(TMessage& Message) override {
-    if (Message.Msg == WM_ERASEBKGND && form_->PaintBackdrop(this, reinterpret_cast<HDC>(Message.WParam))) {
-      Message.Result = 1;
-      return;
-    }
+    if (ErasedWithPicture(form_, this, Message)) return;
     if (Message.Msg == CN_CTLCOLORSTATIC) {
       if (HBRUSH brush = form_->BackdropBrush(this, reinterpret_cast<HDC>(Message.WParam))) {
         Message.Result = reinterpret_cast<LRESULT>(brush);
