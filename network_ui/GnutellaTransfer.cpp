@@ -81,7 +81,8 @@ String GivLine(int FileIndex, const String& ServentIDText, const String& Name) {
 
 // --- Base -------------------------------------------------------------------
 
-TGnutellaFileTransfer::TGnutellaFileTransfer(TComponent* AOwner) : TComponent(AOwner) {
+TGnutellaFileTransfer::TGnutellaFileTransfer(TComponent* AOwner, TTransferSide Side)
+    : TComponent(AOwner), side_(Side) {
   hidden_window_ = AllocateHWnd([this](TMessage& m) { WndProc(m); });
   InitFields();
   timer_ = new TTimer(this);
@@ -136,7 +137,7 @@ bool TGnutellaFileTransfer::RangeComplete() const {
   if (!header_done_) return false;
   // The serving side fixed its (inclusive) range when it answered; an empty
   // file has the range 0 to -1.
-  if (serving_) return BytesDone == StopOffset - StartOffset + 1;
+  if (side_ == tsServe) return BytesDone == StopOffset - StartOffset + 1;
   return StopOffset >= 0 && BytesDone == StopOffset - StartOffset;
 }
 
@@ -403,51 +404,57 @@ void TGnutellaFileTransfer::DownloadDisconnected(TGnutellaDownloadReply& Reply, 
   DoEvent(1);
 }
 
-TGnutellaDownloadFile::TGnutellaDownloadFile(TComponent* AOwner) : TGnutellaFileTransferDirect(AOwner) {
-  Dial();
-  redial_ = [this] { Redial(); };
-}
+TGnutellaFileTransferDirect::TGnutellaFileTransferDirect(TComponent* AOwner, TTransferSide Side)
+    : TGnutellaFileTransfer(AOwner, Side) {}
 
-TGnutellaDownloadFile::~TGnutellaDownloadFile() {
+TGnutellaFileTransferDirect::~TGnutellaFileTransferDirect() {
+  if (socket_ == nullptr) return;
   socket_->Socket()->OnSocketEvent = nullptr;
   socket_->Socket()->OnErrorEvent = nullptr;
   delete socket_;
   socket_ = nullptr;
-  CloseDataFile();
 }
 
-void TGnutellaDownloadFile::Dial() {
+void TGnutellaFileTransferDirect::MakeSocket(std::function<void(TCustomWinSocket*, TSocketEvent)> on_event) {
+  if (socket_ != nullptr) {
+    socket_->Socket()->OnSocketEvent = nullptr;
+    socket_->Socket()->OnErrorEvent = nullptr;
+    delete socket_;
+  }
   socket_ = new TClientSocket(this);
-  socket_->Socket()->OnSocketEvent = [this](TObject*, TCustomWinSocket* Socket, TSocketEvent Event) {
-    SocketEvent(Socket, Event);
-  };
-  socket_->Socket()->OnErrorEvent = [this](TObject*, TCustomWinSocket* Socket, TErrorEvent Event, int& Code) {
-    SocketError(Socket, Event, Code);
+  socket_->Socket()->OnSocketEvent = [on_event = std::move(on_event)](TObject*, TCustomWinSocket* S,
+                                                                      TSocketEvent Event) { on_event(S, Event); };
+  socket_->Socket()->OnErrorEvent = [this](TObject*, TCustomWinSocket* S, TErrorEvent Event, int& Code) {
+    SocketError(S, Event, Code);
   };
 }
 
-void TGnutellaDownloadFile::Start() {
-  requested_stop_ = StopOffset;
+void TGnutellaFileTransferDirect::Dial() {
   socket_->Host = IP;
   socket_->Address = "";
   socket_->Port = Port;
   if (SocksForTransfers()) SocksifyClientSocket(socket_);
   socket_->Open();
+}
+
+TGnutellaDownloadFile::TGnutellaDownloadFile(TComponent* AOwner) : TGnutellaFileTransferDirect(AOwner, tsDownload) {
+  MakeSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
+  redial_ = [this] { Redial(); };
+}
+
+TGnutellaDownloadFile::~TGnutellaDownloadFile() { CloseDataFile(); }
+
+void TGnutellaDownloadFile::Start() {
+  requested_stop_ = StopOffset;
+  Dial();
 }
 
 void TGnutellaDownloadFile::Redial() {
   if (!continuing_) return;  // closed meanwhile
   continuing_ = false;
   // The old socket is not inside one of its own events here.
-  socket_->Socket()->OnSocketEvent = nullptr;
-  socket_->Socket()->OnErrorEvent = nullptr;
-  delete socket_;
+  MakeSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
   Dial();
-  socket_->Host = IP;
-  socket_->Address = "";
-  socket_->Port = Port;
-  if (SocksForTransfers()) SocksifyClientSocket(socket_);
-  socket_->Open();
 }
 
 void TGnutellaDownloadFile::Close() {
@@ -499,7 +506,10 @@ void TGnutellaFileTransferFirewall::ReleaseSocket() {
   Socket = nullptr;
 }
 
-TGnutellaPopFile::TGnutellaPopFile(TComponent* AOwner) : TGnutellaFileTransferFirewall(AOwner) {
+TGnutellaFileTransferFirewall::TGnutellaFileTransferFirewall(TComponent* AOwner, TTransferSide Side)
+    : TGnutellaFileTransfer(AOwner, Side) {}
+
+TGnutellaPopFile::TGnutellaPopFile(TComponent* AOwner) : TGnutellaFileTransferFirewall(AOwner, tsDownload) {
   StartOffset = 0;
   StopOffset = -1;
   file_size_ = 0;
@@ -538,7 +548,6 @@ void TGnutellaPopFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {
 
 bool TGnutellaFileTransfer::ServeBegin(TCustomWinSocket* socket, std::int64_t first, std::int64_t last,
                                        bool always_range) {
-  serving_ = true;
   HANDLE file = Filename.empty() ? INVALID_HANDLE_VALUE : FileOpen(Filename, fmOpenRead | fmShareDenyNone);
   std::int64_t size = file == INVALID_HANDLE_VALUE ? -1 : FileSeek(file, 0, 2);
   if (size < 0) {
@@ -616,9 +625,7 @@ void TGnutellaFileTransfer::ServeBlocks(TCustomWinSocket* socket, char* buffer) 
   ReArmWrite(socket);
 }
 
-TGnutellaUploadFile::TGnutellaUploadFile(TComponent* AOwner) : TGnutellaFileTransferFirewall(AOwner) {
-  serving_ = true;
-}
+TGnutellaUploadFile::TGnutellaUploadFile(TComponent* AOwner) : TGnutellaFileTransferFirewall(AOwner, tsServe) {}
 
 TGnutellaUploadFile::~TGnutellaUploadFile() {
   FreeOnDisconnect = false;
@@ -653,15 +660,8 @@ void TGnutellaUploadFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {
   }
 }
 
-TGnutellaPushFile::TGnutellaPushFile(TComponent* AOwner) : TGnutellaFileTransferDirect(AOwner) {
-  serving_ = true;
-  socket_ = new TClientSocket(this);
-  socket_->Socket()->OnSocketEvent = [this](TObject*, TCustomWinSocket* S, TSocketEvent Event) {
-    SocketEvent(S, Event);
-  };
-  socket_->Socket()->OnErrorEvent = [this](TObject*, TCustomWinSocket* S, TErrorEvent Event, int& Code) {
-    SocketError(S, Event, Code);
-  };
+TGnutellaPushFile::TGnutellaPushFile(TComponent* AOwner) : TGnutellaFileTransferDirect(AOwner, tsServe) {
+  MakeSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
   request_timer_ = new TTimer(this);
   request_timer_->SetEnabled(false);
   request_timer_->SetOnTimer([this](TObject* Sender) { RequestTimedOut(Sender); });
@@ -671,10 +671,6 @@ TGnutellaPushFile::TGnutellaPushFile(TComponent* AOwner) : TGnutellaFileTransfer
 
 TGnutellaPushFile::~TGnutellaPushFile() {
   request_timer_->SetEnabled(false);
-  socket_->Socket()->OnSocketEvent = nullptr;
-  socket_->Socket()->OnErrorEvent = nullptr;
-  delete socket_;
-  socket_ = nullptr;
   CloseDataFile();
 }
 
@@ -683,12 +679,8 @@ void TGnutellaPushFile::SetServentID(const GUID& ID) {
 }
 
 void TGnutellaPushFile::Start() {
-  socket_->Host = IP;
-  socket_->Address = "";
-  socket_->Port = Port;
   request_served_ = false;
-  if (SocksForTransfers()) SocksifyClientSocket(socket_);
-  socket_->Open();
+  Dial();
 }
 
 void TGnutellaPushFile::Close() {

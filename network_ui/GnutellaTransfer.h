@@ -1,13 +1,22 @@
 // The HTTP file transfers of the file-sharing window, one object per
 // transfer, each driving one asynchronous socket on the main thread:
 //
-//   TGnutellaFileTransfer            state, events, speed timer, self-free
-//     TGnutellaFileTransferDirect    dials out itself (IP, Port, OnConnect)
+//   TGnutellaFileTransfer            state, events, speed timer, self-free,
+//                                    and the steps of both sides (below)
+//     TGnutellaFileTransferDirect    owns a client socket and dials IP:Port
 //       TGnutellaDownloadFile        GET a file from a peer
 //       TGnutellaPushFile            answer a push: dial, GIV, serve the GET
 //     TGnutellaFileTransferFirewall  works on a socket the servent handed over
 //       TGnutellaPopFile             GET over an incoming GIV connection
 //       TGnutellaUploadFile          serve a GET that arrived
+//
+// The two intermediate classes differ only in where the socket comes from.
+// What is done with it cuts across them: a download and a pop read a reply
+// the same way, an upload and a push serve a file the same way. So the base
+// holds both sets of steps (ReadDownload and the steps after it for the
+// downloading side, ServeBegin and ServeBlocks for the serving side), and
+// each kind's socket handler calls the set of its side. The side is fixed
+// when the kind is made (TTransferSide); it decides how the range counts.
 //
 // A transfer with FreeOnDisconnect frees itself after its connection ends,
 // through message 0x800 posted to its own hidden window (never inside its
@@ -59,6 +68,9 @@ using TDownloadedEvent = std::function<void(TComponent* Sender, const String& Fi
 using TProgressEvent =
     std::function<void(TComponent* Sender, const String& Filename, std::int64_t BytesReceived)>;
 
+// Which way a transfer's bytes go.
+enum TTransferSide { tsDownload, tsServe };
+
 // The reply side both downloads share: header fields, the target file and
 // the data phase.
 class TGnutellaDownloadReply {
@@ -76,7 +88,7 @@ class TGnutellaDownloadReply {
 
 class TGnutellaFileTransfer : public TComponent {
  public:
-  explicit TGnutellaFileTransfer(TComponent* AOwner);
+  TGnutellaFileTransfer(TComponent* AOwner, TTransferSide Side);
   ~TGnutellaFileTransfer() override;
 
   TOnGnutellaTransferError OnError;
@@ -118,7 +130,9 @@ class TGnutellaFileTransfer : public TComponent {
   // Whether the whole range has moved (inclusive on the serving side).
   bool RangeComplete() const;
 
-  // Downloads: the bytes of one read event, the reply header, the target
+  const TTransferSide side_;
+
+  // The downloading side: the bytes of one read event, the reply header, the target
   // file and the body. Each step answers false once the transfer stopped.
   void ReadDownload(TGnutellaDownloadReply& Reply, std::string& Header, TCustomWinSocket* Socket);
   bool DownloadBytes(TGnutellaDownloadReply& Reply, std::string& Header, TCustomWinSocket* Socket,
@@ -132,7 +146,7 @@ class TGnutellaFileTransfer : public TComponent {
   bool AskForTheRest(TCustomWinSocket* Socket);
   // The whole file arrived: the partial file goes over SaveTo.
   void FinishDownload(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket);
-  // Serving: opens the file and sends the reply header (false when the
+  // The serving side: opens the file and sends the reply header (false when the
   // request was answered with an error), then one write event's blocks.
   bool ServeBegin(TCustomWinSocket* Socket, std::int64_t First, std::int64_t Last, bool AlwaysRange);
   void ServeBlocks(TCustomWinSocket* Socket, char* Buffer);
@@ -145,7 +159,6 @@ class TGnutellaFileTransfer : public TComponent {
   TGnutellaFileExitst exists_choice_ = 1;
   bool transfered_ = false;
   bool error_ = false;
-  bool serving_ = false;
   std::int64_t file_size_ = 0;
   // Downloads: the partial file's name once it is open; the end of the
   // current reply's range (-1: its close ends it) and where it began; the
@@ -176,16 +189,28 @@ class TGnutellaFileTransfer : public TComponent {
 
 class TGnutellaFileTransferDirect : public TGnutellaFileTransfer {
  public:
-  using TGnutellaFileTransfer::TGnutellaFileTransfer;
+  TClientSocket* ClientSocket() const { return socket_; }
+
+ protected:
+  TGnutellaFileTransferDirect(TComponent* AOwner, TTransferSide Side);
+  ~TGnutellaFileTransferDirect() override;
+  // A new client socket whose events go to `on_event` and whose errors go
+  // to SocketError; the one before, if any, is freed (so never from inside
+  // one of its own events).
+  void MakeSocket(std::function<void(TCustomWinSocket*, TSocketEvent)> on_event);
+  // Dials IP and Port (through SOCKS when the transfers use it).
+  void Dial();
+
+  TClientSocket* socket_ = nullptr;
 };
 
 class TGnutellaFileTransferFirewall : public TGnutellaFileTransfer {
  public:
-  using TGnutellaFileTransfer::TGnutellaFileTransfer;
   // The socket the servent handed over; the transfer owns it from Start on.
   TCustomWinSocket* Socket = nullptr;
 
  protected:
+  TGnutellaFileTransferFirewall(TComponent* AOwner, TTransferSide Side);
   // Sends the socket's events to `on_event` and its errors to SocketError.
   void HookSocket(std::function<void(TCustomWinSocket*, TSocketEvent)> on_event);
   // Unhooks, closes and frees the socket (the kinds' destructors).
@@ -200,14 +225,11 @@ class TGnutellaDownloadFile : public TGnutellaFileTransferDirect, public TGnutel
   void Start();
   // Closes the connection; the disconnect handling runs at once.
   void Close();
-  TClientSocket* ClientSocket() const { return socket_; }
 
  private:
   void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);
-  // A new socket dialling IP and Port (through SOCKS when set).
-  void Dial();
+  // Dials again, on a new socket, for the rest of the file.
   void Redial();
-  TClientSocket* socket_ = nullptr;
   std::string header_;
 };
 
@@ -250,7 +272,6 @@ class TGnutellaPushFile : public TGnutellaFileTransferDirect {
   const String& ContentRange() const { return content_range_; }
   const String& UserAgent() const { return user_agent_; }
   bool RequestServed() const { return request_served_; }
-  TClientSocket* ClientSocket() const { return socket_; }
   // How long the push waits for the requester's GET (milliseconds).
   UINT RequestTimeout = 20000;
 
@@ -258,7 +279,6 @@ class TGnutellaPushFile : public TGnutellaFileTransferDirect {
   void SocketEvent(TCustomWinSocket* Socket, TSocketEvent Event);
   void RequestTimedOut(TObject* Sender);
 
-  TClientSocket* socket_;
   TTimer* request_timer_;
   String content_range_;
   String user_agent_;

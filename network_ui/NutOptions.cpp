@@ -5,7 +5,7 @@
 #include "classlib/FileRoutines.h"
 #include "classlib/StringRoutines.h"
 #include "network/Gnutella.h"
-#include "network_ui/TransferText.h"
+#include "network_ui/FormControls.h"
 
 TForm2* Form2 = nullptr;
 
@@ -15,39 +15,18 @@ const std::array<const char*, 10> kConnectionTypeCaptions = {
 
 namespace {
 
-template <class T>
-T* Make(TForm2* form, TWinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-  auto* control = new T(form);
-  control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
 TCheckBox* MakeCheck(TForm2* form, TWinControl* parent, const char* name, int left, int top,
                      int width, const char* caption) {
-  auto* box = Make<TCheckBox>(form, parent, name, left, top, width, 17);
+  auto* box = MakeControl<TCheckBox>(form, parent, name, left, top, width, 17);
   box->SetCaption(caption);
   return box;
 }
 
 TEdit* MakeEdit(TForm2* form, TWinControl* parent, const char* name, int left, int top, int width,
                 const char* text) {
-  auto* edit = Make<TEdit>(form, parent, name, left, top, width, 21);
+  auto* edit = MakeControl<TEdit>(form, parent, name, left, top, width, 21);
   edit->SetText(text);
   return edit;
-}
-
-TLabel* MakeLabel(TForm2* form, TWinControl* parent, const char* name, int left, int top,
-                  const char* caption) {
-  auto* label = new TLabel(form);
-  label->SetName(name);
-  label->SetParent(parent);
-  label->SetLeft(left);
-  label->SetTop(top);
-  label->SetCaption(caption);
-  return label;
 }
 
 bool IsSocksText(const String& text) {
@@ -69,9 +48,9 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   SetClientSize(440, 420);
   SetShowHint(true);
 
-  Image2 = Make<TImage>(this, this, "Image2", 0, 0, 440, 420);
+  Image2 = MakeControl<TImage>(this, this, "Image2", 0, 0, 440, 420);
 
-  PageControl1 = Make<TPageControl>(this, this, "PageControl1", 4, 4, 432, 376);
+  PageControl1 = MakeControl<TPageControl>(this, this, "PageControl1", 4, 4, 432, 376);
   SettingsTab = new TTabSheet(this);
   SettingsTab->SetName("SettingsTab");
   SettingsTab->SetPageControl(PageControl1);
@@ -85,7 +64,7 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   static const char* const kTypeNames[10] = {"Modem14", "Modem28", "Modem33", "Modem56", "ISDN64",
                                              "ISDN128", "Cable",   "DSL",     "T1",      "T3"};
   for (int i = 0; i < 10; ++i) {
-    auto* button = Make<TRadioButton>(this, SettingsTab, kTypeNames[i], 8 + (i / 5) * 96,
+    auto* button = MakeControl<TRadioButton>(this, SettingsTab, kTypeNames[i], 8 + (i / 5) * 96,
                                       8 + (i % 5) * 18, 92, 17);
     button->SetCaption(kConnectionTypeCaptions[static_cast<std::size_t>(i)]);
     TypeButtons[static_cast<std::size_t>(i)] = button;
@@ -102,7 +81,7 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   FirewallBox->OnClick = [this](TObject*) { UpdateEnabling(); };
   ForceIPBox->OnClick = [this](TObject*) { UpdateEnabling(); };
 
-  SocksBox = Make<TComboBox>(this, SettingsTab, "SocksBox", 8, 106, 100, 21);
+  SocksBox = MakeControl<TComboBox>(this, SettingsTab, "SocksBox", 8, 106, 100, 21);
   SocksBox->SetStyle(csDropDownList);
   for (const char* text : {"No Socks", "Socks4", "Socks4A", "Socks5"}) SocksBox->Items()->Add(text);
   SocksBox->SetItemIndex(0);
@@ -123,7 +102,7 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   MakeLabel(this, SettingsTab, "DownloadLabel", 8, 192, "Download folder:");
   DownloadEdit = MakeEdit(this, SettingsTab, "DownloadEdit", 8, 208, 320, "c:\\");
   DownloadEdit->Hint = ("Save downloads to this folder");
-  Button3 = Make<TButton>(this, SettingsTab, "Button3", 336, 206, 75, 25);
+  Button3 = MakeControl<TButton>(this, SettingsTab, "Button3", 336, 206, 75, 25);
   Button3->SetCaption("Browse");
   Button3->OnClick = [this](TObject* s) { Button3Click(s); };
 
@@ -131,13 +110,13 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   UltraBox->OnClick = [this](TObject* s) { DoUltra(s); };
   NeedUltraBox = MakeCheck(this, SettingsTab, "NeedUltraBox", 8, 262, 200, "UltraPeer Needed");
   NeedUltraBox->OnClick = [this](TObject* s) { DoNeed(s); };
-  MinSpin = Make<TSpinEdit>(this, SettingsTab, "MinSpin", 8, 286, 50, 22);
+  MinSpin = MakeControl<TSpinEdit>(this, SettingsTab, "MinSpin", 8, 286, 50, 22);
   MinSpin->SetMinValue(1);
   MinSpin->SetMaxValue(20);
   MinSpin->SetValue(1);
   MinSpin->Hint = ("Maintain a Minimum number of clients");
   MinSpin->OnChange = [this](TObject* s) { MinClients(s); };
-  MaxSpin = Make<TSpinEdit>(this, SettingsTab, "MaxSpin", 70, 286, 50, 22);
+  MaxSpin = MakeControl<TSpinEdit>(this, SettingsTab, "MaxSpin", 70, 286, 50, 22);
   MaxSpin->SetMinValue(1);
   MaxSpin->SetMaxValue(100);
   MaxSpin->SetValue(1);
@@ -146,27 +125,25 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   SearchesBox = MakeCheck(this, SettingsTab, "SearchesBox", 8, 316, 260, "Monitor searches on the network");
   SearchesBox->OnClick = [this](TObject* s) { MonitorControl(s); };
 
-  ShareList = Make<TListView>(this, ShareTab, "ShareList", 4, 4, 416, 300);
+  ShareList = MakeControl<TListView>(this, ShareTab, "ShareList", 4, 4, 416, 300);
   ShareList->SetViewStyle(vsReport);
-  auto* column = ShareList->Columns()->Add();
-  column->SetCaption("Filename");
-  column->SetWidth(412);
+  AddColumns(ShareList, {{"Filename", 412}});
   ShareEdit = MakeEdit(this, ShareTab, "ShareEdit", 4, 312, 200, "");
   ShareEdit->SetVisible(false);
-  Button5 = Make<TButton>(this, ShareTab, "Button5", 4, 312, 90, 25);
+  Button5 = MakeControl<TButton>(this, ShareTab, "Button5", 4, 312, 90, 25);
   Button5->SetCaption("Share Folder");
   Button5->OnClick = [this](TObject* s) { Button5Click(s); };
-  Button4 = Make<TButton>(this, ShareTab, "Button4", 100, 312, 90, 25);
+  Button4 = MakeControl<TButton>(this, ShareTab, "Button4", 100, 312, 90, 25);
   Button4->SetCaption("Share file");
   Button4->OnClick = [this](TObject* s) { Button4Click(s); };
   OpenDialog1 = new TOpenDialog(this);
   OpenDialog1->SetName("OpenDialog1");
   OpenDialog1->Options.Include(ofAllowMultiSelect);
 
-  OKButton = Make<TButton>(this, this, "OKButton", 272, 388, 75, 25);
+  OKButton = MakeControl<TButton>(this, this, "OKButton", 272, 388, 75, 25);
   OKButton->SetCaption("OK");
   OKButton->ModalResult = mrOk;
-  CancelButton = Make<TButton>(this, this, "CancelButton", 356, 388, 75, 25);
+  CancelButton = MakeControl<TButton>(this, this, "CancelButton", 356, 388, 75, 25);
   CancelButton->SetCaption("Cancel");
   CancelButton->ModalResult = mrCancel;
 

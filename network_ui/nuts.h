@@ -4,6 +4,11 @@
 // counters with a traffic graph, and the files in the download folder with
 // buttons that drive the main window's player.
 //
+// One class, its methods in one source file per concern: nuts.cpp (the
+// frame: layout, picture, showing and quitting), NutsHosts, NutsSearches,
+// NutsTransfers, NutsStatistics, NutsSettings and NutsIncoming; each
+// concern's own types and routines are in its header.
+//
 // Host rows are bound to links: a row's item data is a copy of its link's
 // GUID, so that several links from one address (every peer of a test is
 // 127.0.0.1) each keep their own row. Transfer rows are tied to their
@@ -11,7 +16,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -28,6 +32,12 @@
 #include "desktop/zelFileOperation.h"
 #include "network/Gnutella.h"
 #include "network_ui/GnutellaTransfer.h"
+#include "network_ui/NutsHosts.h"
+#include "network_ui/NutsIncoming.h"
+#include "network_ui/NutsSearches.h"
+#include "network_ui/NutsSettings.h"
+#include "network_ui/NutsStatistics.h"
+#include "network_ui/NutsTransfers.h"
 
 constexpr int kNutsClientWidth = 763;
 constexpr int kNutsClientHeight = 488;
@@ -35,33 +45,11 @@ constexpr int kNutsClientHeight = 488;
 // resource of the program, else this file of the program folder.
 constexpr char kNutsPictureResource[] = "NUTSFORM_IMAGE2";
 constexpr char kNutsPicture[] = "zig.jpg";
-constexpr int kGraphRingSize = 2000;
-constexpr int kQueryMonitorLines = 31;
+// A search tab's result list; the pages are sized to hold it.
+constexpr int kNutsResultWidth = 750;
+constexpr int kNutsResultHeight = 386;
 
-// One search hit, owned by its result row.
 class TForm2;
-
-struct TSearchHit {
-  String Filename;  // at most 255 characters
-  DWORD FileIndex = 0;
-  GUID ClientID{};
-  GUID ServentID{};
-  DWORD FileSize = 0;
-};
-
-// The main window's player commands the navigator presses (bound by the
-// main window).
-struct TNutsPlayerCommands {
-  std::function<void()> Play;
-  std::function<void()> Stop;
-  std::function<void()> Pause;
-  std::function<void()> ShufflePlay;
-  std::function<String()> CurrentTitle;
-  // Rescans for music before the program ends.
-  std::function<void()> FindMusic;
-  // Ends the program (the default terminates the application).
-  std::function<void()> Terminate;
-};
 
 class TNutsForm : public TForm {
  public:
@@ -115,20 +103,25 @@ class TNutsForm : public TForm {
 
   TNutsPlayerCommands PlayerCommands;
 
-  // --- frame ---
+  // --- frame (nuts.cpp) ---
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
+  void Options1Click(TObject* Sender);
+  void Exit1Click(TObject* Sender);
+  // The pages and page controls show the window's picture (Image2,
+  // stretched over the client area) wherever they hold nothing, so the
+  // picture lies behind the whole window. Both are false (null) while the
+  // window has no picture.
+  bool PaintBackdrop(TWinControl* Control, HDC DC);
+  HBRUSH BackdropBrush(TWinControl* Control, HDC DC);
+
+  // --- hosts (NutsHosts.cpp) ---
   void AutoConnect(TObject* Sender);
   // The host box changed: every connect host but the empty last item is
   // offered to the servent (which dials dotted addresses only).
   void DoHost(TObject* Sender);
-  void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
-  void Options1Click(TObject* Sender);
-  void Exit1Click(TObject* Sender);
   // The caption after a login or a disconnect.
   void UpdateCaption();
-
-  // --- servent events ---
   void Gnutella1Connect(TObject* Sender, const String& IP, const GUID& ID);
   void Gnutella1IncomingConnection(TObject* Sender, const String& IP, bool& Accept);
   void Gnutella1Login(TObject* Sender, const String& IP, const GUID& ID, TGnutellaClientVersion Version,
@@ -139,9 +132,28 @@ class TNutsForm : public TForm {
   void Gnutella1DestroyClient(TObject* Sender, const String& IP, const GUID& ID);
   void Gnutella1Query(TObject* Sender, const String& IP, const GUID& ID, int MinSpeed,
                       const String& SearchText);
+  // Offered and bound to nothing: dialling a ponged host.
+  void Gnutella1Pong(TObject* Sender, const String& IP, const GUID& ID, const String& PongIP, int Port,
+                     DWORD NumFiles, DWORD TotalSize);
+  // The host row of a link: the row bound to ID, else the first unbound
+  // row of IP, which is then bound. -1 when none.
+  int FindHostRow(const String& IP, const GUID& ID, bool Bind);
+
+  // --- searches (NutsSearches.cpp) ---
+  void SearchClick(TObject* Sender);
+  // A search tab with its result list, shown (the search's steps before
+  // the query goes out).
+  TListView* AddSearchTab(const String& Text);
+  void Edit3KeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void FoundStuff(TObject* Sender, const String& IP, const GUID& ID, const String& FileIP, int Port,
                   DWORD Speed, const GUID& ServerntID, DWORD FileIndex, DWORD FileSize,
                   const String& Filename, const String& Data);
+  int FindResultPage(const String& Filename);
+  TListView* ResultList(int Tab) const;
+  void ClearResults(TListView* List);
+
+  // --- transfers (NutsTransfers.cpp) ---
+  void ResultDblClick(TObject* Sender);
   void Gnutella1ReceiveFile(TObject* Sender, const String& Filename, int FileIndex,
                             const String& ServentID, TCustomWinSocket* Socket);
   void Gnutella1UploadFile(TObject* Sender, const String& Filename, int FileIndex,
@@ -149,22 +161,6 @@ class TNutsForm : public TForm {
                            TCustomWinSocket* Socket);
   void Gnutella1Push(TObject* Sender, const String& IP, const GUID& ID, const String& PushIP, int Port,
                      const String& Filename, DWORD FileIndex, const GUID& ServentID);
-
-  // --- searches ---
-  void SearchClick(TObject* Sender);
-  // A search tab with its result list, shown (the search's steps before
-  // the query goes out).
-  TListView* AddSearchTab(const String& Text);
-  void Edit3KeyDown(TObject* Sender, Word& Key, TShiftState Shift);
-  int FindResultPage(const String& Filename);
-  TListView* ResultList(int Tab) const;
-  void ClearResults(TListView* List);
-  // The host row of a link: the row bound to ID, else the first unbound
-  // row of IP, which is then bound. -1 when none.
-  int FindHostRow(const String& IP, const GUID& ID, bool Bind);
-
-  // --- transfers ---
-  void ResultDblClick(TObject* Sender);
   void Abort1Click(TObject* Sender);
   void DownClear(TObject* Sender);
   void UpAbort(TObject* Sender);
@@ -175,46 +171,37 @@ class TNutsForm : public TForm {
   // DownloadDir: the download folder text, ending in a separator.
   String DownloadDir;
 
-  // --- statistics ---
+  // --- statistics (NutsStatistics.cpp) ---
   void Timer1Timer(TObject* Sender);
   virtual double GetFileDownSpeed();
   virtual double GetFileUpSpeed();
   virtual double GetGnutellaDownSpeed();
   virtual double GetGnutellaUpSpeed();
+  // Offered and bound to nothing: the file download speed shown in the
+  // upload label.
+  void Button6Click(TObject* Sender);
   std::array<std::vector<double>, 4> Rings;  // GnutellaDown, FileDown, GnutellaUp, FileUp
   int RingIndex = 0;
   double GraphMax = 1.0;
 
-  // --- settings ("VelkoNet.ini" in the program's folder) ---
+  // --- settings (NutsSettings.cpp) ---
   String SettingsFileName() const;
   void SaveSettings();
   bool LoadSettings();
   bool SettingsLoaded() const { return settings_loaded_; }
 
-  // --- background ---
-  // The pages and page controls show the window's picture (Image2,
-  // stretched over the client area) wherever they hold nothing, so the
-  // picture lies behind the whole window. Both are false (null) while the
-  // window has no picture.
-  bool PaintBackdrop(TWinControl* Control, HDC DC);
-  HBRUSH BackdropBrush(TWinControl* Control, HDC DC);
-
-  // --- incoming files and player ---
+  // --- incoming files and player (NutsIncoming.cpp) ---
   void RubFile(TObject* Sender);
   void DoMove(TObject* Sender);
   void MoveStuff(TObject* Sender);
   void StuffUp(TObject* Sender, const String& S, bool& Handled);
-  // Offered and bound to nothing: a copy prepared as a move, a rename
+  // Offered and bound to nothing: a copy prepared as a move, and a rename
   // prepared in the rename box (Enter or leaving it runs the move steps;
-  // the typed name is not used), the file download speed shown in the
-  // upload label, and dialling a ponged host.
+  // the typed name is not used).
   void DoCopy(TObject* Sender);
   void DoName(TObject* Sender);
   void RenameKeys(TObject* Sender, Word& Key, TShiftState Shift);
   void NameStuff(TObject* Sender);
-  void Button6Click(TObject* Sender);
-  void Gnutella1Pong(TObject* Sender, const String& IP, const GUID& ID, const String& PongIP, int Port,
-                     DWORD NumFiles, DWORD TotalSize);
   void Controller(TObject* Sender, TVrButtonType Button);
   String SourceName, DestFolder, SourcePath;
   bool FolderChosen = false;
@@ -223,16 +210,28 @@ class TNutsForm : public TForm {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  // frame
   TForm2* Options();
   void MakeTabs();
-  void MakeStatistics();
   void MakeBottomRow();
   void BindServent();
+  // A page of Pages that shows the window's picture behind what it holds.
+  TTabSheet* AddPictureSheet(TPageControl* Pages, const char* Name, const String& Caption);
+  // Draws Image2's picture into the backdrop and repaints the window.
+  void BackdropChanged();
+  // Where Control's client area lies in the window's client area.
+  TPoint BackdropOffset(TWinControl* Control);
+  // hosts
   TListItem* AddHostRow(const String& IP, const String& Kind);
   void DeleteHostRow(int Index);
   void RemoveHandedOverRow(TCustomWinSocket* Socket);
+  // transfers
   void BindDownload(TGnutellaFileTransfer* T, bool WithConnect);
   void BindUpload(TGnutellaFileTransfer* T);
+  void BindEnd(TGnutellaFileTransfer* T);
+  // Unhooks every transfer from the window and forgets it; the caller
+  // frees them or leaves them to their owner.
+  std::vector<TGnutellaFileTransfer*> ReleaseTransfers();
   static void UnhookTransfer(TGnutellaFileTransfer* T);
   void Track(TGnutellaFileTransfer* T, TListItem* Row);
   void Forget(TGnutellaFileTransfer* T);
@@ -240,11 +239,15 @@ class TNutsForm : public TForm {
   // Where a peer's file goes: "" when the name is refused; with
   // AvoidExisting an existing file is never replaced.
   String SaveTarget(const String& Name, bool AvoidExisting) const;
+  // statistics
+  void MakeStatistics();
   void DrawGraph();
-  // Draws Image2's picture into the backdrop and repaints the window.
-  void BackdropChanged();
-  // Where Control's client area lies in the window's client area.
-  TPoint BackdropOffset(TWinControl* Control);
+  // incoming files
+  // A move or a rename: the selected files listed for the shell's file
+  // operation with Box shown; then, when Box is left, run into the folder
+  // box's folder.
+  void PrepareFileOperation(TControl* Box);
+  void RunFileOperation(TControl* Box);
 
   std::vector<TListView*> result_lists_;
   std::vector<TGnutellaFileTransfer*> transfers_;
@@ -255,14 +258,5 @@ class TNutsForm : public TForm {
   std::unique_ptr<TBitmap> backdrop_;
   std::unique_ptr<TBrush> backdrop_brush_;
 };
-
-// "Unknown", "0.4", "0.6" or "0.6+" for the link versions 0 to 3.
-String HostVersionText(int Version);
-// BytesDone of Size as "N%" (rounded half to even), "?" when the size is
-// not a positive number.
-String ProgressText(std::int64_t BytesDone, const String& SizeText);
-// Whether one of the caption's words (split at blanks and commas; empty
-// words match nothing) occurs in Filename, letter case ignored.
-bool CaptionMatches(const String& Caption, const String& Filename);
 
 extern TNutsForm* NutsForm;

@@ -19,6 +19,15 @@ constexpr TGnutellaFileExitst kNoHandler = 255;
 
 class DownloadTest : public TransferTest {
  protected:
+  // A download from the peer on `port` into the folder's `save_as`.
+  TGnutellaDownloadFile* NewDownload(std::uint16_t port, const std::string& save_as, TransferLog& log) {
+    auto* d = new TGnutellaDownloadFile(nullptr);
+    log.Attach(d);
+    d->IP = "127.0.0.1";
+    d->Port = port;
+    d->SaveTo = Target(save_as);
+    return d;
+  }
   // One download of `name` from a peer that reads the request and answers
   // with `parts` (a short pause between them), then closes.
   void RunDownload(const std::vector<std::string>& parts, std::int64_t start = 0,
@@ -35,7 +44,6 @@ class DownloadTest : public TransferTest {
       std::size_t n;
       {
         std::lock_guard<std::mutex> hold(mutex_);
-        request_ = got;
         requests_.push_back(got);
         n = requests_.size();
       }
@@ -45,27 +53,18 @@ class DownloadTest : public TransferTest {
       }
     });
     log_ = TransferLog();
-    auto* d = new TGnutellaDownloadFile(nullptr);
-    log_.Attach(d);
+    auto* d = NewDownload(peer.port(), "song.mp3", log_);
     if (choice != kNoHandler) {
       d->OnFileExists = [choice](TComponent*, String&, TGnutellaFileExitst& info) { info = choice; };
     }
-    d->IP = "127.0.0.1";
-    d->Port = peer.port();
     d->FileIndex = 7;
     d->Filename = name;
-    d->SaveTo = Target("song.mp3");
     d->StartOffset = start;
-    d->StopOffset = -1;
     d->Start();
-    EXPECT_TRUE(Pump([&] { return log_.disconnected || log_.errors > 0; }));
+    EXPECT_TRUE(PumpMessagesUntil([&] { return log_.disconnected || log_.errors > 0; }));
     stop_offset_ = d->StopOffset;
     delete d;
     saved_ = ReadFile(Native("song.mp3"));
-  }
-  std::string Request() {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return request_;
   }
   std::vector<std::string> Requests() {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -73,7 +72,6 @@ class DownloadTest : public TransferTest {
   }
 
   std::mutex mutex_;
-  std::string request_;
   std::vector<std::string> requests_;
   TransferLog log_;
   std::string saved_;
@@ -84,7 +82,7 @@ TEST_F(DownloadTest, SendsTheExactRequestAndStopsAtTheContentLength) {
   GnutellaClientOptions().UserAgent = "Velko/1.0";
   RunDownload({"HTTP/1.0 200 OK\r\nContent-Length: 10\r\nServer: peer\r\n\r\n0123456789EXTRA"}, 0, kNoHandler,
               "my song\x01.mp3");
-  EXPECT_EQ(Request(),
+  EXPECT_EQ(Requests().back(),
             "GET /get/7/my%20song%01.mp3 HTTP/1.0\r\nConnection: Keep-Alive\r\nRange: bytes=0-\r\n"
             "User-Agent: Velko/1.0\r\n\r\n");
   EXPECT_EQ(saved_, "0123456789");
@@ -180,13 +178,9 @@ TEST_F(DownloadTest, ARefusedConnectNamesItsCodeAndKind) {
     port = gone.port();
   }
   TransferLog log;
-  auto* d = new TGnutellaDownloadFile(nullptr);
-  log.Attach(d);
-  d->IP = "127.0.0.1";
-  d->Port = port;
-  d->SaveTo = Target("x.mp3");
+  auto* d = NewDownload(port, "x.mp3", log);
   d->Start();
-  ASSERT_TRUE(Pump([&] { return log.errors > 0; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return log.errors > 0; }));
   EXPECT_EQ(log.error_code, 10061);
   EXPECT_NE(log.error_text.find("(10061 on connect)"), std::string::npos) << log.error_text;
   EXPECT_EQ(log.error_text.rfind("No connection could be made", 0), 0u) << log.error_text;
@@ -225,16 +219,12 @@ TEST_F(DownloadTest, AFinishedDownloadFreesItselfOnce) {
   });
   FreeWatch watch;
   TransferLog log;
-  auto* d = new TGnutellaDownloadFile(nullptr);
+  auto* d = NewDownload(peer.port(), "free.mp3", log);
   watch.Watch(d);
-  log.Attach(d);
-  d->IP = "127.0.0.1";
-  d->Port = peer.port();
-  d->SaveTo = Target("free.mp3");
   d->FreeOnDisconnect = true;
   d->Start();
-  ASSERT_TRUE(Pump([&] { return watch.freed > 0; }));
-  PumpFor(0.1);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return watch.freed > 0; }));
+  PumpMessagesFor(0.1);
   EXPECT_EQ(watch.freed, 1);
   EXPECT_TRUE(log.transfered);
   EXPECT_EQ(ReadFile(Native("free.mp3")), "ok");
@@ -255,7 +245,7 @@ TEST_F(DownloadTest, APopSendsItsRequestOnTheHandedOverSocketWithBlanksRaw) {
   pop->SaveTo = Target("a b.mp3");
   pop->Start();
   std::string request;
-  ASSERT_TRUE(Pump([&] {
+  ASSERT_TRUE(PumpMessagesUntil([&] {
     request += peer->TakeAvailable();
     return request.find("\r\n\r\n") != std::string::npos;
   }));
@@ -263,7 +253,7 @@ TEST_F(DownloadTest, APopSendsItsRequestOnTheHandedOverSocketWithBlanksRaw) {
             "GET /get/3/a b.mp3 HTTP/1.0\r\nConnection: Keep-Alive\r\nRange: bytes=0-\r\nUser-Agent: "
             "Velko/1.0\r\n\r\n");
   peer->Write("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello");
-  ASSERT_TRUE(Pump([&] { return log.disconnected; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return log.disconnected; }));
   EXPECT_TRUE(log.transfered);
   EXPECT_EQ(pop->FileSize(), 5);
   EXPECT_EQ(ReadFile(Native("a b.mp3")), "hello");

@@ -1,7 +1,8 @@
 // The file-sharing window's transfers against raw peers on 127.0.0.1, with a
-// temporary home as drive C: and C:\ as the download folder: what a peer may
-// write and how much, what a broken download leaves, the errors on the rows,
-// aborting an upload, and downloads served in chunks.
+// temporary home as drive C: and C:\ as the download folder: where a hit's
+// file lands, rows tied to their transfers, what a peer may write and how
+// much, what a broken download leaves, the errors on the rows, aborting and
+// clearing, and downloads served in chunks.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,7 +10,6 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <random>
 
 #include "network/GnutellaClient.h"
 #include "platform/fs/drives.h"
@@ -101,6 +101,64 @@ class NutsTransfersTest : public NutsTest {
   int port_ = 0;
   TListView* results_ = nullptr;
 };
+
+// Every name lands directly in the download folder, a second file of a
+// name that is being downloaded takes "name (2)", and each row keeps its
+// own transfer's figures.
+TEST_F(NutsTransfersTest, HitNamesLandInTheFolderEachOnItsOwnRow) {
+  HttpResponder first([](const std::string&) { return HttpResponder::Ok("first body"); });
+  HttpResponder second([](const std::string&) { return HttpResponder::Ok("second"); });
+  struct Hit {
+    const char* name;
+    HttpResponder& server;
+    DWORD size;
+  } hits[] = {{"same.mp3", first, 10}, {"same.mp3", second, 6},  {"..\\..\\x.mp3", first, 10},
+              {"/etc/x", first, 10},   {"C:\\x", second, 6},    {"..", first, 10}};
+  for (const Hit& h : hits) Download(h.name, h.server, h.size);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  for (int row = 0; row < 5; ++row) {
+    EXPECT_EQ(Status(form_->DownList, row), "Completed") << row;
+    EXPECT_EQ(Status(form_->DownList, row, 0), std::to_string(hits[row].size)) << row;
+    // The bodies came with their headers: progress shows the end all the same.
+    EXPECT_EQ(Status(form_->DownList, row, 1), "100%") << row;
+  }
+  EXPECT_EQ(Status(form_->DownList, 5), "Refused file name");
+  EXPECT_EQ(ReadFile(home_ / "same.mp3"), "first body");
+  EXPECT_EQ(ReadFile(home_ / "same (2).mp3"), "second");
+  EXPECT_EQ(ReadFile(home_ / "x.mp3"), "first body");
+  EXPECT_EQ(ReadFile(home_ / "x"), "first body");
+  EXPECT_EQ(ReadFile(home_ / "x (2)"), "second");
+  EXPECT_FALSE(fs::exists(home_.path().parent_path() / "x.mp3"));
+  EXPECT_EQ(sound_->Plays().size(), 5u);
+}
+
+TEST_F(NutsTransfersTest, AbortClosesADownloadAndClearLeavesItRunningWithoutARow) {
+  HttpResponder silent([](const std::string&) { return HttpResponder::Reply{"", true}; });
+  Download("a.mp3", silent, 10);
+  Download("b.mp3", silent, 10);
+  ASSERT_TRUE(Wait([&] { return Status(form_->DownList, 0) == "Connected" && Status(form_->DownList, 1) == "Connected"; }));
+  ASSERT_EQ(form_->Transfers().size(), 2u);
+  // Abort the first: it disconnects and leaves the list.
+  form_->DownList->Items()->Item(0)->SetSelected(true);
+  form_->Abort1Click(form_);
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().size() == 1u; }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Disconnected");
+  EXPECT_EQ(form_->DownList->Items()->Item(0)->Data(), nullptr);
+  form_->Abort1Click(form_);  // the same row again: nothing
+  // Clear the second: the row goes, the transfer runs on and its end
+  // changes no other row.
+  form_->DownList->ClearSelection();
+  form_->DownList->Items()->Item(1)->SetSelected(true);
+  TGnutellaFileTransfer* running = form_->Transfers()[0];
+  form_->DownClear(form_);
+  ASSERT_EQ(form_->DownList->Items()->Count(), 1);
+  EXPECT_EQ(form_->TransferRow(running), nullptr);
+  EXPECT_EQ(form_->Transfers().size(), 1u);
+  silent.Stop();
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  EXPECT_EQ(Status(form_->DownList, 0), "Disconnected");
+  EXPECT_EQ(form_->DownList->Items()->Count(), 1);
+}
 
 TEST_F(NutsTransfersTest, AnUnsolicitedGivWritesNothingIntoTheHome) {
   const auto before = Snapshot(home_.path());
@@ -256,13 +314,6 @@ class ChunkServer {
   std::vector<std::string> ranges_;
   HttpResponder server_;
 };
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string bytes(size, '\0');
-  for (auto& b : bytes) b = static_cast<char>(random() & 0xFF);
-  return bytes;
-}
 
 TEST_F(NutsTransfersTest, ADownloadServedInChunksFetchesEveryChunk) {
   const std::string data = RandomBytes(1500007, 7);

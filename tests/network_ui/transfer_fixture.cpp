@@ -1,16 +1,25 @@
 #include "tests/network_ui/transfer_fixture.h"
 
+#include <random>
+#include <sstream>
+
 #include "platform/fs/drives.h"
-#include "tests/support/message_pump.h"
 
 namespace velko_test {
 
-bool Pump(const std::function<bool()>& done, double seconds) {
-  return PumpMessagesUntil(done, seconds);
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (auto& b : bytes) b = static_cast<char>(random() & 0xFF);
+  return bytes;
 }
 
-void PumpFor(double seconds) {
-  PumpMessagesUntil([] { return false; }, seconds);
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  std::string w;
+  while (in >> w) words.push_back(w);
+  return words;
 }
 
 SocketDesk::SocketDesk() : server_(new TServerWinSocket()) {
@@ -29,7 +38,7 @@ int SocketDesk::port() const {
 TCustomWinSocket* SocketDesk::Accept(std::unique_ptr<LoopbackConnection>* dialled) {
   std::size_t before = accepted_.size();
   *dialled = LoopbackConnection::Dial(static_cast<std::uint16_t>(port()));
-  if (!*dialled || !Pump([&] { return accepted_.size() > before; })) return nullptr;
+  if (!*dialled || !PumpMessagesUntil([&] { return accepted_.size() > before; }, 10)) return nullptr;
   TCustomWinSocket* socket = accepted_.back();
   server_->Release(socket);
   socket->OnSocketEvent = nullptr;

@@ -1,5 +1,5 @@
 // Shared pieces of the transfer tests: a download folder, sockets handed
-// over as the servent would, and a log of a transfer's events.
+// over as the servent would, a log of a transfer's events, and file bytes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,13 +11,15 @@
 #include "classlib/ScktComp.h"
 #include "network_ui/GnutellaTransfer.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/message_pump.h"
 #include "tests/support/temp_dir.h"
 
 namespace velko_test {
 
-// Dispatches this thread's messages until `done` or the time runs out.
-bool Pump(const std::function<bool()>& done, double seconds = 10);
-void PumpFor(double seconds);
+// `size` bytes that differ from run to run of the seed only.
+std::string RandomBytes(std::size_t size, unsigned seed);
+// The blank-separated words of a line (of the test servent program).
+std::vector<std::string> Words(const std::string& line);
 
 // A listening socket of the class library on 127.0.0.1 that hands over the
 // sockets it accepts, as the servent hands a request's socket over.
