@@ -15,7 +15,8 @@ namespace {
 
 #define VELKO_X11_CALLS(X)                                                                              \
   X(XRaiseWindow) X(XFlush) X(XSetTransientForHint) X(XDeleteProperty) X(XInternAtom) X(XGetInputFocus) \
-  X(XSetInputFocus) X(XSetIOErrorHandler) X(XDefaultRootWindow) X(XConnectionNumber) X(XEventsQueued)
+  X(XSetInputFocus) X(XSetIOErrorHandler) X(XDefaultRootWindow) X(XConnectionNumber) X(XEventsQueued)  \
+  X(XSetErrorHandler) X(XSync)
 #define VELKO_XEXT_CALLS(X) X(XShapeQueryExtension) X(XShapeCombineRectangles) X(XShapeCombineMask)
 
 struct XLibrary {
@@ -45,6 +46,17 @@ bool X11Of(SDL_Window* window, ::Display** display, ::Window* xwindow) {
   *display = info.info.x11.display;
   *xwindow = info.info.x11.window;
   return true;
+}
+
+int IgnoreXError(::Display*, XErrorEvent*) { return 0; }
+
+// Sets the keyboard focus, passing over the error a window that is not
+// viewable (or is gone) gives: Xlib's handler would end the process.
+void SetFocusOrNothing(::Display* display, ::Window focus) {
+  const XErrorHandler previous = g_x.XSetErrorHandler(&IgnoreXError);
+  g_x.XSetInputFocus(display, focus, RevertToParent, CurrentTime);
+  g_x.XSync(display, False);
+  g_x.XSetErrorHandler(previous);
 }
 
 }  // namespace
@@ -139,8 +151,7 @@ bool GiveXFocus(SDL_Window* window) {
   ::Display* display = nullptr;
   ::Window xwindow = 0;
   if (!X11Of(window, &display, &xwindow)) return false;
-  g_x.XSetInputFocus(display, xwindow, RevertToParent, CurrentTime);
-  g_x.XFlush(display);
+  SetFocusOrNothing(display, xwindow);
   return true;
 }
 
@@ -155,8 +166,7 @@ bool SetXFocus(SDL_Window* any_window, unsigned long previous) {
   ::Display* display = nullptr;
   ::Window xwindow = 0;
   if (!X11Of(any_window, &display, &xwindow)) return false;
-  g_x.XSetInputFocus(display, previous, RevertToParent, CurrentTime);
-  g_x.XFlush(display);
+  SetFocusOrNothing(display, previous);
   return true;
 }
 
