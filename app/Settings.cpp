@@ -58,6 +58,12 @@ TSettingsForm::TSettingsForm(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetParent(this);
   Image1->SetAlign(alClient);
   Image1->SetStretch(true);
+  // The window's own picture until the settings choose one.
+  try {
+    Image1->Picture()->Bitmap()->LoadFromResourceName("SETTINGSFORM_IMAGE1");
+  } catch (const Exception&) {
+    // Without the program's resources the window shows its colour.
+  }
 
   // The skin engine stays without a skin; the page control draws through it.
   scSkin = new TscSkinEngine(this);

@@ -1,6 +1,5 @@
 #include "app/aboutpar.h"
 
-#include "app/Settings.h"
 #include "platform/user/virtual_keys.h"
 
 TParAbout* ParAbout = nullptr;
@@ -58,8 +57,9 @@ TParAbout::TParAbout(TComponent* AOwner) : TForm(AOwner) {
   Image1->SetStretch(true);
   // The box's own picture until the settings choose one.
   try {
-    LoadProgramPicture(Image1, kDefaultPicture);
-  } catch (Exception&) {
+    Image1->Picture()->Bitmap()->LoadFromResourceName("PARABOUT_IMAGE1");
+  } catch (const Exception&) {
+    // Without the program's resources the box shows its colour.
   }
   Image3 = new TImage(this);
   Image3->SetName("Image3");

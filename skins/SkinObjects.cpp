@@ -14,9 +14,11 @@ struct Registry {
   std::unordered_map<TscSkinObject*, uint64_t> members;
   uint64_t next_serial = 1;
 };
+// Never destroyed: skin objects may outlive the static destructors (a
+// window freed while the process ends), and must still find it.
 Registry& Objects() {
-  static Registry r;
-  return r;
+  static auto* r = new Registry;
+  return *r;
 }
 
 }  // namespace

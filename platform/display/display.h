@@ -13,8 +13,12 @@
 //     WM_NCHITTEST, we move and size windows.
 //
 // The program calls ChooseDisplay() once at start: SDL2 when DISPLAY or
-// WAYLAND_DISPLAY is set and SDL video starts, headless otherwise.
+// WAYLAND_DISPLAY is set and SDL video starts, headless otherwise. SDL2 is
+// loaded then, not with the platform library (see sdl_library.h); without
+// it the display stays headless.
 #pragma once
+
+#include <string>
 
 #include "platform/user/screen.h"
 
@@ -27,5 +31,11 @@ DisplayKind ChooseDisplay();
 bool UseSdlDisplay();
 // Back to the headless backend (the SDL windows close).
 void UseHeadlessDisplay();
+
+// The file name the display and the sound devices load SDL2 from (defined
+// in sdl_library.cpp). Tests point it at a missing file to run as where
+// SDL2 is not installed; empty goes back to the real one.
+std::string SdlLibraryName();
+void SetSdlLibraryName(const std::string& name);
 
 }  // namespace platform

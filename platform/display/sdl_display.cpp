@@ -6,10 +6,19 @@
 // Locks: the window system's lock is taken before `mutex_` (Present is
 // called with it held), so the SDL thread never injects input while it
 // holds `mutex_`.
-#include <SDL.h>
+//
+// SDL is called on that thread alone. Other threads hand it work through
+// `mutex_` and wake it through an event file of our own, never through
+// SDL: then no other thread ever touches the X connections, and losing
+// the display is met on the SDL thread only (see DisplayLost).
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <future>
 #include <map>
@@ -17,8 +26,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core/threads.h"
 #include "platform/display/display.h"
-#include "platform/display/x_shape.h"
+#include "platform/display/sdl_library.h"
+#include "platform/display/x_windows.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/cursor.h"
 #include "platform/user/input.h"
@@ -198,16 +209,45 @@ SDL_SystemCursor SystemCursorFor(int id) {
   return SDL_SYSTEM_CURSOR_ARROW;
 }
 
+class SdlBackend;
+
+// The backend whose thread runs SDL (one at a time), for the handler of a
+// lost X connection.
+std::atomic<SdlBackend*> g_backend{nullptr};
+// Xlib's handler from before ours, for connections that are not SDL's.
+XIOErrorHandlerProc g_previous_io_handler = nullptr;
+int OnXConnectionLost(_XDisplay* display);
+
 class SdlBackend : public Backend {
  public:
+  explicit SdlBackend(const SdlLibrary& sdl) : sdl_(sdl) {}
+
   ~SdlBackend() override {
     stop_ = true;
     Wake();
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable()) {
+      {
+        // A thread that lost its display stops for good (see DisplayLost):
+        // it is left where it is.
+        std::unique_lock<std::mutex> lock(end_mutex_);
+        ended_changed_.wait(lock, [this] { return ended_ || lost_; });
+      }
+      if (ended_) {
+        thread_.join();
+      } else {
+        thread_.detach();
+      }
+    }
+    SdlBackend* self = this;
+    g_backend.compare_exchange_strong(self, nullptr);
+    if (wake_fd_ >= 0) close(wake_fd_);
   }
 
   // Starts the SDL thread; false when SDL video does not start.
   bool Start(SIZE* screen) {
+    wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake_fd_ < 0) return false;
+    gui_thread_ = GetCurrentThreadId();
     std::promise<bool> started;
     auto result = started.get_future();
     thread_ = std::thread([this, &started] { Run(&started); });
@@ -224,6 +264,7 @@ class SdlBackend : public Backend {
   void Present(const std::vector<WindowView>& views) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
+      if (lost_) return;
       for (auto& [hwnd, shown] : shown_) shown.present = false;
       for (const WindowView& view : views) Take(view);
       order_.clear();
@@ -247,7 +288,7 @@ class SdlBackend : public Backend {
 
   bool SetClipboardText(const std::string& text) override {
     bool done = false;
-    RunOnSdlThread([&] { done = SDL_SetClipboardText(text.c_str()) == 0; });
+    RunOnSdlThread([&] { done = sdl_.SetClipboardText(text.c_str()) == 0; });
     return done;
   }
 
@@ -256,10 +297,10 @@ class SdlBackend : public Backend {
     RunOnSdlThread([&] {
       // SDL answers an empty text both for an empty clipboard and for a
       // failure; either way the desktop offers no text.
-      char* got = SDL_GetClipboardText();
+      char* got = sdl_.GetClipboardText();
       if (got == nullptr) return;
       *text = got;
-      SDL_free(got);
+      sdl_.free(got);
       done = true;
     });
     return done;
@@ -272,6 +313,31 @@ class SdlBackend : public Backend {
       warp_pending_ = true;
     }
     Wake();
+  }
+
+  bool OnSdlThread() const { return std::this_thread::get_id() == sdl_thread_id_; }
+
+  // The X connection is gone (called on the SDL thread, from Xlib's handler
+  // of a lost connection). Xlib would end the process once its handler
+  // returns, running the static destructors on this thread under the feet
+  // of the main thread; and SDL, were it called again, would wait for the
+  // dead server for ever. So this thread stops here for good: it lets go of
+  // what it holds, the program is asked to quit on the thread that started
+  // the display (which ends it in order, as a quit message does), and the
+  // backend is never called into SDL again.
+  [[noreturn]] void DisplayLost() {
+    if (sync_lock_ != nullptr && sync_lock_->owns_lock()) sync_lock_->unlock();
+    {
+      std::lock_guard<std::mutex> lock(end_mutex_);
+      lost_ = true;
+    }
+    ended_changed_.notify_all();
+    if (!stop_ && !PostThreadMessage(gui_thread_, WM_QUIT, 0, 0)) {
+      // Nobody to end the program in order: end it here, running nothing
+      // that other threads may still use.
+      _exit(1);
+    }
+    for (;;) pause();
   }
 
  private:
@@ -329,17 +395,20 @@ class SdlBackend : public Backend {
   }
 
   // SDL's clipboard belongs to the thread that runs its video side: the
-  // work is handed to that thread and waited for.
+  // work is handed to that thread and waited for (not past the loss of the
+  // display: the thread then runs nothing more).
   void RunOnSdlThread(std::function<void()> work) {
     std::packaged_task<void()> task(std::move(work));
     std::future<void> finished = task.get_future();
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (stop_) return;
+      if (stop_ || lost_) return;
       tasks_.push_back(std::move(task));
     }
     Wake();
-    finished.wait();
+    while (finished.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+      if (lost_) return;
+    }
   }
 
   void RunTasks() {
@@ -351,60 +420,93 @@ class SdlBackend : public Backend {
     for (auto& task : tasks) task();
   }
 
+  // Only ever our own event: SDL is called on its thread alone, so no other
+  // thread ever writes to the X connections (as SDL's own wake-up would).
   void Wake() {
-    Uint32 type = wake_event_.load();
-    if (type == 0) return;
-    SDL_Event event{};
-    event.type = type;
-    SDL_PushEvent(&event);
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wake_fd_, &one, sizeof one);
+    if (sdl_wake_event_ != 0) {
+      SDL_Event event{};
+      event.type = sdl_wake_event_;
+      sdl_.PushEvent(&event);
+    }
+  }
+
+  // Sleeps until the X server sends something, Wake is called or
+  // `timeout_ms` pass.
+  void WaitForWork(int timeout_ms) {
+    pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {x_fd_, POLLIN, 0}};
+    poll(fds, x_fd_ >= 0 ? 2 : 1, timeout_ms);
+    std::uint64_t count = 0;
+    [[maybe_unused]] ssize_t got = read(wake_fd_, &count, sizeof count);
   }
 
   void Run(std::promise<bool>* started) {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    sdl_thread_id_ = std::this_thread::get_id();
+    sdl_.SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl_.SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    sdl_.SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // Window surfaces go straight to X: no OpenGL driver is loaded for them.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    sdl_.SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (sdl_.InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      {
+        std::lock_guard<std::mutex> lock(end_mutex_);
+        ended_ = true;
+      }
       started->set_value(false);
       return;
     }
+    if (BindX11(sdl_)) {
+      static std::once_flag installed;
+      std::call_once(installed, [] { g_previous_io_handler = SetXIOErrorHandler(&OnXConnectionLost); });
+    } else {
+      // Not X11: SDL waits for its events itself, woken by an event of
+      // ours pushed from other threads.
+      sdl_wake_event_ = sdl_.RegisterEvents(1);
+    }
+    g_backend = this;
     SDL_DisplayMode mode;
     screen_ = SIZE{1024, 768};
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) screen_ = SIZE{mode.w, mode.h};
-    wake_event_ = SDL_RegisterEvents(1);
-    SDL_StartTextInput();
+    if (sdl_.GetDesktopDisplayMode(0, &mode) == 0) screen_ = SIZE{mode.w, mode.h};
+    sdl_.StartTextInput();
     started->set_value(true);
     while (!stop_) {
       SDL_Event event;
-      if (SDL_WaitEventTimeout(&event, 50)) {
-        do {
-          Handle(event);
-        } while (SDL_PollEvent(&event));
-      }
+      while (sdl_.PollEvent(&event)) Handle(event);
       RunTasks();
       Sync();
       // Focus gone to another program: our active window is deactivated.
-      if (focus_lost_at_ != 0 && SDL_GetTicks() - focus_lost_at_ >= 100) {
+      if (focus_lost_at_ != 0 && sdl_.GetTicks() - focus_lost_at_ >= 100) {
         focus_lost_at_ = 0;
-        if (SDL_GetKeyboardFocus() == nullptr) {
+        if (sdl_.GetKeyboardFocus() == nullptr) {
           raised_ = nullptr;
           InjectActivation(nullptr);
         }
       }
+      if (sdl_wake_event_ != 0) {
+        if (sdl_.WaitEventTimeout(&event, 50)) Handle(event);
+        continue;
+      }
+      // What SDL or Xlib already hold is handled before sleeping.
+      if (sdl_.HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || XEventsWaiting(any_window_)) continue;
+      WaitForWork(50);
     }
     {
       // Nobody waits for work that will not run.
       std::lock_guard<std::mutex> lock(mutex_);
-      for (auto& task : tasks_) task();
       tasks_.clear();
     }
     for (auto& [hwnd, shown] : shown_) {
-      if (shown.window != nullptr) SDL_DestroyWindow(shown.window);
+      if (shown.window != nullptr) sdl_.DestroyWindow(shown.window);
     }
-    if (sdl_cursor_ != nullptr) SDL_FreeCursor(sdl_cursor_);
-    SDL_StopTextInput();
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (sdl_cursor_ != nullptr) sdl_.FreeCursor(sdl_cursor_);
+    sdl_.StopTextInput();
+    sdl_.QuitSubSystem(SDL_INIT_VIDEO);
+    {
+      std::lock_guard<std::mutex> lock(end_mutex_);
+      ended_ = true;
+    }
+    ended_changed_.notify_all();
   }
 
   // The window of an SDL window id and its place on the screen.
@@ -453,14 +555,16 @@ class SdlBackend : public Backend {
         }
         buttons_down_ += down ? 1 : -1;
         if (buttons_down_ < 0) buttons_down_ = 0;
-        SDL_CaptureMouse(buttons_down_ > 0 ? SDL_TRUE : SDL_FALSE);
+        sdl_.CaptureMouse(buttons_down_ > 0 ? SDL_TRUE : SDL_FALSE);
+        // A click on the program finds the keyboard with it.
+        if (down) check_focus_ = true;
         InjectMouse(action, rect.left + event.button.x, rect.top + event.button.y);
         return;
       }
       case SDL_MOUSEWHEEL: {
         POINT pt{};
         int x = 0, y = 0;
-        SDL_GetGlobalMouseState(&x, &y);
+        sdl_.GetGlobalMouseState(&x, &y);
         pt = POINT{x, y};
         if (event.wheel.y != 0) InjectMouse(MouseAction::kWheel, pt.x, pt.y, event.wheel.y * 120);
         if (event.wheel.x != 0) InjectMouse(MouseAction::kHWheel, pt.x, pt.y, event.wheel.x * 120);
@@ -494,7 +598,7 @@ class SdlBackend : public Backend {
       case SDL_WINDOWEVENT_FOCUS_LOST:
         // Checked a little later: focus moving to another window of ours
         // arrives as a loss and a gain.
-        focus_lost_at_ = SDL_GetTicks();
+        focus_lost_at_ = sdl_.GetTicks();
         return;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
         focus_lost_at_ = 0;
@@ -533,7 +637,7 @@ class SdlBackend : public Backend {
 
   void Upload(Shown& shown) {
     if (shown.dirty.IsEmpty() || shown.width == 0) return;
-    SDL_Surface* target = SDL_GetWindowSurface(shown.window);
+    SDL_Surface* target = sdl_.GetWindowSurface(shown.window);
     if (target == nullptr || target->w < shown.width || target->h < shown.height) return;
     std::vector<SDL_Rect> rects;
     shown.dirty.ForEachRectIn(RECT{0, 0, shown.width, shown.height}, [&](const RECT& piece) {
@@ -542,22 +646,29 @@ class SdlBackend : public Backend {
           shown.pixels.data() + static_cast<std::size_t>(piece.top) * shown.width + piece.left;
       auto* to = static_cast<std::uint8_t*>(target->pixels) + piece.top * target->pitch +
                  piece.left * target->format->BytesPerPixel;
-      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, from, shown.width * 4, target->format->format,
-                        to, target->pitch);
+      sdl_.ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, from, shown.width * 4, target->format->format,
+                         to, target->pitch);
       rects.push_back(SDL_Rect{piece.left, piece.top, w, h});
     });
-    SDL_UpdateWindowSurfaceRects(shown.window, rects.data(), static_cast<int>(rects.size()));
+    sdl_.UpdateWindowSurfaceRects(shown.window, rects.data(), static_cast<int>(rects.size()));
     shown.dirty.Clear();
   }
 
-  void Place(Shown& shown) {
+  void Place(HWND hwnd, Shown& shown) {
     const RECT& r = shown.normal_rect;
     if (shown.window == nullptr) {
-      shown.window =
-          SDL_CreateWindow(shown.title.c_str(), r.left, r.top, std::max(1, shown.width),
-                           std::max(1, shown.height), SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+      Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+      // Menus, drop-down lists and hints (on top, no caption) are popups a
+      // window manager leaves alone: it neither frames nor focuses them.
+      if (!shown.app_window && shown.topmost) flags |= SDL_WINDOW_POPUP_MENU;
+      shown.window = sdl_.CreateWindow(shown.title.c_str(), r.left, r.top, std::max(1, shown.width),
+                                       std::max(1, shown.height), flags);
       if (shown.window == nullptr) return;
-      shown.id = SDL_GetWindowID(shown.window);
+      if (any_window_ == nullptr) {
+        any_window_ = shown.window;
+        x_fd_ = XConnectionOf(shown.window);
+      }
+      shown.id = sdl_.GetWindowID(shown.window);
       shown.sdl_rect = r;
       shown.sdl_title = shown.title;
       // A shaped window is cut before it first shows: nothing beside its
@@ -566,15 +677,22 @@ class SdlBackend : public Backend {
         ShapeSdlWindow(shown.window, &shown.shape);
         shown.shape_changed = false;
       }
-      SDL_ShowWindow(shown.window);
+      // Without a window manager SDL gives every window it shows the X
+      // keyboard focus, and takes it to nowhere when that window goes. The
+      // keyboard stays with the window the window system made active: a
+      // window shown without being activated (a hint, a menu, a box behind
+      // the active one) gives it back at once.
+      const unsigned long focus_before = XFocusOf(shown.window);
+      sdl_.ShowWindow(shown.window);
+      if (hwnd != active_ && HasXFocus(shown.window)) SetXFocus(shown.window, focus_before);
       shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
     }
     if (r.left != shown.sdl_rect.left || r.top != shown.sdl_rect.top) {
-      SDL_SetWindowPosition(shown.window, r.left, r.top);
+      sdl_.SetWindowPosition(shown.window, r.left, r.top);
     }
     if (r.right - r.left != shown.sdl_rect.right - shown.sdl_rect.left ||
         r.bottom - r.top != shown.sdl_rect.bottom - shown.sdl_rect.top) {
-      SDL_SetWindowSize(shown.window, std::max(1, shown.width), std::max(1, shown.height));
+      sdl_.SetWindowSize(shown.window, std::max(1, shown.width), std::max(1, shown.height));
       shown.dirty = Region(RECT{0, 0, shown.width, shown.height});
       shown.shape_changed = true;
     }
@@ -588,18 +706,19 @@ class SdlBackend : public Backend {
     }
     if (shown.minimized != shown.sdl_minimized) {
       if (shown.minimized) {
-        SDL_MinimizeWindow(shown.window);
+        sdl_.MinimizeWindow(shown.window);
+        check_focus_ = true;
       } else {
-        SDL_RestoreWindow(shown.window);
+        sdl_.RestoreWindow(shown.window);
       }
       shown.sdl_minimized = shown.minimized;
     }
     if (shown.topmost != shown.sdl_topmost) {
-      SDL_SetWindowAlwaysOnTop(shown.window, shown.topmost ? SDL_TRUE : SDL_FALSE);
+      sdl_.SetWindowAlwaysOnTop(shown.window, shown.topmost ? SDL_TRUE : SDL_FALSE);
       shown.sdl_topmost = shown.topmost;
     }
     if (shown.title != shown.sdl_title) {
-      SDL_SetWindowTitle(shown.window, shown.title.c_str());
+      sdl_.SetWindowTitle(shown.window, shown.title.c_str());
       shown.sdl_title = shown.title;
     }
   }
@@ -607,55 +726,69 @@ class SdlBackend : public Backend {
   void UpdateCursor() {
     platform::CursorImage image;
     bool visible = cursor_ != nullptr && platform::GetCursorImage(cursor_, &image);
-    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    sdl_.ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
     if (!visible) return;
     SDL_Cursor* made = nullptr;
     if (image.standard_id != 0) {
-      made = SDL_CreateSystemCursor(SystemCursorFor(image.standard_id));
+      made = sdl_.CreateSystemCursor(SystemCursorFor(image.standard_id));
     } else {
       SDL_Surface* pixels =
-          SDL_CreateRGBSurfaceWithFormatFrom(image.argb.data(), image.width, image.height, 32,
-                                             image.width * 4, SDL_PIXELFORMAT_ARGB8888);
+          sdl_.CreateRGBSurfaceWithFormatFrom(image.argb.data(), image.width, image.height, 32,
+                                              image.width * 4, SDL_PIXELFORMAT_ARGB8888);
       if (pixels != nullptr) {
-        made = SDL_CreateColorCursor(pixels, image.hotspot.x, image.hotspot.y);
-        SDL_FreeSurface(pixels);
+        made = sdl_.CreateColorCursor(pixels, image.hotspot.x, image.hotspot.y);
+        sdl_.FreeSurface(pixels);
       }
     }
     if (made == nullptr) return;
-    SDL_SetCursor(made);
-    if (sdl_cursor_ != nullptr) SDL_FreeCursor(sdl_cursor_);
+    sdl_.SetCursor(made);
+    if (sdl_cursor_ != nullptr) sdl_.FreeCursor(sdl_cursor_);
     sdl_cursor_ = made;
   }
 
   // Makes the SDL windows what the window system wants.
   void Sync() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    // Should the display be lost under these calls, DisplayLost lets go of it.
+    sync_lock_ = &lock;
     for (auto it = shown_.begin(); it != shown_.end();) {
       Shown& shown = it->second;
       if (!shown.present) {
-        if (shown.window != nullptr) SDL_DestroyWindow(shown.window);
+        if (shown.window != nullptr) {
+          if (shown.window == any_window_) any_window_ = nullptr;
+          sdl_.DestroyWindow(shown.window);
+          check_focus_ = true;
+        }
         if (raised_ == it->first) raised_ = nullptr;
         it = shown_.erase(it);
         continue;
       }
       if (shown.width > 0) {
-        Place(shown);
+        Place(it->first, shown);
         if (shown.window != nullptr && !shown.minimized) Upload(shown);
       }
+      if (any_window_ == nullptr) any_window_ = shown.window;
       ++it;
     }
-    if (active_ != nullptr && active_ != raised_) {
+    if (active_ != nullptr) {
       auto it = shown_.find(active_);
       if (it != shown_.end() && it->second.window != nullptr && !it->second.minimized) {
-        raised_ = active_;
-        SDL_RaiseWindow(it->second.window);
-        // The active window takes the keyboard too: without a window
-        // manager nobody else gives it, and the focus of a closed window
-        // (a message box) would otherwise leave the keys nowhere.
-        SDL_SetWindowInputFocus(it->second.window);
-        stacked_.clear();
+        if (active_ != raised_) {
+          raised_ = active_;
+          sdl_.RaiseWindow(it->second.window);
+          // The active window takes the keyboard too: without a window
+          // manager nobody else gives it, and the focus of a closed window
+          // (a message box) would otherwise leave the keys nowhere.
+          GiveXFocus(it->second.window);
+          stacked_.clear();
+        } else if (check_focus_ && XFocusIsNowhere(it->second.window)) {
+          // A window that held the keyboard went away (or the program was
+          // clicked while nothing held it): back to the active window.
+          GiveXFocus(it->second.window);
+        }
       }
     }
+    check_focus_ = false;
     // Owned windows are marked for a window manager; the X stacking
     // follows the window system's order (with no window manager nobody
     // else keeps a box above the window that owns it).
@@ -687,15 +820,24 @@ class SdlBackend : public Backend {
     }
     if (warp_pending_) {
       warp_pending_ = false;
-      SDL_WarpMouseGlobal(warp_.x, warp_.y);
+      sdl_.WarpMouseGlobal(warp_.x, warp_.y);
     }
+    sync_lock_ = nullptr;
   }
 
+  const SdlLibrary& sdl_;
   std::thread thread_;
+  std::atomic<std::thread::id> sdl_thread_id_{};
+  DWORD gui_thread_ = 0;  // the thread that started the display
   std::atomic<bool> stop_{false};
-  std::atomic<Uint32> wake_event_{0};
+  int wake_fd_ = -1;
+  Uint32 sdl_wake_event_ = 0;          // set before Start returns, when SDL waits itself
+  int x_fd_ = -1;                      // SDL thread only
+  SDL_Window* any_window_ = nullptr;   // one of the SDL windows, for X calls (SDL thread only)
+  bool check_focus_ = false;           // SDL thread only
   SIZE screen_{};
   std::mutex mutex_;
+  std::unique_lock<std::mutex>* sync_lock_ = nullptr;  // SDL thread only
   std::map<HWND, Shown> shown_;
   HWND active_ = nullptr;
   HWND raised_ = nullptr;  // SDL thread only
@@ -709,12 +851,28 @@ class SdlBackend : public Backend {
   std::vector<HWND> order_;           // the windows, topmost first (mutex_)
   std::vector<SDL_Window*> stacked_;  // as last stacked, bottom first (SDL thread only)
   std::vector<std::packaged_task<void()>> tasks_;  // work for the SDL thread
+  // The SDL thread's end: it returned (ended_) or it stopped for good on a
+  // lost display (lost_).
+  std::mutex end_mutex_;
+  std::condition_variable ended_changed_;
+  bool ended_ = false;
+  std::atomic<bool> lost_{false};
 };
+
+int OnXConnectionLost(_XDisplay* display) {
+  SdlBackend* backend = g_backend.load();
+  // SDL's connections are used on its thread alone.
+  if (backend != nullptr && backend->OnSdlThread()) backend->DisplayLost();
+  // Another connection of the process: as before.
+  return g_previous_io_handler != nullptr ? g_previous_io_handler(display) : 0;
+}
 
 }  // namespace
 
 std::unique_ptr<Backend> StartSdlBackend() {
-  auto backend = std::make_unique<SdlBackend>();
+  const SdlLibrary* sdl = LoadSdl();
+  if (sdl == nullptr) return nullptr;
+  auto backend = std::make_unique<SdlBackend>(*sdl);
   SIZE screen{};
   if (!backend->Start(&screen)) return nullptr;
   platform::SetScreenSize(screen.cx, screen.cy);

@@ -1,14 +1,16 @@
 // The sound output over SDL2 audio. Each sound gets an audio device of its
 // own, opened in the wave's own format (SDL converts to what the card
 // takes). Opening and closing devices can take a while, so a thread of the
-// output does it and the sound calls only hand it the wave.
-#include <SDL2/SDL.h>
+// output does it and the sound calls only hand it the wave. SDL itself is
+// loaded by the first sound; without it no sound is heard, as when no
+// device opens.
 
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
+#include "platform/display/sdl_library.h"
 #include "platform/mm/sound.h"
 
 namespace platform {
@@ -97,7 +99,8 @@ class SdlSoundOutput : public SoundOutput {
   }
 
   void Run() {
-    const bool audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    const SdlLibrary* sdl = LoadSdl();
+    const bool audio = sdl != nullptr && sdl->InitSubSystem(SDL_INIT_AUDIO) == 0;
     std::unique_lock lock(mutex_);
     while (!quit_) {
       if (!job_) {
@@ -116,21 +119,21 @@ class SdlSoundOutput : public SoundOutput {
       playback.owner = this;
       SDL_AudioSpec spec{};
       SDL_AudioDeviceID device = 0;
-      SDL_RWops* source = audio ? SDL_RWFromConstMem(wave->data(), static_cast<int>(wave->size()))
+      SDL_RWops* source = audio ? sdl->RWFromConstMem(wave->data(), static_cast<int>(wave->size()))
                                 : nullptr;
       if (source != nullptr &&
-          SDL_LoadWAV_RW(source, 1, &spec, &playback.samples, &playback.length) != nullptr) {
+          sdl->LoadWAV_RW(source, 1, &spec, &playback.samples, &playback.length) != nullptr) {
         playback.silence = spec.silence;
         // Short device buffers keep a cue's start and end prompt.
         spec.samples = 256;
         while (spec.samples < 4096 && spec.samples * 50 < spec.freq) spec.samples *= 2;
         spec.callback = &SdlSoundOutput::Callback;
         spec.userdata = &playback;
-        device = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+        device = sdl->OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
       }
       lock.lock();
       if (device != 0) {
-        SDL_PauseAudioDevice(device, 0);
+        sdl->PauseAudioDevice(device, 0);
         auto interrupted = [&] { return quit_ || generation_ != generation; };
         changed_.wait(lock, [&] { return interrupted() || device_done_; });
         if (!interrupted()) {
@@ -140,20 +143,20 @@ class SdlSoundOutput : public SoundOutput {
           changed_.wait_for(lock, drain, interrupted);
         }
         lock.unlock();
-        SDL_CloseAudioDevice(device);
+        sdl->CloseAudioDevice(device);
         lock.lock();
       }
-      if (playback.samples != nullptr) SDL_FreeWAV(playback.samples);
+      if (playback.samples != nullptr) sdl->FreeWAV(playback.samples);
       if (generation_ == generation) playing_ = false;
       lock.unlock();
       changed_.notify_all();
       lock.lock();
     }
     lock.unlock();
-    if (audio) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (audio) sdl->QuitSubSystem(SDL_INIT_AUDIO);
     // SDL keeps per-thread data (its error text) for threads it did not
     // make; this thread ends here, so free it.
-    SDL_TLSCleanup();
+    if (sdl != nullptr) sdl->TLSCleanup();
   }
 
   std::mutex mutex_;

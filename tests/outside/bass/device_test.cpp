@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/display/display.h"
 #include "tests/outside/bass/bass_fixture.h"
 
 namespace bass_test {
@@ -45,16 +46,22 @@ TEST(Devices, SoundCardThroughSdlPlaysFilesToTheirEnd) {
   EXPECT_TRUE(BASS_Free());
 }
 
+// No card opens: SDL finds no driver, or SDL itself is not installed.
 TEST(Devices, DefaultDeviceFallsBackToTheSilentOneWhenNoCardOpens) {
-  SdlDriver driver("no-such-driver");
-  VelkoBass_UseSilentDevice(FALSE);
-  ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
-  EXPECT_TRUE(VelkoBass_IsSilentDevice());
-  EXPECT_TRUE(BASS_Free());
-  // Asking for the first card by number does not fall back.
-  EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
-  VelkoBass_UseSilentDevice(TRUE);
+  for (const bool sdl_missing : {false, true}) {
+    SCOPED_TRACE(sdl_missing ? "no SDL library" : "no SDL driver");
+    SdlDriver driver(sdl_missing ? "dummy" : "no-such-driver");
+    if (sdl_missing) platform::SetSdlLibraryName("libSDL2-not-installed.so.0");
+    VelkoBass_UseSilentDevice(FALSE);
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+    EXPECT_TRUE(VelkoBass_IsSilentDevice());
+    EXPECT_TRUE(BASS_Free());
+    // Asking for the first card by number does not fall back.
+    EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
+    VelkoBass_UseSilentDevice(TRUE);
+    platform::SetSdlLibraryName("");
+  }
 }
 
 TEST(Devices, SilentDeviceOnTheRealClockKeepsPace) {

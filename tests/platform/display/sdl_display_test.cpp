@@ -11,7 +11,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -166,10 +169,124 @@ TEST(SdlDisplayTest, AnOwnedWindowStaysAboveItsOwnerOnTheXServer) {
   platform::UseHeadlessDisplay();
 }
 
-// The program itself on an X server, started for the first time: the boxes
-// for its missing lists show in the middle of the screen; once they are
-// answered the main window's caption comes up above the middle; after the
-// update check's box, Esc quits.
+// Without the SDL library (pointed at a file that is not there) a display
+// that is present is not used: the windows stay on the headless screen.
+TEST(SdlDisplayTest, WithoutTheSdlLibraryTheDisplayStaysHeadless) {
+  KeepXLibrariesLoaded();
+  XServer x;
+  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
+  platform::SetSdlLibraryName("libSDL2-not-installed.so.0");
+  EXPECT_FALSE(platform::UseSdlDisplay());
+  EXPECT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kHeadless);
+  platform::SetSdlLibraryName("");
+  EXPECT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
+  platform::UseHeadlessDisplay();
+}
+
+// Windows that are never activated (a hint, a menu) show over the active
+// window and go again; the keys typed afterwards still reach the active
+// window. The pointer stays off the windows, so only the X keyboard focus
+// can bring the keys there.
+TEST(SdlDisplayTest, KeysStillReachTheActiveWindowAfterAPopupShowedAndWent) {
+  const struct {
+    const char* name;
+    DWORD ex_style;
+    bool destroy;  // else hidden
+  } popups[] = {
+      {"hint", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, false},
+      {"menu", WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, true},
+  };
+  KeepXLibrariesLoaded();
+  XServer x;
+  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
+  ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
+  WNDCLASS wc;
+  wc.lpfnWndProc = SmokeProc;
+  wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+  wc.lpszClassName = kClass;
+  ASSERT_NE(RegisterClass(&wc), 0);
+  WNDCLASS blue_class;
+  blue_class.lpfnWndProc = BlueProc;
+  blue_class.lpszClassName = "VelkoSdlBluePopup";
+  ASSERT_NE(RegisterClass(&blue_class), 0);
+  HWND main = CreateWindowEx(0, kClass, "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 60, 300, 200, nullptr,
+                             nullptr, nullptr, nullptr);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(PumpMessagesUntil([&] { return x.Pixel(80, 120) == RGB(255, 0, 0); }));
+  x.MovePointer(700, 500);
+  for (const auto& popup : popups) {
+    SCOPED_TRACE(popup.name);
+    ASSERT_EQ(GetForegroundWindow(), main);
+    HWND shown = CreateWindowEx(popup.ex_style, "VelkoSdlBluePopup", "", WS_POPUP | WS_BORDER, 0, 0, 0, 0, main,
+                                nullptr, nullptr, nullptr);
+    ASSERT_NE(shown, nullptr);
+    SetWindowPos(shown, HWND_TOPMOST, 400, 300, 120, 40, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    EXPECT_TRUE(PumpMessagesUntil([&] { return x.Pixel(460, 320) == RGB(0, 0, 255); })) << std::hex
+                                                                                         << x.Pixel(460, 320);
+    if (popup.destroy) {
+      DestroyWindow(shown);
+    } else {
+      ShowWindow(shown, SW_HIDE);
+    }
+    EXPECT_TRUE(PumpMessagesUntil([&] { return x.Pixel(460, 320) != RGB(0, 0, 255); }));
+    g_keys.clear();
+    x.Key(XK_b);
+    EXPECT_TRUE(PumpMessagesUntil([] { return !g_keys.empty(); }, 2)) << "the key went nowhere";
+    if (!popup.destroy) DestroyWindow(shown);
+  }
+  DestroyWindow(main);
+  UnregisterClass("VelkoSdlBluePopup", nullptr);
+  UnregisterClass(kClass, nullptr);
+  platform::UseHeadlessDisplay();
+}
+
+bool WaitFor(const std::function<bool()>& seen, double seconds) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!seen()) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+constexpr int kMiddleX = 800 / 2, kMiddleY = 600 / 2;
+
+bool BoxInTheMiddle(XServer& x) { return x.Pixel(kMiddleX, kMiddleY) == GetSysColor(COLOR_BTNFACE); }
+
+// The program started for the first time on `x`: the boxes for its missing
+// lists show in the middle of the screen (songs twice, movies once); once
+// they are answered the main window's caption comes up above the middle.
+void StartUpToTheMainWindow(XServer& x, const velko_test::TempDir& home, pid_t* pid) {
+  *pid = velko_test::StartProgram(home.path());
+  ASSERT_GT(*pid, 0);
+  EXPECT_TRUE(WaitFor([&] { return BoxInTheMiddle(x); }, 30)) << "no box in the middle of the screen";
+  auto caption_shown = [&] {
+    for (int y = 100; y < kMiddleY - 100; ++y) {
+      const COLORREF c = x.Pixel(kMiddleX, y);
+      if (c == GetSysColor(COLOR_ACTIVECAPTION) || c == GetSysColor(COLOR_INACTIVECAPTION)) return true;
+    }
+    return false;
+  };
+  auto answered = [&] {
+    if (BoxInTheMiddle(x)) {
+      x.Click(kMiddleX, kMiddleY);
+      x.Key(XK_Return);
+    }
+    return caption_shown();
+  };
+  ASSERT_TRUE(WaitFor(answered, 30)) << "no main window above the middle of the screen";
+}
+
+// Waits for the program's end; false (having killed it) when it does not end.
+bool Ended(pid_t pid, int* status) {
+  if (velko_test::WaitForProgramExit(pid, status, 30)) return true;
+  kill(pid, SIGKILL);
+  waitpid(pid, status, 0);
+  return false;
+}
+
+// The program itself on an X server, started for the first time, up to its
+// main window; after the update check's box, Esc quits.
 TEST(ProgramOnXvfb, ShowsItsFirstStartBoxesThenItsMainWindowAndQuitsOnEsc) {
   KeepXLibrariesLoaded();
   XServer x;
@@ -178,55 +295,55 @@ TEST(ProgramOnXvfb, ShowsItsFirstStartBoxesThenItsMainWindowAndQuitsOnEsc) {
   // here SDL's libraries would only add noise.
   setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
   velko_test::TempDir home;
-  const pid_t pid = velko_test::StartProgram(home.path());
-  ASSERT_GT(pid, 0);
-
-  auto wait_for = [](const std::function<bool()>& seen, double seconds) {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!seen()) {
-      if (std::chrono::steady_clock::now() > give_up) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-  };
-  const int middle_x = 800 / 2, middle_y = 600 / 2;
-  EXPECT_TRUE(wait_for([&] { return x.Pixel(middle_x, middle_y) == GetSysColor(COLOR_BTNFACE); }, 30))
-      << "no box in the middle of the screen";
-  auto caption_shown = [&] {
-    for (int y = 100; y < middle_y - 100; ++y) {
-      const COLORREF c = x.Pixel(middle_x, y);
-      if (c == GetSysColor(COLOR_ACTIVECAPTION) || c == GetSysColor(COLOR_INACTIVECAPTION)) return true;
-    }
-    return false;
-  };
-  // A first start asks about each missing list (songs twice, movies once).
-  auto answered = [&] {
-    if (x.Pixel(middle_x, middle_y) == GetSysColor(COLOR_BTNFACE)) {
-      x.Click(middle_x, middle_y);
-      x.Key(XK_Return);
-    }
-    return caption_shown();
-  };
-  EXPECT_TRUE(wait_for(answered, 30)) << "no main window above the middle of the screen";
+  pid_t pid = -1;
+  ASSERT_NO_FATAL_FAILURE(StartUpToTheMainWindow(x, home, &pid));
 
   // The update check, which has no server to ask, says so a few seconds
   // later; once that box is answered the keyboard is the main window's
   // again, and Esc quits.
-  EXPECT_TRUE(wait_for([&] { return x.Pixel(middle_x, middle_y) == GetSysColor(COLOR_BTNFACE); }, 30))
-      << "no box from the update check";
-  x.Click(middle_x, middle_y);
+  EXPECT_TRUE(WaitFor([&] { return BoxInTheMiddle(x); }, 30)) << "no box from the update check";
+  x.Click(kMiddleX, kMiddleY);
   x.Key(XK_Return);
-  EXPECT_TRUE(wait_for([&] { return x.Pixel(middle_x, middle_y) != GetSysColor(COLOR_BTNFACE); }, 30));
+  EXPECT_TRUE(WaitFor([&] { return !BoxInTheMiddle(x); }, 30));
   x.Key(XK_Escape);
   int status = 0;
-  const bool ended = velko_test::WaitForProgramExit(pid, &status, 30);
-  if (!ended) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    FAIL() << "the program did not end on Esc";
-  }
+  ASSERT_TRUE(Ended(pid, &status)) << "the program did not end on Esc";
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The X server goes away under the program, while its main window shows or
+// just as it quits on Esc: the program ends in order (on its main thread,
+// with its windows freed as at any quit), with no report from the
+// sanitizers.
+TEST(ProgramOnXvfb, EndsInOrderWhenTheXServerGoesAway) {
+  for (const bool after_esc : {false, true}) {
+    SCOPED_TRACE(after_esc ? "just after Esc" : "while the main window shows");
+    KeepXLibrariesLoaded();
+    XServer x;
+    ASSERT_TRUE(x.Start());
+    velko_test::TempDir home;
+    const std::string reports = (home.path() / "sanitizer").string();
+    setenv("ASAN_OPTIONS", ("detect_leaks=0:log_path=" + reports).c_str(), 1);
+    setenv("UBSAN_OPTIONS", ("print_stacktrace=1:halt_on_error=1:log_path=" + reports).c_str(), 1);
+    pid_t pid = -1;
+    ASSERT_NO_FATAL_FAILURE(StartUpToTheMainWindow(x, home, &pid));
+    if (after_esc) x.Key(XK_Escape);
+    x.Stop();
+    int status = 0;
+    ASSERT_TRUE(Ended(pid, &status)) << "the program did not end without its X server";
+    unsetenv("UBSAN_OPTIONS");
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    if (WIFEXITED(status)) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(home.path())) {
+      if (entry.path().filename().string().rfind("sanitizer", 0) != 0) continue;
+      std::ifstream report(entry.path());
+      ADD_FAILURE() << "sanitizer report:\n" << std::string(std::istreambuf_iterator<char>(report), {});
+    }
+  }
 }
 
 }  // namespace
