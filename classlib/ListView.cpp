@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "classlib/Exceptions.h"
 #include "classlib/FormatRoutines.h"
@@ -18,33 +21,184 @@ constexpr UINT CM_LISTVIEWRESORT = CM_BASE + 0x7F0;
 
 constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_DROPHILITED;
 
-// The sub-items of an item: a string list that hands every change to the
-// list's window.
-class TSubItems : public TStringList {
- public:
-  explicit TSubItems(TListItem* Item) : item_(Item) {}
+// The sub-item texts of an item, packed in one block:
+//   count (32 bits), then count + 1 offsets (32 bits each), then the texts,
+//   each followed by a NUL; text i lies from offset i up to offset i + 1
+//   less its NUL.
+// 100,000 rows of a song list hold one small block each instead of a
+// string list with a string per sub-item.
+namespace packed {
 
- protected:
-  void Changed() override;
+std::uint32_t Word(const char* Block, std::size_t Index) {
+  std::uint32_t value = 0;
+  std::memcpy(&value, Block + Index * sizeof value, sizeof value);
+  return value;
+}
 
- private:
-  TListItem* item_;
-};
+std::size_t Count(const char* Block) { return Block != nullptr ? Word(Block, 0) : 0; }
+
+std::string_view At(const char* Block, std::size_t Index) {
+  const std::size_t count = Word(Block, 0);
+  const char* texts = Block + (count + 2) * sizeof(std::uint32_t);
+  const std::uint32_t from = Word(Block, 1 + Index);
+  const std::uint32_t to = Word(Block, 2 + Index);
+  return std::string_view(texts + from, to - from - 1);
+}
+
+std::vector<std::string_view> Unpack(const char* Block) {
+  std::vector<std::string_view> texts;
+  const std::size_t count = Count(Block);
+  texts.reserve(count + 1);
+  for (std::size_t i = 0; i < count; ++i) texts.push_back(At(Block, i));
+  return texts;
+}
+
+// Null for no texts.
+std::unique_ptr<char[]> Pack(const std::vector<std::string_view>& Texts) {
+  if (Texts.empty()) return nullptr;
+  std::size_t bytes = 0;
+  for (std::string_view text : Texts) bytes += text.size() + 1;
+  if (bytes > UINT32_MAX) throw EOutOfMemory("Out of memory");
+  const std::size_t head = (Texts.size() + 2) * sizeof(std::uint32_t);
+  auto block = std::make_unique<char[]>(head + bytes);
+  char* out = block.get();
+  auto put = [&](std::size_t index, std::size_t value) {
+    const auto word = static_cast<std::uint32_t>(value);
+    std::memcpy(out + index * sizeof word, &word, sizeof word);
+  };
+  put(0, Texts.size());
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < Texts.size(); ++i) {
+    put(1 + i, at);
+    std::memcpy(out + head + at, Texts[i].data(), Texts[i].size());
+    at += Texts[i].size();
+    out[head + at++] = '\0';
+  }
+  put(1 + Texts.size(), at);
+  return block;
+}
+
+}  // namespace packed
 
 }  // namespace
 
-// The string list's changes reach the item through this friend.
-class TSubItemsAccess {
+// The sub-items of an item as a string list: a view of the item's packed
+// texts that hands every change to the list's window. Made only when some
+// code asks an item for its SubItems.
+class TSubItems : public TStrings {
  public:
-  static void Changed(TListItem* Item) { Item->SubItemsChanged(); }
+  explicit TSubItems(TListItem* Item) : item_(Item) {}
+
+  int Count() const override { return item_->SubItemCount(); }
+  String Get(int Index) const override {
+    CheckIndex(Index, Count());
+    return String(item_->SubItemText(Index));
+  }
+  void Put(int Index, const String& S) override {
+    CheckIndex(Index, Count());
+    std::vector<std::string_view> texts = packed::Unpack(item_->sub_texts_.get());
+    texts[static_cast<std::size_t>(Index)] = S;
+    Store(texts);
+  }
+  TObject* GetObject(int Index) const override {
+    CheckIndex(Index, Count());
+    const std::vector<TObject*>& objects = Objects();
+    return static_cast<std::size_t>(Index) < objects.size() ? objects[static_cast<std::size_t>(Index)] : nullptr;
+  }
+  void PutObject(int Index, TObject* AObject) override {
+    CheckIndex(Index, Count());
+    std::vector<TObject*>& objects = Objects();
+    if (AObject != nullptr && objects.size() <= static_cast<std::size_t>(Index)) {
+      objects.resize(static_cast<std::size_t>(Count()), nullptr);
+    }
+    if (static_cast<std::size_t>(Index) < objects.size()) objects[static_cast<std::size_t>(Index)] = AObject;
+    Changed();
+  }
+  int Add(const String& S) override { return AddObject(S, nullptr); }
+  int AddObject(const String& S, TObject* AObject) override {
+    const int index = Count();
+    InsertItem(index, S, AObject);
+    return index;
+  }
+  void Insert(int Index, const String& S) override { InsertObject(Index, S, nullptr); }
+  void InsertObject(int Index, const String& S, TObject* AObject) override {
+    if (Index < 0 || Index > Count()) Error(SysConst::SListIndexError, Index);
+    InsertItem(Index, S, AObject);
+  }
+  void Delete(int Index) override {
+    CheckIndex(Index, Count());
+    std::vector<std::string_view> texts = packed::Unpack(item_->sub_texts_.get());
+    texts.erase(texts.begin() + Index);
+    std::vector<TObject*>& objects = Objects();
+    if (static_cast<std::size_t>(Index) < objects.size()) objects.erase(objects.begin() + Index);
+    Store(texts);
+  }
+  void Clear() override {
+    if (Count() == 0) return;
+    Objects().clear();
+    Store({});
+  }
+  void Exchange(int Index1, int Index2) override {
+    CheckIndex(Index1, Count());
+    CheckIndex(Index2, Count());
+    std::vector<std::string_view> texts = packed::Unpack(item_->sub_texts_.get());
+    std::swap(texts[static_cast<std::size_t>(Index1)], texts[static_cast<std::size_t>(Index2)]);
+    std::vector<TObject*>& objects = Objects();
+    if (!objects.empty()) {
+      objects.resize(static_cast<std::size_t>(Count()), nullptr);
+      std::swap(objects[static_cast<std::size_t>(Index1)], objects[static_cast<std::size_t>(Index2)]);
+    }
+    Store(texts);
+  }
+
+  int UpdateCountOf() const { return UpdateCount(); }
+
+ protected:
+  void SetUpdateState(bool Updating) override {
+    if (!Updating) Changed();
+  }
+
+ private:
+  // The objects of the sub-items; shorter than the texts when the last
+  // ones have none.
+  std::vector<TObject*>& Objects() const;
+  void CheckIndex(int Index, int Limit) const {
+    if (Index < 0 || Index >= Limit) Error(SysConst::SListIndexError, Index);
+  }
+  void InsertItem(int Index, const String& S, TObject* AObject) {
+    std::vector<std::string_view> texts = packed::Unpack(item_->sub_texts_.get());
+    texts.insert(texts.begin() + Index, S);
+    std::vector<TObject*>& objects = Objects();
+    if (AObject != nullptr || static_cast<std::size_t>(Index) < objects.size()) {
+      objects.resize(std::max(objects.size(), static_cast<std::size_t>(Index)), nullptr);
+      objects.insert(objects.begin() + Index, AObject);
+    }
+    Store(texts);
+  }
+  // The texts (views into the old block, which stays until the new one is
+  // made) become the item's; the window hears of it.
+  void Store(const std::vector<std::string_view>& Texts) {
+    std::unique_ptr<char[]> block = packed::Pack(Texts);
+    item_->sub_texts_.swap(block);
+    Changed();
+  }
+  void Changed() {
+    if (UpdateCount() == 0) item_->SubItemsChanged();
+  }
+
+  TListItem* item_;
 };
 
-namespace {
+struct TListItem::TExtra {
+  explicit TExtra(TListItem* Item) : strings(Item) {}
+  TSubItems strings;
+  std::vector<int> images;
+  std::vector<TObject*> objects;
+};
 
-void TSubItems::Changed() {
-  TStringList::Changed();
-  if (UpdateCount() == 0) TSubItemsAccess::Changed(item_);
-}
+std::vector<TObject*>& TSubItems::Objects() const { return item_->Extra().objects; }
+
+namespace {
 
 int ColumnFormat(TAlignment Alignment) {
   switch (Alignment) {
@@ -245,7 +399,7 @@ void TListColumns::Changed() {
 
 // --- TListItem ---
 
-TListItem::TListItem(TListItems* AOwner) : owner_(AOwner), sub_items_(std::make_unique<TSubItems>(this)) {}
+TListItem::TListItem(TListItems* AOwner) : owner_(AOwner) {}
 
 TListItem::~TListItem() {
   // An item deleted by the program leaves its list.
@@ -263,8 +417,22 @@ void TListItem::Assign(TPersistent* Source) {
   SetImageIndex(other->image_index_);
   SetStateIndex(other->state_index_);
   SetIndent(other->indent_);
-  sub_item_images_ = other->sub_item_images_;
-  sub_items_->Assign(other->sub_items_.get());
+  if (other != this) {
+    TExtra* from = other->extra_.get();
+    if (from != nullptr) {
+      TExtra& to = Extra();
+      to.images = from->images;
+      to.objects = from->objects;
+      to.strings.Delimiter = from->strings.Delimiter;
+      to.strings.QuoteChar = from->strings.QuoteChar;
+      to.strings.NameValueSeparator = from->strings.NameValueSeparator;
+    } else if (extra_ != nullptr) {
+      extra_->images.clear();
+      extra_->objects.clear();
+    }
+    sub_texts_ = packed::Pack(packed::Unpack(other->sub_texts_.get()));
+    SubItemsChanged();
+  }
   SetChecked(other->Checked());
 }
 
@@ -275,14 +443,35 @@ HWND TListItem::Window() const {
   return list != nullptr && list->HandleAllocated() && index_ >= 0 ? list->Handle() : nullptr;
 }
 
-TStrings* TListItem::SubItems() const { return sub_items_.get(); }
+TListItem::TExtra& TListItem::Extra() const {
+  if (extra_ == nullptr) extra_ = std::make_unique<TExtra>(const_cast<TListItem*>(this));
+  return *extra_;
+}
 
-void TListItem::SetSubItems(TStrings* Value) { sub_items_->Assign(Value); }
+TStrings* TListItem::SubItems() const { return &Extra().strings; }
+
+void TListItem::SetSubItems(TStrings* Value) { SubItems()->Assign(Value); }
+
+void TListItem::AddSubItems(std::span<const std::string_view> Texts) {
+  if (Texts.empty()) return;
+  std::vector<std::string_view> texts = packed::Unpack(sub_texts_.get());
+  texts.insert(texts.end(), Texts.begin(), Texts.end());
+  std::unique_ptr<char[]> block = packed::Pack(texts);
+  sub_texts_.swap(block);
+  if (extra_ == nullptr || extra_->strings.UpdateCountOf() == 0) SubItemsChanged();
+}
+
+int TListItem::SubItemCount() const { return static_cast<int>(packed::Count(sub_texts_.get())); }
+
+std::string_view TListItem::SubItemText(int Index) const {
+  return packed::At(sub_texts_.get(), static_cast<std::size_t>(Index));
+}
 
 void TListItem::SetCaption(const String& Value) {
   if (caption_ == Value) return;
   caption_ = Value;
-  if (HWND h = Window()) ListView_SetItemText(h, index_, 0, caption_.c_str());
+  // The window asks the item for its texts.
+  if (HWND h = Window()) ListView_SetItemText(h, index_, 0, LPSTR_TEXTCALLBACK);
   TCustomListView* list = ListView();
   if (list != nullptr && (list->sort_type_ == stText || list->sort_type_ == stBoth)) list->KeepSorted(this);
 }
@@ -328,17 +517,17 @@ void TListItem::SetIndent(int Value) {
 }
 
 int TListItem::SubItemImages(int Index) const {
-  if (Index < 0 || Index >= sub_items_->Count()) throw EListError(Format(SysConst::SListIndexError, Index));
-  return static_cast<std::size_t>(Index) < sub_item_images_.size() ? sub_item_images_[static_cast<std::size_t>(Index)]
-                                                                    : -1;
+  if (Index < 0 || Index >= SubItemCount()) throw EListError(Format(SysConst::SListIndexError, Index));
+  if (extra_ == nullptr) return -1;
+  const std::vector<int>& images = extra_->images;
+  return static_cast<std::size_t>(Index) < images.size() ? images[static_cast<std::size_t>(Index)] : -1;
 }
 
 void TListItem::SetSubItemImages(int Index, int Value) {
-  if (Index < 0 || Index >= sub_items_->Count()) throw EListError(Format(SysConst::SListIndexError, Index));
-  if (sub_item_images_.size() <= static_cast<std::size_t>(Index)) {
-    sub_item_images_.resize(static_cast<std::size_t>(Index) + 1, -1);
-  }
-  sub_item_images_[static_cast<std::size_t>(Index)] = Value;
+  if (Index < 0 || Index >= SubItemCount()) throw EListError(Format(SysConst::SListIndexError, Index));
+  std::vector<int>& images = Extra().images;
+  if (images.size() <= static_cast<std::size_t>(Index)) images.resize(static_cast<std::size_t>(Index) + 1, -1);
+  images[static_cast<std::size_t>(Index)] = Value;
   if (HWND h = Window()) {
     LVITEM item;
     item.mask = LVIF_IMAGE;
@@ -351,7 +540,7 @@ void TListItem::SetSubItemImages(int Index, int Value) {
 
 void TListItem::SubItemsChanged() {
   TCustomListView* list = ListView();
-  if (list != nullptr && Window() != nullptr) list->PushSubItems(this, false);
+  if (list != nullptr && Window() != nullptr) list->PushSubItems(this);
 }
 
 bool TListItem::GetState(UINT State) const {
@@ -591,7 +780,7 @@ void TCustomListView::CreateWnd() {
   if (hover_time_ >= 0) SendMessage(h, LVM_SETHOVERTIME, 0, static_cast<LPARAM>(hover_time_));
   PushColumns();
   if (items_->update_count_ > 0) SendMessage(h, WM_SETREDRAW, FALSE, 0);
-  for (TListItem* item : items_->items_) InsertRow(item);
+  InsertRows(0, items_->Count());
   --quiet_;
 }
 
@@ -720,55 +909,80 @@ void TCustomListView::Resize() {
   TWinControl::Resize();
 }
 
+namespace {
+
+// Rows put into the window per message when many go in at once.
+constexpr std::size_t kRowsPerMessage = 4096;
+
+}  // namespace
+
 void TCustomListView::InsertRow(TListItem* Item) {
-  HWND h = Handle();
-  LVITEM row;
-  row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE | LVIF_INDENT;
-  row.iItem = Item->index_;
-  row.pszText = const_cast<char*>(Item->caption_.c_str());
-  row.iImage = Item->image_index_;
-  row.lParam = reinterpret_cast<LPARAM>(Item);
-  row.iIndent = Item->indent_;
-  row.state = Item->states_ & kKeptStates;
-  row.stateMask = kKeptStates;
-  if (checkboxes_) {
-    row.state |= INDEXTOSTATEIMAGEMASK(Item->checked_ ? 2u : 1u);
-    row.stateMask |= LVIS_STATEIMAGEMASK;
-  } else if (Item->state_index_ >= 0) {
-    row.state |= INDEXTOSTATEIMAGEMASK(static_cast<UINT>(Item->state_index_ + 1));
-    row.stateMask |= LVIS_STATEIMAGEMASK;
-  }
-  ++quiet_;
-  ListView_InsertItem(h, &row);
-  // The platform takes the state on insertion only as far as it lets
-  // one row be selected and focused: say it again.
-  if (row.state & kKeptStates) ListView_SetItemState(h, Item->index_, row.state & kKeptStates, kKeptStates);
-  --quiet_;
-  Item->pushed_sub_items_ = 0;
-  PushSubItems(Item, true);
+  const int index = Item->index_;
+  InsertRows(index, index + 1);
 }
 
-void TCustomListView::PushSubItems(TListItem* Item, bool All) {
+void TCustomListView::InsertRows(int First, int Last) {
   HWND h = Handle();
-  TStrings* subs = Item->sub_items_.get();
-  const int count = subs->Count();
-  for (int i = 0; i < count; ++i) {
-    LVITEM sub;
-    sub.mask = LVIF_TEXT;
-    sub.iItem = Item->index_;
-    sub.iSubItem = i + 1;
-    const String text = subs->Strings(i);
-    sub.pszText = const_cast<char*>(text.c_str());
-    if (static_cast<std::size_t>(i) < Item->sub_item_images_.size()) {
-      sub.mask |= LVIF_IMAGE;
-      sub.iImage = Item->sub_item_images_[static_cast<std::size_t>(i)];
+  std::vector<LVITEM> rows;
+  rows.reserve(std::min(static_cast<std::size_t>(std::max(Last - First, 0)), kRowsPerMessage));
+  ++quiet_;
+  for (int from = First; from < Last;) {
+    const int to = std::min(Last, from + static_cast<int>(kRowsPerMessage));
+    rows.clear();
+    for (int i = from; i < to; ++i) {
+      // The window asks the item for its texts (LVN_GETDISPINFO) and keeps
+      // its image, indent and states.
+      TListItem* item = items_->items_[static_cast<std::size_t>(i)];
+      LVITEM& row = rows.emplace_back();
+      row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE | LVIF_INDENT;
+      row.iItem = i;
+      row.pszText = LPSTR_TEXTCALLBACK;
+      row.iImage = item->image_index_;
+      row.lParam = reinterpret_cast<LPARAM>(item);
+      row.iIndent = item->indent_;
+      row.state = item->states_ & kKeptStates;
+      row.stateMask = kKeptStates;
+      if (checkboxes_) {
+        row.state |= INDEXTOSTATEIMAGEMASK(item->checked_ ? 2u : 1u);
+        row.stateMask |= LVIS_STATEIMAGEMASK;
+      } else if (item->state_index_ >= 0) {
+        row.state |= INDEXTOSTATEIMAGEMASK(static_cast<UINT>(item->state_index_ + 1));
+        row.stateMask |= LVIS_STATEIMAGEMASK;
+      }
     }
-    SendMessage(h, LVM_SETITEM, 0, reinterpret_cast<LPARAM>(&sub));
+    ListView_InsertItems(h, static_cast<int>(rows.size()), rows.data());
+    from = to;
   }
-  // Sub-items that went away leave empty cells.
-  for (int i = count; i < Item->pushed_sub_items_; ++i) ListView_SetItemText(h, Item->index_, i + 1, "");
-  Item->pushed_sub_items_ = count;
-  (void)All;
+  --quiet_;
+  for (int i = First; i < Last; ++i) {
+    TListItem* item = items_->items_[static_cast<std::size_t>(i)];
+    // The platform takes the state on insertion only as far as it lets
+    // one row be selected and focused: say it again.
+    if (item->states_ & kKeptStates) {
+      ++quiet_;
+      ListView_SetItemState(h, i, item->states_ & kKeptStates, kKeptStates);
+      --quiet_;
+    }
+    if (item->extra_ != nullptr && !item->extra_->images.empty()) PushSubItems(item);
+  }
+}
+
+void TCustomListView::PushSubItems(TListItem* Item) {
+  HWND h = Handle();
+  // The window asks for the texts; the images it keeps.
+  if (Item->extra_ != nullptr) {
+    const std::vector<int>& images = Item->extra_->images;
+    const std::size_t count = std::min(images.size(), static_cast<std::size_t>(Item->SubItemCount()));
+    for (std::size_t i = 0; i < count; ++i) {
+      LVITEM sub;
+      sub.mask = LVIF_IMAGE;
+      sub.iItem = Item->index_;
+      sub.iSubItem = static_cast<int>(i) + 1;
+      sub.iImage = images[i];
+      SendMessage(h, LVM_SETITEM, 0, reinterpret_cast<LPARAM>(&sub));
+    }
+  }
+  SendMessage(h, LVM_UPDATE, static_cast<WPARAM>(Item->index_), 0);
 }
 
 TListItem* TCustomListView::ItemOfRow(int Row) const {
@@ -1248,9 +1462,9 @@ void TCustomListView::DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState Stat
     cell.top = Rect.top;
     cell.bottom = Rect.bottom;
     InflateRect(&cell, -2, 0);
-    const String text = column == 0 ? Item->caption_
-                                    : (column - 1 < Item->sub_items_->Count() ? Item->sub_items_->Strings(column - 1)
-                                                                              : String());
+    const std::string_view text = column == 0 ? std::string_view(Item->caption_)
+                                              : (column - 1 < Item->SubItemCount() ? Item->SubItemText(column - 1)
+                                                                                   : std::string_view());
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
     if (column < columns_->Count()) {
       const TAlignment alignment = columns_->columns_[static_cast<std::size_t>(column)]->alignment_;
@@ -1258,7 +1472,7 @@ void TCustomListView::DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState Stat
       if (alignment == taCenter) format |= DT_CENTER;
     }
     canvas_->Brush()->SetStyle(bsClear);
-    DrawText(canvas_->Handle(), text.c_str(), static_cast<int>(text.size()), &cell, format);
+    DrawText(canvas_->Handle(), text.data(), static_cast<int>(text.size()), &cell, format);
   }
 }
 
@@ -1430,7 +1644,7 @@ void TCustomListView::Notify(TMessage& Message) {
       // The row takes the text (which OnEdited may have changed); the
       // sort is kept once the list view is done with the row.
       item->caption_ = text;
-      ListView_SetItemText(Handle(), item->index_, 0, text.c_str());
+      ListView_SetItemText(Handle(), item->index_, 0, LPSTR_TEXTCALLBACK);
       if (sort_type_ == stText || sort_type_ == stBoth) PostMessage(Handle(), CM_LISTVIEWRESORT, 0, 0);
       Message.Result = FALSE;
       return;
@@ -1439,6 +1653,23 @@ void TCustomListView::Notify(TMessage& Message) {
       // The list tells about its items itself.
       Message.Result = TRUE;
       return;
+    case LVN_GETDISPINFO: {
+      // The window keeps no texts of its own: it reads the items'.
+      auto* info = reinterpret_cast<NMLVDISPINFO*>(header);
+      if (!(info->item.mask & LVIF_TEXT)) return;
+      TListItem* item = reinterpret_cast<TListItem*>(info->item.lParam);
+      if (item == nullptr || items_->IndexOf(item) < 0) item = ItemOfRow(info->item.iItem);
+      if (item == nullptr) return;
+      const int sub = info->item.iSubItem;
+      const char* text = "";
+      if (sub == 0) {
+        text = item->caption_.c_str();
+      } else if (sub >= 1 && sub <= item->SubItemCount()) {
+        text = item->SubItemText(sub - 1).data();
+      }
+      info->item.pszText = const_cast<char*>(text);
+      return;
+    }
   }
 }
 

@@ -6,13 +6,17 @@
 // as a report.
 //
 // The items live in the TListItems object (so they can be filled before
-// the window exists and survive RecreateWnd); the window holds a copy of
-// their texts and images and is the keeper of the selection, focus and
-// check states while it exists. Each row's lParam is its TListItem.
+// the window exists and survive RecreateWnd); the window holds their
+// images and asks them for their texts (LVN_GETDISPINFO), and is the keeper
+// of the selection, focus and check states while it exists. Each row's
+// lParam is its TListItem. An item keeps its sub-item texts packed in one
+// block; the SubItems string list over them is made only when asked for.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "classlib/Canvas.h"
@@ -159,6 +163,9 @@ class TListItem : public TPersistent {
   // The texts of columns 1, 2, ...
   TStrings* SubItems() const;
   void SetSubItems(TStrings* Value);
+  // Adds sub-items as SubItems()->Add would, one after the other, without
+  // making the SubItems list (for filling many rows).
+  void AddSubItems(std::span<const std::string_view> Texts);
   // The image of sub-item Index (-1: none).
   int SubItemImages(int Index) const;
   void SetSubItemImages(int Index, int Value);
@@ -198,19 +205,28 @@ class TListItem : public TPersistent {
  private:
   friend class TListItems;
   friend class TCustomListView;
-  friend class TSubItemsAccess;
+  friend class TSubItems;
+  struct TExtra;
   void SetState(UINT State, bool Value);
   bool GetState(UINT State) const;
   void SubItemsChanged();
   // The list's window, null while it has none.
   HWND Window() const;
+  // The sub-item texts, read without making the SubItems list; each is
+  // followed by a NUL in the item's own storage.
+  int SubItemCount() const;
+  std::string_view SubItemText(int Index) const;
+  TExtra& Extra() const;
 
   TListItems* owner_;
   int index_ = -1;
+  // The position in a sort of the program's (see TCustomListView::Order).
+  int rank_ = 0;
   String caption_;
-  std::unique_ptr<TStrings> sub_items_;
-  std::vector<int> sub_item_images_;
-  int pushed_sub_items_ = 0;  // how many sub-item texts the window has
+  // The sub-item texts packed in one block (null: no sub-items).
+  std::unique_ptr<char[]> sub_texts_;
+  // What few items need: the SubItems list, sub-item images and objects.
+  mutable std::unique_ptr<TExtra> extra_;
   void* data_ = nullptr;
   int image_index_ = -1;
   int state_index_ = -1;
@@ -218,8 +234,6 @@ class TListItem : public TPersistent {
   // The states while the list has no window (LVIS_* bits).
   UINT states_ = 0;
   bool checked_ = false;
-  // The position in a sort of the program's (see TCustomListView::Order).
-  int rank_ = 0;
 };
 
 class TListItems : public TPersistent {
@@ -420,8 +434,9 @@ class TCustomListView : public TWinControl {
 
   // The window's copy of the items and columns.
   void InsertRow(TListItem* Item);
-  void PushRow(TListItem* Item);
-  void PushSubItems(TListItem* Item, bool All);
+  // Puts rows First .. Last - 1 of the items into the window in one step.
+  void InsertRows(int First, int Last);
+  void PushSubItems(TListItem* Item);
   void PushColumns();
   void PushExtendedStyle();
   void PushImageLists();

@@ -543,6 +543,7 @@ void TAdvListView::LoadFromText(const String& Text, bool NoHeader) {
 
   TListFileReader reader(Text, d);
   std::vector<TListFileField> fields;
+  std::vector<std::string_view> subs;
   Items()->BeginUpdate();
   try {
     if (LoadHeader && !NoHeader) {
@@ -564,7 +565,9 @@ void TAdvListView::LoadFromText(const String& Text, bool NoHeader) {
       item->SetImageIndex(-1);
       const std::size_t taken = ItemLineFields(fields, count);
       if (taken > 0) item->SetCaption(fields[0].text);
-      for (std::size_t i = 1; i < taken; ++i) item->SubItems()->Add(fields[i].text);
+      subs.clear();
+      for (std::size_t i = 1; i < taken; ++i) subs.push_back(fields[i].text);
+      item->AddSubItems(subs);
     }
   } catch (...) {
     if (Items()->UpdateCount() > 0) Items()->EndUpdate();
@@ -618,17 +621,15 @@ void TAdvListView::LoadIntoEmptyList(TListFileReader& Reader, std::vector<TListF
   const bool window = HandleAllocated();
   if (window) SendMessage(Handle(), WM_SETREDRAW, FALSE, 0);
   try {
-    String scratch;
+    std::vector<std::string_view> subs;
     for (std::uint32_t row : order) {
       auto item = std::make_unique<TListItem>(Items());
       item->SetImageIndex(-1);
-      for (std::size_t i = first[row]; i < first[row + 1]; ++i) {
-        scratch.assign(text(i));
-        if (i == first[row]) {
-          item->SetCaption(scratch);
-        } else {
-          item->SubItems()->Add(scratch);
-        }
+      if (first[row] < first[row + 1]) {
+        item->SetCaption(String(text(first[row])));
+        subs.clear();
+        for (std::size_t i = first[row] + 1; i < first[row + 1]; ++i) subs.push_back(text(i));
+        item->AddSubItems(subs);
       }
       Items()->AddItem(item.get(), Items()->Count());
       item.release();

@@ -147,7 +147,8 @@ int ListView::SortedPosition(const std::string& text) const {
   int lo = 0, hi = items_.size();
   while (lo < hi) {
     int mid = (lo + hi) / 2;
-    int c = CompareNoCase(items_.At(mid)->text, text);
+    const ListItem* at = items_.At(mid);
+    int c = CompareNoCase(at->texts != nullptr ? at->texts->text : std::string(), text);
     bool before = descending ? c >= 0 : c <= 0;
     if (before) {
       lo = mid + 1;
@@ -158,14 +159,14 @@ int ListView::SortedPosition(const std::string& text) const {
   return lo;
 }
 
-int ListView::InsertItem(const LVITEM* in) {
-  if (in == nullptr || in->iSubItem != 0 || in->iItem < 0) return -1;
+ListItem* ListView::PutItem(const LVITEM* in, bool subs_callback, int* at) {
   auto item = std::make_unique<ListItem>();
   if (in->mask & LVIF_TEXT) {
     if (in->pszText == LPSTR_TEXTCALLBACK) {
       item->text_callback = true;
-    } else if (in->pszText != nullptr) {
-      item->text = in->pszText;
+      item->subs_callback = subs_callback;
+    } else if (in->pszText != nullptr && in->pszText[0] != '\0') {
+      item->Texts().text = in->pszText;
     }
   }
   if (in->mask & LVIF_IMAGE) item->image = in->iImage;
@@ -179,7 +180,7 @@ int ListView::InsertItem(const LVITEM* in) {
 
   int index = std::min(in->iItem, items_.size());
   if ((Style() & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) && !item->text_callback) {
-    index = SortedPosition(item->text);
+    index = SortedPosition(item->texts != nullptr ? item->texts->text : std::string());
   }
   ListItem* raw = item.get();
   items_.Insert(index, std::move(item));
@@ -193,10 +194,37 @@ int ListView::InsertItem(const LVITEM* in) {
     raw->state |= LVIS_FOCUSED;
     focused_ = raw;
   }
+  *at = index;
+  return raw;
+}
+
+int ListView::InsertItem(const LVITEM* in) {
+  if (in == nullptr || in->iSubItem != 0 || in->iItem < 0) return -1;
+  int index = 0;
+  ListItem* raw = PutItem(in, false, &index);
   NotifyListView(LVN_INSERTITEM, index, 0, 0, 0, 0, raw->lparam);
   if (index < top_ + PageRows() + 1) InvalidateFrom(std::max(index, top_));
   UpdateScrollBars();
   return index;
+}
+
+int ListView::InsertItems(int count, const LVITEM* rows) {
+  if (rows == nullptr || count <= 0) return 0;
+  int done = 0;
+  int first = items_.size();
+  for (int i = 0; i < count; ++i) {
+    const LVITEM* in = &rows[i];
+    if (in->iSubItem != 0 || in->iItem < 0) continue;
+    int index = 0;
+    PutItem(in, true, &index);
+    first = std::min(first, index);
+    ++done;
+  }
+  if (done > 0) {
+    if (first < top_ + PageRows() + 1) InvalidateFrom(std::max(first, top_));
+    UpdateScrollBars();
+  }
+  return done;
 }
 
 bool ListView::DeleteItem(int index) {
@@ -238,16 +266,40 @@ bool ListView::DeleteAllItems() {
   return true;
 }
 
-void ListView::AskDisplayInfo(int index, ListItem& item, LVITEM* asked) {
+namespace {
+
+const std::string& OwnText(const ListItem& item, int sub_item) {
+  static const std::string kNone;
+  if (item.texts == nullptr) return kNone;
+  if (sub_item == 0) return item.texts->text;
+  if (static_cast<std::size_t>(sub_item) <= item.texts->subs.size()) {
+    return item.texts->subs[static_cast<std::size_t>(sub_item - 1)].text;
+  }
+  return kNone;
+}
+
+bool AsksForText(const ListItem& item, int sub_item) {
+  if (sub_item == 0) return item.text_callback;
+  if (static_cast<std::size_t>(sub_item) <= item.SubCount()) {
+    return item.texts->subs[static_cast<std::size_t>(sub_item - 1)].text_callback;
+  }
+  return item.subs_callback;
+}
+
+}  // namespace
+
+const char* ListView::AskDisplayInfo(int index, ListItem& item, LVITEM* asked) {
   NMLVDISPINFO info;
   info.item = *asked;
   info.item.iItem = index;
   info.item.lParam = item.lparam;
   Notify(LVN_GETDISPINFO, &info.hdr);
+  const char* answer = nullptr;
   if (asked->mask & LVIF_TEXT) {
     // The parent either wrote into the buffer or pointed at its own text.
     if (info.item.pszText != asked->pszText && info.item.pszText != nullptr &&
         info.item.pszText != LPSTR_TEXTCALLBACK) {
+      answer = info.item.pszText;
       CopyText(info.item.pszText, asked->pszText, asked->cchTextMax);
     }
   }
@@ -258,46 +310,40 @@ void ListView::AskDisplayInfo(int index, ListItem& item, LVITEM* asked) {
     bool image = (asked->mask & LVIF_IMAGE) != 0;
     if (asked->iSubItem == 0) {
       if (text) {
-        item.text = asked->pszText;
+        item.Texts().text = answer != nullptr ? answer : asked->pszText;
         item.text_callback = false;
       }
       if (image) item.image = asked->iImage;
-    } else if (static_cast<std::size_t>(asked->iSubItem) <= item.subs.size()) {
-      SubItem& sub = item.subs[static_cast<std::size_t>(asked->iSubItem - 1)];
+    } else if (static_cast<std::size_t>(asked->iSubItem) <= item.SubCount() || item.subs_callback) {
+      SubItem& sub = item.Sub(static_cast<std::size_t>(asked->iSubItem));
       if (text) {
-        sub.text = asked->pszText;
+        sub.text = answer != nullptr ? answer : asked->pszText;
         sub.text_callback = false;
       }
       if (image) sub.image = asked->iImage;
     }
   }
+  return answer;
 }
 
 std::string ListView::TextOf(int index, ListItem& item, int sub_item) {
-  bool callback = sub_item == 0 ? item.text_callback
-                                : (static_cast<std::size_t>(sub_item) <= item.subs.size() &&
-                                   item.subs[static_cast<std::size_t>(sub_item - 1)].text_callback);
-  if (!callback) {
-    if (sub_item == 0) return item.text;
-    if (static_cast<std::size_t>(sub_item) <= item.subs.size()) {
-      return item.subs[static_cast<std::size_t>(sub_item - 1)].text;
-    }
-    return std::string();
-  }
-  char buffer[1024] = {};
+  if (!AsksForText(item, sub_item)) return OwnText(item, sub_item);
+  char buffer[1024];
+  buffer[0] = '\0';
   LVITEM asked;
   asked.mask = LVIF_TEXT;
   asked.iSubItem = sub_item;
   asked.pszText = buffer;
   asked.cchTextMax = sizeof(buffer);
-  AskDisplayInfo(index, item, &asked);
+  // A text the parent points at is taken whole.
+  if (const char* answer = AskDisplayInfo(index, item, &asked)) return answer;
   return buffer;
 }
 
 int ListView::ImageOf(int index, ListItem& item, int sub_item) {
   int image = sub_item == 0 ? item.image
-              : static_cast<std::size_t>(sub_item) <= item.subs.size()
-                  ? item.subs[static_cast<std::size_t>(sub_item - 1)].image
+              : static_cast<std::size_t>(sub_item) <= item.SubCount()
+                  ? item.texts->subs[static_cast<std::size_t>(sub_item - 1)].image
                   : I_IMAGENONE;
   if (image != I_IMAGECALLBACK) return image;
   LVITEM asked;
@@ -333,9 +379,7 @@ bool ListView::SetItem(const LVITEM* in) {
   if (item == nullptr || in->iSubItem < 0) return false;
   int index = in->iItem;
   if (in->iSubItem > 0) {
-    auto sub = static_cast<std::size_t>(in->iSubItem);
-    if (item->subs.size() < sub) item->subs.resize(sub);
-    SubItem& s = item->subs[sub - 1];
+    SubItem& s = item->Sub(static_cast<std::size_t>(in->iSubItem));
     if (in->mask & LVIF_TEXT) {
       s.text_callback = in->pszText == LPSTR_TEXTCALLBACK;
       s.text = s.text_callback || in->pszText == nullptr ? std::string() : std::string(in->pszText);
@@ -352,8 +396,11 @@ bool ListView::SetItem(const LVITEM* in) {
     }
     if (in->mask & LVIF_TEXT) {
       item->text_callback = in->pszText == LPSTR_TEXTCALLBACK;
-      item->text =
-          item->text_callback || in->pszText == nullptr ? std::string() : std::string(in->pszText);
+      if (item->text_callback || in->pszText == nullptr) {
+        if (item->texts != nullptr) item->texts->text.clear();
+      } else {
+        item->Texts().text = in->pszText;
+      }
     }
     if (in->mask & LVIF_IMAGE) item->image = in->iImage;
     if (in->mask & LVIF_PARAM) item->lparam = in->lParam;
@@ -846,6 +893,8 @@ LRESULT ListView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return items_.size();
     case LVM_INSERTITEM:
       return InsertItem(reinterpret_cast<const LVITEM*>(lparam));
+    case LVM_INSERTITEMS:
+      return InsertItems(static_cast<int>(wparam), reinterpret_cast<const LVITEM*>(lparam));
     case LVM_DELETEITEM:
       return DeleteItem(static_cast<int>(wparam));
     case LVM_DELETEALLITEMS:

@@ -46,7 +46,10 @@ class ListView {
   DWORD Style() const;
   bool MultiSelect() const { return (Style() & LVS_SINGLESEL) == 0; }
 
+  // Puts one row in (no notification, no repainting); its index in *at.
+  ListItem* PutItem(const LVITEM* item, bool subs_callback, int* at);
   int InsertItem(const LVITEM* item);
+  int InsertItems(int count, const LVITEM* rows);
   int SortedPosition(const std::string& text) const;
   bool DeleteItem(int index);
   bool DeleteAllItems();
@@ -55,7 +58,8 @@ class ListView {
   int GetItemText(int index, LVITEM* item);
   std::string TextOf(int index, ListItem& item, int sub_item);
   int ImageOf(int index, ListItem& item, int sub_item);
-  void AskDisplayInfo(int index, ListItem& item, LVITEM* asked);
+  // Asks the parent (LVN_GETDISPINFO); the text it pointed at, if it did.
+  const char* AskDisplayInfo(int index, ListItem& item, LVITEM* asked);
 
   // Changes the state bits in `mask` of one row to `state`, asking the
   // parent first; false when it refused.

@@ -4,6 +4,21 @@
 
 namespace platform::ctl {
 
+ItemTexts& ListItem::Texts() {
+  if (texts == nullptr) texts = std::make_unique<ItemTexts>();
+  return *texts;
+}
+
+SubItem& ListItem::Sub(std::size_t n) {
+  std::vector<SubItem>& subs = Texts().subs;
+  while (subs.size() < n) {
+    subs.emplace_back();
+    // Sub-items the parent answers for stay so until set.
+    subs.back().text_callback = subs_callback;
+  }
+  return subs[n - 1];
+}
+
 std::size_t ItemStore::BlockOf(int index) const {
   // The last block starting at or before `index`.
   auto it =

@@ -19,17 +19,31 @@ struct SubItem {
   int image = -2;  // I_IMAGENONE
 };
 
-// One row: the item (column 0) and its sub-items 1, 2, ... (subs[0] is
-// sub-item 1).
-struct ListItem {
+// The texts a row holds itself: its own (column 0) and its sub-items 1,
+// 2, ... (subs[0] is sub-item 1).
+struct ItemTexts {
   std::string text;
-  bool text_callback = false;
+  std::vector<SubItem> subs;
+};
+
+// One row. A row whose texts all come from the parent (LPSTR_TEXTCALLBACK)
+// holds no texts at all: `texts` stays null until one is set.
+struct ListItem {
+  LPARAM lparam = 0;
+  ItemBlock* block = nullptr;  // kept by ItemStore
+  std::unique_ptr<ItemTexts> texts;
   int image = -2;  // I_IMAGENONE
   UINT state = 0;
-  LPARAM lparam = 0;
   int indent = 0;
-  std::vector<SubItem> subs;
-  ItemBlock* block = nullptr;  // kept by ItemStore
+  bool text_callback = false;
+  // Sub-items never set ask the parent for their text as well (rows put in
+  // with LVM_INSERTITEMS).
+  bool subs_callback = false;
+
+  std::size_t SubCount() const { return texts != nullptr ? texts->subs.size() : 0; }
+  // Sub-item n (1, 2, ...), made (with those before it) when missing.
+  SubItem& Sub(std::size_t n);
+  ItemTexts& Texts();
 };
 
 struct ItemBlock {
