@@ -90,6 +90,10 @@ bool ReadWholeFile(const String& file_name, String& contents) {
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (in.get() == INVALID_HANDLE_VALUE) return false;
   contents.clear();
+  // Room for the whole file at once: a list of many rows is read in one
+  // piece, and growing the string by doubling would hold twice its size.
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(in.get(), &size) && size.QuadPart > 0) contents.reserve(static_cast<std::size_t>(size.QuadPart));
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
