@@ -194,6 +194,10 @@ TEST_F(SharedFilesTest, IndexesAreNeverReusedAndTotalsOnlyGrow) {
   EXPECT_TRUE(files_.RemoveFile(first));
   EXPECT_FALSE(files_.RemoveFile(first));
   EXPECT_EQ(files_.Count(), 1);
+  std::vector<BYTE> block;
+  TGnutellaSearchStats stats;
+  ASSERT_TRUE(files_.Search(".MP3", block, stats));  // what is left is still found
+  EXPECT_EQ(stats.Count, 1);
   EXPECT_EQ(files_.TotalSize(), 4000u);
   EXPECT_EQ(files_.TotalKilobytes(), 3u);
   String third = Add("c.mp3", 1);
