@@ -56,13 +56,10 @@ class DriveComboTest : public velko_test::ControlsTest {
   template <class T = TKavoDriveComboBox>
   T* Combo() {
     MakeForm(300, 200);
-    auto* c = new T(form_);
-    c->SetParent(form_);
-    c->SetBounds(20, 20, 160, 19);
+    auto* c = Place<T>(20, 20, 160, 19);
     c->OnChange = [this](TObject*) { ++changes; };
     c->OnClick = [this](TObject*) { ++clicks; };
-    form_->Show();
-    Pump();
+    ShowForm();
     return c;
   }
   void Choose(TKavoDriveComboBox* c, int index) {
@@ -147,10 +144,7 @@ TEST_F(DriveComboTest, StartDriveAndEntryTexts) {
 
 TEST_F(DriveComboTest, FlatAndRaisedBorders) {
   TKavoDriveComboBox* c = Combo();
-  auto* other = new TEdit(form_);  // the focus stays away from the box
-  other->SetParent(form_);
-  other->SetBounds(20, 100, 80, 20);
-  other->SetFocus();
+  Place<TEdit>(20, 100, 80, 20)->SetFocus();  // the focus stays away from the box
   c->SetFlat(true);
   Pump();
   const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
@@ -195,9 +189,6 @@ TEST_F(DriveComboTest, HistoryThroughTheSubclass) {
   EXPECT_EQ(selects.size(), 3u);
 }
 
-}  // namespace
-
-namespace {
 
 // Type-ahead is off in the published classes; this subclass switches it on.
 class TTypeAheadCombo : public TKavoCustomComboBox {
@@ -208,11 +199,8 @@ class TTypeAheadCombo : public TKavoCustomComboBox {
 
 TEST_F(DriveComboTest, TypeAheadCompletesAfterTheDelay) {
   MakeForm(300, 200);
-  auto* c = new TTypeAheadCombo(form_);
-  c->SetParent(form_);
-  c->SetBounds(20, 20, 160, 21);
-  form_->Show();
-  Pump();
+  auto* c = Place<TTypeAheadCombo>(20, 20, 160, 21);
+  ShowForm();
   for (const char* s : {"alpha", "beta", "bravo", "Bx"}) c->Items()->Add(s);
   c->SetFocus();
   Press('B');
@@ -264,9 +252,6 @@ TEST_F(DriveComboTest, IconAndTextOfAnEntry) {
   EXPECT_EQ(text_colours.count(GetSysColor(COLOR_HIGHLIGHTTEXT)), 1u) << "the text in the highlight text colour";
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(DriveComboTest, ChoosingByMouse) {
   TKavoDriveComboBox* c = Combo();

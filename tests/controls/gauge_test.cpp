@@ -17,16 +17,13 @@ class GaugeTest : public velko_test::ControlsTest {
  protected:
   TGProgress* Gauge(int width, int height) {
     MakeForm(500, 100);
-    auto* g = new TGProgress(form_);
-    g->SetParent(form_);
-    g->SetBounds(10, 10, width, height);
+    auto* g = Place<TGProgress>(10, 10, width, height);
     g->SetColor(clRed);
     g->SetColorEnd(clLime);
     g->SetBackgroundColor(clAqua);
     g->SetFrameColor1(clBlack);
     g->SetFrameColor2(clWhite);
-    form_->Show();
-    Pump();
+    ShowForm();
     return g;
   }
   // How many 10-pixel cells along the middle row hold block colour (not

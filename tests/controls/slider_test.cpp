@@ -14,43 +14,33 @@ class SliderTest : public velko_test::ControlsTest {
   // 311 pixels wide, so that its travel is 300 pixels.
   TSlider* PosSlider(int width = 311) {
     MakeForm(400, 200);
-    auto* s = new TSlider(form_);
-    s->SetParent(form_);
-    s->SetBounds(10, 10, width, 30);
+    auto* s = Place<TSlider>(10, 10, width, 30);
     s->SetMaxValue(200);
     s->SetIncrement(10);
     s->OnChange = [this](TObject*) { ++changes; };
-    form_->Show();
-    Pump();
+    ShowForm();
     return s;
   }
   TSlider* EqSlider() {
     MakeForm(200, 200);
-    auto* s = new TSlider(form_);
-    s->SetParent(form_);
+    auto* s = Place<TSlider>(20, 10, 30, 140);
     s->SetOrientation(soVertical);
     s->SetBounds(20, 10, 30, 140);
     s->SetMaxValue(30);
     s->SetValue(15);
-    s->OnChange = [this](TObject*) { ++changes; };
-    form_->Show();
-    Pump();
+    ShowForm();
     return s;
   }
   int changes = 0;
 };
 
-TEST_F(SliderTest, DefaultsFromTheResources) {
+TEST_F(SliderTest, ThumbAndTravelFromTheResources) {
   TSlider* s = PosSlider();
   EXPECT_EQ(s->NumThumbStates(), 2);
-  EXPECT_EQ(s->EdgeSize(), 2);
-  EXPECT_EQ(s->Options(), (TSliderOptions{soShowFocus, soShowPoints, soSmooth}));
   EXPECT_EQ(s->ImageHThumb()->Width(), 22);
   EXPECT_EQ(s->Thumb()->Width(), 11);  // two states side by side
   EXPECT_EQ(s->Thumb()->Cursor(), crSliderHand);
   EXPECT_EQ(s->TravelLength(), 300);
-  EXPECT_EQ(s->UserImages(), 0);
-  EXPECT_TRUE(s->TabStop());
 }
 
 TEST_F(SliderTest, ValueIsClampedAndChangesOnce) {
@@ -146,9 +136,7 @@ TEST_F(SliderTest, HoldingBesideTheThumbRepeatsUntilItCoversThePointer) {
 
 TEST_F(SliderTest, RepeatStopsWhenFocusOrCaptureIsLost) {
   TSlider* s = PosSlider();
-  auto* edit = new TEdit(form_);
-  edit->SetParent(form_);
-  edit->SetBounds(10, 100, 80, 20);
+  auto* edit = Place<TEdit>(10, 100, 80, 20);
   MouseDown(s, 300, 15);
   EXPECT_EQ(s->Value(), 10);
   edit->SetFocus();

@@ -16,10 +16,8 @@ class TrackBarTest : public velko_test::ControlsTest {
   // white ticks.
   TVrTrackBar* Knob(int min, int max, int position, int frequency = 10) {
     if (!form_) MakeForm(300, 200);
-    auto* k = new TVrTrackBar(form_);
-    k->SetParent(form_);
-    k->SetOrientation(voVertical);
-    k->SetBounds(20 + 40 * form_->ControlCount(), 20, 15, 121);
+    auto* k = Place<TVrTrackBar>(20 + 40 * (form_->ControlCount() + 1), 20, 121, 15);
+    k->SetOrientation(voVertical);  // turns it to 15 x 121
     k->SetBorderWidth(2);
     k->SetTickColor(clWhite);
     k->SetMinValue(min);
@@ -27,8 +25,7 @@ class TrackBarTest : public velko_test::ControlsTest {
     k->SetPosition(position);
     k->SetFrequency(frequency);
     k->OnChange = [this](TObject*) { ++changes; };
-    form_->Show();
-    Pump();
+    ShowForm();
     return k;
   }
   int changes = 0;
@@ -55,14 +52,8 @@ TEST_F(TrackBarTest, RoundTripsInEveryOrientationAndStyle) {
   MakeForm(300, 300);
   for (TVrOrientation o : {voVertical, voHorizontal}) {
     for (TVrProgressStyle s : {psBottomLeft, psTopRight}) {
-      auto* bar = new TVrTrackBar(form_);
-      bar->SetParent(form_);
-      bar->SetOrientation(o);
-      if (o == voVertical) {
-        bar->SetBounds(10, 10, 15, 121);
-      } else {
-        bar->SetBounds(10, 10, 121, 15);
-      }
+      auto* bar = Place<TVrTrackBar>(10, 10, 121, 15);
+      bar->SetOrientation(o);  // a vertical one turns to 15 x 121
       bar->SetBorderWidth(2);
       bar->SetStyle(s);
       bar->SetMinValue(-20);
@@ -162,11 +153,8 @@ TEST_F(TrackBarTest, KeysInBothOrientationsAndStyles) {
 
 TEST_F(TrackBarTest, ActiveClickAndFixedPoints) {
   MakeForm(300, 100);
-  auto* bar = new TVrTrackBar(form_);
-  bar->SetParent(form_);
-  bar->SetBounds(10, 10, 129, 45);  // track 10..119: 109 - 9 = 100 pixels
-  form_->Show();
-  Pump();
+  auto* bar = Place<TVrTrackBar>(10, 10, 129, 45);  // track 10..119: 109 - 9 = 100 pixels
+  ShowForm();
   ASSERT_EQ(bar->TrackLength(), 100);
   // A click centres the thumb on the pointer.
   Click(bar, 10 + 37 + 4, 22);
@@ -199,15 +187,12 @@ TEST_F(TrackBarTest, DragClipsTheCursorAndShowsThePressedThumb) {
   strip->Canvas()->Brush()->SetColor(clBlack);
   strip->Canvas()->FillRect(Rect(0, 11, 40, 12));
   list->Bitmaps()->Add(strip.get());
-  auto* bar = new TVrTrackBar(form_);
-  bar->SetParent(form_);
-  bar->SetBounds(10, 10, 129, 45);
+  auto* bar = Place<TVrTrackBar>(10, 10, 129, 45);
   bar->SetBitmapList(list);
   bar->SetThumbImageIndex(0);
   bar->SetThumbStates(4);
   bar->SetPosition(50);
-  form_->Show();
-  Pump();
+  ShowForm();
   EXPECT_EQ(bar->ThumbWidth(), 10);
   TRect t = bar->ThumbRect();
   EXPECT_EQ(ScreenPixel(bar, t.left + 5, t.top + 5), clRed);
@@ -255,9 +240,7 @@ TEST_F(TrackBarTest, DragClipsTheCursorAndShowsThePressedThumb) {
 TEST_F(TrackBarTest, ClipIsReleasedWhenTheFocusGoes) {
   TVrTrackBar* k = Knob(0, 100, 50);
   k->SetTabStop(true);
-  auto* edit = new TEdit(form_);
-  edit->SetParent(form_);
-  edit->SetBounds(200, 10, 60, 20);
+  auto* edit = Place<TEdit>(200, 10, 60, 20);
   const TRect t = k->ThumbRect();
   MouseDown(k, 7, t.top + 4);
   EXPECT_TRUE(k->Clipping());
@@ -280,10 +263,6 @@ TEST_F(TrackBarTest, DegenerateRangesPutTheThumbAtTheOrigin) {
   EXPECT_EQ(k->PixelToValue(7), 5);
   Pump();
 }
-
-}  // namespace
-
-namespace {
 
 // The Vr control base: repaint requests held by updates and loading, and
 // the four event slots.
