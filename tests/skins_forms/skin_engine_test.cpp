@@ -27,10 +27,6 @@ TEST_F(SkinEngineTest, ClientInsetsAndHitTests) {
   for (const auto& c : cases) EXPECT_EQ(HitAt(c.x, c.y), c.hit) << c.x << "," << c.y;
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(SkinEngineTest, FramePixelsAndMaskedCornersShowTheDesktop) {
   MakeForm();
   const TColor desktop = ScreenAt(100, 100);
@@ -201,10 +197,6 @@ TEST_F(SkinEngineTest, FolderPackageAndStoreInTurn) {
   EXPECT_GT(form->ClientWidth(), 150);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(SkinEngineTest, MoveAndSizeWithTheKeyboard) {
   ShowSkinned();
   const RECT before = WindowRect();
@@ -231,10 +223,6 @@ TEST_F(SkinEngineTest, MoveAndSizeWithTheKeyboard) {
   EXPECT_EQ(WindowRect().left, before.left - 8);  // Esc puts it back
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(SkinEngineTest, GetTextAnswersAreLeftAlone) {
   ShowSkinned();
   char text[32] = {};
@@ -244,10 +232,6 @@ TEST_F(SkinEngineTest, GetTextAnswersAreLeftAlone) {
   EXPECT_EQ(SendMessage(form->Handle(), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text)), 16);
   EXPECT_STREQ(text, "A longer caption");
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(SkinEngineTest, SkinFileByExtension) {
   MakeForm();

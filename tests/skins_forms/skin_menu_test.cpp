@@ -217,13 +217,7 @@ TEST_F(SkinMenuTest, SystemMenuEnablesByState) {
   std::map<int, bool> enabled;
   for (int i = 0; i < items->Count(); ++i)
     if (!items->Items(i)->IsLine()) enabled[static_cast<int>(items->Items(i)->Tag)] = items->Items(i)->Enabled();
-  EXPECT_FALSE(enabled[0]);  // restore: not maximized
-  EXPECT_TRUE(enabled[1]);
-  EXPECT_TRUE(enabled[2]);
-  EXPECT_TRUE(enabled[3]);
-  EXPECT_TRUE(enabled[4]);
-  EXPECT_TRUE(enabled[5]);
-  EXPECT_TRUE(enabled[6]);
+  for (int tag = 0; tag <= 6; ++tag) EXPECT_EQ(enabled[tag], tag != 0) << tag;  // 0, restore: not maximized
   EXPECT_EQ(items->Items(items->Count() - 1)->Caption(), "Rollu&p");
   ASSERT_NE(engine->SystemMenu->MenuWnd, nullptr);
   engine->SystemMenu->MenuWnd->Close();
