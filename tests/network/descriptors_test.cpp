@@ -56,9 +56,7 @@ TEST(Descriptors, FrameNeedsTheWholeHeaderAndPayload) {
   EXPECT_EQ(frame.Status, TFrameStatus::fsComplete);
   EXPECT_EQ(frame.Payload, query.data() + 23);
   EXPECT_EQ(frame.Size, 28u);
-}
-
-TEST(Descriptors, LengthLimitIsSixtyFiveThousandFiveHundredThirtySix) {
+  // The longest payload is 65,536 bytes.
   std::vector<BYTE> at_limit = Header(0x02, 65536);
   EXPECT_EQ(ReadFrame(at_limit.data(), at_limit.size()).Status, TFrameStatus::fsNeedMore);
   std::vector<BYTE> over = Header(gdQuery, 65537);
@@ -67,7 +65,7 @@ TEST(Descriptors, LengthLimitIsSixtyFiveThousandFiveHundredThirtySix) {
   EXPECT_EQ(ReadFrame(huge.data(), huge.size()).Status, TFrameStatus::fsTooLong);
 }
 
-TEST(Descriptors, PongFields) {
+TEST(Descriptors, PongAndPushFields) {
   TPongFields pong;
   pong.Port = 6346;
   pong.Address = 0x0100007F;  // 127.0.0.1 in network order on this machine
@@ -85,6 +83,20 @@ TEST(Descriptors, PongFields) {
   EXPECT_EQ(back.FileCount, 12u);
   EXPECT_EQ(back.SharedKilobytes, 3000u);
   EXPECT_FALSE(ReadPong(bytes.data() + 23, 13, &back));
+  TPushFields push;
+  push.ServentID = Guid(0x77);
+  push.FileIndex = 42;
+  push.Address = 0x0200007F;
+  push.Port = 6347;
+  bytes = BuildPush(Guid(5), 7, push);
+  ASSERT_EQ(bytes.size(), 23u + 26u);
+  TPushFields push_back;
+  ASSERT_TRUE(ReadPush(bytes.data() + 23, 26, &push_back));
+  EXPECT_EQ(push_back.FileIndex, 42u);
+  EXPECT_EQ(push_back.Port, 6347);
+  EXPECT_EQ(push_back.Address, 0x0200007Fu);
+  EXPECT_TRUE(IsEqualGUID(push_back.ServentID, push.ServentID));
+  EXPECT_FALSE(ReadPush(bytes.data() + 23, 25, &push_back));
 }
 
 TEST(Descriptors, QueryTextStaysInsideThePayload) {
@@ -145,23 +157,6 @@ TEST(Descriptors, QueryHitMayCarryBytesAfterItsResults) {
   ASSERT_TRUE(ReadQueryHit(bytes.data() + 23, bytes.size() - 23, &hit));
   ASSERT_EQ(hit.Results.size(), 1u);
   EXPECT_EQ(hit.Results[0].FileName, "a");
-}
-
-TEST(Descriptors, PushFields) {
-  TPushFields push;
-  push.ServentID = Guid(0x77);
-  push.FileIndex = 42;
-  push.Address = 0x0200007F;
-  push.Port = 6347;
-  std::vector<BYTE> bytes = BuildPush(Guid(5), 7, push);
-  ASSERT_EQ(bytes.size(), 23u + 26u);
-  TPushFields back;
-  ASSERT_TRUE(ReadPush(bytes.data() + 23, 26, &back));
-  EXPECT_EQ(back.FileIndex, 42u);
-  EXPECT_EQ(back.Port, 6347);
-  EXPECT_EQ(back.Address, 0x0200007Fu);
-  EXPECT_TRUE(IsEqualGUID(back.ServentID, push.ServentID));
-  EXPECT_FALSE(ReadPush(bytes.data() + 23, 25, &back));
 }
 
 TEST(Descriptors, ForwardedCopyLowersTtlAndRaisesHops) {
