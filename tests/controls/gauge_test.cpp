@@ -35,7 +35,7 @@ class GaugeTest : public velko_test::ControlsTest {
   }
 };
 
-TEST_F(GaugeTest, BlocksOnAHundredAndFiftyPixels) {
+TEST_F(GaugeTest, BlocksOnAHundredAndFiftyPixelsAddedAndRepainted) {
   TGProgress* g = Gauge(150, 16);
   struct Case {
     int position, last_block, cells;
@@ -54,10 +54,7 @@ TEST_F(GaugeTest, BlocksOnAHundredAndFiftyPixels) {
   EXPECT_EQ(ScreenPixel(g, 12, 8), Rgb(g->BlockColor(1)));
   g->SetSolid(true);
   EXPECT_NE(ScreenPixel(g, 10, 8), Rgb(clAqua));
-}
-
-TEST_F(GaugeTest, RisingAddsFallingRepaints) {
-  TGProgress* g = Gauge(150, 16);
+  // Rising adds blocks, falling repaints.
   g->SetPosition(30);
   Pump();
   // Paint a mark where the background shows: adding blocks keeps it.

@@ -80,11 +80,8 @@ TEST_F(ShapeHintTest, RestingTheMouseShowsTheShapedWindow) {
   Advance(3000);  // the hide pause
   EXPECT_FALSE(Showing());
   EXPECT_EQ(closed, 1);
-}
-
-// A hint whose pause runs out while a modal box keeps its window disabled
-// (the box opened in between) does not show: it would stand over the box.
-TEST_F(ShapeHintTest, NoHintForAControlOfADisabledWindow) {
+  // A hint whose pause runs out while a modal box keeps its window disabled
+  // (the box opened in between) does not show: it would stand over the box.
   MoveMouse(button, 20, 15);
   EnableWindow(form_->Handle(), FALSE);
   Advance(600);

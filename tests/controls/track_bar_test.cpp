@@ -31,7 +31,7 @@ class TrackBarTest : public velko_test::ControlsTest {
   int changes = 0;
 };
 
-TEST_F(TrackBarTest, KnobGeometry) {
+TEST_F(TrackBarTest, KnobGeometryAndWriters) {
   TVrTrackBar* volume = Knob(0, 100, 50);
   EXPECT_EQ(volume->Width(), 15);
   EXPECT_EQ(volume->Height(), 121);
@@ -46,6 +46,21 @@ TEST_F(TrackBarTest, KnobGeometry) {
   EXPECT_EQ(volume->ThumbRect().top, 110);
   EXPECT_FALSE(volume->TabStop());
   EXPECT_EQ(volume->Options(), (TVrTrackBarOptions{toActiveClick, toMouseClip, toHandPoint, toThumbOpaque}));
+  // Writers clamp the position and raise OnChange only for a change.
+  changes = 0;
+  volume->SetPosition(150);
+  EXPECT_EQ(volume->Position(), 100);
+  EXPECT_EQ(changes, 1);
+  volume->SetPosition(170);
+  EXPECT_EQ(changes, 1);
+  volume->SetMaxValue(60);
+  EXPECT_EQ(volume->Position(), 60);
+  EXPECT_EQ(changes, 2);
+  volume->SetMinValue(-10);
+  EXPECT_EQ(changes, 2);
+  volume->SetMinValue(70);  // above the position, and above MaxValue: MaxValue wins
+  EXPECT_EQ(volume->Position(), 60);
+  EXPECT_EQ(changes, 2);
 }
 
 TEST_F(TrackBarTest, RoundTripsInEveryOrientationAndStyle) {
@@ -99,24 +114,6 @@ TEST_F(TrackBarTest, BalanceTicks) {
   EXPECT_EQ(ScreenPixel(balance, gutter_left - 7, ticks[5].first), clWhite);
   EXPECT_NE(ScreenPixel(balance, gutter_left - 8, ticks[5].first), clWhite);  // short: 3
   EXPECT_EQ(ScreenPixel(balance, gutter_left + 9 + 5, 6), clWhite);
-}
-
-TEST_F(TrackBarTest, WritersAndOnChange) {
-  TVrTrackBar* volume = Knob(0, 100, 50);
-  changes = 0;
-  volume->SetPosition(150);
-  EXPECT_EQ(volume->Position(), 100);
-  EXPECT_EQ(changes, 1);
-  volume->SetPosition(170);
-  EXPECT_EQ(changes, 1);
-  volume->SetMaxValue(60);
-  EXPECT_EQ(volume->Position(), 60);
-  EXPECT_EQ(changes, 2);
-  volume->SetMinValue(-10);
-  EXPECT_EQ(changes, 2);
-  volume->SetMinValue(70);  // above the position, and above MaxValue: MaxValue wins
-  EXPECT_EQ(volume->Position(), 60);
-  EXPECT_EQ(changes, 2);
 }
 
 TEST_F(TrackBarTest, KeysInBothOrientationsAndStyles) {
@@ -230,24 +227,22 @@ TEST_F(TrackBarTest, DragClipsTheCursorAndShowsThePressedThumb) {
   MoveMouse(form_, 250, 150);
   EXPECT_EQ(ScreenPixel(bar, t.left + 5, t.top + 5), clGray);
   platform::ResetInput();
+  // So does one cut short by the focus going elsewhere.
+  bar->SetEnabled(true);
+  bar->SetTabStop(true);
+  auto* edit = Place<TEdit>(200, 100, 60, 20);
+  t = bar->ThumbRect();
+  MouseDown(bar, t.left + 5, t.top + 5);
+  EXPECT_TRUE(bar->Clipping());
+  edit->SetFocus();
+  Pump();
+  EXPECT_FALSE(bar->Clipping());
+  platform::ResetInput();
 
   // Removing the list drops the reference and brings the built-in thumb.
   delete list;
   EXPECT_EQ(bar->BitmapList(), nullptr);
   EXPECT_EQ(bar->ThumbHeight(), 17);
-}
-
-TEST_F(TrackBarTest, ClipIsReleasedWhenTheFocusGoes) {
-  TVrTrackBar* k = Knob(0, 100, 50);
-  k->SetTabStop(true);
-  auto* edit = Place<TEdit>(200, 10, 60, 20);
-  const TRect t = k->ThumbRect();
-  MouseDown(k, 7, t.top + 4);
-  EXPECT_TRUE(k->Clipping());
-  edit->SetFocus();
-  Pump();
-  EXPECT_FALSE(k->Clipping());
-  platform::ResetInput();
 }
 
 TEST_F(TrackBarTest, DegenerateRangesPutTheThumbAtTheOrigin) {

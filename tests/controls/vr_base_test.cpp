@@ -81,25 +81,7 @@ TEST(VrRoutines, GradientBands) {
   EXPECT_EQ(a->Canvas()->Pixels(6, 1), 255);
 }
 
-TEST(VrBevel, FormInsetAndHiddenBevel) {
-  TVrBevel bevel;  // as the forms have it: the default rings without inner space
-  bevel.SetInnerSpace(0);
-  TRect r = Rect(0, 0, 180, 20);
-  bevel.GetVisibleArea(r);
-  EXPECT_EQ(r, Rect(3, 3, 177, 17));
-
-  bevel.SetVisible(false);
-  bevel.SetBorderWidth(9);
-  r = Rect(0, 0, 10, 10);
-  bevel.GetVisibleArea(r);
-  EXPECT_EQ(r, Rect(0, 0, 10, 10));
-  auto b = Canvas(10, 10);
-  bevel.Paint(b->Canvas(), r);
-  EXPECT_EQ(r, Rect(0, 0, 10, 10));
-  EXPECT_EQ(b->Canvas()->Pixels(0, 0), clWhite);
-}
-
-TEST(VrBevel, PaintsRingsFromTheOutside) {
+TEST(VrBevel, PaintsRingsFromTheOutsideOrNothingWhenHidden) {
   TVrBevel bevel;
   bevel.SetInnerSpace(1);
   bevel.SetInnerColor(clLime);
@@ -118,6 +100,22 @@ TEST(VrBevel, PaintsRingsFromTheOutside) {
   EXPECT_EQ(c->Pixels(16, 10), Rgb(clBtnHighlight));
   EXPECT_EQ(c->Pixels(4, 10), clLime);                    // inner space
   EXPECT_EQ(c->Pixels(5, 10), clWhite);
+  // As the forms have it: the default rings without inner space.
+  TVrBevel forms;
+  forms.SetInnerSpace(0);
+  r = Rect(0, 0, 180, 20);
+  forms.GetVisibleArea(r);
+  EXPECT_EQ(r, Rect(3, 3, 177, 17));
+
+  forms.SetVisible(false);
+  forms.SetBorderWidth(9);
+  r = Rect(0, 0, 10, 10);
+  forms.GetVisibleArea(r);
+  EXPECT_EQ(r, Rect(0, 0, 10, 10));
+  b = Canvas(10, 10);
+  forms.Paint(b->Canvas(), r);
+  EXPECT_EQ(r, Rect(0, 0, 10, 10));
+  EXPECT_EQ(b->Canvas()->Pixels(0, 0), clWhite);
 }
 
 TEST(VrBevel, WritersAndAssignNotify) {
@@ -142,7 +140,7 @@ TEST(VrBevel, WritersAndAssignNotify) {
   EXPECT_EQ(a.OuterSpace(), 0);
 }
 
-TEST(VrPersistent, UpdateRules) {
+TEST(VrPersistent, UpdateRulesAndChangeLinks) {
   TVrPersistent p;
   int changes = 0;
   p.OnChange = [&](TObject*) { ++changes; };
@@ -156,14 +154,12 @@ TEST(VrPersistent, UpdateRules) {
   p.EndUpdate();
   EXPECT_EQ(changes, 2);
 
-  TVrBitmaps list;
+  TVrBitmaps bitmaps;
   int list_changes = 0;
-  list.OnChange = [&](TObject*) { ++list_changes; };
-  list.Clear();
+  bitmaps.OnChange = [&](TObject*) { ++list_changes; };
+  bitmaps.Clear();
   EXPECT_EQ(list_changes, 2);
-}
-
-TEST(VrLinks, ClientsHearInOrderAndLinksOutliveTheComponent) {
+  // Change links hear in order, before the list's own event, and outlive it.
   auto* list = new TVrBitmapList(nullptr);
   std::vector<int> heard;
   TVrChangeLink first, second;
