@@ -41,6 +41,16 @@ TEST(Descriptors, HeaderIsTwentyThreeLittleEndianBytes) {
   TGnutellaHeader back = TGnutellaHeader::Read(bytes.data());
   EXPECT_EQ(back.PayloadLength, 0x01020304u);
   EXPECT_EQ(back.PayloadType, gdQuery);
+  // A forwarded copy lowers the TTL and raises the hops.
+  std::vector<BYTE> query = BuildQuery(Guid(6), 5, 0, "x");
+  TGnutellaHeader header = TGnutellaHeader::Read(query.data());
+  header.Hops = 1;
+  std::vector<BYTE> passed = ForwardedCopy(header, query.data() + 23, header.PayloadLength);
+  TGnutellaHeader after = TGnutellaHeader::Read(passed.data());
+  EXPECT_EQ(after.TTL, 4);
+  EXPECT_EQ(after.Hops, 2);
+  EXPECT_EQ(std::memcmp(passed.data() + 23, query.data() + 23, header.PayloadLength), 0);
+  EXPECT_TRUE(IsEqualGUID(after.DescriptorID, header.DescriptorID));
 }
 
 TEST(Descriptors, FrameNeedsTheWholeHeaderAndPayload) {
@@ -130,6 +140,14 @@ TEST(Descriptors, QueryHitRoundTrip) {
   EXPECT_EQ(hit.Results[0].FileName, "song one.mp3");
   EXPECT_EQ(hit.Results[1].FileSize, 2048u);
   EXPECT_EQ(hit.Results[1].Extra, "extra");
+  // A hit may carry bytes after its results (a vendor block).
+  block.clear();
+  AppendQueryHitResult(block, 1, 10, "a", "");
+  block.insert(block.end(), {'V', 'E', 'N', 'D', 2, 0x1c, 0x19});  // a vendor block
+  bytes = BuildQueryHit(Guid(3), 7, 1, 1, 0, 0, block, Guid(4));
+  ASSERT_TRUE(ReadQueryHit(bytes.data() + 23, bytes.size() - 23, &hit));
+  ASSERT_EQ(hit.Results.size(), 1u);
+  EXPECT_EQ(hit.Results[0].FileName, "a");
 }
 
 TEST(Descriptors, QueryHitWithFewerResultsThanItsCountIsRefused) {
@@ -146,29 +164,6 @@ TEST(Descriptors, QueryHitWithFewerResultsThanItsCountIsRefused) {
   unterminated.insert(unterminated.end(), guid.begin(), guid.end());
   EXPECT_FALSE(ReadQueryHit(unterminated.data(), unterminated.size(), &hit));
   EXPECT_FALSE(ReadQueryHit(bytes.data() + 23, 26, &hit));
-}
-
-TEST(Descriptors, QueryHitMayCarryBytesAfterItsResults) {
-  std::vector<BYTE> block;
-  AppendQueryHitResult(block, 1, 10, "a", "");
-  block.insert(block.end(), {'V', 'E', 'N', 'D', 2, 0x1c, 0x19});  // a vendor block
-  std::vector<BYTE> bytes = BuildQueryHit(Guid(3), 7, 1, 1, 0, 0, block, Guid(4));
-  TQueryHitFields hit;
-  ASSERT_TRUE(ReadQueryHit(bytes.data() + 23, bytes.size() - 23, &hit));
-  ASSERT_EQ(hit.Results.size(), 1u);
-  EXPECT_EQ(hit.Results[0].FileName, "a");
-}
-
-TEST(Descriptors, ForwardedCopyLowersTtlAndRaisesHops) {
-  std::vector<BYTE> query = BuildQuery(Guid(6), 5, 0, "x");
-  TGnutellaHeader header = TGnutellaHeader::Read(query.data());
-  header.Hops = 1;
-  std::vector<BYTE> passed = ForwardedCopy(header, query.data() + 23, header.PayloadLength);
-  TGnutellaHeader after = TGnutellaHeader::Read(passed.data());
-  EXPECT_EQ(after.TTL, 4);
-  EXPECT_EQ(after.Hops, 2);
-  EXPECT_EQ(std::memcmp(passed.data() + 23, query.data() + 23, header.PayloadLength), 0);
-  EXPECT_TRUE(IsEqualGUID(after.DescriptorID, header.DescriptorID));
 }
 
 TEST(Descriptors, ADescriptorIsNeverBuiltFromALengthWithoutItsBytes) {

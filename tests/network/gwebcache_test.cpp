@@ -64,6 +64,15 @@ TEST_F(WebCacheTest, AnAbsentFileGivesTheBuiltInsWrittenAtTheEndWithoutARequest)
   EXPECT_EQ(FileText(), expected);
   // Read back at the next start.
   EXPECT_EQ(std::make_unique<TGWebCache>(nullptr)->GWebCache->Text(), expected);
+  // A failed save keeps the old file and raises nothing.
+  windows_->WriteFile("TGWC.cah", "http://old.example/gcache.php\r\n");
+  wc = std::make_unique<TGWebCache>(nullptr);
+  ASSERT_EQ(wc->GWebCache->Count(), 1);
+  wc->GWebCache->Add("http://new.example/gcache.php");
+  classlib::testing::SetBeforeReplaceHook([](const String&) { throw std::runtime_error("crash"); });
+  EXPECT_NO_THROW(wc.reset());
+  EXPECT_EQ(FileText(), "http://old.example/gcache.php\r\n");
+  classlib::testing::SetBeforeReplaceHook(nullptr);
 }
 
 TEST_F(WebCacheTest, BatchesGoInOrderForTenCachesAndThree) {
@@ -200,17 +209,6 @@ TEST(AnswerLines, ALineCutBetweenPiecesIsJoined) {
   EXPECT_FALSE(capped.Add(std::string(kMaxWebCacheAnswer, 'z')));
   EXPECT_FALSE(capped.Add("\nmore\n"));
   EXPECT_EQ(capped.Finish().size(), 1u);
-}
-
-TEST_F(WebCacheTest, AFailedSaveKeepsTheOldFileAndRaisesNothing) {
-  windows_->WriteFile("TGWC.cah", "http://old.example/gcache.php\r\n");
-  auto wc = std::make_unique<TGWebCache>(nullptr);
-  ASSERT_EQ(wc->GWebCache->Count(), 1);
-  wc->GWebCache->Add("http://new.example/gcache.php");
-  classlib::testing::SetBeforeReplaceHook([](const String&) { throw std::runtime_error("crash"); });
-  EXPECT_NO_THROW(wc.reset());
-  EXPECT_EQ(FileText(), "http://old.example/gcache.php\r\n");
-  classlib::testing::SetBeforeReplaceHook(nullptr);
 }
 
 TEST_F(WebCacheTest, DestructionStopsRunningRequestsPromptly) {

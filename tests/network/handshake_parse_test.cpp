@@ -22,16 +22,14 @@ void ExpectWaitsForTheWhole(Reader read, const std::string& text, std::size_t wh
   for (std::size_t cut = 0; cut < whole; ++cut) EXPECT_EQ(read(text.substr(0, cut)).Status, hsWait) << cut;
 }
 
-TEST(ClientReply04, OkLineIsAcceptedAndWhatFollowsIsKept) {
+TEST(ClientReply04, OkLineIsAcceptedWithWhatFollowsAnythingElseRefused) {
   std::string reply = "GNUTELLA OK\n\n";
   ExpectWaitsForTheWhole(Reply04, reply, reply.size());
   auto done = Reply04(reply + "\x01\x02");
   EXPECT_EQ(done.Status, hsDone);
   EXPECT_TRUE(done.Accepted);
   EXPECT_EQ(done.Consumed, 13u);
-}
-
-TEST(ClientReply04, AnythingElseIsRefusedAsSoonAsItDiffers) {
+  // Anything else is refused as soon as it differs.
   EXPECT_EQ(Reply04("GNUTELLA/0.6 503 Busy\r\n\r\n").Status, hsRefused);
   EXPECT_EQ(Reply04("HTTP").Status, hsRefused);
   EXPECT_EQ(Reply04("GNUTELLA OK\r\n").Status, hsRefused);
@@ -91,13 +89,20 @@ TEST(Handshake, EndlessBlocksAreRefused) {
   EXPECT_EQ(First("GNUTELLA CONNECT/0.6\r\n" + std::string(kMaxHandshakeBlock, 'h')).Status, hsRefused);
 }
 
-TEST(ServerStep, Connect04AtEveryCut) {
+TEST(ServerStep, Connect04AtEveryCutAndUnknownOpeningsRefused) {
   std::string opening = "GNUTELLA CONNECT/0.4\n\n";
   ExpectWaitsForTheWhole(First, opening, opening.size());
   auto step = First(opening + "\x01");
   EXPECT_EQ(step.Status, hsDone);
   EXPECT_EQ(step.Step, ssConnect04);
   EXPECT_EQ(step.Consumed, 22u);
+  // An unknown opening is refused as soon as it differs.
+  for (const char* opening : {"HELLO", "GNUTELLA CONNECT/0.5\r\n\r\n", "GET / HTTP/1.0\r\n\r\n",
+                              "\x01\x02\x03", "GNUTELLA/0.6 200 OK\r\n\r\n"}) {
+    auto step = First(opening);
+    EXPECT_EQ(step.Status, hsRefused) << opening;
+    EXPECT_EQ(step.Step, ssUnknown) << opening;
+  }
 }
 
 TEST(ServerStep, Connect06AtEveryCutWithBothSpellings) {
@@ -169,7 +174,7 @@ TEST(ServerStep, FinalOkOnlyAfterTheFirstStep) {
   EXPECT_EQ(refused.Refusal, "503 Busy");
 }
 
-TEST(ServerStep, UploadRequestAtEveryCut) {
+TEST(ServerStep, UploadRequestAtEveryCutItsRangesAndBadNumbers) {
   std::string request =
       "GET /get/12/my song.mp3 HTTP/1.0\r\nConnection: Keep-Alive\r\nRange: bytes=100-\r\n"
       "User-Agent: Peer 3\r\n\r\n";
@@ -182,9 +187,7 @@ TEST(ServerStep, UploadRequestAtEveryCut) {
   EXPECT_EQ(step.Upload.StartOffset, 100);
   EXPECT_EQ(step.Upload.StopOffset, -1);
   EXPECT_EQ(step.Upload.UserAgent, "Peer 3");
-}
-
-TEST(ServerStep, UploadRangeWithEndAndWithout) {
+  // A range with an end, and none; names are not unescaped.
   auto ranged = First("GET /get/1/a HTTP/1.0\r\nRange: bytes=0-99\r\n\r\n");
   EXPECT_EQ(ranged.Upload.StartOffset, 0);
   EXPECT_EQ(ranged.Upload.StopOffset, 99);
@@ -192,9 +195,6 @@ TEST(ServerStep, UploadRangeWithEndAndWithout) {
   EXPECT_EQ(plain.Upload.FileName, "b%20c");  // names are not unescaped
   EXPECT_EQ(plain.Upload.StartOffset, 0);
   EXPECT_EQ(plain.Upload.StopOffset, -1);
-}
-
-TEST(ServerStep, UploadNumbersThatDoNotParseAreBadNumbers) {
   for (const char* request :
        {"GET /get/x/a HTTP/1.0\r\n\r\n", "GET /get/1/a HTTP/1.0\r\nRange: bytes=a-\r\n\r\n",
         "GET /get/1/a HTTP/1.0\r\nRange: bytes=-500\r\n\r\n",
@@ -217,15 +217,6 @@ TEST(ServerStep, GivLineAtEveryCut) {
   EXPECT_EQ(step.Giv.ServentID, "0123456789ABCDEF0123456789ABCDEF");
   EXPECT_EQ(step.Giv.FileName, "some file.mp3");
   EXPECT_EQ(First("GIV x:id/name\n").Step, ssBadNumber);
-}
-
-TEST(ServerStep, UnknownOpeningIsRefusedAsSoonAsItDiffers) {
-  for (const char* opening : {"HELLO", "GNUTELLA CONNECT/0.5\r\n\r\n", "GET / HTTP/1.0\r\n\r\n",
-                              "\x01\x02\x03", "GNUTELLA/0.6 200 OK\r\n\r\n"}) {
-    auto step = First(opening);
-    EXPECT_EQ(step.Status, hsRefused) << opening;
-    EXPECT_EQ(step.Step, ssUnknown) << opening;
-  }
 }
 
 TEST(Numbers, DecimalParsing) {

@@ -51,10 +51,8 @@ TEST(ClientOptions, OptionalLinesAppearWhenSet) {
   EXPECT_NE(headers.find("FPAuthChallenge: XYZ\r\n"), std::string::npos);
   EXPECT_EQ(headers.find("User-Agent:"), std::string::npos);
   EXPECT_EQ(headers.find("Remote-IP:"), std::string::npos);
-}
-
-TEST(ClientOptions, ListenIpLineCarriesTheCurrentPort) {
-  TGnutellaClientOptions options;
+  // The Listen-IP line carries the current port.
+  options = TGnutellaClientOptions();
   options.ListenIP = "0.0.0.0:6346";
   options.ListenPort = 6346;
   EXPECT_EQ(options.GetHandshakeHeaders().find("Listen-IP:"), std::string::npos);
@@ -111,22 +109,20 @@ TEST(HostList, TakingAddingAndInserting) {
   EXPECT_EQ(hosts.GetHost(), "127.0.0.2:1");
   EXPECT_EQ(hosts.GetHost(), "127.0.0.3:2");
   EXPECT_EQ(hosts.GetHost(), "");
-}
-
-TEST(HostList, FileIsOnlyReadWhenItExistsAndOnlyWrittenWithAName) {
+  // The file is only read when it exists and only written with a name.
   TempDir folder;
-  TIPManager hosts;
-  hosts.FileName = platform::PlatformPath((folder / "TGNU.ips").string()).value();
-  hosts.LoadFromFile();
-  EXPECT_EQ(hosts.Hosts.Count(), 0);
-  hosts.AddHost("127.0.0.2:6346");
-  hosts.SaveToFile();
+  TIPManager named;
+  named.FileName = platform::PlatformPath((folder / "TGNU.ips").string()).value();
+  named.LoadFromFile();
+  EXPECT_EQ(named.Hosts.Count(), 0);
+  named.AddHost("127.0.0.2:6346");
+  named.SaveToFile();
   EXPECT_EQ(ReadFile(folder / "TGNU.ips"), "127.0.0.2:6346\r\n");
   TIPManager nameless;
   nameless.AddHost("127.0.0.9:1");
   nameless.SaveToFile();  // nothing to write to, nothing happens
   TIPManager again;
-  again.FileName = hosts.FileName;
+  again.FileName = named.FileName;
   again.LoadFromFile();
   ASSERT_EQ(again.Hosts.Count(), 1);
   EXPECT_EQ(again.Hosts.Strings(0), "127.0.0.2:6346");

@@ -61,7 +61,7 @@ TEST_F(ConnectionsTest, ConnectTakesHostsUpToTheLimit) {
   EXPECT_EQ(servent->NumClients(), 6);
 }
 
-TEST_F(ConnectionsTest, MalformedHostLinesAreSkipped) {
+TEST_F(ConnectionsTest, MalformedHostLinesHostNamesAndRepeatedAddressesAreNotDialled) {
   TGnutella* servent = MakeServent("127.0.0.2");
   servent->AutoConnect = true;
   servent->MinConnections = 10;
@@ -73,16 +73,13 @@ TEST_F(ConnectionsTest, MalformedHostLinesAreSkipped) {
   ASSERT_EQ(servent->GetClientCount(), 1);
   EXPECT_EQ(servent->Clients[0]->Host, "127.0.0.22");
   EXPECT_EQ(servent->Clients[0]->Port, 6346);
-}
-
-TEST_F(ConnectionsTest, HostNamesAreNotDialledAndAddressesOnlyOnce) {
-  TGnutella* servent = MakeServent("127.0.0.2");
+  // Host names are not dialled, addresses only once.
   servent->ConnectTo("localhost", 6346);
   servent->ConnectTo("127.0.0.1.5", 6346);
-  EXPECT_EQ(servent->GetClientCount(), 0);
+  EXPECT_EQ(servent->GetClientCount(), 1);
   servent->ConnectTo("127.0.0.30", 6346);
   servent->ConnectTo("127.0.0.30", 6347);
-  EXPECT_EQ(servent->GetClientCount(), 1);
+  EXPECT_EQ(servent->GetClientCount(), 2);
   EXPECT_TRUE(servent->Connected());
 }
 
@@ -235,15 +232,7 @@ TEST_F(ConnectionsTest, ShutDownWithOpenLinksFinishesAtOnce) {
   ASSERT_TRUE(PumpUntil([&] { return b->Clients.empty(); }));
 }
 
-TEST_F(ConnectionsTest, UserDefinedConnectionTypeKeepsThePresetsValues) {
-  TGnutella* servent = MakeServent("127.0.0.2");
-  servent->SetConnectionType(ctT1);
-  servent->SetConnectionType(ctUserDefined);
-  EXPECT_EQ(servent->MaxConnections(), 50);
-  EXPECT_TRUE(servent->Ultrapeer());
-}
-
-TEST_F(ConnectionsTest, MaxConnectionsIsAnnouncedAsLeafMax) {
+TEST_F(ConnectionsTest, SettingsMaxConnectionsAsLeafMaxConnectionTypeAndRemoteIp) {
   TGnutella* servent = MakeServent("127.0.0.2");
   servent->SetMaxConnections(8);
   std::unique_ptr<RawPeer> peer = Dialled(servent);
@@ -251,10 +240,12 @@ TEST_F(ConnectionsTest, MaxConnectionsIsAnnouncedAsLeafMax) {
   EXPECT_NE(peer->received.find("X-Leaf-Max: 8\r\n"), std::string::npos);
   EXPECT_NE(peer->received.find("Listen-IP: "), std::string::npos);
   EXPECT_NE(peer->received.find(":" + std::to_string(port_) + "\r\n"), std::string::npos);
-}
-
-TEST_F(ConnectionsTest, RemoteIpOfNoAddressIsIgnored) {
-  TGnutella* servent = MakeServent("127.0.0.2");
+  // A user-defined connection type keeps the preset's values.
+  servent->SetConnectionType(ctT1);
+  servent->SetConnectionType(ctUserDefined);
+  EXPECT_EQ(servent->MaxConnections(), 50);
+  EXPECT_TRUE(servent->Ultrapeer());
+  // A remote IP of no address is ignored.
   servent->SetRemoteIP("127.0.0.50");
   servent->SetRemoteIP("0.0.0.0");
   EXPECT_EQ(servent->RemoteIP(), "127.0.0.50");
