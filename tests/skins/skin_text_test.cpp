@@ -19,17 +19,14 @@ std::vector<String> Tokens(String v) {
   return out;
 }
 
-TEST(SkinTextTest, NextTokenSplitsOnSeparatorsAndScansLongValues) {
+TEST(SkinTextTest, TokensKeywordsColoursAndLists) {
   EXPECT_EQ(Tokens("10, 20 ,30"), (std::vector<String>{"10", "20", "30"}));
   EXPECT_EQ(Tokens("move(1;2)"), (std::vector<String>{"move", "1", "2"}));
   String longValue(300, 'a');
   longValue += ",b";
   EXPECT_EQ(Tokens(longValue), (std::vector<String>{String(300, 'a'), "b"}));
-}
-
-// The keywords themselves are the section reader's and writer's (see the
-// object tests); here what is not a keyword, and sets of them.
-TEST(SkinTextTest, UnknownKeywordsFallBackAndSetsAreLists) {
+  // The keywords themselves are the section reader's and writer's (see the
+  // object tests); here what is not a keyword, and sets of them.
   EXPECT_EQ(TextToAlign("nowhere"), 0);
   EXPECT_EQ(TextToKind("x"), 0);
   EXPECT_EQ(KindToText(99), "");
@@ -40,9 +37,7 @@ TEST(SkinTextTest, UnknownKeywordsFallBackAndSetsAreLists) {
   EXPECT_EQ(TextToVisible("active,nomaximized"), (TscVisible{svActive, svNoMaximized}));
   EXPECT_TRUE(TextToVisible("foo").Empty());
   EXPECT_EQ(VisibleToText(TscVisible{svTabNoActive, svAlways, svNever}), "always,never,tabnoactive");
-}
-
-TEST(SkinTextTest, ColoursAndLists) {
+  // Colours and lists.
   EXPECT_EQ(TextToColor("255,0,128"), 255 + 128 * 65536);
   EXPECT_EQ(TextToColor("300,0,0"), 44);
   EXPECT_THROW(TextToColor("1,x,3"), EConvertError);
