@@ -31,13 +31,10 @@ class ControlsTest : public FormsTest {
   // The pixel (as 0x00BBGGRR) of the control's client area on the
   // composed screen.
   TColor ScreenPixel(TControl* Control, int X, int Y);
-  // Holds the left button down at (x, y) of the control, moves, releases.
+  // Holds the left button down at (x, y) of the control, and releases it
+  // (MoveMouse moves it meanwhile).
   void MouseDown(TControl* Control, int X, int Y);
-  void MouseMoveTo(TControl* Control, int X, int Y);
   void MouseUp(TControl* Control, int X, int Y);
-  // Saves the composed screen as a PNG under the build's tests folder
-  // (for looking at while working on a control).
-  void Snapshot(const char* Name);
 
   TForm* form_ = nullptr;
 };

@@ -63,14 +63,14 @@ TEST_F(NavigatorTest, PressMoveOutBackAndRelease) {
   EXPECT_TRUE(nav->Tracking());
   EXPECT_EQ(nav->FocusIndex(), btStop);
   EXPECT_TRUE(nav->Focused());
-  MouseMoveTo(nav, play.x, play.y);  // out of the pressed button
+  MoveMouse(nav, play.x, play.y);  // out of the pressed button
   EXPECT_FALSE(nav->Down());
   MouseUp(nav, play.x, play.y);
   EXPECT_TRUE(clicks.empty());
 
   MouseDown(nav, stop.x, stop.y);
-  MouseMoveTo(nav, play.x, play.y);
-  MouseMoveTo(nav, stop.x + 3, stop.y);
+  MoveMouse(nav, play.x, play.y);
+  MoveMouse(nav, stop.x + 3, stop.y);
   EXPECT_TRUE(nav->Down());
   MouseUp(nav, stop.x + 3, stop.y);
   EXPECT_EQ(clicks, std::vector<TVrButtonType>{btStop});

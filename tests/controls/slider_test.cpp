@@ -82,7 +82,7 @@ TEST_F(SliderTest, DragSnapsToTheIncrementUnlessSmooth) {
   EXPECT_EQ(thumb->State(), 1);
   EXPECT_TRUE(s->Focused());
   // The thumb's left edge to pixel 55, worth 36.67 -> 37 -> 30 snapped.
-  MouseMoveTo(thumb, 5 + 55 - thumb->Left(), 5);
+  MoveMouse(thumb, 5 + 55 - thumb->Left(), 5);
   EXPECT_EQ(s->Value(), 30);
   EXPECT_EQ(thumb->Left(), 45);  // 30's pixel
   MouseUp(thumb, 5, 5);
@@ -93,10 +93,10 @@ TEST_F(SliderTest, DragSnapsToTheIncrementUnlessSmooth) {
   s->SetOptions({soShowFocus, soShowPoints, soSmooth});
   s->OnStopTracking = nullptr;
   MouseDown(thumb, 3, 5);
-  MouseMoveTo(s, 3 + 99, 15);
+  MoveMouse(s, 3 + 99, 15);
   EXPECT_EQ(thumb->Left(), 99);
   EXPECT_EQ(s->Value(), 66);
-  MouseMoveTo(s, 400, 15);  // past the end
+  MoveMouse(s, 400, 15);  // past the end
   EXPECT_EQ(thumb->Left(), 300);
   EXPECT_EQ(s->Value(), 200);
   MouseUp(s, 400, 15);
@@ -120,7 +120,7 @@ TEST_F(SliderTest, HoldingBesideTheThumbRepeatsUntilItCoversThePointer) {
   // Holding left of it steps down; moving the pointer moves the target.
   MouseDown(s, 100, 15);
   EXPECT_EQ(s->Value(), 90);
-  MouseMoveTo(s, 20, 15);
+  MoveMouse(s, 20, 15);
   Advance(1300);
   EXPECT_EQ(s->Value(), 60);
   MouseUp(s, 20, 15);

@@ -208,7 +208,7 @@ TEST_F(TrackBarTest, DragClipsTheCursorAndShowsThePressedThumb) {
   GetClipCursor(&clip);
   const TPoint origin = bar->ClientToScreen(Point(0, 0));
   EXPECT_EQ(clip, Rect(origin.x, origin.y, origin.x + 129, origin.y + 45));
-  MouseMoveTo(bar, t.left + 5 + 20, t.top + 5);
+  MoveMouse(bar, t.left + 5 + 20, t.top + 5);
   EXPECT_EQ(bar->Position(), bar->StyledPixelToValue(t.left + 20));
   EXPECT_GT(bar->Position(), 65);
   MouseUp(bar, t.left + 5 + 20, t.top + 5);
