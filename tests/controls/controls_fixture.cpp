@@ -3,7 +3,6 @@
 #include "classlib/Resources.h"
 #include "controls/ControlPack.h"
 #include "platform/core/clock.h"
-#include "platform/display/display.h"
 #include "platform/gdi/surface.h"
 #include "platform/user/input.h"
 #include "tests/support/temp_dir.h"
@@ -52,22 +51,11 @@ void ControlsTest::MouseDown(TControl* Control, int X, int Y) {
   Pump();
 }
 
-void ControlsTest::MouseMoveTo(TControl* Control, int X, int Y) {
-  const TPoint p = Control->ClientToScreen(Point(X, Y));
-  platform::InjectMouse(platform::MouseAction::kMove, p.x, p.y);
-  Pump();
-}
-
 void ControlsTest::MouseUp(TControl* Control, int X, int Y) {
   const TPoint p = Control->ClientToScreen(Point(X, Y));
   platform::InjectMouse(platform::MouseAction::kMove, p.x, p.y);
   platform::InjectMouse(platform::MouseAction::kLeftUp, p.x, p.y);
   Pump();
-}
-
-void ControlsTest::Snapshot(const char* Name) {
-  Pump();
-  platform::SaveScreenshot(std::string(Name) + ".png");
 }
 
 TColor Rgb(TColor Color) { return ColorToRGB(Color); }

@@ -15,16 +15,26 @@ class ControlsTest : public FormsTest {
 
   // A form of the given client size, shown at (100, 100).
   TForm* MakeForm(int Width, int Height);
+  // A control of that form, placed.
+  template <class T>
+  T* Place(int Left, int Top, int Width, int Height) {
+    auto* control = new T(form_);
+    control->SetParent(form_);
+    control->SetBounds(Left, Top, Width, Height);
+    return control;
+  }
+  // Shows the form and lets it paint.
+  void ShowForm() {
+    form_->Show();
+    Pump();
+  }
   // The pixel (as 0x00BBGGRR) of the control's client area on the
   // composed screen.
   TColor ScreenPixel(TControl* Control, int X, int Y);
-  // Holds the left button down at (x, y) of the control, moves, releases.
+  // Holds the left button down at (x, y) of the control, and releases it
+  // (MoveMouse moves it meanwhile).
   void MouseDown(TControl* Control, int X, int Y);
-  void MouseMoveTo(TControl* Control, int X, int Y);
   void MouseUp(TControl* Control, int X, int Y);
-  // Saves the composed screen as a PNG under the build's tests folder
-  // (for looking at while working on a control).
-  void Snapshot(const char* Name);
 
   TForm* form_ = nullptr;
 };

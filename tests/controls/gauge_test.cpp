@@ -17,16 +17,13 @@ class GaugeTest : public velko_test::ControlsTest {
  protected:
   TGProgress* Gauge(int width, int height) {
     MakeForm(500, 100);
-    auto* g = new TGProgress(form_);
-    g->SetParent(form_);
-    g->SetBounds(10, 10, width, height);
+    auto* g = Place<TGProgress>(10, 10, width, height);
     g->SetColor(clRed);
     g->SetColorEnd(clLime);
     g->SetBackgroundColor(clAqua);
     g->SetFrameColor1(clBlack);
     g->SetFrameColor2(clWhite);
-    form_->Show();
-    Pump();
+    ShowForm();
     return g;
   }
   // How many 10-pixel cells along the middle row hold block colour (not
@@ -38,7 +35,7 @@ class GaugeTest : public velko_test::ControlsTest {
   }
 };
 
-TEST_F(GaugeTest, BlocksOnAHundredAndFiftyPixels) {
+TEST_F(GaugeTest, BlocksOnAHundredAndFiftyPixelsAddedAndRepainted) {
   TGProgress* g = Gauge(150, 16);
   struct Case {
     int position, last_block, cells;
@@ -57,10 +54,7 @@ TEST_F(GaugeTest, BlocksOnAHundredAndFiftyPixels) {
   EXPECT_EQ(ScreenPixel(g, 12, 8), Rgb(g->BlockColor(1)));
   g->SetSolid(true);
   EXPECT_NE(ScreenPixel(g, 10, 8), Rgb(clAqua));
-}
-
-TEST_F(GaugeTest, RisingAddsFallingRepaints) {
-  TGProgress* g = Gauge(150, 16);
+  // Rising adds blocks, falling repaints.
   g->SetPosition(30);
   Pump();
   // Paint a mark where the background shows: adding blocks keeps it.

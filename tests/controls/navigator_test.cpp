@@ -17,9 +17,7 @@ class NavigatorTest : public velko_test::ControlsTest {
   TVrNavigator* Bar(TVrButtonSet buttons, int width, int height) {
     MakeForm(320, 120);
     form_->BeginLoad();
-    auto* nav = new TVrNavigator(form_);
-    nav->SetParent(form_);
-    nav->SetBounds(10, 10, width, height);
+    auto* nav = Place<TVrNavigator>(10, 10, width, height);
     nav->SetVisibleButtons(buttons);
     nav->SetEnabledButtons(buttons);
     nav->OnButtonClick = [this](TObject* sender, TVrButtonType b) {
@@ -27,8 +25,7 @@ class NavigatorTest : public velko_test::ControlsTest {
       clicks.push_back(b);
     };
     form_->EndLoad();
-    form_->Show();
-    Pump();
+    ShowForm();
     return nav;
   }
   TPoint Centre(TVrNavigator* nav, TVrButtonType b) {
@@ -57,23 +54,6 @@ TEST_F(NavigatorTest, TheFormsSizes) {
   }
 }
 
-TEST_F(NavigatorTest, Defaults) {
-  MakeForm(400, 100);
-  auto* nav = new TVrNavigator(form_);
-  EXPECT_EQ(nav->Width(), 340);
-  EXPECT_EQ(nav->Height(), 25);
-  EXPECT_TRUE(nav->TabStop());
-  EXPECT_EQ(nav->VisibleButtons(), VrAllButtons);
-  EXPECT_EQ(nav->FocusColor(), 16711680);
-  EXPECT_EQ(nav->Spacing(), 1);
-  EXPECT_EQ(nav->Bevel()->InnerSpace(), 0);
-  EXPECT_EQ(nav->EnabledStrip()->Width(), 110);
-  nav->SetNumeric(true);
-  EXPECT_EQ(nav->EnabledStrip()->Width(), 101);
-  EXPECT_EQ(nav->DisabledStrip()->Height(), 10);
-  EXPECT_EQ(nav->Caption(), "");
-}
-
 TEST_F(NavigatorTest, PressMoveOutBackAndRelease) {
   TVrNavigator* nav = Bar(kMainButtons, 180, 20);
   const TPoint play = Centre(nav, btPlay);
@@ -83,14 +63,14 @@ TEST_F(NavigatorTest, PressMoveOutBackAndRelease) {
   EXPECT_TRUE(nav->Tracking());
   EXPECT_EQ(nav->FocusIndex(), btStop);
   EXPECT_TRUE(nav->Focused());
-  MouseMoveTo(nav, play.x, play.y);  // out of the pressed button
+  MoveMouse(nav, play.x, play.y);  // out of the pressed button
   EXPECT_FALSE(nav->Down());
   MouseUp(nav, play.x, play.y);
   EXPECT_TRUE(clicks.empty());
 
   MouseDown(nav, stop.x, stop.y);
-  MouseMoveTo(nav, play.x, play.y);
-  MouseMoveTo(nav, stop.x + 3, stop.y);
+  MoveMouse(nav, play.x, play.y);
+  MoveMouse(nav, stop.x + 3, stop.y);
   EXPECT_TRUE(nav->Down());
   MouseUp(nav, stop.x + 3, stop.y);
   EXPECT_EQ(clicks, std::vector<TVrButtonType>{btStop});
@@ -178,20 +158,25 @@ TEST_F(NavigatorTest, GlyphAndFramePixels) {
   EXPECT_EQ(ScreenPixel(nav, 1, 10), Rgb(clBtnHighlight));
   EXPECT_EQ(ScreenPixel(nav, 2, 10), Rgb(clBtnShadow));
 
-  // The glyph: pixel for pixel the strip's glyph, olive left out.
+  // The glyph: pixel for pixel the strip's glyph, olive left out (moved
+  // by `shift` pixels right and down).
   TBitmap* strip = nav->EnabledStrip();
+  ASSERT_EQ(strip->Width(), 110);  // ten glyphs of 11
   const int gw = strip->Width() / 10, gh = strip->Height();
-  const int gx = 34 / 2 - gw / 2, gy = 14 / 2 - gh / 2;
-  int compared = 0;
-  for (int y = 0; y < gh; ++y) {
-    for (int x = 0; x < gw; ++x) {
-      const TColor c = strip->Canvas()->Pixels(btStop * gw + x, y);
-      if (c == VrGlyphTransparentColor) continue;
-      EXPECT_EQ(ScreenPixel(nav, stop.left + gx + x, stop.top + gy + y), c) << x << "," << y;
-      ++compared;
+  const int gx = stop.left + 34 / 2 - gw / 2, gy = stop.top + 14 / 2 - gh / 2;
+  auto compare_glyph = [&](int shift) {
+    int compared = 0;
+    for (int y = 0; y < gh; ++y) {
+      for (int x = 0; x < gw; ++x) {
+        const TColor c = strip->Canvas()->Pixels(btStop * gw + x, y);
+        if (c == VrGlyphTransparentColor) continue;
+        EXPECT_EQ(ScreenPixel(nav, gx + x + shift, gy + y + shift), c) << x << "," << y << " shift " << shift;
+        ++compared;
+      }
     }
-  }
-  EXPECT_GT(compared, 4);
+    return compared;
+  };
+  EXPECT_GT(compare_glyph(0), 4);
 
   // Pressed: shadow top-left, face in the bottom-left corner, glyph one
   // pixel right and down.
@@ -199,19 +184,16 @@ TEST_F(NavigatorTest, GlyphAndFramePixels) {
   MouseDown(nav, centre.x, centre.y);
   EXPECT_EQ(ScreenPixel(nav, stop.left + 1, stop.top + 1), Rgb(clBtnShadow));
   EXPECT_EQ(ScreenPixel(nav, stop.left + 1, stop.bottom - 2), Rgb(clBtnFace));
-  for (int y = 0; y < gh; ++y) {
-    for (int x = 0; x < gw; ++x) {
-      const TColor c = strip->Canvas()->Pixels(btStop * gw + x, y);
-      if (c != VrGlyphTransparentColor) {
-        EXPECT_EQ(ScreenPixel(nav, stop.left + gx + x + 1, stop.top + gy + y + 1), c);
-      }
-    }
-  }
+  compare_glyph(1);
   // The focused button of the focused bar is framed in FocusColor.
   EXPECT_EQ(ScreenPixel(nav, stop.left, stop.top), clBlue);
   MouseUp(nav, centre.x, centre.y);
   EXPECT_EQ(ScreenPixel(nav, play.left, play.top), clBlack);
   EXPECT_EQ(ScreenPixel(nav, stop.left, stop.top), clBlue);
+  // The numeric strips.
+  nav->SetNumeric(true);
+  EXPECT_EQ(nav->EnabledStrip()->Width(), 101);
+  EXPECT_EQ(nav->DisabledStrip()->Height(), 10);
 }
 
 TEST_F(NavigatorTest, NoVisibleButtonAndVerticalBars) {
@@ -242,10 +224,6 @@ TEST_F(NavigatorTest, NoVisibleButtonAndVerticalBars) {
   EXPECT_EQ(nav->Width(), 34 + 10);
   EXPECT_EQ(nav->ButtonWidth(), 34);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(NavigatorTest, SameSetStillRepaintsAndTheTrimComesWithLoading) {
   TVrNavigator* nav = Bar(kMainButtons, 182, 20);

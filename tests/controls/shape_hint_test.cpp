@@ -8,6 +8,7 @@
 #include "classlib/Screen.h"
 #include "classlib/SpeedButton.h"
 #include "controls/KavoShapeHint.h"
+#include "platform/gdi/paths.h"
 #include "platform/user/cursor.h"
 #include "tests/controls/controls_fixture.h"
 
@@ -31,13 +32,10 @@ class ShapeHintTest : public velko_test::ControlsTest {
     hint->Font()->SetHeight(-11);
     hint->MaxWidth = -1;
     hint->Shadow()->SetStyle(hssNone);
-    button = new TSpeedButton(form_);
-    button->SetParent(form_);
-    button->SetBounds(150, 150, 40, 30);
+    button = Place<TSpeedButton>(150, 150, 40, 30);
     button->Hint = "Play the song";
     form_->EndLoad();
-    form_->Show();
-    Pump();
+    ShowForm();
   }
   TKavoShapeHintWindow* Window() { return dynamic_cast<TKavoShapeHintWindow*>(Application->HintWindow()); }
   bool Showing() {
@@ -82,11 +80,8 @@ TEST_F(ShapeHintTest, RestingTheMouseShowsTheShapedWindow) {
   Advance(3000);  // the hide pause
   EXPECT_FALSE(Showing());
   EXPECT_EQ(closed, 1);
-}
-
-// A hint whose pause runs out while a modal box keeps its window disabled
-// (the box opened in between) does not show: it would stand over the box.
-TEST_F(ShapeHintTest, NoHintForAControlOfADisabledWindow) {
+  // A hint whose pause runs out while a modal box keeps its window disabled
+  // (the box opened in between) does not show: it would stand over the box.
   MoveMouse(button, 20, 15);
   EnableWindow(form_->Handle(), FALSE);
   Advance(600);
@@ -261,13 +256,13 @@ TEST(KavoCaptions, DisplayTextsAndWrites) {
 // The painter against plain text drawn pass by pass.
 class Draw3DTextTest : public velko_test::ControlsTest {
  protected:
-  std::unique_ptr<TBitmap> Blank() {
+  static std::unique_ptr<TBitmap> Blank(int w = 80, int h = 30, int font_height = -16) {
     auto b = std::make_unique<TBitmap>();
-    b->SetSize(80, 30);
+    b->SetSize(w, h);
     b->Canvas()->Brush()->SetColor(clWhite);
-    b->Canvas()->FillRect(Rect(0, 0, 80, 30));
+    b->Canvas()->FillRect(Rect(0, 0, w, h));
     b->Canvas()->Font()->SetName("Arial");
-    b->Canvas()->Font()->SetHeight(-16);
+    b->Canvas()->Font()->SetHeight(font_height);
     b->Canvas()->Font()->SetStyle({fsBold});
     b->Canvas()->Font()->SetColor(clNavy);
     return b;
@@ -281,13 +276,18 @@ class Draw3DTextTest : public velko_test::ControlsTest {
     b->Canvas()->Font()->SetColor(clNavy);
     b->Canvas()->Brush()->SetStyle(bsSolid);
   }
-  static int Differences(TBitmap* a, TBitmap* b) {
+  // Pixels that differ between two pictures of a size, or that have
+  // `colour` in the first when the second is null.
+  static int Count(TBitmap* a, TBitmap* b, TColor colour = clNone) {
     int n = 0;
-    for (int y = 0; y < 30; ++y) {
-      for (int x = 0; x < 80; ++x) n += a->Canvas()->Pixels(x, y) != b->Canvas()->Pixels(x, y) ? 1 : 0;
+    for (int y = 0; y < a->Height(); ++y) {
+      for (int x = 0; x < a->Width(); ++x) {
+        n += b ? a->Canvas()->Pixels(x, y) != b->Canvas()->Pixels(x, y) : a->Canvas()->Pixels(x, y) == colour;
+      }
     }
     return n;
   }
+  static int Differences(TBitmap* a, TBitmap* b) { return Count(a, b); }
 };
 
 TEST_F(Draw3DTextTest, PassesInOrder) {
@@ -328,24 +328,6 @@ TEST_F(Draw3DTextTest, PassesInOrder) {
     auto plain = Blank();
     EXPECT_GT(Differences(got.get(), plain.get()), 20);  // it drew something
   }
-  // Outline: the characters' outlines stroked in the text colour; no
-  // solid glyph fill inside the thick stems.
-  caption.SetStyle(tdOutline);
-  caption.SetShadowDepth(1);
-  auto outline = Blank();
-  Draw3DText(outline->Canvas(), "Hb", &caption, TRect{}, {}, DT_NOPREFIX, Rect(5, 5, 75, 25));
-  auto filled = Blank();
-  Plain(filled.get(), 0, 0, clNavy, 0);
-  int ink = 0, fill_only = 0;
-  for (int y = 0; y < 30; ++y) {
-    for (int x = 0; x < 80; ++x) {
-      const bool o = outline->Canvas()->Pixels(x, y) == clNavy;
-      ink += o ? 1 : 0;
-      fill_only += (!o && filled->Canvas()->Pixels(x, y) == clNavy) ? 1 : 0;
-    }
-  }
-  EXPECT_GT(ink, 20);
-  EXPECT_GT(fill_only, 5);  // the inside of the bold stems stays white
   // Without a caption the text is drawn plainly.
   auto got = Blank();
   Draw3DText(got->Canvas(), "Hb", nullptr, TRect{}, {}, DT_NOPREFIX, Rect(5, 5, 75, 25));
@@ -363,10 +345,6 @@ TEST_F(Draw3DTextTest, PassesInOrder) {
   EXPECT_EQ(styled_r.bottom, plain_r.bottom + 3);
   EXPECT_GT(GetFontHeight(&font), 5);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ShapeHintTest, DottedShadowLetsTheScreenShowBetweenItsSquares) {
   hint->Style = hsRect;
@@ -398,10 +376,6 @@ TEST_F(ShapeHintTest, DottedShadowLetsTheScreenShowBetweenItsSquares) {
   for (int x = 10; x < W - 2; ++x) EXPECT_EQ(image->Canvas()->Pixels(x, H - 2), clRed) << x;
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(Draw3DTextTest, RotationAndTracing) {
   TFont font;
   font.SetName("Arial");
@@ -431,6 +405,42 @@ TEST_F(Draw3DTextTest, RotationAndTracing) {
     for (int x = 0; x < 30; ++x) ink_above += b->Canvas()->Pixels(x, y) == clNavy ? 1 : 0;
   }
   EXPECT_GT(ink_above, 10);
+}
+
+// The outline style: the text's outlines stroked with a pen of the shadow
+// depth's width in the text colour, moved by half the depth, without
+// anti-aliasing, and not the filled text.
+TEST_F(Draw3DTextTest, OutlineIsTheStrokedPathInTheTextColour) {
+  TKavo3DCaption caption;
+  caption.SetStyle(tdOutline);
+  caption.SetShadowDepth(2);
+  auto got = Blank(90, 40, -28);
+  Draw3DText(got->Canvas(), "HO", &caption, TRect{}, {}, DT_NOPREFIX, Rect(5, 2, 85, 38));
+
+  // The same by hand: the path at (1, 1), a 2-pixel navy pen.
+  auto want = Blank(90, 40, -28);
+  HDC dc = want->Canvas()->Handle();
+  SetBkMode(dc, TRANSPARENT);
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 128));
+  HGDIOBJ old = SelectObject(dc, pen);
+  RECT r{6, 3, 86, 39};
+  BeginPath(dc);
+  DrawText(dc, "HO", 2, &r, DT_NOPREFIX);
+  EndPath(dc);
+  StrokePath(dc);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+
+  auto filled = Blank(90, 40, -28);
+  RECT f{5, 2, 85, 38};
+  SetBkMode(filled->Canvas()->Handle(), TRANSPARENT);
+  DrawText(filled->Canvas()->Handle(), "HO", 2, &f, DT_NOPREFIX);
+
+  const int navy = Count(got.get(), nullptr, clNavy);
+  EXPECT_GT(navy, 50);
+  EXPECT_EQ(navy + Count(got.get(), nullptr, clWhite), 90 * 40) << "two colours only";
+  EXPECT_EQ(Differences(got.get(), want.get()), 0);
+  EXPECT_GT(Differences(got.get(), filled.get()), 20);
 }
 
 }  // namespace

@@ -14,47 +14,34 @@ class SliderTest : public velko_test::ControlsTest {
   // 311 pixels wide, so that its travel is 300 pixels.
   TSlider* PosSlider(int width = 311) {
     MakeForm(400, 200);
-    auto* s = new TSlider(form_);
-    s->SetParent(form_);
-    s->SetBounds(10, 10, width, 30);
+    auto* s = Place<TSlider>(10, 10, width, 30);
     s->SetMaxValue(200);
     s->SetIncrement(10);
     s->OnChange = [this](TObject*) { ++changes; };
-    form_->Show();
-    Pump();
+    ShowForm();
     return s;
   }
   TSlider* EqSlider() {
     MakeForm(200, 200);
-    auto* s = new TSlider(form_);
-    s->SetParent(form_);
+    auto* s = Place<TSlider>(20, 10, 30, 140);
     s->SetOrientation(soVertical);
     s->SetBounds(20, 10, 30, 140);
     s->SetMaxValue(30);
     s->SetValue(15);
-    s->OnChange = [this](TObject*) { ++changes; };
-    form_->Show();
-    Pump();
+    ShowForm();
     return s;
   }
   int changes = 0;
 };
 
-TEST_F(SliderTest, DefaultsFromTheResources) {
+TEST_F(SliderTest, ThumbValuesAndRanges) {
   TSlider* s = PosSlider();
   EXPECT_EQ(s->NumThumbStates(), 2);
-  EXPECT_EQ(s->EdgeSize(), 2);
-  EXPECT_EQ(s->Options(), (TSliderOptions{soShowFocus, soShowPoints, soSmooth}));
   EXPECT_EQ(s->ImageHThumb()->Width(), 22);
   EXPECT_EQ(s->Thumb()->Width(), 11);  // two states side by side
   EXPECT_EQ(s->Thumb()->Cursor(), crSliderHand);
   EXPECT_EQ(s->TravelLength(), 300);
-  EXPECT_EQ(s->UserImages(), 0);
-  EXPECT_TRUE(s->TabStop());
-}
-
-TEST_F(SliderTest, ValueIsClampedAndChangesOnce) {
-  TSlider* s = PosSlider();
+  // Values are clamped and change once.
   s->SetValue(250);
   EXPECT_EQ(s->Value(), 200);
   EXPECT_EQ(changes, 1);
@@ -66,10 +53,7 @@ TEST_F(SliderTest, ValueIsClampedAndChangesOnce) {
   EXPECT_EQ(s->Thumb()->Left(), 0);
   s->SetValue(101);  // 151.5 rounds to the even 152
   EXPECT_EQ(s->Thumb()->Left(), 152);
-}
-
-TEST_F(SliderTest, RefusedRanges) {
-  TSlider* s = PosSlider();
+  // Ranges that leave no step are refused.
   s->SetMaxValue(100);
   s->SetMinValue(95);  // above MaxValue - Increment
   EXPECT_EQ(s->MinValue(), 0);
@@ -83,7 +67,7 @@ TEST_F(SliderTest, RefusedRanges) {
   EXPECT_EQ(s->EdgeSize(), 2);
 }
 
-TEST_F(SliderTest, DragWithoutSmoothSnapsToTheIncrement) {
+TEST_F(SliderTest, DragSnapsToTheIncrementUnlessSmooth) {
   TSlider* s = PosSlider();
   s->SetOptions({soShowFocus, soShowPoints});
   int started = 0, stopped = 0;
@@ -98,27 +82,25 @@ TEST_F(SliderTest, DragWithoutSmoothSnapsToTheIncrement) {
   EXPECT_EQ(thumb->State(), 1);
   EXPECT_TRUE(s->Focused());
   // The thumb's left edge to pixel 55, worth 36.67 -> 37 -> 30 snapped.
-  MouseMoveTo(thumb, 5 + 55 - thumb->Left(), 5);
+  MoveMouse(thumb, 5 + 55 - thumb->Left(), 5);
   EXPECT_EQ(s->Value(), 30);
   EXPECT_EQ(thumb->Left(), 45);  // 30's pixel
   MouseUp(thumb, 5, 5);
   EXPECT_EQ(stopped, 1);
   EXPECT_EQ(thumb->State(), 0);
   EXPECT_EQ(s->Value(), 30);
-}
-
-TEST_F(SliderTest, SmoothDragFollowsThePointer) {
-  TSlider* s = PosSlider();
-  TSliderThumb* thumb = s->Thumb();
+  // Smooth, the thumb follows the pointer.
+  s->SetOptions({soShowFocus, soShowPoints, soSmooth});
+  s->OnStopTracking = nullptr;
   MouseDown(thumb, 3, 5);
-  MouseMoveTo(s, 3 + 99, 15);
+  MoveMouse(s, 3 + 99, 15);
   EXPECT_EQ(thumb->Left(), 99);
   EXPECT_EQ(s->Value(), 66);
-  MouseMoveTo(s, 400, 15);  // past the end
+  MoveMouse(s, 400, 15);  // past the end
   EXPECT_EQ(thumb->Left(), 300);
   EXPECT_EQ(s->Value(), 200);
   MouseUp(s, 400, 15);
-  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(changes, 3);
 }
 
 TEST_F(SliderTest, HoldingBesideTheThumbRepeatsUntilItCoversThePointer) {
@@ -138,41 +120,32 @@ TEST_F(SliderTest, HoldingBesideTheThumbRepeatsUntilItCoversThePointer) {
   // Holding left of it steps down; moving the pointer moves the target.
   MouseDown(s, 100, 15);
   EXPECT_EQ(s->Value(), 90);
-  MouseMoveTo(s, 20, 15);
+  MoveMouse(s, 20, 15);
   Advance(1300);
   EXPECT_EQ(s->Value(), 60);
   MouseUp(s, 20, 15);
-}
-
-TEST_F(SliderTest, RepeatStopsWhenFocusOrCaptureIsLost) {
-  TSlider* s = PosSlider();
-  auto* edit = new TEdit(form_);
-  edit->SetParent(form_);
-  edit->SetBounds(10, 100, 80, 20);
+  // The repeat stops when the focus goes.
+  auto* edit = Place<TEdit>(10, 100, 80, 20);
   MouseDown(s, 300, 15);
-  EXPECT_EQ(s->Value(), 10);
+  EXPECT_EQ(s->Value(), 70);
   edit->SetFocus();
   Pump();
   Advance(1200);
-  EXPECT_EQ(s->Value(), 10);
+  EXPECT_EQ(s->Value(), 70);
   platform::ResetInput();
 }
 
 TEST_F(SliderTest, Keys) {
   TSlider* s = PosSlider();
   s->SetFocus();
-  s->SetValue(17);
-  Press(VK_RIGHT);
-  EXPECT_EQ(s->Value(), 20);
-  s->SetValue(17);
-  Press(VK_LEFT);
-  EXPECT_EQ(s->Value(), 0);
-  Press(VK_END);
-  EXPECT_EQ(s->Value(), 200);
-  Press(VK_HOME);
-  EXPECT_EQ(s->Value(), 0);
-  Press(VK_UP);  // not an arrow of a horizontal slider
-  EXPECT_EQ(s->Value(), 0);
+  // From 17: one step to the next multiple, or down to it; the ends; Up is
+  // not an arrow of a horizontal slider.
+  for (auto [from, key, value] : {std::tuple{17, VK_RIGHT, 20}, {17, VK_LEFT, 0}, {0, VK_END, 200}, {200, VK_HOME, 0},
+                                  {0, VK_UP, 0}}) {
+    s->SetValue(from);
+    Press(key);
+    EXPECT_EQ(s->Value(), value) << key;
+  }
 }
 
 TEST_F(SliderTest, VerticalSliderHasItsMaximumAtTheTop) {

@@ -16,10 +16,8 @@ class TrackBarTest : public velko_test::ControlsTest {
   // white ticks.
   TVrTrackBar* Knob(int min, int max, int position, int frequency = 10) {
     if (!form_) MakeForm(300, 200);
-    auto* k = new TVrTrackBar(form_);
-    k->SetParent(form_);
-    k->SetOrientation(voVertical);
-    k->SetBounds(20 + 40 * form_->ControlCount(), 20, 15, 121);
+    auto* k = Place<TVrTrackBar>(20 + 40 * (form_->ControlCount() + 1), 20, 121, 15);
+    k->SetOrientation(voVertical);  // turns it to 15 x 121
     k->SetBorderWidth(2);
     k->SetTickColor(clWhite);
     k->SetMinValue(min);
@@ -27,14 +25,13 @@ class TrackBarTest : public velko_test::ControlsTest {
     k->SetPosition(position);
     k->SetFrequency(frequency);
     k->OnChange = [this](TObject*) { ++changes; };
-    form_->Show();
-    Pump();
+    ShowForm();
     return k;
   }
   int changes = 0;
 };
 
-TEST_F(TrackBarTest, KnobGeometry) {
+TEST_F(TrackBarTest, KnobGeometryAndWriters) {
   TVrTrackBar* volume = Knob(0, 100, 50);
   EXPECT_EQ(volume->Width(), 15);
   EXPECT_EQ(volume->Height(), 121);
@@ -49,20 +46,29 @@ TEST_F(TrackBarTest, KnobGeometry) {
   EXPECT_EQ(volume->ThumbRect().top, 110);
   EXPECT_FALSE(volume->TabStop());
   EXPECT_EQ(volume->Options(), (TVrTrackBarOptions{toActiveClick, toMouseClip, toHandPoint, toThumbOpaque}));
+  // Writers clamp the position and raise OnChange only for a change.
+  changes = 0;
+  volume->SetPosition(150);
+  EXPECT_EQ(volume->Position(), 100);
+  EXPECT_EQ(changes, 1);
+  volume->SetPosition(170);
+  EXPECT_EQ(changes, 1);
+  volume->SetMaxValue(60);
+  EXPECT_EQ(volume->Position(), 60);
+  EXPECT_EQ(changes, 2);
+  volume->SetMinValue(-10);
+  EXPECT_EQ(changes, 2);
+  volume->SetMinValue(70);  // above the position, and above MaxValue: MaxValue wins
+  EXPECT_EQ(volume->Position(), 60);
+  EXPECT_EQ(changes, 2);
 }
 
 TEST_F(TrackBarTest, RoundTripsInEveryOrientationAndStyle) {
   MakeForm(300, 300);
   for (TVrOrientation o : {voVertical, voHorizontal}) {
     for (TVrProgressStyle s : {psBottomLeft, psTopRight}) {
-      auto* bar = new TVrTrackBar(form_);
-      bar->SetParent(form_);
-      bar->SetOrientation(o);
-      if (o == voVertical) {
-        bar->SetBounds(10, 10, 15, 121);
-      } else {
-        bar->SetBounds(10, 10, 121, 15);
-      }
+      auto* bar = Place<TVrTrackBar>(10, 10, 121, 15);
+      bar->SetOrientation(o);  // a vertical one turns to 15 x 121
       bar->SetBorderWidth(2);
       bar->SetStyle(s);
       bar->SetMinValue(-20);
@@ -110,24 +116,6 @@ TEST_F(TrackBarTest, BalanceTicks) {
   EXPECT_EQ(ScreenPixel(balance, gutter_left + 9 + 5, 6), clWhite);
 }
 
-TEST_F(TrackBarTest, WritersAndOnChange) {
-  TVrTrackBar* volume = Knob(0, 100, 50);
-  changes = 0;
-  volume->SetPosition(150);
-  EXPECT_EQ(volume->Position(), 100);
-  EXPECT_EQ(changes, 1);
-  volume->SetPosition(170);
-  EXPECT_EQ(changes, 1);
-  volume->SetMaxValue(60);
-  EXPECT_EQ(volume->Position(), 60);
-  EXPECT_EQ(changes, 2);
-  volume->SetMinValue(-10);
-  EXPECT_EQ(changes, 2);
-  volume->SetMinValue(70);  // above the position, and above MaxValue: MaxValue wins
-  EXPECT_EQ(volume->Position(), 60);
-  EXPECT_EQ(changes, 2);
-}
-
 TEST_F(TrackBarTest, KeysInBothOrientationsAndStyles) {
   TVrTrackBar* k = Knob(0, 100, 50);
   k->SetTabStop(true);
@@ -162,11 +150,8 @@ TEST_F(TrackBarTest, KeysInBothOrientationsAndStyles) {
 
 TEST_F(TrackBarTest, ActiveClickAndFixedPoints) {
   MakeForm(300, 100);
-  auto* bar = new TVrTrackBar(form_);
-  bar->SetParent(form_);
-  bar->SetBounds(10, 10, 129, 45);  // track 10..119: 109 - 9 = 100 pixels
-  form_->Show();
-  Pump();
+  auto* bar = Place<TVrTrackBar>(10, 10, 129, 45);  // track 10..119: 109 - 9 = 100 pixels
+  ShowForm();
   ASSERT_EQ(bar->TrackLength(), 100);
   // A click centres the thumb on the pointer.
   Click(bar, 10 + 37 + 4, 22);
@@ -199,15 +184,12 @@ TEST_F(TrackBarTest, DragClipsTheCursorAndShowsThePressedThumb) {
   strip->Canvas()->Brush()->SetColor(clBlack);
   strip->Canvas()->FillRect(Rect(0, 11, 40, 12));
   list->Bitmaps()->Add(strip.get());
-  auto* bar = new TVrTrackBar(form_);
-  bar->SetParent(form_);
-  bar->SetBounds(10, 10, 129, 45);
+  auto* bar = Place<TVrTrackBar>(10, 10, 129, 45);
   bar->SetBitmapList(list);
   bar->SetThumbImageIndex(0);
   bar->SetThumbStates(4);
   bar->SetPosition(50);
-  form_->Show();
-  Pump();
+  ShowForm();
   EXPECT_EQ(bar->ThumbWidth(), 10);
   TRect t = bar->ThumbRect();
   EXPECT_EQ(ScreenPixel(bar, t.left + 5, t.top + 5), clRed);
@@ -226,7 +208,7 @@ TEST_F(TrackBarTest, DragClipsTheCursorAndShowsThePressedThumb) {
   GetClipCursor(&clip);
   const TPoint origin = bar->ClientToScreen(Point(0, 0));
   EXPECT_EQ(clip, Rect(origin.x, origin.y, origin.x + 129, origin.y + 45));
-  MouseMoveTo(bar, t.left + 5 + 20, t.top + 5);
+  MoveMouse(bar, t.left + 5 + 20, t.top + 5);
   EXPECT_EQ(bar->Position(), bar->StyledPixelToValue(t.left + 20));
   EXPECT_GT(bar->Position(), 65);
   MouseUp(bar, t.left + 5 + 20, t.top + 5);
@@ -245,26 +227,22 @@ TEST_F(TrackBarTest, DragClipsTheCursorAndShowsThePressedThumb) {
   MoveMouse(form_, 250, 150);
   EXPECT_EQ(ScreenPixel(bar, t.left + 5, t.top + 5), clGray);
   platform::ResetInput();
+  // So does one cut short by the focus going elsewhere.
+  bar->SetEnabled(true);
+  bar->SetTabStop(true);
+  auto* edit = Place<TEdit>(200, 100, 60, 20);
+  t = bar->ThumbRect();
+  MouseDown(bar, t.left + 5, t.top + 5);
+  EXPECT_TRUE(bar->Clipping());
+  edit->SetFocus();
+  Pump();
+  EXPECT_FALSE(bar->Clipping());
+  platform::ResetInput();
 
   // Removing the list drops the reference and brings the built-in thumb.
   delete list;
   EXPECT_EQ(bar->BitmapList(), nullptr);
   EXPECT_EQ(bar->ThumbHeight(), 17);
-}
-
-TEST_F(TrackBarTest, ClipIsReleasedWhenTheFocusGoes) {
-  TVrTrackBar* k = Knob(0, 100, 50);
-  k->SetTabStop(true);
-  auto* edit = new TEdit(form_);
-  edit->SetParent(form_);
-  edit->SetBounds(200, 10, 60, 20);
-  const TRect t = k->ThumbRect();
-  MouseDown(k, 7, t.top + 4);
-  EXPECT_TRUE(k->Clipping());
-  edit->SetFocus();
-  Pump();
-  EXPECT_FALSE(k->Clipping());
-  platform::ResetInput();
 }
 
 TEST_F(TrackBarTest, DegenerateRangesPutTheThumbAtTheOrigin) {
@@ -280,10 +258,6 @@ TEST_F(TrackBarTest, DegenerateRangesPutTheThumbAtTheOrigin) {
   EXPECT_EQ(k->PixelToValue(7), 5);
   Pump();
 }
-
-}  // namespace
-
-namespace {
 
 // The Vr control base: repaint requests held by updates and loading, and
 // the four event slots.

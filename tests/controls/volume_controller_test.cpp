@@ -34,7 +34,7 @@ class VolumeTest : public ::testing::Test {
   std::unique_ptr<TssVolumeController> controller_;
 };
 
-TEST_F(VolumeTest, CreationUnmutesAndReadsTheMixer) {
+TEST_F(VolumeTest, CreationUnmutesAndReadsTheMixerAndMuteIsWrittenEveryTime) {
   mixer_->muted = true;
   mixer_->left = 0;
   mixer_->right = 32767;
@@ -49,6 +49,16 @@ TEST_F(VolumeTest, CreationUnmutesAndReadsTheMixer) {
   EXPECT_EQ(v->Volume(), 49);  // the Part's reading example
   EXPECT_EQ(v->Balance(), 100);
   EXPECT_TRUE(VolumeWrites().empty()) << "creation writes no volume";
+  // Mute is written every time.
+  mixer_->ClearCalls();
+  v->SetMute(true);
+  v->SetMute(true);
+  v->SetMute(false);
+  const auto calls = mixer_->CallsOf("mixerSetControlDetails");
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[1].values, std::vector<DWORD>{1});
+  EXPECT_EQ(calls[2].values, std::vector<DWORD>{0});
+  EXPECT_FALSE(mixer_->muted);
 }
 
 TEST_F(VolumeTest, ChannelFormulas) {
@@ -95,19 +105,6 @@ TEST_F(VolumeTest, OutOfRangeIgnoredAndReadsRefreshBoth) {
   v->SetVolume(100);
   EXPECT_EQ(mixer_->right, 0u);
   EXPECT_EQ(mixer_->left, 65535u);
-}
-
-TEST_F(VolumeTest, MuteIsWrittenEveryTime) {
-  TssVolumeController* v = Make();
-  mixer_->ClearCalls();
-  v->SetMute(true);
-  v->SetMute(true);
-  v->SetMute(false);
-  const auto calls = mixer_->CallsOf("mixerSetControlDetails");
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[1].values, std::vector<DWORD>{1});
-  EXPECT_EQ(calls[2].values, std::vector<DWORD>{0});
-  EXPECT_FALSE(mixer_->muted);
 }
 
 TEST_F(VolumeTest, NothingWrittenWithoutMixerOrControl) {

@@ -81,35 +81,7 @@ TEST(VrRoutines, GradientBands) {
   EXPECT_EQ(a->Canvas()->Pixels(6, 1), 255);
 }
 
-TVrBevel* FormsBevel(TVrBevel* bevel) {
-  bevel->SetInnerSpace(0);
-  return bevel;
-}
-
-TEST(VrBevel, DefaultsAndFormInset) {
-  TVrBevel bevel;
-  EXPECT_EQ(bevel.BorderWidth(), 0);
-  EXPECT_EQ(bevel.InnerStyle(), TVrBevelStyle::bsLowered);
-  EXPECT_EQ(bevel.OuterStyle(), TVrBevelStyle::bsRaised);
-  EXPECT_EQ(bevel.OuterOutline(), osOuter);
-  EXPECT_EQ(bevel.InnerOutline(), osNone);
-  EXPECT_EQ(bevel.InnerSpace(), 1);
-  TRect r = Rect(0, 0, 180, 20);
-  FormsBevel(&bevel)->GetVisibleArea(r);
-  EXPECT_EQ(r, Rect(3, 3, 177, 17));
-
-  bevel.SetVisible(false);
-  bevel.SetBorderWidth(9);
-  r = Rect(0, 0, 10, 10);
-  bevel.GetVisibleArea(r);
-  EXPECT_EQ(r, Rect(0, 0, 10, 10));
-  auto b = Canvas(10, 10);
-  bevel.Paint(b->Canvas(), r);
-  EXPECT_EQ(r, Rect(0, 0, 10, 10));
-  EXPECT_EQ(b->Canvas()->Pixels(0, 0), clWhite);
-}
-
-TEST(VrBevel, PaintsRingsFromTheOutside) {
+TEST(VrBevel, PaintsRingsFromTheOutsideOrNothingWhenHidden) {
   TVrBevel bevel;
   bevel.SetInnerSpace(1);
   bevel.SetInnerColor(clLime);
@@ -128,6 +100,22 @@ TEST(VrBevel, PaintsRingsFromTheOutside) {
   EXPECT_EQ(c->Pixels(16, 10), Rgb(clBtnHighlight));
   EXPECT_EQ(c->Pixels(4, 10), clLime);                    // inner space
   EXPECT_EQ(c->Pixels(5, 10), clWhite);
+  // As the forms have it: the default rings without inner space.
+  TVrBevel forms;
+  forms.SetInnerSpace(0);
+  r = Rect(0, 0, 180, 20);
+  forms.GetVisibleArea(r);
+  EXPECT_EQ(r, Rect(3, 3, 177, 17));
+
+  forms.SetVisible(false);
+  forms.SetBorderWidth(9);
+  r = Rect(0, 0, 10, 10);
+  forms.GetVisibleArea(r);
+  EXPECT_EQ(r, Rect(0, 0, 10, 10));
+  b = Canvas(10, 10);
+  forms.Paint(b->Canvas(), r);
+  EXPECT_EQ(r, Rect(0, 0, 10, 10));
+  EXPECT_EQ(b->Canvas()->Pixels(0, 0), clWhite);
 }
 
 TEST(VrBevel, WritersAndAssignNotify) {
@@ -152,7 +140,7 @@ TEST(VrBevel, WritersAndAssignNotify) {
   EXPECT_EQ(a.OuterSpace(), 0);
 }
 
-TEST(VrPersistent, UpdateRules) {
+TEST(VrPersistent, UpdateRulesAndChangeLinks) {
   TVrPersistent p;
   int changes = 0;
   p.OnChange = [&](TObject*) { ++changes; };
@@ -166,14 +154,12 @@ TEST(VrPersistent, UpdateRules) {
   p.EndUpdate();
   EXPECT_EQ(changes, 2);
 
-  TVrBitmaps list;
+  TVrBitmaps bitmaps;
   int list_changes = 0;
-  list.OnChange = [&](TObject*) { ++list_changes; };
-  list.Clear();
+  bitmaps.OnChange = [&](TObject*) { ++list_changes; };
+  bitmaps.Clear();
   EXPECT_EQ(list_changes, 2);
-}
-
-TEST(VrLinks, ClientsHearInOrderAndLinksOutliveTheComponent) {
+  // Change links hear in order, before the list's own event, and outlive it.
   auto* list = new TVrBitmapList(nullptr);
   std::vector<int> heard;
   TVrChangeLink first, second;
@@ -310,7 +296,7 @@ TEST(VrBitmapsStream, BadStreamsRaiseAndAddNothing) {
   EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(VrBitmapsFile, FileRoundTripAndFailedLoadEndsTheUpdate) {
+TEST(VrBitmapsFile, RoundTripFailedLoadAndSaveOnAFullDisk) {
   velko_test::TempDir dir;
   platform::ResetDriveTable();
   platform::MapDrive('T', dir.path().string(), DRIVE_FIXED, "TESTDRIVE");
@@ -324,34 +310,23 @@ TEST(VrBitmapsFile, FileRoundTripAndFailedLoadEndsTheUpdate) {
   loaded.LoadFromFile("T:\\list.vrb");
   EXPECT_EQ(loaded.Count(), 1);
   EXPECT_EQ(changes, 1);  // one notification for the whole file
-  {
-    TFileStream f("T:\\bad.vrb", fmCreate);
-    f.WriteBuffer("nonsense", 8);
-  }
+  dir.WriteFile("bad.vrb", "nonsense");
   EXPECT_THROW(loaded.LoadFromFile("T:\\bad.vrb"), Exception);
   EXPECT_EQ(loaded.UpdateCount(), 0);
   EXPECT_EQ(loaded.Count(), 1);
-  platform::ResetDriveTable();
-}
-
-TEST(VrBitmapsFile, ASaveThatRunsOutOfDiskKeepsTheOldFile) {
-  velko_test::TempDir dir;
-  platform::ResetDriveTable();
-  platform::MapDrive('T', dir.path().string(), DRIVE_FIXED, "TESTDRIVE");
-  const std::string old = "old contents kept";
-  dir.WriteFile("list.vrb", old);
-  TVrBitmaps list;
-  auto p = Picture(pf24bit, 16, 16);
-  list.Add(p.get());
+  // A save that runs out of disk keeps the old file.
+  const std::string old = velko_test::ReadFile(dir / "list.vrb");
+  auto big = Picture(pf24bit, 16, 16);
+  list.Add(big.get());
   {
     velko_test::FileSizeLimit limit(old.size() + 8);
     EXPECT_THROW(list.SaveToFile("T:\\list.vrb"), EFCreateError);
   }
   EXPECT_EQ(velko_test::ReadFile(dir / "list.vrb"), old);
   list.SaveToFile("T:\\list.vrb");
-  TVrBitmaps loaded;
-  loaded.LoadFromFile("T:\\list.vrb");
-  EXPECT_EQ(loaded.Count(), 1);
+  TVrBitmaps again;
+  again.LoadFromFile("T:\\list.vrb");
+  EXPECT_EQ(again.Count(), 2);
   platform::ResetDriveTable();
 }
 

@@ -41,6 +41,16 @@ TEST(Descriptors, HeaderIsTwentyThreeLittleEndianBytes) {
   TGnutellaHeader back = TGnutellaHeader::Read(bytes.data());
   EXPECT_EQ(back.PayloadLength, 0x01020304u);
   EXPECT_EQ(back.PayloadType, gdQuery);
+  // A forwarded copy lowers the TTL and raises the hops.
+  std::vector<BYTE> query = BuildQuery(Guid(6), 5, 0, "x");
+  TGnutellaHeader header = TGnutellaHeader::Read(query.data());
+  header.Hops = 1;
+  std::vector<BYTE> passed = ForwardedCopy(header, query.data() + 23, header.PayloadLength);
+  TGnutellaHeader after = TGnutellaHeader::Read(passed.data());
+  EXPECT_EQ(after.TTL, 4);
+  EXPECT_EQ(after.Hops, 2);
+  EXPECT_EQ(std::memcmp(passed.data() + 23, query.data() + 23, header.PayloadLength), 0);
+  EXPECT_TRUE(IsEqualGUID(after.DescriptorID, header.DescriptorID));
 }
 
 TEST(Descriptors, FrameNeedsTheWholeHeaderAndPayload) {
@@ -56,9 +66,7 @@ TEST(Descriptors, FrameNeedsTheWholeHeaderAndPayload) {
   EXPECT_EQ(frame.Status, TFrameStatus::fsComplete);
   EXPECT_EQ(frame.Payload, query.data() + 23);
   EXPECT_EQ(frame.Size, 28u);
-}
-
-TEST(Descriptors, LengthLimitIsSixtyFiveThousandFiveHundredThirtySix) {
+  // The longest payload is 65,536 bytes.
   std::vector<BYTE> at_limit = Header(0x02, 65536);
   EXPECT_EQ(ReadFrame(at_limit.data(), at_limit.size()).Status, TFrameStatus::fsNeedMore);
   std::vector<BYTE> over = Header(gdQuery, 65537);
@@ -67,7 +75,7 @@ TEST(Descriptors, LengthLimitIsSixtyFiveThousandFiveHundredThirtySix) {
   EXPECT_EQ(ReadFrame(huge.data(), huge.size()).Status, TFrameStatus::fsTooLong);
 }
 
-TEST(Descriptors, PongFields) {
+TEST(Descriptors, PongAndPushFields) {
   TPongFields pong;
   pong.Port = 6346;
   pong.Address = 0x0100007F;  // 127.0.0.1 in network order on this machine
@@ -85,6 +93,20 @@ TEST(Descriptors, PongFields) {
   EXPECT_EQ(back.FileCount, 12u);
   EXPECT_EQ(back.SharedKilobytes, 3000u);
   EXPECT_FALSE(ReadPong(bytes.data() + 23, 13, &back));
+  TPushFields push;
+  push.ServentID = Guid(0x77);
+  push.FileIndex = 42;
+  push.Address = 0x0200007F;
+  push.Port = 6347;
+  bytes = BuildPush(Guid(5), 7, push);
+  ASSERT_EQ(bytes.size(), 23u + 26u);
+  TPushFields push_back;
+  ASSERT_TRUE(ReadPush(bytes.data() + 23, 26, &push_back));
+  EXPECT_EQ(push_back.FileIndex, 42u);
+  EXPECT_EQ(push_back.Port, 6347);
+  EXPECT_EQ(push_back.Address, 0x0200007Fu);
+  EXPECT_TRUE(IsEqualGUID(push_back.ServentID, push.ServentID));
+  EXPECT_FALSE(ReadPush(bytes.data() + 23, 25, &push_back));
 }
 
 TEST(Descriptors, QueryTextStaysInsideThePayload) {
@@ -118,6 +140,14 @@ TEST(Descriptors, QueryHitRoundTrip) {
   EXPECT_EQ(hit.Results[0].FileName, "song one.mp3");
   EXPECT_EQ(hit.Results[1].FileSize, 2048u);
   EXPECT_EQ(hit.Results[1].Extra, "extra");
+  // A hit may carry bytes after its results (a vendor block).
+  block.clear();
+  AppendQueryHitResult(block, 1, 10, "a", "");
+  block.insert(block.end(), {'V', 'E', 'N', 'D', 2, 0x1c, 0x19});  // a vendor block
+  bytes = BuildQueryHit(Guid(3), 7, 1, 1, 0, 0, block, Guid(4));
+  ASSERT_TRUE(ReadQueryHit(bytes.data() + 23, bytes.size() - 23, &hit));
+  ASSERT_EQ(hit.Results.size(), 1u);
+  EXPECT_EQ(hit.Results[0].FileName, "a");
 }
 
 TEST(Descriptors, QueryHitWithFewerResultsThanItsCountIsRefused) {
@@ -134,46 +164,6 @@ TEST(Descriptors, QueryHitWithFewerResultsThanItsCountIsRefused) {
   unterminated.insert(unterminated.end(), guid.begin(), guid.end());
   EXPECT_FALSE(ReadQueryHit(unterminated.data(), unterminated.size(), &hit));
   EXPECT_FALSE(ReadQueryHit(bytes.data() + 23, 26, &hit));
-}
-
-TEST(Descriptors, QueryHitMayCarryBytesAfterItsResults) {
-  std::vector<BYTE> block;
-  AppendQueryHitResult(block, 1, 10, "a", "");
-  block.insert(block.end(), {'V', 'E', 'N', 'D', 2, 0x1c, 0x19});  // a vendor block
-  std::vector<BYTE> bytes = BuildQueryHit(Guid(3), 7, 1, 1, 0, 0, block, Guid(4));
-  TQueryHitFields hit;
-  ASSERT_TRUE(ReadQueryHit(bytes.data() + 23, bytes.size() - 23, &hit));
-  ASSERT_EQ(hit.Results.size(), 1u);
-  EXPECT_EQ(hit.Results[0].FileName, "a");
-}
-
-TEST(Descriptors, PushFields) {
-  TPushFields push;
-  push.ServentID = Guid(0x77);
-  push.FileIndex = 42;
-  push.Address = 0x0200007F;
-  push.Port = 6347;
-  std::vector<BYTE> bytes = BuildPush(Guid(5), 7, push);
-  ASSERT_EQ(bytes.size(), 23u + 26u);
-  TPushFields back;
-  ASSERT_TRUE(ReadPush(bytes.data() + 23, 26, &back));
-  EXPECT_EQ(back.FileIndex, 42u);
-  EXPECT_EQ(back.Port, 6347);
-  EXPECT_EQ(back.Address, 0x0200007Fu);
-  EXPECT_TRUE(IsEqualGUID(back.ServentID, push.ServentID));
-  EXPECT_FALSE(ReadPush(bytes.data() + 23, 25, &back));
-}
-
-TEST(Descriptors, ForwardedCopyLowersTtlAndRaisesHops) {
-  std::vector<BYTE> query = BuildQuery(Guid(6), 5, 0, "x");
-  TGnutellaHeader header = TGnutellaHeader::Read(query.data());
-  header.Hops = 1;
-  std::vector<BYTE> passed = ForwardedCopy(header, query.data() + 23, header.PayloadLength);
-  TGnutellaHeader after = TGnutellaHeader::Read(passed.data());
-  EXPECT_EQ(after.TTL, 4);
-  EXPECT_EQ(after.Hops, 2);
-  EXPECT_EQ(std::memcmp(passed.data() + 23, query.data() + 23, header.PayloadLength), 0);
-  EXPECT_TRUE(IsEqualGUID(after.DescriptorID, header.DescriptorID));
 }
 
 TEST(Descriptors, ADescriptorIsNeverBuiltFromALengthWithoutItsBytes) {

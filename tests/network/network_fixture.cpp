@@ -166,6 +166,21 @@ std::string QueryBytes(const GUID& id, BYTE ttl, const std::string& text) {
   return Bytes(BuildQuery(id, ttl, 0, text));
 }
 
+TGnutellaHeader HeaderOf(const std::string& bytes, std::size_t at) {
+  return TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(bytes.data() + at));
+}
+
+std::vector<std::string> SplitDescriptors(const std::string& stream) {
+  std::vector<std::string> out;
+  for (std::size_t at = 0; at + 23 <= stream.size();) {
+    const std::size_t size = 23 + HeaderOf(stream, at).PayloadLength;
+    if (at + size > stream.size()) break;
+    out.push_back(stream.substr(at, size));
+    at += size;
+  }
+  return out;
+}
+
 GUID NewGuid() {
   GUID guid;
   CoCreateGuid(&guid);
@@ -186,6 +201,7 @@ void ServentTest::SetUp() {
 
 void ServentTest::TearDown() {
   servents_.clear();
+  listener_.reset();
   platform::UseRealClock();
   PumpFor(10ms);
   if (!saved_windows_.empty()) platform::SetWindowsFolder(saved_windows_);
@@ -217,6 +233,32 @@ bool ServentTest::Link(TGnutella* from, TGnutella* to, const std::string& to_add
   return PumpUntil([&] {
     return from->GetLoggedInCount() == from_before + 1 && to->GetLoggedInCount() == to_before + 1;
   });
+}
+
+bool ServentTest::Login04(RawPeer& peer, const std::string& address) {
+  if (!peer.Connect(address, port_)) return false;
+  peer.Send("GNUTELLA CONNECT/0.4\n\n");
+  const bool in = peer.ReadContaining("GNUTELLA OK\n\n");
+  peer.received.clear();
+  return in;
+}
+
+RawListener& ServentTest::Listener() {
+  if (!listener_) listener_ = std::make_unique<RawListener>("127.0.0.6");
+  return *listener_;
+}
+
+std::unique_ptr<RawPeer> ServentTest::Dialled(TGnutella* servent, const std::string& until) {
+  servent->ConnectTo("127.0.0.6", Listener().port());
+  std::unique_ptr<RawPeer> peer = Listener().Accept();
+  EXPECT_TRUE(peer && peer->ReadContaining(until));
+  return peer;
+}
+
+void ServentTest::RecordErrors(TGnutella* servent) {
+  servent->OnError = [this](TObject*, const String&, const GUID&, int kind, int code, const String& text) {
+    errors_.push_back(std::to_string(kind) + " " + std::to_string(code) + " " + text);
+  };
 }
 
 TGnutellaClient* ServentTest::LinkTo(TGnutella* servent, const std::string& host) {

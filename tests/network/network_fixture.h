@@ -83,6 +83,12 @@ std::string PingBytes(const GUID& id, BYTE ttl, BYTE hops = 0);
 std::string QueryBytes(const GUID& id, BYTE ttl, const std::string& text);
 std::string Bytes(const std::vector<BYTE>& bytes);
 GUID NewGuid();
+// The header at the start of descriptor bytes.
+TGnutellaHeader HeaderOf(const std::string& bytes, std::size_t at = 0);
+// The whole descriptors a received stream begins with, in order.
+std::vector<std::string> SplitDescriptors(const std::string& stream);
+// Counters side by side, to compare in one line.
+using Counts = std::vector<DWORD>;
 
 class ServentTest : public ::testing::Test {
  protected:
@@ -96,11 +102,22 @@ class ServentTest : public ::testing::Test {
   bool Link(TGnutella* from, TGnutella* to, const std::string& to_address);
   // The link of `servent` to or from `host` (null when none).
   static TGnutellaClient* LinkTo(TGnutella* servent, const std::string& host);
+  // Logs `peer` in to the servent at `address` with protocol 0.4, then
+  // forgets what it received.
+  bool Login04(RawPeer& peer, const std::string& address);
+  // A plain listener on 127.0.0.6, made on first use.
+  RawListener& Listener();
+  // Has `servent` dial the listener and reads its opening up to `until`.
+  std::unique_ptr<RawPeer> Dialled(TGnutella* servent, const std::string& until = "\r\n\r\n");
+  // Keeps the servent's errors in `errors_`, each as "kind code text".
+  void RecordErrors(TGnutella* servent);
 
   std::unique_ptr<TempDir> windows_;
   std::string saved_windows_;
   int port_ = 0;
   std::vector<std::unique_ptr<TGnutella>> servents_;
+  std::vector<std::string> errors_;
+  std::unique_ptr<RawListener> listener_;
 };
 
 }  // namespace velko_test

@@ -51,10 +51,8 @@ TEST(ClientOptions, OptionalLinesAppearWhenSet) {
   EXPECT_NE(headers.find("FPAuthChallenge: XYZ\r\n"), std::string::npos);
   EXPECT_EQ(headers.find("User-Agent:"), std::string::npos);
   EXPECT_EQ(headers.find("Remote-IP:"), std::string::npos);
-}
-
-TEST(ClientOptions, ListenIpLineCarriesTheCurrentPort) {
-  TGnutellaClientOptions options;
+  // The Listen-IP line carries the current port.
+  options = TGnutellaClientOptions();
   options.ListenIP = "0.0.0.0:6346";
   options.ListenPort = 6346;
   EXPECT_EQ(options.GetHandshakeHeaders().find("Listen-IP:"), std::string::npos);
@@ -111,22 +109,20 @@ TEST(HostList, TakingAddingAndInserting) {
   EXPECT_EQ(hosts.GetHost(), "127.0.0.2:1");
   EXPECT_EQ(hosts.GetHost(), "127.0.0.3:2");
   EXPECT_EQ(hosts.GetHost(), "");
-}
-
-TEST(HostList, FileIsOnlyReadWhenItExistsAndOnlyWrittenWithAName) {
+  // The file is only read when it exists and only written with a name.
   TempDir folder;
-  TIPManager hosts;
-  hosts.FileName = platform::PlatformPath((folder / "TGNU.ips").string()).value();
-  hosts.LoadFromFile();
-  EXPECT_EQ(hosts.Hosts.Count(), 0);
-  hosts.AddHost("127.0.0.2:6346");
-  hosts.SaveToFile();
+  TIPManager named;
+  named.FileName = platform::PlatformPath((folder / "TGNU.ips").string()).value();
+  named.LoadFromFile();
+  EXPECT_EQ(named.Hosts.Count(), 0);
+  named.AddHost("127.0.0.2:6346");
+  named.SaveToFile();
   EXPECT_EQ(ReadFile(folder / "TGNU.ips"), "127.0.0.2:6346\r\n");
   TIPManager nameless;
   nameless.AddHost("127.0.0.9:1");
   nameless.SaveToFile();  // nothing to write to, nothing happens
   TIPManager again;
-  again.FileName = hosts.FileName;
+  again.FileName = named.FileName;
   again.LoadFromFile();
   ASSERT_EQ(again.Hosts.Count(), 1);
   EXPECT_EQ(again.Hosts.Strings(0), "127.0.0.2:6346");
@@ -194,6 +190,10 @@ TEST_F(SharedFilesTest, IndexesAreNeverReusedAndTotalsOnlyGrow) {
   EXPECT_TRUE(files_.RemoveFile(first));
   EXPECT_FALSE(files_.RemoveFile(first));
   EXPECT_EQ(files_.Count(), 1);
+  std::vector<BYTE> block;
+  TGnutellaSearchStats stats;
+  ASSERT_TRUE(files_.Search(".MP3", block, stats));  // what is left is still found
+  EXPECT_EQ(stats.Count, 1);
   EXPECT_EQ(files_.TotalSize(), 4000u);
   EXPECT_EQ(files_.TotalKilobytes(), 3u);
   String third = Add("c.mp3", 1);
@@ -213,23 +213,14 @@ TEST(AddressPatterns, LocalRanges) {
   }
 }
 
-TEST(AddressPatterns, Wildcards) {
-  EXPECT_TRUE(MatchWildcard("abc", "a*"));
-  EXPECT_TRUE(MatchWildcard("abc", "a?c"));
-  EXPECT_TRUE(MatchWildcard("a.b.c", "a.*.c"));
+TEST(AddressPatterns, WildcardsAndWhatTheServentDials) {
+  for (auto [text, pattern] : {std::pair{"abc", "a*"}, {"abc", "a?c"}, {"a.b.c", "a.*.c"}, {"ab", "ab*"}}) {
+    EXPECT_TRUE(MatchWildcard(text, pattern)) << pattern;
+  }
   EXPECT_FALSE(MatchWildcard("abc", "abd"));
   EXPECT_FALSE(MatchWildcard("ab", "abc"));
-  EXPECT_TRUE(MatchWildcard("ab", "ab*"));
-}
-
-TEST(DottedAddresses, WhatTheServentDials) {
-  EXPECT_TRUE(IsDottedAddress("127.0.0.2"));
-  EXPECT_TRUE(IsDottedAddress("  127.0.0.2"));
-  EXPECT_TRUE(IsDottedAddress("255.255.255.255"));
-  EXPECT_FALSE(IsDottedAddress("localhost"));
-  EXPECT_FALSE(IsDottedAddress("127.1"));
-  EXPECT_FALSE(IsDottedAddress("300.0.0.1"));
-  EXPECT_FALSE(IsDottedAddress("1.2.3.4.5"));
+  for (const char* dotted : {"127.0.0.2", "  127.0.0.2", "255.255.255.255"}) EXPECT_TRUE(IsDottedAddress(dotted));
+  for (const char* other : {"localhost", "127.1", "300.0.0.1", "1.2.3.4.5"}) EXPECT_FALSE(IsDottedAddress(other));
 }
 
 }  // namespace

@@ -25,12 +25,8 @@ std::string Descriptor(const GUID& id, BYTE type, BYTE ttl, BYTE hops, const std
 
 // The whole descriptor with that GUID and type in a received stream.
 std::optional<std::string> Find(const std::string& stream, const GUID& id, BYTE type) {
-  for (std::size_t at = 0; at + 23 <= stream.size();) {
-    const TGnutellaHeader header = TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(stream.data() + at));
-    const std::size_t size = 23 + header.PayloadLength;
-    if (at + size > stream.size()) break;
-    if (header.PayloadType == type && IsEqualGUID(header.DescriptorID, id)) return stream.substr(at, size);
-    at += size;
+  for (const std::string& d : SplitDescriptors(stream)) {
+    if (HeaderOf(d).PayloadType == type && IsEqualGUID(HeaderOf(d).DescriptorID, id)) return d;
   }
   return std::nullopt;
 }
@@ -43,18 +39,13 @@ class PayloadPassThroughTest : public ServentTest {
     b_ = MakeServent("127.0.0.3");
     c_ = MakeServent("127.0.0.4");
     ASSERT_TRUE(Link(b_, c_, "127.0.0.4"));
-    for (RawPeer* peer : {&p_, &q_}) {
-      ASSERT_TRUE(peer->Connect("127.0.0.3", port_));
-      peer->Send("GNUTELLA CONNECT/0.4\n\n");
-      ASSERT_TRUE(peer->ReadContaining("GNUTELLA OK\n\n"));
-      peer->received.clear();
-    }
+    for (RawPeer* peer : {&p_, &q_}) ASSERT_TRUE(Login04(*peer, "127.0.0.3"));
     ASSERT_TRUE(PumpUntil([&] { return b_->GetLoggedInCount() == 3; }));
   }
   // Waits until `peer` got the descriptor `sent` passed on by B: TTL - 1,
   // hops + 1, every other byte as sent.
   void ExpectPassedOn(RawPeer& peer, const std::string& sent) {
-    const TGnutellaHeader header = TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(sent.data()));
+    const TGnutellaHeader header = HeaderOf(sent);
     ASSERT_TRUE(peer.ReadUntil([&](const std::string& r) {
       return Find(r, header.DescriptorID, header.PayloadType).has_value();
     }));

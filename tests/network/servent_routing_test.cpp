@@ -13,18 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Result {
-  String ip;
-  String file_ip;
-  int port;
-  DWORD speed;
-  GUID servent;
-  DWORD index;
-  DWORD size;
-  String name;
-  String extra;
-};
-
 class RoutingScenarioTest : public ServentTest {
  protected:
   // A - B - C, with C sharing files from a folder of its own.
@@ -34,10 +22,12 @@ class RoutingScenarioTest : public ServentTest {
     c_ = MakeServent("127.0.0.4");
     ASSERT_TRUE(Link(a_, b_, "127.0.0.3"));
     ASSERT_TRUE(Link(b_, c_, "127.0.0.4"));
-    a_->OnSearchResult = [this](TObject*, const String& ip, const GUID&, const String& file_ip,
-                                int port, DWORD speed, const GUID& servent, DWORD index, DWORD size,
-                                const String& name, const String& extra) {
-      results_.push_back({ip, file_ip, port, speed, servent, index, size, name, extra});
+    a_->OnSearchResult = [this](TObject*, const String&, const GUID&, const String& file_ip, int port, DWORD speed,
+                                const GUID& servent, DWORD index, DWORD size, const String& name,
+                                const String& extra) {
+      results_.push_back(file_ip + ":" + std::to_string(port) + " speed " + std::to_string(speed) + " from " +
+                         platform::GuidToText(servent) + ": #" + std::to_string(index) + " " +
+                         std::to_string(size) + " " + name + "|" + extra);
     };
   }
   String Share(TGnutella* servent, const std::string& name, std::size_t size) {
@@ -52,7 +42,7 @@ class RoutingScenarioTest : public ServentTest {
   TGnutella* a_ = nullptr;
   TGnutella* b_ = nullptr;
   TGnutella* c_ = nullptr;
-  std::vector<Result> results_;
+  std::vector<std::string> results_;  // "address:port speed N from {servent}: #index size name|extra"
 };
 
 TEST_F(RoutingScenarioTest, QueryReachesTheFarServentAndItsHitComesBack) {
@@ -62,47 +52,26 @@ TEST_F(RoutingScenarioTest, QueryReachesTheFarServentAndItsHitComesBack) {
   Share(b_, "nothing here.ogg", 5);
   c_->LineSpeed = 300;
   GnutellaClientOptions().RemoteIP = "127.0.0.4";
+  std::vector<String> seen;  // on the way, as an event
+  c_->OnQuery = [&](TObject*, const String&, const GUID&, int min_speed, const String& text) {
+    seen.push_back(text + " " + std::to_string(min_speed));
+  };
+  a_->MinSpeed = 56;
   a_->Search("beat");
   ASSERT_TRUE(PumpUntil([&] { return !results_.empty(); }));
   PumpFor(50ms);
-  ASSERT_EQ(results_.size(), 1u);
-  const Result& hit = results_[0];
-  EXPECT_EQ(hit.index, 1u);  // the second file C added
-  EXPECT_EQ(hit.size, 1234u);
-  EXPECT_EQ(hit.name, "Beat It.mp3");  // the name only, never C's folder
-  EXPECT_EQ(hit.extra, "");
-  EXPECT_TRUE(IsEqualGUID(hit.servent, c_->ServentGUID));
-  EXPECT_EQ(hit.file_ip, "127.0.0.4");
-  EXPECT_EQ(hit.port, port_);
-  EXPECT_EQ(hit.speed, 300u);
+  EXPECT_EQ(seen, std::vector<String>{"beat 56"});
+  // The second file C added, by its name only, never C's folder.
+  EXPECT_EQ(results_, std::vector<std::string>{"127.0.0.4:" + std::to_string(port_) + " speed 300 from " +
+                                               platform::GuidToText(c_->ServentGUID) + ": #1 1234 Beat It.mp3|"});
   // The index leads C back to the full path.
-  EXPECT_EQ(c_->GetSharedFileName(hit.index),
+  EXPECT_EQ(c_->GetSharedFileName(1),
             platform::PlatformPath((files_ / "Beat It.mp3").string()).value_or(""));
-
-  EXPECT_EQ(a_->QueriesSent, 1u);
-  EXPECT_EQ(a_->QueryHitsReceived, 1u);
-  EXPECT_EQ(a_->QueryHitsDropped, 0u);
-  EXPECT_EQ(b_->QueriesReceived, 1u);
-  EXPECT_EQ(b_->QueriesForwarded, 1u);
-  EXPECT_EQ(b_->QueryHitsReceived, 1u);
-  EXPECT_EQ(b_->QueryHitsRouted, 1u);
-  EXPECT_EQ(b_->QueryHitsSent, 0u);
-  EXPECT_EQ(c_->QueriesReceived, 1u);
-  EXPECT_EQ(c_->QueriesForwarded, 1u);
-  EXPECT_EQ(c_->QueryHitsSent, 1u);
-}
-
-TEST_F(RoutingScenarioTest, QueryIsSeenAsAnEventOnTheWay) {
-  BuildChain();
-  std::vector<String> seen;
-  c_->OnQuery = [&](TObject*, const String&, const GUID&, int min_speed, const String& text) {
-    EXPECT_EQ(min_speed, 56);
-    seen.push_back(text);
-  };
-  a_->MinSpeed = 56;
-  a_->Search("some words");
-  ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
-  EXPECT_EQ(seen[0], "some words");
+  EXPECT_EQ((Counts{a_->QueriesSent, a_->QueryHitsReceived, a_->QueryHitsDropped}), (Counts{1, 1, 0}));
+  EXPECT_EQ((Counts{b_->QueriesReceived, b_->QueriesForwarded, b_->QueryHitsReceived, b_->QueryHitsRouted,
+                    b_->QueryHitsSent}),
+            (Counts{1, 1, 1, 1, 0}));
+  EXPECT_EQ((Counts{c_->QueriesReceived, c_->QueriesForwarded, c_->QueryHitsSent}), (Counts{1, 1, 1}));
 }
 
 TEST_F(RoutingScenarioTest, BlockedLocalResultsAreCountedAsDropped) {
@@ -130,12 +99,9 @@ TEST_F(RoutingScenarioTest, PingWithTtlOneIsAnsweredButNotForwarded) {
   ASSERT_TRUE(PumpUntil([&] { return pongs.size() == 1; }));
   PumpFor(50ms);
   EXPECT_EQ(pongs.size(), 1u);
-  EXPECT_EQ(a_->PingsSent, 1u);
-  EXPECT_EQ(a_->PongsReceived, 1u);
-  EXPECT_EQ(b_->PingsReceived, 1u);
-  EXPECT_EQ(b_->PongsSent, 1u);
-  EXPECT_EQ(b_->PingsForwarded, 1u);  // accepted, but its TTL ends here
-  EXPECT_EQ(c_->PingsReceived, 0u);
+  EXPECT_EQ((Counts{a_->PingsSent, a_->PongsReceived}), (Counts{1, 1}));
+  // B accepts it (counted as forwarded), but its TTL ends there.
+  EXPECT_EQ((Counts{b_->PingsReceived, b_->PongsSent, b_->PingsForwarded, c_->PingsReceived}), (Counts{1, 1, 1, 0}));
 }
 
 TEST_F(RoutingScenarioTest, PongsOfTheFarServentAreRoutedBack) {
@@ -153,10 +119,7 @@ TEST_F(RoutingScenarioTest, PongsOfTheFarServentAreRoutedBack) {
   };
   a_->SendPing();
   ASSERT_TRUE(PumpUntil([&] { return pongs == 2; }));
-  EXPECT_EQ(b_->PingsForwarded, 1u);
-  EXPECT_EQ(b_->PongsRouted, 1u);
-  EXPECT_EQ(c_->PingsReceived, 1u);
-  EXPECT_EQ(c_->PongsSent, 1u);
+  EXPECT_EQ((Counts{b_->PingsForwarded, b_->PongsRouted, c_->PingsReceived, c_->PongsSent}), (Counts{1, 1, 1, 1}));
 }
 
 TEST_F(RoutingScenarioTest, DuplicatePingsAreAnsweredPerLinkAndForwardedOnce) {
@@ -164,12 +127,7 @@ TEST_F(RoutingScenarioTest, DuplicatePingsAreAnsweredPerLinkAndForwardedOnce) {
   TGnutella* c = MakeServent("127.0.0.4");
   ASSERT_TRUE(Link(b, c, "127.0.0.4"));
   RawPeer first, second;
-  for (RawPeer* peer : {&first, &second}) {
-    ASSERT_TRUE(peer->Connect("127.0.0.3", port_));
-    peer->Send("GNUTELLA CONNECT/0.4\n\n");
-    ASSERT_TRUE(peer->ReadContaining("GNUTELLA OK\n\n"));
-    peer->received.clear();
-  }
+  for (RawPeer* peer : {&first, &second}) ASSERT_TRUE(Login04(*peer, "127.0.0.3"));
   GUID ping = NewGuid();
   first.Send(PingBytes(ping, 5));
   ASSERT_TRUE(first.ReadAtLeast(37));
@@ -178,10 +136,7 @@ TEST_F(RoutingScenarioTest, DuplicatePingsAreAnsweredPerLinkAndForwardedOnce) {
   ASSERT_TRUE(PumpUntil([&] { return c->PingsReceived == 1; }));
   PumpFor(50ms);
   EXPECT_EQ(c->PingsReceived, 1u);
-  EXPECT_EQ(b->PingsReceived, 2u);
-  EXPECT_EQ(b->PongsSent, 2u);
-  EXPECT_EQ(b->PingsForwarded, 1u);
-  EXPECT_EQ(b->PingsDropped, 1u);
+  EXPECT_EQ((Counts{b->PingsReceived, b->PongsSent, b->PingsForwarded, b->PingsDropped}), (Counts{2, 2, 1, 1}));
   // Each asker got B's pong with its ping's GUID; C's pong to the
   // forwarded ping goes back to the first asker only.
   ASSERT_TRUE(PumpUntil([&] { return b->PongsRouted == 1; }));
@@ -190,14 +145,10 @@ TEST_F(RoutingScenarioTest, DuplicatePingsAreAnsweredPerLinkAndForwardedOnce) {
   second.Drain();
   auto pongs_in = [&](const std::string& stream) {
     int pongs = 0;
-    for (std::size_t at = 0; at + 23 <= stream.size();) {
-      TGnutellaHeader header =
-          TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(stream.data() + at));
-      if (header.PayloadType == gdPong) {
-        EXPECT_TRUE(IsEqualGUID(header.DescriptorID, ping));
-        ++pongs;
-      }
-      at += 23 + header.PayloadLength;
+    for (const std::string& d : SplitDescriptors(stream)) {
+      if (HeaderOf(d).PayloadType != gdPong) continue;
+      EXPECT_TRUE(IsEqualGUID(HeaderOf(d).DescriptorID, ping));
+      ++pongs;
     }
     return pongs;
   };
@@ -209,12 +160,7 @@ TEST_F(RoutingScenarioTest, PushForOwnFileIsRaisedOnceOverTwoPaths) {
   TGnutella* servent = MakeServent("127.0.0.3");
   String shared = Share(servent, "song.mp3", 100);
   RawPeer first, second;
-  for (RawPeer* peer : {&first, &second}) {
-    ASSERT_TRUE(peer->Connect("127.0.0.3", port_));
-    peer->Send("GNUTELLA CONNECT/0.4\n\n");
-    ASSERT_TRUE(peer->ReadContaining("GNUTELLA OK\n\n"));
-    peer->received.clear();
-  }
+  for (RawPeer* peer : {&first, &second}) ASSERT_TRUE(Login04(*peer, "127.0.0.3"));
   // A search from the first peer makes the servent send a hit with its GUID.
   first.Send(QueryBytes(NewGuid(), 3, "song"));
   ASSERT_TRUE(PumpUntil([&] { return servent->QueryHitsSent == 1; }));
@@ -233,11 +179,7 @@ TEST_F(RoutingScenarioTest, PushForOwnFileIsRaisedOnceOverTwoPaths) {
   first.Send(push);
   second.Send(push);
   ASSERT_TRUE(PumpUntil([&] { return servent->PushesReceived == 2; }));
-  ASSERT_EQ(pushes.size(), 1u);
-  EXPECT_EQ(std::get<0>(pushes[0]), "127.0.0.7");
-  EXPECT_EQ(std::get<1>(pushes[0]), 6999);
-  EXPECT_EQ(std::get<2>(pushes[0]), shared);
-  EXPECT_EQ(std::get<3>(pushes[0]), 0u);
+  EXPECT_EQ(pushes, (std::vector<std::tuple<String, int, String, DWORD>>{{"127.0.0.7", 6999, shared, 0}}));
   EXPECT_EQ(servent->PushesDropped, 1u);
 }
 
@@ -248,14 +190,10 @@ TEST_F(RoutingScenarioTest, QueryHitPayloadNeverPassesTheLimit) {
     Share(servent, "match " + std::to_string(i) + std::string(240, 'n') + ".mp3", 1);
   }
   RawPeer peer;
-  ASSERT_TRUE(peer.Connect("127.0.0.3", port_));
-  peer.Send("GNUTELLA CONNECT/0.4\n\n");
-  ASSERT_TRUE(peer.ReadContaining("GNUTELLA OK\n\n"));
-  peer.received.clear();
+  ASSERT_TRUE(Login04(peer, "127.0.0.3"));
   peer.Send(QueryBytes(NewGuid(), 3, "MATCH"));
   ASSERT_TRUE(peer.ReadAtLeast(23));
-  TGnutellaHeader header =
-      TGnutellaHeader::Read(reinterpret_cast<const BYTE*>(peer.received.data()));
+  TGnutellaHeader header = HeaderOf(peer.received);
   EXPECT_EQ(header.PayloadType, gdQueryHit);
   EXPECT_LE(header.PayloadLength, kMaxPayloadLength);
   ASSERT_TRUE(peer.ReadAtLeast(23 + header.PayloadLength));

@@ -38,7 +38,7 @@ std::vector<RECT> Rects(const uint8_t* data) {
   return out;
 }
 
-TEST(QzBmpTest, RowGeometryByWidth) {
+TEST(QzBmpTest, RowGeometrySizesAndReferences) {
   const struct { int w, inc; } cases[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}};
   for (auto c : cases) {
     Held b(new TqzBmp(c.w, 2));
@@ -48,9 +48,7 @@ TEST(QzBmpTest, RowGeometryByWidth) {
     EXPECT_EQ(b->RefCount, 1);
     EXPECT_NE(b->DC, nullptr);
   }
-}
-
-TEST(QzBmpTest, EmptySizesHaveNothingAndFreeOnFirstRelease) {
+  // Empty sizes have nothing and are freed by the first release.
   for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 4}, {4, -1}}) {
     auto* b = new TqzBmp(w, h);
     EXPECT_EQ(b->Handle, nullptr);
@@ -59,9 +57,7 @@ TEST(QzBmpTest, EmptySizesHaveNothingAndFreeOnFirstRelease) {
     EXPECT_EQ(b->RefCount, 0);
     b->Release();  // freed here; ASan reports a leak otherwise
   }
-}
-
-TEST(QzBmpTest, RefCountKeepsTheBitmapUntilTheLastRelease) {
+  // A reference keeps the bitmap until the last release.
   auto* b = new TqzBmp(2, 2);
   EXPECT_EQ(b->AddRef(), b);
   b->Release();

@@ -246,10 +246,6 @@ TEST_F(ObjectSectionTest, BadNumbersRaiseAndBadRectanglesGiveNoImage) {
   EXPECT_EQ(e.Image->Height, 10);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(SkinEffectStateTest, DurationsAreCappedAndTargetsGoWithTheObject) {
   TscSkinObject o;
   o.SetBoundsRect(RECT{0, 0, 10, 10});

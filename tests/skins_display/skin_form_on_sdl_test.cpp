@@ -2,9 +2,7 @@
 // test's own, above an X window of another client.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include "classlib/Application.h"
 #include "classlib/Resources.h"
@@ -13,6 +11,7 @@
 #include "platform/gdi/gdi.h"
 #include "skins/SkinEngine.h"
 #include "tests/skins_display/other_client.h"
+#include "tests/support/message_pump.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/x_server.h"
 
@@ -20,13 +19,7 @@ namespace velko_test {
 namespace {
 
 bool PumpUntil(const std::function<bool()>& done, double seconds = 20) {
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-  while (std::chrono::steady_clock::now() < give_up) {
-    Application->ProcessMessages();
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
+  return PumpMessagesUntil(done, seconds, [] { Application->ProcessMessages(); });
 }
 
 TEST(SkinFormOnSdlTest, CutCornersShowAndPassToTheWindowBeneath) {

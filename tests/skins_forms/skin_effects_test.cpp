@@ -100,29 +100,18 @@ TEST_F(SkinEffectsTest, ABadLineShowsOneBoxAndTheScriptGoesOn) {
   EXPECT_EQ(edge->Color, RGBc(1, 2, 3));
 }
 
-TEST_F(SkinEffectsTest, ActionRaisesTheEngineEventAndMayLoadAnotherSkin) {
-  ShowSkinned();
-  int action = -1;
-  engine->OnCustomAction = [&](TObject*, int n) {
-    action = n;
-    engine->SetSkinFile("S:\\TestSkin.qzp");  // frees the object running the script
-  };
-  TscSkinObject* f = engine->SkinSource()->FormObject();
-  Run(f, "action 7\nchangecolor 1,1,1");
-  EXPECT_EQ(action, 7);
-  ASSERT_TRUE(engine->HasSkin());
-  EXPECT_NE(engine->SkinSource()->FormObject(), f);
-  Advance(50);  // the engine's timer steps what exists
-  EXPECT_EQ(form->ClientWidth(), 192);
-}
-
-TEST_F(SkinEffectsTest, AnActionReachedWhileWaitingOrCutShortMayLoadAnotherSkin) {
+TEST_F(SkinEffectsTest, AnActionMayLoadAnotherSkinAtOnceWhileWaitingOrCutShort) {
   ShowSkinned();
   std::vector<int> actions;
   engine->OnCustomAction = [&](TObject*, int n) {
     actions.push_back(n);
     engine->SetSkinFile("S:\\TestSkin.qzp");  // frees the object running the script
   };
+  // At once, with a line after it.
+  TscSkinObject* f = engine->SkinSource()->FormObject();
+  Run(f, "action 7\nchangecolor 1,1,1");
+  ASSERT_TRUE(engine->HasSkin());
+  EXPECT_NE(engine->SkinSource()->FormObject(), f);
   // A click waits for the click script's effect, which steps into the
   // action line.
   TscSkinObject* close = engine->SkinSource()->FormObject()->ObjectAtPoint(POINT{188, 10});
@@ -130,12 +119,12 @@ TEST_F(SkinEffectsTest, AnActionReachedWhileWaitingOrCutShortMayLoadAnotherSkin)
   close->ClickEvent.SetText("changecolor 1,2,3\naction 1");
   ClickAt(188, 10);
   // A running effect cut short by a new script ends with the action line.
-  TscSkinObject* f = engine->SkinSource()->FormObject();
+  f = engine->SkinSource()->FormObject();
   Run(f, "fadecolor 1,1,1,100\naction 2");
   Run(f, "changecolor 2,2,2");
-  EXPECT_EQ(actions, (std::vector<int>{1, 2}));
+  EXPECT_EQ(actions, (std::vector<int>{7, 1, 2}));
   ASSERT_TRUE(engine->HasSkin());
-  Advance(50);
+  Advance(50);  // the engine's timer steps what exists
   EXPECT_TRUE(form->Visible());
   EXPECT_EQ(form->ClientWidth(), 192);
   EXPECT_EQ(HitAt(50, 10), HTCAPTION);

@@ -12,26 +12,7 @@ using velko_test::RGBc;
 
 class SkinEngineTest : public velko_test::SkinFormTest {};
 
-TEST_F(SkinEngineTest, ClientInsetsAndHitTests) {
-  ShowSkinned();
-  ASSERT_TRUE(engine->HasSkin());
-  EXPECT_EQ(form->Width(), 200);
-  EXPECT_EQ(form->Height(), 150);
-  EXPECT_EQ(form->ClientWidth(), 192);
-  EXPECT_EQ(form->ClientHeight(), 126);
-  const struct { int x, y; LRESULT hit; } cases[] = {
-      {50, 10, HTCAPTION},  {1, 10, HTTOPLEFT},    {198, 10, HTTOPRIGHT}, {1, 60, HTLEFT},
-      {198, 60, HTRIGHT},   {100, 148, HTBOTTOM},  {1, 148, HTBOTTOMLEFT}, {198, 148, HTBOTTOMRIGHT},
-      {185, 10, HTMINBUTTON}, {100, 80, HTCLIENT},
-  };
-  for (const auto& c : cases) EXPECT_EQ(HitAt(c.x, c.y), c.hit) << c.x << "," << c.y;
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(SkinEngineTest, FramePixelsAndMaskedCornersShowTheDesktop) {
+TEST_F(SkinEngineTest, FramePixelsMaskedCornersInsetsAndHitTests) {
   MakeForm();
   const TColor desktop = ScreenAt(100, 100);
   const TColor desktopRight = ScreenAt(299, 100);
@@ -61,6 +42,18 @@ TEST_F(SkinEngineTest, FramePixelsAndMaskedCornersShowTheDesktop) {
   for (int x = 4; x < 150; ++x)
     for (int y = 2; y < 18; ++y) white += WindowPixel(x, y) == RGBc(255, 255, 255);
   EXPECT_GT(white, 10);
+  // The client's insets and the frame's hit tests.
+  ASSERT_TRUE(engine->HasSkin());
+  EXPECT_EQ(form->Width(), 200);
+  EXPECT_EQ(form->Height(), 150);
+  EXPECT_EQ(form->ClientWidth(), 192);
+  EXPECT_EQ(form->ClientHeight(), 126);
+  const struct { int x, y; LRESULT hit; } cases[] = {
+      {50, 10, HTCAPTION},  {1, 10, HTTOPLEFT},    {198, 10, HTTOPRIGHT}, {1, 60, HTLEFT},
+      {198, 60, HTRIGHT},   {100, 148, HTBOTTOM},  {1, 148, HTBOTTOMLEFT}, {198, 148, HTBOTTOMRIGHT},
+      {185, 10, HTMINBUTTON}, {100, 80, HTCLIENT},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HitAt(c.x, c.y), c.hit) << c.x << "," << c.y;
 }
 
 TEST_F(SkinEngineTest, HoverAndClickOnTheCloseButton) {
@@ -80,7 +73,7 @@ TEST_F(SkinEngineTest, HoverAndClickOnTheCloseButton) {
   EXPECT_EQ(sound->Plays()[0].wave.size(), 124u);
 }
 
-TEST_F(SkinEngineTest, RollUpAndBack) {
+TEST_F(SkinEngineTest, RollUpStayOnTopAndCaptionText) {
   ShowSkinned();
   EXPECT_EQ(engine->RolledUpHeight(), 24);
   PostMessage(form->Handle(), SCM_ROLLUP, 0, 0);
@@ -92,16 +85,19 @@ TEST_F(SkinEngineTest, RollUpAndBack) {
   Pump();
   EXPECT_EQ(form->Height(), 150);
   EXPECT_EQ(HitAt(100, 148), HTBOTTOM);
-}
-
-TEST_F(SkinEngineTest, StayOnTopToggles) {
-  ShowSkinned();
+  // Stay on top toggles.
   PostMessage(form->Handle(), SCM_STAYONTOP, 0, 0);
   Pump();
   EXPECT_TRUE(GetWindowLong(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
   PostMessage(form->Handle(), SCM_STAYONTOP, 0, 0);
   Pump();
   EXPECT_FALSE(GetWindowLong(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  char text[32] = {};
+  // A caption of a new length: the engine repaints, the caller still gets
+  // the text.
+  form->SetCaption("A longer caption");
+  EXPECT_EQ(SendMessage(form->Handle(), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text)), 16);
+  EXPECT_STREQ(text, "A longer caption");
 }
 
 TEST_F(SkinEngineTest, UnsizeableSkinFixesTheSize) {
@@ -201,10 +197,6 @@ TEST_F(SkinEngineTest, FolderPackageAndStoreInTurn) {
   EXPECT_GT(form->ClientWidth(), 150);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(SkinEngineTest, MoveAndSizeWithTheKeyboard) {
   ShowSkinned();
   const RECT before = WindowRect();
@@ -230,24 +222,6 @@ TEST_F(SkinEngineTest, MoveAndSizeWithTheKeyboard) {
   SendMessage(form->Handle(), WM_SYSCOMMAND, SC_MOVE, 0);
   EXPECT_EQ(WindowRect().left, before.left - 8);  // Esc puts it back
 }
-
-}  // namespace
-
-namespace {
-
-TEST_F(SkinEngineTest, GetTextAnswersAreLeftAlone) {
-  ShowSkinned();
-  char text[32] = {};
-  // A caption of a new length: the engine repaints, the caller still gets
-  // the text.
-  form->SetCaption("A longer caption");
-  EXPECT_EQ(SendMessage(form->Handle(), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text)), 16);
-  EXPECT_STREQ(text, "A longer caption");
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(SkinEngineTest, SkinFileByExtension) {
   MakeForm();
