@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "classlib/Exceptions.h"
+#include "tests/classlib/raised.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 // Records what it is told and reports its own deletion.
 class Recorder : public TComponent {
@@ -133,12 +136,8 @@ TEST(Components, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase) {
   EXPECT_EQ(form->FindComponent("_STOP2"), b);
   a->SetName("");  // clearing is always allowed
   b->SetName("PlayButton");
-  try {
-    a->SetName("playButton");
-    FAIL();
-  } catch (const EComponentError& e) {
-    EXPECT_EQ(e.Message, "A component named playButton already exists");
-  }
+  EXPECT_EQ(RaisedMessage<EComponentError>([&] { a->SetName("playButton"); }),
+            "A component named playButton already exists");
   EXPECT_THROW(form->Components(5), EListError);
 }
 
@@ -193,18 +192,8 @@ TEST(Persistent, AssignCopiesWhatItKnowsAndRaisesForTheRest) {
   b.Assign(&a);
   EXPECT_EQ(b.value, 7);
   Shape s;
-  try {
-    b.Assign(&s);
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "Cannot assign a Shape to a Colour");
-  }
-  try {
-    b.Assign(nullptr);
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "Cannot assign a nil to a Colour");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([&] { b.Assign(&s); }), "Cannot assign a Shape to a Colour");
+  EXPECT_EQ(RaisedMessage<EConvertError>([&] { b.Assign(nullptr); }), "Cannot assign a nil to a Colour");
 }
 
 class Registered : public TComponent {

@@ -6,8 +6,11 @@
 
 #include "classlib/Exceptions.h"
 #include "classlib/FormatSettings.h"
+#include "tests/classlib/raised.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 TEST(DateTime, DayNumbersCountFromThe30thOfDecember1899) {
   EXPECT_DOUBLE_EQ(EncodeDate(1899, 12, 30), 0);
@@ -31,12 +34,7 @@ TEST(DateTime, InvalidPartsRaiseEncodeErrors) {
   EXPECT_THROW(EncodeDate(0, 1, 1), EConvertError);
   EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
   EXPECT_THROW(EncodeTime(1, 60, 0, 0), EConvertError);
-  try {
-    EncodeDate(2001, 2, 29);
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "Invalid argument to date encode");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { EncodeDate(2001, 2, 29); }), "Invalid argument to date encode");
 }
 
 TEST(DateTime, TimesDecodeToTheNearestMillisecond) {
@@ -132,12 +130,7 @@ TEST(DateTime, ShortFormsAndReadingThemBack) {
   EXPECT_THROW(StrToDate("13/40/2003"), EConvertError);
   EXPECT_THROW(StrToDate("yesterday"), EConvertError);
   EXPECT_THROW(StrToTime("25:00"), EConvertError);
-  try {
-    StrToDate("x");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "'x' is not a valid date");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { StrToDate("x"); }), "'x' is not a valid date");
 }
 
 TEST(DateTime, NowIsTheLocalWallClock) {

@@ -8,8 +8,11 @@
 #include "classlib/Exceptions.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/MathRoutines.h"
+#include "tests/classlib/raised.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 TEST(Format, IntegersWithWidthPrecisionAndAlignment) {
   EXPECT_EQ(Format("%d", 123), "123");
@@ -82,12 +85,8 @@ TEST(Format, WrongOrMissingArgumentsRaiseConvertErrors) {
   EXPECT_THROW(Format("%d %d", 1), EConvertError);
   EXPECT_THROW(Format("%q", 1), EConvertError);
   EXPECT_THROW(Format("%", 1), EConvertError);
-  try {
-    Format("%d", "x");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "Format '%d' invalid or incompatible with argument");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { Format("%d", "x"); }),
+            "Format '%d' invalid or incompatible with argument");
 }
 
 // The documented FormatFloat table: each picture applied to 1234, -1234,
@@ -167,12 +166,7 @@ TEST(StrToFloat, ReadsDecimalTextAndRefusesTheRest) {
   EXPECT_THROW(StrToFloat("1e"), EConvertError);
   EXPECT_THROW(StrToFloat("abc"), EConvertError);
   EXPECT_DOUBLE_EQ(StrToFloatDef("x", 9.5), 9.5);
-  try {
-    StrToFloat("12a");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "'12a' is not a valid floating point value");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { StrToFloat("12a"); }), "'12a' is not a valid floating point value");
 }
 
 TEST(Round, HalvesGoToTheEvenNeighbour) {

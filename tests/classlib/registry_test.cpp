@@ -5,9 +5,12 @@
 #include "classlib/Exceptions.h"
 #include "classlib/Strings.h"
 #include "platform/core/errors.h"
+#include "tests/classlib/raised.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 class RegistryTest : public ::testing::Test {
  protected:
@@ -87,18 +90,9 @@ TEST_F(RegistryTest, TypedValues) {
   EXPECT_EQ(reg.GetDataSize("Missing"), -1);
   EXPECT_TRUE(reg.ValueExists("NUMBER"));
   EXPECT_EQ(reg.ReadString("Missing"), "");
-  try {
-    reg.ReadString("Number");
-    FAIL();
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message, "Invalid data type for 'Number'");
-  }
-  try {
-    reg.ReadInteger("Missing");
-    FAIL();
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message, "Failed to get data for 'Missing'");
-  }
+  EXPECT_EQ(RaisedMessage<ERegistryException>([&] { reg.ReadString("Number"); }), "Invalid data type for 'Number'");
+  EXPECT_EQ(RaisedMessage<ERegistryException>([&] { reg.ReadInteger("Missing"); }),
+            "Failed to get data for 'Missing'");
   EXPECT_THROW(reg.ReadInteger("Text"), ERegistryException);
   TStringList names;
   reg.GetValueNames(&names);
@@ -115,12 +109,7 @@ TEST_F(RegistryTest, ReadOnlyKeysRefuseWrites) {
   TRegistry reader;
   ASSERT_TRUE(reader.OpenKeyReadOnly("Software\\RO"));
   EXPECT_EQ(reader.ReadString("a"), "1");
-  try {
-    reader.WriteString("a", "2");
-    FAIL();
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message, "Failed to set data for 'a'");
-  }
+  EXPECT_EQ(RaisedMessage<ERegistryException>([&] { reader.WriteString("a", "2"); }), "Failed to set data for 'a'");
   EXPECT_EQ(reader.Access, KEY_ALL_ACCESS);  // only that one open was read-only
 }
 

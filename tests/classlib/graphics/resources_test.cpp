@@ -5,6 +5,7 @@
 #include "classlib/Graphics.h"
 #include "platform/core/modules.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
+#include "tests/classlib/raised.h"
 #include "tests/support/temp_dir.h"
 
 using velko_test::MakeBmp;
@@ -58,12 +59,8 @@ TEST_F(Resources, NumberedResourcesAndPackedBitmaps) {
 TEST_F(Resources, MissingResourcesRaiseAndLeaveTheBitmap) {
   TBitmap b;
   b.SetSize(2, 2);
-  try {
-    b.LoadFromResourceName("NOPE");
-    FAIL();
-  } catch (const EResNotFound& e) {
-    EXPECT_EQ(e.Message, "Resource NOPE not found");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EResNotFound>([&] { b.LoadFromResourceName("NOPE"); }),
+            "Resource NOPE not found");
   EXPECT_EQ(b.Width(), 2);
   EXPECT_THROW(b.LoadFromResourceID(1), EResNotFound);
   RegisterResource("BROKEN", ResourceType::Bitmap, Bytes("BM not really"));

@@ -11,6 +11,7 @@
 
 #include "classlib/ScktComp.h"
 #include "platform/user/message_queue.h"
+#include "tests/classlib/raised.h"
 #include "tests/support/message_pump.h"
 
 namespace {
@@ -233,13 +234,8 @@ TEST_F(SocketComponentsTest, AnErrorLeftInPlaceGoesToTheErrorHook) {
 }
 
 TEST_F(SocketComponentsTest, TheDefaultErrorHookRaisesASocketError) {
-  try {
-    saved_proc_(static_cast<int>(WSAECONNREFUSED));
-    FAIL() << "no exception";
-  } catch (const ESocketError& error) {
-    EXPECT_EQ(error.Message,
-              "Windows socket error: " + SysErrorMessage(WSAECONNREFUSED) + " (10061)");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<ESocketError>([&] { saved_proc_(static_cast<int>(WSAECONNREFUSED)); }),
+            "Windows socket error: " + SysErrorMessage(WSAECONNREFUSED) + " (10061)");
 }
 
 TEST_F(SocketComponentsTest, CallFailureOfOpenIsReportedAtOnce) {
