@@ -25,14 +25,8 @@ class TFilesForm : public TForm {
     BeginLoad();
     SetName("FilesForm");
     SetClientSize(420, 300);
-    Folders = new TDirectoryListBox(this);
-    Folders->SetName("Folders");
-    Folders->SetParent(this);
-    Folders->SetBounds(10, 10, 190, 280);
-    Files = new TFileListBox(this);
-    Files->SetName("Files");
-    Files->SetParent(this);
-    Files->SetBounds(210, 10, 200, 280);
+    Folders = NewControl<TDirectoryListBox>(this, this, "Folders", 10, 10, 190, 280);
+    Files = NewControl<TFileListBox>(this, this, "Files", 210, 10, 200, 280);
     Files->SetMultiSelect(true);
     Files->SetShowGlyphs(true);
     EndLoad();

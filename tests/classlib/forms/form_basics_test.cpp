@@ -45,14 +45,8 @@ class TBoxForm : public TForm {
     SetCaption("Boxes");
     SetBorderStyle(bsSingle);
     SetClientSize(200, 120);
-    Box = new TFilledBox(this);
-    Box->SetName("Box");
-    Box->SetParent(this);
-    Box->SetBounds(10, 10, 60, 40);
-    Spot = new TFilledSpot(this);
-    Spot->SetName("Spot");
-    Spot->SetParent(this);
-    Spot->SetBounds(100, 10, 30, 30);
+    Box = NewControl<TFilledBox>(this, this, "Box", 10, 10, 60, 40);
+    Spot = NewControl<TFilledSpot>(this, this, "Spot", 100, 10, 30, 30);
     OnCreate = [this, fail_in_create](TObject*) {
       created_with_box = Box != nullptr && Box->Parent() == this;
       if (fail_in_create) throw EConvertError("'x' is not a valid integer value");
@@ -159,9 +153,7 @@ class TFailingBox : public TCustomControl {
 TEST_F(FormBasicsTest, AFailedPaintIsShownOnceAndLeavesTheWindowPainted) {
   TBoxForm* form = nullptr;
   Application->CreateForm(form);
-  auto* failing = new TFailingBox(form);
-  failing->SetParent(form);
-  failing->SetBounds(10, 60, 50, 30);
+  auto* failing = NewControl<TFailingBox>(form, form, "", 10, 60, 50, 30);
   form->Show();
   Pump();
   Pump();

@@ -15,6 +15,17 @@
 
 namespace velko_test {
 
+// A control of class T made by `owner`, named and placed on `parent`.
+template <class T>
+T* NewControl(TComponent* owner, TWinControl* parent, const String& name, int left, int top, int width,
+              int height) {
+  auto* control = new T(owner);
+  control->SetName(name);
+  control->SetParent(parent);
+  control->SetBounds(left, top, width, height);
+  return control;
+}
+
 class FormsTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -67,10 +67,7 @@ class TKeyForm : public TForm {
   }
 
   TKeyBox* Make(const String& name, int left) {
-    auto* box = new TKeyBox(this);
-    box->SetName(name);
-    box->SetParent(this);
-    box->SetBounds(left, 10, 80, 40);
+    auto* box = NewControl<TKeyBox>(this, this, name, left, 10, 80, 40);
     box->log = &log;
     box->OnEnter = [this, name](TObject*) { log.push_back(name + " enter"); };
     box->OnExit = [this, name](TObject*) { log.push_back(name + " exit"); };

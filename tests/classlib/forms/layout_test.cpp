@@ -25,10 +25,7 @@ class TLayoutForm : public TForm {
     EndLoad();
   }
   TPanel* MakePanel(const String& name, TAlign align, int x, int y, int w, int h) {
-    auto* panel = new TPanel(this);
-    panel->SetName(name);
-    panel->SetParent(this);
-    panel->SetBounds(x, y, w, h);
+    auto* panel = NewControl<TPanel>(this, this, name, x, y, w, h);
     panel->SetAlign(align);
     return panel;
   }
@@ -101,13 +98,9 @@ TEST_F(LayoutTest, FontColourAndShowHintComeFromTheParentUntilSetOnTheControl) {
 TEST_F(LayoutTest, RecreatingAWindowKeepsItsTextChildrenAndPlace) {
   TLayoutForm* form = nullptr;
   Application->CreateForm(form);
-  auto* box = new TGroupBox(form);
-  box->SetParent(form->Client);
-  box->SetBounds(5, 5, 120, 80);
+  auto* box = NewControl<TGroupBox>(form, form->Client, "", 5, 5, 120, 80);
   box->SetCaption("Connection");
-  auto* inner = new TPanel(form);
-  inner->SetParent(box);
-  inner->SetBounds(10, 20, 40, 30);
+  auto* inner = NewControl<TPanel>(form, box, "", 10, 20, 40, 30);
   form->Show();
   Pump();
   HWND before = box->Handle();
@@ -170,9 +163,7 @@ TEST_F(LayoutTest, AControlCanChangeItsHintAsItShows) {
   TLayoutForm* form = nullptr;
   Application->CreateForm(form);
   form->SetShowHint(true);
-  auto* rows = new TRowHintPanel(form);
-  rows->SetParent(form->Client);
-  rows->SetBounds(0, 0, 100, 100);
+  auto* rows = NewControl<TRowHintPanel>(form, form->Client, "", 0, 0, 100, 100);
   rows->Hint = "rows";
   form->Show();
   Pump();

@@ -25,10 +25,7 @@ class TListForm : public TForm {
     SetClientSize(420, 300);
     Images = new TImageList(this);
     Images->SetName("Images");
-    List = new TListView(this);
-    List->SetName("List");
-    List->SetParent(this);
-    List->SetBounds(10, 10, 400, 280);
+    List = NewControl<TListView>(this, this, "List", 10, 10, 400, 280);
     List->SetViewStyle(vsReport);
     List->SetHideSelection(false);
     List->SetReadOnly(true);

@@ -72,9 +72,7 @@ class TMenuForm : public TForm {
     Popup->Items()->Add(Copy);
     Paste = Item("&Paste");
     Popup->Items()->Add(Paste);
-    Panel = new TPanel(this);
-    Panel->SetParent(this);
-    Panel->SetBounds(10, 10, 100, 80);
+    Panel = NewControl<TPanel>(this, this, "", 10, 10, 100, 80);
     Panel->SetPopupMenu(Popup);
     EndLoad();
   }

@@ -39,11 +39,8 @@ class TTwoButtonForm : public TForm {
   }
 
   TSpeedButton* MakeButton(const String& name, int left) {
-    auto* button = new TSpeedButton(this);
-    button->SetName(name);
+    auto* button = NewControl<TSpeedButton>(this, this, name, left, 20, 90, 30);
     button->SetCaption(name);
-    button->SetParent(this);
-    button->SetBounds(left, 20, 90, 30);
     return button;
   }
 

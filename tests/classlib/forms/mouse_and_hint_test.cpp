@@ -37,20 +37,14 @@ class TMouseForm : public TForm {
     SetName("MouseForm");
     SetClientSize(300, 200);
     SetShowHint(true);
-    Panel = new TWatchedPanel(this);
-    Panel->SetName("Panel");
-    Panel->SetParent(this);
-    Panel->SetBounds(10, 10, 200, 100);
+    Panel = NewControl<TWatchedPanel>(this, this, "Panel", 10, 10, 200, 100);
     Play = MakeButton("Play", 10, "Play the song|Plays the selected song");
     Stop = MakeButton("Stop", 50, "Stop");
     EndLoad();
   }
 
   TSpeedButton* MakeButton(const String& name, int left, const String& hint) {
-    auto* button = new TSpeedButton(this);
-    button->SetName(name);
-    button->SetParent(Panel);
-    button->SetBounds(left, 10, 30, 30);
+    auto* button = NewControl<TSpeedButton>(this, Panel, name, left, 10, 30, 30);
     button->Hint = hint;
     button->SetFlat(true);
     return button;

@@ -29,29 +29,17 @@ class TChoiceDialog : public TForm {
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
     SetClientSize(300, 200);
-    OkButton = new TButton(this);
-    OkButton->SetName("OkButton");
-    OkButton->SetParent(this);
+    OkButton = NewControl<TButton>(this, this, "OkButton", 210, 160, 75, 25);
     OkButton->SetCaption("&OK");
-    OkButton->SetBounds(210, 160, 75, 25);
     OkButton->ModalResult = mrOk;
     OkButton->SetDefault(true);
-    CancelButton = new TButton(this);
-    CancelButton->SetName("CancelButton");
-    CancelButton->SetParent(this);
+    CancelButton = NewControl<TButton>(this, this, "CancelButton", 120, 160, 75, 25);
     CancelButton->SetCaption("Cancel");
-    CancelButton->SetBounds(120, 160, 75, 25);
     CancelButton->ModalResult = mrCancel;
     CancelButton->Cancel = true;
-    PluginFirst = new TCheckBox(this);
-    PluginFirst->SetName("PluginFirst");
-    PluginFirst->SetParent(this);
+    PluginFirst = NewControl<TCheckBox>(this, this, "PluginFirst", 10, 10, 120, 20);
     PluginFirst->SetCaption("Plugin First");
-    PluginFirst->SetBounds(10, 10, 120, 20);
-    PluginList = new TListBox(this);
-    PluginList->SetName("PluginList");
-    PluginList->SetParent(this);
-    PluginList->SetBounds(10, 40, 180, 100);
+    PluginList = NewControl<TListBox>(this, this, "PluginList", 10, 40, 180, 100);
     EndLoad();
   }
   TButton* OkButton;
@@ -164,18 +152,12 @@ class TRadioForm : public TForm {
     BeginLoad();
     SetName("RadioForm");
     SetClientSize(300, 200);
-    Group = new TGroupBox(this);
-    Group->SetName("Group");
-    Group->SetParent(this);
+    Group = NewControl<TGroupBox>(this, this, "Group", 10, 10, 200, 120);
     Group->SetCaption("Connection");
-    Group->SetBounds(10, 10, 200, 120);
     const char* names[] = {"Modem", "Isdn", "Cable"};
     for (int i = 0; i < 3; ++i) {
-      Radios[i] = new TRadioButton(this);
-      Radios[i]->SetName(names[i]);
+      Radios[i] = NewControl<TRadioButton>(this, Group, names[i], 10, 20 + i * 25, 150, 20);
       Radios[i]->SetCaption(names[i]);
-      Radios[i]->SetParent(Group);
-      Radios[i]->SetBounds(10, 20 + i * 25, 150, 20);
     }
     EndLoad();
   }
@@ -206,19 +188,10 @@ class TFieldsForm : public TForm {
     BeginLoad();
     SetName("FieldsForm");
     SetClientSize(400, 300);
-    Port = new TEdit(this);
-    Port->SetName("Port");
-    Port->SetParent(this);
-    Port->SetBounds(10, 10, 100, 21);
-    Notes = new TMemo(this);
-    Notes->SetName("Notes");
-    Notes->SetParent(this);
-    Notes->SetBounds(10, 40, 200, 100);
+    Port = NewControl<TEdit>(this, this, "Port", 10, 10, 100, 21);
+    Notes = NewControl<TMemo>(this, this, "Notes", 10, 40, 200, 100);
     Notes->SetWordWrap(false);
-    Types = new TComboBox(this);
-    Types->SetName("Types");
-    Types->SetParent(this);
-    Types->SetBounds(10, 150, 150, 21);
+    Types = NewControl<TComboBox>(this, this, "Types", 10, 150, 150, 21);
     Kinds = new TComboBox(this);
     Kinds->SetName("Kinds");
     Kinds->SetParent(this);
