@@ -8,7 +8,6 @@
 #include "classlib/BmpFormat.h"
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
-#include "tests/platform/fs/fs_fixture.h"
 
 using velko_test::BytesOf;
 using velko_test::GetLE;
@@ -108,22 +107,6 @@ INSTANTIATE_TEST_SUITE_P(EveryDepth, BmpDepths,
                          ::testing::Combine(::testing::Values(DepthCase{1, 2}, DepthCase{4, 16}, DepthCase{8, 200},
                                                               DepthCase{16, 0}, DepthCase{24, 0}, DepthCase{32, 0}),
                                             ::testing::Bool()));
-
-using BmpFileOnDrive = velko_test::DriveTest;
-
-TEST_F(BmpFileOnDrive, LoadFromFileAndSaveToFile) {
-  const std::vector<RGBQUAD> colors = Palette(16);
-  Write("pic.bmp", MakeBmp(6, 3, 4, false, colors, [](int x, int y) { return (x + y) % 16u; }));
-  TBitmap b;
-  b.LoadFromFile("T:\\PIC.BMP");
-  EXPECT_EQ(b.Width(), 6);
-  b.SaveToFile("T:\\copy.bmp");
-  // The same colour table and pixels (the writer also fills in the image
-  // size, which the original left 0).
-  EXPECT_EQ(Contents("copy.bmp").substr(field::kColors), Contents("pic.bmp").substr(field::kColors));
-  EXPECT_THROW(b.LoadFromFile("T:\\missing.bmp"), EFOpenError);
-  EXPECT_EQ(b.Width(), 6);
-}
 
 TEST(BmpFile, BitFieldLayoutsAreConverted) {
   // 5-6-5: becomes 24 bits with every channel widened.

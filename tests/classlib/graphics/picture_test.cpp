@@ -23,17 +23,6 @@ std::string SmallBmp() {
   return MakeBmp(5, 4, 24, false, {}, [](int, int) { return 0x0000FFu; });
 }
 
-std::string SmallIcon() {
-  std::string ico("\0\0\1\0\1\0" "\1\1\0\0\1\0\x18\0" "\x30\0\0\0" "\x16\0\0\0", 22);
-  std::string dib(48, '\0');
-  velko_test::PutLE(dib, 0, 40, 4);
-  velko_test::PutLE(dib, 4, 1, 4);
-  velko_test::PutLE(dib, 8, 2, 4);
-  velko_test::PutLE(dib, 12, 1, 2);
-  velko_test::PutLE(dib, 14, 24, 2);
-  return ico + dib;
-}
-
 class PictureTest : public velko_test::DriveTest {
  protected:
   void SetUp() override {
@@ -41,7 +30,7 @@ class PictureTest : public velko_test::DriveTest {
     Write("zig.jpg", SmallJpeg());
     Write("fire.JPEG", SmallJpeg());
     Write("blue.bmp", SmallBmp());
-    Write("app.ico", SmallIcon());
+    Write("app.ico", velko_test::SolidIcon(1, 0));
     Write("anim.gif", "GIF89a");
     Write("broken.jpg", SmallJpeg().substr(0, 60));
   }
