@@ -45,7 +45,7 @@ class Recorder : public TComponent {
   String label_;
 };
 
-TEST(Components, TheOwnerDeletesItsComponentsLastMadeFirst) {
+TEST(Components, TheOwnerDeletesItsComponentsFromTheEndOfItsList) {
   std::vector<String> log;
   auto* form = new Recorder(nullptr, &log, "form");
   auto* a = new Recorder(form, &log, "a");
@@ -55,10 +55,13 @@ TEST(Components, TheOwnerDeletesItsComponentsLastMadeFirst) {
   EXPECT_EQ(form->Components(1), b);
   EXPECT_EQ(a->Owner(), form);
   EXPECT_EQ(b->ComponentIndex(), 1);
+  b->SetComponentIndex(0);
+  EXPECT_EQ(form->Components(0), b);
+  EXPECT_EQ(a->ComponentIndex(), 1);
   log.clear();
   delete form;
-  EXPECT_EQ(log, (std::vector<String>{"form deleted (destroying)", "b deleted (destroying)",
-                                      "a deleted (destroying)"}));
+  EXPECT_EQ(log, (std::vector<String>{"form deleted (destroying)", "a deleted (destroying)",
+                                      "b deleted (destroying)"}));
 }
 
 TEST(Components, DeletingAnOwnerNotifiesThoseThatAskedForFreeNotification) {
@@ -160,16 +163,6 @@ TEST(Components, LoadingCallsLoadedOnTheRootThenOnEachComponentInOrder) {
   auto* c = new Recorder(form.get(), &log, "c");
   EXPECT_FALSE(c->ComponentState().Contains(csLoading));
   EXPECT_EQ(c->loaded_calls, 0);
-}
-
-TEST(Components, ComponentIndexCanBeMoved) {
-  std::vector<String> log;
-  auto form = std::make_unique<Recorder>(nullptr, &log, "form");
-  auto* a = new Recorder(form.get(), &log, "a");
-  auto* b = new Recorder(form.get(), &log, "b");
-  b->SetComponentIndex(0);
-  EXPECT_EQ(form->Components(0), b);
-  EXPECT_EQ(a->ComponentIndex(), 1);
 }
 
 class Colour : public TPersistent {
