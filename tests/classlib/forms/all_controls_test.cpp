@@ -17,10 +17,7 @@ namespace {
 using AllControlsTest = FormsTest;
 
 TEST_F(AllControlsTest, EveryControlShowsOnTheHeadlessDisplay) {
-  TAllControlsForm* form = nullptr;
-  Application->CreateForm(form);
-  form->Show();
-  Pump();
+  auto* form = ShowNewForm<TAllControlsForm>();
   // Aligned panels fill the top and bottom of the client area.
   EXPECT_EQ(form->TopPanel->BoundsRect(), Rect(0, 0, 760, 36));
   EXPECT_EQ(form->BottomPanel->BoundsRect(), Rect(0, 520 - 24, 760, 520));
@@ -66,10 +63,7 @@ TEST_F(AllControlsTest, EveryControlShowsOnTheHeadlessDisplay) {
   // The menu's shortcut works from anywhere on the form.
   int quits = 0;
   form->MainMenu->Items()->Items(0)->Items(0)->OnClick = [&](TObject*) { ++quits; };
-  platform::InjectKey(VK_CONTROL, true);
-  Press('Q');
-  platform::InjectKey(VK_CONTROL, false);
-  Pump();
+  PressWith(VK_CONTROL, 'Q');
   EXPECT_EQ(quits, 1);
 }
 

@@ -54,9 +54,7 @@ class CommonControlsTest : public FormsTest {
   void SetUp() override {
     FormsTest::SetUp();
     platform::UseManualClock(1'000'000);
-    Application->CreateForm(form);
-    form->Show();
-    Pump();
+    form = ShowNewForm<TCommonForm>();
   }
   TCommonForm* form = nullptr;
 };
@@ -146,10 +144,7 @@ TEST_F(CommonControlsTest, APageControlShowsThePageOfTheChosenTab) {
 TEST_F(CommonControlsTest, CtrlTabTurnsThePages) {
   TPageControl* pages = form->Pages;
   pages->SetFocus();
-  platform::InjectKey(VK_CONTROL, true);
-  Press(VK_TAB);
-  platform::InjectKey(VK_CONTROL, false);
-  Pump();
+  PressWith(VK_CONTROL, VK_TAB);
   EXPECT_EQ(pages->ActivePage(), form->Sheets[1]);
 }
 

@@ -107,10 +107,7 @@ TEST_F(DialogsTest, ASaveDialogAddsTheDefaultExtension) {
 }
 
 TEST_F(DialogsTest, ARealDialogAnsweredWithTypedKeys) {
-  TForm* owner = nullptr;
-  Application->CreateForm(owner);
-  owner->Show();
-  Pump();
+  auto* owner = ShowNewForm<TForm>();
   TOpenDialog dialog(nullptr);
   dialog.InitialDir = "T:\\Music";
   platform::InjectText("one.mp3");

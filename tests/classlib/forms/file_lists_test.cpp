@@ -49,9 +49,7 @@ class FileListsTest : public FormsTest {
     std::filesystem::create_directories(dir_ / "Music" / "Rock");
     std::filesystem::create_directories(dir_ / "Music" / "Jazz");
     dir_.WriteFile("Music/Rock/loud.mp3", "l");
-    Application->CreateForm(form);
-    form->Show();
-    Pump();
+    form = ShowNewForm<TFilesForm>();
   }
   void TearDown() override {
     FormsTest::TearDown();

@@ -64,8 +64,7 @@ class TBoxForm : public TForm {
 using FormBasicsTest = FormsTest;
 
 TEST_F(FormBasicsTest, AFormBuiltInCodeRaisesOnCreateAfterItsComponentsAreLoaded) {
-  TBoxForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TBoxForm>();
   ASSERT_NE(form, nullptr);
   EXPECT_TRUE(form->created_with_box);
   EXPECT_EQ(Application->MainForm(), form);
@@ -117,8 +116,7 @@ TEST_F(FormBasicsTest, AnExceptionInOnCreateIsShownAndCreationGoesOn) {
 }
 
 TEST_F(FormBasicsTest, ShowingMakesTheWindowsAndPaintsBothKindsOfControl) {
-  TBoxForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TBoxForm>();
   form->SetPosition(poScreenCenter);
   form->Show();
   Pump();
@@ -151,8 +149,7 @@ class TFailingBox : public TCustomControl {
 };
 
 TEST_F(FormBasicsTest, AFailedPaintIsShownOnceAndLeavesTheWindowPainted) {
-  TBoxForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TBoxForm>();
   auto* failing = NewControl<TFailingBox>(form, form, "", 10, 60, 50, 30);
   form->Show();
   Pump();

@@ -50,6 +50,13 @@ void FormsTest::Press(UINT vk) {
   Pump();
 }
 
+void FormsTest::PressWith(UINT modifier, UINT vk) {
+  platform::InjectKey(modifier, true);
+  Press(vk);
+  platform::InjectKey(modifier, false);
+  Pump();
+}
+
 void FormsTest::Advance(int ms) {
   for (int i = 0; i < ms; i += 10) {
     platform::AdvanceClockMs(10);

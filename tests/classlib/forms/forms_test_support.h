@@ -38,8 +38,25 @@ class FormsTest : public ::testing::Test {
   void MoveMouse(TControl* control, int x, int y);
   // A key pressed and released, with its characters.
   void Press(UINT vk);
+  // A key pressed while `modifier` (VK_CONTROL, VK_MENU, VK_SHIFT) is held.
+  void PressWith(UINT modifier, UINT vk);
   // Advances the manual clock in 10 ms steps, pumping after each.
   void Advance(int ms);
+  // A form made as the program makes its forms (the first is the main
+  // form), and the same shown.
+  template <class F>
+  F* NewForm() {
+    F* form = nullptr;
+    Application->CreateForm(form);
+    return form;
+  }
+  template <class F>
+  F* ShowNewForm() {
+    F* form = NewForm<F>();
+    form->Show();
+    Pump();
+    return form;
+  }
 
   std::vector<platform::MessageBoxRequest> boxes;
 

@@ -38,8 +38,7 @@ class TLayoutForm : public TForm {
 using LayoutTest = FormsTest;
 
 TEST_F(LayoutTest, AlignedControlsFillTheSidesInTurnAndFollowTheParentsSize) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   EXPECT_EQ(form->Top->BoundsRect(), Rect(0, 0, 300, 30));
   EXPECT_EQ(form->Bottom->BoundsRect(), Rect(0, 180, 300, 200));
   EXPECT_EQ(form->Left->BoundsRect(), Rect(0, 30, 50, 180));
@@ -65,8 +64,7 @@ TEST_F(LayoutTest, AlignedControlsFillTheSidesInTurnAndFollowTheParentsSize) {
 }
 
 TEST_F(LayoutTest, FontColourAndShowHintComeFromTheParentUntilSetOnTheControl) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   auto* label = new TLabel(form);
   label->SetParent(form->Client);
   EXPECT_TRUE(label->ParentFont());
@@ -96,8 +94,7 @@ TEST_F(LayoutTest, FontColourAndShowHintComeFromTheParentUntilSetOnTheControl) {
 }
 
 TEST_F(LayoutTest, RecreatingAWindowKeepsItsTextChildrenAndPlace) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   auto* box = NewControl<TGroupBox>(form, form->Client, "", 5, 5, 120, 80);
   box->SetCaption("Connection");
   auto* inner = NewControl<TPanel>(form, box, "", 10, 20, 40, 30);
@@ -118,8 +115,7 @@ TEST_F(LayoutTest, RecreatingAWindowKeepsItsTextChildrenAndPlace) {
 }
 
 TEST_F(LayoutTest, BringingToFrontChangesWhichControlGetsTheMouse) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   auto* under = new TLabel(form);
   under->SetParent(form->Client);
   under->SetAutoSize(false);
@@ -160,8 +156,7 @@ class TRowHintPanel : public TPanel {
 
 TEST_F(LayoutTest, AControlCanChangeItsHintAsItShows) {
   platform::UseManualClock(1'000'000);
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   form->SetShowHint(true);
   auto* rows = NewControl<TRowHintPanel>(form, form->Client, "", 0, 0, 100, 100);
   rows->Hint = "rows";

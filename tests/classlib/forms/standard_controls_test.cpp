@@ -69,10 +69,7 @@ class StandardControlsTest : public FormsTest {
 };
 
 TEST_F(StandardControlsTest, AModalDialogWithAButtonACheckBoxAndAListBoxAnswersClicksAndClosesWithItsResult) {
-  TOwnerForm* owner = nullptr;
-  Application->CreateForm(owner);
-  owner->Show();
-  Pump();
+  auto* owner = ShowNewForm<TOwnerForm>();
   EXPECT_EQ(owner->activations, 1);
 
   auto* dialog = new TChoiceDialog(Application);
@@ -166,8 +163,7 @@ class TRadioForm : public TForm {
 };
 
 TEST_F(StandardControlsTest, CheckingARadioButtonUnchecksTheOthersOfItsGroup) {
-  TRadioForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TRadioForm>();
   std::vector<std::string> clicks;
   for (TRadioButton* radio : form->Radios) radio->OnClick = [&, radio](TObject*) { clicks.push_back(radio->Name()); };
   form->Radios[2]->SetChecked(true);
@@ -206,8 +202,7 @@ class TFieldsForm : public TForm {
 };
 
 TEST_F(StandardControlsTest, AnEditFieldTakesTypedTextAndTellsOfChanges) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   int changes = 0;
   form->Port->OnChange = [&](TObject*) { ++changes; };
   form->Port->SetText("6346");
@@ -248,8 +243,7 @@ TEST_F(StandardControlsTest, AnEditFieldTakesTypedTextAndTellsOfChanges) {
 }
 
 TEST_F(StandardControlsTest, AMemosLinesAreAStringList) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   TStrings* lines = form->Notes->Lines();
   EXPECT_EQ(lines->Count(), 0);
   lines->Add("Title: Song");
@@ -317,8 +311,7 @@ TEST_F(StandardControlsTest, AnOwnerDrawnListBoxDrawsItsItemsThroughOnDrawItem) 
 }
 
 TEST_F(StandardControlsTest, AComboBoxOffersItsItemsAndTellsOfChoicesAndTyping) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   form->Kinds->Items()->Add("14.4K Modem");
   form->Kinds->Items()->Add("Cable");
   form->Kinds->Items()->Add("DSL");
@@ -356,8 +349,7 @@ TEST_F(StandardControlsTest, AComboBoxOffersItsItemsAndTellsOfChoicesAndTyping) 
 }
 
 TEST_F(StandardControlsTest, AClickOpensAComboBoxListAndAClickOnARowChoosesIt) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   for (const char* kind : {"14.4K Modem", "Cable", "DSL"}) form->Kinds->Items()->Add(kind);
   int changes = 0;
   form->Kinds->OnChange = [&](TObject*) { ++changes; };
