@@ -1,6 +1,6 @@
 // The pixels of the self-drawn controls on a shown form: panels and their
-// bevels, labels sized to their text, bevels, shapes, images and paint
-// boxes, and speed buttons with glyphs.
+// bevels, labels sized to their text, bevels, shapes, images and speed
+// buttons with glyphs (paint boxes: the every-control form's test).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -37,11 +37,6 @@ class TPictureForm : public TForm {
     Shape = NewControl<TShape>(this, this, "Shape", 10, 80, 60, 40);
     Shape->Brush()->SetColor(clYellow);
     Image = NewControl<TImage>(this, this, "Image", 100, 80, 40, 40);
-    PaintBox = NewControl<TPaintBox>(this, this, "PaintBox", 200, 80, 50, 50);
-    PaintBox->OnPaint = [this](TObject*) {
-      PaintBox->Canvas()->Brush()->SetColor(clGreen);
-      PaintBox->Canvas()->FillRect(Rect(0, 0, 50, 50));
-    };
     Button = NewControl<TSpeedButton>(this, this, "Button", 10, 150, 40, 30);
     EndLoad();
   }
@@ -50,7 +45,6 @@ class TPictureForm : public TForm {
   TBevel* Bevel;
   TShape* Shape;
   TImage* Image;
-  TPaintBox* PaintBox;
   TSpeedButton* Button;
 };
 
@@ -144,12 +138,6 @@ TEST_F(GraphicControlsTest, AnImageShowsItsPictureAsToldAndHasACanvasOfItsOwn) {
   EXPECT_NO_THROW(form->Image->Canvas());
   EXPECT_EQ(form->Image->Picture()->Width(), 40);
   EXPECT_NE(dynamic_cast<TBitmap*>(form->Image->Picture()->Graphic()), nullptr);
-}
-
-TEST_F(GraphicControlsTest, APaintBoxIsDrawnByItsHandler) {
-  ShowAndLook();
-  EXPECT_EQ(At(form->PaintBox, 25, 25), RGB(0, 128, 0));
-  EXPECT_EQ(At(form->PaintBox, 60, 25), RGB(255, 255, 255));
 }
 
 TEST_F(GraphicControlsTest, ASpeedButtonDrawsItsGlyphTransparentlyAndSinksWhenDown) {

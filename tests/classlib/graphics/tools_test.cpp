@@ -36,6 +36,7 @@ TEST(Font, HandleCarriesTheSettings) {
   EXPECT_EQ(lf.lfStrikeOut, 0);
   EXPECT_EQ(lf.lfPitchAndFamily & 3, FIXED_PITCH);
   EXPECT_EQ(lf.lfCharSet, SYMBOL_CHARSET);
+  EXPECT_EQ(f.Charset(), SYMBOL_CHARSET);
 }
 
 TEST(Font, ChangesRenewTheHandleAndTellTheListener) {
