@@ -19,13 +19,6 @@ TEST(Exceptions, CarryTheirMessageAndClassName) {
     EXPECT_TRUE(e.InheritsFrom<Exception>());
     EXPECT_FALSE(e.InheritsFrom<EListError>());
   }
-  try {
-    throw EOutOfResources("Not enough timers available");
-  } catch (const EOutOfMemory& e) {
-    EXPECT_EQ(e.ClassName(), "EOutOfResources");
-  }
-  EInOutError io("File not found", 2);
-  EXPECT_EQ(io.ErrorCode, 2);
 }
 
 TEST(Exceptions, AbortRaisesTheSilentException) {

@@ -206,32 +206,30 @@ TEST_F(SocketComponentsTest, CloseRaisesDisconnectAtOnceAndOnlyOnce) {
   EXPECT_EQ(record.Count(seDisconnect), 1);
 }
 
-TEST_F(SocketComponentsTest, RefusedConnectIsAConnectError) {
-  RefusingPort refusing;
-  auto client = std::make_unique<TClientSocket>(nullptr);
-  client->Address = "127.0.0.1";
-  client->Port = refusing.port;
-  std::vector<std::pair<TErrorEvent, int>> errors;
-  client->OnError = [&](TObject*, TCustomWinSocket*, TErrorEvent e, int& code) {
-    errors.push_back({e, code});
-    code = 0;
-  };
-  client->Open();
-  EXPECT_EQ(winsock::WSAGetLastError(), static_cast<int>(WSAEWOULDBLOCK));
-  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return !errors.empty(); }));
-  EXPECT_EQ(errors[0].first, eeConnect);
-  EXPECT_EQ(errors[0].second, static_cast<int>(WSAECONNREFUSED));
-  EXPECT_FALSE(client->Socket()->Connected());
-}
-
-TEST_F(SocketComponentsTest, AnErrorLeftInPlaceGoesToTheErrorHook) {
+TEST_F(SocketComponentsTest, ARefusedConnectIsAConnectErrorAndWithoutAHandlerGoesToTheErrorHook) {
   RefusingPort refusing;
   std::vector<int> hooked;
   SocketErrorProc = [&](int code) { hooked.push_back(code); };
-  auto client = std::make_unique<TClientSocket>(nullptr);
-  client->Address = "127.0.0.1";
-  client->Port = refusing.port;
-  client->Open();
+  auto dial = [&] {
+    auto client = std::make_unique<TClientSocket>(nullptr);
+    client->Address = "127.0.0.1";
+    client->Port = refusing.port;
+    return client;
+  };
+  auto handled = dial();
+  std::vector<std::pair<TErrorEvent, int>> errors;
+  handled->OnError = [&](TObject*, TCustomWinSocket*, TErrorEvent e, int& code) {
+    errors.push_back({e, code});
+    code = 0;
+  };
+  handled->Open();
+  EXPECT_EQ(winsock::WSAGetLastError(), static_cast<int>(WSAEWOULDBLOCK));
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return !errors.empty(); }));
+  EXPECT_EQ(errors[0], (std::pair<TErrorEvent, int>{eeConnect, WSAECONNREFUSED}));
+  EXPECT_FALSE(handled->Socket()->Connected());
+  EXPECT_TRUE(hooked.empty());
+  auto unhandled = dial();
+  unhandled->Open();
   ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return !hooked.empty(); }));
   EXPECT_EQ(hooked[0], static_cast<int>(WSAECONNREFUSED));
 }
