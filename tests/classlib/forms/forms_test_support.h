@@ -12,6 +12,7 @@
 #include "classlib/Forms.h"
 #include "platform/dlg/message_box.h"
 #include "platform/user/user.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
 
@@ -62,6 +63,15 @@ class FormsTest : public ::testing::Test {
 
  private:
   std::size_t windows_before_ = 0;
+};
+
+// The form tests on a drive T: of their own, the current folder at its root.
+class FormsOnDriveTest : public FormsTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  TempDir drive_;
 };
 
 }  // namespace velko_test

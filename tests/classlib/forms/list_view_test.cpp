@@ -98,7 +98,6 @@ TEST_F(ListViewTest, ItemsMadeBeforeTheWindowReachItWithTheirSubItemsAndData) {
   EXPECT_EQ(list->Items()->Item(0)->Data(), &record);
   // Later changes go to the window at once.
   first->SetCaption("first.mp3");
-  first->SubItems()->Strings(0);
   first->SubItems()->Put(0, "D:\\");
   first->SubItems()->Add("extra");
   EXPECT_EQ(WindowColumn(0)[0], "first.mp3");
