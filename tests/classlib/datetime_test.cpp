@@ -2,12 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "classlib/Exceptions.h"
 #include "classlib/FormatSettings.h"
+#include "tests/classlib/raised.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
+
+// Year, month and day of a date.
+std::array<int, 3> Ymd(TDateTime t) {
+  int y, m, d;
+  DecodeDate(t, y, m, d);
+  return {y, m, d};
+}
 
 TEST(DateTime, DayNumbersCountFromThe30thOfDecember1899) {
   EXPECT_DOUBLE_EQ(EncodeDate(1899, 12, 30), 0);
@@ -15,14 +26,8 @@ TEST(DateTime, DayNumbersCountFromThe30thOfDecember1899) {
   EXPECT_DOUBLE_EQ(EncodeDate(1970, 1, 1), 25569);
   EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, 1), 36526);
   EXPECT_DOUBLE_EQ(EncodeDate(1899, 12, 29), -1);
-  int y, m, d;
-  DecodeDate(36526.75, y, m, d);
-  EXPECT_EQ(y, 2000);
-  EXPECT_EQ(m, 1);
-  EXPECT_EQ(d, 1);
-  DecodeDate(EncodeDate(2004, 2, 29), y, m, d);
-  EXPECT_EQ(m, 2);
-  EXPECT_EQ(d, 29);
+  EXPECT_EQ(Ymd(36526.75), (std::array{2000, 1, 1}));
+  EXPECT_EQ(Ymd(EncodeDate(2004, 2, 29)), (std::array{2004, 2, 29}));
 }
 
 TEST(DateTime, InvalidPartsRaiseEncodeErrors) {
@@ -31,12 +36,7 @@ TEST(DateTime, InvalidPartsRaiseEncodeErrors) {
   EXPECT_THROW(EncodeDate(0, 1, 1), EConvertError);
   EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
   EXPECT_THROW(EncodeTime(1, 60, 0, 0), EConvertError);
-  try {
-    EncodeDate(2001, 2, 29);
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "Invalid argument to date encode");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { EncodeDate(2001, 2, 29); }), "Invalid argument to date encode");
 }
 
 TEST(DateTime, TimesDecodeToTheNearestMillisecond) {
@@ -66,16 +66,9 @@ TEST(DateTime, DayOfWeekIsOneForSunday) {
 }
 
 TEST(DateTime, IncMonthClampsTheDay) {
-  int y, m, d;
-  DecodeDate(IncMonth(EncodeDate(2003, 1, 31)), y, m, d);
-  EXPECT_EQ(m, 2);
-  EXPECT_EQ(d, 28);
-  DecodeDate(IncMonth(EncodeDate(2003, 11, 15), 3), y, m, d);
-  EXPECT_EQ(y, 2004);
-  EXPECT_EQ(m, 2);
-  DecodeDate(IncMonth(EncodeDate(2003, 1, 15), -1), y, m, d);
-  EXPECT_EQ(y, 2002);
-  EXPECT_EQ(m, 12);
+  EXPECT_EQ(Ymd(IncMonth(EncodeDate(2003, 1, 31))), (std::array{2003, 2, 28}));
+  EXPECT_EQ(Ymd(IncMonth(EncodeDate(2003, 11, 15), 3)), (std::array{2004, 2, 15}));
+  EXPECT_EQ(Ymd(IncMonth(EncodeDate(2003, 1, 15), -1)), (std::array{2002, 12, 15}));
 }
 
 TEST(FormatDateTime, TheMeetingExample) {
@@ -132,12 +125,7 @@ TEST(DateTime, ShortFormsAndReadingThemBack) {
   EXPECT_THROW(StrToDate("13/40/2003"), EConvertError);
   EXPECT_THROW(StrToDate("yesterday"), EConvertError);
   EXPECT_THROW(StrToTime("25:00"), EConvertError);
-  try {
-    StrToDate("x");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "'x' is not a valid date");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { StrToDate("x"); }), "'x' is not a valid date");
 }
 
 TEST(DateTime, NowIsTheLocalWallClock) {

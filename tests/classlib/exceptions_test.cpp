@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/errors.h"
+#include "tests/classlib/raised.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 TEST(Exceptions, CarryTheirMessageAndClassName) {
   try {
@@ -16,44 +19,24 @@ TEST(Exceptions, CarryTheirMessageAndClassName) {
     EXPECT_TRUE(e.InheritsFrom<Exception>());
     EXPECT_FALSE(e.InheritsFrom<EListError>());
   }
-  try {
-    throw EOutOfResources("Not enough timers available");
-  } catch (const EOutOfMemory& e) {
-    EXPECT_EQ(e.ClassName(), "EOutOfResources");
-  }
-  EInOutError io("File not found", 2);
-  EXPECT_EQ(io.ErrorCode, 2);
 }
 
 TEST(Exceptions, AbortRaisesTheSilentException) {
-  try {
-    Abort();
-    FAIL();
-  } catch (const EAbort& e) {
-    EXPECT_EQ(e.Message, "Operation aborted");
-  }
+  EXPECT_EQ(RaisedMessage<EAbort>([] { Abort(); }), "Operation aborted");
 }
 
 TEST(Exceptions, PlatformErrorsBecomeOSErrorsWithTheSystemText) {
   EXPECT_EQ(SysErrorMessage(2), "The system cannot find the file specified.");
   SetLastError(ERROR_ACCESS_DENIED);
-  try {
-    RaiseLastOSError();
-    FAIL();
-  } catch (const EOSError& e) {
-    EXPECT_EQ(e.ErrorCode, 5u);
-    EXPECT_EQ(e.Message, "System Error.  Code: 5.\r\nAccess is denied.");
-  }
+  const std::optional<EOSError> denied = velko_test::Raised<EOSError>([] { RaiseLastOSError(); });
+  ASSERT_TRUE(denied);
+  EXPECT_EQ(denied->ErrorCode, 5u);
+  EXPECT_EQ(denied->Message, "System Error.  Code: 5.\r\nAccess is denied.");
   SetLastError(ERROR_FILE_NOT_FOUND);
   EXPECT_THROW(Win32Check(false), EOSError);
   EXPECT_TRUE(Win32Check(true));
   SetLastError(0);
-  try {
-    RaiseLastOSError();
-    FAIL();
-  } catch (const EOSError& e) {
-    EXPECT_EQ(e.Message, "A call to an OS function failed");
-  }
+  EXPECT_EQ(RaisedMessage<EOSError>([] { RaiseLastOSError(); }), "A call to an OS function failed");
 }
 
 }  // namespace

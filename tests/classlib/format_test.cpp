@@ -8,8 +8,11 @@
 #include "classlib/Exceptions.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/MathRoutines.h"
+#include "tests/classlib/raised.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 TEST(Format, IntegersWithWidthPrecisionAndAlignment) {
   EXPECT_EQ(Format("%d", 123), "123");
@@ -66,13 +69,8 @@ TEST(Format, StarTakesWidthAndPrecisionFromTheArguments) {
 
 TEST(Format, IndexSpecifiersPickArgumentsAndContinueFromThere) {
   EXPECT_EQ(Format("%1:s %0:s", "world", "hello"), "hello world");
-  EXPECT_EQ(Format("%0:s-%s-%0:s", "a", "b"), "a-b-a");
+  EXPECT_EQ(Format("%0:s-%s-%0:s", {"a", "b"}), "a-b-a");
   EXPECT_EQ(Format("%d %d %0:d %d", {1, 2}), "1 2 1 2");
-}
-
-TEST(Format, TheBraceListFormLooksLikeTheArrayOfConst) {
-  EXPECT_EQ(Format("Found %d songs", {12}), "Found 12 songs");
-  EXPECT_EQ(Format("%s\n\rInvalid filename specified", {"C:\\x\\y"}), "C:\\x\\y\n\rInvalid filename specified");
 }
 
 TEST(Format, WrongOrMissingArgumentsRaiseConvertErrors) {
@@ -82,12 +80,8 @@ TEST(Format, WrongOrMissingArgumentsRaiseConvertErrors) {
   EXPECT_THROW(Format("%d %d", 1), EConvertError);
   EXPECT_THROW(Format("%q", 1), EConvertError);
   EXPECT_THROW(Format("%", 1), EConvertError);
-  try {
-    Format("%d", "x");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "Format '%d' invalid or incompatible with argument");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { Format("%d", "x"); }),
+            "Format '%d' invalid or incompatible with argument");
 }
 
 // The documented FormatFloat table: each picture applied to 1234, -1234,
@@ -167,12 +161,7 @@ TEST(StrToFloat, ReadsDecimalTextAndRefusesTheRest) {
   EXPECT_THROW(StrToFloat("1e"), EConvertError);
   EXPECT_THROW(StrToFloat("abc"), EConvertError);
   EXPECT_DOUBLE_EQ(StrToFloatDef("x", 9.5), 9.5);
-  try {
-    StrToFloat("12a");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "'12a' is not a valid floating point value");
-  }
+  EXPECT_EQ(RaisedMessage<EConvertError>([] { StrToFloat("12a"); }), "'12a' is not a valid floating point value");
 }
 
 TEST(Round, HalvesGoToTheEvenNeighbour) {

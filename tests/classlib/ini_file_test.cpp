@@ -7,6 +7,7 @@
 #include "classlib/AtomicFile.h"
 #include "classlib/Exceptions.h"
 #include "classlib/Strings.h"
+#include "tests/classlib/raised.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
@@ -161,12 +162,8 @@ TEST_F(IniFileTest, AWriteInterruptedBeforeTheRenameLeavesTheOldFile) {
 
 TEST_F(IniFileTest, AFileThatCannotBeWrittenRaises) {
   TIniFile ini("T:\\No Folder\\x.ini");
-  try {
-    ini.WriteString("S", "K", "V");
-    FAIL();
-  } catch (const EIniFileException& e) {
-    EXPECT_EQ(e.Message, "Unable to write to T:\\No Folder\\x.ini");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EIniFileException>([&] { ini.WriteString("S", "K", "V"); }),
+            "Unable to write to T:\\No Folder\\x.ini");
   EXPECT_EQ(ini.ReadString("S", "K", "none"), "none");
 }
 

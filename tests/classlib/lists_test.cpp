@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "classlib/Exceptions.h"
+#include "tests/classlib/raised.h"
 
 namespace {
 
@@ -40,12 +41,7 @@ TEST(List, IndexesOutOfRangeRaiseListErrors) {
   EXPECT_THROW(list.Items(1), EListError);
   EXPECT_THROW(list.Delete(-1), EListError);
   EXPECT_THROW(list.Insert(3, nullptr), EListError);
-  try {
-    list.Items(7);
-    FAIL();
-  } catch (const EListError& e) {
-    EXPECT_EQ(e.Message, "List index out of bounds (7)");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EListError>([&] { list.Items(7); }), "List index out of bounds (7)");
 }
 
 TEST(List, SortsWithTheComparison) {

@@ -3,6 +3,7 @@
 #include "classlib/Exceptions.h"
 #include "classlib/Masks.h"
 #include "classlib/PathRoutines.h"
+#include "tests/classlib/raised.h"
 
 namespace {
 
@@ -60,12 +61,7 @@ TEST(Masks, StarDotStarNeedsADot) {
 TEST(Masks, AnOpenSetIsAnInvalidMask) {
   EXPECT_THROW(MatchesMask("a", "[abc"), EMaskException);
   EXPECT_THROW(MatchesMask("a", "x[]"), EMaskException);
-  try {
-    TMask mask("ab[c");
-    FAIL();
-  } catch (const EMaskException& e) {
-    EXPECT_EQ(e.Message, "'ab[c' is an invalid mask at (3)");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EMaskException>([] { TMask("ab[c"); }), "'ab[c' is an invalid mask at (3)");
 }
 
 }  // namespace

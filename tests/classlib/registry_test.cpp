@@ -5,9 +5,12 @@
 #include "classlib/Exceptions.h"
 #include "classlib/Strings.h"
 #include "platform/core/errors.h"
+#include "tests/classlib/raised.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 class RegistryTest : public ::testing::Test {
  protected:
@@ -17,18 +20,22 @@ class RegistryTest : public ::testing::Test {
   }
   void TearDown() override { platform::SetRegistryFolder(saved_folder_); }
 
-  // Reads a value straight through the platform, for checking what was
-  // stored and how.
-  static bool RawValue(const char* key_path, const char* name, DWORD& type, String& data) {
+  // A value of the settings key read straight through the platform, for
+  // checking what was stored and how: "TYPE:DATA", "" when missing.
+  static String Stored(const char* name) {
     HKEY key = nullptr;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, key_path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Calvane Technology\\Velko", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+      return "";
+    }
     char buffer[256] = {};
     DWORD size = sizeof buffer;
+    DWORD type = 0;
     const LONG r = RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size);
     RegCloseKey(key);
-    data.assign(buffer, size);
-    return r == ERROR_SUCCESS;
+    return r == ERROR_SUCCESS ? std::to_string(type) + ":" + String(buffer, size) : String();
   }
+  // What Stored gives for a text value.
+  static String Text(const char* text) { return std::to_string(REG_SZ) + ":" + String(text) + '\0'; }
 
   velko_test::TempDir dir_;
   std::string saved_folder_;
@@ -87,18 +94,9 @@ TEST_F(RegistryTest, TypedValues) {
   EXPECT_EQ(reg.GetDataSize("Missing"), -1);
   EXPECT_TRUE(reg.ValueExists("NUMBER"));
   EXPECT_EQ(reg.ReadString("Missing"), "");
-  try {
-    reg.ReadString("Number");
-    FAIL();
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message, "Invalid data type for 'Number'");
-  }
-  try {
-    reg.ReadInteger("Missing");
-    FAIL();
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message, "Failed to get data for 'Missing'");
-  }
+  EXPECT_EQ(RaisedMessage<ERegistryException>([&] { reg.ReadString("Number"); }), "Invalid data type for 'Number'");
+  EXPECT_EQ(RaisedMessage<ERegistryException>([&] { reg.ReadInteger("Missing"); }),
+            "Failed to get data for 'Missing'");
   EXPECT_THROW(reg.ReadInteger("Text"), ERegistryException);
   TStringList names;
   reg.GetValueNames(&names);
@@ -115,12 +113,7 @@ TEST_F(RegistryTest, ReadOnlyKeysRefuseWrites) {
   TRegistry reader;
   ASSERT_TRUE(reader.OpenKeyReadOnly("Software\\RO"));
   EXPECT_EQ(reader.ReadString("a"), "1");
-  try {
-    reader.WriteString("a", "2");
-    FAIL();
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message, "Failed to set data for 'a'");
-  }
+  EXPECT_EQ(RaisedMessage<ERegistryException>([&] { reader.WriteString("a", "2"); }), "Failed to set data for 'a'");
   EXPECT_EQ(reader.Access, KEY_ALL_ACCESS);  // only that one open was read-only
 }
 
@@ -159,16 +152,9 @@ TEST_F(RegistryTest, RegIniFileWritesEveryValueAsText) {
     ini.WriteBool("Velko", "Shuffle", true);
     ini.WriteBool("Velko", "Startup", false);
   }
-  DWORD type = 0;
-  String data;
-  ASSERT_TRUE(RawValue("Software\\Calvane Technology\\Velko", "Priority", type, data));
-  EXPECT_EQ(type, REG_SZ);
-  EXPECT_EQ(data, String("3\0", 2));
-  ASSERT_TRUE(RawValue("Software\\Calvane Technology\\Velko", "Shuffle", type, data));
-  EXPECT_EQ(type, REG_SZ);
-  EXPECT_EQ(data, String("1\0", 2));
-  ASSERT_TRUE(RawValue("Software\\Calvane Technology\\Velko", "Startup", type, data));
-  EXPECT_EQ(data, String("0\0", 2));
+  EXPECT_EQ(Stored("Priority"), Text("3"));
+  EXPECT_EQ(Stored("Shuffle"), Text("1"));
+  EXPECT_EQ(Stored("Startup"), Text("0"));
 
   TRegIniFile ini("Software\\Calvane Technology");
   EXPECT_EQ(ini.ReadInteger("velko", "priority", 0), 3);
@@ -201,15 +187,9 @@ TEST_F(RegistryTest, RegistryIniFileReadsTextAndNumbers) {
   settings.WriteString("Velko", "Level", "12");
   settings.WriteInteger("Velko", "Level", 13);  // existing text stays text
   settings.WriteInteger("Velko", "Count", 4);   // a new value is a number
-  DWORD type = 0;
-  String data;
-  ASSERT_TRUE(RawValue("Software\\Calvane Technology\\Velko", "Updates", type, data));
-  EXPECT_EQ(type, REG_SZ);
-  ASSERT_TRUE(RawValue("Software\\Calvane Technology\\Velko", "Level", type, data));
-  EXPECT_EQ(type, REG_SZ);
-  EXPECT_EQ(data, String("13\0", 3));
-  ASSERT_TRUE(RawValue("Software\\Calvane Technology\\Velko", "Count", type, data));
-  EXPECT_EQ(type, REG_DWORD);
+  EXPECT_EQ(Stored("Updates"), Text("1"));
+  EXPECT_EQ(Stored("Level"), Text("13"));
+  EXPECT_EQ(Stored("Count"), std::to_string(REG_DWORD) + ":" + String("\4\0\0\0", 4));
   EXPECT_TRUE(settings.ReadBool("Velko", "Updates", false));
   EXPECT_EQ(settings.ReadInteger("Velko", "Level", 0), 13);
   EXPECT_EQ(settings.ReadInteger("Velko", "Count", 0), 4);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "classlib/Exceptions.h"
+#include "tests/classlib/raised.h"
 
 namespace {
 
@@ -52,14 +53,7 @@ TEST(Stream, ReadBufferRaisesOnAShortRead) {
   stream.Write("abc", 3);
   stream.SetPosition(0);
   char buffer[8];
-  EXPECT_THROW(stream.ReadBuffer(buffer, 4), EReadError);
-  try {
-    stream.SetPosition(0);
-    stream.ReadBuffer(buffer, 5);
-    FAIL();
-  } catch (const EReadError& e) {
-    EXPECT_EQ(e.Message, "Stream read error");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EReadError>([&] { stream.ReadBuffer(buffer, 4); }), "Stream read error");
 }
 
 TEST(Stream, CopyFromCopiesACountOrTheWholeSource) {

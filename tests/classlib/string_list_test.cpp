@@ -6,8 +6,11 @@
 
 #include "classlib/Exceptions.h"
 #include "classlib/Streams.h"
+#include "tests/classlib/raised.h"
 
 namespace {
+
+using velko_test::RaisedMessage;
 
 std::vector<String> Lines(const TStrings& list) {
   std::vector<String> out;
@@ -47,12 +50,7 @@ TEST(StringList, SortedWithDuplicatesAcceptedOrRefused) {
   refuse.Duplicates = dupError;
   refuse.SetSorted(true);
   refuse.Add("b");
-  try {
-    refuse.Add("B");
-    FAIL();
-  } catch (const EStringListError& e) {
-    EXPECT_EQ(e.Message, "String list does not allow duplicates");
-  }
+  EXPECT_EQ(RaisedMessage<EStringListError>([&] { refuse.Add("B"); }), "String list does not allow duplicates");
   EXPECT_EQ(refuse.Count(), 1);
 }
 
@@ -231,12 +229,7 @@ TEST(StringList, AssignCopiesLinesObjectsAndTextSettings) {
 TEST(StringList, IndexErrorsAndOwnedObjects) {
   TStringList list;
   EXPECT_THROW(list.Get(0), EStringListError);
-  try {
-    list.Delete(3);
-    FAIL();
-  } catch (const EStringListError& e) {
-    EXPECT_EQ(e.Message, "List index out of bounds (3)");
-  }
+  EXPECT_EQ(RaisedMessage<EStringListError>([&] { list.Delete(3); }), "List index out of bounds (3)");
   class Flag : public TObject {
    public:
     explicit Flag(int* n) : n_(n) {}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/Exceptions.h"
+#include "tests/classlib/raised.h"
 
 namespace {
 
@@ -118,14 +119,7 @@ TEST(StringRoutines, StrToIntReadsDecimalAndHexAndRaisesConvertError) {
   EXPECT_THROW(StrToInt("-"), EConvertError);
   EXPECT_EQ(StrToIntDef("6346x", 6346), 6346);
   EXPECT_EQ(StrToInt64("9000000000"), 9000000000);
-  try {
-    StrToInt("abc");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "'abc' is not a valid integer value");
-    EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
-    EXPECT_EQ(e.ClassName(), "EConvertError");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EConvertError>([] { StrToInt("abc"); }), "'abc' is not a valid integer value");
 }
 
 TEST(StringRoutines, Booleans) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/Exceptions.h"
+#include "tests/classlib/raised.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
@@ -56,27 +57,15 @@ TEST_F(TextFileTest, LongLinesCrossTheBuffer) {
 
 TEST_F(TextFileTest, FailuresRaiseInputOutputErrors) {
   TextFile f;
-  try {
-    f.Reset();
-    FAIL();
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.ErrorCode, 102);
-    EXPECT_EQ(e.Message, "File not assigned");
-  }
+  // The code and the message of what an action raises.
+  auto failure = [](auto action) {
+    const std::optional<EInOutError> e = velko_test::Raised<EInOutError>(action);
+    return e ? std::to_string(e->ErrorCode) + " " + e->Message : String("(nothing raised)");
+  };
+  EXPECT_EQ(failure([&] { f.Reset(); }), "102 File not assigned");
   f.Assign("T:\\missing.txt");
-  try {
-    f.Reset();
-    FAIL();
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.ErrorCode, 2);
-    EXPECT_EQ(e.Message, "File not found");
-  }
-  try {
-    f.ReadLn();
-    FAIL();
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.ErrorCode, 103);
-  }
+  EXPECT_EQ(failure([&] { f.Reset(); }), "2 File not found");
+  EXPECT_EQ(failure([&] { f.ReadLn(); }).substr(0, 4), "103 ");
   f.Assign("T:\\out.txt");
   f.Rewrite();
   EXPECT_THROW(f.ReadLn(), EInOutError);
@@ -85,13 +74,7 @@ TEST_F(TextFileTest, FailuresRaiseInputOutputErrors) {
   EXPECT_THROW(f.WriteLn("x"), EInOutError);
   f.Close();
   f.Assign("T:\\no folder\\x.txt");
-  try {
-    f.Rewrite();
-    FAIL();
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.ErrorCode, 3);
-    EXPECT_EQ(e.Message, "Path not found");
-  }
+  EXPECT_EQ(failure([&] { f.Rewrite(); }), "3 Path not found");
 }
 
 }  // namespace

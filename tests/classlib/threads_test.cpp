@@ -36,8 +36,6 @@ class Reporter : public TThread {
   int steps_;
 };
 
-TEST(Thread, TheLibraryKnowsTheMainThread) { EXPECT_EQ(MainThreadID, GetCurrentThreadId()); }
-
 TEST(Thread, SynchronizeRunsOnTheMainThreadWhileItPumpsWithGetMessage) {
   auto* thread = new Reporter(true, 5);
   thread->OnTerminate = [](TObject*) { PostQuitMessage(0); };
@@ -50,24 +48,6 @@ TEST(Thread, SynchronizeRunsOnTheMainThreadWhileItPumpsWithGetMessage) {
   EXPECT_EQ(thread->WaitFor(), 42u);
   ASSERT_EQ(thread->reported_on.size(), 5u);
   for (DWORD id : thread->reported_on) EXPECT_EQ(id, MainThreadID);
-  delete thread;
-}
-
-TEST(Thread, SynchronizeRunsWhileTheMainThreadPumpsWithPeekMessage) {
-  auto* thread = new Reporter(true, 3);
-  thread->Start();
-  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return thread->Finished(); }, 10));
-  EXPECT_EQ(thread->reported_on.size(), 3u);
-  delete thread;
-}
-
-TEST(Thread, WaitForAnswersSynchronizedCallsAndReturnsTheResult) {
-  auto* thread = new Reporter(true, 4);
-  thread->Start();
-  // No message loop: WaitFor itself runs the worker's calls.
-  EXPECT_EQ(thread->WaitFor(), 42u);
-  EXPECT_EQ(thread->reported_on.size(), 4u);
-  EXPECT_TRUE(thread->Finished());
   delete thread;
 }
 
@@ -176,7 +156,7 @@ TEST(Thread, ExceptionsOfSynchronizedCallsReachTheWorkerAndExecuteFailuresAreKep
   };
   auto* thread = new Failing;
   thread->Start();
-  thread->WaitFor();
+  thread->WaitFor();  // no message loop: WaitFor itself runs the worker's call
   EXPECT_TRUE(thread->caught_in_worker);
   ASSERT_TRUE(thread->FatalException());
   try {

@@ -219,14 +219,9 @@ HttpResponder::HttpResponder(Handler handler)
           std::lock_guard<std::mutex> hold(mutex_);
           requests_.push_back(head);
         }
-        int now = ++running_;
-        int most = most_at_once_.load();
-        while (now > most && !most_at_once_.compare_exchange_weak(most, now)) {
-        }
         Reply reply = handler_(head);
         connection.Write(reply.bytes);
         if (reply.hold) connection.WaitForClose(60);
-        --running_;
       }) {}
 
 std::string HttpResponder::Url(const std::string& path_and_query) const {

@@ -100,8 +100,6 @@ class HttpResponder {
   std::uint16_t port() const { return server_.port(); }
   std::string Url(const std::string& path_and_query) const;
   std::vector<std::string> Requests() const;
-  // The most requests that were being answered at one time.
-  int MostAtOnce() const { return most_at_once_.load(); }
   void Stop() { server_.Stop(); }
 
   static Reply Ok(const std::string& body, const std::string& type = "text/plain");
@@ -110,8 +108,6 @@ class HttpResponder {
   Handler handler_;
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
-  std::atomic<int> running_{0};
-  std::atomic<int> most_at_once_{0};
   LoopbackServer server_;
 };
 

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "tests/support/program_process.h"
+
 extern char** environ;
 
 namespace velko_test {
@@ -31,6 +33,9 @@ int FreePort(const std::string& address) {
   return port;
 }
 
+namespace {
+
+// The test servent program, beside the test program or in build*/tests.
 std::string ServentProgramPath() {
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe").parent_path();
   for (auto candidate : {self / "velko_test_servent", self.parent_path() / "tests" / "velko_test_servent"}) {
@@ -38,6 +43,8 @@ std::string ServentProgramPath() {
   }
   return (self / "velko_test_servent").string();
 }
+
+}  // namespace
 
 ServentProcess::ServentProcess(const Options& options) {
   port_ = options.firewall ? 0 : (options.port != 0 ? options.port : FreePort(options.address));
@@ -91,15 +98,10 @@ ServentProcess::ServentProcess(const Options& options) {
 ServentProcess::~ServentProcess() {
   if (pid_ > 0) {
     Send("quit");
-    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     int status = 0;
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > give_up) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!WaitForProgramExit(pid_, &status, 5)) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
     }
   }
   if (to_child_ >= 0) ::close(to_child_);
@@ -118,17 +120,13 @@ std::string ServentProcess::WaitFor(const std::string& prefix, double seconds) {
   std::unique_lock<std::mutex> hold(mutex_);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                           std::chrono::duration<double>(seconds));
+  bool timed_out = false;
   for (;;) {
     for (; cursor_ < lines_.size(); ++cursor_) {
       if (lines_[cursor_].rfind(prefix, 0) == 0) return lines_[cursor_++];
     }
-    if (ended_) return "";
-    if (arrived_.wait_until(hold, deadline) == std::cv_status::timeout) {
-      for (; cursor_ < lines_.size(); ++cursor_) {
-        if (lines_[cursor_].rfind(prefix, 0) == 0) return lines_[cursor_++];
-      }
-      return "";
-    }
+    if (ended_ || timed_out) return "";
+    timed_out = arrived_.wait_until(hold, deadline) == std::cv_status::timeout;
   }
 }
 

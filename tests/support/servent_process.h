@@ -38,7 +38,6 @@ class ServentProcess {
   // `prefix`; "" when none came in time. Lines before it are passed over.
   std::string WaitFor(const std::string& prefix, double seconds = 20);
   std::vector<std::string> Lines() const;
-  int pid() const { return pid_; }
 
  private:
   int pid_ = -1;
@@ -52,8 +51,5 @@ class ServentProcess {
   std::size_t cursor_ = 0;
   bool ended_ = false;
 };
-
-// The folder of the test servent program.
-std::string ServentProgramPath();
 
 }  // namespace velko_test

@@ -11,6 +11,7 @@
 #include "classlib/Menus.h"
 #include "classlib/Spin.h"
 #include "classlib/StdCtrls.h"
+#include "tests/classlib/forms/forms_test_support.h"
 
 namespace velko_test {
 
@@ -37,54 +38,32 @@ class TAllControlsForm : public TForm {
     file->Add(quit);
     SetMenu(MainMenu);
 
-    TopPanel = new TPanel(this);
-    TopPanel->SetName("TopPanel");
-    TopPanel->SetParent(this);
+    TopPanel = NewControl<TPanel>(this, this, "TopPanel", 0, 0, 760, 36);
     TopPanel->SetAlign(alTop);
-    TopPanel->SetHeight(36);
     TopPanel->SetCaption("");
 
-    PlayButton = new TSpeedButton(this);
-    PlayButton->SetName("PlayButton");
-    PlayButton->SetParent(TopPanel);
-    PlayButton->SetBounds(4, 4, 28, 28);
+    PlayButton = NewControl<TSpeedButton>(this, TopPanel, "PlayButton", 4, 4, 28, 28);
     PlayButton->SetFlat(true);
     PlayButton->SetCaption("&P");
     PlayButton->Hint = "Play";
 
-    TitleLabel = new TLabel(this);
-    TitleLabel->SetName("TitleLabel");
-    TitleLabel->SetParent(TopPanel);
-    TitleLabel->SetLeft(40);
-    TitleLabel->SetTop(10);
+    TitleLabel = NewControl<TLabel>(this, TopPanel, "TitleLabel", 40, 10, 0, 0);
     TitleLabel->SetCaption("Every standard control");
 
-    Bevel = new TBevel(this);
-    Bevel->SetName("Bevel");
-    Bevel->SetParent(this);
-    Bevel->SetBounds(8, 44, 180, 100);
+    Bevel = NewControl<TBevel>(this, this, "Bevel", 8, 44, 180, 100);
 
-    Shape = new TShape(this);
-    Shape->SetName("Shape");
-    Shape->SetParent(this);
-    Shape->SetBounds(16, 52, 60, 40);
+    Shape = NewControl<TShape>(this, this, "Shape", 16, 52, 60, 40);
     Shape->SetShape(stRoundRect);
     Shape->Brush()->SetColor(clYellow);
 
-    Picture = new TImage(this);
-    Picture->SetName("Picture");
-    Picture->SetParent(this);
-    Picture->SetBounds(90, 52, 90, 80);
+    Picture = NewControl<TImage>(this, this, "Picture", 90, 52, 90, 80);
     Picture->SetStretch(true);
     Picture->Canvas()->Brush()->SetColor(clNavy);
     Picture->Canvas()->FillRect(Rect(0, 0, 90, 80));
     Picture->Canvas()->Brush()->SetColor(clAqua);
     Picture->Canvas()->Ellipse(10, 10, 80, 70);
 
-    PaintBox = new TPaintBox(this);
-    PaintBox->SetName("PaintBox");
-    PaintBox->SetParent(this);
-    PaintBox->SetBounds(16, 100, 60, 36);
+    PaintBox = NewControl<TPaintBox>(this, this, "PaintBox", 16, 100, 60, 36);
     PaintBox->OnPaint = [this](TObject*) {
       TCanvas* canvas = PaintBox->Canvas();
       canvas->Brush()->SetColor(clGreen);
@@ -94,10 +73,7 @@ class TAllControlsForm : public TForm {
       canvas->LineTo(60, 36);
     };
 
-    Grid = new TStringGrid(this);
-    Grid->SetName("Grid");
-    Grid->SetParent(this);
-    Grid->SetBounds(196, 44, 340, 100);
+    Grid = NewControl<TStringGrid>(this, this, "Grid", 196, 44, 340, 100);
     Grid->SetColCount(3);
     Grid->SetRowCount(4);
     Grid->SetFixedCols(0);
@@ -110,93 +86,54 @@ class TAllControlsForm : public TForm {
     Grid->Rows(1)->SetCommaText("in_cdreader.dll,\"CD audio\",CDA");
     Grid->Rows(2)->SetCommaText("in_midi.dll,MIDI,\"MID;RMI\"");
 
-    Options = new TGroupBox(this);
-    Options->SetName("Options");
-    Options->SetParent(this);
-    Options->SetBounds(544, 44, 208, 100);
+    Options = NewControl<TGroupBox>(this, this, "Options", 544, 44, 208, 100);
     Options->SetCaption("Options");
 
-    Shuffle = new TCheckBox(this);
-    Shuffle->SetName("Shuffle");
-    Shuffle->SetParent(Options);
-    Shuffle->SetBounds(10, 18, 180, 20);
+    Shuffle = NewControl<TCheckBox>(this, Options, "Shuffle", 10, 18, 180, 20);
     Shuffle->SetCaption("&Shuffle");
     Shuffle->SetChecked(true);
 
-    Normal = new TRadioButton(this);
-    Normal->SetName("Normal");
-    Normal->SetParent(Options);
-    Normal->SetBounds(10, 44, 180, 20);
+    Normal = NewControl<TRadioButton>(this, Options, "Normal", 10, 44, 180, 20);
     Normal->SetCaption("&Normal speed");
     Normal->SetChecked(true);
 
-    Fast = new TRadioButton(this);
-    Fast->SetName("Fast");
-    Fast->SetParent(Options);
-    Fast->SetBounds(10, 68, 180, 20);
+    Fast = NewControl<TRadioButton>(this, Options, "Fast", 10, 68, 180, 20);
     Fast->SetCaption("&Fast");
 
-    NameEdit = new TEdit(this);
-    NameEdit->SetName("NameEdit");
-    NameEdit->SetParent(this);
-    NameEdit->SetBounds(8, 152, 180, 21);
+    NameEdit = NewControl<TEdit>(this, this, "NameEdit", 8, 152, 180, 21);
     NameEdit->SetText("Velko user");
 
-    Kind = new TComboBox(this);
-    Kind->SetName("Kind");
-    Kind->SetParent(this);
-    Kind->SetBounds(8, 180, 180, 21);
+    Kind = NewControl<TComboBox>(this, this, "Kind", 8, 180, 180, 21);
     Kind->SetStyle(csDropDownList);
     Kind->Items()->SetCommaText("Rock,Jazz,Blues");
     Kind->SetItemIndex(1);
 
-    Count = new TSpinEdit(this);
-    Count->SetName("Count");
-    Count->SetParent(this);
-    Count->SetBounds(8, 208, 80, 21);
+    Count = NewControl<TSpinEdit>(this, this, "Count", 8, 208, 80, 21);
     Count->SetMinValue(1);
     Count->SetMaxValue(99);
     Count->SetValue(5);
 
-    OkButton = new TButton(this);
-    OkButton->SetName("OkButton");
-    OkButton->SetParent(this);
-    OkButton->SetBounds(100, 206, 88, 25);
+    OkButton = NewControl<TButton>(this, this, "OkButton", 100, 206, 88, 25);
     OkButton->SetCaption("OK");
     OkButton->SetDefault(true);
 
-    Progress = new TProgressBar(this);
-    Progress->SetName("Progress");
-    Progress->SetParent(this);
-    Progress->SetBounds(8, 240, 180, 16);
+    Progress = NewControl<TProgressBar>(this, this, "Progress", 8, 240, 180, 16);
     Progress->SetPosition(60);
 
-    Notes = new TMemo(this);
-    Notes->SetName("Notes");
-    Notes->SetParent(this);
-    Notes->SetBounds(196, 152, 170, 120);
+    Notes = NewControl<TMemo>(this, this, "Notes", 196, 152, 170, 120);
     Notes->Lines()->Add("First line");
     Notes->Lines()->Add("Second line");
 
-    Songs = new TListBox(this);
-    Songs->SetName("Songs");
-    Songs->SetParent(this);
-    Songs->SetBounds(374, 152, 170, 120);
+    Songs = NewControl<TListBox>(this, this, "Songs", 374, 152, 170, 120);
     Songs->Items()->SetCommaText("\"One song\",\"Another song\",\"A third song\"");
     Songs->SetItemIndex(1);
 
-    Volume = new TTrackBar(this);
-    Volume->SetName("Volume");
-    Volume->SetParent(this);
-    Volume->SetBounds(552, 152, 200, 40);
+    Volume = NewControl<TTrackBar>(this, this, "Volume", 552, 152, 200, 40);
     Volume->SetMax(100);
     Volume->SetFrequency(10);
     Volume->SetPosition(70);
 
-    Pages = new TPageControl(this);
-    Pages->SetName("Pages");
-    Pages->SetParent(this);
-    Pages->SetBounds(8, 280, 744, 210);
+    Pages = NewControl<TPageControl>(this, this, "Pages", 8, 280, 744, 210);
     FilesPage = new TTabSheet(this);
     FilesPage->SetName("FilesPage");
     FilesPage->SetCaption("Files");
@@ -206,23 +143,14 @@ class TAllControlsForm : public TForm {
     OtherPage->SetCaption("Other");
     OtherPage->SetPageControl(Pages);
 
-    Folders = new TDirectoryListBox(this);
-    Folders->SetName("Folders");
-    Folders->SetParent(FilesPage);
-    Folders->SetBounds(4, 4, 240, 172);
+    Folders = NewControl<TDirectoryListBox>(this, FilesPage, "Folders", 4, 4, 240, 172);
 
-    FileList = new TFileListBox(this);
-    FileList->SetName("FileList");
-    FileList->SetParent(FilesPage);
-    FileList->SetBounds(252, 4, 240, 172);
+    FileList = NewControl<TFileListBox>(this, FilesPage, "FileList", 252, 4, 240, 172);
     FileList->SetShowGlyphs(true);
     FileList->SetMultiSelect(true);
     Folders->SetFileList(FileList);
 
-    Songs2 = new TListView(this);
-    Songs2->SetName("SongList");
-    Songs2->SetParent(FilesPage);
-    Songs2->SetBounds(500, 4, 232, 172);
+    Songs2 = NewControl<TListView>(this, FilesPage, "SongList", 500, 4, 232, 172);
     Songs2->SetViewStyle(vsReport);
     Songs2->SetRowSelect(true);
     Songs2->SetSortType(stText);
@@ -242,17 +170,11 @@ class TAllControlsForm : public TForm {
     }
     Songs2->Items()->Item(1)->SetSelected(true);
 
-    OtherLabel = new TLabel(this);
-    OtherLabel->SetName("OtherLabel");
-    OtherLabel->SetParent(OtherPage);
-    OtherLabel->SetBounds(8, 8, 200, 16);
+    OtherLabel = NewControl<TLabel>(this, OtherPage, "OtherLabel", 8, 8, 200, 16);
     OtherLabel->SetCaption("The second page");
 
-    BottomPanel = new TPanel(this);
-    BottomPanel->SetName("BottomPanel");
-    BottomPanel->SetParent(this);
+    BottomPanel = NewControl<TPanel>(this, this, "BottomPanel", 0, 496, 760, 24);
     BottomPanel->SetAlign(alBottom);
-    BottomPanel->SetHeight(24);
     BottomPanel->SetBevelOuter(bvLowered);
     BottomPanel->SetAlignment(taLeftJustify);
     BottomPanel->SetCaption(" Ready");

@@ -35,8 +35,7 @@ TEST_F(ApplicationTest, TheApplicationWindowIsHiddenCarriesTheTitleAndOwnsTheFor
   EXPECT_EQ(FindWindow("TApplication", "Velko"), app);
   Application->SetTitle("Velko 2");
   EXPECT_EQ(FindWindow("TApplication", "Velko 2"), app);
-  TPlainForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TPlainForm>();
   EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), app);
 }
 
@@ -63,10 +62,7 @@ TEST_F(ApplicationTest, HelpRequestsAreRecordedWithTheHelpFile) {
 }
 
 TEST_F(ApplicationTest, MinimisingHidesEveryFormAndRestoringBringsThemBack) {
-  TPlainForm* form = nullptr;
-  Application->CreateForm(form);
-  form->Show();
-  Pump();
+  auto* form = ShowNewForm<TPlainForm>();
   int minimised = 0;
   int restored = 0;
   Application->OnMinimize = [&](TObject*) { ++minimised; };
@@ -91,10 +87,7 @@ TEST_F(ApplicationTest, MinimisingHidesEveryFormAndRestoringBringsThemBack) {
 }
 
 TEST_F(ApplicationTest, AnApplicationMessageBoxIsModalToEveryForm) {
-  TPlainForm* form = nullptr;
-  Application->CreateForm(form);
-  form->Show();
-  Pump();
+  auto* form = ShowNewForm<TPlainForm>();
   bool enabled_during_box = true;
   platform::SetMessageBoxHook([&](const platform::MessageBoxRequest& request) {
     boxes.push_back(request);
@@ -130,8 +123,7 @@ TEST_F(ApplicationTest, TheScreenKnowsItsSizeWorkAreaCursorsAndForms) {
   EXPECT_EQ(Screen->Cursors(99), LoadCursor(nullptr, IDC_ARROW));
 
   const int before = Screen->FormCount();
-  TPlainForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TPlainForm>();
   EXPECT_EQ(Screen->FormCount(), before + 1);
   form->Show();
   Pump();
@@ -143,8 +135,7 @@ TEST_F(ApplicationTest, TheScreenKnowsItsSizeWorkAreaCursorsAndForms) {
 }
 
 TEST_F(ApplicationTest, TheBorderPropertiesMakeTheFrame) {
-  TPlainForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TPlainForm>();
   auto style = [&] { return static_cast<DWORD>(GetWindowLongPtr(form->Handle(), GWL_STYLE)); };
   auto ex_style = [&] { return static_cast<DWORD>(GetWindowLongPtr(form->Handle(), GWL_EXSTYLE)); };
   EXPECT_EQ(style() & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -167,8 +158,7 @@ TEST_F(ApplicationTest, TheBorderPropertiesMakeTheFrame) {
 }
 
 TEST_F(ApplicationTest, PositionsCentreOnTheScreenOrOnTheMainForm) {
-  TPlainForm* main = nullptr;
-  Application->CreateForm(main);
+  auto* main = NewForm<TPlainForm>();
   main->SetBounds(100, 100, 400, 300);
   main->Show();
   auto* other = new TPlainForm(Application, "Other");
@@ -185,8 +175,7 @@ TEST_F(ApplicationTest, PositionsCentreOnTheScreenOrOnTheMainForm) {
 }
 
 TEST_F(ApplicationTest, WindowStateFollowsTheWindow) {
-  TPlainForm* main = nullptr;
-  Application->CreateForm(main);
+  auto* main = NewForm<TPlainForm>();
   main->Show();
   auto* other = new TPlainForm(Application, "Other");
   other->Show();
@@ -207,8 +196,7 @@ LRESULT Spy(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 TEST_F(ApplicationTest, ASubclassedFormWindowStillReachesTheForm) {
-  TPlainForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TPlainForm>();
   g_previous = reinterpret_cast<WNDPROC>(
       SetWindowLongPtr(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Spy)));
   ASSERT_NE(g_previous, nullptr);

@@ -25,35 +25,20 @@ class TCommonForm : public TForm {
     BeginLoad();
     SetName("CommonForm");
     SetClientSize(500, 400);
-    Progress = new TProgressBar(this);
-    Progress->SetName("Progress");
-    Progress->SetParent(this);
-    Progress->SetBounds(10, 10, 200, 16);
-    Volume = new TTrackBar(this);
-    Volume->SetName("Volume");
-    Volume->SetParent(this);
-    Volume->SetBounds(10, 40, 200, 40);
+    Progress = NewControl<TProgressBar>(this, this, "Progress", 10, 10, 200, 16);
+    Volume = NewControl<TTrackBar>(this, this, "Volume", 10, 40, 200, 40);
     Volume->SetMax(100);
-    Spin = new TSpinEdit(this);
-    Spin->SetName("Spin");
-    Spin->SetParent(this);
-    Spin->SetBounds(250, 10, 80, 21);
+    Spin = NewControl<TSpinEdit>(this, this, "Spin", 250, 10, 80, 21);
     Spin->SetMinValue(1);
     Spin->SetMaxValue(10);
-    Pages = new TPageControl(this);
-    Pages->SetName("Pages");
-    Pages->SetParent(this);
-    Pages->SetBounds(10, 100, 480, 280);
+    Pages = NewControl<TPageControl>(this, this, "Pages", 10, 100, 480, 280);
     const char* captions[] = {"Search Results", "Hosts", "Transfers"};
     for (int i = 0; i < 3; ++i) {
       Sheets[i] = new TTabSheet(this);
       Sheets[i]->SetCaption(captions[i]);
       Sheets[i]->SetPageControl(Pages);
     }
-    OnSecondPage = new TButton(this);
-    OnSecondPage->SetName("OnSecondPage");
-    OnSecondPage->SetParent(Sheets[1]);
-    OnSecondPage->SetBounds(10, 10, 80, 25);
+    OnSecondPage = NewControl<TButton>(this, Sheets[1], "OnSecondPage", 10, 10, 80, 25);
     EndLoad();
   }
   TProgressBar* Progress;
@@ -69,9 +54,7 @@ class CommonControlsTest : public FormsTest {
   void SetUp() override {
     FormsTest::SetUp();
     platform::UseManualClock(1'000'000);
-    Application->CreateForm(form);
-    form->Show();
-    Pump();
+    form = ShowNewForm<TCommonForm>();
   }
   TCommonForm* form = nullptr;
 };
@@ -161,10 +144,7 @@ TEST_F(CommonControlsTest, APageControlShowsThePageOfTheChosenTab) {
 TEST_F(CommonControlsTest, CtrlTabTurnsThePages) {
   TPageControl* pages = form->Pages;
   pages->SetFocus();
-  platform::InjectKey(VK_CONTROL, true);
-  Press(VK_TAB);
-  platform::InjectKey(VK_CONTROL, false);
-  Pump();
+  PressWith(VK_CONTROL, VK_TAB);
   EXPECT_EQ(pages->ActivePage(), form->Sheets[1]);
 }
 
@@ -196,9 +176,7 @@ TEST_F(CommonControlsTest, ASpinEditStepsWithinItsRangeByArrowsAndKeys) {
 }
 
 TEST_F(CommonControlsTest, AnUpDownTellsWhichArrowWasPressed) {
-  auto* arrows = new TUpDown(form);
-  arrows->SetParent(form);
-  arrows->SetBounds(350, 10, 17, 30);
+  auto* arrows = NewControl<TUpDown>(form, form, "", 350, 10, 17, 30);
   arrows->SetPosition(50);
   std::vector<TUDBtnType> presses;
   arrows->OnClick = [&](TObject*, TUDBtnType button) { presses.push_back(button); };

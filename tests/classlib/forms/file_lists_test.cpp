@@ -4,8 +4,6 @@
 // a drive of its own (T:).
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <vector>
 
@@ -25,14 +23,8 @@ class TFilesForm : public TForm {
     BeginLoad();
     SetName("FilesForm");
     SetClientSize(420, 300);
-    Folders = new TDirectoryListBox(this);
-    Folders->SetName("Folders");
-    Folders->SetParent(this);
-    Folders->SetBounds(10, 10, 190, 280);
-    Files = new TFileListBox(this);
-    Files->SetName("Files");
-    Files->SetParent(this);
-    Files->SetBounds(210, 10, 200, 280);
+    Folders = NewControl<TDirectoryListBox>(this, this, "Folders", 10, 10, 190, 280);
+    Files = NewControl<TFileListBox>(this, this, "Files", 210, 10, 200, 280);
     Files->SetMultiSelect(true);
     Files->SetShowGlyphs(true);
     EndLoad();
@@ -41,28 +33,18 @@ class TFilesForm : public TForm {
   TFileListBox* Files;
 };
 
-class FileListsTest : public FormsTest {
+class FileListsTest : public FormsOnDriveTest {
  protected:
   void SetUp() override {
-    FormsTest::SetUp();
-    platform::ResetDriveTable();
-    platform::MapDrive('T', dir_.path().string(), DRIVE_FIXED, "TESTDRIVE");
-    ASSERT_TRUE(SetCurrentDirectory("T:\\"));
-    dir_.WriteFile("Music/one.mp3", "1");
-    dir_.WriteFile("Music/two.MP3", "22");
-    dir_.WriteFile("Music/notes.txt", "n");
-    dir_.WriteFile("Music/cover.jpg", "j");
-    std::filesystem::create_directories(dir_ / "Music" / "Rock");
-    std::filesystem::create_directories(dir_ / "Music" / "Jazz");
-    dir_.WriteFile("Music/Rock/loud.mp3", "l");
-    Application->CreateForm(form);
-    form->Show();
-    Pump();
-  }
-  void TearDown() override {
-    FormsTest::TearDown();
-    platform::ResetDriveTable();
-    [[maybe_unused]] const int moved = chdir("/");
+    FormsOnDriveTest::SetUp();
+    drive_.WriteFile("Music/one.mp3", "1");
+    drive_.WriteFile("Music/two.MP3", "22");
+    drive_.WriteFile("Music/notes.txt", "n");
+    drive_.WriteFile("Music/cover.jpg", "j");
+    std::filesystem::create_directories(drive_ / "Music" / "Rock");
+    std::filesystem::create_directories(drive_ / "Music" / "Jazz");
+    drive_.WriteFile("Music/Rock/loud.mp3", "l");
+    form = ShowNewForm<TFilesForm>();
   }
   std::vector<String> Entries(TCustomListBox* list) {
     std::vector<String> names;
@@ -70,7 +52,6 @@ class FileListsTest : public FormsTest {
     return names;
   }
 
-  TempDir dir_;
   TFilesForm* form = nullptr;
 };
 

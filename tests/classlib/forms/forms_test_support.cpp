@@ -1,8 +1,12 @@
 #include "tests/classlib/forms/forms_test_support.h"
 
+#include <unistd.h>
+
 #include "classlib/Menus.h"
 #include "classlib/Threads.h"
 #include "platform/core/clock.h"
+#include "platform/fs/drives.h"
+#include "platform/fs/files.h"
 
 namespace velko_test {
 
@@ -50,11 +54,31 @@ void FormsTest::Press(UINT vk) {
   Pump();
 }
 
+void FormsTest::PressWith(UINT modifier, UINT vk) {
+  platform::InjectKey(modifier, true);
+  Press(vk);
+  platform::InjectKey(modifier, false);
+  Pump();
+}
+
 void FormsTest::Advance(int ms) {
   for (int i = 0; i < ms; i += 10) {
     platform::AdvanceClockMs(10);
     Pump();
   }
+}
+
+void FormsOnDriveTest::SetUp() {
+  FormsTest::SetUp();
+  platform::ResetDriveTable();
+  platform::MapDrive('T', drive_.path().string(), DRIVE_FIXED, "TESTDRIVE");
+  ASSERT_TRUE(SetCurrentDirectory("T:\\"));
+}
+
+void FormsOnDriveTest::TearDown() {
+  FormsTest::TearDown();
+  platform::ResetDriveTable();
+  [[maybe_unused]] const int moved = chdir("/");
 }
 
 }  // namespace velko_test

@@ -12,8 +12,20 @@
 #include "classlib/Forms.h"
 #include "platform/dlg/message_box.h"
 #include "platform/user/user.h"
+#include "tests/support/temp_dir.h"
 
 namespace velko_test {
+
+// A control of class T made by `owner`, named and placed on `parent`.
+template <class T>
+T* NewControl(TComponent* owner, TWinControl* parent, const String& name, int left, int top, int width,
+              int height) {
+  auto* control = new T(owner);
+  control->SetName(name);
+  control->SetParent(parent);
+  control->SetBounds(left, top, width, height);
+  return control;
+}
 
 class FormsTest : public ::testing::Test {
  protected:
@@ -27,13 +39,39 @@ class FormsTest : public ::testing::Test {
   void MoveMouse(TControl* control, int x, int y);
   // A key pressed and released, with its characters.
   void Press(UINT vk);
+  // A key pressed while `modifier` (VK_CONTROL, VK_MENU, VK_SHIFT) is held.
+  void PressWith(UINT modifier, UINT vk);
   // Advances the manual clock in 10 ms steps, pumping after each.
   void Advance(int ms);
+  // A form made as the program makes its forms (the first is the main
+  // form), and the same shown.
+  template <class F>
+  F* NewForm() {
+    F* form = nullptr;
+    Application->CreateForm(form);
+    return form;
+  }
+  template <class F>
+  F* ShowNewForm() {
+    F* form = NewForm<F>();
+    form->Show();
+    Pump();
+    return form;
+  }
 
   std::vector<platform::MessageBoxRequest> boxes;
 
  private:
   std::size_t windows_before_ = 0;
+};
+
+// The form tests on a drive T: of their own, the current folder at its root.
+class FormsOnDriveTest : public FormsTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  TempDir drive_;
 };
 
 }  // namespace velko_test

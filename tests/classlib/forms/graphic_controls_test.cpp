@@ -1,6 +1,6 @@
 // The pixels of the self-drawn controls on a shown form: panels and their
-// bevels, labels sized to their text, bevels, shapes, images and paint
-// boxes, and speed buttons with glyphs.
+// bevels, labels sized to their text, bevels, shapes, images and speed
+// buttons with glyphs (paint boxes: the every-control form's test).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -25,46 +25,19 @@ class TPictureForm : public TForm {
     SetBorderStyle(bsNone);
     SetClientSize(400, 300);
     SetColor(clWhite);
-    Panel = new TPanel(this);
-    Panel->SetName("Panel");
-    Panel->SetParent(this);
-    Panel->SetBounds(10, 10, 120, 50);
+    Panel = NewControl<TPanel>(this, this, "Panel", 10, 10, 120, 50);
     Panel->SetBevelInner(bvLowered);
     Panel->SetCaption("");
-    Label = new TLabel(this);
-    Label->SetName("Label");
-    Label->SetParent(this);
+    Label = NewControl<TLabel>(this, this, "Label", 150, 10, 0, 0);
     Label->Font()->SetName(kTestFontName);
     Label->Font()->SetHeight(16);
     Label->SetCaption("Hello");
-    Label->SetLeft(150);
-    Label->SetTop(10);
     Label->Font()->SetColor(clRed);
-    Bevel = new TBevel(this);
-    Bevel->SetName("Bevel");
-    Bevel->SetParent(this);
-    Bevel->SetBounds(250, 10, 40, 30);
-    Shape = new TShape(this);
-    Shape->SetName("Shape");
-    Shape->SetParent(this);
-    Shape->SetBounds(10, 80, 60, 40);
+    Bevel = NewControl<TBevel>(this, this, "Bevel", 250, 10, 40, 30);
+    Shape = NewControl<TShape>(this, this, "Shape", 10, 80, 60, 40);
     Shape->Brush()->SetColor(clYellow);
-    Image = new TImage(this);
-    Image->SetName("Image");
-    Image->SetParent(this);
-    Image->SetBounds(100, 80, 40, 40);
-    PaintBox = new TPaintBox(this);
-    PaintBox->SetName("PaintBox");
-    PaintBox->SetParent(this);
-    PaintBox->SetBounds(200, 80, 50, 50);
-    PaintBox->OnPaint = [this](TObject*) {
-      PaintBox->Canvas()->Brush()->SetColor(clGreen);
-      PaintBox->Canvas()->FillRect(Rect(0, 0, 50, 50));
-    };
-    Button = new TSpeedButton(this);
-    Button->SetName("Button");
-    Button->SetParent(this);
-    Button->SetBounds(10, 150, 40, 30);
+    Image = NewControl<TImage>(this, this, "Image", 100, 80, 40, 40);
+    Button = NewControl<TSpeedButton>(this, this, "Button", 10, 150, 40, 30);
     EndLoad();
   }
   TPanel* Panel;
@@ -72,7 +45,6 @@ class TPictureForm : public TForm {
   TBevel* Bevel;
   TShape* Shape;
   TImage* Image;
-  TPaintBox* PaintBox;
   TSpeedButton* Button;
 };
 
@@ -166,12 +138,6 @@ TEST_F(GraphicControlsTest, AnImageShowsItsPictureAsToldAndHasACanvasOfItsOwn) {
   EXPECT_NO_THROW(form->Image->Canvas());
   EXPECT_EQ(form->Image->Picture()->Width(), 40);
   EXPECT_NE(dynamic_cast<TBitmap*>(form->Image->Picture()->Graphic()), nullptr);
-}
-
-TEST_F(GraphicControlsTest, APaintBoxIsDrawnByItsHandler) {
-  ShowAndLook();
-  EXPECT_EQ(At(form->PaintBox, 25, 25), RGB(0, 128, 0));
-  EXPECT_EQ(At(form->PaintBox, 60, 25), RGB(255, 255, 255));
 }
 
 TEST_F(GraphicControlsTest, ASpeedButtonDrawsItsGlyphTransparentlyAndSinksWhenDown) {

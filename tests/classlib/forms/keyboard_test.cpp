@@ -67,10 +67,7 @@ class TKeyForm : public TForm {
   }
 
   TKeyBox* Make(const String& name, int left) {
-    auto* box = new TKeyBox(this);
-    box->SetName(name);
-    box->SetParent(this);
-    box->SetBounds(left, 10, 80, 40);
+    auto* box = NewControl<TKeyBox>(this, this, name, left, 10, 80, 40);
     box->log = &log;
     box->OnEnter = [this, name](TObject*) { log.push_back(name + " enter"); };
     box->OnExit = [this, name](TObject*) { log.push_back(name + " exit"); };
@@ -88,9 +85,7 @@ class KeyboardTest : public FormsTest {
  protected:
   void SetUp() override {
     FormsTest::SetUp();
-    Application->CreateForm(form);
-    form->Show();
-    Pump();
+    form = ShowNewForm<TKeyForm>();
   }
   TKeyForm* form = nullptr;
 };
@@ -107,10 +102,7 @@ TEST_F(KeyboardTest, TheFirstTabStopGetsTheFocusAndTabWalksTheTabOrder) {
   Press(VK_TAB);  // B is last now: around to C
   EXPECT_TRUE(form->C->Focused());
   // Shift+Tab goes back.
-  platform::InjectKey(VK_SHIFT, true);
-  Press(VK_TAB);
-  platform::InjectKey(VK_SHIFT, false);
-  Pump();
+  PressWith(VK_SHIFT, VK_TAB);
   EXPECT_TRUE(form->B->Focused());
   // A disabled control is passed over.
   form->C->SetEnabled(false);
@@ -149,10 +141,7 @@ TEST_F(KeyboardTest, EnterIsOfferedToTheControlsAsADialogKey) {
 }
 
 TEST_F(KeyboardTest, ALabelsAcceleratorFocusesItsControl) {
-  platform::InjectKey(VK_MENU, true);
-  Press('C');
-  platform::InjectKey(VK_MENU, false);
-  Pump();
+  PressWith(VK_MENU, 'C');
   EXPECT_TRUE(form->C->Focused());
 }
 
@@ -169,18 +158,12 @@ TEST_F(KeyboardTest, AMenuShortcutRunsItsItemInsteadOfReachingTheControl) {
   file->Add(open);
   form->SetMenu(menu);
   form->log.clear();
-  platform::InjectKey(VK_CONTROL, true);
-  Press('O');
-  platform::InjectKey(VK_CONTROL, false);
-  Pump();
+  PressWith(VK_CONTROL, 'O');
   EXPECT_EQ(opened, 1);
   for (const std::string& entry : form->log) EXPECT_EQ(entry.find("down 79"), std::string::npos) << entry;
   // A disabled item is no shortcut.
   open->SetEnabled(false);
-  platform::InjectKey(VK_CONTROL, true);
-  Press('O');
-  platform::InjectKey(VK_CONTROL, false);
-  Pump();
+  PressWith(VK_CONTROL, 'O');
   EXPECT_EQ(opened, 1);
 }
 

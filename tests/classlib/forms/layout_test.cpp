@@ -25,10 +25,7 @@ class TLayoutForm : public TForm {
     EndLoad();
   }
   TPanel* MakePanel(const String& name, TAlign align, int x, int y, int w, int h) {
-    auto* panel = new TPanel(this);
-    panel->SetName(name);
-    panel->SetParent(this);
-    panel->SetBounds(x, y, w, h);
+    auto* panel = NewControl<TPanel>(this, this, name, x, y, w, h);
     panel->SetAlign(align);
     return panel;
   }
@@ -41,8 +38,7 @@ class TLayoutForm : public TForm {
 using LayoutTest = FormsTest;
 
 TEST_F(LayoutTest, AlignedControlsFillTheSidesInTurnAndFollowTheParentsSize) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   EXPECT_EQ(form->Top->BoundsRect(), Rect(0, 0, 300, 30));
   EXPECT_EQ(form->Bottom->BoundsRect(), Rect(0, 180, 300, 200));
   EXPECT_EQ(form->Left->BoundsRect(), Rect(0, 30, 50, 180));
@@ -68,8 +64,7 @@ TEST_F(LayoutTest, AlignedControlsFillTheSidesInTurnAndFollowTheParentsSize) {
 }
 
 TEST_F(LayoutTest, FontColourAndShowHintComeFromTheParentUntilSetOnTheControl) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   auto* label = new TLabel(form);
   label->SetParent(form->Client);
   EXPECT_TRUE(label->ParentFont());
@@ -99,15 +94,10 @@ TEST_F(LayoutTest, FontColourAndShowHintComeFromTheParentUntilSetOnTheControl) {
 }
 
 TEST_F(LayoutTest, RecreatingAWindowKeepsItsTextChildrenAndPlace) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
-  auto* box = new TGroupBox(form);
-  box->SetParent(form->Client);
-  box->SetBounds(5, 5, 120, 80);
+  auto* form = NewForm<TLayoutForm>();
+  auto* box = NewControl<TGroupBox>(form, form->Client, "", 5, 5, 120, 80);
   box->SetCaption("Connection");
-  auto* inner = new TPanel(form);
-  inner->SetParent(box);
-  inner->SetBounds(10, 20, 40, 30);
+  auto* inner = NewControl<TPanel>(form, box, "", 10, 20, 40, 30);
   form->Show();
   Pump();
   HWND before = box->Handle();
@@ -125,8 +115,7 @@ TEST_F(LayoutTest, RecreatingAWindowKeepsItsTextChildrenAndPlace) {
 }
 
 TEST_F(LayoutTest, BringingToFrontChangesWhichControlGetsTheMouse) {
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   auto* under = new TLabel(form);
   under->SetParent(form->Client);
   under->SetAutoSize(false);
@@ -167,12 +156,9 @@ class TRowHintPanel : public TPanel {
 
 TEST_F(LayoutTest, AControlCanChangeItsHintAsItShows) {
   platform::UseManualClock(1'000'000);
-  TLayoutForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TLayoutForm>();
   form->SetShowHint(true);
-  auto* rows = new TRowHintPanel(form);
-  rows->SetParent(form->Client);
-  rows->SetBounds(0, 0, 100, 100);
+  auto* rows = NewControl<TRowHintPanel>(form, form->Client, "", 0, 0, 100, 100);
   rows->Hint = "rows";
   form->Show();
   Pump();

@@ -25,10 +25,7 @@ class TListForm : public TForm {
     SetClientSize(420, 300);
     Images = new TImageList(this);
     Images->SetName("Images");
-    List = new TListView(this);
-    List->SetName("List");
-    List->SetParent(this);
-    List->SetBounds(10, 10, 400, 280);
+    List = NewControl<TListView>(this, this, "List", 10, 10, 400, 280);
     List->SetViewStyle(vsReport);
     List->SetHideSelection(false);
     List->SetReadOnly(true);
@@ -101,7 +98,6 @@ TEST_F(ListViewTest, ItemsMadeBeforeTheWindowReachItWithTheirSubItemsAndData) {
   EXPECT_EQ(list->Items()->Item(0)->Data(), &record);
   // Later changes go to the window at once.
   first->SetCaption("first.mp3");
-  first->SubItems()->Strings(0);
   first->SubItems()->Put(0, "D:\\");
   first->SubItems()->Add("extra");
   EXPECT_EQ(WindowColumn(0)[0], "first.mp3");

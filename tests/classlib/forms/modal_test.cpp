@@ -39,11 +39,8 @@ class TTwoButtonForm : public TForm {
   }
 
   TSpeedButton* MakeButton(const String& name, int left) {
-    auto* button = new TSpeedButton(this);
-    button->SetName(name);
+    auto* button = NewControl<TSpeedButton>(this, this, name, left, 20, 90, 30);
     button->SetCaption(name);
-    button->SetParent(this);
-    button->SetBounds(left, 20, 90, 30);
     return button;
   }
 
@@ -71,10 +68,7 @@ class ModalTest : public FormsTest {
 };
 
 TEST_F(ModalTest, AModalFormAnswersAClickClosesWithItsResultAndTheOwnerIsActivatedAgain) {
-  TTwoButtonForm* main = nullptr;
-  Application->CreateForm(main);
-  main->Show();
-  Pump();
+  auto* main = ShowNewForm<TTwoButtonForm>();
   EXPECT_EQ(main->activations, 1);
   EXPECT_EQ(Screen->ActiveCustomForm(), main);
 
@@ -165,10 +159,8 @@ TEST_F(ModalTest, CloseQueryCanKeepAModalFormOpenAndCloseGivesCancel) {
 }
 
 TEST_F(ModalTest, RunShowsTheMainFormUntilItClosesThenDeletesTheForms) {
-  TTwoButtonForm* main = nullptr;
-  Application->CreateForm(main);
-  TOtherForm* other = nullptr;
-  Application->CreateForm(other);
+  auto* main = NewForm<TTwoButtonForm>();
+  NewForm<TOtherForm>();
   EXPECT_EQ(Application->MainForm(), main);
   bool destroyed = false;
   main->WhenDestroyed = [&] { destroyed = true; };
@@ -187,10 +179,8 @@ TEST_F(ModalTest, RunShowsTheMainFormUntilItClosesThenDeletesTheForms) {
 }
 
 TEST_F(ModalTest, TheFormsGoAtTheEndWithoutActivatingEachOther) {
-  TTwoButtonForm* main = nullptr;
-  Application->CreateForm(main);
-  TOtherForm* other = nullptr;
-  Application->CreateForm(other);
+  auto* main = NewForm<TTwoButtonForm>();
+  auto* other = NewForm<TOtherForm>();
   main->WhenActivated = [&] {
     if (main->activations == 1) other->Show();
   };
@@ -202,8 +192,7 @@ TEST_F(ModalTest, TheFormsGoAtTheEndWithoutActivatingEachOther) {
 }
 
 TEST_F(ModalTest, TerminatingBeforeRunEndsItWithoutShowingTheMainForm) {
-  TTwoButtonForm* main = nullptr;
-  Application->CreateForm(main);
+  auto* main = NewForm<TTwoButtonForm>();
   bool shown = false;
   main->OnShow = [&](TObject*) { shown = true; };
   Application->ShowMainForm = false;
@@ -215,8 +204,7 @@ TEST_F(ModalTest, TerminatingBeforeRunEndsItWithoutShowingTheMainForm) {
 }
 
 TEST_F(ModalTest, CaFreeDeletesANonModalFormAfterItsMessages) {
-  TTwoButtonForm* main = nullptr;
-  Application->CreateForm(main);
+  NewForm<TTwoButtonForm>();  // the main form
   auto* tool = new TTwoButtonForm(Application, "Tool");
   bool destroyed = false;
   tool->WhenDestroyed = [&] { destroyed = true; };

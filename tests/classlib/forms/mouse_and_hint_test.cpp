@@ -37,20 +37,14 @@ class TMouseForm : public TForm {
     SetName("MouseForm");
     SetClientSize(300, 200);
     SetShowHint(true);
-    Panel = new TWatchedPanel(this);
-    Panel->SetName("Panel");
-    Panel->SetParent(this);
-    Panel->SetBounds(10, 10, 200, 100);
+    Panel = NewControl<TWatchedPanel>(this, this, "Panel", 10, 10, 200, 100);
     Play = MakeButton("Play", 10, "Play the song|Plays the selected song");
     Stop = MakeButton("Stop", 50, "Stop");
     EndLoad();
   }
 
   TSpeedButton* MakeButton(const String& name, int left, const String& hint) {
-    auto* button = new TSpeedButton(this);
-    button->SetName(name);
-    button->SetParent(Panel);
-    button->SetBounds(left, 10, 30, 30);
+    auto* button = NewControl<TSpeedButton>(this, Panel, name, left, 10, 30, 30);
     button->Hint = hint;
     button->SetFlat(true);
     return button;
@@ -81,20 +75,15 @@ class MouseTest : public FormsTest {
 
 TEST_F(MouseTest, EnteringAndLeavingAControlIsToldToItAndItsParents) {
   MoveMouse(form->Panel, 150, 80);
+  EXPECT_FALSE(form->Play->MouseInControl());
   MoveMouse(form->Play, 5, 5);
+  EXPECT_TRUE(form->Play->MouseInControl());  // a flat button shows its frame
   MoveMouse(form->Panel, 150, 80);
+  EXPECT_FALSE(form->Play->MouseInControl());
   MoveMouse(form, 280, 180);
   EXPECT_EQ((std::vector<std::string>{"enter Panel", "leave Panel", "enter Play", "leave Play", "enter Panel",
                                       "leave Panel"}),
             form->Panel->seen);
-}
-
-TEST_F(MouseTest, AFlatSpeedButtonShowsItsFrameOnlyWhileTheMouseIsOverIt) {
-  EXPECT_FALSE(form->Play->MouseInControl());
-  MoveMouse(form->Play, 5, 5);
-  EXPECT_TRUE(form->Play->MouseInControl());
-  MoveMouse(form->Panel, 150, 80);
-  EXPECT_FALSE(form->Play->MouseInControl());
 }
 
 TEST_F(MouseTest, AHintShowsAfterThePauseWithItsShortPartAndGoesAfterTheHidePause) {

@@ -29,47 +29,23 @@ class TChoiceDialog : public TForm {
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
     SetClientSize(300, 200);
-    OkButton = new TButton(this);
-    OkButton->SetName("OkButton");
-    OkButton->SetParent(this);
+    OkButton = NewControl<TButton>(this, this, "OkButton", 210, 160, 75, 25);
     OkButton->SetCaption("&OK");
-    OkButton->SetBounds(210, 160, 75, 25);
     OkButton->ModalResult = mrOk;
     OkButton->SetDefault(true);
-    CancelButton = new TButton(this);
-    CancelButton->SetName("CancelButton");
-    CancelButton->SetParent(this);
+    CancelButton = NewControl<TButton>(this, this, "CancelButton", 120, 160, 75, 25);
     CancelButton->SetCaption("Cancel");
-    CancelButton->SetBounds(120, 160, 75, 25);
     CancelButton->ModalResult = mrCancel;
     CancelButton->Cancel = true;
-    PluginFirst = new TCheckBox(this);
-    PluginFirst->SetName("PluginFirst");
-    PluginFirst->SetParent(this);
+    PluginFirst = NewControl<TCheckBox>(this, this, "PluginFirst", 10, 10, 120, 20);
     PluginFirst->SetCaption("Plugin First");
-    PluginFirst->SetBounds(10, 10, 120, 20);
-    PluginList = new TListBox(this);
-    PluginList->SetName("PluginList");
-    PluginList->SetParent(this);
-    PluginList->SetBounds(10, 40, 180, 100);
+    PluginList = NewControl<TListBox>(this, this, "PluginList", 10, 40, 180, 100);
     EndLoad();
   }
   TButton* OkButton;
   TButton* CancelButton;
   TCheckBox* PluginFirst;
   TListBox* PluginList;
-};
-
-class TOwnerForm : public TForm {
- public:
-  explicit TOwnerForm(TComponent* AOwner) : TForm(AOwner) {
-    BeginLoad();
-    SetName("OwnerForm");
-    SetClientSize(400, 300);
-    OnActivate = [this](TObject*) { ++activations; };
-    EndLoad();
-  }
-  int activations = 0;
 };
 
 class StandardControlsTest : public FormsTest {
@@ -81,12 +57,6 @@ class StandardControlsTest : public FormsTest {
 };
 
 TEST_F(StandardControlsTest, AModalDialogWithAButtonACheckBoxAndAListBoxAnswersClicksAndClosesWithItsResult) {
-  TOwnerForm* owner = nullptr;
-  Application->CreateForm(owner);
-  owner->Show();
-  Pump();
-  EXPECT_EQ(owner->activations, 1);
-
   auto* dialog = new TChoiceDialog(Application);
   dialog->PluginList->Items()->Add("in_cdreader.dll");
   dialog->PluginList->Items()->Add("in_midi.dll");
@@ -111,9 +81,6 @@ TEST_F(StandardControlsTest, AModalDialogWithAButtonACheckBoxAndAListBoxAnswersC
   EXPECT_EQ(dialog->PluginList->ItemIndex(), 1);
   EXPECT_EQ(list_clicks, 1);
   EXPECT_FALSE(dialog->Visible());
-  Pump();
-  EXPECT_EQ(owner->activations, 2);
-  EXPECT_EQ(Screen->ActiveCustomForm(), owner);
 }
 
 TEST_F(StandardControlsTest, SettingCheckedInCodeRaisesOnClickOnceAndNotWhenUnchanged) {
@@ -164,18 +131,12 @@ class TRadioForm : public TForm {
     BeginLoad();
     SetName("RadioForm");
     SetClientSize(300, 200);
-    Group = new TGroupBox(this);
-    Group->SetName("Group");
-    Group->SetParent(this);
+    Group = NewControl<TGroupBox>(this, this, "Group", 10, 10, 200, 120);
     Group->SetCaption("Connection");
-    Group->SetBounds(10, 10, 200, 120);
     const char* names[] = {"Modem", "Isdn", "Cable"};
     for (int i = 0; i < 3; ++i) {
-      Radios[i] = new TRadioButton(this);
-      Radios[i]->SetName(names[i]);
+      Radios[i] = NewControl<TRadioButton>(this, Group, names[i], 10, 20 + i * 25, 150, 20);
       Radios[i]->SetCaption(names[i]);
-      Radios[i]->SetParent(Group);
-      Radios[i]->SetBounds(10, 20 + i * 25, 150, 20);
     }
     EndLoad();
   }
@@ -184,8 +145,7 @@ class TRadioForm : public TForm {
 };
 
 TEST_F(StandardControlsTest, CheckingARadioButtonUnchecksTheOthersOfItsGroup) {
-  TRadioForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TRadioForm>();
   std::vector<std::string> clicks;
   for (TRadioButton* radio : form->Radios) radio->OnClick = [&, radio](TObject*) { clicks.push_back(radio->Name()); };
   form->Radios[2]->SetChecked(true);
@@ -206,19 +166,10 @@ class TFieldsForm : public TForm {
     BeginLoad();
     SetName("FieldsForm");
     SetClientSize(400, 300);
-    Port = new TEdit(this);
-    Port->SetName("Port");
-    Port->SetParent(this);
-    Port->SetBounds(10, 10, 100, 21);
-    Notes = new TMemo(this);
-    Notes->SetName("Notes");
-    Notes->SetParent(this);
-    Notes->SetBounds(10, 40, 200, 100);
+    Port = NewControl<TEdit>(this, this, "Port", 10, 10, 100, 21);
+    Notes = NewControl<TMemo>(this, this, "Notes", 10, 40, 200, 100);
     Notes->SetWordWrap(false);
-    Types = new TComboBox(this);
-    Types->SetName("Types");
-    Types->SetParent(this);
-    Types->SetBounds(10, 150, 150, 21);
+    Types = NewControl<TComboBox>(this, this, "Types", 10, 150, 150, 21);
     Kinds = new TComboBox(this);
     Kinds->SetName("Kinds");
     Kinds->SetParent(this);
@@ -233,8 +184,7 @@ class TFieldsForm : public TForm {
 };
 
 TEST_F(StandardControlsTest, AnEditFieldTakesTypedTextAndTellsOfChanges) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   int changes = 0;
   form->Port->OnChange = [&](TObject*) { ++changes; };
   form->Port->SetText("6346");
@@ -275,8 +225,7 @@ TEST_F(StandardControlsTest, AnEditFieldTakesTypedTextAndTellsOfChanges) {
 }
 
 TEST_F(StandardControlsTest, AMemosLinesAreAStringList) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   TStrings* lines = form->Notes->Lines();
   EXPECT_EQ(lines->Count(), 0);
   lines->Add("Title: Song");
@@ -344,8 +293,7 @@ TEST_F(StandardControlsTest, AnOwnerDrawnListBoxDrawsItsItemsThroughOnDrawItem) 
 }
 
 TEST_F(StandardControlsTest, AComboBoxOffersItsItemsAndTellsOfChoicesAndTyping) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   form->Kinds->Items()->Add("14.4K Modem");
   form->Kinds->Items()->Add("Cable");
   form->Kinds->Items()->Add("DSL");
@@ -383,8 +331,7 @@ TEST_F(StandardControlsTest, AComboBoxOffersItsItemsAndTellsOfChoicesAndTyping) 
 }
 
 TEST_F(StandardControlsTest, AClickOpensAComboBoxListAndAClickOnARowChoosesIt) {
-  TFieldsForm* form = nullptr;
-  Application->CreateForm(form);
+  auto* form = NewForm<TFieldsForm>();
   for (const char* kind : {"14.4K Modem", "Cable", "DSL"}) form->Kinds->Items()->Add(kind);
   int changes = 0;
   form->Kinds->OnChange = [&](TObject*) { ++changes; };

@@ -16,10 +16,7 @@ class TGridForm : public TForm {
     BeginLoad();
     SetName("GridForm");
     SetClientSize(460, 260);
-    Grid = new TStringGrid(this);
-    Grid->SetName("PluginGrid");
-    Grid->SetParent(this);
-    Grid->SetBounds(10, 10, 440, 240);
+    Grid = NewControl<TStringGrid>(this, this, "PluginGrid", 10, 10, 440, 240);
     Grid->SetColCount(3);
     Grid->SetRowCount(9);
     Grid->SetFixedCols(0);

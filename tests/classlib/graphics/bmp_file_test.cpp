@@ -8,7 +8,6 @@
 #include "classlib/BmpFormat.h"
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
-#include "tests/platform/fs/fs_fixture.h"
 
 using velko_test::BytesOf;
 using velko_test::GetLE;
@@ -37,6 +36,17 @@ std::uint32_t Value(int bits, int colors, int x, int y) {
     case 24: return static_cast<std::uint32_t>(((x * 40) & 0xFF) << 16 | ((y * 50) & 0xFF) << 8 | ((x * y * 9) & 0xFF));
     default: return static_cast<std::uint32_t>((x * 16 + y) << 24 | ((x * 40) & 0xFF) << 16 | ((y * 50) & 0xFF) << 8 | 0x5A);
   }
+}
+
+// `f` (16 or 32 bits, no colour table) with the given bit-field masks.
+std::string WithMasks(std::string f, std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+  f.insert(field::kColors, std::string(12, '\0'));
+  PutLE(f, field::kOffBits, 54 + 12, 4);
+  PutLE(f, field::kCompression, BI_BITFIELDS, 4);
+  PutLE(f, field::kColors, red, 4);
+  PutLE(f, field::kColors + 4, green, 4);
+  PutLE(f, field::kColors + 8, blue, 4);
+  return f;
 }
 
 TPixelFormat FormatOf(int bits) {
@@ -109,31 +119,11 @@ INSTANTIATE_TEST_SUITE_P(EveryDepth, BmpDepths,
                                                               DepthCase{16, 0}, DepthCase{24, 0}, DepthCase{32, 0}),
                                             ::testing::Bool()));
 
-using BmpFileOnDrive = velko_test::DriveTest;
-
-TEST_F(BmpFileOnDrive, LoadFromFileAndSaveToFile) {
-  const std::vector<RGBQUAD> colors = Palette(16);
-  Write("pic.bmp", MakeBmp(6, 3, 4, false, colors, [](int x, int y) { return (x + y) % 16u; }));
-  TBitmap b;
-  b.LoadFromFile("T:\\PIC.BMP");
-  EXPECT_EQ(b.Width(), 6);
-  b.SaveToFile("T:\\copy.bmp");
-  // The same colour table and pixels (the writer also fills in the image
-  // size, which the original left 0).
-  EXPECT_EQ(Contents("copy.bmp").substr(field::kColors), Contents("pic.bmp").substr(field::kColors));
-  EXPECT_THROW(b.LoadFromFile("T:\\missing.bmp"), EFOpenError);
-  EXPECT_EQ(b.Width(), 6);
-}
-
 TEST(BmpFile, BitFieldLayoutsAreConverted) {
   // 5-6-5: becomes 24 bits with every channel widened.
-  std::string f = MakeBmp(2, 1, 16, false, {}, [](int x, int) { return x == 0 ? 0xF800u : 0x07E0u | 0x001Fu; });
-  f.insert(field::kColors, std::string(12, '\0'));
-  PutLE(f, field::kOffBits, 54 + 12, 4);
-  PutLE(f, field::kCompression, BI_BITFIELDS, 4);
-  PutLE(f, field::kColors, 0xF800, 4);
-  PutLE(f, field::kColors + 4, 0x07E0, 4);
-  PutLE(f, field::kColors + 8, 0x001F, 4);
+  const std::string f = WithMasks(
+      MakeBmp(2, 1, 16, false, {}, [](int x, int) { return x == 0 ? 0xF800u : 0x07E0u | 0x001Fu; }), 0xF800,
+      0x07E0, 0x001F);
   TBitmap b;
   b.LoadFromStream(StreamOf(f).get());
   EXPECT_EQ(b.PixelFormat(), pf24bit);
@@ -141,13 +131,8 @@ TEST(BmpFile, BitFieldLayoutsAreConverted) {
   EXPECT_EQ(b.Canvas()->Pixels(1, 0), clAqua);
 
   // 32 bits with red in the low byte.
-  std::string g = MakeBmp(1, 1, 32, true, {}, [](int, int) { return 0x00336699u; });
-  g.insert(field::kColors, std::string(12, '\0'));
-  PutLE(g, field::kOffBits, 54 + 12, 4);
-  PutLE(g, field::kCompression, BI_BITFIELDS, 4);
-  PutLE(g, field::kColors, 0x0000FF, 4);
-  PutLE(g, field::kColors + 4, 0x00FF00, 4);
-  PutLE(g, field::kColors + 8, 0xFF0000, 4);
+  const std::string g =
+      WithMasks(MakeBmp(1, 1, 32, true, {}, [](int, int) { return 0x00336699u; }), 0x0000FF, 0x00FF00, 0xFF0000);
   b.LoadFromStream(StreamOf(g).get());
   EXPECT_EQ(b.PixelFormat(), pf32bit);
   EXPECT_EQ(b.Canvas()->Pixels(0, 0), static_cast<TColor>(RGB(0x99, 0x66, 0x33)));
@@ -382,13 +367,7 @@ TEST(BmpFile, HostileHeadersAreRefused) {
   EXPECT_THROW(b.LoadFromStream(StreamOf(down).get()), EInvalidGraphic);
   // Bit fields that overlap or have holes.
   for (std::uint32_t red : {0x00FFFF00u, 0xF0F00000u}) {
-    std::string g = MakeBmp(1, 1, 32, false, {}, [](int, int) { return 0u; });
-    g.insert(field::kColors, std::string(12, '\0'));
-    PutLE(g, field::kOffBits, 54 + 12, 4);
-    PutLE(g, field::kCompression, BI_BITFIELDS, 4);
-    PutLE(g, field::kColors, red, 4);
-    PutLE(g, field::kColors + 4, 0x00FF00, 4);
-    PutLE(g, field::kColors + 8, 0x0000FF, 4);
+    const std::string g = WithMasks(MakeBmp(1, 1, 32, false, {}, [](int, int) { return 0u; }), red, 0x00FF00, 0x0000FF);
     EXPECT_THROW(b.LoadFromStream(StreamOf(g).get()), EInvalidGraphic) << std::hex << red;
   }
 }

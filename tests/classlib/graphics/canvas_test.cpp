@@ -16,21 +16,6 @@ using velko_test::Surface;
 
 namespace {
 
-TEST(Canvas, RectangleUsesPenAndBrushWithRightAndBottomLeftOut) {
-  auto b = Surface(8, 6);
-  TCanvas* c = b->Canvas();
-  c->Brush()->SetColor(clRed);
-  c->Rectangle(1, 1, 6, 5);
-  EXPECT_EQ(Picture(*b, Legend()), Art(R"(
-........
-.#####..
-.#rrr#..
-.#rrr#..
-.#####..
-........
-)"));
-}
-
 TEST(Canvas, LinesLeaveOutTheirLastPointAndMoveThePen) {
   auto b = Surface(6, 4);
   TCanvas* c = b->Canvas();
@@ -254,21 +239,6 @@ rr...
   EXPECT_EQ(dst->Canvas()->Pixels(4, 0), clBlack);  // white inverted
 }
 
-TEST(Canvas, DrawAndStretchDrawBitmaps) {
-  auto pic = Surface(2, 1);
-  pic->Canvas()->SetPixels(0, 0, clRed);
-  pic->Canvas()->SetPixels(1, 0, clBlue);
-  auto dst = Surface(6, 3);
-  dst->Canvas()->Draw(0, 0, pic.get());
-  dst->Canvas()->StretchDraw(Rect(2, 1, 6, 3), pic.get());
-  dst->Canvas()->Draw(0, 2, nullptr);  // nothing
-  EXPECT_EQ(Picture(*dst, Legend()), Art(R"(
-rb....
-..rrbb
-..rrbb
-)"));
-}
-
 TEST(Canvas, TransparentBitmapsLeaveTheirColourOut) {
   auto pic = Surface(3, 2, clLime);
   pic->Canvas()->SetPixels(1, 0, clRed);
@@ -278,6 +248,7 @@ TEST(Canvas, TransparentBitmapsLeaveTheirColourOut) {
   EXPECT_EQ(pic->TransparentColor(), clLime);
   auto dst = Surface(3, 2);
   dst->Canvas()->Draw(0, 0, pic.get());
+  dst->Canvas()->Draw(0, 0, nullptr);  // nothing
   EXPECT_EQ(Picture(*dst, Legend()), Art(".r.\n..b\n"));
   pic->SetTransparentColor(clRed);
   EXPECT_EQ(pic->TransparentMode(), tmFixed);

@@ -129,4 +129,69 @@ inline const std::map<TColor, char>& Legend() {
 // A picture written in the test, after a leading newline.
 inline std::string Art(const char* text) { return std::string(text[0] == '\n' ? text + 1 : text); }
 
+// One image of an icon file.
+struct IconImage {
+  int size;
+  int bits;  // 4 or 24
+  std::function<std::uint32_t(int, int)> pixel;  // index or 0xRRGGBB
+  std::function<bool(int, int)> transparent;
+};
+
+// The image data of one icon entry: header with the doubled height, the
+// colour table, the colour rows and the AND mask rows, bottom to top.
+inline std::string IconDib(const IconImage& im) {
+  const int n = im.size;
+  const std::size_t colorRow = static_cast<std::size_t>((n * im.bits + 31) / 32 * 4);
+  const std::size_t maskRow = static_cast<std::size_t>((n + 31) / 32 * 4);
+  const std::size_t table = im.bits == 4 ? 64 : 0;
+  std::string d(40 + table + colorRow * n + maskRow * n, '\0');
+  PutLE(d, 0, 40, 4);
+  PutLE(d, 4, static_cast<std::uint32_t>(n), 4);
+  PutLE(d, 8, static_cast<std::uint32_t>(2 * n), 4);
+  PutLE(d, 12, 1, 2);
+  PutLE(d, 14, static_cast<std::uint32_t>(im.bits), 2);
+  if (im.bits == 4) {
+    PutLE(d, 40 + 4 * 1, 0x0000FF, 4);  // entry 1: blue
+    PutLE(d, 40 + 4 * 2, 0xFFFF00, 4);  // entry 2: yellow
+  }
+  for (int y = 0; y < n; ++y) {
+    const std::size_t row = 40 + table + colorRow * static_cast<std::size_t>(n - 1 - y);
+    const std::size_t mrow = 40 + table + colorRow * n + maskRow * static_cast<std::size_t>(n - 1 - y);
+    for (int x = 0; x < n; ++x) {
+      const bool clear = im.transparent(x, y);
+      const std::uint32_t v = clear ? 0 : im.pixel(x, y);
+      if (im.bits == 4) {
+        d[row + x / 2] = static_cast<char>(d[row + x / 2] | (v << (x % 2 == 0 ? 4 : 0)));
+      } else {
+        PutLE(d, row + 3 * x, v, 3);
+      }
+      if (clear) d[mrow + x / 8] = static_cast<char>(d[mrow + x / 8] | (0x80 >> (x % 8)));
+    }
+  }
+  return d;
+}
+
+inline std::string IconFile(const std::vector<IconImage>& images) {
+  std::string f(6 + 16 * images.size(), '\0');
+  PutLE(f, 2, 1, 2);
+  PutLE(f, 4, static_cast<std::uint32_t>(images.size()), 2);
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const std::string dib = IconDib(images[i]);
+    const std::size_t e = 6 + 16 * i;
+    f[e] = static_cast<char>(images[i].size);
+    f[e + 1] = static_cast<char>(images[i].size);
+    PutLE(f, e + 4, 1, 2);
+    PutLE(f, e + 6, static_cast<std::uint32_t>(images[i].bits), 2);
+    PutLE(f, e + 8, static_cast<std::uint32_t>(dib.size()), 4);
+    PutLE(f, e + 12, static_cast<std::uint32_t>(f.size()), 4);
+    f += dib;
+  }
+  return f;
+}
+
+// An icon file of one opaque `size` x `size` image of 24 bits in one colour.
+inline std::string SolidIcon(int size, std::uint32_t rgb) {
+  return IconFile({{size, 24, [rgb](int, int) { return rgb; }, [](int, int) { return false; }}});
+}
+
 }  // namespace velko_test

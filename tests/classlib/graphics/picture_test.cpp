@@ -6,6 +6,7 @@
 
 #include "classlib/Graphics.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
+#include "tests/classlib/raised.h"
 #include "tests/platform/fs/fs_fixture.h"
 #include "tests/support/jpeg_writer.h"
 
@@ -22,17 +23,6 @@ std::string SmallBmp() {
   return MakeBmp(5, 4, 24, false, {}, [](int, int) { return 0x0000FFu; });
 }
 
-std::string SmallIcon() {
-  std::string ico("\0\0\1\0\1\0" "\1\1\0\0\1\0\x18\0" "\x30\0\0\0" "\x16\0\0\0", 22);
-  std::string dib(48, '\0');
-  velko_test::PutLE(dib, 0, 40, 4);
-  velko_test::PutLE(dib, 4, 1, 4);
-  velko_test::PutLE(dib, 8, 2, 4);
-  velko_test::PutLE(dib, 12, 1, 2);
-  velko_test::PutLE(dib, 14, 24, 2);
-  return ico + dib;
-}
-
 class PictureTest : public velko_test::DriveTest {
  protected:
   void SetUp() override {
@@ -40,7 +30,7 @@ class PictureTest : public velko_test::DriveTest {
     Write("zig.jpg", SmallJpeg());
     Write("fire.JPEG", SmallJpeg());
     Write("blue.bmp", SmallBmp());
-    Write("app.ico", SmallIcon());
+    Write("app.ico", velko_test::SolidIcon(1, 0));
     Write("anim.gif", "GIF89a");
     Write("broken.jpg", SmallJpeg().substr(0, 60));
   }
@@ -69,12 +59,8 @@ TEST_F(PictureTest, UnknownExtensionsAndBadFilesLeaveThePicture) {
   TPicture p;
   p.LoadFromFile("blue.bmp");
   TGraphic* before = p.Graphic();
-  try {
-    p.LoadFromFile("anim.gif");
-    FAIL();
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_EQ(e.Message, "Unknown picture file extension (.gif)");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EInvalidGraphic>([&] { p.LoadFromFile("anim.gif"); }),
+            "Unknown picture file extension (.gif)");
   EXPECT_THROW(p.LoadFromFile("noextension"), EInvalidGraphic);
   EXPECT_THROW(p.LoadFromFile("broken.jpg"), EJPEG);
   EXPECT_THROW(p.LoadFromFile("missing.jpg"), EFOpenError);

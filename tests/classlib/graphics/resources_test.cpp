@@ -5,6 +5,7 @@
 #include "classlib/Graphics.h"
 #include "platform/core/modules.h"
 #include "tests/classlib/graphics/graphics_test_support.h"
+#include "tests/classlib/raised.h"
 #include "tests/support/temp_dir.h"
 
 using velko_test::MakeBmp;
@@ -58,12 +59,8 @@ TEST_F(Resources, NumberedResourcesAndPackedBitmaps) {
 TEST_F(Resources, MissingResourcesRaiseAndLeaveTheBitmap) {
   TBitmap b;
   b.SetSize(2, 2);
-  try {
-    b.LoadFromResourceName("NOPE");
-    FAIL();
-  } catch (const EResNotFound& e) {
-    EXPECT_EQ(e.Message, "Resource NOPE not found");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EResNotFound>([&] { b.LoadFromResourceName("NOPE"); }),
+            "Resource NOPE not found");
   EXPECT_EQ(b.Width(), 2);
   EXPECT_THROW(b.LoadFromResourceID(1), EResNotFound);
   RegisterResource("BROKEN", ResourceType::Bitmap, Bytes("BM not really"));
@@ -127,17 +124,7 @@ TEST_F(Resources, FoldersCanBeAdded) {
 }
 
 TEST_F(Resources, IconsByName) {
-  // The smallest icon: one 1 x 1 image of 24 bits.
-  std::string ico("\0\0\1\0\1\0" "\1\1\0\0\1\0\x18\0" "\0\0\0\0" "\x16\0\0\0", 22);
-  std::string dib(40 + 4 + 4, '\0');
-  velko_test::PutLE(dib, 0, 40, 4);
-  velko_test::PutLE(dib, 4, 1, 4);
-  velko_test::PutLE(dib, 8, 2, 4);
-  velko_test::PutLE(dib, 12, 1, 2);
-  velko_test::PutLE(dib, 14, 24, 2);
-  velko_test::PutLE(dib, 40, 0x00FF00, 3);
-  velko_test::PutLE(ico, 14, static_cast<std::uint32_t>(dib.size()), 4);
-  RegisterResource("MAINICON", ResourceType::Icon, Bytes(ico + dib));
+  RegisterResource("MAINICON", ResourceType::Icon, Bytes(velko_test::SolidIcon(1, 0x00FF00)));
   TIcon icon;
   icon.LoadFromResourceName("MainIcon");
   EXPECT_EQ(icon.Width(), 1);

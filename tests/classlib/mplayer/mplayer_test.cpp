@@ -7,6 +7,7 @@
 #include "classlib/Forms.h"
 #include "platform/fs/drives.h"
 #include "platform/mm/mci_movie.h"
+#include "tests/classlib/raised.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/movie_maker.h"
 #include "tests/support/temp_dir.h"
@@ -61,13 +62,9 @@ TEST_F(MediaPlayerTest, TheMovieLibraryLoadsWithTheFirstOpen) {
 
   platform::mm::SetMovieLibraryName("libvelko-no-such-movie-player.so.1");
   player_->FileName = "M:\\short.avi";
-  try {
-    player_->Open();
-    FAIL() << "opened without the movie library";
-  } catch (const EMCIDeviceError& error) {
-    EXPECT_EQ(player_->Error(), static_cast<int>(MCIERR_CANNOT_LOAD_DRIVER));
-    EXPECT_EQ(error.Message, "The device's driver could not be loaded.");
-  }
+  EXPECT_EQ(velko_test::RaisedMessage<EMCIDeviceError>([&] { player_->Open(); }),
+            "The device's driver could not be loaded.");
+  EXPECT_EQ(player_->Error(), static_cast<int>(MCIERR_CANNOT_LOAD_DRIVER));
   EXPECT_EQ(player_->DeviceID(), 0u);
   EXPECT_FALSE(Loaded(library));
 
@@ -88,13 +85,9 @@ TEST_F(MediaPlayerTest, ClosedPlayerReadsZeroAndRaisesOnCommands) {
   EXPECT_THROW(player_->Play(), EMCIDeviceError);
   EXPECT_NE(player_->Error(), 0);
   player_->FileName = "M:\\absent.avi";
-  try {
-    player_->Open();
-    FAIL() << "opened a missing file";
-  } catch (const EMCIDeviceError& error) {
-    EXPECT_EQ(error.Message, player_->ErrorMessage());
-    EXPECT_FALSE(error.Message.empty());
-  }
+  const String message = velko_test::RaisedMessage<EMCIDeviceError>([&] { player_->Open(); });
+  EXPECT_EQ(message, player_->ErrorMessage());
+  EXPECT_NE(message, "(nothing raised)");
   EXPECT_EQ(player_->DeviceID(), 0u);
 }
 

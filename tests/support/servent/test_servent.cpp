@@ -23,8 +23,8 @@
 // Events:
 //   ready PORT | login IP | hit IP PORT INDEX SIZE SERVENTHEX NAME |
 //   push-received IP PORT INDEX | KIND EVENT [ARGS] NAME, KIND being
-//   download, pop, upload or push, EVENT connect, start, progress N,
-//   transfered, disconnect or error CODE TEXT.
+//   download, pop, upload or push, EVENT connect, start, transfered,
+//   disconnect BYTES or error CODE TEXT.
 #include <unistd.h>
 
 #include <algorithm>
@@ -84,13 +84,9 @@ class Desk {
     transfers_.insert(t);
     t->OnConnect = [kind](TComponent*, const String& name) { Say(kind + " connect " + name); };
     t->OnStartTransfer = [kind](TComponent*, const String& name) { Say(kind + " start " + name); };
-    t->OnProgress = [this, kind, t](TComponent*, const String& name, std::int64_t n) {
-      if (kind == "upload" || kind == "push") {
-        if (upload_limit_ > 0 && t->BytesDone >= upload_limit_) Cut(t);
-        return;  // uploads are not reported byte by byte
-      }
-      (void)name;
-      (void)n;
+    // Progress is not reported; it only enforces the upload limit.
+    t->OnProgress = [this, kind, t](TComponent*, const String&, std::int64_t) {
+      if ((kind == "upload" || kind == "push") && upload_limit_ > 0 && t->BytesDone >= upload_limit_) Cut(t);
     };
     t->OnTransfered = [kind](TComponent*, const String& name) { Say(kind + " transfered " + name); };
     t->OnDisconnect = [this, kind, t](TComponent*, const String& name) {
