@@ -76,7 +76,9 @@ class XClipboardOwner {
     display_ = XOpenDisplay(nullptr);
     window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(display_, XInternAtom(display_, "CLIPBOARD", False), window_, CurrentTime);
-    XFlush(display_);
+    // A round trip: the server has made this client the owner before the
+    // program, on its own connection, asks who owns the clipboard.
+    XSync(display_, False);
     thread_ = std::thread([this] { Serve(); });
   }
   ~XClipboardOwner() {
