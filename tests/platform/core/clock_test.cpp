@@ -8,7 +8,11 @@
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
 
+#include "tests/platform/checks.h"
+
 namespace {
+
+using velko_test::ErrorOf;
 
 class ManualClockTest : public ::testing::Test {
  protected:
@@ -76,8 +80,7 @@ TEST(Handles, ClosedAndUnknownHandlesFailWithInvalidHandle) {
   EXPECT_TRUE(CloseHandle(h));
   EXPECT_TRUE(closed);
   SetLastError(0);
-  EXPECT_FALSE(CloseHandle(h));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(CloseHandle(h)), ERROR_INVALID_HANDLE);
   EXPECT_EQ(platform::LookupObject(h), nullptr);
   EXPECT_FALSE(CloseHandle(nullptr));
   EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));

@@ -15,7 +15,11 @@
 #include "platform/core/threads.h"
 #include "platform/core/waits.h"
 
+#include "tests/platform/checks.h"
+
 namespace {
+
+using velko_test::ErrorOf;
 
 using namespace std::chrono_literals;
 
@@ -87,8 +91,8 @@ TEST(Events, NameIsFreeAgainWhenTheLastHandleCloses) {
   ASSERT_NE(event, nullptr);
   CloseHandle(event);
   SetLastError(ERROR_GEN_FAILURE);
-  EXPECT_EQ(OpenEvent(EVENT_ALL_ACCESS, FALSE, "velko-test-transient-event"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(OpenEvent(EVENT_ALL_ACCESS, FALSE, "velko-test-transient-event") != nullptr),
+            ERROR_FILE_NOT_FOUND);
   Handle again(CreateEvent(nullptr, TRUE, FALSE, "velko-test-transient-event"));
   EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
   EXPECT_EQ(WaitForSingleObject(again, 0), WAIT_TIMEOUT);
@@ -97,17 +101,15 @@ TEST(Events, NameIsFreeAgainWhenTheLastHandleCloses) {
 TEST(Events, NameOfAnotherKindOfObjectIsRefused) {
   Handle event(CreateEvent(nullptr, FALSE, FALSE, "velko-test-kind-clash"));
   ASSERT_NE(event.h, nullptr);
-  EXPECT_EQ(CreateMutex(nullptr, FALSE, "velko-test-kind-clash"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(CreateMutex(nullptr, FALSE, "velko-test-kind-clash") != nullptr),
+            ERROR_INVALID_HANDLE);
 }
 
 TEST(Events, BadHandlesFailWithInvalidHandle) {
   Handle mutex(CreateMutex(nullptr, FALSE, nullptr));
   SetLastError(0);
-  EXPECT_FALSE(SetEvent(mutex));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_FALSE(ResetEvent(reinterpret_cast<HANDLE>(0x7777)));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(SetEvent(mutex)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(ResetEvent(reinterpret_cast<HANDLE>(0x7777))), ERROR_INVALID_HANDLE);
   EXPECT_FALSE(SetEvent(nullptr));
 }
 
@@ -263,8 +265,7 @@ TEST(Mutexes, OwnerMayTakeItAgainAndMustReleaseAsOften) {
   EXPECT_EQ(try_from_other_thread(), WAIT_TIMEOUT);  // still held once
   EXPECT_TRUE(ReleaseMutex(mutex));
   SetLastError(0);
-  EXPECT_FALSE(ReleaseMutex(mutex));
-  EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
+  EXPECT_EQ(ErrorOf(ReleaseMutex(mutex)), ERROR_NOT_OWNER);
 }
 
 TEST(Mutexes, ReleaseByAnotherThreadFailsWithNotOwner) {

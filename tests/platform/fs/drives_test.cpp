@@ -8,11 +8,14 @@
 #include "platform/core/errors.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
 
 using velko_test::DriveTest;
+using velko_test::ErrorOf;
+using velko_test::OpenErrorOf;
 
 std::vector<std::string> SplitDriveStrings(const char* buffer, DWORD length) {
   std::vector<std::string> roots;
@@ -129,13 +132,10 @@ TEST_F(DriveTest, VolumeInformationOfAMappedFolder) {
 
 TEST_F(DriveTest, VolumeInformationFailures) {
   char label[4];
-  EXPECT_FALSE(GetVolumeInformation("T:", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
+  EXPECT_EQ(ErrorOf(GetVolumeInformation("T:", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_INVALID_NAME);
   platform::UnmapDrive('Q');
-  EXPECT_FALSE(GetVolumeInformation("Q:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_FALSE(GetVolumeInformation("T:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_BAD_LENGTH);  // "TESTDRIVE" does not fit in 4
+  EXPECT_EQ(ErrorOf(GetVolumeInformation("Q:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(GetVolumeInformation("T:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_BAD_LENGTH);  // "TESTDRIVE" does not fit in 4
 }
 
 TEST_F(DriveTest, ErrorModeIsKeptAndReturned) {
@@ -210,16 +210,12 @@ TEST_F(DriveTest, AudioCdRootListsTrackFiles) {
   EXPECT_EQ(bytes[42], 2);
   EXPECT_EQ(GetFileSize(file, nullptr), 44u);
   DWORD written = 0;
-  EXPECT_FALSE(WriteFile(file, bytes, 1, &written, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(WriteFile(file, bytes, 1, &written, nullptr)), ERROR_ACCESS_DENIED);
   CloseHandle(file);
 
-  EXPECT_EQ(CreateFile("K:\\Track02.cda", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(GetFileAttributes("K:\\Track03.cda"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(DeleteFile("K:\\Track01.cda"));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenErrorOf(CreateFile("K:\\Track02.cda", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(GetFileAttributes("K:\\Track03.cda") != INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(DeleteFile("K:\\Track01.cda")), ERROR_ACCESS_DENIED);
   EXPECT_EQ(GetFileAttributes("K:\\"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
 }
 
@@ -227,19 +223,16 @@ TEST_F(DriveTest, EmptyCdDriveIsNotReady) {
   platform::MapDrive('K', "", DRIVE_CDROM);
   EXPECT_EQ(GetDriveType("K:\\"), DRIVE_CDROM);
   EXPECT_TRUE(GetLogicalDrives() & (1u << ('K' - 'A')));
-  EXPECT_FALSE(GetVolumeInformation("K:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(ErrorOf(GetVolumeInformation("K:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_NOT_READY);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(FindFirstFile("K:\\*.cda", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(OpenErrorOf(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
 
   // A reader that finds no disc changes nothing; a disc makes the drive ready.
   bool disc_in = false;
   platform::SetCdTrackLister('K', [&disc_in] {
     return disc_in ? std::optional<platform::CdDiscContents>(ThreeTrackDisc()) : std::nullopt;
   });
-  EXPECT_EQ(FindFirstFile("K:\\*.cda", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(OpenErrorOf(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
   disc_in = true;
   HANDLE find = FindFirstFile("K:\\*.cda", &data);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);

@@ -14,6 +14,7 @@
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
 #include "platform/fs/find_files.h"
+#include "tests/platform/checks.h"
 #include "tests/support/temp_dir.h"
 
 namespace velko_test {
@@ -95,8 +96,7 @@ TEST(FindLinks, ListingsAgreeWithFindRecords) {
   platform::fs::ListWithoutEntryTypes(false);
 
   platform::fs::FolderListing listing;
-  EXPECT_FALSE(listing.List("T:\\Nowhere"));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(ErrorOf(listing.List("T:\\Nowhere")), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   platform::ResetDriveTable();
 }
 

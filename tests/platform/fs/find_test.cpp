@@ -11,11 +11,14 @@
 
 #include "platform/core/datetime.h"
 #include "platform/fs/files.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
 
 using velko_test::DriveTest;
+using velko_test::ErrorOf;
+using velko_test::OpenErrorOf;
 
 // Every entry a find gives, in order, with its record.
 std::vector<WIN32_FIND_DATA> FindAll(const char* pattern, DWORD* error = nullptr) {
@@ -80,14 +83,10 @@ TEST_F(FindTest, NoMatchAndMissingFoldersHaveTheirOwnErrors) {
   EXPECT_TRUE(FindAll("T:\\Lib\\", &error).empty());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(FindFirstFile(nullptr, &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(FindFirstFile("T:\\*", nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_FALSE(FindNextFile(INVALID_HANDLE_VALUE, &data));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_FALSE(FindClose(reinterpret_cast<HANDLE>(0x4444)));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(OpenErrorOf(FindFirstFile(nullptr, &data)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OpenErrorOf(FindFirstFile("T:\\*", nullptr)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(FindNextFile(INVALID_HANDLE_VALUE, &data)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(FindClose(reinterpret_cast<HANDLE>(0x4444))), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(FindTest, NameWithoutWildcardsFindsThatEntryAsSpelledOnDisk) {
@@ -173,8 +172,7 @@ TEST_F(FindTest, EntriesRemovedDuringAListingAreSkipped) {
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
   EXPECT_STREQ(data.cFileName, "A.MP3");
   std::filesystem::remove(Native("Lib/b.mp3"));
-  EXPECT_FALSE(FindNextFile(find, &data));
-  EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+  EXPECT_EQ(ErrorOf(FindNextFile(find, &data)), ERROR_NO_MORE_FILES);
   FindClose(find);
 }
 

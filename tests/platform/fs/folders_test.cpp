@@ -6,11 +6,13 @@
 #include <string>
 
 #include "platform/fs/files.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
 
 using velko_test::DriveTest;
+using velko_test::ErrorOf;
 
 TEST_F(DriveTest, CurrentDirectoryBufferRule) {
   MakeFolder("Music/Rock");
@@ -25,10 +27,8 @@ TEST_F(DriveTest, CurrentDirectoryBufferRule) {
   EXPECT_EQ(std::string(exact), expected);
 
   Write("file.txt", "x");
-  EXPECT_FALSE(SetCurrentDirectory("T:\\file.txt"));
-  EXPECT_EQ(GetLastError(), ERROR_DIRECTORY);
-  EXPECT_FALSE(SetCurrentDirectory("T:\\Nope"));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(SetCurrentDirectory("T:\\file.txt")), ERROR_DIRECTORY);
+  EXPECT_EQ(ErrorOf(SetCurrentDirectory("T:\\Nope")), ERROR_FILE_NOT_FOUND);
   char buffer[MAX_PATH];
   GetCurrentDirectory(MAX_PATH, buffer);
   EXPECT_EQ(std::string(buffer), expected);  // unchanged by the failures
@@ -55,10 +55,8 @@ TEST_F(DriveTest, FullPathNamesAndTheirFilePart) {
 
   char tiny[4];
   EXPECT_EQ(GetFullPathName("song.mp3", sizeof tiny, tiny, &file_part), std::strlen("T:\\Music\\song.mp3") + 1);
-  EXPECT_EQ(GetFullPathName("", MAX_PATH, buffer, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
-  EXPECT_EQ(GetFullPathName(nullptr, MAX_PATH, buffer, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(GetFullPathName("", MAX_PATH, buffer, nullptr) != 0u), ERROR_INVALID_NAME);
+  EXPECT_EQ(ErrorOf(GetFullPathName(nullptr, MAX_PATH, buffer, nullptr) != 0u), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(DriveTest, TempPathEndsInABackslash) {
@@ -96,10 +94,8 @@ TEST_F(DriveTest, TempFileNamesAreMadeUniqueAndCreated) {
   EXPECT_STREQ(name, "T:\\Temp\\up1A2B.TMP");
   EXPECT_EQ(GetFileAttributes(name), INVALID_FILE_ATTRIBUTES);
 
-  EXPECT_EQ(GetTempFileName("T:\\NoSuchFolder", "x", 0, name), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_DIRECTORY);
-  EXPECT_EQ(GetTempFileName(nullptr, "x", 0, name), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(GetTempFileName("T:\\NoSuchFolder", "x", 0, name) != 0u), ERROR_DIRECTORY);
+  EXPECT_EQ(ErrorOf(GetTempFileName(nullptr, "x", 0, name) != 0u), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(DriveTest, WindowsAndSystemFolders) {

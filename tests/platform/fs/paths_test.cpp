@@ -7,6 +7,7 @@
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
 #include "platform/fs/path_names.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
@@ -14,6 +15,7 @@ namespace {
 using platform::fs::ParsePlatformPath;
 using platform::fs::PlatformPathParts;
 using velko_test::DriveTest;
+using velko_test::ErrorOf;
 
 std::string Normalise(const char* path, const char* current = "C:\\Users\\me") {
   DWORD error = 0;
@@ -102,19 +104,13 @@ TEST_F(DriveTest, RelativePathsFollowTheCurrentDirectory) {
 TEST_F(DriveTest, UnmappedLettersAndMissingFoldersFail) {
   platform::UnmapDrive('Q');
   SetLastError(0);
-  EXPECT_EQ(GetFileAttributes("Q:\\x.txt"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(GetFileAttributes("Q:\\x.txt") != INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(platform::NativePath("Q:\\x.txt"));
-  EXPECT_EQ(GetFileAttributes("T:\\missing.txt"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(GetFileAttributes("T:\\no\\such\\file.txt"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(GetFileAttributes("T:\\bad|name.txt"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
-  EXPECT_EQ(GetFileAttributes(nullptr), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_FALSE(SetCurrentDirectory("Q:\\"));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(GetFileAttributes("T:\\missing.txt") != INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(GetFileAttributes("T:\\no\\such\\file.txt") != INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(GetFileAttributes("T:\\bad|name.txt") != INVALID_FILE_ATTRIBUTES), ERROR_INVALID_NAME);
+  EXPECT_EQ(ErrorOf(GetFileAttributes(nullptr) != INVALID_FILE_ATTRIBUTES), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(SetCurrentDirectory("Q:\\")), ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(platform::PlatformPath(""));
 }
 

@@ -9,9 +9,12 @@
 #include "platform/core/errors.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/paths.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/gdi/canvas.h"
 
 namespace {
+
+using velko_test::ErrorOf;
 
 HFONT MakeFont(const char* face, int height) {
   LOGFONT lf{};
@@ -91,8 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Faces, TextPathTest, ::testing::Values("Arial", kTestFo
 TEST(TextPath, BracketErrors) {
   velko_test::Canvas canvas(20, 20);
   SetLastError(0);
-  EXPECT_FALSE(EndPath(canvas.dc()));
-  EXPECT_EQ(GetLastError(), ERROR_CAN_NOT_COMPLETE);
+  EXPECT_EQ(ErrorOf(EndPath(canvas.dc())), ERROR_CAN_NOT_COMPLETE);
   EXPECT_FALSE(StrokePath(canvas.dc()));
   ASSERT_TRUE(BeginPath(canvas.dc()));
   EXPECT_FALSE(StrokePath(canvas.dc())) << "still recording";

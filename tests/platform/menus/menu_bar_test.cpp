@@ -5,6 +5,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/system_metrics.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/menus/menu_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -74,8 +75,7 @@ TEST_F(MenuBarTest, ChildWindowsHaveNoBar) {
   HWND parent = MakeOwner();
   HWND child = Make(parent, WS_CHILD | WS_VISIBLE, nullptr, 0, 0, 0, 50, 50);
   HMENU bar = MakeBar();
-  EXPECT_FALSE(SetMenu(child, bar));
-  EXPECT_EQ(GetLastError(), ERROR_CHILD_WINDOW_MENU);
+  EXPECT_EQ(ErrorOf(SetMenu(child, bar)), ERROR_CHILD_WINDOW_MENU);
   EXPECT_EQ(GetMenu(child), nullptr);
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/gdi/gdi.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/menus/menu_fixture.h"
 
 namespace velko_test {
@@ -436,10 +437,10 @@ TEST_F(PopupMenuTest, EndMenuEndsTheLoop) {
 TEST_F(PopupMenuTest, BadArgumentsFail) {
   HWND owner = MakeOwner();
   HMENU menu = FileMenu();
-  EXPECT_FALSE(TrackPopupMenu(nullptr, 0, 0, 0, 0, owner, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
-  EXPECT_FALSE(TrackPopupMenu(menu, 0, 0, 0, 0, nullptr, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(TrackPopupMenu(nullptr, 0, 0, 0, 0, owner, nullptr)),
+            ERROR_INVALID_MENU_HANDLE);
+  EXPECT_EQ(ErrorOf(TrackPopupMenu(menu, 0, 0, 0, 0, nullptr, nullptr)),
+            ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_FALSE(EndMenu());
 }
 

@@ -7,7 +7,11 @@
 #include "platform/core/errors.h"
 #include "platform/sys/user_name.h"
 
+#include "tests/platform/checks.h"
+
 namespace {
+
+using velko_test::ErrorOf;
 
 TEST(UserName, EffectiveUsersNameAndBufferSizes) {
   const passwd* entry = getpwuid(geteuid());
@@ -22,13 +26,11 @@ TEST(UserName, EffectiveUsersNameAndBufferSizes) {
 
   char small[64] = "untouched";
   size = static_cast<DWORD>(expected.size());  // one short: no room for the zero
-  EXPECT_FALSE(GetUserNameA(small, &size));
-  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(ErrorOf(GetUserNameA(small, &size)), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(size, expected.size() + 1);
   EXPECT_STREQ(small, "untouched");
 
-  EXPECT_FALSE(GetUserNameA(name, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(GetUserNameA(name, nullptr)), ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace

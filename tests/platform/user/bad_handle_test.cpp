@@ -7,10 +7,12 @@
 
 #include "platform/core/errors.h"
 #include "platform/user/user.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
 
+using velko_test::ErrorOf;
 using velko_test::UserTest;
 
 struct Call {
@@ -136,22 +138,18 @@ TEST_F(BadHandleTest, InventedHandlesFailEverywhere) {
 
 TEST_F(BadHandleTest, ANullWindowIsNoWindowForMessagesSentToIt) {
   SetLastError(0);
-  EXPECT_EQ(SendMessage(nullptr, WM_APP, 0, 0), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(SendMessage(nullptr, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
   SetLastError(0);
-  EXPECT_FALSE(DestroyWindow(nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(DestroyWindow(nullptr)), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(BadHandleTest, TheDesktopCannotBeDestroyedOrMoved) {
   HWND desktop = GetDesktopWindow();
   EXPECT_TRUE(IsWindow(desktop));
   SetLastError(0);
-  EXPECT_FALSE(DestroyWindow(desktop));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(DestroyWindow(desktop)), ERROR_ACCESS_DENIED);
   SetLastError(0);
-  EXPECT_FALSE(SetWindowPos(desktop, nullptr, 0, 0, 1, 1, SWP_NOZORDER));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(SetWindowPos(desktop, nullptr, 0, 0, 1, 1, SWP_NOZORDER)), ERROR_ACCESS_DENIED);
 }
 
 }  // namespace

@@ -9,11 +9,13 @@
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
 #include "platform/user/user.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
 
 using velko_test::CountOf;
+using velko_test::ErrorOf;
 using velko_test::SetHandler;
 using velko_test::UserTest;
 using velko_test::WaitFor;
@@ -128,8 +130,7 @@ TEST_F(CrossThreadTest, SendReturnsZeroWhenTheTargetThreadEndsWithoutAnswering) 
   EXPECT_FALSE(answered);
   EXPECT_FALSE(IsWindow(target));
   SetLastError(0);
-  EXPECT_FALSE(PostMessage(target, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(PostMessage(target, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(CrossThreadTest, SendReturnsZeroWhenTheWindowIsDestroyedFirst) {
@@ -147,8 +148,8 @@ TEST_F(CrossThreadTest, SendReturnsZeroWhenTheWindowIsDestroyedFirst) {
   });
   DWORD_PTR result = 99;
   SetLastError(0);
-  EXPECT_EQ(SendMessageTimeout(target, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(SendMessageTimeout(target, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result) != 0),
+            ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_EQ(result, 0u);
   destroyer.join();
   EXPECT_FALSE(answered);
@@ -164,8 +165,8 @@ TEST_F(CrossThreadTest, SendMessageTimeoutGivesUpAndWithdrawsTheMessage) {
   WindowThread busy(/*pump=*/false);
   DWORD_PTR result = 7;
   SetLastError(0);
-  EXPECT_EQ(SendMessageTimeout(busy.hwnd(), WM_APP, 0, 0, SMTO_BLOCK, 30, &result), 0);
-  EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
+  EXPECT_EQ(ErrorOf(SendMessageTimeout(busy.hwnd(), WM_APP, 0, 0, SMTO_BLOCK, 30, &result) != 0),
+            ERROR_TIMEOUT);
   EXPECT_EQ(platform::InspectQueue(busy.thread_id()).sent_waiting, 0u);
   busy.Release([] {
     MSG msg;

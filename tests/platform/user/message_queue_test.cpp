@@ -11,11 +11,13 @@
 #include "platform/core/handles.h"
 #include "platform/core/threads.h"
 #include "platform/core/waits.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
 
 using velko_test::CountOf;
+using velko_test::ErrorOf;
 using velko_test::SetHandler;
 using velko_test::UserTest;
 using velko_test::WaitFor;
@@ -110,16 +112,13 @@ TEST_F(MessageQueueTest, AFilterWindowMustBeAWindowOfThisThread) {
   MSG msg;
   HWND bogus = reinterpret_cast<HWND>(0x12345);
   SetLastError(0);
-  EXPECT_EQ(GetMessage(&msg, bogus, 0, 0), -1);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(GetMessage(&msg, bogus, 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
   SetLastError(0);
-  EXPECT_FALSE(PeekMessage(&msg, bogus, 0, 0, PM_REMOVE));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(PeekMessage(&msg, bogus, 0, 0, PM_REMOVE)), ERROR_INVALID_WINDOW_HANDLE);
 
   velko_test::WindowThread other;
   SetLastError(0);
-  EXPECT_EQ(GetMessage(&msg, other.hwnd(), 0, 0), -1);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(GetMessage(&msg, other.hwnd(), 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(MessageQueueTest, MessagesForADestroyedWindowAreDropped) {
@@ -137,11 +136,9 @@ TEST_F(MessageQueueTest, MessagesForADestroyedWindowAreDropped) {
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 
   SetLastError(0);
-  EXPECT_FALSE(PostMessage(doomed, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(PostMessage(doomed, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
   SetLastError(0);
-  EXPECT_EQ(SendMessage(doomed, WM_APP, 0, 0), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(SendMessage(doomed, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_EQ(CountOf(doomed, WM_APP), 0);
 }
 
@@ -214,8 +211,7 @@ TEST_F(MessageQueueTest, PostThreadMessageNeedsAThreadWithAQueue) {
   });
   ASSERT_TRUE(WaitFor([&] { return worker_id != 0; }));
   SetLastError(0);
-  EXPECT_FALSE(PostThreadMessage(worker_id, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+  EXPECT_EQ(ErrorOf(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
   go = true;
   ASSERT_TRUE(WaitFor([&] { return queue_made.load(); }));
   EXPECT_TRUE(PostThreadMessage(worker_id, WM_APP + 9, 5, 6));
@@ -225,8 +221,7 @@ TEST_F(MessageQueueTest, PostThreadMessageNeedsAThreadWithAQueue) {
   EXPECT_EQ(received.wParam, 5u);
   // The thread has ended and its queue with it.
   SetLastError(0);
-  EXPECT_FALSE(PostThreadMessage(worker_id, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+  EXPECT_EQ(ErrorOf(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
 }
 
 TEST_F(MessageQueueTest, QueueStatusReportsWhatArrivedSinceTheLastLook) {

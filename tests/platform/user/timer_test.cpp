@@ -9,10 +9,12 @@
 #include "platform/core/clock.h"
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
 
+using velko_test::ErrorOf;
 using velko_test::SetHandler;
 using velko_test::UserTest;
 using velko_test::WaitFor;
@@ -91,8 +93,7 @@ TEST_F(TimerTest, KillTimerStopsOneTimerAndItsPendingMessage) {
   EXPECT_TRUE(KillTimer(window_, 1));
   EXPECT_EQ(Pump(), 0);
   SetLastError(0);
-  EXPECT_FALSE(KillTimer(window_, 1));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(KillTimer(window_, 1)), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(platform::InspectQueue(GetCurrentThreadId()).timers, 0u);
 }
 
@@ -200,11 +201,10 @@ TEST_F(TimerTest, DestroyingAWindowEndsItsTimers) {
 TEST_F(TimerTest, TimersNeedAWindowOfTheCallingThread) {
   velko_test::WindowThread other;
   SetLastError(0);
-  EXPECT_EQ(SetTimer(other.hwnd(), 1, 10, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOf(SetTimer(other.hwnd(), 1, 10, nullptr) != 0u), ERROR_ACCESS_DENIED);
   SetLastError(0);
-  EXPECT_EQ(SetTimer(reinterpret_cast<HWND>(0x4321), 1, 10, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ErrorOf(SetTimer(reinterpret_cast<HWND>(0x4321), 1, 10, nullptr) != 0u),
+            ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(TimerTest, AThreadBlockedInGetMessageWakesWhenItsTimerFalls) {

@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "platform/core/errors.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
 
+using velko_test::ErrorOf;
 using velko_test::UserTest;
 
 LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -41,8 +43,7 @@ TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
 
   WNDCLASS again = ClassNamed("VELKO.sample");
   SetLastError(0);
-  EXPECT_EQ(RegisterClass(&again), 0);
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
+  EXPECT_EQ(ErrorOf(RegisterClass(&again) != 0), ERROR_CLASS_ALREADY_EXISTS);
 
   WNDCLASS found;
   ASSERT_TRUE(GetClassInfo(nullptr, "velko.SAMPLE", &found));
@@ -54,11 +55,9 @@ TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
 
   EXPECT_TRUE(UnregisterClass("VELKO.SAMPLE", nullptr));
   SetLastError(0);
-  EXPECT_FALSE(GetClassInfo(nullptr, "Velko.Sample", &found));
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
+  EXPECT_EQ(ErrorOf(GetClassInfo(nullptr, "Velko.Sample", &found)), ERROR_CLASS_DOES_NOT_EXIST);
   SetLastError(0);
-  EXPECT_FALSE(UnregisterClass("Velko.Sample", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
+  EXPECT_EQ(ErrorOf(UnregisterClass("Velko.Sample", nullptr)), ERROR_CLASS_DOES_NOT_EXIST);
 }
 
 TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
@@ -68,8 +67,7 @@ TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
                              nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
   SetLastError(0);
-  EXPECT_FALSE(UnregisterClass("Velko.Busy", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_HAS_WINDOWS);
+  EXPECT_EQ(ErrorOf(UnregisterClass("Velko.Busy", nullptr)), ERROR_CLASS_HAS_WINDOWS);
   EXPECT_TRUE(DestroyWindow(hwnd));
   EXPECT_TRUE(UnregisterClass("Velko.Busy", nullptr));
 }
@@ -135,8 +133,7 @@ TEST_F(WindowClassTest, AnAtomStandsForTheClassName) {
   wrong_size.cbSize = sizeof(WNDCLASS);
   wrong_size.lpszClassName = "Velko.WrongSize";
   SetLastError(0);
-  EXPECT_EQ(RegisterClassEx(&wrong_size), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(RegisterClassEx(&wrong_size) != 0), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
@@ -156,11 +153,10 @@ TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
   EXPECT_EQ(SetClassLongPtr(hwnd, GCLP_HCURSOR, 42), 0u);
   EXPECT_EQ(GetClassLongPtr(hwnd, GCLP_HCURSOR), 42u);
   SetLastError(0);
-  EXPECT_EQ(GetClassLongPtr(hwnd, 9), 0u);  // 9 + 8 bytes is past the end
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ErrorOf(GetClassLongPtr(hwnd, 9) != 0u),
+            ERROR_INVALID_INDEX);  // 9 + 8 bytes is past the end
   SetLastError(0);
-  EXPECT_EQ(SetClassLongPtr(hwnd, GCW_ATOM, 5), 0u);  // read-only
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ErrorOf(SetClassLongPtr(hwnd, GCW_ATOM, 5) != 0u), ERROR_INVALID_INDEX);  // read-only
   DestroyWindow(hwnd);
   EXPECT_TRUE(UnregisterClass("Velko.Extra", nullptr));
 }
@@ -172,8 +168,7 @@ TEST_F(WindowClassTest, RegisteredMessagesAreSharedByName) {
   EXPECT_EQ(RegisterWindowMessage("TASKBARCREATED"), first);
   EXPECT_NE(RegisterWindowMessage("Velko.OtherMessage"), first);
   SetLastError(0);
-  EXPECT_EQ(RegisterWindowMessage(""), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(RegisterWindowMessage("") != 0u), ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace

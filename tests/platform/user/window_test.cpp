@@ -10,11 +10,13 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
 
 using velko_test::CountOf;
+using velko_test::ErrorOf;
 using velko_test::Handler;
 using velko_test::kTestClass;
 using velko_test::MessageLog;
@@ -208,8 +210,8 @@ TEST_F(WindowTest, ParentsOwnersAndAncestors) {
   EXPECT_EQ(SetParent(grandchild, top), child);
   EXPECT_EQ(GetParent(grandchild), top);
   EXPECT_EQ(GetWindow(child, GW_CHILD), nullptr);
-  EXPECT_EQ(SetParent(top, grandchild), nullptr);  // a window cannot go under its own child
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(SetParent(top, grandchild) != nullptr),
+            ERROR_INVALID_PARAMETER);  // a window cannot go under its own child
 
   SetLastError(0);
   EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, WS_CHILD, 0, 0, 0, 0, nullptr, nullptr, nullptr,
@@ -359,15 +361,12 @@ TEST_F(WindowTest, WindowLongValues) {
   EXPECT_EQ(GetWindowLong(child, 0), -1);
   EXPECT_EQ(GetWindowLong(child, 12), -1);  // the low half of -7
   SetLastError(0);
-  EXPECT_EQ(GetWindowLongPtr(child, 9), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ErrorOf(GetWindowLongPtr(child, 9) != 0), ERROR_INVALID_INDEX);
   SetLastError(0);
-  EXPECT_EQ(GetWindowLong(child, -100), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ErrorOf(GetWindowLong(child, -100) != 0), ERROR_INVALID_INDEX);
   // Procedure pointers do not fit the 32-bit form.
   SetLastError(0);
-  EXPECT_EQ(GetWindowLong(child, GWL_WNDPROC), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ErrorOf(GetWindowLong(child, GWL_WNDPROC) != 0), ERROR_INVALID_INDEX);
   EXPECT_NE(GetWindowLongPtr(child, GWLP_WNDPROC), 0);
 }
 
