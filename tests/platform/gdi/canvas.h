@@ -104,4 +104,25 @@ class Selected {
   HGDIOBJ old_;
 };
 
+// A memory DC with a bitmap of the test's selected into it; both are
+// deleted when it goes.
+class BitmapDC {
+ public:
+  explicit BitmapDC(HBITMAP bitmap)
+      : bitmap_(bitmap), dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap)) {}
+  ~BitmapDC() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  BitmapDC(const BitmapDC&) = delete;
+  BitmapDC& operator=(const BitmapDC&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HBITMAP bitmap_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
 }  // namespace velko_test

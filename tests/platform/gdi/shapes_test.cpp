@@ -10,7 +10,7 @@ using velko_test::Selected;
 
 namespace {
 
-TEST(Shapes, RectangleBorderIsInsideAndRightBottomExclusive) {
+TEST(Shapes, RectangleBorderIsInsideAndANullPenFillsOneLessOnRightAndBottom) {
   Canvas c(8, 6);
   Selected brush(c.dc(), CreateSolidBrush(RGB(255, 0, 0)));
   ASSERT_TRUE(Rectangle(c.dc(), 1, 1, 6, 5));
@@ -22,11 +22,7 @@ TEST(Shapes, RectangleBorderIsInsideAndRightBottomExclusive) {
 .#####..
 ........
 )"));
-}
-
-TEST(Shapes, RectangleWithNullPenFillsOneLessOnRightAndBottom) {
-  Canvas c(8, 6);
-  Selected brush(c.dc(), CreateSolidBrush(RGB(255, 0, 0)));
+  c.Fill(RGB(255, 255, 255));
   SelectObject(c.dc(), GetStockObject(NULL_PEN));
   ASSERT_TRUE(Rectangle(c.dc(), 1, 1, 6, 5));
   EXPECT_EQ(c.Picture(), Art(R"(

@@ -11,6 +11,7 @@
 #include "tests/platform/gdi/canvas.h"
 
 using velko_test::Canvas;
+using velko_test::Selected;
 
 namespace {
 
@@ -77,15 +78,12 @@ TEST_F(TestFontCanvas, MetricsAndExtentsAreExact) {
 }
 
 TEST_F(TestFontCanvas, PositiveAndNegativeHeightsAndWidths) {
-  HFONT cell = CreateFont(20, 5, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName);
-  HGDIOBJ old = SelectObject(dc(), cell);
+  Selected cell(dc(), CreateFont(20, 5, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName));
   TEXTMETRIC tm;
   GetTextMetrics(dc(), &tm);
   EXPECT_EQ(tm.tmHeight, 20);
   EXPECT_EQ(tm.tmAscent, 15);
   EXPECT_EQ(Extent("abc").cx, 15);
-  SelectObject(dc(), old);
-  DeleteObject(cell);
 }
 
 TEST_F(TestFontCanvas, TextOutDrawsBoxesFromTheTopLeft) {
@@ -155,14 +153,11 @@ TEST_F(TestFontCanvas, ExtTextOutSpacingAndClipping) {
 }
 
 TEST_F(TestFontCanvas, UnderlineSitsJustBelowTheBaseline) {
-  HFONT underlined = TestFont(-16, true);
-  HGDIOBJ old = SelectObject(dc(), underlined);
+  Selected underlined(dc(), TestFont(-16, true));
   TextOut(dc(), 0, 0, "AB", 2);
   for (int x = 0; x < 16; ++x) EXPECT_TRUE(Black(x, 13)) << x;
   EXPECT_FALSE(Black(16, 13));
   EXPECT_FALSE(Black(7, 12));
-  SelectObject(dc(), old);
-  DeleteObject(underlined);
 }
 
 TEST_F(TestFontCanvas, WordBreakAndCalcRect) {
@@ -244,8 +239,7 @@ TEST_F(TestFontCanvas, DrawTextClipsToItsRectangleUnlessAskedNot) {
 }
 
 TEST_F(TestFontCanvas, EscapementTurnsTheText) {
-  HFONT up = CreateFont(-16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName);
-  HGDIOBJ old = SelectObject(dc(), up);
+  Selected up(dc(), CreateFont(-16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName));
   SetTextAlign(dc(), TA_BASELINE);
   TextOut(dc(), 30, 40, "AB", 2);
   // Turned a quarter left: the first box lies left of the pen and above it,
@@ -254,14 +248,11 @@ TEST_F(TestFontCanvas, EscapementTurnsTheText) {
   EXPECT_FALSE(Black(31, 37));
   EXPECT_TRUE(Black(24, 29));
   EXPECT_FALSE(Black(24, 41));
-  SelectObject(dc(), old);
-  DeleteObject(up);
 }
 
 TEST(RealFont, ArialRendersPlausibleGlyphs) {
   Canvas c(120, 30);
-  HFONT arial = CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
-  HGDIOBJ old = SelectObject(c.dc(), arial);
+  Selected arial(c.dc(), CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial"));
   TEXTMETRIC tm;
   ASSERT_TRUE(GetTextMetrics(c.dc(), &tm));
   EXPECT_GE(tm.tmHeight, 11);
@@ -298,8 +289,6 @@ TEST(RealFont, ArialRendersPlausibleGlyphs) {
   EXPECT_GE(bottom - top + 1, 7);  // capital letters of an 11-pixel font
   EXPECT_LE(right, 2 + size.cx);
   EXPECT_LE(left, 4);
-  SelectObject(c.dc(), old);
-  DeleteObject(arial);
 }
 
 // Characters the face lacks are drawn by an installed font that has them
@@ -316,13 +305,15 @@ TEST(RealFont, MissingCharactersFallBackToAFontThatHasThem) {
     SelectObject(canvas->dc(), old);
     return canvas;
   };
-  TEXTMETRIC before{}, after{};
-  {
+  auto metrics = [&] {
+    TEXTMETRIC tm{};
     Canvas c(4, 4);
     HGDIOBJ old = SelectObject(c.dc(), sans);
-    GetTextMetrics(c.dc(), &before);
+    GetTextMetrics(c.dc(), &tm);
     SelectObject(c.dc(), old);
-  }
+    return tm;
+  };
+  const TEXTMETRIC before = metrics();
   SIZE middle{}, country{}, latin{};
   auto a = draw("\xE4\xB8\xAD", &middle);   // U+4E2D
   auto b = draw("\xE5\x9B\xBD", &country);  // U+56FD
@@ -339,12 +330,7 @@ TEST(RealFont, MissingCharactersFallBackToAFontThatHasThem) {
   EXPECT_GT(differing, 10);
   // A full-width ideograph, a line high.
   EXPECT_GE(middle.cx, 10);
-  {
-    Canvas c2(4, 4);
-    HGDIOBJ old = SelectObject(c2.dc(), sans);
-    GetTextMetrics(c2.dc(), &after);
-    SelectObject(c2.dc(), old);
-  }
+  const TEXTMETRIC after = metrics();
   EXPECT_EQ(after.tmHeight, before.tmHeight);
   EXPECT_EQ(after.tmAscent, before.tmAscent);
   EXPECT_EQ(middle.cy, latin.cy);
@@ -369,14 +355,11 @@ TEST(RealFont, FacesMapToDifferentFamiliesAndStyles) {
   EXPECT_GT(width("Arial", FW_BOLD, FALSE), sans);
   EXPECT_NE(width("Courier New", FW_NORMAL, FALSE), sans);
   // Every character of the mono face has the same advance.
-  HFONT mono = CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Courier New");
-  HGDIOBJ old = SelectObject(c.dc(), mono);
+  Selected mono(c.dc(), CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Courier New"));
   SIZE i, w;
   GetTextExtentPoint32(c.dc(), "iii", 3, &i);
   GetTextExtentPoint32(c.dc(), "WWW", 3, &w);
   EXPECT_EQ(i.cx, w.cx);
-  SelectObject(c.dc(), old);
-  DeleteObject(mono);
 }
 
 TEST(RealFont, StockFontsAreEightPointSans) {
