@@ -1,5 +1,6 @@
 // Buttons and statics, driven by injected mouse and keys.
 #include "tests/platform/ctl/ctl_test_support.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace ctl_test {
 namespace {
@@ -210,17 +211,7 @@ TEST_F(ButtonTest, StaticTextIsPlacedAsItsStyleSays) {
 
 TEST_F(ButtonTest, BitmapStaticTakesThePictureAndItsSize) {
   HWND picture = Make("STATIC", "", SS_BITMAP, 10, 10, 100, 100, 1);
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 30, 20);
-  ReleaseDC(nullptr, screen);
-  HDC mem = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  RECT all{0, 0, 30, 20};
-  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-  FillRect(mem, &all, red);
-  DeleteObject(red);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+  HBITMAP bitmap = velko_test::SolidBitmap(30, 20, RGB(255, 0, 0));
   EXPECT_EQ(SendMessage(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)), 0);
   Pump();
   RECT r;

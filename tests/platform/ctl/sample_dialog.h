@@ -1,5 +1,5 @@
 // A dialog with one of each built-in control, in the interface font, for
-// the screenshots people look at and for the test under a real X server.
+// the test under a real X server.
 #pragma once
 
 #include "platform/ctl/ctl.h"
