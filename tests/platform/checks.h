@@ -38,6 +38,12 @@ inline Edges WindowEdges(HWND hwnd) {
   GetWindowRect(hwnd, &r);
   return EdgesOf(r);
 }
+// GetClientRect's rectangle.
+inline Edges ClientRectEdges(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  return EdgesOf(r);
+}
 // The client area on the screen.
 inline Edges ClientEdges(HWND hwnd) {
   RECT r{};

@@ -115,21 +115,21 @@ TEST(Events, BadHandlesFailWithInvalidHandle) {
 
 TEST(Waits, BadHandlesAndArgumentsFail) {
   SetLastError(0);
-  EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(0x1234), 0), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(WaitForSingleObject(reinterpret_cast<HANDLE>(0x1234), 0) != WAIT_FAILED),
+            ERROR_INVALID_HANDLE);
   Handle event(CreateEvent(nullptr, TRUE, TRUE, nullptr));
   HANDLE closed = CreateEvent(nullptr, TRUE, TRUE, nullptr);
   CloseHandle(closed);
   HANDLE mixed[2] = {event, closed};
-  EXPECT_EQ(WaitForMultipleObjects(2, mixed, FALSE, 0), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(WaitForMultipleObjects(0, mixed, FALSE, 0), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(WaitForMultipleObjects(2, mixed, FALSE, 0) != WAIT_FAILED),
+            ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ErrorOf(WaitForMultipleObjects(0, mixed, FALSE, 0) != WAIT_FAILED),
+            ERROR_INVALID_PARAMETER);
   EXPECT_EQ(WaitForMultipleObjects(65, mixed, FALSE, 0), WAIT_FAILED);
   EXPECT_EQ(WaitForMultipleObjects(1, nullptr, FALSE, 0), WAIT_FAILED);
   HANDLE twice[2] = {event, event};
-  EXPECT_EQ(WaitForMultipleObjects(2, twice, TRUE, 0), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ErrorOf(WaitForMultipleObjects(2, twice, TRUE, 0) != WAIT_FAILED),
+            ERROR_INVALID_PARAMETER);
 }
 
 TEST(Waits, WaitAnyReportsTheFirstSignalledObject) {

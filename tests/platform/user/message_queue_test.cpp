@@ -94,15 +94,11 @@ TEST_F(MessageQueueTest, PeekMessageFiltersByWindowAndRange) {
   ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, WM_APP + 1);
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-}
-
-TEST_F(MessageQueueTest, AWindowFilterTakesItsChildrensMessagesToo) {
+  // A window filter takes its children's messages too.
   HWND parent = Make(nullptr, WS_POPUP);
   HWND child = Make(parent, WS_CHILD);
-  HWND other = Make(HWND_MESSAGE);
-  PostMessage(other, WM_APP, 0, 0);
+  PostMessage(first, WM_APP, 0, 0);
   PostMessage(child, WM_APP, 1, 0);
-  MSG msg;
   ASSERT_TRUE(PeekMessage(&msg, parent, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.hwnd, child);
   EXPECT_FALSE(PeekMessage(&msg, parent, 0, 0, PM_REMOVE));
@@ -160,6 +156,11 @@ TEST_F(MessageQueueTest, SendMessageToOwnWindowCallsTheProcedureDirectly) {
   EXPECT_EQ(platform::InspectQueue(GetCurrentThreadId()).posted, 0u);
 }
 
+int g_stray_calls = 0;
+void StrayTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  ++g_stray_calls;
+}
+
 TEST_F(MessageQueueTest, DispatchAndTranslate) {
   HWND hwnd = Make(HWND_MESSAGE);
   SetHandler([](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
@@ -176,17 +177,8 @@ TEST_F(MessageQueueTest, DispatchAndTranslate) {
   key.message = WM_KEYDOWN;
   key.wParam = VK_ESCAPE;
   EXPECT_TRUE(TranslateMessage(&key));
-}
-
-int g_stray_calls = 0;
-void StrayTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-  ++g_stray_calls;
-}
-
-TEST_F(MessageQueueTest, DispatchNeverCallsAProcedureThatIsNoTimerOfThisThread) {
-  HWND hwnd = Make(HWND_MESSAGE);
-  MSG forged;
-  forged.hwnd = hwnd;
+  // A WM_TIMER whose lParam is no timer procedure of this thread calls nothing.
+  MSG forged = msg;
   forged.message = WM_TIMER;
   forged.wParam = 1;
   forged.lParam = reinterpret_cast<LPARAM>(&StrayTimerProc);
@@ -352,11 +344,11 @@ TEST_F(MessageQueueTest, MsgWaitForMultipleObjectsWaitsForKernelObjectsAndTheQue
   PostMessage(hwnd, WM_APP, 0, 0);
   EXPECT_EQ(MsgWaitForMultipleObjects(2, events, TRUE, 0, QS_POSTMESSAGE), WAIT_OBJECT_0);
 
-  SetLastError(0);
   HANDLE closed = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   CloseHandle(closed);
-  EXPECT_EQ(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  SetLastError(0);
+  EXPECT_EQ(ErrorOf(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT) != WAIT_FAILED),
+            ERROR_INVALID_HANDLE);
   for (HANDLE event : events) CloseHandle(event);
 }
 
