@@ -58,41 +58,31 @@ TEST_F(WindowTest, CreationSendsItsMessagesInOrder) {
   EXPECT_TRUE(DestroyWindow(hwnd));
 }
 
-TEST_F(WindowTest, FalseFromNcCreateStopsCreation) {
-  std::size_t before = platform::LiveWindowCount();
-  HWND refused = nullptr;
-  SetHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == WM_NCCREATE) {
+TEST_F(WindowTest, RefusingNcCreateOrCreateDestroysTheWindow) {
+  struct Case {
+    UINT refused;
+    LRESULT answer;
+    std::vector<UINT> messages;
+  } cases[] = {
+      {WM_NCCREATE, FALSE, {WM_NCCREATE, WM_NCDESTROY}},
+      {WM_CREATE, -1, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}},
+  };
+  for (const Case& c : cases) {
+    std::size_t before = platform::LiveWindowCount();
+    HWND refused = nullptr;
+    SetHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (message != c.refused) return std::nullopt;
       refused = hwnd;
-      return FALSE;
-    }
-    return std::nullopt;
-  });
-  EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                           nullptr),
-            nullptr);
-  ASSERT_NE(refused, nullptr);
-  EXPECT_EQ(MessagesOf(refused), (std::vector<UINT>{WM_NCCREATE, WM_NCDESTROY}));
-  EXPECT_FALSE(IsWindow(refused));
-  EXPECT_EQ(platform::LiveWindowCount(), before);
-}
-
-TEST_F(WindowTest, MinusOneFromCreateDestroysTheWindow) {
-  HWND refused = nullptr;
-  SetHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == WM_CREATE) {
-      refused = hwnd;
-      return -1;
-    }
-    return std::nullopt;
-  });
-  EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                           nullptr),
-            nullptr);
-  ASSERT_NE(refused, nullptr);
-  EXPECT_EQ(MessagesOf(refused),
-            (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
-  EXPECT_FALSE(IsWindow(refused));
+      return c.answer;
+    });
+    EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                             nullptr),
+              nullptr);
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(MessagesOf(refused), c.messages);
+    EXPECT_FALSE(IsWindow(refused));
+    EXPECT_EQ(platform::LiveWindowCount(), before);
+  }
 }
 
 TEST_F(WindowTest, DestroyWindowTakesOwnedWindowsAndChildrenInThePlatformsOrder) {
@@ -153,20 +143,6 @@ TEST_F(WindowTest, DestroyingAgainFromWmDestroyDoesNothing) {
   EXPECT_TRUE(nested);
   EXPECT_EQ(CountOf(hwnd, WM_DESTROY), 1);
   EXPECT_EQ(CountOf(hwnd, WM_NCDESTROY), 1);
-}
-
-TEST_F(WindowTest, OnlyTheOwningThreadMayDestroyAWindow) {
-  HWND hwnd = Make(HWND_MESSAGE);
-  BOOL result = TRUE;
-  DWORD error = 0;
-  std::thread other([&] {
-    result = DestroyWindow(hwnd);
-    error = GetLastError();
-  });
-  other.join();
-  EXPECT_FALSE(result);
-  EXPECT_EQ(error, ERROR_ACCESS_DENIED);
-  EXPECT_TRUE(IsWindow(hwnd));
 }
 
 TEST_F(WindowTest, HandlesAreNeverReused) {
@@ -246,7 +222,9 @@ TEST_F(WindowTest, MessageOnlyWindowsStayOutOfTheTopLevelList) {
   EXPECT_EQ(FindWindow(kTestClass, "Velko hidden"), nullptr);
   EXPECT_EQ(FindWindowEx(HWND_MESSAGE, nullptr, kTestClass, "Velko hidden"), hidden);
   EXPECT_EQ(FindWindow(kTestClass, "Velko visible"), top);
+  EXPECT_EQ(FindWindow(nullptr, "Velko visible"), top);
   EXPECT_EQ(FindWindow("velkotestwindow", nullptr), top);
+  EXPECT_EQ(FindWindow("NoSuchClass", nullptr), nullptr);
 
   bool hidden_listed = false;
   bool top_listed = false;
@@ -279,25 +257,22 @@ TEST_F(WindowTest, EnumerationVisitsChildrenDepthFirstAndStopsOnFalse) {
   HWND a = Make(parent, WS_CHILD);
   HWND a1 = Make(a, WS_CHILD);
   HWND b = Make(parent, WS_CHILD);
-  std::vector<HWND> visited;
-  EXPECT_TRUE(EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lparam)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&visited)));
-  EXPECT_EQ(visited, (std::vector<HWND>{a, a1, b}));
-
-  visited.clear();
-  EXPECT_FALSE(EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lparam)->push_back(hwnd);
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&visited)));
-  EXPECT_EQ(visited, (std::vector<HWND>{a}));
+  // The children visited, and what EnumChildWindows answered, when each
+  // visit answers `go_on`.
+  auto visit = [parent](BOOL go_on) {
+    std::pair<std::vector<HWND>, BOOL> seen{{}, go_on};
+    const BOOL all = EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lparam) -> BOOL {
+          auto* seen = reinterpret_cast<std::pair<std::vector<HWND>, BOOL>*>(lparam);
+          seen->first.push_back(hwnd);
+          return seen->second;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+    return std::make_pair(seen.first, all);
+  };
+  EXPECT_EQ(visit(TRUE), std::make_pair(std::vector<HWND>{a, a1, b}, TRUE));
+  EXPECT_EQ(visit(FALSE), std::make_pair(std::vector<HWND>{a}, FALSE));
 
   int own_windows = 0;
   EnumThreadWindows(
@@ -474,6 +449,18 @@ TEST_F(WindowTest, AWindowBelongsToTheThreadThatMadeIt) {
   EXPECT_NE(made, nullptr);
   EXPECT_FALSE(IsWindow(made));
   EXPECT_NE(maker, GetCurrentThreadId());
+  // Only the owning thread may destroy a window.
+  HWND mine = Make(HWND_MESSAGE);
+  BOOL result = TRUE;
+  DWORD error = 0;
+  std::thread stranger([&] {
+    result = DestroyWindow(mine);
+    error = GetLastError();
+  });
+  stranger.join();
+  EXPECT_FALSE(result);
+  EXPECT_EQ(error, ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(IsWindow(mine));
 }
 
 }  // namespace
