@@ -338,6 +338,14 @@ namespace {
 
 // A window with its bar and an open drop-down holding every kind of item,
 // saved as build*/screenshots/menus.png for a person to look at.
+}  // namespace
+}  // namespace velko_test
+
+namespace velko_test {
+namespace {
+
+// A window with its bar and an open drop-down holding every kind of item,
+// saved as build*/screenshots/menus.png for a person to look at.
 TEST_F(MenuBarTest, AScreenshotOfAnOpenMenu) {
   HMENU view = CreatePopupMenu();
   AppendMenu(view, MF_STRING | MF_CHECKED, 41, "&Toolbar");
