@@ -142,8 +142,12 @@ TEST_F(ButtonTest, GroupBoxLetsClicksThroughToTheControlsInIt) {
 TEST_F(ButtonTest, DefaultPushButtonHasADarkFrameAndAFocusedButtonAFocusFrame) {
   HWND def = Make("BUTTON", "Def", BS_DEFPUSHBUTTON, 10, 10, 80, 24, 1);
   HWND plain = Make("BUTTON", "Plain", BS_PUSHBUTTON, 10, 50, 80, 24, 2);
+  HWND flat = Make("BUTTON", "Flat", BS_PUSHBUTTON | BS_FLAT, 10, 90, 80, 24, 3);
   EXPECT_EQ(PixelAt(def, 0, 10), GetSysColor(COLOR_WINDOWFRAME));
   EXPECT_NE(PixelAt(plain, 0, 10), GetSysColor(COLOR_WINDOWFRAME));
+  // A flat button: a dark frame round a flat face.
+  EXPECT_EQ(PixelAt(flat, 0, 10), GetSysColor(COLOR_WINDOWFRAME));
+  EXPECT_EQ(PixelAt(flat, 1, 10), GetSysColor(COLOR_3DFACE));
   EXPECT_EQ(SendMessage(def, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
   EXPECT_EQ(SendMessage(plain, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
   // BM_SETSTYLE turns a plain button into the default one.
@@ -227,10 +231,15 @@ TEST_F(ButtonTest, BitmapStaticTakesThePictureAndItsSize) {
 TEST_F(ButtonTest, EtchedLineAndFramesDrawTheirEdges) {
   HWND line = Make("STATIC", "", SS_ETCHEDHORZ, 10, 10, 100, 2, 1);
   HWND frame = Make("STATIC", "", SS_BLACKFRAME, 10, 20, 50, 50, 2);
+  HWND etched = Make("STATIC", "", SS_ETCHEDFRAME, 70, 20, 50, 50, 3);
+  HWND gray = Make("STATIC", "", SS_GRAYRECT, 130, 20, 50, 50, 4);
   EXPECT_EQ(PixelAt(line, 50, 0), GetSysColor(COLOR_3DSHADOW));
   EXPECT_EQ(PixelAt(line, 50, 1), GetSysColor(COLOR_3DHILIGHT));
   EXPECT_EQ(PixelAt(frame, 0, 25), GetSysColor(COLOR_WINDOWFRAME));
   EXPECT_EQ(PixelAt(frame, 25, 25), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(PixelAt(etched, 0, 25), GetSysColor(COLOR_3DSHADOW));
+  EXPECT_EQ(PixelAt(etched, 25, 25), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(PixelAt(gray, 25, 25), GetSysColor(COLOR_BACKGROUND));
 }
 
 }  // namespace

@@ -242,6 +242,19 @@ TEST(Shapes, PolygonFillsPixelCentresInside) {
 )"));
 }
 
+TEST(Shapes, WindingFillsWhatAlternateLeavesOut) {
+  // A star whose middle is inside twice.
+  POINT star[] = {{5, 0}, {8, 10}, {0, 4}, {10, 4}, {2, 10}};
+  Canvas c(11, 11);
+  SelectObject(c.dc(), GetStockObject(NULL_PEN));
+  SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
+  ASSERT_TRUE(Polygon(c.dc(), star, 5));
+  EXPECT_EQ(c.At(5, 5), RGB(255, 255, 255));
+  EXPECT_EQ(SetPolyFillMode(c.dc(), WINDING), ALTERNATE);
+  ASSERT_TRUE(Polygon(c.dc(), star, 5));
+  EXPECT_EQ(c.At(5, 5), RGB(0, 0, 0));
+}
+
 TEST(Shapes, RoundRectIsSymmetricAndCutsItsCorners) {
   Canvas c(12, 10);
   SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));

@@ -362,6 +362,26 @@ TEST(RealFont, FacesMapToDifferentFamiliesAndStyles) {
   EXPECT_EQ(i.cx, w.cx);
 }
 
+TEST(RealFont, EscapementTurnsARealFont) {
+  Canvas c(60, 60);
+  Selected turned(c.dc(), CreateFont(-16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+  SetBkMode(c.dc(), TRANSPARENT);
+  TextOut(c.dc(), 30, 55, "HHHH", 4);
+  // Turned a quarter left: the ink runs up the canvas, narrower than tall.
+  int top = 60, bottom = -1, left = 60, right = -1;
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 60; ++x) {
+      if (c.At(x, y) == RGB(255, 255, 255)) continue;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+  }
+  ASSERT_GE(bottom, 0);
+  EXPECT_GT(bottom - top, 2 * (right - left));
+}
+
 TEST(RealFont, StockFontsAreEightPointSans) {
   Canvas c(10, 10);
   for (int stock : {DEFAULT_GUI_FONT, ANSI_VAR_FONT, SYSTEM_FONT}) {
