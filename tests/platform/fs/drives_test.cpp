@@ -130,15 +130,13 @@ TEST_F(DriveTest, VolumeInformationOfAMappedFolder) {
   EXPECT_STREQ(label, "TESTDRIVE");  // null is the current drive
 }
 
-TEST_F(DriveTest, VolumeInformationFailures) {
+TEST_F(DriveTest, VolumeInformationFailuresAndTheErrorMode) {
   char label[4];
   EXPECT_EQ(ErrorOf(GetVolumeInformation("T:", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_INVALID_NAME);
   platform::UnmapDrive('Q');
   EXPECT_EQ(ErrorOf(GetVolumeInformation("Q:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(ErrorOf(GetVolumeInformation("T:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_BAD_LENGTH);  // "TESTDRIVE" does not fit in 4
-}
-
-TEST_F(DriveTest, ErrorModeIsKeptAndReturned) {
+  // The error mode is kept and returned.
   const UINT old = SetErrorMode(SEM_FAILCRITICALERRORS);
   EXPECT_EQ(SetErrorMode(old), SEM_FAILCRITICALERRORS);
   EXPECT_EQ(GetErrorMode(), old);
@@ -239,9 +237,7 @@ TEST_F(DriveTest, EmptyCdDriveIsNotReady) {
   EXPECT_STREQ(data.cFileName, "Track01.cda");
   FindClose(find);
   platform::SetCdTrackLister('K', nullptr);
-}
-
-TEST_F(DriveTest, CdDriveWithAFolderShowsTheFolder) {
+  // A CD drive with a folder shows the folder.
   Write("disc/readme.txt", "data disc");
   platform::MapDrive('K', (dir_ / "disc").string(), DRIVE_CDROM, "DATA");
   EXPECT_EQ(GetFileAttributes("K:\\README.TXT"), FILE_ATTRIBUTE_ARCHIVE);

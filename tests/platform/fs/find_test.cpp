@@ -5,18 +5,22 @@
 
 #include <filesystem>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/core/datetime.h"
+#include "platform/fs/drives.h"
 #include "platform/fs/files.h"
+#include "platform/fs/find_files.h"
 #include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
 
 using velko_test::DriveTest;
+using velko_test::TempDir;
 using velko_test::ErrorOf;
 using velko_test::OpenErrorOf;
 
@@ -68,6 +72,13 @@ TEST_F(FindTest, MasksSelectByTheirRulesAndListInNameOrder) {
   EXPECT_EQ(Names("T:\\Lib\\*.*"), everything);
   EXPECT_EQ(Names("T:\\Lib\\*"), everything);
   EXPECT_EQ(Names("T:/Lib/*.MP3"), (NameList{"A.MP3", "b.mp3"}));
+  // A drive's root has no dot entries.
+  const NameList root = Names("T:\\*.*");
+  EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);
+  EXPECT_EQ(std::count(root.begin(), root.end(), ".."), 0);
+  EXPECT_EQ(std::count(root.begin(), root.end(), "Lib"), 1);
+  const NameList sub = Names("T:\\Lib\\Sub\\*.*");
+  EXPECT_EQ(sub, (NameList{".", ".."}));
 }
 
 TEST_F(FindTest, NoMatchAndMissingFoldersHaveTheirOwnErrors) {
@@ -105,15 +116,6 @@ TEST_F(FindTest, NameWithoutWildcardsFindsThatEntryAsSpelledOnDisk) {
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(FindTest, DriveRootHasNoDotEntries) {
-  const NameList root = Names("T:\\*.*");
-  EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);
-  EXPECT_EQ(std::count(root.begin(), root.end(), ".."), 0);
-  EXPECT_EQ(std::count(root.begin(), root.end(), "Lib"), 1);
-  const NameList sub = Names("T:\\Lib\\Sub\\*.*");
-  EXPECT_EQ(sub, (NameList{".", ".."}));
-}
-
 TEST_F(FindTest, RecordsCarryAttributesSizesAndTimes) {
   Write("Attr/plain.txt", "12345");
   Write("Attr/.hidden", "h");
@@ -148,9 +150,7 @@ TEST_F(FindTest, RecordsCarryAttributesSizesAndTimes) {
   EXPECT_EQ(platform::FileTimeToTicks(plain.ftLastWriteTime),
             platform::kFileTimeUnixEpoch + 1'100'000'000ull * 10'000'000 + 5);
   EXPECT_NE(platform::FileTimeToTicks(plain.ftCreationTime), 0u);
-}
-
-TEST_F(FindTest, LargeFilesReportTheHighPartOfTheirSize) {
+  // Large files report the high part of their size.
   const auto big = Write("Big/huge.bin", "");
   std::filesystem::resize_file(big, 0x1'0000'0005ull);
   const std::vector<WIN32_FIND_DATA> found = FindAll("T:\\Big\\*.bin");
@@ -166,7 +166,7 @@ TEST_F(FindTest, RelativePatternsUseTheCurrentDirectory) {
   EXPECT_EQ(Names("T:*.ogg"), (NameList{"song.ogg"}));
 }
 
-TEST_F(FindTest, EntriesRemovedDuringAListingAreSkipped) {
+TEST_F(FindTest, EntriesRemovedDuringAListingAndNamesThePlatformCannotShowAreLeftOut) {
   WIN32_FIND_DATA data;
   HANDLE find = FindFirstFile("T:\\Lib\\*.mp3", &data);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
@@ -174,9 +174,7 @@ TEST_F(FindTest, EntriesRemovedDuringAListingAreSkipped) {
   std::filesystem::remove(Native("Lib/b.mp3"));
   EXPECT_EQ(ErrorOf(FindNextFile(find, &data)), ERROR_NO_MORE_FILES);
   FindClose(find);
-}
-
-TEST_F(FindTest, NamesThePlatformCannotShowAreLeftOut) {
+  // Names the platform cannot show are left out.
   Write("Odd/back\\slash.mp3", "x");
   Write("Odd/fine.mp3", "x");
   EXPECT_EQ(Names("T:\\Odd\\*.mp3"), (NameList{"fine.mp3"}));
@@ -214,6 +212,87 @@ TEST_F(FindTest, UnreadableFolderFailsCleanly) {
   ASSERT_EQ(outside.size(), 1u);
   EXPECT_STREQ(outside[0].cFileName, "Locked");
   EXPECT_EQ(outside[0].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+
+TEST(FindLinks, LinksCarryTheReparsePointAttribute) {
+  TempDir dir;
+  platform::ResetDriveTable();
+  platform::MapDrive('T', dir.path().string());
+  std::filesystem::create_directory(dir / "real");
+  dir.WriteFile("file.txt", "x");
+  std::filesystem::create_directory_symlink(dir / "real", dir / "linked");
+  std::filesystem::create_symlink(dir / "file.txt", dir / "file-link.txt");
+  std::filesystem::create_symlink(dir / "gone", dir / "dangling");
+
+  std::map<std::string, DWORD> attributes;
+  WIN32_FIND_DATA data;
+  HANDLE find = FindFirstFile("T:\\*.*", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    attributes[data.cFileName] = data.dwFileAttributes;
+  } while (FindNextFile(find, &data));
+  FindClose(find);
+  EXPECT_EQ(attributes["real"], FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(attributes["linked"], FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(attributes["file.txt"], FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(attributes["file-link.txt"], FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_NE(attributes["dangling"] & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+
+  find = FindFirstFile("T:\\linked", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  FindClose(find);
+  platform::ResetDriveTable();
+}
+
+// A walker's listing gives the records, in the order, of FindFirstFile and
+// FindNextFile (without "." and ".."), whether or not the directory tells
+// each entry's type.
+TEST(FindLinks, ListingsAgreeWithFindRecords) {
+  TempDir dir;
+  platform::ResetDriveTable();
+  platform::MapDrive('T', dir.path().string());
+  std::filesystem::create_directories(dir / "Sub" / "Deeper");
+  for (const char* name : {"Sub/b.txt", "Sub/A.txt", "Sub/.hidden", "Sub/émile.mp3", "Sub/Zeta.MP3"}) {
+    dir.WriteFile(name, name);
+  }
+  ASSERT_EQ(chmod((dir / "Sub" / "A.txt").c_str(), 0444), 0);
+  ASSERT_EQ(mkfifo((dir / "Sub" / "pipe").c_str(), 0644), 0);
+  std::filesystem::create_directory_symlink(dir / "Sub" / "Deeper", dir / "Sub" / "linked");
+  std::filesystem::create_symlink(dir / "gone", dir / "Sub" / "dangling");
+
+  auto record = [](const WIN32_FIND_DATA& data) {
+    return std::string(data.cFileName) + " " + std::to_string(data.dwFileAttributes) + " " +
+           std::to_string(data.nFileSizeLow) + " " + std::to_string(data.ftLastWriteTime.dwLowDateTime);
+  };
+  std::vector<std::string> found;
+  WIN32_FIND_DATA data;
+  HANDLE find = FindFirstFile("T:\\Sub\\*.*", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) found.push_back(record(data));
+  } while (FindNextFile(find, &data));
+  FindClose(find);
+  ASSERT_EQ(found.size(), 9u);
+
+  for (const bool typed : {true, false}) {
+    SCOPED_TRACE(typed ? "with entry types" : "without entry types");
+    platform::fs::ListWithoutEntryTypes(!typed);
+    platform::fs::FolderListing listing;
+    ASSERT_TRUE(listing.List("T:\\Sub\\"));
+    std::vector<std::string> listed;
+    for (std::size_t i = 0; i < listing.Count(); ++i) {
+      ASSERT_TRUE(listing.Describe(i, &data));
+      listed.push_back(record(data));
+    }
+    EXPECT_EQ(listed, found);
+  }
+  platform::fs::ListWithoutEntryTypes(false);
+
+  platform::fs::FolderListing listing;
+  EXPECT_EQ(ErrorOf(listing.List("T:\\Nowhere")), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  platform::ResetDriveTable();
 }
 
 }  // namespace
