@@ -236,6 +236,39 @@ TEST_F(PopupMenuTest, TheMenuIsPlacedAroundThePointOnTheScreenAndOutOfTheExclude
   EXPECT_EQ(placed.top, 220);
 }
 
+TEST_F(PopupMenuTest, CheckedAndRadioCheckedItemsShowTheirMarks) {
+  HWND owner = MakeOwner();
+  HMENU menu = Keep(CreatePopupMenu());
+  AppendMenu(menu, MF_STRING | MF_CHECKED, 1, "&Toolbar");
+  AppendMenu(menu, MF_STRING, 2, "&Large");
+  AppendMenu(menu, MF_STRING, 3, "&Small");
+  AppendMenu(menu, MF_STRING, 4, "&None");
+  CheckMenuRadioItem(menu, 2, 3, 3, MF_BYCOMMAND);
+  std::vector<int> inked;  // dark pixels in the check column of each item
+  Script({[&] {
+    std::shared_ptr<platform::Surface> image = platform::CaptureWindow(PopupWindow());
+    ASSERT_NE(image, nullptr);
+    RECT popup;
+    GetWindowRect(PopupWindow(), &popup);
+    for (UINT i = 0; i < 4; ++i) {
+      const RECT item = ItemRect(owner, menu, i);
+      int dark = 0;
+      for (LONG y = item.top; y < item.bottom; ++y)
+        for (LONG x = item.left; x < item.left + 12; ++x)
+          dark += image->Pixel(x - popup.left, y - popup.top) == RGB(0, 0, 0);
+      inked.push_back(dark);
+    }
+    platform::InjectKeyPress(VK_ESCAPE);
+  }});
+  TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr);
+  ASSERT_EQ(inked.size(), 4u);
+  EXPECT_GT(inked[0], 0);  // the tick
+  EXPECT_EQ(inked[1], 0);
+  EXPECT_GT(inked[2], 0);  // the bullet
+  EXPECT_EQ(inked[3], 0);
+  EXPECT_NE(inked[0], inked[2]);
+}
+
 TEST_F(PopupMenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
   HWND owner = MakeOwner();
   HMENU menu = Keep(CreatePopupMenu());
