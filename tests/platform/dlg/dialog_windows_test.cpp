@@ -132,7 +132,6 @@ TEST_F(DialogWindowTest, TheOpenDialogListsAFolderThroughItsFilterAndReturnsTheC
           },
           [&](HWND dialog) {
             name_box = TextOf(ChildOfClass(dialog, "EDIT"));
-            platform::SaveScreenshot(velko_test::ScreenshotPath("open_dialog.png"));
             Click(WindowCentre(ChildWithText(dialog, "&Open")));
           }});
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
@@ -289,7 +288,6 @@ TEST_F(DialogWindowTest, BrowseForFolderOpensFoldersWithTheKeysAndCancels) {
           },
           [&](HWND dialog) {
             opened = ListItems(ChildOfClass(dialog, "LISTBOX"));
-            platform::SaveScreenshot(velko_test::ScreenshotPath("browse_for_folder.png"));
             platform::InjectKeyPress(VK_ESCAPE);
           }});
   EXPECT_EQ(SHBrowseForFolder(&info), nullptr);
