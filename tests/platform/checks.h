@@ -27,6 +27,12 @@ inline DWORD OpenErrorOf(HANDLE handle) {
   return kSucceeded;
 }
 
+// ErrorOf and OpenErrorOf of a call made with the last error cleared first,
+// so that an error left by an earlier call cannot pass for this one:
+// EXPECT_EQ(ERROR_OF(DeleteFile(name)), ERROR_FILE_NOT_FOUND).
+#define ERROR_OF(call) ::velko_test::ErrorOf((::SetLastError(0), static_cast<bool>(call)))
+#define OPEN_ERROR_OF(call) ::velko_test::OpenErrorOf((::SetLastError(0), (call)))
+
 // A rectangle's edges (left, top, right, bottom), to compare in one check:
 // EXPECT_EQ(EdgesOf(r), (Edges{10, 20, 510, 420})).
 using Edges = std::array<LONG, 4>;

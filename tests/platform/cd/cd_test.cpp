@@ -16,7 +16,6 @@
 
 namespace {
 
-using velko_test::OpenErrorOf;
 
 using platform::cd::AudioReader;
 using platform::cd::kSectorBytes;
@@ -93,7 +92,7 @@ TEST_F(CdLayerTest, EjectTakesTheDiscOutAndCloseBringsItBack) {
   EXPECT_FALSE(platform::cd::ReadToc('K').has_value());
   EXPECT_EQ(AudioReader::Open('K'), nullptr);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(OpenErrorOf(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
   ASSERT_TRUE(platform::cd::CloseTray('K'));
   EXPECT_TRUE(platform::cd::HasDisc('K'));
   EXPECT_EQ(RootNames().size(), 2u);

@@ -15,8 +15,6 @@
 
 namespace {
 
-using velko_test::ErrorOf;
-
 class ManualClockTest : public ::testing::Test {
  protected:
   void SetUp() override { platform::UseManualClock(5'000'000); }
@@ -80,8 +78,7 @@ TEST(Handles, ClosedAndUnknownHandlesFailWithInvalidHandle) {
   EXPECT_NE(platform::LookupObjectAs<Dummy>(h), nullptr);
   EXPECT_TRUE(CloseHandle(h));
   EXPECT_TRUE(closed);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(CloseHandle(h)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(CloseHandle(h)), ERROR_INVALID_HANDLE);
   EXPECT_EQ(platform::LookupObject(h), nullptr);
   EXPECT_FALSE(CloseHandle(nullptr));
   EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));

@@ -19,7 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using velko_test::ChildProcess;
-using velko_test::ErrorOf;
 
 class NamedMutexes : public ::testing::Test {
  protected:
@@ -109,8 +108,7 @@ TEST_F(NamedMutexes, ClosedOrKilledHoldersLeaveNoStaleName) {
   ReleaseMutex(mutex);
   CloseHandle(mutex);
 
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(OpenMutex(MUTEX_ALL_ACCESS, FALSE, "transient") != nullptr),
+  EXPECT_EQ(ERROR_OF(OpenMutex(MUTEX_ALL_ACCESS, FALSE, "transient") != nullptr),
             ERROR_FILE_NOT_FOUND);
   ChildProcess probe({"mutex-probe", folder(), "transient", "0"});
   EXPECT_EQ(probe.ReadLine(), "created 0");
@@ -125,7 +123,7 @@ TEST_F(NamedMutexes, SameNameInOneProcessIsOneMutex) {
   ASSERT_NE(opened, nullptr);
   // Owned once (the second call's ownership request is ignored).
   EXPECT_TRUE(ReleaseMutex(opened));
-  EXPECT_EQ(ErrorOf(ReleaseMutex(second)), ERROR_NOT_OWNER);
+  EXPECT_EQ(ERROR_OF(ReleaseMutex(second)), ERROR_NOT_OWNER);
   // Names are case-sensitive.
   HANDLE other = CreateMutex(nullptr, FALSE, "velko.oneinstance.criticalsection");
   EXPECT_EQ(GetLastError(), ERROR_SUCCESS);

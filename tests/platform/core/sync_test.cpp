@@ -85,7 +85,7 @@ TEST(Events, InitialStateAndNamedEventsShareOneObject) {
   SetEvent(opened);
   EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_OBJECT_0);
   // The name of another kind of object is refused.
-  EXPECT_EQ(ErrorOf(CreateMutex(nullptr, FALSE, "velko-test-shared-event") != nullptr),
+  EXPECT_EQ(ERROR_OF(CreateMutex(nullptr, FALSE, "velko-test-shared-event") != nullptr),
             ERROR_INVALID_HANDLE);
 }
 
@@ -103,28 +103,26 @@ TEST(Events, NameIsFreeAgainWhenTheLastHandleCloses) {
 
 TEST(Events, BadHandlesFailWithInvalidHandle) {
   Handle mutex(CreateMutex(nullptr, FALSE, nullptr));
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SetEvent(mutex)), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(ErrorOf(ResetEvent(reinterpret_cast<HANDLE>(0x7777))), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(SetEvent(mutex)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(ResetEvent(reinterpret_cast<HANDLE>(0x7777))), ERROR_INVALID_HANDLE);
   EXPECT_FALSE(SetEvent(nullptr));
 }
 
 TEST(Waits, BadHandlesAndArgumentsFail) {
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(WaitForSingleObject(reinterpret_cast<HANDLE>(0x1234), 0) != WAIT_FAILED),
+  EXPECT_EQ(ERROR_OF(WaitForSingleObject(reinterpret_cast<HANDLE>(0x1234), 0) != WAIT_FAILED),
             ERROR_INVALID_HANDLE);
   Handle event(CreateEvent(nullptr, TRUE, TRUE, nullptr));
   HANDLE closed = CreateEvent(nullptr, TRUE, TRUE, nullptr);
   CloseHandle(closed);
   HANDLE mixed[2] = {event, closed};
-  EXPECT_EQ(ErrorOf(WaitForMultipleObjects(2, mixed, FALSE, 0) != WAIT_FAILED),
+  EXPECT_EQ(ERROR_OF(WaitForMultipleObjects(2, mixed, FALSE, 0) != WAIT_FAILED),
             ERROR_INVALID_HANDLE);
-  EXPECT_EQ(ErrorOf(WaitForMultipleObjects(0, mixed, FALSE, 0) != WAIT_FAILED),
+  EXPECT_EQ(ERROR_OF(WaitForMultipleObjects(0, mixed, FALSE, 0) != WAIT_FAILED),
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(WaitForMultipleObjects(65, mixed, FALSE, 0), WAIT_FAILED);
   EXPECT_EQ(WaitForMultipleObjects(1, nullptr, FALSE, 0), WAIT_FAILED);
   HANDLE twice[2] = {event, event};
-  EXPECT_EQ(ErrorOf(WaitForMultipleObjects(2, twice, TRUE, 0) != WAIT_FAILED),
+  EXPECT_EQ(ERROR_OF(WaitForMultipleObjects(2, twice, TRUE, 0) != WAIT_FAILED),
             ERROR_INVALID_PARAMETER);
 }
 
@@ -258,14 +256,13 @@ TEST(Mutexes, OwnerMayTakeItAgainAndMustReleaseAsOften) {
   };
   EXPECT_EQ(try_from_other_thread(), WAIT_TIMEOUT);
   std::atomic<DWORD> error{0};
-  std::thread stranger([&] { error = ErrorOf(ReleaseMutex(mutex)); });
+  std::thread stranger([&] { error = ERROR_OF(ReleaseMutex(mutex)); });
   stranger.join();
   EXPECT_EQ(error, ERROR_NOT_OWNER);  // another thread may not release it
   EXPECT_TRUE(ReleaseMutex(mutex));
   EXPECT_EQ(try_from_other_thread(), WAIT_TIMEOUT);  // still held once
   EXPECT_TRUE(ReleaseMutex(mutex));
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(ReleaseMutex(mutex)), ERROR_NOT_OWNER);
+  EXPECT_EQ(ERROR_OF(ReleaseMutex(mutex)), ERROR_NOT_OWNER);
 }
 
 TEST(Mutexes, ThreadEndingWhileOwningAbandonsTheMutex) {

@@ -16,8 +16,6 @@
 
 namespace {
 
-using velko_test::ErrorOf;
-
 using namespace std::chrono_literals;
 
 struct Shared {
@@ -128,8 +126,7 @@ TEST(Threads, PriorityIsKeptAndCheckedForValidValues) {
   EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_NORMAL);
   EXPECT_TRUE(SetThreadPriority(thread, THREAD_PRIORITY_IDLE));
   EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_IDLE);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SetThreadPriority(thread, 7)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(SetThreadPriority(thread, 7)), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_IDLE);
   ResumeThread(thread);
   WaitForSingleObject(thread, 5000);
@@ -151,12 +148,12 @@ TEST(Threads, BadHandlesAndArgumentsFail) {
   EXPECT_EQ(ResumeThread(event), static_cast<DWORD>(-1));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
   DWORD code = 0;
-  EXPECT_EQ(ErrorOf(GetExitCodeThread(reinterpret_cast<HANDLE>(0x5555), &code)),
+  EXPECT_EQ(ERROR_OF(GetExitCodeThread(reinterpret_cast<HANDLE>(0x5555), &code)),
             ERROR_INVALID_HANDLE);
   EXPECT_EQ(GetThreadPriority(nullptr), THREAD_PRIORITY_ERROR_RETURN);
   EXPECT_FALSE(SetThreadPriority(event, THREAD_PRIORITY_NORMAL));
   EXPECT_EQ(SuspendThread(nullptr), static_cast<DWORD>(-1));
-  EXPECT_EQ(ErrorOf(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr) != nullptr),
+  EXPECT_EQ(ERROR_OF(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr) != nullptr),
             ERROR_INVALID_PARAMETER);
   CloseHandle(event);
 }

@@ -51,7 +51,7 @@ TEST_F(ClipboardTest, GlobalBlocksLockUnlockAndFree) {
   EXPECT_TRUE(GlobalUnlock(moveable));
   SetLastError(123);
   EXPECT_EQ(ErrorOf(GlobalUnlock(moveable)), NO_ERROR);
-  EXPECT_EQ(ErrorOf(GlobalUnlock(moveable)), ERROR_NOT_LOCKED);
+  EXPECT_EQ(ERROR_OF(GlobalUnlock(moveable)), ERROR_NOT_LOCKED);
   moveable = GlobalReAlloc(moveable, 100, GMEM_ZEROINIT);
   EXPECT_EQ(GlobalSize(moveable), 100u);
   EXPECT_EQ(GlobalFree(moveable), nullptr);
@@ -108,7 +108,7 @@ TEST_F(ClipboardTest, UnicodeTextPutComesBackAsText) {
 }
 
 TEST_F(ClipboardTest, OnlyTheOpenerMayUseIt) {
-  EXPECT_EQ(ErrorOf(SetClipboardData(CF_TEXT, nullptr) != nullptr), ERROR_CLIPBOARD_NOT_OPEN);
+  EXPECT_EQ(ERROR_OF(SetClipboardData(CF_TEXT, nullptr) != nullptr), ERROR_CLIPBOARD_NOT_OPEN);
   EXPECT_FALSE(CloseClipboard());
   ASSERT_TRUE(OpenClipboard(host_));
   EXPECT_EQ(GetOpenClipboardWindow(), host_);

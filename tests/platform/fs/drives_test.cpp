@@ -14,8 +14,6 @@
 namespace {
 
 using velko_test::DriveTest;
-using velko_test::ErrorOf;
-using velko_test::OpenErrorOf;
 
 std::vector<std::string> SplitDriveStrings(const char* buffer, DWORD length) {
   std::vector<std::string> roots;
@@ -132,10 +130,10 @@ TEST_F(DriveTest, VolumeInformationOfAMappedFolder) {
 
 TEST_F(DriveTest, VolumeInformationFailuresAndTheErrorMode) {
   char label[4];
-  EXPECT_EQ(ErrorOf(GetVolumeInformation("T:", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_INVALID_NAME);
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("T:", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_INVALID_NAME);
   platform::UnmapDrive('Q');
-  EXPECT_EQ(ErrorOf(GetVolumeInformation("Q:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(GetVolumeInformation("T:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_BAD_LENGTH);  // "TESTDRIVE" does not fit in 4
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("Q:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("T:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_BAD_LENGTH);  // "TESTDRIVE" does not fit in 4
   // The error mode is kept and returned.
   const UINT old = SetErrorMode(SEM_FAILCRITICALERRORS);
   EXPECT_EQ(SetErrorMode(old), SEM_FAILCRITICALERRORS);
@@ -208,12 +206,12 @@ TEST_F(DriveTest, AudioCdRootListsTrackFiles) {
   EXPECT_EQ(bytes[42], 2);
   EXPECT_EQ(GetFileSize(file, nullptr), 44u);
   DWORD written = 0;
-  EXPECT_EQ(ErrorOf(WriteFile(file, bytes, 1, &written, nullptr)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(WriteFile(file, bytes, 1, &written, nullptr)), ERROR_ACCESS_DENIED);
   CloseHandle(file);
 
-  EXPECT_EQ(OpenErrorOf(CreateFile("K:\\Track02.cda", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ErrorOf(GetFileAttributes("K:\\Track03.cda") != INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(DeleteFile("K:\\Track01.cda")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OPEN_ERROR_OF(CreateFile("K:\\Track02.cda", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(GetFileAttributes("K:\\Track03.cda") != INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(DeleteFile("K:\\Track01.cda")), ERROR_ACCESS_DENIED);
   EXPECT_EQ(GetFileAttributes("K:\\"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
 }
 
@@ -221,16 +219,16 @@ TEST_F(DriveTest, EmptyCdDriveIsNotReady) {
   platform::MapDrive('K', "", DRIVE_CDROM);
   EXPECT_EQ(GetDriveType("K:\\"), DRIVE_CDROM);
   EXPECT_TRUE(GetLogicalDrives() & (1u << ('K' - 'A')));
-  EXPECT_EQ(ErrorOf(GetVolumeInformation("K:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_NOT_READY);
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("K:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_NOT_READY);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(OpenErrorOf(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
 
   // A reader that finds no disc changes nothing; a disc makes the drive ready.
   bool disc_in = false;
   platform::SetCdTrackLister('K', [&disc_in] {
     return disc_in ? std::optional<platform::CdDiscContents>(ThreeTrackDisc()) : std::nullopt;
   });
-  EXPECT_EQ(OpenErrorOf(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
   disc_in = true;
   HANDLE find = FindFirstFile("K:\\*.cda", &data);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);

@@ -11,7 +11,6 @@
 namespace {
 
 using velko_test::DriveTest;
-using velko_test::ErrorOf;
 using velko_test::HandleCloser;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -24,17 +23,17 @@ TEST_F(DriveTest, DeleteFileRules) {
   Write("gone.txt", "x");
   ASSERT_TRUE(DeleteFile("T:\\GONE.TXT"));
   EXPECT_FALSE(std::filesystem::exists(Native("gone.txt")));
-  EXPECT_EQ(ErrorOf(DeleteFile("T:\\gone.txt")), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(DeleteFile("T:\\nowhere\\gone.txt")), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(DeleteFile("T:\\gone.txt")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(DeleteFile("T:\\nowhere\\gone.txt")), ERROR_PATH_NOT_FOUND);
   MakeFolder("Folder");
-  EXPECT_EQ(ErrorOf(DeleteFile("T:\\Folder")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(DeleteFile("T:\\Folder")), ERROR_ACCESS_DENIED);
   Write("ro.txt", "x");
   ASSERT_TRUE(SetFileAttributes("T:\\ro.txt", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(ErrorOf(DeleteFile("T:\\ro.txt")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(DeleteFile("T:\\ro.txt")), ERROR_ACCESS_DENIED);
   ASSERT_TRUE(SetFileAttributes("T:\\ro.txt", FILE_ATTRIBUTE_NORMAL));
   EXPECT_EQ(GetFileAttributes("T:\\ro.txt"), FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_TRUE(DeleteFile("T:\\ro.txt"));
-  EXPECT_EQ(ErrorOf(DeleteFile(nullptr)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(DeleteFile(nullptr)), ERROR_INVALID_PARAMETER);
   // An open file goes when every open of it shares deletion.
   Write("open.txt", "x");
   HandleCloser reader(OpenShared("T:\\open.txt", kShareAll));
@@ -50,13 +49,13 @@ TEST_F(DriveTest, MoveFileRules) {
   EXPECT_EQ(Contents("Dest/moved.txt"), "A");
   EXPECT_FALSE(std::filesystem::exists(Native("a.txt")));
 
-  EXPECT_EQ(ErrorOf(MoveFile("T:\\a.txt", "T:\\c.txt")), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(MoveFile("T:\\b.txt", "T:\\Dest\\MOVED.TXT")), ERROR_ALREADY_EXISTS);  // exists, in another spelling
-  EXPECT_EQ(ErrorOf(MoveFile("T:\\b.txt", "T:\\nowhere\\b.txt")), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(MoveFile("T:\\a.txt", "T:\\c.txt")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(MoveFile("T:\\b.txt", "T:\\Dest\\MOVED.TXT")), ERROR_ALREADY_EXISTS);  // exists, in another spelling
+  EXPECT_EQ(ERROR_OF(MoveFile("T:\\b.txt", "T:\\nowhere\\b.txt")), ERROR_PATH_NOT_FOUND);
 
   ASSERT_TRUE(MoveFileEx("T:\\b.txt", "T:\\Dest\\moved.txt", MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(Contents("Dest/moved.txt"), "B");
-  EXPECT_EQ(ErrorOf(MoveFileEx("T:\\Dest\\moved.txt", "T:\\Dest", MOVEFILE_REPLACE_EXISTING)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(MoveFileEx("T:\\Dest\\moved.txt", "T:\\Dest", MOVEFILE_REPLACE_EXISTING)), ERROR_ACCESS_DENIED);
 
   // Folders move too, with what they hold; a name may change only its case.
   ASSERT_TRUE(MoveFile("T:\\Dest", "T:\\Renamed"));
@@ -71,10 +70,10 @@ TEST_F(DriveTest, MoveOverAnOpenOrReadOnlyTargetIsRefused) {
   Write("old.txt", "old");
   {
     HandleCloser reader(OpenShared("T:\\old.txt", FILE_SHARE_READ));
-    EXPECT_EQ(ErrorOf(MoveFileEx("T:\\new.txt", "T:\\old.txt", MOVEFILE_REPLACE_EXISTING)), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ERROR_OF(MoveFileEx("T:\\new.txt", "T:\\old.txt", MOVEFILE_REPLACE_EXISTING)), ERROR_SHARING_VIOLATION);
   }
   ASSERT_TRUE(SetFileAttributes("T:\\old.txt", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(ErrorOf(MoveFileEx("T:\\new.txt", "T:\\old.txt", MOVEFILE_REPLACE_EXISTING)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(MoveFileEx("T:\\new.txt", "T:\\old.txt", MOVEFILE_REPLACE_EXISTING)), ERROR_ACCESS_DENIED);
   EXPECT_EQ(Contents("old.txt"), "old");
 }
 
@@ -85,7 +84,7 @@ TEST_F(DriveTest, MoveAcrossFileSystemsCopiesWhenAllowed) {
   std::filesystem::create_directories(shm);
   platform::MapDrive('S', shm.string());
   Write("travel.txt", "far");
-  EXPECT_EQ(ErrorOf(MoveFileEx("T:\\travel.txt", "S:\\travel.txt", 0)), ERROR_NOT_SAME_DEVICE);
+  EXPECT_EQ(ERROR_OF(MoveFileEx("T:\\travel.txt", "S:\\travel.txt", 0)), ERROR_NOT_SAME_DEVICE);
   EXPECT_TRUE(MoveFile("T:\\travel.txt", "S:\\travel.txt"));
   EXPECT_FALSE(std::filesystem::exists(Native("travel.txt")));
   EXPECT_EQ(velko_test::ReadFile(shm / "travel.txt"), "far");
@@ -101,18 +100,18 @@ TEST_F(DriveTest, CopyFileRules) {
   // The copy keeps the source's write time.
   EXPECT_EQ(std::filesystem::last_write_time(Native("copy.bin")), std::filesystem::last_write_time(Native("src.bin")));
 
-  EXPECT_EQ(ErrorOf(CopyFile("T:\\src.bin", "T:\\COPY.BIN", TRUE)), ERROR_FILE_EXISTS);
+  EXPECT_EQ(ERROR_OF(CopyFile("T:\\src.bin", "T:\\COPY.BIN", TRUE)), ERROR_FILE_EXISTS);
   Write("small.txt", "small");
   ASSERT_TRUE(CopyFile("T:\\small.txt", "T:\\copy.bin", FALSE));
   EXPECT_EQ(Contents("copy.bin"), "small");
 
-  EXPECT_EQ(ErrorOf(CopyFile("T:\\missing", "T:\\x", FALSE)), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(CopyFile("T:\\small.txt", "T:\\nowhere\\x", FALSE)), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(CopyFile("T:\\small.txt", "T:\\SMALL.TXT", FALSE)), ERROR_SHARING_VIOLATION);  // onto itself
+  EXPECT_EQ(ERROR_OF(CopyFile("T:\\missing", "T:\\x", FALSE)), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(CopyFile("T:\\small.txt", "T:\\nowhere\\x", FALSE)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(CopyFile("T:\\small.txt", "T:\\SMALL.TXT", FALSE)), ERROR_SHARING_VIOLATION);  // onto itself
   EXPECT_EQ(Contents("small.txt"), "small");
   MakeFolder("Folder");
-  EXPECT_EQ(ErrorOf(CopyFile("T:\\Folder", "T:\\x", FALSE)), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ErrorOf(CopyFile("T:\\small.txt", "T:\\Folder", FALSE)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(CopyFile("T:\\Folder", "T:\\x", FALSE)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(CopyFile("T:\\small.txt", "T:\\Folder", FALSE)), ERROR_ACCESS_DENIED);
 
   // A file that is being written with others allowed to read can be copied.
   HANDLE writer = CreateFile("T:\\small.txt", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -124,17 +123,17 @@ TEST_F(DriveTest, CopyFileRules) {
 TEST_F(DriveTest, CreateAndRemoveDirectoryRules) {
   ASSERT_TRUE(CreateDirectory("T:\\New", nullptr));
   EXPECT_TRUE(std::filesystem::is_directory(Native("New")));
-  EXPECT_EQ(ErrorOf(CreateDirectory("T:\\new", nullptr)), ERROR_ALREADY_EXISTS);
-  EXPECT_EQ(ErrorOf(CreateDirectory("T:\\a\\b", nullptr)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(CreateDirectory("T:\\new", nullptr)), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(ERROR_OF(CreateDirectory("T:\\a\\b", nullptr)), ERROR_PATH_NOT_FOUND);
   Write("file", "x");
-  EXPECT_EQ(ErrorOf(CreateDirectory("T:\\file", nullptr)), ERROR_ALREADY_EXISTS);
-  EXPECT_EQ(ErrorOf(CreateDirectory("T:\\", nullptr)), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(ERROR_OF(CreateDirectory("T:\\file", nullptr)), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(ERROR_OF(CreateDirectory("T:\\", nullptr)), ERROR_ALREADY_EXISTS);
 
   Write("New/inside.txt", "x");
-  EXPECT_EQ(ErrorOf(RemoveDirectory("T:\\New")), ERROR_DIR_NOT_EMPTY);
-  EXPECT_EQ(ErrorOf(RemoveDirectory("T:\\file")), ERROR_DIRECTORY);
-  EXPECT_EQ(ErrorOf(RemoveDirectory("T:\\Missing")), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(RemoveDirectory("T:\\")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(RemoveDirectory("T:\\New")), ERROR_DIR_NOT_EMPTY);
+  EXPECT_EQ(ERROR_OF(RemoveDirectory("T:\\file")), ERROR_DIRECTORY);
+  EXPECT_EQ(ERROR_OF(RemoveDirectory("T:\\Missing")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(RemoveDirectory("T:\\")), ERROR_ACCESS_DENIED);
   ASSERT_TRUE(DeleteFile("T:\\New\\inside.txt"));
   ASSERT_TRUE(RemoveDirectory("T:\\NEW"));
   EXPECT_FALSE(std::filesystem::exists(Native("New")));
@@ -153,7 +152,7 @@ TEST_F(DriveTest, AttributesOfFilesFoldersAndRoots) {
   const auto before = std::filesystem::status(Native("Folder")).permissions();
   EXPECT_TRUE(SetFileAttributes("T:\\Folder", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(std::filesystem::status(Native("Folder")).permissions(), before);
-  EXPECT_EQ(ErrorOf(SetFileAttributes("T:\\missing", FILE_ATTRIBUTE_NORMAL)), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(SetFileAttributes("T:\\missing", FILE_ATTRIBUTE_NORMAL)), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace

@@ -21,8 +21,6 @@ namespace {
 
 using velko_test::DriveTest;
 using velko_test::TempDir;
-using velko_test::ErrorOf;
-using velko_test::OpenErrorOf;
 
 // Every entry a find gives, in order, with its record.
 std::vector<WIN32_FIND_DATA> FindAll(const char* pattern, DWORD* error = nullptr) {
@@ -94,10 +92,10 @@ TEST_F(FindTest, NoMatchAndMissingFoldersHaveTheirOwnErrors) {
   EXPECT_TRUE(FindAll("T:\\Lib\\", &error).empty());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(OpenErrorOf(FindFirstFile(nullptr, &data)), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(OpenErrorOf(FindFirstFile("T:\\*", nullptr)), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(ErrorOf(FindNextFile(INVALID_HANDLE_VALUE, &data)), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(ErrorOf(FindClose(reinterpret_cast<HANDLE>(0x4444))), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile(nullptr, &data)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("T:\\*", nullptr)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(FindNextFile(INVALID_HANDLE_VALUE, &data)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(FindClose(reinterpret_cast<HANDLE>(0x4444))), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(FindTest, NameWithoutWildcardsFindsThatEntryAsSpelledOnDisk) {
@@ -172,7 +170,7 @@ TEST_F(FindTest, EntriesRemovedDuringAListingAndNamesThePlatformCannotShowAreLef
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
   EXPECT_STREQ(data.cFileName, "A.MP3");
   std::filesystem::remove(Native("Lib/b.mp3"));
-  EXPECT_EQ(ErrorOf(FindNextFile(find, &data)), ERROR_NO_MORE_FILES);
+  EXPECT_EQ(ERROR_OF(FindNextFile(find, &data)), ERROR_NO_MORE_FILES);
   FindClose(find);
   // Names the platform cannot show are left out.
   Write("Odd/back\\slash.mp3", "x");
@@ -291,7 +289,7 @@ TEST(FindLinks, ListingsAgreeWithFindRecords) {
   platform::fs::ListWithoutEntryTypes(false);
 
   platform::fs::FolderListing listing;
-  EXPECT_EQ(ErrorOf(listing.List("T:\\Nowhere")), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(ERROR_OF(listing.List("T:\\Nowhere")), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   platform::ResetDriveTable();
 }
 

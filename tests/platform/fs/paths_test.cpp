@@ -18,7 +18,6 @@ namespace {
 using platform::fs::ParsePlatformPath;
 using platform::fs::PlatformPathParts;
 using velko_test::DriveTest;
-using velko_test::ErrorOf;
 
 std::string Normalise(const char* path, const char* current = "C:\\Users\\me") {
   DWORD error = 0;
@@ -104,14 +103,13 @@ TEST_F(DriveTest, RelativePathsFollowTheCurrentDirectory) {
 
 TEST_F(DriveTest, UnmappedLettersAndMissingFoldersFail) {
   platform::UnmapDrive('Q');
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetFileAttributes("Q:\\x.txt") != INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetFileAttributes("Q:\\x.txt") != INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(platform::NativePath("Q:\\x.txt"));
-  EXPECT_EQ(ErrorOf(GetFileAttributes("T:\\missing.txt") != INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(GetFileAttributes("T:\\no\\such\\file.txt") != INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(GetFileAttributes("T:\\bad|name.txt") != INVALID_FILE_ATTRIBUTES), ERROR_INVALID_NAME);
-  EXPECT_EQ(ErrorOf(GetFileAttributes(nullptr) != INVALID_FILE_ATTRIBUTES), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(ErrorOf(SetCurrentDirectory("Q:\\")), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetFileAttributes("T:\\missing.txt") != INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetFileAttributes("T:\\no\\such\\file.txt") != INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetFileAttributes("T:\\bad|name.txt") != INVALID_FILE_ATTRIBUTES), ERROR_INVALID_NAME);
+  EXPECT_EQ(ERROR_OF(GetFileAttributes(nullptr) != INVALID_FILE_ATTRIBUTES), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(SetCurrentDirectory("Q:\\")), ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(platform::PlatformPath(""));
   // Remapping a letter redirects its paths.
   velko_test::TempDir other;
@@ -138,8 +136,8 @@ TEST_F(DriveTest, CurrentDirectoryBufferRule) {
   EXPECT_EQ(std::string(exact), expected);
 
   Write("file.txt", "x");
-  EXPECT_EQ(ErrorOf(SetCurrentDirectory("T:\\file.txt")), ERROR_DIRECTORY);
-  EXPECT_EQ(ErrorOf(SetCurrentDirectory("T:\\Nope")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(SetCurrentDirectory("T:\\file.txt")), ERROR_DIRECTORY);
+  EXPECT_EQ(ERROR_OF(SetCurrentDirectory("T:\\Nope")), ERROR_FILE_NOT_FOUND);
   char buffer[MAX_PATH];
   GetCurrentDirectory(MAX_PATH, buffer);
   EXPECT_EQ(std::string(buffer), expected);  // unchanged by the failures
@@ -166,8 +164,8 @@ TEST_F(DriveTest, FullPathNamesAndTheirFilePart) {
 
   char tiny[4];
   EXPECT_EQ(GetFullPathName("song.mp3", sizeof tiny, tiny, &file_part), std::strlen("T:\\Music\\song.mp3") + 1);
-  EXPECT_EQ(ErrorOf(GetFullPathName("", MAX_PATH, buffer, nullptr) != 0u), ERROR_INVALID_NAME);
-  EXPECT_EQ(ErrorOf(GetFullPathName(nullptr, MAX_PATH, buffer, nullptr) != 0u), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(GetFullPathName("", MAX_PATH, buffer, nullptr) != 0u), ERROR_INVALID_NAME);
+  EXPECT_EQ(ERROR_OF(GetFullPathName(nullptr, MAX_PATH, buffer, nullptr) != 0u), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(DriveTest, TempPathEndsInABackslash) {
@@ -212,8 +210,8 @@ TEST_F(DriveTest, TempFileNamesAreMadeUniqueAndCreated) {
   EXPECT_STREQ(name, "T:\\Temp\\up1A2B.TMP");
   EXPECT_EQ(GetFileAttributes(name), INVALID_FILE_ATTRIBUTES);
 
-  EXPECT_EQ(ErrorOf(GetTempFileName("T:\\NoSuchFolder", "x", 0, name) != 0u), ERROR_DIRECTORY);
-  EXPECT_EQ(ErrorOf(GetTempFileName(nullptr, "x", 0, name) != 0u), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(GetTempFileName("T:\\NoSuchFolder", "x", 0, name) != 0u), ERROR_DIRECTORY);
+  EXPECT_EQ(ERROR_OF(GetTempFileName(nullptr, "x", 0, name) != 0u), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(DriveTest, WindowsAndSystemFolders) {

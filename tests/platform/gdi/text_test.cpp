@@ -404,7 +404,6 @@ TEST(RealFont, StockFontsAreEightPointSans) {
 // follows the letter's edges (the middle of a wide stem stays clear), every
 // pixel is the pen's colour or untouched, and the path bracket's errors.
 
-using velko_test::ErrorOf;
 
 HFONT MakeFont(const char* face, int height) {
   LOGFONT lf{};
@@ -483,8 +482,7 @@ INSTANTIATE_TEST_SUITE_P(Faces, TextPathTest, ::testing::Values("Arial", kTestFo
 
 TEST(TextPath, BracketErrors) {
   velko_test::Canvas canvas(20, 20);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(EndPath(canvas.dc())), ERROR_CAN_NOT_COMPLETE);
+  EXPECT_EQ(ERROR_OF(EndPath(canvas.dc())), ERROR_CAN_NOT_COMPLETE);
   EXPECT_FALSE(StrokePath(canvas.dc()));
   ASSERT_TRUE(BeginPath(canvas.dc()));
   EXPECT_FALSE(StrokePath(canvas.dc())) << "still recording";

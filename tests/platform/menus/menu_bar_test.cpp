@@ -72,7 +72,7 @@ TEST_F(MenuBarTest, ChildWindowsHaveNoBar) {
   HWND parent = MakeOwner();
   HWND child = Make(parent, WS_CHILD | WS_VISIBLE, nullptr, 0, 0, 0, 50, 50);
   HMENU bar = MakeBar();
-  EXPECT_EQ(ErrorOf(SetMenu(child, bar)), ERROR_CHILD_WINDOW_MENU);
+  EXPECT_EQ(ERROR_OF(SetMenu(child, bar)), ERROR_CHILD_WINDOW_MENU);
   EXPECT_EQ(GetMenu(child), nullptr);
 }
 

@@ -443,9 +443,9 @@ TEST_F(PopupMenuTest, TheLoopEndsWithoutAChoice) {
 TEST_F(PopupMenuTest, BadArgumentsFail) {
   HWND owner = MakeOwner();
   HMENU menu = FileMenu();
-  EXPECT_EQ(ErrorOf(TrackPopupMenu(nullptr, 0, 0, 0, 0, owner, nullptr)),
+  EXPECT_EQ(ERROR_OF(TrackPopupMenu(nullptr, 0, 0, 0, 0, owner, nullptr)),
             ERROR_INVALID_MENU_HANDLE);
-  EXPECT_EQ(ErrorOf(TrackPopupMenu(menu, 0, 0, 0, 0, nullptr, nullptr)),
+  EXPECT_EQ(ERROR_OF(TrackPopupMenu(menu, 0, 0, 0, 0, nullptr, nullptr)),
             ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_FALSE(EndMenu());
 }

@@ -21,7 +21,6 @@
 namespace {
 
 using velko_test::HttpResponder;
-using velko_test::ErrorOf;
 using Clock = std::chrono::steady_clock;
 
 // Reads a whole answer in pieces of `piece` bytes.
@@ -136,7 +135,7 @@ TEST_F(WinInetTest, ASilentServerTimesOut) {
   platform::net::SetInternetTimeouts(2000, 300);
   HttpResponder server([](const std::string&) { return HttpResponder::Reply{"", true}; });
   auto start = Clock::now();
-  EXPECT_EQ(ErrorOf(InternetOpenUrl(session_, server.Url("/").c_str(), nullptr, 0, 0, 0) != nullptr), ERROR_INTERNET_TIMEOUT);
+  EXPECT_EQ(ERROR_OF(InternetOpenUrl(session_, server.Url("/").c_str(), nullptr, 0, 0, 0) != nullptr), ERROR_INTERNET_TIMEOUT);
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
   server.Stop();
 }
@@ -152,7 +151,7 @@ TEST_F(WinInetTest, AStalledBodyTimesOutPerRead) {
   DWORD got = 0;
   ASSERT_TRUE(InternetReadFile(request, buffer, sizeof buffer, &got));
   EXPECT_EQ(std::string(buffer, got), "first");
-  EXPECT_EQ(ErrorOf(InternetReadFile(request, buffer, sizeof buffer, &got)), ERROR_INTERNET_TIMEOUT);
+  EXPECT_EQ(ERROR_OF(InternetReadFile(request, buffer, sizeof buffer, &got)), ERROR_INTERNET_TIMEOUT);
   InternetCloseHandle(request);
   server.Stop();
 }
@@ -182,7 +181,7 @@ TEST_F(WinInetTest, CloseFromAnotherThreadEndsARunningRead) {
   EXPECT_FALSE(result);
   EXPECT_EQ(error, ERROR_INTERNET_OPERATION_CANCELLED);
   // The handle is gone.
-  EXPECT_EQ(ErrorOf(InternetReadFile(request, buffer, sizeof buffer, &got)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(ERROR_OF(InternetReadFile(request, buffer, sizeof buffer, &got)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EXPECT_FALSE(InternetCloseHandle(request));
   server.Stop();
 }

@@ -129,7 +129,6 @@ TEST(ShellExecuteTest, OpensAddressesDocumentsAndPrograms) {
 }
 
 
-using velko_test::ErrorOf;
 
 TEST(UserName, EffectiveUsersNameAndBufferSizes) {
   const passwd* entry = getpwuid(geteuid());
@@ -144,11 +143,11 @@ TEST(UserName, EffectiveUsersNameAndBufferSizes) {
 
   char small[64] = "untouched";
   size = static_cast<DWORD>(expected.size());  // one short: no room for the zero
-  EXPECT_EQ(ErrorOf(GetUserNameA(small, &size)), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(ERROR_OF(GetUserNameA(small, &size)), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(size, expected.size() + 1);
   EXPECT_STREQ(small, "untouched");
 
-  EXPECT_EQ(ErrorOf(GetUserNameA(name, nullptr)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(GetUserNameA(name, nullptr)), ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 
 namespace {
 
-using velko_test::ErrorOf;
 using velko_test::UserTest;
 
 struct Call {
@@ -137,19 +136,16 @@ TEST_F(BadHandleTest, InventedHandlesFailEverywhere) {
 }
 
 TEST_F(BadHandleTest, ANullWindowIsNoWindowForMessagesSentToIt) {
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SendMessage(nullptr, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(DestroyWindow(nullptr)), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(SendMessage(nullptr, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(DestroyWindow(nullptr)), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(BadHandleTest, TheDesktopCannotBeDestroyedOrMoved) {
   HWND desktop = GetDesktopWindow();
   EXPECT_TRUE(IsWindow(desktop));
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(DestroyWindow(desktop)), ERROR_ACCESS_DENIED);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SetWindowPos(desktop, nullptr, 0, 0, 1, 1, SWP_NOZORDER)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(DestroyWindow(desktop)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(SetWindowPos(desktop, nullptr, 0, 0, 1, 1, SWP_NOZORDER)),
+            ERROR_ACCESS_DENIED);
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 namespace {
 
 using velko_test::CountOf;
-using velko_test::ErrorOf;
 using velko_test::SetHandler;
 using velko_test::UserTest;
 using velko_test::WaitFor;
@@ -129,8 +128,7 @@ TEST_F(CrossThreadTest, SendReturnsZeroWhenTheTargetThreadEndsWithoutAnswering) 
   ender.join();
   EXPECT_FALSE(answered);
   EXPECT_FALSE(IsWindow(target));
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(PostMessage(target, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(PostMessage(target, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(CrossThreadTest, SendReturnsZeroWhenTheWindowIsDestroyedFirst) {
@@ -147,8 +145,7 @@ TEST_F(CrossThreadTest, SendReturnsZeroWhenTheWindowIsDestroyedFirst) {
     owner.Release([target] { DestroyWindow(target); });
   });
   DWORD_PTR result = 99;
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SendMessageTimeout(target, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result) != 0),
+  EXPECT_EQ(ERROR_OF(SendMessageTimeout(target, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result) != 0),
             ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_EQ(result, 0u);
   destroyer.join();
@@ -166,8 +163,7 @@ TEST_F(CrossThreadTest, SendMessageTimeoutWithdrawsItsMessageAndSendNotifyMessag
   });
   WindowThread busy(/*pump=*/false);
   DWORD_PTR result = 7;
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SendMessageTimeout(busy.hwnd(), WM_APP, 0, 0, SMTO_BLOCK, 30, &result) != 0),
+  EXPECT_EQ(ERROR_OF(SendMessageTimeout(busy.hwnd(), WM_APP, 0, 0, SMTO_BLOCK, 30, &result) != 0),
             ERROR_TIMEOUT);
   EXPECT_EQ(platform::InspectQueue(busy.thread_id()).sent_waiting, 0u);
   EXPECT_TRUE(SendNotifyMessage(busy.hwnd(), WM_APP + 1, 0, 0));

@@ -17,7 +17,6 @@
 namespace {
 
 using velko_test::CountOf;
-using velko_test::ErrorOf;
 using velko_test::SetHandler;
 using velko_test::UserTest;
 using velko_test::WaitFor;
@@ -107,14 +106,11 @@ TEST_F(MessageQueueTest, PeekMessageFiltersByWindowAndRange) {
 TEST_F(MessageQueueTest, AFilterWindowMustBeAWindowOfThisThread) {
   MSG msg;
   HWND bogus = reinterpret_cast<HWND>(0x12345);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetMessage(&msg, bogus, 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(PeekMessage(&msg, bogus, 0, 0, PM_REMOVE)), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetMessage(&msg, bogus, 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(PeekMessage(&msg, bogus, 0, 0, PM_REMOVE)), ERROR_INVALID_WINDOW_HANDLE);
 
   velko_test::WindowThread other;
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetMessage(&msg, other.hwnd(), 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetMessage(&msg, other.hwnd(), 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(MessageQueueTest, MessagesForADestroyedWindowAreDropped) {
@@ -131,10 +127,8 @@ TEST_F(MessageQueueTest, MessagesForADestroyedWindowAreDropped) {
   EXPECT_EQ(msg.hwnd, survivor);
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(PostMessage(doomed, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SendMessage(doomed, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(PostMessage(doomed, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(SendMessage(doomed, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_EQ(CountOf(doomed, WM_APP), 0);
 }
 
@@ -202,8 +196,7 @@ TEST_F(MessageQueueTest, PostThreadMessageNeedsAThreadWithAQueue) {
     GetMessage(&received, nullptr, 0, 0);
   });
   ASSERT_TRUE(WaitFor([&] { return worker_id != 0; }));
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
+  EXPECT_EQ(ERROR_OF(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
   go = true;
   ASSERT_TRUE(WaitFor([&] { return queue_made.load(); }));
   EXPECT_TRUE(PostThreadMessage(worker_id, WM_APP + 9, 5, 6));
@@ -212,8 +205,7 @@ TEST_F(MessageQueueTest, PostThreadMessageNeedsAThreadWithAQueue) {
   EXPECT_EQ(received.hwnd, nullptr);
   EXPECT_EQ(received.wParam, 5u);
   // The thread has ended and its queue with it.
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
+  EXPECT_EQ(ERROR_OF(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
 }
 
 TEST_F(MessageQueueTest, QueueStatusReportsWhatArrivedSinceTheLastLook) {
@@ -346,8 +338,7 @@ TEST_F(MessageQueueTest, MsgWaitForMultipleObjectsWaitsForKernelObjectsAndTheQue
 
   HANDLE closed = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   CloseHandle(closed);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT) != WAIT_FAILED),
+  EXPECT_EQ(ERROR_OF(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT) != WAIT_FAILED),
             ERROR_INVALID_HANDLE);
   for (HANDLE event : events) CloseHandle(event);
 }

@@ -14,7 +14,6 @@
 
 namespace {
 
-using velko_test::ErrorOf;
 using velko_test::SetHandler;
 using velko_test::UserTest;
 using velko_test::WaitFor;
@@ -96,8 +95,7 @@ TEST_F(TimerTest, KillTimerStopsOneTimerAndItsPendingMessage) {
   platform::AdvanceClockMs(50);
   EXPECT_TRUE(KillTimer(window_, 1));
   EXPECT_EQ(Pump(), 0);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(KillTimer(window_, 1)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(KillTimer(window_, 1)), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(platform::InspectQueue(GetCurrentThreadId()).timers, 0u);
 }
 
@@ -194,10 +192,8 @@ TEST_F(TimerTest, DestroyingAWindowEndsItsTimersAndOnlyItsOwnThreadSetsThem) {
   EXPECT_EQ(fired_[1], 1);
   // Timers need a window of the calling thread.
   velko_test::WindowThread thread;
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SetTimer(thread.hwnd(), 1, 10, nullptr) != 0u), ERROR_ACCESS_DENIED);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SetTimer(reinterpret_cast<HWND>(0x4321), 1, 10, nullptr) != 0u),
+  EXPECT_EQ(ERROR_OF(SetTimer(thread.hwnd(), 1, 10, nullptr) != 0u), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(SetTimer(reinterpret_cast<HWND>(0x4321), 1, 10, nullptr) != 0u),
             ERROR_INVALID_WINDOW_HANDLE);
 }
 

@@ -12,7 +12,6 @@
 
 namespace {
 
-using velko_test::ErrorOf;
 using velko_test::UserTest;
 
 LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -50,8 +49,7 @@ TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
   ASSERT_GE(atom, 0xC000);
 
   WNDCLASS again = ClassNamed("VELKO.sample");
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(RegisterClass(&again) != 0), ERROR_CLASS_ALREADY_EXISTS);
+  EXPECT_EQ(ERROR_OF(RegisterClass(&again) != 0), ERROR_CLASS_ALREADY_EXISTS);
 
   WNDCLASS found;
   ASSERT_TRUE(GetClassInfo(nullptr, "velko.SAMPLE", &found));
@@ -62,10 +60,8 @@ TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
   EXPECT_STREQ(found.lpszMenuName, "MainMenu");
 
   EXPECT_TRUE(UnregisterClass("VELKO.SAMPLE", nullptr));
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetClassInfo(nullptr, "Velko.Sample", &found)), ERROR_CLASS_DOES_NOT_EXIST);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(UnregisterClass("Velko.Sample", nullptr)), ERROR_CLASS_DOES_NOT_EXIST);
+  EXPECT_EQ(ERROR_OF(GetClassInfo(nullptr, "Velko.Sample", &found)), ERROR_CLASS_DOES_NOT_EXIST);
+  EXPECT_EQ(ERROR_OF(UnregisterClass("Velko.Sample", nullptr)), ERROR_CLASS_DOES_NOT_EXIST);
 }
 
 TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
@@ -73,8 +69,7 @@ TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
   ASSERT_TRUE(RegisterClass(&info));
   HWND hwnd = WindowOf("velko.busy");
   ASSERT_NE(hwnd, nullptr);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(UnregisterClass("Velko.Busy", nullptr)), ERROR_CLASS_HAS_WINDOWS);
+  EXPECT_EQ(ERROR_OF(UnregisterClass("Velko.Busy", nullptr)), ERROR_CLASS_HAS_WINDOWS);
   EXPECT_TRUE(DestroyWindow(hwnd));
   EXPECT_TRUE(UnregisterClass("Velko.Busy", nullptr));
 }
@@ -88,8 +83,7 @@ TEST_F(WindowClassTest, LocalClassesServeTheirInstanceAndGlobalClassesEveryone) 
   WNDCLASS other_local = ClassNamed("Velko.Local", Instance(0x2000));
   EXPECT_TRUE(RegisterClass(&other_local));
 
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(WindowOf("Velko.Local", Instance(0x3000)) != nullptr),
+  EXPECT_EQ(ERROR_OF(WindowOf("Velko.Local", Instance(0x3000)) != nullptr),
             ERROR_CANNOT_FIND_WND_CLASS);
   HWND own = WindowOf("Velko.Local", Instance(0x1000));
   HWND shared = WindowOf("Velko.Global", Instance(0x3000));
@@ -126,8 +120,7 @@ TEST_F(WindowClassTest, AnAtomStandsForTheClassName) {
   WNDCLASSEX wrong_size;
   wrong_size.cbSize = sizeof(WNDCLASS);
   wrong_size.lpszClassName = "Velko.WrongSize";
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(RegisterClassEx(&wrong_size) != 0), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(RegisterClassEx(&wrong_size) != 0), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
@@ -145,11 +138,9 @@ TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
   EXPECT_EQ(GetClassLong(hwnd, 0), 77u);
   EXPECT_EQ(SetClassLongPtr(hwnd, GCLP_HCURSOR, 42), 0u);
   EXPECT_EQ(GetClassLongPtr(hwnd, GCLP_HCURSOR), 42u);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetClassLongPtr(hwnd, 9) != 0u),
+  EXPECT_EQ(ERROR_OF(GetClassLongPtr(hwnd, 9) != 0u),
             ERROR_INVALID_INDEX);  // 9 + 8 bytes is past the end
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(SetClassLongPtr(hwnd, GCW_ATOM, 5) != 0u), ERROR_INVALID_INDEX);  // read-only
+  EXPECT_EQ(ERROR_OF(SetClassLongPtr(hwnd, GCW_ATOM, 5) != 0u), ERROR_INVALID_INDEX);  // read-only
   DestroyWindow(hwnd);
   EXPECT_TRUE(UnregisterClass("Velko.Extra", nullptr));
 }
@@ -160,8 +151,7 @@ TEST_F(WindowClassTest, RegisteredMessagesAreSharedByName) {
   EXPECT_LE(first, 0xFFFFu);
   EXPECT_EQ(RegisterWindowMessage("TASKBARCREATED"), first);
   EXPECT_NE(RegisterWindowMessage("Velko.OtherMessage"), first);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(RegisterWindowMessage("") != 0u), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(RegisterWindowMessage("") != 0u), ERROR_INVALID_PARAMETER);
 }
 
 int g_registrations = 0;

@@ -16,7 +16,6 @@
 namespace {
 
 using velko_test::CountOf;
-using velko_test::ErrorOf;
 using velko_test::Handler;
 using velko_test::kTestClass;
 using velko_test::MessageLog;
@@ -186,7 +185,7 @@ TEST_F(WindowTest, ParentsOwnersAndAncestors) {
   EXPECT_EQ(SetParent(grandchild, top), child);
   EXPECT_EQ(GetParent(grandchild), top);
   EXPECT_EQ(GetWindow(child, GW_CHILD), nullptr);
-  EXPECT_EQ(ErrorOf(SetParent(top, grandchild) != nullptr),
+  EXPECT_EQ(ERROR_OF(SetParent(top, grandchild) != nullptr),
             ERROR_INVALID_PARAMETER);  // a window cannot go under its own child
 
   SetLastError(0);
@@ -335,13 +334,10 @@ TEST_F(WindowTest, WindowLongValues) {
   EXPECT_EQ(SetWindowLong(child, 0, -1), 0);
   EXPECT_EQ(GetWindowLong(child, 0), -1);
   EXPECT_EQ(GetWindowLong(child, 12), -1);  // the low half of -7
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetWindowLongPtr(child, 9) != 0), ERROR_INVALID_INDEX);
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetWindowLong(child, -100) != 0), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ERROR_OF(GetWindowLongPtr(child, 9) != 0), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ERROR_OF(GetWindowLong(child, -100) != 0), ERROR_INVALID_INDEX);
   // Procedure pointers do not fit the 32-bit form.
-  SetLastError(0);
-  EXPECT_EQ(ErrorOf(GetWindowLong(child, GWL_WNDPROC) != 0), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ERROR_OF(GetWindowLong(child, GWL_WNDPROC) != 0), ERROR_INVALID_INDEX);
   EXPECT_NE(GetWindowLongPtr(child, GWLP_WNDPROC), 0);
 }
 
