@@ -6,6 +6,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
+#include "platform/user/input.h"
 #include "platform/user/user.h"
 
 namespace velko_test {
@@ -32,6 +33,13 @@ inline DWORD OpenErrorOf(HANDLE handle) {
 // EXPECT_EQ(ERROR_OF(DeleteFile(name)), ERROR_FILE_NOT_FOUND).
 #define ERROR_OF(call) ::velko_test::ErrorOf((::SetLastError(0), static_cast<bool>(call)))
 #define OPEN_ERROR_OF(call) ::velko_test::OpenErrorOf((::SetLastError(0), (call)))
+
+// A key pressed with a modifier (VK_MENU, VK_SHIFT, VK_CONTROL) held.
+inline void InjectChord(UINT modifier, UINT vk) {
+  platform::InjectKey(modifier, true);
+  platform::InjectKeyPress(vk);
+  platform::InjectKey(modifier, false);
+}
 
 // A rectangle's edges (left, top, right, bottom), to compare in one check:
 // EXPECT_EQ(EdgesOf(r), (Edges{10, 20, 510, 420})).

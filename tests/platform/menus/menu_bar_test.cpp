@@ -182,9 +182,7 @@ TEST_F(MenuBarTest, AltWithALetterOpensOrChoosesThatItem) {
   const std::pair<std::vector<UINT>, WORD> cases[] = {{{'E', 'P'}, 23}, {{'H'}, 31}};
   for (const auto& [keys, command] : cases) {
     HWND hwnd = MakeOwner(MakeBar());
-    platform::InjectKey(VK_MENU, true);
-    platform::InjectKeyPress(keys[0]);
-    platform::InjectKey(VK_MENU, false);
+    InjectChord(VK_MENU, keys[0]);
     for (std::size_t i = 1; i < keys.size(); ++i) platform::InjectKeyPress(keys[i]);
     Pump();
     EXPECT_EQ(Commands(hwnd), std::vector<WORD>{command});

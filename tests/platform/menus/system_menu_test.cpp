@@ -2,6 +2,7 @@
 // with Alt+Space or a click on the caption's icon.
 #include <string>
 
+#include "tests/platform/checks.h"
 #include "tests/platform/menus/menu_fixture.h"
 
 namespace velko_test {
@@ -85,9 +86,7 @@ TEST_F(SystemMenuTest, AltSpaceOpensItAndItsCommandIsASystemCommand) {
     if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_MINIMIZE) return 0;
     return std::nullopt;
   });
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_SPACE);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_SPACE);
   platform::InjectKeyPress('N');  // Minimize
   Pump();
   std::vector<LoggedMessage> commands = Logged(hwnd, WM_SYSCOMMAND);
@@ -107,9 +106,7 @@ TEST_F(SystemMenuTest, AltSpaceOpensItAndItsCommandIsASystemCommand) {
 
 TEST_F(SystemMenuTest, CloseFromTheSystemMenuClosesTheWindow) {
   HWND hwnd = MakeOwner();
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_SPACE);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_SPACE);
   platform::InjectKeyPress('C');
   Pump();
   EXPECT_FALSE(IsWindow(hwnd));
@@ -119,9 +116,7 @@ TEST_F(SystemMenuTest, AltF4InAChildWindowClosesItsTopLevelWindow) {
   HWND hwnd = MakeOwner();
   HWND child = Make(hwnd, WS_CHILD | WS_VISIBLE, "child", 0, 10, 10, 50, 20);
   SetFocus(child);
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_F4);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_F4);
   Pump();
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(CountOf(child, WM_CLOSE), 0);

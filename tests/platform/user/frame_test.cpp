@@ -282,9 +282,7 @@ TEST_F(FrameTest, SizesStayWithinTheTrackingLimits) {
 TEST_F(FrameTest, SystemCommandsCloseMinimiseAndAltF4) {
   HWND hwnd = MakeFramed();
   SetFocus(hwnd);
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_F4);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_F4);
   Pump();
   EXPECT_FALSE(IsWindow(hwnd));
 }

@@ -8,6 +8,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/gdi/user_draw.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace velko_test {
@@ -246,9 +247,7 @@ TEST_F(InputTest, KeysGoToTheFocusAndMakeCharacters) {
   });
   ClearMessageLog();
   platform::InjectKeyPress('A');
-  platform::InjectKey(VK_SHIFT, true);
-  platform::InjectKeyPress('B');
-  platform::InjectKey(VK_SHIFT, false);
+  InjectChord(VK_SHIFT, 'B');
   platform::InjectKeyPress(VK_RETURN);
   Pump();
   std::vector<WPARAM> chars;
@@ -269,9 +268,7 @@ TEST_F(InputTest, AltMakesSystemKeysAndCharacters) {
   HWND hwnd = MakePlain(10, 10, 100, 100);
   SetFocus(hwnd);
   ClearMessageLog();
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress('X');
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, 'X');
   Pump();
   auto messages =
       MessagesOf(hwnd, {WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSCHAR, WM_CHAR});
