@@ -137,20 +137,14 @@ TEST(IconFile, DamagedFilesAreRefused) {
 // Icons of folders and files by their kind, and the system image lists
 // that hold every shell icon.
 
-class FileIconTest : public ::testing::Test {
+class FileIconTest : public DriveIconTest {
  protected:
   void SetUp() override {
-    platform::SetProgramPath((velko_test::ProgramFolder() / "velko").string());
-    platform::ResetDriveTable();
+    DriveIconTest::SetUp();
     platform::MapDrive('T', dir_.path().string());
     std::filesystem::create_directory(dir_ / "Music");
     for (const char* name : {"song.MP3", "clip.avi", "setup.exe", "notes.txt", "noext"}) dir_.WriteFile(name, "x");
   }
-  void TearDown() override {
-    platform::ResetDriveTable();
-    platform::SetProgramPath("");
-  }
-  velko_test::TempDir dir_;
 };
 
 TEST_F(FileIconTest, FoldersAndFilesGetTheIconOfTheirKind) {
