@@ -10,10 +10,12 @@
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
 #include "platform/fs/files.h"
+#include "tests/platform/checks.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
+
 
 using platform::cd::AudioReader;
 using platform::cd::kSectorBytes;
@@ -90,8 +92,7 @@ TEST_F(CdLayerTest, EjectTakesTheDiscOutAndCloseBringsItBack) {
   EXPECT_FALSE(platform::cd::ReadToc('K').has_value());
   EXPECT_EQ(AudioReader::Open('K'), nullptr);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(FindFirstFile("K:\\*.cda", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
   ASSERT_TRUE(platform::cd::CloseTray('K'));
   EXPECT_TRUE(platform::cd::HasDisc('K'));
   EXPECT_EQ(RootNames().size(), 2u);

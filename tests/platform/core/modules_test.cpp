@@ -12,6 +12,7 @@
 #include "platform/core/modules.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
+#include "tests/platform/checks.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -63,11 +64,8 @@ TEST_F(Modules, LoadsASharedObjectWithALibraryNameAndCallsIt) {
   EXPECT_TRUE(FreeLibrary(again));
   EXPECT_EQ(calls(), 1);  // still loaded
   EXPECT_TRUE(FreeLibrary(module));
-  SetLastError(0);
-  EXPECT_FALSE(FreeLibrary(module));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(GetModuleHandle("testlib.dll"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(FreeLibrary(module)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetModuleHandle("testlib.dll") != nullptr), ERROR_MOD_NOT_FOUND);
 }
 
 TEST_F(Modules, MissingFileFailsQuietly) {
@@ -92,37 +90,29 @@ TEST_F(Modules, FileThatIsNotALibraryFailsWithBadFormat) {
                                                                    "ELF",
                                                                    4));
   std::string output = CaptureStderr([&] {
-    EXPECT_EQ(LoadLibrary(text.c_str()), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
-    EXPECT_EQ(LoadLibrary(fake_elf.c_str()), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
+    EXPECT_EQ(ERROR_OF(LoadLibrary(text.c_str()) != nullptr), ERROR_BAD_EXE_FORMAT);
+    EXPECT_EQ(ERROR_OF(LoadLibrary(fake_elf.c_str()) != nullptr), ERROR_BAD_EXE_FORMAT);
   });
   EXPECT_EQ(output, "");
   fs::create_directory(dir / "folder.dll");
-  EXPECT_EQ(LoadLibrary((dir / "folder.dll").c_str()), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(LoadLibrary((dir / "folder.dll").c_str()) != nullptr), ERROR_ACCESS_DENIED);
   // A name without an extension means name.dll.
-  EXPECT_EQ(LoadLibrary((dir / "bass").c_str()), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
-  EXPECT_EQ(LoadLibrary(nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(LoadLibrary((dir / "bass").c_str()) != nullptr), ERROR_BAD_EXE_FORMAT);
+  EXPECT_EQ(ERROR_OF(LoadLibrary(nullptr) != nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(LoadLibrary(""), nullptr);
 }
 
 TEST_F(Modules, OnlyTheLibrarysOwnNamesAreFound) {
   HMODULE module = LoadLibrary(TestLibrary().c_str());
   ASSERT_NE(module, nullptr);
-  SetLastError(0);
-  EXPECT_EQ(GetProcAddress(module, "NoSuchEntryPoint"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetProcAddress(module, "NoSuchEntryPoint") != nullptr), ERROR_PROC_NOT_FOUND);
   // malloc is reachable through the library's dependencies, but is not its own.
-  EXPECT_EQ(GetProcAddress(module, "malloc"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetProcAddress(module, "malloc") != nullptr), ERROR_PROC_NOT_FOUND);
   EXPECT_NE(GetProcAddress(module, "TestAllocate"), nullptr);
-  EXPECT_EQ(GetProcAddress(module, reinterpret_cast<LPCSTR>(3)), nullptr);  // ordinal
-  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
-  EXPECT_EQ(GetProcAddress(reinterpret_cast<HMODULE>(0x1234), "TestAdd"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetProcAddress(module, reinterpret_cast<LPCSTR>(3)) != nullptr),
+            ERROR_PROC_NOT_FOUND);  // ordinal
+  EXPECT_EQ(ERROR_OF(GetProcAddress(reinterpret_cast<HMODULE>(0x1234), "TestAdd") != nullptr),
+            ERROR_MOD_NOT_FOUND);
   FreeLibrary(module);
 }
 
@@ -150,8 +140,7 @@ TEST_F(Modules, BareNamesAreFoundInTheProgramFolderIgnoringCase) {
   ASSERT_NE(plugin, nullptr) << GetLastError();
   EXPECT_EQ(GetModuleHandle("IN_TEST.DLL"), plugin);
 
-  EXPECT_EQ(LoadLibrary("NotThere.dll"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(LoadLibrary("NotThere.dll") != nullptr), ERROR_MOD_NOT_FOUND);
   FreeLibrary(plugin);
   FreeLibrary(by_name);
 }
@@ -180,12 +169,11 @@ TEST_F(Modules, ProgramPathInPlatformFormWithTheBufferRules) {
   std::memset(buffer, 'x', sizeof buffer);
   EXPECT_EQ(GetModuleFileName(nullptr, buffer, 5), 5u);
   EXPECT_EQ(std::string(buffer), expected.substr(0, 4));
-  EXPECT_EQ(GetModuleFileName(nullptr, buffer, 0), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(ERROR_OF(GetModuleFileName(nullptr, buffer, 0) != 0u), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(buffer[0], expected[0]);  // untouched
 
-  EXPECT_EQ(GetModuleFileName(reinterpret_cast<HMODULE>(0x4444), buffer, MAX_PATH), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetModuleFileName(reinterpret_cast<HMODULE>(0x4444), buffer, MAX_PATH) != 0u),
+            ERROR_MOD_NOT_FOUND);
 
   platform::SetProgramPath("");
   ASSERT_GT(GetModuleFileName(nullptr, buffer, MAX_PATH), 0u);
@@ -239,8 +227,7 @@ TEST_F(Modules, BuiltinModulesComeBeforeFiles) {
   FARPROC answer = GetProcAddress(module, "Answer");
   ASSERT_NE(answer, nullptr);
   EXPECT_EQ(reinterpret_cast<int (*)()>(answer)(), 17);
-  EXPECT_EQ(GetProcAddress(module, "Question"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetProcAddress(module, "Question") != nullptr), ERROR_PROC_NOT_FOUND);
   EXPECT_EQ(LoadLibrary("VelkoTest"), module);
   EXPECT_TRUE(FreeLibrary(module));
   EXPECT_TRUE(FreeLibrary(module));

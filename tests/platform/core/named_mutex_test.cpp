@@ -11,6 +11,7 @@
 #include "platform/core/handles.h"
 #include "platform/core/mutexes.h"
 #include "platform/core/waits.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/core/child_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -107,9 +108,8 @@ TEST_F(NamedMutexes, ClosedOrKilledHoldersLeaveNoStaleName) {
   ReleaseMutex(mutex);
   CloseHandle(mutex);
 
-  SetLastError(0);
-  EXPECT_EQ(OpenMutex(MUTEX_ALL_ACCESS, FALSE, "transient"), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(OpenMutex(MUTEX_ALL_ACCESS, FALSE, "transient") != nullptr),
+            ERROR_FILE_NOT_FOUND);
   ChildProcess probe({"mutex-probe", folder(), "transient", "0"});
   EXPECT_EQ(probe.ReadLine(), "created 0");
 }
@@ -123,8 +123,7 @@ TEST_F(NamedMutexes, SameNameInOneProcessIsOneMutex) {
   ASSERT_NE(opened, nullptr);
   // Owned once (the second call's ownership request is ignored).
   EXPECT_TRUE(ReleaseMutex(opened));
-  EXPECT_FALSE(ReleaseMutex(second));
-  EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
+  EXPECT_EQ(ERROR_OF(ReleaseMutex(second)), ERROR_NOT_OWNER);
   // Names are case-sensitive.
   HANDLE other = CreateMutex(nullptr, FALSE, "velko.oneinstance.criticalsection");
   EXPECT_EQ(GetLastError(), ERROR_SUCCESS);

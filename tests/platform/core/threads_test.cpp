@@ -12,6 +12,8 @@
 #include "platform/core/threads.h"
 #include "platform/core/waits.h"
 
+#include "tests/platform/checks.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -124,9 +126,7 @@ TEST(Threads, PriorityIsKeptAndCheckedForValidValues) {
   EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_NORMAL);
   EXPECT_TRUE(SetThreadPriority(thread, THREAD_PRIORITY_IDLE));
   EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_IDLE);
-  SetLastError(0);
-  EXPECT_FALSE(SetThreadPriority(thread, 7));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(SetThreadPriority(thread, 7)), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_IDLE);
   ResumeThread(thread);
   WaitForSingleObject(thread, 5000);
@@ -148,13 +148,13 @@ TEST(Threads, BadHandlesAndArgumentsFail) {
   EXPECT_EQ(ResumeThread(event), static_cast<DWORD>(-1));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
   DWORD code = 0;
-  EXPECT_FALSE(GetExitCodeThread(reinterpret_cast<HANDLE>(0x5555), &code));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetExitCodeThread(reinterpret_cast<HANDLE>(0x5555), &code)),
+            ERROR_INVALID_HANDLE);
   EXPECT_EQ(GetThreadPriority(nullptr), THREAD_PRIORITY_ERROR_RETURN);
   EXPECT_FALSE(SetThreadPriority(event, THREAD_PRIORITY_NORMAL));
   EXPECT_EQ(SuspendThread(nullptr), static_cast<DWORD>(-1));
-  EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr) != nullptr),
+            ERROR_INVALID_PARAMETER);
   CloseHandle(event);
 }
 

@@ -1,5 +1,6 @@
 // Buttons and statics, driven by injected mouse and keys.
 #include "tests/platform/ctl/ctl_test_support.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace ctl_test {
 namespace {
@@ -23,7 +24,7 @@ TEST_F(ButtonTest, ClickingACheckBoxTogglesItAndSendsClicked) {
   EXPECT_EQ(CommandCount(box, BN_CLICKED), 3);
 }
 
-TEST_F(ButtonTest, APressLetGoOutsideTheButtonIsNoClick) {
+TEST_F(ButtonTest, APressLetGoOutsideTheButtonOrOnADisabledOneIsNoClick) {
   HWND button = Make("BUTTON", "OK", BS_PUSHBUTTON, 10, 10, 80, 24, 1);
   MouseDown(button, 20, 10);
   EXPECT_TRUE(SendMessage(button, BM_GETSTATE, 0, 0) & BST_PUSHED);
@@ -39,6 +40,14 @@ TEST_F(ButtonTest, APressLetGoOutsideTheButtonIsNoClick) {
   EXPECT_EQ(CommandCount(button, BN_CLICKED), 1);
   EXPECT_FALSE(SendMessage(button, BM_GETSTATE, 0, 0) & BST_PUSHED);
   EXPECT_EQ(GetCapture(), nullptr);
+  // A disabled button takes neither clicks nor BM_CLICK.
+  EnableWindow(button, FALSE);
+  Click(button, 20, 10);
+  SendMessage(button, BM_CLICK, 0, 0);
+  EXPECT_EQ(CommandCount(button, BN_CLICKED), 1);
+  EnableWindow(button, TRUE);
+  SendMessage(button, BM_CLICK, 0, 0);
+  EXPECT_EQ(CommandCount(button, BN_CLICKED), 2);
 }
 
 TEST_F(ButtonTest, ThreeStateBoxGoesThroughItsThreeStates) {
@@ -96,16 +105,6 @@ TEST_F(ButtonTest, DoubleClicksOnRadioButtonsAreReportedPushButtonsClickTwice) {
   EXPECT_EQ(CommandCount(push, BN_DOUBLECLICKED), 0);
 }
 
-TEST_F(ButtonTest, DisabledButtonsIgnoreClicks) {
-  HWND button = Make("BUTTON", "Off", BS_PUSHBUTTON | WS_DISABLED, 10, 10, 80, 24, 5);
-  Click(button, 20, 10);
-  SendMessage(button, BM_CLICK, 0, 0);
-  EXPECT_EQ(CommandCount(button, BN_CLICKED), 0);
-  EnableWindow(button, TRUE);
-  SendMessage(button, BM_CLICK, 0, 0);
-  EXPECT_EQ(CommandCount(button, BN_CLICKED), 1);
-}
-
 TEST_F(ButtonTest, OwnerDrawnButtonIsDrawnByItsParentAsItIsPressed) {
   HWND button = Make("BUTTON", "", BS_OWNERDRAW, 10, 10, 80, 24, 9);
   notes_.clear();
@@ -141,8 +140,12 @@ TEST_F(ButtonTest, GroupBoxLetsClicksThroughToTheControlsInIt) {
 TEST_F(ButtonTest, DefaultPushButtonHasADarkFrameAndAFocusedButtonAFocusFrame) {
   HWND def = Make("BUTTON", "Def", BS_DEFPUSHBUTTON, 10, 10, 80, 24, 1);
   HWND plain = Make("BUTTON", "Plain", BS_PUSHBUTTON, 10, 50, 80, 24, 2);
+  HWND flat = Make("BUTTON", "Flat", BS_PUSHBUTTON | BS_FLAT, 10, 90, 80, 24, 3);
   EXPECT_EQ(PixelAt(def, 0, 10), GetSysColor(COLOR_WINDOWFRAME));
   EXPECT_NE(PixelAt(plain, 0, 10), GetSysColor(COLOR_WINDOWFRAME));
+  // A flat button: a dark frame round a flat face.
+  EXPECT_EQ(PixelAt(flat, 0, 10), GetSysColor(COLOR_WINDOWFRAME));
+  EXPECT_EQ(PixelAt(flat, 1, 10), GetSysColor(COLOR_3DFACE));
   EXPECT_EQ(SendMessage(def, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
   EXPECT_EQ(SendMessage(plain, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
   // BM_SETSTYLE turns a plain button into the default one.
@@ -210,17 +213,7 @@ TEST_F(ButtonTest, StaticTextIsPlacedAsItsStyleSays) {
 
 TEST_F(ButtonTest, BitmapStaticTakesThePictureAndItsSize) {
   HWND picture = Make("STATIC", "", SS_BITMAP, 10, 10, 100, 100, 1);
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 30, 20);
-  ReleaseDC(nullptr, screen);
-  HDC mem = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  RECT all{0, 0, 30, 20};
-  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-  FillRect(mem, &all, red);
-  DeleteObject(red);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+  HBITMAP bitmap = velko_test::SolidBitmap(30, 20, RGB(255, 0, 0));
   EXPECT_EQ(SendMessage(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)), 0);
   Pump();
   RECT r;
@@ -236,10 +229,15 @@ TEST_F(ButtonTest, BitmapStaticTakesThePictureAndItsSize) {
 TEST_F(ButtonTest, EtchedLineAndFramesDrawTheirEdges) {
   HWND line = Make("STATIC", "", SS_ETCHEDHORZ, 10, 10, 100, 2, 1);
   HWND frame = Make("STATIC", "", SS_BLACKFRAME, 10, 20, 50, 50, 2);
+  HWND etched = Make("STATIC", "", SS_ETCHEDFRAME, 70, 20, 50, 50, 3);
+  HWND gray = Make("STATIC", "", SS_GRAYRECT, 130, 20, 50, 50, 4);
   EXPECT_EQ(PixelAt(line, 50, 0), GetSysColor(COLOR_3DSHADOW));
   EXPECT_EQ(PixelAt(line, 50, 1), GetSysColor(COLOR_3DHILIGHT));
   EXPECT_EQ(PixelAt(frame, 0, 25), GetSysColor(COLOR_WINDOWFRAME));
   EXPECT_EQ(PixelAt(frame, 25, 25), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(PixelAt(etched, 0, 25), GetSysColor(COLOR_3DSHADOW));
+  EXPECT_EQ(PixelAt(etched, 25, 25), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(PixelAt(gray, 25, 25), GetSysColor(COLOR_BACKGROUND));
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 
 #include "platform/core/errors.h"
 #include "platform/user/clipboard.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/ctl/ctl_test_support.h"
 
 namespace ctl_test {
 namespace {
+
+using velko_test::ErrorOf;
 
 class ClipboardTest : public ControlTest {
  protected:
@@ -47,10 +50,8 @@ TEST_F(ClipboardTest, GlobalBlocksLockUnlockAndFree) {
   EXPECT_EQ(GlobalFlags(moveable) & GMEM_LOCKCOUNT, 2u);
   EXPECT_TRUE(GlobalUnlock(moveable));
   SetLastError(123);
-  EXPECT_FALSE(GlobalUnlock(moveable));
-  EXPECT_EQ(GetLastError(), NO_ERROR);
-  EXPECT_FALSE(GlobalUnlock(moveable));
-  EXPECT_EQ(GetLastError(), ERROR_NOT_LOCKED);
+  EXPECT_EQ(ErrorOf(GlobalUnlock(moveable)), NO_ERROR);
+  EXPECT_EQ(ERROR_OF(GlobalUnlock(moveable)), ERROR_NOT_LOCKED);
   moveable = GlobalReAlloc(moveable, 100, GMEM_ZEROINIT);
   EXPECT_EQ(GlobalSize(moveable), 100u);
   EXPECT_EQ(GlobalFree(moveable), nullptr);
@@ -107,8 +108,7 @@ TEST_F(ClipboardTest, UnicodeTextPutComesBackAsText) {
 }
 
 TEST_F(ClipboardTest, OnlyTheOpenerMayUseIt) {
-  EXPECT_EQ(SetClipboardData(CF_TEXT, nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_CLIPBOARD_NOT_OPEN);
+  EXPECT_EQ(ERROR_OF(SetClipboardData(CF_TEXT, nullptr) != nullptr), ERROR_CLIPBOARD_NOT_OPEN);
   EXPECT_FALSE(CloseClipboard());
   ASSERT_TRUE(OpenClipboard(host_));
   EXPECT_EQ(GetOpenClipboardWindow(), host_);

@@ -10,8 +10,7 @@ class ComboBoxTest : public ControlTest {
  protected:
   HWND MakeCombo(DWORD style, std::initializer_list<const char*> items, int height = 200) {
     HWND combo = Make("COMBOBOX", "", style | WS_TABSTOP | WS_VSCROLL, 10, 10, 160, height, 400);
-    for (const char* item : items)
-      SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const char* item : items) SendText(combo, CB_ADDSTRING, 0, item);
     Pump();
     notes_.clear();
     return combo;
@@ -31,6 +30,10 @@ class ComboBoxTest : public ControlTest {
     return codes;
   }
 
+  // A message whose lParam is text (CB_FINDSTRING, CB_ADDSTRING...).
+  static LRESULT SendText(HWND combo, UINT message, int wparam, const char* text) {
+    return SendMessage(combo, message, static_cast<WPARAM>(wparam), reinterpret_cast<LPARAM>(text));
+  }
   static LRESULT CurSel(HWND combo) { return SendMessage(combo, CB_GETCURSEL, 0, 0); }
   static bool Dropped(HWND combo) { return SendMessage(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; }
 };
@@ -82,7 +85,7 @@ TEST_F(ComboBoxTest, ChoosingAnItemWithTheMouse) {
   EXPECT_EQ(GetFocus(), combo);
 }
 
-TEST_F(ComboBoxTest, TheDroppedListClosesOnAClickOutsideWithoutChoosing) {
+TEST_F(ComboBoxTest, TheDroppedListClosesOnAClickOutsideOrLosingTheFocusWithoutChoosing) {
   HWND combo = MakeCombo(CBS_DROPDOWNLIST, {"zero", "one", "two"});
   SendMessage(combo, CB_SETCURSEL, 0, 0);
   HWND list = ListOf(combo);
@@ -101,6 +104,14 @@ TEST_F(ComboBoxTest, TheDroppedListClosesOnAClickOutsideWithoutChoosing) {
   platform::AdvanceClockMs(1000);
   Click(combo, 50, 12);
   EXPECT_FALSE(Dropped(combo));
+  // So does losing the focus, which is reported after.
+  HWND other = Make("BUTTON", "x", BS_PUSHBUTTON, 300, 10, 40, 20, 3);
+  Press(VK_F4);
+  ASSERT_TRUE(Dropped(combo));
+  notes_.clear();
+  SetFocus(other);
+  EXPECT_FALSE(Dropped(combo));
+  EXPECT_EQ(ComboCodes(combo), (std::vector<UINT>{CBN_SELENDCANCEL, CBN_CLOSEUP, CBN_KILLFOCUS}));
 }
 
 TEST_F(ComboBoxTest, ChoosingWithTheKeys) {
@@ -183,14 +194,9 @@ TEST_F(ComboBoxTest, SortedItemsFindingAndSelectingByMessages) {
   SendMessage(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "apple");
   EXPECT_EQ(SendMessage(combo, CB_GETLBTEXTLEN, 2, 0), 4);
-  EXPECT_EQ(
-      SendMessage(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("F")), 1);
-  EXPECT_EQ(SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                        reinterpret_cast<LPARAM>("pe")),
-            CB_ERR);
-  EXPECT_EQ(
-      SendMessage(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("pe")),
-      2);
+  EXPECT_EQ(SendText(combo, CB_FINDSTRING, -1, "F"), 1);
+  EXPECT_EQ(SendText(combo, CB_FINDSTRINGEXACT, -1, "pe"), CB_ERR);
+  EXPECT_EQ(SendText(combo, CB_SELECTSTRING, -1, "pe"), 2);
   EXPECT_EQ(TextOf(combo), "pear");
   EXPECT_EQ(SendMessage(combo, CB_SETCURSEL, 7, 0), CB_ERR);
   EXPECT_EQ(CurSel(combo), -1);
@@ -205,8 +211,7 @@ TEST_F(ComboBoxTest, SortedItemsFindingAndSelectingByMessages) {
 
 TEST_F(ComboBoxTest, DroppedWidthAndHeightFollowTheSettings) {
   HWND combo = MakeCombo(CBS_DROPDOWNLIST, {}, 24 + 3 * 16 + 2);
-  for (int i = 0; i < 10; ++i)
-    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("item"));
+  for (int i = 0; i < 10; ++i) SendText(combo, CB_ADDSTRING, 0, "item");
   EXPECT_EQ(SendMessage(combo, CB_SETDROPPEDWIDTH, 250, 0), 250);
   EXPECT_EQ(SendMessage(combo, CB_GETDROPPEDWIDTH, 0, 0), 250);
   SendMessage(combo, CB_SHOWDROPDOWN, TRUE, 0);
@@ -245,8 +250,7 @@ TEST_F(ComboBoxTest, OwnerDrawnComboAsksForHeightsAndDrawings) {
   EXPECT_EQ(NotesOf(WM_MEASUREITEM, 0).size(), 1u);
   EXPECT_EQ(SendMessage(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 22);
   EXPECT_EQ(SendMessage(combo, CB_GETITEMHEIGHT, 0, 0), 22);
-  for (const char* item : {"x", "y"})
-    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  for (const char* item : {"x", "y"}) SendText(combo, CB_ADDSTRING, 0, item);
   SendMessage(combo, CB_SETCURSEL, 1, 0);
   SetFocus(combo);
   notes_.clear();
@@ -299,18 +303,6 @@ TEST_F(ComboBoxTest, TheDroppedListAsksForItsColoursThroughTheComboBox) {
   EXPECT_EQ(asked_with, ListOf(combo));
   EXPECT_EQ(PixelAt(ListOf(combo), 100, 5), RGB(255, 255, 0));
   SendMessage(combo, CB_SHOWDROPDOWN, FALSE, 0);
-}
-
-TEST_F(ComboBoxTest, LosingTheFocusClosesTheListAndIsReported) {
-  HWND combo = MakeCombo(CBS_DROPDOWNLIST, {"a", "b"});
-  HWND other = Make("BUTTON", "x", BS_PUSHBUTTON, 300, 10, 40, 20, 3);
-  SetFocus(combo);
-  Press(VK_F4);
-  ASSERT_TRUE(Dropped(combo));
-  notes_.clear();
-  SetFocus(other);
-  EXPECT_FALSE(Dropped(combo));
-  EXPECT_EQ(ComboCodes(combo), (std::vector<UINT>{CBN_SELENDCANCEL, CBN_CLOSEUP, CBN_KILLFOCUS}));
 }
 
 }  // namespace

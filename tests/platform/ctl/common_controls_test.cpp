@@ -239,17 +239,14 @@ TEST_F(CommonControlsTest, ProgressBarKeepsItsRangeAndWrapsWhenStepping) {
             static_cast<LRESULT>(RGB(0, 200, 0)));
   Pump();
   EXPECT_EQ(PixelAt(bar, 50, 10), GetSysColor(COLOR_HIGHLIGHT));
-}
-
-TEST_F(CommonControlsTest, ProgressBarBlocksLeaveGaps) {
-  HWND bar = Make("msctls_progress32", "", 0, 10, 10, 202, 20, 7);
-  SendMessage(bar, PBM_SETPOS, 100, 0);
+  // Without PBS_SMOOTH: blocks of 10 (two thirds of the 16-pixel inside)
+  // with 2-pixel gaps, starting two pixels in.
+  HWND blocks = Make("msctls_progress32", "", 0, 10, 40, 202, 20, 8);
+  SendMessage(blocks, PBM_SETPOS, 100, 0);
   Pump();
-  // Blocks of 10 (two thirds of the 16-pixel inside) with 2-pixel gaps,
-  // starting two pixels in.
-  EXPECT_EQ(PixelAt(bar, 2 + 5, 10), GetSysColor(COLOR_HIGHLIGHT));
-  EXPECT_EQ(PixelAt(bar, 2 + 10, 10), GetSysColor(COLOR_3DFACE));
-  EXPECT_EQ(PixelAt(bar, 2 + 12 + 5, 10), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(PixelAt(blocks, 2 + 5, 10), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(PixelAt(blocks, 2 + 10, 10), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(PixelAt(blocks, 2 + 12 + 5, 10), GetSysColor(COLOR_HIGHLIGHT));
 }
 
 // ---- tab control ----

@@ -336,9 +336,11 @@ TEST_F(EditTest, TheMousePlacesTheCaretSelectsAndSelectsWords) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(EditTest, SelectionIsDrawnHighlightedWhileFocused) {
-  HWND edit = MakeEdit(ES_AUTOHSCROLL, "MMMM");
-  HWND other = Make("BUTTON", "x", BS_PUSHBUTTON, 10, 100, 40, 20, 3);
+TEST_F(EditTest, FocusIsReportedAndTheSelectionIsDrawnHighlightedWhileFocused) {
+  HWND edit = Make("EDIT", "MMMM", ES_AUTOHSCROLL, 10, 10, 100, 24, 200);
+  HWND other = Make("EDIT", "", ES_AUTOHSCROLL, 10, 50, 100, 24, 201);
+  notes_.clear();
+  SetFocus(edit);
   SendMessage(edit, EM_SETSEL, 1, 3);
   Pump();
   EXPECT_EQ(PixelAt(edit, 1 + 8 + 3, 12), GetSysColor(COLOR_HIGHLIGHTTEXT));
@@ -347,6 +349,11 @@ TEST_F(EditTest, SelectionIsDrawnHighlightedWhileFocused) {
   SetFocus(other);
   Pump();
   EXPECT_EQ(PixelAt(edit, 1 + 8 + 7, 12), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(CommandCount(edit, EN_SETFOCUS), 1);
+  EXPECT_EQ(CommandCount(edit, EN_KILLFOCUS), 1);
+  EXPECT_EQ(CommandCount(other, EN_SETFOCUS), 1);
+  EXPECT_EQ(SendMessage(edit, WM_GETDLGCODE, 0, 0),
+            DLGC_HASSETSEL | DLGC_WANTCHARS | DLGC_WANTARROWS);
 }
 
 TEST_F(EditTest, LongSingleLinesScrollToKeepTheCaretInSight) {
@@ -395,19 +402,6 @@ TEST_F(EditTest, MultiLineFieldScrollsWithItsScrollBarAndTheCaret) {
   platform::InjectMouse(platform::MouseAction::kLeftUp, window.right - 8, window.bottom - 8);
   Pump();
   EXPECT_EQ(SendMessage(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
-}
-
-TEST_F(EditTest, FocusIsReportedAndTheCaretComesAndGoes) {
-  HWND edit = Make("EDIT", "", ES_AUTOHSCROLL, 10, 10, 100, 24, 200);
-  HWND other = Make("EDIT", "", ES_AUTOHSCROLL, 10, 50, 100, 24, 201);
-  notes_.clear();
-  SetFocus(edit);
-  SetFocus(other);
-  EXPECT_EQ(CommandCount(edit, EN_SETFOCUS), 1);
-  EXPECT_EQ(CommandCount(edit, EN_KILLFOCUS), 1);
-  EXPECT_EQ(CommandCount(other, EN_SETFOCUS), 1);
-  EXPECT_EQ(SendMessage(edit, WM_GETDLGCODE, 0, 0),
-            DLGC_HASSETSEL | DLGC_WANTCHARS | DLGC_WANTARROWS);
 }
 
 }  // namespace

@@ -9,8 +9,7 @@ class ListBoxTest : public ControlTest {
  protected:
   HWND MakeList(DWORD style, std::initializer_list<const char*> items, int height = 160) {
     HWND list = Make("LISTBOX", "", style | LBS_NOTIFY | WS_TABSTOP, 10, 10, 150, height, 300);
-    for (const char* item : items)
-      SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const char* item : items) SendText(list, LB_ADDSTRING, 0, item);
     Pump();
     notes_.clear();
     return list;
@@ -34,6 +33,11 @@ class ListBoxTest : public ControlTest {
     return items;
   }
 
+  // A message whose lParam is text (LB_FINDSTRING, LB_ADDSTRING...).
+  static LRESULT SendText(HWND list, UINT message, int wparam, const char* text) {
+    return SendMessage(list, message, static_cast<WPARAM>(wparam), reinterpret_cast<LPARAM>(text));
+  }
+
   static std::string ItemText(HWND list, int index) {
     char buffer[64] = {};
     SendMessage(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
@@ -48,25 +52,18 @@ TEST_F(ListBoxTest, SortedItemsAndFinding) {
   EXPECT_EQ(ItemText(list, 1), "apricot");
   EXPECT_EQ(ItemText(list, 3), "pear");
   EXPECT_EQ(SendMessage(list, LB_GETTEXTLEN, 2, 0), 6);
-  EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("cherry")), 3);
-  EXPECT_EQ(
-      SendMessage(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("AP")), 0);
-  EXPECT_EQ(SendMessage(list, LB_FINDSTRING, 0, reinterpret_cast<LPARAM>("ap")), 1);
-  EXPECT_EQ(SendMessage(list, LB_FINDSTRING, 1, reinterpret_cast<LPARAM>("ap")), 0);  // wraps
-  EXPECT_EQ(SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                        reinterpret_cast<LPARAM>("ap")),
-            LB_ERR);
-  EXPECT_EQ(SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                        reinterpret_cast<LPARAM>("BANANA")),
-            2);
-  EXPECT_EQ(
-      SendMessage(list, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ch")),
-      3);
+  EXPECT_EQ(SendText(list, LB_ADDSTRING, 0, "cherry"), 3);
+  EXPECT_EQ(SendText(list, LB_FINDSTRING, -1, "AP"), 0);
+  EXPECT_EQ(SendText(list, LB_FINDSTRING, 0, "ap"), 1);
+  EXPECT_EQ(SendText(list, LB_FINDSTRING, 1, "ap"), 0);  // wraps
+  EXPECT_EQ(SendText(list, LB_FINDSTRINGEXACT, -1, "ap"), LB_ERR);
+  EXPECT_EQ(SendText(list, LB_FINDSTRINGEXACT, -1, "BANANA"), 2);
+  EXPECT_EQ(SendText(list, LB_SELECTSTRING, -1, "ch"), 3);
   EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 3);
   // Inserting at a place does not sort.
-  EXPECT_EQ(SendMessage(list, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("zebra")), 0);
+  EXPECT_EQ(SendText(list, LB_INSERTSTRING, 0, "zebra"), 0);
   EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 4);  // the selection moved with its item
-  EXPECT_EQ(SendMessage(list, LB_INSERTSTRING, 99, reinterpret_cast<LPARAM>("x")), LB_ERR);
+  EXPECT_EQ(SendText(list, LB_INSERTSTRING, 99, "x"), LB_ERR);
   EXPECT_EQ(SendMessage(list, LB_DELETESTRING, 4, 0), 5);
   EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), LB_ERR);
   EXPECT_EQ(SendMessage(list, LB_DELETESTRING, 9, 0), LB_ERR);
@@ -176,10 +173,8 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndTypingFindsItems) {
 TEST_F(ListBoxTest, LongListsScrollWithKeysBarAndWheel) {
   HWND list =
       Make("LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, 10, 10, 150, 160, 300);
-  for (int i = 0; i < 30; ++i) {
-    std::string text = "item " + std::to_string(i);
-    SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  }
+  for (int i = 0; i < 30; ++i)
+    SendText(list, LB_ADDSTRING, 0, ("item " + std::to_string(i)).c_str());
   SCROLLINFO info;
   info.fMask = SIF_ALL;
   ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &info));
@@ -206,7 +201,7 @@ TEST_F(ListBoxTest, LongListsScrollWithKeysBarAndWheel) {
   // Few items: the bar goes.
   SendMessage(list, LB_RESETCONTENT, 0, 0);
   EXPECT_FALSE(GetWindowLongPtr(list, GWL_STYLE) & WS_VSCROLL);
-  for (int i = 0; i < 30; ++i) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("x"));
+  for (int i = 0; i < 30; ++i) SendText(list, LB_ADDSTRING, 0, "x");
   EXPECT_TRUE(GetWindowLongPtr(list, GWL_STYLE) & WS_VSCROLL);
 }
 
@@ -218,8 +213,7 @@ TEST_F(ListBoxTest, OwnerDrawnItemsAreMeasuredOnceAndDrawnByTheParent) {
   ASSERT_EQ(measures.size(), 1u);
   EXPECT_EQ(measures[0].id, 301);
   EXPECT_EQ(SendMessage(list, LB_GETITEMHEIGHT, 0, 0), 24);
-  for (const char* item : {"a", "b", "c"})
-    SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  for (const char* item : {"a", "b", "c"}) SendText(list, LB_ADDSTRING, 0, item);
   SendMessage(list, LB_SETCURSEL, 1, 0);
   notes_.clear();
   InvalidateRect(list, nullptr, TRUE);

@@ -1,6 +1,6 @@
-// The sample dialog under SDL2 on an X server of the test's own: drawn on
-// the X screen, clicked and typed into through the X test extension, and
-// the clipboard shared with another X client both ways.
+// A dialog of controls under SDL2 on an X server of the test's own: drawn
+// on the X screen, clicked and typed into through the X test extension,
+// and the clipboard shared with another X client both ways.
 #include <gtest/gtest.h>
 
 #include <X11/Xatom.h>
@@ -12,10 +12,13 @@
 #include <string>
 #include <thread>
 
+#include "platform/ctl/ctl.h"
 #include "platform/display/display.h"
+#include "platform/dlg/dialog_keys.h"
+#include "platform/dlg/message_box.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/clipboard.h"
-#include "tests/platform/ctl/sample_dialog.h"
+#include "platform/user/user.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/x_server.h"
 
@@ -25,6 +28,32 @@ namespace {
 using velko_test::KeepXLibrariesLoaded;
 using velko_test::PumpMessagesUntil;
 using velko_test::XServer;
+
+// A dialog at (60, 50) with a checked box, an edit field, a progress bar
+// two thirds full and a default button.
+struct Dialog {
+  HWND dialog, check, edit, progress, ok;
+};
+
+Dialog MakeDialog() {
+  Dialog d;
+  d.dialog = CreateWindowEx(WS_EX_DLGMODALFRAME, WC_DIALOG, "Controls",
+                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 60, 50, 400, 200,
+                            nullptr, nullptr, nullptr, nullptr);
+  auto child = [&](const char* class_name, const char* text, DWORD style, int x, int y, int width,
+                   int height, int id) {
+    return CreateWindowEx(0, class_name, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                          d.dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
+                          nullptr);
+  };
+  d.check = child("BUTTON", "&Loud", BS_AUTOCHECKBOX | WS_TABSTOP, 22, 26, 150, 18, 101);
+  SendMessage(d.check, BM_SETCHECK, BST_CHECKED, 0);
+  d.edit = child("EDIT", "Velko 5.3", ES_AUTOHSCROLL | WS_TABSTOP, 70, 56, 120, 22, 106);
+  d.progress = child("msctls_progress32", "", 0, 200, 20, 170, 18, 127);
+  SendMessage(d.progress, PBM_SETPOS, 65, 0);
+  d.ok = child("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 200, 120, 80, 24, IDOK);
+  return d;
+}
 
 POINT OnScreen(HWND hwnd, int x, int y) {
   POINT pt{x, y};
@@ -130,13 +159,13 @@ class XClipboardOwner {
   std::thread thread_;
 };
 
-TEST(SdlControlsTest, TheSampleDialogWorksOnARealXServer) {
+TEST(SdlControlsTest, ADialogWorksOnARealXServer) {
   KeepXLibrariesLoaded();
   platform::ResetInput();
   XServer x;
   ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
   ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
-  SampleDialog s = MakeSampleDialog(60, 50);
+  Dialog s = MakeDialog();
   ASSERT_NE(s.dialog, nullptr);
 
   // Drawn: the progress bar's blocks and the default button's frame reach X.

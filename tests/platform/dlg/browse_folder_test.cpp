@@ -68,12 +68,16 @@ TEST_F(BrowseFolderTest, TheChosenFolderComesBackAsAnItemList) {
   EXPECT_EQ(log.selections, (std::vector<std::string>{"T:\\other", "T:\\music\\rock"}));
 }
 
-TEST_F(BrowseFolderTest, CancelGivesNothing) {
+TEST_F(BrowseFolderTest, CancelOrAFolderThatIsNotThereGivesNothing) {
   BROWSEINFO info;
   platform::SetBrowseForFolderHook(
       [](const platform::BrowseForFolderRequest&) { return std::optional<std::string>(); });
   EXPECT_EQ(SHBrowseForFolder(&info), nullptr);
   EXPECT_EQ(SHBrowseForFolder(nullptr), nullptr);
+  platform::SetBrowseForFolderHook([](const platform::BrowseForFolderRequest&) {
+    return std::optional<std::string>("T:\\nowhere");
+  });
+  EXPECT_EQ(SHBrowseForFolder(&info), nullptr);
 }
 
 TEST_F(BrowseFolderTest, TheRootKeepsTheChoiceInsideIt) {
@@ -99,14 +103,6 @@ TEST_F(BrowseFolderTest, TheRootKeepsTheChoiceInsideIt) {
   EXPECT_STREQ(path, "T:\\music\\rock");
   ILFree(inside);
   ILFree(root);
-}
-
-TEST_F(BrowseFolderTest, AFolderThatIsNotThereIsNotChosen) {
-  BROWSEINFO info;
-  platform::SetBrowseForFolderHook([](const platform::BrowseForFolderRequest&) {
-    return std::optional<std::string>("T:\\nowhere");
-  });
-  EXPECT_EQ(SHBrowseForFolder(&info), nullptr);
 }
 
 TEST_F(BrowseFolderTest, ItemListsHoldPathsOfThingsThatExist) {

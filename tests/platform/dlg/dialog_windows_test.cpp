@@ -84,6 +84,16 @@ class DialogWindowTest : public DialogTest {
     return hwnd;
   }
 
+  // A dialog of these filters ("a|b|...") over a shown owner, opening in T:\music.
+  Dialog& MusicDialog(const char* filter) {
+    dialog_ = std::make_unique<Dialog>(Filter(filter));
+    owner_ = dialog_->ofn.hwndOwner = MakeOwner();
+    dialog_->ofn.lpstrInitialDir = "T:\\music";
+    return *dialog_;
+  }
+  std::unique_ptr<Dialog> dialog_;
+  HWND owner_ = nullptr;
+
   // Runs one step each time a dialog over the owner waits for input; once
   // they are used up, the dialog is closed with Esc (so a test that goes
   // wrong cannot hang).
@@ -106,10 +116,7 @@ class DialogWindowTest : public DialogTest {
 };
 
 TEST_F(DialogWindowTest, TheOpenDialogListsAFolderThroughItsFilterAndReturnsTheChosenPath) {
-  HWND owner = MakeOwner();
-  Dialog d(Filter("Wave files (*.wav)|*.wav|All files (*.*)|*.*"));
-  d.ofn.hwndOwner = owner;
-  d.ofn.lpstrInitialDir = "T:\\music";
+  Dialog& d = MusicDialog("Wave files (*.wav)|*.wav|All files (*.*)|*.*");
   d.ofn.lpstrTitle = "Open a song";
   d.ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   std::vector<std::string> listed;
@@ -117,7 +124,7 @@ TEST_F(DialogWindowTest, TheOpenDialogListsAFolderThroughItsFilterAndReturnsTheC
   bool owner_disabled = false;
   Script({[&](HWND dialog) {
             caption = TextOf(dialog);
-            owner_disabled = !IsWindowEnabled(owner);
+            owner_disabled = !IsWindowEnabled(owner_);
             HWND list = ChildOfClass(dialog, "LISTBOX");
             ASSERT_NE(list, nullptr);
             listed = ListItems(list);
@@ -125,23 +132,19 @@ TEST_F(DialogWindowTest, TheOpenDialogListsAFolderThroughItsFilterAndReturnsTheC
           },
           [&](HWND dialog) {
             name_box = TextOf(ChildOfClass(dialog, "EDIT"));
-            platform::SaveScreenshot(velko_test::ScreenshotPath("open_dialog.png"));
             Click(WindowCentre(ChildWithText(dialog, "&Open")));
           }});
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\music\\two.wav");
   EXPECT_EQ(caption, "Open a song");
   EXPECT_TRUE(owner_disabled);
-  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_TRUE(IsWindowEnabled(owner_));
   EXPECT_EQ(listed, (std::vector<std::string>{"rock", "one.wav", "Three.WAV", "two.wav"}));
   EXPECT_EQ(name_box, "two.wav");
 }
 
 TEST_F(DialogWindowTest, TypingAFolderGoesIntoItAndTypingANameChoosesIt) {
-  HWND owner = MakeOwner();
-  Dialog d(Filter("Wave files|*.wav"));
-  d.ofn.hwndOwner = owner;
-  d.ofn.lpstrInitialDir = "T:\\music";
+  Dialog& d = MusicDialog("Wave files|*.wav");
   std::vector<std::string> inside;
   Script({[&](HWND) {
             platform::InjectText("rock");
@@ -159,10 +162,7 @@ TEST_F(DialogWindowTest, TypingAFolderGoesIntoItAndTypingANameChoosesIt) {
 }
 
 TEST_F(DialogWindowTest, ADoubleClickOpensAFolderAndUpComesBack) {
-  HWND owner = MakeOwner();
-  Dialog d(Filter("All files|*.*"));
-  d.ofn.hwndOwner = owner;
-  d.ofn.lpstrInitialDir = "T:\\music";
+  Dialog& d = MusicDialog("All files|*.*");
   std::vector<std::string> in_rock, back_up;
   Script({[&](HWND dialog) {
             HWND list = ChildOfClass(dialog, "LISTBOX");
@@ -185,10 +185,7 @@ TEST_F(DialogWindowTest, ADoubleClickOpensAFolderAndUpComesBack) {
 }
 
 TEST_F(DialogWindowTest, ChoosingAnotherFileTypeListsItsFiles) {
-  HWND owner = MakeOwner();
-  Dialog d(Filter("Wave files|*.wav|Text files|*.txt"));
-  d.ofn.hwndOwner = owner;
-  d.ofn.lpstrInitialDir = "T:\\music";
+  Dialog& d = MusicDialog("Wave files|*.wav|Text files|*.txt");
   std::vector<std::string> texts;
   bool dropped = false;
   Script({[&](HWND dialog) {
@@ -216,10 +213,7 @@ TEST_F(DialogWindowTest, ChoosingAnotherFileTypeListsItsFiles) {
 }
 
 TEST_F(DialogWindowTest, TheSaveDialogAsksBeforeReplacingAndStaysOpenOnNo) {
-  HWND owner = MakeOwner();
-  Dialog d(Filter("Wave files|*.wav"));
-  d.ofn.hwndOwner = owner;
-  d.ofn.lpstrInitialDir = "T:\\music";
+  Dialog& d = MusicDialog("Wave files|*.wav");
   d.ofn.Flags = OFN_OVERWRITEPROMPT;
   AnswerBoxes(IDNO);
   bool still_open = false;
@@ -235,17 +229,13 @@ TEST_F(DialogWindowTest, TheSaveDialogAsksBeforeReplacingAndStaysOpenOnNo) {
           }});
   ASSERT_TRUE(GetSaveFileName(&d.ofn));
   EXPECT_TRUE(still_open);
-  ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text, "T:\\music\\one.wav already exists.\nDo you want to replace it?");
-  EXPECT_NE(boxes_[0].owner, owner);  // over the dialog
+  ASSERT_EQ(boxes_.size(), 1u);  // its text: FileDialogTest.TheSaveDialogAsksBeforeReplacingAFile
+  EXPECT_NE(boxes_[0].owner, owner_);  // over the dialog
   EXPECT_EQ(d.File(), "T:\\music\\fresh.wav");
 }
 
 TEST_F(DialogWindowTest, SeveralFilesAreChosenWithControlClicks) {
-  HWND owner = MakeOwner();
-  Dialog d(Filter("Wave files|*.wav"));
-  d.ofn.hwndOwner = owner;
-  d.ofn.lpstrInitialDir = "T:\\music";
+  Dialog& d = MusicDialog("Wave files|*.wav");
   d.ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
   Script({[&](HWND dialog) {
             HWND list = ChildOfClass(dialog, "LISTBOX");
@@ -261,9 +251,8 @@ TEST_F(DialogWindowTest, SeveralFilesAreChosenWithControlClicks) {
 }
 
 TEST_F(DialogWindowTest, BrowseForFolderReturnsTheFolderChosenInTheList) {
-  HWND owner = MakeOwner();
   BROWSEINFO info;
-  info.hwndOwner = owner;
+  info.hwndOwner = MakeOwner();
   info.lpszTitle = "Select directory";
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   info.lpfn = [](HWND hwnd, UINT message, LPARAM, LPARAM) -> int {
@@ -271,14 +260,11 @@ TEST_F(DialogWindowTest, BrowseForFolderReturnsTheFolderChosenInTheList) {
       SendMessage(hwnd, BFFM_SETSELECTION, TRUE, reinterpret_cast<LPARAM>("T:\\music"));
     return 0;
   };
-  std::vector<std::string> listed;
   std::string title;
   Script({[&](HWND dialog) {
             title = TextOf(ChildOfClass(dialog, "STATIC"));
             HWND list = ChildOfClass(dialog, "LISTBOX");
-            listed = ListItems(list);
-            POINT p = ItemCentre(list, IndexOf(list, "rock"));
-            Click(p);
+            Click(ItemCentre(list, IndexOf(list, "rock")));
           },
           [&](HWND) { platform::InjectKeyPress(VK_RETURN); }});
   LPITEMIDLIST chosen = SHBrowseForFolder(&info);
@@ -288,19 +274,12 @@ TEST_F(DialogWindowTest, BrowseForFolderReturnsTheFolderChosenInTheList) {
   CoTaskMemFree(chosen);
   EXPECT_STREQ(path, "T:\\music\\rock");
   EXPECT_EQ(title, "Select directory");
-  // The drives, the way down to the selection, and its sub-folders.
-  auto t = std::find(listed.begin(), listed.end(), "TESTDRIVE (T:)");
-  ASSERT_NE(t, listed.end());
-  ASSERT_GE(listed.end() - t, 3);
-  EXPECT_EQ(*(t + 1), "music");
-  EXPECT_EQ(*(t + 2), "rock");
 }
 
 TEST_F(DialogWindowTest, BrowseForFolderOpensFoldersWithTheKeysAndCancels) {
-  HWND owner = MakeOwner();
   LPITEMIDLIST root = ILCreateFromPath("T:\\");
   BROWSEINFO info;
-  info.hwndOwner = owner;
+  info.hwndOwner = MakeOwner();
   info.pidlRoot = root;
   std::vector<std::string> opened;
   Script({[&](HWND) {
@@ -309,7 +288,6 @@ TEST_F(DialogWindowTest, BrowseForFolderOpensFoldersWithTheKeysAndCancels) {
           },
           [&](HWND dialog) {
             opened = ListItems(ChildOfClass(dialog, "LISTBOX"));
-            platform::SaveScreenshot(velko_test::ScreenshotPath("browse_for_folder.png"));
             platform::InjectKeyPress(VK_ESCAPE);
           }});
   EXPECT_EQ(SHBrowseForFolder(&info), nullptr);

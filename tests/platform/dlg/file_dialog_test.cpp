@@ -9,7 +9,18 @@
 namespace velko_test {
 namespace {
 
-using FileDialogTest = DialogTest;
+class FileDialogTest : public DialogTest {
+ protected:
+  // Every dialog is answered with `answer`.
+  static void AnswerDialogs(platform::FileDialogAnswer answer) {
+    platform::SetFileDialogHook([answer](const platform::FileDialogRequest&) { return answer; });
+  }
+  static platform::FileDialogAnswer Several(std::vector<std::string> names) {
+    platform::FileDialogAnswer answer;
+    answer.names = std::move(names);
+    return answer;
+  }
+};
 
 TEST_F(FileDialogTest, TheHookSeesTheRequestAsTheDialogWouldOpen) {
   HWND owner = Make(nullptr, WS_OVERLAPPEDWINDOW, "Owner");
@@ -38,17 +49,10 @@ TEST_F(FileDialogTest, TheHookSeesTheRequestAsTheDialogWouldOpen) {
   EXPECT_EQ(seen.default_extension, "wav");
   EXPECT_EQ(seen.flags, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   EXPECT_STREQ(d.file.data(), "");  // a cancelled dialog leaves the buffer alone
-}
-
-TEST_F(FileDialogTest, ADefaultTitleAndTheFolderOfTheGivenFile) {
-  Dialog d;
-  std::strcpy(d.file.data(), "T:\\other\\x.mp3");
-  platform::FileDialogRequest seen;
-  platform::SetFileDialogHook([&](const platform::FileDialogRequest& request) {
-    seen = request;
-    return platform::FileDialogAnswer::Cancel();
-  });
-  GetSaveFileName(&d.ofn);
+  // A save dialog without a title or folder: "Save As", in the given file's folder.
+  Dialog save;
+  std::strcpy(save.file.data(), "T:\\other\\x.mp3");
+  GetSaveFileName(&save.ofn);
   EXPECT_TRUE(seen.save);
   EXPECT_EQ(seen.title, "Save As");
   EXPECT_EQ(seen.folder, "T:\\other");
@@ -70,34 +74,22 @@ TEST_F(FileDialogTest, AChosenFileComesBackAsAFullPathWithItsOffsets) {
   EXPECT_EQ(d.ofn.nFileExtension, 13);
   EXPECT_STREQ(d.title.data(), "two.wav");
   EXPECT_EQ(d.ofn.nFilterIndex, 2u);
-  // The current directory follows the chosen folder.
+  // The current directory follows the chosen folder, unless OFN_NOCHANGEDIR.
   EXPECT_EQ(CurrentDirectory(), "T:\\music");
-}
-
-TEST_F(FileDialogTest, NoChangeDirKeepsTheCurrentDirectory) {
-  const std::string before = CurrentDirectory();
-  Dialog d;
-  d.ofn.lpstrInitialDir = "T:\\music";
+  SetCurrentDirectory("T:\\other");
   d.ofn.Flags = OFN_NOCHANGEDIR;
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("one.wav");
-  });
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
-  EXPECT_EQ(CurrentDirectory(), before);
+  EXPECT_EQ(CurrentDirectory(), "T:\\other");
 }
 
 TEST_F(FileDialogTest, PathsRelativeAndAbsoluteAreResolved) {
   Dialog d;
   d.ofn.lpstrInitialDir = "T:\\music";
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("rock\\..\\..\\other\\x.mp3");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("rock\\..\\..\\other\\x.mp3"));
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\other\\x.mp3");
 
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("T:\\music\\rock\\deep.wav");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("T:\\music\\rock\\deep.wav"));
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\music\\rock\\deep.wav");
 }
@@ -106,16 +98,12 @@ TEST_F(FileDialogTest, TheDefaultExtensionIsAddedToANameWithoutOne) {
   Dialog d(Filter("MP3 files (*.mp3)|*.mp3"));
   d.ofn.lpstrInitialDir = "T:\\other";
   d.ofn.lpstrDefExt = "*.mp3";  // as a caller may give it: the extension is "mp3"
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("Track 1");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("Track 1"));
   ASSERT_TRUE(GetSaveFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\other\\Track 1.mp3");
   EXPECT_FALSE(d.ofn.Flags & OFN_EXTENSIONDIFFERENT);
 
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("notes.txt");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("notes.txt"));
   ASSERT_TRUE(GetSaveFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\other\\notes.txt");
   EXPECT_TRUE(d.ofn.Flags & OFN_EXTENSIONDIFFERENT);
@@ -127,9 +115,7 @@ TEST_F(FileDialogTest, FileMustExistRefusesAMissingFileWithAMessage) {
   d.ofn.lpstrTitle = "Open a song";
   d.ofn.Flags = OFN_FILEMUSTEXIST;
   AnswerBoxes(IDOK);
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("none.wav");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("none.wav"));
   EXPECT_FALSE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(CommDlgExtendedError(), 0u);
   ASSERT_EQ(boxes_.size(), 1u);
@@ -139,9 +125,7 @@ TEST_F(FileDialogTest, FileMustExistRefusesAMissingFileWithAMessage) {
   EXPECT_EQ(boxes_[0].icon(), MB_ICONEXCLAMATION);
 
   d.ofn.Flags = OFN_PATHMUSTEXIST;
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("nowhere\\a.wav");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("nowhere\\a.wav"));
   EXPECT_FALSE(GetOpenFileName(&d.ofn));
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_NE(boxes_[1].text.find("Path does not exist."), std::string::npos);
@@ -151,9 +135,7 @@ TEST_F(FileDialogTest, TheSaveDialogAsksBeforeReplacingAFile) {
   Dialog d;
   d.ofn.lpstrInitialDir = "T:\\music";
   d.ofn.Flags = OFN_OVERWRITEPROMPT;
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("one.wav");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("one.wav"));
   AnswerBoxes(IDNO);
   EXPECT_FALSE(GetSaveFileName(&d.ofn));
   ASSERT_EQ(boxes_.size(), 1u);
@@ -167,9 +149,7 @@ TEST_F(FileDialogTest, TheSaveDialogAsksBeforeReplacingAFile) {
 
   // A new file needs no question.
   boxes_.clear();
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("new.wav");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("new.wav"));
   ASSERT_TRUE(GetSaveFileName(&d.ofn));
   EXPECT_TRUE(boxes_.empty());
 }
@@ -178,31 +158,21 @@ TEST_F(FileDialogTest, SeveralFilesComeBackAsTheFolderAndTheirNames) {
   Dialog d;
   d.ofn.lpstrInitialDir = "T:\\music";
   d.ofn.Flags = OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_EXPLORER;
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    platform::FileDialogAnswer answer;
-    answer.names = {"one.wav", "two.wav"};
-    return answer;
-  });
+  AnswerDialogs(Several({"one.wav", "two.wav"}));
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
   const std::string expected("T:\\music\0one.wav\0two.wav\0\0", 27);
   EXPECT_EQ(std::string(d.file.data(), expected.size()), expected);
   EXPECT_EQ(d.ofn.nFileOffset, 9);
 
   // One file of a multi-select dialog is an ordinary path.
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("one.wav");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("one.wav"));
   ASSERT_TRUE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(d.File(), "T:\\music\\one.wav");
 
   // Without OFN_ALLOWMULTISELECT several names are refused.
   d.ofn.Flags = OFN_FILEMUSTEXIST;
   AnswerBoxes(IDOK);
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    platform::FileDialogAnswer answer;
-    answer.names = {"one.wav", "two.wav"};
-    return answer;
-  });
+  AnswerDialogs(Several({"one.wav", "two.wav"}));
   EXPECT_FALSE(GetOpenFileName(&d.ofn));
 }
 
@@ -210,9 +180,7 @@ TEST_F(FileDialogTest, ABufferTooSmallTellsTheSizeNeeded) {
   Dialog d;
   d.ofn.lpstrInitialDir = "T:\\music";
   d.ofn.nMaxFile = 10;
-  platform::SetFileDialogHook([](const platform::FileDialogRequest&) {
-    return platform::FileDialogAnswer::Choose("one.wav");
-  });
+  AnswerDialogs(platform::FileDialogAnswer::Choose("one.wav"));
   EXPECT_FALSE(GetOpenFileName(&d.ofn));
   EXPECT_EQ(CommDlgExtendedError(), FNERR_BUFFERTOOSMALL);
   WORD needed = 0;

@@ -9,8 +9,10 @@
 #include <string>
 
 #include "platform/core/errors.h"
+#include "tests/platform/checks.h"
 
 namespace {
+
 
 SYSTEMTIME MakeTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0,
                     WORD millis = 0) {
@@ -96,15 +98,13 @@ TEST(DateTime, InvalidCalendarValuesAreRefused) {
                             MakeTime(1600, 12, 31), MakeTime(2000, 4, 31), MakeTime(2000, 1, 1, 24),
                             MakeTime(2000, 1, 1, 0, 60), MakeTime(2000, 1, 1, 0, 0, 0, 1000)};
   for (const SYSTEMTIME& st : bad) {
-    SetLastError(0);
-    EXPECT_FALSE(SystemTimeToFileTime(&st, &ft)) << st.wYear << "-" << st.wMonth << "-" << st.wDay;
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ERROR_OF(SystemTimeToFileTime(&st, &ft)), ERROR_INVALID_PARAMETER)
+        << st.wYear << "-" << st.wMonth << "-" << st.wDay;
   }
   EXPECT_FALSE(SystemTimeToFileTime(nullptr, &ft));
   SYSTEMTIME st;
   const FILETIME negative{0, 0x80000000u};
-  EXPECT_FALSE(FileTimeToSystemTime(&negative, &st));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(FileTimeToSystemTime(&negative, &st)), ERROR_INVALID_PARAMETER);
 }
 
 TEST(DateTime, LocalTimeFollowsTheZoneRulesOfEachDate) {
@@ -135,9 +135,7 @@ TEST(DateTime, LocalTimeBeforeTheEpochOfTheZoneFailsOnlyOutsideTheRange) {
   ASSERT_TRUE(FileTimeToLocalFileTime(&start, &local));
   EXPECT_EQ(platform::FileTimeToTicks(local), 5ull * 3600 * 10'000'000);
   FILETIME utc;
-  SetLastError(0);
-  EXPECT_FALSE(LocalFileTimeToFileTime(&start, &utc));  // would be before 1601
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(LocalFileTimeToFileTime(&start, &utc)), ERROR_INVALID_PARAMETER);  // would be before 1601
 }
 
 TEST(DateTime, DosDatesPackTwoSecondSteps) {
@@ -151,8 +149,7 @@ TEST(DateTime, DosDatesPackTwoSecondSteps) {
   EXPECT_EQ(platform::FileTimeToTicks(back), Ticks(MakeTime(2021, 6, 15, 10, 20, 30)));
 
   const FILETIME too_early = platform::TicksToFileTime(Ticks(MakeTime(1979, 12, 31, 23, 59, 59)));
-  EXPECT_FALSE(FileTimeToDosDateTime(&too_early, &date, &time));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(FileTimeToDosDateTime(&too_early, &date, &time)), ERROR_INVALID_PARAMETER);
   const FILETIME too_late = platform::TicksToFileTime(Ticks(MakeTime(2108, 1, 1)));
   EXPECT_FALSE(FileTimeToDosDateTime(&too_late, &date, &time));
   EXPECT_FALSE(DosDateTimeToFileTime(0, 0, &back));  // month 0 and day 0

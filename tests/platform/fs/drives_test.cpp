@@ -8,6 +8,7 @@
 #include "platform/core/errors.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
@@ -127,18 +128,13 @@ TEST_F(DriveTest, VolumeInformationOfAMappedFolder) {
   EXPECT_STREQ(label, "TESTDRIVE");  // null is the current drive
 }
 
-TEST_F(DriveTest, VolumeInformationFailures) {
+TEST_F(DriveTest, VolumeInformationFailuresAndTheErrorMode) {
   char label[4];
-  EXPECT_FALSE(GetVolumeInformation("T:", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("T:", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_INVALID_NAME);
   platform::UnmapDrive('Q');
-  EXPECT_FALSE(GetVolumeInformation("Q:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_FALSE(GetVolumeInformation("T:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_BAD_LENGTH);  // "TESTDRIVE" does not fit in 4
-}
-
-TEST_F(DriveTest, ErrorModeIsKeptAndReturned) {
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("Q:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("T:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_BAD_LENGTH);  // "TESTDRIVE" does not fit in 4
+  // The error mode is kept and returned.
   const UINT old = SetErrorMode(SEM_FAILCRITICALERRORS);
   EXPECT_EQ(SetErrorMode(old), SEM_FAILCRITICALERRORS);
   EXPECT_EQ(GetErrorMode(), old);
@@ -210,16 +206,12 @@ TEST_F(DriveTest, AudioCdRootListsTrackFiles) {
   EXPECT_EQ(bytes[42], 2);
   EXPECT_EQ(GetFileSize(file, nullptr), 44u);
   DWORD written = 0;
-  EXPECT_FALSE(WriteFile(file, bytes, 1, &written, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(WriteFile(file, bytes, 1, &written, nullptr)), ERROR_ACCESS_DENIED);
   CloseHandle(file);
 
-  EXPECT_EQ(CreateFile("K:\\Track02.cda", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(GetFileAttributes("K:\\Track03.cda"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(DeleteFile("K:\\Track01.cda"));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OPEN_ERROR_OF(CreateFile("K:\\Track02.cda", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(GetFileAttributes("K:\\Track03.cda") != INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(DeleteFile("K:\\Track01.cda")), ERROR_ACCESS_DENIED);
   EXPECT_EQ(GetFileAttributes("K:\\"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
 }
 
@@ -227,28 +219,23 @@ TEST_F(DriveTest, EmptyCdDriveIsNotReady) {
   platform::MapDrive('K', "", DRIVE_CDROM);
   EXPECT_EQ(GetDriveType("K:\\"), DRIVE_CDROM);
   EXPECT_TRUE(GetLogicalDrives() & (1u << ('K' - 'A')));
-  EXPECT_FALSE(GetVolumeInformation("K:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(ERROR_OF(GetVolumeInformation("K:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)), ERROR_NOT_READY);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(FindFirstFile("K:\\*.cda", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
 
   // A reader that finds no disc changes nothing; a disc makes the drive ready.
   bool disc_in = false;
   platform::SetCdTrackLister('K', [&disc_in] {
     return disc_in ? std::optional<platform::CdDiscContents>(ThreeTrackDisc()) : std::nullopt;
   });
-  EXPECT_EQ(FindFirstFile("K:\\*.cda", &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("K:\\*.cda", &data)), ERROR_NOT_READY);
   disc_in = true;
   HANDLE find = FindFirstFile("K:\\*.cda", &data);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
   EXPECT_STREQ(data.cFileName, "Track01.cda");
   FindClose(find);
   platform::SetCdTrackLister('K', nullptr);
-}
-
-TEST_F(DriveTest, CdDriveWithAFolderShowsTheFolder) {
+  // A CD drive with a folder shows the folder.
   Write("disc/readme.txt", "data disc");
   platform::MapDrive('K', (dir_ / "disc").string(), DRIVE_CDROM, "DATA");
   EXPECT_EQ(GetFileAttributes("K:\\README.TXT"), FILE_ATTRIBUTE_ARCHIVE);

@@ -11,6 +11,7 @@
 #include "platform/core/errors.h"
 #include "platform/fs/files.h"
 #include "platform/fs/quick_read.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
@@ -39,53 +40,38 @@ std::string ReadText(HANDLE file, DWORD count) {
   return buffer;
 }
 
-TEST_F(DriveTest, CreateNewRefusesAnExistingFile) {
-  HandleCloser created(Open("T:\\new.txt", GENERIC_WRITE, 0, CREATE_NEW));
-  ASSERT_NE(created.get(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-  EXPECT_TRUE(std::filesystem::exists(Native("new.txt")));
-  EXPECT_EQ(Open("T:\\NEW.TXT", GENERIC_WRITE, kShareAll, CREATE_NEW), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-}
-
-TEST_F(DriveTest, CreateAlwaysTruncatesAndReportsAnExistingFile) {
-  Write("song.mp3", "old contents");
+TEST_F(DriveTest, CreatingDispositionsReportAnExistingFile) {
+  Write("old.txt", "old");
+  // CREATE_NEW refuses it (in any spelling), OPEN_ALWAYS keeps it and
+  // CREATE_ALWAYS empties it; both of these say it was there.
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\OLD.TXT", GENERIC_WRITE, kShareAll, CREATE_NEW)), ERROR_FILE_EXISTS);
   {
-    HandleCloser file(Open("T:\\song.mp3", GENERIC_WRITE, 0, CREATE_ALWAYS));
-    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+    HandleCloser file(Open("T:\\old.txt", kReadWrite, 0, OPEN_ALWAYS));
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(ReadText(file.get(), 10), "old");
+  }
+  {
+    HandleCloser file(Open("T:\\old.txt", GENERIC_WRITE, 0, CREATE_ALWAYS));
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     EXPECT_EQ(GetFileSize(file.get(), nullptr), 0u);
     EXPECT_TRUE(WriteText(file.get(), "new"));
   }
-  EXPECT_EQ(Contents("song.mp3"), "new");
-  HandleCloser fresh(Open("T:\\fresh.mp3", GENERIC_WRITE, 0, CREATE_ALWAYS));
-  ASSERT_NE(fresh.get(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-}
-
-TEST_F(DriveTest, OpenAlwaysKeepsContentsAndReportsAnExistingFile) {
-  Write("list.csv", "a,b");
-  {
-    HandleCloser file(Open("T:\\list.csv", kReadWrite, 0, OPEN_ALWAYS));
-    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    EXPECT_EQ(ReadText(file.get(), 10), "a,b");
+  EXPECT_EQ(Contents("old.txt"), "new");
+  // A file that was not there is made, with no error.
+  for (DWORD disposition : {CREATE_NEW, CREATE_ALWAYS, OPEN_ALWAYS}) {
+    const std::string name = "made" + std::to_string(disposition);
+    HandleCloser made(Open(("T:\\" + name).c_str(), GENERIC_WRITE, 0, disposition));
+    ASSERT_NE(made.get(), INVALID_HANDLE_VALUE) << disposition;
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS) << disposition;
+    EXPECT_TRUE(std::filesystem::exists(Native(name))) << disposition;
   }
-  HandleCloser made(Open("T:\\other.csv", kReadWrite, 0, OPEN_ALWAYS));
-  ASSERT_NE(made.get(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-  EXPECT_TRUE(std::filesystem::exists(Native("other.csv")));
 }
 
 TEST_F(DriveTest, OpenExistingAndTruncateExistingNeedTheFile) {
-  EXPECT_EQ(Open("T:\\missing.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Open("T:\\nowhere\\missing.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(Open("T:\\nowhere\\new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(Open("T:\\missing.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\missing.txt", GENERIC_READ, 0, OPEN_EXISTING)), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\nowhere\\missing.txt", GENERIC_READ, 0, OPEN_EXISTING)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\nowhere\\new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS)), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\missing.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING)), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(std::filesystem::exists(Native("missing.txt")));
 
   Write("full.txt", "0123456789");
@@ -95,28 +81,20 @@ TEST_F(DriveTest, OpenExistingAndTruncateExistingNeedTheFile) {
   }
   EXPECT_EQ(Contents("full.txt"), "");
   // Truncating without write access is a bad request.
-  EXPECT_EQ(Open("T:\\full.txt", GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Open("T:\\full.txt", GENERIC_READ, 0, 0), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Open("T:\\full.txt", GENERIC_READ, 0, 6), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Open(nullptr, GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Open("", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\full.txt", GENERIC_READ, 0, TRUNCATE_EXISTING)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\full.txt", GENERIC_READ, 0, 0)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\full.txt", GENERIC_READ, 0, 6)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OPEN_ERROR_OF(Open(nullptr, GENERIC_READ, 0, OPEN_EXISTING)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("", GENERIC_READ, 0, OPEN_EXISTING)), ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(DriveTest, FoldersCannotBeOpenedAsFiles) {
   MakeFolder("Music");
   for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
-    EXPECT_EQ(Open("T:\\Music", GENERIC_WRITE, 0, disposition), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << disposition;
+    EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\Music", GENERIC_WRITE, 0, disposition)), ERROR_ACCESS_DENIED) << disposition;
   }
-  EXPECT_EQ(Open("T:\\Music", GENERIC_READ, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-  EXPECT_EQ(Open("T:\\", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\Music", GENERIC_READ, 0, CREATE_NEW)), ERROR_FILE_EXISTS);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\", GENERIC_READ, kShareAll, OPEN_EXISTING)), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(std::filesystem::is_directory(Native("Music")));
 }
 
@@ -124,10 +102,8 @@ TEST_F(DriveTest, ReadOnlyFilesRefuseWritingEvenToTheSuperuser) {
   Write("locked.txt", "keep");
   ASSERT_TRUE(SetFileAttributes("T:\\locked.txt", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(GetFileAttributes("T:\\locked.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
-  EXPECT_EQ(Open("T:\\locked.txt", GENERIC_WRITE, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Open("T:\\locked.txt", GENERIC_READ, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\locked.txt", GENERIC_WRITE, 0, OPEN_EXISTING)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\locked.txt", GENERIC_READ, 0, CREATE_ALWAYS)), ERROR_ACCESS_DENIED);
   HandleCloser reader(Open("T:\\locked.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
   ASSERT_NE(reader.get(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadText(reader.get(), 10), "keep");
@@ -148,31 +124,15 @@ TEST_F(DriveTest, SharingModesAreEnforcedBetweenHandles) {
   HandleCloser second(Open("T:\\SHARED.BIN", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
   EXPECT_NE(second.get(), INVALID_HANDLE_VALUE);
   // A writer clashes with the reader's share mode.
-  EXPECT_EQ(Open("T:\\shared.bin", GENERIC_WRITE, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\shared.bin", GENERIC_WRITE, kShareAll, OPEN_EXISTING)), ERROR_SHARING_VIOLATION);
   // A reader that denies reading clashes with the open readers.
-  EXPECT_EQ(Open("T:\\shared.bin", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\shared.bin", GENERIC_READ, 0, OPEN_EXISTING)), ERROR_SHARING_VIOLATION);
   // Truncating is writing.
-  EXPECT_EQ(Open("T:\\shared.bin", GENERIC_WRITE, kShareAll, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\shared.bin", GENERIC_WRITE, kShareAll, CREATE_ALWAYS)), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(Contents("shared.bin"), "data");
   // Deleting needs every open to share deletion.
-  EXPECT_FALSE(DeleteFile("T:\\shared.bin"));
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-  EXPECT_FALSE(MoveFile("T:\\shared.bin", "T:\\moved.bin"));
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-}
-
-TEST_F(DriveTest, ClosingAHandleEndsItsClaim) {
-  Write("log.txt", "x");
-  HANDLE writer = Open("T:\\log.txt", GENERIC_WRITE, 0, OPEN_EXISTING);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(Open("T:\\log.txt", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-  ASSERT_TRUE(CloseHandle(writer));
-  HandleCloser reader(Open("T:\\log.txt", GENERIC_READ, 0, OPEN_EXISTING));
-  EXPECT_NE(reader.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ERROR_OF(DeleteFile("T:\\shared.bin")), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ERROR_OF(MoveFile("T:\\shared.bin", "T:\\moved.bin")), ERROR_SHARING_VIOLATION);
 }
 
 TEST_F(DriveTest, WritersSharingWithReadersAllowReaders) {
@@ -183,40 +143,30 @@ TEST_F(DriveTest, WritersSharingWithReadersAllowReaders) {
   ASSERT_NE(reader.get(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadText(reader.get(), 10), "line");
   // A reader that would not let the writer go on is refused.
-  EXPECT_EQ(Open("T:\\growing.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\growing.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)), ERROR_SHARING_VIOLATION);
 }
 
 TEST_F(DriveTest, ReadsAndWritesNeedTheMatchingAccess) {
   Write("a.txt", "abc");
   HandleCloser reader(Open("T:\\a.txt", GENERIC_READ, kShareAll, OPEN_EXISTING));
   DWORD count = 99;
-  EXPECT_FALSE(WriteFile(reader.get(), "x", 1, &count, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(WriteFile(reader.get(), "x", 1, &count, nullptr)), ERROR_ACCESS_DENIED);
   EXPECT_EQ(count, 0u);
-  EXPECT_FALSE(SetEndOfFile(reader.get()));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(SetEndOfFile(reader.get())), ERROR_ACCESS_DENIED);
   HandleCloser writer(Open("T:\\a.txt", GENERIC_WRITE, kShareAll, OPEN_EXISTING));
   char buffer[4];
-  EXPECT_FALSE(ReadFile(writer.get(), buffer, 3, &count, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(ReadFile(writer.get(), buffer, 3, &count, nullptr)), ERROR_ACCESS_DENIED);
   // Bad arguments and handles fail cleanly.
-  EXPECT_FALSE(ReadFile(reader.get(), nullptr, 3, &count, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_NOACCESS);
-  EXPECT_FALSE(ReadFile(reader.get(), buffer, 3, nullptr, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, buffer, 3, &count, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_FALSE(ReadFile(nullptr, buffer, 3, &count, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(GetFileSize(reinterpret_cast<HANDLE>(0x7777), nullptr), INVALID_FILE_SIZE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(ReadFile(reader.get(), nullptr, 3, &count, nullptr)), ERROR_NOACCESS);
+  EXPECT_EQ(ERROR_OF(ReadFile(reader.get(), buffer, 3, nullptr, nullptr)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(ReadFile(INVALID_HANDLE_VALUE, buffer, 3, &count, nullptr)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(ReadFile(nullptr, buffer, 3, &count, nullptr)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetFileSize(reinterpret_cast<HANDLE>(0x7777), nullptr) != INVALID_FILE_SIZE), ERROR_INVALID_HANDLE);
   // A find handle is not a file handle.
   WIN32_FIND_DATA data;
   HANDLE find = FindFirstFile("T:\\*", &data);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(ReadFile(find, buffer, 3, &count, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(ReadFile(find, buffer, 3, &count, nullptr)), ERROR_INVALID_HANDLE);
   FindClose(find);
   // A zero-byte read at the end succeeds with nothing.
   EXPECT_EQ(ReadText(reader.get(), 3), "abc");
@@ -232,12 +182,9 @@ TEST_F(DriveTest, FilePointerRulesWithAndWithoutTheHighPart) {
   EXPECT_EQ(SetFilePointer(file.get(), -1, nullptr, FILE_END), 9u);
   EXPECT_EQ(ReadText(file.get(), 5), "9");
   // Before the start: refused, the pointer stays.
-  SetLastError(0);
-  EXPECT_EQ(SetFilePointer(file.get(), -20, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
-  EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+  EXPECT_EQ(ERROR_OF(SetFilePointer(file.get(), -20, nullptr, FILE_CURRENT) != INVALID_SET_FILE_POINTER), ERROR_NEGATIVE_SEEK);
   EXPECT_EQ(SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT), 10u);
-  EXPECT_EQ(SetFilePointer(file.get(), 0, nullptr, 7), INVALID_SET_FILE_POINTER);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(SetFilePointer(file.get(), 0, nullptr, 7) != INVALID_SET_FILE_POINTER), ERROR_INVALID_PARAMETER);
   // Past the end is allowed; reading there gives nothing.
   EXPECT_EQ(SetFilePointer(file.get(), 100, nullptr, FILE_BEGIN), 100u);
   EXPECT_EQ(ReadText(file.get(), 4), "");
@@ -248,8 +195,7 @@ TEST_F(DriveTest, FilePointerRulesWithAndWithoutTheHighPart) {
   ASSERT_TRUE(SetFilePointerEx(file.get(), to, &at, FILE_BEGIN));
   EXPECT_EQ(at.QuadPart, 5);
   to.QuadPart = -6;
-  EXPECT_FALSE(SetFilePointerEx(file.get(), to, &at, FILE_CURRENT));
-  EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+  EXPECT_EQ(ERROR_OF(SetFilePointerEx(file.get(), to, &at, FILE_CURRENT)), ERROR_NEGATIVE_SEEK);
 }
 
 TEST_F(DriveTest, SparseFileBeyondFourGigabytes) {
@@ -277,8 +223,7 @@ TEST_F(DriveTest, SparseFileBeyondFourGigabytes) {
   EXPECT_EQ(ReadText(file.get(), 8), "far away");
 
   // Without the high part a position past 32 bits is refused and the pointer stays.
-  EXPECT_EQ(SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT) != INVALID_SET_FILE_POINTER), ERROR_INVALID_PARAMETER);
   high = 0;
   EXPECT_EQ(SetFilePointer(file.get(), 0, &high, FILE_CURRENT), 0x40000018u);
   EXPECT_EQ(high, 1);
@@ -356,15 +301,13 @@ TEST_F(DriveTest, FileTimesRoundTrip) {
   EXPECT_EQ(since_epoch.count(), 1088668800);  // 2004-07-01 08:00:00 UTC
 
   HandleCloser reader(Open("T:\\timed.txt", GENERIC_READ, kShareAll, OPEN_EXISTING));
-  EXPECT_FALSE(SetFileTime(reader.get(), nullptr, nullptr, &when));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(SetFileTime(reader.get(), nullptr, nullptr, &when)), ERROR_ACCESS_DENIED);
 }
 
 TEST_F(DriveTest, SpecialFilesAreNotOpened) {
   ASSERT_EQ(mkfifo(Native("pipe").c_str(), 0666), 0);
   // Opening a pipe would wait for a writer forever: it is refused at once.
-  EXPECT_EQ(Open("T:\\pipe", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OPEN_ERROR_OF(Open("T:\\pipe", GENERIC_READ, kShareAll, OPEN_EXISTING)), ERROR_ACCESS_DENIED);
   EXPECT_EQ(GetFileAttributes("T:\\pipe"), FILE_ATTRIBUTE_SYSTEM);
 }
 

@@ -5,17 +5,22 @@
 
 #include <filesystem>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/core/datetime.h"
+#include "platform/fs/drives.h"
 #include "platform/fs/files.h"
+#include "platform/fs/find_files.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/fs/fs_fixture.h"
 
 namespace {
 
 using velko_test::DriveTest;
+using velko_test::TempDir;
 
 // Every entry a find gives, in order, with its record.
 std::vector<WIN32_FIND_DATA> FindAll(const char* pattern, DWORD* error = nullptr) {
@@ -65,6 +70,13 @@ TEST_F(FindTest, MasksSelectByTheirRulesAndListInNameOrder) {
   EXPECT_EQ(Names("T:\\Lib\\*.*"), everything);
   EXPECT_EQ(Names("T:\\Lib\\*"), everything);
   EXPECT_EQ(Names("T:/Lib/*.MP3"), (NameList{"A.MP3", "b.mp3"}));
+  // A drive's root has no dot entries.
+  const NameList root = Names("T:\\*.*");
+  EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);
+  EXPECT_EQ(std::count(root.begin(), root.end(), ".."), 0);
+  EXPECT_EQ(std::count(root.begin(), root.end(), "Lib"), 1);
+  const NameList sub = Names("T:\\Lib\\Sub\\*.*");
+  EXPECT_EQ(sub, (NameList{".", ".."}));
 }
 
 TEST_F(FindTest, NoMatchAndMissingFoldersHaveTheirOwnErrors) {
@@ -80,14 +92,10 @@ TEST_F(FindTest, NoMatchAndMissingFoldersHaveTheirOwnErrors) {
   EXPECT_TRUE(FindAll("T:\\Lib\\", &error).empty());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
   WIN32_FIND_DATA data;
-  EXPECT_EQ(FindFirstFile(nullptr, &data), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(FindFirstFile("T:\\*", nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_FALSE(FindNextFile(INVALID_HANDLE_VALUE, &data));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_FALSE(FindClose(reinterpret_cast<HANDLE>(0x4444)));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile(nullptr, &data)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(OPEN_ERROR_OF(FindFirstFile("T:\\*", nullptr)), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(FindNextFile(INVALID_HANDLE_VALUE, &data)), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(FindClose(reinterpret_cast<HANDLE>(0x4444))), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(FindTest, NameWithoutWildcardsFindsThatEntryAsSpelledOnDisk) {
@@ -104,15 +112,6 @@ TEST_F(FindTest, NameWithoutWildcardsFindsThatEntryAsSpelledOnDisk) {
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(FindAll("T:\\", &error).empty());
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(FindTest, DriveRootHasNoDotEntries) {
-  const NameList root = Names("T:\\*.*");
-  EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);
-  EXPECT_EQ(std::count(root.begin(), root.end(), ".."), 0);
-  EXPECT_EQ(std::count(root.begin(), root.end(), "Lib"), 1);
-  const NameList sub = Names("T:\\Lib\\Sub\\*.*");
-  EXPECT_EQ(sub, (NameList{".", ".."}));
 }
 
 TEST_F(FindTest, RecordsCarryAttributesSizesAndTimes) {
@@ -149,9 +148,7 @@ TEST_F(FindTest, RecordsCarryAttributesSizesAndTimes) {
   EXPECT_EQ(platform::FileTimeToTicks(plain.ftLastWriteTime),
             platform::kFileTimeUnixEpoch + 1'100'000'000ull * 10'000'000 + 5);
   EXPECT_NE(platform::FileTimeToTicks(plain.ftCreationTime), 0u);
-}
-
-TEST_F(FindTest, LargeFilesReportTheHighPartOfTheirSize) {
+  // Large files report the high part of their size.
   const auto big = Write("Big/huge.bin", "");
   std::filesystem::resize_file(big, 0x1'0000'0005ull);
   const std::vector<WIN32_FIND_DATA> found = FindAll("T:\\Big\\*.bin");
@@ -167,18 +164,15 @@ TEST_F(FindTest, RelativePatternsUseTheCurrentDirectory) {
   EXPECT_EQ(Names("T:*.ogg"), (NameList{"song.ogg"}));
 }
 
-TEST_F(FindTest, EntriesRemovedDuringAListingAreSkipped) {
+TEST_F(FindTest, EntriesRemovedDuringAListingAndNamesThePlatformCannotShowAreLeftOut) {
   WIN32_FIND_DATA data;
   HANDLE find = FindFirstFile("T:\\Lib\\*.mp3", &data);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
   EXPECT_STREQ(data.cFileName, "A.MP3");
   std::filesystem::remove(Native("Lib/b.mp3"));
-  EXPECT_FALSE(FindNextFile(find, &data));
-  EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+  EXPECT_EQ(ERROR_OF(FindNextFile(find, &data)), ERROR_NO_MORE_FILES);
   FindClose(find);
-}
-
-TEST_F(FindTest, NamesThePlatformCannotShowAreLeftOut) {
+  // Names the platform cannot show are left out.
   Write("Odd/back\\slash.mp3", "x");
   Write("Odd/fine.mp3", "x");
   EXPECT_EQ(Names("T:\\Odd\\*.mp3"), (NameList{"fine.mp3"}));
@@ -216,6 +210,87 @@ TEST_F(FindTest, UnreadableFolderFailsCleanly) {
   ASSERT_EQ(outside.size(), 1u);
   EXPECT_STREQ(outside[0].cFileName, "Locked");
   EXPECT_EQ(outside[0].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+
+TEST(FindLinks, LinksCarryTheReparsePointAttribute) {
+  TempDir dir;
+  platform::ResetDriveTable();
+  platform::MapDrive('T', dir.path().string());
+  std::filesystem::create_directory(dir / "real");
+  dir.WriteFile("file.txt", "x");
+  std::filesystem::create_directory_symlink(dir / "real", dir / "linked");
+  std::filesystem::create_symlink(dir / "file.txt", dir / "file-link.txt");
+  std::filesystem::create_symlink(dir / "gone", dir / "dangling");
+
+  std::map<std::string, DWORD> attributes;
+  WIN32_FIND_DATA data;
+  HANDLE find = FindFirstFile("T:\\*.*", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    attributes[data.cFileName] = data.dwFileAttributes;
+  } while (FindNextFile(find, &data));
+  FindClose(find);
+  EXPECT_EQ(attributes["real"], FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(attributes["linked"], FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(attributes["file.txt"], FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(attributes["file-link.txt"], FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_NE(attributes["dangling"] & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+
+  find = FindFirstFile("T:\\linked", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  FindClose(find);
+  platform::ResetDriveTable();
+}
+
+// A walker's listing gives the records, in the order, of FindFirstFile and
+// FindNextFile (without "." and ".."), whether or not the directory tells
+// each entry's type.
+TEST(FindLinks, ListingsAgreeWithFindRecords) {
+  TempDir dir;
+  platform::ResetDriveTable();
+  platform::MapDrive('T', dir.path().string());
+  std::filesystem::create_directories(dir / "Sub" / "Deeper");
+  for (const char* name : {"Sub/b.txt", "Sub/A.txt", "Sub/.hidden", "Sub/émile.mp3", "Sub/Zeta.MP3"}) {
+    dir.WriteFile(name, name);
+  }
+  ASSERT_EQ(chmod((dir / "Sub" / "A.txt").c_str(), 0444), 0);
+  ASSERT_EQ(mkfifo((dir / "Sub" / "pipe").c_str(), 0644), 0);
+  std::filesystem::create_directory_symlink(dir / "Sub" / "Deeper", dir / "Sub" / "linked");
+  std::filesystem::create_symlink(dir / "gone", dir / "Sub" / "dangling");
+
+  auto record = [](const WIN32_FIND_DATA& data) {
+    return std::string(data.cFileName) + " " + std::to_string(data.dwFileAttributes) + " " +
+           std::to_string(data.nFileSizeLow) + " " + std::to_string(data.ftLastWriteTime.dwLowDateTime);
+  };
+  std::vector<std::string> found;
+  WIN32_FIND_DATA data;
+  HANDLE find = FindFirstFile("T:\\Sub\\*.*", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) found.push_back(record(data));
+  } while (FindNextFile(find, &data));
+  FindClose(find);
+  ASSERT_EQ(found.size(), 9u);
+
+  for (const bool typed : {true, false}) {
+    SCOPED_TRACE(typed ? "with entry types" : "without entry types");
+    platform::fs::ListWithoutEntryTypes(!typed);
+    platform::fs::FolderListing listing;
+    ASSERT_TRUE(listing.List("T:\\Sub\\"));
+    std::vector<std::string> listed;
+    for (std::size_t i = 0; i < listing.Count(); ++i) {
+      ASSERT_TRUE(listing.Describe(i, &data));
+      listed.push_back(record(data));
+    }
+    EXPECT_EQ(listed, found);
+  }
+  platform::fs::ListWithoutEntryTypes(false);
+
+  platform::fs::FolderListing listing;
+  EXPECT_EQ(ERROR_OF(listing.List("T:\\Nowhere")), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  platform::ResetDriveTable();
 }
 
 }  // namespace

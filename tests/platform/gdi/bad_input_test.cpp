@@ -8,6 +8,7 @@
 #include "platform/core/errors.h"
 #include "platform/gdi/device.h"
 #include "platform/gdi/gdi.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/gdi/canvas.h"
 
 using velko_test::Canvas;
@@ -17,19 +18,14 @@ namespace {
 HDC BogusDC() { return reinterpret_cast<HDC>(static_cast<std::uintptr_t>(0x12345678)); }
 
 TEST(BadInput, SurfacesOfBadSizesAreRefused) {
-  SetLastError(0);
-  EXPECT_EQ(platform::Surface::Create(0, 10), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(platform::Surface::Create(0, 10) != nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(platform::Surface::Create(10, -1), nullptr);
-  EXPECT_EQ(platform::Surface::Create(10000, 10000), nullptr);  // 100 megapixels
-  EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(ERROR_OF(platform::Surface::Create(10000, 10000) != nullptr), ERROR_NOT_ENOUGH_MEMORY);  // 100 megapixels
   EXPECT_NE(platform::Surface::Create(8192, 8192), nullptr);     // exactly 64 megapixels
 }
 
 TEST(BadInput, NullAndStaleHandlesFail) {
-  SetLastError(0);
-  EXPECT_EQ(CreateCompatibleDC(BogusDC()), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(CreateCompatibleDC(BogusDC()) != nullptr), ERROR_INVALID_HANDLE);
   EXPECT_FALSE(DeleteObject(nullptr));
   EXPECT_EQ(GetObjectType(nullptr), 0u);
   EXPECT_EQ(SelectObject(nullptr, GetStockObject(BLACK_PEN)), nullptr);
@@ -120,9 +116,7 @@ TEST(BadInput, BitmapsOfBadSizesAndHeadersFail) {
   EXPECT_FALSE(section(4, 4, 32, 40, 2));
   EXPECT_FALSE(section(4, 4, 8, 40, 1, BI_RLE8));
   EXPECT_FALSE(section(20000, 20000, 24));
-  SetLastError(0);
-  EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, nullptr, nullptr, 0) != nullptr), ERROR_INVALID_PARAMETER);
 
   // Bit fields other than 5-5-5 and 8-8-8 are refused, not misread.
   struct {
@@ -138,9 +132,7 @@ TEST(BadInput, BitmapsOfBadSizesAndHeadersFail) {
   info565.masks[2] = 0x001F;
   WORD pixels[4] = {};
   HBITMAP target = CreateCompatibleBitmap(nullptr, 2, 2);
-  SetLastError(0);
-  EXPECT_EQ(SetDIBits(nullptr, target, 0, 2, pixels, reinterpret_cast<BITMAPINFO*>(&info565), DIB_RGB_COLORS), 0);
-  EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(ERROR_OF(SetDIBits(nullptr, target, 0, 2, pixels, reinterpret_cast<BITMAPINFO*>(&info565), DIB_RGB_COLORS) != 0), ERROR_NOT_SUPPORTED);
   DeleteObject(target);
 }
 

@@ -8,6 +8,7 @@
 #include "tests/platform/gdi/canvas.h"
 
 using velko_test::Art;
+using velko_test::BitmapDC;
 using velko_test::Canvas;
 using velko_test::Selected;
 
@@ -127,21 +128,16 @@ TEST(Blit, ColourToMonochromeUsesTheSourceBackgroundColour) {
   Canvas src(3, 1, RGB(255, 0, 255));
   SetPixel(src.dc(), 1, 0, RGB(10, 20, 30));
   SetBkColor(src.dc(), RGB(255, 0, 255));
-  HBITMAP mono = CreateBitmap(3, 1, 1, 1, nullptr);
-  HDC monoDC = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(monoDC, mono);
-  ASSERT_TRUE(BitBlt(monoDC, 0, 0, 3, 1, src.dc(), 0, 0, SRCCOPY));
-  EXPECT_EQ(GetPixel(monoDC, 0, 0), RGB(255, 255, 255));
-  EXPECT_EQ(GetPixel(monoDC, 1, 0), RGB(0, 0, 0));
+  BitmapDC mono(CreateBitmap(3, 1, 1, 1, nullptr));
+  ASSERT_TRUE(BitBlt(mono.dc(), 0, 0, 3, 1, src.dc(), 0, 0, SRCCOPY));
+  EXPECT_EQ(GetPixel(mono.dc(), 0, 0), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(mono.dc(), 1, 0), RGB(0, 0, 0));
   // Back to colour: 0 takes the text colour, 1 the background colour.
   Canvas dst(3, 1);
   SetTextColor(dst.dc(), RGB(255, 0, 0));
   SetBkColor(dst.dc(), RGB(0, 0, 255));
-  ASSERT_TRUE(BitBlt(dst.dc(), 0, 0, 3, 1, monoDC, 0, 0, SRCCOPY));
+  ASSERT_TRUE(BitBlt(dst.dc(), 0, 0, 3, 1, mono.dc(), 0, 0, SRCCOPY));
   EXPECT_EQ(dst.Picture(), "brb\n");
-  SelectObject(monoDC, old);
-  DeleteDC(monoDC);
-  DeleteObject(mono);
 }
 
 TEST(Blit, ClassicMaskTransparencyWorks) {
@@ -153,9 +149,8 @@ TEST(Blit, ClassicMaskTransparencyWorks) {
   SetPixel(src.dc(), 1, 0, RGB(255, 0, 0));
   SetPixel(src.dc(), 2, 0, RGB(0, 0, 255));
   Canvas dst(4, 1, RGB(0, 255, 0));
-  HBITMAP maskBitmap = CreateBitmap(4, 1, 1, 1, nullptr);
-  HDC mask = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(mask, maskBitmap);
+  BitmapDC mask_dc(CreateBitmap(4, 1, 1, 1, nullptr));
+  HDC mask = mask_dc.dc();
   SetBkColor(src.dc(), key);
   BitBlt(mask, 0, 0, 4, 1, src.dc(), 0, 0, SRCCOPY);
   SetBkColor(dst.dc(), RGB(255, 255, 255));
@@ -166,9 +161,6 @@ TEST(Blit, ClassicMaskTransparencyWorks) {
   BitBlt(src.dc(), 0, 0, 4, 1, mask, 0, 0, SRCAND);
   BitBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, SRCPAINT);
   EXPECT_EQ(dst.Picture(), "grbg\n");
-  SelectObject(mask, old);
-  DeleteDC(mask);
-  DeleteObject(maskBitmap);
 }
 
 TEST(Blit, MaskBltChoosesTheOperationByTheMask) {
@@ -189,10 +181,9 @@ TEST(Blit, DibSectionBitsAreLiveTopDownAndBottomUp) {
     info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(bitmap, nullptr);
     ASSERT_NE(bits, nullptr);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitmapDC section(bitmap);
+    HDC dc = section.dc();
     SetPixel(dc, 0, 0, RGB(1, 2, 3));  // the top-left pixel
     auto* bytes = static_cast<BYTE*>(bits);
     // Rows are 12 bytes (9 padded to 4); the top row comes first only when
@@ -214,9 +205,6 @@ TEST(Blit, DibSectionBitsAreLiveTopDownAndBottomUp) {
     BITMAP bm;
     ASSERT_EQ(GetObject(bitmap, sizeof bm, &bm), static_cast<int>(sizeof bm));
     EXPECT_EQ(bm.bmBitsPixel, 24);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
   }
 }
 
@@ -233,8 +221,8 @@ TEST(Blit, PaletteDibSectionMapsColoursToItsEntries) {
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
   ASSERT_NE(bitmap, nullptr);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  BitmapDC section(bitmap);
+  HDC dc = section.dc();
   RECT r{2, 0, 5, 1};
   HBRUSH nearlyYellow = CreateSolidBrush(RGB(250, 240, 10));
   FillRect(dc, &r, nearlyYellow);
@@ -247,9 +235,6 @@ TEST(Blit, PaletteDibSectionMapsColoursToItsEntries) {
   BitBlt(out.dc(), 0, 0, 8, 1, dc, 0, 0, SRCCOPY);
   EXPECT_EQ(out.At(2, 0), RGB(255, 255, 0));
   EXPECT_EQ(out.At(7, 0), RGB(0, 0, 255));
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
 }
 
 TEST(Blit, GetDIBitsAndSetDIBitsRoundTrip) {
@@ -271,14 +256,10 @@ TEST(Blit, GetDIBitsAndSetDIBitsRoundTrip) {
   EXPECT_EQ(rows[6], 60);       // bottom row, x = 2
   EXPECT_EQ(info.bmiHeader.biSizeImage, 24u);
   ASSERT_EQ(SetDIBits(nullptr, bitmap, 0, 2, rows.data(), &info, DIB_RGB_COLORS), 2);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(10, 20, 30));
-  EXPECT_EQ(GetPixel(dc, 2, 1), RGB(40, 50, 60));
-  EXPECT_EQ(GetPixel(dc, 1, 1), RGB(255, 255, 255));
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
+  BitmapDC set(bitmap);
+  EXPECT_EQ(GetPixel(set.dc(), 0, 0), RGB(10, 20, 30));
+  EXPECT_EQ(GetPixel(set.dc(), 2, 1), RGB(40, 50, 60));
+  EXPECT_EQ(GetPixel(set.dc(), 1, 1), RGB(255, 255, 255));
 }
 
 TEST(Blit, StretchDIBitsAndSetDIBitsToDeviceReadBottomUpDibs) {

@@ -104,4 +104,37 @@ class Selected {
   HGDIOBJ old_;
 };
 
+// A bitmap of one colour, selected nowhere (the caller deletes it).
+inline HBITMAP SolidBitmap(int width, int height, COLORREF color) {
+  BITMAPINFO info{};
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  for (int i = 0; i < width * height; ++i) static_cast<std::uint32_t*>(bits)[i] = Canvas::ToPixel(color);
+  return bitmap;
+}
+
+// A memory DC with a bitmap of the test's selected into it; both are
+// deleted when it goes (the bitmap only when `owned`).
+class BitmapDC {
+ public:
+  explicit BitmapDC(HBITMAP bitmap, bool owned = true)
+      : bitmap_(owned ? bitmap : nullptr), dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap)) {}
+  ~BitmapDC() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  }
+  BitmapDC(const BitmapDC&) = delete;
+  BitmapDC& operator=(const BitmapDC&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HBITMAP bitmap_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
 }  // namespace velko_test

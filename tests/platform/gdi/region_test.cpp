@@ -239,6 +239,12 @@ TEST(Region, EllipticRegionIsSymmetric) {
   EXPECT_TRUE(PtInRegion(r, 0, 4));
   EXPECT_FALSE(PtInRegion(r, 0, 0));
   DeleteObject(r);
+  // A rounded rectangle cuts its corners only.
+  r = CreateRoundRectRgn(0, 0, 20, 10, 8, 8);
+  EXPECT_FALSE(PtInRegion(r, 0, 0));
+  EXPECT_TRUE(PtInRegion(r, 10, 0));
+  EXPECT_TRUE(PtInRegion(r, 0, 5));
+  DeleteObject(r);
 }
 
 }  // namespace

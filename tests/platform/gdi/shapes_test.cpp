@@ -10,7 +10,7 @@ using velko_test::Selected;
 
 namespace {
 
-TEST(Shapes, RectangleBorderIsInsideAndRightBottomExclusive) {
+TEST(Shapes, RectangleBorderIsInsideAndANullPenFillsOneLessOnRightAndBottom) {
   Canvas c(8, 6);
   Selected brush(c.dc(), CreateSolidBrush(RGB(255, 0, 0)));
   ASSERT_TRUE(Rectangle(c.dc(), 1, 1, 6, 5));
@@ -22,11 +22,7 @@ TEST(Shapes, RectangleBorderIsInsideAndRightBottomExclusive) {
 .#####..
 ........
 )"));
-}
-
-TEST(Shapes, RectangleWithNullPenFillsOneLessOnRightAndBottom) {
-  Canvas c(8, 6);
-  Selected brush(c.dc(), CreateSolidBrush(RGB(255, 0, 0)));
+  c.Fill(RGB(255, 255, 255));
   SelectObject(c.dc(), GetStockObject(NULL_PEN));
   ASSERT_TRUE(Rectangle(c.dc(), 1, 1, 6, 5));
   EXPECT_EQ(c.Picture(), Art(R"(
@@ -244,6 +240,19 @@ TEST(Shapes, PolygonFillsPixelCentresInside) {
 ......
 ......
 )"));
+}
+
+TEST(Shapes, WindingFillsWhatAlternateLeavesOut) {
+  // A star whose middle is inside twice.
+  POINT star[] = {{5, 0}, {8, 10}, {0, 4}, {10, 4}, {2, 10}};
+  Canvas c(11, 11);
+  SelectObject(c.dc(), GetStockObject(NULL_PEN));
+  SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
+  ASSERT_TRUE(Polygon(c.dc(), star, 5));
+  EXPECT_EQ(c.At(5, 5), RGB(255, 255, 255));
+  EXPECT_EQ(SetPolyFillMode(c.dc(), WINDING), ALTERNATE);
+  ASSERT_TRUE(Polygon(c.dc(), star, 5));
+  EXPECT_EQ(c.At(5, 5), RGB(0, 0, 0));
 }
 
 TEST(Shapes, RoundRectIsSymmetricAndCutsItsCorners) {

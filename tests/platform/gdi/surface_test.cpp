@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/display/display.h"
 #include "platform/gdi/device.h"
 #include "platform/gdi/gdi.h"
 #include "tests/support/temp_dir.h"
@@ -103,6 +104,9 @@ TEST(Screenshot, BmpAndPngFilesAreWritten) {
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
   EXPECT_FALSE(platform::SaveBmp(*surface, "/proc/no-such-place/shot.bmp"));
+  // The composed screen, saved as a PNG file.
+  ASSERT_TRUE(platform::SaveScreenshot((dir / "screen.png").string()));
+  EXPECT_EQ(velko_test::ReadFile(dir / "screen.png").substr(1, 3), "PNG");
 }
 
 }  // namespace

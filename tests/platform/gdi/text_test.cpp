@@ -7,10 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "platform/core/errors.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/paths.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/gdi/canvas.h"
 
 using velko_test::Canvas;
+using velko_test::Selected;
 
 namespace {
 
@@ -77,15 +81,12 @@ TEST_F(TestFontCanvas, MetricsAndExtentsAreExact) {
 }
 
 TEST_F(TestFontCanvas, PositiveAndNegativeHeightsAndWidths) {
-  HFONT cell = CreateFont(20, 5, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName);
-  HGDIOBJ old = SelectObject(dc(), cell);
+  Selected cell(dc(), CreateFont(20, 5, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName));
   TEXTMETRIC tm;
   GetTextMetrics(dc(), &tm);
   EXPECT_EQ(tm.tmHeight, 20);
   EXPECT_EQ(tm.tmAscent, 15);
   EXPECT_EQ(Extent("abc").cx, 15);
-  SelectObject(dc(), old);
-  DeleteObject(cell);
 }
 
 TEST_F(TestFontCanvas, TextOutDrawsBoxesFromTheTopLeft) {
@@ -155,14 +156,11 @@ TEST_F(TestFontCanvas, ExtTextOutSpacingAndClipping) {
 }
 
 TEST_F(TestFontCanvas, UnderlineSitsJustBelowTheBaseline) {
-  HFONT underlined = TestFont(-16, true);
-  HGDIOBJ old = SelectObject(dc(), underlined);
+  Selected underlined(dc(), TestFont(-16, true));
   TextOut(dc(), 0, 0, "AB", 2);
   for (int x = 0; x < 16; ++x) EXPECT_TRUE(Black(x, 13)) << x;
   EXPECT_FALSE(Black(16, 13));
   EXPECT_FALSE(Black(7, 12));
-  SelectObject(dc(), old);
-  DeleteObject(underlined);
 }
 
 TEST_F(TestFontCanvas, WordBreakAndCalcRect) {
@@ -244,8 +242,7 @@ TEST_F(TestFontCanvas, DrawTextClipsToItsRectangleUnlessAskedNot) {
 }
 
 TEST_F(TestFontCanvas, EscapementTurnsTheText) {
-  HFONT up = CreateFont(-16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName);
-  HGDIOBJ old = SelectObject(dc(), up);
+  Selected up(dc(), CreateFont(-16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, kTestFontName));
   SetTextAlign(dc(), TA_BASELINE);
   TextOut(dc(), 30, 40, "AB", 2);
   // Turned a quarter left: the first box lies left of the pen and above it,
@@ -254,14 +251,11 @@ TEST_F(TestFontCanvas, EscapementTurnsTheText) {
   EXPECT_FALSE(Black(31, 37));
   EXPECT_TRUE(Black(24, 29));
   EXPECT_FALSE(Black(24, 41));
-  SelectObject(dc(), old);
-  DeleteObject(up);
 }
 
 TEST(RealFont, ArialRendersPlausibleGlyphs) {
   Canvas c(120, 30);
-  HFONT arial = CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
-  HGDIOBJ old = SelectObject(c.dc(), arial);
+  Selected arial(c.dc(), CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial"));
   TEXTMETRIC tm;
   ASSERT_TRUE(GetTextMetrics(c.dc(), &tm));
   EXPECT_GE(tm.tmHeight, 11);
@@ -298,8 +292,6 @@ TEST(RealFont, ArialRendersPlausibleGlyphs) {
   EXPECT_GE(bottom - top + 1, 7);  // capital letters of an 11-pixel font
   EXPECT_LE(right, 2 + size.cx);
   EXPECT_LE(left, 4);
-  SelectObject(c.dc(), old);
-  DeleteObject(arial);
 }
 
 // Characters the face lacks are drawn by an installed font that has them
@@ -316,13 +308,15 @@ TEST(RealFont, MissingCharactersFallBackToAFontThatHasThem) {
     SelectObject(canvas->dc(), old);
     return canvas;
   };
-  TEXTMETRIC before{}, after{};
-  {
+  auto metrics = [&] {
+    TEXTMETRIC tm{};
     Canvas c(4, 4);
     HGDIOBJ old = SelectObject(c.dc(), sans);
-    GetTextMetrics(c.dc(), &before);
+    GetTextMetrics(c.dc(), &tm);
     SelectObject(c.dc(), old);
-  }
+    return tm;
+  };
+  const TEXTMETRIC before = metrics();
   SIZE middle{}, country{}, latin{};
   auto a = draw("\xE4\xB8\xAD", &middle);   // U+4E2D
   auto b = draw("\xE5\x9B\xBD", &country);  // U+56FD
@@ -339,12 +333,7 @@ TEST(RealFont, MissingCharactersFallBackToAFontThatHasThem) {
   EXPECT_GT(differing, 10);
   // A full-width ideograph, a line high.
   EXPECT_GE(middle.cx, 10);
-  {
-    Canvas c2(4, 4);
-    HGDIOBJ old = SelectObject(c2.dc(), sans);
-    GetTextMetrics(c2.dc(), &after);
-    SelectObject(c2.dc(), old);
-  }
+  const TEXTMETRIC after = metrics();
   EXPECT_EQ(after.tmHeight, before.tmHeight);
   EXPECT_EQ(after.tmAscent, before.tmAscent);
   EXPECT_EQ(middle.cy, latin.cy);
@@ -369,14 +358,31 @@ TEST(RealFont, FacesMapToDifferentFamiliesAndStyles) {
   EXPECT_GT(width("Arial", FW_BOLD, FALSE), sans);
   EXPECT_NE(width("Courier New", FW_NORMAL, FALSE), sans);
   // Every character of the mono face has the same advance.
-  HFONT mono = CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Courier New");
-  HGDIOBJ old = SelectObject(c.dc(), mono);
+  Selected mono(c.dc(), CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Courier New"));
   SIZE i, w;
   GetTextExtentPoint32(c.dc(), "iii", 3, &i);
   GetTextExtentPoint32(c.dc(), "WWW", 3, &w);
   EXPECT_EQ(i.cx, w.cx);
-  SelectObject(c.dc(), old);
-  DeleteObject(mono);
+}
+
+TEST(RealFont, EscapementTurnsARealFont) {
+  Canvas c(60, 60);
+  Selected turned(c.dc(), CreateFont(-16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+  SetBkMode(c.dc(), TRANSPARENT);
+  TextOut(c.dc(), 30, 55, "HHHH", 4);
+  // Turned a quarter left: the ink runs up the canvas, narrower than tall.
+  int top = 60, bottom = -1, left = 60, right = -1;
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 60; ++x) {
+      if (c.At(x, y) == RGB(255, 255, 255)) continue;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+  }
+  ASSERT_GE(bottom, 0);
+  EXPECT_GT(bottom - top, 2 * (right - left));
 }
 
 TEST(RealFont, StockFontsAreEightPointSans) {
@@ -391,6 +397,102 @@ TEST(RealFont, StockFontsAreEightPointSans) {
     ASSERT_EQ(GetObject(GetStockObject(stock), sizeof lf, &lf), static_cast<int>(sizeof lf));
     EXPECT_EQ(lf.lfHeight, -11);
   }
+}
+
+// Text outlines recorded between BeginPath and EndPath and drawn by
+// StrokePath with the pen: nothing is drawn while recording, the stroke
+// follows the letter's edges (the middle of a wide stem stays clear), every
+// pixel is the pen's colour or untouched, and the path bracket's errors.
+
+
+HFONT MakeFont(const char* face, int height) {
+  LOGFONT lf{};
+  lf.lfHeight = -height;
+  lf.lfWeight = FW_BOLD;
+  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  return CreateFontIndirect(&lf);
+}
+
+struct Stroked {
+  int red = 0;
+  int other = 0;  // neither the pen's colour nor the white background
+};
+
+Stroked Count(const velko_test::Canvas& c) {
+  Stroked s;
+  for (int y = 0; y < c.height(); ++y)
+    for (int x = 0; x < c.width(); ++x) {
+      const COLORREF p = c.At(x, y);
+      if (p == RGB(255, 0, 0)) ++s.red;
+      else if (p != RGB(255, 255, 255)) ++s.other;
+    }
+  return s;
+}
+
+class TextPathTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TextPathTest, StrokesTheLettersEdgesWithThePen) {
+  velko_test::Canvas canvas(80, 80);
+  HFONT font = MakeFont(GetParam(), 60);
+  HGDIOBJ oldFont = SelectObject(canvas.dc(), font);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+  HGDIOBJ oldPen = SelectObject(canvas.dc(), pen);
+  SetTextColor(canvas.dc(), RGB(0, 0, 255));
+  SetBkMode(canvas.dc(), OPAQUE);
+
+  ASSERT_TRUE(BeginPath(canvas.dc()));
+  ASSERT_TRUE(TextOut(canvas.dc(), 10, 5, "I", 1));
+  EXPECT_EQ(Count(canvas).red + Count(canvas).other, 0) << "recording draws nothing";
+  ASSERT_TRUE(EndPath(canvas.dc()));
+  ASSERT_TRUE(StrokePath(canvas.dc()));
+
+  const Stroked s = Count(canvas);
+  EXPECT_GT(s.red, 40);
+  EXPECT_EQ(s.other, 0) << "not anti-aliased, no text colour, no background box";
+  // The stem: red at its left and right edges, white in its middle.
+  const int row = 45;
+  int first = -1, last = -1;
+  for (int x = 0; x < canvas.width(); ++x)
+    if (canvas.At(x, row) == RGB(255, 0, 0)) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  ASSERT_GE(first, 0);
+  EXPECT_GE(last - first, 5) << "a bold stem is wide";
+  EXPECT_EQ(canvas.At((first + last) / 2, row), RGB(255, 255, 255)) << canvas.Picture();
+
+  // A wider pen covers more.
+  canvas.Fill(RGB(255, 255, 255));
+  HPEN wide = CreatePen(PS_SOLID, 4, RGB(255, 0, 0));
+  SelectObject(canvas.dc(), wide);
+  BeginPath(canvas.dc());
+  TextOut(canvas.dc(), 10, 5, "I", 1);
+  EndPath(canvas.dc());
+  StrokePath(canvas.dc());
+  EXPECT_GT(Count(canvas).red, s.red * 3 / 2);
+
+  SelectObject(canvas.dc(), oldPen);
+  SelectObject(canvas.dc(), oldFont);
+  DeleteObject(pen);
+  DeleteObject(wide);
+  DeleteObject(font);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, TextPathTest, ::testing::Values("Arial", kTestFontName));
+
+TEST(TextPath, BracketErrors) {
+  velko_test::Canvas canvas(20, 20);
+  EXPECT_EQ(ERROR_OF(EndPath(canvas.dc())), ERROR_CAN_NOT_COMPLETE);
+  EXPECT_FALSE(StrokePath(canvas.dc()));
+  ASSERT_TRUE(BeginPath(canvas.dc()));
+  EXPECT_FALSE(StrokePath(canvas.dc())) << "still recording";
+  EXPECT_TRUE(EndPath(canvas.dc()));
+  EXPECT_TRUE(StrokePath(canvas.dc())) << "an empty path strokes nothing";
+  EXPECT_FALSE(StrokePath(canvas.dc())) << "stroking discards the path";
+  BeginPath(canvas.dc());
+  EXPECT_TRUE(AbortPath(canvas.dc()));
+  EXPECT_FALSE(EndPath(canvas.dc()));
+  EXPECT_FALSE(BeginPath(nullptr));
 }
 
 }  // namespace

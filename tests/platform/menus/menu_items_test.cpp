@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/platform/checks.h"
 #include "tests/platform/menus/menu_fixture.h"
 
 namespace velko_test {
@@ -109,8 +110,7 @@ TEST_F(MenuItemsTest, ItemInformationRoundTripsWithTheTextBufferRules) {
 
   // A wrong structure size is refused.
   read.cbSize = 12;
-  EXPECT_FALSE(GetMenuItemInfo(menu, 0, TRUE, &read));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(GetMenuItemInfo(menu, 0, TRUE, &read)), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(MenuItemsTest, SetMenuItemInfoChangesOnlyTheFieldsOfTheMask) {
@@ -127,8 +127,7 @@ TEST_F(MenuItemsTest, SetMenuItemInfoChangesOnlyTheFieldsOfTheMask) {
 
   info.fMask = MIIM_SUBMENU;
   info.hSubMenu = reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(0x12345678));
-  EXPECT_FALSE(SetMenuItemInfo(menu, 0, TRUE, &info));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+  EXPECT_EQ(ERROR_OF(SetMenuItemInfo(menu, 0, TRUE, &info)), ERROR_INVALID_MENU_HANDLE);
 }
 
 TEST_F(MenuItemsTest, InsertGoesBeforeTheItemAndAppendsPastTheEnd) {
@@ -146,8 +145,8 @@ TEST_F(MenuItemsTest, InsertGoesBeforeTheItemAndAppendsPastTheEnd) {
   ASSERT_EQ(GetMenuItemCount(menu), 5);
   for (UINT i = 0; i < 5; ++i) EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), i);
   // By command the item must exist.
-  EXPECT_FALSE(InsertMenu(menu, 99, MF_BYCOMMAND | MF_STRING, 5, "x"));
-  EXPECT_EQ(GetLastError(), ERROR_MENU_ITEM_NOT_FOUND);
+  EXPECT_EQ(ERROR_OF(InsertMenu(menu, 99, MF_BYCOMMAND | MF_STRING, 5, "x")),
+            ERROR_MENU_ITEM_NOT_FOUND);
 }
 
 TEST_F(MenuItemsTest, RemoveKeepsTheSubMenuDeleteAndDestroyFreeIt) {
@@ -171,8 +170,7 @@ TEST_F(MenuItemsTest, RemoveKeepsTheSubMenuDeleteAndDestroyFreeIt) {
   ASSERT_TRUE(DestroyMenu(menu));
   EXPECT_FALSE(IsMenu(menu));
   EXPECT_EQ(platform::LiveMenuCount(), before);
-  EXPECT_FALSE(DestroyMenu(menu));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+  EXPECT_EQ(ERROR_OF(DestroyMenu(menu)), ERROR_INVALID_MENU_HANDLE);
 }
 
 TEST_F(MenuItemsTest, ModifyReplacesTheItemAndFreesAReplacedSubMenu) {
@@ -222,9 +220,7 @@ TEST_F(MenuItemsTest, HandlesAreNeverReusedAndBadHandlesFail) {
   HMENU second = Keep(CreateMenu());
   EXPECT_NE(first, second);
   EXPECT_FALSE(IsMenu(first));
-  SetLastError(0);
-  EXPECT_EQ(GetMenuItemCount(first), -1);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetMenuItemCount(first) != -1), ERROR_INVALID_MENU_HANDLE);
   EXPECT_FALSE(AppendMenu(first, MF_STRING, 1, "x"));
   // A popup item must name a real menu.
   EXPECT_FALSE(AppendMenu(second, MF_POPUP, reinterpret_cast<UINT_PTR>(first), "x"));

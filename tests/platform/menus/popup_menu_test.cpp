@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/gdi/gdi.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/menus/menu_fixture.h"
 
 namespace velko_test {
@@ -19,6 +20,17 @@ class PopupMenuTest : public MenuTest {
     AppendMenu(menu, MF_STRING, 102, "&Save");
     AppendMenu(menu, MF_STRING, 103, "E&xit");
     return menu;
+  }
+
+  // Where the popup window stood when its loop first waited for input.
+  RECT PlacedAt(HMENU menu, UINT flags, int x, int y, HWND owner, TPMPARAMS* params = nullptr) {
+    RECT placed{};
+    Script({[&] {
+      GetWindowRect(PopupWindow(), &placed);
+      platform::InjectKeyPress(VK_ESCAPE);
+    }});
+    TrackPopupMenuEx(menu, flags, x, y, owner, params);
+    return placed;
   }
 
   static RECT ItemRect(HWND owner, HMENU menu, UINT position) {
@@ -114,17 +126,6 @@ TEST_F(PopupMenuTest, AClickOnAnItemChoosesIt) {
   EXPECT_TRUE(mouse_select);
 }
 
-TEST_F(PopupMenuTest, APressOutsideTheMenuDismissesIt) {
-  HWND owner = MakeOwner();
-  HMENU menu = FileMenu();
-  Script({[&] { platform::InjectClick(20, 600); }});
-  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 150, 150, 0, owner, nullptr), 0);
-  Pump();
-  EXPECT_TRUE(Commands(owner).empty());
-  EXPECT_EQ(CountOf(owner, WM_EXITMENULOOP), 1);
-  EXPECT_EQ(PopupWindow(), nullptr);
-}
-
 TEST_F(PopupMenuTest, TheArrowKeysOpenAndCloseASubMenu) {
   HWND owner = MakeOwner();
   HMENU sub = CreatePopupMenu();
@@ -211,71 +212,61 @@ TEST_F(PopupMenuTest, ALetterNoItemClaimsIsOfferedToTheOwner) {
   EXPECT_EQ(CountOf(owner, WM_MENUCHAR), 1);
 }
 
-TEST_F(PopupMenuTest, EscapeClosesTheMenuWithoutACommand) {
+TEST_F(PopupMenuTest, TheMenuIsPlacedAroundThePointOnTheScreenAndOutOfTheExcludedRectangle) {
   HWND owner = MakeOwner();
   HMENU menu = FileMenu();
-  platform::InjectKeyPress(VK_DOWN);
-  platform::InjectKeyPress(VK_ESCAPE);
-  EXPECT_TRUE(TrackPopupMenu(menu, 0, 100, 100, 0, owner, nullptr));
-  Pump();
-  EXPECT_TRUE(Commands(owner).empty());
-}
-
-TEST_F(PopupMenuTest, NearTheBottomRightCornerTheMenuOpensUpAndToTheLeft) {
-  HWND owner = MakeOwner();
-  HMENU menu = FileMenu();
+  // Near the bottom right corner the menu opens up and to the left.
   const SIZE screen = platform::ScreenSize();
-  RECT placed{};
-  Script({[&] {
-    HWND popup = PopupWindow();
-    ASSERT_NE(popup, nullptr);
-    GetWindowRect(popup, &placed);
-    char name[16];
-    GetClassName(popup, name, sizeof(name));
-    EXPECT_STREQ(name, "#32768");
-    platform::InjectKeyPress(VK_ESCAPE);
-  }});
-  TrackPopupMenu(menu, 0, screen.cx - 5, screen.cy - 5, 0, owner, nullptr);
+  RECT placed = PlacedAt(menu, 0, screen.cx - 5, screen.cy - 5, owner);
   EXPECT_EQ(placed.right, screen.cx - 5);
   EXPECT_EQ(placed.bottom, screen.cy - 5);
   EXPECT_GT(placed.right - placed.left, 40);
-}
-
-TEST_F(PopupMenuTest, AlignmentFlagsPlaceTheMenuAroundThePoint) {
-  HWND owner = MakeOwner();
-  HMENU menu = FileMenu();
-  RECT placed{};
-  Script({[&] {
-    GetWindowRect(PopupWindow(), &placed);
-    platform::InjectKeyPress(VK_ESCAPE);
-  }});
-  TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, 400, 300, 0, owner, nullptr);
+  // Alignment flags.
+  placed = PlacedAt(menu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, 400, 300, owner);
   EXPECT_EQ(placed.right, 400);
   EXPECT_EQ(placed.bottom, 300);
-}
-
-TEST_F(PopupMenuTest, TheMenuKeepsOutOfTheExcludedRectangle) {
-  HWND owner = MakeOwner();
-  HMENU menu = FileMenu();
-  RECT placed{};
-  Script({[&] {
-    GetWindowRect(PopupWindow(), &placed);
-    platform::InjectKeyPress(VK_ESCAPE);
-  }});
+  // Beside the excluded rectangle, or below it with TPM_VERTICAL.
   TPMPARAMS params;
   params.rcExclude = RECT{180, 180, 260, 220};
-  TrackPopupMenuEx(menu, 0, 200, 200, owner, &params);
-  EXPECT_EQ(placed.left, 260);  // beside the rectangle, not over it
+  placed = PlacedAt(menu, 0, 200, 200, owner, &params);
+  EXPECT_EQ(placed.left, 260);
   EXPECT_EQ(placed.top, 200);
+  placed = PlacedAt(menu, TPM_VERTICAL, 200, 200, owner, &params);
+  EXPECT_EQ(placed.left, 200);
+  EXPECT_EQ(placed.top, 220);
+}
 
-  params.rcExclude = RECT{180, 180, 260, 220};
+TEST_F(PopupMenuTest, CheckedAndRadioCheckedItemsShowTheirMarks) {
+  HWND owner = MakeOwner();
+  HMENU menu = Keep(CreatePopupMenu());
+  AppendMenu(menu, MF_STRING | MF_CHECKED, 1, "&Toolbar");
+  AppendMenu(menu, MF_STRING, 2, "&Large");
+  AppendMenu(menu, MF_STRING, 3, "&Small");
+  AppendMenu(menu, MF_STRING, 4, "&None");
+  CheckMenuRadioItem(menu, 2, 3, 3, MF_BYCOMMAND);
+  std::vector<int> inked;  // dark pixels in the check column of each item
   Script({[&] {
-    GetWindowRect(PopupWindow(), &placed);
+    std::shared_ptr<platform::Surface> image = platform::CaptureWindow(PopupWindow());
+    ASSERT_NE(image, nullptr);
+    RECT popup;
+    GetWindowRect(PopupWindow(), &popup);
+    for (UINT i = 0; i < 4; ++i) {
+      const RECT item = ItemRect(owner, menu, i);
+      int dark = 0;
+      for (LONG y = item.top; y < item.bottom; ++y)
+        for (LONG x = item.left; x < item.left + 12; ++x)
+          dark += image->Pixel(x - popup.left, y - popup.top) == RGB(0, 0, 0);
+      inked.push_back(dark);
+    }
     platform::InjectKeyPress(VK_ESCAPE);
   }});
-  TrackPopupMenuEx(menu, TPM_VERTICAL, 200, 200, owner, &params);
-  EXPECT_EQ(placed.left, 200);
-  EXPECT_EQ(placed.top, 220);  // below it
+  TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr);
+  ASSERT_EQ(inked.size(), 4u);
+  EXPECT_GT(inked[0], 0);  // the tick
+  EXPECT_EQ(inked[1], 0);
+  EXPECT_GT(inked[2], 0);  // the bullet
+  EXPECT_EQ(inked[3], 0);
+  EXPECT_NE(inked[0], inked[2]);
 }
 
 TEST_F(PopupMenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
@@ -385,23 +376,6 @@ TEST_F(PopupMenuTest, AMenuFilledWhileItOpensShowsTheNewItems) {
   EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 501);
 }
 
-TEST_F(PopupMenuTest, AnEmptyMenuReturnsAtOnce) {
-  HWND owner = MakeOwner();
-  HMENU menu = Keep(CreatePopupMenu());
-  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
-  EXPECT_EQ(CountOf(owner, WM_EXITMENULOOP), 1);
-  EXPECT_EQ(PopupWindow(), nullptr);
-}
-
-TEST_F(PopupMenuTest, TheLoopEndsWhenTheOwnerIsDestroyed) {
-  HWND owner = MakeOwner();
-  HMENU menu = FileMenu();
-  Script({[&] { DestroyWindow(owner); }});
-  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
-  EXPECT_EQ(PopupWindow(), nullptr);
-  EXPECT_EQ(GetCapture(), nullptr);
-}
-
 TEST_F(PopupMenuTest, AContextMenuFromARightClickIsChosenWithTheLeftButton) {
   HWND owner = MakeOwner();
   HMENU menu = FileMenu();
@@ -424,22 +398,55 @@ TEST_F(PopupMenuTest, AContextMenuFromARightClickIsChosenWithTheLeftButton) {
   EXPECT_EQ(chosen, 102u);
 }
 
-TEST_F(PopupMenuTest, EndMenuEndsTheLoop) {
+// Ways out of the loop without a choice: no command, no popup left over.
+TEST_F(PopupMenuTest, TheLoopEndsWithoutAChoice) {
   HWND owner = MakeOwner();
   HMENU menu = FileMenu();
   BOOL ended = FALSE;
-  Script({[&] { ended = EndMenu(); }});
-  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
+  struct Ending {
+    const char* how;
+    std::function<void()> step;
+    UINT flags;
+    BOOL result;  // without TPM_RETURNCMD a dismissed menu is no failure
+  };
+  const Ending endings[] = {
+      {"a press outside", [] { platform::InjectClick(20, 600); }, TPM_RETURNCMD, 0},
+      {"escape",
+       [] {
+         platform::InjectKeyPress(VK_DOWN);
+         platform::InjectKeyPress(VK_ESCAPE);
+       },
+       0, TRUE},
+      {"EndMenu", [&] { ended = EndMenu(); }, TPM_RETURNCMD, 0},
+  };
+  for (const Ending& e : endings) {
+    ClearMessageLog();
+    Script({e.step});
+    EXPECT_EQ(TrackPopupMenu(menu, e.flags, 150, 150, 0, owner, nullptr), e.result) << e.how;
+    Pump();
+    EXPECT_TRUE(Commands(owner).empty()) << e.how;
+    EXPECT_EQ(CountOf(owner, WM_EXITMENULOOP), 1) << e.how;
+    EXPECT_EQ(PopupWindow(), nullptr) << e.how;
+  }
   EXPECT_TRUE(ended);
+  // An empty menu returns at once.
+  ClearMessageLog();
+  EXPECT_EQ(TrackPopupMenu(Keep(CreatePopupMenu()), TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
+  EXPECT_EQ(CountOf(owner, WM_EXITMENULOOP), 1);
+  // So does the loop when the owner is destroyed.
+  Script({[&] { DestroyWindow(owner); }});
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
+  EXPECT_EQ(PopupWindow(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(PopupMenuTest, BadArgumentsFail) {
   HWND owner = MakeOwner();
   HMENU menu = FileMenu();
-  EXPECT_FALSE(TrackPopupMenu(nullptr, 0, 0, 0, 0, owner, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
-  EXPECT_FALSE(TrackPopupMenu(menu, 0, 0, 0, 0, nullptr, nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(TrackPopupMenu(nullptr, 0, 0, 0, 0, owner, nullptr)),
+            ERROR_INVALID_MENU_HANDLE);
+  EXPECT_EQ(ERROR_OF(TrackPopupMenu(menu, 0, 0, 0, 0, nullptr, nullptr)),
+            ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_FALSE(EndMenu());
 }
 

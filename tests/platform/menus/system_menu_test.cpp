@@ -2,6 +2,7 @@
 // with Alt+Space or a click on the caption's icon.
 #include <string>
 
+#include "tests/platform/checks.h"
 #include "tests/platform/menus/menu_fixture.h"
 
 namespace velko_test {
@@ -28,55 +29,42 @@ std::vector<Entry> EntriesOf(HMENU menu) {
   return entries;
 }
 
+// One character an entry: '+' enabled, '-' not, '|' a separator.
+std::string StatesOf(HWND hwnd) {
+  std::string states;
+  for (const Entry& e : EntriesOf(GetSystemMenu(hwnd, FALSE)))
+    states += e.separator ? '|' : e.enabled ? '+' : '-';
+  return states;
+}
+
 TEST_F(SystemMenuTest, TheStandardEntriesWithTheirCommands) {
   HWND hwnd = MakeOwner();
   HMENU menu = GetSystemMenu(hwnd, FALSE);
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(GetSystemMenu(hwnd, FALSE), menu);  // the same copy each time
-  std::vector<Entry> entries = EntriesOf(menu);
-  ASSERT_EQ(entries.size(), 7u);
-  EXPECT_EQ(entries[0].text, "&Restore");
-  EXPECT_EQ(entries[0].id, SC_RESTORE);
-  EXPECT_EQ(entries[1].text, "&Move");
-  EXPECT_EQ(entries[1].id, SC_MOVE);
-  EXPECT_EQ(entries[2].text, "&Size");
-  EXPECT_EQ(entries[2].id, SC_SIZE);
-  EXPECT_EQ(entries[3].text, "Mi&nimize");
-  EXPECT_EQ(entries[3].id, SC_MINIMIZE);
-  EXPECT_EQ(entries[4].text, "Ma&ximize");
-  EXPECT_EQ(entries[4].id, SC_MAXIMIZE);
-  EXPECT_TRUE(entries[5].separator);
-  EXPECT_EQ(entries[6].text, "&Close\tAlt+F4");
-  EXPECT_EQ(entries[6].id, SC_CLOSE);
+  std::vector<std::pair<std::string, UINT>> texts_and_ids;
+  for (const Entry& e : EntriesOf(menu)) texts_and_ids.emplace_back(e.text, e.id);
+  EXPECT_EQ(texts_and_ids,
+            (std::vector<std::pair<std::string, UINT>>{{"&Restore", SC_RESTORE},
+                                                       {"&Move", SC_MOVE},
+                                                       {"&Size", SC_SIZE},
+                                                       {"Mi&nimize", SC_MINIMIZE},
+                                                       {"Ma&ximize", SC_MAXIMIZE},
+                                                       {"", 0},
+                                                       {"&Close\tAlt+F4", SC_CLOSE}}));
   EXPECT_EQ(GetMenuDefaultItem(menu, FALSE, 0), SC_CLOSE);
   // A normal sizable window: everything but Restore.
-  EXPECT_FALSE(entries[0].enabled);
-  for (int i : {1, 2, 3, 4, 6}) EXPECT_TRUE(entries[static_cast<std::size_t>(i)].enabled) << i;
+  EXPECT_EQ(StatesOf(hwnd), "-++++|+");
 }
 
 TEST_F(SystemMenuTest, TheEntriesFollowTheWindowState) {
   HWND hwnd = MakeOwner();
   ShowWindow(hwnd, SW_MAXIMIZE);
-  std::vector<Entry> entries = EntriesOf(GetSystemMenu(hwnd, FALSE));
-  EXPECT_TRUE(entries[0].enabled);   // Restore
-  EXPECT_FALSE(entries[1].enabled);  // Move
-  EXPECT_FALSE(entries[2].enabled);  // Size
-  EXPECT_TRUE(entries[3].enabled);   // Minimize
-  EXPECT_FALSE(entries[4].enabled);  // Maximize
+  EXPECT_EQ(StatesOf(hwnd), "+--+-|+");  // Restore, Minimize and Close
   ShowWindow(hwnd, SW_RESTORE);
-  entries = EntriesOf(GetSystemMenu(hwnd, FALSE));
-  EXPECT_FALSE(entries[0].enabled);
-  EXPECT_TRUE(entries[4].enabled);
-
+  EXPECT_EQ(StatesOf(hwnd), "-++++|+");
   // A dialog frame without boxes can only be moved and closed.
-  HWND dialog = MakeOwner(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
-  entries = EntriesOf(GetSystemMenu(dialog, FALSE));
-  EXPECT_FALSE(entries[0].enabled);
-  EXPECT_TRUE(entries[1].enabled);
-  EXPECT_FALSE(entries[2].enabled);
-  EXPECT_FALSE(entries[3].enabled);
-  EXPECT_FALSE(entries[4].enabled);
-  EXPECT_TRUE(entries[6].enabled);
+  EXPECT_EQ(StatesOf(MakeOwner(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU)), "-+---|+");
 }
 
 TEST_F(SystemMenuTest, RevertThrowsAwayTheProgramsChanges) {
@@ -98,9 +86,7 @@ TEST_F(SystemMenuTest, AltSpaceOpensItAndItsCommandIsASystemCommand) {
     if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_MINIMIZE) return 0;
     return std::nullopt;
   });
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_SPACE);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_SPACE);
   platform::InjectKeyPress('N');  // Minimize
   Pump();
   std::vector<LoggedMessage> commands = Logged(hwnd, WM_SYSCOMMAND);
@@ -120,9 +106,7 @@ TEST_F(SystemMenuTest, AltSpaceOpensItAndItsCommandIsASystemCommand) {
 
 TEST_F(SystemMenuTest, CloseFromTheSystemMenuClosesTheWindow) {
   HWND hwnd = MakeOwner();
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_SPACE);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_SPACE);
   platform::InjectKeyPress('C');
   Pump();
   EXPECT_FALSE(IsWindow(hwnd));
@@ -132,9 +116,7 @@ TEST_F(SystemMenuTest, AltF4InAChildWindowClosesItsTopLevelWindow) {
   HWND hwnd = MakeOwner();
   HWND child = Make(hwnd, WS_CHILD | WS_VISIBLE, "child", 0, 10, 10, 50, 20);
   SetFocus(child);
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_F4);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_F4);
   Pump();
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(CountOf(child, WM_CLOSE), 0);

@@ -13,6 +13,7 @@
 #include "platform/mm/mci_movie.h"
 #include "platform/user/screen.h"
 #include "platform/user/user.h"
+#include "tests/platform/checks.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/movie_maker.h"
 #include "tests/support/temp_dir.h"
@@ -73,6 +74,11 @@ class MciTest : public ::testing::Test {
     device_ = error == 0 ? open.wDeviceID : 0;
     return error;
   }
+  // A command to the open device with its parameters.
+  template <class Params>
+  MCIERROR Send(UINT command, DWORD flags, Params* params) {
+    return mciSendCommand(device_, command, flags, reinterpret_cast<DWORD_PTR>(params));
+  }
   DWORD Status(DWORD item, MCIDEVICEID device = 0) {
     MCI_STATUS_PARMS status{};
     status.dwItem = item;
@@ -122,7 +128,7 @@ TEST_F(MciTest, MpegProgramStreamPlaysToItsEnd) {
   EXPECT_GT(Status(MCI_STATUS_LENGTH), 0u);
   MCI_PLAY_PARMS play{};
   play.dwCallback = reinterpret_cast<DWORD_PTR>(window_);
-  ASSERT_EQ(mciSendCommand(device_, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play)), 0u);
+  ASSERT_EQ(Send(MCI_PLAY, MCI_NOTIFY, &play), 0u);
   ASSERT_TRUE(velko_test::PumpMessagesUntil([] { return !g_notifications.empty(); }, 15));
   EXPECT_NEAR(Status(MCI_STATUS_LENGTH), 1200, 80);
   EXPECT_EQ(Status(MCI_STATUS_POSITION), Status(MCI_STATUS_LENGTH));
@@ -137,7 +143,7 @@ TEST_F(MciTest, PlaysToTheEndAndNotifies) {
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_STOP);
   MCI_PLAY_PARMS play{};
   play.dwCallback = reinterpret_cast<DWORD_PTR>(window_);
-  ASSERT_EQ(mciSendCommand(device_, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play)), 0u);
+  ASSERT_EQ(Send(MCI_PLAY, MCI_NOTIFY, &play), 0u);
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_PLAY);
   ASSERT_TRUE(velko_test::PumpMessagesUntil([] { return !g_notifications.empty(); }, 15));
   EXPECT_EQ(g_notifications[0].first, MCI_NOTIFY_SUCCESSFUL);
@@ -157,30 +163,29 @@ TEST_F(MciTest, SeeksStepsAndStops) {
   const DWORD length = Status(MCI_STATUS_LENGTH);
   MCI_SEEK_PARMS seek{};
   seek.dwTo = 480;
-  ASSERT_EQ(mciSendCommand(device_, MCI_SEEK, MCI_TO, reinterpret_cast<DWORD_PTR>(&seek)), 0u);
+  ASSERT_EQ(Send(MCI_SEEK, MCI_TO, &seek), 0u);
   EXPECT_NEAR(Status(MCI_STATUS_POSITION), 480, 40);
   MCI_DGV_STEP_PARMS step{};
   step.dwFrames = 5;
-  ASSERT_EQ(mciSendCommand(device_, MCI_STEP, MCI_DGV_STEP_FRAMES, reinterpret_cast<DWORD_PTR>(&step)), 0u);
+  ASSERT_EQ(Send(MCI_STEP, MCI_DGV_STEP_FRAMES, &step), 0u);
   EXPECT_NEAR(Status(MCI_STATUS_POSITION), 680, 40);
-  ASSERT_EQ(mciSendCommand(device_, MCI_STEP, MCI_DGV_STEP_FRAMES | MCI_DGV_STEP_REVERSE,
-                           reinterpret_cast<DWORD_PTR>(&step)),
+  ASSERT_EQ(Send(MCI_STEP, MCI_DGV_STEP_FRAMES | MCI_DGV_STEP_REVERSE, &step),
             0u);
   EXPECT_NEAR(Status(MCI_STATUS_POSITION), 480, 40);
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_PAUSE);
   seek.dwTo = length + 1;
-  EXPECT_EQ(mciSendCommand(device_, MCI_SEEK, MCI_TO, reinterpret_cast<DWORD_PTR>(&seek)), MCIERR_OUTOFRANGE);
-  EXPECT_EQ(mciSendCommand(device_, MCI_SEEK, MCI_SEEK_TO_START | MCI_SEEK_TO_END, reinterpret_cast<DWORD_PTR>(&seek)),
+  EXPECT_EQ(Send(MCI_SEEK, MCI_TO, &seek), MCIERR_OUTOFRANGE);
+  EXPECT_EQ(Send(MCI_SEEK, MCI_SEEK_TO_START | MCI_SEEK_TO_END, &seek),
             MCIERR_FLAGS_NOT_COMPATIBLE);
-  ASSERT_EQ(mciSendCommand(device_, MCI_SEEK, MCI_SEEK_TO_END, reinterpret_cast<DWORD_PTR>(&seek)), 0u);
+  ASSERT_EQ(Send(MCI_SEEK, MCI_SEEK_TO_END, &seek), 0u);
   EXPECT_EQ(Status(MCI_STATUS_POSITION), length);
-  ASSERT_EQ(mciSendCommand(device_, MCI_SEEK, MCI_SEEK_TO_START, reinterpret_cast<DWORD_PTR>(&seek)), 0u);
+  ASSERT_EQ(Send(MCI_SEEK, MCI_SEEK_TO_START, &seek), 0u);
   EXPECT_EQ(Status(MCI_STATUS_POSITION), 0u);
 
   // A play stopped before its end is aborted, not finished.
   MCI_PLAY_PARMS play{};
   play.dwCallback = reinterpret_cast<DWORD_PTR>(window_);
-  ASSERT_EQ(mciSendCommand(device_, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play)), 0u);
+  ASSERT_EQ(Send(MCI_PLAY, MCI_NOTIFY, &play), 0u);
   ASSERT_EQ(mciSendCommand(device_, MCI_STOP, 0, 0), 0u);
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_STOP);
   velko_test::PumpMessagesUntil([] { return !g_notifications.empty(); }, 2);
@@ -192,10 +197,10 @@ TEST_F(MciTest, DrawsThePictureIntoTheDisplayRectangle) {
   ASSERT_EQ(Open("M:\\clip one.mpg"), 0u);
   MCI_DGV_WINDOW_PARMS window{};
   window.hWnd = window_;
-  ASSERT_EQ(mciSendCommand(device_, MCI_WINDOW, MCI_DGV_WINDOW_HWND, reinterpret_cast<DWORD_PTR>(&window)), 0u);
+  ASSERT_EQ(Send(MCI_WINDOW, MCI_DGV_WINDOW_HWND, &window), 0u);
   MCI_DGV_RECT_PARMS put{};
   put.rc = RECT{20, 10, 160, 120};  // left, top, width, height
-  ASSERT_EQ(mciSendCommand(device_, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, reinterpret_cast<DWORD_PTR>(&put)),
+  ASSERT_EQ(Send(MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &put),
             0u);
   const unsigned long long drawn = platform::mm::MovieFramesDrawn();
   ASSERT_EQ(mciSendCommand(device_, MCI_PLAY, 0, 0), 0u);
@@ -213,11 +218,8 @@ TEST_F(MciTest, DrawsThePictureIntoTheDisplayRectangle) {
   // Outside the rectangle the window keeps its own white.
   EXPECT_EQ(pixel(40 + 5, 30 + 5), RGB(255, 255, 255));
   MCI_DGV_RECT_PARMS where{};
-  ASSERT_EQ(mciSendCommand(device_, MCI_WHERE, MCI_DGV_WHERE_DESTINATION, reinterpret_cast<DWORD_PTR>(&where)), 0u);
-  EXPECT_EQ(where.rc.left, 20);
-  EXPECT_EQ(where.rc.top, 10);
-  EXPECT_EQ(where.rc.right, 160);
-  EXPECT_EQ(where.rc.bottom, 120);
+  ASSERT_EQ(Send(MCI_WHERE, MCI_DGV_WHERE_DESTINATION, &where), 0u);
+  EXPECT_EQ(velko_test::EdgesOf(where.rc), (velko_test::Edges{20, 10, 160, 120}));
 }
 
 }  // namespace

@@ -5,34 +5,29 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/core/errors.h"
+#include "platform/net/guids.h"
 #include "platform/net/winsock.h"
 
 namespace {
 
 using namespace winsock;
 
-TEST(ByteOrder, NetworkOrderIsBigEndian) {
-  winsock::u_short port = htons(6346);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&port);
-  EXPECT_EQ(bytes[0], 0x18);
-  EXPECT_EQ(bytes[1], 0xCA);
-  EXPECT_EQ(ntohs(port), 6346);
-  winsock::u_long value = htonl(0x01020304);
-  const auto* long_bytes = reinterpret_cast<const unsigned char*>(&value);
-  EXPECT_EQ(long_bytes[0], 1);
-  EXPECT_EQ(long_bytes[3], 4);
-  EXPECT_EQ(ntohl(value), 0x01020304u);
+// The bytes of a value as they lie in memory.
+template <class T>
+std::vector<unsigned char> BytesOf(T value) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+  return std::vector<unsigned char>(bytes, bytes + sizeof value);
 }
 
-TEST(InetAddr, DottedQuadIsInNetworkOrder) {
-  winsock::u_long address = inet_addr("127.0.0.1");
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
-  EXPECT_EQ(bytes[0], 127);
-  EXPECT_EQ(bytes[1], 0);
-  EXPECT_EQ(bytes[2], 0);
-  EXPECT_EQ(bytes[3], 1);
+TEST(ByteOrder, NetworkOrderIsBigEndianAndDottedQuadsAreInIt) {
+  EXPECT_EQ(BytesOf(htons(6346)), (std::vector<unsigned char>{0x18, 0xCA}));
+  EXPECT_EQ(ntohs(htons(6346)), 6346);
+  EXPECT_EQ(BytesOf(htonl(0x01020304)), (std::vector<unsigned char>{1, 2, 3, 4}));
+  EXPECT_EQ(ntohl(htonl(0x01020304)), 0x01020304u);
+  EXPECT_EQ(BytesOf(inet_addr("127.0.0.1")), (std::vector<unsigned char>{127, 0, 0, 1}));
 }
 
 TEST(InetAddr, ShortFormsAndBases) {
@@ -120,16 +115,72 @@ TEST(StartUp, VersionsAndCounting) {
   EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSANOTINITIALISED));
 }
 
-TEST(ErrorTexts, SocketErrorsHaveTheSystemTexts) {
-  EXPECT_EQ(platform::ErrorMessageText(WSAECONNREFUSED),
-            "No connection could be made because the target machine actively refused it.");
-  EXPECT_EQ(platform::ErrorMessageText(WSAEWOULDBLOCK),
-            "A non-blocking socket operation could not be completed immediately.");
-  for (DWORD code :
-       {WSAEADDRINUSE, WSAEADDRNOTAVAIL, WSAENETUNREACH, WSAECONNABORTED, WSAECONNRESET,
-        WSAENOTCONN, WSAETIMEDOUT, WSAEHOSTUNREACH, WSAENOTSOCK, WSAHOST_NOT_FOUND}) {
-    EXPECT_FALSE(platform::ErrorMessageText(code).empty()) << code;
+TEST(Guids, TextFormIsBracedUpperCaseHex) {
+  GUID guid;
+  guid.Data1 = 0x6B29FC40;
+  guid.Data2 = 0xCA47;
+  guid.Data3 = 0x1067;
+  const BYTE tail[8] = {0xB3, 0x1D, 0x00, 0xDD, 0x01, 0x06, 0x62, 0xDA};
+  std::memcpy(guid.Data4, tail, 8);
+  LPOLESTR text = nullptr;
+  ASSERT_EQ(StringFromCLSID(guid, &text), S_OK);
+  EXPECT_STREQ(text, "{6B29FC40-CA47-1067-B31D-00DD010662DA}");
+  CoTaskMemFree(text);
+  EXPECT_EQ(platform::GuidToText(guid), "{6B29FC40-CA47-1067-B31D-00DD010662DA}");
+  // StringFromGUID2 needs room for the whole text.
+  char buffer[39];
+  EXPECT_EQ(StringFromGUID2(guid, buffer, 38), 0);
+  EXPECT_EQ(StringFromGUID2(guid, buffer, 39), 39);
+  EXPECT_STREQ(buffer, "{6B29FC40-CA47-1067-B31D-00DD010662DA}");
+}
+
+TEST(Guids, BytesInMemoryAreLittleEndianFieldsThenTail) {
+  GUID guid;
+  ASSERT_TRUE(platform::GuidFromText("{00112233-4455-6677-8899-AABBCCDDEEFF}", &guid));
+  unsigned char bytes[16];
+  std::memcpy(bytes, &guid, 16);
+  const unsigned char expected[16] = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66,
+                                      0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+  EXPECT_EQ(std::memcmp(bytes, expected, 16), 0);
+}
+
+TEST(Guids, TextRoundTripsAndLowerCaseIsRead) {
+  GUID made;
+  ASSERT_EQ(CoCreateGuid(&made), S_OK);
+  LPOLESTR text = nullptr;
+  ASSERT_EQ(StringFromCLSID(made, &text), S_OK);
+  GUID back;
+  ASSERT_EQ(CLSIDFromString(text, &back), S_OK);
+  EXPECT_TRUE(IsEqualGUID(made, back));
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  GUID from_lower;
+  ASSERT_EQ(CLSIDFromString(lower.c_str(), &from_lower), S_OK);
+  EXPECT_TRUE(IsEqualGUID(made, from_lower));
+  CoTaskMemFree(text);
+}
+
+TEST(Guids, MalformedTextIsRefused) {
+  GUID guid;
+  for (const char* bad :
+       {"", "{}", "6B29FC40-CA47-1067-B31D-00DD010662DA", "{6B29FC40-CA47-1067-B31D-00DD010662D}",
+        "{6B29FC40-CA47-1067-B31D-00DD010662DAX}", "{6B29FC40_CA47-1067-B31D-00DD010662DA}",
+        "{6B29FC4G-CA47-1067-B31D-00DD010662DA}"}) {
+    EXPECT_EQ(CLSIDFromString(bad, &guid), CO_E_CLASSSTRING) << bad;
   }
+  EXPECT_EQ(CLSIDFromString(nullptr, &guid), E_INVALIDARG);
+}
+
+TEST(Guids, CreatedGuidsAreVersionFourAndDistinct) {
+  std::set<std::string> seen;
+  for (int i = 0; i < 1000; ++i) {
+    GUID guid;
+    ASSERT_EQ(CoCreateGuid(&guid), S_OK);
+    EXPECT_EQ(guid.Data3 >> 12, 4);
+    EXPECT_EQ(guid.Data4[0] & 0xC0, 0x80);
+    seen.insert(platform::GuidToText(guid));
+  }
+  EXPECT_EQ(seen.size(), 1000u);
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 
 #include "platform/net/socket_table.h"
 #include "platform/net/winsock.h"
+#include "platform/user/user.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -90,6 +92,9 @@ sockaddr_in Loopback(winsock::u_short port) {
   address.sin_addr.s_addr = inet_addr("127.0.0.1");
   return address;
 }
+
+// The error of a call that answered SOCKET_ERROR; 0 when it did not fail.
+int SocketErrorOf(int result) { return result == SOCKET_ERROR ? WSAGetLastError() : 0; }
 
 const sockaddr* AsAddress(const sockaddr_in& in) {
   return reinterpret_cast<const sockaddr*>(&in);
@@ -168,8 +173,7 @@ void MakePair(Pair& pair) {
   pair.listener = ListenOnLoopback(&port);
   pair.client = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in to = Loopback(port);
-  ASSERT_EQ(connect(pair.client, AsAddress(to), sizeof to), SOCKET_ERROR);
-  ASSERT_EQ(WSAGetLastError(), static_cast<int>(WSAEWOULDBLOCK));
+  ASSERT_EQ(SocketErrorOf(connect(pair.client, AsAddress(to), sizeof to)), static_cast<int>(WSAEWOULDBLOCK));
   pair.server = AcceptEventually(pair.listener);
   ASSERT_NE(pair.server, INVALID_SOCKET);
   ASSERT_TRUE(Eventually([&] { return Connected(pair.client); }));
@@ -196,8 +200,7 @@ TEST(Sockets, NothingToReadWouldBlockAndBytesWaitingAreCounted) {
   Pair pair;
   MakePair(pair);
   char buffer[16];
-  EXPECT_EQ(recv(pair.server, buffer, sizeof buffer, 0), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSAEWOULDBLOCK));
+  EXPECT_EQ(SocketErrorOf(recv(pair.server, buffer, sizeof buffer, 0)), static_cast<int>(WSAEWOULDBLOCK));
   ASSERT_EQ(send(pair.client, "abc", 3, 0), 3);
   winsock::u_long waiting = 0;
   ASSERT_TRUE(Eventually(
@@ -234,14 +237,12 @@ TEST(Sockets, RefusedConnectIsReportedThroughTheConnectNotification) {
   SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
   ASSERT_EQ(WSAAsyncSelect(s, kWindow, kMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE), 0);
   sockaddr_in to = Loopback(port);
-  ASSERT_EQ(connect(s, AsAddress(to), sizeof to), SOCKET_ERROR);
-  ASSERT_EQ(WSAGetLastError(), static_cast<int>(WSAEWOULDBLOCK));
+  ASSERT_EQ(SocketErrorOf(connect(s, AsAddress(to), sizeof to)), static_cast<int>(WSAEWOULDBLOCK));
   Note note = recorder.Next(s);
   EXPECT_EQ(note.event, FD_CONNECT);
   EXPECT_EQ(note.error, WSAECONNREFUSED);
   EXPECT_TRUE(recorder.Quiet(s));  // no FD_WRITE, no FD_CLOSE after a failed connect
-  EXPECT_EQ(send(s, "x", 1, 0), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSAENOTCONN));
+  EXPECT_EQ(SocketErrorOf(send(s, "x", 1, 0)), static_cast<int>(WSAENOTCONN));
   int code = 0;
   int length = sizeof code;
   ASSERT_EQ(getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &length), 0);
@@ -255,18 +256,14 @@ TEST(Sockets, AddressInUseAndBadCalls) {
   SOCKET first = ListenOnLoopback(&port);
   SOCKET second = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in same = Loopback(port);
-  EXPECT_EQ(bind(second, AsAddress(same), sizeof same), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSAEADDRINUSE));
+  EXPECT_EQ(SocketErrorOf(bind(second, AsAddress(same), sizeof same)), static_cast<int>(WSAEADDRINUSE));
   // listen before bind, connect to no address, calls on closed sockets.
-  EXPECT_EQ(listen(second, 5), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSAEINVAL));
+  EXPECT_EQ(SocketErrorOf(listen(second, 5)), static_cast<int>(WSAEINVAL));
   sockaddr_in nowhere = Loopback(port);
   nowhere.sin_addr.s_addr = INADDR_ANY;
-  EXPECT_EQ(connect(second, AsAddress(nowhere), sizeof nowhere), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSAEADDRNOTAVAIL));
+  EXPECT_EQ(SocketErrorOf(connect(second, AsAddress(nowhere), sizeof nowhere)), static_cast<int>(WSAEADDRNOTAVAIL));
   closesocket(second);
-  EXPECT_EQ(send(second, "x", 1, 0), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), static_cast<int>(WSAENOTSOCK));
+  EXPECT_EQ(SocketErrorOf(send(second, "x", 1, 0)), static_cast<int>(WSAENOTSOCK));
   EXPECT_EQ(closesocket(second), SOCKET_ERROR);
   closesocket(first);
 }
@@ -403,6 +400,56 @@ TEST(AsyncSelect, EveryWaitingConnectionIsAnnounced) {
   EXPECT_TRUE(recorder.Quiet(listener));
   for (SOCKET c : clients) closesocket(c);
   closesocket(listener);
+}
+
+// The watcher's notifications reach a real window through its thread's queue.
+constexpr UINT kSocketMessage = WM_USER + 7;
+std::vector<Note> g_seen;
+
+LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != kSocketMessage) return DefWindowProc(hwnd, message, wparam, lparam);
+  g_seen.push_back({static_cast<SOCKET>(wparam), WSAGETSELECTEVENT(lparam), WSAGETSELECTERROR(lparam)});
+  return 0;
+}
+
+bool SawEvent(SOCKET s, WORD event) {
+  for (const Note& seen : g_seen) {
+    if (seen.socket == s && seen.event == event) return true;
+  }
+  return false;
+}
+
+TEST(WindowNotifications, ConnectAcceptAndReadArriveAsWindowMessages) {
+  WNDCLASSEX window_class;
+  window_class.lpfnWndProc = RecordingProc;
+  window_class.lpszClassName = "VelkoSocketNotificationTest";
+  RegisterClassEx(&window_class);
+  HWND window = CreateWindowEx(0, "VelkoSocketNotificationTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  g_seen.clear();
+  winsock::u_short port = 0;
+  SOCKET listener = ListenOnLoopback(&port);
+  ASSERT_EQ(WSAAsyncSelect(listener, window, kSocketMessage, FD_ACCEPT), 0);
+  SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  ASSERT_EQ(WSAAsyncSelect(client, window, kSocketMessage, FD_CONNECT | FD_WRITE), 0);
+  sockaddr_in to = Loopback(port);
+  connect(client, AsAddress(to), sizeof to);
+  ASSERT_TRUE(velko_test::PumpMessagesUntil(
+      [&] { return SawEvent(listener, FD_ACCEPT) && SawEvent(client, FD_WRITE); }));
+  EXPECT_TRUE(SawEvent(client, FD_CONNECT));
+  SOCKET server = accept(listener, nullptr, nullptr);
+  ASSERT_NE(server, INVALID_SOCKET);
+  sockaddr_in local;  // the accepted socket is on the listener's port
+  int length = sizeof local;
+  ASSERT_EQ(getsockname(server, reinterpret_cast<sockaddr*>(&local), &length), 0);
+  EXPECT_EQ(ntohs(local.sin_port), port);
+  ASSERT_EQ(WSAAsyncSelect(server, window, kSocketMessage, FD_READ | FD_CLOSE), 0);
+  ASSERT_EQ(send(client, "x", 1, 0), 1);
+  ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return SawEvent(server, FD_READ); }));
+  for (SOCKET s : {client, server, listener}) closesocket(s);
+  DestroyWindow(window);
+  UnregisterClass("VelkoSocketNotificationTest", nullptr);
 }
 
 }  // namespace

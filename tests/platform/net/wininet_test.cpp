@@ -15,6 +15,7 @@
 #include "platform/net/loopback_guard.h"
 #include "platform/net/wininet.h"
 #include "platform/net/wininet_internal.h"
+#include "tests/platform/checks.h"
 #include "tests/support/loopback_server.h"
 
 namespace {
@@ -43,6 +44,16 @@ class WinInetTest : public ::testing::Test {
     if (session_ != nullptr) InternetCloseHandle(session_);
     platform::net::SetInternetTimeouts(0, 0);
     platform::net::ClearTestHosts();
+  }
+  // What a URL answers, read whole; "<failed N>" with the error otherwise.
+  std::string Fetch(const std::string& url) {
+    SetLastError(0);
+    HINTERNET request = InternetOpenUrl(session_, url.c_str(), nullptr, 0, 0, 0);
+    if (request == nullptr) return "<failed " + std::to_string(GetLastError()) + ">";
+    std::string got;
+    if (!ReadAll(request, &got)) got = "<read failed " + std::to_string(GetLastError()) + ">";
+    InternetCloseHandle(request);
+    return got;
   }
   HINTERNET session_ = nullptr;
 };
@@ -89,12 +100,7 @@ TEST_F(WinInetTest, FollowsRedirects) {
     }
     return HttpResponder::Ok("moved here");
   });
-  HINTERNET request = InternetOpenUrl(session_, server.Url("/old").c_str(), nullptr, 0, 0, 0);
-  ASSERT_NE(request, nullptr);
-  std::string got;
-  ASSERT_TRUE(ReadAll(request, &got));
-  EXPECT_EQ(got, "moved here");
-  InternetCloseHandle(request);
+  EXPECT_EQ(Fetch(server.Url("/old")), "moved here");
 }
 
 TEST_F(WinInetTest, FailuresSetTheirNumbers) {
@@ -114,24 +120,14 @@ TEST_F(WinInetTest, FailuresSetTheirNumbers) {
       {"gopher://127.0.0.1/", ERROR_INTERNET_UNRECOGNIZED_SCHEME},
       {"not a url", ERROR_INTERNET_INVALID_URL},
   };
-  for (const auto& c : cases) {
-    SetLastError(0);
-    EXPECT_EQ(InternetOpenUrl(session_, c.url.c_str(), nullptr, 0, 0, 0), nullptr) << c.url;
-    EXPECT_EQ(GetLastError(), c.error) << c.url;
-  }
+  for (const auto& c : cases) EXPECT_EQ(Fetch(c.url), "<failed " + std::to_string(c.error) + ">");
   EXPECT_EQ(platform::ErrorMessageText(ERROR_INTERNET_TIMEOUT), "The operation timed out.");
 }
 
 TEST_F(WinInetTest, HostNamesComeFromTheTestTable) {
   HttpResponder server([](const std::string&) { return HttpResponder::Ok("named"); });
   platform::net::SetTestHost("cache.example", htonl(INADDR_LOOPBACK));
-  std::string url = "http://cache.example:" + std::to_string(server.port()) + "/";
-  HINTERNET request = InternetOpenUrl(session_, url.c_str(), nullptr, 0, 0, 0);
-  ASSERT_NE(request, nullptr) << GetLastError();
-  std::string got;
-  ASSERT_TRUE(ReadAll(request, &got));
-  EXPECT_EQ(got, "named");
-  InternetCloseHandle(request);
+  EXPECT_EQ(Fetch("http://cache.example:" + std::to_string(server.port()) + "/"), "named");
   EXPECT_NE(server.Requests()[0].find("Host: cache.example:"), std::string::npos);
 }
 
@@ -139,8 +135,7 @@ TEST_F(WinInetTest, ASilentServerTimesOut) {
   platform::net::SetInternetTimeouts(2000, 300);
   HttpResponder server([](const std::string&) { return HttpResponder::Reply{"", true}; });
   auto start = Clock::now();
-  EXPECT_EQ(InternetOpenUrl(session_, server.Url("/").c_str(), nullptr, 0, 0, 0), nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
+  EXPECT_EQ(ERROR_OF(InternetOpenUrl(session_, server.Url("/").c_str(), nullptr, 0, 0, 0) != nullptr), ERROR_INTERNET_TIMEOUT);
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
   server.Stop();
 }
@@ -156,8 +151,7 @@ TEST_F(WinInetTest, AStalledBodyTimesOutPerRead) {
   DWORD got = 0;
   ASSERT_TRUE(InternetReadFile(request, buffer, sizeof buffer, &got));
   EXPECT_EQ(std::string(buffer, got), "first");
-  EXPECT_FALSE(InternetReadFile(request, buffer, sizeof buffer, &got));
-  EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
+  EXPECT_EQ(ERROR_OF(InternetReadFile(request, buffer, sizeof buffer, &got)), ERROR_INTERNET_TIMEOUT);
   InternetCloseHandle(request);
   server.Stop();
 }
@@ -187,8 +181,7 @@ TEST_F(WinInetTest, CloseFromAnotherThreadEndsARunningRead) {
   EXPECT_FALSE(result);
   EXPECT_EQ(error, ERROR_INTERNET_OPERATION_CANCELLED);
   // The handle is gone.
-  EXPECT_FALSE(InternetReadFile(request, buffer, sizeof buffer, &got));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(ERROR_OF(InternetReadFile(request, buffer, sizeof buffer, &got)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EXPECT_FALSE(InternetCloseHandle(request));
   server.Stop();
 }
@@ -219,15 +212,11 @@ TEST_F(WinInetTest, TheStandardProxyIsNeverUsedForLoopback) {
   ::setenv("http_proxy", proxy_url.c_str(), 1);
   ::setenv("HTTP_PROXY", proxy_url.c_str(), 1);
   platform::net::SetLoopbackOnly(false);
-  HINTERNET request = InternetOpenUrl(session_, server.Url("/").c_str(), nullptr, 0, 0, 0);
+  const std::string got = Fetch(server.Url("/"));
   platform::net::SetLoopbackOnly(true);
   ::unsetenv("http_proxy");
   ::unsetenv("HTTP_PROXY");
-  ASSERT_NE(request, nullptr) << GetLastError();
-  std::string got;
-  ASSERT_TRUE(ReadAll(request, &got));
   EXPECT_EQ(got, "direct");
-  InternetCloseHandle(request);
   EXPECT_EQ(proxy.Accepted(), 0);
 }
 

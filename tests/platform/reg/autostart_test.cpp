@@ -48,11 +48,7 @@ TEST_F(AutostartTest, RunValuesAreDesktopEntries) {
   EXPECT_TRUE(fsys::exists(autostart_.path() / "velko-user-a%20b%2Fc.desktop"));
   EXPECT_NE(Entry("velko-user-a%20b%2Fc.desktop").find("\nExec=\"prog\" \"-x\" \"y z\"\n"),
             std::string::npos);
-  DWORD values = 0;
-  ASSERT_EQ(RegQueryInfoKey(user, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                            nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
-  EXPECT_EQ(values, 1u);
+  EXPECT_EQ(Counts(user).second, 1u);
   char name[64];
   DWORD length = sizeof name;
   ASSERT_EQ(RegEnumValue(user, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
@@ -68,13 +64,10 @@ TEST_F(AutostartTest, RunValuesAreDesktopEntries) {
   // The key opens without being made first while the folder holds entries
   // for it; the other run keys stay keys.
   ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, kRun), ERROR_SUCCESS);
-  HKEY opened = nullptr;
-  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kRun, 0, KEY_READ, &opened), ERROR_SUCCESS);
-  RegCloseKey(opened);
-  EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kRun, 0, KEY_READ, &opened), ERROR_SUCCESS);
-  RegCloseKey(opened);
+  EXPECT_EQ(OpenResult(HKEY_CURRENT_USER, kRun), ERROR_SUCCESS);
+  EXPECT_EQ(OpenResult(HKEY_LOCAL_MACHINE, kRun), ERROR_SUCCESS);
   ASSERT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, kRun), ERROR_SUCCESS);
-  EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kRun, 0, KEY_READ, &opened), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenResult(HKEY_LOCAL_MACHINE, kRun), ERROR_FILE_NOT_FOUND);
   HKEY once = Create(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
   ASSERT_EQ(SetString(once, "x", "y"), ERROR_SUCCESS);
   RegCloseKey(once);

@@ -87,9 +87,7 @@ TEST_F(RegistryTest, TheTextFormIsReadableAndRoundTripsOddNames) {
   EXPECT_EQ(type, 9u);
   EXPECT_EQ(Query(key, "bin"), std::vector<BYTE>(bytes, bytes + sizeof bytes));
   RegCloseKey(key);
-  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\EmptyKey", 0, KEY_READ, &key),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
+  EXPECT_EQ(OpenResult(HKEY_CURRENT_USER, "Software\\EmptyKey"), ERROR_SUCCESS);
   platform::SetRegistryFolder(folder());
 }
 
@@ -116,10 +114,7 @@ TEST_F(RegistryTest, HandWrittenFileIsReadAndBadLinesAreKeptAside) {
   LONG error = 0;
   Query(key, "Broken", nullptr, &error);
   EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
-  DWORD sub_keys = 0;
-  RegQueryInfoKey(key, nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr, nullptr, nullptr,
-                  nullptr, nullptr, nullptr);
-  EXPECT_EQ(sub_keys, 1u);
+  EXPECT_EQ(Counts(key).first, 1u);
 
   ASSERT_EQ(SetString(key, "New", "x"), ERROR_SUCCESS);
   // The lines that could not be read are still to be found.
@@ -137,12 +132,9 @@ TEST_F(RegistryTest, FolderThatCannotBeWrittenFailsWithoutHarm) {
                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(key, nullptr);
-  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Never", 0, KEY_READ, &key),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenResult(HKEY_CURRENT_USER, "Software\\Never"), ERROR_FILE_NOT_FOUND);
   EXPECT_NE(SetString(HKEY_CURRENT_USER, "v", "x"), ERROR_SUCCESS);
-  DWORD size = 0;
-  EXPECT_EQ(RegQueryValueEx(HKEY_CURRENT_USER, "v", nullptr, nullptr, nullptr, &size),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(QueryResult(HKEY_CURRENT_USER, "v"), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace

@@ -54,6 +54,26 @@ class RegistryTest : public ::testing::Test {
     if (result != ERROR_SUCCESS) data.clear();
     return data;
   }
+  // What opening a key gives (the key is closed again).
+  static LONG OpenResult(HKEY root, const char* path, DWORD access = KEY_READ) {
+    HKEY key = nullptr;
+    const LONG result = RegOpenKeyEx(root, path, 0, access, &key);
+    if (result == ERROR_SUCCESS) RegCloseKey(key);
+    return result;
+  }
+  // What asking for a value's size gives.
+  static LONG QueryResult(HKEY key, const char* name) {
+    DWORD size = 0;
+    return RegQueryValueEx(key, name, nullptr, nullptr, nullptr, &size);
+  }
+  // How many sub-keys and values a key holds.
+  static std::pair<DWORD, DWORD> Counts(HKEY key) {
+    DWORD sub_keys = 0, values = 0;
+    EXPECT_EQ(RegQueryInfoKey(key, nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr, &values,
+                              nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    return {sub_keys, values};
+  }
   static std::string QueryString(HKEY key, const char* name) {
     auto data = Query(key, name);
     if (!data.empty() && data.back() == 0) data.pop_back();

@@ -46,8 +46,13 @@ TEST_F(RegistryNotify, ValueChangeOfTheKeySignalsOnce) {
   ASSERT_EQ(Arm(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET), ERROR_SUCCESS);
   RegDeleteValue(key, "x");
   EXPECT_TRUE(Signalled());
-  RegCloseKey(key);
   RegCloseKey(other);
+  // Deleting the key signals its watchers; it can be watched no more.
+  ASSERT_EQ(Arm(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, "Software\\Watched"), ERROR_SUCCESS);
+  EXPECT_TRUE(Signalled());
+  EXPECT_EQ(Arm(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET), ERROR_KEY_DELETED);
+  RegCloseKey(key);
 }
 
 TEST_F(RegistryNotify, FiltersAndSubtrees) {
@@ -74,22 +79,11 @@ TEST_F(RegistryNotify, FiltersAndSubtrees) {
   RegCloseKey(key);
 }
 
-TEST_F(RegistryNotify, DeletingTheKeySignalsItsWatchers) {
-  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Doomed");
-  ASSERT_EQ(Arm(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET), ERROR_SUCCESS);
-  ASSERT_EQ(RegDeleteKey(HKEY_CURRENT_USER, "Software\\Doomed"), ERROR_SUCCESS);
-  EXPECT_TRUE(Signalled());
-  EXPECT_EQ(Arm(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET), ERROR_KEY_DELETED);
-  RegCloseKey(key);
-}
-
 TEST_F(RegistryNotify, RootWatchSeesAKeyAppearAndDisappear) {
   // The registry monitor watches its root for name changes to learn when
   // the key it wants comes and goes.
   ASSERT_EQ(Arm(HKEY_CURRENT_USER, TRUE, REG_NOTIFY_CHANGE_NAME), ERROR_SUCCESS);
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Later", 0, KEY_READ, &key),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenResult(HKEY_CURRENT_USER, "Software\\Later"), ERROR_FILE_NOT_FOUND);
   RegCloseKey(Create(HKEY_CURRENT_USER, "Software\\Later"));
   EXPECT_TRUE(Signalled());
   ASSERT_EQ(Arm(HKEY_CURRENT_USER, TRUE, REG_NOTIFY_CHANGE_NAME), ERROR_SUCCESS);

@@ -109,16 +109,14 @@ TEST_F(RegistryTest, MissingKeysAndValuesGiveFileNotFound) {
             ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
   key = Create(HKEY_CURRENT_USER, "Software\\Somebody");
-  DWORD size = 0;
-  EXPECT_EQ(RegQueryValueEx(key, "Nothing", nullptr, nullptr, nullptr, &size),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(QueryResult(key, "Nothing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteValue(key, "Nothing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKey(key, "Nothing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKey(HKEY_CURRENT_USER, "Software\\Nobody\\Deeper"), ERROR_FILE_NOT_FOUND);
   RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, BadHandlesGiveInvalidHandle) {
+TEST_F(RegistryTest, BadHandlesAndArgumentsAreRefused) {
   HKEY bogus = reinterpret_cast<HKEY>(0x1234);
   HKEY out = nullptr;
   EXPECT_EQ(RegOpenKeyEx(bogus, "x", 0, KEY_READ, &out), ERROR_INVALID_HANDLE);
@@ -138,10 +136,17 @@ TEST_F(RegistryTest, BadHandlesGiveInvalidHandle) {
             ERROR_INVALID_HANDLE);
   // The predefined keys need no closing and survive it.
   EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
-  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &out), ERROR_SUCCESS);
-  RegCloseKey(out);
+  EXPECT_EQ(OpenResult(HKEY_CURRENT_USER, "Software"), ERROR_SUCCESS);
   EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_READ, nullptr),
             ERROR_INVALID_PARAMETER);
+  // Bad arguments.
+  key = Create(HKEY_CURRENT_USER, "Software\\Args");
+  EXPECT_EQ(RegSetValueEx(key, "x", 0, REG_BINARY, nullptr, 4), ERROR_NOACCESS);
+  const std::string long_name(16384, 'v');
+  EXPECT_EQ(SetString(key, long_name.c_str(), "x"), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegEnumKeyEx(key, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_INVALID_PARAMETER);
+  RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, CreatesWholePathsAndAcceptsATrailingBackslash) {
@@ -155,26 +160,19 @@ TEST_F(RegistryTest, CreatesWholePathsAndAcceptsATrailingBackslash) {
             ERROR_SUCCESS);
   EXPECT_EQ(SetString(shell, "", "play"), ERROR_SUCCESS);
   RegCloseKey(shell);
+  // HKEY_CLASSES_ROOT is the machine's Software\Classes.
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, "audiocd\\shell", 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(QueryString(key, nullptr), "play");
+  RegCloseKey(key);
+  EXPECT_NE(HiveText("HKEY_LOCAL_MACHINE").find("[Software\\Classes\\AudioCD\\Shell]"),
+            std::string::npos);
+  EXPECT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_READ, &shell),
             ERROR_BAD_PATHNAME);
   const std::string too_long(256, 'k');
   EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, too_long.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                            nullptr, &shell, nullptr),
             ERROR_INVALID_PARAMETER);
-}
-
-TEST_F(RegistryTest, ClassesRootIsTheMachinesSoftwareClasses) {
-  HKEY key = Create(HKEY_CLASSES_ROOT, "AudioCD\\Shell");
-  SetString(key, "", "play");
-  RegCloseKey(key);
-  ASSERT_EQ(
-      RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\CLASSES\\audiocd\\shell", 0, KEY_READ, &key),
-      ERROR_SUCCESS);
-  EXPECT_EQ(QueryString(key, nullptr), "play");
-  RegCloseKey(key);
-  EXPECT_NE(HiveText("HKEY_LOCAL_MACHINE").find("[Software\\Classes\\AudioCD\\Shell]"),
-            std::string::npos);
-  EXPECT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
 }
 
 TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubKeys) {
@@ -185,8 +183,7 @@ TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubKeys) {
             ERROR_SUCCESS);
   // The handle outlives its key.
   EXPECT_EQ(SetString(run, "velko", "again"), ERROR_KEY_DELETED);
-  DWORD size = 0;
-  EXPECT_EQ(RegQueryValueEx(run, "velko", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(QueryResult(run, "velko"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegCloseKey(run), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion"),
             ERROR_SUCCESS);
@@ -196,8 +193,7 @@ TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubKeys) {
   // A key can delete itself through its own handle.
   HKEY self = Create(HKEY_CURRENT_USER, "Software\\Self");
   EXPECT_EQ(RegDeleteKey(self, ""), ERROR_SUCCESS);
-  EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Self", 0, KEY_READ, &self),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenResult(HKEY_CURRENT_USER, "Software\\Self"), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryTest, EnumerationAndKeyInformation) {
@@ -259,8 +255,7 @@ TEST_F(RegistryTest, AccessRightsOfTheHandleAreChecked) {
   ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\ReadOnly", 0, KEY_SET_VALUE, &key),
             ERROR_SUCCESS);
   EXPECT_EQ(SetString(key, "x", "y"), ERROR_SUCCESS);
-  DWORD size = 0;
-  EXPECT_EQ(RegQueryValueEx(key, "x", nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(QueryResult(key, "x"), ERROR_ACCESS_DENIED);
   RegCloseKey(key);
   // MAXIMUM_ALLOWED and the generic rights stand for the key rights.
   ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\ReadOnly", 0, 0x02000000, &key),
@@ -271,16 +266,6 @@ TEST_F(RegistryTest, AccessRightsOfTheHandleAreChecked) {
             ERROR_SUCCESS);
   EXPECT_EQ(QueryString(key, "x"), "z");
   EXPECT_EQ(SetString(key, "x", "w"), ERROR_ACCESS_DENIED);
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, ArgumentsAreChecked) {
-  HKEY key = Create(HKEY_CURRENT_USER, "Software\\Args");
-  EXPECT_EQ(RegSetValueEx(key, "x", 0, REG_BINARY, nullptr, 4), ERROR_NOACCESS);
-  const std::string long_name(16384, 'v');
-  EXPECT_EQ(SetString(key, long_name.c_str(), "x"), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegEnumKeyEx(key, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_INVALID_PARAMETER);
   RegCloseKey(key);
 }
 
@@ -302,10 +287,7 @@ TEST_F(RegistryTest, ManyThreadsWriteAtOnceWithoutLosingAValue) {
   for (auto& t : threads) t.join();
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Threads", 0, KEY_READ, &key), ERROR_SUCCESS);
-  DWORD count = 0;
-  RegQueryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
-                  nullptr, nullptr, nullptr);
-  EXPECT_EQ(count, 80u);
+  EXPECT_EQ(Counts(key).second, 80u);
   DWORD value = 0, size = 4;
   RegQueryValueEx(key, "t3v19", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
   EXPECT_EQ(value, 319u);

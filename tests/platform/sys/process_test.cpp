@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <pwd.h>
+#include <string>
+#include <unistd.h>
 
 #include "platform/core/errors.h"
 #include "platform/core/handles.h"
@@ -11,6 +14,8 @@
 #include "platform/fs/drives.h"
 #include "platform/shell/shell_execute.h"
 #include "platform/sys/process.h"
+#include "platform/sys/user_name.h"
+#include "tests/platform/checks.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -121,6 +126,28 @@ TEST(ShellExecuteTest, OpensAddressesDocumentsAndPrograms) {
   EXPECT_EQ(launches[2].program, (dir.path() / "prog").string());
   EXPECT_EQ(launches[2].arguments, (std::vector<std::string>{"T:\\prog", "-x", "y z"}));
   platform::UnmapDrive('T');
+}
+
+
+
+TEST(UserName, EffectiveUsersNameAndBufferSizes) {
+  const passwd* entry = getpwuid(geteuid());
+  ASSERT_NE(entry, nullptr);
+  const std::string expected = entry->pw_name;
+
+  char name[64] = {};
+  DWORD size = sizeof name;
+  ASSERT_TRUE(GetUserNameA(name, &size));
+  EXPECT_EQ(std::string(name), expected);
+  EXPECT_EQ(size, expected.size() + 1);
+
+  char small[64] = "untouched";
+  size = static_cast<DWORD>(expected.size());  // one short: no room for the zero
+  EXPECT_EQ(ERROR_OF(GetUserNameA(small, &size)), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(size, expected.size() + 1);
+  EXPECT_STREQ(small, "untouched");
+
+  EXPECT_EQ(ERROR_OF(GetUserNameA(name, nullptr)), ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/user/user.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
@@ -135,23 +136,16 @@ TEST_F(BadHandleTest, InventedHandlesFailEverywhere) {
 }
 
 TEST_F(BadHandleTest, ANullWindowIsNoWindowForMessagesSentToIt) {
-  SetLastError(0);
-  EXPECT_EQ(SendMessage(nullptr, WM_APP, 0, 0), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-  SetLastError(0);
-  EXPECT_FALSE(DestroyWindow(nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(SendMessage(nullptr, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(DestroyWindow(nullptr)), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(BadHandleTest, TheDesktopCannotBeDestroyedOrMoved) {
   HWND desktop = GetDesktopWindow();
   EXPECT_TRUE(IsWindow(desktop));
-  SetLastError(0);
-  EXPECT_FALSE(DestroyWindow(desktop));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  SetLastError(0);
-  EXPECT_FALSE(SetWindowPos(desktop, nullptr, 0, 0, 1, 1, SWP_NOZORDER));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(DestroyWindow(desktop)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ERROR_OF(SetWindowPos(desktop, nullptr, 0, 0, 1, 1, SWP_NOZORDER)),
+            ERROR_ACCESS_DENIED);
 }
 
 }  // namespace

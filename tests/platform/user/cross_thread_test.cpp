@@ -9,6 +9,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
 #include "platform/user/user.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
@@ -127,9 +128,7 @@ TEST_F(CrossThreadTest, SendReturnsZeroWhenTheTargetThreadEndsWithoutAnswering) 
   ender.join();
   EXPECT_FALSE(answered);
   EXPECT_FALSE(IsWindow(target));
-  SetLastError(0);
-  EXPECT_FALSE(PostMessage(target, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(PostMessage(target, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(CrossThreadTest, SendReturnsZeroWhenTheWindowIsDestroyedFirst) {
@@ -146,32 +145,35 @@ TEST_F(CrossThreadTest, SendReturnsZeroWhenTheWindowIsDestroyedFirst) {
     owner.Release([target] { DestroyWindow(target); });
   });
   DWORD_PTR result = 99;
-  SetLastError(0);
-  EXPECT_EQ(SendMessageTimeout(target, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(SendMessageTimeout(target, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result) != 0),
+            ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_EQ(result, 0u);
   destroyer.join();
   EXPECT_FALSE(answered);
   EXPECT_EQ(CountOf(target, WM_DESTROY), 1);
 }
 
-TEST_F(CrossThreadTest, SendMessageTimeoutGivesUpAndWithdrawsTheMessage) {
-  std::atomic<bool> answered{false};
+// A thread that takes no messages: SendMessageTimeout gives up and takes
+// its message back; SendNotifyMessage leaves its message waiting.
+TEST_F(CrossThreadTest, SendMessageTimeoutWithdrawsItsMessageAndSendNotifyMessageDoesNotWait) {
+  std::atomic<int> handled{0};
   SetHandler([&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == WM_APP) answered = true;
+    if (message == WM_APP) ++handled;
     return std::nullopt;
   });
   WindowThread busy(/*pump=*/false);
   DWORD_PTR result = 7;
-  SetLastError(0);
-  EXPECT_EQ(SendMessageTimeout(busy.hwnd(), WM_APP, 0, 0, SMTO_BLOCK, 30, &result), 0);
-  EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
+  EXPECT_EQ(ERROR_OF(SendMessageTimeout(busy.hwnd(), WM_APP, 0, 0, SMTO_BLOCK, 30, &result) != 0),
+            ERROR_TIMEOUT);
   EXPECT_EQ(platform::InspectQueue(busy.thread_id()).sent_waiting, 0u);
+  EXPECT_TRUE(SendNotifyMessage(busy.hwnd(), WM_APP + 1, 0, 0));
+  EXPECT_EQ(platform::InspectQueue(busy.thread_id()).sent_waiting, 1u);
   busy.Release([] {
     MSG msg;
-    PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);
+    PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);  // answers sent messages first
   });
-  EXPECT_FALSE(answered);
+  EXPECT_EQ(handled, 0);
+  EXPECT_EQ(CountOf(busy.hwnd(), WM_APP + 1), 1);
 }
 
 TEST_F(CrossThreadTest, ReplyMessageLetsTheSenderGoOnEarly) {
@@ -190,23 +192,6 @@ TEST_F(CrossThreadTest, ReplyMessageLetsTheSenderGoOnEarly) {
   target.Stop();
   EXPECT_TRUE(saw_sender_back);
   EXPECT_FALSE(ReplyMessage(1));  // nothing is being answered here
-}
-
-TEST_F(CrossThreadTest, SendNotifyMessageDoesNotWait) {
-  std::atomic<int> handled{0};
-  SetHandler([&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == WM_APP) ++handled;
-    return std::nullopt;
-  });
-  WindowThread idle(/*pump=*/false);
-  EXPECT_TRUE(SendNotifyMessage(idle.hwnd(), WM_APP, 0, 0));
-  EXPECT_EQ(platform::InspectQueue(idle.thread_id()).sent_waiting, 1u);
-  EXPECT_EQ(handled, 0);
-  idle.Release([] {
-    MSG msg;
-    PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);  // answers sent messages first
-  });
-  EXPECT_EQ(handled, 1);
 }
 
 TEST_F(CrossThreadTest, QuitEndsGetMessageOnAnotherThread) {

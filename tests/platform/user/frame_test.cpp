@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/system_metrics.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace velko_test {
@@ -23,22 +24,10 @@ class FrameTest : public UserTest {
   }
 };
 
-RECT ClientOnScreen(HWND hwnd) {
-  RECT r;
-  GetClientRect(hwnd, &r);
-  POINT origin{0, 0};
-  ClientToScreen(hwnd, &origin);
-  return RECT{origin.x, origin.y, origin.x + r.right, origin.y + r.bottom};
-}
-
 TEST_F(FrameTest, AnOverlappedWindowHasASizingFrameAndACaption) {
   HWND hwnd = MakeFramed();
   // Sizing frame 4 on each side, caption 18 plus its line.
-  RECT client = ClientOnScreen(hwnd);
-  EXPECT_EQ(client.left, 104);
-  EXPECT_EQ(client.top, 123);
-  EXPECT_EQ(client.right, 396);
-  EXPECT_EQ(client.bottom, 296);
+  EXPECT_EQ(ClientEdges(hwnd), (Edges{104, 123, 396, 296}));
 
   RECT wanted{0, 0, 292, 173};
   ASSERT_TRUE(AdjustWindowRectEx(&wanted, WS_OVERLAPPEDWINDOW, FALSE, 0));
@@ -48,20 +37,11 @@ TEST_F(FrameTest, AnOverlappedWindowHasASizingFrameAndACaption) {
 
 TEST_F(FrameTest, DialogFramesBordersAndEdgesHaveTheirOwnWidths) {
   HWND dialog = Make(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU, "Dialog", 0, 0, 0, 200, 100);
-  RECT client;
-  GetClientRect(dialog, &client);
-  EXPECT_EQ(client.right, 200 - 2 * 3);
-  EXPECT_EQ(client.bottom, 100 - 3 - 19 - 3);
-
+  EXPECT_EQ(ClientEdges(dialog), (Edges{3, 3 + 19, 200 - 3, 100 - 3}));
   HWND bordered = Make(nullptr, WS_POPUP | WS_BORDER, nullptr, WS_EX_CLIENTEDGE, 0, 0, 100, 50);
-  GetClientRect(bordered, &client);
-  EXPECT_EQ(client.right, 100 - 2 * (1 + 2));
-  EXPECT_EQ(client.bottom, 50 - 2 * (1 + 2));
-
+  EXPECT_EQ(ClientEdges(bordered), (Edges{1 + 2, 1 + 2, 100 - 3, 50 - 3}));
   HWND plain = Make(nullptr, WS_POPUP, nullptr, 0, 0, 0, 80, 40);
-  GetClientRect(plain, &client);
-  EXPECT_EQ(client.right, 80);
-  EXPECT_EQ(client.bottom, 40);
+  EXPECT_EQ(ClientEdges(plain), (Edges{0, 0, 80, 40}));
 }
 
 TEST_F(FrameTest, DefaultHitTestsNameThePartsOfTheFrame) {
@@ -106,11 +86,7 @@ TEST_F(FrameTest, AReplacedNonClientCalculationChangesTheClientRectangle) {
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   EXPECT_EQ(CountOf(hwnd, WM_NCCALCSIZE), 1);
-  RECT client = ClientOnScreen(hwnd);
-  EXPECT_EQ(client.left, 110);
-  EXPECT_EQ(client.top, 130);
-  EXPECT_EQ(client.right, 390);
-  EXPECT_EQ(client.bottom, 290);
+  EXPECT_EQ(ClientEdges(hwnd), (Edges{110, 130, 390, 290}));
   // The client area changed size: the window hears of it.
   auto sizes = MessagesOf(hwnd, {WM_SIZE});
   ASSERT_EQ(sizes.size(), 1u);
@@ -178,11 +154,7 @@ TEST_F(FrameTest, DraggingTheCaptionMovesTheWindow) {
   });
   platform::InjectMouse(platform::MouseAction::kLeftDown, 200, 110);
   Pump();
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.left, 140);
-  EXPECT_EQ(r.top, 130);
-  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{140, 130, 440, 330}));
   EXPECT_EQ(CountOf(hwnd, WM_EXITSIZEMOVE), 1);
   EXPECT_EQ(GetCapture(), nullptr);
 }
@@ -202,10 +174,7 @@ TEST_F(FrameTest, DraggingTheCornerSizesTheWindowWithinTheTrackingLimits) {
   });
   platform::InjectMouse(platform::MouseAction::kLeftDown, 398, 298);
   Pump();
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.right - r.left, 320);  // held at the tracking limit
-  EXPECT_EQ(r.bottom - r.top, 252);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{100, 100, 420, 352}));  // held at the tracking limit
   EXPECT_GE(CountOf(hwnd, WM_SIZING), 1);
 }
 
@@ -236,12 +205,7 @@ TEST_F(FrameTest, AMaximiseHonoursGetMinMaxInfo) {
   ClearMessageLog();
   ShowWindow(hwnd, SW_MAXIMIZE);
   EXPECT_TRUE(IsZoomed(hwnd));
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.left, 10);
-  EXPECT_EQ(r.top, 20);
-  EXPECT_EQ(r.right, 510);
-  EXPECT_EQ(r.bottom, 420);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{10, 20, 510, 420}));
   bool maximized_size = false;
   for (const LoggedMessage& m : MessageLog()) {
     if (m.hwnd == hwnd && m.message == WM_SIZE && m.wparam == SIZE_MAXIMIZED) maximized_size = true;
@@ -250,23 +214,14 @@ TEST_F(FrameTest, AMaximiseHonoursGetMinMaxInfo) {
 
   ShowWindow(hwnd, SW_RESTORE);
   EXPECT_FALSE(IsZoomed(hwnd));
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.left, 100);
-  EXPECT_EQ(r.top, 100);
-  EXPECT_EQ(r.right, 400);
-  EXPECT_EQ(r.bottom, 300);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{100, 100, 400, 300}));
 }
 
 TEST_F(FrameTest, ADefaultMaximiseFillsTheWorkAreaWithTheFrameOutside) {
   platform::SetWorkArea(RECT{0, 0, 1024, 740});
   HWND hwnd = MakeFramed();
   SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.left, -4);
-  EXPECT_EQ(r.top, -4);
-  EXPECT_EQ(r.right, 1028);
-  EXPECT_EQ(r.bottom, 744);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{-4, -4, 1028, 744}));
   // Maximised, the frame no longer sizes.
   EXPECT_EQ(HitAt(hwnd, -2, 300), HTBORDER);
   EXPECT_EQ(HitAt(hwnd, 0, 300), HTCLIENT);
@@ -280,8 +235,7 @@ TEST_F(FrameTest, MinimisingMovesTheWindowOffTheScreenAndRestoringBringsItBack) 
   EXPECT_TRUE(IsIconic(hwnd));
   RECT client;
   GetClientRect(hwnd, &client);
-  EXPECT_EQ(client.right, 0);
-  EXPECT_EQ(client.bottom, 0);
+  EXPECT_EQ(EdgesOf(client), (Edges{0, 0, 0, 0}));
   EXPECT_EQ(WindowFromPoint(POINT{200, 200}), nullptr);
   bool minimized_size = false;
   for (const LoggedMessage& m : MessageLog()) {
@@ -290,10 +244,7 @@ TEST_F(FrameTest, MinimisingMovesTheWindowOffTheScreenAndRestoringBringsItBack) 
   EXPECT_TRUE(minimized_size);
   SendMessage(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_FALSE(IsIconic(hwnd));
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.left, 100);
-  EXPECT_EQ(r.bottom, 300);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{100, 100, 400, 300}));
   EXPECT_EQ(WindowFromPoint(POINT{200, 200}), hwnd);
 }
 
@@ -305,10 +256,7 @@ TEST_F(FrameTest, AWindowMinimisedFromMaximisedComesBackMaximised) {
   EXPECT_TRUE(IsZoomed(hwnd));
   ShowWindow(hwnd, SW_RESTORE);
   EXPECT_FALSE(IsZoomed(hwnd));
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.left, 100);
-  EXPECT_EQ(r.right, 400);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{100, 100, 400, 300}));
 }
 
 TEST_F(FrameTest, ADoubleClickOnTheCaptionMaximisesAndRestores) {
@@ -327,18 +275,14 @@ TEST_F(FrameTest, ADoubleClickOnTheCaptionMaximisesAndRestores) {
 TEST_F(FrameTest, SizesStayWithinTheTrackingLimits) {
   HWND hwnd = MakeFramed();
   SetWindowPos(hwnd, nullptr, 0, 0, 20, 10, SWP_NOMOVE | SWP_NOZORDER);
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXMINTRACK));
-  EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYMINTRACK));
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{100, 100, 100 + GetSystemMetrics(SM_CXMINTRACK),
+                                      100 + GetSystemMetrics(SM_CYMINTRACK)}));
 }
 
 TEST_F(FrameTest, SystemCommandsCloseMinimiseAndAltF4) {
   HWND hwnd = MakeFramed();
   SetFocus(hwnd);
-  platform::InjectKey(VK_MENU, true);
-  platform::InjectKeyPress(VK_F4);
-  platform::InjectKey(VK_MENU, false);
+  InjectChord(VK_MENU, VK_F4);
   Pump();
   EXPECT_FALSE(IsWindow(hwnd));
 }
@@ -349,15 +293,11 @@ TEST_F(FrameTest, PlacementKeepsTheNormalRectangleWhileMaximised) {
   WINDOWPLACEMENT placement;
   ASSERT_TRUE(GetWindowPlacement(hwnd, &placement));
   EXPECT_EQ(placement.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
-  EXPECT_EQ(placement.rcNormalPosition.left, 100);
-  EXPECT_EQ(placement.rcNormalPosition.right, 400);
+  EXPECT_EQ(EdgesOf(placement.rcNormalPosition), (Edges{100, 100, 400, 300}));
   placement.rcNormalPosition = RECT{50, 60, 250, 210};
   placement.showCmd = SW_SHOWNORMAL;
   ASSERT_TRUE(SetWindowPlacement(hwnd, &placement));
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.left, 50);
-  EXPECT_EQ(r.bottom, 210);
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{50, 60, 250, 210}));
   EXPECT_FALSE(IsZoomed(hwnd));
 }
 
@@ -409,8 +349,7 @@ TEST_F(FrameTest, TheMenuBarSeamReservesPaintsAndTracksTheBar) {
   HMENU menu = reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(0x1234));
   HWND hwnd = Make(nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Menu", 0, 100, 100, 300, 200, menu);
   Pump();
-  RECT client = ClientOnScreen(hwnd);
-  EXPECT_EQ(client.top, 123 + 19);
+  EXPECT_EQ(ClientEdges(hwnd)[1], 123 + 19);
   EXPECT_GE(g_menu_seen.paints, 1);
   EXPECT_EQ(HitAt(hwnd, 200, 130), HTMENU);
   platform::InjectClick(200, 130);

@@ -11,6 +11,7 @@
 #include "platform/core/handles.h"
 #include "platform/core/threads.h"
 #include "platform/core/waits.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
@@ -92,15 +93,11 @@ TEST_F(MessageQueueTest, PeekMessageFiltersByWindowAndRange) {
   ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, WM_APP + 1);
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-}
-
-TEST_F(MessageQueueTest, AWindowFilterTakesItsChildrensMessagesToo) {
+  // A window filter takes its children's messages too.
   HWND parent = Make(nullptr, WS_POPUP);
   HWND child = Make(parent, WS_CHILD);
-  HWND other = Make(HWND_MESSAGE);
-  PostMessage(other, WM_APP, 0, 0);
+  PostMessage(first, WM_APP, 0, 0);
   PostMessage(child, WM_APP, 1, 0);
-  MSG msg;
   ASSERT_TRUE(PeekMessage(&msg, parent, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.hwnd, child);
   EXPECT_FALSE(PeekMessage(&msg, parent, 0, 0, PM_REMOVE));
@@ -109,17 +106,11 @@ TEST_F(MessageQueueTest, AWindowFilterTakesItsChildrensMessagesToo) {
 TEST_F(MessageQueueTest, AFilterWindowMustBeAWindowOfThisThread) {
   MSG msg;
   HWND bogus = reinterpret_cast<HWND>(0x12345);
-  SetLastError(0);
-  EXPECT_EQ(GetMessage(&msg, bogus, 0, 0), -1);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-  SetLastError(0);
-  EXPECT_FALSE(PeekMessage(&msg, bogus, 0, 0, PM_REMOVE));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetMessage(&msg, bogus, 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(PeekMessage(&msg, bogus, 0, 0, PM_REMOVE)), ERROR_INVALID_WINDOW_HANDLE);
 
   velko_test::WindowThread other;
-  SetLastError(0);
-  EXPECT_EQ(GetMessage(&msg, other.hwnd(), 0, 0), -1);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(GetMessage(&msg, other.hwnd(), 0, 0) != -1), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(MessageQueueTest, MessagesForADestroyedWindowAreDropped) {
@@ -136,12 +127,8 @@ TEST_F(MessageQueueTest, MessagesForADestroyedWindowAreDropped) {
   EXPECT_EQ(msg.hwnd, survivor);
   EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
 
-  SetLastError(0);
-  EXPECT_FALSE(PostMessage(doomed, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-  SetLastError(0);
-  EXPECT_EQ(SendMessage(doomed, WM_APP, 0, 0), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(PostMessage(doomed, WM_APP, 0, 0)), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(ERROR_OF(SendMessage(doomed, WM_APP, 0, 0) != 0), ERROR_INVALID_WINDOW_HANDLE);
   EXPECT_EQ(CountOf(doomed, WM_APP), 0);
 }
 
@@ -163,6 +150,11 @@ TEST_F(MessageQueueTest, SendMessageToOwnWindowCallsTheProcedureDirectly) {
   EXPECT_EQ(platform::InspectQueue(GetCurrentThreadId()).posted, 0u);
 }
 
+int g_stray_calls = 0;
+void StrayTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  ++g_stray_calls;
+}
+
 TEST_F(MessageQueueTest, DispatchAndTranslate) {
   HWND hwnd = Make(HWND_MESSAGE);
   SetHandler([](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
@@ -179,17 +171,8 @@ TEST_F(MessageQueueTest, DispatchAndTranslate) {
   key.message = WM_KEYDOWN;
   key.wParam = VK_ESCAPE;
   EXPECT_TRUE(TranslateMessage(&key));
-}
-
-int g_stray_calls = 0;
-void StrayTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-  ++g_stray_calls;
-}
-
-TEST_F(MessageQueueTest, DispatchNeverCallsAProcedureThatIsNoTimerOfThisThread) {
-  HWND hwnd = Make(HWND_MESSAGE);
-  MSG forged;
-  forged.hwnd = hwnd;
+  // A WM_TIMER whose lParam is no timer procedure of this thread calls nothing.
+  MSG forged = msg;
   forged.message = WM_TIMER;
   forged.wParam = 1;
   forged.lParam = reinterpret_cast<LPARAM>(&StrayTimerProc);
@@ -213,9 +196,7 @@ TEST_F(MessageQueueTest, PostThreadMessageNeedsAThreadWithAQueue) {
     GetMessage(&received, nullptr, 0, 0);
   });
   ASSERT_TRUE(WaitFor([&] { return worker_id != 0; }));
-  SetLastError(0);
-  EXPECT_FALSE(PostThreadMessage(worker_id, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+  EXPECT_EQ(ERROR_OF(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
   go = true;
   ASSERT_TRUE(WaitFor([&] { return queue_made.load(); }));
   EXPECT_TRUE(PostThreadMessage(worker_id, WM_APP + 9, 5, 6));
@@ -224,9 +205,7 @@ TEST_F(MessageQueueTest, PostThreadMessageNeedsAThreadWithAQueue) {
   EXPECT_EQ(received.hwnd, nullptr);
   EXPECT_EQ(received.wParam, 5u);
   // The thread has ended and its queue with it.
-  SetLastError(0);
-  EXPECT_FALSE(PostThreadMessage(worker_id, WM_APP, 0, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+  EXPECT_EQ(ERROR_OF(PostThreadMessage(worker_id, WM_APP, 0, 0)), ERROR_INVALID_THREAD_ID);
 }
 
 TEST_F(MessageQueueTest, QueueStatusReportsWhatArrivedSinceTheLastLook) {
@@ -357,11 +336,10 @@ TEST_F(MessageQueueTest, MsgWaitForMultipleObjectsWaitsForKernelObjectsAndTheQue
   PostMessage(hwnd, WM_APP, 0, 0);
   EXPECT_EQ(MsgWaitForMultipleObjects(2, events, TRUE, 0, QS_POSTMESSAGE), WAIT_OBJECT_0);
 
-  SetLastError(0);
   HANDLE closed = CreateEvent(nullptr, FALSE, FALSE, nullptr);
   CloseHandle(closed);
-  EXPECT_EQ(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(ERROR_OF(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT) != WAIT_FAILED),
+            ERROR_INVALID_HANDLE);
   for (HANDLE event : events) CloseHandle(event);
 }
 

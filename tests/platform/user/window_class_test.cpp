@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "platform/core/errors.h"
+#include "platform/user/builtin_classes.h"
+#include "platform/user/user.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
@@ -28,6 +31,12 @@ WNDCLASS ClassNamed(const char* name, HINSTANCE instance = nullptr, UINT style =
   return info;
 }
 
+// A message-only window of a class.
+HWND WindowOf(LPCSTR class_name, HINSTANCE instance = nullptr) {
+  return CreateWindowEx(0, class_name, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                        nullptr);
+}
+
 class WindowClassTest : public UserTest {};
 
 TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
@@ -40,9 +49,7 @@ TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
   ASSERT_GE(atom, 0xC000);
 
   WNDCLASS again = ClassNamed("VELKO.sample");
-  SetLastError(0);
-  EXPECT_EQ(RegisterClass(&again), 0);
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
+  EXPECT_EQ(ERROR_OF(RegisterClass(&again) != 0), ERROR_CLASS_ALREADY_EXISTS);
 
   WNDCLASS found;
   ASSERT_TRUE(GetClassInfo(nullptr, "velko.SAMPLE", &found));
@@ -53,33 +60,18 @@ TEST_F(WindowClassTest, NamesIgnoreCaseAndDuplicatesAreRefused) {
   EXPECT_STREQ(found.lpszMenuName, "MainMenu");
 
   EXPECT_TRUE(UnregisterClass("VELKO.SAMPLE", nullptr));
-  SetLastError(0);
-  EXPECT_FALSE(GetClassInfo(nullptr, "Velko.Sample", &found));
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
-  SetLastError(0);
-  EXPECT_FALSE(UnregisterClass("Velko.Sample", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_DOES_NOT_EXIST);
+  EXPECT_EQ(ERROR_OF(GetClassInfo(nullptr, "Velko.Sample", &found)), ERROR_CLASS_DOES_NOT_EXIST);
+  EXPECT_EQ(ERROR_OF(UnregisterClass("Velko.Sample", nullptr)), ERROR_CLASS_DOES_NOT_EXIST);
 }
 
 TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
   WNDCLASS info = ClassNamed("Velko.Busy");
   ASSERT_TRUE(RegisterClass(&info));
-  HWND hwnd = CreateWindowEx(0, "velko.busy", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             nullptr, nullptr);
+  HWND hwnd = WindowOf("velko.busy");
   ASSERT_NE(hwnd, nullptr);
-  SetLastError(0);
-  EXPECT_FALSE(UnregisterClass("Velko.Busy", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_HAS_WINDOWS);
+  EXPECT_EQ(ERROR_OF(UnregisterClass("Velko.Busy", nullptr)), ERROR_CLASS_HAS_WINDOWS);
   EXPECT_TRUE(DestroyWindow(hwnd));
   EXPECT_TRUE(UnregisterClass("Velko.Busy", nullptr));
-}
-
-TEST_F(WindowClassTest, UnknownClassCannotMakeWindows) {
-  SetLastError(0);
-  EXPECT_EQ(CreateWindowEx(0, "No.Such.Class", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                           nullptr),
-            nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
 }
 
 TEST_F(WindowClassTest, LocalClassesServeTheirInstanceAndGlobalClassesEveryone) {
@@ -91,15 +83,10 @@ TEST_F(WindowClassTest, LocalClassesServeTheirInstanceAndGlobalClassesEveryone) 
   WNDCLASS other_local = ClassNamed("Velko.Local", Instance(0x2000));
   EXPECT_TRUE(RegisterClass(&other_local));
 
-  SetLastError(0);
-  EXPECT_EQ(CreateWindowEx(0, "Velko.Local", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           Instance(0x3000), nullptr),
-            nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-  HWND own = CreateWindowEx(0, "Velko.Local", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            Instance(0x1000), nullptr);
-  HWND shared = CreateWindowEx(0, "Velko.Global", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               Instance(0x3000), nullptr);
+  EXPECT_EQ(ERROR_OF(WindowOf("Velko.Local", Instance(0x3000)) != nullptr),
+            ERROR_CANNOT_FIND_WND_CLASS);
+  HWND own = WindowOf("Velko.Local", Instance(0x1000));
+  HWND shared = WindowOf("Velko.Global", Instance(0x3000));
   EXPECT_NE(own, nullptr);
   EXPECT_NE(shared, nullptr);
   EXPECT_EQ(GetClassLongPtr(own, GCLP_HMODULE), 0x1000u);
@@ -116,8 +103,7 @@ TEST_F(WindowClassTest, AnAtomStandsForTheClassName) {
   info.lpszClassName = "Velko.ByAtom";
   ATOM atom = RegisterClassEx(&info);
   ASSERT_NE(atom, 0);
-  HWND hwnd = CreateWindowEx(0, MAKEINTATOM(atom), nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             nullptr, nullptr);
+  HWND hwnd = WindowOf(MAKEINTATOM(atom));
   ASSERT_NE(hwnd, nullptr);
   char name[64];
   EXPECT_EQ(GetClassName(hwnd, name, sizeof name), 12);
@@ -134,9 +120,7 @@ TEST_F(WindowClassTest, AnAtomStandsForTheClassName) {
   WNDCLASSEX wrong_size;
   wrong_size.cbSize = sizeof(WNDCLASS);
   wrong_size.lpszClassName = "Velko.WrongSize";
-  SetLastError(0);
-  EXPECT_EQ(RegisterClassEx(&wrong_size), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(RegisterClassEx(&wrong_size) != 0), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
@@ -144,8 +128,7 @@ TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
   info.cbClsExtra = 16;
   info.cbWndExtra = 8;
   ASSERT_TRUE(RegisterClass(&info));
-  HWND hwnd = CreateWindowEx(0, "Velko.Extra", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             nullptr, nullptr);
+  HWND hwnd = WindowOf("Velko.Extra");
   ASSERT_NE(hwnd, nullptr);
   EXPECT_EQ(GetClassLongPtr(hwnd, GCL_CBCLSEXTRA), 16u);
   EXPECT_EQ(GetClassLongPtr(hwnd, GCL_CBWNDEXTRA), 8u);
@@ -155,12 +138,9 @@ TEST_F(WindowClassTest, ClassValuesAndExtraBytes) {
   EXPECT_EQ(GetClassLong(hwnd, 0), 77u);
   EXPECT_EQ(SetClassLongPtr(hwnd, GCLP_HCURSOR, 42), 0u);
   EXPECT_EQ(GetClassLongPtr(hwnd, GCLP_HCURSOR), 42u);
-  SetLastError(0);
-  EXPECT_EQ(GetClassLongPtr(hwnd, 9), 0u);  // 9 + 8 bytes is past the end
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
-  SetLastError(0);
-  EXPECT_EQ(SetClassLongPtr(hwnd, GCW_ATOM, 5), 0u);  // read-only
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ERROR_OF(GetClassLongPtr(hwnd, 9) != 0u),
+            ERROR_INVALID_INDEX);  // 9 + 8 bytes is past the end
+  EXPECT_EQ(ERROR_OF(SetClassLongPtr(hwnd, GCW_ATOM, 5) != 0u), ERROR_INVALID_INDEX);  // read-only
   DestroyWindow(hwnd);
   EXPECT_TRUE(UnregisterClass("Velko.Extra", nullptr));
 }
@@ -171,9 +151,50 @@ TEST_F(WindowClassTest, RegisteredMessagesAreSharedByName) {
   EXPECT_LE(first, 0xFFFFu);
   EXPECT_EQ(RegisterWindowMessage("TASKBARCREATED"), first);
   EXPECT_NE(RegisterWindowMessage("Velko.OtherMessage"), first);
-  SetLastError(0);
-  EXPECT_EQ(RegisterWindowMessage(""), 0u);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(RegisterWindowMessage("") != 0u), ERROR_INVALID_PARAMETER);
+}
+
+int g_registrations = 0;
+
+LRESULT BuiltinProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_USER) return 42;
+  return DefWindowProc(hwnd, message, wparam, lparam);
+}
+
+void RegisterTestControl() {
+  ++g_registrations;
+  WNDCLASSEX info{};
+  info.cbSize = sizeof info;
+  info.style = CS_GLOBALCLASS;
+  info.lpfnWndProc = &BuiltinProc;
+  info.lpszClassName = "VelkoTestControl";
+  RegisterClassEx(&info);
+}
+
+const platform::BuiltinClass kTestControl("VelkoTestControl", &RegisterTestControl);
+
+TEST(BuiltinClasses, RegisteredOnceOnFirstUseWhateverTheCase) {
+  WNDCLASSEX info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetClassInfoEx(nullptr, "velkotestcontrol", &info));
+  EXPECT_EQ(info.lpfnWndProc, &BuiltinProc);
+  HWND a = CreateWindowEx(0, "VELKOTESTCONTROL", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                          nullptr, nullptr);
+  HWND b = CreateWindowEx(0, "VelkoTestControl", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                          nullptr, nullptr);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(SendMessage(a, WM_USER, 0, 0), 42);
+  EXPECT_EQ(g_registrations, 1);
+  DestroyWindow(a);
+  DestroyWindow(b);
+}
+
+TEST(BuiltinClasses, UnknownNamesStillFail) {
+  EXPECT_EQ(CreateWindowEx(0, "NoSuchControl", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr,
+                           nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
 }
 
 }  // namespace

@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/errors.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
 
+using velko_test::ClientEdges;
+using velko_test::ClientRectEdges;
 using velko_test::CountOf;
+using velko_test::Edges;
 using velko_test::MessageLog;
 using velko_test::MessagesOf;
 using velko_test::SetHandler;
 using velko_test::UserTest;
+using velko_test::WindowEdges;
 
 class WindowPositionTest : public UserTest {
  protected:
@@ -27,10 +32,6 @@ class WindowPositionTest : public UserTest {
   }
 };
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST_F(WindowPositionTest, MoveWindowSendsPositionSizeAndMove) {
   HWND hwnd = Make(nullptr, WS_POPUP, nullptr, 0, 0, 0, 40, 30);
   velko_test::ClearMessageLog();
@@ -40,11 +41,8 @@ TEST_F(WindowPositionTest, MoveWindowSendsPositionSizeAndMove) {
   EXPECT_EQ(LastParams(hwnd, WM_SIZE),
             (std::pair<WPARAM, LPARAM>{SIZE_RESTORED, MAKELPARAM(100, 50)}));
   EXPECT_EQ(LastParams(hwnd, WM_MOVE).second, MAKELPARAM(10, 20));
-  RECT rect;
-  ASSERT_TRUE(GetWindowRect(hwnd, &rect));
-  EXPECT_TRUE(SameRect(rect, RECT{10, 20, 110, 70}));
-  ASSERT_TRUE(GetClientRect(hwnd, &rect));
-  EXPECT_TRUE(SameRect(rect, RECT{0, 0, 100, 50}));
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{10, 20, 110, 70}));
+  EXPECT_EQ(ClientRectEdges(hwnd), (Edges{0, 0, 100, 50}));
 
   // Only moving: no WM_SIZE. Staying put: neither.
   velko_test::ClearMessageLog();
@@ -63,22 +61,17 @@ TEST_F(WindowPositionTest, TheWindowMayAmendAPositionChange) {
     return std::nullopt;
   });
   SetWindowPos(hwnd, nullptr, 5, 5, 200, 100, SWP_NOZORDER);
-  RECT rect;
-  GetWindowRect(hwnd, &rect);
-  EXPECT_TRUE(SameRect(rect, RECT{5, 5, 35, 105}));
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{5, 5, 35, 105}));
   // SWP_NOSIZE keeps the size whatever is passed.
   SetHandler(nullptr);
   SetWindowPos(hwnd, nullptr, 7, 8, 999, 999, SWP_NOZORDER | SWP_NOSIZE);
-  GetWindowRect(hwnd, &rect);
-  EXPECT_TRUE(SameRect(rect, RECT{7, 8, 37, 108}));
+  EXPECT_EQ(WindowEdges(hwnd), (Edges{7, 8, 37, 108}));
 }
 
 TEST_F(WindowPositionTest, ChildRectanglesAreRelativeToTheParentsClientArea) {
   HWND parent = Make(nullptr, WS_POPUP, nullptr, 0, 100, 100, 200, 200);
   HWND child = Make(parent, WS_CHILD, nullptr, 0, 10, 20, 50, 50);
-  RECT rect;
-  GetWindowRect(child, &rect);
-  EXPECT_TRUE(SameRect(rect, RECT{110, 120, 160, 170}));
+  EXPECT_EQ(WindowEdges(child), (Edges{110, 120, 160, 170}));
   POINT point{1, 2};
   EXPECT_TRUE(ClientToScreen(child, &point));
   EXPECT_EQ(point.x, 111);
@@ -95,8 +88,7 @@ TEST_F(WindowPositionTest, ChildRectanglesAreRelativeToTheParentsClientArea) {
 
   // Moving the parent carries the child along.
   MoveWindow(parent, 0, 0, 200, 200, TRUE);
-  GetWindowRect(child, &rect);
-  EXPECT_TRUE(SameRect(rect, RECT{10, 20, 60, 70}));
+  EXPECT_EQ(WindowEdges(child), (Edges{10, 20, 60, 70}));
 }
 
 TEST_F(WindowPositionTest, NcCalcSizeDecidesTheClientArea) {
@@ -112,18 +104,12 @@ TEST_F(WindowPositionTest, NcCalcSizeDecidesTheClientArea) {
     return 0;
   });
   HWND hwnd = Make(nullptr, WS_POPUP, nullptr, 0, 50, 50, 100, 80);
-  RECT rect;
-  GetClientRect(hwnd, &rect);
-  EXPECT_TRUE(SameRect(rect, RECT{0, 0, 90, 70}));
-  POINT origin{0, 0};
-  ClientToScreen(hwnd, &origin);
-  EXPECT_EQ(origin.x, 55);
-  EXPECT_EQ(origin.y, 55);
+  EXPECT_EQ(ClientRectEdges(hwnd), (Edges{0, 0, 90, 70}));
+  EXPECT_EQ(ClientEdges(hwnd), (Edges{55, 55, 145, 125}));
   EXPECT_EQ(LastParams(hwnd, WM_SIZE).second, MAKELPARAM(90, 70));
 
   SetWindowPos(hwnd, nullptr, 0, 0, 60, 40, SWP_NOZORDER | SWP_NOMOVE);
-  GetClientRect(hwnd, &rect);
-  EXPECT_TRUE(SameRect(rect, RECT{0, 0, 50, 30}));
+  EXPECT_EQ(ClientRectEdges(hwnd), (Edges{0, 0, 50, 30}));
 }
 
 TEST_F(WindowPositionTest, ShowWindowChangesVisibilityAndSizeState) {

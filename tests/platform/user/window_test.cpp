@@ -10,6 +10,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/threads.h"
+#include "tests/platform/checks.h"
 #include "tests/platform/user/user_test_support.h"
 
 namespace {
@@ -56,41 +57,31 @@ TEST_F(WindowTest, CreationSendsItsMessagesInOrder) {
   EXPECT_TRUE(DestroyWindow(hwnd));
 }
 
-TEST_F(WindowTest, FalseFromNcCreateStopsCreation) {
-  std::size_t before = platform::LiveWindowCount();
-  HWND refused = nullptr;
-  SetHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == WM_NCCREATE) {
+TEST_F(WindowTest, RefusingNcCreateOrCreateDestroysTheWindow) {
+  struct Case {
+    UINT refused;
+    LRESULT answer;
+    std::vector<UINT> messages;
+  } cases[] = {
+      {WM_NCCREATE, FALSE, {WM_NCCREATE, WM_NCDESTROY}},
+      {WM_CREATE, -1, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}},
+  };
+  for (const Case& c : cases) {
+    std::size_t before = platform::LiveWindowCount();
+    HWND refused = nullptr;
+    SetHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (message != c.refused) return std::nullopt;
       refused = hwnd;
-      return FALSE;
-    }
-    return std::nullopt;
-  });
-  EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                           nullptr),
-            nullptr);
-  ASSERT_NE(refused, nullptr);
-  EXPECT_EQ(MessagesOf(refused), (std::vector<UINT>{WM_NCCREATE, WM_NCDESTROY}));
-  EXPECT_FALSE(IsWindow(refused));
-  EXPECT_EQ(platform::LiveWindowCount(), before);
-}
-
-TEST_F(WindowTest, MinusOneFromCreateDestroysTheWindow) {
-  HWND refused = nullptr;
-  SetHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (message == WM_CREATE) {
-      refused = hwnd;
-      return -1;
-    }
-    return std::nullopt;
-  });
-  EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                           nullptr),
-            nullptr);
-  ASSERT_NE(refused, nullptr);
-  EXPECT_EQ(MessagesOf(refused),
-            (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
-  EXPECT_FALSE(IsWindow(refused));
+      return c.answer;
+    });
+    EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                             nullptr),
+              nullptr);
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(MessagesOf(refused), c.messages);
+    EXPECT_FALSE(IsWindow(refused));
+    EXPECT_EQ(platform::LiveWindowCount(), before);
+  }
 }
 
 TEST_F(WindowTest, DestroyWindowTakesOwnedWindowsAndChildrenInThePlatformsOrder) {
@@ -153,20 +144,6 @@ TEST_F(WindowTest, DestroyingAgainFromWmDestroyDoesNothing) {
   EXPECT_EQ(CountOf(hwnd, WM_NCDESTROY), 1);
 }
 
-TEST_F(WindowTest, OnlyTheOwningThreadMayDestroyAWindow) {
-  HWND hwnd = Make(HWND_MESSAGE);
-  BOOL result = TRUE;
-  DWORD error = 0;
-  std::thread other([&] {
-    result = DestroyWindow(hwnd);
-    error = GetLastError();
-  });
-  other.join();
-  EXPECT_FALSE(result);
-  EXPECT_EQ(error, ERROR_ACCESS_DENIED);
-  EXPECT_TRUE(IsWindow(hwnd));
-}
-
 TEST_F(WindowTest, HandlesAreNeverReused) {
   std::set<HWND> seen;
   for (int round = 0; round < 3; ++round) {
@@ -208,8 +185,8 @@ TEST_F(WindowTest, ParentsOwnersAndAncestors) {
   EXPECT_EQ(SetParent(grandchild, top), child);
   EXPECT_EQ(GetParent(grandchild), top);
   EXPECT_EQ(GetWindow(child, GW_CHILD), nullptr);
-  EXPECT_EQ(SetParent(top, grandchild), nullptr);  // a window cannot go under its own child
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ERROR_OF(SetParent(top, grandchild) != nullptr),
+            ERROR_INVALID_PARAMETER);  // a window cannot go under its own child
 
   SetLastError(0);
   EXPECT_EQ(CreateWindowEx(0, kTestClass, nullptr, WS_CHILD, 0, 0, 0, 0, nullptr, nullptr, nullptr,
@@ -244,7 +221,9 @@ TEST_F(WindowTest, MessageOnlyWindowsStayOutOfTheTopLevelList) {
   EXPECT_EQ(FindWindow(kTestClass, "Velko hidden"), nullptr);
   EXPECT_EQ(FindWindowEx(HWND_MESSAGE, nullptr, kTestClass, "Velko hidden"), hidden);
   EXPECT_EQ(FindWindow(kTestClass, "Velko visible"), top);
+  EXPECT_EQ(FindWindow(nullptr, "Velko visible"), top);
   EXPECT_EQ(FindWindow("velkotestwindow", nullptr), top);
+  EXPECT_EQ(FindWindow("NoSuchClass", nullptr), nullptr);
 
   bool hidden_listed = false;
   bool top_listed = false;
@@ -277,25 +256,22 @@ TEST_F(WindowTest, EnumerationVisitsChildrenDepthFirstAndStopsOnFalse) {
   HWND a = Make(parent, WS_CHILD);
   HWND a1 = Make(a, WS_CHILD);
   HWND b = Make(parent, WS_CHILD);
-  std::vector<HWND> visited;
-  EXPECT_TRUE(EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lparam)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&visited)));
-  EXPECT_EQ(visited, (std::vector<HWND>{a, a1, b}));
-
-  visited.clear();
-  EXPECT_FALSE(EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lparam)->push_back(hwnd);
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&visited)));
-  EXPECT_EQ(visited, (std::vector<HWND>{a}));
+  // The children visited, and what EnumChildWindows answered, when each
+  // visit answers `go_on`.
+  auto visit = [parent](BOOL go_on) {
+    std::pair<std::vector<HWND>, BOOL> seen{{}, go_on};
+    const BOOL all = EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lparam) -> BOOL {
+          auto* seen = reinterpret_cast<std::pair<std::vector<HWND>, BOOL>*>(lparam);
+          seen->first.push_back(hwnd);
+          return seen->second;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+    return std::make_pair(seen.first, all);
+  };
+  EXPECT_EQ(visit(TRUE), std::make_pair(std::vector<HWND>{a, a1, b}, TRUE));
+  EXPECT_EQ(visit(FALSE), std::make_pair(std::vector<HWND>{a}, FALSE));
 
   int own_windows = 0;
   EnumThreadWindows(
@@ -358,16 +334,10 @@ TEST_F(WindowTest, WindowLongValues) {
   EXPECT_EQ(SetWindowLong(child, 0, -1), 0);
   EXPECT_EQ(GetWindowLong(child, 0), -1);
   EXPECT_EQ(GetWindowLong(child, 12), -1);  // the low half of -7
-  SetLastError(0);
-  EXPECT_EQ(GetWindowLongPtr(child, 9), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
-  SetLastError(0);
-  EXPECT_EQ(GetWindowLong(child, -100), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ERROR_OF(GetWindowLongPtr(child, 9) != 0), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ERROR_OF(GetWindowLong(child, -100) != 0), ERROR_INVALID_INDEX);
   // Procedure pointers do not fit the 32-bit form.
-  SetLastError(0);
-  EXPECT_EQ(GetWindowLong(child, GWL_WNDPROC), 0);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
+  EXPECT_EQ(ERROR_OF(GetWindowLong(child, GWL_WNDPROC) != 0), ERROR_INVALID_INDEX);
   EXPECT_NE(GetWindowLongPtr(child, GWLP_WNDPROC), 0);
 }
 
@@ -475,6 +445,18 @@ TEST_F(WindowTest, AWindowBelongsToTheThreadThatMadeIt) {
   EXPECT_NE(made, nullptr);
   EXPECT_FALSE(IsWindow(made));
   EXPECT_NE(maker, GetCurrentThreadId());
+  // Only the owning thread may destroy a window.
+  HWND mine = Make(HWND_MESSAGE);
+  BOOL result = TRUE;
+  DWORD error = 0;
+  std::thread stranger([&] {
+    result = DestroyWindow(mine);
+    error = GetLastError();
+  });
+  stranger.join();
+  EXPECT_FALSE(result);
+  EXPECT_EQ(error, ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(IsWindow(mine));
 }
 
 }  // namespace

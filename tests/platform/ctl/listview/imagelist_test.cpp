@@ -8,6 +8,7 @@
 #include "platform/ctl/imagelist.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/cursor.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace velko_test {
 namespace {
@@ -19,55 +20,25 @@ constexpr COLORREF kGreen = RGB(0, 160, 0);
 // A w x h bitmap: left half `left`, right half `right`, with the key colour
 // in each image's top-left 2 x 2 pixels (images are `cell` wide).
 HBITMAP MakeStrip(int w, int h, int cell, COLORREF left, COLORREF right) {
-  BITMAPINFO info{};
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  HBITMAP bitmap = SolidBitmap(w, h, right);
+  BitmapDC strip(bitmap, false);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       bool key = (x % cell) < 2 && y < 2;
-      SetPixel(dc, x, y, key ? kKey : (x < w / 2 ? left : right));
+      if (key || x < w / 2) SetPixel(strip.dc(), x, y, key ? kKey : left);
     }
   }
-  SelectObject(dc, old);
-  DeleteDC(dc);
   return bitmap;
 }
 
 class ImageListTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    canvas_dc_ = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biWidth = 64;
-    info.bmiHeader.biHeight = -32;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    canvas_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old_ = SelectObject(canvas_dc_, canvas_);
-    Clear(RGB(255, 255, 255));
-  }
-  void TearDown() override {
-    SelectObject(canvas_dc_, old_);
-    DeleteObject(canvas_);
-    DeleteDC(canvas_dc_);
-    EXPECT_EQ(platform::LiveImageListCount(), lists_before_);
-  }
-  void Clear(COLORREF color) {
-    RECT all{0, 0, 64, 32};
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(canvas_dc_, &all, brush);
-    DeleteObject(brush);
-  }
-  COLORREF At(int x, int y) { return GetPixel(canvas_dc_, x, y); }
+  void TearDown() override { EXPECT_EQ(platform::LiveImageListCount(), lists_before_); }
+  void Clear(COLORREF color) { canvas_.Fill(color); }
+  COLORREF At(int x, int y) { return canvas_.At(x, y); }
 
-  HDC canvas_dc_ = nullptr;
-  HBITMAP canvas_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  Canvas canvas_{64, 32};
+  HDC canvas_dc_ = canvas_.dc();
   std::size_t lists_before_ = platform::LiveImageListCount();
 };
 

@@ -180,6 +180,31 @@ void ListViewTest::Press(UINT vk, UINT modifiers) {
   Pump();
 }
 
+POINT ListViewTest::OnScreen(HWND hwnd, POINT client) {
+  ClientToScreen(hwnd, &client);
+  return client;
+}
+
+POINT ListViewTest::HeaderPoint(int column, bool divider) {
+  RECT r{};
+  EXPECT_TRUE(Header_GetItemRect(ListView_GetHeader(list_), column, &r));
+  return POINT{divider ? r.right - 1 : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void ListViewTest::Drag(HWND hwnd, POINT from, std::initializer_list<POINT> path) {
+  platform::AdvanceClockMs(1000);
+  POINT at = OnScreen(hwnd, from);
+  platform::InjectMouse(platform::MouseAction::kLeftDown, at.x, at.y);
+  Pump();
+  for (POINT p : path) {
+    at = OnScreen(hwnd, p);
+    platform::InjectMouse(platform::MouseAction::kMove, at.x, at.y);
+    Pump();
+  }
+  platform::InjectMouse(platform::MouseAction::kLeftUp, at.x, at.y);
+  Pump();
+}
+
 RECT ListViewTest::ItemRect(int index, LONG code) {
   RECT r{};
   EXPECT_TRUE(ListView_GetItemRect(list_, index, &r, code));

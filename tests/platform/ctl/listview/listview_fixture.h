@@ -52,6 +52,13 @@ class ListViewTest : public ::testing::Test {
   // coordinates).
   void Click(int x, int y, UINT modifiers = 0);
   void Press(UINT vk, UINT modifiers = 0);
+  // A client point of a window on the screen; the middle (or the right
+  // edge, where its divider is) of a header item in header coordinates.
+  static POINT OnScreen(HWND hwnd, POINT client);
+  POINT HeaderPoint(int column, bool divider = false);
+  // A press at `from` (a window's client point), moves through `path` with
+  // the messages taken after each, and the release at the last point.
+  void Drag(HWND hwnd, POINT from, std::initializer_list<POINT> path);
   RECT ItemRect(int index, LONG code = LVIR_BOUNDS);
   RECT SubItemRect(int index, int sub_item, LONG code = LVIR_BOUNDS);
 

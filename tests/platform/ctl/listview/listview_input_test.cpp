@@ -123,9 +123,9 @@ TEST_F(ListViewInputTest, ClickShiftClickAndCtrlClickSelect) {
   };
   ClickRow(7);
   EXPECT_EQ(Selected(), std::vector<int>{3});
-}
+  answer_ = nullptr;
 
-TEST_F(ListViewInputTest, SingleSelectionKeepsOneRow) {
+  // A single-selection list keeps one row whatever the keys held.
   MakeList(LVS_REPORT | LVS_SINGLESEL);
   Fill(6);
   ClickRow(1);
@@ -140,9 +140,7 @@ TEST_F(ListViewInputTest, SingleSelectionKeepsOneRow) {
 TEST_F(ListViewInputTest, DoubleClickAndRightClickNotify) {
   MakeList(LVS_REPORT);
   Fill(4);
-  POINT p = OnCaption(2);
-  POINT screen = p;
-  ClientToScreen(list_, &screen);
+  POINT screen = OnScreen(list_, OnCaption(2));
   platform::AdvanceClockMs(1000);
   platform::InjectClick(screen.x, screen.y);
   platform::InjectClick(screen.x, screen.y);
@@ -153,9 +151,7 @@ TEST_F(ListViewInputTest, DoubleClickAndRightClickNotify) {
   ASSERT_EQ(NotificationsOf(LVN_ITEMACTIVATE).size(), 1u);
 
   ClearNotifications();
-  p = OnSize(3);
-  screen = p;
-  ClientToScreen(list_, &screen);
+  screen = OnScreen(list_, OnSize(3));
   platform::InjectMouse(platform::MouseAction::kRightDown, screen.x, screen.y);
   platform::InjectMouse(platform::MouseAction::kRightUp, screen.x, screen.y);
   Pump();
@@ -263,14 +259,7 @@ TEST_F(ListViewInputTest, HeaderClickNotifiesTheColumn) {
   MakeList(LVS_REPORT);
   Fill(3);
   HWND header = ListView_GetHeader(list_);
-  ASSERT_NE(header, nullptr);
-  RECT item{};
-  ASSERT_TRUE(Header_GetItemRect(header, 1, &item));
-  POINT p{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-  ClientToScreen(header, &p);
-  platform::AdvanceClockMs(1000);
-  platform::InjectClick(p.x, p.y);
-  Pump();
+  Drag(header, HeaderPoint(1), {});
   auto clicks = NotificationsOf(LVN_COLUMNCLICK);
   ASSERT_EQ(clicks.size(), 1u);
   EXPECT_EQ(clicks[0].sub_item, 1);
@@ -279,24 +268,12 @@ TEST_F(ListViewInputTest, HeaderClickNotifiesTheColumn) {
 
   // Pressing on a column and letting go on another is no click.
   ClearNotifications();
-  POINT other{5, (item.top + item.bottom) / 2};
-  ClientToScreen(header, &other);
-  platform::AdvanceClockMs(1000);
-  platform::InjectMouse(platform::MouseAction::kLeftDown, p.x, p.y);
-  platform::InjectMouse(platform::MouseAction::kMove, other.x, other.y);
-  platform::InjectMouse(platform::MouseAction::kLeftUp, other.x, other.y);
-  Pump();
+  Drag(header, HeaderPoint(1), {POINT{5, HeaderPoint(1).y}});
   EXPECT_TRUE(NotificationsOf(LVN_COLUMNCLICK).empty());
 
   // Without sort headers the columns are no buttons.
   MakeList(LVS_REPORT | LVS_NOSORTHEADER);
-  header = ListView_GetHeader(list_);
-  Header_GetItemRect(header, 0, &item);
-  p = POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-  ClientToScreen(header, &p);
-  platform::AdvanceClockMs(1000);
-  platform::InjectClick(p.x, p.y);
-  Pump();
+  Drag(ListView_GetHeader(list_), HeaderPoint(0), {});
   EXPECT_TRUE(NotificationsOf(LVN_COLUMNCLICK).empty());
 }
 
@@ -304,20 +281,9 @@ TEST_F(ListViewInputTest, DraggingAHeaderDividerSizesTheColumn) {
   MakeList(LVS_REPORT);
   Fill(3);
   HWND header = ListView_GetHeader(list_);
-  RECT first{};
-  ASSERT_TRUE(Header_GetItemRect(header, 0, &first));
-  ASSERT_EQ(first.right, 100);
-  POINT from{first.right - 1, (first.top + first.bottom) / 2};
-  POINT to{first.right + 29, from.y};
-  ClientToScreen(header, &from);
-  ClientToScreen(header, &to);
-  platform::AdvanceClockMs(1000);
-  platform::InjectMouse(platform::MouseAction::kLeftDown, from.x, from.y);
-  platform::InjectMouse(platform::MouseAction::kMove, from.x + 10, from.y);
-  Pump();  // moves waiting together are taken as one
-  platform::InjectMouse(platform::MouseAction::kMove, to.x, to.y);
-  platform::InjectMouse(platform::MouseAction::kLeftUp, to.x, to.y);
-  Pump();
+  const POINT from = HeaderPoint(0, true);
+  ASSERT_EQ(from.x, 99);
+  Drag(header, from, {POINT{from.x + 10, from.y}, POINT{from.x + 30, from.y}});
   EXPECT_EQ(ListView_GetColumnWidth(list_, 0), 130);
   EXPECT_EQ(SubItemRect(0, 1).left, 130);  // the next column moved along
   auto begin = NotificationsOf(HDN_BEGINTRACK);
@@ -340,14 +306,8 @@ TEST_F(ListViewInputTest, DraggingAHeaderDividerSizesTheColumn) {
   answer_ = [](NMHDR* hdr) -> std::optional<LRESULT> {
     return hdr->code == HDN_BEGINTRACK ? std::optional<LRESULT>(TRUE) : std::nullopt;
   };
-  Header_GetItemRect(header, 0, &first);
-  from = POINT{first.right - 1, (first.top + first.bottom) / 2};
-  ClientToScreen(header, &from);
-  platform::AdvanceClockMs(1000);
-  platform::InjectMouse(platform::MouseAction::kLeftDown, from.x, from.y);
-  platform::InjectMouse(platform::MouseAction::kMove, from.x - 40, from.y);
-  platform::InjectMouse(platform::MouseAction::kLeftUp, from.x - 40, from.y);
-  Pump();
+  const POINT divider = HeaderPoint(0, true);
+  Drag(header, divider, {POINT{divider.x - 40, divider.y}});
   EXPECT_EQ(ListView_GetColumnWidth(list_, 0), 130);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/ctl/imagelist.h"
 #include "platform/display/display.h"
 #include "tests/platform/ctl/listview/listview_fixture.h"
+#include "tests/platform/gdi/canvas.h"
 
 namespace velko_test {
 namespace {
@@ -111,20 +112,7 @@ TEST_F(ListViewPaintTest, SelectedRowsShowTheHighlight) {
 HIMAGELIST SolidImages(std::initializer_list<COLORREF> colors) {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
   for (COLORREF color : colors) {
-    BITMAPINFO info{};
-    info.bmiHeader.biWidth = 16;
-    info.bmiHeader.biHeight = -16;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all{0, 0, 16, 16};
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    HBITMAP bitmap = SolidBitmap(16, 16, color);
     ImageList_Add(list, bitmap, nullptr);
     DeleteObject(bitmap);
   }
@@ -213,25 +201,16 @@ TEST_F(ListViewPaintTest, OwnerDrawnRowsAreMeasuredAndDrawnByTheParent) {
   EXPECT_EQ(second.bottom - second.top, 25);
 }
 
-TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {
+TEST_F(ListViewPaintTest, GridLinesAndCheckBoxesAreDrawn) {
   MakeList(LVS_REPORT | LVS_SHOWSELALWAYS,
            LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   SendMessage(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
-  HWND header = ListView_GetHeader(list_);
   HDITEM sort;
   sort.mask = HDI_FORMAT;
   sort.fmt = HDF_STRING | HDF_SORTUP;
-  Header_SetItem(header, 0, &sort);
-  const char* songs[] = {"Blue Monday.mp3", "Crystal.ogg", "Dreams.wav", "Echoes.wma",
-                         "Flight.mp3"};
-  for (int i = 0; i < 5; ++i) AddRow(songs[i], std::to_string((i + 2) * 713) + " KB");
-  for (int i = 0; i < 20; ++i) AddRow("Track " + std::to_string(i + 1) + ".cda", "");
+  Header_SetItem(ListView_GetHeader(list_), 0, &sort);
+  for (int i = 0; i < 3; ++i) AddRow("Track " + std::to_string(i + 1) + ".cda", "");
   ListView_SetCheckState(list_, 1, TRUE);
-  ListView_SetItemState(list_, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  SetFocus(list_);
-  Pump();
-  RECT row = ItemRect(2);
-  EXPECT_EQ(PixelAt(row.right - 3, row.top + 1), GetSysColor(COLOR_HIGHLIGHT));
   // Grid lines separate the rows.
   RECT first = ItemRect(0);
   EXPECT_EQ(PixelAt(first.right - 20, first.bottom - 1), GetSysColor(COLOR_BTNFACE));
@@ -239,8 +218,6 @@ TEST_F(ListViewPaintTest, SampleListForPeopleToLookAt) {
   RECT box = ItemRect(1);
   COLORREF frame = PixelAt(box.left + 2, (box.top + box.bottom) / 2);
   EXPECT_NE(frame, GetSysColor(COLOR_WINDOW));
-  EXPECT_TRUE(GetWindowLongPtr(list_, GWL_STYLE) & WS_VSCROLL);
-  EXPECT_TRUE(platform::SaveScreenshot("listview_sample.png"));
 }
 
 }  // namespace

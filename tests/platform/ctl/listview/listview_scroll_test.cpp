@@ -11,10 +11,7 @@ class ListViewScrollTest : public ListViewTest {
   void Fill(int count) {
     for (int i = 0; i < count; ++i) AddRow("row" + std::to_string(i), std::to_string(i));
   }
-  POINT ScreenOf(POINT client) {
-    ClientToScreen(list_, &client);
-    return client;
-  }
+  POINT ScreenOf(POINT client) { return OnScreen(list_, client); }
 };
 
 TEST_F(ListViewScrollTest, ScrollBarsComeWithTheRowsAndTheWheelScrolls) {
@@ -134,14 +131,7 @@ TEST_F(ListViewScrollTest, PressingAndMovingARowBeginsADrag) {
   MakeList(LVS_REPORT);
   Fill(5);
   RECT row = ItemRect(2, LVIR_LABEL);
-  POINT p = ScreenOf(POINT{row.left + 4, row.top + 2});
-  platform::AdvanceClockMs(1000);
-  platform::InjectMouse(platform::MouseAction::kLeftDown, p.x, p.y);
-  Pump();
-  platform::InjectMouse(platform::MouseAction::kMove, p.x + 20, p.y + 20);
-  Pump();
-  platform::InjectMouse(platform::MouseAction::kLeftUp, p.x + 20, p.y + 20);
-  Pump();
+  Drag(list_, POINT{row.left + 4, row.top + 2}, {POINT{row.left + 24, row.top + 22}});
   auto drags = NotificationsOf(LVN_BEGINDRAG);
   ASSERT_EQ(drags.size(), 1u);
   EXPECT_EQ(drags[0].item, 2);
@@ -163,11 +153,7 @@ TEST_F(ListViewScrollTest, NoColumnHeaderPutsTheRowsAtTheTop) {
 TEST_F(ListViewScrollTest, DoubleClickOnADividerFitsTheColumn) {
   MakeList(LVS_REPORT);
   AddRow("a rather long caption of a song", "1");
-  HWND header = ListView_GetHeader(list_);
-  RECT first{};
-  Header_GetItemRect(header, 0, &first);
-  POINT p{first.right - 1, (first.top + first.bottom) / 2};
-  ClientToScreen(header, &p);
+  POINT p = OnScreen(ListView_GetHeader(list_), HeaderPoint(0, true));
   platform::AdvanceClockMs(1000);
   platform::InjectClick(p.x, p.y);
   platform::InjectClick(p.x, p.y);
