@@ -1776,43 +1776,6 @@ int Sign(double d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
 TDateTime ParseDateUS(const String& Text) { return ParseDate(Text, true); }
 TDateTime ParseDateEU(const String& Text) { return ParseDate(Text, false); }
 
-int TAdvListView::CompareRows(TListItem* Item1, TListItem* Item2) {
-  TSortStyle style = 1;
-  String prefix, suffix;
-  if (OnGetFormat) OnGetFormat(this, sort_column_, style, prefix, suffix);
-  const int column = sort_column_ < 0 ? 0 : sort_column_;
-  const String a = CellText(column, Item1->Index());
-  const String b = CellText(column, Item2->Index());
-  int result = 0;
-  switch (style) {
-    case 1:
-    case 5: result = a.compare(b) < 0 ? -1 : (a == b ? 0 : 1); break;
-    case 2:
-    case 9: {
-      const auto x = CellNumber(a, prefix, suffix, style == 9);
-      const auto y = CellNumber(b, prefix, suffix, style == 9);
-      result = x && y ? Sign(*x - *y) : 0;
-      break;
-    }
-    case 3: {
-      TDateTime x = 0, y = 0;
-      TryStrToDateTime(a, x);
-      TryStrToDateTime(b, y);
-      result = Sign(x - y);
-      break;
-    }
-    case 6: result = Sign(ParseDateEU(a) - ParseDateEU(b)); break;
-    case 7: result = Sign(ParseDateUS(a) - ParseDateUS(b)); break;
-    case 4: result = UpperCase(a) > UpperCase(b) ? 1 : (a == b ? 0 : -1); break;
-    case 8:
-      result = 1;
-      if (OnCustomCompare) OnCustomCompare(this, sort_column_, a, b, result);
-      break;
-    default: result = 1; break;
-  }
-  return sort_direction_ == sdAscending ? result : -result;
-}
-
 void TAdvListView::ShowSortIndicator(int Previous) {
   HWND header = HeaderWindow();
   if (header == nullptr || !SortShow) return;
@@ -1857,7 +1820,6 @@ void TAdvListView::Sort(int Column) {
   String prefix, suffix;
   if (OnGetFormat) OnGetFormat(this, Column, style, prefix, suffix);
   const int direction = sort_direction_ == sdAscending ? 1 : -1;
-  std::function<int(int, int)> compare;
   std::vector<String> texts(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) texts[i] = CellText(Column, static_cast<int>(i));
   std::vector<std::optional<double>> keys;

@@ -243,8 +243,6 @@ class TAdvListView : public TListView {
   // --- Sorting ---
   // Sorts the rows by a column with its style (OnGetFormat).
   void Sort(int Column);
-  // The comparison of two rows by the sort column, times the direction.
-  int CompareRows(TListItem* Item1, TListItem* Item2);
   TSortDirection SortDirection() const { return sort_direction_; }
   void SetSortDirection(TSortDirection Value) { sort_direction_ = Value; }
   int SortColumn() const { return sort_column_; }
