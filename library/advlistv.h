@@ -1,16 +1,7 @@
 // TAdvListView: the report list of the program's list windows (song list,
 // movie list, search results, ripper tracks): a list view whose rows are a
 // caption and sub-items, with the list files that keep a list between runs
-// ("mp3.csv", "movie.csv").
-//
-// List file: one text line per item, CR LF written (LF or CR LF read): the
-// caption, then for each sub-item the delimiter and its text. The
-// delimiter is a comma until a loaded file shows another, which the
-// control then keeps for its later saves. The writer puts every field
-// inside quote marks, doubling the quote marks of its text, so that any
-// text reads back whole; the reader takes such a field inside its marks
-// and any other field (files of earlier copies) as the plain text up to
-// the next delimiter.
+// ("mp3.csv", "movie.csv"; their format is ListFile's).
 #pragma once
 
 #include <functional>
@@ -24,25 +15,15 @@
 #include "classlib/Exceptions.h"
 #include "classlib/Fonts.h"
 #include "classlib/Pens.h"
-
-// One field of a line of a list file, as the reader gives it, and the
-// reader.
-struct TListFileField;
-class TListFileReader;
+#include "library/ListFile.h"
 
 class EAdvListViewError : public Exception {
  public:
   using Exception::Exception;
 };
 
-// The candidates of the delimiter detection, in the order they are tried.
-inline constexpr char DelimiterCandidates[] = {',', ';', '#', '\t', '|'};
-
 // The screen cursor shown over links and anchors.
 inline constexpr TCursor crLinkCursor = 8019;
-
-// At most this many columns are added by one line of a list file.
-inline constexpr int MaxColumnsAddedPerLine = 256;
 
 enum TSortDirection { sdAscending, sdDescending };
 enum TSortIndicator { siLeft, siRight };
