@@ -15,6 +15,7 @@
 #include "classlib/Exceptions.h"
 #include "classlib/Fonts.h"
 #include "classlib/Pens.h"
+#include "library/CellMarkup.h"
 #include "library/ListFile.h"
 
 class EAdvListViewError : public Exception {
@@ -99,28 +100,6 @@ class THTMLSettings : public TPersistent {
   String FooterFile, HeaderFile, TableStyle, PrefixTag, SuffixTag;
   int Width = 100;
 };
-
-// One run of laid-out mark-up: a word (or a picture) in one style, or a
-// command that ends or moves the line.
-struct TMarkupRun {
-  enum Kind { rkText, rkLineBreak, rkRule, rkIndent, rkImage, rkParagraph };
-  Kind kind = rkText;
-  String text;        // the word (rkText), or the picture's source (rkImage)
-  TFontStyles style;
-  TColor color = clBlack;
-  TColor background = clNone;  // clNone: transparent
-  String face;        // empty: the cell's font
-  int size = 0;       // points; 0: the cell's font
-  String anchor;      // the anchor the run belongs to (empty: none)
-  int value = 0;      // rkIndent: x; rkParagraph: the alignment (TAlignment)
-};
-
-// The cell's text as runs. Tags are read by their first letter, attribute
-// values between double quotes; a font size that is not a number and a bad
-// "#rrggbb" colour are ignored (black for the colour); the cell fill of
-// <BODY bgcolor> is returned through `body`.
-std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor,
-                                      TColor* Body = nullptr);
 
 // Dates of the sort styles 7 and 6: the text split at its first "-", "/"
 // or ".", and the rest again; years below 100 get a century (above 25:
