@@ -17,6 +17,7 @@
 #include "classlib/Pens.h"
 #include "library/CellMarkup.h"
 #include "library/ListFile.h"
+#include "library/RichText.h"
 
 class EAdvListViewError : public Exception {
  public:
@@ -107,15 +108,6 @@ class THTMLSettings : public TPersistent {
 TDateTime ParseDateUS(const String& Text);
 TDateTime ParseDateEU(const String& Text);
 
-// A rich-text (RTF) cell's text as runs: words in their font (from the
-// font table), size (half-points of \fs, as points), colour (from the
-// colour table; \cf0 and no table: TextColor), highlight, bold, italic,
-// underline and strikeout; \par and \line as line breaks, \ql, \qc and
-// \qr as paragraph alignments. \'hh bytes are Windows-1252, \u the
-// character of its number (the \uc characters after it skipped).
-std::vector<TMarkupRun> ParseRichText(const String& Rtf, TColor TextColor);
-// The text of a rich-text (RTF) cell without its mark-up.
-String RtfPlainText(const String& Rtf);
 // The hint of a cell (AutoHint): its text, without mark-up or RTF.
 String CellHintText(const String& Text);
 
