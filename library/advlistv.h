@@ -17,6 +17,7 @@
 #include "classlib/Pens.h"
 #include "library/CellMarkup.h"
 #include "library/ListFile.h"
+#include "library/ListViewSorting.h"
 #include "library/RichText.h"
 
 class EAdvListViewError : public Exception {
@@ -27,13 +28,6 @@ class EAdvListViewError : public Exception {
 // The screen cursor shown over links and anchors.
 inline constexpr TCursor crLinkCursor = 8019;
 
-enum TSortDirection { sdAscending, sdDescending };
-enum TSortIndicator { siLeft, siRight };
-// Sort styles, told by number: 1 and 5 ordinal text, 2 numbers, 9 numbers
-// with thousands separators, 3 date and time in the short notation, 6 day
-// month year, 7 month day year, 4 text without regard to case, 8 the
-// program's own comparison; any other: the first row counts as greater.
-using TSortStyle = int;
 enum TVAlignment { vtaCenter, vtaTop, vtaBottom };
 enum TSizeStorage { stInifile, stRegistry };
 enum TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
@@ -102,12 +96,6 @@ class THTMLSettings : public TPersistent {
   int Width = 100;
 };
 
-// Dates of the sort styles 7 and 6: the text split at its first "-", "/"
-// or ".", and the rest again; years below 100 get a century (above 25:
-// 1900, else 2000). 0 when the text is no date.
-TDateTime ParseDateUS(const String& Text);
-TDateTime ParseDateEU(const String& Text);
-
 // The hint of a cell (AutoHint): its text, without mark-up or RTF.
 String CellHintText(const String& Text);
 
@@ -119,11 +107,6 @@ using TDrawItemPropEvent = std::function<void(TObject* Sender, int itemindex, in
                                               const String& ItemText)>;
 using TAdvDrawItemEvent =
     std::function<void(TObject* Sender, TCanvas* acanvas, int itemindex, TRect Rect, TOwnerDrawState State)>;
-using TGetFormatEvent =
-    std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, String& aPrefix, String& aSuffix)>;
-using TCustomCompareEvent =
-    std::function<void(TObject* Sender, int ACol, const String& str1, const String& str2, int& res)>;
-using TSortStartEvent = std::function<void(TObject* Sender, int column, bool& enable)>;
 using TColumnEvent = std::function<void(TObject* Sender, int column)>;
 using TColumnAllowEvent = std::function<void(TObject* Sender, int column, bool& Allow)>;
 using TCellClickEvent = std::function<void(TObject* Sender, int iItem, int iSubItem)>;
