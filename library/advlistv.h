@@ -17,6 +17,7 @@
 #include "classlib/Pens.h"
 #include "library/CellMarkup.h"
 #include "library/ListFile.h"
+#include "library/ListViewSettings.h"
 #include "library/ListViewSorting.h"
 #include "library/RichText.h"
 
@@ -29,72 +30,6 @@ class EAdvListViewError : public Exception {
 inline constexpr TCursor crLinkCursor = 8019;
 
 enum TVAlignment { vtaCenter, vtaTop, vtaBottom };
-enum TSizeStorage { stInifile, stRegistry };
-enum TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
-// Scoped: the progress bar already has pbVertical and pbHorizontal.
-enum class TPrintBorders { pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal };
-enum TFitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
-enum TPrinterOrientation { poPortrait, poLandscape };
-
-// Where the column widths are kept when the control goes (with Save).
-class TColumnSize : public TPersistent {
- public:
-  explicit TColumnSize(TComponent* AOwner) : owner_(AOwner) {}
-  TComponent* Owner() const { return owner_; }
-  bool Save = false;
-  String Key;  // the ini file name, or the registry key
-  String Section;
-  bool Stretch = false;
-  TSizeStorage Storage = stInifile;
-
- private:
-  TComponent* owner_;
-};
-
-// Page layout for printing the list; held for the program, which prints
-// nothing itself.
-class TPrintsettings : public TPersistent {
- public:
-  TPrintsettings();
-  ~TPrintsettings() override;
-  int FooterSize = 0;
-  int HeaderSize = 0;
-  TPrintPosition Time = ppNone, Date = ppNone, PageNr = ppNone, Title = ppNone;
-  String DateFormat = "dd/mm/yyyy";
-  String TitleText;
-  TFont* Font() const { return font_.get(); }
-  void SetFont(TFont* Value) { font_->Assign(Value); }
-  TFont* HeaderFont() const { return header_font_.get(); }
-  void SetHeaderFont(TFont* Value) { header_font_->Assign(Value); }
-  TFont* FooterFont() const { return footer_font_.get(); }
-  void SetFooterFont(TFont* Value) { footer_font_->Assign(Value); }
-  TPrintBorders Borders = TPrintBorders::pbNoborder;
-  TPenStyle BorderStyle = psSolid;
-  bool Centered = false;
-  bool RepeatHeaders = false;
-  int LeftSize = 0, RightSize = 0, ColumnSpacing = 0, RowSpacing = 0;
-  TPrinterOrientation Orientation = poPortrait;
-  String PagePrefix, PageSuffix;
-  int FixedWidth = 0, FixedHeight = 0;
-  bool UseFixedHeight = false, UseFixedWidth = false;
-  TFitToPage FitToPage = fpNever;
-  String JobName;
-  String PageNumSep = "/";
-
- private:
-  std::unique_ptr<TFont> font_, header_font_, footer_font_;
-};
-
-// Layout of an HTML export of the list; held only.
-class THTMLSettings : public TPersistent {
- public:
-  int BorderSize = 1;
-  int CellSpacing = 0;
-  bool SaveColor = true;
-  bool SaveFonts = true;
-  String FooterFile, HeaderFile, TableStyle, PrefixTag, SuffixTag;
-  int Width = 100;
-};
 
 // The hint of a cell (AutoHint): its text, without mark-up or RTF.
 String CellHintText(const String& Text);
@@ -113,10 +48,6 @@ using TCellClickEvent = std::function<void(TObject* Sender, int iItem, int iSubI
 using TCanEditCellEvent = std::function<void(TObject* Sender, int iItem, int iSubItem, bool& allow)>;
 using TFilterEvent = std::function<void(TObject* Sender, int iItem)>;
 using TAnchorEvent = std::function<void(TObject* Sender, const String& Anchor)>;
-using TPrintPageEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int pagenr, int pagexsize, int pageysize)>;
-using TFitToPageEvent = std::function<void(TObject* Sender, double& scalefactor, bool& allow)>;
-using TPrintColumnWidthEvent = std::function<void(TObject* Sender, int aCol, int& width)>;
-using TPrintNewPageEvent = std::function<void(TObject* Sender, int aRow, bool& newpage)>;
 
 class TAdvListView : public TListView {
  public:
@@ -309,6 +240,10 @@ class TAdvListView : public TListView {
                             const String& Text);
 
  private:
+  // The clipboard keys (with ClipboardEnable): Ctrl+C and Ctrl+Insert
+  // copy the selected rows, Ctrl+X and Shift+Delete cut them, Ctrl+V and
+  // Shift+Insert paste; a key they take is cleared.
+  void ClipboardKeyDown(Word& Key, TShiftState Shift);
   void HeaderFontChanged(TObject* Sender);
   void ApplyHeaderFont();
   // Reads the fields of the header line of a list file (the first Count
