@@ -2,23 +2,27 @@
 // movie list, search results, ripper tracks): a list view whose rows are a
 // caption and sub-items, with the list files that keep a list between runs
 // ("mp3.csv", "movie.csv"; their format is ListFile's).
+//
+// One class, its methods grouped by concern: creation and the list files
+// here (advlistv.cpp); what cells show in ListViewCells, what the window
+// does with the mouse, keys and header in ListViewWindow, sorting in
+// ListViewSorting, the settings objects and the clipboard in
+// ListViewSettings.
 #pragma once
 
-#include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "classlib/Bitmaps.h"
 #include "classlib/ComCtrls.h"
-#include "classlib/DateTime.h"
 #include "classlib/Exceptions.h"
 #include "classlib/Fonts.h"
-#include "classlib/Pens.h"
 #include "library/CellMarkup.h"
 #include "library/ListFile.h"
+#include "library/ListViewCells.h"
 #include "library/ListViewSettings.h"
 #include "library/ListViewSorting.h"
+#include "library/ListViewWindow.h"
 #include "library/RichText.h"
 
 class EAdvListViewError : public Exception {
@@ -26,28 +30,7 @@ class EAdvListViewError : public Exception {
   using Exception::Exception;
 };
 
-// The screen cursor shown over links and anchors.
-inline constexpr TCursor crLinkCursor = 8019;
-
-enum TVAlignment { vtaCenter, vtaTop, vtaBottom };
-
-// The hint of a cell (AutoHint): its text, without mark-up or RTF.
-String CellHintText(const String& Text);
-
-class TAdvListView;
 class THintWindow;
-
-using TDrawItemPropEvent = std::function<void(TObject* Sender, int itemindex, int subitemindex,
-                                              TOwnerDrawState AState, TBrush* ABrush, TFont* AFont,
-                                              const String& ItemText)>;
-using TAdvDrawItemEvent =
-    std::function<void(TObject* Sender, TCanvas* acanvas, int itemindex, TRect Rect, TOwnerDrawState State)>;
-using TColumnEvent = std::function<void(TObject* Sender, int column)>;
-using TColumnAllowEvent = std::function<void(TObject* Sender, int column, bool& Allow)>;
-using TCellClickEvent = std::function<void(TObject* Sender, int iItem, int iSubItem)>;
-using TCanEditCellEvent = std::function<void(TObject* Sender, int iItem, int iSubItem, bool& allow)>;
-using TFilterEvent = std::function<void(TObject* Sender, int iItem)>;
-using TAnchorEvent = std::function<void(TObject* Sender, const String& Anchor)>;
 
 class TAdvListView : public TListView {
  public:
@@ -77,7 +60,7 @@ class TAdvListView : public TListView {
   // the form's previous OnResize handler.
   void FormResized(TObject* Sender);
 
-  // --- Cells ---
+  // --- Cells (ListViewCells, ListViewWindow) ---
   // The cell under a point of the client area (sub-item 0: the caption
   // column); false when no row is there.
   bool CellAt(int X, int Y, int& SubItem, int& Item) const;
@@ -106,7 +89,7 @@ class TAdvListView : public TListView {
   // focused row.
   void MoveItem(int From, int To);
 
-  // --- Sorting ---
+  // --- Sorting (ListViewSorting) ---
   // Sorts the rows by a column with its style (OnGetFormat).
   void Sort(int Column);
   TSortDirection SortDirection() const { return sort_direction_; }
@@ -120,7 +103,7 @@ class TAdvListView : public TListView {
   TSortIndicator SortIndicator = siLeft;
   TCustomImageList* HeaderImages = nullptr;
 
-  // --- Settings and clipboard ---
+  // --- Settings and clipboard (ListViewSettings) ---
   TColumnSize* ColumnSize() const { return column_size_.get(); }
   TPrintsettings* PrintSettings() const { return print_settings_.get(); }
   THTMLSettings* HTMLSettings() const { return html_settings_.get(); }
