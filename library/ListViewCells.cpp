@@ -1,6 +1,7 @@
 #include "library/ListViewCells.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "classlib/FileRoutines.h"
 #include "classlib/StringRoutines.h"
@@ -48,6 +49,169 @@ TColor TAdvListView::ColorByName(const String& Name) { return ::ColorByName(Name
 
 TColor TAdvListView::HexColor(const String& Text) { return ::HexColor(Text); }
 
+namespace {
+
+// The canvas's font, brush and pen as they were before runs were laid out
+// on it; given back when the layout is over.
+class SavedCanvas {
+ public:
+  explicit SavedCanvas(TCanvas* canvas)
+      : canvas_(canvas),
+        brush_(canvas->Brush()->Color()),
+        brush_style_(canvas->Brush()->Style()),
+        pen_(canvas->Pen()->Color()) {
+    font_.Assign(canvas->Font());
+  }
+  ~SavedCanvas() {
+    canvas_->Font()->Assign(&font_);
+    canvas_->Brush()->SetColor(brush_);
+    canvas_->Brush()->SetStyle(brush_style_);
+    canvas_->Pen()->SetColor(pen_);
+  }
+  SavedCanvas(const SavedCanvas&) = delete;
+  SavedCanvas& operator=(const SavedCanvas&) = delete;
+
+  // The cell's font, which runs without a face or size of their own take.
+  const TFont& Font() const { return font_; }
+
+ private:
+  TCanvas* canvas_;
+  TFont font_;
+  TColor brush_;
+  TBrushStyle brush_style_;
+  TColor pen_;
+};
+
+// A run of a laid-out line: which run, and where on the line it starts and
+// how wide it is.
+struct PlacedRun {
+  std::size_t index;
+  int x;
+  int w;
+};
+
+// One line of runs as laid out.
+struct RunLine {
+  std::vector<PlacedRun> runs;
+  int width = 0;      // the x the line reaches
+  int height = 0;     // the tallest run's
+  bool rule = false;  // a horizontal rule ends the line
+};
+
+using PictureSizeOf = std::function<TSize(const String& source)>;
+using PictureDrawer = std::function<void(TCanvas* canvas, int x, int y, const String& source)>;
+
+// Gives the canvas a run's font: its face, size and style over the cell's.
+void ApplyRunFont(TCanvas* canvas, const TFont& cell_font, const TMarkupRun& run) {
+  TFont* font = canvas->Font();
+  font->SetName(run.face.empty() ? cell_font.Name() : run.face);
+  font->SetSize(run.size > 0 ? run.size : cell_font.Size());
+  font->SetStyle(run.style + cell_font.Style());
+  font->SetColor(run.color);
+}
+
+// Lays out the runs from `next` on as one line of a cell `width` pixels
+// wide: each measured in its font, until a line break, a rule, the end of a
+// paragraph or a run that does not fit (the first run of a line always
+// does). `next` moves past what the line took; a paragraph sets
+// `alignment`. A line without runs is as high as the canvas's text.
+RunLine LayOutLine(TCanvas* canvas, const TFont& cell_font, const std::vector<TMarkupRun>& runs, std::size_t& next,
+                   int width, int& alignment, const PictureSizeOf& picture_size) {
+  RunLine line;
+  int& x = line.width;
+  while (next < runs.size()) {
+    const TMarkupRun& run = runs[next];
+    if (run.kind == TMarkupRun::rkLineBreak) {
+      ++next;
+      break;
+    }
+    if (run.kind == TMarkupRun::rkRule) {
+      line.rule = true;
+      ++next;
+      break;
+    }
+    if (run.kind == TMarkupRun::rkParagraph) {
+      ++next;
+      alignment = run.value;
+      if (!line.runs.empty()) break;
+      continue;
+    }
+    if (run.kind == TMarkupRun::rkIndent) {
+      x = std::max(x, run.value);
+      ++next;
+      continue;
+    }
+    TSize size;
+    if (run.kind == TMarkupRun::rkImage) {
+      size = picture_size(run.text);
+      if (size.cx <= 0) {
+        ++next;
+        continue;
+      }
+    } else {
+      ApplyRunFont(canvas, cell_font, run);
+      size = canvas->TextExtent(run.text);
+    }
+    if (x + size.cx > width && !line.runs.empty()) break;
+    line.runs.push_back(PlacedRun{next, x, static_cast<int>(size.cx)});
+    x += size.cx;
+    line.height = std::max(line.height, static_cast<int>(size.cy));
+    ++next;
+  }
+  if (line.height == 0) line.height = canvas->TextHeight("Wg");
+  return line;
+}
+
+// Where a line `used` pixels wide starts in a cell `width` wide.
+int AlignedOffset(int alignment, int width, int used) {
+  if (alignment == taRightJustify) return std::max(0, width - used);
+  if (alignment == taCenter) return std::max(0, (width - used) / 2);
+  return 0;
+}
+
+// The anchor of the line's run under `point` goes to `anchor`.
+void FindAnchor(const std::vector<TMarkupRun>& runs, const RunLine& line, int left, int y, const TPoint& point,
+                String& anchor) {
+  for (const PlacedRun& placed : line.runs) {
+    const TMarkupRun& run = runs[placed.index];
+    const int x = left + placed.x;
+    if (!run.anchor.empty() && point.x >= x && point.x < x + placed.w && point.y >= y && point.y < y + line.height) {
+      anchor = run.anchor;
+    }
+  }
+}
+
+// Draws a laid-out line with its top left corner at (left, y): pictures,
+// and words in their fonts on their own backgrounds.
+void DrawLine(TCanvas* canvas, const TFont& cell_font, const std::vector<TMarkupRun>& runs, const RunLine& line,
+              int left, int y, const PictureDrawer& draw_picture) {
+  for (const PlacedRun& placed : line.runs) {
+    const TMarkupRun& run = runs[placed.index];
+    const int x = left + placed.x;
+    if (run.kind == TMarkupRun::rkImage) {
+      draw_picture(canvas, x, y, run.text);
+      continue;
+    }
+    ApplyRunFont(canvas, cell_font, run);
+    if (run.background != clNone) {
+      canvas->Brush()->SetStyle(bsSolid);
+      canvas->Brush()->SetColor(run.background);
+      canvas->FillRect(TRect{x, y, x + placed.w, y + line.height});
+      canvas->Brush()->SetStyle(bsClear);
+    }
+    canvas->TextOut(x, y, run.text);
+  }
+}
+
+// The black horizontal rule of <HR> at `y`, across the cell.
+void DrawRule(TCanvas* canvas, int left, int right, int y) {
+  canvas->Pen()->SetColor(clBlack);
+  canvas->MoveTo(left, y);
+  canvas->LineTo(right, y);
+}
+
+}  // namespace
+
 TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String& Text, bool Draw,
                                const TPoint* Point, String* Anchor) {
   TColor body = clNone;
@@ -57,122 +221,33 @@ TSize TAdvListView::DrawMarkup(TCanvas* Canvas, const TRect& Rect, const String&
 
 TSize TAdvListView::DrawRuns(TCanvas* Canvas, const TRect& Rect, const std::vector<TMarkupRun>& runs, TColor body,
                              bool Draw, const TPoint* Point, String* Anchor) {
-  TFont saved_font;
-  saved_font.Assign(Canvas->Font());
-  const TColor saved_brush = Canvas->Brush()->Color();
-  const TBrushStyle saved_brush_style = Canvas->Brush()->Style();
-  const TColor saved_pen = Canvas->Pen()->Color();
+  const SavedCanvas saved(Canvas);
   if (Draw && body != clNone) {
     Canvas->Brush()->SetColor(body);
     Canvas->FillRect(Rect);
   }
   Canvas->Brush()->SetStyle(bsClear);
-
-  auto apply = [&](const TMarkupRun& run) {
-    TFont* font = Canvas->Font();
-    font->SetName(run.face.empty() ? saved_font.Name() : run.face);
-    font->SetSize(run.size > 0 ? run.size : saved_font.Size());
-    font->SetStyle(run.style + saved_font.Style());
-    font->SetColor(run.color);
+  const PictureSizeOf picture_size = [this](const String& source) { return PictureSize(source); };
+  const PictureDrawer draw_picture = [this](TCanvas* canvas, int x, int y, const String& source) {
+    DrawPicture(canvas, x, y, source);
   };
   const int width = Rect.right - Rect.left;
   int y = Rect.top;
   int widest = 0;
   int alignment = taLeftJustify;
-  std::size_t k = 0;
-  while (k < runs.size() && y < Rect.bottom) {
-    // One line: measure the runs that fit, then draw them.
-    struct Placed {
-      std::size_t index;
-      int x;
-      int w;
-    };
-    std::vector<Placed> line;
-    int x = 0;
-    int height = 0;
-    bool rule = false;
-    while (k < runs.size()) {
-      const TMarkupRun& run = runs[k];
-      if (run.kind == TMarkupRun::rkLineBreak) {
-        ++k;
-        break;
-      }
-      if (run.kind == TMarkupRun::rkRule) {
-        rule = true;
-        ++k;
-        break;
-      }
-      if (run.kind == TMarkupRun::rkParagraph) {
-        ++k;
-        const bool ends = !line.empty();
-        alignment = run.value;
-        if (ends) break;
-        continue;
-      }
-      if (run.kind == TMarkupRun::rkIndent) {
-        x = std::max(x, run.value);
-        ++k;
-        continue;
-      }
-      if (run.kind == TMarkupRun::rkImage) {
-        const TSize size = PictureSize(run.text);
-        ++k;
-        if (size.cx <= 0) continue;
-        if (x + size.cx > width && !line.empty()) {
-          --k;
-          break;
-        }
-        line.push_back(Placed{k - 1, x, static_cast<int>(size.cx)});
-        x += size.cx;
-        height = std::max(height, static_cast<int>(size.cy));
-        continue;
-      }
-      apply(run);
-      const TSize size = Canvas->TextExtent(run.text);
-      if (x + size.cx > width && !line.empty()) break;
-      line.push_back(Placed{k, x, size.cx});
-      x += size.cx;
-      height = std::max(height, static_cast<int>(size.cy));
-      ++k;
+  std::size_t next = 0;
+  while (next < runs.size() && y < Rect.bottom) {
+    const RunLine line = LayOutLine(Canvas, saved.Font(), runs, next, width, alignment, picture_size);
+    const int left = Rect.left + AlignedOffset(alignment, width, line.width);
+    widest = std::max(widest, line.width);
+    if (Point != nullptr && Anchor != nullptr) FindAnchor(runs, line, left, y, *Point, *Anchor);
+    if (Draw) DrawLine(Canvas, saved.Font(), runs, line, left, y, draw_picture);
+    y += line.height;
+    if (line.rule) {
+      if (Draw) DrawRule(Canvas, Rect.left, Rect.right, y);
+      y += 2;
     }
-    if (height == 0) height = Canvas->TextHeight("Wg");
-    int offset = 0;
-    if (alignment == taRightJustify) offset = std::max(0, width - x);
-    if (alignment == taCenter) offset = std::max(0, (width - x) / 2);
-    widest = std::max(widest, x);
-    for (const Placed& placed : line) {
-      const TMarkupRun& run = runs[placed.index];
-      const int left = Rect.left + offset + placed.x;
-      if (Point != nullptr && Anchor != nullptr && !run.anchor.empty() && Point->x >= left &&
-          Point->x < left + placed.w && Point->y >= y && Point->y < y + height) {
-        *Anchor = run.anchor;
-      }
-      if (!Draw) continue;
-      if (run.kind == TMarkupRun::rkImage) {
-        DrawPicture(Canvas, left, y, run.text);
-        continue;
-      }
-      apply(run);
-      if (run.background != clNone) {
-        Canvas->Brush()->SetStyle(bsSolid);
-        Canvas->Brush()->SetColor(run.background);
-        Canvas->FillRect(TRect{left, y, left + placed.w, y + height});
-        Canvas->Brush()->SetStyle(bsClear);
-      }
-      Canvas->TextOut(left, y, run.text);
-    }
-    y += height;
-    if (rule && Draw) {
-      Canvas->Pen()->SetColor(clBlack);
-      Canvas->MoveTo(Rect.left, y);
-      Canvas->LineTo(Rect.right, y);
-    }
-    if (rule) y += 2;
   }
-  Canvas->Font()->Assign(&saved_font);
-  Canvas->Brush()->SetColor(saved_brush);
-  Canvas->Brush()->SetStyle(saved_brush_style);
-  Canvas->Pen()->SetColor(saved_pen);
   return TSize{widest, y - Rect.top};
 }
 
