@@ -1,187 +1,36 @@
 // TAdvListView: the report list of the program's list windows (song list,
 // movie list, search results, ripper tracks): a list view whose rows are a
 // caption and sub-items, with the list files that keep a list between runs
-// ("mp3.csv", "movie.csv").
+// ("mp3.csv", "movie.csv"; their format is ListFile's).
 //
-// List file: one text line per item, CR LF written (LF or CR LF read): the
-// caption, then for each sub-item the delimiter and its text. The
-// delimiter is a comma until a loaded file shows another, which the
-// control then keeps for its later saves. The writer puts every field
-// inside quote marks, doubling the quote marks of its text, so that any
-// text reads back whole; the reader takes such a field inside its marks
-// and any other field (files of earlier copies) as the plain text up to
-// the next delimiter.
+// One class, its methods grouped by concern: creation and the list files
+// here (advlistv.cpp); what cells show in ListViewCells, what the window
+// does with the mouse, keys and header in ListViewWindow, sorting in
+// ListViewSorting, the settings objects and the clipboard in
+// ListViewSettings.
 #pragma once
 
-#include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "classlib/Bitmaps.h"
 #include "classlib/ComCtrls.h"
-#include "classlib/DateTime.h"
 #include "classlib/Exceptions.h"
 #include "classlib/Fonts.h"
-#include "classlib/Pens.h"
-
-// One field of a line of a list file, as the reader gives it, and the
-// reader.
-struct TListFileField;
-class TListFileReader;
+#include "library/CellMarkup.h"
+#include "library/ListFile.h"
+#include "library/ListViewCells.h"
+#include "library/ListViewSettings.h"
+#include "library/ListViewSorting.h"
+#include "library/ListViewWindow.h"
+#include "library/RichText.h"
 
 class EAdvListViewError : public Exception {
  public:
   using Exception::Exception;
 };
 
-// The candidates of the delimiter detection, in the order they are tried.
-inline constexpr char DelimiterCandidates[] = {',', ';', '#', '\t', '|'};
-
-// The screen cursor shown over links and anchors.
-inline constexpr TCursor crLinkCursor = 8019;
-
-// At most this many columns are added by one line of a list file.
-inline constexpr int MaxColumnsAddedPerLine = 256;
-
-enum TSortDirection { sdAscending, sdDescending };
-enum TSortIndicator { siLeft, siRight };
-// Sort styles, told by number: 1 and 5 ordinal text, 2 numbers, 9 numbers
-// with thousands separators, 3 date and time in the short notation, 6 day
-// month year, 7 month day year, 4 text without regard to case, 8 the
-// program's own comparison; any other: the first row counts as greater.
-using TSortStyle = int;
-enum TVAlignment { vtaCenter, vtaTop, vtaBottom };
-enum TSizeStorage { stInifile, stRegistry };
-enum TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
-// Scoped: the progress bar already has pbVertical and pbHorizontal.
-enum class TPrintBorders { pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal };
-enum TFitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
-enum TPrinterOrientation { poPortrait, poLandscape };
-
-// Where the column widths are kept when the control goes (with Save).
-class TColumnSize : public TPersistent {
- public:
-  explicit TColumnSize(TComponent* AOwner) : owner_(AOwner) {}
-  TComponent* Owner() const { return owner_; }
-  bool Save = false;
-  String Key;  // the ini file name, or the registry key
-  String Section;
-  bool Stretch = false;
-  TSizeStorage Storage = stInifile;
-
- private:
-  TComponent* owner_;
-};
-
-// Page layout for printing the list; held for the program, which prints
-// nothing itself.
-class TPrintsettings : public TPersistent {
- public:
-  TPrintsettings();
-  ~TPrintsettings() override;
-  int FooterSize = 0;
-  int HeaderSize = 0;
-  TPrintPosition Time = ppNone, Date = ppNone, PageNr = ppNone, Title = ppNone;
-  String DateFormat = "dd/mm/yyyy";
-  String TitleText;
-  TFont* Font() const { return font_.get(); }
-  void SetFont(TFont* Value) { font_->Assign(Value); }
-  TFont* HeaderFont() const { return header_font_.get(); }
-  void SetHeaderFont(TFont* Value) { header_font_->Assign(Value); }
-  TFont* FooterFont() const { return footer_font_.get(); }
-  void SetFooterFont(TFont* Value) { footer_font_->Assign(Value); }
-  TPrintBorders Borders = TPrintBorders::pbNoborder;
-  TPenStyle BorderStyle = psSolid;
-  bool Centered = false;
-  bool RepeatHeaders = false;
-  int LeftSize = 0, RightSize = 0, ColumnSpacing = 0, RowSpacing = 0;
-  TPrinterOrientation Orientation = poPortrait;
-  String PagePrefix, PageSuffix;
-  int FixedWidth = 0, FixedHeight = 0;
-  bool UseFixedHeight = false, UseFixedWidth = false;
-  TFitToPage FitToPage = fpNever;
-  String JobName;
-  String PageNumSep = "/";
-
- private:
-  std::unique_ptr<TFont> font_, header_font_, footer_font_;
-};
-
-// Layout of an HTML export of the list; held only.
-class THTMLSettings : public TPersistent {
- public:
-  int BorderSize = 1;
-  int CellSpacing = 0;
-  bool SaveColor = true;
-  bool SaveFonts = true;
-  String FooterFile, HeaderFile, TableStyle, PrefixTag, SuffixTag;
-  int Width = 100;
-};
-
-// One run of laid-out mark-up: a word (or a picture) in one style, or a
-// command that ends or moves the line.
-struct TMarkupRun {
-  enum Kind { rkText, rkLineBreak, rkRule, rkIndent, rkImage, rkParagraph };
-  Kind kind = rkText;
-  String text;        // the word (rkText), or the picture's source (rkImage)
-  TFontStyles style;
-  TColor color = clBlack;
-  TColor background = clNone;  // clNone: transparent
-  String face;        // empty: the cell's font
-  int size = 0;       // points; 0: the cell's font
-  String anchor;      // the anchor the run belongs to (empty: none)
-  int value = 0;      // rkIndent: x; rkParagraph: the alignment (TAlignment)
-};
-
-// The cell's text as runs. Tags are read by their first letter, attribute
-// values between double quotes; a font size that is not a number and a bad
-// "#rrggbb" colour are ignored (black for the colour); the cell fill of
-// <BODY bgcolor> is returned through `body`.
-std::vector<TMarkupRun> ParseMarkup(const String& Text, TColor TextColor, TColor AnchorColor,
-                                      TColor* Body = nullptr);
-
-// Dates of the sort styles 7 and 6: the text split at its first "-", "/"
-// or ".", and the rest again; years below 100 get a century (above 25:
-// 1900, else 2000). 0 when the text is no date.
-TDateTime ParseDateUS(const String& Text);
-TDateTime ParseDateEU(const String& Text);
-
-// A rich-text (RTF) cell's text as runs: words in their font (from the
-// font table), size (half-points of \fs, as points), colour (from the
-// colour table; \cf0 and no table: TextColor), highlight, bold, italic,
-// underline and strikeout; \par and \line as line breaks, \ql, \qc and
-// \qr as paragraph alignments. \'hh bytes are Windows-1252, \u the
-// character of its number (the \uc characters after it skipped).
-std::vector<TMarkupRun> ParseRichText(const String& Rtf, TColor TextColor);
-// The text of a rich-text (RTF) cell without its mark-up.
-String RtfPlainText(const String& Rtf);
-// The hint of a cell (AutoHint): its text, without mark-up or RTF.
-String CellHintText(const String& Text);
-
-class TAdvListView;
 class THintWindow;
-
-using TDrawItemPropEvent = std::function<void(TObject* Sender, int itemindex, int subitemindex,
-                                              TOwnerDrawState AState, TBrush* ABrush, TFont* AFont,
-                                              const String& ItemText)>;
-using TAdvDrawItemEvent =
-    std::function<void(TObject* Sender, TCanvas* acanvas, int itemindex, TRect Rect, TOwnerDrawState State)>;
-using TGetFormatEvent =
-    std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, String& aPrefix, String& aSuffix)>;
-using TCustomCompareEvent =
-    std::function<void(TObject* Sender, int ACol, const String& str1, const String& str2, int& res)>;
-using TSortStartEvent = std::function<void(TObject* Sender, int column, bool& enable)>;
-using TColumnEvent = std::function<void(TObject* Sender, int column)>;
-using TColumnAllowEvent = std::function<void(TObject* Sender, int column, bool& Allow)>;
-using TCellClickEvent = std::function<void(TObject* Sender, int iItem, int iSubItem)>;
-using TCanEditCellEvent = std::function<void(TObject* Sender, int iItem, int iSubItem, bool& allow)>;
-using TFilterEvent = std::function<void(TObject* Sender, int iItem)>;
-using TAnchorEvent = std::function<void(TObject* Sender, const String& Anchor)>;
-using TPrintPageEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int pagenr, int pagexsize, int pageysize)>;
-using TFitToPageEvent = std::function<void(TObject* Sender, double& scalefactor, bool& allow)>;
-using TPrintColumnWidthEvent = std::function<void(TObject* Sender, int aCol, int& width)>;
-using TPrintNewPageEvent = std::function<void(TObject* Sender, int aRow, bool& newpage)>;
 
 class TAdvListView : public TListView {
  public:
@@ -211,7 +60,7 @@ class TAdvListView : public TListView {
   // the form's previous OnResize handler.
   void FormResized(TObject* Sender);
 
-  // --- Cells ---
+  // --- Cells (ListViewCells, ListViewWindow) ---
   // The cell under a point of the client area (sub-item 0: the caption
   // column); false when no row is there.
   bool CellAt(int X, int Y, int& SubItem, int& Item) const;
@@ -240,11 +89,9 @@ class TAdvListView : public TListView {
   // focused row.
   void MoveItem(int From, int To);
 
-  // --- Sorting ---
+  // --- Sorting (ListViewSorting) ---
   // Sorts the rows by a column with its style (OnGetFormat).
   void Sort(int Column);
-  // The comparison of two rows by the sort column, times the direction.
-  int CompareRows(TListItem* Item1, TListItem* Item2);
   TSortDirection SortDirection() const { return sort_direction_; }
   void SetSortDirection(TSortDirection Value) { sort_direction_ = Value; }
   int SortColumn() const { return sort_column_; }
@@ -256,7 +103,7 @@ class TAdvListView : public TListView {
   TSortIndicator SortIndicator = siLeft;
   TCustomImageList* HeaderImages = nullptr;
 
-  // --- Settings and clipboard ---
+  // --- Settings and clipboard (ListViewSettings) ---
   TColumnSize* ColumnSize() const { return column_size_.get(); }
   TPrintsettings* PrintSettings() const { return print_settings_.get(); }
   THTMLSettings* HTMLSettings() const { return html_settings_.get(); }
@@ -376,6 +223,10 @@ class TAdvListView : public TListView {
                             const String& Text);
 
  private:
+  // The clipboard keys (with ClipboardEnable): Ctrl+C and Ctrl+Insert
+  // copy the selected rows, Ctrl+X and Shift+Delete cut them, Ctrl+V and
+  // Shift+Insert paste; a key they take is cleared.
+  void ClipboardKeyDown(Word& Key, TShiftState Shift);
   void HeaderFontChanged(TObject* Sender);
   void ApplyHeaderFont();
   // Reads the fields of the header line of a list file (the first Count

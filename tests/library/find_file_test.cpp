@@ -128,10 +128,6 @@ TEST_F(FindFileTest, WrongPropertyValuesRaiseWithTheirMessages) {
   }
   EXPECT_THROW(finder->SetLocation("C:\\a?"), EFindFileError);
   EXPECT_EQ(finder->Location(), "T:\\");
-  TFindFile fresh(nullptr);
-  EXPECT_TRUE(fresh.Subfolders);
-  EXPECT_TRUE(fresh.IgnoreCase);
-  EXPECT_EQ(fresh.Attributes, (TFileAttributes{ffArchive, ffReadonly, ffHidden, ffSystem}));
 }
 
 TEST_F(FindFileTest, PreOrderWalkWithDotNamesAndIgnoredFolders) {

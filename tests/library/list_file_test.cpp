@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "classlib/AtomicFile.h"
-#include "library/advlistv.h"
 #include "library/alvutil.h"
-#include "tests/library/library_test_support.h"
+#include "tests/library/list_view_test_support.h"
 
 namespace velko_test {
 namespace {
@@ -30,46 +29,24 @@ TEST(AlvUtil, FirstSingleAndCountSingleFindLoneCharacters) {
   }
 }
 
-class ListFileTest : public DriveTest {
+class ListFileTest : public AdvListViewTest {
  protected:
-  void SetUp() override {
-    DriveTest::SetUp();
-    list = std::make_unique<TAdvListView>(nullptr);
-  }
   void TearDown() override {
     classlib::testing::SetBeforeReplaceHook(nullptr);
-    list.reset();
-    DriveTest::TearDown();
+    AdvListViewTest::TearDown();
   }
-  void AddColumns(int n) {
-    for (int i = 0; i < n; ++i) list->Columns()->Add();
+  // A fresh list of `columns` columns.
+  void NewList(int columns) {
+    list = std::make_unique<TestListView>(nullptr);
+    AddColumns(columns);
   }
-  TListItem* Add(const String& caption, std::vector<String> sub) {
-    TListItem* item = list->Items()->Add();
-    item->SetCaption(caption);
-    for (const String& s : sub) item->SubItems()->Add(s);
-    return item;
-  }
-  // The rows as caption followed by the sub-items.
-  std::vector<std::vector<String>> Rows() const {
-    std::vector<std::vector<String>> rows;
-    for (int i = 0; i < list->Items()->Count(); ++i) {
-      TListItem* item = list->Items()->Item(i);
-      std::vector<String> row{item->Caption()};
-      for (int j = 0; j < item->SubItems()->Count(); ++j) row.push_back(item->SubItems()->Strings(j));
-      rows.push_back(row);
-    }
-    return rows;
-  }
-  using Rows_t = std::vector<std::vector<String>>;
-  std::unique_ptr<TAdvListView> list;
 };
 
 TEST_F(ListFileTest, DetectionTakesTheFirstCandidateThatBothLinesAgreeOn) {
   struct Case {
     const char* text;
     char delimiter;
-    Rows_t rows;
+    ListRows rows;
   } cases[] = {
       {"a.mp3,C:\\m\\\r\nb.mp3,C:\\n\\\r\n", ',', {{"a.mp3", "C:\\m\\"}, {"b.mp3", "C:\\n\\"}}},
       {"a;x\nb;y\n", ';', {{"a", "x"}, {"b", "y"}}},
@@ -83,7 +60,7 @@ TEST_F(ListFileTest, DetectionTakesTheFirstCandidateThatBothLinesAgreeOn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    list = std::make_unique<TAdvListView>(nullptr);
+    NewList(0);
     list->LoadFromFile(Put("list.csv", c.text));
     EXPECT_EQ(list->Delimiter, c.delimiter);
     EXPECT_EQ(Rows(), c.rows);
@@ -113,10 +90,9 @@ TEST_F(ListFileTest, FieldRulesOfTheReader) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    list = std::make_unique<TAdvListView>(nullptr);
+    NewList(0);
     list->LoadFromFile(Put("list.csv", String(c.line) + "\r\n"));
-    ASSERT_EQ(Rows().size(), 1u);
-    EXPECT_EQ(Rows()[0], c.row);
+    EXPECT_EQ(Rows(), ListRows{c.row});
   }
 }
 
@@ -126,10 +102,10 @@ TEST_F(ListFileTest, ColumnsGrowByTheFieldsOfALineAndLoadingAppends) {
   EXPECT_EQ(list->Columns()->Count(), 3);
   EXPECT_EQ(list->Columns()->Items(2)->Caption(), "");
   list->LoadFromFile(Path("three.csv"));
-  EXPECT_EQ(Rows(), (Rows_t{{"a", "b", "c"}, {"a", "b", "c"}}));
+  EXPECT_EQ(Rows(), (ListRows{{"a", "b", "c"}, {"a", "b", "c"}}));
 
   // A line of many fields adds at most 256 columns; its fields all stay.
-  list = std::make_unique<TAdvListView>(nullptr);
+  NewList(0);
   String wide = "x";
   for (int i = 0; i < 1000; ++i) wide += ",f";
   list->LoadFromFile(Put("wide.csv", wide + "\n"));
@@ -146,7 +122,7 @@ TEST_F(ListFileTest, HeaderLineGivesTheColumnCaptions) {
   EXPECT_EQ(list->Columns()->Items(0)->Caption(), "Name");
   EXPECT_EQ(list->Columns()->Items(1)->Caption(), "Folder;Path");
   EXPECT_EQ(list->Columns()->Items(2)->Caption(), "Size");
-  EXPECT_EQ(Rows(), (Rows_t{{"x", "y", "z"}}));
+  EXPECT_EQ(Rows(), (ListRows{{"x", "y", "z"}}));
   // NoHeader reads the first line as an item and keeps what is there.
   list->LoadFromFileEx(Path("head.csv"), true);
   EXPECT_EQ(list->Items()->Count(), 3);
@@ -156,7 +132,7 @@ TEST_F(ListFileTest, WriterPutsCrLfLinesWithEveryFieldQuoted) {
   AddColumns(2);
   Add("Hello, World.mp3", {"C:\\Music, Old\\"});
   Add("say \"hi\", bye.mp3", {"C:\\"});
-  Add("lone", {});
+  Add("lone");
   Add("many", {"a", "b", "c"});  // sub-items beyond the columns are not written
   list->SaveToFile(Path("mp3.csv"));
   EXPECT_EQ(Contents("mp3.csv"),
@@ -175,7 +151,7 @@ TEST_F(ListFileTest, EveryNameReadsBackAsItWasWritten) {
       "Concerto #1.mp3", "Bach, JS", "a;b|c", "tab\there", "\"Live\" at Wembley.mp3", "say \"hi\", bye.mp3",
       "\"", "\"\"", "end quote\"", "\xc3\x89tude \xe2\x84\x96 5 \xe6\x97\xa5\xe6\x9c\xac.mp3", " blank ", "",
       "line\nbreak", "cr\rhere", "cr lf\r\n", ",", "#", ";;", "||", "\t", "a,,b", "x\"\"\"y"};
-  std::vector<Rows_t> lists;
+  std::vector<ListRows> lists;
   lists.push_back({{"Concerto #1.mp3", "C:\\Music\\Bach, JS\\"}, {"Prelude.mp3", "C:\\Music\\Bach, JS\\"}});
   for (const String& name : names) {
     lists.push_back({{name, "C:\\Music\\" + name + "\\"}, {"b.mp3", name}});
@@ -183,20 +159,13 @@ TEST_F(ListFileTest, EveryNameReadsBackAsItWasWritten) {
     lists.push_back({{name}, {"x.mp3", name}, {name}});  // rows of different lengths
   }
   for (const char d : {'\0', ',', ';', '#', '\t', '|'}) {
-    for (const Rows_t& rows : lists) {
+    for (const ListRows& rows : lists) {
       SCOPED_TRACE(testing::Message() << "delimiter " << static_cast<int>(d) << ", first name " << rows[0][0]);
-      TAdvListView out(nullptr);
-      out.Columns()->Add();
-      out.Columns()->Add();
-      out.Delimiter = d;
-      for (const auto& row : rows) {
-        TListItem* item = out.Items()->Add();
-        item->SetCaption(row[0]);
-        for (std::size_t i = 1; i < row.size(); ++i) item->SubItems()->Add(row[i]);
-      }
-      out.SaveToFile(Path("mp3.csv"));
-      list = std::make_unique<TAdvListView>(nullptr);
-      AddColumns(2);
+      NewList(2);
+      list->Delimiter = d;
+      for (const auto& row : rows) Add(row[0], {row.begin() + 1, row.end()});
+      list->SaveToFile(Path("mp3.csv"));
+      NewList(2);
       list->LoadFromFile(Path("mp3.csv"));
       ASSERT_EQ(Rows(), rows) << Contents("mp3.csv");
     }
@@ -214,27 +183,19 @@ TEST_F(ListFileTest, ASortedListReadsRowsInTheOrderOfItsOwnSort) {
                                "\xc4\xb0", "i", "I", "dup", "Dup", "dup"};
   for (int i = 0; i < 40; ++i) captions.push_back("Song number " + std::to_string((i * 7) % 40) + (i % 3 ? ".mp3" : ".MP3"));
   String text;
-  TAdvListView reference(nullptr);
-  reference.Columns()->Add();
-  reference.Columns()->Add();
-  reference.SetSortType(stText);
-  reference.Items()->BeginUpdate();
+  AddColumns(2);
+  list->SetSortType(stText);
+  list->Items()->BeginUpdate();
   for (std::size_t i = 0; i < captions.size(); ++i) {
     const String folder = "C:\\" + std::to_string(i) + "\\";
     text += "\"" + captions[i] + "\",\"" + folder + "\"\r\n";
-    TListItem* item = reference.Items()->Add();
-    item->SetCaption(captions[i]);
-    item->SubItems()->Add(folder);
+    Add(captions[i], {folder});
   }
-  reference.Items()->EndUpdate();
+  list->Items()->EndUpdate();
+  const ListRows expected = Rows();
+  NewList(2);
   list->SetSortType(stText);
-  AddColumns(2);
   list->LoadFromText(text, false);
-  Rows_t expected;
-  for (int i = 0; i < reference.Items()->Count(); ++i) {
-    TListItem* item = reference.Items()->Item(i);
-    expected.push_back({item->Caption(), item->SubItems()->Strings(0)});
-  }
   EXPECT_EQ(Rows(), expected);
 }
 
@@ -247,10 +208,9 @@ TEST_F(ListFileTest, DetectedDelimiterAndHeaderAreKeptForSaves) {
   list->SaveToFile(Path("out.csv"));
   EXPECT_EQ(Contents("out.csv"), "\"File\";\"\"\r\n\"a\";\"b\"\r\n\"c\";\"d\"\r\n");
   // A control that never loaded a file writes commas.
-  TAdvListView fresh(nullptr);
-  fresh.Columns()->Add();
-  fresh.Items()->Add()->SubItems()->Add("x");
-  fresh.SaveToFile(Path("fresh.csv"));
+  NewList(1);
+  Add("", {"x"});
+  list->SaveToFile(Path("fresh.csv"));
   EXPECT_EQ(Contents("fresh.csv"), "\"\",\"x\"\r\n");
 }
 
@@ -276,7 +236,7 @@ TEST_F(ListFileTest, NothingToWriteOrAFailedWriteLeavesTheOldFile) {
 }
 
 TEST_F(ListFileTest, AFileThatCannotBeOpenedRaisesAndChangesNothing) {
-  Add("kept", {});
+  Add("kept");
   try {
     list->LoadFromFile(Path("nowhere.csv"));
     FAIL() << "no exception";
@@ -285,7 +245,7 @@ TEST_F(ListFileTest, AFileThatCannotBeOpenedRaisesAndChangesNothing) {
   }
   std::filesystem::create_directory(dir_ / "folder.csv");
   EXPECT_THROW(list->LoadFromFile(Path("folder.csv")), EAdvListViewError);
-  EXPECT_EQ(Rows(), (Rows_t{{"kept"}}));
+  EXPECT_EQ(Rows(), (ListRows{{"kept"}}));
   EXPECT_EQ(list->Delimiter, 0);
   // An empty file loads nothing.
   list->LoadFromFile(Put("empty.csv", ""));

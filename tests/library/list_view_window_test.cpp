@@ -1,6 +1,7 @@
-// TAdvListView in a window on the headless display: an owner-drawn mark-up
-// cell on screen, its anchor under the mouse, and a list file loaded into
-// the shown list.
+// TAdvListView in a window on the headless display: owner-drawn cells on
+// screen, anchors and links under the mouse, dragged rows, the header's
+// glyphs and filter bar, the form's size, editing in place, hints, the row
+// height and the wallpaper.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -50,6 +51,11 @@ class ListViewWindowTest : public FormsTest {
     FormsTest::SetUp();
     Application->CreateForm(form);
     list = form->List;
+  }
+  void TearDown() override {
+    form->Close();
+    Pump();
+    FormsTest::TearDown();
   }
   // Counts the screen pixels of a colour inside a row's cell of column 0.
   int CountInCell(int row, COLORREF colour) {
@@ -111,8 +117,6 @@ TEST_F(ListViewWindowTest, OwnerDrawnMarkupCellsShowTheirColoursAndAnchors) {
   EXPECT_EQ(list->Cursor(), crDefault);
   Click(list, anchor_x, (r.top + r.bottom) / 2);
   EXPECT_EQ(events, (std::vector<String>{"enter song:7", "exit song:7", "enter song:7", "click song:7"}));
-  form->Close();
-  Pump();
 }
 
 TEST_F(ListViewWindowTest, WebAnchorsAndLinkCellsOpenInTheBrowserAndCheckBoxesToggle) {
@@ -146,8 +150,6 @@ TEST_F(ListViewWindowTest, WebAnchorsAndLinkCellsOpenInTheBrowserAndCheckBoxesTo
   Click(list, r.left + 6, (r.top + r.bottom) / 2);
   EXPECT_TRUE(rich->Checked());
   platform::SetProcessStarter(nullptr);
-  form->Close();
-  Pump();
 }
 
 TEST_F(ListViewWindowTest, ARowDraggedOntoAnotherMovesThere) {
@@ -168,11 +170,9 @@ TEST_F(ListViewWindowTest, ARowDraggedOntoAnotherMovesThere) {
   for (int i = 0; i < list->Items()->Count(); ++i) names.push_back(list->Items()->Item(i)->Caption());
   EXPECT_EQ(names, (std::vector<String>{"b", "a", "c", "d"}));
   EXPECT_TRUE(list->Items()->Item(1)->Focused());
-  form->Close();
-  Pump();
 }
 
-TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
+TEST_F(ListViewWindowTest, SortGlyphsInTheHeader) {
   form->Show();
   list->Items()->Add()->SetCaption("b");
   list->Items()->Add()->SetCaption("a");
@@ -224,24 +224,6 @@ TEST_F(ListViewWindowTest, SortGlyphsInTheHeaderAndSizeWithTheForm) {
   EXPECT_EQ(format(0).hbm, list->SortDownGlyph()->Handle());
   EXPECT_GT(header_pixels(RGB(0, 0, 255)), 30);
   EXPECT_EQ(header_pixels(RGB(255, 0, 0)), 0);
-
-  // The list follows the form's size; the form's own handler still runs.
-  list->SizeWithForm = true;
-  const int width = list->Width();
-  form->SetWidth(form->Width() + 40);
-  Pump();
-  EXPECT_EQ(list->Width(), width + 40);
-  // A list made later keeps the handler it found on the form and calls it.
-  int resized = 0;
-  form->OnResize = [&](TObject*) { ++resized; };
-  auto* second = new TAdvListView(form);
-  second->SetParent(form);
-  form->SetHeight(form->Height() + 10);
-  Pump();
-  EXPECT_GE(resized, 1);
-  EXPECT_EQ(list->Height(), 180);  // the first list's handler was replaced
-  form->Close();
-  Pump();
 }
 
 // Three list views on one form, each following its size; the form's own
@@ -322,8 +304,6 @@ TEST_F(ListViewWindowTest, SubItemsAreSelectedAndEditedInPlace) {
   EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{0, 1}, {0, 1}}));
   EXPECT_EQ(row->Caption(), "song.mp3");
   EXPECT_EQ(row->SubItems()->Strings(0), "D:\\Songs\\");
-  form->Close();
-  Pump();
 }
 
 TEST_F(ListViewWindowTest, AutoHintsShowTheCellUnderThePointer) {
@@ -345,8 +325,6 @@ TEST_F(ListViewWindowTest, AutoHintsShowTheCellUnderThePointer) {
   EXPECT_EQ(info.HintStr, "Bold song");
   info.CursorPos = Point(10, 170);  // below the rows
   EXPECT_NE(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
-  form->Close();
-  Pump();
 }
 
 TEST_F(ListViewWindowTest, OwnerDrawnRowsAreItemHeightHigh) {
@@ -366,8 +344,6 @@ TEST_F(ListViewWindowTest, OwnerDrawnRowsAreItemHeightHigh) {
   list->SetItemHeight(0);  // ignored
   Pump();
   EXPECT_EQ(row_height(), 30);
-  form->Close();
-  Pump();
 }
 
 TEST_F(ListViewWindowTest, AWallpaperIsTiledBehindTheRows) {
@@ -418,8 +394,6 @@ TEST_F(ListViewWindowTest, AWallpaperIsTiledBehindTheRows) {
   list->SetWallpaper(&none);
   list->Repaint();
   EXPECT_EQ(pixel_below_rows(), RGB(255, 255, 255));
-  form->Close();
-  Pump();
 }
 
 TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
@@ -463,8 +437,6 @@ TEST_F(ListViewWindowTest, FilterBarEditsReachTheListAfterTheTimeOut) {
   platform::InjectClick(filtered.left + 250 + 50 - 5, y);
   Pump();
   EXPECT_EQ(events.back(), "button 1");
-  form->Close();
-  Pump();
 }
 
 // Dragging the vertical thumb shows the caption of the row at the thumb
@@ -525,8 +497,6 @@ TEST_F(ListViewWindowTest, TheScrollHintFollowsTheThumb) {
   EXPECT_EQ(shown[0].second.top, y + 50);
   EXPECT_EQ(colour, RGB(0, 255, 255));
   EXPECT_TRUE(hints().empty());
-  form->Close();
-  Pump();
 }
 
 }  // namespace

@@ -13,12 +13,11 @@
 #include "library/videohunter.h"
 #include "platform/cd/cd.h"
 #include "platform/core/clock.h"
-#include "platform/core/modules.h"
 #include "platform/display/display.h"
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
 #include "platform/gdi/surface.h"
-#include "tests/classlib/forms/forms_test_support.h"
+#include "tests/library/windows/window_test_support.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/clock_driver.h"
 #include "tests/support/message_pump.h"
@@ -27,13 +26,10 @@
 namespace velko_test {
 namespace {
 
-class HunterTest : public FormsTest {
+class HunterTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    FormsTest::SetUp();
-    // The list files live beside the program: a folder of this test's own,
-    // so that test processes running side by side do not share them.
-    platform::SetProgramPath((program_dir_.path() / "velko").string());
+    ProgramFolderTest::SetUp();
     platform::ResetDriveTable();
     platform::MapDrive('T', dir_.path().string());
     platform::UseManualClock(1'000'000);
@@ -47,8 +43,7 @@ class HunterTest : public FormsTest {
     VideoForm = nullptr;
     platform::cd::RemoveImage('K');
     platform::ResetDriveTable();
-    platform::SetProgramPath("");
-    FormsTest::TearDown();
+    ProgramFolderTest::TearDown();
   }
   TVideoHunterForm* MakeVideoHunter() {
     VideoHunterForm = new TVideoHunterForm(Application);
@@ -72,7 +67,6 @@ class HunterTest : public FormsTest {
   }
 
   TempDir dir_;
-  TempDir program_dir_;
 };
 
 TEST_F(HunterTest, OneAviIsReportedAsOneMovie) {

@@ -9,26 +9,19 @@
 #include "classlib/Bitmaps.h"
 #include "classlib/Resources.h"
 #include "library/dotags.h"
-#include "platform/core/modules.h"
 #include "platform/display/display.h"
 #include "platform/fs/drives.h"
-#include "tests/classlib/forms/forms_test_support.h"
+#include "tests/library/windows/window_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace velko_test {
 namespace {
 
-class TagEditorTest : public FormsTest {
+class TagEditorTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    FormsTest::SetUp();
-    // The list files live beside the program: a folder of this test's own,
-    // so that test processes running side by side do not share them.
-    platform::SetProgramPath((program_dir_.path() / "velko").string());
+    ProgramFolderTest::SetUp();
     platform::MapDrive('T', dir_.path().string());
-    list_file_ = *platform::NativePath(TTagForm::ListFileName());
-    ASSERT_EQ(list_file_.rfind(program_dir_.path().string(), 0), 0u) << list_file_;
-    std::filesystem::remove(list_file_);
     // Song files: some audio-like bytes, the first with a tag.
     dir_.WriteFile("My Songs/a.mp3", std::string(4000, '\x55'));
     dir_.WriteFile("My Songs/b.ogg", "OggS" + std::string(4000, '\x01'));
@@ -41,18 +34,12 @@ class TagEditorTest : public FormsTest {
   void TearDown() override {
     delete TagForm;
     TagForm = nullptr;
-    std::filesystem::remove(list_file_);
     platform::UnmapDrive('T');
-    platform::SetProgramPath("");
-    FormsTest::TearDown();
+    ProgramFolderTest::TearDown();
   }
-  void MakeForm(bool with_list = true) {
-    if (with_list) {
-      FILE* file = std::fopen(list_file_.c_str(), "wb");
-      const std::string rows = "a.mp3,\"T:\\My Songs\\\"\r\nb.ogg,\"T:\\My Songs\\\"\r\n";
-      std::fwrite(rows.data(), 1, rows.size(), file);
-      std::fclose(file);
-    }
+  // The window over a list file holding `rows` (none when empty).
+  void MakeForm(const std::string& rows = "a.mp3,\"T:\\My Songs\\\"\r\nb.ogg,\"T:\\My Songs\\\"\r\n") {
+    if (!rows.empty()) WriteList("mp3.csv", rows);
     TagForm = new TTagForm(Application);
     TagForm->Show();
     Pump();
@@ -68,8 +55,6 @@ class TagEditorTest : public FormsTest {
   std::string Song(const char* name) { return ReadFile(dir_ / "My Songs" / name); }
 
   TempDir dir_;
-  TempDir program_dir_;
-  std::string list_file_;
 };
 
 TEST_F(TagEditorTest, FillsTheFieldsFromTheChosenSong) {
@@ -167,13 +152,9 @@ TEST_F(TagEditorTest, ARowWhoseSongIsGoneShowsTheErrorAndSaveWritesNothing) {
     tag.SetTitle(std::string(name).substr(3, std::string(name).size() - 7));
     tag.SaveToFile(std::string("T:\\My Songs\\") + name);
   }
-  FILE* file = std::fopen(list_file_.c_str(), "wb");
-  const std::string rows =
+  MakeForm(
       "\"01 First Song.mp3\",\"T:\\My Songs\\\"\r\n\"02 Second Song.mp3\",\"T:\\My Songs\\\"\r\n"
-      "\"03 Third Song.mp3\",\"T:\\My Songs\\\"\r\n";
-  std::fwrite(rows.data(), 1, rows.size(), file);
-  std::fclose(file);
-  MakeForm(false);
+      "\"03 Third Song.mp3\",\"T:\\My Songs\\\"\r\n");
   ASSERT_EQ(TagForm->MusicList->Items()->Count(), 3);
   std::filesystem::remove(dir_ / "My Songs" / "03 Third Song.mp3");
   const auto before = Checksums(dir_.path());
@@ -209,11 +190,7 @@ TEST_F(TagEditorTest, QuoteMarksInTheNamesStay) {
     tag.SetTitle("Quoted");
     tag.SaveToFile("T:\\The \"Best\"\\b \"quoted\".mp3");
   }
-  FILE* file = std::fopen(list_file_.c_str(), "wb");
-  const std::string rows = "\"b \"\"quoted\"\".mp3\",\"T:\\The \"\"Best\"\"\\\"\r\n";
-  std::fwrite(rows.data(), 1, rows.size(), file);
-  std::fclose(file);
-  MakeForm(false);
+  MakeForm("\"b \"\"quoted\"\".mp3\",\"T:\\The \"\"Best\"\"\\\"\r\n");
   Choose("b \"quoted\".mp3");
   EXPECT_EQ(TagForm->SongPath(), "T:\\The \"Best\"\\b \"quoted\".mp3");
   EXPECT_EQ(TagForm->Edit1->Text(), "Quoted");
@@ -235,7 +212,7 @@ TEST_F(TagEditorTest, PlayWithoutAPlayerSaysSo) {
 }
 
 TEST_F(TagEditorTest, MissingListKeepsTheDefinitionsHint) {
-  MakeForm(false);
+  MakeForm("");
   EXPECT_EQ(boxes.size(), 1u);
   EXPECT_EQ(TagForm->MusicList->Items()->Count(), 0);
   EXPECT_EQ(TagForm->MusicList->Hint, "Select a song then the button of your choice");

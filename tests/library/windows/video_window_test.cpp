@@ -13,12 +13,11 @@
 #include "library/video.h"
 #include "library/videohunter.h"
 #include "platform/core/clock.h"
-#include "platform/core/modules.h"
 #include "platform/display/display.h"
 #include "platform/fs/drives.h"
 #include "platform/user/input.h"
 #include "platform/user/screen.h"
-#include "tests/classlib/forms/forms_test_support.h"
+#include "tests/library/windows/window_test_support.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/movie_maker.h"
 #include "tests/support/temp_dir.h"
@@ -28,7 +27,7 @@ namespace {
 
 bool IsRed(COLORREF c) { return GetRValue(c) > 235 && GetGValue(c) < 20 && GetBValue(c) < 20; }
 
-class VideoWindowTest : public FormsTest {
+class VideoWindowTest : public ProgramFolderTest {
  protected:
   static void SetUpTestSuite() {
     movies_ = new TempDir;
@@ -42,35 +41,23 @@ class VideoWindowTest : public FormsTest {
     movies_ = nullptr;
   }
   void SetUp() override {
-    FormsTest::SetUp();
-    // The list files live beside the program: a folder of this test's own,
-    // so that test processes running side by side do not share them.
-    platform::SetProgramPath((program_dir_.path() / "velko").string());
+    ProgramFolderTest::SetUp();
     platform::MapDrive('M', movies_->path().string());
-    list_file_ = *platform::NativePath(TVideoForm::ListFileName());
-    ASSERT_EQ(list_file_.rfind(program_dir_.path().string(), 0), 0u) << list_file_;
-    std::filesystem::remove(list_file_);
   }
   void TearDown() override {
     delete VideoForm;
     VideoForm = nullptr;
-    std::filesystem::remove(list_file_);
     platform::UnmapDrive('M');
-    platform::SetProgramPath("");
-    FormsTest::TearDown();
+    ProgramFolderTest::TearDown();
   }
-  // The window over a list file holding `contents`.
+  // The window over a list file holding `contents` (none when empty).
   void MakeForm(const std::string& contents) {
-    if (!contents.empty()) {
-      FILE* file = std::fopen(list_file_.c_str(), "wb");
-      std::fwrite(contents.data(), 1, contents.size(), file);
-      std::fclose(file);
-    }
+    if (!contents.empty()) WriteList("movie.csv", contents);
     VideoForm = new TVideoForm(Application);
     VideoForm->Show();
     Pump();
   }
-  static std::string ListFile() { return ReadFile(list_file_); }
+  std::string ListFile() const { return ReadList("movie.csv"); }
   void Type(char c) {
     platform::InjectText(std::string(1, c));
     Pump();
@@ -81,11 +68,8 @@ class VideoWindowTest : public FormsTest {
   }
 
   static TempDir* movies_;
-  static std::string list_file_;
-  TempDir program_dir_;
 };
 TempDir* VideoWindowTest::movies_ = nullptr;
-std::string VideoWindowTest::list_file_;
 
 const char kOneMovie[] = "clip.avi,\"M:\\My Films\"\r\n";
 
