@@ -38,7 +38,6 @@ class StreamInfo : public PlaybackTest {
 };
 
 TEST_F(StreamInfo, WavIsReadByTheWavReaderAlone) {
-  Folder();
   MakePlayer();
   const std::string path = folder_->WriteFile("Tone.wav", WavBytes(Sine(440, 1.5, 22050, 1)));
   Result r = Read(path);
@@ -55,7 +54,6 @@ TEST_F(StreamInfo, WavIsReadByTheWavReaderAlone) {
 }
 
 TEST_F(StreamInfo, StreamedWavSizeIsClampedNotWrapped) {
-  Folder();
   MakePlayer();
   std::string bytes = WavBytes(Sine(440, 0.5, 22050, 1));
   bytes.replace(4, 4, std::string(4, '\xFF'));
@@ -66,7 +64,6 @@ TEST_F(StreamInfo, StreamedWavSizeIsClampedNotWrapped) {
 }
 
 TEST_F(StreamInfo, Mp3TakesTheId3v1TagBeforeTheId3v2Tag) {
-  Folder();
   MakePlayer();
   const std::string frames = velko_test::EncodeMp3({.sample_rate = 44100, .channels = 1, .seconds = 2.0});
   const std::string v2 = velko_test::Id3v2Tag(
@@ -100,7 +97,6 @@ TEST_F(StreamInfo, Mp3TakesTheId3v1TagBeforeTheId3v2Tag) {
 }
 
 TEST_F(StreamInfo, OggCommentsFillTheTags) {
-  Folder();
   MakePlayer();
   const std::string ogg = velko_test::EncodeOgg(
       {.sample_rate = 48000,
@@ -136,7 +132,6 @@ TEST_F(StreamInfo, WmaIsNativeOnlyWithTheAddOn) {
 }
 
 TEST_F(StreamInfo, PluginOnlyFileTakesTitleAndLengthFromThePlugin) {
-  Folder();
   MakePlayer();
   LoadPlugins({{"in_tone.dll", ""}});
   Result r = Read(folder_->WriteFile("beep.ton", "tone 1000\nseconds 2.5\ntitle A test beep\n"));
@@ -150,7 +145,6 @@ TEST_F(StreamInfo, PluginOnlyFileTakesTitleAndLengthFromThePlugin) {
 }
 
 TEST_F(StreamInfo, FileBothCanPlayKeepsTheReadersValues) {
-  Folder();
   MakePlayer();
   LoadPlugins({{"in_tone.dll", ""}, {"in_tonewav.dll", ""}});
   Result r = Read(folder_->WriteFile("both.wav", WavBytes(Sine(440, 1.0))));
@@ -162,7 +156,6 @@ TEST_F(StreamInfo, FileBothCanPlayKeepsTheReadersValues) {
 }
 
 TEST_F(StreamInfo, BothCanPlayGoesToTheLibraryUnlessPluginFirst) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   LoadPlugins({{"in_tonewav.dll", ""}});
   const std::string path = folder_->WriteFile("both.wav", WavBytes(Sine(440, 1.0)));
@@ -185,7 +178,6 @@ TEST_F(StreamInfo, BothCanPlayGoesToTheLibraryUnlessPluginFirst) {
 }
 
 TEST_F(StreamInfo, ExtensionsMatchOnTheirFirstThreeLetters) {
-  Folder();
   MakePlayer();
   // This plug-in's list is "TON;WAV": ".tone" matches through "TON".
   LoadPlugins({{"in_tonewav.dll", ""}});
@@ -199,7 +191,6 @@ TEST_F(StreamInfo, ExtensionsMatchOnTheirFirstThreeLetters) {
 }
 
 TEST_F(StreamInfo, LastMatchingSlotIsKeptWhenNoPluginReportsALength) {
-  Folder();
   MakePlayer();
   LoadPlugins({{"in_tone.dll", ""}, {"in_tonewav.dll", ""}});
   Result r = Read(folder_->WriteFile("broken.ton", "this is not a tone file\n"));
@@ -209,7 +200,6 @@ TEST_F(StreamInfo, LastMatchingSlotIsKeptWhenNoPluginReportsALength) {
 }
 
 TEST_F(StreamInfo, LongPluginTitlesAreCutAndLongNamesPassedWhole) {
-  Folder();
   MakePlayer();
   LoadPlugins({{"in_tone.dll", ""}});
   const std::string title(2000, 'T');
@@ -222,7 +212,6 @@ TEST_F(StreamInfo, LongPluginTitlesAreCutAndLongNamesPassedWhole) {
 }
 
 TEST_F(StreamInfo, UnknownFileIsRefusedAndTheOldSongPlaysOn) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   ASSERT_TRUE(player.Open(folder_->WriteFile("a.wav", WavBytes(Sine(440, 3.0)))));
   player.Play();
