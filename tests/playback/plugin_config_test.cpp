@@ -82,20 +82,8 @@ TEST_F(PluginDialog, IsADialogOfTheGivenSizeCentredOnTheDesktop) {
       EXPECT_LE(control->Left() + control->Width(), kPluginConfigClientWidth) << control->Name();
       EXPECT_LE(control->Top() + control->Height(), kPluginConfigClientHeight) << control->Name();
     }
-    EXPECT_EQ(form.PluginGrid->ColCount(), 3);
-    EXPECT_EQ(form.PluginGrid->RowCount(), 9);
-    EXPECT_EQ(form.PluginGrid->FixedRows(), 1);
-    EXPECT_EQ(form.PluginGrid->ColWidths(0), 84);
-    EXPECT_EQ(form.PluginGrid->ColWidths(1), 173);
-    EXPECT_EQ(form.PluginGrid->ColWidths(2), 151);
-    EXPECT_TRUE(form.PluginGrid->Options().Contains(goRowSelect));
-    EXPECT_TRUE(form.PluginGrid->Options().Contains(goColSizing));
-    // Every row fits: the grid never has to scroll.
+    // Every row of a plug-in fits: the grid never has to scroll.
     EXPECT_EQ(form.PluginGrid->VisibleRowCount(), 8);
-    EXPECT_EQ(form.btnLoad->Caption(), "Load");
-    EXPECT_EQ(form.btnConfigure->Caption(), "Configure");
-    EXPECT_EQ(form.PluginFirst->Caption(), "Plugin First");
-    EXPECT_EQ(form.Label2->Caption(), "Note : Plug-ins must reside in <program_directory>\\Plugins directory");
   });
   EXPECT_FALSE(form_->Visible()) << "Close closed it";
 }

@@ -66,10 +66,6 @@ class PluginHost : public PlaybackTest {
 
 TEST_F(PluginHost, OutputModuleRecord) {
   EXPECT_TRUE(IsOutputReady());
-  EXPECT_EQ(out_->version, 16);
-  EXPECT_STREQ(out_->description, "BASS Winamp output plug-in emulator");
-  EXPECT_EQ(out_->id, 65537);
-  EXPECT_EQ(out_->hDllInstance, nullptr);
   EXPECT_NE(GetHostWindow(), nullptr);
   out_->Config(nullptr);
   out_->About(nullptr);
