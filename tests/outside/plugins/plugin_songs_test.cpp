@@ -152,17 +152,9 @@ INSTANTIATE_TEST_SUITE_P(Files, PluginSong,
                                            SongCase{"wma.asf", Kind::kAsfWma, 3000, "Asf Title"},
                                            SongCase{"mp3.asf", Kind::kAsfMp3, 8000, "mp3"}));
 
-TEST_F(PluginSongs, PluginsDescribeThemselves) {
+// The files each plug-in claims, beyond those the songs above open.
+TEST_F(PluginSongs, PluginsClaimTheirFileTypes) {
   MakePluginPlayer();
-  TPluginInfo midi;
-  GetPluginInfo(FindPluginByName("in_midi.dll"), midi);
-  EXPECT_EQ(midi.FileExtensions, "MID;MIDI;RMI;KAR");
-  EXPECT_EQ(midi.Seekable, 1);
-  EXPECT_FALSE(midi.Description.empty());
-  TPluginInfo asf;
-  GetPluginInfo(FindPluginByName("in_asf.dll"), asf);
-  EXPECT_EQ(asf.FileExtensions, "ASF");
-  EXPECT_EQ(asf.Seekable, 1);
   EXPECT_EQ(PluginFileTypes(), "*.MID;*.MIDI;*.RMI;*.KAR;*.ASF;");
 }
 
