@@ -1,6 +1,6 @@
 // Songs played by a Winamp input plug-in through the player, the output
-// emulator and its ring: start, pause, seek, stop, end of song and the
-// failure paths. The player's wait loops sleep on the manual clock, so a
+// emulator and its ring: start, seek, stop, end of song and the failure
+// paths. The player's wait loops sleep on the manual clock, so a
 // ClockDriver moves time on while they run.
 #include <cstdlib>
 #include <ostream>
@@ -46,7 +46,7 @@ class PluginPlayer : public PlaybackTest {
   int fft_events_ = 0;
 };
 
-TEST_F(PluginPlayer, StartPauseSeekStopAndRestart) {
+TEST_F(PluginPlayer, StartSeekStopAndRestart) {
   TBASSPlayer& player = MakePluginPlayer();
   player.SetEffects({efFlanger, efEqualizer, efEcho, efReverb});
   ASSERT_TRUE(player.Open(Tone("five.ton", "tone 1000\nseconds 5\n")));
@@ -75,17 +75,8 @@ TEST_F(PluginPlayer, StartPauseSeekStopAndRestart) {
   EXPECT_NEAR(player.GetPosition(), before + 300, 30);
   EXPECT_GT(fft_events_, 5);
 
-  player.Pause();
-  EXPECT_EQ(player.PlayerMode, pmPaused);
-  PlayMs(50);
-  const std::uint32_t paused_at = player.GetPosition();
-  PlayMs(200);
-  EXPECT_EQ(player.GetPosition(), paused_at);
-  player.Play();  // resumes
-  EXPECT_EQ(player.PlayerMode, pmPlaying);
-  PlayMs(200);
-  EXPECT_NEAR(player.GetPosition(), paused_at + 200, 30);
-
+  // Pausing and resuming a plug-in song: the songs of the program's own
+  // plug-ins (outside/plugins) check it.
   player.SetPosition(6000);
   EXPECT_LT(player.GetPosition(), 2000u) << "beyond the song: ignored";
   WithClock([&] { player.SetPosition(3000); });
