@@ -8,23 +8,15 @@
 #include "classlib/Button.h"
 #include "classlib/Registry.h"
 #include "desktop/AMAutoRun.h"
-#include "platform/reg/autostart.h"
-#include "platform/reg/registry.h"
-#include "tests/support/temp_dir.h"
+#include "tests/desktop/desktop_fixture.h"
 
 namespace {
 
 namespace fsys = std::filesystem;
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class AutoRunTest : public ::testing::Test {
+class AutoRunTest : public velko_test::DesktopTest {
  protected:
-  void SetUp() override {
-    platform::SetRegistryFolder(registry_.path().string());
-    platform::SetAutostartFolder(autostart_.path().string());
-  }
-  void TearDown() override { velko_test::RestoreSandboxFolders(); }
-
   static String Value(const String& name) {
     TRegistry registry;
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
@@ -47,8 +39,6 @@ class AutoRunTest : public ::testing::Test {
     owner_.EndLoad();
   }
 
-  velko_test::TempDir registry_;
-  velko_test::TempDir autostart_;
   TComponent owner_{nullptr};
   TCheckBox* check_ = nullptr;
   TAMAutoRun* run_ = nullptr;

@@ -186,6 +186,19 @@ class AutoUpgradeTest : public ::testing::Test {
     return IncludeTrailingPathDelimiter(ExtractFilePath(Application->ExeName())) + "Upgrade.tmp";
   }
   std::string DownloadNative() const { return platform::NativePath(DownloadPath()).value_or(""); }
+  // Takes the waiting messages as the program's own loop would, noting a
+  // quit message (left for that loop) instead of dispatching it.
+  void TakeMessages() {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit_ = true;
+      } else {
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+      }
+    }
+  }
 
   String previous_folder_;
   fsys::path previous_native_folder_;
@@ -198,6 +211,7 @@ class AutoUpgradeTest : public ::testing::Test {
   int answer_ = IDNO;
   bool progress_on_main_ = true;
   std::pair<int, int> last_progress_{0, 0};
+  bool quit_ = false;
 };
 
 TEST_F(AutoUpgradeTest, NothingNewOrNoAnswer) {
@@ -263,10 +277,7 @@ TEST_F(AutoUpgradeTest, InactiveMakesNoRequests) {
   // A component whose timer runs on the manual clock.
   platform::UseManualClock(0);
   delete upgrade_;
-  upgrade_ = new TAutoUpgrade(&owner_);
-  upgrade_->InfoURL = std::string("http://") + kHost + "/velkinfo.txt";
-  upgrade_->LastUpdated = "07/06/2003";
-  upgrade_->OnNoUpdateAvailable = [this](TObject*) { events_.push_back("none"); };
+  MakeComponent();
   upgrade_->Active = false;
   server_.Serve("/velkinfo.txt", "#date=07/06/2003\r\n");
   for (int tick = 0; tick < 2; ++tick) {
@@ -337,19 +348,8 @@ TEST_F(AutoUpgradeTest, DownloadCountsOnlyWhole) {
   events_.clear();
   upgrade_->CheckInfo();
   // Runs the download, watching for the program being asked to end.
-  bool quit = false;
-  for (int round = 0; round < 2000 && (events_.empty() || !quit); ++round) {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        quit = true;
-      } else {
-        DispatchMessage(&msg);
-      }
-    }
-    Sleep(5);
-  }
-  EXPECT_TRUE(quit);
+  EXPECT_TRUE(
+      velko_test::PumpMessagesUntil([this] { return !events_.empty() && quit_; }, 20, [this] { TakeMessages(); }));
   EXPECT_EQ(events_, std::vector<std::string>{"done 300000"});
   EXPECT_EQ(velko_test::ReadFile(DownloadNative()), program);
   EXPECT_TRUE(progress_on_main_);
@@ -493,19 +493,9 @@ TEST_F(AutoUpgradeTest, FreedOrEndingWhileAWorkerWaits) {
     SetTimer(stopper, 1, 10, nullptr);
     upgrade_->CheckInfo();
     // A quit message is left for the program's own loop (here, this one).
-    bool quit = false;
+    quit_ = false;
     const bool stopped = velko_test::PumpMessagesUntil(
-        [&] { return c.stop == Stop::kFree ? upgrade_ == nullptr : quit; }, 10, [&] {
-          MSG msg;
-          while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-              quit = true;
-            } else {
-              TranslateMessage(&msg);
-              DispatchMessage(&msg);
-            }
-          }
-        });
+        [&] { return c.stop == Stop::kFree ? upgrade_ == nullptr : quit_; }, 10, [this] { TakeMessages(); });
     DeallocateHWnd(stopper);
     EXPECT_TRUE(stopped);
     EXPECT_FALSE(Application->Terminated());

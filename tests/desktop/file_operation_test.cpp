@@ -7,9 +7,8 @@
 #include "desktop/zelComponents.h"
 #include "platform/core/errors.h"
 #include "platform/dlg/message_box.h"
-#include "platform/fs/drives.h"
 #include "platform/shell/file_operation.h"
-#include "tests/support/temp_dir.h"
+#include "tests/desktop/desktop_fixture.h"
 
 namespace {
 
@@ -40,10 +39,10 @@ TEST(ZelFileOperationTest, DestinationTable) {
   EXPECT_EQ(op.ResolveDestination("C:\\in\\a.txt", "b"), "C:\\x\\b.txt");
 }
 
-class ZelFileOperationFiles : public ::testing::Test {
+class ZelFileOperationFiles : public velko_test::DesktopTest {
  protected:
   void SetUp() override {
-    platform::MapDrive('T', dir_.path().string());
+    DesktopTest::SetUp();
     platform::SetMessageBoxHook([this](const platform::MessageBoxRequest&) {
       ++boxes_;
       return answer_;
@@ -59,10 +58,9 @@ class ZelFileOperationFiles : public ::testing::Test {
   void TearDown() override {
     platform::SetMessageBoxHook(nullptr);
     platform::SetFileOperationProgressHook(nullptr);
-    platform::UnmapDrive('T');
+    DesktopTest::TearDown();
   }
 
-  velko_test::TempDir dir_;
   TzelFileOperation op_{nullptr};
   std::vector<String> errors_;
   int boxes_ = 0;

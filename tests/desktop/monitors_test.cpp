@@ -9,28 +9,26 @@
 #include "desktop/zelMonitors.h"
 #include "platform/core/threads.h"
 #include "platform/core/errors.h"
-#include "platform/fs/drives.h"
 #include "platform/fs/files.h"
-#include "platform/reg/registry.h"
+#include "tests/desktop/desktop_fixture.h"
 #include "tests/support/helper_process.h"
 #include "tests/support/message_pump.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fsys = std::filesystem;
 
-class FolderMonitorTest : public ::testing::Test {
+class FolderMonitorTest : public velko_test::DesktopTest {
  protected:
   void SetUp() override {
-    platform::MapDrive('T', dir_.path().string());
+    DesktopTest::SetUp();
     fsys::create_directories(dir_.path() / "sub");
     monitor_ = std::make_unique<TzelFolderMonitor>(nullptr);
     monitor_->SetFolder("T:\\");
   }
   void TearDown() override {
     monitor_.reset();
-    platform::UnmapDrive('T');
+    DesktopTest::TearDown();
   }
   void Watch() {
     monitor_->SetOnChange([this] {
@@ -46,7 +44,6 @@ class FolderMonitorTest : public ::testing::Test {
     return reached && changes_ == count;
   }
 
-  velko_test::TempDir dir_;
   std::unique_ptr<TzelFolderMonitor> monitor_;
   int changes_ = 0;
   bool on_main_ = true;
@@ -116,10 +113,8 @@ TEST_F(FolderMonitorTest, StopAndDestroyWithChangesInFlight) {
   SUCCEED();
 }
 
-class RegistryMonitorTest : public ::testing::Test {
+class RegistryMonitorTest : public velko_test::DesktopTest {
  protected:
-  void SetUp() override { platform::SetRegistryFolder(registry_.path().string()); }
-  void TearDown() override { velko_test::RestoreSandboxFolders(); }
   bool Expect(int count) {
     const bool reached = velko_test::PumpMessagesUntil([&] { return changes_ >= count; }, 10);
     velko_test::PumpMessagesUntil([] { return false; }, 0.15);
@@ -137,7 +132,6 @@ class RegistryMonitorTest : public ::testing::Test {
     monitor->SetActive(true);
     return monitor;
   }
-  velko_test::TempDir registry_;
   int changes_ = 0;
 };
 

@@ -7,27 +7,16 @@
 #include "classlib/Colors.h"
 #include "classlib/Resources.h"
 #include "desktop/zelComponents.h"
-#include "platform/fs/drives.h"
 #include "platform/mm/sound.h"
-#include "platform/reg/autostart.h"
-#include "platform/reg/registry.h"
+#include "tests/desktop/desktop_fixture.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/wave_image.h"
 
 namespace {
 
 namespace fsys = std::filesystem;
 
-class PackTest : public ::testing::Test {
- protected:
-  void SetUp() override { platform::MapDrive('T', dir_.path().string()); }
-  void TearDown() override {
-    platform::UnmapDrive('T');
-    velko_test::RestoreSandboxFolders();
-  }
-  velko_test::TempDir dir_;
-};
+class PackTest : public velko_test::DesktopTest {};
 
 TEST_F(PackTest, FileDataRoundTripsAndRefusesCorruptCounts) {
   TzelFileStorage storage(nullptr);
@@ -163,20 +152,17 @@ TEST_F(PackTest, StoredWaveClaimingMoreThanItHoldsPlaysNothing) {
 }
 
 TEST_F(PackTest, AutoRunKinds) {
-  velko_test::TempDir registry, autostart;
-  platform::SetRegistryFolder(registry.path().string());
-  platform::SetAutostartFolder(autostart.path().string());
   TzelAutoRun run(nullptr);
   run.SetFileName("C:\\Velko\\velko");
   run.SetAutoRun(true);
-  EXPECT_TRUE(fsys::exists(autostart.path() / "velko-machine-velko.desktop"));
+  EXPECT_TRUE(fsys::exists(autostart_.path() / "velko-machine-velko.desktop"));
   run.SetKind(aekUserRun);
-  EXPECT_FALSE(fsys::exists(autostart.path() / "velko-machine-velko.desktop"));
-  EXPECT_TRUE(fsys::exists(autostart.path() / "velko-user-velko.desktop"));
+  EXPECT_FALSE(fsys::exists(autostart_.path() / "velko-machine-velko.desktop"));
+  EXPECT_TRUE(fsys::exists(autostart_.path() / "velko-user-velko.desktop"));
   run.SetKind(aekServiceRun);
-  EXPECT_TRUE(fsys::is_empty(autostart.path()));
+  EXPECT_TRUE(fsys::is_empty(autostart_.path()));
   run.SetAutoRun(false);
-  EXPECT_TRUE(fsys::is_empty(autostart.path()));
+  EXPECT_TRUE(fsys::is_empty(autostart_.path()));
 }
 
 TEST_F(PackTest, TimerWithoutHandlerHoldsNoTimer) {

@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "desktop/PlayWav.h"
-#include "platform/fs/drives.h"
 #include "platform/mm/sound.h"
-#include "tests/support/temp_dir.h"
+#include "tests/desktop/desktop_fixture.h"
 #include "tests/support/wave_image.h"
 
 namespace {
 
-TEST(PlayWavTest, PlaysOnlyShortWavNames) {
-  velko_test::TempDir dir;
-  platform::MapDrive('T', dir.path().string());
+class PlayWavTest : public velko_test::DesktopTest {};
+
+TEST_F(PlayWavTest, PlaysOnlyShortWavNames) {
   auto output = std::make_shared<platform::RecordingSoundOutput>();
   platform::SetSoundOutput(output);
   const auto wave = velko_test::MakeWaveImage(10);
@@ -37,7 +36,7 @@ TEST(PlayWavTest, PlaysOnlyShortWavNames) {
   };
   TPlayWav player(nullptr);
   for (const Case& c : cases) {
-    dir.WriteFile(c.name, bytes);
+    dir_.WriteFile(c.name, bytes);
     output->Clear();
     player.Play("T:\\" + c.name);
     EXPECT_EQ(output->Plays().size(), c.plays ? 1u : 0u) << c.name.size() << " " << c.name;
@@ -49,7 +48,6 @@ TEST(PlayWavTest, PlaysOnlyShortWavNames) {
   output->Clear();
   player.Play("T:\\cue.wav");
   EXPECT_TRUE(output->Playing());
-  platform::UnmapDrive('T');
 }
 
 }  // namespace

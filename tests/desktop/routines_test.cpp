@@ -7,10 +7,7 @@
 #include "desktop/zelRoutines.h"
 #include "platform/core/handles.h"
 #include "platform/core/waits.h"
-#include "platform/fs/drives.h"
-#include "platform/reg/autostart.h"
-#include "platform/reg/registry.h"
-#include "tests/support/temp_dir.h"
+#include "tests/desktop/desktop_fixture.h"
 
 namespace {
 
@@ -64,34 +61,25 @@ TEST(ZelRoutines, TextAndPathTable) {
   EXPECT_EQ(ExpandRelativePath("C:\\base", "D:\\f.txt"), "D:\\f.txt");
 }
 
-TEST(ZelRoutines, CanCreateFileLeavesNothingBehind) {
-  velko_test::TempDir dir;
-  platform::MapDrive('T', dir.path().string());
+class ZelRoutineFiles : public velko_test::DesktopTest {};
+
+TEST_F(ZelRoutineFiles, CanCreateFileLeavesNothingBehind) {
   EXPECT_FALSE(CanCreateFile(""));
   EXPECT_FALSE(CanCreateFile("T:\\missing\\f.txt"));
   EXPECT_TRUE(CanCreateFile("T:\\new.txt"));
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-  dir.WriteFile("old.txt", "x");
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
+  dir_.WriteFile("old.txt", "x");
   EXPECT_TRUE(CanCreateFile("T:\\old.txt"));
-  EXPECT_EQ(velko_test::ReadFile(dir.path() / "old.txt"), "x");
-  platform::UnmapDrive('T');
+  EXPECT_EQ(velko_test::ReadFile(dir_.path() / "old.txt"), "x");
 }
 
-TEST(ZelRoutines, AutoExecKinds) {
-  velko_test::TempDir registry, autostart;
-  platform::SetRegistryFolder(registry.path().string());
-  platform::SetAutostartFolder(autostart.path().string());
-  HKEY root = nullptr;
-  String key;
-  GetAutoExecKey(aekUserRunOnce, root, key);
-  EXPECT_EQ(root, HKEY_CURRENT_USER);
-  EXPECT_EQ(key, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+TEST_F(ZelRoutineFiles, AutoExecKinds) {
   EXPECT_FALSE(AutoExecRegister(aekServiceRun, "C:\\p\\velko"));
   EXPECT_FALSE(AutoExecUnregister(aekServiceRunOnce, "C:\\p\\velko"));
   EXPECT_TRUE(AutoExecRegister(aekUserRun, "C:\\p\\velko"));
-  EXPECT_TRUE(std::filesystem::exists(autostart.path() / "velko-user-velko.desktop"));
+  EXPECT_TRUE(std::filesystem::exists(autostart_.path() / "velko-user-velko.desktop"));
   EXPECT_TRUE(AutoExecUnregister(aekUserRun, "C:\\p\\velko"));
-  EXPECT_FALSE(std::filesystem::exists(autostart.path() / "velko-user-velko.desktop"));
+  EXPECT_FALSE(std::filesystem::exists(autostart_.path() / "velko-user-velko.desktop"));
   EXPECT_TRUE(AutoExecUnregister(aekUserRun, "C:\\p\\velko"));
   EXPECT_FALSE(AutoExecUnregister(aekUserRunOnce, "C:\\p\\velko"));  // no such key yet
 
@@ -111,7 +99,6 @@ TEST(ZelRoutines, AutoExecKinds) {
   CloseHandleIfValid(event);
   CloseHandleIfValid(INVALID_HANDLE_VALUE);
   RegCloseKey(watched);
-  velko_test::RestoreSandboxFolders();
 }
 
 }  // namespace

@@ -62,42 +62,34 @@ TEST_F(Binding, AMissingFileFailsQuietly) {
   EXPECT_TRUE(TakeBoxes().empty());
 }
 
-TEST_F(Binding, MissingBassLeavesThePlayerNotReady) {
-  Folder({.bass = BassVariant::kNone});
-  TBASSPlayer& player = MakePlayer();
-  EXPECT_FALSE(player.BASSLoaded());
-  EXPECT_FALSE(player.BASSReady);
-  EXPECT_FALSE(player.WMAReady);
-  EXPECT_EQ(player.BASSDLLVer(), "");
-  EXPECT_EQ(player.Version(), "1.2");
-  EXPECT_EQ(player.GetNativeFileTypes(), "");
-  EXPECT_EQ(player.ConfigForm(), nullptr) << "no dialog without the library";
-  EXPECT_FALSE(player.PluginReady()) << "the plug-in host is not started";
-  EXPECT_TRUE(TakeBoxes().empty()) << "a missing library is not reported";
+// No bass.dll, or one that lacks an entry point: the player is not ready,
+// says so only when asked to play, and quits no host that never started.
+TEST_F(Binding, MissingOrIncompleteBassLeavesThePlayerNotReady) {
+  for (const BassVariant variant : {BassVariant::kNone, BassVariant::kMissingExport}) {
+    SCOPED_TRACE(static_cast<int>(variant));
+    Folder({.bass = variant});
+    TBASSPlayer& player = MakePlayer();
+    EXPECT_FALSE(player.BASSLoaded());
+    EXPECT_FALSE(player.BASSReady);
+    EXPECT_FALSE(player.WMAReady);
+    EXPECT_EQ(player.BASSDLLVer(), "");
+    EXPECT_EQ(player.Version(), "1.2");
+    EXPECT_EQ(player.GetNativeFileTypes(), "");
+    EXPECT_EQ(player.ConfigForm(), nullptr) << "no dialog without the library";
+    EXPECT_FALSE(player.PluginReady()) << "the plug-in host is not started";
+    EXPECT_TRUE(TakeBoxes().empty()) << "a missing library is not reported";
 
-  const std::string song = folder_->WriteFile("song.wav", "whatever");
-  EXPECT_FALSE(player.Open(song));
-  std::vector<ShownBox> boxes = TakeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Player is not ready !");
-  EXPECT_EQ(boxes[0].caption, "Confirm");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, MB_OK);
-  EXPECT_EQ(player.PlayerMode, pmStandBy);
-
-  player.ShowPluginConfig();
-  boxes = TakeBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Player is not ready !");
-  DestroyPlayer();  // quits no host that never started
-}
-
-TEST_F(Binding, LibraryWithoutOneEntryPointLeavesThePlayerNotReady) {
-  Folder({.bass = BassVariant::kMissingExport});
-  TBASSPlayer& player = MakePlayer();
-  EXPECT_FALSE(player.BASSLoaded());
-  EXPECT_FALSE(player.BASSReady);
-  EXPECT_EQ(player.BASSDLLVer(), "");
-  EXPECT_TRUE(TakeBoxes().empty());
+    EXPECT_FALSE(player.Open(folder_->WriteFile("song.wav", "whatever")));
+    player.ShowPluginConfig();
+    std::vector<ShownBox> boxes = TakeBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Player is not ready !");
+    EXPECT_EQ(boxes[0].caption, "Confirm");
+    EXPECT_EQ(boxes[0].type & MB_TYPEMASK, MB_OK);
+    EXPECT_EQ(boxes[1].text, "Player is not ready !");
+    EXPECT_EQ(player.PlayerMode, pmStandBy);
+    DestroyPlayer();
+  }
 }
 
 TEST_F(Binding, VersionOneSixIsRefusedWithTheErrorCode) {
@@ -149,8 +141,6 @@ TEST_F(Binding, ReadyPlayerReportsVersionsAndFileTypes) {
   EXPECT_EQ(player.SupportedBy, sbNone);
   EXPECT_FALSE(player.PluginFirst);
   EXPECT_EQ(player.EQBandCount(), 10);
-  EXPECT_FLOAT_EQ(player.EQBands()[4].CenterFreq, 1000.0f);
-  EXPECT_FLOAT_EQ(player.EQBands()[5].Bandwidth, 6.0f);
   EXPECT_FLOAT_EQ(player.EQBands()[9].CenterFreq, 14000.0f);
   EXPECT_TRUE(TakeBoxes().empty());
 }

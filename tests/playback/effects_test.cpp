@@ -27,7 +27,6 @@ class Effects : public PlaybackTest {
 };
 
 TEST_F(Effects, EffectsChosenBeforeOpenGoOntoTheNewChannel) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   player.SetEffects(kAllEffects);
   EXPECT_EQ(player.EffectFlags, kAllEffects);
@@ -73,7 +72,6 @@ TEST_F(Effects, EffectsChosenBeforeOpenGoOntoTheNewChannel) {
 }
 
 TEST_F(Effects, EqualiserGainsAreClampedAndTinyChangesSkipped) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   ASSERT_TRUE(player.Open(Wav("a.wav", Sine(440, 2.0))));
   TEQGains gains{};
@@ -113,7 +111,6 @@ TEST_F(Effects, EqualiserGainsAreClampedAndTinyChangesSkipped) {
 }
 
 TEST_F(Effects, FlangerIsLeftOffMonoChannels) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   player.SetEffects(kAllEffects);
   ASSERT_TRUE(player.Open(Wav("mono.wav", Sine(440, 1.0, 44100, 1))));
@@ -128,7 +125,6 @@ TEST_F(Effects, FlangerIsLeftOffMonoChannels) {
 // and an impulse comes back about 175 frames later, split between the two
 // neighbouring frames of the fractional delay.
 TEST_F(Effects, FlangerMixesInTheSignalFromHalfTheLineAgo) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   ASSERT_TRUE(player.Open(Wav("a.wav", Sine(440, 1.0))));
   player.SetEffects({efFlanger});  // starts the delay line afresh
@@ -193,7 +189,6 @@ class Spectrum : public Effects {
 // Bands and bins: bin k of the 512-point FFT at 44100 Hz is k x 86.1 Hz;
 // 1 kHz falls in bins 11 and 12, which belong to band 4 (bins 7 to 12).
 TEST_F(Spectrum, ToneRisesInItsBandAndFallsByTwoPerTickAfterIt) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   Listen(player);
   bass_test::Pcm pcm = Sine(1000, 0.5);
@@ -241,7 +236,6 @@ TEST_F(Spectrum, ToneRisesInItsBandAndFallsByTwoPerTickAfterIt) {
 }
 
 TEST_F(Spectrum, TimerStopsWhenTheChannelNoLongerPlays) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   Listen(player);
   ASSERT_TRUE(player.Open(Wav("beep.wav", Sine(1000, 0.4))));
@@ -264,7 +258,6 @@ TEST_F(Spectrum, TimerStopsWhenTheChannelNoLongerPlays) {
 }
 
 TEST_F(Spectrum, NoTimerWithoutAListener) {
-  Folder();
   TBASSPlayer& player = MakePlayer();
   ASSERT_TRUE(player.Open(Wav("beep.wav", Sine(1000, 0.4))));
   player.Play();

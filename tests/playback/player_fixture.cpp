@@ -135,9 +135,9 @@ void PlaybackTest::DestroyPlayer() {
   delete player;
 }
 
-void PlaybackTest::PlayMs(std::uint64_t ms) {
+void PlaybackTest::PlayMs(std::uint64_t ms, DWORD feeder_wait_ms) {
   for (std::uint64_t t = 0; t < ms; t += 10) {
-    if (bass_.loaded()) bass_.WaitFeeders(2000);
+    if (bass_.loaded()) bass_.WaitFeeders(feeder_wait_ms);
     platform::AdvanceClockMs(10);
     ProcessPendingMessages();
   }

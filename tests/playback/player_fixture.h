@@ -118,11 +118,25 @@ class PlaybackTest : public ::testing::Test {
   void DestroyPlayer();
 
   // Lets the silent device play `ms` in 10 ms steps, handling the main
-  // thread's messages (timers, end syncs) after each step.
-  void PlayMs(std::uint64_t ms);
+  // thread's messages (timers, end syncs) after each step. Before each step
+  // it waits up to `feeder_wait_ms` for the streams' feeders: a plug-in's
+  // output ring can leave its feeder and the plug-in both backing off on the
+  // clock, and only a clock step parts them.
+  void PlayMs(std::uint64_t ms, DWORD feeder_wait_ms = 2000);
   // Handles the main thread's messages until `done` is true or `real_ms` of
   // real time have passed; returns done().
   bool PumpUntil(const std::function<bool()>& done, int real_ms = 20000);
+  // Runs a call that waits on the clock (a plug-in song's Play or
+  // SetPosition) while a ClockDriver moves time on; PumpUntil likewise.
+  template <class F>
+  void WithClock(F call) {
+    ClockDriver driver(bass_);
+    call();
+  }
+  bool PumpWithClockUntil(const std::function<bool()>& done, int real_ms = 20000) {
+    ClockDriver driver(bass_);
+    return PumpUntil(done, real_ms);
+  }
 
   std::vector<ShownBox> TakeBoxes();
 

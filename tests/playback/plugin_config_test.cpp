@@ -82,20 +82,8 @@ TEST_F(PluginDialog, IsADialogOfTheGivenSizeCentredOnTheDesktop) {
       EXPECT_LE(control->Left() + control->Width(), kPluginConfigClientWidth) << control->Name();
       EXPECT_LE(control->Top() + control->Height(), kPluginConfigClientHeight) << control->Name();
     }
-    EXPECT_EQ(form.PluginGrid->ColCount(), 3);
-    EXPECT_EQ(form.PluginGrid->RowCount(), 9);
-    EXPECT_EQ(form.PluginGrid->FixedRows(), 1);
-    EXPECT_EQ(form.PluginGrid->ColWidths(0), 84);
-    EXPECT_EQ(form.PluginGrid->ColWidths(1), 173);
-    EXPECT_EQ(form.PluginGrid->ColWidths(2), 151);
-    EXPECT_TRUE(form.PluginGrid->Options().Contains(goRowSelect));
-    EXPECT_TRUE(form.PluginGrid->Options().Contains(goColSizing));
-    // Every row fits: the grid never has to scroll.
+    // Every row of a plug-in fits: the grid never has to scroll.
     EXPECT_EQ(form.PluginGrid->VisibleRowCount(), 8);
-    EXPECT_EQ(form.btnLoad->Caption(), "Load");
-    EXPECT_EQ(form.btnConfigure->Caption(), "Configure");
-    EXPECT_EQ(form.PluginFirst->Caption(), "Plugin First");
-    EXPECT_EQ(form.Label2->Caption(), "Note : Plug-ins must reside in <program_directory>\\Plugins directory");
   });
   EXPECT_FALSE(form_->Visible()) << "Close closed it";
 }
@@ -157,19 +145,6 @@ TEST_F(PluginDialog, NothingToLoad) {
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"No plug-in to load"});
 }
 
-TEST_F(PluginDialog, LoadAndUnloadTexts) {
-  EXPECT_EQ(LoadResultText(PLUGIN_LOADED), "");
-  EXPECT_EQ(LoadResultText(PLUGIN_OUTPUT_NOT_READY), "Load denied : Output plug-in is not ready");
-  EXPECT_EQ(LoadResultText(PLUGIN_ALREADY_LOADED), "Load denied : Already loaded before");
-  EXPECT_EQ(LoadResultText(PLUGIN_NO_FREE_SLOT), "Load denied : No space to load");
-  EXPECT_EQ(LoadResultText(PLUGIN_CANNOT_LOAD), "Load denied : Unknown Error");
-  EXPECT_EQ(LoadResultText(PLUGIN_NOT_WINAMP2), "Load denied : Not valid Winamp 2 input plug-in");
-  EXPECT_EQ(UnloadResultText(PLUGIN_UNLOADED), "");
-  EXPECT_EQ(UnloadResultText(PLUGIN_CANNOT_FREE), "Cannot unload : Unknown Error");
-  EXPECT_EQ(UnloadResultText(PLUGIN_NOT_LOADED), "Cannot unload : Plug-in is not loaded");
-  EXPECT_EQ(UnloadResultText(PLUGIN_IN_USE), "Cannot unload : Plug-in is in use");
-}
-
 TEST_F(PluginDialog, LoadRefusedWhenTheFolderHoldsNoLibraryOrTheOutputIsDown) {
   folder_->WriteFile("Plugins/in_fake.dll", "not a library");
   Show([&](TPluginConfigForm& form) {
@@ -227,6 +202,10 @@ TEST_F(PluginDialog, UnloadRefusals) {
                                                   "Cannot unload : Plug-in is not loaded",
                                                   "Cannot unload : Plug-in is in use"}));
   EXPECT_EQ(FindPluginByName("in_tone.dll"), 0);
+  // The results the buttons cannot be made to meet here; success says nothing.
+  EXPECT_EQ(LoadResultText(PLUGIN_NO_FREE_SLOT), "Load denied : No space to load");
+  EXPECT_EQ(UnloadResultText(PLUGIN_CANNOT_FREE), "Cannot unload : Unknown Error");
+  EXPECT_EQ(LoadResultText(PLUGIN_LOADED) + UnloadResultText(PLUGIN_UNLOADED), "");
 }
 
 TEST_F(PluginDialog, AboutAndConfigureAskThePlugin) {

@@ -52,15 +52,20 @@ class PluginHost : public PlaybackTest {
     for (std::size_t i = 0; i < bytes; ++i) data[i] = static_cast<char>(i % 251);
     return out_->Write(data.data(), static_cast<int>(bytes));
   }
+  // Opens a stereo output and writes enough for its start: the stream and
+  // the start have been relayed to the recorder.
+  void OpenAndStart() {
+    SetPlayerTargetWindow(target_.window());
+    ASSERT_EQ(out_->Open(44100, 2, 16, -1, -1), 0);
+    ASSERT_EQ(WriteBytes(80000), 0);
+    ASSERT_EQ(target_.Take().size(), 2u);
+  }
   Out_Module* out_ = nullptr;
+  Recorder target_;
 };
 
 TEST_F(PluginHost, OutputModuleRecord) {
   EXPECT_TRUE(IsOutputReady());
-  EXPECT_EQ(out_->version, 16);
-  EXPECT_STREQ(out_->description, "BASS Winamp output plug-in emulator");
-  EXPECT_EQ(out_->id, 65537);
-  EXPECT_EQ(out_->hDllInstance, nullptr);
   EXPECT_NE(GetHostWindow(), nullptr);
   out_->Config(nullptr);
   out_->About(nullptr);
@@ -190,23 +195,22 @@ TEST_F(PluginHost, TimesBeforeAndAfterAFailedOpen) {
 }
 
 TEST_F(PluginHost, OpenMakesAUserStreamInThePluginsFormat) {
-  Recorder target;
-  SetPlayerTargetWindow(target.window());
+  SetPlayerTargetWindow(target_.window());
   ASSERT_EQ(out_->Open(22050, 1, 8, -1, -1), 0);
   const HSTREAM stream = GetUserStream();
   ASSERT_NE(stream, 0u);
   EXPECT_EQ(RT_BASS::BASS_ChannelGetFlags(stream), BASS_SAMPLE_8BITS | BASS_SAMPLE_MONO);
-  std::vector<TMessage> messages = target.Take();
+  std::vector<TMessage> messages = target_.Take();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].Msg, WM_PLUGIN_CHANNEL);
   EXPECT_EQ(messages[0].WParam, stream);
 
   // 0.2 s is 4410 bytes here; output starts at 0.4 s.
   ASSERT_EQ(WriteBytes(8000), 0);
-  EXPECT_TRUE(target.Take().empty());
+  EXPECT_TRUE(target_.Take().empty());
   EXPECT_EQ(out_->GetWrittenTime(), 363);
   ASSERT_EQ(WriteBytes(820), 0);
-  std::vector<TMessage> started = target.Take();
+  std::vector<TMessage> started = target_.Take();
   ASSERT_EQ(started.size(), 1u) << "relayed by the host window";
   EXPECT_EQ(started[0].Msg, WM_PLUGIN_START_PLAY);
   const auto* record = reinterpret_cast<const TStartRecord*>(started[0].LParam);
@@ -220,7 +224,7 @@ TEST_F(PluginHost, OpenMakesAUserStreamInThePluginsFormat) {
   // meeting it would wait 20 ms of a clock that this test does not move.
   ASSERT_TRUE(bass_.WaitFeeders(2000));
   ASSERT_EQ(WriteBytes(1000), 0);
-  EXPECT_TRUE(target.Take().empty()) << "once per start";
+  EXPECT_TRUE(target_.Take().empty()) << "once per start";
 
   out_->Close();
   EXPECT_EQ(GetUserStream(), 0u);
@@ -228,8 +232,7 @@ TEST_F(PluginHost, OpenMakesAUserStreamInThePluginsFormat) {
 }
 
 TEST_F(PluginHost, WritesThatDoNotFitAreRefused) {
-  Recorder target;
-  SetPlayerTargetWindow(target.window());
+  SetPlayerTargetWindow(target_.window());
   ASSERT_EQ(out_->Open(44100, 2, 16, -1, -1), 0);
   EXPECT_EQ(out_->CanWrite(), static_cast<int>(RingBufferSize) - 1);
   EXPECT_EQ(RingFree(), RingBufferSize);
@@ -259,11 +262,7 @@ TEST_F(PluginHost, WritesThatDoNotFitAreRefused) {
 }
 
 TEST_F(PluginHost, FlushWhilePausedOnlyForTheSeek) {
-  Recorder target;
-  SetPlayerTargetWindow(target.window());
-  ASSERT_EQ(out_->Open(44100, 2, 16, -1, -1), 0);
-  ASSERT_EQ(WriteBytes(80000), 0);
-  ASSERT_EQ(target.Take().size(), 2u);  // the stream, then the start
+  OpenAndStart();
   PlayMs(100);
   EXPECT_EQ(out_->GetOutputTime(), 100);
 
@@ -281,7 +280,7 @@ TEST_F(PluginHost, FlushWhilePausedOnlyForTheSeek) {
   EXPECT_EQ(out_->GetOutputTime(), 5000);
   EXPECT_EQ(out_->GetWrittenTime(), 5000);
   ASSERT_EQ(WriteBytes(80000), 0);
-  EXPECT_TRUE(target.Take().empty()) << "the flush while paused does not re-arm the start";
+  EXPECT_TRUE(target_.Take().empty()) << "the flush while paused does not re-arm the start";
 
   EXPECT_EQ(out_->Pause(0), 0) << "the flush stopped the stream: it was not paused";
   EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(GetUserStream()), BASS_ACTIVE_PLAYING);
@@ -290,17 +289,13 @@ TEST_F(PluginHost, FlushWhilePausedOnlyForTheSeek) {
 }
 
 TEST_F(PluginHost, FlushWhilePlayingRestartsOnceEnoughIsBuffered) {
-  Recorder target;
-  SetPlayerTargetWindow(target.window());
-  ASSERT_EQ(out_->Open(44100, 2, 16, -1, -1), 0);
-  ASSERT_EQ(WriteBytes(80000), 0);
-  ASSERT_EQ(target.Take().size(), 2u);
+  OpenAndStart();
   PlayMs(50);
   out_->Flush(1000);
   EXPECT_EQ(RT_BASS::BASS_ChannelIsActive(GetUserStream()), BASS_ACTIVE_STOPPED);
   EXPECT_EQ(out_->GetOutputTime(), 1000);
   ASSERT_EQ(WriteBytes(80000), 0);
-  std::vector<TMessage> started = target.Take();
+  std::vector<TMessage> started = target_.Take();
   ASSERT_EQ(started.size(), 1u);
   EXPECT_EQ(started[0].Msg, WM_PLUGIN_START_PLAY);
   PlayMs(50);
@@ -311,8 +306,7 @@ TEST_F(PluginHost, FlushWhilePlayingRestartsOnceEnoughIsBuffered) {
 // the host window after the flush: it is dropped, and the end the plug-in
 // posts once it has decoded the rest is relayed.
 TEST_F(PluginHost, EndOfInputPostedBeforeAFlushIsDropped) {
-  Recorder target;
-  SetPlayerTargetWindow(target.window());
+  SetPlayerTargetWindow(target_.window());
   const std::uint32_t song = BeginPluginSong();
   ASSERT_EQ(out_->Open(44100, 2, 16, -1, -1), 0);
   // Less than a start's worth: the stream waits.
@@ -321,7 +315,7 @@ TEST_F(PluginHost, EndOfInputPostedBeforeAFlushIsDropped) {
   SetSeekRequested();
   out_->Flush(1000);
   EXPECT_FALSE(PluginInputEnded());
-  std::vector<TMessage> relayed = target.Take();
+  std::vector<TMessage> relayed = target_.Take();
   ASSERT_EQ(relayed.size(), 1u);
   EXPECT_EQ(relayed[0].Msg, WM_PLUGIN_CHANNEL) << "no end from before the seek";
   EXPECT_FALSE(PluginInputEnded());
@@ -330,7 +324,7 @@ TEST_F(PluginHost, EndOfInputPostedBeforeAFlushIsDropped) {
   // The end after the seek starts what is buffered and is relayed.
   ASSERT_EQ(WriteBytes(4000), 0);
   PostMessage(GetHostWindow(), WM_WA_MPEG_EOF, 0, 0);
-  relayed = target.Take();
+  relayed = target_.Take();
   ASSERT_EQ(relayed.size(), 2u);
   EXPECT_EQ(relayed[0].Msg, WM_PLUGIN_START_PLAY);
   EXPECT_EQ(relayed[1].Msg, WM_WA_PLUGIN_END);

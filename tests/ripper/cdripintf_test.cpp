@@ -3,16 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "platform/cd/cd.h"
-#include "platform/core/modules.h"
-#include "platform/fs/drives.h"
 #include "platform/mm/mci.h"
 #include "platform/mm/mci_cdaudio.h"
-#include "tests/support/cd_image.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -208,44 +202,6 @@ TEST_F(DiscRecordTest, UnboundEntryPointsFailCleanly) {
   MCIOpenCD();
   EXPECT_FALSE(MCIIsOpen());
   EXPECT_FALSE(CDRipReady());
-}
-
-// The real library on a written image: two audio tracks and a data track.
-TEST(CdRipBinding, ReadsAnImageThroughTheLibrary) {
-  velko_test::TempDir dir;
-  platform::ResetDriveTable();
-  auto cue = velko_test::WriteCdImage(dir.path(), "disc", {{300}, {151}, {120, false}});
-  ASSERT_TRUE(platform::cd::InsertImage('K', cue.string()));
-  platform::SetProgramPath((velko_test::ProgramFolder() / "velko").string());
-  InitCDRip();
-  ASSERT_TRUE(CDRipReady());
-  const int count = CR_GetNumCDROM();
-  for (int i = 0; i < count; ++i)
-    if (std::string(CR_GetCDROMIDByIndex(i)).rfind("K:", 0) == 0) SelectCDROM(i);
-  // The MCI CD-audio device of the same drive sees the same tracks.
-  if (!MCIIsOpen()) MCIOpenCD();
-  ASSERT_TRUE(MCIIsOpen());
-  int mci_tracks = 0;
-  uint32_t last_start = 0, last_length = 0;
-  MCIGetLastTrack(mci_tracks, last_start, last_length);
-  EXPECT_EQ(mci_tracks, 3);
-  EXPECT_EQ(last_start, LBAToMSF(451));
-  EXPECT_EQ(last_length, FramesToMSF(120));
-  TDiscInfo info;
-  ASSERT_EQ(ReadDiscInfo(info), 0);
-  EXPECT_EQ(info.TrackCount, 3);
-  EXPECT_EQ(info.Kind, 2);
-  EXPECT_EQ(info.Tracks[2].LengthMSF, FramesToMSF(120));
-  EXPECT_EQ(info.Tracks[1].StartLBA, 300u);
-  EXPECT_EQ(info.Tracks[1].LengthSectors, 151u);
-  EXPECT_EQ(info.LeadOut, LBAToMSF(571));
-  ASSERT_EQ(CR_EjectCD(1), 0);
-  EXPECT_EQ(ReadDiscInfo(info), 6);
-  CR_EjectCD(0);
-  DoneCDRip();
-  platform::SetProgramPath(std::string());
-  platform::cd::RemoveImage('K');
-  platform::ResetDriveTable();
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 #include "ripper/Ripper.h"
 
 #include <gtest/gtest.h>
-#include <vorbis/vorbisfile.h>
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,11 +26,13 @@
 #include "ripper/SetAlbumInfo.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/clock_driver.h"
+#include "tests/support/decoded_audio.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using velko_test::CdImageSectors;
 
 constexpr UINT WM_TEST_CANCEL = WM_APP + 1;
 constexpr UINT WM_TEST_EJECT = WM_APP + 2;
@@ -127,11 +127,6 @@ class RipperWindowTest : public ::testing::Test {
 
   void Select(int row) { form_->RipperList->Items()->Item(row)->SetSelected(true); }
   std::string SongWav() const { return velko_test::ReadFile(program_ / "Song.wav"); }
-  static std::string Sectors(int first, int last) {
-    std::string s;
-    for (int lsn = first; lsn <= last; ++lsn) s += velko_test::CdImageSector(lsn);
-    return s;
-  }
   static uint32_t Le32(const std::string& s, size_t at) {
     return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 | static_cast<uint8_t>(s[at + 2]) << 16 |
            static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
@@ -253,6 +248,32 @@ TEST_F(RipperWindowTest, GaugeAndColumnsAsPlacedOverThePicture) {
   EXPECT_EQ(AlbumInfoForm->Image1->Picture()->Height(), AlbumInfoForm->ClientHeight());
 }
 
+// The disc record from the real library on the image: two audio tracks and
+// a data track; the MCI CD-audio device of the same drive sees the same
+// tracks.
+TEST_F(RipperWindowTest, DiscRecordThroughTheLibraryAndMci) {
+  Start({{300}, {151}, {120, false}});
+  if (!MCIIsOpen()) MCIOpenCD();
+  ASSERT_TRUE(MCIIsOpen());
+  int mci_tracks = 0;
+  uint32_t last_start = 0, last_length = 0;
+  MCIGetLastTrack(mci_tracks, last_start, last_length);
+  EXPECT_EQ(mci_tracks, 3);
+  EXPECT_EQ(last_start, LBAToMSF(451));
+  EXPECT_EQ(last_length, FramesToMSF(120));
+  TDiscInfo info;
+  ASSERT_EQ(ReadDiscInfo(info), 0);
+  EXPECT_EQ(info.TrackCount, 3);
+  EXPECT_EQ(info.Kind, 2);
+  EXPECT_EQ(info.Tracks[2].LengthMSF, FramesToMSF(120));
+  EXPECT_EQ(info.Tracks[1].StartLBA, 300u);
+  EXPECT_EQ(info.Tracks[1].LengthSectors, 151u);
+  EXPECT_EQ(info.LeadOut, LBAToMSF(571));
+  ASSERT_EQ(CR_EjectCD(1), 0);
+  EXPECT_EQ(ReadDiscInfo(info), 6);
+  CR_EjectCD(0);
+}
+
 std::vector<std::string> Rows(TAdvListView* list) {
   std::vector<std::string> rows;
   for (int i = 0; i < list->Items()->Count(); ++i)
@@ -269,6 +290,7 @@ TEST_F(RipperWindowTest, ShowingOpensTheCdSearchWindowOnTheDrive) {
   EXPECT_EQ(CDHunterForm->Caption(), "Search has completed - Found 2 songs");
   EXPECT_FALSE(CDHunterForm->Visible());
   EXPECT_EQ(form_->Caption(), "Found 1 CDROM Drive(s) - Composite Disc is loaded");
+  EXPECT_EQ(form_->TrackSelBox->Items()->Get(2), "Track 3 = Data Track");
   EXPECT_EQ(Rows(form_->RipperList), tracks);
   EXPECT_EQ(Rows(CDHunterForm->FoundFiles), tracks);
   EXPECT_EQ(Rows(&songs_), tracks);
@@ -302,12 +324,6 @@ TEST_F(RipperWindowTest, CdSearchWindowGoingFirst) {
   form_->Hide();
   form_->Show();
   EXPECT_EQ(Rows(form_->RipperList), (std::vector<std::string>{"Track01.cda|K:\\", "Track02.cda|K:\\"}));
-}
-
-TEST_F(RipperWindowTest, CompositeDisc) {
-  Start({{200}, {120, false}});
-  EXPECT_EQ(form_->Caption(), "Found 1 CDROM Drive(s) - Composite Disc is loaded");
-  EXPECT_EQ(form_->TrackSelBox->Items()->Get(1), "Track 2 = Data Track");
 }
 
 TEST_F(RipperWindowTest, NoDiscAndNoLibrary) {
@@ -367,7 +383,7 @@ TEST_F(RipperWindowTest, MiddleAndLastTracksByteExact) {
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(Le32(wav, 4), wav.size() - 8);
     EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
-    EXPECT_TRUE(wav.substr(44) == Sectors(first, last));
+    EXPECT_TRUE(wav.substr(44) == CdImageSectors(first, last));
   }
 }
 
@@ -391,7 +407,7 @@ TEST_F(RipperWindowTest, JitterChunksAreLeftOut) {
   EXPECT_EQ(form_->Caption(), "Encountered Jitter error(s) during Ripping");
   std::string want;
   for (int k = 0; k < 10; ++k)
-    if (k != 1 && k != 4 && k != 7) want += Sectors(k * 20, k * 20 + 19);
+    if (k != 1 && k != 4 && k != 7) want += CdImageSectors(k * 20, k * 20 + 19);
   EXPECT_TRUE(SongWav().substr(44) == want);
 }
 
@@ -402,7 +418,7 @@ TEST_F(RipperWindowTest, TrackNumberComesFromTheRowName) {
   Select(1);
   EXPECT_EQ(form_->SelectedTrack(), 3);
   form_->btnRipTrackClick(nullptr);
-  EXPECT_TRUE(SongWav().substr(44) == Sectors(320, 470));
+  EXPECT_TRUE(SongWav().substr(44) == CdImageSectors(320, 470));
   form_->RipperList->ClearSelection();
   form_->btnRip_EncodeClick(nullptr);
   EXPECT_EQ(form_->Caption(), "Error : Bad Track Number");
@@ -410,34 +426,28 @@ TEST_F(RipperWindowTest, TrackNumberComesFromTheRowName) {
 
 // ---- interruptions ----
 
-TEST_F(RipperWindowTest, CancelFromThePumpKeepsAValidWave) {
+// A cancel click, or the disc taken out, while the rip pumps messages:
+// the rip stops and the wave holds the sectors read so far with a header
+// that says so.
+TEST_F(RipperWindowTest, CancelOrEjectMidRipKeepsAValidWave) {
   Start({{300}});
-  SetReadSectors(10);
-  Select(0);
-  PostMessage(form_->Handle(), WM_TEST_CANCEL, 0, 0);
-  PostMessage(form_->Handle(), WM_TEST_MP3, 0, 0);  // does nothing while ripping
-  form_->btnRipTrackClick(nullptr);
-  EXPECT_EQ(form_->Caption(), "Ripping process aborted without error");
-  const std::string wav = SongWav();
-  ASSERT_GT(wav.size(), 44u);
-  ASSERT_LT(wav.size(), 44u + 300u * 2352u);
-  EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
-  EXPECT_TRUE(wav.substr(44) == Sectors(0, static_cast<int>((wav.size() - 44) / 2352) - 1));
-  EXPECT_TRUE(fs::exists(program_ / "Song.wav"));  // the MP3 button deleted nothing
-  EXPECT_FALSE(Ripping);
-}
-
-TEST_F(RipperWindowTest, EjectMidRip) {
-  Start({{300}});
-  SetReadSectors(10);
-  Select(0);
-  PostMessage(form_->Handle(), WM_TEST_EJECT, 0, 0);
-  form_->btnRipTrackClick(nullptr);
-  EXPECT_EQ(form_->Caption(), "Ripping process aborted without error");
+  for (const UINT stop : {WM_TEST_CANCEL, WM_TEST_EJECT}) {
+    SCOPED_TRACE(stop);
+    SetReadSectors(10);
+    Select(0);
+    PostMessage(form_->Handle(), stop, 0, 0);
+    PostMessage(form_->Handle(), WM_TEST_MP3, 0, 0);  // does nothing while ripping
+    form_->btnRipTrackClick(nullptr);
+    EXPECT_EQ(form_->Caption(), "Ripping process aborted without error");
+    const std::string wav = SongWav();
+    ASSERT_GT(wav.size(), 44u);
+    ASSERT_LT(wav.size(), 44u + 300u * 2352u);
+    EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+    EXPECT_TRUE(wav.substr(44) == CdImageSectors(0, static_cast<int>((wav.size() - 44) / 2352) - 1));
+    EXPECT_FALSE(Ripping);
+  }
   EXPECT_EQ(DiscInfoLoaded, 0);
   EXPECT_EQ(DiscInfo.TrackCount, 0);
-  const std::string wav = SongWav();
-  EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
   form_->btnRipTrackClick(nullptr);
   EXPECT_EQ(form_->Caption(), "Error : No Disc in drive");
 }
@@ -479,30 +489,11 @@ TEST_F(RipperWindowTest, CancellingAnMp3DialogKeepsTheRip) {
     EXPECT_EQ(form_->Caption(), "Ripping successful - Audio data saved as \"Song.WAV\"");
     const std::string wav = SongWav();
     ASSERT_EQ(wav.size(), 44u + 150u * 2352u);
-    EXPECT_TRUE(wav.substr(44) == Sectors(0, 149));
+    EXPECT_TRUE(wav.substr(44) == CdImageSectors(0, 149));
   }
 }
 
 // ---- Ogg ----
-
-struct OggFile {
-  ogg_int64_t frames = -1;
-  std::map<std::string, std::string> comments;
-};
-
-OggFile ReadOgg(const fs::path& path) {
-  OggFile f;
-  OggVorbis_File vf;
-  if (ov_fopen(path.c_str(), &vf) != 0) return f;
-  f.frames = ov_pcm_total(&vf, -1);
-  vorbis_comment* vc = ov_comment(&vf, -1);
-  for (int i = 0; i < vc->comments; ++i) {
-    std::string c(vc->user_comments[i], static_cast<size_t>(vc->comment_lengths[i]));
-    f.comments[c.substr(0, c.find('='))] = c.substr(c.find('=') + 1);
-  }
-  ov_clear(&vf);
-  return f;
-}
 
 TEST_F(RipperWindowTest, OggRipDecodesToTheTrackLength) {
   const int lengths[] = {200, 175};
@@ -517,7 +508,7 @@ TEST_F(RipperWindowTest, OggRipDecodesToTheTrackLength) {
     form_->btnRip_EncodeClick(nullptr);
     EXPECT_EQ(form_->Caption(), "Successful rip and encoding");
     const std::string number = std::to_string(row + 1);
-    OggFile f = ReadOgg(work_ / ("Track " + number + ".ogg"));
+    velko_test::DecodedAudio f = velko_test::DecodeVorbisFile(work_ / ("Track " + number + ".ogg"));
     // 588 samples a sector: within one sector of the whole track.
     EXPECT_NEAR(f.frames, lengths[row] * 588, 588);
     EXPECT_EQ(f.comments["ARTIST"], "Artist " + std::to_string(sectors));
@@ -604,7 +595,7 @@ TEST_F(RipperWindowTest, OggCancelLeavesAPlayableFile) {
   AnswerAlbum(true, "Artist", true);
   form_->btnRip_EncodeClick(nullptr);
   EXPECT_EQ(form_->Caption(), "Ripping and Encoding canceled");
-  OggFile f = ReadOgg(work_ / "Track 1.ogg");
+  velko_test::DecodedAudio f = velko_test::DecodeVorbisFile(work_ / "Track 1.ogg");
   EXPECT_GT(f.frames, 0);
   EXPECT_LT(f.frames, 600 * 588);
 }

@@ -22,6 +22,12 @@ std::string CdImageSector(int32_t lsn, bool audio) {
   return sector;
 }
 
+std::string CdImageSectors(int32_t first, int32_t last) {
+  std::string sectors;
+  for (int32_t lsn = first; lsn <= last; ++lsn) sectors += CdImageSector(lsn);
+  return sectors;
+}
+
 std::filesystem::path WriteCdImage(const std::filesystem::path& folder, const std::string& name,
                                    const std::vector<CdImageTrack>& tracks) {
   const std::filesystem::path bin_path = folder / (name + ".bin");

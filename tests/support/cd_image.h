@@ -21,5 +21,7 @@ std::filesystem::path WriteCdImage(const std::filesystem::path& folder, const st
 
 // The bytes the image holds at sector `lsn` (2352 bytes).
 std::string CdImageSector(int32_t lsn, bool audio = true);
+// The audio sectors `first` to `last`, one after the other.
+std::string CdImageSectors(int32_t first, int32_t last);
 
 }  // namespace velko_test

@@ -34,44 +34,38 @@ TEST_F(Mp3TagTest, StartsWithBluesAndTheLongLayoutSwitchedOff) {
   EXPECT_FALSE(tag_.About().empty());
 }
 
-TEST_F(Mp3TagTest, GenreListHasItsOwnSpellingsAndAnEmptyLastEntry) {
-  TStringList* genres = tag_.Genres();
-  ASSERT_EQ(genres->Count(), 149);
-  EXPECT_EQ(genres->Get(17), "Rock");
-  EXPECT_EQ(genres->Get(67), "Psychedelic");
-  EXPECT_EQ(genres->Get(81), "Folk/Rock");
-  EXPECT_EQ(genres->Get(92), "Progressive Rock");
-  EXPECT_EQ(genres->Get(123), "Acapella");
-  EXPECT_EQ(genres->Get(136), "Christian Gangs");
-  EXPECT_EQ(genres->Get(140), "Contemporary Ch?");
-  EXPECT_EQ(genres->Get(141), "Cristian Rock");
-  EXPECT_EQ(genres->Get(144), "Thrash Metal");
-  EXPECT_EQ(genres->Get(147), "Synthpop");
-  EXPECT_EQ(genres->Get(148), "");
-}
-
-TEST_F(Mp3TagTest, LoadsAVersion10Tag) {
-  tag_.LoadFromFile(Put("a.mp3", kAudio + Id3v1Tag("Title", "Artist", "Album", "1999",
-                                                   "Thirty characters of comment!!", 0, 17)));
-  EXPECT_TRUE(tag_.TagPresent);
-  EXPECT_FALSE(tag_.TagModified());
-  EXPECT_TRUE(tag_.v1Tag());
-  EXPECT_EQ(tag_.Title(), "Title");
-  EXPECT_EQ(tag_.Artist(), "Artist");
-  EXPECT_EQ(tag_.Album(), "Album");
-  EXPECT_EQ(tag_.Year(), "1999");
-  EXPECT_EQ(tag_.Comment(), "Thirty characters of comment!!");
-  EXPECT_EQ(tag_.Track(), 0);
-  EXPECT_EQ(tag_.GenreID(), 17);
-  EXPECT_EQ(tag_.Genre(), "Rock");
-}
-
-TEST_F(Mp3TagTest, LoadsAVersion11Tag) {
-  tag_.LoadFromFile(Put("a.mp3", kAudio + Id3v1Tag("T", "", "", "", "Twenty-eight characters long", 12, 67)));
-  EXPECT_FALSE(tag_.v1Tag());
-  EXPECT_EQ(tag_.Track(), 12);
-  EXPECT_EQ(tag_.Comment(), "Twenty-eight characters long");
-  EXPECT_EQ(tag_.Genre(), "Psychedelic");
+TEST_F(Mp3TagTest, LoadsBothLayouts) {
+  struct Case {
+    std::string tag;
+    bool v1;
+    int track;
+    const char* comment;
+    int genre;
+    const char* genre_name;
+  };
+  const Case cases[] = {
+      {Id3v1Tag("Title", "Artist", "Album", "1999", "Thirty characters of comment!!", 0, 17), true, 0,
+       "Thirty characters of comment!!", 17, "Rock"},
+      {Id3v1Tag("Title", "Artist", "Album", "1999", "Twenty-eight characters long", 12, 67), false, 12,
+       "Twenty-eight characters long", 67, "Psychedelic"},
+  };
+  for (const Case& c : cases) {
+    tag_.LoadFromFile(Put("a.mp3", kAudio + c.tag));
+    EXPECT_TRUE(tag_.TagPresent);
+    EXPECT_FALSE(tag_.TagModified());
+    EXPECT_EQ(tag_.v1Tag(), c.v1);
+    EXPECT_EQ(tag_.Title(), "Title");
+    EXPECT_EQ(tag_.Artist(), "Artist");
+    EXPECT_EQ(tag_.Album(), "Album");
+    EXPECT_EQ(tag_.Year(), "1999");
+    EXPECT_EQ(tag_.Comment(), c.comment);
+    EXPECT_EQ(tag_.Track(), c.track);
+    EXPECT_EQ(tag_.GenreID(), c.genre);
+    EXPECT_EQ(tag_.Genre(), c.genre_name);
+  }
+  // The genre list ends with an empty entry.
+  ASSERT_EQ(tag_.Genres()->Count(), 149);
+  EXPECT_EQ(tag_.Genres()->Get(148), "");
 }
 
 TEST_F(Mp3TagTest, TextsEndAtTheirFirstZeroAndLoseTrailingBlanks) {
@@ -177,15 +171,14 @@ TEST_F(Mp3TagTest, ATaglessFileLoadedAfterATaggedOneCarriesNothingOver) {
   EXPECT_EQ(bytes[127], '\xFF');
 }
 
+// The track switches the layout, the comment's width follows it, and a
+// long comment loses its last two characters to the track.
 TEST_F(Mp3TagTest, TheTrackSwitchesTheLayout) {
   tag_.SetTrack(5);
   EXPECT_FALSE(tag_.v1Tag());
   EXPECT_TRUE(tag_.TagModified());
   tag_.SetTrack(0);
   EXPECT_TRUE(tag_.v1Tag());
-}
-
-TEST_F(Mp3TagTest, CommentWidthFollowsTheLayout) {
   const std::string thirty = "123456789012345678901234567890";
   tag_.Setv1Tag(false);
   tag_.SetComment(thirty);
@@ -193,16 +186,11 @@ TEST_F(Mp3TagTest, CommentWidthFollowsTheLayout) {
   tag_.Setv1Tag(true);
   tag_.SetComment(thirty);
   EXPECT_EQ(tag_.Comment(), thirty);
-}
-
-TEST_F(Mp3TagTest, ALongCommentLosesItsLastTwoCharactersToTheTrack) {
-  tag_.Setv1Tag(true);
-  tag_.SetComment("123456789012345678901234567890");
   tag_.SetTrack(7);
   char buffer[128];
   tag_.SaveToBuffer(buffer, 128);
   tag_.LoadFromBuffer(buffer, 128);
-  EXPECT_EQ(tag_.Comment(), "1234567890123456789012345678");
+  EXPECT_EQ(tag_.Comment(), thirty.substr(0, 28));
   EXPECT_EQ(tag_.Track(), 7);
 }
 
@@ -247,12 +235,7 @@ TEST_F(Mp3TagTest, GenreNamesAndNumbers) {
   EXPECT_EQ(tag_.Genre(), "");
   tag_.SetGenreID(-5);
   EXPECT_EQ(tag_.Genre(), "");
-}
-
-TEST_F(Mp3TagTest, GenreBytesBeyondTheListGiveNoName) {
-  tag_.LoadFromBuffer(Id3v1Tag("", "", "", "", "", 0, 148).data(), 128);
-  EXPECT_EQ(tag_.GenreID(), 148);
-  EXPECT_EQ(tag_.Genre(), "");
+  // Genre bytes beyond the list give no name.
   tag_.LoadFromBuffer(Id3v1Tag("", "", "", "", "", 0, 230).data(), 128);
   EXPECT_EQ(tag_.GenreID(), 230);
   EXPECT_EQ(tag_.Genre(), "");
@@ -279,9 +262,7 @@ TEST_F(Mp3TagTest, LoadFromStreamReadsTheEndOfTheGivenPart) {
   stream.Seek(4, soBeginning);
   tag_.LoadFromStream(&stream, static_cast<std::int64_t>(tagged.size()));
   EXPECT_EQ(tag_.Title(), "Inside");
-}
-
-TEST_F(Mp3TagTest, FileErrorsRaiseTheFileStreamsExceptions) {
+  // File errors raise the file streams' exceptions.
   EXPECT_THROW(tag_.LoadFromFile("T:\\missing.mp3"), EFOpenError);
   EXPECT_THROW(tag_.SaveToFile("T:\\missing.mp3"), EFOpenError);
 }

@@ -13,7 +13,7 @@
 
 namespace {
 
-using playback_test::ClockDriver;
+using velko_test::CdImageSectors;
 
 // Track 2 of the image: sectors 100 .. 399, four seconds.
 constexpr int kFirst = 100;
@@ -40,25 +40,6 @@ class CdTrackPlay : public playback_test::PlaybackTest, public ::testing::WithPa
     platform::cd::RemoveImage('K');
     platform::ResetDriveTable();
   }
-  // Lets the device play `ms`, waiting a bounded time for the stream's
-  // feeder before each step.
-  void PlayFor(std::uint64_t ms) {
-    for (std::uint64_t t = 0; t < ms; t += 10) {
-      bass_.WaitFeeders(100);
-      platform::AdvanceClockMs(10);
-      ProcessPendingMessages();
-    }
-  }
-  std::string Captured() {
-    std::string heard(44100 * 4 * 30, '\0');
-    heard.resize(bass_.ReadOutput(heard.data(), static_cast<DWORD>(heard.size())));
-    return heard;
-  }
-  static std::string Sectors(int first, int last) {
-    std::string s;
-    for (int lsn = first; lsn <= last; ++lsn) s += velko_test::CdImageSector(lsn);
-    return s;
-  }
 
   velko_test::TempDir image_;
 };
@@ -73,20 +54,16 @@ TEST_P(CdTrackPlay, PlaysTheImageSamplesAndEndsOnce) {
   EXPECT_EQ(player.SupportedBy, sbPlugin);
   EXPECT_EQ(player.ChannelType(), ctPlugin);
   EXPECT_EQ(player.GetPlayLength(), 4000u);
+  EXPECT_EQ(player.StreamInfo.Title, "Track 02");
 
   bass_.CaptureOutput(TRUE);
-  {
-    ClockDriver driver(bass_);
-    player.Play();
-  }
+  WithClock([&] { player.Play(); });
   ASSERT_EQ(player.PlayerMode, pmPlaying);
-  PlayFor(300);
+  EXPECT_EQ(GetPluginModule(0)->GetLength(), 4000);
+  PlayMs(300, 100);
   int first = kFirst;
   if (c.seek_ms >= 0) {
-    {
-      ClockDriver driver(bass_);
-      player.SetPosition(static_cast<std::uint32_t>(c.seek_ms));
-    }
+    WithClock([&] { player.SetPosition(static_cast<std::uint32_t>(c.seek_ms)); });
     EXPECT_GE(player.GetPosition(), static_cast<std::uint32_t>(c.seek_ms));
     EXPECT_LT(player.GetPosition(), static_cast<std::uint32_t>(c.seek_ms) + 500);
     first = kFirst + c.seek_ms * 75 / 1000;
@@ -94,24 +71,22 @@ TEST_P(CdTrackPlay, PlaysTheImageSamplesAndEndsOnce) {
   if (c.eject) {
     ASSERT_TRUE(platform::cd::Eject('K'));
   }
-  {
-    ClockDriver driver(bass_);
-    ASSERT_TRUE(PumpUntil([&] { return play_ends_ > 0; }));
-  }
+  ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > 0; }));
   EXPECT_EQ(play_ends_, 1);
   EXPECT_EQ(player.PlayerMode, pmStopped);
   EXPECT_EQ(GetUserStream(), 0u) << "the plug-in closed its output";
-  PlayFor(300);
+  PlayMs(300, 100);
   EXPECT_EQ(play_ends_, 1);
 
-  const std::string heard = Captured();
+  std::string heard(44100 * 4 * 30, '\0');
+  heard.resize(bass_.ReadOutput(heard.data(), static_cast<DWORD>(heard.size())));
   if (c.eject) {
     // Only what was read before the disc went is heard, and not all of it.
-    EXPECT_NE(heard.find(Sectors(kFirst, kFirst + 10)), std::string::npos);
-    EXPECT_EQ(heard.find(Sectors(kLast - 10, kLast)), std::string::npos);
+    EXPECT_NE(heard.find(CdImageSectors(kFirst, kFirst + 10)), std::string::npos);
+    EXPECT_EQ(heard.find(CdImageSectors(kLast - 10, kLast)), std::string::npos);
   } else {
     // From the start (or the place sought) to the end, every sample in order.
-    EXPECT_NE(heard.find(Sectors(first, kLast)), std::string::npos);
+    EXPECT_NE(heard.find(CdImageSectors(first, kLast)), std::string::npos);
     // What lay between the play position and the place sought (read ahead
     // into the ring) was dropped.
     if (c.seek_ms >= 0) {
@@ -119,6 +94,9 @@ TEST_P(CdTrackPlay, PlaysTheImageSamplesAndEndsOnce) {
     }
   }
   EXPECT_TRUE(TakeBoxes().empty());
+  // A track the disc does not have, or any once the disc is out, is refused.
+  EXPECT_FALSE(player.Open(c.eject ? "K:\\Track02.cda" : "K:\\Track09.cda"));
+  EXPECT_EQ(TakeBoxes().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Track, CdTrackPlay,

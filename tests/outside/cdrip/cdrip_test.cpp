@@ -60,10 +60,13 @@ class CdRipTest : public ::testing::Test {
     return rip;
   }
 
-  static std::string Expected(int first, int last) {
-    std::string s;
-    for (int lsn = first; lsn <= last; ++lsn) s += velko_test::CdImageSector(lsn);
-    return s;
+  // Sectors a read asks for, and the ripping mode (1, the default, corrects).
+  static void SetParameters(int read_sectors, int mode = 1) {
+    CDROMPARAMS p{};
+    ASSERT_EQ(CR_GetCDROMParameters(&p), CDEX_OK);
+    p.nNumReadSectors = read_sectors;
+    p.nRippingMode = mode;
+    ASSERT_EQ(CR_SetCDROMParameters(&p), CDEX_OK);
   }
 
   velko_test::TempDir dir_;
@@ -103,14 +106,10 @@ TEST_F(CdRipTest, EveryTrackRipsByteExact) {
   };
   for (Case c : {Case{26, 1}, Case{7, 1}, Case{1, 0}, Case{200, 0}}) {
     SCOPED_TRACE(c.read_sectors);
-    CDROMPARAMS p{};
-    ASSERT_EQ(CR_GetCDROMParameters(&p), CDEX_OK);
-    p.nNumReadSectors = c.read_sectors;
-    p.nRippingMode = c.mode;
-    ASSERT_EQ(CR_SetCDROMParameters(&p), CDEX_OK);
+    SetParameters(c.read_sectors, c.mode);
     for (auto [first, last] : {std::pair{0, 299}, std::pair{300, 450}}) {
       Rip rip = RipRange(first, last);
-      EXPECT_TRUE(rip.bytes == Expected(first, last));
+      EXPECT_TRUE(rip.bytes == velko_test::CdImageSectors(first, last));
       ASSERT_GE(rip.results.size(), 2u);
       EXPECT_EQ(rip.results.back(), CDEX_RIPPING_DONE);
       for (size_t i = 0; i + 1 < rip.results.size(); ++i) EXPECT_EQ(rip.results[i], CDEX_OK);
@@ -122,15 +121,12 @@ TEST_F(CdRipTest, EveryTrackRipsByteExact) {
 }
 
 TEST_F(CdRipTest, ForcedJitterFailureAndEarlyEnd) {
-  CDROMPARAMS p{};
-  ASSERT_EQ(CR_GetCDROMParameters(&p), CDEX_OK);
-  p.nNumReadSectors = 10;
-  ASSERT_EQ(CR_SetCDROMParameters(&p), CDEX_OK);
+  SetParameters(10);
   CRTest_ForceJitterAt(1);
   CRTest_ForceJitterAt(3);
   Rip rip = RipRange(0, 49);
   EXPECT_EQ(rip.results, (std::vector<int>{0, 3, 0, 3, 0, 4}));
-  EXPECT_TRUE(rip.bytes == Expected(0, 49));  // a jitter chunk still holds its bytes
+  EXPECT_TRUE(rip.bytes == velko_test::CdImageSectors(0, 49));  // a jitter chunk still holds its bytes
   CRTest_Reset();
 
   CRTest_ForceFailureAt(2);
@@ -152,10 +148,7 @@ TEST_F(CdRipTest, OpenAndCloseRules) {
   int32_t bytes = 5;
   EXPECT_NE(CR_RipChunk(buffer, &bytes, 0), CDEX_OK);  // nothing open
   EXPECT_EQ(bytes, 0);
-  CDROMPARAMS p{};
-  ASSERT_EQ(CR_GetCDROMParameters(&p), CDEX_OK);
-  p.nNumReadSectors = 17;  // sectors per read set the chunk
-  ASSERT_EQ(CR_SetCDROMParameters(&p), CDEX_OK);
+  SetParameters(17);  // sectors per read set the chunk
   ASSERT_EQ(CR_OpenRipper(&size, 0, 0), CDEX_OK);
   EXPECT_EQ(size, 17 * 2352);
   EXPECT_EQ(CR_CloseRipper(), CDEX_OK);

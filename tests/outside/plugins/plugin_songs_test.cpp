@@ -18,7 +18,6 @@
 namespace plugin_test {
 namespace {
 
-using playback_test::ClockDriver;
 using playback_test::PlaybackTest;
 
 // A type 0 song: a piano and a drum on one track, `quarters` quarter notes
@@ -32,10 +31,6 @@ std::string TypeZero(int quarters) {
   }
   t.End(0);
   return SmfFile(0, 96, {t.Chunk()});
-}
-
-std::string ReadAll(const std::filesystem::path& path) {
-  return velko_test::ReadFile(path);
 }
 
 class PluginSongs : public PlaybackTest {
@@ -53,36 +48,15 @@ class PluginSongs : public PlaybackTest {
     GetPluginInfo(FindPluginByName(name), info);
     return info.DLLHandle;
   }
-  // Writes a song into the program folder; ASF songs are encoded from a
-  // 16-bit sine WAV by ffmpeg.
-  std::string MidiFile(const std::string& name, const std::string& bytes) { return folder_->WriteFile(name, bytes); }
+  // Writes an ASF song into the program folder, encoded from a 16-bit sine
+  // WAV by ffmpeg.
   std::string AsfFile(const std::string& name, const std::string& codec, const bass_test::Pcm& pcm,
                       const std::string& title = "") {
-    const std::filesystem::path wav = folder_->path() / (name + ".wav");
     velko_test::TempDir scratch;
     const auto written = scratch.WriteFile("source.wav", bass_test::WavBytes(pcm));
     const std::filesystem::path asf = folder_->path() / name;
     EXPECT_TRUE(MakeAsf(written, asf, codec, title)) << "ffmpeg made " << name;
     return playback_test::PlatformPathOf(asf);
-  }
-  // Like PlayMs, but waits at most 100 ms for the stream's feeder before
-  // each step: the output emulator's ring claim can leave the feeder and the
-  // plug-in both backing off on the clock, and only a clock step parts them.
-  void PlayFor(std::uint64_t ms) {
-    for (std::uint64_t t = 0; t < ms; t += 10) {
-      bass_.WaitFeeders(100);
-      platform::AdvanceClockMs(10);
-      ProcessPendingMessages();
-    }
-  }
-  template <class F>
-  void WithClock(F call) {
-    ClockDriver driver(bass_);
-    call();
-  }
-  bool PumpWithClockUntil(const std::function<bool()>& done) {
-    ClockDriver driver(bass_);
-    return PumpUntil(done);
   }
   // Loudest sample of what the device played since capture began.
   int TakeLoudest() {
@@ -110,11 +84,11 @@ class PluginSong : public PluginSongs, public ::testing::WithParamInterface<Song
   std::string Write(const SongCase& c) {
     switch (c.kind) {
       case Kind::kType0:
-        return MidiFile(c.name, TypeZero(6));
+        return folder_->WriteFile(c.name, TypeZero(6));
       case Kind::kType1:
-        return MidiFile(c.name, Tune(6, 120, c.title));
+        return folder_->WriteFile(c.name, Tune(6, 120, c.title));
       case Kind::kRmid:
-        return MidiFile(c.name, RmidFile(Tune(5, 100, c.title)));
+        return folder_->WriteFile(c.name, RmidFile(Tune(5, 100, c.title)));
       case Kind::kAsfWma:
         return AsfFile(c.name, "wmav2", bass_test::Sine(440, 3.0), c.title);
       case Kind::kAsfMp3:
@@ -140,18 +114,18 @@ TEST_P(PluginSong, OpensPlaysPausesSeeksAndEndsOnce) {
   WithClock([&] { player.Play(); });
   ASSERT_EQ(player.PlayerMode, pmPlaying);
   EXPECT_TRUE(player.OutputStarted());
-  PlayFor(400);
+  PlayMs(400, 100);
   EXPECT_GT(TakeLoudest(), 1000) << "the song is heard";
 
   player.Pause();
   EXPECT_EQ(player.PlayerMode, pmPaused);
-  PlayFor(50);
+  PlayMs(50, 100);
   const std::uint32_t paused_at = player.GetPosition();
-  PlayFor(300);
+  PlayMs(300, 100);
   EXPECT_EQ(player.GetPosition(), paused_at);
   player.Play();
   EXPECT_EQ(player.PlayerMode, pmPlaying);
-  PlayFor(300);
+  PlayMs(300, 100);
   EXPECT_NEAR(player.GetPosition(), paused_at + 300.0, 40.0);
 
   const std::uint32_t target = static_cast<std::uint32_t>(c.length_ms) / 2;
@@ -159,14 +133,14 @@ TEST_P(PluginSong, OpensPlaysPausesSeeksAndEndsOnce) {
   EXPECT_FALSE(player.StartWait());
   EXPECT_GE(player.GetPosition(), target);
   EXPECT_LT(player.GetPosition(), target + 500);
-  PlayFor(200);
+  PlayMs(200, 100);
   EXPECT_GT(TakeLoudest(), 1000) << "heard after the seek";
 
   ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > 0; }));
   EXPECT_EQ(play_ends_, 1);
   EXPECT_EQ(player.PlayerMode, pmStopped);
   EXPECT_EQ(GetUserStream(), 0u) << "the plug-in closed its output";
-  PlayFor(300);
+  PlayMs(300, 100);
   EXPECT_EQ(play_ends_, 1);
   EXPECT_TRUE(TakeBoxes().empty());
 }
@@ -178,17 +152,9 @@ INSTANTIATE_TEST_SUITE_P(Files, PluginSong,
                                            SongCase{"wma.asf", Kind::kAsfWma, 3000, "Asf Title"},
                                            SongCase{"mp3.asf", Kind::kAsfMp3, 8000, "mp3"}));
 
-TEST_F(PluginSongs, PluginsDescribeThemselves) {
+// The files each plug-in claims, beyond those the songs above open.
+TEST_F(PluginSongs, PluginsClaimTheirFileTypes) {
   MakePluginPlayer();
-  TPluginInfo midi;
-  GetPluginInfo(FindPluginByName("in_midi.dll"), midi);
-  EXPECT_EQ(midi.FileExtensions, "MID;MIDI;RMI;KAR");
-  EXPECT_EQ(midi.Seekable, 1);
-  EXPECT_FALSE(midi.Description.empty());
-  TPluginInfo asf;
-  GetPluginInfo(FindPluginByName("in_asf.dll"), asf);
-  EXPECT_EQ(asf.FileExtensions, "ASF");
-  EXPECT_EQ(asf.Seekable, 1);
   EXPECT_EQ(PluginFileTypes(), "*.MID;*.MIDI;*.RMI;*.KAR;*.ASF;");
 }
 
@@ -202,7 +168,7 @@ TEST_F(PluginSongs, HostileFilesAreUnplayableAndLeaveNothingRunning) {
   TBASSPlayer& player = MakePluginPlayer();
   const std::string good_midi = Tune(4, 120);
   AsfFile("good.asf", "wmav2", bass_test::Sine(440, 1.0));
-  const std::string asf = ReadAll(folder_->path() / "good.asf");
+  const std::string asf = velko_test::ReadFile(folder_->path() / "good.asf");
   ASSERT_GT(asf.size(), 4000u);
   std::mt19937 random(21);
   std::string garbled = asf;
@@ -249,7 +215,7 @@ TEST_F(PluginSongs, MissingSoundFontMakesPlayFailCleanly) {
   auto set_font = reinterpret_cast<void (*)(const char*)>(GetProcAddress(Library("in_midi.dll"), "VelkoMidi_SetSoundFont"));
   ASSERT_NE(set_font, nullptr);
   set_font((folder_->path() / "missing.sf2").c_str());
-  const std::string song = MidiFile("song.mid", Tune(4, 120));
+  const std::string song = folder_->WriteFile("song.mid", Tune(4, 120));
   EXPECT_NE(Module("in_midi.dll").Play(song.c_str()), 0);
   EXPECT_EQ(GetUserStream(), 0u);
 
@@ -274,7 +240,7 @@ TEST_F(PluginSongs, MissingSoundFontMakesPlayFailCleanly) {
 
 TEST_F(PluginSongs, StopDuringTheFirstBufferAndSeekPastTheEnd) {
   TBASSPlayer& player = MakePluginPlayer();
-  const std::string midi = MidiFile("tune.mid", Tune(8, 120));
+  const std::string midi = folder_->WriteFile("tune.mid", Tune(8, 120));
   const std::string asf = AsfFile("song.asf", "wmav2", bass_test::Sine(440, 3.0));
   for (const std::string& file : {midi, asf}) {
     In_Module& module = Module(file == midi ? "in_midi.dll" : "in_asf.dll");
@@ -291,7 +257,7 @@ TEST_F(PluginSongs, StopDuringTheFirstBufferAndSeekPastTheEnd) {
     ASSERT_EQ(player.PlayerMode, pmPlaying) << file;
     module.SetOutputTime(static_cast<int>(player.GetPlayLength()) + 5000);
     ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > ends; })) << file;
-    PlayFor(300);
+    PlayMs(300, 100);
     EXPECT_EQ(play_ends_, ends + 1) << file;
     EXPECT_EQ(player.PlayerMode, pmStopped) << file;
     EXPECT_EQ(GetUserStream(), 0u) << file;
@@ -302,7 +268,7 @@ TEST_F(PluginSongs, StopDuringTheFirstBufferAndSeekPastTheEnd) {
 // on with the next song.
 TEST_F(PluginSongs, PausedAtTheEndEndsOnce) {
   TBASSPlayer& player = MakePluginPlayer();
-  const std::string song = MidiFile("tune.mid", Tune(6, 120));
+  const std::string song = folder_->WriteFile("tune.mid", Tune(6, 120));
   ASSERT_TRUE(player.Open(song));
   WithClock([&] { player.Play(); });
   ASSERT_EQ(player.PlayerMode, pmPlaying);
@@ -313,18 +279,12 @@ TEST_F(PluginSongs, PausedAtTheEndEndsOnce) {
   module.SetOutputTime(2800);
   player.Pause();
   EXPECT_EQ(module.IsPaused(), 1);
-  {
-    ClockDriver driver(bass_);
-    PumpUntil([] { return false; }, 300);
-  }
+  PumpWithClockUntil([] { return false; }, 300);
   EXPECT_LE(play_ends_, 1);
   player.Play();
   EXPECT_EQ(module.IsPaused(), 0);
   ASSERT_TRUE(PumpWithClockUntil([&] { return play_ends_ > 0; }));
-  {
-    ClockDriver driver(bass_);
-    PumpUntil([] { return false; }, 300);
-  }
+  PumpWithClockUntil([] { return false; }, 300);
   EXPECT_EQ(play_ends_, 1) << "its input ended once";
 
   ASSERT_TRUE(player.Open(folder_->WriteFile("next.mid", TypeZero(4))));
