@@ -202,6 +202,23 @@ void TGnutellaFileTransfer::ReArmWrite(TCustomWinSocket* Socket) {
   Socket->SetASyncStyles(styles);
 }
 
+void TGnutellaFileTransfer::SendWhole(TCustomWinSocket* Socket, const String& Text) {
+  unsent_ += Text;
+  SendUnsent(Socket);
+}
+
+bool TGnutellaFileTransfer::SendUnsent(TCustomWinSocket* Socket) {
+  while (!unsent_.empty()) {
+    if (Socket == nullptr || !Socket->Connected()) return false;
+    // -1: the socket would block (a write event follows when it can take
+    // more) or it failed and was closed.
+    int sent = Socket->SendBuf(unsent_.data(), static_cast<int>(unsent_.size()));
+    if (sent <= 0) return false;
+    unsent_.erase(0, static_cast<std::size_t>(sent));
+  }
+  return true;
+}
+
 void TGnutellaFileTransfer::CloseDataFile() {
   if (file_open_) {
     FileClose(data_file_);
@@ -452,6 +469,7 @@ void TGnutellaDownloadFile::Start() {
 void TGnutellaDownloadFile::Redial() {
   if (!continuing_) return;  // closed meanwhile
   continuing_ = false;
+  unsent_.clear();
   // The old socket is not inside one of its own events here.
   MakeSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
   Dial();
@@ -474,9 +492,12 @@ void TGnutellaDownloadFile::SocketEvent(TCustomWinSocket* Socket, TSocketEvent E
       // Only the first connection is news; later ones fetch the rest.
       const std::int64_t from = StartOffset + BytesDone;
       if (!data_started_) DoEvent(0);
-      Socket->SendText(DownloadRequest(FileIndex, Filename, from, requested_stop_, LocalUserAgent));
+      SendWhole(Socket, DownloadRequest(FileIndex, Filename, from, requested_stop_, LocalUserAgent));
       break;
     }
+    case seWrite:
+      SendUnsent(Socket);
+      break;
     case seRead:
       ReadDownload(*this, header_, Socket);
       break;
@@ -524,7 +545,7 @@ void TGnutellaPopFile::Start() {
   if (Socket == nullptr) return;
   requested_stop_ = -1;
   HookSocket([this](TCustomWinSocket* S, TSocketEvent Event) { SocketEvent(S, Event); });
-  Socket->SendText(PopRequest(FileIndex, Filename, StartOffset, LocalUserAgent));
+  SendWhole(Socket, PopRequest(FileIndex, Filename, StartOffset, LocalUserAgent));
 }
 
 void TGnutellaPopFile::Close() {
@@ -533,6 +554,9 @@ void TGnutellaPopFile::Close() {
 
 void TGnutellaPopFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {
   switch (Event) {
+    case seWrite:
+      SendUnsent(S);
+      break;
     case seRead:
       ReadDownload(*this, header_, S);
       break;
@@ -581,7 +605,7 @@ bool TGnutellaFileTransfer::ServeBegin(TCustomWinSocket* socket, std::int64_t fi
     reply += "Content-Range: bytes " + Decimal(first) + "-" + Decimal(last) + "/" + Decimal(size) + "\r\n";
   }
   reply += "\r\n";
-  socket->SendText(reply);
+  SendWhole(socket, reply);
   header_done_ = true;
   DoEvent(4);
   ReArmWrite(socket);
@@ -589,6 +613,8 @@ bool TGnutellaFileTransfer::ServeBegin(TCustomWinSocket* socket, std::int64_t fi
 }
 
 void TGnutellaFileTransfer::ServeBlocks(TCustomWinSocket* socket, char* buffer) {
+  // The reply header goes out whole before the first byte of the file.
+  if (!SendUnsent(socket)) return;
   std::int64_t sent_now = 0;
   while (sent_now < kMaxBytesPerWriteEvent) {
     if (!socket->Connected()) return;
@@ -697,7 +723,7 @@ void TGnutellaPushFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {
   switch (Event) {
     case seConnect:
       DoEvent(0);
-      S->SendText(GivLine(FileIndex, servent_id_text_, BareFileName(Filename)));
+      SendWhole(S, GivLine(FileIndex, servent_id_text_, BareFileName(Filename)));
       request_timer_->SetInterval(RequestTimeout);
       request_timer_->SetEnabled(true);
       break;
@@ -728,7 +754,11 @@ void TGnutellaPushFile::SocketEvent(TCustomWinSocket* S, TSocketEvent Event) {
       break;
     }
     case seWrite:
-      if (request_served_ && header_done_ && !error_) ServeBlocks(S, send_buffer_.data());
+      if (request_served_ && header_done_ && !error_) {
+        ServeBlocks(S, send_buffer_.data());
+      } else {
+        SendUnsent(S);  // the rest of the GIV line
+      }
       break;
     case seDisconnect:
       request_timer_->SetEnabled(false);

@@ -129,6 +129,13 @@ class TGnutellaFileTransfer : public TComponent {
   void CloseDataFile();
   // Whether the whole range has moved (inclusive on the serving side).
   bool RangeComplete() const;
+  // Hands a request, reply header or GIV line to the socket. A non-blocking
+  // socket may take only part of it: the rest waits in unsent_ and goes out
+  // first on the next write events (SendUnsent), before any file block.
+  void SendWhole(TCustomWinSocket* Socket, const String& Text);
+  // Sends what waits; true when nothing waits any more. Otherwise the
+  // socket reports when it can take more (or it failed and was closed).
+  bool SendUnsent(TCustomWinSocket* Socket);
 
   const TTransferSide side_;
 
@@ -154,6 +161,7 @@ class TGnutellaFileTransfer : public TComponent {
   void Fail(TCustomWinSocket* Socket, int Code, const String& Text, const String& Reply = "");
 
   bool header_done_ = false;
+  std::string unsent_;
   HANDLE data_file_ = nullptr;
   bool file_open_ = false;
   TGnutellaFileExitst exists_choice_ = 1;
