@@ -52,12 +52,11 @@ bool X11Of(SDL_Window* window, ::Display** display, ::Window* xwindow) {
 
 int IgnoreXError(::Display*, XErrorEvent*) { return 0; }
 
-// A shaped window shows the screen beneath beside its shape only to
-// readers of the screen that take the window's own colormap for the
-// whole of its rectangle (xwd, and X servers that draw by colormap): there
-// the outside comes out black. With the screen's own colormap the window
-// is read with the screen. Only a window of the screen's visual can take
-// it; SDL gives each window a colormap of its own.
+// Beside its shape a window shows the screen beneath, but a reader of the
+// screen that takes each window with a colormap of its own as a whole
+// rectangle (xwd does) gets black there. A window on the screen's colormap
+// is read with the screen. SDL gives every window a colormap of its own;
+// only a window of the screen's visual can take the screen's.
 void UseScreenColormap(::Display* display, ::Window xwindow) {
   XWindowAttributes attributes;
   if (!g_x.XGetWindowAttributes(display, xwindow, &attributes)) return;
@@ -108,8 +107,8 @@ bool BindX11(const SdlLibrary& sdl) {
 
 bool UseScreenVisual(const SdlLibrary& sdl) {
   if (!g_bound.load()) return false;
-  // SDL asks its own connection, which only a window hands out: a short
-  // one of ours to the same display learns the visual first.
+  // SDL hands out its connection only with a window: a short connection
+  // of ours to the same display learns the visual before the first one.
   ::Display* display = g_x.XOpenDisplay(nullptr);
   if (display == nullptr) return false;
   const VisualID id = g_x.XVisualIDFromVisual(g_x.XDefaultVisual(display, g_x.XDefaultScreen(display)));
