@@ -120,7 +120,12 @@ void TNutsForm::BindDownload(TGnutellaFileTransfer* T, bool WithConnect) {
   T->OnStartTransfer = [this, T](TComponent*, const String&) {
     TListItem* row = TransferRow(T);
     if (row == nullptr) return;
-    if (SubItem(row, 0) == "0") SetSubItem(row, 0, IntToStr(T->StopOffset));
+    // A hit that could not tell the size (none, or one past 32 bits) gets
+    // the size the reply told.
+    const String announced = SubItem(row, 0);
+    if (announced == "0" || announced == IntToStr(TGnutellaDownloadReply::kUnknownHitSize)) {
+      SetSubItem(row, 0, IntToStr(T->StopOffset));
+    }
     SetSubItem(row, 2, "Downloading...");
     if (auto* reply = dynamic_cast<TGnutellaDownloadReply*>(T)) {
       SetSubItem(row, 3, IntToStr(reply->ContentLength));

@@ -209,6 +209,35 @@ TEST_F(NutsTransfersTest, NothingPastTheSizeTheHitAnnouncedIsWritten) {
   }
 }
 
+// A hit's size of 4294967295 is no size: the row shows the one the reply
+// tells. A reply with no bytes ends its row with an error, the partial file
+// kept.
+TEST_F(NutsTransfersTest, TheRowsTellUnknownSizesAndEmptyReplies) {
+  struct Case {
+    std::string name;
+    DWORD announced;
+    std::string reply;
+    std::string status, size, progress;
+  } cases[] = {
+      {"big.mp3", 0xFFFFFFFF, "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789", "Completed", "10", "100%"},
+      {"none.mp3", 10, "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", "Reply brought no data", "10", "0%"},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    HttpResponder server(Answer(c.reply));
+    Download(c.name, server, c.announced);
+    ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); })) << c.name;
+    EXPECT_EQ(server.Requests().size(), 1u) << c.name;
+    EXPECT_EQ(Status(form_->DownList, row), c.status) << c.name;
+    EXPECT_EQ(Status(form_->DownList, row, 0), c.size) << c.name;
+    EXPECT_EQ(Status(form_->DownList, row, 1), c.progress) << c.name;
+    ++row;
+  }
+  EXPECT_EQ(ReadFile(home_ / "big.mp3"), "0123456789");
+  EXPECT_FALSE(fs::exists(home_ / "none.mp3"));
+  EXPECT_TRUE(fs::exists(home_ / "none.mp3.part"));
+}
+
 TEST_F(NutsTransfersTest, DownloadingAgainKeepsTheOldFileUntilTheNewOneIsWhole) {
   const std::string first(1000, '1');
   const std::string second(1000, '2');
