@@ -264,8 +264,25 @@ void TNutsForm::Gnutella1UploadFile(TObject*, const String&, int FileIndex, std:
   up->Start();
 }
 
+bool TNutsForm::MayAnswerPush(const String& PushIP, DWORD FileIndex) const {
+  int running = 0;
+  for (TGnutellaFileTransfer* t : transfers_) {
+    const auto* push = dynamic_cast<const TGnutellaPushFile*>(t);
+    if (push == nullptr) continue;
+    if (push->IP == PushIP && push->FileIndex == static_cast<int>(FileIndex)) return false;
+    ++running;
+  }
+  return running < UploadSlots;
+}
+
 void TNutsForm::Gnutella1Push(TObject*, const String&, const GUID&, const String& PushIP, int Port,
                               const String& Filename, DWORD FileIndex, const GUID& ServentID) {
+  // A push makes this servent dial whatever address it names: one dial per
+  // address and file at a time, and no more than the upload slots.
+  if (!MayAnswerPush(PushIP, FileIndex)) {
+    Gnutella1->RefusePush();
+    return;
+  }
   auto* push = new TGnutellaPushFile(this);
   push->IP = PushIP;
   push->Port = Port;

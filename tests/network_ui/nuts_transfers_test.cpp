@@ -285,6 +285,46 @@ TEST_F(NutsTransfersTest, ErrorTextsReachTheirRows) {
   EXPECT_EQ(Status(form_->UpList, 1), "Request Timeout");
 }
 
+// Each push is a dial to the address it names: one at a time for an
+// address and file, and no more than the upload slots; the rest are
+// refused and counted. Once the pushes end, the same push dials again.
+TEST_F(NutsTransfersTest, PushesDialOncePerAddressAndFileWithinTheUploadSlots) {
+  auto holding = [](LoopbackConnection& c) {
+    c.ReadUntil("\n\n");
+    c.WaitForClose(20);
+  };
+  LoopbackServer requester(holding);
+  LoopbackServer other_port(holding);
+  const GUID none{};
+  auto push = [&](DWORD index, std::uint16_t port) {
+    form_->Gnutella1Push(form_->Gnutella1, "127.0.0.2", none, "127.0.0.1", port, "", index, none);
+  };
+  form_->UploadSlots = 10;
+  push(0, requester.port());
+  push(0, requester.port());   // the same again
+  push(0, other_port.port());  // the same address and file on another port
+  EXPECT_EQ(form_->Transfers().size(), 1u);
+  EXPECT_EQ(form_->Gnutella1->PushesRefused, 2u);
+  form_->UploadSlots = 2;
+  push(1, requester.port());
+  push(2, requester.port());  // past the slots
+  EXPECT_EQ(form_->Transfers().size(), 2u);
+  EXPECT_EQ(form_->UpList->Items()->Count(), 2);
+  EXPECT_EQ(form_->Gnutella1->PushesRefused, 3u);
+  EXPECT_EQ(form_->Gnutella1->PushesDropped, 3u);
+  ASSERT_TRUE(Wait([&] { return requester.Accepted() == 2; }));
+  Wait([] { return false; }, 0.2);
+  EXPECT_EQ(requester.Accepted(), 2);
+  EXPECT_EQ(other_port.Accepted(), 0);
+
+  requester.Stop();
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  push(0, other_port.port());
+  EXPECT_EQ(form_->Transfers().size(), 1u);
+  EXPECT_TRUE(Wait([&] { return other_port.Accepted() == 1; }));
+  EXPECT_EQ(form_->Gnutella1->PushesRefused, 3u);
+}
+
 TEST_F(NutsTransfersTest, AbortStopsAnUpload) {
   const std::string song(16 << 20, 's');
   home_.WriteFile("Shared/big.mp3", song);
