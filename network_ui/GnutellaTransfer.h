@@ -91,7 +91,7 @@ class TGnutellaDownloadReply {
   // What a hit's size field holds for a file it cannot measure in 32 bits.
   static constexpr std::int64_t kUnknownHitSize = 0xFFFFFFFF;
   // HitSize when it names a size, else -1.
-  std::int64_t KnownHitSize() const { return HitSize >= kUnknownHitSize ? -1 : HitSize; }
+  std::int64_t KnownHitSize() const { return HitSize == kUnknownHitSize ? -1 : HitSize; }
 };
 
 class TGnutellaFileTransfer : public TComponent {
