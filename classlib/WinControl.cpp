@@ -329,6 +329,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   if (window != nullptr) tab_list_.push_back(window);
   AControl->parent_ = this;
   if (!AControl->ComponentState().Contains(csReading)) {
+    AControl->UpdateAnchorRules();
     AControl->Perform(CM_PARENTCOLORCHANGED);
     AControl->Perform(CM_PARENTFONTCHANGED);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED);
@@ -561,6 +562,8 @@ void TWinControl::SetClientSize(int AWidth, int AHeight) {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  AWidth = Constraints()->ConstrainWidth(AWidth);
+  AHeight = Constraints()->ConstrainHeight(AHeight);
   if (ALeft == Left() && ATop == Top() && AWidth == Width() && AHeight == Height()) return;
   if (handle_ != nullptr && !IsIconic(handle_)) {
     SetWindowPos(handle_, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -581,10 +584,20 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
       if (!ComponentState().Contains(csLoading)) Resize();
     }
   }
+  UpdateAnchorRules();
   RequestAlign();
 }
 
 void TWinControl::AdjustClientRect(TRect& /*Rect*/) {}
+
+void TWinControl::LimitTracking(MINMAXINFO& Info) {
+  // A frame dragged with the mouse or the keys stops at the limits.
+  const TSizeConstraints* limits = Constraints();
+  if (limits->MinWidth() > 0) Info.ptMinTrackSize.x = limits->MinWidth();
+  if (limits->MinHeight() > 0) Info.ptMinTrackSize.y = limits->MinHeight();
+  if (limits->MaxWidth() > 0) Info.ptMaxTrackSize.x = limits->MaxWidth();
+  if (limits->MaxHeight() > 0) Info.ptMaxTrackSize.y = limits->MaxHeight();
+}
 
 void TWinControl::DisableAlign() { ++align_disabled_; }
 
@@ -607,6 +620,29 @@ void TWinControl::AlignControl(TControl* AControl) {
   AdjustClientRect(rect);
   AlignControls(AControl, rect);
   --align_disabled_;
+}
+
+void TWinControl::PlaceByLayout(TControl* AControl, int ALeft, int ATop, int AWidth, int AHeight) {
+  // The layout's own moves are no new placement to anchor to.
+  struct LayoutMove {
+    explicit LayoutMove(TControl* c) : control(c) { control->layout_move_ = true; }
+    ~LayoutMove() { control->layout_move_ = false; }
+    LayoutMove(const LayoutMove&) = delete;
+    LayoutMove& operator=(const LayoutMove&) = delete;
+    TControl* control;
+  } move(AControl);
+  AControl->SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TWinControl::AnchorControls() {
+  const TRect client = ClientRect();
+  const TPoint size{client.right - client.left, client.bottom - client.top};
+  // Hidden controls follow too, so that they show in their place.
+  for (TControl* control : std::vector<TControl*>(controls_)) {
+    if (!control->FollowsAnchors() || control->ComponentState().Contains(csLoading)) continue;
+    const TRect r = control->AnchoredBounds(size);
+    PlaceByLayout(control, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
 }
 
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
@@ -635,27 +671,28 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
       const int height = Rect.bottom - Rect.top;
       switch (align) {
         case alTop:
-          control->SetBounds(Rect.left, Rect.top, width, control->Height());
+          PlaceByLayout(control, Rect.left, Rect.top, width, control->Height());
           Rect.top += control->Height();
           break;
         case alBottom:
-          control->SetBounds(Rect.left, Rect.bottom - control->Height(), width, control->Height());
+          PlaceByLayout(control, Rect.left, Rect.bottom - control->Height(), width, control->Height());
           Rect.bottom -= control->Height();
           break;
         case alLeft:
-          control->SetBounds(Rect.left, Rect.top, control->Width(), height);
+          PlaceByLayout(control, Rect.left, Rect.top, control->Width(), height);
           Rect.left += control->Width();
           break;
         case alRight:
-          control->SetBounds(Rect.right - control->Width(), Rect.top, control->Width(), height);
+          PlaceByLayout(control, Rect.right - control->Width(), Rect.top, control->Width(), height);
           Rect.right -= control->Width();
           break;
         default:
-          control->SetBounds(Rect.left, Rect.top, width, height);
+          PlaceByLayout(control, Rect.left, Rect.top, width, height);
           break;
       }
     }
   }
+  AnchorControls();
 }
 
 void TWinControl::Loaded() {
@@ -847,6 +884,10 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_WINDOWPOSCHANGED:
       DefaultHandler(Message);
       UpdateBounds();
+      return;
+    case WM_GETMINMAXINFO:
+      DefaultHandler(Message);
+      LimitTracking(*reinterpret_cast<MINMAXINFO*>(Message.LParam));
       return;
     case WM_SETFOCUS: {
       TCustomForm* form = GetParentForm(this);

@@ -155,6 +155,12 @@ class TWinControl : public TControl {
   virtual void AlignControls(TControl* AControl, TRect& Rect);
   // Lays out one child after it changed (or all when AControl is null).
   void AlignControl(TControl* AControl);
+  // Moves the unaligned anchored children for the present client size.
+  void AnchorControls();
+  // Places a child for the alignment or its anchors.
+  void PlaceByLayout(TControl* AControl, int ALeft, int ATop, int AWidth, int AHeight);
+  // The frame-drag limits (WM_GETMINMAXINFO) within Constraints.
+  void LimitTracking(MINMAXINFO& Info);
 
   virtual void KeyDown(Word& Key, TShiftState Shift);
   virtual void KeyUp(Word& Key, TShiftState Shift);
