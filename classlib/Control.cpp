@@ -208,7 +208,7 @@ TPoint TControl::ClientSizeOfParent() const {
 }
 
 void TControl::UpdateAnchorRules() {
-  if (layout_move_ || !FollowsAnchors() || parent_ == nullptr) return;
+  if (!FollowsAnchors() || parent_ == nullptr || parent_->placing_ == this) return;
   const auto rule = [](bool near, bool far, int pos, int size) {
     if (far) return near ? size : pos;
     return pos + size / 2;

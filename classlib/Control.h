@@ -328,8 +328,6 @@ class TControl : public TComponent {
   TAnchors anchors_ = kDefaultAnchors;
   TPoint anchor_rules_{};
   TPoint original_parent_size_{};
-  // Set while the parent's layout places the control.
-  bool layout_move_ = false;
   std::unique_ptr<TSizeConstraints> constraints_ = std::make_unique<TSizeConstraints>();
   bool visible_ = true;
   bool enabled_ = true;

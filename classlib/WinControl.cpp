@@ -622,23 +622,32 @@ void TWinControl::AlignControl(TControl* AControl) {
   --align_disabled_;
 }
 
+bool TWinControl::HasChild(TControl* AControl) const {
+  return std::find(controls_.begin(), controls_.end(), AControl) != controls_.end();
+}
+
 void TWinControl::PlaceByLayout(TControl* AControl, int ALeft, int ATop, int AWidth, int AHeight) {
-  // The layout's own moves are no new placement to anchor to.
-  struct LayoutMove {
-    explicit LayoutMove(TControl* c) : control(c) { control->layout_move_ = true; }
-    ~LayoutMove() { control->layout_move_ = false; }
-    LayoutMove(const LayoutMove&) = delete;
-    LayoutMove& operator=(const LayoutMove&) = delete;
-    TControl* control;
-  } move(AControl);
+  // The layout's own moves are no new placement to anchor to. The mark is
+  // the parent's, so that a child freed by its OnResize leaves nothing to
+  // clear.
+  struct Placing {
+    Placing(TControl*& mark, TControl* control) : mark_(mark), before_(mark) { mark_ = control; }
+    ~Placing() { mark_ = before_; }
+    Placing(const Placing&) = delete;
+    Placing& operator=(const Placing&) = delete;
+    TControl*& mark_;
+    TControl* before_;
+  } placing(placing_, AControl);
   AControl->SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 void TWinControl::AnchorControls() {
   const TRect client = ClientRect();
   const TPoint size{client.right - client.left, client.bottom - client.top};
-  // Hidden controls follow too, so that they show in their place.
+  // Hidden controls follow too, so that they show in their place. A
+  // handler may free or move a child on the way: only the present ones go.
   for (TControl* control : std::vector<TControl*>(controls_)) {
+    if (!HasChild(control)) continue;
     if (!control->FollowsAnchors() || control->ComponentState().Contains(csLoading)) continue;
     const TRect r = control->AnchoredBounds(size);
     PlaceByLayout(control, r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -667,32 +676,50 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
       return a == AControl && b != AControl;
     });
     for (TControl* control : list) {
-      const int width = Rect.right - Rect.left;
-      const int height = Rect.bottom - Rect.top;
-      switch (align) {
-        case alTop:
-          PlaceByLayout(control, Rect.left, Rect.top, width, control->Height());
-          Rect.top += control->Height();
-          break;
-        case alBottom:
-          PlaceByLayout(control, Rect.left, Rect.bottom - control->Height(), width, control->Height());
-          Rect.bottom -= control->Height();
-          break;
-        case alLeft:
-          PlaceByLayout(control, Rect.left, Rect.top, control->Width(), height);
-          Rect.left += control->Width();
-          break;
-        case alRight:
-          PlaceByLayout(control, Rect.right - control->Width(), Rect.top, control->Width(), height);
-          Rect.right -= control->Width();
-          break;
-        default:
-          PlaceByLayout(control, Rect.left, Rect.top, width, height);
-          break;
-      }
+      if (HasChild(control)) PlaceAligned(control, align, Rect);
     }
   }
   AnchorControls();
+}
+
+void TWinControl::PlaceAligned(TControl* AControl, TAlign Align, TRect& Rect) {
+  const int width = Rect.right - Rect.left;
+  const int height = Rect.bottom - Rect.top;
+  switch (Align) {
+    case alTop:
+      PlaceByLayout(AControl, Rect.left, Rect.top, width, AControl->Height());
+      break;
+    case alBottom:
+      PlaceByLayout(AControl, Rect.left, Rect.bottom - AControl->Height(), width, AControl->Height());
+      break;
+    case alLeft:
+      PlaceByLayout(AControl, Rect.left, Rect.top, AControl->Width(), height);
+      break;
+    case alRight:
+      PlaceByLayout(AControl, Rect.right - AControl->Width(), Rect.top, AControl->Width(), height);
+      break;
+    default:
+      PlaceByLayout(AControl, Rect.left, Rect.top, width, height);
+      return;
+  }
+  // A control its OnResize freed or moved elsewhere takes no room.
+  if (!HasChild(AControl)) return;
+  switch (Align) {
+    case alTop:
+      Rect.top += AControl->Height();
+      break;
+    case alBottom:
+      Rect.bottom -= AControl->Height();
+      break;
+    case alLeft:
+      Rect.left += AControl->Width();
+      break;
+    case alRight:
+      Rect.right -= AControl->Width();
+      break;
+    default:
+      break;
+  }
 }
 
 void TWinControl::Loaded() {

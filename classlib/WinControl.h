@@ -159,6 +159,9 @@ class TWinControl : public TControl {
   void AnchorControls();
   // Places a child for the alignment or its anchors.
   void PlaceByLayout(TControl* AControl, int ALeft, int ATop, int AWidth, int AHeight);
+  bool HasChild(TControl* AControl) const;
+  // Places an aligned child in what is left of Rect and takes its room.
+  void PlaceAligned(TControl* AControl, TAlign Align, TRect& Rect);
   // The frame-drag limits (WM_GETMINMAXINFO) within Constraints.
   void LimitTracking(MINMAXINFO& Info);
 
@@ -215,6 +218,8 @@ class TWinControl : public TControl {
   bool align_needed_ = false;
   std::unique_ptr<TBrush> brush_;
   UINT control_id_ = 0;
+  // The child the layout is placing now.
+  TControl* placing_ = nullptr;
 };
 
 // The control whose window is `Handle` (null when it is not a control's).

@@ -193,6 +193,43 @@ TEST_F(AnchorsTest, AlignedControlsAreLaidOutByTheirAlignmentAndTheirChildrenFol
   EXPECT_EQ(header->BoundsRect(), Rect(0, 0, 420, 50));
 }
 
+TEST_F(AnchorsTest, AControlFreedByAResizeHandlerDuringTheLayoutIsLeftAlone) {
+  struct Case {
+    const char* what;
+    TAlign align;
+    TAnchors anchors;
+    bool frees_itself;
+    TRect survivor;  // where the one left is placed
+  };
+  const TAnchors all{akLeft, akTop, akRight, akBottom};
+  const std::vector<Case> cases = {
+      {"anchored, freeing a sibling", alNone, all, false, Rect(0, 0, 200, 80)},
+      {"anchored, freeing itself", alNone, all, true, Rect(0, 50, 200, 130)},
+      {"aligned, freeing a sibling", alTop, kDefaultAnchors, false, Rect(0, 0, 400, 20)},
+      {"aligned, freeing itself", alTop, kDefaultAnchors, true, Rect(0, 0, 400, 20)},
+  };
+  for (const Case& c : cases) {
+    auto* form = ShowAnchorForm();
+    auto* first = form->Make<TShape>(form, "First", 0, 0, 100, 20, c.anchors);
+    first->SetAlign(c.align);
+    auto* second = form->Make<TShape>(form, "Second", 0, 50, 100, 20, c.anchors);
+    second->SetAlign(c.align);
+    TShape* doomed = c.frees_itself ? first : second;
+    TShape* survivor = c.frees_itself ? second : first;
+    // Freeing itself frees this handler too: nothing in it runs after that.
+    first->OnResize = [slot = &doomed](TObject*) {
+      TShape* victim = *slot;
+      *slot = nullptr;
+      delete victim;
+    };
+    form->SetClientSize(400, 260);
+    Pump();
+    EXPECT_EQ(doomed, nullptr) << c.what;
+    EXPECT_EQ(survivor->BoundsRect(), c.survivor) << c.what;
+    delete form;
+  }
+}
+
 TEST_F(AnchorsTest, AValueOutsideTheAnchorKindsIsRefused) {
   auto* form = ShowAnchorForm();
   const TAnchors before = form->RightEdge->Anchors();
