@@ -284,10 +284,12 @@ void TForm1::DisplayFFTBand(TObject*, const TBandOut& BandOut) {
     const int x = b * 11 + 2;
     if (level > 0) {
       // Ramp rows 111 - L .. 110: the bar takes the colours of its heights.
-      // The bottom row (111) is the background's line; the ramp has no row
-      // for it.
+      // The bar also covers the bottom row (111), over the background's
+      // line: the ramp has no row there, so its last row is drawn again.
       const int top = kRampHeight - level;
       work->CopyRect(TRect{x, top, x + kRampWidth, kRampHeight}, bars, TRect{0, top, kRampWidth, kRampHeight});
+      work->CopyRect(TRect{x, kRampHeight, x + kRampWidth, kSpectrumHeight}, bars,
+                     TRect{0, kRampHeight - 1, kRampWidth, kRampHeight});
     }
     float& peak = PeakLevels[b];
     std::int32_t& hold = PeakHold[b];

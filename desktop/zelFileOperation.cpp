@@ -3,28 +3,11 @@
 #include "classlib/PathRoutines.h"
 #include "classlib/StringRoutines.h"
 #include "classlib/WinControl.h"
+#include "desktop/zelRoutines.h"
 #include "platform/core/errors.h"
 #include "platform/shell/file_operation.h"
 
 namespace {
-
-bool HasWildcard(const String& s) { return s.find_first_of("*?") != String::npos; }
-
-// The folder part of a path: up to and including its last backslash,
-// colon or slash; empty when it has none.
-String FolderPart(const String& path) {
-  const std::size_t at = path.find_last_of("\\:/");
-  return at == String::npos ? String() : path.substr(0, at + 1);
-}
-
-String NamePart(const String& path) { return path.substr(FolderPart(path).size()); }
-
-String ExtensionOf(const String& name) {
-  const std::size_t dot = name.rfind('.');
-  return dot == String::npos ? String() : name.substr(dot);
-}
-
-String StemOf(const String& name) { return name.substr(0, name.size() - ExtensionOf(name).size()); }
 
 // Zero-terminated items followed by one more zero; empty items are left out.
 std::string PackList(const std::vector<String>& items) {
@@ -47,23 +30,8 @@ TzelFileOperation::~TzelFileOperation() = default;
 
 void TzelFileOperation::SetFileList(TStrings* Value) { file_list_->Assign(Value); }
 
-String TzelFileOperation::ResolveDestination(const String& Source, const String& Dest) const {
-  String resolved = Dest;
-  if (ExtractFileDrive(resolved).empty()) {
-    resolved = IncludeTrailingPathDelimiter(DestFolder) + resolved;
-    while (resolved.find("\\\\") != String::npos) {
-      resolved = StringReplace(resolved, "\\\\", "\\", {rfReplaceAll});
-    }
-  }
-  String folder = FolderPart(resolved);
-  if (folder.empty()) folder = FolderPart(Source);
-  const String dest_name = NamePart(resolved);
-  const String source_name = NamePart(Source);
-  String name = StemOf(dest_name);
-  if (dest_name.empty() || HasWildcard(dest_name)) name = StemOf(source_name);
-  String extension = ExtensionOf(dest_name);
-  if (extension.empty() || HasWildcard(extension)) extension = ExtensionOf(source_name);
-  return folder + name + extension;
+String TzelFileOperation::DestinationOf(const String& Source, const String& Dest) const {
+  return ResolveDestination(Source, ExpandRelativePath(DestFolder, Dest));
 }
 
 bool TzelFileOperation::ExecuteOperation(TzelFileOperationType Op) {
@@ -106,7 +74,7 @@ bool TzelFileOperation::ExecuteOperation(TzelFileOperationType Op) {
     const String source = eq == String::npos ? line : line.substr(0, eq);
     const String dest = eq == String::npos ? String() : line.substr(eq + 1);
     sources.push_back(source);
-    destinations.push_back(ResolveDestination(source, dest));
+    destinations.push_back(DestinationOf(source, dest));
   }
   const std::string from = PackList(sources);
   const std::string to = multi ? PackList(destinations) : DestFolder + std::string(2, '\0');

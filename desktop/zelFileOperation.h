@@ -53,8 +53,9 @@ class TzelFileOperation : public TzelComponent {
 
   // The destination of a source in the multi-destination form: `Dest` is
   // the text after the "=" (empty without one), taken relative to
-  // DestFolder when it has no drive; missing parts come from the source.
-  String ResolveDestination(const String& Source, const String& Dest) const;
+  // DestFolder when it has no drive; missing parts come from the source
+  // (the pack's ResolveDestination).
+  String DestinationOf(const String& Source, const String& Dest) const;
 
  private:
   std::unique_ptr<TStringList> file_list_;

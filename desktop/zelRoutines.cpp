@@ -30,6 +30,8 @@ String LogFileName = [] {
   return exe.empty() ? String() : ChangeFileExt(exe, ".log");
 }();
 
+namespace zel {
+
 TShiftState GetShiftState() {
   TShiftState state;
   if (GetKeyState(VK_SHIFT) < 0) state.Include(ssShift);
@@ -106,6 +108,28 @@ String ExtractNameOnly(const String& Path) {
 String ExpandRelativePath(const String& BaseFolder, const String& Path) {
   if (!ExtractFileDrive(Path).empty()) return Path;
   return CollapseBackslashes(AddBackslash(BaseFolder) + Path);
+}
+
+namespace {
+
+bool HasWildcard(const String& s) { return s.find_first_of("*?") != String::npos; }
+
+String ExtensionOf(const String& Name) {
+  const std::size_t dot = Name.rfind('.');
+  return dot == String::npos ? String() : Name.substr(dot);
+}
+
+}  // namespace
+
+String ResolveDestination(const String& Source, const String& Dest) {
+  if (Trim(Dest).empty()) return Source;
+  String folder = ExtractFolder(Dest);
+  if (folder.empty()) folder = ExtractFolder(Source);
+  const String dest_name = ExtractName(Dest);
+  const String name = dest_name.empty() || HasWildcard(dest_name) ? ExtractNameOnly(Source) : ExtractNameOnly(Dest);
+  String extension = ExtensionOf(dest_name);
+  if (extension.empty() || HasWildcard(extension)) extension = ExtensionOf(ExtractName(Source));
+  return folder + name + extension;
 }
 
 void RegWriteStringValue(HKEY RootKey, const String& Key, const String& Name, const String& Value) {
@@ -189,3 +213,5 @@ bool RegNotifyRearm(HANDLE Event, const TzelRegNotifyRecord& Notify) {
 void CloseHandleIfValid(HANDLE Handle) {
   if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
 }
+
+}  // namespace zel

@@ -32,6 +32,11 @@ struct TzelRegNotifyRecord {
   DWORD Filter = 0;
 };
 
+// The routines are the pack's own unit: other packs have routines of the
+// same names (AddBackslash), which must not meet them when a program links
+// both. The pack's code calls them unqualified.
+namespace zel {
+
 TShiftState GetShiftState();
 // 1-based position of Substr in S at or after Start; 0 when none.
 int PosFrom(const String& Substr, const String& S, int Start);
@@ -45,6 +50,11 @@ String ExtractName(const String& Path);
 String ExtractFolder(const String& Path);
 String ExtractNameOnly(const String& Path);
 String ExpandRelativePath(const String& BaseFolder, const String& Path);
+// The path a shell file operation gives Source for the destination Dest:
+// Dest's folder, name and extension, each taken from Source where Dest has
+// none (no folder; an empty name or extension, or one with "*" or "?").
+// An all-blank Dest gives Source itself.
+String ResolveDestination(const String& Source, const String& Dest);
 // Raises ERegistryException "Unable to open the %s key" when the key
 // cannot be opened or made.
 void RegWriteStringValue(HKEY RootKey, const String& Key, const String& Name, const String& Value);
@@ -56,3 +66,7 @@ bool AutoExecUnregister(TzelAutoExecKind Kind, const String& FileName);
 HANDLE RegNotifyStart(HKEY Key, bool WatchSubTree, DWORD Filter, TzelRegNotifyRecord& Notify);
 bool RegNotifyRearm(HANDLE Event, const TzelRegNotifyRecord& Notify);
 void CloseHandleIfValid(HANDLE Handle);
+
+}  // namespace zel
+
+using namespace zel;

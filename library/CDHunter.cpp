@@ -34,6 +34,7 @@ TCDHunterForm::TCDHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
                [this](TObject* Sender) { DriveSelected(Sender); });
   OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { Abort(Sender, Key, Shift); };
   EndLoad();
+  FitDriveCombo();
 }
 
 void TCDHunterForm::FindMP3(TObject*) {

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr TColor kHunterColor = static_cast<TColor>(14058494);
+constexpr int kDriveBoxHeight = 19;
 
 }  // namespace
 
@@ -83,7 +84,11 @@ void THunterForm::SetUpButtons(TButtonOrder Order, const String& WipeHint, const
     DriveCombo = new TKavoDriveComboBox(this);
     DriveCombo->SetName("DriveCombo");
     DriveCombo->SetParent(this);
-    DriveCombo->SetBounds(116, 186, 206, 24);
+    // A small black drive button beside the clear button (its height is
+    // set by FitDriveCombo).
+    DriveCombo->SetBounds(116, 188, 33, kDriveBoxHeight);
+    DriveCombo->SetColor(clBlack);
+    DriveCombo->SetCursor(crHandPoint);
     DriveCombo->SetEnabled(false);
     DriveCombo->Hint = DriveHint;
     DriveCombo->OnSelect = std::move(OnDriveSelect);
@@ -97,6 +102,15 @@ void THunterForm::SetUpButtons(TButtonOrder Order, const String& WipeHint, const
     make_drive();
     make_wipe();
   }
+}
+
+void THunterForm::FitDriveCombo() {
+  // A drop-down box is as high as its field: the item height and a
+  // 3-pixel frame above and below. The box takes its item height from its
+  // font when the window has loaded; here the item height is what makes
+  // the box as high as the window places it.
+  DriveCombo->SetItemHeight(kDriveBoxHeight - 6);
+  DriveCombo->SetHeight(kDriveBoxHeight);
 }
 
 void THunterForm::FormCreate(TObject*) { DriveCombo->SetEnabled(true); }

@@ -66,6 +66,9 @@ class THunterForm : public TForm {
   enum class TButtonOrder { WipeFirst, StopFirst };
   void SetUpButtons(TButtonOrder Order, const String& WipeHint, const String& DriveHint,
                     TNotifyEvent OnDriveSelect);
+  // After EndLoad: the drive box's height, which its font set while the
+  // window loaded.
+  void FitDriveCombo();
 
   bool searching_ = false;
   int sort_column_ = -1;

@@ -64,99 +64,120 @@ int Sign(double d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
 TDateTime ParseDateUS(const String& Text) { return ParseDate(Text, true); }
 TDateTime ParseDateEU(const String& Text) { return ParseDate(Text, false); }
 
-void TAdvListView::ShowSortIndicator(int Previous) {
+int TAdvListView::sort_sub_item_ = -1;
+int TAdvListView::sort_factor_ = 1;
+
+void TAdvListView::SetSortDirection(TSortDirection Value) {
+  sort_direction_ = Value;
+  sort_factor_ = Value == sdAscending ? 1 : -1;
+}
+
+namespace {
+
+int HeaderFormatOf(TListColumn* Column) {
+  const TAlignment alignment = Column->Alignment();
+  return HDF_STRING | (alignment == taRightJustify ? HDF_RIGHT : alignment == taCenter ? HDF_CENTER : HDF_LEFT);
+}
+
+}  // namespace
+
+void TAdvListView::ShowPlainHeader(int Column) {
+  HWND header = HeaderWindow();
+  if (header == nullptr) return;
+  HDITEM item;
+  item.mask = HDI_FORMAT;
+  item.fmt = HeaderFormatOf(Columns()->Items(Column));
+  SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(Column), reinterpret_cast<LPARAM>(&item));
+}
+
+void TAdvListView::ShowSortIndicator() {
   HWND header = HeaderWindow();
   if (header == nullptr || !SortShow) return;
-  auto plain_format = [&](int column) {
-    const TAlignment alignment = Columns()->Items(column)->Alignment();
-    return HDF_STRING | (alignment == taRightJustify ? HDF_RIGHT : alignment == taCenter ? HDF_CENTER : HDF_LEFT);
-  };
-  if (Previous >= 0 && Previous < Columns()->Count() && Previous != sort_column_) {
-    HDITEM item;
-    item.mask = HDI_FORMAT;
-    item.fmt = plain_format(Previous);
-    SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(Previous), reinterpret_cast<LPARAM>(&item));
-  }
   HDITEM item;
   const bool up = sort_direction_ == sdAscending;
+  const int plain = HeaderFormatOf(Columns()->Items(sort_column_));
+  const int side = SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0;
   if (!sort_up_glyph_->Empty() && !sort_down_glyph_->Empty()) {
     item.mask = HDI_FORMAT | HDI_BITMAP;
     item.hbm = up ? sort_up_glyph_->Handle() : sort_down_glyph_->Handle();
-    item.fmt = plain_format(sort_column_) | HDF_BITMAP | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+    item.fmt = plain | HDF_BITMAP | side;
   } else if (HeaderImages != nullptr) {
     SendMessage(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(HeaderImages->Handle()));
     item.mask = HDI_FORMAT | HDI_IMAGE;
     item.iImage = up ? 0 : 1;
-    item.fmt = plain_format(sort_column_) | HDF_IMAGE | (SortIndicator == siRight ? HDF_BITMAP_ON_RIGHT : 0);
+    item.fmt = plain | HDF_IMAGE | side;
   } else {
     return;
   }
   SendMessage(header, HDM_SETITEM, static_cast<WPARAM>(sort_column_), reinterpret_cast<LPARAM>(&item));
 }
 
-void TAdvListView::Sort(int Column) {
-  if (Column < 0 || Column >= Columns()->Count()) return;
-  const int previous = sort_column_;
-  sort_column_ = Column;
-  ShowSortIndicator(previous);
-  const int count = Items()->Count();
-  // The order is found with the class library's quicksort, which stays in
-  // range whatever the comparison answers, then given to the list.
-  std::vector<TListItem*> rows(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) rows[static_cast<std::size_t>(i)] = Items()->Item(i);
+String TAdvListView::SortText(const TListItem* Item) {
+  if (sort_sub_item_ < 0) return Item->Caption();
+  const TStrings* sub = Item->SubItems();
+  return sort_sub_item_ < sub->Count() ? sub->Strings(sort_sub_item_) : String();
+}
+
+int TAdvListView::CompareItems(LPARAM Item1, LPARAM Item2, LPARAM) {
+  const auto* item1 = reinterpret_cast<const TListItem*>(Item1);
+  const auto* item2 = reinterpret_cast<const TListItem*>(Item2);
+  const auto* list = dynamic_cast<const TAdvListView*>(item1->ListView());
+  if (list == nullptr) return 0;
+  const int column = sort_sub_item_ + 1;
   TSortStyle style = 1;
   String prefix, suffix;
-  if (OnGetFormat) OnGetFormat(this, Column, style, prefix, suffix);
-  const int direction = sort_direction_ == sdAscending ? 1 : -1;
-  std::vector<String> texts(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) texts[i] = CellText(Column, static_cast<int>(i));
-  std::vector<std::optional<double>> keys;
-  if (style == 2 || style == 9 || style == 3 || style == 6 || style == 7) {
-    // Each cell's value is read once.
-    keys.resize(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      const String& t = texts[i];
-      if (style == 2 || style == 9) {
-        keys[i] = CellNumber(t, prefix, suffix, style == 9);
-      } else if (style == 3) {
-        TDateTime d = 0;
-        TryStrToDateTime(t, d);
-        keys[i] = d;
-      } else {
-        keys[i] = style == 6 ? ParseDateEU(t) : ParseDateUS(t);
-      }
-    }
-  }
-  std::vector<int> order(rows.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  auto compare_rows = [&](int i, int j) -> int {
-    const String& a = texts[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
-    const String& b = texts[static_cast<std::size_t>(order[static_cast<std::size_t>(j)])];
-    const auto& ka = keys.empty() ? std::optional<double>() : keys[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
-    const auto& kb = keys.empty() ? std::optional<double>() : keys[static_cast<std::size_t>(order[static_cast<std::size_t>(j)])];
-    int result;
-    switch (style) {
-      case 1:
-      case 5: result = a.compare(b) < 0 ? -1 : (a == b ? 0 : 1); break;
-      case 2:
-      case 9:
-      case 3:
-      case 6:
-      case 7: result = ka && kb ? Sign(*ka - *kb) : 0; break;
-      case 4: result = UpperCase(a) > UpperCase(b) ? 1 : (a == b ? 0 : -1); break;
-      case 8:
-        result = 1;
-        if (OnCustomCompare) OnCustomCompare(this, Column, a, b, result);
-        break;
-      default: result = 1; break;
-    }
-    return result * direction;
+  if (list->OnGetFormat) list->OnGetFormat(const_cast<TAdvListView*>(list), column, style, prefix, suffix);
+  const String a = SortText(item1);
+  const String b = SortText(item2);
+  auto by_numbers = [&](bool thousands) {
+    const auto x = CellNumber(a, prefix, suffix, thousands);
+    const auto y = CellNumber(b, prefix, suffix, thousands);
+    return x && y ? Sign(*x - *y) : 0;
   };
-  classlib::QuickSort(0, count - 1, compare_rows,
-                      [&](int i, int j) { std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]); });
+  auto by_dates = [&](TDateTime (*parse)(const String&)) { return Sign(parse(a) - parse(b)); };
+  int result;
+  switch (style) {
+    case 1:
+    case 5: result = a.compare(b) < 0 ? -1 : (a == b ? 0 : 1); break;
+    case 2: result = by_numbers(false); break;
+    case 9: result = by_numbers(true); break;
+    case 3:
+      result = by_dates([](const String& t) {
+        TDateTime d = 0;
+        return TryStrToDateTime(t, d) ? d : TDateTime(0);
+      });
+      break;
+    case 6: result = by_dates(ParseDateEU); break;
+    case 7: result = by_dates(ParseDateUS); break;
+    case 4: result = UpperCase(a) > UpperCase(b) ? 1 : (a == b ? 0 : -1); break;
+    case 8:
+      result = 1;
+      if (list->OnCustomCompare) list->OnCustomCompare(const_cast<TAdvListView*>(list), column, a, b, result);
+      break;
+    default: result = 1; break;
+  }
+  return result * sort_factor_;
+}
+
+void TAdvListView::Sort(int Column) {
+  const int previous = sort_column_;
+  if (SortShow && previous >= 0 && previous < Columns()->Count() && previous != Column) ShowPlainHeader(previous);
+  if (Column < 0 || Column >= Columns()->Count()) return;
+  sort_column_ = Column;
+  sort_sub_item_ = Column - 1;
+  sort_factor_ = sort_direction_ == sdAscending ? 1 : -1;
+  ShowSortIndicator();
+  // The order is found with the class library's quicksort, which stays in
+  // range whatever the comparison answers, then handed to the list.
+  const int count = Items()->Count();
+  std::vector<TListItem*> rows(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) rows[static_cast<std::size_t>(i)] = Items()->Item(i);
+  auto row = [&](int i) { return reinterpret_cast<LPARAM>(rows[static_cast<std::size_t>(i)]); };
+  classlib::QuickSort(0, count - 1, [&](int i, int j) { return CompareItems(row(i), row(j), 0); },
+                      [&](int i, int j) { std::swap(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(j)]); });
   std::unordered_map<const TListItem*, int> rank;
   rank.reserve(rows.size());
-  for (std::size_t i = 0; i < order.size(); ++i) rank[rows[static_cast<std::size_t>(order[i])]] = static_cast<int>(i);
+  for (std::size_t i = 0; i < rows.size(); ++i) rank[rows[i]] = static_cast<int>(i);
   CustomSort([&](TListItem* x, TListItem* y) { return rank[x] - rank[y]; });
 }
 

@@ -321,7 +321,7 @@ void TAdvListView::Dispatch(TMessage& Message) {
           if (OnEndColumnTrack) OnEndColumnTrack(this, column);
           // The sort column shows its indicator anew, in the direction
           // that holds now.
-          if (column == sort_column_) ShowSortIndicator(sort_column_);
+          if (column == sort_column_) ShowSortIndicator();
           if (OnColumnSized) OnColumnSized(this, column);
           return;
         case NM_RCLICK: {

@@ -90,10 +90,18 @@ class TAdvListView : public TListView {
   void MoveItem(int From, int To);
 
   // --- Sorting (ListViewSorting) ---
-  // Sorts the rows by a column with its style (OnGetFormat).
+  // Sorts the rows by a column with its style (OnGetFormat), through
+  // CompareItems.
   void Sort(int Column);
+  // The comparison of the sort, in the shape the list's custom sort takes
+  // (two TListItem pointers; Data is not used): the two rows' texts in the
+  // column of the last Sort compared by that column's style, times the
+  // direction; negative when Item1 goes first. The column and the
+  // direction are shared by every list of this class, as the callback
+  // form has no list of its own to read them from.
+  static int CompareItems(LPARAM Item1, LPARAM Item2, LPARAM Data);
   TSortDirection SortDirection() const { return sort_direction_; }
-  void SetSortDirection(TSortDirection Value) { sort_direction_ = Value; }
+  void SetSortDirection(TSortDirection Value);
   int SortColumn() const { return sort_column_; }
   TBitmap* SortUpGlyph() const { return sort_up_glyph_.get(); }
   void SetSortUpGlyph(TBitmap* Value) { sort_up_glyph_->Assign(Value); }
@@ -214,6 +222,8 @@ class TAdvListView : public TListView {
   bool CanEdit(TListItem* Item) override;
   void Edit(TListItem* Item, String& S) override;
   void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State) override;
+  // The list's own comparison (AlphaSort, kept sorting) stays the base's.
+  using TListView::CompareItems;
   // Draws one cell of an owner-drawn row.
   virtual void DrawCell(int Item, int Column, const TRect& Rect, TOwnerDrawState State);
   virtual void LeftClickCell(int Item, int SubItem);
@@ -259,6 +269,13 @@ class TAdvListView : public TListView {
   std::unique_ptr<TBitmap> sort_down_glyph_;
   TSortDirection sort_direction_ = sdAscending;
   int sort_column_ = -1;
+  // What CompareItems reads: the sub-item of the sort column (-1: the
+  // caption) and +1 ascending or -1 descending.
+  static int sort_sub_item_;
+  static int sort_factor_;
+  // The text CompareItems compares of a row: its caption or the sub-item
+  // of the sort column (empty where the row has fewer sub-items).
+  static String SortText(const TListItem* Item);
   String last_anchor_;
   // The column of the selected cell (SubItemSelect, SubItemEdit).
   int selected_column_ = 0;
@@ -286,9 +303,10 @@ class TAdvListView : public TListView {
   // wallpaper whose tiles they do not move by whole are all drawn anew.
   int painted_top_ = -1;
   bool WallpaperNeedsWholeRepaint();
-  // The sort column's header shows the direction (glyphs or HeaderImages);
-  // the previous sort column gets its plain header back.
-  void ShowSortIndicator(int Previous);
+  // With SortShow: a column's header without an indicator, and the sort
+  // column's header showing the direction (glyphs or HeaderImages).
+  void ShowPlainHeader(int Column);
+  void ShowSortIndicator();
   int filter_time_out_ = 500;
   HWND HeaderWindow() const;
   void ApplyFilterBar();

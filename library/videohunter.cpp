@@ -41,6 +41,7 @@ TVideoHunterForm::TVideoHunterForm(TComponent* AOwner) : THunterForm(AOwner) {
                [this](TObject* Sender) { TriggerSearch(Sender); });
   OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) { Abort(Sender, Key, Shift); };
   EndLoad();
+  FitDriveCombo();
 }
 
 String TVideoHunterForm::DriveRoot() const { return String(1, DriveCombo->Drive()) + ":\\"; }

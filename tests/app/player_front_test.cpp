@@ -1,5 +1,6 @@
 // The play commands over real songs on the silent device, and the
 // spectrum's pixels.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <set>
@@ -10,6 +11,8 @@
 #include "classlib/Bitmaps.h"
 #include "classlib/Threads.h"
 #include "platform/core/clock.h"
+#include "platform/display/display.h"
+#include "platform/gdi/surface.h"
 #include "tests/app/app_fixture.h"
 
 namespace app_test {
@@ -196,6 +199,45 @@ TEST_F(PlayerFrontTest, SpectrumRampBarsAndFallingPeaks) {
   bands.fill(50);
   for (int i = 0; i < 20; ++i) Form1->DisplayFFTBand(nullptr, bands);
   EXPECT_FLOAT_EQ(PeakLevels[3], 50.01f);
+}
+
+// A level at or above the ramp's height fills the whole column, bottom row
+// included, on the work bitmap and on the screen; the marker then waits at
+// the top.
+TEST_F(PlayerFrontTest, AFullBarFillsAll112RowsAndItsPeakWaitsAtTheTop) {
+  Start({.earlier_starts = 9, .write_list = true, .list_text = ""});
+  Form1->MusicList->SetVisible(false);
+  TBandOut bands{};
+  bands[0] = 111;
+  bands[24] = 4000;
+  Form1->DisplayFFTBand(nullptr, bands);
+  Pump();
+  auto screen = platform::ComposeScreen();
+  ASSERT_NE(screen, nullptr);
+  const TPoint origin = Form1->GaugePaintBox->ClientToScreen(TPoint{0, 0});
+  for (const int x : {2, 9, 266, 273}) {
+    int bar_rows = 0;
+    for (int y = 0; y < 112; ++y) {
+      const TColor ramp = SpectrumRampColor(std::min(y, 110));
+      bar_rows += PixelOf(SpectrumWork, x, y) == ramp;
+      EXPECT_EQ(screen->Pixel(origin.x + x, origin.y + y), static_cast<COLORREF>(ramp)) << x << "," << y;
+    }
+    EXPECT_EQ(bar_rows, 112) << x;
+  }
+  // Beside a bar and under a silent band the bottom line stays the
+  // background's.
+  for (const int x : {10, 13, 20}) {
+    EXPECT_EQ(PixelOf(SpectrumWork, x, 111), PixelOf(SpectrumBackground, x, 111)) << x;
+  }
+  EXPECT_FLOAT_EQ(PeakLevels[0], 111.01f);
+  EXPECT_FLOAT_EQ(PeakLevels[24], 111.01f);
+
+  const TBandOut silence{};
+  Form1->DisplayFFTBand(nullptr, silence);
+  for (const int x : {266, 273}) {
+    EXPECT_EQ(PixelOf(SpectrumWork, x, 0), RGB(192, 192, 192)) << x;
+    EXPECT_EQ(PixelOf(SpectrumWork, x, 1), clBlack) << x;
+  }
 }
 
 }  // namespace

@@ -33,10 +33,10 @@ TEST(ZelFileOperationTest, DestinationTable) {
       {"C:\\in\\a.tar.gz", "?.zip", "C:\\x\\a.tar.zip"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(op.ResolveDestination(c.source, c.dest), c.expected) << c.source << " = " << c.dest;
+    EXPECT_EQ(op.DestinationOf(c.source, c.dest), c.expected) << c.source << " = " << c.dest;
   }
   op.DestFolder = "C:\\x\\";
-  EXPECT_EQ(op.ResolveDestination("C:\\in\\a.txt", "b"), "C:\\x\\b.txt");
+  EXPECT_EQ(op.DestinationOf("C:\\in\\a.txt", "b"), "C:\\x\\b.txt");
 }
 
 class ZelFileOperationFiles : public velko_test::DesktopTest {
@@ -78,6 +78,35 @@ TEST_F(ZelFileOperationFiles, OneEqualsSignSwitchesEveryLine) {
   EXPECT_TRUE(op_.Execute());
   EXPECT_EQ(velko_test::ReadFile(dir_.path() / "out/renamed.txt"), "a");
   EXPECT_EQ(velko_test::ReadFile(dir_.path() / "out/b.txt"), "b");
+  EXPECT_TRUE(errors_.empty());
+}
+
+// Each line's destination on real files: relative to DestFolder, with the
+// missing name or extension taken from the source, or a folder of its own.
+TEST_F(ZelFileOperationFiles, EachLineGoesWhereItsDestinationSays) {
+  const struct {
+    const char* line;
+    const char* source;
+    const char* arrives;
+  } lines[] = {
+      {"T:\\in\\a.txt=*.bak", "in/a.txt", "out/a.bak"},
+      {"T:\\in\\b.txt=T:\\other\\", "in/b.txt", "other/b.txt"},
+      {"T:\\in\\c.txt=sub\\\\d", "in/c.txt", "out/sub/d.txt"},
+      {"T:\\in\\e.txt=", "in/e.txt", "out/e.txt"},
+      {"T:\\in\\f.txt=g.*", "in/f.txt", "out/f.txt"},
+  };
+  String text;
+  for (const auto& l : lines) {
+    dir_.WriteFile(l.source, l.source);
+    text += String(l.line) + "\n";
+  }
+  fsys::create_directories(dir_.path() / "out");
+  fsys::create_directories(dir_.path() / "other");
+  op_.DestFolder = "T:\\out";
+  op_.FileList()->SetText(text);
+  op_.Options = {fofNoConfirmation, fofNoConfirmMkDir};
+  EXPECT_TRUE(op_.Execute());
+  for (const auto& l : lines) EXPECT_EQ(velko_test::ReadFile(dir_.path() / l.arrives), l.source) << l.line;
   EXPECT_TRUE(errors_.empty());
 }
 

@@ -61,6 +61,31 @@ TEST(ZelRoutines, TextAndPathTable) {
   EXPECT_EQ(ExpandRelativePath("C:\\base", "D:\\f.txt"), "D:\\f.txt");
 }
 
+TEST(ZelRoutines, ResolveDestinationTable) {
+  const struct {
+    const char* source;
+    const char* dest;
+    const char* expected;
+  } cases[] = {
+      {"C:\\in\\a.txt", "", "C:\\in\\a.txt"},
+      {"C:\\in\\a.txt", "   ", "C:\\in\\a.txt"},
+      {"C:\\in\\a.txt", " \t ", "C:\\in\\a.txt"},
+      {"C:\\in\\a.txt", "b", "C:\\in\\b.txt"},
+      {"C:\\in\\a.txt", "D:\\out\\", "D:\\out\\a.txt"},
+      {"C:\\in\\a.txt", "D:\\out\\*.bak", "D:\\out\\a.bak"},
+      {"C:\\in\\a.txt", "D:\\out\\b.*", "D:\\out\\a.txt"},
+      {"C:\\in\\a.txt", "D:\\out\\b?.doc", "D:\\out\\a.doc"},
+      {"C:\\in\\a.tar.gz", "D:\\o\\?.zip", "D:\\o\\a.tar.zip"},
+      {"C:\\in\\a", "D:\\o\\b", "D:\\o\\b"},
+      {"C:\\in\\a.txt", "D:b", "D:b.txt"},
+      {"C:\\in\\a.txt", "x/y.doc", "x/y.doc"},
+      {"a.txt", "b", "b.txt"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ResolveDestination(c.source, c.dest), c.expected) << c.source << " = [" << c.dest << "]";
+  }
+}
+
 class ZelRoutineFiles : public velko_test::DesktopTest {};
 
 TEST_F(ZelRoutineFiles, CanCreateFileLeavesNothingBehind) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "classlib/Bitmaps.h"
+#include "classlib/DateTime.h"
 #include "classlib/Forms.h"
 #include "classlib/HintWindow.h"
 #include "library/advlistv.h"
@@ -224,6 +225,132 @@ TEST_F(ListViewWindowTest, SortGlyphsInTheHeader) {
   EXPECT_EQ(format(0).hbm, list->SortDownGlyph()->Handle());
   EXPECT_GT(header_pixels(RGB(0, 0, 255)), 30);
   EXPECT_EQ(header_pixels(RGB(255, 0, 0)), 0);
+}
+
+// Each sort style through CompareItems on a list in its window: the order
+// the window shows ascending and then descending, and the comparison's own
+// answers for the pairs whose order a sort cannot show.
+TEST_F(ListViewWindowTest, EachSortStyleOrdersTheWindowsRowsThroughCompareItems) {
+  form->Show();
+  list->Columns()->Add()->SetCaption("Size");
+  auto window_captions = [&] {
+    std::vector<String> texts;
+    for (int row = 0; row < ListView_GetItemCount(list->Handle()); ++row) {
+      char buffer[64] = {};
+      ListView_GetItemText(list->Handle(), row, 0, buffer, sizeof buffer);
+      texts.emplace_back(buffer);
+    }
+    return texts;
+  };
+  TSortStyle style = 1;
+  String prefix, suffix;
+  std::vector<int> format_columns;
+  list->OnGetFormat = [&](TObject* sender, int column, TSortStyle& s, String& p, String& x) {
+    EXPECT_EQ(sender, list);
+    format_columns.push_back(column);
+    s = style;
+    p = prefix;
+    x = suffix;
+  };
+  list->OnCustomCompare = [&](TObject*, int column, const String& a, const String& b, int& res) {
+    EXPECT_EQ(res, 1);
+    EXPECT_EQ(column, 2);
+    res = static_cast<int>(a.size()) - static_cast<int>(b.size());
+  };
+  const String jan = DateToStr(EncodeDate(2003, 1, 2));
+  const String feb = DateToStr(EncodeDate(2003, 2, 1));
+  const String old = DateToStr(EncodeDate(1999, 12, 31));
+  struct Case {
+    TSortStyle style;
+    const char* prefix;
+    const char* suffix;
+    int column;
+    std::vector<std::vector<String>> rows;  // caption, folder, size
+    std::vector<String> ascending;
+  };
+  const Case cases[] = {
+      {1, "", "", 2, {{"r1", "", "b"}, {"r2", "", "B"}, {"r3", "", "a"}, {"r4"}}, {"r4", "r2", "r3", "r1"}},
+      {5, "", "", 0, {{"b"}, {"B"}, {"a"}}, {"B", "a", "b"}},
+      {2, "$", " KB", 2, {{"r1", "", "$10 KB"}, {"r2", "", "$9 KB"}, {"r3", "", ""}, {"r4", "", "$1.5 KB"}},
+       {"r3", "r4", "r2", "r1"}},
+      {9, "", "", 2, {{"r1", "", "12,000"}, {"r2", "", "1,200"}, {"r3", "", "950.5"}}, {"r3", "r2", "r1"}},
+      {3, "", "", 2, {{"r1", "", feb}, {"r2", "", old}, {"r3", "", jan}}, {"r2", "r3", "r1"}},
+      {6, "", "", 2, {{"r1", "", "01-02-03"}, {"r2", "", "02/01/03"}, {"r3", "", "31.12.99"}},
+       {"r3", "r2", "r1"}},
+      {7, "", "", 2, {{"r1", "", "02-01-03"}, {"r2", "", "01/02/03"}, {"r3", "", "12.31.99"}},
+       {"r3", "r2", "r1"}},
+      {4, "", "", 1, {{"r1", "b"}, {"r2", "C"}, {"r3", "a"}}, {"r3", "r1", "r2"}},
+      {8, "", "", 2, {{"r1", "", "ccc"}, {"r2", "", "a"}, {"r3", "", "bb"}}, {"r2", "r3", "r1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "style " << c.style);
+    list->Items()->Clear();
+    for (const auto& row : c.rows) {
+      TListItem* item = list->Items()->Add();
+      item->SetCaption(row[0]);
+      for (std::size_t i = 1; i < row.size(); ++i) item->SubItems()->Add(row[i]);
+    }
+    style = c.style;
+    prefix = c.prefix;
+    suffix = c.suffix;
+    format_columns.clear();
+    list->SetSortDirection(sdAscending);
+    list->Sort(c.column);
+    EXPECT_EQ(window_captions(), c.ascending);
+    ASSERT_FALSE(format_columns.empty());
+    EXPECT_EQ(format_columns.front(), c.column);
+    list->SetSortDirection(sdDescending);
+    list->Sort(c.column);
+    EXPECT_EQ(window_captions(), std::vector<String>(c.ascending.rbegin(), c.ascending.rend()));
+  }
+
+  // Pairs, by the column of the last sort (2), ascending and descending.
+  list->Items()->Clear();
+  auto row = [&](const String& size) {
+    TListItem* item = list->Items()->Add();
+    item->SetCaption("r");
+    item->SubItems()->Add("");
+    item->SubItems()->Add(size);
+    return reinterpret_cast<LPARAM>(item);
+  };
+  const struct {
+    TSortStyle style;
+    const char* a;
+    const char* b;
+    int expected;
+  } pairs[] = {
+      {2, "x KB", "5 KB", 0},  // not a number: equal to anything
+      {2, "", "0 KB", 0},      // empty counts 0
+      {2, "5 KB", "", 1},
+      {6, "1-2", "01-02-03", -1},  // no date: 0
+      {6, "01-02-03", "01.02.03", 0},
+      {4, "a", "A", -1},  // upper-cased equal, texts not: less, both ways
+      {4, "A", "a", -1},
+      {4, "b", "A", 1},
+      {4, "b", "b", 0},
+      {0, "a", "b", 1},  // any other style: the first row is greater, both ways
+      {0, "b", "a", 1},
+      {11, "a", "a", 1},
+  };
+  prefix = "";
+  suffix = " KB";
+  for (const auto& p : pairs) {
+    SCOPED_TRACE(testing::Message() << "style " << p.style << ": " << p.a << " / " << p.b);
+    style = p.style;
+    const LPARAM a = row(p.a);
+    const LPARAM b = row(p.b);
+    list->SetSortDirection(sdAscending);
+    EXPECT_EQ(TAdvListView::CompareItems(a, b, 0), p.expected);
+    list->SetSortDirection(sdDescending);
+    EXPECT_EQ(TAdvListView::CompareItems(a, b, 0), -p.expected);
+  }
+  // A row with fewer sub-items compares an empty text.
+  style = 1;
+  list->SetSortDirection(sdAscending);
+  TListItem* short_row = list->Items()->Add();
+  short_row->SetCaption("s");
+  EXPECT_EQ(TAdvListView::CompareItems(reinterpret_cast<LPARAM>(short_row), row(""), 0), 0);
+  EXPECT_EQ(TAdvListView::CompareItems(reinterpret_cast<LPARAM>(short_row), row("a"), 0), -1);
 }
 
 // Three list views on one form, each following its size; the form's own

@@ -17,6 +17,7 @@
 #include "platform/fs/drives.h"
 #include "platform/fs/files.h"
 #include "platform/gdi/surface.h"
+#include "platform/gdi/system_metrics.h"
 #include "tests/library/windows/window_test_support.h"
 #include "tests/support/cd_image.h"
 #include "tests/support/clock_driver.h"
@@ -232,6 +233,77 @@ TEST_F(HunterTest, WindowsShowTheirOwnPictureOnTheFirstStart) {
     }
     ClockDriver clock;
     ASSERT_TRUE(PumpMessagesUntil([&] { return !form->Searching() && !form->Visible(); }, 20, [this] { Pump(); }));
+  }
+}
+
+// The drive box of both windows, read back from the live window and seen on
+// the screen: 33 x 19, black, the hand pointer over it; a drive chosen from
+// its list with the mouse starts the search there.
+TEST_F(HunterTest, TheDriveBoxIsASmallBlackHandButtonAndChoosingADriveSearches) {
+  TempDir empty;
+  platform::MapDrive('U', empty.path().string());
+  dir_.WriteFile("clip.avi", "x");
+  dir_.WriteFile("Track07.cda", "x");
+  MakeVideoHunter()->DriveCombo->SetDrive('U');
+  CDHunterForm = new TCDHunterForm(Application);
+  CDHunterForm->mp3hunt->SetLocation("U:\\");
+  const struct {
+    THunterForm* form;
+    const char* found;
+  } windows[] = {{VideoHunterForm, "clip.avi|T:\\"}, {CDHunterForm, "Track07.cda|T:\\"}};
+  for (const auto& w : windows) {
+    THunterForm* form = w.form;
+    TKavoDriveComboBox* combo = form->DriveCombo;
+    SCOPED_TRACE(form->Name());
+    ClockDriver clock;
+    // The first search (of the empty drive) ends while the list is down,
+    // so the window stays open and idle.
+    form->Show();
+    combo->SetDroppedDown(true);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !form->Searching(); }, 20, [this] { Pump(); }));
+    combo->SetDroppedDown(false);
+    Pump();
+    ASSERT_TRUE(form->Visible());
+    ASSERT_TRUE(form->FoundFiles->Items()->Count() == 0);
+
+    EXPECT_EQ(combo->Width(), 33);
+    EXPECT_EQ(combo->Height(), 19);
+    EXPECT_EQ(combo->Color(), clBlack);
+    EXPECT_EQ(combo->Cursor(), crHandPoint);
+    RECT box{};
+    GetWindowRect(combo->Handle(), &box);
+    EXPECT_EQ(box.right - box.left, 33);
+    EXPECT_EQ(box.bottom - box.top, 19);
+    // The field between the frame and the drop-down button shows black.
+    auto screen = platform::ComposeScreen();
+    ASSERT_NE(screen, nullptr);
+    int field = 0, black = 0;
+    for (int y = box.top + 3; y < box.bottom - 3; ++y) {
+      for (int x = box.left + 3; x < box.right - 3 - GetSystemMetrics(SM_CXVSCROLL); ++x) {
+        ++field;
+        black += screen->Pixel(x, y) == RGB(0, 0, 0);
+      }
+    }
+    EXPECT_GT(field, 100);
+    EXPECT_EQ(black, field);
+    MoveMouse(combo, 5, 5);
+    EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+
+    int t_entry = -1;
+    for (int i = 0; i < combo->Items()->Count(); ++i) {
+      if (combo->Items()->Strings(i).rfind("t:", 0) == 0) t_entry = i;
+    }
+    ASSERT_GE(t_entry, 0);
+    Click(combo, combo->Width() - 6, combo->Height() / 2);
+    ASSERT_TRUE(combo->DroppedDown());
+    const int h = combo->ItemHeight();
+    const int entry_y = combo->Height() + t_entry * h + h / 2;
+    MoveMouse(combo, 8, entry_y);
+    Click(combo, 8, entry_y);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(combo->Drive(), 't');
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !form->Searching() && !form->Visible(); }, 20, [this] { Pump(); }));
+    EXPECT_EQ(Rows(form->FoundFiles), (std::vector<std::string>{w.found}));
   }
 }
 
