@@ -88,6 +88,8 @@ void THunterForm::SetUpButtons(TButtonOrder Order, const String& WipeHint, const
     // set by FitDriveCombo).
     DriveCombo->SetBounds(116, 188, 33, kDriveBoxHeight);
     DriveCombo->SetColor(clBlack);
+    // The dropped list shares the box's black, so its drive names are white.
+    DriveCombo->Font()->SetColor(clWhite);
     DriveCombo->SetCursor(crHandPoint);
     DriveCombo->SetEnabled(false);
     DriveCombo->Hint = DriveHint;

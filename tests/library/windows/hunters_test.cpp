@@ -296,6 +296,14 @@ TEST_F(HunterTest, TheDriveBoxIsASmallBlackHandButtonAndChoosingADriveSearches) 
     ASSERT_GE(t_entry, 0);
     Click(combo, combo->Width() - 6, combo->Height() / 2);
     ASSERT_TRUE(combo->DroppedDown());
+    // The dropped list is black too; its drive names must still be readable.
+    auto dropped = platform::ComposeScreen();
+    ASSERT_NE(dropped, nullptr);
+    int white = 0;
+    for (int y = box.bottom; y < box.bottom + combo->ItemHeight() * 2; ++y) {
+      for (int x = box.left; x < box.right; ++x) white += dropped->Pixel(x, y) == RGB(255, 255, 255);
+    }
+    EXPECT_GT(white, 0);
     const int h = combo->ItemHeight();
     const int entry_y = combo->Height() + t_entry * h + h / 2;
     MoveMouse(combo, 8, entry_y);
