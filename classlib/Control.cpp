@@ -3,6 +3,8 @@
 #include <cctype>
 
 #include "classlib/Application.h"
+#include "classlib/ControlRef.h"
+#include "classlib/DragDrop.h"
 #include "classlib/Exceptions.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/Menus.h"
@@ -117,6 +119,9 @@ TControl::~TControl() {
     ReleaseCapture();
   }
   if (parent_ != nullptr) parent_->RemoveControl(this);
+  // Out of its parent now: a drag it was in ends without reaching it.
+  TDragOperation::ControlDestroyed(this);
+  TControlRef::ControlDestroyed(this);
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -365,6 +370,10 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 void TControl::WndProc(TMessage& Message) {
   if (Message.Msg >= WM_MOUSEMOVE && Message.Msg <= WM_MBUTTONDBLCLK) {
+    if (TDragOperation::MouseMessage(this, Message)) return;
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && drag_mode_ == dmAutomatic) {
+      BeginDrag(false);
+    }
     if (Application != nullptr) Application->HintMouseMessage(this, Message);
     // A control that takes no double clicks sees a second press.
     if (IsDoubleClick(Message.Msg) && !ControlStyle.Contains(csDoubleClicks)) Message.Msg -= 1;
@@ -494,6 +503,15 @@ void TControl::HandleCancelMode() {
 
 void TControl::HandleContextMenu(TMessage& Message) {
   if (Message.Result != 0) return;
+  TPoint at{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (at.x != -1 || at.y != -1) at = ScreenToClient(at);
+  bool handled = false;
+  TControlRef self(this);
+  DoContextPopup(at, handled);
+  if (handled || !self.Alive()) {
+    Message.Result = 1;
+    return;
+  }
   TPopupMenu* menu = popup_menu_;
   if (menu != nullptr && menu->AutoPopup) {
     TPoint pt{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
@@ -528,4 +546,68 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 void TControl::Resize() {
   if (OnResize) OnResize(this);
+}
+
+// --- drag and drop, docking, context pop-up ---
+
+namespace {
+
+template <class Enum>
+void CheckEnumValue(Enum Value, Enum Last) {
+  if (static_cast<int>(Value) < 0 || static_cast<int>(Value) > static_cast<int>(Last)) {
+    throw EPropertyError(SysConst::SInvalidPropertyValue);
+  }
+}
+
+}  // namespace
+
+void TControl::SetDragMode(TDragMode Value) {
+  CheckEnumValue(Value, dmAutomatic);
+  drag_mode_ = Value;
+}
+
+void TControl::SetDragKind(TDragKind Value) {
+  CheckEnumValue(Value, dkDock);
+  drag_kind_ = Value;
+}
+
+void TControl::BeginDrag(bool Immediate, int Threshold) { TDragOperation::Begin(this, Immediate, Threshold); }
+
+void TControl::EndDrag(bool Drop) {
+  TDragOperation* drag = TDragOperation::Current();
+  if (drag != nullptr && drag->Source() == this) drag->End(Drop);
+}
+
+bool TControl::Dragging() const {
+  const TDragOperation* drag = TDragOperation::Current();
+  return drag != nullptr && drag->Started() && drag->Source() == this;
+}
+
+void TControl::DoStartDrag(TDragObject*& DragObject) {
+  if (OnStartDrag) OnStartDrag(this, DragObject);
+}
+
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  Accept = static_cast<bool>(OnDragOver);
+  if (OnDragOver) OnDragOver(this, Source, X, Y, State, Accept);
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y) {
+  if (OnDragDrop) OnDragDrop(this, Source, X, Y);
+}
+
+void TControl::DoEndDrag(TObject* Target, int X, int Y) {
+  if (OnEndDrag) OnEndDrag(this, Target, X, Y);
+}
+
+void TControl::DoStartDock(TDragObject*& DragObject) {
+  if (OnStartDock) OnStartDock(this, DragObject);
+}
+
+void TControl::DoEndDock(TObject* Target, int X, int Y) {
+  if (OnEndDock) OnEndDock(this, Target, X, Y);
+}
+
+void TControl::DoContextPopup(const TPoint& MousePos, bool& Handled) {
+  if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
 }

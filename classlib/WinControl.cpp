@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "classlib/Application.h"
+#include "classlib/DragDrop.h"
 #include "classlib/Exceptions.h"
 #include "classlib/Form.h"
 #include "classlib/FormatRoutines.h"
@@ -763,6 +764,8 @@ void TWinControl::PaintHandler(TMessage& Message) {
 // --- messages ---
 
 void TWinControl::WndProc(TMessage& Message) {
+  // Escape ends a drag, whichever control has the focus.
+  if (TDragOperation::KeyMessage(Message)) return;
   switch (Message.Msg) {
     case WM_KILLFOCUS:
       if (ControlState.Contains(csFocusing)) return;
@@ -865,6 +868,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     case WM_CAPTURECHANGED:
       DefaultHandler(Message);
+      TDragOperation::CaptureChanged();
       return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -980,8 +984,8 @@ void TWinControl::Dispatch(TMessage& Message) {
         ::ScreenToClient(handle_, &p);
         TControl* child = ControlAtPos(TPoint{p.x, p.y}, false);
         if (child != nullptr && dynamic_cast<TWinControl*>(child) == nullptr) {
-          child->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
-          if (child->PopupMenu() != nullptr && child->PopupMenu()->AutoPopup) return;
+          // Answered (a menu shown, or OnContextPopup handled it): done.
+          if (child->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam) != 0) return;
         }
       }
       break;
