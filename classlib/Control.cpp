@@ -476,7 +476,11 @@ void TControl::HandleMouseDown(TMessage& Message, TMouseButton Button, TShiftSta
 }
 
 void TControl::HandleMouseUp(TMessage& Message, TMouseButton Button) {
+  // The default handling of a right release raises the context pop-up,
+  // whose handler may delete the control.
+  TControlRef self(this);
   DefaultHandler(Message);
+  if (!self.Alive()) return;
   const int x = GET_X_LPARAM(Message.LParam);
   const int y = GET_Y_LPARAM(Message.LParam);
   if (Button == mbLeft) {

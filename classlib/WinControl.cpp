@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "classlib/Application.h"
+#include "classlib/ControlRef.h"
 #include "classlib/DragDrop.h"
 #include "classlib/Exceptions.h"
 #include "classlib/Form.h"
@@ -771,7 +772,14 @@ void TWinControl::WndProc(TMessage& Message) {
       if (ControlState.Contains(csFocusing)) return;
       break;
     default:
-      if (IsClientMouseMessage(Message.Msg) && IsControlMouseMsg(Message)) return;
+      if (IsClientMouseMessage(Message.Msg)) {
+        TControlRef self(this);
+        if (!IsControlMouseMsg(Message)) break;
+        // A right release over a windowless child still asks this window
+        // for the context menu (which finds the child's own).
+        if (Message.Msg == WM_RBUTTONUP && Message.Result == 0 && self.Alive()) DefaultHandler(Message);
+        return;
+      }
       break;
   }
   TControl::WndProc(Message);
