@@ -83,9 +83,11 @@ void TDragOperation::Begin(TControl* Source, bool Immediate, int Threshold) {
   // A windowless control holds the mouse through its parent's window.
   if (Source->Parent() == nullptr && dynamic_cast<TWinControl*>(Source) == nullptr) return;
   std::shared_ptr<TDragOperation> drag(new TDragOperation(Source, Threshold));
-  current_ = drag;
+  // The capture first: taking it from another window is no loss to this
+  // drag.
   Source->SetMouseCapture(true);
-  if (Immediate && !drag->finished_) drag->Start();
+  current_ = drag;
+  if (Immediate) drag->Start();
 }
 
 bool TDragOperation::MouseMessage(TControl* Receiver, TMessage& Message) {
@@ -123,15 +125,15 @@ bool TDragOperation::KeyMessage(TMessage& Message) {
 
 void TDragOperation::CaptureChanged() {
   const std::shared_ptr<TDragOperation> drag = current_;
-  if (drag == nullptr || !drag->started_) return;
+  if (drag == nullptr) return;
   TControl* source = drag->source_.Get();
-  if (source == nullptr || source->ComponentState().Contains(csDestroying)) {
-    // The source's window going takes the capture with it: the source
-    // hears nothing more.
+  if (source != nullptr && !source->ComponentState().Contains(csDestroying) && source->MouseCapture()) return;
+  // A drag still waiting for the threshold, or whose source is going
+  // (its window takes the capture with it), ends without a word.
+  if (!drag->started_ || source == nullptr || source->ComponentState().Contains(csDestroying)) {
     drag->Release();
     return;
   }
-  if (source->MouseCapture()) return;
   drag->Finish(false, drag->pos_);
 }
 

@@ -150,6 +150,33 @@ TEST_P(DragTest, APressReleasedBeforeTheThresholdIsAClick) {
   ExpectDragOver();
 }
 
+TEST_P(DragTest, AManualDragStartsAndEndsFromCode) {
+  TControl* source = form->Source;
+  source->SetDragMode(dmManual);
+  // From a press, waiting for the threshold: only moving starts it.
+  source->OnMouseDown = [source](TObject*, TMouseButton, TShiftState, int, int) { source->BeginDrag(false); };
+  Mouse(platform::MouseAction::kLeftDown, source, 20, 20);
+  EXPECT_FALSE(source->Dragging());
+  DragTo(form->Target, 30, 40);
+  EXPECT_TRUE(source->Dragging());
+  source->EndDrag(false);
+  EXPECT_EQ(form->events.back(), "end Source on none 0,0");
+  Mouse(platform::MouseAction::kLeftUp, form->Target, 30, 40);
+  ExpectDragOver();
+  // At once, and dropped where the mouse is.
+  form->events.clear();
+  source->OnMouseDown = [source](TObject*, TMouseButton, TShiftState, int, int) { source->BeginDrag(true); };
+  Mouse(platform::MouseAction::kLeftDown, source, 20, 20);
+  EXPECT_TRUE(source->Dragging());
+  DragTo(form->Target, 30, 40);
+  source->EndDrag(true);
+  EXPECT_EQ(form->events,
+            (std::vector<std::string>{"start Source", "over Target enter from Source 30,40",
+                                      "drop Target from Source 30,40", "end Source on Target 30,40"}));
+  Mouse(platform::MouseAction::kLeftUp, form->Target, 30, 40);
+  ExpectDragOver();
+}
+
 TEST_P(DragTest, TheCursorShowsWhetherTheControlUnderItTakesTheDrag) {
   const HCURSOR drag = Screen->Cursors(crDrag);
   const HCURSOR no_drop = Screen->Cursors(crNoDrop);
@@ -193,6 +220,7 @@ TEST_P(DragTest, EscapeAndReleasingOverNothingThatTakesItCancel) {
       {"escape", {"over Target leave from Source 30,40", "end Source on none 0,0"}},
       {"refuser", {"over Target leave from Source 10,110", "end Source on none 0,0"}},
       {"form", {"over Target leave from Source 150,220", "end Source on none 0,0"}},
+      {"capture lost", {"over Target leave from Source 30,40", "end Source on none 0,0"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
@@ -204,6 +232,9 @@ TEST_P(DragTest, EscapeAndReleasingOverNothingThatTakesItCancel) {
       Press(VK_ESCAPE);
     } else if (how == "refuser") {
       DropOn(form->Refuser, 10, 10);
+    } else if (how == "capture lost") {
+      form->Refuser->SetMouseCapture(true);
+      form->Refuser->SetMouseCapture(false);
     } else {
       DropOn(form, 300, 230);
     }
