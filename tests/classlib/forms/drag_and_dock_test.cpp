@@ -182,7 +182,7 @@ TEST_P(DragTest, TheCursorShowsWhetherTheControlUnderItTakesTheDrag) {
   const HCURSOR no_drop = Screen->Cursors(crNoDrop);
   ASSERT_NE(drag, LoadCursor(nullptr, IDC_ARROW));
   ASSERT_NE(drag, no_drop);
-  StartDrag();
+  ASSERT_NO_FATAL_FAILURE(StartDrag());
   DragTo(form->Target, 30, 40);
   EXPECT_EQ(GetCursor(), drag);
   DragTo(form->Refuser, 30, 30);
@@ -193,6 +193,7 @@ TEST_P(DragTest, TheCursorShowsWhetherTheControlUnderItTakesTheDrag) {
   DragTo(form, 300, 230);
   EXPECT_EQ(GetCursor(), no_drop);
   Press(VK_ESCAPE);
+  ASSERT_GE(form->events.size(), 4u);
   EXPECT_EQ((std::vector<std::string>(form->events.begin(), form->events.begin() + 4)),
             (std::vector<std::string>{"start Source", "over Target enter from Source 30,40",
                                       "over Target leave from Source 30,130",
@@ -200,7 +201,7 @@ TEST_P(DragTest, TheCursorShowsWhetherTheControlUnderItTakesTheDrag) {
 }
 
 TEST_P(DragTest, ReleasingOverATargetDropsThenEndsTheDrag) {
-  StartDrag();
+  ASSERT_NO_FATAL_FAILURE(StartDrag());
   DragTo(form->Target, 30, 40);
   DropOn(form->Target, 35, 45);
   EXPECT_EQ(form->events,
@@ -225,7 +226,7 @@ TEST_P(DragTest, EscapeAndReleasingOverNothingThatTakesItCancel) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
     form->events.clear();
-    StartDrag();
+    ASSERT_NO_FATAL_FAILURE(StartDrag());
     DragTo(form->Target, 30, 40);
     const std::string how = c.how;
     if (how == "escape") {
@@ -267,7 +268,7 @@ TEST_P(DragTest, AHandlerThatRaisesLeavesNoCaptureBehind) {
         throw Exception("end");
       };
     }
-    StartDrag();
+    ASSERT_NO_FATAL_FAILURE(StartDrag());
     DropOn(form->Target, 30, 40);
     ExpectDragOver();
     EXPECT_EQ(!form->events.empty() && form->events.back().rfind("end Source on Target", 0) == 0, c.ends);
@@ -284,7 +285,7 @@ TEST_P(DragTest, TheSourceDeletedDuringTheDragEndsItCleanly) {
     SCOPED_TRACE(when);
     if (form->Source == nullptr) form->MakeSource(GetParam());
     form->events.clear();
-    StartDrag();
+    ASSERT_NO_FATAL_FAILURE(StartDrag());
     if (std::string(when) == "in a handler") {
       form->Target->OnDragOver = [this](TObject*, TObject*, int, int, TDragState, bool& Accept) {
         delete form->Source;
@@ -316,7 +317,7 @@ TEST_P(DragTest, ATargetDeletedDuringTheDragHearsNoMore) {
       f->Target = nullptr;
     }
   };
-  StartDrag();
+  ASSERT_NO_FATAL_FAILURE(StartDrag());
   DragTo(form->Target, 30, 40);
   const TPoint where = form->Target->ClientToScreen(Point(35, 45));
   DragTo(form->Target, 35, 45);
@@ -336,7 +337,7 @@ TEST_P(DragTest, ATargetDeletedByItsDropIsNotReportedAsTheTarget) {
     delete f->Target;
     f->Target = nullptr;
   };
-  StartDrag();
+  ASSERT_NO_FATAL_FAILURE(StartDrag());
   DropOn(form->Target, 30, 40);
   EXPECT_EQ(form->events, (std::vector<std::string>{"start Source", "over Target enter from Source 30,40", "drop",
                                                    "end Source on none 0,0"}));
@@ -369,7 +370,7 @@ TEST_P(DragTest, AControlDeletedInsideADragEventLeavesNothingInUse) {
 
 TEST_P(DragTest, DockingMovesTheControlIntoADockSiteWhereItWasDropped) {
   form->Source->SetDragKind(dkDock);
-  StartDrag();  // pressed at 20,20 of the source
+  ASSERT_NO_FATAL_FAILURE(StartDrag());  // pressed at 20,20 of the source
   DropOn(form->Site, 50, 40);
   EXPECT_EQ(form->events, (std::vector<std::string>{"start dock Source", "end dock Source on Site 50,40"}));
   EXPECT_EQ(form->Source->Parent(), form->Site);
@@ -382,7 +383,7 @@ TEST_P(DragTest, DockingAnywhereElseLeavesTheControlWhereItWas) {
   for (TControl* elsewhere : std::vector<TControl*>{form->Target, form}) {
     SCOPED_TRACE(elsewhere->Name());
     form->events.clear();
-    StartDrag();
+    ASSERT_NO_FATAL_FAILURE(StartDrag());
     DropOn(elsewhere, 70, 30);
     EXPECT_EQ(form->events, (std::vector<std::string>{"start dock Source", "end dock Source on none 0,0"}));
     EXPECT_EQ(form->Source->Parent(), form);
