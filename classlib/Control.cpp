@@ -119,8 +119,9 @@ TControl::~TControl() {
     ReleaseCapture();
   }
   if (parent_ != nullptr) parent_->RemoveControl(this);
-  // Out of its parent now: a drag it was in ends without reaching it.
-  TDragOperation::ControlDestroyed(this);
+  // Whoever holds it in a ref (a drag, an event being raised) lets go.
+  // (A drag of it has ended already: it held the mouse capture, which its
+  // going released.)
   TControlRef::ControlDestroyed(this);
 }
 

@@ -137,11 +137,6 @@ void TDragOperation::CaptureChanged() {
   drag->Finish(false, drag->pos_);
 }
 
-void TDragOperation::ControlDestroyed(TControl* Control) {
-  const std::shared_ptr<TDragOperation> drag = current_;
-  if (drag != nullptr && drag->source_.Get() == Control) drag->Release();
-}
-
 void TDragOperation::End(bool Drop) {
   const std::shared_ptr<TDragOperation> keep = current_;
   if (!started_) {

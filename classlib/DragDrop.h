@@ -73,11 +73,9 @@ class TDragOperation {
   static bool MouseMessage(TControl* Receiver, TMessage& Message);
   // A key message: Escape cancels a started drag (and is taken).
   static bool KeyMessage(TMessage& Message);
-  // The mouse capture changed: a started drag whose source lost it is
-  // cancelled.
+  // The mouse capture changed: a drag whose source lost it ends (a started
+  // one is cancelled; one whose source is being deleted ends silently).
   static void CaptureChanged();
-  // Called as a control is deleted.
-  static void ControlDestroyed(TControl* Control);
 
   TControl* Source() const { return source_.Get(); }
   bool Started() const { return started_; }
