@@ -372,6 +372,8 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 void TControl::WndProc(TMessage& Message) {
   if (Message.Msg >= WM_MOUSEMOVE && Message.Msg <= WM_MBUTTONDBLCLK) {
     if (TDragOperation::MouseMessage(this, Message)) return;
+    // The press stays an ordinary one unless the mouse moves past the
+    // drag threshold before the release.
     if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && drag_mode_ == dmAutomatic) {
       BeginDrag(false);
     }

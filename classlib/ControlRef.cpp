@@ -6,10 +6,11 @@
 namespace {
 
 // Every ref that holds a control. Controls live on the main thread, and so
-// do the refs to them.
+// do the refs to them. Never destroyed: a ref in a static object may still
+// let go at program exit.
 std::vector<TControlRef*>& LiveRefs() {
-  static std::vector<TControlRef*> refs;
-  return refs;
+  static auto* refs = new std::vector<TControlRef*>;
+  return *refs;
 }
 
 }  // namespace
