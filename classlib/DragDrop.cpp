@@ -155,8 +155,12 @@ void TDragOperation::Start() {
   source->ControlState.Exclude(csClicked);
   source->ControlState.Exclude(csLButtonDown);
   source->SetMouseCapture(true);
+  // The drag's own object until a handler gives one of its own (a handler
+  // may end the drag at once, too).
   own_object_ = std::make_unique<TDragObject>();
-  TDragObject* given = own_object_.get();
+  own_object_->control_ = source;
+  object_ = own_object_.get();
+  TDragObject* given = object_;
   try {
     if (kind_ == dkDock) {
       source->DoStartDock(given);
@@ -167,8 +171,10 @@ void TDragOperation::Start() {
     Release();
     throw;
   }
-  object_ = given != nullptr ? given : own_object_.get();
-  object_->control_ = source_.Get();
+  if (given != nullptr && given != object_) {
+    object_ = given;
+    object_->control_ = source_.Get();
+  }
   if (!source_.Alive()) Release();
 }
 

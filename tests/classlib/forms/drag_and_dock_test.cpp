@@ -177,6 +177,51 @@ TEST_P(DragTest, AManualDragStartsAndEndsFromCode) {
   ExpectDragOver();
 }
 
+// A drag object of the program's own: the targets see it as the source,
+// and it chooses the cursor.
+class TCardDrag : public TDragObject {
+ public:
+  TCursor GetDragCursor(bool Accepted, int, int) override { return Accepted ? crHandPoint : crNo; }
+};
+
+TEST_P(DragTest, OnStartDragMayGiveADragObjectOfItsOwnOrEndTheDragAtOnce) {
+  TCardDrag card;
+  TObject* seen = nullptr;
+  form->Source->OnStartDrag = [&card](TObject*, TDragObject*& DragObject) {
+    EXPECT_NE(DragObject, nullptr);
+    DragObject = &card;
+  };
+  form->Target->OnDragOver = [&seen](TObject*, TObject* Source, int, int, TDragState, bool& Accept) {
+    seen = Source;
+    Accept = true;
+  };
+  ASSERT_NO_FATAL_FAILURE(StartDrag());
+  DragTo(form->Target, 30, 40);
+  EXPECT_EQ(seen, &card);
+  EXPECT_EQ(card.Control(), form->Source);
+  EXPECT_EQ(card.DragTarget(), form->Target);
+  EXPECT_EQ(card.DragTargetPos(), Point(30, 40));
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+  DragTo(form->Refuser, 30, 40);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crNo));
+  DropOn(form->Target, 30, 40);
+  EXPECT_TRUE(card.Dropped());
+  ExpectDragOver();
+
+  form->events.clear();
+  TControl* source = form->Source;
+  source->OnStartDrag = [this, source](TObject*, TDragObject*&) {
+    form->events.push_back("start");
+    source->EndDrag(false);
+  };
+  Mouse(platform::MouseAction::kLeftDown, source, 20, 20);
+  Mouse(platform::MouseAction::kMove, form->Target, 30, 40);
+  EXPECT_EQ(form->events, (std::vector<std::string>{"start", "end Source on none 0,0"}));
+  EXPECT_FALSE(source->Dragging());
+  Mouse(platform::MouseAction::kLeftUp, form->Target, 30, 40);
+  ExpectDragOver();
+}
+
 TEST_P(DragTest, TheCursorShowsWhetherTheControlUnderItTakesTheDrag) {
   const HCURSOR drag = Screen->Cursors(crDrag);
   const HCURSOR no_drop = Screen->Cursors(crNoDrop);
