@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "classlib/Application.h"
+#include "classlib/ControlRef.h"
+#include "classlib/DragDrop.h"
 #include "classlib/Exceptions.h"
 #include "classlib/FormatRoutines.h"
 #include "classlib/Menus.h"
@@ -136,6 +138,10 @@ TControl::~TControl() {
     ReleaseCapture();
   }
   if (parent_ != nullptr) parent_->RemoveControl(this);
+  // Whoever holds it in a ref (a drag, an event being raised) lets go.
+  // (A drag of it has ended already: it held the mouse capture, which its
+  // going released.)
+  TControlRef::ControlDestroyed(this);
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -436,6 +442,12 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 void TControl::WndProc(TMessage& Message) {
   if (Message.Msg >= WM_MOUSEMOVE && Message.Msg <= WM_MBUTTONDBLCLK) {
+    if (TDragOperation::MouseMessage(this, Message)) return;
+    // The press stays an ordinary one unless the mouse moves past the
+    // drag threshold before the release.
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && drag_mode_ == dmAutomatic) {
+      BeginDrag(false);
+    }
     if (Application != nullptr) Application->HintMouseMessage(this, Message);
     // A control that takes no double clicks sees a second press.
     if (IsDoubleClick(Message.Msg) && !ControlStyle.Contains(csDoubleClicks)) Message.Msg -= 1;
@@ -538,7 +550,11 @@ void TControl::HandleMouseDown(TMessage& Message, TMouseButton Button, TShiftSta
 }
 
 void TControl::HandleMouseUp(TMessage& Message, TMouseButton Button) {
+  // The default handling of a right release raises the context pop-up,
+  // whose handler may delete the control.
+  TControlRef self(this);
   DefaultHandler(Message);
+  if (!self.Alive()) return;
   const int x = GET_X_LPARAM(Message.LParam);
   const int y = GET_Y_LPARAM(Message.LParam);
   if (Button == mbLeft) {
@@ -565,6 +581,15 @@ void TControl::HandleCancelMode() {
 
 void TControl::HandleContextMenu(TMessage& Message) {
   if (Message.Result != 0) return;
+  TPoint at{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (at.x != -1 || at.y != -1) at = ScreenToClient(at);
+  bool handled = false;
+  TControlRef self(this);
+  DoContextPopup(at, handled);
+  if (handled || !self.Alive()) {
+    Message.Result = 1;
+    return;
+  }
   TPopupMenu* menu = popup_menu_;
   if (menu != nullptr && menu->AutoPopup) {
     TPoint pt{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
@@ -599,4 +624,68 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 void TControl::Resize() {
   if (OnResize) OnResize(this);
+}
+
+// --- drag and drop, docking, context pop-up ---
+
+namespace {
+
+template <class Enum>
+void CheckEnumValue(Enum Value, Enum Last) {
+  if (static_cast<int>(Value) < 0 || static_cast<int>(Value) > static_cast<int>(Last)) {
+    throw EPropertyError(SysConst::SInvalidPropertyValue);
+  }
+}
+
+}  // namespace
+
+void TControl::SetDragMode(TDragMode Value) {
+  CheckEnumValue(Value, dmAutomatic);
+  drag_mode_ = Value;
+}
+
+void TControl::SetDragKind(TDragKind Value) {
+  CheckEnumValue(Value, dkDock);
+  drag_kind_ = Value;
+}
+
+void TControl::BeginDrag(bool Immediate, int Threshold) { TDragOperation::Begin(this, Immediate, Threshold); }
+
+void TControl::EndDrag(bool Drop) {
+  TDragOperation* drag = TDragOperation::Current();
+  if (drag != nullptr && drag->Source() == this) drag->End(Drop);
+}
+
+bool TControl::Dragging() const {
+  const TDragOperation* drag = TDragOperation::Current();
+  return drag != nullptr && drag->Started() && drag->Source() == this;
+}
+
+void TControl::DoStartDrag(TDragObject*& DragObject) {
+  if (OnStartDrag) OnStartDrag(this, DragObject);
+}
+
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  Accept = static_cast<bool>(OnDragOver);
+  if (OnDragOver) OnDragOver(this, Source, X, Y, State, Accept);
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y) {
+  if (OnDragDrop) OnDragDrop(this, Source, X, Y);
+}
+
+void TControl::DoEndDrag(TObject* Target, int X, int Y) {
+  if (OnEndDrag) OnEndDrag(this, Target, X, Y);
+}
+
+void TControl::DoStartDock(TDragObject*& DragObject) {
+  if (OnStartDock) OnStartDock(this, DragObject);
+}
+
+void TControl::DoEndDock(TObject* Target, int X, int Y) {
+  if (OnEndDock) OnEndDock(this, Target, X, Y);
+}
+
+void TControl::DoContextPopup(const TPoint& MousePos, bool& Handled) {
+  if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
 }

@@ -121,6 +121,32 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
+// Dragging a control onto another (drag and drop) or into a dock site
+// (docking), and the context pop-up. The drag itself is run by
+// TDragOperation (DragDrop.h); TDragObject describes it to the handlers.
+class TDragObject;
+// A fixed underlying type: a stored value outside the range is readable
+// (and refused by the setters).
+enum TDragMode : int { dmManual, dmAutomatic };
+enum TDragKind : int { dkDrag, dkDock };
+// Where a drag is over a target: just entered it, left it, moving on it.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// A handler may give a drag object of its own (it keeps it): the targets
+// then see it as the drag's source instead of the control.
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TStartDockEvent = TStartDragEvent;
+// X and Y in the target's client coordinates.
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+// Target null (and X, Y zero) when the drag was cancelled or dropped on
+// nothing that took it.
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TEndDockEvent = TEndDragEvent;
+// MousePos in the control's client coordinates, (-1, -1) when the menu
+// was asked for from the keyboard.
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
 // The shift state of a key message (its key data: bit 29 is Alt).
 TShiftState KeyDataToShiftState(LPARAM KeyData);
 // The shift state of a mouse message (its MK_* flags).
@@ -243,6 +269,50 @@ class TControl : public TComponent {
   bool MouseCapture();
   void SetMouseCapture(bool Value);
 
+  // --- drag and drop, docking, context pop-up ---
+  // dmAutomatic: pressing the left button and moving past the drag
+  // threshold starts a drag (or, with dkDock, docking).
+  TDragMode DragMode() const { return drag_mode_; }
+  // Raises EPropertyError for a value outside the enumeration.
+  void SetDragMode(TDragMode Value);
+  TDragKind DragKind() const { return drag_kind_; }
+  void SetDragKind(TDragKind Value);
+  // The cursor over a target that takes the drag (crNoDrop shows elsewhere).
+  TCursor DragCursor() const { return drag_cursor_; }
+  void SetDragCursor(TCursor Value) { drag_cursor_ = Value; }
+  // Immediate starts the drag now; otherwise it starts once the mouse has
+  // moved Threshold pixels (-1: the platform's drag threshold).
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // Ends this control's drag: dropped where the mouse is, or cancelled.
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  // Raises OnDragDrop (the drag was released over this accepting control).
+  virtual void DragDrop(TObject* Source, int X, int Y);
+
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  TEndDockEvent OnEndDock;
+  TContextPopupEvent OnContextPopup;
+
+ protected:
+  friend class TDragOperation;
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  // Accept starts true when OnDragOver is assigned, false when not.
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+  virtual void DoStartDock(TDragObject*& DragObject);
+  virtual void DoEndDock(TObject* Target, int X, int Y);
+  virtual void DoContextPopup(const TPoint& MousePos, bool& Handled);
+
+ private:
+  TDragMode drag_mode_ = dmManual;
+  TDragKind drag_kind_ = dkDrag;
+  TCursor drag_cursor_ = crDrag;
+
+ public:
   // --- messages ---
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
   // Where Perform and the window send messages: WndProc unless replaced.

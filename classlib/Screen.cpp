@@ -9,13 +9,12 @@
 namespace {
 
 // The platform cursor each standard cursor number stands for. The class
-// library's own drag and splitter cursors are the nearest platform ones.
+// library's own splitter cursors are the nearest platform ones; its drag
+// cursors are its own (LibraryCursor).
 LPCSTR StandardCursorName(TCursor cursor) {
   switch (cursor) {
     case crDefault:
     case crArrow:
-    case crDrag:
-    case crMultiDrag:
       return IDC_ARROW;
     case crCross:
       return IDC_CROSS;
@@ -48,6 +47,35 @@ LPCSTR StandardCursorName(TCursor cursor) {
     case crSizeAll:
       return IDC_SIZEALL;
   }
+  return nullptr;
+}
+
+// The drag cursors: the arrow carrying one page (crDrag) or a stack of
+// them (crMultiDrag), drawn below and right of the tip.
+HCURSOR MakeDragCursor(int pages) {
+  platform::CursorImage image;
+  platform::GetCursorImage(LoadCursor(nullptr, IDC_ARROW), &image);
+  image.standard_id = 0;
+  for (int page = 0; page < pages; ++page) {
+    const int left = 8 + 2 * page;
+    const int top = 18 - 2 * page;
+    for (int y = top; y < top + 10; ++y) {
+      for (int x = left; x < left + 8; ++x) {
+        const bool edge = x == left || y == top || x == left + 7 || y == top + 9;
+        image.argb[static_cast<std::size_t>(y * image.width + x)] = edge ? 0xFF000000 : 0xFFFFFFFF;
+      }
+    }
+  }
+  return platform::CreateCursorFromImage(image);
+}
+
+// The class library's own cursors, made on first use and kept for the
+// life of the program (as the platform's standard ones are).
+HCURSOR LibraryCursor(TCursor cursor) {
+  static const HCURSOR drag = MakeDragCursor(1);
+  static const HCURSOR multi_drag = MakeDragCursor(3);
+  if (cursor == crDrag) return drag;
+  if (cursor == crMultiDrag) return multi_drag;
   return nullptr;
 }
 
@@ -107,6 +135,7 @@ HCURSOR TScreen::Cursors(int Index) const {
   const auto it = cursors_.find(Index);
   if (it != cursors_.end()) return it->second;
   if (Index == crNone) return nullptr;
+  if (HCURSOR own = LibraryCursor(Index)) return own;
   LPCSTR name = StandardCursorName(Index);
   return LoadCursor(nullptr, name != nullptr ? name : IDC_ARROW);
 }

@@ -5,6 +5,8 @@
 #include <unordered_map>
 
 #include "classlib/Application.h"
+#include "classlib/ControlRef.h"
+#include "classlib/DragDrop.h"
 #include "classlib/Exceptions.h"
 #include "classlib/Form.h"
 #include "classlib/FormatRoutines.h"
@@ -827,12 +829,21 @@ void TWinControl::PaintHandler(TMessage& Message) {
 // --- messages ---
 
 void TWinControl::WndProc(TMessage& Message) {
+  // Escape ends a drag, whichever control has the focus.
+  if (TDragOperation::KeyMessage(Message)) return;
   switch (Message.Msg) {
     case WM_KILLFOCUS:
       if (ControlState.Contains(csFocusing)) return;
       break;
     default:
-      if (IsClientMouseMessage(Message.Msg) && IsControlMouseMsg(Message)) return;
+      if (IsClientMouseMessage(Message.Msg)) {
+        TControlRef self(this);
+        if (!IsControlMouseMsg(Message)) break;
+        // A right release over a windowless child still asks this window
+        // for the context menu (which finds the child's own).
+        if (Message.Msg == WM_RBUTTONUP && Message.Result == 0 && self.Alive()) DefaultHandler(Message);
+        return;
+      }
       break;
   }
   TControl::WndProc(Message);
@@ -933,6 +944,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     case WM_CAPTURECHANGED:
       DefaultHandler(Message);
+      TDragOperation::CaptureChanged();
       return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -1048,8 +1060,8 @@ void TWinControl::Dispatch(TMessage& Message) {
         ::ScreenToClient(handle_, &p);
         TControl* child = ControlAtPos(TPoint{p.x, p.y}, false);
         if (child != nullptr && dynamic_cast<TWinControl*>(child) == nullptr) {
-          child->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
-          if (child->PopupMenu() != nullptr && child->PopupMenu()->AutoPopup) return;
+          // Answered (a menu shown, or OnContextPopup handled it): done.
+          if (child->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam) != 0) return;
         }
       }
       break;

@@ -85,6 +85,16 @@ class TWinControl : public TControl {
   // when it cannot take the focus.
   virtual void SetFocus();
 
+  // --- docking ---
+  // A dock site takes the controls that are docked onto it (DragKind
+  // dkDock): each becomes its child where it was dropped.
+  bool DockSite() const { return dock_site_; }
+  void SetDockSite(bool Value) { dock_site_ = Value; }
+
+ private:
+  bool dock_site_ = false;
+
+ public:
   // --- layout ---
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   TRect ClientRect() override;

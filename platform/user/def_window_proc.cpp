@@ -129,8 +129,18 @@ LRESULT ControlColor(UINT message, HDC dc) {
   return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
 }
 
+// The context menu asked for from the keyboard (Shift+F10, the menu key):
+// WM_CONTEXTMENU with the position -1, -1.
+void KeyboardContextMenu(HWND hwnd) { SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1); }
+
+bool ShiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
+
 LRESULT SysKeyDown(HWND hwnd, WPARAM vk, LPARAM lparam) {
   const bool alt = (lparam & (LPARAM{1} << 29)) != 0;
+  if (vk == VK_F10 && !alt && ShiftHeld()) {
+    KeyboardContextMenu(hwnd);
+    return 0;
+  }
   // Alt+F4 closes the top-level window, whichever of its children has the
   // focus.
   if (vk == VK_F4 && alt) {
@@ -210,8 +220,12 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SYSKEYDOWN:
       return SysKeyDown(hwnd, wparam, lparam);
     case WM_SYSKEYUP:
-      // Alt pressed and released alone, or F10: the menu bar.
-      if (wparam == VK_MENU || wparam == VK_F10) SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      // Alt pressed and released alone, or F10 (without Shift, which asks
+      // for the context menu): the menu bar.
+      if (wparam == VK_MENU || (wparam == VK_F10 && !ShiftHeld())) SendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    case WM_KEYUP:
+      if (wparam == VK_APPS) KeyboardContextMenu(hwnd);
       return 0;
     case WM_SYSCHAR:
       if (lparam & (LPARAM{1} << 29))
