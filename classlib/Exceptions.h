@@ -88,6 +88,8 @@ VELKO_DECLARE_EXCEPTION(EResNotFound, Exception);
 VELKO_DECLARE_EXCEPTION(EListError, Exception);
 VELKO_DECLARE_EXCEPTION(EStringListError, Exception);
 VELKO_DECLARE_EXCEPTION(EComponentError, Exception);
+// A property given a value it cannot take.
+VELKO_DECLARE_EXCEPTION(EPropertyError, Exception);
 VELKO_DECLARE_EXCEPTION(EOutOfResources, EOutOfMemory);
 VELKO_DECLARE_EXCEPTION(EInvalidOperation, Exception);
 VELKO_DECLARE_EXCEPTION(EThread, Exception);
@@ -144,4 +146,5 @@ inline constexpr const char* SRegSetDataFailed = "Failed to set data for '%s'";
 inline constexpr const char* SInvalidRegType = "Invalid data type for '%s'";
 inline constexpr const char* SIniFileWriteError = "Unable to write to %s";
 inline constexpr const char* SClassNotFound = "Class %s not found";
+inline constexpr const char* SInvalidPropertyValue = "Invalid property value";
 }  // namespace SysConst
