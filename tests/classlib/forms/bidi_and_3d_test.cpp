@@ -64,6 +64,7 @@ class BiDiAnd3DTest : public FormsTest {
     form = ShowNewForm<TBiDiForm>();
     form->Choice->Items()->Add("Tracks");
     form->Choice->SetItemIndex(0);
+    form->Notes->SetText("Notes");
     for (int i = 0; i < 12; ++i) form->Names->Items()->Add("Name " + std::to_string(i));
     Pump();
   }
@@ -135,6 +136,8 @@ TEST_F(BiDiAnd3DTest, EachModeReadsAlignsAndPlacesButtonsAndScrollBarsAsItSays) 
     EXPECT_EQ(InkAtLeft(form->Caption), !c.text_right);
     EXPECT_EQ(InkAtRight(form->Names), c.text_right);
     EXPECT_EQ(InkAtLeft(form->Names), !c.text_right);
+    EXPECT_EQ(InkAtRight(form->Notes), c.text_right);
+    EXPECT_EQ(InkAtLeft(form->Notes), !c.text_right);
     // The combo box's button (the arrow's face) and its text, looked for
     // between the two places a button can take.
     TComboBox* combo = form->Choice;
@@ -153,6 +156,23 @@ TEST_F(BiDiAnd3DTest, EachModeReadsAlignsAndPlacesButtonsAndScrollBarsAsItSays) 
     EXPECT_EQ(WindowPixel(list, 4, 4) == face, c.button_left);
     EXPECT_EQ(WindowPixel(list, list->Width() - 5, 4) == face, !c.button_left);
   }
+}
+
+// Aligned from the right, a memo's own alignment is mirrored: right
+// justified text then stands at the left, centred text stays centred.
+TEST_F(BiDiAnd3DTest, RightToLeftMirrorsAMemosAlignment) {
+  TMemo* memo = form->Notes;
+  memo->SetAlignment(taRightJustify);
+  EXPECT_TRUE(InkAtRight(memo));
+  form->SetBiDiMode(bdRightToLeft);
+  EXPECT_TRUE(InkAtLeft(memo));
+  form->SetBiDiMode(bdRightToLeftNoAlign);
+  EXPECT_TRUE(InkAtRight(memo));
+  form->SetBiDiMode(bdRightToLeft);
+  memo->SetAlignment(taCenter);
+  const auto span = Ink(memo);
+  EXPECT_LT(span.first, memo->ClientWidth() / 2);
+  EXPECT_GT(span.second, memo->ClientWidth() / 2);
 }
 
 TEST_F(BiDiAnd3DTest, ParentBiDiModeFollowsThroughNestedParentsUntilTheModeIsSet) {
