@@ -175,6 +175,20 @@ TEST_F(BiDiAnd3DTest, RightToLeftMirrorsAMemosAlignment) {
   EXPECT_GT(span.second, memo->ClientWidth() / 2);
 }
 
+// The scroll bar a right-to-left list shows at its left works there: a
+// click on its down arrow scrolls the list by a line.
+TEST_F(BiDiAnd3DTest, TheScrollBarAtTheLeftScrollsTheList) {
+  TListBox* list = form->Names;
+  form->SetBiDiMode(bdRightToLeft);
+  Pump();
+  ASSERT_EQ(list->TopIndex(), 0);
+  const int arrow = GetSystemMetrics(SM_CXVSCROLL) / 2;
+  Click(list, -arrow, list->ClientHeight() - arrow);
+  EXPECT_EQ(list->TopIndex(), 1);
+  Click(list, list->ClientWidth() - 4, list->ClientHeight() - arrow);
+  EXPECT_EQ(list->TopIndex(), 1) << "the right side is the list's own";
+}
+
 TEST_F(BiDiAnd3DTest, ParentBiDiModeFollowsThroughNestedParentsUntilTheModeIsSet) {
   TEdit* field = form->Field;
   EXPECT_TRUE(field->ParentBiDiMode());
