@@ -435,7 +435,8 @@ class Button : public Control {
     }
     const std::string label = Text();
     // Aligned from the right (WS_EX_RIGHT), the caption stands at the right.
-    const UINT format = TextFormat(style, (ExStyle() & WS_EX_RIGHT) ? DT_RIGHT : DT_LEFT, DT_VCENTER);
+    const UINT format =
+        TextFormat(style, (ExStyle() & WS_EX_RIGHT) ? DT_RIGHT : DT_LEFT, DT_VCENTER);
     DrawLabel(dc, label, text, format, Enabled());
     if (Focused() && !label.empty()) {
       // The focus frame goes round the text itself.

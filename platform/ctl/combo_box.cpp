@@ -321,12 +321,12 @@ void ComboBox::MakeParts(const CREATESTRUCT* cs) {
   // The list and the edit field read and align as the box does.
   const DWORD bidi = ExStyle() & (WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR);
   if (IsSimple()) {
-    list_ = CreateWindowEx(WS_EX_CLIENTEDGE | bidi, "ComboLBox", "", WS_CHILD | WS_VISIBLE | list_style, 0,
-                           FieldHeight(), cs->cx, std::max(0, cs->cy - FieldHeight()), hwnd(),
-                           nullptr, nullptr, hwnd());
+    list_ = CreateWindowEx(WS_EX_CLIENTEDGE | bidi, "ComboLBox", "",
+                           WS_CHILD | WS_VISIBLE | list_style, 0, FieldHeight(), cs->cx,
+                           std::max(0, cs->cy - FieldHeight()), hwnd(), nullptr, nullptr, hwnd());
   } else {
-    list_ = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | bidi, "ComboLBox", "",
-                           WS_POPUP | WS_BORDER | list_style, 0, 0, cs->cx, 10, hwnd(), nullptr,
+    list_ = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | bidi, "ComboLBox",
+                           "", WS_POPUP | WS_BORDER | list_style, 0, 0, cs->cx, 10, hwnd(), nullptr,
                            nullptr, hwnd());
   }
   if (HasEdit()) {
@@ -334,9 +334,10 @@ void ComboBox::MakeParts(const CREATESTRUCT* cs) {
     if (style & CBS_AUTOHSCROLL) edit_style |= ES_AUTOHSCROLL;
     if (style & CBS_UPPERCASE) edit_style |= ES_UPPERCASE;
     if (style & CBS_LOWERCASE) edit_style |= ES_LOWERCASE;
-    edit_ = CreateWindowEx(
-        bidi & ~WS_EX_LEFTSCROLLBAR, "EDIT", cs->lpszName != nullptr ? cs->lpszName : "", edit_style, 0, 0, 10, 10, hwnd(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboEditId)), nullptr, nullptr);
+    edit_ = CreateWindowEx(bidi & ~WS_EX_LEFTSCROLLBAR, "EDIT",
+                           cs->lpszName != nullptr ? cs->lpszName : "", edit_style, 0, 0, 10, 10,
+                           hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboEditId)),
+                           nullptr, nullptr);
     if (edit_ != nullptr) {
       if (g_edit_proc == nullptr) {
         g_edit_proc = reinterpret_cast<WNDPROC>(GetWindowLongPtr(edit_, GWLP_WNDPROC));

@@ -44,7 +44,8 @@ class TBiDiForm : public TForm {
     Names = NewControl<TListBox>(this, Box, "Names", 220, 10, 180, 100);
     Notes = NewControl<TMemo>(this, Box, "Notes", 220, 120, 180, 60);
     Songs = NewControl<TListView>(this, Box, "Songs", 220, 190, 180, 60);
-    for (TWinControl* c : std::vector<TWinControl*>{Field, Choice, Option, Names, Notes, Songs}) c->SetTabStop(false);
+    for (TWinControl* c : std::vector<TWinControl*>{Field, Choice, Option, Names, Notes, Songs})
+      c->SetTabStop(false);
     EndLoad();
   }
   TPanel* Box;
@@ -69,13 +70,17 @@ class BiDiAnd3DTest : public FormsTest {
     Pump();
   }
 
-  static DWORD ExStyle(TWinControl* c) { return static_cast<DWORD>(GetWindowLongPtr(c->Handle(), GWL_EXSTYLE)); }
+  static DWORD ExStyle(TWinControl* c) {
+    return static_cast<DWORD>(GetWindowLongPtr(c->Handle(), GWL_EXSTYLE));
+  }
   // Ink in the client area, less `margin` columns on each side and the
   // rows a combo box's own edge takes.
   static std::pair<int, int> Ink(TControl* c, int margin = 0) {
     return InkColumns(c, margin, 3, c->ClientWidth() - margin, c->ClientHeight() - 3);
   }
-  static bool InkAtRight(TControl* c, int margin = 0) { return Ink(c, margin).first > c->ClientWidth() / 2; }
+  static bool InkAtRight(TControl* c, int margin = 0) {
+    return Ink(c, margin).first > c->ClientWidth() / 2;
+  }
   static bool InkAtLeft(TControl* c, int margin = 0) {
     const auto span = Ink(c, margin);
     return span.first >= 0 && span.second < c->ClientWidth() / 2;
@@ -95,7 +100,8 @@ class BiDiAnd3DTest : public FormsTest {
     const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
     const COLORREF paper = GetSysColor(COLOR_WINDOW);
     return WindowPixel(c, x, 0) == frame && WindowPixel(c, x, c->Height() - 1) == frame &&
-           WindowPixel(c, x, c->Height() - 2) == paper && WindowPixel(c, 0, c->Height() / 2) == frame &&
+           WindowPixel(c, x, c->Height() - 2) == paper &&
+           WindowPixel(c, 0, c->Height() / 2) == frame &&
            WindowPixel(c, 1, c->Height() / 2) == paper;
   }
 
@@ -122,7 +128,8 @@ TEST_F(BiDiAnd3DTest, EachModeReadsAlignsAndPlacesButtonsAndScrollBarsAsItSays) 
     SCOPED_TRACE(static_cast<int>(c.mode));
     form->SetBiDiMode(c.mode);
     Pump();
-    for (TWinControl* w : std::vector<TWinControl*>{form->Field, form->Choice, form->Option, form->Names}) {
+    for (TWinControl* w :
+         std::vector<TWinControl*>{form->Field, form->Choice, form->Option, form->Names}) {
       SCOPED_TRACE(w->Name());
       EXPECT_EQ(w->BiDiMode(), c.mode);
       EXPECT_EQ((ExStyle(w) & WS_EX_RTLREADING) != 0, c.reading);
@@ -242,7 +249,8 @@ TEST_F(BiDiAnd3DTest, AModeOutsideTheEnumerationRaisesAndKeepsTheMode) {
 }
 
 TEST_F(BiDiAnd3DTest, Ctl3DDrawsTheSunkenEdgeAndOffAFlatOnePixelBorder) {
-  const std::vector<TWinControl*> framed{form->Field, form->Choice, form->Names, form->Notes, form->Songs};
+  const std::vector<TWinControl*> framed{form->Field, form->Choice, form->Names, form->Notes,
+                                         form->Songs};
   for (TWinControl* c : framed) {
     SCOPED_TRACE(c->Name());
     EXPECT_TRUE(c->Ctl3D());
