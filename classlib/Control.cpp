@@ -1,6 +1,8 @@
 #include "classlib/Control.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 #include "classlib/Application.h"
 #include "classlib/Exceptions.h"
@@ -18,6 +20,22 @@ TControl* g_capture_control = nullptr;
 
 bool IsDoubleClick(UINT msg) {
   return msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+}
+
+// One axis of an anchored control: `near` and `far` are the anchors at the
+// left (top) and right (bottom), `rule` what the control keeps, `original`
+// and `now` the parent's client size then and now.
+void FollowAxis(bool near, bool far, int rule, int original, int now, int& pos, int& size) {
+  if (original <= 0 || (near && !far)) return;
+  if (near) {
+    size = std::max(0, now - (original - rule));
+  } else if (far) {
+    pos = now - (original - rule);
+  } else {
+    // The centre keeps its proportion of the parent, rounded to the nearest.
+    const std::int64_t scaled = (static_cast<std::int64_t>(rule) * now * 2 + original) / (2 * std::int64_t{original});
+    pos = static_cast<int>(scaled) - size / 2;
+  }
 }
 
 }  // namespace
@@ -113,6 +131,7 @@ TCustomForm* ValidParentForm(TControl* Control) {
 // --- TControl ---
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_unique<TFont>()) {
+  constraints_->OnChange = [this](TObject*) { ConstraintsChanged(); };
   ControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   font_->OnChange = [this](TObject*) { FontChanged(); };
   WindowProc = [this](TMessage& Message) { WndProc(Message); };
@@ -136,6 +155,8 @@ void TControl::SetParent(TWinControl* AParent) {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  AWidth = constraints_->ConstrainWidth(AWidth);
+  AHeight = constraints_->ConstrainHeight(AHeight);
   if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
   InvalidateControl(visible_, false);
   left_ = ALeft;
@@ -143,6 +164,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   width_ = AWidth;
   height_ = AHeight;
   Invalidate();
+  UpdateAnchorRules();
   RequestAlign();
   if (!ComponentState().Contains(csLoading)) Resize();
 }
@@ -172,7 +194,54 @@ TPoint TControl::ScreenToClient(const TPoint& Point) {
 void TControl::SetAlign(TAlign Value) {
   if (align_ == Value) return;
   align_ = Value;
+  // Let go by the alignment, the control is anchored where it stands now.
+  UpdateAnchorRules();
   RequestAlign();
+}
+
+// --- anchors and size limits ---
+
+void TControl::SetAnchors(TAnchors Value) {
+  if (!(Value <= TAnchors{akLeft, akTop, akRight, akBottom})) throw EPropertyError(SysConst::SInvalidPropertyValue);
+  if (anchors_ == Value) return;
+  anchors_ = Value;
+  UpdateAnchorRules();
+}
+
+bool TControl::FollowsAnchors() const { return align_ == alNone && !(anchors_ == kDefaultAnchors); }
+
+TPoint TControl::ClientSizeOfParent() const {
+  if (parent_ == nullptr) return TPoint{};
+  const TRect client = parent_->ClientRect();
+  return TPoint{client.right - client.left, client.bottom - client.top};
+}
+
+void TControl::UpdateAnchorRules() {
+  if (!FollowsAnchors() || parent_ == nullptr || parent_->placing_ == this) return;
+  const auto rule = [](bool near, bool far, int pos, int size) {
+    if (far) return near ? size : pos;
+    return pos + size / 2;
+  };
+  anchor_rules_.x = rule(anchors_.Contains(akLeft), anchors_.Contains(akRight), left_, width_);
+  anchor_rules_.y = rule(anchors_.Contains(akTop), anchors_.Contains(akBottom), top_, height_);
+  original_parent_size_ = ClientSizeOfParent();
+}
+
+TRect TControl::AnchoredBounds(const TPoint& ParentSize) const {
+  int left = left_;
+  int top = top_;
+  int width = width_;
+  int height = height_;
+  FollowAxis(anchors_.Contains(akLeft), anchors_.Contains(akRight), anchor_rules_.x, original_parent_size_.x,
+             ParentSize.x, left, width);
+  FollowAxis(anchors_.Contains(akTop), anchors_.Contains(akBottom), anchor_rules_.y, original_parent_size_.y,
+             ParentSize.y, top, height);
+  return Bounds(left, top, width, height);
+}
+
+void TControl::ConstraintsChanged() {
+  // SetBounds takes the size within the new limits.
+  SetBounds(left_, top_, width_, height_);
 }
 
 void TControl::SetAutoSize(bool Value) {
@@ -340,6 +409,8 @@ void TControl::Loaded() {
     ParentShowHintChanged();
     ParentBiDiModeChanged();
   }
+  // The bounds and the parent's size are the designed ones now.
+  UpdateAnchorRules();
   RequestAlign();
   AdjustSize();
 }

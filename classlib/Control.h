@@ -30,6 +30,7 @@
 #include "classlib/ControlMessages.h"
 #include "classlib/Fonts.h"
 #include "classlib/MessageHandling.h"
+#include "classlib/SizeConstraints.h"
 #include "classlib/Types.h"
 
 class TWinControl;
@@ -43,6 +44,10 @@ using TShiftState = Set<TShiftStateItem>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// The edges of its parent's client area a control keeps its distance to.
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = Set<TAnchorKind>;
+inline constexpr TAnchors kDefaultAnchors{akLeft, akTop};
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 // Which scroll bars a control shows.
@@ -177,6 +182,20 @@ class TControl : public TComponent {
   bool AutoSize() const { return auto_size_; }
   virtual void SetAutoSize(bool Value);
 
+  // --- anchors and size limits ---
+  // When the parent's client area changes size, an unaligned control keeps
+  // its distance to each anchored edge: anchored to both left and right
+  // (top and bottom) it stretches, to neither it keeps its centre in the
+  // same proportion of the parent. Aligned controls are placed by their
+  // alignment instead. A value with members outside TAnchorKind raises
+  // EPropertyError and keeps the anchors.
+  TAnchors Anchors() const { return anchors_; }
+  void SetAnchors(TAnchors Value);
+  // Every size the control takes (by code, alignment, anchors or a frame
+  // drag) is kept within these; changing them resizes the control now.
+  TSizeConstraints* Constraints() const { return constraints_.get(); }
+  void SetConstraints(TSizeConstraints* Value) { constraints_->Assign(Value); }
+
   // --- state ---
   bool Visible() const { return visible_; }
   virtual void SetVisible(bool Value);
@@ -307,6 +326,18 @@ class TControl : public TComponent {
  private:
   friend class TWinControl;
 
+  // Anchors: what the control keeps along each axis (its size when
+  // stretching, its near edge when anchored to the far side, its centre
+  // when anchored to neither) and the parent's client size it was measured
+  // against; taken again whenever the control is placed other than by its
+  // parent's layout.
+  void UpdateAnchorRules();
+  // The bounds the anchors give for the parent's new client size.
+  TRect AnchoredBounds(const TPoint& ParentSize) const;
+  bool FollowsAnchors() const;
+  void ConstraintsChanged();
+  TPoint ClientSizeOfParent() const;
+
   void FontChanged();
   void HandleMouseDown(TMessage& Message, TMouseButton Button, TShiftState Extra);
   void HandleMouseUp(TMessage& Message, TMouseButton Button);
@@ -320,6 +351,10 @@ class TControl : public TComponent {
   int height_ = 0;
   TAlign align_ = alNone;
   bool auto_size_ = false;
+  TAnchors anchors_ = kDefaultAnchors;
+  TPoint anchor_rules_{};
+  TPoint original_parent_size_{};
+  std::unique_ptr<TSizeConstraints> constraints_ = std::make_unique<TSizeConstraints>();
   bool visible_ = true;
   bool enabled_ = true;
   TColor color_ = clWindow;

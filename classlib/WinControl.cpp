@@ -363,6 +363,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   if (window != nullptr) tab_list_.push_back(window);
   AControl->parent_ = this;
   if (!AControl->ComponentState().Contains(csReading)) {
+    AControl->UpdateAnchorRules();
     AControl->Perform(CM_PARENTCOLORCHANGED);
     AControl->Perform(CM_PARENTFONTCHANGED);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED);
@@ -597,6 +598,8 @@ void TWinControl::SetClientSize(int AWidth, int AHeight) {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  AWidth = Constraints()->ConstrainWidth(AWidth);
+  AHeight = Constraints()->ConstrainHeight(AHeight);
   if (ALeft == Left() && ATop == Top() && AWidth == Width() && AHeight == Height()) return;
   if (handle_ != nullptr && !IsIconic(handle_)) {
     SetWindowPos(handle_, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -617,10 +620,20 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
       if (!ComponentState().Contains(csLoading)) Resize();
     }
   }
+  UpdateAnchorRules();
   RequestAlign();
 }
 
 void TWinControl::AdjustClientRect(TRect& /*Rect*/) {}
+
+void TWinControl::LimitTracking(MINMAXINFO& Info) {
+  // A frame dragged with the mouse or the keys stops at the limits.
+  const TSizeConstraints* limits = Constraints();
+  if (limits->MinWidth() > 0) Info.ptMinTrackSize.x = limits->MinWidth();
+  if (limits->MinHeight() > 0) Info.ptMinTrackSize.y = limits->MinHeight();
+  if (limits->MaxWidth() > 0) Info.ptMaxTrackSize.x = limits->MaxWidth();
+  if (limits->MaxHeight() > 0) Info.ptMaxTrackSize.y = limits->MaxHeight();
+}
 
 void TWinControl::DisableAlign() { ++align_disabled_; }
 
@@ -645,6 +658,38 @@ void TWinControl::AlignControl(TControl* AControl) {
   --align_disabled_;
 }
 
+bool TWinControl::HasChild(TControl* AControl) const {
+  return std::find(controls_.begin(), controls_.end(), AControl) != controls_.end();
+}
+
+void TWinControl::PlaceByLayout(TControl* AControl, int ALeft, int ATop, int AWidth, int AHeight) {
+  // The layout's own moves are no new placement to anchor to. The mark is
+  // the parent's, so that a child freed by its OnResize leaves nothing to
+  // clear.
+  struct Placing {
+    Placing(TControl*& mark, TControl* control) : mark_(mark), before_(mark) { mark_ = control; }
+    ~Placing() { mark_ = before_; }
+    Placing(const Placing&) = delete;
+    Placing& operator=(const Placing&) = delete;
+    TControl*& mark_;
+    TControl* before_;
+  } placing(placing_, AControl);
+  AControl->SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TWinControl::AnchorControls() {
+  const TRect client = ClientRect();
+  const TPoint size{client.right - client.left, client.bottom - client.top};
+  // Hidden controls follow too, so that they show in their place. A
+  // handler may free or move a child on the way: only the present ones go.
+  for (TControl* control : std::vector<TControl*>(controls_)) {
+    if (!HasChild(control)) continue;
+    if (!control->FollowsAnchors() || control->ComponentState().Contains(csLoading)) continue;
+    const TRect r = control->AnchoredBounds(size);
+    PlaceByLayout(control, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
+}
+
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
     std::vector<TControl*> list;
@@ -667,30 +712,49 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
       return a == AControl && b != AControl;
     });
     for (TControl* control : list) {
-      const int width = Rect.right - Rect.left;
-      const int height = Rect.bottom - Rect.top;
-      switch (align) {
-        case alTop:
-          control->SetBounds(Rect.left, Rect.top, width, control->Height());
-          Rect.top += control->Height();
-          break;
-        case alBottom:
-          control->SetBounds(Rect.left, Rect.bottom - control->Height(), width, control->Height());
-          Rect.bottom -= control->Height();
-          break;
-        case alLeft:
-          control->SetBounds(Rect.left, Rect.top, control->Width(), height);
-          Rect.left += control->Width();
-          break;
-        case alRight:
-          control->SetBounds(Rect.right - control->Width(), Rect.top, control->Width(), height);
-          Rect.right -= control->Width();
-          break;
-        default:
-          control->SetBounds(Rect.left, Rect.top, width, height);
-          break;
-      }
+      if (HasChild(control)) PlaceAligned(control, align, Rect);
     }
+  }
+  AnchorControls();
+}
+
+void TWinControl::PlaceAligned(TControl* AControl, TAlign Align, TRect& Rect) {
+  const int width = Rect.right - Rect.left;
+  const int height = Rect.bottom - Rect.top;
+  switch (Align) {
+    case alTop:
+      PlaceByLayout(AControl, Rect.left, Rect.top, width, AControl->Height());
+      break;
+    case alBottom:
+      PlaceByLayout(AControl, Rect.left, Rect.bottom - AControl->Height(), width, AControl->Height());
+      break;
+    case alLeft:
+      PlaceByLayout(AControl, Rect.left, Rect.top, AControl->Width(), height);
+      break;
+    case alRight:
+      PlaceByLayout(AControl, Rect.right - AControl->Width(), Rect.top, AControl->Width(), height);
+      break;
+    default:
+      PlaceByLayout(AControl, Rect.left, Rect.top, width, height);
+      return;
+  }
+  // A control its OnResize freed or moved elsewhere takes no room.
+  if (!HasChild(AControl)) return;
+  switch (Align) {
+    case alTop:
+      Rect.top += AControl->Height();
+      break;
+    case alBottom:
+      Rect.bottom -= AControl->Height();
+      break;
+    case alLeft:
+      Rect.left += AControl->Width();
+      break;
+    case alRight:
+      Rect.right -= AControl->Width();
+      break;
+    default:
+      break;
   }
 }
 
@@ -884,6 +948,10 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_WINDOWPOSCHANGED:
       DefaultHandler(Message);
       UpdateBounds();
+      return;
+    case WM_GETMINMAXINFO:
+      DefaultHandler(Message);
+      LimitTracking(*reinterpret_cast<MINMAXINFO*>(Message.LParam));
       return;
     case WM_SETFOCUS: {
       TCustomForm* form = GetParentForm(this);

@@ -27,7 +27,9 @@
 // z-order, bottom first; windowless children are painted on its window
 // after it (PaintControls) and get their mouse messages from it. Aligned
 // children (Align) are laid out whenever the control's size or theirs
-// changes. Deleting a windowed control deletes its child controls.
+// changes, and then the unaligned ones follow the edges they are anchored
+// to (Anchors); every child's size stays within its Constraints. Deleting
+// a windowed control deletes its child controls.
 #pragma once
 
 #include <memory>
@@ -174,6 +176,9 @@ class TWinControl : public TControl {
   virtual void AlignControls(TControl* AControl, TRect& Rect);
   // Lays out one child after it changed (or all when AControl is null).
   void AlignControl(TControl* AControl);
+  // Moves the unaligned anchored children for the present client size
+  // (the last step of AlignControls).
+  void AnchorControls();
 
   virtual void KeyDown(Word& Key, TShiftState Shift);
   virtual void KeyUp(Word& Key, TShiftState Shift);
@@ -218,6 +223,13 @@ class TWinControl : public TControl {
   void ReflectToChild(HWND Child, TMessage& Message);
   void HandleFocusChange(bool Gaining);
   void SetZOrder(TControl* AControl, bool TopMost);
+  // Places a child for the alignment or its anchors.
+  void PlaceByLayout(TControl* AControl, int ALeft, int ATop, int AWidth, int AHeight);
+  // Places an aligned child in what is left of Rect and takes its room.
+  void PlaceAligned(TControl* AControl, TAlign Align, TRect& Rect);
+  bool HasChild(TControl* AControl) const;
+  // The frame-drag limits (WM_GETMINMAXINFO) within Constraints.
+  void LimitTracking(MINMAXINFO& Info);
 
   HWND handle_ = nullptr;
   HWND parent_window_ = nullptr;
@@ -228,6 +240,8 @@ class TWinControl : public TControl {
   bool align_needed_ = false;
   std::unique_ptr<TBrush> brush_;
   UINT control_id_ = 0;
+  // The child the layout is placing now.
+  TControl* placing_ = nullptr;
   bool ctl3d_ = true;
   bool parent_ctl3d_ = true;
 };

@@ -735,16 +735,27 @@ void TGnutella::ClientPush(TGnutellaClient* link, const TGnutellaHeader& Header,
       ++PushesRouted;
       Forward(Header, Payload, &route.Target, nullptr);
       break;
-    case graLocal:
-      if (OnPush) {
-        OnPush(this, link->Host, link->ClientGUID, Dotted(push.Address), push.Port,
-               GetSharedFileName(push.FileIndex), push.FileIndex, push.ServentID);
+    case graLocal: {
+      // Only a file this servent shares is worth a dial to the address the
+      // push names.
+      const String shared = GetSharedFileName(push.FileIndex);
+      if (shared.empty()) {
+        RefusePush();
+      } else if (OnPush) {
+        OnPush(this, link->Host, link->ClientGUID, Dotted(push.Address), push.Port, shared,
+               push.FileIndex, push.ServentID);
       }
       break;
+    }
     default:
       ++PushesDropped;
       break;
   }
+}
+
+void TGnutella::RefusePush() {
+  ++PushesRefused;
+  ++PushesDropped;
 }
 
 void TGnutella::ClientMalformed(TGnutellaClient*, const TGnutellaHeader& Header) {

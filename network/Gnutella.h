@@ -165,6 +165,11 @@ class TGnutella : public TFileShareGnu {
   // Milliseconds a push waits for its GIV.
   DWORD GivTimeout = 60000;
   DWORD GivsRefused = 0;
+  // A push for this servent that is not answered (no dial): one for a file
+  // index it does not share (OnPush is not raised), or one its receiver
+  // turns down. Counted here and, as a push dropped, in PushesDropped.
+  void RefusePush();
+  DWORD PushesRefused = 0;
 
   // --- Settings ------------------------------------------------------------
   WORD ListenPort() const override;

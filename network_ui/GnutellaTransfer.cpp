@@ -323,10 +323,18 @@ bool TGnutellaFileTransfer::DownloadBody(TGnutellaDownloadReply& Reply, TCustomW
     return false;
   }
   if (reply_end_ >= 0 && at == reply_end_) {
-    if (!AskForTheRest(Socket)) Socket->Close();
+    if (at == reply_start_) {
+      FailEmptyReply(Socket);
+    } else if (!AskForTheRest(Socket)) {
+      Socket->Close();
+    }
     return false;
   }
   return true;
+}
+
+void TGnutellaFileTransfer::FailEmptyReply(TCustomWinSocket* Socket) {
+  Fail(Socket, -1, "Reply brought no data");
 }
 
 bool TGnutellaFileTransfer::AskForTheRest(TCustomWinSocket* Socket) {
@@ -369,7 +377,7 @@ bool TGnutellaFileTransfer::DownloadBytes(TGnutellaDownloadReply& Reply, std::st
     if (size >= 0 && (whole < 0 || size < whole)) whole = size;
   };
   cap(requested_stop_);
-  cap(Reply.HitSize);
+  cap(Reply.KnownHitSize());
   if (parsed.RangeTotal) cap(*parsed.RangeTotal);
   if (data_started_) cap(StopOffset);
   if (!end || (whole >= 0 && from > whole)) {
@@ -390,7 +398,7 @@ bool TGnutellaFileTransfer::DownloadBytes(TGnutellaDownloadReply& Reply, std::st
   } else if (parsed.ContentLength) {
     file_size_ = from + *parsed.ContentLength;
   }
-  if (Reply.HitSize >= 0) file_size_ = Reply.HitSize;
+  if (Reply.KnownHitSize() >= 0) file_size_ = Reply.KnownHitSize();
   StopOffset = whole >= 0 ? whole : reply_end_;
   std::string rest = Header.substr(parsed.Consumed);
   Header.clear();

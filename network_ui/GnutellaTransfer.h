@@ -34,9 +34,13 @@
 // answering 0). The whole file is StopOffset when the caller gave one, the
 // size the search hit announced (HitSize), or the total a Content-Range
 // names, whichever is smallest; without any of them the reply's own range.
+// A hit carries its size in 32 bits, and 4294967295 there means the size is
+// not known (so says every servent for a file of 4 GiB or more).
 // When a reply's range ends before the whole file, the download asks for the
 // rest on a new connection, from the next byte, until the file is whole or
-// the peer refuses (a pop, on a connection it did not dial, cannot).
+// the peer refuses (a pop, on a connection it did not dial, cannot). A reply
+// whose range ends without a byte of the file ends the download with an
+// error, the partial file kept: asking again would only bring the same.
 #pragma once
 
 #include <cstddef>
@@ -81,9 +85,13 @@ class TGnutellaDownloadReply {
   String Server;
   String XGnutellaContentURN;
   String SaveTo;
-  // The size the search hit announced, -1 when unknown: nothing past it is
-  // ever written, whatever the replies say.
+  // The size the search hit announced, -1 (or kUnknownHitSize) when
+  // unknown: nothing past it is ever written, whatever the replies say.
   std::int64_t HitSize = -1;
+  // What a hit's size field holds for a file it cannot measure in 32 bits.
+  static constexpr std::int64_t kUnknownHitSize = 0xFFFFFFFF;
+  // HitSize when it names a size, else -1.
+  std::int64_t KnownHitSize() const { return HitSize == kUnknownHitSize ? -1 : HitSize; }
 };
 
 class TGnutellaFileTransfer : public TComponent {
@@ -151,6 +159,9 @@ class TGnutellaFileTransfer : public TComponent {
   // The reply's range ended before the whole file: the rest is asked for
   // on a new connection (false when this transfer cannot dial again).
   bool AskForTheRest(TCustomWinSocket* Socket);
+  // A reply ended without a byte of the file: the download ends with an
+  // error (asking again would bring the same).
+  void FailEmptyReply(TCustomWinSocket* Socket);
   // The whole file arrived: the partial file goes over SaveTo.
   void FinishDownload(TGnutellaDownloadReply& Reply, TCustomWinSocket* Socket);
   // The serving side: opens the file and sends the reply header (false when the

@@ -120,7 +120,12 @@ void TNutsForm::BindDownload(TGnutellaFileTransfer* T, bool WithConnect) {
   T->OnStartTransfer = [this, T](TComponent*, const String&) {
     TListItem* row = TransferRow(T);
     if (row == nullptr) return;
-    if (SubItem(row, 0) == "0") SetSubItem(row, 0, IntToStr(T->StopOffset));
+    // A hit that could not tell the size (none, or one past 32 bits) gets
+    // the size the reply told.
+    const String announced = SubItem(row, 0);
+    if (announced == "0" || announced == IntToStr(TGnutellaDownloadReply::kUnknownHitSize)) {
+      SetSubItem(row, 0, IntToStr(T->StopOffset));
+    }
     SetSubItem(row, 2, "Downloading...");
     if (auto* reply = dynamic_cast<TGnutellaDownloadReply*>(T)) {
       SetSubItem(row, 3, IntToStr(reply->ContentLength));
@@ -259,8 +264,25 @@ void TNutsForm::Gnutella1UploadFile(TObject*, const String&, int FileIndex, std:
   up->Start();
 }
 
+bool TNutsForm::MayAnswerPush(const String& PushIP, DWORD FileIndex) const {
+  int running = 0;
+  for (TGnutellaFileTransfer* t : transfers_) {
+    const auto* push = dynamic_cast<const TGnutellaPushFile*>(t);
+    if (push == nullptr) continue;
+    if (push->IP == PushIP && push->FileIndex == static_cast<int>(FileIndex)) return false;
+    ++running;
+  }
+  return running < UploadSlots;
+}
+
 void TNutsForm::Gnutella1Push(TObject*, const String&, const GUID&, const String& PushIP, int Port,
                               const String& Filename, DWORD FileIndex, const GUID& ServentID) {
+  // A push makes this servent dial whatever address it names: one dial per
+  // address and file at a time, and no more than the upload slots.
+  if (!MayAnswerPush(PushIP, FileIndex)) {
+    Gnutella1->RefusePush();
+    return;
+  }
   auto* push = new TGnutellaPushFile(this);
   push->IP = PushIP;
   push->Port = Port;

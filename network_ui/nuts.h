@@ -170,6 +170,9 @@ class TNutsForm : public TForm {
   TListItem* TransferRow(TGnutellaFileTransfer* T) const;
   // DownloadDir: the download folder text, ending in a separator.
   String DownloadDir;
+  // Uploads over pushes that may run at once; a push beyond them is
+  // refused, not dialled.
+  int UploadSlots = 4;
 
   // --- statistics (NutsStatistics.cpp) ---
   void Timer1Timer(TObject* Sender);
@@ -229,6 +232,9 @@ class TNutsForm : public TForm {
   void BindDownload(TGnutellaFileTransfer* T, bool WithConnect);
   void BindUpload(TGnutellaFileTransfer* T);
   void BindEnd(TGnutellaFileTransfer* T);
+  // Whether a push to PushIP for FileIndex may dial now: no other push to
+  // that address for that index runs, and an upload slot is free.
+  bool MayAnswerPush(const String& PushIP, DWORD FileIndex) const;
   // Unhooks every transfer from the window and forgets it; the caller
   // frees them or leaves them to their owner.
   std::vector<TGnutellaFileTransfer*> ReleaseTransfers();

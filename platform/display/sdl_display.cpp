@@ -457,6 +457,7 @@ class SdlBackend : public Backend {
       return;
     }
     if (BindX11(sdl_)) {
+      UseScreenVisual(sdl_);
       static std::once_flag installed;
       std::call_once(installed, [] { g_previous_io_handler = SetXIOErrorHandler(&OnXConnectionLost); });
     } else {

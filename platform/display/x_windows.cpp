@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace platform::display {
 
@@ -16,7 +17,8 @@ namespace {
 #define VELKO_X11_CALLS(X)                                                                              \
   X(XRaiseWindow) X(XFlush) X(XSetTransientForHint) X(XDeleteProperty) X(XInternAtom) X(XGetInputFocus) \
   X(XSetInputFocus) X(XSetIOErrorHandler) X(XDefaultRootWindow) X(XConnectionNumber) X(XEventsQueued)  \
-  X(XSetErrorHandler) X(XSync)
+  X(XSetErrorHandler) X(XSync) X(XOpenDisplay) X(XCloseDisplay) X(XDefaultScreen) X(XDefaultVisual)     \
+  X(XDefaultColormap) X(XVisualIDFromVisual) X(XGetWindowAttributes) X(XSetWindowColormap)
 #define VELKO_XEXT_CALLS(X) X(XShapeQueryExtension) X(XShapeCombineRectangles) X(XShapeCombineMask)
 
 struct XLibrary {
@@ -49,6 +51,22 @@ bool X11Of(SDL_Window* window, ::Display** display, ::Window* xwindow) {
 }
 
 int IgnoreXError(::Display*, XErrorEvent*) { return 0; }
+
+// Beside its shape a window shows the screen beneath, but a reader of the
+// screen that takes each window with a colormap of its own as a whole
+// rectangle (xwd does) gets black there. A window on the screen's colormap
+// is read with the screen. SDL gives every window a colormap of its own;
+// only a window of the screen's visual can take the screen's.
+void UseScreenColormap(::Display* display, ::Window xwindow) {
+  XWindowAttributes attributes;
+  if (!g_x.XGetWindowAttributes(display, xwindow, &attributes)) return;
+  const int screen = g_x.XDefaultScreen(display);
+  const Colormap screen_colormap = g_x.XDefaultColormap(display, screen);
+  if (attributes.colormap == screen_colormap) return;
+  if (g_x.XVisualIDFromVisual(attributes.visual) != g_x.XVisualIDFromVisual(g_x.XDefaultVisual(display, screen)))
+    return;
+  g_x.XSetWindowColormap(display, xwindow, screen_colormap);
+}
 
 // Sets the keyboard focus, passing over the error a window that is not
 // viewable (or is gone) gives: Xlib's handler would end the process.
@@ -87,6 +105,17 @@ bool BindX11(const SdlLibrary& sdl) {
   return true;
 }
 
+bool UseScreenVisual(const SdlLibrary& sdl) {
+  if (!g_bound.load()) return false;
+  // SDL hands out its connection only with a window: a short connection
+  // of ours to the same display learns the visual before the first one.
+  ::Display* display = g_x.XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  const VisualID id = g_x.XVisualIDFromVisual(g_x.XDefaultVisual(display, g_x.XDefaultScreen(display)));
+  g_x.XCloseDisplay(display);
+  return sdl.SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(id).c_str()) == SDL_TRUE;
+}
+
 bool StackSdlWindows(const std::vector<SDL_Window*>& bottom_to_top) {
   ::Display* display = nullptr;
   bool any = false;
@@ -122,6 +151,7 @@ bool ShapeSdlWindow(SDL_Window* window, const std::vector<RECT>* rects) {
   int event_base = 0, error_base = 0;
   if (!g_x.XShapeQueryExtension(display, &event_base, &error_base)) return false;
   if (rects != nullptr) {
+    UseScreenColormap(display, xwindow);
     std::vector<XRectangle> shape;
     shape.reserve(rects->size());
     for (const RECT& r : *rects)

@@ -22,7 +22,13 @@ namespace platform::display {
 // run on X11 or the X libraries lack a call.
 bool BindX11(const SdlLibrary& sdl);
 
-// `rects` in window coordinates; null removes the shape. False when the
+// Makes SDL create its windows with the screen's default visual (it takes
+// a DirectColor one where the screen has it), so that a shaped window can
+// use the screen's colormap. Call after BindX11, before the first window.
+bool UseScreenVisual(const SdlLibrary& sdl);
+
+// `rects` in window coordinates; null removes the shape. A shaped window
+// takes the screen's colormap where its visual allows. False when the
 // display cannot shape (not X11, or no shape extension).
 bool ShapeSdlWindow(SDL_Window* window, const std::vector<RECT>* rects);
 

@@ -92,6 +92,24 @@ TEST_F(ShapeHintTest, RestingTheMouseShowsTheShapedWindow) {
   EXPECT_TRUE(Showing());
 }
 
+// A hint whose pause runs out while a modal box keeps its window disabled
+// (the box opened in between) does not show: it would stand over the box.
+// The pointer comes to the button from elsewhere, so a new pause starts.
+TEST_F(ShapeHintTest, NoHintForAControlOfADisabledWindow) {
+  MoveMouse(form_, 5, 5);
+  Advance(600);
+  ASSERT_FALSE(Showing());
+  MoveMouse(button, 10, 8);
+  EnableWindow(form_->Handle(), FALSE);
+  Advance(600);
+  EXPECT_FALSE(Showing());
+  // Enabled again, a rest on another spot of the button shows it.
+  EnableWindow(form_->Handle(), TRUE);
+  MoveMouse(form_, 5, 5);
+  RestOnButton(25, 20);
+  EXPECT_TRUE(Showing());
+}
+
 TEST_F(ShapeHintTest, SizesPerStyle) {
   const String text = "Play the song";
   const TSize t = TextExtent(text);

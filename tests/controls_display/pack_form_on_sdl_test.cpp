@@ -16,6 +16,8 @@
 #include "controls/ControlPack.h"
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/surface.h"
+#include "platform/user/painting.h"
 #include "tests/controls/pack_form.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/x_server.h"
@@ -127,6 +129,98 @@ TEST(PackFormOnSdlTest, TheShapedHintShowsNothingButItsBalloon) {
   EXPECT_EQ(x.Pixel(outside2.x, outside2.y), RGB(0, 128, 0)) << std::hex << x.Pixel(outside2.x, outside2.y);
   std::filesystem::create_directories("screenshots");
   EXPECT_TRUE(platform::SaveScreenshot("screenshots/shaped_hint_sdl.png"));
+  delete shaped;
+
+  delete Application;
+  Application = new TApplication(nullptr);
+  ResetControlPack();
+  HintWindowClass = HintWindowClassOf<THintWindow>();
+  platform::UseHeadlessDisplay();
+}
+
+// Pixels of `screen` in `area` that are exactly `color`.
+int CountPixels(const platform::Surface& screen, const TRect& area, COLORREF color) {
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) count += screen.Pixel(x, y) == color ? 1 : 0;
+  return count;
+}
+
+// Beside its balloon the shaped hint leaves the screen beneath also for a
+// reader of the X screen that takes each window through its own colormap
+// (xwd): SDL's windows have colormaps of their own, and there the outside
+// of the shape came out as a black rectangle. The balloon holds the whole
+// of its text, the last line included. The screen as xwd read it is kept
+// as build*/tests/screenshots/shaped_hint_xwd.png.
+TEST(PackFormOnSdlTest, BesideItsBalloonTheHintLeavesTheScreenAsXwdReadsIt) {
+  KeepXLibrariesLoaded();
+  ASSERT_GT(RegisterResourceFolder((ProgramFolder() / "Resources").string()), 0);
+  XServer x;
+  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
+  ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
+  delete Application;
+  Application = new TApplication(nullptr);
+  ResetControlPack();
+
+  TPackForm* form = nullptr;
+  Application->CreateForm(form);
+  form->SetBounds(100, 80, 600, 480);
+  form->SetColor(clGreen);
+  form->Show();
+  const COLORREF beneath = RGB(0, 128, 0);
+  // Below the form's controls: the hint stands over the bare form.
+  const TPoint mouse = form->ClientToScreen(Point(20, 420));
+  ASSERT_TRUE(PumpUntil([&] { return x.Pixel(mouse.x + 4, mouse.y - 10) == beneath; }));
+  // Blue text, told apart from the black outline.
+  ASSERT_NE(ActiveShapeHint, nullptr);
+  ActiveShapeHint->Font()->SetColor(clBlue);
+  const String text = "Three lines of hint:\r\nthe second one\r\nand the last, hanging deep: gjpqy";
+
+  auto* shaped = new TKavoShapeHintWindow(Application);
+  shaped->ActivateHint(Rect(mouse.x, mouse.y, -1, -1), text);
+  ASSERT_TRUE(shaped->Shaped());
+  const TRect bounds = Bounds(shaped->Left(), shaped->Top(), shaped->Width(), shaped->Height());
+  const COLORREF balloon = ColorToRGB(ActiveShapeHint->Color);
+  const TPoint inside = Point(bounds.left + 25, bounds.top + 3);
+  ASSERT_TRUE(PumpUntil([&] { return x.Pixel(inside.x, inside.y) == balloon; }))
+      << std::hex << x.Pixel(inside.x, inside.y);
+  PumpUntil([] { return false; }, 0.3);
+  const std::shared_ptr<platform::Surface> screen = x.ScreenAsXwdReadsIt();
+  ASSERT_TRUE(screen) << "xwd did not read the screen (scripts/deps installs it)";
+  EXPECT_TRUE(platform::SavePng(*screen, "screenshots/shaped_hint_xwd.png"));
+
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(shaped->Handle(), shape), ERROR);
+  int outside = 0, wrong_in_dump = 0, wrong_on_root = 0;
+  for (int y = 0; y < bounds.bottom - bounds.top; ++y) {
+    for (int dx = 0; dx < bounds.right - bounds.left; ++dx) {
+      if (PtInRegion(shape, dx, y)) continue;
+      ++outside;
+      wrong_in_dump += screen->Pixel(bounds.left + dx, bounds.top + y) != beneath ? 1 : 0;
+      wrong_on_root += x.Pixel(bounds.left + dx, bounds.top + y) != beneath ? 1 : 0;
+    }
+  }
+  DeleteObject(shape);
+  EXPECT_GT(outside, 1000);
+  EXPECT_EQ(wrong_in_dump, 0) << "of " << outside << " pixels beside the balloon";
+  EXPECT_EQ(wrong_on_root, 0) << "of " << outside << " pixels beside the balloon";
+
+  // The text drawn alone in the hint's font and colours: every one of its
+  // blue pixels shows in the balloon.
+  TRect measured = Rect(0, 0, Screen->Width(), 0);
+  MeasureText(text, ActiveShapeHint->Font3D(), measured, DT_WORDBREAK | DT_NOPREFIX, ActiveShapeHint->Font());
+  TBitmap alone;
+  alone.SetPixelFormat(pf32bit);
+  alone.SetSize(measured.right + 4, measured.bottom + 4);
+  alone.Canvas()->Brush()->SetColor(ActiveShapeHint->Color);
+  alone.Canvas()->FillRect(Rect(0, 0, alone.Width(), alone.Height()));
+  alone.Canvas()->SetFont(ActiveShapeHint->Font());
+  Draw3DText(alone.Canvas(), text, ActiveShapeHint->Font3D(), TRect{}, {}, KavoHintTextFormat, measured);
+  int blue_alone = 0;
+  for (int y = 0; y < alone.Height(); ++y)
+    for (int dx = 0; dx < alone.Width(); ++dx) blue_alone += alone.Canvas()->Pixels(dx, y) == clBlue ? 1 : 0;
+  ASSERT_GT(blue_alone, 200);
+  EXPECT_EQ(CountPixels(*screen, bounds, RGB(0, 0, 255)), blue_alone);
   delete shaped;
 
   delete Application;

@@ -251,6 +251,38 @@ TEST_F(ConnectionsTest, SettingsMaxConnectionsAsLeafMaxConnectionTypeAndRemoteIp
   EXPECT_EQ(servent->RemoteIP(), "127.0.0.50");
 }
 
+// Each connection type sets its row; the user-defined type keeps the last.
+TEST_F(ConnectionsTest, ConnectionTypePresets) {
+  TGnutella* servent = MakeServent("127.0.0.2");
+  struct Preset {
+    TConnectionType type;
+    int min, max;
+    bool ultrapeer, allow04;
+    WORD line_speed;
+  } presets[] = {
+      {ct14Modem, 2, 5, false, false, 14}, {ct28Modem, 3, 6, false, false, 28},
+      {ct33Modem, 4, 7, false, false, 33}, {ct56Modem, 5, 10, false, false, 56},
+      {ct64ISDN, 6, 11, false, false, 64}, {ct128ISDN, 7, 12, false, false, 128},
+      {ctCable, 8, 20, false, false, 300}, {ctDSL, 8, 20, false, false, 128},
+      {ctT1, 15, 50, true, true, 1000},    {ctT3, 15, 50, true, true, 10000},
+  };
+  for (const Preset& p : presets) {
+    servent->SetConnectionType(p.type);
+    EXPECT_EQ(servent->ConnectionType(), p.type);
+    EXPECT_EQ(servent->MinConnections, p.min) << p.type;
+    EXPECT_EQ(servent->MaxConnections(), p.max) << p.type;
+    EXPECT_EQ(servent->Ultrapeer(), p.ultrapeer) << p.type;
+    EXPECT_TRUE(servent->UltrapeerNeeded()) << p.type;
+    EXPECT_EQ(servent->AllowGnutella0_4, p.allow04) << p.type;
+    EXPECT_EQ(servent->LineSpeed, p.line_speed) << p.type;
+  }
+  servent->SetConnectionType(ctUserDefined);
+  EXPECT_EQ(servent->ConnectionType(), ctUserDefined);
+  EXPECT_EQ(servent->MinConnections, 15);
+  EXPECT_EQ(servent->LineSpeed, 10000);
+  EXPECT_TRUE(servent->AllowGnutella0_4);
+}
+
 TEST_F(ConnectionsTest, SharesGoThroughTheServent) {
   TGnutella* servent = MakeServent("127.0.0.2");
   TempDir files;

@@ -183,6 +183,35 @@ TEST_F(RoutingScenarioTest, PushForOwnFileIsRaisedOnceOverTwoPaths) {
   EXPECT_EQ(servent->PushesDropped, 1u);
 }
 
+// A push names any address to dial: only one for a file this servent shares
+// reaches the window; the others are counted as refused.
+TEST_F(RoutingScenarioTest, PushForAFileNotSharedIsRefusedAndCounted) {
+  TGnutella* servent = MakeServent("127.0.0.3");
+  Share(servent, "song.mp3", 100);
+  String removed = Share(servent, "gone.mp3", 100);
+  servent->RemoveShare(removed);
+  RawPeer peer;
+  ASSERT_TRUE(Login04(peer, "127.0.0.3"));
+  peer.Send(QueryBytes(NewGuid(), 3, "song"));
+  ASSERT_TRUE(PumpUntil([&] { return servent->QueryHitsSent == 1; }));
+  std::vector<DWORD> raised;
+  servent->OnPush = [&](TObject*, const String&, const GUID&, const String&, int, const String&, DWORD index,
+                        const GUID&) { raised.push_back(index); };
+  // Index 1 was shared and removed; 7 never was; 0 is shared.
+  for (DWORD index : {1u, 7u, 0u}) {
+    TPushFields fields;
+    fields.ServentID = servent->ServentGUID;
+    fields.FileIndex = index;
+    fields.Address = winsock::inet_addr("127.0.0.7");
+    fields.Port = 6999;
+    peer.Send(Bytes(BuildPush(NewGuid(), 3, fields)));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return servent->PushesReceived == 3; }));
+  EXPECT_EQ(raised, std::vector<DWORD>{0});
+  EXPECT_EQ(servent->PushesRefused, 2u);
+  EXPECT_EQ(servent->PushesDropped, 2u);
+}
+
 TEST_F(RoutingScenarioTest, QueryHitPayloadNeverPassesTheLimit) {
   TGnutella* servent = MakeServent("127.0.0.3");
   // 300 files with long names: more than one hit may hold.

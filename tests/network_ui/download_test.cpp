@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -37,6 +38,13 @@ class DownloadTest : public TransferTest {
   // The same with one answer per connection (the last one for the rest).
   void RunDownloads(const std::vector<std::vector<std::string>>& answers, std::int64_t start = 0,
                     TGnutellaFileExitst choice = kNoHandler, const std::string& name = "song.mp3") {
+    FetchWith(answers, start, choice, name);
+    saved_ = ReadFile(Native("song.mp3"));
+  }
+  // RunDownloads without reading the file (which may be huge); each
+  // connection only takes the request and the answer.
+  void FetchWith(const std::vector<std::vector<std::string>>& answers, std::int64_t start = 0,
+                 TGnutellaFileExitst choice = kNoHandler, const std::string& name = "song.mp3") {
     requests_.clear();
     LoopbackServer peer([&](LoopbackConnection& c) {
       c.SetNoDelay();
@@ -60,11 +68,11 @@ class DownloadTest : public TransferTest {
     d->FileIndex = 7;
     d->Filename = name;
     d->StartOffset = start;
+    d->HitSize = hit_size_;
     d->Start();
     EXPECT_TRUE(PumpMessagesUntil([&] { return log_.disconnected || log_.errors > 0; }));
     stop_offset_ = d->StopOffset;
     delete d;
-    saved_ = ReadFile(Native("song.mp3"));
   }
   std::vector<std::string> Requests() {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -76,6 +84,7 @@ class DownloadTest : public TransferTest {
   TransferLog log_;
   std::string saved_;
   std::int64_t stop_offset_ = 0;
+  std::int64_t hit_size_ = -1;
 };
 
 TEST_F(DownloadTest, SendsTheExactRequestAndStopsAtTheContentLength) {
@@ -131,6 +140,87 @@ TEST_F(DownloadTest, TheRangeEndComesFromEachSource) {
     if (requests.size() > 1) {
       EXPECT_NE(requests[1].find("\r\nRange: bytes=5-\r\n"), std::string::npos);
     }
+  }
+}
+
+// A peer that answers with no bytes of the file, on the first connection or
+// on the one for the rest, is asked no more: the download ends with an error
+// and what came before waits in the partial file.
+TEST_F(DownloadTest, AReplyWithNoBytesEndsTheDownloadWithAnError) {
+  const std::string chunk = "HTTP/1.0 206 Partial Content\r\nContent-Range: bytes 0-4/10\r\n\r\n01234";
+  struct Case {
+    std::vector<std::string> replies;  // one per request, the last for every later one
+    std::int64_t hit_size;
+    std::string partial;
+  } cases[] = {
+      {{"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"}, 10, ""},
+      {{chunk, "HTTP/1.0 206 Partial Content\r\nContent-Length: 0\r\n\r\n"}, -1, "01234"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(Native("song.mp3.part"));
+    std::vector<std::vector<std::string>> answers;
+    for (const auto& reply : c.replies) answers.push_back({reply});
+    hit_size_ = c.hit_size;
+    FetchWith(answers);
+    const std::string label = c.replies.back();
+    EXPECT_EQ(Requests().size(), c.replies.size()) << label;
+    EXPECT_EQ(log_.errors, 1) << label;
+    EXPECT_FALSE(log_.transfered) << label;
+    EXPECT_FALSE(std::filesystem::exists(Native("song.mp3"))) << label;
+    EXPECT_TRUE(std::filesystem::exists(Native("song.mp3.part"))) << label;
+    EXPECT_EQ(ReadFile(Native("song.mp3.part")), c.partial) << label;
+  }
+}
+
+// A hit's size of 4294967295 says only that the file does not fit 32 bits:
+// the replies tell the size, and the file completes only when whole. The
+// resumes start from a sparse partial file just below 4 GiB.
+TEST_F(DownloadTest, AnUnknownHitSizeLeavesTheSizeToTheReplies) {
+  constexpr std::int64_t kUnknown = 4294967295;
+  constexpr std::int64_t kResume = kUnknown - 5;
+  const std::string range = "HTTP/1.0 206 Partial Content\r\nContent-Range: bytes ";
+  struct Case {
+    std::vector<std::string> replies;
+    std::int64_t start;
+    bool transfered;
+    std::int64_t size;  // of the finished file, else of the partial file
+    std::string tail;   // its bytes from `start` on
+  } cases[] = {
+      {{"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"}, 0, true, 10, "0123456789"},
+      {{range + "4294967290-4294967294/4294967300\r\n\r\nabcde",
+        range + "4294967295-4294967299/4294967300\r\n\r\nfghij"},
+       kResume, true, 4294967300, "abcdefghij"},
+      {{range + "4294967290-4294967294/5368709120\r\n\r\nabcde", "HTTP/1.0 503 Busy\r\n\r\n"},
+       kResume, false, 4294967295, "abcde"},
+  };
+  hit_size_ = kUnknown;
+  for (const auto& c : cases) {
+    for (const char* name : {"song.mp3", "song.mp3.part"}) std::filesystem::remove(Native(name));
+    if (c.start > 0) {
+      folder_.WriteFile("song.mp3.part", "");
+      std::filesystem::resize_file(Native("song.mp3.part"), static_cast<std::uintmax_t>(c.start));
+    }
+    std::vector<std::vector<std::string>> answers;
+    for (const auto& reply : c.replies) answers.push_back({reply});
+    FetchWith(answers, c.start, 0);
+    const std::string label = c.replies.front();
+    EXPECT_EQ(log_.transfered, c.transfered) << label;
+    EXPECT_EQ(Requests().size(), c.replies.size()) << label;
+    if (Requests().size() > 1) {
+      EXPECT_NE(Requests()[1].find("\r\nRange: bytes=4294967295-\r\n"), std::string::npos) << label;
+    }
+    const std::string kept = Native(c.transfered ? "song.mp3" : "song.mp3.part");
+    if (!std::filesystem::exists(kept)) {
+      ADD_FAILURE() << "nothing kept: " << label;
+      continue;
+    }
+    EXPECT_EQ(static_cast<std::int64_t>(std::filesystem::file_size(kept)), c.size) << label;
+    std::ifstream in(kept, std::ios::binary);
+    in.seekg(c.start);
+    std::string tail(c.tail.size() + 1, '\0');
+    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    tail.resize(static_cast<std::size_t>(in.gcount()));
+    EXPECT_EQ(tail, c.tail) << label;
   }
 }
 

@@ -33,6 +33,18 @@ std::vector<std::string> Row(TListItem* item) {
   return texts;
 }
 
+// What the window's servent tells peers before any settings file: its user
+// agent (in every handshake and every transfer's request), its maximum of
+// links and its line speed.
+TEST_F(NutsTest, TheServentsOwnAgentLinksAndSpeed) {
+  MakeWindow();
+  EXPECT_EQ(form_->Gnutella1->UserAgent(), "Velko 5.3");
+  TGnutellaDownloadFile download(nullptr);
+  EXPECT_EQ(download.LocalUserAgent, "Velko 5.3");
+  EXPECT_EQ(form_->Gnutella1->MaxConnections(), 2);
+  EXPECT_EQ(form_->Gnutella1->LineSpeed, 10000);
+}
+
 // The placed values read back from the live controls of the shown window.
 TEST_F(NutsTest, PlacedSizesAndThePlayerBar) {
   WriteSettings();

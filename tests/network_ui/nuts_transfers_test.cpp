@@ -209,6 +209,35 @@ TEST_F(NutsTransfersTest, NothingPastTheSizeTheHitAnnouncedIsWritten) {
   }
 }
 
+// A hit's size of 4294967295 is no size: the row shows the one the reply
+// tells. A reply with no bytes ends its row with an error, the partial file
+// kept.
+TEST_F(NutsTransfersTest, TheRowsTellUnknownSizesAndEmptyReplies) {
+  struct Case {
+    std::string name;
+    DWORD announced;
+    std::string reply;
+    std::string status, size, progress;
+  } cases[] = {
+      {"big.mp3", 0xFFFFFFFF, "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789", "Completed", "10", "100%"},
+      {"none.mp3", 10, "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", "Reply brought no data", "10", "0%"},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    HttpResponder server(Answer(c.reply));
+    Download(c.name, server, c.announced);
+    ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); })) << c.name;
+    EXPECT_EQ(server.Requests().size(), 1u) << c.name;
+    EXPECT_EQ(Status(form_->DownList, row), c.status) << c.name;
+    EXPECT_EQ(Status(form_->DownList, row, 0), c.size) << c.name;
+    EXPECT_EQ(Status(form_->DownList, row, 1), c.progress) << c.name;
+    ++row;
+  }
+  EXPECT_EQ(ReadFile(home_ / "big.mp3"), "0123456789");
+  EXPECT_FALSE(fs::exists(home_ / "none.mp3"));
+  EXPECT_TRUE(fs::exists(home_ / "none.mp3.part"));
+}
+
 TEST_F(NutsTransfersTest, DownloadingAgainKeepsTheOldFileUntilTheNewOneIsWhole) {
   const std::string first(1000, '1');
   const std::string second(1000, '2');
@@ -254,6 +283,46 @@ TEST_F(NutsTransfersTest, ErrorTextsReachTheirRows) {
   EXPECT_EQ(Status(form_->DownList, 0), "Busy");
   EXPECT_EQ(Status(form_->UpList, 0), "Not Found");
   EXPECT_EQ(Status(form_->UpList, 1), "Request Timeout");
+}
+
+// Each push is a dial to the address it names: one at a time for an
+// address and file, and no more than the upload slots; the rest are
+// refused and counted. Once the pushes end, the same push dials again.
+TEST_F(NutsTransfersTest, PushesDialOncePerAddressAndFileWithinTheUploadSlots) {
+  auto holding = [](LoopbackConnection& c) {
+    c.ReadUntil("\n\n");
+    c.WaitForClose(20);
+  };
+  LoopbackServer requester(holding);
+  LoopbackServer other_port(holding);
+  const GUID none{};
+  auto push = [&](DWORD index, std::uint16_t port) {
+    form_->Gnutella1Push(form_->Gnutella1, "127.0.0.2", none, "127.0.0.1", port, "", index, none);
+  };
+  form_->UploadSlots = 10;
+  push(0, requester.port());
+  push(0, requester.port());   // the same again
+  push(0, other_port.port());  // the same address and file on another port
+  EXPECT_EQ(form_->Transfers().size(), 1u);
+  EXPECT_EQ(form_->Gnutella1->PushesRefused, 2u);
+  form_->UploadSlots = 2;
+  push(1, requester.port());
+  push(2, requester.port());  // past the slots
+  EXPECT_EQ(form_->Transfers().size(), 2u);
+  EXPECT_EQ(form_->UpList->Items()->Count(), 2);
+  EXPECT_EQ(form_->Gnutella1->PushesRefused, 3u);
+  EXPECT_EQ(form_->Gnutella1->PushesDropped, 3u);
+  ASSERT_TRUE(Wait([&] { return requester.Accepted() == 2; }));
+  Wait([] { return false; }, 0.2);
+  EXPECT_EQ(requester.Accepted(), 2);
+  EXPECT_EQ(other_port.Accepted(), 0);
+
+  requester.Stop();
+  ASSERT_TRUE(Wait([&] { return form_->Transfers().empty(); }));
+  push(0, other_port.port());
+  EXPECT_EQ(form_->Transfers().size(), 1u);
+  EXPECT_TRUE(Wait([&] { return other_port.Accepted() == 1; }));
+  EXPECT_EQ(form_->Gnutella1->PushesRefused, 3u);
 }
 
 TEST_F(NutsTransfersTest, AbortStopsAnUpload) {

@@ -100,7 +100,7 @@ TEST_F(TwoServentsTest, AFileOverFourGigabytesIsServedRightAtEveryOffset) {
     auto peer = LoopbackConnection::Dial(static_cast<std::uint16_t>(a_.process->port()), "127.0.0.2");
     ASSERT_NE(peer, nullptr);
     peer->Write("GET /get/0/huge.bin HTTP/1.0\r\nRange: bytes=" + c.range + "\r\n\r\n");
-    const std::string head = peer->ReadUntil("\r\n\r\n");
+    const std::string head = peer->ReadUntil("\r\n\r\n", 10, 4096);
     const std::string status = c.head.substr(0, c.head.find('|'));
     EXPECT_EQ(head.rfind("HTTP/1.0 " + status + "\r\n", 0), 0u) << c.range << "\n" << head;
     EXPECT_NE(head.find("\r\n" + c.head.substr(c.head.find('|') + 1) + "\r\n"), std::string::npos)
@@ -110,8 +110,10 @@ TEST_F(TwoServentsTest, AFileOverFourGigabytesIsServedRightAtEveryOffset) {
     in.seekg(c.first);
     in.read(expected.data(), static_cast<std::streamsize>(c.count));
     EXPECT_TRUE(body == expected) << c.range;
+    // Only what the case needs is read: a servent that sends on past a
+    // closed range (gigabytes, at a wrong offset) is stopped at once.
     if (c.range.back() != '-' || c.count == 0) {
-      EXPECT_EQ(peer->ReadToClose(10), "") << c.range;
+      EXPECT_EQ(peer->ReadToCloseUpTo(0, 10).size(), 0u) << c.range;
     }
   }
 }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "classlib/Exceptions.h"
 #include "classlib/Streams.h"
+#include "classlib/StringRoutines.h"
 #include "skins/SkinIniFiles.h"
+#include "skins/SkinObjects.h"
 #include "skins/SkinTypes.h"
 #include "skins/SkinUtils.h"
 #include "tests/platform/fs/fs_fixture.h"
@@ -49,6 +53,55 @@ TEST(SkinTextTest, TokensKeywordsColoursAndLists) {
   EXPECT_EQ(ListToText(&l), "fade 100;play click;close");
   l.Clear();
   EXPECT_EQ(ListToText(&l), "");
+}
+
+// Every kind's keyword both ways: a skin names its parts by these words,
+// and a word read as another kind (the progress bar's back for its fore)
+// draws the part with the other part's picture.
+TEST(SkinTextTest, EveryKindHasItsOwnKeyword) {
+  const std::pair<uint8_t, const char*> kinds[] = {
+      {skForm, "form"},
+      {skCaption, "caption"},
+      {skTitle, "title"},
+      {skTop, "top"},
+      {skLeft, "left"},
+      {skRight, "right"},
+      {skBottom, "bottom"},
+      {skTopLeft, "topleft"},
+      {skTopRight, "topright"},
+      {skBottomLeft, "bottomleft"},
+      {skBottomRight, "bottomright"},
+      {skMenuBar, "menubar"},
+      {skMenuBarItem, "menubaritem"},
+      {skPopupMenu, "popupmenu"},
+      {skPopupMenuItem, "popupmenuitem"},
+      {skPopupMenuClient, "popupmenuclient"},
+      {skSysButton, "sysbutton"},
+      {skClient, "client"},
+      {skButton, "button"},
+      {skButtonGlyph, "buttonglyph"},
+      {skButtonText, "buttontext"},
+      {skProgressBar, "progressbar"},
+      {skProgressBarBack, "progressbarback"},
+      {skProgressBarFore, "progressbarfore"},
+      {skPanel, "panel"},
+      {skPanelText, "paneltext"},
+      {skCheckBox, "checkbox"},
+      {skCheckBoxGlyph, "checkboxglyph"},
+      {skCheckBoxText, "checkboxtext"},
+      {skRadioButton, "radiobutton"},
+      {skRadioButtonGlyph, "radiobuttonglyph"},
+      {skRadioButtonText, "radiobuttontext"},
+      {skPageControl, "pagecontrol"},
+      {skPageControlTab, "pagecontroltab"},
+      {skPageControlClient, "pagecontrolclient"},
+  };
+  for (const auto& [kind, word] : kinds) {
+    EXPECT_EQ(TextToKind(word), kind) << word;
+    EXPECT_EQ(TextToKind(UpperCase(word)), kind) << word;
+    EXPECT_EQ(KindToText(kind), word) << static_cast<int>(kind);
+  }
+  EXPECT_EQ(TextToKind(""), skNone);
 }
 
 class SkinIniTest : public velko_test::DriveTest {};

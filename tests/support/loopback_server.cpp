@@ -61,7 +61,7 @@ bool LoopbackConnection::ReadSome(std::string* into, double seconds) {
   }
 }
 
-std::string LoopbackConnection::ReadUntil(const std::string& terminator, double seconds) {
+std::string LoopbackConnection::ReadUntil(const std::string& terminator, double seconds, std::size_t limit) {
   auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   for (;;) {
     std::size_t at = pending_.find(terminator);
@@ -70,7 +70,9 @@ std::string LoopbackConnection::ReadUntil(const std::string& terminator, double 
       pending_.erase(0, at + terminator.size());
       return result;
     }
-    if (!ReadSome(&pending_, MillisecondsLeft(deadline) / 1000.0)) return std::exchange(pending_, {});
+    if (pending_.size() > limit || !ReadSome(&pending_, MillisecondsLeft(deadline) / 1000.0)) {
+      return std::exchange(pending_, {});
+    }
   }
 }
 
@@ -87,6 +89,13 @@ std::string LoopbackConnection::ReadExactly(std::size_t count, double seconds) {
 std::string LoopbackConnection::ReadToClose(double seconds) {
   auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   while (ReadSome(&pending_, MillisecondsLeft(deadline) / 1000.0)) {
+  }
+  return std::exchange(pending_, {});
+}
+
+std::string LoopbackConnection::ReadToCloseUpTo(std::size_t limit, double seconds) {
+  auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  while (pending_.size() <= limit && ReadSome(&pending_, MillisecondsLeft(deadline) / 1000.0)) {
   }
   return std::exchange(pending_, {});
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,11 +29,14 @@ class LoopbackConnection {
   static std::unique_ptr<LoopbackConnection> Dial(std::uint16_t port, const std::string& address = "127.0.0.1");
 
   // Everything up to and including `terminator`, or what came before the
-  // time ran out or the peer closed.
-  std::string ReadUntil(const std::string& terminator, double seconds = 10);
+  // time ran out, the peer closed or more than `limit` bytes came.
+  std::string ReadUntil(const std::string& terminator, double seconds = 10, std::size_t limit = SIZE_MAX);
   std::string ReadExactly(std::size_t count, double seconds = 10);
   // Everything until the peer closes (or the time runs out).
   std::string ReadToClose(double seconds = 10);
+  // The same, but it stops reading once more than `limit` bytes came: a
+  // peer that sends far more than expected is seen without holding it all.
+  std::string ReadToCloseUpTo(std::size_t limit, double seconds = 10);
   // Whether the peer closed within the time (bytes on the way are dropped).
   bool WaitForClose(double seconds = 10);
   // Bytes received until the peer closes, not kept.

@@ -15,12 +15,16 @@
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/surface.h"
 
 extern char** environ;
 
@@ -123,6 +127,7 @@ bool XServer::Start() {
     return false;
   }
   setenv("DISPLAY", name.c_str(), 1);
+  name_ = name;
   const XErrorHandler previous = XSetErrorHandler(PassOverVanishedWindows);
   if (previous != PassOverVanishedWindows) g_previous_error_handler = previous;
   return true;
@@ -145,6 +150,83 @@ COLORREF XServer::Pixel(int x, int y) {
   const unsigned long p = XGetPixel(image, 0, 0);
   XDestroyImage(image);
   return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+namespace {
+
+// An X window dump (XWDFileHeader: big-endian 32-bit fields, then the
+// window's name, the colours and the rows of a Z pixmap).
+constexpr std::size_t kXwdHeaderFields = 25;
+constexpr std::size_t kXwdColourSize = 12;
+
+std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
+  return (std::uint32_t{static_cast<unsigned char>(bytes[at])} << 24) |
+         (std::uint32_t{static_cast<unsigned char>(bytes[at + 1])} << 16) |
+         (std::uint32_t{static_cast<unsigned char>(bytes[at + 2])} << 8) |
+         std::uint32_t{static_cast<unsigned char>(bytes[at + 3])};
+}
+
+// The channel of `pixel` that `mask` selects, as 0..255.
+std::uint32_t Channel(std::uint32_t pixel, std::uint32_t mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (((mask >> shift) & 1) == 0) ++shift;
+  const std::uint32_t value = (pixel & mask) >> shift, top = mask >> shift;
+  return top == 255 ? value : value * 255 / top;
+}
+
+std::shared_ptr<platform::Surface> ParseXwd(const std::string& dump) {
+  if (dump.size() < kXwdHeaderFields * 4) return nullptr;
+  auto field = [&](std::size_t i) { return BigEndian32(dump, i * 4); };
+  const std::uint32_t header_size = field(0), format = field(2), width = field(4), height = field(5);
+  const std::uint32_t byte_order = field(7), bits_per_pixel = field(11), bytes_per_line = field(12);
+  const std::uint32_t red = field(14), green = field(15), blue = field(16), colours = field(19);
+  if (format != ZPixmap || (bits_per_pixel != 24 && bits_per_pixel != 32) || width == 0 || height == 0 ||
+      width > 16384 || height > 16384 || bytes_per_line < width * (bits_per_pixel / 8))
+    return nullptr;
+  const std::size_t rows_at = std::size_t{header_size} + std::size_t{colours} * kXwdColourSize;
+  if (rows_at > dump.size() || (dump.size() - rows_at) / bytes_per_line < height) return nullptr;
+  auto surface = platform::Surface::Create(static_cast<int>(width), static_cast<int>(height));
+  if (!surface) return nullptr;
+  const std::size_t bytes_per_pixel = bits_per_pixel / 8;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+      const std::size_t at = rows_at + std::size_t{y} * bytes_per_line + x * bytes_per_pixel;
+      std::uint32_t pixel = 0;
+      for (std::size_t b = 0; b < bytes_per_pixel; ++b) {
+        const std::uint32_t byte = static_cast<unsigned char>(dump[at + b]);
+        pixel |= byte_order == LSBFirst ? byte << (8 * b) : byte << (8 * (bytes_per_pixel - 1 - b));
+      }
+      surface->SetPixel(static_cast<int>(x), static_cast<int>(y),
+                        RGB(Channel(pixel, red), Channel(pixel, green), Channel(pixel, blue)));
+    }
+  }
+  return surface;
+}
+
+}  // namespace
+
+std::shared_ptr<platform::Surface> XServer::ScreenAsXwdReadsIt() {
+  if (display_ == nullptr) return nullptr;
+  XSync(display_, False);
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("velko-xwd-" + std::to_string(getpid()) + ".xwd");
+  std::vector<std::string> args{"xwd", "-root", "-silent", "-display", name_, "-out", file.string()};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t xwd = 0;
+  if (posix_spawnp(&xwd, "xwd", nullptr, nullptr, argv.data(), environ) != 0) return nullptr;
+  int status = 0;
+  while (waitpid(xwd, &status, 0) < 0 && errno == EINTR) {
+  }
+  std::ifstream in(file, std::ios::binary);
+  const std::string dump((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  std::error_code ignored;
+  std::filesystem::remove(file, ignored);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return nullptr;
+  return ParseXwd(dump);
 }
 
 void XServer::MovePointer(int x, int y) {

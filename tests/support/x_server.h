@@ -13,7 +13,14 @@
 
 #include <sys/types.h>
 
+#include <memory>
+#include <string>
+
 #include "platform/core/types.h"
+
+namespace platform {
+class Surface;
+}
 
 struct _XDisplay;  // Xlib's Display
 
@@ -33,6 +40,11 @@ class XServer {
 
   // The colour of a pixel of the X screen; CLR_INVALID if it cannot be read.
   COLORREF Pixel(int x, int y);
+  // The whole X screen as `xwd -root` reads it: each window through its
+  // own visual and colormap, which is where a shaped window with a
+  // colormap of its own showed black beside its shape while the root's
+  // pixels were right. Null when xwd is missing or its dump cannot be read.
+  std::shared_ptr<platform::Surface> ScreenAsXwdReadsIt();
   // Moves the X pointer there.
   void MovePointer(int x, int y);
   // Moves the X pointer there and clicks the left button.
@@ -46,6 +58,7 @@ class XServer {
  private:
   pid_t pid_ = 0;
   _XDisplay* display_ = nullptr;
+  std::string name_;
 };
 
 // SDL loads the X libraries itself and unloads them when it stops, which

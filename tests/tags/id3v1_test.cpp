@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/tags/audio_builders.h"
 #include "tests/tags/tag_test_fixture.h"
 
@@ -52,6 +54,17 @@ TEST_F(ID3v1Test, FieldsVersionsAndGenres) {
     EXPECT_EQ(tag.GenreID, c.genre);
     EXPECT_EQ(tag.GetGenre(), c.genre_name);
   }
+}
+
+// The table as the readers show genres, spelled as it always was: a
+// "corrected" name would change what users see.
+TEST_F(ID3v1Test, GenreTableKeepsItsOwnSpellings) {
+  EXPECT_EQ(ID3v1Genres.size(), 148u);
+  const std::pair<std::size_t, const char*> spellings[] = {
+      {0, "Blues"},           {67, "Psychadelic"},           {81, "Folk-Rock"},      {92, "Progessive Rock"},
+      {123, "A capella"},     {136, "Christian Gangsta Rap"}, {140, "Contemporary Christian"},
+      {141, "Christian Rock"}, {144, "Trash Metal"},          {147, "Synthpop"}};
+  for (const auto& [index, name] : spellings) EXPECT_STREQ(ID3v1Genres[index], name) << index;
 }
 
 TEST_F(ID3v1Test, FilesWithoutATag) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "classlib/Exceptions.h"
 #include "classlib/Streams.h"
 #include "tags/ID3v1.h"
@@ -32,6 +34,22 @@ TEST_F(Mp3TagTest, StartsWithBluesAndTheLongLayoutSwitchedOff) {
   EXPECT_FALSE(tag_.TagPresent);
   EXPECT_FALSE(tag_.TagModified());
   EXPECT_FALSE(tag_.About().empty());
+}
+
+// The tag editor's list: the readers' table with eight names spelled its
+// own way, and an empty entry after the last genre.
+TEST_F(Mp3TagTest, GenreListHasItsOwnSpellingsAndAnEmptyLastEntry) {
+  TStringList* genres = tag_.Genres();
+  ASSERT_EQ(genres->Count(), 149);
+  const std::map<int, String> own{{67, "Psychedelic"},      {81, "Folk/Rock"},        {92, "Progressive Rock"},
+                                  {123, "Acapella"},        {136, "Christian Gangs"}, {140, "Contemporary Ch?"},
+                                  {141, "Cristian Rock"},   {144, "Thrash Metal"}};
+  for (int i = 0; i < 148; ++i) {
+    const auto spelled = own.find(i);
+    EXPECT_EQ(genres->Get(i), spelled != own.end() ? spelled->second : String(ID3v1Genres[static_cast<std::size_t>(i)]))
+        << i;
+  }
+  EXPECT_EQ(genres->Get(148), "");
 }
 
 TEST_F(Mp3TagTest, LoadsBothLayouts) {

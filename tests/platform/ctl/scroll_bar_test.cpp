@@ -1,6 +1,10 @@
 // Scroll bars: the control and the bars of windows, by mouse and keys.
 #include "tests/platform/ctl/ctl_test_support.h"
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 namespace ctl_test {
 namespace {
 
@@ -46,6 +50,16 @@ class ScrollBarTest : public ControlTest {
       SetScrollPos(bar, SB_CTL, pos, TRUE);
       return 0;
     };
+  }
+
+  // Which pixels inside an arrow's box of the bar MakeBar makes (the box's
+  // edges left out) are of `color`.
+  std::vector<bool> GlyphPixels(HWND bar, bool low, COLORREF color) {
+    std::vector<bool> mask;
+    const int top = low ? 0 : 200 - 16;
+    for (int y = top + 2; y < top + 14; ++y)
+      for (int x = 2; x < 14; ++x) mask.push_back(PixelAt(bar, x, y) == color);
+    return mask;
   }
 
   std::vector<UINT> Codes() const {
@@ -191,6 +205,54 @@ TEST_F(ScrollBarTest, DraggingTheThumbTracksAndEndsWhereLetGo) {
   EXPECT_EQ(Codes().back(), SB_ENDSCROLL);
   // The bar stays where the program left it.
   EXPECT_EQ(GetScrollPos(bar, SB_CTL), 0);
+}
+
+// An arrow that cannot scroll is drawn in the button shadow colour over
+// its highlight (embossed), the same glyph an arrow that can scroll draws
+// in the text colour.
+TEST_F(ScrollBarTest, ArrowsThatCannotScrollAreDrawnEmbossed) {
+  const COLORREF ink = GetSysColor(COLOR_BTNTEXT), shadow = GetSysColor(COLOR_BTNSHADOW);
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  HWND live = MakeBar(0, 100, 10, 50);
+  Pump();
+  const std::vector<bool> up_glyph = GlyphPixels(live, true, ink);
+  const std::vector<bool> down_glyph = GlyphPixels(live, false, ink);
+  ASSERT_GT(std::count(up_glyph.begin(), up_glyph.end(), true), 5);
+  ASSERT_NE(up_glyph, down_glyph);
+  DestroyWindow(live);
+
+  struct Case {
+    const char* name;
+    std::function<void(HWND)> change;
+    bool up_live, down_live;
+  };
+  const Case cases[] = {
+      {"at the middle", [](HWND) {}, true, true},
+      {"up arrow off", [](HWND bar) { EnableScrollBar(bar, SB_CTL, ESB_DISABLE_UP); }, false, true},
+      {"down arrow off", [](HWND bar) { EnableScrollBar(bar, SB_CTL, ESB_DISABLE_DOWN); }, true, false},
+      {"both arrows off", [](HWND bar) { EnableScrollBar(bar, SB_CTL, ESB_DISABLE_BOTH); }, false, false},
+      {"bar disabled", [](HWND bar) { EnableWindow(bar, FALSE); }, false, false},
+      {"nothing to scroll", [](HWND bar) { SetScrollRange(bar, SB_CTL, 0, 0, TRUE); }, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND bar = MakeBar(0, 100, 10, 50);
+    c.change(bar);
+    Pump();
+    for (const bool low : {true, false}) {
+      SCOPED_TRACE(low ? "up arrow" : "down arrow");
+      const std::vector<bool>& glyph = low ? up_glyph : down_glyph;
+      const bool arrow_live = low ? c.up_live : c.down_live;
+      const std::vector<bool> inked = GlyphPixels(bar, low, ink);
+      const std::vector<bool> shaded = GlyphPixels(bar, low, shadow);
+      const std::vector<bool> lit = GlyphPixels(bar, low, light);
+      const std::vector<bool> none(glyph.size(), false);
+      EXPECT_EQ(inked, arrow_live ? glyph : none);
+      EXPECT_EQ(shaded, arrow_live ? none : glyph);
+      EXPECT_EQ(std::count(lit.begin(), lit.end(), true) > 0, !arrow_live);
+    }
+    DestroyWindow(bar);
+  }
 }
 
 TEST_F(ScrollBarTest, KeysScrollAFocusedBar) {
