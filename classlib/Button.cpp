@@ -12,6 +12,11 @@ void TButtonControl::CreateParams(TCreateParams& Params) {
   if (word_wrap_) Params.Style |= BS_MULTILINE;
 }
 
+bool TButtonControl::TextLeftOfBox(TAlignment Alignment) const {
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(Alignment);
+  return Alignment == taLeftJustify;
+}
+
 void TButtonControl::SetWordWrap(bool Value) {
   if (word_wrap_ == Value) return;
   word_wrap_ = Value;
@@ -100,7 +105,7 @@ void TCustomCheckBox::CreateParams(TCreateParams& Params) {
   TButtonControl::CreateParams(Params);
   // Not an automatic box: the control keeps the state and sets it.
   Params.Style |= BS_3STATE;
-  if (alignment_ == taLeftJustify) Params.Style |= BS_LEFTTEXT;
+  if (TextLeftOfBox(alignment_)) Params.Style |= BS_LEFTTEXT;
 }
 
 void TCustomCheckBox::CreateWnd() {
@@ -162,7 +167,7 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
 void TRadioButton::CreateParams(TCreateParams& Params) {
   TButtonControl::CreateParams(Params);
   Params.Style |= BS_RADIOBUTTON;
-  if (alignment_ == taLeftJustify) Params.Style |= BS_LEFTTEXT;
+  if (TextLeftOfBox(alignment_)) Params.Style |= BS_LEFTTEXT;
 }
 
 void TRadioButton::CreateWnd() {

@@ -25,6 +25,9 @@ class TButtonControl : public TWinControl {
   virtual void SetCheckedValue(bool /*Value*/) {}
   // While set, state changes raise no OnClick.
   bool ClicksDisabled = false;
+  // Whether a check box's caption stands left of its box: Alignment
+  // taLeftJustify, mirrored when aligning from the right.
+  bool TextLeftOfBox(TAlignment Alignment) const;
 
  private:
   bool word_wrap_ = false;

@@ -54,7 +54,7 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
       canvas_(std::make_unique<TControlCanvas>()) {
   // No csCaptureMouse: the box's own window takes the capture for its
   // dropped list, and taking it back here would close the list at once.
-  ControlStyle = {csSetCaption, csDoubleClicks, csFixedHeight, csReflector};
+  ControlStyle = {csSetCaption, csDoubleClicks, csFixedHeight, csReflector, csFramed};
   SetBounds(0, 0, 145, 21);
   SetTabStop(true);
   SetColor(clWindow);
@@ -99,6 +99,8 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
       break;
   }
   if (sorted_) Params.Style |= CBS_SORT;
+  // The box draws its own edge: sunken, or flat with a plain border.
+  if (!Ctl3D()) Params.Style |= WS_BORDER;
   if (char_case_ == ecUpperCase) Params.Style |= CBS_UPPERCASE;
   if (char_case_ == ecLowerCase) Params.Style |= CBS_LOWERCASE;
   // The window is made as tall as the field and its dropped list together.
@@ -286,7 +288,10 @@ void TCustomComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
     return;
   }
   canvas_->FillRect(Rect);
-  if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.left + 2, Rect.top, items_->Strings(Index));
+  if (Index < 0 || Index >= items_->Count()) return;
+  const String& text = items_->Strings(Index);
+  const int x = UseRightToLeftAlignment() ? Rect.right - 2 - canvas_->TextWidth(text) : Rect.left + 2;
+  canvas_->TextOut(x, Rect.top, text);
 }
 
 void TCustomComboBox::MeasureItem(int Index, int& Height) {

@@ -12,6 +12,7 @@
 #include "classlib/Menus.h"
 #include "classlib/Screen.h"
 #include "classlib/WinControl.h"
+#include "platform/gdi/user_draw.h"
 #include "platform/user/user.h"
 
 namespace {
@@ -83,6 +84,14 @@ String GetShortHint(const String& Hint) {
 String GetLongHint(const String& Hint) {
   const auto bar = Hint.find('|');
   return bar == String::npos ? Hint : Hint.substr(bar + 1);
+}
+
+void ChangeBiDiModeAlignment(TAlignment& Alignment) {
+  if (Alignment == taLeftJustify) {
+    Alignment = taRightJustify;
+  } else if (Alignment == taRightJustify) {
+    Alignment = taLeftJustify;
+  }
 }
 
 TControl* GetCaptureControl() {
@@ -348,6 +357,38 @@ void TControl::ParentShowHintChanged() {
   parent_show_hint_ = true;
 }
 
+void TControl::SetBiDiMode(TBiDiMode Value) {
+  if (Value < bdLeftToRight || Value > bdRightToLeftReadingOnly) throw EPropertyError(SysConst::SInvalidPropertyValue);
+  parent_bidi_mode_ = false;
+  if (bidi_mode_ == Value) return;
+  bidi_mode_ = Value;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+  if (parent_bidi_mode_ == Value) return;
+  parent_bidi_mode_ = Value;
+  if (parent_ != nullptr) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
+void TControl::ParentBiDiModeChanged() {
+  if (!parent_bidi_mode_ || parent_ == nullptr) return;
+  SetBiDiMode(parent_->BiDiMode());
+  parent_bidi_mode_ = true;
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
+  if (UseRightToLeftAlignment()) {
+    if (Flags & DT_RIGHT) {
+      Flags &= ~DT_RIGHT;
+    } else if (!(Flags & DT_CENTER)) {
+      Flags |= DT_RIGHT;
+    }
+  }
+  if (UseRightToLeftReading()) Flags |= DT_RTLREADING;
+  return Flags;
+}
+
 void TControl::SetCursor(TCursor Value) {
   if (cursor_ == Value) return;
   cursor_ = Value;
@@ -372,6 +413,7 @@ void TControl::Loaded() {
     ParentColorChanged();
     ParentFontChanged();
     ParentShowHintChanged();
+    ParentBiDiModeChanged();
   }
   // The bounds and the parent's size are the designed ones now.
   UpdateAnchorRules();
@@ -517,6 +559,12 @@ void TControl::Dispatch(TMessage& Message) {
       return;
     case CM_PARENTSHOWHINTCHANGED:
       ParentShowHintChanged();
+      return;
+    case CM_BIDIMODECHANGED:
+      Invalidate();
+      return;
+    case CM_PARENTBIDIMODECHANGED:
+      ParentBiDiModeChanged();
       return;
     case CM_HITTEST:
       Message.Result = HTCLIENT;

@@ -53,6 +53,14 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 // Which scroll bars a control shows.
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
+// Right-to-left: bdRightToLeft reads right to left, aligns text from the
+// right and puts scroll bars and drop-down buttons on the left;
+// bdRightToLeftNoAlign does all but the alignment; bdRightToLeftReadingOnly
+// only reads right to left.
+enum TBiDiMode : int { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+// Swaps left and right justification (centred text stays centred).
+void ChangeBiDiModeAlignment(TAlignment& Alignment);
+
 enum TControlStyleItem {
   csAcceptsControls,
   csCaptureMouse,
@@ -254,6 +262,23 @@ class TControl : public TComponent {
   TControlStyle ControlStyle;
   TControlState ControlState;
 
+  // --- right-to-left ---
+  // The mode follows the parent's while ParentBiDiMode is true; setting it
+  // stops that. A value outside TBiDiMode raises EPropertyError and keeps
+  // the mode.
+  TBiDiMode BiDiMode() const { return bidi_mode_; }
+  void SetBiDiMode(TBiDiMode Value);
+  bool ParentBiDiMode() const { return parent_bidi_mode_; }
+  void SetParentBiDiMode(bool Value);
+  bool UseRightToLeftReading() const { return bidi_mode_ != bdLeftToRight; }
+  bool UseRightToLeftAlignment() const { return bidi_mode_ == bdRightToLeft; }
+  bool UseRightToLeftScrollBar() const {
+    return bidi_mode_ == bdRightToLeft || bidi_mode_ == bdRightToLeftNoAlign;
+  }
+  // DrawText flags as the mode wants them: left and right swapped when
+  // aligning from the right, DT_RTLREADING when reading right to left.
+  UINT DrawTextBiDiModeFlags(UINT Flags) const;
+
   // --- painting ---
   virtual void Invalidate();
   // Paints now: Invalidate and Update.
@@ -363,6 +388,7 @@ class TControl : public TComponent {
   void ParentFontChanged();
   void ParentColorChanged();
   void ParentShowHintChanged();
+  void ParentBiDiModeChanged();
 
   // Raw text storage of a control without a window.
   String text_;
@@ -409,6 +435,8 @@ class TControl : public TComponent {
   bool parent_show_hint_ = true;
   TCursor cursor_ = crDefault;
   TPopupMenu* popup_menu_ = nullptr;
+  TBiDiMode bidi_mode_ = bdLeftToRight;
+  bool parent_bidi_mode_ = true;
 };
 
 // The control that gets the mouse while a button is held on it: a windowed

@@ -10,7 +10,7 @@
 // --- TCustomEdit ---
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
-  ControlStyle = {csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight};
+  ControlStyle = {csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight, csFramed};
   SetBounds(0, 0, 121, 25);
   SetTabStop(true);
   SetColor(clWindow);
@@ -27,7 +27,7 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
   if (char_case_ == ecUpperCase) Params.Style |= ES_UPPERCASE;
   if (char_case_ == ecLowerCase) Params.Style |= ES_LOWERCASE;
   if (!hide_selection_) Params.Style |= ES_NOHIDESEL;
-  if (border_style_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (border_style_ == bsSingle) AddFramedBorder(Params);
 }
 
 void TCustomEdit::CreateWnd() {
@@ -65,7 +65,7 @@ void TCustomEdit::AdjustHeight() {
   ReleaseDC(nullptr, dc);
   // The line, with room for the sunken edge and a margin (or a plain
   // border).
-  const int border = GetSystemMetrics(SM_CYBORDER) * (border_style_ == bsSingle ? 8 : 6);
+  const int border = GetSystemMetrics(SM_CYBORDER) * (border_style_ == bsSingle && Ctl3D() ? 8 : 6);
   SetHeight(metrics.tmHeight + border);
 }
 
@@ -296,8 +296,9 @@ void TCustomMemo::CreateParams(TCreateParams& Params) {
   if (word_wrap_) Params.Style &= ~ES_AUTOHSCROLL;
   if (scroll_bars_ == ssHorizontal || scroll_bars_ == ssBoth) Params.Style |= WS_HSCROLL;
   if (scroll_bars_ == ssVertical || scroll_bars_ == ssBoth) Params.Style |= WS_VSCROLL;
+  // Aligned from the right, the window's own style mirrors the alignment.
   if (alignment_ == taCenter) Params.Style |= ES_CENTER;
-  if (alignment_ == taRightJustify) Params.Style |= ES_RIGHT;
+  if (alignment_ == taRightJustify && !UseRightToLeftAlignment()) Params.Style |= ES_RIGHT;
 }
 
 void TCustomMemo::SetWordWrap(bool Value) {

@@ -126,6 +126,7 @@ class TCustomMemo : public TCustomEdit {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  TAlignment ControlsAlignment() const override { return alignment_; }
 
  private:
   std::unique_ptr<TMemoStrings> lines_;

@@ -22,7 +22,7 @@ UINT TCustomLabel::TextFlags() const {
       flags |= DT_CENTER;
       break;
   }
-  return flags;
+  return DrawTextBiDiModeFlags(flags);
 }
 
 void TCustomLabel::DoDrawText(TRect& Rect, UINT Flags) {
@@ -69,7 +69,8 @@ void TCustomLabel::AdjustBounds() {
   Canvas()->SetHandle(nullptr);
   ReleaseDC(nullptr, dc);
   int x = Left();
-  if (alignment_ == taRightJustify) x += Width() - rect.right;
+  // A label whose text stands at its right keeps its right edge.
+  if ((alignment_ == taRightJustify) != UseRightToLeftAlignment()) x += Width() - rect.right;
   SetBounds(x, Top(), rect.right, rect.bottom);
 }
 

@@ -26,7 +26,7 @@ TCustomListBox::TCustomListBox(TComponent* AOwner)
     : TWinControl(AOwner),
       items_(std::make_unique<TListBoxStrings>(this)),
       canvas_(std::make_unique<TControlCanvas>()) {
-  ControlStyle = {csSetCaption, csDoubleClicks};
+  ControlStyle = {csSetCaption, csDoubleClicks, csFramed};
   SetBounds(0, 0, 121, 97);
   SetTabStop(true);
   SetColor(clWindow);
@@ -46,7 +46,7 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
   if (multi_select_) Params.Style |= extended_select_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (!integral_height_) Params.Style |= LBS_NOINTEGRALHEIGHT;
   if (columns_ > 0) Params.Style |= LBS_MULTICOLUMN | WS_HSCROLL;
-  if (border_style_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (border_style_ == bsSingle) AddFramedBorder(Params);
 }
 
 void TCustomListBox::CreateWnd() {
@@ -201,7 +201,10 @@ void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
     return;
   }
   canvas_->FillRect(Rect);
-  if (Index < items_->Count()) canvas_->TextOut(Rect.left + 2, Rect.top, items_->Strings(Index));
+  if (Index >= items_->Count()) return;
+  const String& text = items_->Strings(Index);
+  const int x = UseRightToLeftAlignment() ? Rect.right - 2 - canvas_->TextWidth(text) : Rect.left + 2;
+  canvas_->TextOut(x, Rect.top, text);
 }
 
 void TCustomListBox::MeasureItem(int Index, int& Height) {

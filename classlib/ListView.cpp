@@ -734,7 +734,7 @@ TCustomListView::TCustomListView(TComponent* AOwner)
       canvas_(std::make_unique<TControlCanvas>()),
       image_link_(std::make_unique<TChangeLink>()),
       row_font_(std::make_unique<TFont>()) {
-  ControlStyle = {csDoubleClicks};
+  ControlStyle = {csDoubleClicks, csFramed};
   SetBounds(0, 0, 250, 150);
   SetTabStop(true);
   SetColor(clWindow);
@@ -763,7 +763,7 @@ void TCustomListView::CreateParams(TCreateParams& Params) {
   if (!show_column_headers_) Params.Style |= LVS_NOCOLUMNHEADER;
   if (!column_click_) Params.Style |= LVS_NOSORTHEADER;
   if (owner_draw_ && view_style_ == vsReport) Params.Style |= LVS_OWNERDRAWFIXED;
-  if (border_style_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (border_style_ == bsSingle) AddFramedBorder(Params);
 }
 
 void TCustomListView::CreateWnd() {

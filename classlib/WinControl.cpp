@@ -145,6 +145,7 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   }
   if (!Enabled()) Params.Style |= WS_DISABLED;
   if (tab_stop_) Params.Style |= WS_TABSTOP;
+  AddBiDiModeExStyle(Params.ExStyle);
   Params.X = Left();
   Params.Y = Top();
   Params.Width = Width();
@@ -156,6 +157,39 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.WindowClass.lpfnWndProc = DefWindowProc;
   Params.WindowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   Params.WinClassName = ClassName();
+}
+
+void TWinControl::AddFramedBorder(TCreateParams& Params) const {
+  if (ctl3d_) {
+    Params.ExStyle |= WS_EX_CLIENTEDGE;
+  } else {
+    Params.Style |= WS_BORDER;
+  }
+}
+
+void TWinControl::AddBiDiModeExStyle(DWORD& ExStyle) const {
+  if (UseRightToLeftReading()) ExStyle |= WS_EX_RTLREADING;
+  if (UseRightToLeftScrollBar()) ExStyle |= WS_EX_LEFTSCROLLBAR;
+  if (UseRightToLeftAlignment() && ControlsAlignment() == taLeftJustify) ExStyle |= WS_EX_RIGHT;
+}
+
+void TWinControl::SetCtl3D(bool Value) {
+  parent_ctl3d_ = false;
+  if (ctl3d_ == Value) return;
+  ctl3d_ = Value;
+  Perform(CM_CTL3DCHANGED);
+}
+
+void TWinControl::SetParentCtl3D(bool Value) {
+  if (parent_ctl3d_ == Value) return;
+  parent_ctl3d_ = Value;
+  if (parent_ != nullptr) Perform(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::ParentCtl3DChanged() {
+  if (!parent_ctl3d_ || parent_ == nullptr) return;
+  SetCtl3D(parent_->Ctl3D());
+  parent_ctl3d_ = true;
 }
 
 void TWinControl::CreateSubClass(TCreateParams& Params, const char* ControlClassName) {
@@ -335,6 +369,8 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTCOLORCHANGED);
     AControl->Perform(CM_PARENTFONTCHANGED);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED);
+    AControl->Perform(CM_PARENTBIDIMODECHANGED);
+    AControl->Perform(CM_PARENTCTL3DCHANGED);
     if (window != nullptr) {
       window->UpdateControlState();
     } else if (handle_ != nullptr) {
@@ -726,6 +762,7 @@ void TWinControl::PlaceAligned(TControl* AControl, TAlign Align, TRect& Rect) {
 
 void TWinControl::Loaded() {
   TControl::Loaded();
+  ParentCtl3DChanged();
   Realign();
 }
 
@@ -1000,6 +1037,19 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     case CM_SHOWHINTCHANGED:
       NotifyControls(CM_PARENTSHOWHINTCHANGED);
+      return;
+    case CM_BIDIMODECHANGED:
+      // The window takes the mode's styles when it is made again.
+      RecreateWnd();
+      Invalidate();
+      NotifyControls(CM_PARENTBIDIMODECHANGED);
+      return;
+    case CM_CTL3DCHANGED:
+      if (ControlStyle.Contains(csFramed)) RecreateWnd();
+      NotifyControls(CM_PARENTCTL3DCHANGED);
+      return;
+    case CM_PARENTCTL3DCHANGED:
+      ParentCtl3DChanged();
       return;
     case CM_ENABLEDCHANGED:
       if (!Enabled() && parent_ != nullptr) RemoveFocus(false);

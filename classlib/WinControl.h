@@ -95,6 +95,16 @@ class TWinControl : public TControl {
   bool dock_site_ = false;
 
  public:
+  // --- the 3-D look ---
+  // A framed control (csFramed: one with a client edge) shows the sunken
+  // 3-D edge while Ctl3D is true and a flat one-pixel border otherwise.
+  // Ctl3D follows the parent's while ParentCtl3D is true; setting it stops
+  // that.
+  bool Ctl3D() const { return ctl3d_; }
+  void SetCtl3D(bool Value);
+  bool ParentCtl3D() const { return parent_ctl3d_; }
+  void SetParentCtl3D(bool Value);
+
   // --- layout ---
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   TRect ClientRect() override;
@@ -150,6 +160,15 @@ class TWinControl : public TControl {
 
  protected:
   virtual void CreateParams(TCreateParams& Params);
+  // The border of a framed control: the client edge with Ctl3D, a plain
+  // one-pixel border without.
+  void AddFramedBorder(TCreateParams& Params) const;
+  // The right-to-left window styles of the BiDiMode: right-to-left reading,
+  // scroll bars (and drop-down buttons) on the left, and text aligned from
+  // the right when the control aligns it left (ControlsAlignment).
+  void AddBiDiModeExStyle(DWORD& ExStyle) const;
+  virtual TAlignment ControlsAlignment() const { return taLeftJustify; }
+  void ParentCtl3DChanged();
   // Takes a built-in window class (its style, cursor and procedure) as the
   // window's class; the window's own class keeps the name WinClassName.
   void CreateSubClass(TCreateParams& Params, const char* ControlClassName);
@@ -233,6 +252,8 @@ class TWinControl : public TControl {
   UINT control_id_ = 0;
   // The child the layout is placing now.
   TControl* placing_ = nullptr;
+  bool ctl3d_ = true;
+  bool parent_ctl3d_ = true;
 };
 
 // The control whose window is `Handle` (null when it is not a control's).

@@ -247,6 +247,9 @@ void TKavoCustomComboBox::DrawBorder() {
     frame(inner, COLOR_BTNFACE);
     RECT innermost{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
     frame(innermost, COLOR_WINDOW);
+  } else if (!Ctl3D()) {
+    // Without the 3-D look: a plain one-pixel frame round the field.
+    frame(r, COLOR_WINDOWFRAME);
   } else {
     frame(RECT{1, 1, r.right, r.bottom}, COLOR_WINDOWFRAME);
     frame(RECT{0, 0, r.right - 1, r.bottom - 1}, COLOR_BTNFACE);

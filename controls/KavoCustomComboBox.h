@@ -51,7 +51,8 @@ class TKavoCustomComboBox : public TCustomComboBox {
   // The one-shot completion of the type-ahead item.
   void TypeAheadTick(TObject* Sender);
 
-  // Draws the border: the flat idle look or the 3-D one.
+  // Draws the border: the flat idle look, the 3-D one, or a plain frame
+  // when Ctl3D is off.
   void DrawBorder();
   bool FlatLook() const;
 

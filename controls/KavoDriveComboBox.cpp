@@ -140,21 +140,27 @@ void TKavoDriveComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) 
   if (Index < 0 || Index >= Items()->Count()) return;
   const String text = Items()->Strings(Index);
   const int item_height = Rect.bottom - Rect.top;
+  // Aligned from the right, the icon stands at the right and the text ends
+  // just left of it.
+  const bool from_right = UseRightToLeftAlignment();
+  const int icon_left = from_right ? Rect.right - item_height : Rect.left;
   if (text.size() >= 2) {
     const String root = text.substr(0, 2) + "\\";
     SHFILEINFOA info{};
     const UINT size = item_height >= GetSystemMetrics(SM_CYICON) ? SHGFI_LARGEICON : SHGFI_SMALLICON;
     if (SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_ICON | size) != 0) {
-      DrawIconEx(canvas->Handle(), Rect.left, Rect.top, info.hIcon, item_height, item_height, 0, nullptr, DI_NORMAL);
+      DrawIconEx(canvas->Handle(), icon_left, Rect.top, info.hIcon, item_height, item_height, 0, nullptr, DI_NORMAL);
       DestroyIcon(info.hIcon);
     }
   }
   RECT r{Rect.left + item_height + 6, Rect.top, Rect.right, Rect.bottom};
+  if (from_right) r = RECT{Rect.left, Rect.top, Rect.right - item_height - 6, Rect.bottom};
   canvas->Brush()->SetStyle(bsClear);
   canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
   SetTextColor(canvas->Handle(), static_cast<COLORREF>(ColorToRGB(canvas->Font()->Color())));
   SetBkMode(canvas->Handle(), TRANSPARENT);
-  DrawText(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  DrawText(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &r,
+           DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
   canvas->Brush()->SetStyle(bsSolid);
   (void)State;
 }

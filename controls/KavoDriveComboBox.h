@@ -2,7 +2,9 @@
 // in letter order ("a:", "c: [system]", "x: \\srv\share"), each drawn with
 // the shell's icon of its root, and the selected drive letter (Drive, in
 // lower case; #0 for none). Choosing another drive raises OnChange;
-// choosing the same one only OnClick.
+// choosing the same one only OnClick. Aligned from the right (BiDiMode
+// bdRightToLeft) an entry shows its icon at the right and its text just
+// left of it.
 #pragma once
 
 #include <memory>

@@ -434,7 +434,9 @@ class Button : public Control {
       text.left = box.right + kCheckTextGap;
     }
     const std::string label = Text();
-    const UINT format = TextFormat(style, DT_LEFT, DT_VCENTER);
+    // Aligned from the right (WS_EX_RIGHT), the caption stands at the right.
+    const UINT format =
+        TextFormat(style, (ExStyle() & WS_EX_RIGHT) ? DT_RIGHT : DT_LEFT, DT_VCENTER);
     DrawLabel(dc, label, text, format, Enabled());
     if (Focused() && !label.empty()) {
       // The focus frame goes round the text itself.

@@ -75,6 +75,9 @@ class ComboBox : public Control {
   int CurSel() const { return List() != nullptr ? List()->CurSel() : -1; }
 
   int FieldHeight() const;
+  // The field's edge: sunken (two pixels) or flat (one).
+  int Edge() const { return flat_edge_ ? 1 : kEdge; }
+  bool ButtonLeft() const { return (ExStyle() & WS_EX_LEFTSCROLLBAR) != 0; }
   RECT ButtonRect() const;
   RECT TextRect() const;
   void Layout();
@@ -103,6 +106,7 @@ class ComboBox : public Control {
   bool updating_edit_ = false;
   bool extended_ui_ = false;
   bool has_focus_ = false;
+  bool flat_edge_ = false;
   std::string typed_;
   DWORD typed_at_ = 0;
 };
@@ -253,14 +257,18 @@ RECT ComboBox::ButtonRect() const {
   if (IsSimple()) return RECT{};
   RECT client = Client();
   const int width = GetSystemMetrics(SM_CXVSCROLL);
-  return RECT{client.right - kEdge - width, kEdge, client.right - kEdge, FieldHeight() - kEdge};
+  const int edge = Edge();
+  if (ButtonLeft()) return RECT{edge, edge, edge + width, FieldHeight() - edge};
+  return RECT{client.right - edge - width, edge, client.right - edge, FieldHeight() - edge};
 }
 
 RECT ComboBox::TextRect() const {
   RECT client = Client();
   RECT button = ButtonRect();
-  const int right = IsSimple() ? client.right - kEdge : button.left;
-  return RECT{kEdge, kEdge, right, FieldHeight() - kEdge};
+  const int edge = Edge();
+  if (IsSimple()) return RECT{edge, edge, client.right - edge, FieldHeight() - edge};
+  if (ButtonLeft()) return RECT{button.right, edge, client.right - edge, FieldHeight() - edge};
+  return RECT{edge, edge, button.left, FieldHeight() - edge};
 }
 
 void ComboBox::Layout() {
@@ -310,13 +318,15 @@ void ComboBox::MakeParts(const CREATESTRUCT* cs) {
     if (measure.itemHeight > 0) field_item_height_ = static_cast<int>(measure.itemHeight);
   }
   full_height_ = cs->cy;
+  // The list and the edit field read and align as the box does.
+  const DWORD bidi = ExStyle() & (WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR);
   if (IsSimple()) {
-    list_ = CreateWindowEx(WS_EX_CLIENTEDGE, "ComboLBox", "", WS_CHILD | WS_VISIBLE | list_style, 0,
-                           FieldHeight(), cs->cx, std::max(0, cs->cy - FieldHeight()), hwnd(),
-                           nullptr, nullptr, hwnd());
+    list_ = CreateWindowEx(WS_EX_CLIENTEDGE | bidi, "ComboLBox", "",
+                           WS_CHILD | WS_VISIBLE | list_style, 0, FieldHeight(), cs->cx,
+                           std::max(0, cs->cy - FieldHeight()), hwnd(), nullptr, nullptr, hwnd());
   } else {
-    list_ = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, "ComboLBox", "",
-                           WS_POPUP | WS_BORDER | list_style, 0, 0, cs->cx, 10, hwnd(), nullptr,
+    list_ = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | bidi, "ComboLBox",
+                           "", WS_POPUP | WS_BORDER | list_style, 0, 0, cs->cx, 10, hwnd(), nullptr,
                            nullptr, hwnd());
   }
   if (HasEdit()) {
@@ -324,9 +334,10 @@ void ComboBox::MakeParts(const CREATESTRUCT* cs) {
     if (style & CBS_AUTOHSCROLL) edit_style |= ES_AUTOHSCROLL;
     if (style & CBS_UPPERCASE) edit_style |= ES_UPPERCASE;
     if (style & CBS_LOWERCASE) edit_style |= ES_LOWERCASE;
-    edit_ = CreateWindowEx(
-        0, "EDIT", cs->lpszName != nullptr ? cs->lpszName : "", edit_style, 0, 0, 10, 10, hwnd(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboEditId)), nullptr, nullptr);
+    edit_ = CreateWindowEx(bidi & ~WS_EX_LEFTSCROLLBAR, "EDIT",
+                           cs->lpszName != nullptr ? cs->lpszName : "", edit_style, 0, 0, 10, 10,
+                           hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboEditId)),
+                           nullptr, nullptr);
     if (edit_ != nullptr) {
       if (g_edit_proc == nullptr) {
         g_edit_proc = reinterpret_cast<WNDPROC>(GetWindowLongPtr(edit_, GWLP_WNDPROC));
@@ -561,10 +572,15 @@ void ComboBox::PaintField(HDC dc, const RECT& area) {
   if (index >= 0 && list != nullptr) {
     const std::string text = list->ItemText(index);
     RECT text_rect = inner;
-    text_rect.left += 1;
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    if (ExStyle() & WS_EX_RIGHT) {
+      text_rect.right -= 1;
+      format |= DT_RIGHT;
+    } else {
+      text_rect.left += 1;
+    }
     SetBkMode(dc, TRANSPARENT);
-    DrawText(dc, text.c_str(), static_cast<int>(text.size()), &text_rect,
-             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawText(dc, text.c_str(), static_cast<int>(text.size()), &text_rect, format);
   }
   if (highlight) DrawFocusRect(dc, &inner);
 }
@@ -580,9 +596,13 @@ void ComboBox::Paint() {
   HBRUSH paper = ControlColor(
       dc, (Enabled() && HasEdit()) || !HasEdit() ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC);
   RECT inside = field;
-  InflateRect(&inside, -kEdge, -kEdge);
+  InflateRect(&inside, -Edge(), -Edge());
   FillRect(dc, &inside, paper);
-  DrawEdge(dc, &field, EDGE_SUNKEN, BF_RECT);
+  if (flat_edge_) {
+    FrameRect(dc, &field, GetSysColorBrush(COLOR_WINDOWFRAME));
+  } else {
+    DrawEdge(dc, &field, EDGE_SUNKEN, BF_RECT);
+  }
   if (!IsSimple()) {
     RECT button = ButtonRect();
     DrawFrameControl(dc, &button, DFC_SCROLL,
@@ -611,11 +631,13 @@ LRESULT ComboBox::DroppedRect(RECT* rect) const {
 LRESULT ComboBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_NCCREATE: {
-      // Scroll bars asked for belong to the list, not to the field.
+      // Scroll bars asked for belong to the list, not to the field; a
+      // border asked for is the field's flat edge.
       const DWORD style = Style();
-      if (style & (WS_VSCROLL | WS_HSCROLL)) {
+      flat_edge_ = (style & WS_BORDER) != 0;
+      if (style & (WS_VSCROLL | WS_HSCROLL | WS_BORDER)) {
         SetWindowLongPtr(hwnd(), GWL_STYLE,
-                         static_cast<LONG_PTR>(style & ~(WS_VSCROLL | WS_HSCROLL)));
+                         static_cast<LONG_PTR>(style & ~(WS_VSCROLL | WS_HSCROLL | WS_BORDER)));
       }
       break;
     }

@@ -27,6 +27,12 @@
 // the parent for the field's height (WM_MEASUREITEM with itemID -1) and
 // the items' height (itemID 0), and have the field (ODS_COMBOBOXEDIT) and
 // the items drawn through WM_DRAWITEM with the combo box as hwndItem.
+//
+// The field has a sunken edge, or a flat one-pixel frame when the box is
+// made with WS_BORDER (which the box takes off its own frame). Right to
+// left: WS_EX_LEFTSCROLLBAR puts the arrow button at the left, WS_EX_RIGHT
+// aligns the field's text and the list's items at the right; the edit
+// field and the list get the box's right-to-left styles.
 #pragma once
 
 #include "platform/core/types.h"

@@ -222,7 +222,9 @@ std::vector<int> Edit::LinePrefix(std::size_t line) const {
 
 int Edit::AlignOffset(std::size_t line, int line_width) const {
   (void)line;
-  const DWORD align = Style() & (ES_CENTER | ES_RIGHT);
+  DWORD align = Style() & (ES_CENTER | ES_RIGHT);
+  // Right-to-left alignment puts a left-aligned field's text at the right.
+  if (align == ES_LEFT && (ExStyle() & WS_EX_RIGHT)) align = ES_RIGHT;
   if (align == ES_LEFT) return 0;
   RECT r = FormatRect();
   const int room = r.right - r.left - line_width - 1;

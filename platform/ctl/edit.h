@@ -19,6 +19,9 @@
 // Shift extends the selection; Backspace, Delete; Ctrl+C/X/V/Z/A and
 // Ctrl+Insert, Shift+Insert, Shift+Delete. Mouse: a click places the caret,
 // Shift+click and dragging select, a double click selects a word.
+// WS_EX_RIGHT aligns the text of a field whose style aligns it left at the
+// right (right-to-left alignment).
+//
 // Undo keeps the last change (typing in a row is one change) and undoing
 // twice brings it back.
 #pragma once

@@ -372,6 +372,11 @@ void ListBox::PaintItem(HDC dc, int index, const RECT& rect) {
   RECT text = rect;
   text.left += kTextInset - x_offset_;
   UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+  if (ExStyle() & WS_EX_RIGHT) {
+    // Aligned from the right: the text ends an inset short of the right.
+    text.right -= kTextInset - x_offset_;
+    format |= DT_RIGHT;
+  }
   if (Style() & LBS_USETABSTOPS) {
     format |= DT_EXPANDTABS;
     if (tab_stops_ > 0) format |= DT_TABSTOP | (static_cast<UINT>(tab_stops_) << 8);

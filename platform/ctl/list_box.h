@@ -16,7 +16,8 @@
 // what was typed (letters typed within a second add up). With LBS_NOTIFY
 // the parent hears LBN_SELCHANGE for changes made by the user (never for
 // changes made with messages) and LBN_DBLCLK; LBN_SETFOCUS and
-// LBN_KILLFOCUS always. Colours come from WM_CTLCOLORLISTBOX.
+// LBN_KILLFOCUS always. Colours come from WM_CTLCOLORLISTBOX. WS_EX_RIGHT
+// aligns the items' text at the right.
 #pragma once
 
 #include "platform/core/types.h"

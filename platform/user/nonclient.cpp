@@ -114,7 +114,11 @@ FrameLayout ComputeFrameLayout(DWORD style, DWORD ex_style, UINT class_style, in
     inner =
         Rect(inner.left + f.edge, inner.top + f.edge, inner.right - f.edge, inner.bottom - f.edge);
   }
-  if (style & WS_VSCROLL) {
+  if ((style & WS_VSCROLL) && (ex_style & WS_EX_LEFTSCROLLBAR)) {
+    f.has_vscroll = true;
+    f.vscroll = Rect(inner.left, inner.top, inner.left + kScrollBar, inner.bottom);
+    inner.left += kScrollBar;
+  } else if (style & WS_VSCROLL) {
     f.has_vscroll = true;
     f.vscroll = Rect(inner.right - kScrollBar, inner.top, inner.right, inner.bottom);
     inner.right -= kScrollBar;

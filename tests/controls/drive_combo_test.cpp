@@ -1,9 +1,11 @@
 // The drive combo box on drives of the test's own (A removable, C fixed
 // "SYSTEM", D CD-ROM "LABEL", X remote): the list, choosing by keys, the
-// same drive raising OnClick only, the flat and 3-D borders, and the
-// history block through a subclass that switches it on.
+// same drive raising OnClick only, the flat and 3-D borders (and the plain
+// one with Ctl3D off), the right-to-left modes, and the history block
+// through a subclass that switches it on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -170,6 +172,88 @@ TEST_F(DriveComboTest, FlatAndRaisedBorders) {
   c->SetFocus();
   Pump();
   EXPECT_EQ(WindowPixel(c, 1, 5), GetSysColor(COLOR_WINDOWFRAME));
+}
+
+// Each right-to-left mode on the field: the drop-down button at the left
+// for bdRightToLeft and NoAlign, the entry (icon and text) at the right for
+// bdRightToLeft only.
+TEST_F(DriveComboTest, RightToLeftModesPlaceTheButtonAndTheEntry) {
+  struct Case {
+    TBiDiMode mode;
+    bool button_left;
+    bool entry_right;
+  };
+  const Case cases[] = {{bdLeftToRight, false, false},
+                        {bdRightToLeft, true, true},
+                        {bdRightToLeftNoAlign, true, false},
+                        {bdRightToLeftReadingOnly, false, false}};
+  TKavoDriveComboBox* c = Combo();
+  c->SetWidth(220);
+  Place<TEdit>(20, 100, 80, 20)->SetFocus();  // no highlight on the field
+  const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW), shadow = GetSysColor(COLOR_BTNSHADOW);
+  const COLORREF paper = GetSysColor(COLOR_WINDOW);
+  for (const Case& k : cases) {
+    SCOPED_TRACE(static_cast<int>(k.mode));
+    form_->SetBiDiMode(k.mode);
+    Pump();
+    ASSERT_EQ(c->BiDiMode(), k.mode);
+    ASSERT_EQ(c->Items()->Strings(c->ItemIndex()), "c: [system]");
+    const int w = c->Width(), mid = c->Height() / 2, h = c->ItemHeight();
+    // A button's right side: a dark shadow column beside a shadow column,
+    // all the way down (what no icon or text has).
+    auto button_ends_at = [&](int right) {
+      for (int y = 4; y < c->Height() - 4; ++y) {
+        if (WindowPixel(c, right - 1, y) != dark || WindowPixel(c, right - 2, y) != shadow) return false;
+      }
+      return true;
+    };
+    const int button = GetSystemMetrics(SM_CXVSCROLL);
+    EXPECT_EQ(button_ends_at(2 + button), k.button_left);
+    EXPECT_EQ(button_ends_at(w - 2), !k.button_left);
+    // The text, looked for clear of both buttons and icons.
+    const int margin = 2 + std::max(h, GetSystemMetrics(SM_CXVSCROLL)) + 2;
+    const auto ink = velko_test::InkColumns(c, margin, 3, w - margin, c->Height() - 3);
+    ASSERT_GE(ink.first, 0);
+    EXPECT_EQ(ink.first > w / 2, k.entry_right) << ink.first;
+    EXPECT_EQ(ink.second < w / 2, !k.entry_right) << ink.second;
+    if (k.button_left) {
+      // The icon beside the text: at the field's right end, or just right
+      // of the button.
+      int right_end = 0;
+      for (int x = w - 2 - h; x < w - 2; ++x) right_end += WindowPixel(c, x, mid) != paper;
+      EXPECT_EQ(right_end > 2, k.entry_right) << right_end;
+    }
+  }
+}
+
+// Ctl3D off: one black pixel round the field in place of the 3-D frame,
+// the field's paper right inside it; taken from the form until set.
+TEST_F(DriveComboTest, Ctl3DOffDrawsAFlatOnePixelBorderAndFollowsTheForm) {
+  TKavoDriveComboBox* c = Combo();
+  Place<TEdit>(20, 100, 80, 20)->SetFocus();
+  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME), paper = GetSysColor(COLOR_WINDOW);
+  auto flat = [&] {
+    const int w = c->Width(), h = c->Height();
+    return WindowPixel(c, 0, 5) == frame && WindowPixel(c, 1, 5) == paper && WindowPixel(c, w / 2, 0) == frame &&
+           WindowPixel(c, w / 2, 1) == paper && WindowPixel(c, w / 2, h - 1) == frame &&
+           WindowPixel(c, w / 2, h - 2) == paper && WindowPixel(c, w - 1, 5) == frame;
+  };
+  auto raised = [&] {
+    return WindowPixel(c, 0, 5) == GetSysColor(COLOR_BTNSHADOW) && WindowPixel(c, 1, 5) == frame;
+  };
+  EXPECT_TRUE(raised());
+  form_->SetCtl3D(false);
+  EXPECT_FALSE(c->Ctl3D());
+  EXPECT_TRUE(c->ParentCtl3D());
+  EXPECT_TRUE(flat());
+  EXPECT_FALSE(raised());
+  c->SetCtl3D(true);
+  EXPECT_FALSE(c->ParentCtl3D());
+  form_->SetCtl3D(true);
+  form_->SetCtl3D(false);
+  EXPECT_TRUE(raised()) << "set on the box, it no longer follows the form";
+  c->SetParentCtl3D(true);
+  EXPECT_TRUE(flat());
 }
 
 TEST_F(DriveComboTest, HistoryThroughTheSubclass) {

@@ -37,6 +37,35 @@ void FormsTest::TearDown() {
 
 void FormsTest::Pump() { Application->ProcessMessages(); }
 
+COLORREF WindowPixel(TWinControl* Control, int X, int Y) {
+  Application->ProcessMessages();
+  RECT r{};
+  GetWindowRect(Control->Handle(), &r);
+  HDC dc = GetDC(nullptr);
+  const COLORREF pixel = GetPixel(dc, r.left + X, r.top + Y);
+  ReleaseDC(nullptr, dc);
+  return pixel;
+}
+
+std::pair<int, int> InkColumns(TControl* Control, int Left, int Top, int Right, int Bottom) {
+  Application->ProcessMessages();
+  const TPoint origin = Control->ClientToScreen(Point(0, 0));
+  const RECT r{origin.x, origin.y, 0, 0};
+  HDC dc = GetDC(nullptr);
+  std::pair<int, int> span{-1, -1};
+  for (int x = Left; x < Right; ++x) {
+    for (int y = Top; y < Bottom; ++y) {
+      const COLORREF p = GetPixel(dc, r.left + x, r.top + y);
+      if (GetRValue(p) >= 0x80 || GetGValue(p) >= 0x80 || GetBValue(p) >= 0x80) continue;
+      if (span.first < 0) span.first = x;
+      span.second = x;
+      break;
+    }
+  }
+  ReleaseDC(nullptr, dc);
+  return span;
+}
+
 void FormsTest::Click(TControl* control, int x, int y) {
   const TPoint p = control->ClientToScreen(Point(x, y));
   platform::InjectClick(p.x, p.y);

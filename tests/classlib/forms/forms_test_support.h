@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "classlib/Forms.h"
@@ -64,6 +65,15 @@ class FormsTest : public ::testing::Test {
  private:
   std::size_t windows_before_ = 0;
 };
+
+// The colour of a window's pixel (window coordinates: frame included) on
+// the composed screen.
+COLORREF WindowPixel(TWinControl* Control, int X, int Y);
+// The first and last columns (client coordinates) that hold a dark pixel
+// (text ink: every channel below half, as smoothed glyph edges are too) in
+// the rows [Top, Bottom) between columns Left and Right; {-1, -1} when
+// none does.
+std::pair<int, int> InkColumns(TControl* Control, int Left, int Top, int Right, int Bottom);
 
 // The form tests on a drive T: of their own, the current folder at its root.
 class FormsOnDriveTest : public FormsTest {
