@@ -1,7 +1,5 @@
 #include "platform/fs/path_resolver.h"
 
-#include <algorithm>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -100,16 +98,9 @@ std::optional<ResolvedPath> ResolveCdAudio(ResolvedPath resolved) {
 DWORD ResolvedPath::MissingError() const { return parent_exists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND; }
 
 std::optional<ResolvedPath> ResolveParts(const PlatformPathParts& parts) {
-  for (const std::string& name : parts.components) {
-    // A Linux file name may hold a double quote: such names are reachable
-    // (the other reserved characters stay refused).
-    std::string checked = name;
-    std::replace(checked.begin(), checked.end(), '"', '_');
-    if (HasInvalidNameCharacters(checked)) {
-      SetLastError(ERROR_INVALID_NAME);
-      return std::nullopt;
-    }
-  }
+  // The characters the platform reserves ("<>:\"|?*" and control bytes)
+  // are refused by no check here: a Linux name may hold any of them, and
+  // every name the listings hand out must open.
   std::optional<DriveEntry> drive = LookupDrive(parts.drive);
   if (!drive) {
     SetLastError(ERROR_PATH_NOT_FOUND);
