@@ -77,7 +77,7 @@ bool CanCreateFile(const String& FileName) {
   return true;
 }
 
-String AddBackslash(const String& Path) {
+String Zel::AddBackslash(const String& Path) {
   return !Path.empty() && Path.back() == '\\' ? Path : Path + "\\";
 }
 
@@ -105,7 +105,7 @@ String ExtractNameOnly(const String& Path) {
 
 String ExpandRelativePath(const String& BaseFolder, const String& Path) {
   if (!ExtractFileDrive(Path).empty()) return Path;
-  return CollapseBackslashes(AddBackslash(BaseFolder) + Path);
+  return CollapseBackslashes(Zel::AddBackslash(BaseFolder) + Path);
 }
 
 void RegWriteStringValue(HKEY RootKey, const String& Key, const String& Name, const String& Value) {
