@@ -23,19 +23,33 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-// The name in `folder` that equals `name` ignoring case, or empty. When
-// several do, the smallest in byte order wins, so the choice is stable.
+// A Linux name may end in dots or blanks, which the platform's spelling of
+// it never does (the parser drops them): such a name is found by its
+// spelling without them.
+std::string_view WithoutTrailingDotsAndBlanks(std::string_view name) {
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+  return name;
+}
+
+// The name in `folder` that equals `name` ignoring case or, when none does,
+// the one that does once its trailing dots and blanks are dropped; empty
+// when there is neither. When several do, the smallest in byte order wins,
+// so the choice is stable.
 std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return std::string();
-  std::string best;
+  std::string best, trimmed_best;
   while (const dirent* entry = readdir(dir)) {
     const std::string_view candidate = entry->d_name;
     if (candidate == "." || candidate == "..") continue;
-    if (NamesEqualIgnoringCase(candidate, name) && (best.empty() || candidate < best)) best = std::string(candidate);
+    if (NamesEqualIgnoringCase(candidate, name)) {
+      if (best.empty() || candidate < best) best = std::string(candidate);
+    } else if (NamesEqualIgnoringCase(WithoutTrailingDotsAndBlanks(candidate), name)) {
+      if (trimmed_best.empty() || candidate < trimmed_best) trimmed_best = std::string(candidate);
+    }
   }
   closedir(dir);
-  return best;
+  return best.empty() ? trimmed_best : best;
 }
 
 // Walks the names below `root`, correcting their case where needed. The
