@@ -278,7 +278,14 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
 void TCustomForm::SetVisible(bool Value) {
   if (Visible() == Value) return;
   if (FormState.Contains(fsShowing)) throw EInvalidOperation(ControlsConst::SVisibleChanged);
-  TWinControl::SetVisible(Value);
+  try {
+    TWinControl::SetVisible(Value);
+  } catch (...) {
+    // A show that raised (its OnShow, say) never put the window on the
+    // screen: the form is not visible, and the next Show tries again.
+    if (Value && !Showing()) TWinControl::SetVisible(false);
+    throw;
+  }
 }
 
 void TCustomForm::Show() {

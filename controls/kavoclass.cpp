@@ -343,7 +343,7 @@ bool IsBlank(const String& Text) {
   return std::all_of(Text.begin(), Text.end(), [](char c) { return c == ' '; });
 }
 
-String AddBackslash(const String& Path) {
+String Kavo::AddBackslash(const String& Path) {
   if (!IsBlank(Path) && Path.back() == '\\') return Path;
   return Path + "\\";
 }
@@ -371,7 +371,7 @@ String GetPrefixPath(TKavoPathPrefix Prefix, bool WithBackslash) {
     case ppFixed:
       return String();
   }
-  return WithBackslash ? AddBackslash(path) : RemoveBackslash(path);
+  return WithBackslash ? Kavo::AddBackslash(path) : RemoveBackslash(path);
 }
 
 void GrowRect(TRect& R, int DX, int DY) {

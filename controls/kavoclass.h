@@ -227,7 +227,11 @@ void KavoClassStartup();
 void KavoClassShutdown();
 
 bool IsBlank(const String& Text);
+// The desktop pack has a routine of the same name and signature: each
+// pack's lives in its pack's namespace, so that a program can link both.
+namespace Kavo {
 String AddBackslash(const String& Path);
+}  // namespace Kavo
 String RemoveBackslash(const String& Path);
 String GetPrefixPath(TKavoPathPrefix Prefix, bool WithBackslash);
 void GrowRect(TRect& R, int DX, int DY);

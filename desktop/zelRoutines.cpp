@@ -79,7 +79,7 @@ bool CanCreateFile(const String& FileName) {
   return true;
 }
 
-String AddBackslash(const String& Path) {
+String Zel::AddBackslash(const String& Path) {
   return !Path.empty() && Path.back() == '\\' ? Path : Path + "\\";
 }
 
@@ -107,7 +107,7 @@ String ExtractNameOnly(const String& Path) {
 
 String ExpandRelativePath(const String& BaseFolder, const String& Path) {
   if (!ExtractFileDrive(Path).empty()) return Path;
-  return CollapseBackslashes(AddBackslash(BaseFolder) + Path);
+  return CollapseBackslashes(Zel::AddBackslash(BaseFolder) + Path);
 }
 
 namespace {

@@ -44,7 +44,11 @@ void ReplaceAll(String& S, const String& OldText, const String& NewText);
 void ReplaceChar(String& S, char OldChar, char NewChar);
 void SplitToList(const String& S, char Separator, TStrings* List);
 bool CanCreateFile(const String& FileName);
+// The controls pack has a routine of the same name and signature: each
+// pack's lives in its pack's namespace, so that a program can link both.
+namespace Zel {
 String AddBackslash(const String& Path);
+}  // namespace Zel
 String CollapseBackslashes(const String& Path);
 String ExtractName(const String& Path);
 String ExtractFolder(const String& Path);

@@ -15,13 +15,42 @@ WORD PortNumber(const String& Text) {
   return static_cast<WORD>(value);
 }
 
+namespace {
+
+bool IsPortNumber(const String& Text) {
+  try {
+    PortNumber(Text);
+    return true;
+  } catch (const EConvertError&) {
+    return false;
+  }
+}
+
+// A port text read from the file, or `Default` when it is no port number
+// (the file was edited by hand or written by an earlier copy): the window
+// still opens, on the default.
+String PortTextOrDefault(const String& Text, const String& Default) { return IsPortNumber(Text) ? Text : Default; }
+
+// Only a port number goes into the file; otherwise the file keeps what it
+// held, so that no later start reads a port it refuses.
+void WritePortText(TMemIniFile& Ini, const String& Section, const String& Key, const String& Text) {
+  if (IsPortNumber(Text)) Ini.WriteString(Section, Key, Text);
+}
+
+}  // namespace
+
+void CheckPortTexts(TForm2* Options) {
+  PortNumber(Options->PortEdit->Text());
+  PortNumber(Options->SocksPortEdit->Text());
+}
+
 String TNutsForm::SettingsFileName() const { return ExtractFilePath(Application->ExeName()) + "VelkoNet.ini"; }
 
 void TNutsForm::SaveSettings() {
   TForm2* f = Options();
   TMemIniFile ini(SettingsFileName());
   ini.WriteInteger("Connection", "Type", f->ConnectionTypeNumber());
-  ini.WriteString("Connection", "Listenport", f->PortEdit->Text());
+  WritePortText(ini, "Connection", "Listenport", f->PortEdit->Text());
   ini.WriteBool("Connection", "Firewall", f->FirewallBox->Checked());
   ini.WriteBool("Connection", "ForceIP", f->ForceIPBox->Checked());
   ini.WriteString("Connection", "IP", f->IPEdit->Text());
@@ -30,7 +59,7 @@ void TNutsForm::SaveSettings() {
   ini.WriteBool("Socks", "Filetransfer", f->FileTransferBox->Checked());
   ini.WriteBool("Socks", "Authentification", f->AuthBox->Checked());
   ini.WriteString("Socks", "Hostname", f->HostEdit->Text());
-  ini.WriteString("Socks", "Port", f->SocksPortEdit->Text());
+  WritePortText(ini, "Socks", "Port", f->SocksPortEdit->Text());
   ini.WriteString("Socks", "Username", f->UserEdit->Text());
   ini.WriteString("Socks", "Password", f->PasswordEdit->Text());
   ini.WriteString("Downloads", "Directory", f->DownloadEdit->Text());
@@ -55,7 +84,7 @@ bool TNutsForm::LoadSettings() {
   }
   f->IPEdit->SetText(ini.ReadString("Connection", "IP", ""));
   Gnutella1->ForceIP = f->IPEdit->Text();
-  f->PortEdit->SetText(ini.ReadString("Connection", "ListenPort", "6346"));
+  f->PortEdit->SetText(PortTextOrDefault(ini.ReadString("Connection", "ListenPort", "6346"), "6346"));
   Gnutella1->SetListenPort(PortNumber(f->PortEdit->Text()));
   f->FirewallBox->SetChecked(ini.ReadBool("Connection", "Firewall", false));
   Gnutella1->SetFirewall(f->FirewallBox->Checked());
@@ -74,7 +103,7 @@ bool TNutsForm::LoadSettings() {
   f->AuthBox->SetChecked(ini.ReadBool("Socks", "Authentification", false));
   f->HostEdit->SetText(ini.ReadString("Socks", "Hostname", ""));
   Gnutella1->SetSocksServer(f->HostEdit->Text());
-  f->SocksPortEdit->SetText(ini.ReadString("Socks", "Port", "1080"));
+  f->SocksPortEdit->SetText(PortTextOrDefault(ini.ReadString("Socks", "Port", "1080"), "1080"));
   Gnutella1->SetSocksPort(PortNumber(f->SocksPortEdit->Text()));
   f->UserEdit->SetText(ini.ReadString("Socks", "Username", ""));
   Gnutella1->SetSocksUsername(f->UserEdit->Text());

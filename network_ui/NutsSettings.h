@@ -8,3 +8,9 @@
 // A port text as a number; a text that is no integer or lies outside
 // 0..65535 raises EConvertError.
 WORD PortNumber(const String& Text);
+
+class TForm2;
+
+// Raises the same EConvertError when a port text of the options dialog is
+// no port number: settings the dialog refuses are not saved.
+void CheckPortTexts(TForm2* Options);

@@ -7,6 +7,7 @@
 #include "classlib/StringRoutines.h"
 #include "network_ui/FormControls.h"
 #include "network_ui/NutOptions.h"
+#include "network_ui/NutsSettings.h"
 
 TNutsForm* NutsForm = nullptr;
 
@@ -413,11 +414,16 @@ void TNutsForm::FormShow(TObject*) {
   if (settings_loaded_) return;  // the settings load once, on the first show
   settings_loaded_ = true;
   Options()->ShareTarget = Gnutella1;
-  if (!LoadSettings()) {
-    if (Options()->ShowModal() == mrOk) {
+  try {
+    if (!LoadSettings() && Options()->ShowModal() == mrOk) {
+      CheckPortTexts(Options());
       SaveSettings();
       LoadSettings();
     }
+  } catch (...) {
+    // The window does not open; the next show loads (or asks) again.
+    settings_loaded_ = false;
+    throw;
   }
   const String folder = Options()->DownloadEdit->Text();
   if (DirectoryExists(folder)) FileList->SetDirectory(folder);
@@ -426,6 +432,7 @@ void TNutsForm::FormShow(TObject*) {
 void TNutsForm::Options1Click(TObject*) {
   Options()->ShareTarget = Gnutella1;
   if (Options()->ShowModal() == mrOk) {
+    CheckPortTexts(Options());
     SaveSettings();
     LoadSettings();
   }

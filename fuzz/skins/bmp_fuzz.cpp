@@ -1,9 +1,11 @@
 // A skin bitmap read from a stream, then cut, blended and scanned.
 #include "classlib/Exceptions.h"
 #include "classlib/Streams.h"
+#include "fuzz/graphics/bitmap_size.h"
 #include "skins/QzDevBmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (velko_fuzz::DeclaresTooManyPixels(data, size)) return 0;
   TMemoryStream m;
   if (size) m.WriteBuffer(data, static_cast<int>(size));
   m.SetPosition(0);

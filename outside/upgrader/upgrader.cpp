@@ -15,7 +15,6 @@
 //
 // VELKO_UPGRADER_WAIT_MS sets the longest wait for the program to end
 // (30000 by default).
-#include <dirent.h>
 #include <elf.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -32,6 +31,8 @@
 #include <thread>
 #include <vector>
 
+#include "outside/upgrader/process_scan.h"
+
 extern char** environ;
 
 namespace {
@@ -41,53 +42,11 @@ std::string CurrentFolder() {
   return getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
 }
 
-std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// True while some other process runs `program`: as its executable, or as
-// the script its interpreter was given.
-bool ProgramRunning(const std::string& program) {
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return false;
-  bool running = false;
-  const std::string self = std::to_string(getpid());
-  while (dirent* entry = readdir(proc)) {
-    const std::string pid = entry->d_name;
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
-    char exe[4096];
-    const ssize_t n = readlink(("/proc/" + pid + "/exe").c_str(), exe, sizeof exe - 1);
-    if (n > 0 && std::string(exe, static_cast<std::size_t>(n)) == program) {
-      running = true;
-      break;
-    }
-    // A script: its path is one of the first arguments.
-    const std::string cmdline = ReadFileText("/proc/" + pid + "/cmdline");
-    std::size_t start = 0;
-    for (int i = 0; i < 3 && start < cmdline.size(); ++i) {
-      const std::size_t end = cmdline.find('\0', start);
-      if (cmdline.substr(start, end - start) == program) running = true;
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-    // The zombie of an ended child does not count.
-    const std::string stat = ReadFileText("/proc/" + pid + "/stat");
-    const std::size_t paren = stat.rfind(')');
-    if (running && paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') {
-      running = false;
-    }
-    if (running) break;
-  }
-  closedir(proc);
-  return running;
-}
-
 bool WaitForProgramEnd(const std::string& program) {
   const char* limit = std::getenv("VELKO_UPGRADER_WAIT_MS");
   const long wait_ms = limit != nullptr ? std::strtol(limit, nullptr, 10) : 30000;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
-  while (ProgramRunning(program)) {
+  while (upgrader::ProgramRunning(program)) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

@@ -153,6 +153,11 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsExistingFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributes(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '\\') return folder + name;
@@ -329,8 +334,9 @@ FileDialogSession::Outcome FileDialogSession::Accept(const std::string& typed, H
   }
   if (names.empty()) return Outcome::kStay;
 
-  // A pattern filters the list (in the folder it names, if any).
-  if (names.size() == 1 && platform::fs::HasWildcards(names[0])) {
+  // A pattern filters the list (in the folder it names, if any). A Linux
+  // file's name may hold "*" or "?": a name that is a file is that file.
+  if (names.size() == 1 && platform::fs::HasWildcards(names[0]) && !IsExistingFile(Resolve(names[0]))) {
     const std::string full = Resolve(names[0]);
     if (IsFolder(FolderOf(full))) folder_ = FolderOf(full);
     typed_pattern_ = NameOf(full);
@@ -368,8 +374,10 @@ bool FileDialogSession::Check(const std::vector<std::string>& paths, HWND box_ow
   const std::string folder = FolderOf(paths.front());
   for (const std::string& path : paths) {
     const std::string name = NameOf(path);
+    // The characters the platform reserves are refused in new names only:
+    // a Linux name may hold them, and a file the listing shows is chosen.
     if (!(flags & OFN_NOVALIDATE) &&
-        (HasInvalidCharacters(name) || !SameText(FolderOf(path), folder))) {
+        ((HasInvalidCharacters(name) && !PathExists(path)) || !SameText(FolderOf(path), folder))) {
       return warn(name + "\nThe file name is not valid.");
     }
     if ((flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)) && !IsFolder(FolderOf(path))) {

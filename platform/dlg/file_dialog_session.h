@@ -71,6 +71,7 @@ class FileDialogSession {
 // Path helpers in platform form.
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
+bool IsExistingFile(const std::string& path);
 // "C:\Music" + "a.wav" -> "C:\Music\a.wav"; "C:\" + "a" -> "C:\a".
 std::string JoinPath(const std::string& folder, const std::string& name);
 // The folder part without a trailing backslash (a root keeps its own), and

@@ -415,17 +415,11 @@ namespace platform::fs {
 namespace {
 
 // The Linux path a platform path names as spelled, when it lies on a drive
-// mapped to a folder and its names are valid; nothing otherwise.
+// mapped to a folder; nothing otherwise.
 std::optional<std::string> SpelledNativePath(LPCSTR file_name, std::string* leaf) {
   DWORD error = 0;
   std::optional<PlatformPathParts> parts = ParseAgainstCurrent(file_name, &error);
   if (!parts || parts->IsRoot()) return std::nullopt;
-  for (const std::string& name : parts->components) {
-    // As the resolver has it: a double quote may stand in a Linux name.
-    std::string checked = name;
-    std::replace(checked.begin(), checked.end(), '"', '_');
-    if (HasInvalidNameCharacters(checked)) return std::nullopt;
-  }
   std::optional<DriveEntry> drive = LookupDrive(parts->drive);
   if (!drive || drive->root.empty()) return std::nullopt;
   std::string native = drive->root;

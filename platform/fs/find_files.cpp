@@ -256,13 +256,9 @@ HANDLE FindFirstFile(LPCSTR file_name, WIN32_FIND_DATA* find_data) {
   std::string folder_text, mask_text;
   platform::fs::SplitFolderAndName(file_name, &folder_text, &mask_text);
   if (mask_text.empty()) return Fail(ERROR_FILE_NOT_FOUND);
-  if (platform::fs::HasWildcards(folder_text)) return Fail(ERROR_INVALID_NAME);
+  // Only the last name is a pattern: "*" and "?" before it are the bytes of
+  // a folder's Linux name, as are the characters the platform reserves.
   if (!platform::fs::HasWildcards(mask_text)) return FindOne(file_name, find_data);
-
-  std::string mask_without_wildcards = mask_text;
-  std::erase_if(mask_without_wildcards, [](char c) { return c == '*' || c == '?'; });
-  if (platform::fs::HasInvalidNameCharacters(mask_without_wildcards)) return Fail(ERROR_INVALID_NAME);
-
   std::optional<platform::fs::ResolvedPath> folder =
       platform::fs::ResolvePath(folder_text.empty() ? "." : folder_text.c_str());
   if (!folder) return INVALID_HANDLE_VALUE;
@@ -323,16 +319,9 @@ void FolderListing::Close() {
 
 bool FolderListing::List(const std::string& folder) {
   Close();
-  std::string text = folder;
-  if (text.empty() || (text.back() != '\\' && text.back() != '/' && text.back() != ':')) text += '\\';
-  text += "*.*";
-  std::string folder_text, mask_text;
-  SplitFolderAndName(text, &folder_text, &mask_text);
-  if (HasWildcards(folder_text)) {
-    SetLastError(ERROR_INVALID_NAME);
-    return false;
-  }
-  std::optional<ResolvedPath> resolved = ResolvePath(folder_text.empty() ? "." : folder_text.c_str());
+  // The folder is taken as spelled: a colon past a drive letter, "*" and "?"
+  // are bytes of its Linux name. No folder at all is the current drive's root.
+  std::optional<ResolvedPath> resolved = ResolvePath(folder.empty() ? "\\" : folder.c_str());
   if (!resolved) return false;
   if (!resolved->exists || !resolved->facts.is_directory) {
     SetLastError(ERROR_PATH_NOT_FOUND);

@@ -92,26 +92,6 @@ std::string FormatPlatformPath(const PlatformPathParts& parts, bool keep_trailin
   return text;
 }
 
-bool HasInvalidNameCharacters(std::string_view name) {
-  for (char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20) return true;
-    switch (c) {
-      case '<':
-      case '>':
-      case ':':
-      case '"':
-      case '|':
-      case '?':
-      case '*':
-        return true;
-      default:
-        break;
-    }
-  }
-  return false;
-}
-
 void SplitFolderAndName(std::string_view path, std::string* folder, std::string* name) {
   std::size_t cut = path.find_last_of("\\/");
   if (cut == std::string_view::npos && HasDriveLetter(path)) cut = 1;

@@ -33,10 +33,6 @@ std::optional<PlatformPathParts> ParsePlatformPath(std::string_view path, const 
 // "C:\", "C:\Music" or, with the trailing separator kept, "C:\Music\".
 std::string FormatPlatformPath(const PlatformPathParts& parts, bool keep_trailing_separator = false);
 
-// True when a single name holds a character the platform never allows in
-// names ("<>:\"|?*" and control characters).
-bool HasInvalidNameCharacters(std::string_view name);
-
 // Splits "C:\Music\*.mp3" into "C:\Music\" and "*.mp3" at the last separator
 // (a backslash, a slash, or the colon of a drive letter).
 void SplitFolderAndName(std::string_view path, std::string* folder, std::string* name);

@@ -1,7 +1,5 @@
 #include "platform/fs/path_resolver.h"
 
-#include <algorithm>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,19 +23,33 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-// The name in `folder` that equals `name` ignoring case, or empty. When
-// several do, the smallest in byte order wins, so the choice is stable.
+// A Linux name may end in dots or blanks, which the platform's spelling of
+// it never does (the parser drops them): such a name is found by its
+// spelling without them.
+std::string_view WithoutTrailingDotsAndBlanks(std::string_view name) {
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+  return name;
+}
+
+// The name in `folder` that equals `name` ignoring case or, when none does,
+// the one that does once its trailing dots and blanks are dropped; empty
+// when there is neither. When several do, the smallest in byte order wins,
+// so the choice is stable.
 std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return std::string();
-  std::string best;
+  std::string best, trimmed_best;
   while (const dirent* entry = readdir(dir)) {
     const std::string_view candidate = entry->d_name;
     if (candidate == "." || candidate == "..") continue;
-    if (NamesEqualIgnoringCase(candidate, name) && (best.empty() || candidate < best)) best = std::string(candidate);
+    if (NamesEqualIgnoringCase(candidate, name)) {
+      if (best.empty() || candidate < best) best = std::string(candidate);
+    } else if (NamesEqualIgnoringCase(WithoutTrailingDotsAndBlanks(candidate), name)) {
+      if (trimmed_best.empty() || candidate < trimmed_best) trimmed_best = std::string(candidate);
+    }
   }
   closedir(dir);
-  return best;
+  return best.empty() ? trimmed_best : best;
 }
 
 // Walks the names below `root`, correcting their case where needed. The
@@ -100,16 +112,9 @@ std::optional<ResolvedPath> ResolveCdAudio(ResolvedPath resolved) {
 DWORD ResolvedPath::MissingError() const { return parent_exists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND; }
 
 std::optional<ResolvedPath> ResolveParts(const PlatformPathParts& parts) {
-  for (const std::string& name : parts.components) {
-    // A Linux file name may hold a double quote: such names are reachable
-    // (the other reserved characters stay refused).
-    std::string checked = name;
-    std::replace(checked.begin(), checked.end(), '"', '_');
-    if (HasInvalidNameCharacters(checked)) {
-      SetLastError(ERROR_INVALID_NAME);
-      return std::nullopt;
-    }
-  }
+  // The characters the platform reserves ("<>:\"|?*" and control bytes)
+  // are refused by no check here: a Linux name may hold any of them, and
+  // every name the listings hand out must open.
   std::optional<DriveEntry> drive = LookupDrive(parts.drive);
   if (!drive) {
     SetLastError(ERROR_PATH_NOT_FOUND);

@@ -163,9 +163,9 @@ TEST(KavoRoutines, PathsAndNumbers) {
   EXPECT_TRUE(IsBlank(""));
   EXPECT_TRUE(IsBlank("   "));
   EXPECT_FALSE(IsBlank(" a "));
-  EXPECT_EQ(AddBackslash(""), "\\");
-  EXPECT_EQ(AddBackslash("C:\\x"), "C:\\x\\");
-  EXPECT_EQ(AddBackslash("C:\\x\\"), "C:\\x\\");
+  EXPECT_EQ(Kavo::AddBackslash(""), "\\");
+  EXPECT_EQ(Kavo::AddBackslash("C:\\x"), "C:\\x\\");
+  EXPECT_EQ(Kavo::AddBackslash("C:\\x\\"), "C:\\x\\");
   EXPECT_EQ(RemoveBackslash("C:\\x\\"), "C:\\x");
   EXPECT_EQ(RemoveBackslash("C:\\x"), "C:\\x");
   EXPECT_EQ(GetPrefixPath(ppFixed, true), "");

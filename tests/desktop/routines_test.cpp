@@ -55,8 +55,8 @@ TEST(ZelRoutines, TextAndPathTable) {
     EXPECT_EQ(ExtractFolder(c.path), c.folder);
     EXPECT_EQ(ExtractNameOnly(c.path), c.name_only);
   }
-  EXPECT_EQ(AddBackslash("C:\\x"), "C:\\x\\");
-  EXPECT_EQ(AddBackslash("C:\\x\\"), "C:\\x\\");
+  EXPECT_EQ(Zel::AddBackslash("C:\\x"), "C:\\x\\");
+  EXPECT_EQ(Zel::AddBackslash("C:\\x\\"), "C:\\x\\");
   EXPECT_EQ(ExpandRelativePath("C:\\base\\", "\\sub\\f.txt"), "C:\\base\\sub\\f.txt");
   EXPECT_EQ(ExpandRelativePath("C:\\base", "D:\\f.txt"), "D:\\f.txt");
 }

@@ -169,15 +169,60 @@ TEST_F(NutsTest, SettingsRoundTripAndTypeLimits) {
   EXPECT_EQ(form_->Gnutella1->ConnectionType(), ct14Modem);
   EXPECT_EQ(form_->Gnutella1->MaxConnections(), 3);
 
-  // A port text beyond 16 bits is refused like any other bad number.
-  const WORD port = form_->Gnutella1->ListenPort();
+  // A port text beyond 16 bits is no port, like any other bad number: the
+  // file's bad value (an earlier copy's, or edited by hand) gives the default.
   for (const char* bad : {"[Connection]\r\nListenPort=abc\r\n", "[Connection]\r\nListenPort=70000\r\n",
                           "[Connection]\r\nListenPort=-1\r\n", "[Socks]\r\nPort=65536\r\n"}) {
+    Form2->PortEdit->SetText("7001");
+    Form2->SocksPortEdit->SetText("1081");
     program_.WriteFile("VelkoNet.ini", bad);
-    EXPECT_THROW(form_->LoadSettings(), EConvertError) << bad;
-    EXPECT_EQ(form_->Gnutella1->ListenPort(), port) << bad;
+    ASSERT_TRUE(form_->LoadSettings()) << bad;
+    EXPECT_EQ(Form2->PortEdit->Text(), "6346") << bad;
+    EXPECT_EQ(form_->Gnutella1->ListenPort(), 6346) << bad;
+    EXPECT_EQ(Form2->SocksPortEdit->Text(), "1080") << bad;
     EXPECT_EQ(form_->Gnutella1->SocksPort(), 1080) << bad;
   }
+}
+
+TEST_F(NutsTest, APortTheDialogRefusesIsNeverWritten) {
+  WriteSettings();
+  MakeWindow();
+  form_->Show();
+  for (const char* edit : {"listen", "socks"}) {
+    SCOPED_TRACE(edit);
+    const std::string before = ReadFile(IniPath());
+    Form2->OnActivate = [&](TObject*) {
+      Form2->OnActivate = nullptr;
+      (std::string(edit) == "listen" ? Form2->PortEdit : Form2->SocksPortEdit)->SetText("70000");
+      QueueClick(Form2->OKButton);
+    };
+    try {
+      form_->Options1Click(nullptr);
+      ADD_FAILURE() << "the port was taken";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message, "'70000' is not a valid port number");
+    }
+    EXPECT_EQ(ReadFile(IniPath()), before);
+    // Quitting saves what the dialog holds, all but the refused port.
+    form_->SaveSettings();
+    const std::string saved = ReadFile(IniPath());
+    EXPECT_EQ(saved.find("70000"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Listenport=0\r\n"), std::string::npos) << saved;
+    Form2->PortEdit->SetText("0");
+    Form2->SocksPortEdit->SetText("1080");
+  }
+}
+
+TEST_F(NutsTest, ABadPortInTheFileStillOpensTheWindowOnTheDefault) {
+  program_.WriteFile("VelkoNet.ini", "[Connection]\r\nListenport=70000\r\n[Socks]\r\nPort=x\r\n");
+  MakeWindow();
+  form_->Show();
+  EXPECT_TRUE(form_->Visible());
+  EXPECT_TRUE(IsWindowVisible(form_->Handle()));
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(Form2->PortEdit->Text(), "6346");
+  EXPECT_EQ(form_->Gnutella1->ListenPort(), 6346);
+  EXPECT_EQ(form_->Gnutella1->SocksPort(), 1080);
 }
 
 TEST_F(NutsTest, EnablingRules) {

@@ -140,6 +140,25 @@ TEST_F(Mp3TagTest, RoundTripThroughTheFile) {
   EXPECT_EQ(reader.VersionID, 2);
 }
 
+// Linux names may hold the characters the platform reserves: the tag of
+// such a file loads and saves like any other.
+TEST_F(Mp3TagTest, NamesWithReservedCharactersLoadAndSave) {
+  for (const char* name : {"pipe|bar.mp3", "what?.mp3", "star*.mp3", "colon:name.mp3", "tab\tname.mp3",
+                           "less<more>.mp3"}) {
+    SCOPED_TRACE(name);
+    const std::string path = Put(name, kAudio + Id3v1Tag("Old", "Old", "Old", "1990", "Old", 0, 1));
+    Tmp3Tag tag(nullptr);
+    tag.LoadFromFile(path);
+    EXPECT_EQ(tag.Title(), "Old");
+    tag.SetTitle("New title");
+    tag.SaveToFile(path);
+    EXPECT_EQ(TagBytes(name).substr(3, 9), "New title");
+    TID3v1 reader;
+    ASSERT_TRUE(reader.ReadFromFile(path));
+    EXPECT_EQ(reader.Title, "New title");
+  }
+}
+
 TEST_F(Mp3TagTest, FieldsArePaddedWithSpaces) {
   tag_.SetTitle("Short");
   tag_.SetTrack(3);

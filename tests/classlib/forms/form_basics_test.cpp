@@ -111,6 +111,22 @@ TEST_F(FormBasicsTest, AnExceptionInOnCreateIsShownAndCreationGoesOn) {
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 
+TEST_F(FormBasicsTest, AShowThatRaisesLeavesTheFormHiddenAndTheNextShowTriesAgain) {
+  auto* form = NewForm<TBoxForm>();
+  int shows = 0;
+  form->OnShow = [&](TObject*) {
+    if (++shows == 1) throw EConvertError("'70000' is not a valid port number");
+  };
+  EXPECT_THROW(form->Show(), EConvertError);
+  EXPECT_FALSE(form->Visible());
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  form->Show();
+  Pump();
+  EXPECT_EQ(shows, 2);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
 TEST_F(FormBasicsTest, ShowingMakesTheWindowsAndPaintsBothKindsOfControl) {
   auto* form = NewForm<TBoxForm>();
   form->SetPosition(poScreenCenter);

@@ -197,6 +197,34 @@ TEST_F(FileDialogTest, AWrongStructureSizeFails) {
   EXPECT_EQ(CommDlgExtendedError(), CDERR_STRUCTSIZE);
 }
 
+// A Linux name may hold the characters the platform reserves: a file the
+// listing shows is chosen, not taken for a pattern or refused; a new name
+// with them is still refused.
+TEST_F(FileDialogTest, AListedNameWithReservedCharactersIsChosen) {
+  dir_.WriteFile("odd/pipe|bar.mp3", "ID3");
+  dir_.WriteFile("odd/what?.mp3", "ID3");
+  dir_.WriteFile("odd/star*.mp3", "ID3");
+  Dialog d(Filter("MP3 files|*.mp3"));
+  d.ofn.lpstrInitialDir = "T:\\odd";
+  d.ofn.Flags = OFN_FILEMUSTEXIST;
+  AnswerBoxes(IDOK);
+  platform::dlg::FileDialogSession session(&d.ofn, false);
+  ASSERT_TRUE(session.valid());
+  std::vector<std::string> listed;
+  for (const platform::dlg::FolderEntry& entry : session.List()) listed.push_back(entry.name);
+  ASSERT_EQ(listed, (std::vector<std::string>{"pipe|bar.mp3", "star*.mp3", "what?.mp3"}));
+  for (const std::string& name : listed) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(session.Accept(name, nullptr), platform::dlg::FileDialogSession::Outcome::kDone);
+    EXPECT_EQ(d.File(), "T:\\odd\\" + name);
+  }
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(session.Accept("st*", nullptr), platform::dlg::FileDialogSession::Outcome::kFiltered);
+  EXPECT_EQ(session.Accept("new|one.mp3", nullptr), platform::dlg::FileDialogSession::Outcome::kStay);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "new|one.mp3\nThe file name is not valid.");
+}
+
 // The dialog's own view of a folder: what it lists and where typing goes.
 TEST_F(FileDialogTest, TheListingHoldsFoldersThenFilesOfTheFilter) {
   Dialog d(Filter("Wave files (*.wav)|*.wav|All files|*.*"));
