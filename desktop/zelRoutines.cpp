@@ -30,7 +30,7 @@ String LogFileName = [] {
   return exe.empty() ? String() : ChangeFileExt(exe, ".log");
 }();
 
-namespace zel {
+namespace Zel {
 
 TShiftState GetShiftState() {
   TShiftState state;
@@ -79,7 +79,7 @@ bool CanCreateFile(const String& FileName) {
   return true;
 }
 
-String Zel::AddBackslash(const String& Path) {
+String AddBackslash(const String& Path) {
   return !Path.empty() && Path.back() == '\\' ? Path : Path + "\\";
 }
 
@@ -107,7 +107,7 @@ String ExtractNameOnly(const String& Path) {
 
 String ExpandRelativePath(const String& BaseFolder, const String& Path) {
   if (!ExtractFileDrive(Path).empty()) return Path;
-  return CollapseBackslashes(Zel::AddBackslash(BaseFolder) + Path);
+  return CollapseBackslashes(AddBackslash(BaseFolder) + Path);
 }
 
 namespace {
@@ -214,4 +214,4 @@ void CloseHandleIfValid(HANDLE Handle) {
   if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
 }
 
-}  // namespace zel
+}  // namespace Zel

@@ -35,7 +35,7 @@ struct TzelRegNotifyRecord {
 // The routines are the pack's own unit: other packs have routines of the
 // same names (AddBackslash), which must not meet them when a program links
 // both. The pack's code calls them unqualified.
-namespace zel {
+namespace Zel {
 
 TShiftState GetShiftState();
 // 1-based position of Substr in S at or after Start; 0 when none.
@@ -44,11 +44,7 @@ void ReplaceAll(String& S, const String& OldText, const String& NewText);
 void ReplaceChar(String& S, char OldChar, char NewChar);
 void SplitToList(const String& S, char Separator, TStrings* List);
 bool CanCreateFile(const String& FileName);
-// The controls pack has a routine of the same name and signature: each
-// pack's lives in its pack's namespace, so that a program can link both.
-namespace Zel {
 String AddBackslash(const String& Path);
-}  // namespace Zel
 String CollapseBackslashes(const String& Path);
 String ExtractName(const String& Path);
 String ExtractFolder(const String& Path);
@@ -71,6 +67,6 @@ HANDLE RegNotifyStart(HKEY Key, bool WatchSubTree, DWORD Filter, TzelRegNotifyRe
 bool RegNotifyRearm(HANDLE Event, const TzelRegNotifyRecord& Notify);
 void CloseHandleIfValid(HANDLE Handle);
 
-}  // namespace zel
+}  // namespace Zel
 
-using namespace zel;
+using namespace Zel;
