@@ -21,6 +21,13 @@ TEST(PathRoutines, PartsOfAPlatformPath) {
   EXPECT_EQ(ExtractFileDrive("C:\\Music"), "C:");
   EXPECT_EQ(ExtractFileDrive("\\\\server\\share\\dir\\f"), "\\\\server\\share");
   EXPECT_EQ(ExtractFileDrive("\\dir"), "");
+  // Past the drive letter a colon is part of a name, as Linux names may hold.
+  EXPECT_EQ(ExtractFileName("C:\\Odd\\a:b.mp3"), "a:b.mp3");
+  EXPECT_EQ(ExtractFilePath("C:\\Odd\\a:b.mp3"), "C:\\Odd\\");
+  EXPECT_EQ(ExtractFileDir("C:\\x:\\a.mp3"), "C:\\x:");
+  EXPECT_EQ(ExtractFileExt("C:\\Odd\\a:b.mp3"), ".mp3");
+  EXPECT_EQ(ExtractFileExt("C:\\v1.0:x\\song"), "");
+  EXPECT_EQ(ChangeFileExt("C:\\Odd\\live:1", ".wav"), "C:\\Odd\\live:1.wav");
 }
 
 TEST(PathRoutines, ChangingExtensionsAndBackslashes) {
