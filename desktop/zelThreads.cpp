@@ -94,7 +94,8 @@ void TzelTimerThread::Execute() {
 // ---- the components ----
 
 TzelCustomThreadComponent::TzelCustomThreadComponent(TComponent* AOwner) : TzelComponent(AOwner) {
-  if (ComponentState().Contains(csDesigning)) return;
+  designing_ = ComponentState().Contains(csDesigning);
+  if (designing_) return;
   std::lock_guard lock(threads_mutex_);
   CreateThread(suspended_);
 }
@@ -251,7 +252,7 @@ void TzelCustomThreadComponent::DoException(Exception& E) {
 }
 
 void TzelCustomThreadComponent::Execute() {
-  if (ComponentState().Contains(csDesigning)) return;
+  if (designing_) return;
   FreeEndedThreads(false);
   // Round again when another thread installed a worker meanwhile; once the
   // component is being destroyed nothing starts.

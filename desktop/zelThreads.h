@@ -114,6 +114,9 @@ class TzelCustomThreadComponent : public TzelComponent {
   TzelEventThread* thread_ = nullptr;
   std::vector<TzelEventThread*> ended_threads_;
   bool stopping_ = false;
+  // Fixed at construction: Execute, which workers call, must not read the
+  // component state that destruction writes.
+  bool designing_ = false;
   bool suspended_ = true;
   bool synchronized_ = false;
   TThreadPriority priority_ = tpNormal;
