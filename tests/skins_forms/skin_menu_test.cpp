@@ -153,8 +153,9 @@ TEST_F(SkinMenuTest, AHandlerThatRebuildsTheBarKeepsItsCaptures) {
          engine->SetMainMenu(other);
        }},
   };
-  for (const auto& [name, rebuild] : cases) {
+  for (const auto& [name, rebuild_action] : cases) {
     SCOPED_TRACE(name);
+    const std::function<void()> rebuild = rebuild_action;
     MakeMenuForm();
     const std::string note = std::string("chosen, then ") + name + " came";  // kept by the handler
     open->OnClick = [this, rebuild, note](TObject*) {
