@@ -342,9 +342,9 @@ void TzelCustomThreadTimer::SetInterval(DWORD Value) {
   interval_ = Value;
   auto* timer = dynamic_cast<TzelTimerThread*>(thread_);
   if (timer == nullptr) return;
-  const bool was_suspended = timer->Suspended();
   timer->Interval = Value;
+  // A running worker starts the new interval at once. A suspended one is
+  // not let run for it: it would stop only at the end of its next wait and
+  // could tick in between; it finds the wake when it is resumed.
   timer->Wake();
-  timer->Resume();
-  if (was_suspended) timer->Suspend();
 }
