@@ -81,7 +81,8 @@ class TzelCustomThreadComponent : public TzelComponent {
   virtual void DoExecute();
   virtual void DoException(Exception& E);
   // Starts OnExecute again on a fresh worker. Also from the component's own
-  // handler: the old worker then ends once the handler returns.
+  // handler: the old worker then ends once the handler returns. Starts
+  // nothing once the component's destruction has begun.
   virtual void Execute();
   void Synchronize(const TThreadMethod& Method);
   // Runs Method(Argument) on the main thread, unless such a call is under
