@@ -496,7 +496,11 @@ TMenu* TMenuItem::GetParentMenu() const {
 void TMenuItem::Click() {
   if (!enabled_) return;
   if (AutoCheck && !(radio_item_ && checked_)) SetChecked(!checked_);
-  if (OnClick) OnClick(this);
+  // The handler runs from a copy: it may free this item (a skinned menu's
+  // items are rebuilt when it loads a skin or sets a menu) and still use
+  // what it captured.
+  const TNotifyEvent handler = OnClick;
+  if (handler) handler(this);
 }
 
 void TMenuItem::MenuChanged(bool Rebuild) {

@@ -1,5 +1,6 @@
 #include "desktop/zelThreads.h"
 
+#include <algorithm>
 #include <typeinfo>
 
 #include "classlib/Application.h"
@@ -93,7 +94,10 @@ void TzelTimerThread::Execute() {
 // ---- the components ----
 
 TzelCustomThreadComponent::TzelCustomThreadComponent(TComponent* AOwner) : TzelComponent(AOwner) {
-  if (!ComponentState().Contains(csDesigning)) CreateThread(suspended_);
+  designing_ = ComponentState().Contains(csDesigning);
+  if (designing_) return;
+  std::lock_guard lock(threads_mutex_);
+  CreateThread(suspended_);
 }
 
 TzelCustomThreadComponent::~TzelCustomThreadComponent() { StopThreads(); }
@@ -109,82 +113,117 @@ void TzelCustomThreadComponent::CreateThread(bool Suspended) {
   if (!Suspended) thread_->Resume();
 }
 
-void TzelCustomThreadComponent::EndThread() {
-  if (thread_ == nullptr) return;
+TzelEventThread* TzelCustomThreadComponent::RetireThread() {
   TzelEventThread* thread = thread_;
+  if (thread == nullptr) return nullptr;
   thread_ = nullptr;
   thread->SetMethod(nullptr);
   thread->Terminate();
   if (auto* timer = dynamic_cast<TzelTimerThread*>(thread)) timer->Wake();
-  if (thread->RunningHere()) {
-    // The worker waits for this very call to return.
-    ended_threads_.push_back(thread);
-  } else {
-    // Deleting waits for the worker and answers its synchronised calls.
-    delete thread;
+  if (!thread->RunningHere()) return thread;
+  ended_threads_.push_back(thread);
+  return nullptr;
+}
+
+void TzelCustomThreadComponent::EndThread() {
+  TzelEventThread* thread = nullptr;
+  {
+    std::lock_guard lock(threads_mutex_);
+    thread = RetireThread();
   }
+  // Deleting waits for the worker and answers its synchronised calls.
+  delete thread;
 }
 
 void TzelCustomThreadComponent::FreeEndedThreads(bool Wait) {
-  for (auto it = ended_threads_.begin(); it != ended_threads_.end();) {
-    TzelEventThread* thread = *it;
-    if (thread->RunningHere() || (!Wait && !thread->Finished())) {
-      ++it;
-      continue;
+  for (;;) {
+    TzelEventThread* thread = nullptr;
+    {
+      std::lock_guard lock(threads_mutex_);
+      const auto it = std::find_if(ended_threads_.begin(), ended_threads_.end(), [Wait](TzelEventThread* t) {
+        return !t->RunningHere() && (Wait || t->Finished());
+      });
+      if (it == ended_threads_.end()) return;
+      thread = *it;
+      ended_threads_.erase(it);
     }
-    it = ended_threads_.erase(it);
     thread->WaitFor();
     delete thread;
   }
 }
 
 void TzelCustomThreadComponent::StopThreads() {
+  {
+    std::lock_guard lock(threads_mutex_);
+    stopping_ = true;
+  }
   EndThread();
   FreeEndedThreads(true);
 }
 
+TzelEventThread* TzelCustomThreadComponent::Thread() const {
+  std::lock_guard lock(threads_mutex_);
+  return thread_;
+}
+
 TThreadPriority TzelCustomThreadComponent::Priority() const {
+  std::lock_guard lock(threads_mutex_);
   return thread_ != nullptr ? thread_->Priority() : priority_;
 }
 
 void TzelCustomThreadComponent::SetPriority(TThreadPriority Value) {
+  std::lock_guard lock(threads_mutex_);
   priority_ = Value;
   if (thread_ != nullptr) thread_->SetPriority(Value);
 }
 
 bool TzelCustomThreadComponent::Suspended() const {
+  std::lock_guard lock(threads_mutex_);
   if (thread_ == nullptr || ComponentState().Contains(csLoading)) return suspended_;
   return thread_->Suspended();
 }
 
 void TzelCustomThreadComponent::SetSuspended(bool Value) {
+  std::unique_lock lock(threads_mutex_);
   suspended_ = Value;
-  if (thread_ != nullptr && !ComponentState().Contains(csLoading)) thread_->SetSuspended(Value);
+  if (thread_ == nullptr || ComponentState().Contains(csLoading)) return;
+  TzelEventThread* thread = thread_;
+  // A worker suspending itself parks inside the call: not with the lock held.
+  if (Value && thread->ThreadID() == GetCurrentThreadId()) lock.unlock();
+  thread->SetSuspended(Value);
 }
 
-bool TzelCustomThreadComponent::Synchronized() const { return synchronized_; }
+bool TzelCustomThreadComponent::Synchronized() const {
+  std::lock_guard lock(threads_mutex_);
+  return synchronized_;
+}
 
 void TzelCustomThreadComponent::SetSynchronized(bool Value) {
+  std::lock_guard lock(threads_mutex_);
   synchronized_ = Value;
   if (thread_ != nullptr) thread_->Synchronized = Value;
 }
 
 int TzelCustomThreadComponent::ReturnValue() const {
+  std::lock_guard lock(threads_mutex_);
   if (thread_ == nullptr || ComponentState().Contains(csLoading)) return return_value_;
   return thread_->ReturnValue;
 }
 
 void TzelCustomThreadComponent::SetReturnValue(int Value) {
+  std::lock_guard lock(threads_mutex_);
   return_value_ = Value;
   if (thread_ != nullptr && !ComponentState().Contains(csLoading)) thread_->ReturnValue = Value;
 }
 
 TNotifyEvent TzelCustomThreadComponent::OnTerminate() const {
+  std::lock_guard lock(threads_mutex_);
   if (thread_ == nullptr || ComponentState().Contains(csLoading)) return on_terminate_;
   return thread_->OnTerminate;
 }
 
 void TzelCustomThreadComponent::SetOnTerminate(TNotifyEvent Value) {
+  std::lock_guard lock(threads_mutex_);
   on_terminate_ = Value;
   if (thread_ != nullptr) thread_->OnTerminate = std::move(Value);
 }
@@ -213,17 +252,28 @@ void TzelCustomThreadComponent::DoException(Exception& E) {
 }
 
 void TzelCustomThreadComponent::Execute() {
-  if (ComponentState().Contains(csDesigning)) return;
+  if (designing_) return;
   FreeEndedThreads(false);
-  if (thread_ != nullptr) {
-    // The new worker takes over what the old one had.
-    priority_ = thread_->Priority();
-    synchronized_ = thread_->Synchronized;
-    on_terminate_ = thread_->OnTerminate;
+  // Round again when another thread installed a worker meanwhile; once the
+  // component is being destroyed nothing starts.
+  for (;;) {
+    TzelEventThread* old = nullptr;
+    {
+      std::lock_guard lock(threads_mutex_);
+      if (stopping_) return;
+      if (thread_ == nullptr) {
+        CreateThread(true);
+        thread_->Resume();
+        return;
+      }
+      // The new worker takes over what the old one had.
+      priority_ = thread_->Priority();
+      synchronized_ = thread_->Synchronized;
+      on_terminate_ = thread_->OnTerminate;
+      old = RetireThread();
+    }
+    delete old;
   }
-  EndThread();
-  CreateThread(true);
-  thread_->Resume();
 }
 
 void TzelCustomThreadComponent::Synchronize(const TThreadMethod& Method) { TThread::Synchronize(nullptr, Method); }
@@ -262,7 +312,9 @@ void TzelCustomThreadComponent::SynchronizeWith(const TzelSynchronizeMethod& Met
 
 void TzelCustomThreadComponent::Loaded() {
   TzelComponent::Loaded();
-  if (ComponentState().Contains(csDesigning) || thread_ == nullptr) return;
+  if (ComponentState().Contains(csDesigning)) return;
+  std::lock_guard lock(threads_mutex_);
+  if (thread_ == nullptr) return;
   thread_->ReturnValue = return_value_;
   thread_->OnTerminate = on_terminate_;
   thread_->SetSuspended(suspended_);
@@ -270,10 +322,10 @@ void TzelCustomThreadComponent::Loaded() {
 
 TzelCustomThreadTimer::TzelCustomThreadTimer(TComponent* AOwner) : TzelCustomThreadComponent(AOwner) {
   // The base made a plain worker; the timer's is a timer worker.
-  if (thread_ != nullptr) {
-    EndThread();
-    CreateThread(true);
-  }
+  if (Thread() == nullptr) return;
+  EndThread();
+  std::lock_guard lock(threads_mutex_);
+  CreateThread(true);
 }
 
 TzelCustomThreadTimer::~TzelCustomThreadTimer() { StopThreads(); }
@@ -285,13 +337,14 @@ TzelEventThread* TzelCustomThreadTimer::NewThread() {
 }
 
 void TzelCustomThreadTimer::SetInterval(DWORD Value) {
+  std::lock_guard lock(threads_mutex_);
   if (Value == interval_) return;
   interval_ = Value;
   auto* timer = dynamic_cast<TzelTimerThread*>(thread_);
   if (timer == nullptr) return;
-  const bool was_suspended = timer->Suspended();
   timer->Interval = Value;
+  // A running worker starts the new interval at once. A suspended one is
+  // not let run for it: it would stop only at the end of its next wait and
+  // could tick in between; it finds the wake when it is resumed.
   timer->Wake();
-  timer->Resume();
-  if (was_suspended) timer->Suspend();
 }

@@ -81,16 +81,18 @@ class TzelCustomThreadComponent : public TzelComponent {
   virtual void DoExecute();
   virtual void DoException(Exception& E);
   // Starts OnExecute again on a fresh worker. Also from the component's own
-  // handler: the old worker then ends once the handler returns.
+  // handler: the old worker then ends once the handler returns. Starts
+  // nothing once the component's destruction has begun.
   virtual void Execute();
   void Synchronize(const TThreadMethod& Method);
   // Runs Method(Argument) on the main thread, unless such a call is under
   // way already (then it does nothing).
   virtual void SynchronizeWith(const TzelSynchronizeMethod& Method, void* Argument);
-  TzelEventThread* Thread() const { return thread_; }
+  TzelEventThread* Thread() const;
 
  protected:
   virtual TzelEventThread* NewThread();
+  // Makes and installs a worker; called with threads_mutex_ held.
   virtual void CreateThread(bool Suspended);
   void Loaded() override;
   // Asks the worker to end and waits for it (answering its synchronised
@@ -102,12 +104,20 @@ class TzelCustomThreadComponent : public TzelComponent {
   // or, with Wait, all (waiting for them), save one whose handler the
   // calling thread runs.
   void FreeEndedThreads(bool Wait);
-  // Ends every worker and waits for them. The most derived destructor calls
-  // it, so no worker calls into the component once its destruction begins.
+  // Ends every worker and waits for them; from then on Execute starts
+  // none. The most derived destructor calls it, so no worker calls into the
+  // component once its destruction begins.
   void StopThreads();
 
+  // Guards thread_, ended_threads_ and stopping_: a handler may restart
+  // the component from its worker while another thread uses or destroys it.
+  mutable std::mutex threads_mutex_;
   TzelEventThread* thread_ = nullptr;
   std::vector<TzelEventThread*> ended_threads_;
+  bool stopping_ = false;
+  // Fixed at construction: Execute, which workers call, must not read the
+  // component state that destruction writes.
+  bool designing_ = false;
   bool suspended_ = true;
   bool synchronized_ = false;
   TThreadPriority priority_ = tpNormal;
@@ -115,6 +125,11 @@ class TzelCustomThreadComponent : public TzelComponent {
   TNotifyEvent on_terminate_;
 
  private:
+  // With threads_mutex_ held: takes the worker out of service and returns
+  // it for the caller to free, or parks it in ended_threads_ when the
+  // calling thread runs its handler (the worker waits for this very call).
+  TzelEventThread* RetireThread();
+
   std::mutex sync_with_mutex_;
   bool sync_with_pending_ = false;
   TzelSynchronizeMethod sync_with_method_;

@@ -10,14 +10,6 @@
 #include "platform/fs/files.h"
 #include "platform/user/user.h"
 
-namespace {
-
-// How long destruction waits for its requests at most (they end at once
-// when their handles close; this only bounds a stuck platform).
-constexpr auto kStopWait = std::chrono::seconds(30);
-
-}  // namespace
-
 // --- Requests ------------------------------------------------------------------
 
 TInternetDownload::TInternetDownload(const String& AUrl, bool CreateSuspended)
@@ -110,7 +102,7 @@ TGWebCache::~TGWebCache() {
   SaveList();
   for (TInternetDownload* thread : thread_list_) thread->Cancel();
   // The requests end as their handles close; their completions run here.
-  const auto give_up = std::chrono::steady_clock::now() + kStopWait;
+  const auto give_up = std::chrono::steady_clock::now() + StopWait;
   while (!thread_list_.empty() && std::chrono::steady_clock::now() < give_up) {
     CheckSynchronize();
     MSG msg;
@@ -121,7 +113,7 @@ TGWebCache::~TGWebCache() {
     if (!thread_list_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   // Any still listed (a stuck platform) must no longer call back into us.
-  for (TInternetDownload* thread : thread_list_) thread->OnTerminate = nullptr;
+  *self_ = nullptr;
   thread_list_.clear();
   delete GWebCache;
   delete Hosts;
@@ -176,7 +168,9 @@ void TGWebCache::Launch(const String& Cache, TWebCacheRequestKind Kind) {
   } else {
     ++host_threads_;
   }
-  thread->OnTerminate = [this, thread](TObject*) { Completed(thread); };
+  thread->OnTerminate = [self = self_, thread](TObject*) {
+    if (*self != nullptr) (*self)->Completed(thread);
+  };
   thread->FreeOnTerminate = true;
   thread_list_.push_back(thread);
   thread->Start();

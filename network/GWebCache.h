@@ -11,7 +11,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -116,6 +118,9 @@ class TGWebCache : public TComponent, public TGnutellaHostCache {
   String RequestUrl(const String& Cache, TWebCacheRequestKind Kind) const;
   // Requests running now.
   std::size_t Running() const { return thread_list_.size(); }
+  // How long destruction waits for its requests at most (they end at once
+  // when their handles close; this only bounds a stuck platform).
+  std::chrono::milliseconds StopWait{std::chrono::seconds(30)};
 
  private:
   void LoadList();
@@ -129,6 +134,11 @@ class TGWebCache : public TComponent, public TGnutellaHostCache {
   int host_threads_ = 0;
   int cache_threads_ = 0;
   std::vector<TInternetDownload*> thread_list_;
+  // What a request's completion reaches: this client while it lives. A
+  // request still running when destruction gives up completes into
+  // nothing; its completion handler itself is never changed once it runs,
+  // as the worker reads it as it ends. Read and cleared on the main thread.
+  std::shared_ptr<TGWebCache*> self_ = std::make_shared<TGWebCache*>(this);
 };
 
 // The ten caches the list starts with when "TGWC.cah" does not exist.

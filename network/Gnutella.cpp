@@ -180,6 +180,9 @@ TGnutella::TGnutella(TComponent* AOwner) : TFileShareGnu(AOwner) {
 }
 
 TGnutella::~TGnutella() {
+  // The program-wide SOCKS client outlives the servent: it calls into it
+  // no more.
+  ReleaseSocksClient();
   Disconnect();
   // Its requests end and its list is saved while the servent is whole.
   delete static_cast<TGWebCache*>(WebCache);
@@ -365,13 +368,29 @@ void TGnutella::HostFound(const String& IP, int APort) {
 // SOCKS settings
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The program-wide SOCKS client's error handler for one servent; named, so
+// that the servent can tell its own handler from another servent's.
+struct ServentSocksError {
+  TGnutella* servent;
+  void operator()(TObject* Sender, TCustomWinSocket* Socket, int& Code, const String& Text) const {
+    servent->SocksError(Sender, Socket, Code, Text);
+  }
+};
+
+}  // namespace
+
 void TGnutella::ApplySocksOptions() {
   if (!socks_active_ && !socks_active_file_transfer_) return;
-  SetSocksOptions(socks_server_, socks_port_, socks_version_,
-                  [this](TObject* Sender, TCustomWinSocket* Socket, int& Code, const String& Text) {
-                    SocksError(Sender, Socket, Code, Text);
-                  },
-                  socks_username_, socks_password_);
+  SetSocksOptions(socks_server_, socks_port_, socks_version_, ServentSocksError{this}, socks_username_,
+                  socks_password_);
+}
+
+void TGnutella::ReleaseSocksClient() {
+  TSocksify& client = SocksClient();
+  const auto* handler = client.OnError.target<ServentSocksError>();
+  if (handler != nullptr && handler->servent == this) client.OnError = nullptr;
 }
 
 void TGnutella::SetSocksServer(const String& Value) {

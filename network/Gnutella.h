@@ -327,6 +327,8 @@ class TGnutella : public TFileShareGnu {
                const GUID* all_but);
 
   void ApplySocksOptions();
+  // Clears the SOCKS client's error handler when it is this servent's.
+  void ReleaseSocksClient();
   // Takes the push a GIV answers; false when none waits for it.
   bool TakeExpectedGiv(const String& ServentID, int FileIndex);
   void DropExpiredGivs();

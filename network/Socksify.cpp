@@ -355,20 +355,36 @@ void TSocksify::Fail(std::uint64_t serial, int Code) {
 
 // --- Program-wide ----------------------------------------------------------------------
 
+namespace {
+
+void SetOptions(TSocksify& client, const String& Server, int Port, TSocksVersion Version, TSocksErrorEvent OnError,
+                const String& Username, const String& Password) {
+  client.Server = Server;
+  client.Port = Port;
+  client.Version = Version;
+  client.Username = Username;
+  client.Password = Password;
+  client.OnError = std::move(OnError);
+}
+
+// The program-wide client. At program end it gets the settings it started
+// with (no server, port 1080, SOCKS 5, no handler) before it goes, so it
+// holds no handler of an owner that may be gone by then.
+struct ProgramSocksClient {
+  ~ProgramSocksClient() { SetOptions(client, "", 1080, svSocks5, nullptr, "", ""); }
+  TSocksify client;
+};
+
+}  // namespace
+
 TSocksify& SocksClient() {
-  static TSocksify instance;
-  return instance;
+  static ProgramSocksClient instance;
+  return instance.client;
 }
 
 void SetSocksOptions(const String& Server, int Port, TSocksVersion Version, TSocksErrorEvent OnError,
                      const String& Username, const String& Password) {
-  TSocksify& client = SocksClient();
-  client.Server = Server;
-  client.Port = Port;
-  client.Version = Version;
-  client.OnError = std::move(OnError);
-  client.Username = Username;
-  client.Password = Password;
+  SetOptions(SocksClient(), Server, Port, Version, std::move(OnError), Username, Password);
 }
 
 void SocksifyClientSocket(TClientSocket* Socket) {

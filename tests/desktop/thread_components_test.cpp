@@ -120,6 +120,30 @@ TEST(ZelThreadComponent, RestartsFromItsOwnHandler) {
   }
 }
 
+// The component is destroyed while its handler starts it again: once
+// destruction has begun no new worker starts, and none runs after it.
+TEST(ZelThreadComponent, DestroyedWhileItsHandlerRestartsIt) {
+  for (const bool synchronized : {false, true}) {
+    Watchdog watchdog(30);
+    for (int round = 0; round < 20; ++round) {
+      std::atomic<int> runs{0};
+      auto* component = new TzelThreadComponent(nullptr);
+      component->SetSynchronized(synchronized);
+      component->OnExecute = [component, &runs](TObject*) {
+        ++runs;
+        Sleep(1);
+        component->Execute();
+      };
+      component->Execute();
+      ASSERT_TRUE(velko_test::PumpMessagesUntil([&] { return runs >= 1 + round % 3; }, 10)) << synchronized;
+      delete component;
+      const int at_end = runs;
+      velko_test::PumpMessagesFor(0.02);
+      EXPECT_EQ(runs.load(), at_end) << synchronized << " round " << round;
+    }
+  }
+}
+
 TEST(ZelThreadComponent, TerminateEventReturnValueAndSynchronizeWith) {
   TzelThreadComponent component(nullptr);
   int argument = 0;

@@ -2,6 +2,9 @@
 // and when, SOCKS errors as servent errors, and a link through a proxy.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "network/Gnutella.h"
 #include "network/Socksify.h"
 #include "tests/network/network_fixture.h"
@@ -70,6 +73,46 @@ TEST_F(ServentSocksTest, SocksErrorsArriveAsKindSixWithTheZeroGuid) {
   code = 41002;
   SocksClient().OnError(nullptr, nullptr, code, SocksErrorText(41002));
   EXPECT_EQ(code, 41002);
+}
+
+// A freed servent leaves no handler in the program-wide client (another
+// servent's stays): a socket socksified afterwards calls into nothing that
+// is gone. A socket without a host fails at once with 41001, which with no
+// handler is raised.
+TEST_F(ServentSocksTest, AFreedServentLeavesNoHandlerBehind) {
+  for (const bool other_applies_last : {false, true}) {
+    SCOPED_TRACE(other_applies_last);
+    TGnutella* other = MakeServent("127.0.0.3");
+    TGnutella* servent = MakeServent("127.0.0.2");
+    std::vector<int> other_errors;
+    other->OnError = [&](TObject*, const String&, const GUID&, int, int code, const String&) {
+      other_errors.push_back(code);
+    };
+    servent->OnError = [](TObject*, const String&, const GUID&, int, int, const String&) {};
+    if (!other_applies_last) other->SetSocksServer("127.0.0.8");
+    servent->SetSocksServer("127.0.0.9");
+    servent->SetSocksActive(true);
+    if (other_applies_last) {
+      other->SetSocksServer("127.0.0.8");
+      other->SetSocksActive(true);
+    }
+    ASSERT_TRUE(SocksClient().OnError);
+    servents_.pop_back();  // frees `servent`
+    auto socket = std::make_unique<TClientSocket>(nullptr);
+    if (other_applies_last) {
+      // The other servent's handler stays and still hears of errors.
+      ASSERT_TRUE(SocksClient().OnError);
+      SocksifyClientSocket(socket.get());
+      EXPECT_EQ(other_errors, std::vector<int>{41001});
+    } else {
+      EXPECT_FALSE(SocksClient().OnError);
+      EXPECT_EQ(SocksClient().Server, "127.0.0.9");  // the settings themselves stay
+      EXPECT_THROW(SocksifyClientSocket(socket.get()), ESocksError);
+      EXPECT_TRUE(other_errors.empty());
+    }
+    servents_.clear();
+    SetSocksOptions("", 1080, svSocks5, nullptr, "", "");
+  }
 }
 
 TEST_F(ServentSocksTest, ALinkGoesThroughTheProxy) {

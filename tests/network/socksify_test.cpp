@@ -3,6 +3,8 @@
 // socket's owner, and records that go with their sockets.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -261,6 +263,33 @@ TEST(SocksReplies, AreGatheredToTheirFullLength) {
   EXPECT_EQ(ReadSocks5ConnectReply(Bytes({5, 3, 0, 1})).Consumed, 4u);
   EXPECT_EQ(ReadSocks4Reply(Bytes({0, 90, 0, 0, 0, 0, 0})).Status, srWait);
   EXPECT_EQ(ReadSocks4Reply(Bytes({0, 91, 0, 0, 0, 0, 0, 0})).Code, 91);
+}
+
+// Tells, as the last copy of a handler goes, what the client holds then.
+struct ReleaseReport {
+  explicit ReleaseReport(const TSocksify* watched) : client(watched) {}
+  ReleaseReport(const ReleaseReport&) = delete;
+  ReleaseReport& operator=(const ReleaseReport&) = delete;
+  ~ReleaseReport() {
+    std::fprintf(stderr, "released with server '%s' port %d %s user '%s'\n", client->Server.c_str(), client->Port,
+                 client->Version == svSocks5 ? "socks5" : "another version", client->Username.c_str());
+  }
+  const TSocksify* client;
+};
+
+// At program end the program-wide client gets the settings it started with
+// (no server, port 1080, SOCKS 5) and lets its handler go.
+TEST(SocksProgramEnd, TheStartSettingsComeBackAndTheHandlerGoes) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        auto report = std::make_shared<ReleaseReport>(&SocksClient());
+        SetSocksOptions("127.0.0.9", 9050, svSocks4, [report](TObject*, TCustomWinSocket*, int&, const String&) {},
+                        "me", "pw");
+        report.reset();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "released with server '' port 1080 socks5 user ''");
 }
 
 }  // namespace

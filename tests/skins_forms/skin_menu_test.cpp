@@ -140,6 +140,47 @@ TEST_F(SkinMenuTest, AMenuChangeWhileAPopupIsOpenLeavesNoItemInUseFreed) {
   EXPECT_EQ(log.back(), "open");
 }
 
+// A chosen item's handler may load another skin or set another main menu,
+// either of which rebuilds the bar and frees the popup's copy of the item
+// while the handler runs; the handler still reads what it captured.
+TEST_F(SkinMenuTest, AHandlerThatRebuildsTheBarKeepsItsCaptures) {
+  const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+      {"another skin", [this] { engine->SetSkinFile("S:\\TestSkin.qzp"); }},
+      {"another main menu",
+       [this] {
+         auto* other = new TMainMenu(form);
+         other->Items()->Add(Item(form, "&View", {Item(form, "&Zoom")}));
+         engine->SetMainMenu(other);
+       }},
+  };
+  for (const auto& [name, rebuild_action] : cases) {
+    SCOPED_TRACE(name);
+    const std::function<void()> rebuild = rebuild_action;
+    MakeMenuForm();
+    const std::string note = std::string("chosen, then ") + name + " came";  // kept by the handler
+    open->OnClick = [this, rebuild, note](TObject*) {
+      rebuild();
+      log.push_back(note);
+    };
+    engine->SetMainMenu(menu);  // the bar's copies take the new handler
+    Pump();
+    ClickAt(BarItem(0).x, BarItem(0).y);
+    TscMenuWnd* wnd = OpenWnd();
+    ASSERT_NE(wnd, nullptr);
+    platform::InjectClick(wnd->Left() + 20, wnd->Top() + 2 + 9);
+    Pump();
+    Advance(40);
+    EXPECT_EQ(log, std::vector<std::string>{note});
+    ASSERT_TRUE(engine->HasSkin());
+    EXPECT_EQ(OpenWnd(), nullptr);
+    log.clear();
+    delete form;
+    form = nullptr;
+    engine = nullptr;
+    Pump();
+  }
+}
+
 TEST_F(SkinMenuTest, KeysChooseTheFirstMatchingEnabledItemAndEscapeClosesTheChain) {
   MakeMenuForm();
   ClickAt(BarItem(0).x, BarItem(0).y);
