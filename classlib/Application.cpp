@@ -4,6 +4,7 @@
 #include <exception>
 #include <mutex>
 
+#include "classlib/DragDrop.h"
 #include "classlib/FileRoutines.h"
 #include "classlib/MessageHandling.h"
 #include "classlib/PathRoutines.h"
@@ -46,19 +47,6 @@ HWND ParentOfChild(HWND hwnd) {
   return (GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
 }
 
-// The control under a screen point: the windowed control whose window is
-// there (or whose window holds it), and inside it the windowless control.
-TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled) {
-  TWinControl* window = nullptr;
-  for (HWND h = WindowFromPoint(Pos); h != nullptr && window == nullptr; h = ParentOfChild(h)) {
-    window = FindControl(h);
-  }
-  if (window == nullptr) return nullptr;
-  POINT client = Pos;
-  ScreenToClient(window->Handle(), &client);
-  if (TControl* inner = window->ControlAtPos(TPoint{client.x, client.y}, AllowDisabled)) return inner;
-  return window;
-}
 
 // The control whose hint shows for `control`: it, or the first parent with
 // ShowHint set.

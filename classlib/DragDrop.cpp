@@ -15,20 +15,6 @@ HWND ParentOfChild(HWND hwnd) {
   return (GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
 }
 
-// The enabled control under a screen point: the windowed control whose
-// window is there (or holds it), and inside it the windowless control.
-TControl* ControlAtScreenPoint(const TPoint& Pos) {
-  TWinControl* window = nullptr;
-  for (HWND h = WindowFromPoint(Pos); h != nullptr && window == nullptr; h = ParentOfChild(h)) {
-    window = FindControl(h);
-  }
-  if (window == nullptr) return nullptr;
-  POINT client = Pos;
-  ScreenToClient(window->Handle(), &client);
-  if (TControl* inner = window->ControlAtPos(TPoint{client.x, client.y}, false)) return inner;
-  return window;
-}
-
 // Runs an event and then, whether or not it raised, the ending event.
 template <class Event, class Ending>
 void RunThenEnd(Event event, Ending ending) {
@@ -53,6 +39,20 @@ void RestoreCursor() {
 bool IsClientMouseMessage(UINT msg) { return msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONDBLCLK; }
 
 }  // namespace
+
+// The control under a screen point: the windowed control whose window is
+// there (or whose window holds it), and inside it the windowless control.
+TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled) {
+  TWinControl* window = nullptr;
+  for (HWND h = WindowFromPoint(Pos); h != nullptr && window == nullptr; h = ParentOfChild(h)) {
+    window = FindControl(h);
+  }
+  if (window == nullptr) return nullptr;
+  POINT client = Pos;
+  ScreenToClient(window->Handle(), &client);
+  if (TControl* inner = window->ControlAtPos(TPoint{client.x, client.y}, AllowDisabled)) return inner;
+  return window;
+}
 
 // --- TDragObject ---
 
@@ -183,7 +183,7 @@ bool TDragOperation::PastThreshold(const TPoint& Pos) const {
 }
 
 TControl* TDragOperation::TargetAt(const TPoint& Pos) const {
-  TControl* under = ControlAtScreenPoint(Pos);
+  TControl* under = FindDragTarget(Pos, false);
   if (kind_ == dkDrag) return under;
   // Docking: the nearest dock site holding the point, but never the
   // source or one of its own children.

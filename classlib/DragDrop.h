@@ -29,6 +29,11 @@
 
 // What the handlers see of a drag. A handler of OnStartDrag may give one
 // of its own (a derived class, which it keeps).
+// The control under a screen point: the windowed control whose window is
+// there (or whose window holds it), and inside it the windowless control,
+// disabled ones only when AllowDisabled.
+TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled);
+
 class TDragObject : public TObject {
  public:
   // The dragged control (null once it is deleted).
