@@ -53,7 +53,7 @@ class LayoutBudget {
 
  private:
   static constexpr int64_t kPerUnit = 32;
-  static constexpr int64_t kMinimum = 1 << 14;
+  static constexpr int64_t kMinimum = 1 << 12;
   static inline int depth_ = 0;
   static inline int64_t left_ = 0;
   const bool outermost_;
