@@ -68,7 +68,6 @@ void TqzBmp::SetUp() {
   for (int i = 0; i < Height; ++i) Rows[i] = Bits + static_cast<std::ptrdiff_t>(i) * RowInc;
   DC = CreateCompatibleDC(nullptr);
   SelectObject(DC, Handle);
-  RefCount = 1;
 }
 
 TqzBmp* TqzBmp::CreateFromHandle(HBITMAP Bitmap) {

@@ -29,7 +29,8 @@ class TQZDevRGB {
 class TqzBmp : public TQZDevRGB {
  public:
   // Width x Height; a size of 0 or less in either direction gives an empty
-  // bitmap (no DIB, DC or rows) with RefCount 0 whose first Release frees it.
+  // bitmap (no DIB, DC or rows). Every new bitmap, empty or not, starts
+  // with one reference, so holders that share it with AddRef count alike.
   TqzBmp(int AWidth, int AHeight);
   // Any bitmap handle, converted to 24 bits.
   static TqzBmp* CreateFromHandle(HBITMAP Bitmap);
@@ -95,7 +96,7 @@ class TqzBmp : public TQZDevRGB {
   RECT SourceRect{0, 0, 0, 0};
   // Cut from a skin image (SourceRect says where), even at column or row 0.
   bool Cut = false;
-  int32_t RefCount = 0;
+  int32_t RefCount = 1;
   HBITMAP Handle = nullptr;
   HDC DC = nullptr;
   BITMAPINFO BitmapInfo{};

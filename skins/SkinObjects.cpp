@@ -21,6 +21,44 @@ Registry& Objects() {
   return *r;
 }
 
+// A text child resizes its parent and lays the parent out again, which
+// places every other child (and lays out its tree) once more; text
+// children nested in each other multiply these layouts. A layout started
+// from outside may therefore spend only so much work (one unit an object
+// laid out and one a child it places) in proportion to the size of the
+// tree it lays out. Skins the engine is meant for need a few units an
+// object; a skin that reaches the limit is left laid out only as far as
+// it got, instead of holding the program for minutes or longer.
+class LayoutBudget {
+ public:
+  explicit LayoutBudget(TscSkinObject* Root) : outermost_(depth_++ == 0) {
+    if (!outermost_) return;
+    int64_t units = 0;
+    Root->ForEach([&units](TscSkinObject* o) { units += 1 + o->ChildCount(); });
+    left_ = std::max(kMinimum, kPerUnit * units);
+  }
+  ~LayoutBudget() { --depth_; }
+  LayoutBudget(const LayoutBudget&) = delete;
+  LayoutBudget& operator=(const LayoutBudget&) = delete;
+
+  // False once the layout has used its share.
+  bool Spend(int64_t units) {
+    if (left_ < units) {
+      left_ = 0;
+      return false;
+    }
+    left_ -= units;
+    return true;
+  }
+
+ private:
+  static constexpr int64_t kPerUnit = 32;
+  static constexpr int64_t kMinimum = 1 << 12;
+  static inline int depth_ = 0;
+  static inline int64_t left_ = 0;
+  const bool outermost_;
+};
+
 }  // namespace
 
 std::vector<TscSkinObject*> TscSkinObject::AllObjects() { return Objects().order; }
@@ -199,6 +237,8 @@ TscSkinObject* TscSkinObject::ObjectAtPoint(POINT P) {
 }
 
 void TscSkinObject::Realign() {
+  LayoutBudget budget(this);
+  if (!budget.Spend(1 + ChildCount())) return;
   RECT R = GetBoundsRect();
   auto forward = [this](auto fn) {
     for (size_t i = 0; i < Children.size(); ++i)

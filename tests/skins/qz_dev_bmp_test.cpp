@@ -48,13 +48,14 @@ TEST(QzBmpTest, RowGeometrySizesAndReferences) {
     EXPECT_EQ(b->RefCount, 1);
     EXPECT_NE(b->DC, nullptr);
   }
-  // Empty sizes have nothing and are freed by the first release.
+  // Empty sizes have nothing, start with one reference like any other
+  // bitmap and are freed by the first release.
   for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 4}, {4, -1}}) {
     auto* b = new TqzBmp(w, h);
     EXPECT_EQ(b->Handle, nullptr);
     EXPECT_EQ(b->DC, nullptr);
     EXPECT_TRUE(b->Rows.empty());
-    EXPECT_EQ(b->RefCount, 0);
+    EXPECT_EQ(b->RefCount, 1);
     b->Release();  // freed here; ASan reports a leak otherwise
   }
   // A reference keeps the bitmap until the last release.

@@ -227,6 +227,45 @@ TEST_F(ObjectSectionTest, DeepChainsOfChildrenRaise) {
   EXPECT_EQ(depth, 10);
 }
 
+TEST_F(ObjectSectionTest, DeepChainsOfTextChildrenLayOut) {
+  // Each level is a top strip holding a text child and the next level: a
+  // text child lays its parent out again, so every level doubled the work
+  // of the levels below it (a chain of 60 would take years).
+  const struct {
+    int levels;
+    bool whole;  // small enough to be laid out in full
+  } cases[] = {{3, true}, {8, true}, {60, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.levels);
+    String text = "[Form]\nKind=form\nChild=l1\n";
+    for (int i = 1; i <= c.levels; ++i) {
+      const String n = IntToStr(i);
+      text += "[l" + n + "]\nAlign=top\nHeight=20\nChild=t" + n;
+      if (i < c.levels) text += ",l" + IntToStr(i + 1);
+      text += "\n[t" + n + "]\nAlign=text\nWidth=" + IntToStr(10 + i) + "\n";
+    }
+    TscStringsIniFile ini;
+    ini.SetText(text);
+    TscSkinObject form;
+    ReadObject(images_, &form, "Form", &ini);
+    form.SetBoundsRect(RECT{0, 0, 200, 150});
+    EXPECT_EQ(form.GetBoundsRect(), (RECT{0, 0, 200, 150}));
+    // The first strip is as wide as its text and starts at the top.
+    TscSkinObject* first = form.Child(0);
+    EXPECT_EQ(first->GetBoundsRect(), (RECT{0, 0, 11, 20}));
+    if (!c.whole) continue;
+    // Every level is as wide as its own text, which takes what the level
+    // below (a strip of 20 at the top) leaves.
+    TscSkinObject* level = first;
+    for (int i = 1; i <= c.levels; ++i) {
+      const int below = i < c.levels ? 20 : 0;
+      EXPECT_EQ(level->GetBoundsRect(), (RECT{0, 0, 10 + i, 20})) << i;
+      EXPECT_EQ(level->Child(0)->GetBoundsRect(), (RECT{0, below, 10 + i, 20})) << i;
+      if (below) level = level->Child(1);
+    }
+  }
+}
+
 TEST_F(ObjectSectionTest, BadNumbersRaiseAndBadRectanglesGiveNoImage) {
   TscStringsIniFile ini;
   ini.SetText("[a]\nWidth=12x\n[b]\nImage=frame,9,0,3,5\n[c]\nImage=frame,a,b\n[d]\nImage=frame,50,0\n");

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "classlib/Exceptions.h"
 #include "classlib/Streams.h"
@@ -210,6 +211,49 @@ TEST_F(SkinSourceTest, AssignSharesImagesAndCopiesTrees) {
   s.FormObject()->SetBoundsRect(RECT{0, 0, 200, 150});  // the copy is laid out by Assign
   EXPECT_EQ(TreeText(c->FormObject()), TreeText(s.FormObject()));
   EXPECT_EQ(c->FormObject()->Source, c.get());
+}
+
+// A package whose image reads back empty (no pixels) shared by an object
+// of the tree: freeing the skin gives each holder's reference back once,
+// whichever of them goes first.
+TEST_F(SkinSourceTest, AnEmptyImageSharedByTheTreeIsFreedOnce) {
+  TscSkinSource made(nullptr);
+  auto* blank = new TqzBmp(0, 0);
+  blank->Name = "blank";
+  made.Images.push_back(blank);
+  auto* form = new TscSkinObject();
+  form->Name = "Form";
+  form->Kind = skForm;
+  form->Image = blank->AddRef();
+  made.AddObject(form);
+  TMemoryStream package;
+  made.SaveToStream(&package);
+  package.SetPosition(0);
+
+  // The source frees its images before its objects; the tree may also go
+  // first.
+  const struct {
+    const char* how;
+    bool tree_first;
+  } cases[] = {{"the skin freed whole", false}, {"the tree freed first", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    package.SetPosition(0);
+    auto loaded = std::make_unique<TscSkinSource>(nullptr);
+    loaded->LoadFromStream(&package);
+    ASSERT_EQ(loaded->Images.size(), 1u);
+    TqzBmp* image = loaded->Images[0];
+    EXPECT_TRUE(image->Empty());
+    ASSERT_NE(loaded->FormObject(), nullptr);
+    EXPECT_EQ(loaded->FormObject()->Image, image);
+    EXPECT_EQ(image->RefCount, 2);
+    if (c.tree_first) {
+      for (auto* o : loaded->Objects) delete o;
+      loaded->Objects.clear();
+      EXPECT_EQ(image->RefCount, 1);
+    }
+    loaded.reset();  // ASan reports a use after free or a leak otherwise
+  }
 }
 
 }  // namespace
