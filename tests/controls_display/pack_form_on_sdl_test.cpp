@@ -35,16 +35,33 @@ bool PumpUntil(const std::function<bool()>& done, double seconds = 20) {
   return false;
 }
 
-TEST(PackFormOnSdlTest, ShowsUnderSdl2AndAnswersMouseAndKeys) {
-  KeepXLibrariesLoaded();
-  ASSERT_GT(RegisterResourceFolder((ProgramFolder() / "Resources").string()), 0);
-  XServer x;
-  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
-  ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
-  delete Application;
-  Application = new TApplication(nullptr);
-  ResetControlPack();
+// Each case runs on an X server of its own through the SDL2 display, with a
+// fresh application and control pack, and leaves the headless display and
+// the plain hint window behind it.
+class PackFormOnSdlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KeepXLibrariesLoaded();
+    ASSERT_GT(RegisterResourceFolder((ProgramFolder() / "Resources").string()), 0);
+    ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
+    ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
+    delete Application;
+    Application = new TApplication(nullptr);
+    ResetControlPack();
+  }
 
+  void TearDown() override {
+    delete Application;
+    Application = new TApplication(nullptr);
+    ResetControlPack();
+    HintWindowClass = HintWindowClassOf<THintWindow>();
+    platform::UseHeadlessDisplay();
+  }
+
+  XServer x;
+};
+
+TEST_F(PackFormOnSdlTest, ShowsUnderSdl2AndAnswersMouseAndKeys) {
   TPackForm* form = nullptr;
   Application->CreateForm(form);
   form->SetLeft(100);
@@ -73,26 +90,11 @@ TEST(PackFormOnSdlTest, ShowsUnderSdl2AndAnswersMouseAndKeys) {
 
   std::filesystem::create_directories("screenshots");
   EXPECT_TRUE(platform::SaveScreenshot("screenshots/control_pack_sdl.png"));
-
-  delete Application;
-  Application = new TApplication(nullptr);
-  ResetControlPack();
-  HintWindowClass = HintWindowClassOf<THintWindow>();
-  platform::UseHeadlessDisplay();
 }
 
 // The shaped hint's window is cut to its balloon by the X shape
 // extension: beside the balloon the X screen shows what lies beneath.
-TEST(PackFormOnSdlTest, TheShapedHintShowsNothingButItsBalloon) {
-  KeepXLibrariesLoaded();
-  ASSERT_GT(RegisterResourceFolder((ProgramFolder() / "Resources").string()), 0);
-  XServer x;
-  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
-  ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
-  delete Application;
-  Application = new TApplication(nullptr);
-  ResetControlPack();
-
+TEST_F(PackFormOnSdlTest, TheShapedHintShowsNothingButItsBalloon) {
   TPackForm* form = nullptr;
   Application->CreateForm(form);
   form->SetBounds(100, 100, 500, 300);
@@ -130,12 +132,6 @@ TEST(PackFormOnSdlTest, TheShapedHintShowsNothingButItsBalloon) {
   std::filesystem::create_directories("screenshots");
   EXPECT_TRUE(platform::SaveScreenshot("screenshots/shaped_hint_sdl.png"));
   delete shaped;
-
-  delete Application;
-  Application = new TApplication(nullptr);
-  ResetControlPack();
-  HintWindowClass = HintWindowClassOf<THintWindow>();
-  platform::UseHeadlessDisplay();
 }
 
 // Pixels of `screen` in `area` that are exactly `color`.
@@ -152,16 +148,7 @@ int CountPixels(const platform::Surface& screen, const TRect& area, COLORREF col
 // of the shape came out as a black rectangle. The balloon holds the whole
 // of its text, the last line included. The screen as xwd read it is kept
 // as build*/tests/screenshots/shaped_hint_xwd.png.
-TEST(PackFormOnSdlTest, BesideItsBalloonTheHintLeavesTheScreenAsXwdReadsIt) {
-  KeepXLibrariesLoaded();
-  ASSERT_GT(RegisterResourceFolder((ProgramFolder() / "Resources").string()), 0);
-  XServer x;
-  ASSERT_TRUE(x.Start()) << "Xvfb did not start (scripts/deps installs it)";
-  ASSERT_EQ(platform::ChooseDisplay(), platform::DisplayKind::kSdl);
-  delete Application;
-  Application = new TApplication(nullptr);
-  ResetControlPack();
-
+TEST_F(PackFormOnSdlTest, BesideItsBalloonTheHintLeavesTheScreenAsXwdReadsIt) {
   TPackForm* form = nullptr;
   Application->CreateForm(form);
   form->SetBounds(100, 80, 600, 480);
@@ -222,12 +209,6 @@ TEST(PackFormOnSdlTest, BesideItsBalloonTheHintLeavesTheScreenAsXwdReadsIt) {
   ASSERT_GT(blue_alone, 200);
   EXPECT_EQ(CountPixels(*screen, bounds, RGB(0, 0, 255)), blue_alone);
   delete shaped;
-
-  delete Application;
-  Application = new TApplication(nullptr);
-  ResetControlPack();
-  HintWindowClass = HintWindowClassOf<THintWindow>();
-  platform::UseHeadlessDisplay();
 }
 
 }  // namespace
